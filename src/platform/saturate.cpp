@@ -1,0 +1,33 @@
+#include "platform/saturate.h"
+
+#include <cmath>
+#include <limits>
+
+namespace lumivane {
+namespace {
+
+template <typename T>
+T Saturate(double value) {
+  if (!std::isfinite(value)) return 0;
+  constexpr double lo = static_cast<double>(std::numeric_limits<T>::min());
+  constexpr double hi = static_cast<double>(std::numeric_limits<T>::max());
+  if (value <= lo) return std::numeric_limits<T>::min();
+  if (value >= hi) return std::numeric_limits<T>::max();
+  return static_cast<T>(value);
+}
+
+}  // namespace
+
+std::int32_t RoundToInt32(double value) { return Saturate<std::int32_t>(std::round(value)); }
+std::int16_t RoundToInt16(double value) { return Saturate<std::int16_t>(std::round(value)); }
+std::uint16_t RoundToUInt16(double value) { return Saturate<std::uint16_t>(std::round(value)); }
+std::uint32_t RoundToUInt32(double value) { return Saturate<std::uint32_t>(std::round(value)); }
+std::int32_t TruncToInt32(double value) { return Saturate<std::int32_t>(std::trunc(value)); }
+
+int ClampIndex(long long index, int count) {
+  if (count <= 0 || index <= 0) return 0;
+  if (index >= count) return count - 1;
+  return static_cast<int>(index);
+}
+
+}  // namespace lumivane

@@ -1,0 +1,20 @@
+#pragma once
+// Float-to-integer conversions that never invoke undefined behaviour: NaN and infinity give 0,
+// values outside the target range give the nearest bound.
+#include <cstdint>
+
+namespace lumivane {
+
+/// Rounds half away from zero ("half up" for the magnitudes stored in files) and saturates.
+std::int32_t RoundToInt32(double value);
+std::int16_t RoundToInt16(double value);
+std::uint16_t RoundToUInt16(double value);
+std::uint32_t RoundToUInt32(double value);
+
+/// Truncates toward zero and saturates.
+std::int32_t TruncToInt32(double value);
+
+/// Clamps an index read from a file or computed from doubles into [0, count - 1]; 0 when count <= 0.
+int ClampIndex(long long index, int count);
+
+}  // namespace lumivane

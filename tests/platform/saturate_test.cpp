@@ -1,0 +1,44 @@
+#include "platform/saturate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace lumivane;
+
+TEST(Saturate, RoundsHalfAwayFromZeroAndSaturates) {
+  struct Case { double in; std::int32_t i32; std::int16_t i16; std::uint16_t u16; };
+  const double inf = std::numeric_limits<double>::infinity();
+  const Case cases[] = {
+      {0.5, 1, 1, 1},
+      {-0.5, -1, -1, 0},
+      {2.4999, 2, 2, 2},
+      {-2.5, -3, -3, 0},
+      {70000.0, 70000, 32767, 65535},
+      {-70000.0, -70000, -32768, 0},
+      {1e300, std::numeric_limits<std::int32_t>::max(), 32767, 65535},
+      {std::nan(""), 0, 0, 0},
+      {inf, 0, 0, 0},
+      {-inf, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(RoundToInt32(c.in), c.i32);
+    EXPECT_EQ(RoundToInt16(c.in), c.i16);
+    EXPECT_EQ(RoundToUInt16(c.in), c.u16);
+  }
+}
+
+TEST(Saturate, TruncatesTowardZero) {
+  EXPECT_EQ(TruncToInt32(2.9), 2);
+  EXPECT_EQ(TruncToInt32(-2.9), -2);
+  EXPECT_EQ(TruncToInt32(std::nan("")), 0);
+}
+
+TEST(Saturate, ClampIndexKeepsIndicesInsideTheArray) {
+  EXPECT_EQ(ClampIndex(-5, 10), 0);
+  EXPECT_EQ(ClampIndex(10, 10), 9);
+  EXPECT_EQ(ClampIndex(3, 10), 3);
+  EXPECT_EQ(ClampIndex(3, 0), 0);
+}
