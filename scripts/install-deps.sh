@@ -8,9 +8,12 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation poppler-utils xvfb xauth
+  fonts-liberation poppler-utils xvfb xauth locales
   "$@"
 )
+
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,8 +24,12 @@ done
 
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The number-formatting tests run once under a comma-decimal locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "Generating the locale de_DE.UTF-8"
+  "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -1,0 +1,67 @@
+#pragma once
+// Terms every analysis stage shares: range and wavelength classes, the pulse length, bounded sample
+// access. Arithmetic rule of the whole engine: values stored as 32-bit floats stay 32-bit; every other
+// intermediate is computed in double from them, and "/" between numbers is a real division unless the
+// code divides integers on purpose. Truncation to an index goes through the saturating helpers, so a
+// non-finite intermediate becomes 0 and never an undefined conversion.
+#include <cmath>
+#include <span>
+
+#include "analysis/analysis_types.h"
+#include "platform/saturate.h"
+
+/// True when the acquisition range is within 0.1 km of 160 or 240 km.
+inline bool IsLongRange(double rangeKm) {
+  return std::fabs(rangeKm - 160.0) < 0.1 || std::fabs(rangeKm - 240.0) < 0.1;
+}
+
+/// True when the wavelength lies within 0.1 nm of the nominal one.
+inline bool IsNearWavelength(double wavelengthNm, double nominalNm) {
+  return std::fabs(wavelengthNm - nominalNm) < 0.1;
+}
+
+/// True for the wavelengths whose rules the engine lists: 1310, 1550, 1490, 1625, 1650, 1383 nm.
+inline bool IsListedWavelength(double wavelengthNm) {
+  for (double nominal : {1310.0, 1550.0, 1490.0, 1625.0, 1650.0, 1383.0}) {
+    if (IsNearWavelength(wavelengthNm, nominal)) return true;
+  }
+  return false;
+}
+
+/// True for the multimode wavelengths (850 and 1300 nm) that have their own estimators.
+inline bool IsMultimodeWavelength(double wavelengthNm) {
+  return IsNearWavelength(wavelengthNm, 1300.0) || IsNearWavelength(wavelengthNm, 850.0);
+}
+
+/// The length of fibre a pulse occupies: 0.1 m per ns, in km.
+inline double PulseLengthKm(int pulseWidthNs) { return pulseWidthNs / 10000.0; }
+
+/// Sample spacing dx in km, from samples 0 and 1 (0 for fewer than two samples).
+inline double SampleSpacing(std::span<const TracePoint> points) {
+  if (points.size() < 2) return 0.0;
+  return static_cast<double>(points[1].distance) - static_cast<double>(points[0].distance);
+}
+
+/// The sample at an index clamped into the array; scans that overrun read the last sample.
+inline const TracePoint& PointAt(std::span<const TracePoint> points, long long index) {
+  return points[static_cast<std::size_t>(lumivane::ClampIndex(index, static_cast<int>(points.size())))];
+}
+
+/// Level of the sample at a clamped index.
+inline double LevelAt(std::span<const TracePoint> points, long long index) {
+  return PointAt(points, index).level;
+}
+
+/// Distance of the sample at a clamped index.
+inline double DistanceAt(std::span<const TracePoint> points, long long index) {
+  return PointAt(points, index).distance;
+}
+
+/// Centre of a reflection's flat top: walks down from the peak while the level stays within
+/// 0.0001 dB of it, not below the start; returns (j + peak + 1) / 2.
+inline int FlatTopCentre(std::span<const TracePoint> points, int start, int peak) {
+  const double top = LevelAt(points, peak);
+  int j = peak;
+  while (j > start && std::fabs(LevelAt(points, j) - top) <= 0.0001) --j;
+  return (j + peak + 1) / 2;
+}

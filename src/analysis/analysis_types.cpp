@@ -1,0 +1,3 @@
+#include "analysis/analysis_types.h"
+
+AnalysisParams g_AnalysisParams;

@@ -1,0 +1,227 @@
+#include "analysis/reflective_detection.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analysis_terms.h"
+#include "analysis/line_fit.h"
+
+namespace {
+
+constexpr double kFirstRiseThreshold = 0.4;  // dB, before the first base level is known
+constexpr double kSteepestSlopeLimit = 2.0;  // dB/km: a base creeps forward while flatter than this
+constexpr double kLongRangeSlopeLimit = 1.2;
+constexpr int kNoiseLookBack = 130;
+constexpr int kWidthLookAhead = 119;
+
+// Everything the rise evaluation reads; levels relative to the reference decide every threshold.
+struct RiseScan {
+  std::span<const TracePoint> points;
+  std::span<const TracePoint> smoothed;
+  double reference;
+  int noiseStart;
+  int pulseWidth;
+  bool longRange;
+
+  double Level(long long i) const { return LevelAt(points, i); }
+  double Smoothed(long long i) const { return LevelAt(smoothed, i); }
+  double Distance(long long i) const { return DistanceAt(points, i); }
+  double StepSlope(int k) const { return (Level(k + 1) - Level(k)) / (Distance(k + 1) - Distance(k)); }
+
+  // Rise needed after an accepted or rejected rise (table A).
+  double ThresholdAfterRise(double baseLevel) const {
+    if (baseLevel > reference + 13.0) return longRange ? 0.2 : 0.5;
+    if (baseLevel > reference + 5.5) return pulseWidth <= 1000 ? 1.5 : 0.7;
+    return 5.0;
+  }
+
+  // Rise needed after a rise that failed the noise and width tests (table B).
+  double ThresholdAfterNoise(double baseLevel) const {
+    if (baseLevel > reference + 10.5) return longRange ? 0.2 : 0.5;
+    if (baseLevel > reference + 5.5) return 1.0;
+    return 5.0;
+  }
+};
+
+double HighestLevel(std::span<const TracePoint> points, int first, int last) {
+  double highest = LevelAt(points, first);
+  for (int k = first + 1; k <= last; ++k) highest = std::max(highest, LevelAt(points, k));
+  return highest;
+}
+
+double LowestLevel(std::span<const TracePoint> points, int first, int last) {
+  double lowest = LevelAt(points, first);
+  for (int k = first + 1; k <= last; ++k) lowest = std::min(lowest, LevelAt(points, k));
+  return lowest;
+}
+
+// Moves the foot of a steep rise up to the last flat step below its steepest step, so that a slow
+// shoulder in front of a reflection does not count as part of its height.
+int RefineFoot(const RiseScan& scan, int base, int peak) {
+  double steepest = scan.StepSlope(base);
+  int steepestAt = base;
+  for (int k = base + 1; k < peak - 1; ++k) {
+    const double e = scan.StepSlope(k);
+    if (e > steepest) {
+      steepest = e;
+      steepestAt = k;
+    }
+  }
+  const double baseLevel = scan.Level(base);
+  for (int k = steepestAt - 1; k >= base; --k) {
+    const double e = scan.StepSlope(k);
+    const bool flat = (e < steepest / 4 && e < 100.0) || (e < steepest / 8 && e < 200.0) ||
+                      (e < steepest / 10 && e < 600.0);
+    if (!flat) continue;
+    const double above = scan.Level(k + 1) - baseLevel;
+    const double fromReference = std::fabs(scan.Level(k + 1) - scan.reference);
+    const bool alreadyRisen = (above > 0.5 && fromReference > 12.0) || (above > 1.0 && fromReference > 7.0);
+    if (!alreadyRisen) return k + 1;
+  }
+  return base;
+}
+
+// A rise that the base rules do not accept must stand out of the local noise.
+bool PassesNoiseTest(const RiseScan& scan, const ReflectiveCandidateList& candidates, int count, int base,
+                     int peak) {
+  float m = 0.0f;
+  if (base > 200) {
+    m = MeanAbsDeviation(scan.points, scan.smoothed, base - kNoiseLookBack, base - 30);
+  } else {
+    const int s0 = count > 0 ? candidates[static_cast<std::size_t>(count - 1)].start : 0;
+    m = MeanAbsDeviation(scan.points, scan.smoothed, s0 + (base - s0) / 2, base);
+  }
+  double deviation = m;
+  const double baseLevel = scan.Level(base);
+  if (baseLevel < scan.reference + 2.0) {
+    deviation = std::max(deviation, 1.0);
+  } else if (baseLevel < scan.reference + 8.0) {
+    deviation = std::max(deviation, 0.5);
+  }
+  const bool clearOfNoise = base < scan.noiseStart || scan.Level(peak) > scan.reference + 10.5;
+  const double needed = scan.Smoothed(base) + (clearOfNoise ? 4.0 : 6.0) * deviation;
+  return scan.Level(peak) >= needed;
+}
+
+// A broad rise near the noise (a wide reflection with a slow fall) is accepted on its width.
+bool IsWideRise(const RiseScan& scan, const ReflectiveCandidateList& candidates, int count, int base, int peak,
+                int scanIndex, double rise, double threshold) {
+  const int n = static_cast<int>(scan.points.size());
+  int q0 = std::max(base - 40, 0);
+  if (count > 0) {
+    const int lastEnd = candidates[static_cast<std::size_t>(count - 1)].end;
+    if (q0 < lastEnd + 25) q0 = lastEnd;
+  }
+  const double lowest = LowestLevel(scan.smoothed, std::min(q0, base), base);
+  const double peakLevel = scan.Level(peak);
+  if (!(peakLevel < scan.reference + 14.0 && rise > 3.0 && threshold < peakLevel - lowest)) return false;
+  const int bound = std::min(scanIndex + kWidthLookAhead, n - 1);
+  int k = scanIndex;
+  while (k < bound && !(scan.Level(k) < peakLevel - 1.5)) ++k;
+  if (k - scanIndex <= 15) return false;
+  return !(scan.longRange && scan.Level(base) < scan.reference + 5.0 && peakLevel - scan.reference < 7.0);
+}
+
+}  // namespace
+
+int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<const TracePoint> smoothed,
+                               ReflectiveCandidateList& candidates, int& count, float reference,
+                               int noiseStart, int pulseWidth, const AnalysisParams& params) {
+  candidates[0].kind = 0;
+  count = 0;
+  const int n = static_cast<int>(points.size());
+  if (n < 2 || smoothed.size() < points.size()) return 1;
+  const RiseScan scan{points, smoothed, reference, noiseStart, pulseWidth, IsLongRange(params.range)};
+  const double R = reference;
+  const double slopeLimit = scan.longRange ? kLongRangeSlopeLimit : kSteepestSlopeLimit;
+  double threshold = kFirstRiseThreshold;
+  int b = 0;
+  int j = 1;
+  while (j <= n - 1) {
+    if (j == b + 1 && (scan.Level(j) - scan.Level(b)) / (scan.Distance(j) - scan.Distance(b)) < slopeLimit) {
+      b = j++;
+      threshold = scan.ThresholdAfterRise(scan.Level(b));
+      continue;
+    }
+    if (scan.Level(j) >= scan.Level(j - 1) && j < n - 1) {
+      ++j;
+      continue;
+    }
+    const int p = j - 1;
+    double rise = scan.Level(p) - scan.Level(b);
+    if (count >= 2 && b - candidates[static_cast<std::size_t>(count - 1)].start > 30 &&
+        scan.Level(b) > R + 2.0 && scan.Level(b) < R + 6.5) {
+      rise = scan.Level(p) - HighestLevel(points, std::max(b - 19, 0), b);
+    }
+    const bool rejected = !(rise > threshold) || (b > 10 && scan.Level(b) < R && scan.Level(b) + rise < R + 20.0);
+    if (!rejected) {
+      if (p - b > 3) {
+        rise = scan.Level(p) - scan.Level(b);
+        if (rise > 1.5) b = RefineFoot(scan, b, p);
+      }
+      const double base = scan.Level(b);
+      const double peak = scan.Level(p);
+      bool accept = base >= R + 10.0 || b <= 20 || (base > R + 5.0 && std::fabs(peak - base) > 5.0) || peak > R + 14.0;
+      if (!accept) accept = PassesNoiseTest(scan, candidates, count, b, p);
+      if (!accept && !IsWideRise(scan, candidates, count, b, p, j, rise, threshold)) {
+        b = j++;
+        threshold = scan.ThresholdAfterNoise(scan.Level(b));
+        continue;
+      }
+      candidates[static_cast<std::size_t>(count)] =
+          ReflectiveCandidate{0, b, p, p, static_cast<float>(scan.Distance(b))};
+      if (++count == kMaxReflectiveCandidates) return 1;
+    }
+    b = j++;
+    threshold = scan.ThresholdAfterRise(scan.Level(b));
+  }
+  return 1;
+}
+
+int AbsorbWeakCandidates(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
+                         int pulseWidth, float reference) {
+  if (count < 2) return count;
+  auto height = [&](const ReflectiveCandidate& c) { return LevelAt(points, c.peak) - LevelAt(points, c.start); };
+  const double reach = 1.5 * PulseLengthKm(pulseWidth);
+  ReflectiveCandidateList kept{};
+  int keptCount = 0;
+  int p = 0;
+  while (p < count) {
+    ReflectiveCandidate& last = kept[static_cast<std::size_t>(keptCount++)];
+    last = candidates[static_cast<std::size_t>(p)];
+    int q = p + 1;
+    if (std::fabs(height(last)) > 3.5) {
+      for (; q < count; ++q) {
+        const ReflectiveCandidate& echo = candidates[static_cast<std::size_t>(q)];
+        const double limit = LevelAt(points, echo.start) > reference + 20.0 ? 0.5 : 1.0;
+        const bool near = DistanceAt(points, echo.start) - DistanceAt(points, last.start) < reach;
+        if (!near || !(std::fabs(height(echo)) < limit)) break;
+        if (LevelAt(points, echo.peak) > LevelAt(points, last.peak)) last.peak = echo.peak;
+      }
+    }
+    p = q;
+  }
+  std::copy_n(kept.begin(), kMaxReflectiveCandidates, candidates.begin());
+  return keptCount;
+}
+
+int MergeDeadZoneCandidates(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
+                            int pulseWidth) {
+  if (count < 2) return count;
+  const double deadZone = pulseWidth * 1.2 / 10000.0;
+  ReflectiveCandidateList kept{};
+  kept[0] = candidates[0];
+  int keptCount = 1;
+  for (int i = 1; i < count; ++i) {
+    const ReflectiveCandidate& c = candidates[static_cast<std::size_t>(i)];
+    if (DistanceAt(points, c.start) < deadZone) {
+      ReflectiveCandidate& last = kept[static_cast<std::size_t>(keptCount - 1)];
+      if (LevelAt(points, c.peak) > LevelAt(points, last.peak)) last.peak = c.peak;
+      last.end = c.end;
+    } else {
+      kept[static_cast<std::size_t>(keptCount++)] = c;
+    }
+  }
+  std::copy_n(kept.begin(), kMaxReflectiveCandidates, candidates.begin());
+  return keptCount;
+}

@@ -1,0 +1,195 @@
+#include "analysis/slope_change_detection.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analysis_terms.h"
+
+namespace {
+
+constexpr int kMinimumGap = 20;        // samples: shorter gaps hold no slope change
+constexpr int kCrowdedCount = 190;     // past this many finds only clearer steps are added
+constexpr int kWindowCap = 200;        // least-squares windows span at most 201 samples
+constexpr int kCloseGap = 20;          // events closer than this share their gap as windows
+constexpr int kVirtualEventDistance = 100;
+
+// Pulse length in samples for the slope-change scan, at least 5.
+int ScanPulseSamples(std::span<const TracePoint> points, int pulseWidth) {
+  const double w0 = pulseWidth >= 30 ? pulseWidth / 10.0 / 1000.0 : 0.004;
+  const int samples = lumivane::TruncToInt32(w0 / SampleSpacing(points));
+  return std::max(5, std::min(samples, static_cast<int>(points.size())));
+}
+
+// Step in the level that counts as "flattened again" at this height above the reference.
+double FlattenedAllowance(double level, double reference) {
+  if (level > reference + 33.0) return 0.1;
+  if (level > reference + 22.0) return 0.2;
+  if (level > reference + 10.0) return 0.5;
+  if (level > reference + 9.0) return 0.8;
+  return 1.2;
+}
+
+// The local noise a step must exceed; smaller where the trace lies well above the reference.
+double NoiseAllowance(const NoiseWindowTable& noiseWindows, int sample, double level, double reference,
+                      int found) {
+  double a = noiseWindows.At(sample);
+  const double above = std::fabs(level - reference);
+  if (above > 12.0) {
+    a = std::min(a, 0.02);
+  } else if (above > 10.0) {
+    a = std::min(a, 0.04);
+  } else if (above > 8.0) {
+    a = std::min(a, 0.13);
+  } else if (above > 7.0) {
+    a = std::min(a, 0.2);
+  }
+  const double d = found > kCrowdedCount ? 2.0 * a + 0.1 : 1.5 * a;
+  return std::max(d, 0.01);
+}
+
+AnalysisEvent EventFromSlopeChange(const SlopeChangeCandidate& change) {
+  AnalysisEvent event{};
+  event.type = kEventNonReflective;
+  event.position = change.startPosition;
+  event.sampleIndex = event.startIndex = event.peakIndex = change.start;
+  event.endIndex = change.end;
+  std::copy(std::begin(change.markers), std::end(change.markers), event.markers);
+  return event;
+}
+
+AnalysisEvent EventFromCandidate(std::span<const TracePoint> points, const ReflectiveCandidate& candidate,
+                                 bool launch) {
+  AnalysisEvent event{};
+  event.type = launch ? kEventLaunch : kEventReflective;
+  event.position = static_cast<float>(DistanceAt(points, candidate.start));
+  event.sampleIndex = event.startIndex = candidate.start;
+  event.peakIndex = candidate.peak;
+  event.endIndex = candidate.end;
+  event.markers[1] = candidate.start;
+  event.markers[2] = candidate.end;
+  return event;
+}
+
+}  // namespace
+
+int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
+                       std::span<SlopeChangeCandidate> output, std::span<const SlopeSample> slopes,
+                       float backscatterSlope, int foundSoFar, double wavelength, int pulseWidth,
+                       float reference, const NoiseWindowTable& noiseWindows) {
+  if (foundSoFar >= kMaxSlopeChangeCandidates || to - from < kMinimumGap || points.size() < 2) return 0;
+  const int p = ScanPulseSamples(points, pulseWidth);
+  const double dx = SampleSpacing(points);
+  const int minLength = dx > 0.003 ? 5 * p : lumivane::TruncToInt32(3.5 * p);
+  double bs = backscatterSlope;
+  double tolerance = 0.2;
+  if (IsListedWavelength(wavelength)) {
+    if (std::fabs(bs) > 0.8) bs = 0.0;
+    tolerance = 0.1;
+  }
+  // Slopes that no smoothing pass wrote read as 0 (the array is value-initialised).
+  auto departs = [&](int i) {
+    const double slope = slopes.empty() ? 0.0 : slopes[static_cast<std::size_t>(lumivane::ClampIndex(i, static_cast<int>(slopes.size())))].slope;
+    return std::fabs(slope - bs) > tolerance;
+  };
+  auto level = [&](long long i) { return LevelAt(points, i); };
+  const int e = to - 3;
+  int i = from + 5;
+  int added = 0;
+  while (i < e) {
+    if (!departs(i)) {
+      ++i;
+      continue;
+    }
+    const int s = i;
+    int o = i + 1;
+    while (departs(o) && o < e) {
+      const double flatStep = FlattenedAllowance(level(o), reference);
+      const double far = std::fabs(level(o) - level(o + p));
+      const double half = std::fabs(level(o + p / 2) - level(o + p));
+      if (std::fabs(level(o) - level(s)) > 0.5 && o - s > minLength && far < flatStep && far < 1.1 * half) {
+        o = std::min(o + p / 2, e - 1);
+        break;
+      }
+      ++o;
+    }
+    o = std::min(o + 4, e);
+    const double excess = (level(s) - level(o)) + bs * (DistanceAt(points, o) - DistanceAt(points, s));
+    const double allowance = NoiseAllowance(noiseWindows, s, level(s), reference, foundSoFar + added);
+    if (o - s > 10 && std::fabs(excess) > allowance && added < static_cast<int>(output.size())) {
+      output[static_cast<std::size_t>(added)] =
+          SlopeChangeCandidate{s, o, static_cast<float>(DistanceAt(points, s)), {0, s, o, 0, 0}};
+      if (foundSoFar + ++added >= kMaxSlopeChangeCandidates) return added;
+    }
+    i = o + 1;
+  }
+  return added;
+}
+
+int BuildEventList(std::span<const TracePoint> points, const ReflectiveCandidateList& candidates,
+                   int candidateCount, std::span<const SlopeChangeCandidate> slopeChanges,
+                   std::span<AnalysisEvent> events) {
+  candidateCount = std::clamp(candidateCount, 0, kMaxReflectiveCandidates);
+  const int capacity = static_cast<int>(events.size());
+  const int changeCount = static_cast<int>(slopeChanges.size());
+  int e = 0;
+  int k = 0;
+  for (int j = 0; j <= candidateCount; ++j) {
+    const ReflectiveCandidate& candidate = candidates[static_cast<std::size_t>(j)];
+    for (; k < changeCount && slopeChanges[static_cast<std::size_t>(k)].end <= candidate.start; ++k) {
+      if (e < capacity) events[static_cast<std::size_t>(e++)] = EventFromSlopeChange(slopeChanges[static_cast<std::size_t>(k)]);
+    }
+    if (j == candidateCount) break;
+    if (e < capacity) events[static_cast<std::size_t>(e++)] = EventFromCandidate(points, candidate, j == 0);
+  }
+  return e;
+}
+
+int SetLsaMarkers(std::span<const TracePoint> points, std::span<AnalysisEvent> events, int count) {
+  if (count <= 0) return 0;
+  const int n = static_cast<int>(points.size());
+  const int lastEnd = events[static_cast<std::size_t>(count - 1)].endIndex;
+  // A virtual event behind the last one bounds its right window.
+  int virtualStart = lastEnd;
+  if (lastEnd + kVirtualEventDistance < n - 20) {
+    virtualStart = lastEnd + kVirtualEventDistance;
+  } else if (lastEnd < n - 20) {
+    virtualStart = n - 20;
+  }
+  for (int i = 0; i < count; ++i) {
+    AnalysisEvent& event = events[static_cast<std::size_t>(i)];
+    int* m = event.markers;
+    if (i == 0) {
+      m[0] = m[1] = 0;
+    } else {
+      const int previousEnd = events[static_cast<std::size_t>(i - 1)].endIndex;
+      const int gap = event.startIndex - previousEnd;
+      if (gap == 0) {
+        m[0] = m[1] = event.startIndex;
+      } else if (gap < kCloseGap) {
+        m[0] = previousEnd;
+        m[1] = event.startIndex;
+      } else {
+        m[0] = (previousEnd + event.startIndex) / 2 + 1;
+        m[1] = event.startIndex - 3;
+        if (m[1] - m[0] > kWindowCap) m[0] = m[1] - kWindowCap;
+      }
+    }
+    const bool last = i == count - 1;
+    const int nextStart = last ? virtualStart : events[static_cast<std::size_t>(i + 1)].startIndex;
+    const int nextIndex = last ? virtualStart : events[static_cast<std::size_t>(i + 1)].sampleIndex;
+    const int gap = nextStart - event.endIndex;
+    if (gap == 0) {
+      m[2] = m[3] = event.endIndex;
+    } else if (gap < kCloseGap) {
+      m[2] = event.endIndex;
+      m[3] = nextStart;
+    } else {
+      m[2] = event.endIndex + 3;
+      m[3] = (event.endIndex + nextIndex) / 2 - 1;
+      if (m[3] - m[2] > kWindowCap) m[3] = m[2] + kWindowCap;
+    }
+    const bool reflection = i == 0 || event.type == kEventEnd || event.type == kEventReflective;
+    m[4] = reflection ? FlatTopCentre(points, event.startIndex, event.peakIndex) : 0;
+  }
+  return 1;
+}

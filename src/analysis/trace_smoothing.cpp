@@ -1,0 +1,90 @@
+#include "analysis/trace_smoothing.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/analysis_terms.h"
+#include "platform/saturate.h"
+
+namespace {
+
+constexpr double kMicroDbPerDb = 1000000.0;
+constexpr int kGapWindowHalf = 2;  // the gap smoother averages 5 samples
+
+}  // namespace
+
+int SmoothTrace(std::span<TracePoint> points, int start, int end, int passes, int window) {
+  const int n = static_cast<int>(points.size());
+  if (n == 0 || window < 1 || end - start + 1 < 5) return 0;
+  start = lumivane::ClampIndex(start, n);
+  end = lumivane::ClampIndex(end, n);
+
+  std::vector<std::int32_t> a(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    a[static_cast<std::size_t>(i)] = lumivane::TruncToInt32(points[static_cast<std::size_t>(i)].level * kMicroDbPerDb);
+  }
+  std::vector<std::int32_t> b = a;
+  const int lo = start + window;
+  const int hi = end - window;
+  const int half = (window - 1) / 2;
+  if (lo > hi) return 1;
+
+  // A running sum gives the same integer sums as adding each window afresh; it is kept in 64 bits
+  // because the micro-dB sums of deep traces would overflow 32-bit arithmetic.
+  for (int pass = 0; pass < passes; ++pass) {
+    std::int64_t sum = 0;
+    for (int k = lo - half; k <= lo + half; ++k) sum += a[static_cast<std::size_t>(k)];
+    for (int j = lo; j <= hi; ++j) {
+      if (j > lo) sum += a[static_cast<std::size_t>(j + half)] - std::int64_t{a[static_cast<std::size_t>(j - half - 1)]};
+      b[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(sum / window);
+    }
+    std::copy(b.begin() + lo, b.begin() + hi + 1, a.begin() + lo);
+  }
+  for (int j = lo; j <= hi; ++j) {
+    points[static_cast<std::size_t>(j)].level = static_cast<float>(a[static_cast<std::size_t>(j)] / kMicroDbPerDb);
+  }
+  return 1;
+}
+
+int SmoothBetweenCandidates(std::span<TracePoint> points, int from, int to, std::span<SlopeSample> slopes,
+                            int passes, const ReflectiveCandidateList& candidates, int candidateCount) {
+  const int n = static_cast<int>(points.size());
+  if (n == 0 || to - from + 1 < 7) return 0;
+  from = std::max(from, 0);
+  std::vector<TracePoint> work(points.begin(), points.end());
+  int lo = to;
+  int hi = 0;
+  const int pairs = std::min(candidateCount, static_cast<int>(candidates.size())) - 1;
+  for (int k = 0; k < pairs; ++k) {
+    const ReflectiveCandidate& c = candidates[static_cast<std::size_t>(k)];
+    const ReflectiveCandidate& d = candidates[static_cast<std::size_t>(k + 1)];
+    if (d.start - 2 < from || c.end + 2 > to) continue;
+    const int s = std::max(c.end + 2, from) + 2;
+    // The last sample a 5-point mean can be centred on is n - 3.
+    const int e = std::min({d.start - 3, to, n - 1 - kGapWindowHalf});
+    if (e - s < 4) continue;
+    lo = std::min(lo, s);
+    hi = std::max(hi, e);
+    // Each pass reads what the previous pass left: the whole gap is computed before it is copied back.
+    for (int pass = 0; pass < passes; ++pass) {
+      for (int l = s; l <= e; ++l) {
+        double sum = 0.0;
+        for (int m = l - kGapWindowHalf; m <= l + kGapWindowHalf; ++m) sum += points[static_cast<std::size_t>(m)].level;
+        work[static_cast<std::size_t>(l)].level = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
+      }
+      std::copy(work.begin() + s, work.begin() + e + 1, points.begin() + s);
+    }
+  }
+  // The work copy equals the smoothed points here, so the slopes are those of the smoothed trace,
+  // also across candidates lying between the first and the last smoothed gap.
+  const int slopeEnd = std::min(hi, static_cast<int>(slopes.size()));
+  for (int i = std::max(lo, 0); i < slopeEnd && i + 1 < n; ++i) {
+    const TracePoint& p = points[static_cast<std::size_t>(i)];
+    const TracePoint& q = points[static_cast<std::size_t>(i + 1)];
+    const double run = static_cast<double>(q.distance) - p.distance;
+    const double rise = static_cast<double>(q.level) - p.level;
+    slopes[static_cast<std::size_t>(i)] = SlopeSample{i, run != 0.0 ? rise / run : 0.0};
+  }
+  return 1;
+}

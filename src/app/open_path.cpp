@@ -1,0 +1,222 @@
+// The open path: every way a trace file becomes the current trace (start-up, a second start, File
+// Open, Add trace, File New, recent files, the trace view's switch and close) ends here.
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <filesystem>
+#include <fstream>
+
+#include "app/length_unit.h"
+#include "app/main_frame.h"
+#include "app/open_rules.h"
+#include "app/otdr_app.h"
+#include "app/pane_templates.h"
+#include "app/text_table.h"
+#include "document/otdr_doc.h"
+#include "platform/length_unit_setting.h"
+#include "platform/message_sink.h"
+#include "platform/path_util.h"
+#include "traceview/display_state.h"
+#include "traceview/zoom_state.h"
+
+namespace {
+
+// Titles and messages of File New; fixed texts, not rows of the text table.
+constexpr const char* kNewFileTitle = "NEW OTDR";
+constexpr const char* kCantCreate = "CAN'T CREATE";
+
+void ShowRow(LangRow row) { lumivane::ShowMessage(g_CurrentStrings[row], lumivane::MessageIcon::Warning); }
+
+// The overlay's scale reference as the document holds it before a new file is read.
+ZoomState ZoomReferenceOf(const COtdrDoc& doc) {
+  ZoomState z = g_ZoomState;
+  z.RangeKm = doc.m_dFibreLengthKm;
+  z.AcquisitionRange = doc.m_SorRecord.FxdParams.AcquisitionRange;
+  z.GroupIndex = doc.m_SorRecord.FxdParams.GroupIndex;
+  z.PointCount = doc.m_nPointCount;
+  z.DataSpacing = doc.m_SorRecord.FxdParams.DataSpacing[0];
+  z.TracePath = doc.m_strTracePath;
+  return z;
+}
+
+// The display models of the document and of the new record, once the file is read into both.
+void BuildDisplayModels(COtdrDoc& doc, TraceRecord& record) {
+  doc.m_LinkSummary = record.m_Model.m_LinkSummary;
+}
+
+std::optional<std::string> ChooseWithDialog(FileChoice choice) {
+  QString name;
+  const QString traceFilter = QStringLiteral("OTDR Files(*.sor)");
+  switch (choice) {
+    case FileChoice::Open:
+      name = QFileDialog::getOpenFileName(nullptr, QString(), QString(),
+                                          traceFilter + QStringLiteral(";;所有(*.*)"));
+      break;
+    case FileChoice::AddTrace:
+      name = QFileDialog::getOpenFileName(nullptr, QString(), QString(), traceFilter);
+      break;
+    case FileChoice::New:
+      name = QFileDialog::getSaveFileName(nullptr, QString::fromLatin1(kNewFileTitle), QString(), QString(), nullptr,
+                                          QFileDialog::DontConfirmOverwrite);
+      break;
+  }
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
+  const EventClear clear = std::exchange(m_PendingEventClear, EventClear::None);
+  const std::string path = NormaliseOpenPath(requested);
+  const OpenRefusal refusal = CheckOpenPath(path, g_DisplayState.TraceCount, g_DisplayState.SwitchingTrace != 0);
+  if (refusal != OpenRefusal::None) {
+    ShowRow(RefusalMessageRow(refusal));
+    return nullptr;
+  }
+  if (!m_pDocument) CreateDocument();
+  COtdrDoc& doc = *m_pDocument;
+  if (doc.IsModified()) {
+    if (!doc.SaveModified()) return &doc;
+    doc.SetModifiedFlag(false);
+  }
+
+  // The file is read before anything else changes, so a file that cannot be read leaves the
+  // document, the list, the unit and the scale reference as they were.
+  const bool traceFile = !lumivane::IsNoFilePath(path);
+  const ZoomState reference = ZoomReferenceOf(doc);
+  if (!doc.OpenTraceFile(path, 0, doc.m_SorRecord)) return nullptr;
+  auto record = std::make_unique<TraceRecord>();
+  if (traceFile) {
+    record->m_Model.m_SorRecord = doc.m_SorRecord;
+    g_TraceFileKind = 0;
+    SetLengthUnit(lumivane::ReadStoredLengthUnit());
+  }
+  if (m_bReplaceOnOpen) {
+    m_TraceList.clear();
+    g_DisplayState.TraceCount = 0;
+  }
+  const bool entersList = traceFile && g_DisplayState.SwitchingTrace == 0;
+  if (entersList) {
+    if (g_DisplayState.TraceCount == 0) {
+      g_DisplayState.MarkerADistance = 0.0;
+      g_DisplayState.MarkerBDistance = 0.0;
+      g_DisplayState.MarkerMoved = 0;
+    }
+    g_DisplayState.ZoomCaptureOnOpen = 1;
+    g_DisplayState.ResetZoomRequest = 1;
+    doc.m_bOffsetReset = 1;
+  }
+  // Writing the reference back into the document would be undone by the read, so only the capture
+  // remains.
+  if (g_DisplayState.ZoomCaptureOnOpen == 1) g_ZoomState = reference;
+
+  if (clear == EventClear::AllRows) {
+    doc.m_EventRows = {};
+    doc.m_nEventCount = 0;
+  } else if (clear == EventClear::FirstRow) {
+    doc.m_EventRows[0] = {};
+    doc.m_nEventCount = 0;
+  }
+  BuildDisplayModels(doc, *record);
+  if (entersList) EnterIntoList(std::move(record), path);
+
+  for (const PaneKind pane : kOpenOrder) {
+    QMdiSubWindow* frame = PaneFrame(pane);
+    if (frame == nullptr) frame = CreatePaneFrame(pane);
+    if (frame == nullptr) return &doc;
+    InitialUpdateFrame(frame);
+  }
+  m_pMainFrame->MdiArea()->setActiveSubWindow(PaneFrame(PaneKind::Trace));
+  m_pMainFrame->ShowPaneMenu(true);
+  if (traceFile) {
+    m_RecentFiles.Add(path);
+    m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
+  }
+  return &doc;
+}
+
+void COtdrApp::EnterIntoList(std::unique_ptr<TraceRecord> record, const std::string& path) {
+  if (g_DisplayState.TraceSwapped) RestoreTraceOrder(g_DisplayState.SwappedTraceIndex, g_DisplayState.SwappedWithIndex);
+  std::vector<ListedTrace> listed;
+  for (const auto& r : m_TraceList) listed.push_back({r->m_strPath, r->m_nColourIndex});
+  const ListEntryPlan plan = PlanListEntry(listed, path, NextColourSlot);
+  if (plan.removeIndex >= 0) m_TraceList.erase(m_TraceList.begin() + plan.removeIndex);
+  record->m_strPath = path;
+  record->m_nColourIndex = plan.colourIndex;
+  record->m_Colours[plan.colourIndex] = m_pDocument->m_TraceColours[plan.colourIndex];
+  record->m_dOffsetDb = 0.0;
+  m_TraceList.push_back(std::move(record));
+  g_DisplayState.TraceCount = plan.traceCount;
+  NextColourSlot = plan.nextColourSlot;
+}
+
+void COtdrApp::SwapTraceEntries(int i, int j) {
+  const int count = static_cast<int>(m_TraceList.size());
+  if (i < 0 || j < 0 || i >= count || j >= count) return;
+  std::swap(m_TraceList[i], m_TraceList[j]);
+  g_DisplayState.TraceSwapped = 1;
+  g_DisplayState.TraceOrderRestored = 0;
+}
+
+void COtdrApp::RestoreTraceOrder(int i, int j) {
+  const int count = static_cast<int>(m_TraceList.size());
+  if (i < 0 || j < 0 || i >= count || j >= count) return;
+  std::swap(m_TraceList[i], m_TraceList[j]);
+  g_DisplayState.TraceSwapped = 0;
+  g_DisplayState.TraceOrderRestored = 1;
+}
+
+void COtdrApp::OnFileOpen() { OpenChosenFile(FileChoice::Open); }
+
+void COtdrApp::OnAddTrace() {
+  // Add trace switches to adding and to the overlay even when its dialog is then cancelled.
+  m_bReplaceOnOpen = 0;
+  g_DisplayState.SingleTraceMode = 0;
+  OpenChosenFile(FileChoice::AddTrace);
+}
+
+void COtdrApp::OpenChosenFile(FileChoice choice) {
+  const FileChooser& choose = m_ChooseFile ? m_ChooseFile : FileChooser(&ChooseWithDialog);
+  const std::optional<std::string> name = choose(choice);
+  if (!name) return;
+  if (choice == FileChoice::Open) {
+    m_bReplaceOnOpen = 1;
+    g_DisplayState.SingleTraceMode = 1;
+  }
+  if (m_pDocument->IsModified()) {
+    if (!m_pDocument->SaveModified()) return;
+    m_pDocument->SetModifiedFlag(false);
+  }
+  const std::optional<std::string> path = ResolveTypedFileName(*name, &FileExists);
+  if (!path) {
+    ShowRow(TextRow::CantFindFile);
+    return;
+  }
+  if (m_pDocument->m_nEventCount > 0) {
+    m_PendingEventClear = choice == FileChoice::Open ? EventClear::AllRows : EventClear::FirstRow;
+  }
+  g_DisplayState.FitOverlayRequest = 1;
+  OpenDocumentFile(*path);
+}
+
+void COtdrApp::OnFileNew() {
+  const FileChooser& choose = m_ChooseFile ? m_ChooseFile : FileChooser(&ChooseWithDialog);
+  const std::optional<std::string> name = choose(FileChoice::New);
+  if (!name) return;
+  if (!FileExists(*name) && !std::ofstream(*name, std::ios::binary)) {
+    lumivane::ShowMessage(kCantCreate, lumivane::MessageIcon::Error);
+    return;
+  }
+  OpenDocumentFile(*name);
+}
+
+COtdrDoc* COtdrApp::OpenTraceByPath(std::string_view path) {
+  if (m_pDocument->m_nEventCount > 0 && m_pDocument->m_bAnalysedOnce == 0) m_PendingEventClear = EventClear::FirstRow;
+  return OpenDocumentFile(path);
+}

@@ -1,0 +1,276 @@
+#include "app/otdr_app.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QThread>
+
+#include "app/about_dlg.h"
+#include "app/command_ids.h"
+#include "app/command_line.h"
+#include "app/empty_pane_view.h"
+#include "app/event_table_commands.h"
+#include "app/length_unit.h"
+#include "app/main_frame.h"
+#include "app/open_rules.h"
+#include "app/pane_templates.h"
+#include "app/single_instance.h"
+#include "app/splash_wnd.h"
+#include "app/startup_hooks.h"
+#include "app/text_table.h"
+#include "document/otdr_doc.h"
+#include "platform/path_util.h"
+#include "traceview/display_state.h"
+
+COtdrApp* theApp = nullptr;
+int g_TraceFileKind = 0;
+int ActivePane = 0;
+int NextColourSlot = 0;
+
+namespace {
+
+constexpr unsigned long kStartupPauseMs = 1000;
+
+// Keeps the Trace pane open: its frame refuses to close while the program runs.
+class RefuseClose final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close) {
+      event->ignore();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+// Where a new pane appears before its view places it: the plot across the top, the table and the
+// information panes below it.
+QRect DefaultPaneGeometry(PaneKind pane, QSize area) {
+  const int w = area.width();
+  const int h = area.height();
+  const int top = h * 3 / 5;
+  const int quarter = w / 4;
+  switch (pane) {
+    case PaneKind::Trace: return {0, 0, w, top};
+    case PaneKind::EventTable: return {0, top, 2 * quarter, h - top};
+    case PaneKind::Parameters: return {2 * quarter, top, quarter, h - top};
+    case PaneKind::MarkerInfo: return {3 * quarter, top, w - 3 * quarter, (h - top) / 2};
+    case PaneKind::FiberInfo: return {3 * quarter, top + (h - top) / 2, w - 3 * quarter, h - top - (h - top) / 2};
+  }
+  return {};
+}
+
+}  // namespace
+
+COtdrApp::COtdrApp() {
+  theApp = this;
+  ResetLengthUnit();
+  g_TraceFileKind = 0;
+}
+
+COtdrApp::~COtdrApp() {
+  // The panes hold the document; they go first, then the traces, then the document.
+  m_pMainFrame.reset();
+  m_TraceList.clear();
+  m_pDocument.reset();
+  if (theApp == this) theApp = nullptr;
+}
+
+bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
+  const CommandLineInfo info = ParseCommandLine(arguments);
+  // Started for embedding or automation: nothing here serves such a start.
+  if (info.embeddedStart) return false;
+  m_strCmdLine = info.rawCommandLine;
+  CSplashWnd::EnableSplash(info.showSplash && !SplashSuppressed());
+  InitLanguageTable();
+  SelectLanguage(BUILD_LANGUAGE);
+
+  const QString instanceName = lumivane::InstanceServerName();
+  if (lumivane::HandToRunningInstance(instanceName, m_strCmdLine)) return false;
+  // The registration switches have nothing to register here; they end the start with success.
+  if (FindRegistrationSwitch(m_strCmdLine) != RegistrationSwitch::None) return false;
+
+  m_RecentFiles.Load();
+  CMainFrame::Callbacks callbacks;
+  callbacks.openCommandLine = [this](const std::string& line) { OpenDocumentFile(line); };
+  callbacks.openRecentFile = [this](const std::string& path) {
+    if (OpenDocumentFile(path) == nullptr) {
+      m_RecentFiles.Remove(path);
+      m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
+    }
+  };
+  callbacks.relayoutPanes = [this] {
+    if (m_pDocument) m_pDocument->OnWindowCascade();
+  };
+  callbacks.canClose = [this] { return !m_pDocument || m_pDocument->CanCloseFrame(); };
+  m_pMainFrame = std::make_unique<CMainFrame>(m_Commands, std::move(callbacks));
+  BindCommands();
+  if (!m_pMainFrame->OnCreate(instanceName)) return false;
+  m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
+  if (!StartupPauseSuppressed()) {
+    QApplication::processEvents();
+    QThread::msleep(kStartupPauseMs);
+  }
+  m_pMainFrame->showNormal();
+  m_pMainFrame->repaint();
+
+  CreateDocument();
+  OpenDocumentFile(m_strCmdLine.empty() ? std::string(NoFilePath) : m_strCmdLine);
+  m_Commands.UpdatePass();
+  return true;
+}
+
+int COtdrApp::ExitInstance() { return 0; }
+
+void COtdrApp::CreateDocument() {
+  m_pDocument = std::make_unique<COtdrDoc>();
+  m_pDocument->SetTitleListener([this](const std::string& title) {
+    if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromStdString(title));
+  });
+}
+
+void COtdrApp::BindCommands() {
+  CommandTable& t = m_Commands;
+  t.Bind(CmdAppAbout, [this] { OnAppAbout(); });
+  t.Bind(CmdFileNew, [this] { OnFileNew(); });
+  t.Bind(CmdFileOpen, [this] { OnFileOpen(); }, [this] { return OnUpdateOpenCommands(); });
+  t.Bind(CmdAddTrace, [this] { OnAddTrace(); }, [this] { return OnUpdateOpenCommands(); });
+  for (const PaneKind pane : kOpenOrder) {
+    const int index = WindowMenuIndex(pane);
+    t.Bind(
+        CmdShowTracePane + index, [this, pane] { ShowPaneWindow(pane); },
+        [index] { return CommandUi{true, ActivePane == index}; });
+  }
+  t.Bind(CmdAddEvent, [this] { ForwardAddEvent(); }, [this] { return OnUpdateAddEvent(); });
+  t.Bind(CmdTraceReanalysis, [this] { ForwardTraceReanalysis(); }, [this] { return OnUpdateTraceReanalysis(); });
+
+  // The document answers its own commands before the application does, as long as a pane is active.
+  for (const DocMessageMapEntry& entry : kDocMessageMap) {
+    if (entry.kind != DocCommandKind::Command) continue;
+    const int id = entry.id;
+    if (id == CmdWindowCascade) {
+      t.Bind(id, [this] {
+        if (m_pDocument && m_pMainFrame->MdiArea()->activeSubWindow() != nullptr) {
+          m_pDocument->Commands().Execute(CmdWindowCascade);
+        } else {
+          RestorePanes();
+        }
+      });
+    } else if (id == CmdPassFail) {
+      t.Bind(id, [this] { m_pDocument->Commands().Execute(CmdPassFail); }, [this] { return OnUpdatePassFail(); });
+    } else {
+      t.Bind(
+          id, [this, id] { m_pDocument->Commands().Execute(id); },
+          [this, id] { return EnabledIf(m_pDocument && m_pDocument->Commands().IsEnabled(id)); });
+    }
+  }
+}
+
+bool COtdrApp::DocumentHoldsTrace() const { return m_pDocument && m_pDocument->HasTrace(); }
+
+bool COtdrApp::EventTableBuilt() const {
+  return PaneTemplateOf(PaneKind::EventTable).makeView != &MakeEmptyPaneView;
+}
+
+CommandUi COtdrApp::OnUpdateOpenCommands() const { return EnabledIf(g_DisplayState.TraceCount < kMaxListedTraces); }
+
+CommandUi COtdrApp::OnUpdateAddEvent() const {
+  return EnabledIf(EventTableBuilt() && DocumentHoldsTrace() && m_pDocument->m_nEventCount < kMaxEventRows);
+}
+
+CommandUi COtdrApp::OnUpdateTraceReanalysis() const { return EnabledIf(EventTableBuilt() && DocumentHoldsTrace()); }
+
+CommandUi COtdrApp::OnUpdatePassFail() const {
+  return EnabledIf(DocumentHoldsTrace() && m_pDocument->Commands().Serves(CmdPassFail));
+}
+
+QPointer<QMdiSubWindow>& COtdrApp::FrameSlot(PaneKind pane) {
+  switch (pane) {
+    case PaneKind::Trace: return m_pTraceFrame;
+    case PaneKind::EventTable: return m_pEventTableFrame;
+    case PaneKind::Parameters: return m_pParametersFrame;
+    case PaneKind::FiberInfo: return m_pFiberInfoFrame;
+    case PaneKind::MarkerInfo: return m_pMarkerInfoFrame;
+  }
+  return m_pTraceFrame;
+}
+
+QMdiSubWindow* COtdrApp::PaneFrame(PaneKind pane) const {
+  return const_cast<COtdrApp*>(this)->FrameSlot(pane).data();
+}
+
+QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
+  const PaneTemplate& tmpl = PaneTemplateOf(pane);
+  QWidget* view = tmpl.makeView(*m_pDocument);
+  if (view == nullptr) return nullptr;
+  auto* frame = new QMdiSubWindow;
+  frame->setWidget(view);
+  frame->setWindowTitle(QString::fromStdString(g_CurrentStrings[tmpl.caption]));
+  frame->setWindowIcon(m_pMainFrame->windowIcon());
+  if (tmpl.closable) {
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowMinMaxButtonsHint);
+    frame->installEventFilter(new RefuseClose(frame));
+  }
+  QMdiArea* area = m_pMainFrame->MdiArea();
+  area->addSubWindow(frame);
+  frame->setGeometry(DefaultPaneGeometry(pane, area->viewport()->size()));
+  if (auto* docView = dynamic_cast<DocView*>(view)) {
+    m_pDocument->AddView(*docView, pane);
+    // Only the address is compared, so the view may already be gone when this runs.
+    QObject::connect(view, &QObject::destroyed, m_pMainFrame.get(), [this, docView] {
+      if (m_pDocument) m_pDocument->RemoveView(*docView);
+    });
+  }
+  FrameSlot(pane) = frame;
+  return frame;
+}
+
+void COtdrApp::InitialUpdateFrame(QMdiSubWindow* frame) {
+  frame->show();
+  m_pMainFrame->MdiArea()->setActiveSubWindow(frame);
+  if (auto* docView = dynamic_cast<DocView*>(frame->widget())) docView->OnInitialUpdate();
+}
+
+void COtdrApp::ShowPaneWindow(PaneKind pane) {
+  QMdiSubWindow* frame = PaneFrame(pane);
+  if (frame == nullptr) frame = CreatePaneFrame(pane);
+  if (frame == nullptr) return;
+  ActivePane = WindowMenuIndex(pane);
+  InitialUpdateFrame(frame);
+  m_pMainFrame->ShowPaneMenu(true);
+}
+
+void COtdrApp::RestorePanes() {
+  for (const PaneKind pane : {PaneKind::EventTable, PaneKind::Parameters, PaneKind::MarkerInfo,
+                              PaneKind::FiberInfo, PaneKind::Trace}) {
+    if (QMdiSubWindow* frame = PaneFrame(pane)) InitialUpdateFrame(frame);
+  }
+}
+
+void COtdrApp::ForwardAddEvent() {
+  if (PaneFrame(PaneKind::EventTable) == nullptr) ShowPaneWindow(PaneKind::EventTable);
+  QMdiSubWindow* frame = PaneFrame(PaneKind::EventTable);
+  if (auto* table = frame != nullptr ? dynamic_cast<EventTableCommands*>(frame->widget()) : nullptr) {
+    table->AddEvent();
+  }
+}
+
+void COtdrApp::ForwardTraceReanalysis() {
+  if (PaneFrame(PaneKind::EventTable) == nullptr) ShowPaneWindow(PaneKind::EventTable);
+  QMdiSubWindow* frame = PaneFrame(PaneKind::EventTable);
+  if (auto* table = frame != nullptr ? dynamic_cast<EventTableCommands*>(frame->widget()) : nullptr) {
+    table->OnTraceReanalysis();
+  }
+}
+
+void COtdrApp::OnAppAbout() {
+  CAboutDlg dialog(m_pMainFrame.get());
+  dialog.exec();
+}

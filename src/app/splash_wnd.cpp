@@ -1,0 +1,75 @@
+#include "app/splash_wnd.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+// Hides the splash at the first key press or click anywhere in the program and eats that event.
+class SplashFilter final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (CSplashWnd::FilterSplashMessage(event)) return true;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+CSplashWnd::CSplashWnd(QPixmap picture, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_picture(std::move(picture)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setFixedSize(m_picture.size());
+  const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
+  auto* filter = new SplashFilter(this);
+  qApp->installEventFilter(filter);
+  QTimer::singleShot(kShowMilliseconds, this, &CSplashWnd::HideSplash);
+}
+
+void CSplashWnd::EnableSplash(bool enable) { s_enabled = enable; }
+
+void CSplashWnd::ShowSplash(QWidget* parent) {
+  if (!s_enabled || s_current != nullptr) return;
+  QPixmap picture;
+  if (!picture.load(QString::fromLatin1(kPictureName)) || picture.isNull()) return;
+  s_current = new CSplashWnd(std::move(picture), parent);
+  s_current->show();
+  s_current->repaint();
+}
+
+bool CSplashWnd::FilterSplashMessage(const QEvent* event) {
+  if (s_current == nullptr) return false;
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+      HideSplash();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CSplashWnd::HideSplash() {
+  if (s_current == nullptr) return;
+  QWidget* parent = s_current->parentWidget();
+  s_current->close();
+  s_current = nullptr;
+  if (parent != nullptr) parent->repaint();
+}
+
+CSplashWnd* CSplashWnd::Current() { return s_current; }
+
+void CSplashWnd::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, m_picture);
+}

@@ -1,0 +1,89 @@
+#include "document/byte_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumivane {
+
+namespace {
+// Positions never grow past this, so arithmetic on counts read from a file cannot overflow.
+constexpr std::int64_t kPositionCap = std::int64_t{1} << 48;
+}  // namespace
+
+ByteReader::ByteReader(std::span<const std::uint8_t> bytes, std::int64_t position) : bytes_(bytes), position_(0) {
+  Seek(position);
+}
+
+void ByteReader::Seek(std::int64_t position) { position_ = std::clamp<std::int64_t>(position, 0, kPositionCap); }
+
+void ByteReader::Skip(std::int64_t count) {
+  if (count > 0) position_ = std::min(kPositionCap, position_ + std::min(count, kPositionCap));
+}
+
+std::uint8_t ByteReader::ByteAt(std::int64_t position) const {
+  return position >= 0 && position < Length() ? bytes_[static_cast<std::size_t>(position)] : 0;
+}
+
+std::uint8_t ByteReader::U8() {
+  const std::uint8_t value = ByteAt(position_);
+  Skip(1);
+  return value;
+}
+
+std::uint16_t ByteReader::U16() {
+  const auto lo = ByteAt(position_);
+  const auto hi = ByteAt(position_ + 1);
+  Skip(2);
+  return static_cast<std::uint16_t>(lo | (hi << 8));
+}
+
+std::int16_t ByteReader::I16() { return static_cast<std::int16_t>(U16()); }
+
+std::uint32_t ByteReader::U32() {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(ByteAt(position_ + i)) << (8 * i);
+  Skip(4);
+  return value;
+}
+
+std::int32_t ByteReader::I32() { return static_cast<std::int32_t>(U32()); }
+
+void ByteReader::U16Array(std::uint16_t* out, std::int64_t count) {
+  if (count <= 0) return;
+  // Whole values inside the image are decoded in one pass; the rest read as zeros.
+  const std::int64_t available = std::clamp<std::int64_t>((Length() - position_) / 2, 0, count);
+  const std::uint8_t* p = bytes_.data() + (available > 0 ? position_ : 0);
+  for (std::int64_t i = 0; i < available; ++i) {
+    out[i] = static_cast<std::uint16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+  }
+  Skip(available * 2);
+  for (std::int64_t i = available; i < count; ++i) out[i] = U16();
+}
+
+void ByteReader::Text(char16_t* out, std::int64_t capacity) {
+  std::int64_t stored = 0;
+  for (;;) {
+    const std::uint8_t b = U8();
+    if (b == 0) break;
+    if (stored < capacity - 1) out[stored++] = b;
+  }
+  if (capacity > 0) out[stored] = 0;
+}
+
+void ByteReader::FixedText(char16_t* out, std::int64_t length) {
+  RawText(out, length);
+  out[length] = 0;
+}
+
+void ByteReader::RawText(char16_t* out, std::int64_t length) {
+  for (std::int64_t i = 0; i < length; ++i) out[i] = U8();
+}
+
+bool ByteReader::NameAt(std::int64_t position, std::string_view name) const {
+  const auto size = static_cast<std::int64_t>(name.size());
+  if (position < 0 || position + size >= Length()) return false;
+  const std::uint8_t* p = bytes_.data() + position;
+  return std::memcmp(p, name.data(), name.size()) == 0 && p[size] == 0;
+}
+
+}  // namespace lumivane

@@ -1,0 +1,98 @@
+#include "document/display_model_params.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "document/trace_conversions.h"
+#include "document/wavelength.h"
+
+namespace {
+
+/// Fibre-length factor: km per 0.1 ns of the data spacing, times the group-index field.
+constexpr double kFibreLengthFactor = 0.299792458;
+/// The UserName backscatter mode whose field already holds the coefficient's magnitude.
+constexpr std::int32_t kBackscatterModeAbsolute = 100;
+constexpr double kBackscatterOffsetDb = 30.0;
+constexpr double kThousandths = 1000.0;
+constexpr double kCorrectionParts = 100000.0;
+
+/// Time-of-flight difference saturated to 32 bits: end-to-end markers of a damaged file can be any
+/// two values, and their difference must not overflow.
+std::int32_t TimeDifference(std::int32_t later, std::int32_t earlier) {
+  const std::int64_t d = static_cast<std::int64_t>(later) - earlier;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(d, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+std::int32_t FirstTracePointCount(const SorRecord& record) {
+  return std::clamp<std::int32_t>(record.DataPts.Traces[0].PointCount, 0, kSorMaxSamples);
+}
+
+std::int32_t KeyEventCountOf(const SorRecord& record) {
+  return std::clamp<std::int32_t>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
+}
+
+bool IsEndEventCode(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
+
+std::int32_t EndEventRowOf(const SorRecord& record) {
+  const std::int32_t count = KeyEventCountOf(record);
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (IsEndEventCode(record.KeyEvents.Events[i])) return i;
+  }
+  return kNoEndEventRow;
+}
+
+double FibreLengthKm(std::int32_t pointCount, std::int32_t groupIndexField, std::int32_t dataSpacing) {
+  if (pointCount < 1 || groupIndexField == 0) return 0.0;
+  const double length = (pointCount - 1) * (kFibreLengthFactor / groupIndexField) * dataSpacing / 1000.0;
+  return std::isfinite(length) ? length : 0.0;
+}
+
+double CorrectedDistance(double distanceKm, std::int32_t distanceCorrection) {
+  if (distanceCorrection <= 0) return distanceKm;
+  return (1.0 - distanceCorrection / kCorrectionParts) * distanceKm;
+}
+
+void BuildFibreParams(std::int32_t fileKind, const SorRecord& record, FibreParamsRecord& out,
+                      double acquisitionRangeKm) {
+  if (fileKind != kSorFileKind) return;
+  const SorFxdParams& fxd = record.FxdParams;
+  out.Range = static_cast<float>(acquisitionRangeKm);
+  out.PulseWidth = fxd.PulseWidths[0];
+  out.Wavelength = ConvertWavelengthField(fxd.ActualWavelength);
+  out.GroupIndex = static_cast<float>(fxd.GroupIndex / 100000.0);
+  double backscatter = fxd.Backscatter / 10.0;
+  if (record.UserName.BackscatterMode != kBackscatterModeAbsolute) backscatter -= kBackscatterOffsetDb;
+  out.Backscatter = static_cast<float>(-backscatter);
+  out.AveragingTime = fxd.AveragingTime / 10;
+  out.EndThreshold = static_cast<float>(fxd.EndOfFibreThreshold / kThousandths);
+  out.LossThreshold = static_cast<float>(fxd.LossThreshold / kThousandths);
+  out.ReflectanceThreshold = static_cast<float>(fxd.ReflectanceThreshold / kThousandths);
+}
+
+void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummaryRecord& out,
+                      std::int32_t pointCount, double fibreLengthKm, std::int32_t distanceCorrection) {
+  if (fileKind != kSorFileKind) return;
+  const SorFxdParams& fxd = record.FxdParams;
+  const SorKeyEvents& events = record.KeyEvents;
+  out = LinkSummaryRecord{};
+  out.TraceLength = static_cast<float>(FibreLengthKm(pointCount, fxd.GroupIndex, fxd.DataSpacing[0]));
+
+  if (KeyEventCountOf(record) < 2 || events.Events[0].TimeOfFlight != 0) return;
+  if (EndEventRowOf(record) == kNoEndEventRow) return;
+  float linkLength = TimeToDistance(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), record);
+  const float traceEnd = GetDistance_Position(pointCount - 1, kSorFileKind, record, fibreLengthKm);
+  if (linkLength == 0.0f || linkLength > traceEnd) return;
+
+  linkLength = static_cast<float>(CorrectedDistance(linkLength, distanceCorrection));
+  out.LinkLength = linkLength;
+  out.LinkLoss = static_cast<float>(events.EndToEndLoss / kThousandths);
+  out.LinkOrl = static_cast<float>(events.OpticalReturnLoss / kThousandths);
+  // A correction of 100,000 parts or more leaves no length to divide by.
+  const float lossPerKm = out.LinkLoss / linkLength;
+  out.LossPerKm = std::isfinite(lossPerKm) ? lossPerKm : 0.0f;
+}

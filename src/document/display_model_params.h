@@ -1,0 +1,40 @@
+#pragma once
+// The parts of a trace's display model that come straight from the file's parameters: the fibre
+// length, the fibre-parameter record and the link summary, with the counts and the end event they
+// rest on. A record built in memory or read from a damaged file may hold any count; these helpers
+// bound them before anything is indexed.
+#include <cstdint>
+
+#include "document/display_records.h"
+#include "document/sor_record.h"
+
+/// End-event row index of a table without an end event.
+inline constexpr std::int32_t kNoEndEventRow = 999;
+
+/// Points of the record's first trace, within [0, kSorMaxSamples].
+std::int32_t FirstTracePointCount(const SorRecord& record);
+
+/// The record's key-event count, within [0, kSorMaxKeyEvents].
+std::int32_t KeyEventCountOf(const SorRecord& record);
+
+/// True when the second code character marks the end of the fibre ('E', or 'D' as older files write).
+bool IsEndEventCode(const SorKeyEvent& event);
+
+/// Position of the first key event that ends the fibre, or kNoEndEventRow.
+std::int32_t EndEventRowOf(const SorRecord& record);
+
+/// Distance of the last of `pointCount` samples in km, 0 when the trace has no extent or the
+/// group index is 0.
+double FibreLengthKm(std::int32_t pointCount, std::int32_t groupIndexField, std::int32_t dataSpacing);
+
+/// Fills the fibre parameters from the record for the acquisition range given (km). SR-4731 only.
+void BuildFibreParams(std::int32_t fileKind, const SorRecord& record, FibreParamsRecord& out,
+                      double acquisitionRangeKm);
+
+/// Fills the link summary for a trace of `pointCount` samples covering `fibreLengthKm`; the
+/// distance correction is the file's, in parts per 100,000. SR-4731 only.
+void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummaryRecord& out,
+                      std::int32_t pointCount, double fibreLengthKm, std::int32_t distanceCorrection);
+
+/// A distance shortened by the distance correction (parts per 100,000) when it is positive.
+double CorrectedDistance(double distanceKm, std::int32_t distanceCorrection);

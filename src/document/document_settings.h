@@ -1,0 +1,90 @@
+#pragma once
+// Settings of the run that several subsystems keep in the document: print and export choices, the
+// instrument port, the pass/fail limits and the colours of the loaded traces.
+#include <array>
+#include <cstdint>
+#include <string>
+
+/// Which parts the text export writes, and its column separator.
+struct AsciiExportOptions {
+  std::int32_t OutputTraceInfo = 1;
+  std::int32_t OutputPara = 1;
+  std::int32_t OutputEvent = 1;
+  std::int32_t OutputTraceData = 1;
+  std::int32_t IntervalType = 0;  // 0 space, 1 comma, 2 tab
+};
+
+/// Report flags; only the constructor sets them.
+struct ConfigReport {
+  std::array<std::int32_t, 11> Flags = {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1};
+};
+
+/// What a printed report holds and how it is laid out.
+struct PrintOptions {
+  std::int32_t TraceInfo = 1;
+  std::int32_t Trace = 1;
+  std::int32_t ShowGrid = 1;
+  std::int32_t ShowMarker = 1;
+  std::int32_t FiberInfo = 1;
+  std::int32_t EventTable = 1;
+  std::int32_t MarkerInfo = 1;
+  std::int32_t Layout = 0;
+  std::int32_t EventOption = 0;
+  std::int32_t TracesPerPageIndex = -1;
+  std::int32_t Logo = 0;
+  std::int32_t PassFail = 1;
+  std::string LogoPath;
+};
+
+/// The instrument port of the upload, kept for the run only.
+struct PortSettings {
+  std::string m_strPortType = "USB";
+  std::string m_strPortName = "COM1";
+  std::int32_t m_nBaudRate = 115200;
+  std::int32_t m_nDataBits = 8;
+  std::int32_t m_nParity = 0;    // index into the port dialog's parity list
+  std::int32_t m_nStopBits = 0;  // index into the port dialog's stop-bit list
+};
+
+/// Limits judged: splice loss, connector loss, reflectance, attenuation, link loss, link ORL.
+inline constexpr int kPassFailLimitCount = 6;
+
+/// The pass/fail limits of the current trace's wavelength and the values printed with them.
+struct PassFailThresholds {
+  std::array<float, kPassFailLimitCount> Limit = {};  // dB (attenuation as stored)
+  std::array<std::int32_t, kPassFailLimitCount> Enabled = {1, 1, 1, 1, 1, 1};
+  std::int32_t Verdict = 0;
+  float MarkerOrl = 0.0f;        // two-point ORL between the markers, dB
+  float MeasuredLinkOrl = 0.0f;  // link ORL last shown, dB
+};
+
+/// One colour, red, green and blue.
+struct TraceColour {
+  std::uint8_t Red = 0;
+  std::uint8_t Green = 0;
+  std::uint8_t Blue = 0;
+  friend bool operator==(const TraceColour&, const TraceColour&) = default;
+};
+
+/// Colours a loaded trace can take; trace colour indices run 0 .. kTraceColourCount - 1 and wrap.
+inline constexpr int kTraceColourCount = 16;
+
+/// The colour of each colour index.
+inline constexpr std::array<TraceColour, kTraceColourCount> kDefaultTraceColours = {{
+    {255, 0, 0}, {128, 128, 0}, {0, 155, 78}, {128, 0, 0},
+    {0, 52, 128}, {8, 210, 168}, {55, 10, 190}, {255, 200, 0},
+    {255, 0, 200}, {155, 200, 40}, {155, 100, 100}, {45, 200, 128},
+    {26, 52, 240}, {205, 100, 200}, {0, 240, 123}, {255, 168, 168},
+}};
+
+/// The marker readings of the Marker Information pane, in display order.
+enum MarkerReading : int {
+  kReadingDistanceAB,
+  kReadingTwoPointLoss,
+  kReadingTwoPointAttenuation,
+  kReadingLsaAttenuation,
+  kReadingInsertionLoss,
+  kReadingReflectance,
+  kReadingTwoPointOrl,
+  kMarkerReadingCount,
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Block identifiers of the trace file, without their terminating zero byte.
+#include <array>
+#include <string_view>
+
+inline constexpr std::string_view kSorBlockMap = "Map";
+inline constexpr std::string_view kSorBlockGenParams = "GenParams";
+inline constexpr std::string_view kSorBlockSupParams = "SupParams";
+inline constexpr std::string_view kSorBlockFxdParams = "FxdParams";
+inline constexpr std::string_view kSorBlockKeyEvents = "KeyEvents";
+inline constexpr std::string_view kSorBlockLnkParams = "LnkParams";
+inline constexpr std::string_view kSorBlockDataPts = "DataPts";
+inline constexpr std::string_view kSorBlockUserName = "UserName";
+inline constexpr std::string_view kSorBlockVendor = "NorvalexParams";
+inline constexpr std::string_view kSorBlockCksum = "Cksum";
+
+/// The only names a block search can find.
+inline constexpr std::array<std::string_view, 10> kSorBlockNames = {
+    kSorBlockMap,       kSorBlockGenParams, kSorBlockSupParams, kSorBlockFxdParams, kSorBlockKeyEvents,
+    kSorBlockLnkParams, kSorBlockDataPts,   kSorBlockUserName,  kSorBlockVendor,    kSorBlockCksum};
+
+/// Revision this system writes into the Map and its entries (2.00).
+inline constexpr int kSorRevision2 = 200;

@@ -1,0 +1,272 @@
+#include "document/sor_block_parsers.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "document/byte_reader.h"
+#include "document/sor_block_names.h"
+#include "document/sor_text.h"
+#include "document/sor_text_sanitizer.h"
+
+using lumivane::ByteReader;
+
+namespace {
+
+// Revision-1 key events lack the five marker locations.
+constexpr std::int64_t kV2EventFixedBytes = 42;
+constexpr std::int64_t kV1EventFixedBytes = 22;
+// The UserName group of version 201 and later is read only when the map's seventh entry (the
+// place this system writes "UserName") is long enough to hold it.
+constexpr int kUserNameMapIndex = 6;
+constexpr std::int32_t kUserGroup201MinSize = 149;
+constexpr std::int32_t kUserVerGroup201 = 201;
+constexpr std::int32_t kUserVerGroup202 = 202;
+constexpr std::int32_t kUserVerCursors = 203;
+
+/// Opens a block: stores its name, and reports whether it starts with its identifier.
+struct BlockStart {
+  ByteReader reader;
+  bool hasIdentifier;
+};
+
+template <std::size_t N>
+BlockStart OpenBlock(SorImage image, std::int64_t start, std::string_view name, char16_t (&nameField)[N]) {
+  ByteReader reader(image, start);
+  const bool hasIdentifier = reader.NameAt(start, name);
+  if (hasIdentifier) reader.Skip(static_cast<std::int64_t>(name.size()) + 1);
+  SetSorText(nameField, name);
+  return {reader, hasIdentifier};
+}
+
+bool BeyondImage(SorImage image, std::int64_t start) { return start > static_cast<std::int64_t>(image.size()); }
+
+/// Clamps a count read from a file to [0, capacity]; negative counts read nothing.
+int ClampCount(std::int64_t count, int capacity) { return static_cast<int>(std::clamp<std::int64_t>(count, 0, capacity)); }
+
+void ReadKeyEvent(ByteReader& in, bool revision2, SorKeyEvent& event) {
+  event.EventNumber = in.I16();
+  event.TimeOfFlight = in.I32();
+  event.Slope = in.I16();
+  event.SpliceLoss = in.I16();
+  event.Reflectance = in.I32();
+  in.FixedText(event.EventCode, kSorEventCodeLength);
+  in.FixedText(event.LossTechnique, 2);
+  if (revision2) {
+    for (auto& location : event.MarkerLocations) location = in.I32();
+  }
+  in.Text(event.Comment, kSorEventCommentCapacity);
+}
+
+void SkipKeyEvent(ByteReader& in, bool revision2) {
+  in.Skip(revision2 ? kV2EventFixedBytes : kV1EventFixedBytes);
+  in.Text(nullptr, 0);
+}
+
+}  // namespace
+
+std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name) {
+  if (std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) == kSorBlockNames.end()) return -1;
+  if (start < 0 || start >= static_cast<std::int64_t>(image.size())) return -1;
+  // The identifier with its zero byte; none of the ten names ends another, so a plain search for
+  // the asked name finds exactly what a test against all ten would.
+  char pattern[kSorNameCapacity] = {};
+  std::copy(name.begin(), name.end(), pattern);
+  const auto* first = reinterpret_cast<const char*>(image.data());
+  const char* end = first + image.size();
+  const std::boyer_moore_horspool_searcher searcher(pattern, pattern + name.size() + 1);
+  const char* hit = std::search(first + start, end, searcher);
+  return hit == end ? -1 : hit - first;
+}
+
+std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& gen = record.GenParams;
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockGenParams, gen.Name);
+  in.FixedText(gen.LanguageCode, 2);
+  in.Text(gen.CableId, kSorTextCapacity);
+  in.Text(gen.FiberId, kSorTextCapacity);
+  if (revision2) gen.FiberType = in.I16();
+  gen.NominalWavelength = in.I16();
+  in.Text(gen.OriginatingLocation, kSorTextCapacity);
+  in.Text(gen.TerminatingLocation, kSorTextCapacity);
+  in.Text(gen.CableCode, kSorCableCodeCapacity);
+  in.FixedText(gen.CurrentDataFlag, 2);
+  gen.UserOffset = in.I32();
+  gen.UserOffsetDistance = in.I32();
+  in.Text(gen.Operator, kSorTextCapacity);
+  in.Text(gen.Comment, kSorTextCapacity);
+  for (char16_t* text : {gen.CableId, gen.FiberId, gen.OriginatingLocation, gen.TerminatingLocation}) {
+    SanitizeFileText(text);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& sup = record.SupParams;
+  ByteReader in = OpenBlock(image, start, kSorBlockSupParams, sup.Name).reader;
+  for (char16_t* text : {sup.SupplierName, sup.MainframeId, sup.MainframeSerial, sup.OpticalModuleId,
+                         sup.OpticalModuleSerial, sup.SoftwareRevision, sup.Other}) {
+    in.Text(text, kSorTextCapacity);
+    SanitizeFileText(text);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& fxd = record.FxdParams;
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockFxdParams, fxd.Name);
+  fxd.DateTime = in.U32();
+  in.FixedText(fxd.DistanceUnits, 2);
+  fxd.ActualWavelength = in.I16();
+  fxd.AcquisitionOffset = in.I32();
+  if (revision2) fxd.AcquisitionOffsetDistance = in.I32();
+  const std::int16_t widthsInFile = in.I16();
+  const int stored = ClampCount(widthsInFile, kSorMaxPulseWidths);
+  const std::int64_t extra = std::max<std::int64_t>(widthsInFile, 0) - stored;
+  fxd.PulseWidthCount = static_cast<std::int16_t>(stored);
+  for (int i = 0; i < stored; ++i) fxd.PulseWidths[i] = in.I16();
+  in.Skip(extra * 2);
+  for (int i = 0; i < stored; ++i) fxd.DataSpacing[i] = in.I32();
+  in.Skip(extra * 4);
+  for (int i = 0; i < stored; ++i) fxd.DataPointCounts[i] = in.I32();
+  in.Skip(extra * 4);
+  fxd.GroupIndex = in.I32();
+  fxd.Backscatter = in.I16();
+  fxd.AverageCount = in.I32();
+  if (revision2) fxd.AveragingTime = in.I16();
+  fxd.AcquisitionRange = in.I32();
+  fxd.AcquisitionRangeDistance = in.I32();
+  if (revision2) fxd.FrontPanelOffset = in.I32();
+  fxd.NoiseFloorLevel = in.U16();
+  fxd.NoiseFloorScale = in.I16();
+  fxd.PowerOffsetFirstPoint = in.U16();
+  fxd.LossThreshold = in.U16();
+  fxd.ReflectanceThreshold = in.U16();
+  fxd.EndOfFibreThreshold = in.U16();
+  if (revision2) {
+    in.FixedText(fxd.TraceType, 2);
+    for (auto& coordinate : fxd.WindowCoordinates) coordinate = in.I32();
+  }
+  return in.Position();
+}
+
+std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& events = record.KeyEvents;
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name);
+  const std::int16_t countInFile = in.I16();
+  const int stored = ClampCount(countInFile, kSorMaxKeyEvents);
+  for (int k = 0; k < stored; ++k) ReadKeyEvent(in, revision2, events.Events[k]);
+  for (int k = stored; k < countInFile; ++k) SkipKeyEvent(in, revision2);
+  events.KeyEventCount = static_cast<std::int16_t>(stored);
+  events.EndToEndLoss = in.I32();
+  events.EndToEndMarker1 = in.I32();
+  events.EndToEndMarker2 = in.I32();
+  events.OpticalReturnLoss = in.U16();
+  events.OrlMarker1 = in.I32();
+  events.OrlMarker2 = in.I32();
+  return in.Position();
+}
+
+std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& links = record.LnkParams;
+  ByteReader in = OpenBlock(image, start, kSorBlockLnkParams, links.Name).reader;
+  const std::int16_t countInFile = in.I16();
+  SorLandmark ignored{};
+  for (int k = 0; k < countInFile; ++k) {
+    SorLandmark& mark = k < kSorMaxLandmarks ? links.Landmarks[k] : ignored;
+    mark.Number = in.I16();
+    in.RawText(mark.Code, 2);
+    mark.Location = in.I32();
+    mark.RelatedEvent = in.I16();
+    mark.GpsLongitude = in.I32();
+    mark.GpsLatitude = in.I32();
+    mark.FiberCorrectionFactor = in.I16();
+    mark.SheathMarkerEntering = in.I32();
+    mark.SheathMarkerLeaving = in.I32();
+    mark.SheathMarkUnits[0] = in.U8();
+    mark.SheathMarkUnits[1] = in.U8();
+    mark.ModeFieldDiameter = in.I16();
+    in.Text(mark.Comment, kSorLandmarkCommentCapacity);
+  }
+  links.LandmarkCount = static_cast<std::int16_t>(ClampCount(countInFile, kSorMaxLandmarks));
+  return in.Position();
+}
+
+std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& data = record.DataPts;
+  ByteReader in = OpenBlock(image, start, kSorBlockDataPts, data.Name).reader;
+  data.TotalPointCount = in.I32();
+  const std::int16_t tracesInFile = in.I16();
+  data.TraceCount = static_cast<std::int16_t>(ClampCount(tracesInFile, kSorMaxTraces));
+  for (int t = 0; t < tracesInFile; ++t) {
+    const std::int64_t points = std::max<std::int32_t>(in.I32(), 0);
+    const std::int16_t scale = in.I16();
+    if (t >= kSorMaxTraces) {
+      in.Skip(points * 2);
+      continue;
+    }
+    auto& trace = data.Traces[t];
+    const int stored = ClampCount(points, kSorMaxSamples);
+    trace.PointCount = stored;
+    trace.ScaleFactor = scale;
+    in.U16Array(trace.Samples, stored);
+    in.Skip((points - stored) * 2);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& user = record.UserName;
+  user = SorUserName{};
+  SetSorText(user.Name, kSorBlockUserName);
+  ByteReader in(image, start);
+  in.Skip(static_cast<std::int64_t>(kSorBlockUserName.size()) + 1);
+  user.UserVer = in.I32();
+  user.Magic = in.I32();
+  if (user.Magic != kSorUserMagic || user.UserVer < kSorUserVerMin) return in.Position();
+  user.ReflAdjust = in.I32();
+  if (user.UserVer < kUserVerGroup201 || record.Map.Entries[kUserNameMapIndex].Size < kUserGroup201MinSize) {
+    return in.Position();
+  }
+  user.T = in.I32();
+  user.Amp = in.I32();
+  user.Count = in.I32();
+  for (auto& value : user.Reserved1) value = in.I32();
+  user.BackscatterMode = in.I32();
+  const std::int32_t cursorA = in.I32();
+  const std::int32_t cursorB = in.I32();
+  if (user.UserVer >= kUserVerCursors) {
+    user.StoredCursorA = cursorA;
+    user.StoredCursorB = cursorB;
+  }
+  user.DistanceCorrection = in.I32();
+  for (auto& value : user.Reserved2) value = in.I32();
+  if (user.UserVer >= kUserVerGroup202) {
+    user.StoredLossCount = in.I32();
+    user.StoredLaunchLevel = in.I32();
+    for (auto& value : user.EventLossTable) value = in.I32();
+  }
+  return in.Position();
+}
+
+std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  auto& vendor = record.NorvalexParams;
+  ByteReader in = OpenBlock(image, start, kSorBlockVendor, vendor.Name).reader;
+  in.Text(vendor.JobID, kSorTextCapacity);
+  in.Text(vendor.Customer, kSorTextCapacity);
+  return in.Position();
+}
+
+std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record) {
+  if (BeyondImage(image, start)) return 0;
+  ByteReader in = OpenBlock(image, start, kSorBlockCksum, record.Cksum.Name).reader;
+  record.Cksum.Checksum = in.U16();
+  return in.Position();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// One parser per trace-file block. Each reads its block at a start position of the file image,
+// stores the fields in the record (counts clamped to the record's capacities first) and returns
+// the position just after the block, or 0, having read nothing, when start lies beyond the image.
+// A block that begins with its identifier is read in the revision-2 layout, one without it in the
+// revision-1 layout.
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "document/sor_record.h"
+
+using SorImage = std::span<const std::uint8_t>;
+
+/// Position of the first "name\0" at or after start, or -1; only the ten block names are found.
+std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name);
+
+std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record);
+/// Revision 2 only: the identifier is taken as present. Needs the record's map already read.
+std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record);

@@ -1,0 +1,113 @@
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "document/byte_reader.h"
+#include "document/sor_block_names.h"
+#include "document/sor_block_parsers.h"
+#include "document/sor_reader.h"
+#include "document/sor_text.h"
+
+namespace {
+
+using BlockParser = std::int64_t (*)(SorImage, std::int64_t, SorRecord&);
+
+struct BlockEntry {
+  std::string_view name;
+  BlockParser parse;
+};
+
+// Revision-1 bodies follow one another in this order when the map cannot place them.
+constexpr std::array<BlockEntry, 7> kChain = {{
+    {kSorBlockGenParams, ParseGenParams},
+    {kSorBlockSupParams, ParseSupParams},
+    {kSorBlockFxdParams, ParseFxdParams},
+    {kSorBlockKeyEvents, ParseKeyEvents},
+    {kSorBlockLnkParams, ParseLnkParams},
+    {kSorBlockDataPts, ParseDataPts},
+    {kSorBlockCksum, ParseChecksum},
+}};
+
+// The blocks whose map entries the record keeps, in the order they are looked for.
+constexpr std::array<std::string_view, 6> kRecordedEntries = {kSorBlockGenParams, kSorBlockSupParams,
+                                                              kSorBlockFxdParams, kSorBlockKeyEvents,
+                                                              kSorBlockDataPts,   kSorBlockCksum};
+
+constexpr std::int64_t kV1FirstEntry = 8;
+
+struct PlacedBlock {
+  const BlockEntry* block;
+  std::int64_t offset;
+};
+
+const BlockEntry* KnownBlock(std::u16string_view name) {
+  for (const auto& block : kChain) {
+    if (std::equal(name.begin(), name.end(), block.name.begin(), block.name.end())) return &block;
+  }
+  return nullptr;
+}
+
+// Instruments write revision-1 blocks in their own order (DataPts before KeyEvents) with blocks of
+// their own between them, so the map's sizes place each block. Only a map whose entries end inside
+// it and whose blocks add up within the file is trusted; anything else falls back to the fixed order.
+bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std::vector<PlacedBlock>& placed) {
+  lumivane::ByteReader in(image, kV1FirstEntry);
+  std::int64_t offset = mapSize;
+  for (int k = 0; k < blockCount; ++k) {
+    char16_t name[kSorNameCapacity];
+    in.Text(name, kSorNameCapacity);
+    in.Skip(2);
+    const std::int32_t size = in.I32();
+    if (in.Position() > mapSize) break;
+    if (size < 0) return false;
+    if (const BlockEntry* block = KnownBlock(SorTextView(name)); block != nullptr && size > 0) {
+      placed.push_back({block, offset});
+    }
+    offset += size;
+  }
+  return !placed.empty() && offset <= static_cast<std::int64_t>(image.size());
+}
+
+}  // namespace
+
+SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) {
+  if (image.size() > static_cast<std::size_t>(MaxTraceFileSize)) return SorReadResult::kTooLarge;
+  std::memset(&target, 0, sizeof target);
+  auto& map = target.Map;
+  SetSorText(map.Name, kSorBlockMap);
+  lumivane::ByteReader in(image);
+  map.Revision = in.U16();
+  const std::uint32_t mapSize = in.U32();
+  map.MapSize = static_cast<std::int32_t>(mapSize);
+  const std::int16_t blockCount = in.I16();
+  map.BlockCount = static_cast<std::int16_t>(std::clamp<int>(blockCount, 0, kSorMaxMapEntries));
+
+  in.Seek(kV1FirstEntry);
+  int stored = 0;
+  std::int64_t searchFrom = 0;
+  for (const auto name : kRecordedEntries) {
+    const std::int64_t at = FindSorBlock(image, searchFrom, name);
+    searchFrom = std::max<std::int64_t>(at, 0);
+    if (at < 0 || stored >= kSorMaxMapEntries) continue;
+    SorMapEntry& entry = map.Entries[stored++];
+    in.Text(entry.Name, kSorNameCapacity);
+    entry.Revision = in.U16();
+    entry.Size = in.I32();
+  }
+
+  std::vector<PlacedBlock> placed;
+  if (PlaceBlocksByMap(image, mapSize, blockCount, placed)) {
+    for (const auto& [block, offset] : placed) block->parse(image, offset, target);
+    return SorReadResult::kOk;
+  }
+  // A parser that finds its start beyond the image ends the chain: starting the next block over
+  // at position 0 would read the map as block fields.
+  std::int64_t position = mapSize;
+  for (const auto& block : kChain) {
+    position = block.parse(image, position, target);
+    if (position == 0) break;
+  }
+  return SorReadResult::kOk;
+}

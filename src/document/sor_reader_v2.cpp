@@ -1,0 +1,73 @@
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "document/byte_reader.h"
+#include "document/sor_block_names.h"
+#include "document/sor_block_parsers.h"
+#include "document/sor_crc.h"
+#include "document/sor_reader.h"
+#include "document/sor_text.h"
+
+namespace {
+
+using BlockParser = std::int64_t (*)(SorImage, std::int64_t, SorRecord&);
+
+struct BlockEntry {
+  std::string_view name;
+  BlockParser parse;
+};
+
+// The order matters only for UserName, which needs the map; the file's own order does not.
+constexpr std::array<BlockEntry, 9> kBlocks = {{
+    {kSorBlockGenParams, ParseGenParams},
+    {kSorBlockSupParams, ParseSupParams},
+    {kSorBlockFxdParams, ParseFxdParams},
+    {kSorBlockKeyEvents, ParseKeyEvents},
+    {kSorBlockLnkParams, ParseLnkParams},
+    {kSorBlockDataPts, ParseDataPts},
+    {kSorBlockUserName, ParseUserName},
+    {kSorBlockVendor, ParseVendorParams},
+    {kSorBlockCksum, ParseChecksum},
+}};
+
+}  // namespace
+
+SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) {
+  if (image.size() > static_cast<std::size_t>(MaxTraceFileSize)) return SorReadResult::kTooLarge;
+  lumivane::ByteReader in(image);
+  if (!in.NameAt(0, kSorBlockMap)) return SorReadResult::kNotSorFile;
+  in.Skip(static_cast<std::int64_t>(kSorBlockMap.size()) + 1);
+  const std::uint16_t revision = in.U16();
+  if (revision != kSorRevision2) return SorReadResult::kWrongVersion;
+
+  std::memset(&target, 0, sizeof target);
+  auto& map = target.Map;
+  SetSorText(map.Name, kSorBlockMap);
+  map.Revision = revision;
+  const std::uint32_t mapSize = in.U32();
+  map.MapSize = static_cast<std::int32_t>(mapSize);
+  const std::int16_t blockCount = in.I16();
+  map.BlockCount = static_cast<std::int16_t>(std::clamp<int>(blockCount, 0, kSorMaxMapEntries));
+  // The count leaves out the Map itself, yet block count + 1 entries are read; the extra entry is
+  // the start of the first block and only moves the search start, which the map size then caps.
+  const int entries = blockCount < 0 ? 0 : blockCount + 1;
+  SorMapEntry ignored{};
+  for (int k = 0; k < entries; ++k) {
+    SorMapEntry& entry = k < kSorMaxMapEntries ? map.Entries[k] : ignored;
+    in.Text(entry.Name, kSorNameCapacity);
+    entry.Revision = in.U16();
+    entry.Size = in.I32();
+  }
+
+  const std::int64_t searchStart = std::min<std::int64_t>(in.Position(), mapSize);
+  for (const auto& block : kBlocks) {
+    const std::int64_t at = FindSorBlock(image, searchStart, block.name);
+    if (at > 0) block.parse(image, at, target);
+  }
+  return SorReadResult::kOk;
+}
+
+SorReadResult ReadSorImage(std::span<const std::uint8_t> image, SorRecord& target) {
+  return IsSorV2(image) ? ReadSorV2(image, target) : ReadSorV1(image, target);
+}

@@ -1,0 +1,118 @@
+#include "document/sor_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <string_view>
+
+#include "document/byte_writer.h"
+#include "document/sor_block_builders.h"
+#include "document/sor_block_names.h"
+#include "document/sor_crc.h"
+
+namespace {
+
+using BlockBuilder = std::int32_t (*)(const SorRecord&, SorBlockBuffer&);
+
+struct WrittenBlock {
+  std::string_view name;
+  BlockBuilder build;
+};
+
+// The map lists the blocks in this order and the bodies follow in the same order.
+constexpr std::array<WrittenBlock, 9> kWrittenBlocks = {{
+    {kSorBlockGenParams, BuildGenParamsBlock},
+    {kSorBlockSupParams, BuildSupParamsBlock},
+    {kSorBlockFxdParams, BuildFxdParamsBlock},
+    {kSorBlockDataPts, BuildDataPtsBlock},
+    {kSorBlockKeyEvents, BuildKeyEventsBlock},
+    {kSorBlockLnkParams, BuildLnkParamsBlock},
+    {kSorBlockUserName, BuildUserNameBlock},
+    {kSorBlockVendor, BuildVendorBlock},
+    {kSorBlockCksum, BuildChecksumBlock},
+}};
+
+constexpr std::size_t kMapSizeOffset = 6;
+constexpr std::int32_t kChecksumBytes = 2;
+
+// New files get the usual permissions; a replaced file keeps its own.
+mode_t ModeForTarget(const std::string& path) {
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+SorWriteResult AssembleSorImage(const SorRecord& record, std::vector<std::uint8_t>& image) {
+  std::array<SorBlockBuffer, kWrittenBlocks.size()> bodies;
+  std::array<std::int32_t, kWrittenBlocks.size()> sizes{};
+  for (std::size_t i = 0; i < kWrittenBlocks.size(); ++i) sizes[i] = kWrittenBlocks[i].build(record, bodies[i]);
+  sizes.back() += kChecksumBytes;
+
+  image.clear();
+  lumivane::ByteWriter out(image);
+  out.Name(kSorBlockMap);
+  out.U16(kSorRevision2);
+  out.U32(0);
+  out.I16(static_cast<std::int16_t>(kWrittenBlocks.size()));
+  for (std::size_t i = 0; i < kWrittenBlocks.size(); ++i) {
+    out.Name(kWrittenBlocks[i].name);
+    out.U16(kSorRevision2);
+    out.I32(sizes[i]);
+  }
+  const auto mapSize = static_cast<std::uint32_t>(image.size());
+  for (int i = 0; i < 4; ++i) image[kMapSizeOffset + i] = static_cast<std::uint8_t>(mapSize >> (8 * i));
+
+  std::size_t total = image.size() + kChecksumBytes;
+  for (const auto& body : bodies) total += body.size();
+  if (total > static_cast<std::size_t>(MaxTraceFileSize)) {
+    image.clear();
+    return SorWriteResult::kTooLarge;
+  }
+  image.reserve(total);
+  for (const auto& body : bodies) image.insert(image.end(), body.begin(), body.end());
+  // The checksum covers every byte before the "Cksum" identifier.
+  const std::size_t covered = image.size() - (kSorBlockCksum.size() + 1);
+  out.U16(SorCrc16(image.data(), covered));
+  return SorWriteResult::kOk;
+}
+
+SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
+  std::vector<std::uint8_t> image;
+  const SorWriteResult assembled = AssembleSorImage(record, image);
+  if (assembled != SorWriteResult::kOk) return assembled;
+
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return SorWriteResult::kCannotCreate;
+  ::fchmod(fd, ModeForTarget(path));
+  const bool written = WriteAll(fd, image.data(), image.size());
+  const bool synced = written && ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !synced || !closed) {
+    ::unlink(temp.c_str());
+    return written ? SorWriteResult::kCloseFailed : SorWriteResult::kWriteFailed;
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return SorWriteResult::kRenameFailed;
+  }
+  return SorWriteResult::kOk;
+}

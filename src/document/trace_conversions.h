@@ -1,0 +1,58 @@
+#pragma once
+// Moving between the three ways of placing a point on a trace: sample index, distance along the fibre
+// (km) and SR-4731 time of flight (0.1 ns). A degenerate trace (no spacing, no length, no group index,
+// fewer than two points) converts to 0, never to a non-finite value or a wild index.
+#include <cstdint>
+#include <string>
+
+struct SorRecord;
+
+/// distance (km) = time of flight (0.1 ns) x this / group-index field.
+inline constexpr double kSpeedOfLightFactor = 2.99792458;
+/// Data points per data-spacing value.
+inline constexpr double kDataSpacingDivisor = 10000.0;
+/// The file kind of SR-4731 files, the only kind the conversions serve.
+inline constexpr std::int32_t kSorFileKind = 0;
+
+/// Rounds a quotient, held as a 32-bit float first, half up on its first decimal; negative values
+/// truncate toward zero. Non-finite or out-of-range quotients give 0.
+std::int32_t FirstDecimalRound(double quotient);
+
+/// Rounds to `decimals` places, halves toward plus infinity, in 32-bit float steps.
+float RoundHalfUp(float value, int decimals);
+
+/// The value x 1000, rounded half away from zero on the fourth decimal.
+std::int32_t ToThousandths(float value);
+
+/// Distance (km) of `index` on a trace of `dataPoints` samples covering `fibreLengthKm`.
+float DistanceOfIndex(std::int32_t index, std::int32_t dataPoints, double fibreLengthKm);
+
+/// Sample index of `distanceKm`, clamped to [0, pointCount - 1].
+std::int32_t IndexOfDistance(float distanceKm, std::int32_t dataPoints, double fibreLengthKm,
+                             std::int32_t pointCount);
+
+/// Sample index of a time of flight for a data spacing (100 ps per 10,000 points); not clamped.
+std::int32_t IndexOfTime(std::int32_t timeOfFlight, std::int32_t dataSpacing);
+
+/// Distance (km) of a time of flight for a group-index field (group index x 100,000).
+float DistanceOfTime(std::int32_t timeOfFlight, std::int32_t groupIndexField);
+
+/// Time of flight (0.1 ns) of a distance for a group-index field.
+std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField);
+
+/// Distance (km) of a sample index of `record`'s first trace; kind 0 (SR-4731) only, any other
+/// kind shows "GetDistance_Position" and gives 0.
+float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
+                           double fibreLengthKm);
+
+/// Sample index of a time of flight on `record` (first pulse width's spacing); not clamped.
+std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record);
+
+/// Distance (km) of a time of flight on `record`.
+float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record);
+
+/// The value with three decimals ("%6.3f" without the blanks the width adds).
+std::string FormatFixed3(double value);
+
+/// The value with five decimals ("%7.5f" without the blanks the width adds).
+std::string FormatFixed5(double value);

@@ -1,0 +1,59 @@
+#include "traceview/trace_db.h"
+
+#include <algorithm>
+
+#include "document/sor_record.h"
+#include "platform/message_sink.h"
+#include "platform/saturate.h"
+
+namespace {
+
+constexpr std::uint16_t kNoNoiseFloor = 65000;
+
+}  // namespace
+
+TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int16_t scaleFactor,
+                                std::uint16_t noiseFloor, std::span<double> db) {
+  const double f = scaleFactor == 0 ? kFallbackScaleFactor : scaleFactor;
+  const std::size_t n = std::min(samples.size(), db.size());
+  TraceDbRange range;
+  // Both bounds start from 0 dB and a value that lowers the minimum is not tested against the
+  // maximum: the plot's top and bottom have always been found this way.
+  for (std::size_t i = 0; i < n; ++i) {
+    const double value = samples[i] / f;
+    db[i] = value;
+    if (value < range.minDb) {
+      range.minDb = value;
+    } else if (value > range.maxDb) {
+      range.maxDb = value;
+    }
+  }
+  if (noiseFloor < kNoNoiseFloor && lumivane::TruncToInt32(1000.0 * range.maxDb) < noiseFloor) {
+    range.maxDb = noiseFloor / 1000.0;
+  }
+  range.spanDb = range.maxDb - range.minDb;
+  return range;
+}
+
+int ConvertTraceToDb(int /*kind*/, const SorRecord& record, double fibreLengthKm, int n, std::span<double> db,
+                     double& rangeKm, double& minDb, double& maxDb, double& spanDb) {
+  const SorTraceData& trace = record.DataPts.Traces[0];
+  const std::size_t count = static_cast<std::size_t>(std::clamp(n, 0, kSorMaxSamples));
+  const TraceDbRange range = ConvertSamplesToDb(std::span<const std::uint16_t>(trace.Samples, count),
+                                                trace.ScaleFactor, record.FxdParams.NoiseFloorLevel, db);
+  rangeKm = fibreLengthKm;
+  minDb = range.minDb;
+  maxDb = range.maxDb;
+  spanDb = range.spanDb;
+  return 1;
+}
+
+float GetDistanceFromRecords(int kind, const SorRecord& record, double fibreLengthKm, int index) {
+  if (kind != 0) {
+    lumivane::ShowMessage("GetDistance_Position");
+    return 0.0f;
+  }
+  const int count = record.DataPts.Traces[0].PointCount;
+  if (count < 2) return 0.0f;
+  return static_cast<float>(index * fibreLengthKm / (count - 1));
+}

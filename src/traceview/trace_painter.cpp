@@ -1,0 +1,195 @@
+#include "traceview/trace_painter.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QLine>
+#include <QPen>
+#include <QPoint>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "traceview/curve_geometry.h"
+
+// The pictures live in a static library, whose resources are not registered on their own.
+static void InitEventIconResources() { Q_INIT_RESOURCE(traceview); }
+
+namespace {
+
+constexpr int kGridDivisions = 10;
+constexpr int kCurrentPenWidth = 2;
+constexpr int kOtherPenWidth = 1;
+constexpr int kEventFontPixels = 12;
+
+QImage LoadIcon(const char* path, EventIcon icon) {
+  QImage image(path);
+  const IconSize size = EventIconSize(icon);
+  // A missing picture still marks the event, as a grey box of the picture's size.
+  if (image.isNull()) {
+    image = QImage(size.width, size.height, QImage::Format_RGB32);
+    image.fill(qRgb(160, 160, 160));
+  }
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The picture being painted when the painter draws straight into an RGB32 image, moved by whole
+// pixels and not clipped; null otherwise (printing, previews, scaled painters).
+QImage* PlainImageTarget(QPainter& painter, QPoint& offset) {
+  QPaintDevice* device = painter.device();
+  if (device == nullptr || device->devType() != QInternal::Image || painter.hasClipping()) return nullptr;
+  if (painter.compositionMode() != QPainter::CompositionMode_SourceOver) return nullptr;
+  const QTransform transform = painter.deviceTransform();
+  if (transform.type() > QTransform::TxTranslate) return nullptr;
+  const double dx = transform.dx();
+  const double dy = transform.dy();
+  if (dx != std::trunc(dx) || dy != std::trunc(dy)) return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  if (image->format() != QImage::Format_RGB32) return nullptr;
+  offset = QPoint(static_cast<int>(dx), static_cast<int>(dy));
+  return image;
+}
+
+// One-pixel vertical runs written straight into the image: the same pixels the raster engine sets
+// for a one-pixel vertical line, without its cost per line, which dominates a curve's drawing.
+void FillVerticalRuns(QImage& image, QPoint offset, std::span<const CurveSegment> runs, QRgb colour) {
+  const int width = image.width();
+  const int height = image.height();
+  const qsizetype stride = image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+  QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
+  for (const CurveSegment& run : runs) {
+    const int x = run.x1 + offset.x();
+    if (x < 0 || x >= width) continue;
+    const int top = std::max(std::min(run.y1, run.y2) + offset.y(), 0);
+    const int bottom = std::min(std::max(run.y1, run.y2) + offset.y(), height - 1);
+    for (int y = top; y <= bottom; ++y) bits[y * stride + x] = colour;
+  }
+}
+
+QPen CurvePen(const OverlayCurve& curve, const OverlayStyle& style) {
+  if (style.singleTraceMode) return QPen(QColor(kSingleTraceColour), kCurrentPenWidth);
+  return QPen(QColor(curve.colour), curve.current ? kCurrentPenWidth : kOtherPenWidth);
+}
+
+}  // namespace
+
+void DrawGrid(QPainter& painter, const PaintParams& params) {
+  const PixelRect& g = params.grid;
+  const int W = g.Width();
+  const int H = g.Height();
+  QPen pen(QColor(kGridColour), 1, Qt::DotLine);
+  pen.setCosmetic(true);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(pen);
+  for (int i = 0; i <= kGridDivisions; ++i) {
+    const int y = g.top + H * i / kGridDivisions;
+    const int x = g.left + W * i / kGridDivisions;
+    painter.drawLine(g.left, y, g.left + W, y);
+    painter.drawLine(x, g.top, x, g.top + H);
+  }
+  painter.restore();
+}
+
+double OverlayStep(double pixelsPerSample, int currentSpacing, int traceSpacing) {
+  if (currentSpacing == 0 || traceSpacing == 0) return pixelsPerSample;
+  return pixelsPerSample / (static_cast<double>(currentSpacing) / traceSpacing);
+}
+
+void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<const OverlayCurve> curves,
+                       const OverlayStyle& style) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  std::vector<CurveSegment> segments;
+  std::vector<PixelPoint> pixels;
+  QList<QLine> lines;
+  QList<QPoint> points;
+  for (const OverlayCurve& curve : curves) {
+    const CurveMapping mapping{curve.step, params.pixelsPerDb, curve.ceilingDb, params.canvas.height,
+                               params.grid.left, params.grid.Width()};
+    if (style.dotted) {
+      BuildDottedPixels(curve.db, mapping, pixels);
+      points.clear();
+      points.reserve(static_cast<qsizetype>(pixels.size()));
+      for (const PixelPoint& p : pixels) points.append(QPoint(p.x, p.y));
+      painter.setPen(QPen(QColor(kDottedTraceColour), 1));
+      painter.drawPoints(points.constData(), static_cast<int>(points.size()));
+      continue;
+    }
+    const QPen pen = CurvePen(curve, style);
+    QPoint offset;
+    QImage* target = nullptr;
+    if (pen.width() <= 1) {
+      BuildThinCurveSegments(curve.db, mapping, segments);
+      target = PlainImageTarget(painter, offset);
+    } else {
+      BuildCurveSegments(curve.db, mapping, segments);
+    }
+    lines.clear();
+    lines.reserve(static_cast<qsizetype>(segments.size()));
+    if (target != nullptr) {
+      // Vertical runs first into the image; the joins, drawn after, cover the same or other pixels.
+      const auto joins = std::stable_partition(segments.begin(), segments.end(),
+                                               [](const CurveSegment& s) { return s.x1 == s.x2; });
+      FillVerticalRuns(*target, offset, std::span(segments.begin(), joins), pen.color().rgb());
+      for (auto it = joins; it != segments.end(); ++it) lines.append(QLine(it->x1, it->y1, it->x2, it->y2));
+    } else {
+      for (const CurveSegment& s : segments) lines.append(QLine(s.x1, s.y1, s.x2, s.y2));
+    }
+    painter.setPen(pen);
+    painter.drawLines(lines.constData(), static_cast<int>(lines.size()));
+  }
+  painter.restore();
+}
+
+const QImage& EventIconImage(EventIcon icon) {
+  static const std::array<QImage, 6> images = [] {
+    InitEventIconResources();
+    return std::array<QImage, 6>{
+        LoadIcon(":/traceview/start_event.png", EventIcon::Start),
+        LoadIcon(":/traceview/end_event.png", EventIcon::End),
+        LoadIcon(":/traceview/reflective_event.png", EventIcon::Reflective),
+        LoadIcon(":/traceview/nonreflective_event.png", EventIcon::NonReflective),
+        LoadIcon(":/traceview/high_loss_event.png", EventIcon::HighLoss),
+        LoadIcon(":/traceview/type4_event.png", EventIcon::Type4),
+    };
+  }();
+  switch (icon) {
+    case EventIcon::Start:
+      return images[0];
+    case EventIcon::End:
+      return images[1];
+    case EventIcon::Reflective:
+      return images[2];
+    case EventIcon::NonReflective:
+      return images[3];
+    case EventIcon::HighLoss:
+      return images[4];
+    case EventIcon::Type4:
+      return images[5];
+  }
+  return images[3];
+}
+
+void DrawEventIcons(QPainter& painter, const PaintParams& params, std::span<const EventMark> events) {
+  painter.save();
+  QFont font("Arial");
+  font.setPixelSize(kEventFontPixels);
+  font.setWeight(QFont::ExtraLight);
+  font.setStyleHint(QFont::SansSerif);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  const QFontMetrics metrics(font);
+  const int y = EventIconY(params.grid.top, params.grid.Height());
+  const int count = static_cast<int>(std::min<std::size_t>(events.size(), kMaxEventIcons));
+  for (int i = 0; i < count; ++i) {
+    const EventMark& event = events[static_cast<std::size_t>(i)];
+    const int x = EventIconX(event.sample, params.pixelsPerSample);
+    const int textTop = y - kEventNumberRise;
+    painter.drawText(QPoint(x, textTop + metrics.ascent()), QString::number(i + 1));
+    g_EventHitX[static_cast<std::size_t>(i)] = x;
+    g_EventHitY[static_cast<std::size_t>(i)] = textTop;
+    painter.drawImage(QPoint(x, y), EventIconImage(EventIconFor(event.type, event.spliceLossDb)));
+  }
+  painter.restore();
+}

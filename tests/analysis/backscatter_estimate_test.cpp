@@ -1,0 +1,89 @@
+#include "analysis/backscatter_estimate.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "analysis/noise_start.h"
+
+namespace {
+
+std::vector<TracePoint> Line(int n, double spacingKm, double intercept, double slope) {
+  std::vector<TracePoint> points;
+  for (int i = 0; i < n; ++i) {
+    const double x = i * spacingKm;
+    points.push_back({static_cast<float>(x), static_cast<float>(intercept + slope * x)});
+  }
+  return points;
+}
+
+struct Estimate {
+  float slope, intercept;
+};
+
+Estimate EstimateLine(const std::vector<TracePoint>& points, int first, int end, double wavelength) {
+  std::vector<std::int32_t> histogram;
+  Estimate e{99.0f, 99.0f};
+  EXPECT_EQ(EstimateBackscatterSlope(points, first, end, e.slope, e.intercept, wavelength,
+                                     ComputeNoiseReference(), histogram),
+            1);
+  return e;
+}
+
+TEST(EstimateBackscatterSlopeTest, FindsTheLineOfTheFibre) {
+  // Intercepts half-way between grid lines, so the truncating bins cannot flip.
+  struct Case {
+    double wavelength, slope, intercept;
+    int n;
+    double spacing;
+  } cases[] = {
+      {1550.0, -0.2, -10.05, 20000, 0.001},
+      {1310.0, -0.33, -12.05, 40000, 0.002},  // stride 6 beyond 15,000 samples
+      {1300.0, -0.5, -8.05, 6000, 0.002},
+      {850.0, -3.0, -6.05, 3000, 0.001},
+  };
+  for (const Case& c : cases) {
+    const auto points = Line(c.n, c.spacing, c.intercept, c.slope);
+    const Estimate e = EstimateLine(points, 0, c.n, c.wavelength);
+    EXPECT_NEAR(e.slope, c.slope, 0.0101) << c.wavelength;
+    EXPECT_NEAR(e.intercept, c.intercept, 0.1001) << c.wavelength;
+  }
+}
+
+TEST(EstimateBackscatterSlopeTest, TiesGoToTheSteepestSlopeThenTheLowestIntercept) {
+  // One sample at distance 0 votes once for every candidate slope, all in intercept bin -10 dB:
+  // the first valid slope bin of each grid wins.
+  const std::vector<TracePoint> one = {{0.0f, -10.0f}};
+  struct Case {
+    double wavelength;
+    float slope;
+  } cases[] = {{1550.0, -0.99f}, {1300.0, -1.5f}, {850.0, -3.5f}};
+  for (const Case& c : cases) {
+    const Estimate e = EstimateLine(one, 0, 1, c.wavelength);
+    EXPECT_FLOAT_EQ(e.slope, c.slope) << c.wavelength;
+    EXPECT_FLOAT_EQ(e.intercept, -10.0f) << c.wavelength;
+  }
+}
+
+TEST(EstimateBackscatterSlopeTest, NoVotesGiveAFlatLineThroughTheFirstSample) {
+  const auto points = Line(500, 0.001, -10.05, -0.2);
+  const Estimate empty = EstimateLine(points, 100, 100, 1550.0);
+  EXPECT_EQ(empty.slope, 0.0f);
+  EXPECT_EQ(empty.intercept, points[100].level);
+  // Levels far above the grid cast no valid vote either.
+  const Estimate high = EstimateLine(Line(500, 0.001, 40.0, -0.2), 0, 500, 1550.0);
+  EXPECT_EQ(high.slope, 0.0f);
+  EXPECT_FLOAT_EQ(high.intercept, 40.0f);
+}
+
+TEST(EstimateBackscatterSlopeTest, EachCallStartsFromAClearedHistogram) {
+  std::vector<std::int32_t> histogram;
+  float s1, c1, s2, c2;
+  const double r = ComputeNoiseReference();
+  EstimateBackscatterSlope(Line(3000, 0.001, -20.05, -0.8), 0, 3000, s1, c1, 1550.0, r, histogram);
+  EstimateBackscatterSlope(Line(20000, 0.001, -10.05, -0.2), 0, 20000, s2, c2, 1550.0, r, histogram);
+  EXPECT_NEAR(s2, -0.2, 0.0101);
+  EXPECT_NEAR(c2, -10.05, 0.1001);
+}
+
+}  // namespace

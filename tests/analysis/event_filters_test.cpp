@@ -1,0 +1,281 @@
+#include "analysis/event_filters.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "event_fixtures.h"
+
+namespace {
+
+constexpr float kBs = -0.33f;
+
+NoiseWindowTable NoiseOf(int n, float value) {
+  NoiseWindowTable table;
+  table.values.assign(static_cast<std::size_t>((n + kNoiseWindowLength - 1) / kNoiseWindowLength), value);
+  return table;
+}
+
+// A fibre whose level drops by `step` dB at sample `at`.
+std::vector<TracePoint> FibreWithStep(int n, int at, double step, double start = -10.0) {
+  return TraceOf(n, 0.001, [=](double x) { return start - 0.33 * x - (x >= at * 0.001 - 1e-9 ? step : 0.0); });
+}
+
+struct QuickCase {
+  const char* name;
+  float loss;
+  float threshold;
+  double traceStart;  // dB at distance 0; -45 lies 3.5 dB above the reference
+  float noise;
+  bool kept;
+};
+
+TEST(SpliceThresholdQuickTest, DropsBelowThresholdAndWithinLocalNoise) {
+  const QuickCase cases[] = {
+      {"below the threshold", 0.15f, 0.2f, -10.0, 0.0f, false},
+      {"above the threshold", 0.25f, 0.2f, -10.0, 0.0f, true},
+      {"negligible without threshold", 0.005f, 0.0f, -10.0, 0.0f, false},
+      {"noise capped far above the reference", 0.25f, 0.2f, -10.0, 1.0f, true},
+      {"noise near the reference", 0.25f, 0.2f, -45.0, 0.2f, false},
+      {"clears the noise near the reference", 0.35f, 0.2f, -45.0, 0.2f, true},
+      {"noise capped at 0.3 between 7 and 10 dB", 0.25f, 0.2f, -40.0, 1.0f, false},
+      {"gain judged by magnitude", -0.25f, 0.2f, -10.0, 0.0f, true},
+  };
+  for (const QuickCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto points = FibreLine(3000, c.traceStart);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, c.loss, {800, 997, 1003, 1200})};
+    const int count = ApplySpliceThresholdQuick(events, 2, points, c.threshold, Reference(), NoiseOf(3000, c.noise));
+    EXPECT_EQ(count, c.kept ? 2 : 1);
+    EXPECT_EQ(events[0].type, kEventLaunch);
+  }
+}
+
+TEST(SpliceThresholdQuickTest, KeepsEndAndReflectiveEvents) {
+  const auto points = FibreLine(3000);
+  AnalysisEvent end = EventAt(kEventNonReflective, 2000, 0.0001f, {2000, 2000, 2000, 2000});
+  end.endFlag = kEndFlag;
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventReflective, 1000, 0.0f, {800, 997, 1010, 1200}), end};
+  EXPECT_EQ(ApplySpliceThresholdQuick(events, 3, points, 0.2f, Reference(), NoiseOf(3000, 0.0f)), 3);
+  EXPECT_EQ(events[2].endFlag, kEndFlag);
+}
+
+TEST(DropAtFilterPositionTest, DropsOnlySmallLossesBetweenTheWindows) {
+  struct Case {
+    int position;
+    float loss;
+    bool kept;
+  } cases[] = {{1000, 0.1f, false}, {1000, 0.3f, true}, {1500, 0.1f, true}, {997, 0.1f, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.position);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, c.loss, {800, 997, 1003, 1200})};
+    EXPECT_EQ(DropAtFilterPosition(events, 2, c.position), c.kept ? 2 : 1);
+  }
+}
+
+TEST(ReflectionThresholdTest, FloorsAtMinus78ThenComparesMagnitudes) {
+  struct Case {
+    float reflectance;
+    float threshold;
+    int endFlag;
+    bool kept;
+    float reported;
+  } cases[] = {
+      {-60.0f, -52.0f, 0, false, 0.0f},   {-45.0f, -52.0f, 0, true, -45.0f},
+      {-85.0f, -52.0f, 0, false, 0.0f},   {-85.0f, -80.0f, 0, true, -78.0f},
+      {-60.0f, -52.0f, kEndFlag, true, -60.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reflectance);
+    AnalysisEvent launch = LaunchEvent();
+    launch.reflectance = -90.0f;
+    AnalysisEvent reflection = EventAt(kEventReflective, 1000, 0.2f, {800, 997, 1010, 1200}, c.reflectance);
+    reflection.endFlag = c.endFlag;
+    std::vector<AnalysisEvent> events{launch, reflection};
+    ASSERT_EQ(ApplyReflectionThreshold(events, 2, c.threshold), c.kept ? 2 : 1);
+    EXPECT_EQ(events[0].reflectance, -90.0f);
+    if (c.kept) {
+      EXPECT_EQ(events[1].reflectance, c.reported);
+    }
+  }
+}
+
+TEST(NonReflectiveAfterReflectionTest, NeedsTwoPulseLengthsOfPlausibleFibre) {
+  // 1 us at 1 m spacing: 100 samples per pulse, so 200 samples between reflection and event.
+  const auto fibre = FibreLine(6000);
+  const auto steep = TraceOf(6000, 0.001, [](double x) { return x < 1.0 ? -10.0 - 0.33 * x : -10.33 - 2.0 * (x - 1.0); });
+  struct Case {
+    const char* name;
+    const std::vector<TracePoint>* trace;
+    int m1;
+    bool kept;
+    int m0;
+  } cases[] = {
+      {"15 samples behind", &fibre, 1035, false, 0},
+      {"on plain fibre", &fibre, 1300, true, 1020},
+      {"on a steep section", &steep, 1300, false, 0},
+      {"window capped at 1000 samples", &fibre, 3000, true, 2000},
+  };
+  AnalysisParams params;
+  params.pulseWidth = 1000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const AnalysisContext context{*c.trace, *c.trace, kBs, -10.0f, 5999, 6000, Reference()};
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventReflective, 1000, 0.3f, {800, 997, 1020, 1200}, -40.0f),
+                                      EventAt(kEventNonReflective, c.m1 + 3, 0.5f, {c.m1 - 100, c.m1, c.m1 + 6, c.m1 + 200})};
+    ASSERT_EQ(DropNonReflectiveAfterReflection(context, params, events, 3), c.kept ? 3 : 2);
+    if (c.kept) {
+      EXPECT_EQ(events[2].markers[0], c.m0);
+    }
+  }
+}
+
+TEST(DropCrossingSectionsTest, DropsOnlyWhenTheLinesCrossBetweenTheWindows) {
+  auto lineLeft = [](double x) { return -10.0 - 0.33 * x; };
+  struct Case {
+    const char* name;
+    std::vector<TracePoint> trace;
+    bool kept;
+  } cases[] = {
+      {"bend between the windows", TraceOf(2000, 0.001, [&](double x) { return x < 1.0 ? lineLeft(x) : lineLeft(1.0) - 3.0 * (x - 1.0); }), false},
+      {"lines cross before m1", TraceOf(2000, 0.001, [&](double x) { return x < 1.0 ? lineLeft(x) : lineLeft(0.8) - 3.0 * (x - 0.8); }), true},
+      {"parallel flat sections", TraceOf(2000, 0.001, [](double x) { return x < 1.0 ? -8.0 : -16.0; }), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {500, 990, 1010, 1500})};
+    EXPECT_EQ(DropCrossingSections(events, 2, c.trace, 1999), c.kept ? 2 : 1);
+  }
+}
+
+TEST(SpliceThresholdLongRangeTest, DropsWeakLossesNearTheNoiseOnLongRanges) {
+  struct Case {
+    float range;
+    double traceStart;
+    float loss;
+    bool kept;
+  } cases[] = {{240.0f, -45.0, 1.0f, false}, {100.0f, -45.0, 1.0f, true}, {240.0f, -10.0, 1.0f, true},
+               {240.0f, -45.0, 1.3f, true},  {100.0f, -10.0, 0.15f, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.range);
+    AnalysisParams params;
+    params.range = c.range;
+    params.nonReflectionThreshold = 0.2f;
+    const auto points = FibreLine(3000, c.traceStart);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, c.loss, {800, 997, 1003, 1200})};
+    EXPECT_EQ(ApplySpliceThresholdLongRange(events, 2, points, Reference(), params), c.kept ? 2 : 1);
+  }
+}
+
+TEST(MergeAdjacentNonReflectiveTest, MergesATouchingEventIntoThePreviousOne) {
+  // A 1 dB step at 1000 fills the window in front of the second event, so it shows no step of its own.
+  const auto raw = FibreWithStep(3000, 1000, 1.0);
+  struct Case {
+    const char* name;
+    EventRowType previousType;
+    float loss;
+    bool merged;
+  } cases[] = {
+      {"small loss", kEventNonReflective, 0.5f, true},
+      {"large loss behind a splice", kEventNonReflective, 1.5f, false},
+      {"large loss behind a reflection", kEventReflective, 1.5f, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AnalysisEvent second = EventAt(kEventNonReflective, 1008, c.loss, {1006, 1007, 1012, 1300});
+    second.endIndex = 1011;
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(c.previousType, 1000, 1.0f, {800, 997, 1003, 1006}), second};
+    const int count = MergeAdjacentNonReflective(events, 3, raw, raw, Reference());
+    ASSERT_EQ(count, c.merged ? 2 : 3);
+    if (c.merged) {
+      EXPECT_EQ(events[1].markers[2], 1012);
+      EXPECT_EQ(events[1].markers[3], 1300);
+      EXPECT_EQ(events[1].endIndex, 1011);
+    }
+  }
+}
+
+TEST(MergeAdjacentNonReflectiveTest, KeepsAnEventWithAClearStepOfItsOwn) {
+  const auto raw = FibreLine(3000);
+  AnalysisEvent second = EventAt(kEventNonReflective, 1008, 0.5f, {1006, 1007, 1012, 1300});
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 1.0f, {800, 997, 1003, 1006}), second};
+  EXPECT_EQ(MergeAdjacentNonReflective(events, 3, raw, raw, Reference()), 3);
+}
+
+TEST(RefineLossAndNoiseCheckTest, WidensShortWindowsAndMeasuresTheStep) {
+  const auto points = FibreWithStep(6000, 1000, 0.5);
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.8f, {950, 997, 1003, 1050}),
+                                    EventAt(kEventNonReflective, 5000, 0.5f, {4000, 4997, 5003, 5200})};
+  ASSERT_EQ(RefineLossAndNoiseCheck(events, 3, points, kBs, Reference(), NoiseOf(6000, 0.0f)), 3);
+  EXPECT_EQ(events[1].markers[0], 897);
+  EXPECT_EQ(events[1].markers[3], 1103);
+  EXPECT_NEAR(events[1].loss, 0.5, 0.002);
+}
+
+TEST(RefineLossAndNoiseCheckTest, DropsASmallLossRightBehindAReflection) {
+  const auto points = FibreLine(3000);
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventReflective, 1000, 0.3f, {800, 997, 1010, 1015}, -40.0f),
+                                    EventAt(kEventNonReflective, 1020, 0.3f, {1015, 1017, 1023, 1200})};
+  EXPECT_EQ(RefineLossAndNoiseCheck(events, 3, points, kBs, Reference(), NoiseOf(3000, 0.0f)), 2);
+}
+
+TEST(AbsorbReflectionTailTest, TailEventsGoToTheReflection) {
+  const auto raw = FibreLine(3000);
+  struct Case {
+    const char* name;
+    int reflectionM2, m1;
+    float loss;
+    int count;  // of the three events
+    bool absorbed;
+  } cases[] = {
+      {"tiny loss close behind", 1010, 1030, 0.05f, 2, true},
+      {"small loss on plain fibre", 1010, 1030, 0.15f, 3, false},
+      {"tiny loss inside the reflection's own span", 1060, 1070, 0.05f, 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventReflective, 998, 0.2f, {800, 997, c.reflectionM2, c.m1}, -40.0f),
+                                      EventAt(kEventNonReflective, c.m1 + 3, c.loss, {c.m1 - 20, c.m1, c.m1 + 6, c.m1 + 300})};
+    ASSERT_EQ(AbsorbReflectionTail(events, 3, raw, kBs, Reference(), 1550.0, 1000), c.count);
+    // Absorbing hands the right window over; dropping leaves the reflection as it was.
+    EXPECT_EQ(events[1].markers[2], c.absorbed ? c.m1 + 6 : c.reflectionM2);
+    EXPECT_EQ(events[1].markers[3], c.absorbed ? c.m1 + 300 : c.m1);
+  }
+}
+
+TEST(AbsorbReflectionTailTest, ReadsTheTailWindowFromTheFirstSampleOn) {
+  // A reflection at the very start whose tail still falls where the pulse-long window would begin
+  // in front of the trace.
+  const auto raw = TraceOf(3000, 0.001, [](double x) { return x < 0.06 ? -40.0 + (0.06 - x) * 20.0 : -40.0 - 0.33 * x; });
+  std::vector<AnalysisEvent> events{EventAt(kEventReflective, 1, 0.2f, {0, 2, 5, 60}, -40.0f),
+                                    EventAt(kEventNonReflective, 63, 0.5f, {40, 60, 66, 360})};
+  ASSERT_EQ(AbsorbReflectionTail(events, 2, raw, kBs, Reference(), 1550.0, 1000), 1);
+  EXPECT_EQ(events[0].markers[2], 66);
+  EXPECT_EQ(events[0].markers[3], 360);
+}
+
+TEST(DropSpliceBeforeReflectionTest, DropsASmallSpliceSqueezedInFront) {
+  const auto raw = FibreLine(3000);
+  struct Case {
+    const char* name;
+    int gap;
+    float loss;
+    bool kept;
+  } cases[] = {
+      {"very close, small", 5, 0.15f, false},
+      {"very close but standing out", 5, 0.3f, true},
+      {"close on plain fibre", 20, 0.15f, true},
+      {"far enough", 40, 0.15f, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int m2 = 1003;
+    const int next = m2 + c.gap;
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, c.loss, {800, 997, m2, next}),
+                                      EventAt(kEventReflective, next + 3, 0.3f, {m2, next, next + 20, next + 300}, -40.0f),
+                                      EventAt(kEventNonReflective, 2500, 0.5f, {2400, 2497, 2503, 2700})};
+    EXPECT_EQ(DropSpliceBeforeReflection(events, 4, raw, kBs, 1550.0, Reference()), c.kept ? 4 : 3);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+#include "analysis/ghosts_and_end.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/event_list_helpers.h"
+#include "event_fixtures.h"
+
+namespace {
+
+constexpr float kBs = -0.33f;
+
+AnalysisContext ContextOf(const std::vector<TracePoint>& trace, int noiseStart) {
+  return AnalysisContext{trace, trace, kBs, -10.0f, noiseStart, static_cast<int>(trace.size()), Reference()};
+}
+
+AnalysisEvent Reflection(int index, float reflectance, float loss = 0.3f) {
+  return EventAt(kEventReflective, index, loss, {index - 300, index - 3, index + 10, index + 300}, reflectance);
+}
+
+AnalysisParams ParamsFor(float range, int pulseWidth = 100) {
+  AnalysisParams params;
+  params.range = range;
+  params.pulseWidth = pulseWidth;
+  params.endThreshold = 3.0f;
+  return params;
+}
+
+TEST(MarkGhostsTest, MarksEchoesAtSumsOfDistances) {
+  const auto trace = FibreLine(8000);
+  struct Case {
+    const char* name;
+    int third;
+    float thirdReflectance;
+    bool ghost;
+  } cases[] = {
+      {"at the sum, weaker", 3510, -50.0f, true},
+      {"beyond the tolerance", 3550, -50.0f, false},
+      {"at the sum but stronger", 3510, -30.0f, false},
+      {"at twice the first, weaker", 2000, -50.0f, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<AnalysisEvent> events{LaunchEvent(), Reflection(1000, -40.0f), Reflection(2500, -45.0f),
+                                      Reflection(c.third, c.thirdReflectance)};
+    if (c.third < 2500) std::swap(events[2], events[3]);
+    const int ghostAt = c.third < 2500 ? 2 : 3;
+    MarkGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 4);
+    EXPECT_EQ(IsGhost(events[static_cast<std::size_t>(ghostAt)]), c.ghost);
+    EXPECT_FALSE(IsGhost(events[1]));
+  }
+}
+
+TEST(MarkGhostsTest, MarksAnyEchoBeyondTheNoise) {
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events{LaunchEvent(), Reflection(1000, -40.0f), Reflection(2500, -45.0f),
+                                    Reflection(3510, -20.0f)};
+  MarkGhosts(ContextOf(trace, 3000), ParamsFor(20.0f), events, 4);
+  EXPECT_TRUE(IsGhost(events[3]));
+}
+
+TEST(MarkGhostsTest, NeedsTheLaunchAndTwoReflections) {
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events{LaunchEvent(), Reflection(1000, -40.0f),
+                                    EventAt(kEventNonReflective, 1500, 0.3f, {1200, 1497, 1503, 1800}),
+                                    Reflection(2000, -50.0f)};
+  MarkGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 3);
+  EXPECT_FALSE(IsGhost(events[3]));
+  MarkGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 4);
+  EXPECT_TRUE(IsGhost(events[3]));
+  EXPECT_FALSE(IsGhost(events[2]));
+}
+
+// Launch, a reflection at 1 km, then two echoes of it at 3 and 4 km; behind 1 km the fibre either
+// goes on or falls steeply.
+std::vector<AnalysisEvent> EchoesOfOneReflection() {
+  std::vector<AnalysisEvent> events{LaunchEvent(), Reflection(1000, -40.0f), Reflection(3000, -50.0f),
+                                    Reflection(4000, -55.0f)};
+  SetGhost(events[2], true);
+  SetGhost(events[3], true);
+  return events;
+}
+
+TEST(ResolveGhostsTest, ReleasesEchoesWhileTheFibreContinues) {
+  const auto trace = FibreLine(8000);
+  auto events = EchoesOfOneReflection();
+  ASSERT_EQ(ResolveGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 4), 4);
+  EXPECT_FALSE(IsGhost(events[2]));
+  EXPECT_FALSE(IsGhost(events[3]));
+  EXPECT_EQ(events[2].comment[0], u'\0');
+}
+
+TEST(ResolveGhostsTest, AConfirmedEchoDropsEveryLaterOne) {
+  const auto trace = TraceOf(8000, 0.001, [](double x) { return x < 1.0 ? -10.0 - 0.33 * x : -10.33 - 3.0 * (x - 1.0); });
+  auto events = EchoesOfOneReflection();
+  ASSERT_EQ(ResolveGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 4), 2);
+  EXPECT_EQ(events[1].sampleIndex, 1000);
+}
+
+TEST(ResolveGhostsTest, AbsorbsAReflectionInsideTheShortWindowOfThePreviousOne) {
+  const auto trace = FibreLine(8000);
+  AnalysisEvent first = EventAt(kEventReflective, 1000, 0.3f, {700, 997, 1010, 1015}, -40.0f);
+  AnalysisEvent second = EventAt(kEventReflective, 1016, 0.3f, {1010, 1015, 1030, 1300}, -45.0f);
+  std::vector<AnalysisEvent> events{LaunchEvent(), first, second};
+  ASSERT_EQ(ResolveGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 3), 2);
+  EXPECT_EQ(events[1].markers[2], 1030);
+  EXPECT_EQ(events[1].markers[3], 1300);
+}
+
+TEST(DetectEndByThresholdTest, ALossAboveTheEndThresholdEndsTheFibre) {
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 5.0f, {700, 997, 1003, 1300}),
+                                    Reflection(3000, -40.0f)};
+  events[2].endFlag = kEndFlag;
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), ParamsFor(20.0f), events, 3), 1);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+  EXPECT_EQ(events[2].endFlag, 0);
+}
+
+TEST(DetectEndByThresholdTest, TheLastReflectionEndsAFibreThatReachesTheNoise) {
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300}),
+                                    Reflection(3000, -40.0f)};
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 3100), ParamsFor(20.0f), events, 3), 1);
+  EXPECT_EQ(events[2].endFlag, kEndFlag);
+  EXPECT_EQ(events[1].endFlag, 0);
+}
+
+TEST(DetectEndByThresholdTest, NeedsMoreThanTheLaunch) {
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events{LaunchEvent()};
+  EXPECT_EQ(DetectEndByThreshold(ContextOf(trace, 3100), ParamsFor(20.0f), events, 1), 0);
+  EXPECT_EQ(DetectEndByThreshold(ContextOf(trace, 3100), ParamsFor(20.0f), events, 0), 0);
+}
+
+TEST(DetectEndByThresholdTest, AReflectionFollowedByASteepFallEndsAFibreWithoutNoise) {
+  // The trace never reaches the noise; behind the reflection it falls by 3 dB/km.
+  const auto trace = TraceOf(8000, 0.001, [](double x) { return x < 3.0 ? -10.0 - 0.33 * x : -10.99 - 3.0 * (x - 3.0); });
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300}),
+                                    Reflection(3000, -40.0f)};
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 7999), ParamsFor(20.0f), events, 3), 1);
+  EXPECT_EQ(events[2].endFlag, kEndFlag);
+
+  const auto fibre = FibreLine(8000);
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(fibre, 7999), ParamsFor(20.0f), events, 3), 1);
+  EXPECT_EQ(events[2].endFlag, 0);
+}
+
+// Fibre at 21.9 dB above the noise floor down to 4.95 km, then falling onto the floor at 5 km
+// (`gradual`) or dropping onto it at once.
+std::vector<TracePoint> FibreIntoNoise(bool gradual) {
+  const double floor = Reference();
+  auto fibre = [](double x) { return -25.0 - 0.33 * x; };
+  return TraceOf(8000, 0.001, [=](double x) {
+    if (x >= 5.0) return floor;
+    if (gradual && x >= 4.95) return fibre(4.95) + (floor - fibre(4.95)) * (x - 4.95) / 0.05;
+    return fibre(x);
+  });
+}
+
+TEST(DetectEndByNoiseTest, InsertsASyntheticEndInOrderAtTheNoiseOnset) {
+  for (bool gradual : {true, false}) {
+    SCOPED_TRACE(gradual ? "falling onto the floor" : "dropping onto the floor");
+    const auto trace = FibreIntoNoise(gradual);
+    std::vector<AnalysisEvent> events(4);
+    events[0] = LaunchEvent();
+    events[1] = EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300});
+    // An echo in the noise behind the end of the fibre, still marked as one.
+    events[2] = Reflection(6000, -50.0f);
+    SetGhost(events[2], true);
+    ASSERT_EQ(DetectEndByNoise(ContextOf(trace, 5000), events, 3), 1);
+    const AnalysisEvent& end = events[2];
+    if (gradual) {
+      EXPECT_GT(end.sampleIndex, 4950);
+      EXPECT_LT(end.sampleIndex, 5000);
+    } else {
+      EXPECT_EQ(end.sampleIndex, 5000);
+    }
+    EXPECT_EQ(end.type, kEventNonReflective);
+    EXPECT_FLOAT_EQ(end.position, trace[static_cast<std::size_t>(end.sampleIndex)].distance);
+    EXPECT_FLOAT_EQ(end.loss, 0.0001f);
+    EXPECT_FLOAT_EQ(end.reflectance, 0.0001f);
+    EXPECT_EQ(end.endFlag, kEndFlag);
+    for (int m : end.markers) EXPECT_EQ(m, end.sampleIndex);
+    EXPECT_EQ(end.comment[0], u'\0');
+    EXPECT_EQ(events[3].sampleIndex, 6000);
+  }
+}
+
+TEST(DetectEndByNoiseTest, FlagsAReflectionWhoseWindowReachesTheNoise) {
+  const auto trace = FibreIntoNoise(false);
+  std::vector<AnalysisEvent> events(4);
+  events[0] = LaunchEvent();
+  events[1] = EventAt(kEventReflective, 4990, 0.5f, {4700, 4987, 5010, 5300}, -30.0f);
+  ASSERT_EQ(DetectEndByNoise(ContextOf(trace, 5000), events, 2), 0);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+}
+
+TEST(DetectEndByNoiseTest, AddsNothingWhileTheTraceStaysAboveTheNoise) {
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events(3);
+  events[0] = LaunchEvent();
+  events[1] = EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300});
+  EXPECT_EQ(DetectEndByNoise(ContextOf(trace, 7999), events, 2), 0);
+  EXPECT_EQ(events[1].endFlag, 0);
+}
+
+TEST(PruneAfterEndTest, KeepsReflectionsAndEventsOnNormalFibre) {
+  const auto trace = FibreLine(8000);
+  AnalysisEvent end = EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300});
+  end.endFlag = kEndFlag;
+  std::vector<AnalysisEvent> events{LaunchEvent(), end,
+                                    EventAt(kEventNonReflective, 1155, 0.5f, {1100, 1153, 1160, 1400}),
+                                    Reflection(1200, -40.0f),
+                                    EventAt(kEventNonReflective, 2000, 0.5f, {1700, 1997, 2003, 2300})};
+  ASSERT_EQ(PruneAfterEnd(trace, events, 5), 4);
+  EXPECT_EQ(events[2].sampleIndex, 1200);
+  EXPECT_EQ(events[3].sampleIndex, 2000);
+  EXPECT_EQ(PruneAfterEnd(trace, events, 0), 0);
+}
+
+TEST(PruneAfterEndTest, DropsEventsOnASteepSectionBehindTheEnd) {
+  const auto trace = TraceOf(8000, 0.001, [](double x) { return x < 1.0 ? -10.0 - 0.33 * x : -10.33 - 2.0 * (x - 1.0); });
+  AnalysisEvent end = EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300});
+  end.endFlag = kEndFlag;
+  std::vector<AnalysisEvent> events{LaunchEvent(), end, EventAt(kEventNonReflective, 2000, 0.5f, {1700, 1997, 2003, 2300})};
+  EXPECT_EQ(PruneAfterEnd(trace, events, 3), 2);
+}
+
+}  // namespace

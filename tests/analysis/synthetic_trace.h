@@ -1,0 +1,58 @@
+#pragma once
+// Test-only OTDR traces in the engine's level scale: a launch reflection, a fibre of constant
+// attenuation with non-reflective steps and reflections of known reflectance, and a noise floor
+// behind the end of the fibre. Levels are quantised like file samples (0.001 dB, -65.535 .. 0 dB).
+#include <cstdint>
+#include <vector>
+
+#include "analysis/analysis_types.h"
+
+struct SyntheticStep {
+  double distanceKm;
+  double lossDb;  // positive loss, negative gain
+};
+
+struct SyntheticReflection {
+  double distanceKm;
+  double reflectanceDb;  // as the engine reports it
+  double lossDb = 0.0;   // step behind the reflection
+  int widthSamples = 0;  // flat top; 0 = one pulse length
+};
+
+struct SyntheticTraceSpec {
+  int pointCount = 20000;
+  double spacingKm = 0.001;
+  double launchLevelDb = -10.0;   // backscatter level at distance 0
+  double slopeDbPerKm = -0.33;    // backscatter slope (negative)
+  double launchHeightDb = 10.0;   // front-panel reflection above the backscatter
+  int launchSamples = 0;          // 0 = one pulse length
+  std::vector<SyntheticStep> steps;
+  std::vector<SyntheticReflection> reflections;
+  double fibreEndKm = 1e9;        // beyond it only the noise floor remains
+  double noiseFloorDb = -48.5;    // level of the noise floor
+  double noiseSigmaDb = 0.0;      // noise at the floor, falling 10-fold per 10 dB above it
+  std::uint32_t seed = 1;
+  bool quantise = true;
+
+  // Acquisition settings, also used to turn reflectances into peak heights.
+  int pulseWidthNs = 100;
+  float wavelengthNm = 1550.0f;
+  float rangeKm = 20.0f;
+  float backscatterCoefficient = 80.0f;
+};
+
+/// A straight fibre without launch reflection, noise or quantisation, at -10 dB at distance 0 and
+/// 1 m spacing; tests add steps and reflections.
+SyntheticTraceSpec CleanFibreSpec(int pointCount, double slopeDbPerKm);
+
+/// The samples the spec describes.
+std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec);
+
+/// A parameter block matching the spec (thresholds as the settings dialog proposes them).
+AnalysisParams MakeSyntheticParams(const SyntheticTraceSpec& spec);
+
+/// Peak height above the backscatter that the engine reports as `reflectanceDb` under the spec's settings.
+double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb);
+
+/// Samples one pulse occupies under the spec's settings (at least 1).
+int PulseSamples(const SyntheticTraceSpec& spec);

@@ -1,0 +1,169 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include "app/about_dlg.h"
+#include "app/command_ids.h"
+#include "app/command_table.h"
+#include "app/splash_wnd.h"
+#include "app/text_table.h"
+#include "temp_dir.h"
+
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLanguageTable();
+    SelectLanguage(BUILD_LANGUAGE);
+    CMainFrame::Callbacks callbacks;
+    callbacks.relayoutPanes = [this] { ++relayouts; };
+    frame = std::make_unique<CMainFrame>(commands, std::move(callbacks));
+    ASSERT_TRUE(frame->OnCreate(QStringLiteral("lumivane-frame-test-%1").arg(QCoreApplication::applicationPid())));
+  }
+
+  QStringList MenuTitles() const {
+    QStringList titles;
+    for (QAction* a : frame->menuBar()->actions()) titles << a->text();
+    return titles;
+  }
+
+  CommandTable commands;
+  std::unique_ptr<CMainFrame> frame;
+  int relayouts = 0;
+};
+
+TEST_F(MainFrameTest, TheToolbarHoldsItsButtonsInOrderWithSeparators) {
+  std::vector<int> ids;
+  for (QAction* a : frame->ToolBar()->actions()) ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
+  const std::vector<int> expected{
+      CmdFileOpen, CmdCloseCurrentTraceButton, CmdFileSave, 0, CmdPrintPreview, CmdPrint, 0, CmdEditTraceInfo, 0,
+      CmdZoomOut, CmdViewFullTrace, 0, CmdZoomInHorizontally, CmdZoomOutHorizontally, CmdZoomInVertically,
+      CmdZoomOutVertically, 0, CmdAnalyzeInsertionLoss, CmdAnalyzeReflectance, 0, CmdLockMarkerAB, CmdAppAbout, 0,
+      CmdTrace1, 0, CmdTrace2, 0, CmdTrace3, 0, CmdTrace4, 0, CmdLinkMap};
+  EXPECT_EQ(ids, expected);
+  for (QAction* a : frame->ToolBar()->actions()) {
+    if (!a->isSeparator()) {
+      EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
+    }
+  }
+}
+
+TEST_F(MainFrameTest, KeysIssueTheirCommands) {
+  const struct {
+    const char* keys;
+    int id;
+  } bindings[] = {{"A", CmdZoomInHorizontally}, {"D", CmdZoomInVertically}, {"F", CmdZoomOutVertically},
+                  {"S", CmdZoomOutHorizontally}, {"G", CmdViewFullTrace},   {"Ctrl+O", CmdFileOpen},
+                  {"Ctrl+S", CmdFileSave},       {"Ctrl+P", CmdPrintActiveView}, {"Ctrl+L", CmdPrintPreviewActiveView}};
+  for (const auto& b : bindings) {
+    SCOPED_TRACE(b.keys);
+    EXPECT_EQ(commands.Action(b.id)->shortcut(), QKeySequence(QString::fromLatin1(b.keys)));
+  }
+  EXPECT_TRUE(commands.Action(CmdPrint)->shortcut().isEmpty());  // the menu's Print item only shows Ctrl+P
+}
+
+TEST_F(MainFrameTest, EveryCommandExistsAndOnlyServedOnesAreEnabled) {
+  for (const int id : AllFrameCommandIds()) {
+    SCOPED_TRACE(id);
+    const bool served = commands.IsBound(id);
+    EXPECT_EQ(commands.Action(id)->isEnabled(), served);
+  }
+  EXPECT_TRUE(commands.Action(CmdShowToolbar)->isEnabled());
+  EXPECT_TRUE(commands.Action(CmdShowToolbar)->isChecked());
+  EXPECT_FALSE(commands.Action(CmdLengthUnits)->isEnabled());
+}
+
+TEST_F(MainFrameTest, TheFrameMenuShowsUntilAPaneExists) {
+  EXPECT_EQ(MenuTitles().first(), QStringLiteral("文件(&F)"));
+  EXPECT_TRUE(MenuTitles().contains(QStringLiteral("typ")));
+  frame->ShowPaneMenu(true);
+  EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&OTDR", "&Window", "&Help"}));
+}
+
+TEST_F(MainFrameTest, RecentFilesAreListedUnderTheFileMenu) {
+  frame->ShowPaneMenu(true);
+  frame->SetRecentFiles({"/data/B.sor", "/data/a.sor"});
+  QMenu* file = frame->menuBar()->actions().first()->menu();
+  QStringList texts;
+  for (QAction* a : file->actions()) texts << a->text();
+  EXPECT_TRUE(texts.contains(QStringLiteral("&1 /data/B.sor")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("&2 /data/a.sor")));
+  EXPECT_FALSE(texts.contains(QStringLiteral("Recent Files")));
+}
+
+TEST_F(MainFrameTest, ResizingLaysThePanesOutAgainUnlessMinimised) {
+  frame->show();
+  relayouts = 0;
+  frame->resize(800, 600);
+  QApplication::processEvents();
+  EXPECT_GT(relayouts, 0);
+
+  frame->setWindowState(Qt::WindowMinimized);
+  relayouts = 0;
+  QResizeEvent shrink(QSize(10, 10), frame->size());
+  QApplication::sendEvent(frame.get(), &shrink);
+  EXPECT_EQ(relayouts, 0);
+
+  frame->setWindowState(Qt::WindowNoState);
+  EXPECT_GT(relayouts, 0);
+}
+
+TEST(AboutBoxTest, ShowsTheEditionTexts) {
+  InitLanguageTable();
+  SelectLanguage(BUILD_LANGUAGE);
+  CAboutDlg about;
+  EXPECT_EQ(about.windowTitle(), QStringLiteral("About Lumivane"));
+  EXPECT_EQ(about.TitleLabel()->text(), QStringLiteral("Lumivane V3.30.007"));
+  EXPECT_EQ(about.OkButton()->text(), QStringLiteral("OK"));
+  EXPECT_TRUE(about.MiddleLabel()->text().isEmpty());
+  EXPECT_TRUE(about.LowerLabel()->text().isEmpty());
+}
+
+// Runs `body` with the current folder set to `folder`.
+template <typename Body>
+void InFolder(const std::filesystem::path& folder, Body body) {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  body();
+  std::filesystem::current_path(previous);
+}
+
+TEST(SplashTest, ShownOnlyWithThePictureAndTheFirstKeyOnlyClosesIt) {
+  lumivane::test::TempDir dir;
+  QWidget parent;
+  CSplashWnd::EnableSplash(true);
+  InFolder(dir.path(), [&] { CSplashWnd::ShowSplash(&parent); });
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+
+  QImage picture(40, 30, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  ASSERT_TRUE(picture.save(QString::fromStdString(dir.Path(CSplashWnd::kPictureName)), "BMP"));
+  InFolder(dir.path(), [&] { CSplashWnd::ShowSplash(&parent); });
+  ASSERT_NE(CSplashWnd::Current(), nullptr);
+  EXPECT_EQ(CSplashWnd::Current()->size(), QSize(40, 30));
+
+  int keysSeen = 0;
+  struct KeyCounter : QWidget {
+    int* seen;
+    explicit KeyCounter(int* s) : seen(s) {}
+    void keyPressEvent(QKeyEvent*) override { ++*seen; }
+  } target(&keysSeen);
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+  QApplication::sendEvent(&target, &press);
+  EXPECT_EQ(keysSeen, 0);
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+  QApplication::sendEvent(&target, &press);
+  EXPECT_EQ(keysSeen, 1);
+  CSplashWnd::EnableSplash(false);
+}
+
+}  // namespace

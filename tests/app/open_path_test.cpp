@@ -1,0 +1,232 @@
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+
+#include "app/length_unit.h"
+#include "app/main_frame.h"
+#include "app/otdr_app.h"
+#include "app/text_table.h"
+#include "app_test_env.h"
+#include "document/otdr_doc.h"
+#include "platform/length_unit_setting.h"
+#include "platform/path_util.h"
+#include "traceview/display_state.h"
+
+namespace {
+
+using lumivane::Reply;
+
+// One step of a scenario: what the user does, with the file name it names and the replies the
+// user gives to the questions that step asks.
+struct Step {
+  enum Kind { Open, FileOpen, AddTrace, Modify } kind;
+  std::string name;
+  std::vector<Reply> replies = {};
+};
+
+struct OpenCase {
+  const char* title;
+  std::vector<Step> steps;
+  std::vector<std::string> list;      // file names in list order
+  std::vector<int> colours;           // their colour indices
+  std::string current;                // file name of the document's trace
+  std::vector<std::string> messages;  // texts shown, in order
+  int questions = 0;                  // save prompts asked
+  int saves = 0;                      // saves run
+  bool modified = false;              // the document's modified flag at the end
+};
+
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.title; }
+
+const std::string kNotBellcore = "Not Bellcore File !";
+const std::string kMaxTrace = "Open Max Trace is 4";
+const std::string kCantFind = "Can't find file !";
+
+class OpenPathTest : public ::testing::TestWithParam<OpenCase> {};
+
+TEST_P(OpenPathTest, Scenario) {
+  const OpenCase& c = GetParam();
+  lumivane::test::AppTestEnv env;
+  for (const char* name : {"a.sor", "b.sor", "c.sor", "d.sor", "e.sor", "Mixed.SOR", "f.sor.trc"}) {
+    env.WriteTrace(name);
+  }
+  env.dir().WriteFile("bad.sor", std::string_view(""));
+  COtdrApp* app = env.Start();
+  ASSERT_NE(app, nullptr);
+  int saves = 0;
+  app->m_pDocument->BindSave([&] {
+    ++saves;
+    return true;
+  });
+  std::string chosen;
+  app->SetFileChooser([&](FileChoice) { return std::optional<std::string>(chosen); });
+  env.sink().Clear();
+
+  for (const Step& step : c.steps) {
+    for (Reply r : step.replies) env.sink().ScriptReplies({r});
+    const std::string path = env.dir().Path(step.name);
+    switch (step.kind) {
+      case Step::Open: app->OpenDocumentFile(path); break;
+      case Step::FileOpen: chosen = path; app->OnFileOpen(); break;
+      case Step::AddTrace: chosen = path; app->OnAddTrace(); break;
+      case Step::Modify: app->m_pDocument->SetModifiedFlag(true); break;
+    }
+  }
+
+  std::vector<std::string> list;
+  std::vector<int> colours;
+  for (const auto& r : app->m_TraceList) {
+    list.emplace_back(lumivane::FileNameOf(r->m_strPath));
+    colours.push_back(r->m_nColourIndex);
+  }
+  EXPECT_EQ(list, c.list);
+  EXPECT_EQ(colours, c.colours);
+  EXPECT_EQ(g_DisplayState.TraceCount, static_cast<int>(c.list.size()));
+  EXPECT_EQ(std::string(lumivane::FileNameOf(app->m_pDocument->m_strTracePath)), c.current);
+  EXPECT_EQ(env.sink().MessageTexts(), c.messages);
+  EXPECT_EQ(static_cast<int>(env.sink().questions().size()), c.questions);
+  EXPECT_EQ(saves, c.saves);
+  EXPECT_EQ(app->m_pDocument->IsModified(), c.modified);
+}
+
+const std::vector<Step> kFourTraces{{Step::Open, "a.sor"}, {Step::Open, "b.sor"}, {Step::Open, "c.sor"},
+                                    {Step::Open, "d.sor"}};
+
+std::vector<Step> FourThen(Step last) {
+  std::vector<Step> steps = kFourTraces;
+  steps.push_back(std::move(last));
+  return steps;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OpenPath, OpenPathTest,
+    ::testing::Values(
+        OpenCase{"NotSor", {{Step::Open, "a.sor"}, {Step::Open, "f.sor.trc"}}, {"a.sor"}, {0}, "a.sor",
+                 {kNotBellcore}},
+        OpenCase{"CaseKept", {{Step::Open, "Mixed.SOR"}}, {"Mixed.SOR"}, {0}, "Mixed.SOR", {}},
+        OpenCase{"FifthTrace", FourThen({Step::Open, "e.sor"}), {"a.sor", "b.sor", "c.sor", "d.sor"},
+                 {0, 1, 2, 3}, "d.sor", {kMaxTrace}},
+        OpenCase{"FifthTraceByFileOpen", FourThen({Step::FileOpen, "e.sor"}),
+                 {"a.sor", "b.sor", "c.sor", "d.sor"}, {0, 1, 2, 3}, "d.sor", {kMaxTrace}},
+        OpenCase{"ReopenMovesToTheTailWithItsColour",
+                 {{Step::Open, "a.sor"}, {Step::Open, "b.sor"}, {Step::Open, "c.sor"}, {Step::Open, "b.sor"}},
+                 {"a.sor", "c.sor", "b.sor"}, {0, 2, 1}, "b.sor", {}},
+        OpenCase{"ReopenWithFourListedIsRefused", FourThen({Step::Open, "b.sor"}),
+                 {"a.sor", "b.sor", "c.sor", "d.sor"}, {0, 1, 2, 3}, "d.sor", {kMaxTrace}},
+        OpenCase{"SavePromptYes",
+                 {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::Open, "b.sor", {Reply::Yes}}},
+                 {"a.sor", "b.sor"}, {0, 1}, "b.sor", {}, 1, 1},
+        OpenCase{"SavePromptNo",
+                 {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::Open, "b.sor", {Reply::No}}},
+                 {"a.sor", "b.sor"}, {0, 1}, "b.sor", {}, 1, 0},
+        OpenCase{"SavePromptCancel",
+                 {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::Open, "b.sor", {Reply::Cancel}}},
+                 {"a.sor"}, {0}, "a.sor", {}, 1, 0, true},
+        OpenCase{"FileOpenReplacesAndColoursRunOn",
+                 {{Step::AddTrace, "a.sor"}, {Step::AddTrace, "b.sor"}, {Step::FileOpen, "c.sor"}},
+                 {"c.sor"}, {2}, "c.sor", {}},
+        OpenCase{"AddTraceAddsAfterFileOpen",
+                 {{Step::FileOpen, "a.sor"}, {Step::AddTrace, "b.sor"}, {Step::AddTrace, "c.sor"}},
+                 {"a.sor", "b.sor", "c.sor"}, {0, 1, 2}, "c.sor", {}},
+        OpenCase{"FileOpenAsksOnceAndCancelKeepsEverything",
+                 {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::FileOpen, "b.sor", {Reply::Cancel}}},
+                 {"a.sor"}, {0}, "a.sor", {}, 1, 0, true},
+        OpenCase{"FileOpenTriesTheTypedNameWithSuffixes", {{Step::FileOpen, "c"}}, {"c.sor"}, {0}, "c.sor", {}},
+        OpenCase{"FileOpenOfAMissingName", {{Step::Open, "a.sor"}, {Step::FileOpen, "zz"}}, {"a.sor"}, {0},
+                 "a.sor", {kCantFind}},
+        OpenCase{"FileOpenOfANameThatExistsOnlyAsTrc", {{Step::Open, "a.sor"}, {Step::FileOpen, "f.sor"}},
+                 {"a.sor"}, {0}, "a.sor", {kNotBellcore}},
+        OpenCase{"FailedReadInReplaceModeKeepsTheList",
+                 {{Step::AddTrace, "a.sor"}, {Step::AddTrace, "b.sor"}, {Step::FileOpen, "bad.sor"}},
+                 {"a.sor", "b.sor"}, {0, 1}, "b.sor", {"Read file failed !"}},
+        OpenCase{"MissingFileKeepsTheReopenedEntry",
+                 {{Step::Open, "a.sor"}, {Step::Open, "b.sor"}, {Step::Open, "gone.sor"}}, {"a.sor", "b.sor"},
+                 {0, 1}, "b.sor", {kCantFind}}),
+    [](const ::testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.title); });
+
+TEST(OpenPathQuotesTest, AQuotedPathOpensTheFileItNames) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("a.sor");
+  COtdrApp* app = env.Start();
+  ASSERT_NE(app->OpenDocumentFile("\"" + path + "\""), nullptr);
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, path);
+  EXPECT_EQ(app->MainFrame()->windowTitle().toStdString(), "Lumivane - [" + path + "]");
+  EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{path});
+}
+
+TEST(OpenPathFailureTest, AFailedReadLeavesTheDocumentAndItsEventsAsTheyWere) {
+  lumivane::test::AppTestEnv env;
+  const std::string good = env.WriteTrace("a.sor");
+  const std::string bad = env.dir().WriteFile("bad.sor", std::string_view(""));
+  COtdrApp* app = env.Start({good});
+  COtdrDoc& doc = *app->m_pDocument;
+  doc.m_nEventCount = 3;
+  doc.m_EventRows[0].Distance = 1.5f;
+  const auto record = doc.m_SorRecord.FxdParams.GroupIndex;
+  app->SetFileChooser([&](FileChoice) { return std::optional<std::string>(bad); });
+  app->OnFileOpen();
+  EXPECT_EQ(doc.m_strTracePath, good);
+  EXPECT_EQ(doc.m_nEventCount, 3);
+  EXPECT_EQ(doc.m_EventRows[0].Distance, 1.5f);
+  EXPECT_EQ(doc.m_SorRecord.FxdParams.GroupIndex, record);
+  EXPECT_EQ(app->m_TraceList.size(), 1u);
+  EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{good});
+}
+
+TEST(OpenPathSwitchTest, AListedTraceIsMadeCurrentWithoutChangingTheList) {
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  for (const char* n : {"a.sor", "b.sor", "c.sor", "d.sor"}) app->OpenDocumentFile(env.WriteTrace(n));
+  g_DisplayState.SwitchingTrace = 1;
+  ASSERT_NE(app->OpenTraceByPath(env.dir().Path("b.sor")), nullptr);
+  g_DisplayState.SwitchingTrace = 0;
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, env.dir().Path("b.sor"));
+  ASSERT_EQ(app->m_TraceList.size(), 4u);
+  EXPECT_EQ(app->m_TraceList[3]->m_strPath, env.dir().Path("d.sor"));
+  EXPECT_EQ(g_DisplayState.TraceCount, 4);
+  EXPECT_TRUE(env.sink().MessageTexts().empty());
+}
+
+TEST(OpenPathUnitTest, EveryTraceOpenTakesTheStoredUnit) {
+  const struct {
+    const char* stored;
+    const char* unit;
+    double factor;
+  } cases[] = {{"kft", "kft", 3.280839895}, {"mi", "mi", 0.62137119}, {"xyz", "xyz", 0.62137119}, {"km", "km", 1.0}};
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  const std::string path = env.WriteTrace("a.sor");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    ASSERT_TRUE(lumivane::WriteStoredLengthUnit(c.stored));
+    ASSERT_NE(app->OpenDocumentFile(path), nullptr);
+    EXPECT_EQ(g_LengthUnitName, c.unit);
+    EXPECT_DOUBLE_EQ(g_LengthUnitFactor, c.factor);
+  }
+  ASSERT_TRUE(lumivane::WriteStoredLengthUnit("mi"));
+  ASSERT_NE(app->OpenDocumentFile("space"), nullptr);
+  EXPECT_EQ(g_LengthUnitName, "km");
+}
+
+TEST(FileNewTest, CreatesAMissingFileAndOpensIt) {
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  std::string chosen = env.dir().Path("new.sor");
+  app->SetFileChooser([&](FileChoice choice) {
+    EXPECT_EQ(choice, FileChoice::New);
+    return std::optional<std::string>(chosen);
+  });
+  app->OnFileNew();
+  EXPECT_TRUE(std::filesystem::exists(chosen));
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Read file failed !"});
+
+  env.sink().Clear();
+  chosen = env.dir().Path("no such folder/new.sor");
+  app->OnFileNew();
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"CAN'T CREATE"});
+}
+
+}  // namespace

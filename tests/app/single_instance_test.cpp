@@ -1,0 +1,105 @@
+#include "app/single_instance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/main_frame.h"
+#include "app/otdr_app.h"
+#include "app_test_env.h"
+#include "document/otdr_doc.h"
+
+namespace {
+
+// Runs the program as a second start and keeps this (first) instance's event loop turning until
+// the second start has ended; returns its exit code, or -1 when it did not end in time.
+int RunSecondStart(const lumivane::test::AppTestEnv& env, const QStringList& arguments) {
+  QProcess second;
+  QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
+  vars.insert(QStringLiteral("LUMIVANE_INSTANCE_NAME"), env.instanceName());
+  vars.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  vars.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+  second.setProcessEnvironment(vars);
+  second.start(QStringLiteral(LUMIVANE_EXECUTABLE), arguments);
+  QElapsedTimer clock;
+  clock.start();
+  while (second.state() != QProcess::NotRunning && clock.elapsed() < 20000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    second.waitForFinished(10);
+  }
+  if (second.state() != QProcess::NotRunning) {
+    second.kill();
+    second.waitForFinished();
+    return -1;
+  }
+  return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+}
+
+// Lets the first instance handle what it received.
+void Settle() {
+  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+TEST(SingleInstanceTest, ASecondStartHandsItsPathToTheFirstAndEnds) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("handed over.sor");
+  COtdrApp* first = env.Start();
+  ASSERT_NE(first, nullptr);
+
+  EXPECT_EQ(RunSecondStart(env, {QString::fromStdString(env.dir().Path("handed")), QStringLiteral("over.sor")}), 0);
+  Settle();
+  EXPECT_EQ(first->m_pDocument->m_strTracePath, path);
+  EXPECT_EQ(first->MainFrame()->windowTitle().toStdString(), "Lumivane - [" + path + "]");
+  EXPECT_TRUE(env.sink().MessageTexts().empty());
+}
+
+TEST(SingleInstanceTest, AnEmptyCommandLineIsRefusedByTheFirst) {
+  lumivane::test::AppTestEnv env;
+  ASSERT_NE(env.Start(), nullptr);
+  EXPECT_EQ(RunSecondStart(env, {}), 0);
+  Settle();
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Not Bellcore File !"});
+}
+
+TEST(SingleInstanceTest, TheTextArrivesExactly) {
+  const QString name = QStringLiteral("lumivane-handover-%1").arg(QCoreApplication::applicationPid());
+  std::vector<std::string> received;
+  lumivane::InstanceServer server(name, [&](const std::string& text) { received.push_back(text); });
+  ASSERT_TRUE(server.Listen());
+  // The client blocks, so it runs beside this thread's event loop.
+  for (const std::string text : {"abc", "", "\"/data/with blanks.sor\" x", "/data/Ünïcode.sor"}) {
+    SCOPED_TRACE(text);
+    bool acknowledged = false;
+    std::thread client([&] { acknowledged = lumivane::HandToRunningInstance(name, text); });
+    QElapsedTimer clock;
+    clock.start();
+    while (received.size() < 1 && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    client.join();
+    EXPECT_TRUE(acknowledged);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received.front(), text);
+    received.clear();
+  }
+}
+
+TEST(SingleInstanceTest, NobodyListeningMeansNoHandOverAndALeftoverSocketIsTakenOver) {
+  const QString name = QStringLiteral("lumivane-nobody-%1").arg(QCoreApplication::applicationPid());
+  // What a program that ended abnormally leaves behind: the socket's name taken, nobody answering.
+  QFile leftover(QDir::tempPath() + QLatin1Char('/') + name);
+  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+  leftover.close();
+  EXPECT_FALSE(lumivane::HandToRunningInstance(name, "a.sor", 500));
+  {
+    lumivane::InstanceServer first(name, [](const std::string&) {});
+    ASSERT_TRUE(first.Listen());
+    lumivane::InstanceServer second(name, [](const std::string&) {});
+    EXPECT_FALSE(second.Listen());  // the first still answers
+  }
+}
+
+}  // namespace

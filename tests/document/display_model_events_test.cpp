@@ -1,0 +1,224 @@
+#include "document/display_model_events.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "display_model_fixture.h"
+#include "document/display_model.h"
+#include "document/display_model_params.h"
+#include "document/trace_conversions.h"
+
+namespace {
+
+using lumivane::test::AddKeyEvent;
+using lumivane::test::kKmPerSample;
+using lumivane::test::MakeTraceRecord;
+using lumivane::test::NewModel;
+
+/// Builds the event table of `record` into `model` the way loading does.
+void BuildTable(SorRecord& record, TraceDisplayModel& model, std::int32_t distanceCorrection = 0) {
+  LoadDisplayModel(kSorFileKind, record, {.distanceCorrection = distanceCorrection}, DisplayModelTargetOf(model));
+}
+
+TEST(BuildEventTable, TakesTypeOriginAndReflectanceFromTheEventCodes) {
+  struct Case {
+    const char* code;
+    std::int32_t sample;
+    std::int32_t reflectance;
+    std::int32_t type;
+    std::int32_t origin;
+    float shownReflectance;
+  };
+  const Case cases[] = {
+      {"1F9999", 0, -45000, kEventLaunch, kOriginAnalysis, -45.0f},  // a launch keeps its reflectance
+      {"0F9999", 1000, -45000, kEventNonReflective, kOriginAnalysis, 0.0f},
+      {"1F9999", 1100, 45000, kEventReflective, kOriginAnalysis, -45.0f},
+      {"1A9999", 1200, -30000, kEventReflective, kOriginUserAdded, -30.0f},
+      {"0M9999", 1300, 0, kEventNonReflective, kOriginUserMoved, 0.0f},
+      {"1O9999", 1400, -20000, kEventOutOfRange, kOriginAnalysis, -20.0f},
+      {"0D9999", 1500, 0, kEventEnd, kOriginUserAdded, 0.0f},
+      {"1E9999", 1600, -14000, kEventEnd, kOriginAnalysis, -14.0f},
+      {"XF9999", 1700, -14000, kEventLaunch, kOriginAnalysis, 0.0f},
+      {"0F9999", 0, 0, kEventLaunch, kOriginAnalysis, 0.0f},  // a time of 0 is the launch
+  };
+  auto record = MakeTraceRecord(4000);
+  for (const Case& c : cases) AddKeyEvent(*record, c.sample, c.code).Reflectance = c.reflectance;
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  ASSERT_EQ(model->m_nEventCount, static_cast<std::int32_t>(std::size(cases)));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].code);
+    const EventRow& row = model->m_EventRows[i];
+    EXPECT_EQ(row.Index, static_cast<std::int32_t>(i));
+    EXPECT_EQ(row.Type, cases[i].type);
+    EXPECT_EQ(row.Origin, cases[i].origin);
+    EXPECT_FLOAT_EQ(row.Reflectance, cases[i].shownReflectance);
+  }
+  EXPECT_EQ(model->m_nEndEventRow, 6);  // the first D or E
+}
+
+TEST(BuildEventTable, MeasuresDistancesAndSectionsBetweenEvents) {
+  auto record = MakeTraceRecord(10000);
+  AddKeyEvent(*record, 0, "1F9999");
+  AddKeyEvent(*record, 3000, "0F9999").SpliceLoss = 250;
+  AddKeyEvent(*record, 5000, "1E9999").SpliceLoss = 1000;
+  AddKeyEvent(*record, 6000, "1F9999");  // a ghost past the end
+  struct Case { std::int32_t correction; double factor; };
+  for (const Case& c : {Case{0, 1.0}, Case{500, 0.995}}) {
+    SCOPED_TRACE(c.correction);
+    auto model = NewModel();
+    BuildTable(*record, *model, c.correction);
+    const auto& rows = model->m_EventRows;
+    EXPECT_NEAR(rows[1].Distance, 3000 * kKmPerSample * c.factor, 1e-5);
+    EXPECT_FLOAT_EQ(rows[1].SpliceLoss, 0.25f);
+    // Section lengths and distances to the end are taken without the correction.
+    EXPECT_NEAR(rows[2].SectionLength, 2000 * kKmPerSample, 1e-5);
+    EXPECT_NEAR(rows[0].DistanceToEnd, 5000 * kKmPerSample, 1e-5);
+    EXPECT_NEAR(rows[3].DistanceToEnd, 1000 * kKmPerSample, 1e-5);
+    EXPECT_EQ(rows[0].SectionLength, 0.0f);
+    EXPECT_EQ(rows[0].Attenuation, 0.0f);
+    EXPECT_EQ(rows[0].SectionLoss, 0.0f);
+  }
+  // Without an end event every distance is measured to the end of the trace.
+  record->KeyEvents.Events[2].EventCode[1] = u'F';
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  EXPECT_EQ(model->m_nEndEventRow, kNoEndEventRow);
+  EXPECT_NEAR(model->m_EventRows[1].DistanceToEnd, 6999 * kKmPerSample, 1e-5);
+  EXPECT_EQ(model->m_LinkSummary.LinkLength, 0.0f);
+  EXPECT_NEAR(model->m_LinkSummary.TraceLength, 9999 * kKmPerSample, 1e-5);
+}
+
+TEST(BuildEventTable, BlanksNonPositiveSlopesOnlyForTheTwoExactWavelengthFields) {
+  struct Case { std::int16_t wavelengthField; std::int16_t slope; float attenuation; };
+  const Case cases[] = {
+      {1550, -5, 0.0f},     {1550, 0, 0.0f},      {1550, 1, 0.001f},   {15500, -5, -0.005f},
+      {1330, 0, 0.0f},      {1330, 1, 0.001f},    {1310, -5, -0.005f}, {13100, 190, 0.19f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.wavelengthField << " " << c.slope);
+    auto record = MakeTraceRecord(10000);
+    record->FxdParams.ActualWavelength = c.wavelengthField;
+    AddKeyEvent(*record, 0, "1F9999");
+    AddKeyEvent(*record, 3000, "0F9999").Slope = c.slope;
+    AddKeyEvent(*record, 5000, "1E9999").Slope = c.slope;
+    auto model = NewModel();
+    BuildTable(*record, *model);
+    EXPECT_FLOAT_EQ(model->m_EventRows[2].Attenuation, c.attenuation);
+  }
+}
+
+/// A trace falling `dbPerKm` from the launch on, with a launch at 0 and events at `eventSample`
+/// and at the end; the windows before event 1 cover the first section.
+std::unique_ptr<SorRecord> MakeSlopedRecord(double dbPerKm, std::int32_t eventSample, std::int16_t storedSlope) {
+  const std::int32_t points = 10000;
+  auto record = MakeTraceRecord(points);
+  for (std::int32_t i = 0; i < points; ++i) {
+    const double db = 2.0 + dbPerKm * std::min(i, eventSample) * kKmPerSample;
+    record->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(std::lround(db * 1000.0));
+  }
+  AddKeyEvent(*record, 0, "1F9999", {0, 0, 0, 10, 0});
+  AddKeyEvent(*record, eventSample, "0F9999", {eventSample - 100, eventSample - 10, eventSample + 10,
+                                               eventSample + 100, eventSample}).Slope = storedSlope;
+  AddKeyEvent(*record, 9000, "1E9999", {8800, 8900, 9010, 9100, 9000});
+  return record;
+}
+
+TEST(BuildEventTable, StoresTheFittedFirstSectionAsTheSlopeOfKeyEvent1) {
+  struct Case {
+    const char* name;
+    double dbPerKm;
+    std::int32_t eventSample;
+    float attenuation;
+    std::int16_t slope;
+  };
+  const Case cases[] = {
+      {"fitted", 0.35, 1500, 0.35f, 350},
+      // Beyond 5 km the analysis does not fit: the file's own slope stays.
+      {"long first section", 0.35, 3000, 0.5f, 500},
+      // A fit steeper than the 16-bit field saturates instead of wrapping.
+      {"steep", 40.0, 250, 40.0f, 32767},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto record = MakeSlopedRecord(c.dbPerKm, c.eventSample, 500);
+    auto model = NewModel();
+    BuildTable(*record, *model);
+    EXPECT_NEAR(model->m_EventRows[1].Attenuation, c.attenuation, 0.002);
+    EXPECT_NEAR(record->KeyEvents.Events[1].Slope, c.slope, 2);
+    // Rebuilding, as Add and Delete Event do, reads the stored slope back without compounding.
+    const std::int16_t stored = record->KeyEvents.Events[1].Slope;
+    BuildEventTable(kSorFileKind, *record, model->m_EventRows, model->m_nEventCount, model->m_nEndEventRow,
+                    model->m_nPointCount, model->m_DbSamples, model->m_dFibreLengthKm, 0);
+    EXPECT_EQ(record->KeyEvents.Events[1].Slope, stored);
+  }
+}
+
+TEST(ConvertRowsForAnalysis, TurnsWindowsIntoIndicesInsideTheTrace) {
+  struct Case {
+    const char* name;
+    std::int32_t points;
+    std::int32_t spacing;
+    std::array<std::int32_t, 5> locations;  // times of flight
+    std::array<std::int32_t, 5> markers;
+  };
+  const Case cases[] = {
+      {"inside", 1000, 1000000, {1000, 2000, 3000, 4000, 5000}, {10, 20, 30, 40, 50}},
+      {"past the end", 1000, 1000000, {200000, 200000, 200000, 200000, 200000}, {799, 999, 999, 999, 999}},
+      {"at the end", 1000, 1000000, {100000, 100000, 100000, 100000, 100000}, {999, 999, 999, 999, 999}},
+      {"before the start", 1000, 1000000, {-500, -1, -100000, 0, -2147483647}, {0, 0, 0, 0, 0}},
+      {"short trace", 100, 1000000, {20000, 20000, 20000, 20000, 20000}, {0, 99, 99, 99, 99}},
+      {"spacing below one unit", 1000, 9999, {1000, 2000, 3000, 4000, 5000}, {0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto record = MakeTraceRecord(c.points);
+    record->FxdParams.DataSpacing[0] = c.spacing;
+    SorKeyEvent& key = AddKeyEvent(*record, 10, "0F9999");
+    for (int m = 0; m < 5; ++m) key.MarkerLocations[m] = c.locations[m];
+    EventRow row{.Index = 0, .Type = kEventNonReflective, .Origin = 0, .Distance = 1.5f, .Reflectance = -40.0f,
+                 .SpliceLoss = 0.2f, .Attenuation = 0.19f, .CumulativeLoss = 0.7f};
+    std::vector<AnalysisEvent> events(2);
+    ConvertRowsForAnalysis(events, std::span<const EventRow>(&row, 1), 1, *record);
+    for (int m = 0; m < 5; ++m) EXPECT_EQ(events[0].markers[m], c.markers[m]) << "marker " << m + 1;
+    EXPECT_EQ(events[0].type, kEventNonReflective);
+    EXPECT_FLOAT_EQ(events[0].position, 1.5f);
+    EXPECT_FLOAT_EQ(events[0].reflectance, -40.0f);
+    EXPECT_FLOAT_EQ(events[0].loss, 0.2f);
+    EXPECT_FLOAT_EQ(events[0].attenuation, 0.19f);
+    EXPECT_FLOAT_EQ(events[0].cumulativeLoss, 0.7f);
+    EXPECT_EQ(events[1].markers[0], 0);  // rows past the count stay untouched
+  }
+}
+
+TEST(ApplyStoredLossTotals, FillsLevelsFromTheStoredLaunchLevelFromVersion202) {
+  struct Case { std::int32_t version; bool applied; };
+  for (const Case& c : {Case{201, false}, Case{202, true}, Case{203, true}}) {
+    SCOPED_TRACE(c.version);
+    auto record = MakeTraceRecord(10);
+    record->UserName.UserVer = c.version;
+    record->UserName.StoredLaunchLevel = 12345;
+    record->UserName.StoredLossCount = 77;
+    std::array<EventRow, 4> rows{};
+    rows[0].CumulativeLoss = kMissingValue;
+    rows[1].CumulativeLoss = 0.5f;
+    rows[2].CumulativeLoss = kMissingValue;
+    rows[3].CumulativeLoss = 2.0f;  // past the count
+    ApplyStoredLossTotals(*record, rows, 3);
+    if (!c.applied) {
+      EXPECT_EQ(record->UserName.StoredLossCount, 77);
+      for (const EventRow& row : rows) EXPECT_EQ(row.Level, 0.0f);
+      continue;
+    }
+    EXPECT_EQ(record->UserName.StoredLossCount, 3);
+    EXPECT_FLOAT_EQ(rows[0].Level, -12.345f);
+    EXPECT_FLOAT_EQ(rows[1].Level, -12.845f);
+    EXPECT_EQ(rows[2].Level, kMissingValue);  // a missing loss leaves the level missing
+    EXPECT_EQ(rows[3].Level, 0.0f);
+  }
+}
+
+}  // namespace

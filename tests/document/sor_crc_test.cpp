@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string_view>
+#include <vector>
+
+#include "document/sor_crc.h"
+#include "sor_image_builder.h"
+
+namespace {
+
+// Bit by bit, as the checksum is defined, to check the table-driven one against.
+std::uint16_t ReferenceCrc(const std::uint8_t* bytes, std::size_t length) {
+  std::uint16_t crc = 0xFFFF;
+  for (std::size_t i = 0; i < length; ++i) {
+    crc ^= static_cast<std::uint16_t>(bytes[i] << 8);
+    for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+  }
+  return crc;
+}
+
+TEST(SorCrc16, StandardCheckValueAndEmptyRange) {
+  constexpr std::string_view check = "123456789";
+  EXPECT_EQ(SorCrc16(reinterpret_cast<const std::uint8_t*>(check.data()), check.size()), 0x29B1);
+  EXPECT_EQ(SorCrc16(nullptr, 0), 0xFFFF);
+}
+
+TEST(SorCrc16, MatchesBitwiseDefinitionForEveryLengthAndAlignment) {
+  std::mt19937 random(7);
+  std::vector<std::uint8_t> bytes(300);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  for (std::size_t start = 0; start < 8; ++start) {
+    for (std::size_t length = 0; length + start <= bytes.size(); length += 13) {
+      ASSERT_EQ(SorCrc16(bytes.data() + start, length), ReferenceCrc(bytes.data() + start, length))
+          << "start " << start << " length " << length;
+    }
+  }
+}
+
+using lumivane::test::Bytes;
+
+void StoreChecksum(Bytes& file, std::uint16_t crc) {
+  file[file.size() - 2] = static_cast<std::uint8_t>(crc & 0xFF);
+  file[file.size() - 1] = static_cast<std::uint8_t>(crc >> 8);
+}
+
+TEST(VerifySorChecksum, ReportsWhichConventionMatched) {
+  const Bytes sample = lumivane::test::MakeSampleSorV2();
+  EXPECT_EQ(VerifySorChecksum(sample), SorChecksumStatus::kAllButCksumBlock);
+
+  Bytes otherInstrument = sample;  // checksum over everything but the value itself
+  StoreChecksum(otherInstrument, SorCrc16(otherInstrument.data(), otherInstrument.size() - 2));
+  EXPECT_EQ(VerifySorChecksum(otherInstrument), SorChecksumStatus::kAllButChecksumValue);
+  EXPECT_TRUE(IsChecksumValid(VerifySorChecksum(otherInstrument)));
+
+  Bytes bigEndian = sample;
+  const std::uint16_t crc = SorCrc16(sample.data(), sample.size() - 8);
+  bigEndian[bigEndian.size() - 2] = static_cast<std::uint8_t>(crc >> 8);
+  bigEndian[bigEndian.size() - 1] = static_cast<std::uint8_t>(crc & 0xFF);
+  EXPECT_EQ(VerifySorChecksum(bigEndian), SorChecksumStatus::kMismatch);
+}
+
+TEST(VerifySorChecksum, AnyChangedCoveredByteIsCaughtButTheIdentifierIsNotCovered) {
+  const Bytes sample = lumivane::test::MakeSampleSorV2({.points = 100});
+  for (std::size_t at : {std::size_t{0}, std::size_t{6}, std::size_t{200}, sample.size() - 9}) {
+    Bytes damaged = sample;
+    damaged[at] ^= 0x01;
+    EXPECT_EQ(VerifySorChecksum(damaged), SorChecksumStatus::kMismatch) << "byte " << at;
+  }
+  Bytes identifier = sample;
+  identifier[identifier.size() - 8] = 'c';  // "cksum": outside what the checksum covers
+  EXPECT_EQ(VerifySorChecksum(identifier), SorChecksumStatus::kAllButCksumBlock);
+}
+
+TEST(VerifySorChecksum, FilesBelowThreeHundredBytesAreRefused) {
+  Bytes file(299, 0);
+  StoreChecksum(file, SorCrc16(file.data(), file.size() - 8));
+  EXPECT_EQ(VerifySorChecksum(file), SorChecksumStatus::kTooShort);
+  EXPECT_FALSE(IsChecksumValid(VerifySorChecksum(file)));
+  file.push_back(0);
+  StoreChecksum(file, SorCrc16(file.data(), file.size() - 8));
+  EXPECT_EQ(VerifySorChecksum(file), SorChecksumStatus::kAllButCksumBlock);
+}
+
+TEST(IsSorV2, NeedsThreeHundredBytesStartingWithMap) {
+  Bytes file(300, 0);
+  file[0] = 'M';
+  file[1] = 'a';
+  file[2] = 'p';
+  EXPECT_TRUE(IsSorV2(file));
+  file[2] = 'P';
+  EXPECT_FALSE(IsSorV2(file));
+  file[2] = 'p';
+  file.pop_back();
+  EXPECT_FALSE(IsSorV2(file));
+}
+
+}  // namespace

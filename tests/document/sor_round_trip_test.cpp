@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "document/sor_crc.h"
+#include "document/sor_text.h"
+#include "sor_image_builder.h"
+#include "sor_test_util.h"
+
+namespace {
+
+using lumivane::test::Assemble;
+using lumivane::test::Bytes;
+using lumivane::test::ImageDifference;
+using lumivane::test::MakeSampleSorV1;
+using lumivane::test::MakeSampleSorV2;
+using lumivane::test::ReadImage;
+using lumivane::test::SameBytes;
+
+TEST(SorRoundTrip, FileOfThisSystemReadAndWrittenGivesTheSameBytes) {
+  for (const int userVer : {0, 201, 202, 203}) {
+    const Bytes original = MakeSampleSorV2({.points = 1000, .events = 5, .userVer = userVer});
+    EXPECT_EQ(ImageDifference(Assemble(*ReadImage(original)), original), "") << "user block version " << userVer;
+  }
+}
+
+TEST(SorRoundTrip, WriteReadWriteGivesIdenticalBytesAndReadWriteReadIdenticalRecords) {
+  const auto first = ReadImage(MakeSampleSorV1({.points = 700, .events = 6}));
+  SetSorText(first->NorvalexParams.JobID, u"J\u4E00");  // a typed character the file cannot hold
+  const Bytes written = Assemble(*first);
+  const auto second = ReadImage(written);
+  EXPECT_EQ(ImageDifference(Assemble(*second), written), "");
+  const auto third = ReadImage(Assemble(*second));
+  EXPECT_TRUE(SameBytes(*third, *second));
+  EXPECT_EQ(SorTextView(second->NorvalexParams.JobID), u"J?");
+}
+
+TEST(SorRoundTrip, ChecksumOfAWrittenFileVerifies) {
+  const Bytes written = Assemble(*ReadImage(MakeSampleSorV1({.points = 4000})));
+  EXPECT_EQ(VerifySorChecksum(written), SorChecksumStatus::kAllButCksumBlock);
+  const std::uint16_t crc = SorCrc16(written.data(), written.size() - 8);
+  EXPECT_EQ(written[written.size() - 2], crc & 0xFF);
+  EXPECT_EQ(written[written.size() - 1], crc >> 8);
+  EXPECT_EQ(ReadImage(written)->Cksum.Checksum, crc);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/text_table.h"
+#include "document/otdr_doc.h"
+#include "document/trace_display_model.h"
+#include "recording_message_sink.h"
+#include "sor_image_builder.h"
+#include "temp_dir.h"
+
+namespace {
+
+using lumivane::test::Bytes;
+using lumivane::test::RecordingMessageSink;
+using lumivane::test::TempDir;
+
+bool SameRecord(const SorRecord& a, const SorRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+Bytes PaddedTo(Bytes bytes, std::size_t size) {
+  bytes.resize(size, 0);
+  return bytes;
+}
+
+Bytes MapThenZeros(std::size_t size) {
+  Bytes bytes(size, 0);
+  std::memcpy(bytes.data(), "Map", 3);
+  return bytes;
+}
+
+Bytes WithFlippedByte(Bytes bytes, std::size_t at) {
+  bytes.at(at) ^= 0x5A;
+  return bytes;
+}
+
+class TraceFileLoading : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLanguageTable();
+    SelectLanguage(BUILD_LANGUAGE);
+    // Every case starts from a document that already shows a trace, to see what a failure leaves.
+    originalBytes_ = lumivane::test::MakeSampleSorV2();
+    originalPath_ = dir_.WriteFile("Original Trace.sor", originalBytes_);
+    ASSERT_EQ(doc_->OpenTraceFile(originalPath_, 0, doc_->m_SorRecord), 1);
+    *originalRecord_ = doc_->m_SorRecord;
+    sink_.Clear();
+  }
+
+  // The document still shows the original trace, untouched.
+  void ExpectOriginalKept() {
+    EXPECT_EQ(doc_->m_strTracePath, originalPath_);
+    EXPECT_EQ(doc_->GetPathName(), originalPath_);
+    EXPECT_EQ(doc_->MainTitle(), "Lumivane - [" + originalPath_ + "]");
+    EXPECT_EQ(doc_->m_nFileLength, static_cast<std::int32_t>(originalBytes_.size()));
+    EXPECT_TRUE(std::equal(originalBytes_.begin(), originalBytes_.end(), doc_->m_FileImageBuffer.begin()));
+    EXPECT_TRUE(SameRecord(doc_->m_SorRecord, *originalRecord_));
+  }
+
+  TempDir dir_;
+  std::unique_ptr<COtdrDoc> doc_ = std::make_unique<COtdrDoc>();
+  std::unique_ptr<SorRecord> originalRecord_ = std::make_unique<SorRecord>();
+  Bytes originalBytes_;
+  std::string originalPath_;
+  RecordingMessageSink sink_;
+  lumivane::ScopedMessageSink scoped_{sink_};
+};
+
+TEST_F(TraceFileLoading, GoodFilesBecomeTheCurrentTrace) {
+  struct Case { const char* name; Bytes bytes; std::int32_t points; };
+  const Case cases[] = {
+      {"rev2.sor", lumivane::test::MakeSampleSorV2({.points = 1500}), 1500},
+      {"rev1.sor", lumivane::test::MakeSampleSorV1({.points = 1200}), 1200},
+      // Below 300 bytes even a "Map" file is revision 1, whose reader takes whatever it finds.
+      {"short.sor", MapThenZeros(299), 0},
+      {"largest.sor", PaddedTo(lumivane::test::MakeSampleSorV2({.points = 900}), MaxTraceFileSize), 900},
+      // The checksum is not the open's business; only lists of files to edit check it.
+      {"bad crc.sor", WithFlippedByte(lumivane::test::MakeSampleSorV2({.points = 700}), 400), 700},
+      {"Upper/CASE.SOR", lumivane::test::MakeSampleSorV2({.points = 600}), 600},
+  };
+  std::filesystem::create_directory(dir_.path() / "Upper");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink_.Clear();
+    const std::string path = dir_.WriteFile(c.name, c.bytes);
+    ASSERT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1);
+    EXPECT_TRUE(sink_.messages().empty());
+    // The path keeps its case everywhere: it is the file Save will write.
+    EXPECT_EQ(doc_->m_strTracePath, path);
+    EXPECT_EQ(doc_->GetPathName(), path);
+    EXPECT_EQ(doc_->MainTitle(), "Lumivane - [" + path + "]");
+    EXPECT_EQ(doc_->m_nFileLength, static_cast<std::int32_t>(c.bytes.size()));
+    EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), doc_->m_FileImageBuffer.begin()));
+    EXPECT_EQ(doc_->m_SorRecord.DataPts.Traces[0].PointCount, c.points);
+  }
+}
+
+TEST_F(TraceFileLoading, RefusedFilesShowTheirMessageAndChangeNothing) {
+  Bytes wrongRevision = lumivane::test::SorImageBuilder()
+                            .Block("GenParams").Fixed("EN", 2)
+                            .Block("Cksum")
+                            .BuildV2(100);
+  wrongRevision.resize(400, 0);
+  struct Case { std::string name; Bytes bytes; const char* message; };
+  const Case cases[] = {
+      {"empty.sor", {}, "Read file failed !"},
+      {"too large.sor", PaddedTo(lumivane::test::MakeSampleSorV2(), MaxTraceFileSize + 1), "File too large !"},
+      {"huge.sor", Bytes(1000000, 0x41), "File too large !"},
+      {"wrong revision.sor", wrongRevision, "Version of file wrong !"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink_.Clear();
+    const std::string path = dir_.WriteFile(c.name, c.bytes);
+    EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 0);
+    EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{c.message}));
+    ExpectOriginalKept();
+  }
+}
+
+TEST_F(TraceFileLoading, PathsThatAreNoReadableFile) {
+  std::filesystem::create_directory(dir_.path() / "folder.sor");
+  struct Case { std::string path; const char* message; };
+  const Case cases[] = {
+      {dir_.Path("missing.sor"), "Can't find file !"},
+      {dir_.Path("no folder/missing.sor"), "Can't find file !"},
+      {"", "Can't find file !"},
+      {dir_.Path("folder.sor"), "Read file failed !"},
+      // The file system cannot even say whether it exists: the open is tried and fails.
+      {dir_.Path(std::string(300, 'n') + ".sor"), "Type of file wrong !"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    sink_.Clear();
+    EXPECT_EQ(doc_->OpenTraceFile(c.path, 0, doc_->m_SorRecord), 0);
+    EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{c.message}));
+    ExpectOriginalKept();
+  }
+}
+
+TEST_F(TraceFileLoading, AFileThatCannotBeOpenedIsTheWrongType) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+  const std::string path = dir_.WriteFile("locked.sor", lumivane::test::MakeSampleSorV2());
+  std::filesystem::permissions(path, std::filesystem::perms::none);
+  EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 0);
+  EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{"Type of file wrong !"}));
+  ExpectOriginalKept();
+}
+
+TEST_F(TraceFileLoading, ThePseudoPathOnlySetsTheTitle) {
+  for (const char* path : {"space", "SPACE", "Space"}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1);
+    EXPECT_EQ(doc_->MainTitle(), "Lumivane - [ No use this name ]");
+    EXPECT_EQ(doc_->m_strTracePath, originalPath_);
+    EXPECT_TRUE(SameRecord(doc_->m_SorRecord, *originalRecord_));
+    EXPECT_EQ(doc_->LoadTraceFile(path, 0, g_WorkTrace.m_SorRecord), 1);
+  }
+  EXPECT_TRUE(sink_.messages().empty());
+}
+
+TEST_F(TraceFileLoading, TheTitleListenerHearsEveryTitle) {
+  std::vector<std::string> titles;
+  doc_->SetTitleListener([&](const std::string& title) { titles.push_back(title); });
+  doc_->OpenTraceFile("space", 0, doc_->m_SorRecord);
+  doc_->OpenTraceFile(originalPath_, 0, doc_->m_SorRecord);
+  EXPECT_EQ(titles, (std::vector<std::string>{"Lumivane - [ No use this name ]", "Lumivane - [" + originalPath_ + "]"}));
+}
+
+TEST_F(TraceFileLoading, LoadingIntoTheWorkTraceLeavesTheCurrentTraceAlone) {
+  ResetWorkTrace();
+  const Bytes other = lumivane::test::MakeSampleSorV2({.points = 321, .userVer = 0});
+  const std::string path = dir_.WriteFile("Other.sor", other);
+  ASSERT_EQ(doc_->LoadTraceFile(path, 0, g_WorkTrace.m_SorRecord), 1);
+  EXPECT_TRUE(sink_.messages().empty());
+  EXPECT_EQ(g_WorkTrace.m_SorRecord.DataPts.Traces[0].PointCount, 321);
+  EXPECT_EQ(doc_->m_strTracePath, originalPath_);
+  EXPECT_EQ(doc_->MainTitle(), "Lumivane - [" + originalPath_ + "]");
+  EXPECT_TRUE(SameRecord(doc_->m_SorRecord, *originalRecord_));
+  // The file image is shared: it now holds the file last read.
+  EXPECT_EQ(doc_->m_nFileLength, static_cast<std::int32_t>(other.size()));
+
+  // A failed load keeps what the work trace held.
+  EXPECT_EQ(doc_->LoadTraceFile(dir_.Path("missing.sor"), 0, g_WorkTrace.m_SorRecord), 0);
+  EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{"Can't find file !"}));
+  EXPECT_EQ(g_WorkTrace.m_SorRecord.DataPts.Traces[0].PointCount, 321);
+  ResetWorkTrace();
+}
+
+}  // namespace

@@ -1,0 +1,235 @@
+#include "document/trace_preview.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "app/text_table.h"
+#include "sor_image_builder.h"
+#include "temp_dir.h"
+
+namespace {
+
+using lumivane::test::Bytes;
+using lumivane::test::SorImageBuilder;
+
+struct PreviewSpec {
+  std::uint32_t stamp = 1330956429;  // 2012-03-05 14:07:09
+  std::string units = "mt";
+  std::int16_t wavelength = 15500;
+  std::vector<std::int16_t> pulseWidths = {1000};
+  std::int32_t groupIndex = 146800;
+  std::int32_t acquisitionRange = 0;
+  std::int32_t rangeDistance = 500000;
+  std::int16_t events = 7;
+};
+
+void PreviewFxdParams(SorImageBuilder& b, const PreviewSpec& spec) {
+  b.Block("FxdParams").U32(spec.stamp).Fixed(spec.units, 2).I16(spec.wavelength).I32(0).I32(0);
+  b.I16(static_cast<std::int16_t>(spec.pulseWidths.size()));
+  for (std::int16_t width : spec.pulseWidths) b.I16(width);
+  for (std::size_t i = 0; i < spec.pulseWidths.size(); ++i) b.I32(50000);
+  for (std::size_t i = 0; i < spec.pulseWidths.size(); ++i) b.I32(16000);
+  b.I32(spec.groupIndex).I16(-800).I32(4000).I16(300).I32(spec.acquisitionRange).I32(spec.rangeDistance);
+  b.I32(0).U16(45000).I16(1000).U16(0).U16(50).U16(40000).U16(3000).Fixed("ST", 2).I32(0).I32(0).I32(0).I32(0);
+}
+
+/// A revision-2 file with the header fields the preview reads, long enough to count as one.
+Bytes MakePreviewImage(const PreviewSpec& spec = {}) {
+  SorImageBuilder b;
+  b.Block("GenParams").Fixed("EN", 2).Raw(Bytes(200, 'g'));
+  PreviewFxdParams(b, spec);
+  b.Block("KeyEvents").I16(spec.events).Raw(Bytes(40, 0));
+  b.Block("Cksum");
+  return b.BuildV2();
+}
+
+std::string Text(const std::string& label, const std::string& value) { return label + value + "\r\n"; }
+
+class TracePreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLanguageTable();
+    SelectLanguage(LanguageColumn::English);
+    ResetPreviewUnitNames();
+  }
+  void TearDown() override { ResetPreviewUnitNames(); }
+
+  lumivane::test::TempDir dir_;
+};
+
+TEST_F(TracePreviewTest, ShowsTheFiveHeaderLinesOfAFile) {
+  const std::string path = dir_.WriteFile("span.sor", MakePreviewImage());
+  EXPECT_EQ(TracePreviewTextOfPath(path), Text("Measure Date(m/d/y): ", "  03/05/2012 14:07:09") +
+                                              Text("Range:                  ", "50.000km") +
+                                              Text("PulseWidth:         ", "1000ns") +
+                                              Text("Waveleng:           ", "1550nm") +
+                                              Text("Event Number:   ", "7"));
+  EXPECT_EQ(g_FileUnitName, "km");
+  EXPECT_EQ(g_PreviewUnitName, "km");
+}
+
+TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
+  struct Case {
+    const char* name;
+    PreviewSpec spec;
+    float range;
+    std::int16_t pulseWidth;
+    std::int16_t wavelength;
+    const char* fileUnit;
+    const char* previewUnit;
+  };
+  PreviewSpec feet;
+  feet.units = "ft";
+  feet.rangeDistance = 10000;
+  PreviewSpec miles;
+  miles.units = "mi";
+  miles.rangeDistance = 100000;
+  PreviewSpec wholeNm;
+  wholeNm.wavelength = 1625;
+  PreviewSpec tenths;
+  tenths.wavelength = 16250;
+  PreviewSpec widths;
+  widths.pulseWidths = {100, 1000, 10000};
+  PreviewSpec noDistance;
+  noDistance.rangeDistance = 0;
+  noDistance.acquisitionRange = 489700;
+  PreviewSpec noGroupIndex = noDistance;
+  noGroupIndex.groupIndex = 0;
+  PreviewSpec kilometres;
+  kilometres.units = "km";
+  const Case cases[] = {
+      {"feet", feet, 3.280839895f, 1000, 1550, "kft", "kft"},
+      {"miles", miles, 6.2137119f, 1000, 1550, "mi", "mi"},
+      {"whole nm", wholeNm, 50.0f, 1000, 1625, "km", "km"},
+      {"tenths", tenths, 50.0f, 1000, 1625, "km", "km"},
+      {"last pulse width wins", widths, 50.0f, 10000, 1550, "km", "km"},
+      {"range from the time range", noDistance, static_cast<float>(2.99792458 / 146800 * 489700), 1000, 1550,
+       "km", "km"},
+      {"no group index", noGroupIndex, 0.0f, 1000, 1550, "km", "km"},
+      {"other units kept", kilometres, 50.0f, 1000, 1550, "km", "km"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes image = MakePreviewImage(c.spec);
+    TracePreview preview;
+    std::string fileUnit;
+    std::string previewUnit;
+    ASSERT_EQ(ReadTracePreview(image, preview, fileUnit, previewUnit), SorReadResult::kOk);
+    EXPECT_FLOAT_EQ(preview.Range, c.range);
+    EXPECT_EQ(preview.PulseWidth, c.pulseWidth);
+    EXPECT_EQ(preview.Wavelength, c.wavelength);
+    EXPECT_EQ(preview.EventCount, 7);
+    EXPECT_EQ(fileUnit, c.fileUnit);
+    EXPECT_EQ(previewUnit, c.previewUnit);
+  }
+}
+
+TEST_F(TracePreviewTest, FeetPreviewShowsKft) {
+  PreviewSpec feet;
+  feet.units = "ft";
+  feet.rangeDistance = 10000;
+  const std::string text = TracePreviewTextOfPath(dir_.WriteFile("feet.sor", MakePreviewImage(feet)));
+  EXPECT_NE(text.find("Range:                  3.281kft\r\n"), std::string::npos) << text;
+  EXPECT_EQ(g_FileUnitName, "kft");
+}
+
+TEST_F(TracePreviewTest, RefusesWhatItCannotShow) {
+  Bytes exact = MakePreviewImage();
+  exact.resize(MaxTraceFileSize, 0);
+  Bytes tooLarge = exact;
+  tooLarge.push_back(0);
+  Bytes shortMap = MakePreviewImage();
+  shortMap.resize(250);
+  const Bytes revision1 = [] {
+    Bytes image = MakePreviewImage();
+    image[0] = 'X';
+    return image;
+  }();
+  SorImageBuilder wrongRevision;
+  wrongRevision.Block("GenParams").Raw(Bytes(300, 'g'));
+  wrongRevision.Block("FxdParams").Raw(Bytes(60, 0));
+
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::string expected;
+  };
+  const std::string crcText = "CRC in file wrong!\nContinue please click 'Yes',or Cancel please click 'No'";
+  const Case cases[] = {
+      {"exact.sor", exact, "Measure Date(m/d/y):   03/05/2012 14:07:09\r\n"},
+      {"large.sor", tooLarge, "File too large !"},
+      {"a.sor", Bytes(199, 'M'), crcText},
+      {"A.SOR", Bytes(199, 'M'), crcText},  // the suffix is matched in any case
+      {"a.dat", Bytes(199, 'M'), "Format of file wrong!"},
+      {"short.sor", shortMap, "Format of file wrong!"},
+      {"old.sor", revision1, "Format of file wrong!"},
+      {"rev100.sor", wrongRevision.BuildV2(100), ""},
+      {"trace.trc", MakePreviewImage(), ""},
+      {"empty.sor", Bytes{}, crcText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = TracePreviewTextOfPath(dir_.WriteFile(c.name, c.bytes));
+    if (c.expected.ends_with("\r\n")) {
+      EXPECT_TRUE(text.starts_with(c.expected)) << text;
+    } else {
+      EXPECT_EQ(text, c.expected);
+    }
+  }
+}
+
+TEST_F(TracePreviewTest, ShowsBlanksForWhatIsNotARegularFile) {
+  const std::string fifo = dir_.Path("pipe.sor");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(TracePreviewTextOfPath(fifo), "   ");  // and does not block on it
+  EXPECT_EQ(TracePreviewTextOfPath(dir_.path().string()), "   ");
+  EXPECT_EQ(TracePreviewTextOfPath(dir_.Path("missing.sor")), "   ");
+}
+
+TEST_F(TracePreviewTest, NeverReadsPastALyingMap) {
+  // Entries whose sizes point past the end, names without terminator, and a count beyond the
+  // entries the reader keeps: the preview stays within the bytes and keeps the fields it found.
+  SorImageBuilder b;
+  b.Block("GenParams").Raw(Bytes(300, 'g'));
+  for (int i = 0; i < 30; ++i) b.Block("KeyEvents").I16(static_cast<std::int16_t>(i));
+  const Bytes image = b.BuildV2();
+  const Bytes truncated(image.begin(), image.end() - 30 * 12);  // every KeyEvents block is cut away
+  TracePreview preview;
+  std::string fileUnit = "unchanged";
+  std::string previewUnit = "unchanged";
+  EXPECT_EQ(ReadTracePreview(truncated, preview, fileUnit, previewUnit), SorReadResult::kOk);
+  EXPECT_EQ(preview.EventCount, 0);
+  EXPECT_EQ(fileUnit, "unchanged");
+
+  // The twentieth entry is the last one read; entries beyond it are not looked at.
+  TracePreview full;
+  EXPECT_EQ(ReadTracePreview(image, full, fileUnit, previewUnit), SorReadResult::kOk);
+  EXPECT_EQ(full.EventCount, 18);
+
+  Bytes endless(400, 'A');  // a name that never ends, inside a map claiming 32767 entries
+  endless[0] = 'M';
+  endless[1] = 'a';
+  endless[2] = 'p';
+  endless[3] = 0;
+  endless[4] = 200;
+  endless[5] = 0;
+  endless[10] = 0xFF;
+  endless[11] = 0x7F;
+  EXPECT_EQ(ReadTracePreview(endless, preview, fileUnit, previewUnit), SorReadResult::kOk);
+  EXPECT_EQ(preview.EventCount, 0);
+}
+
+TEST_F(TracePreviewTest, RefusesImagesWithoutMapOrRevision2) {
+  TracePreview preview;
+  std::string fileUnit;
+  std::string previewUnit;
+  EXPECT_EQ(ReadTracePreview(Bytes(400, 0), preview, fileUnit, previewUnit), SorReadResult::kNotSorFile);
+  SorImageBuilder b;
+  b.Block("GenParams").Raw(Bytes(300, 'g'));
+  EXPECT_EQ(ReadTracePreview(b.BuildV2(100), preview, fileUnit, previewUnit), SorReadResult::kWrongVersion);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#include "document/wavelength.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ConvertWavelengthField, ReadsTenthsAndWholeNanometres) {
+  struct Case { std::int32_t field; std::int32_t nm; };
+  const Case cases[] = {
+      {15500, 1550}, {13100, 1310}, {13105, 1311}, {13104, 1310}, {8500, 850}, {16250, 1625},
+      // Whole-nanometre fields keep their value, including those not ending in 0.
+      {1550, 1550}, {1310, 1310}, {850, 850}, {1625, 1625}, {1383, 1383}, {1999, 1999},
+      {2000, 200}, {0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    EXPECT_EQ(ConvertWavelengthField(c.field), c.nm);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "document/sor_crc.h"
+#include "document/sor_reader.h"
+#include "document/sor_writer.h"
+#include "sample_files.h"
+
+namespace {
+
+using lumivane::test::SampleSorFiles;
+
+const char* ChecksumText(SorChecksumStatus status) {
+  switch (status) {
+    case SorChecksumStatus::kTooShort:
+      return "too short";
+    case SorChecksumStatus::kMismatch:
+      return "mismatch";
+    case SorChecksumStatus::kAllButCksumBlock:
+      return "ok (all but the Cksum block)";
+    case SorChecksumStatus::kAllButChecksumValue:
+      return "ok (all but the value)";
+  }
+  return "?";
+}
+
+/// The fields a written file carries: map, landmarks, checksum and block names are the writer's.
+std::unique_ptr<SorRecord> WrittenContent(const SorRecord& record) {
+  auto content = std::make_unique<SorRecord>(record);
+  content->Map = {};
+  content->LnkParams = {};
+  content->Cksum = {};
+  for (char16_t* name : {content->GenParams.Name, content->SupParams.Name, content->FxdParams.Name,
+                         content->KeyEvents.Name, content->DataPts.Name, content->UserName.Name,
+                         content->NorvalexParams.Name}) {
+    std::memset(name, 0, sizeof(char16_t) * kSorNameCapacity);
+  }
+  return content;
+}
+
+TEST(SorInterop, EveryFileReadsAndReportsItsChecksum) {
+  SKIP_WITHOUT_SAMPLES();
+  ASSERT_FALSE(SampleSorFiles().empty()) << "no .sor file in " << lumivane::test::SampleDir();
+  for (const auto& file : SampleSorFiles()) {
+    auto record = std::make_unique<SorRecord>();
+    const SorReadResult result = ReadSorImage(file.bytes, *record);
+    EXPECT_EQ(result, SorReadResult::kOk) << file.name;
+    std::cout << file.name << ": " << file.bytes.size() << " bytes, revision " << (IsSorV2(file.bytes) ? 2 : 1)
+              << ", " << record->KeyEvents.KeyEventCount << " events, " << record->DataPts.Traces[0].PointCount
+              << " points, checksum " << ChecksumText(VerifySorChecksum(file.bytes)) << '\n';
+  }
+}
+
+TEST(SorInterop, WriteThenReadGivesTheSameRecord) {
+  SKIP_WITHOUT_SAMPLES();
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    auto read = std::make_unique<SorRecord>();
+    ASSERT_EQ(ReadSorImage(file.bytes, *read), SorReadResult::kOk);
+    std::vector<std::uint8_t> written;
+    ASSERT_EQ(AssembleSorImage(*read, written), SorWriteResult::kOk);
+    EXPECT_TRUE(IsChecksumValid(VerifySorChecksum(written)));
+    auto reread = std::make_unique<SorRecord>();
+    ASSERT_EQ(ReadSorImage(written, *reread), SorReadResult::kOk);
+    EXPECT_EQ(std::memcmp(WrittenContent(*read).get(), WrittenContent(*reread).get(), sizeof(SorRecord)), 0);
+  }
+}
+
+}  // namespace

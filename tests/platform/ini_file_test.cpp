@@ -1,0 +1,218 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+
+#include "temp_dir.h"
+
+using lumivane::IniFile;
+using lumivane::IniWriteOutcome;
+using lumivane::test::TempDir;
+
+namespace {
+
+// Odd spacing, mixed case, comments, a key without '=', a duplicate key and a duplicate section.
+constexpr std::string_view kSample =
+    "; limits per wavelength\n"
+    "orphan=before any section\n"
+    "[1310]\n"
+    "  Splice Loss = 1.000  \n"
+    "connector loss=2\n"
+    "Link  Loss=45\n"
+    "Link Loss=one blank\n"
+    "Empty=\n"
+    "Quoted = \"  padded  \"\n"
+    ";Event Relf=99\n"
+    "NoEquals line\n"
+    "dup=first\n"
+    "dup=second\n"
+    "\n"
+    "[ Settings ]\n"
+    "Unit=km\n"
+    "[1310]\n"
+    "extra=from the repeated section\n"
+    "\n"
+    "[Unknown]\n"
+    "whatever = kept\n";
+
+std::string ReadText(const std::string& path) {
+  const auto bytes = TempDir::ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  std::string WriteSample(std::string_view text = kSample) { return dir_.WriteFile("otdr config.ini", text); }
+  TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, ReadsStringsWithProfileSemantics) {
+  const IniFile ini(WriteSample());
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"1310", "Splice Loss", "1.000"},
+      {"1310", "SPLICE LOSS", "1.000"},
+      {" 1310 ", "  splice loss ", "1.000"},
+      {"1310", "Connector Loss", "2"},
+      {"1310", "Link  Loss", "45"},
+      {"1310", "Link Loss", "one blank"},
+      {"1310", "Empty", ""},
+      {"1310", "Quoted", "  padded  "},
+      {"1310", "dup", "first"},
+      {"settings", "UNIT", "km"},
+      {"Unknown", "Whatever", "kept"},
+      // Not there: comments, lines without '=', keys before any section, a repeated section.
+      {"1310", ";Event Relf", "<fallback>"},
+      {"1310", "Event Relf", "<fallback>"},
+      {"1310", "NoEquals line", "<fallback>"},
+      {"1310", "orphan", "<fallback>"},
+      {"1310", "extra", "<fallback>"},
+      {"1550", "Splice Loss", "<fallback>"},
+      {"Settings", "Splice Loss", "<fallback>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+    EXPECT_EQ(ini.ReadString(c.section, c.key, "<fallback>"), c.expected);
+  }
+}
+
+TEST_F(IniFileTest, ReadsCrLfFilesAndByteOrderMark) {
+  const IniFile ini(WriteSample("\xEF\xBB\xBF[ConfigReport]\r\nPrintMark=1\r\nPrintPara = 0 \r\n"));
+  EXPECT_EQ(ini.ReadString("configreport", "printmark"), "1");
+  EXPECT_EQ(ini.ReadString("ConfigReport", "PrintPara"), "0");
+  EXPECT_EQ(ini.SectionNames(), std::vector<std::string>{"ConfigReport"});
+}
+
+TEST_F(IniFileTest, ListsSectionsAndReadsWholeSections) {
+  const IniFile ini(WriteSample());
+  EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"1310", "Settings", "Unknown"}));
+  const std::vector<IniFile::Entry> expected = {
+      {"Splice Loss", "1.000"}, {"connector loss", "2"}, {"Link  Loss", "45"}, {"Link Loss", "one blank"},
+      {"Empty", ""},            {"Quoted", "  padded  "}, {"dup", "first"},
+  };
+  EXPECT_EQ(ini.ReadSection("1310"), expected);
+  EXPECT_TRUE(ini.ReadSection("1550").empty());
+}
+
+TEST_F(IniFileTest, MissingFileReadsAsEmpty) {
+  const IniFile ini(dir_.Path("absent.ini"));
+  EXPECT_EQ(ini.ReadString("1310", "Splice Loss", "d"), "d");
+  EXPECT_EQ(ini.ReadInt("1310", "Splice Loss", 7), 7);
+  EXPECT_TRUE(ini.SectionNames().empty());
+  EXPECT_TRUE(ini.ReadSection("1310").empty());
+  EXPECT_FALSE(std::filesystem::exists(ini.path()));
+}
+
+TEST_F(IniFileTest, ReadsIntegersAsTheProfileFunctionsDo) {
+  const IniFile ini(WriteSample(
+      "[n]\nplain=42\nneg=-17\nplus=+8\ntrailing=12abc\ntext=abc\nempty=\nblank= \nfraction=3.9\n"
+      "hex=0x10\nhuge=99999999999\nhugeneg=-99999999999\nsignonly=-\nspaced=- 5\n"));
+  struct Case {
+    const char* key;
+    int expected;
+  };
+  const Case cases[] = {
+      {"plain", 42},     {"neg", -17},          {"plus", 8},           {"trailing", 12},   {"text", 0},
+      {"empty", -1},     {"blank", -1},         {"fraction", 3},       {"hex", 0},         {"huge", INT_MAX},
+      {"hugeneg", INT_MIN}, {"signonly", 0},    {"spaced", 0},         {"missing", -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ini.ReadInt("N", c.key, -1), c.expected) << c.key;
+}
+
+TEST_F(IniFileTest, UpdateInPlaceKeepsEveryOtherByte) {
+  for (const std::string eol : {"\n", "\r\n"}) {
+    SCOPED_TRACE(eol == "\n" ? "LF" : "CRLF");
+    std::string original(kSample);
+    for (std::size_t at = 0; (at = original.find('\n', at)) != std::string::npos; at += eol.size())
+      original.replace(at, 1, eol);
+    const IniFile ini(WriteSample(original));
+
+    ASSERT_EQ(ini.WriteString("1310", "SPLICE LOSS", " 0.500 "), IniWriteOutcome::Written);
+    std::string expected = original;
+    const std::string oldLine = "  Splice Loss = 1.000  ";
+    expected.replace(expected.find(oldLine), oldLine.size(), "Splice Loss=0.500");
+    EXPECT_EQ(ReadText(ini.path()), expected);
+    EXPECT_EQ(ini.ReadString("1310", "Splice Loss"), "0.500");
+
+    // The first of two equal keys is the one read, so it is the one written.
+    ASSERT_EQ(ini.WriteString("1310", "DUP", "third"), IniWriteOutcome::Written);
+    expected.replace(expected.find("dup=first"), 9, "dup=third");
+    EXPECT_EQ(ReadText(ini.path()), expected);
+  }
+}
+
+TEST_F(IniFileTest, NewKeyJoinsItsSectionBeforeTheBlankLines) {
+  const IniFile ini(WriteSample());
+  ASSERT_EQ(ini.WriteString("1310", "Event Atte", "0.350"), IniWriteOutcome::Written);
+  std::string expected(kSample);
+  expected.insert(expected.find("dup=second\n") + 11, "Event Atte=0.350\n");
+  EXPECT_EQ(ReadText(ini.path()), expected);
+}
+
+TEST_F(IniFileTest, CreatesFileAndSections) {
+  const IniFile ini(dir_.Path("ConfigReport.ini"));
+  ASSERT_EQ(ini.WriteString("ConfigReport", "PrintEventTable", "1"), IniWriteOutcome::Written);
+  ASSERT_EQ(ini.WriteString("ConfigReport", "PrintGqlInfo", "1"), IniWriteOutcome::Written);
+  ASSERT_EQ(ini.WriteString("1550", "Link  Loss", "45"), IniWriteOutcome::Written);
+  EXPECT_EQ(ReadText(ini.path()), "[ConfigReport]\nPrintEventTable=1\nPrintGqlInfo=1\n[1550]\nLink  Loss=45\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "no temporary left";
+
+  // A last line without a line break, in the file's own style.
+  const IniFile crlf(dir_.WriteFile("crlf.ini", "[a]\r\nx=1"));
+  ASSERT_EQ(crlf.WriteString("b", "y", "2"), IniWriteOutcome::Written);
+  EXPECT_EQ(ReadText(crlf.path()), "[a]\r\nx=1\r\n[b]\r\ny=2\r\n");
+}
+
+TEST_F(IniFileTest, RefusesNamesThatWouldCorruptTheFile) {
+  const std::string path = WriteSample();
+  const IniFile ini(path);
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+    IniWriteOutcome expected;
+  };
+  const Case cases[] = {
+      {"", "k", "v", IniWriteOutcome::InvalidName},
+      {"  ", "k", "v", IniWriteOutcome::InvalidName},
+      {"15]50", "k", "v", IniWriteOutcome::InvalidName},
+      {"1550\n[x", "k", "v", IniWriteOutcome::InvalidName},
+      {"1550", "", "v", IniWriteOutcome::InvalidName},
+      {"1550", "a=b", "v", IniWriteOutcome::InvalidName},
+      {"1550", "[k", "v", IniWriteOutcome::InvalidName},
+      {"1550", ";k", "v", IniWriteOutcome::InvalidName},
+      {"1550", "k\r", "v", IniWriteOutcome::InvalidName},
+      {"1550", "k", "1\n[evil]", IniWriteOutcome::InvalidValue},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ini.WriteString(c.section, c.key, c.value), c.expected) << c.section << "/" << c.key;
+  }
+  EXPECT_EQ(ReadText(path), kSample);
+}
+
+TEST_F(IniFileTest, FailedWritesLeaveTheFileAlone) {
+  EXPECT_EQ(IniFile(dir_.Path("no such folder/x.ini")).WriteString("s", "k", "v"), IniWriteOutcome::WriteFailed);
+  std::filesystem::create_directory(dir_.Path("folder.ini"));
+  EXPECT_EQ(IniFile(dir_.Path("folder.ini")).WriteString("s", "k", "v"), IniWriteOutcome::ReadFailed);
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.Path("folder.ini")));
+}
+
+TEST_F(IniFileTest, WriteKeepsThePermissions) {
+  const std::string path = WriteSample();
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_EQ(IniFile(path).WriteString("1310", "Splice Loss", "2"), IniWriteOutcome::Written);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 0777, 0640u);
+}
