@@ -33,7 +33,9 @@ std::unique_ptr<SorRecord> FullSizeRecord() {
   r->DataPts.TraceCount = 1;
   r->DataPts.Traces[0].PointCount = kSorMaxSamples;
   r->DataPts.Traces[0].ScaleFactor = 1000;
-  for (int i = 0; i < kSorMaxSamples; ++i) r->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(2000 + i % 40000);
+  for (int i = 0; i < kSorMaxSamples; ++i) {
+    r->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(2000 + i % 40000);
+  }
   r->UserName.UserVer = 203;
   r->UserName.Magic = kSorUserMagic;
   return r;

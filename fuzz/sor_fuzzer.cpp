@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "document/sor_block_names.h"
 #include "document/sor_block_parsers.h"
 #include "document/sor_reader.h"
 #include "document/sor_writer.h"
@@ -27,8 +26,9 @@ void CheckSound(const SorRecord& r) {
   for (const auto& trace : r.DataPts.Traces) Check(trace.PointCount >= 0 && trace.PointCount <= kSorMaxSamples);
 }
 
-// Block names inside texts are found before the real block (the search is by name), so the
-// byte-for-byte check holds only when each written block is found where the map puts it.
+// Block names inside texts are found before the real block, or in place of an absent one (the
+// search is by name), so the byte-for-byte check holds only when each written block is found
+// where the map puts it and no absent block is found at all.
 bool BlocksFoundWhereWritten(const std::vector<std::uint8_t>& image) {
   constexpr std::size_t kMapSize = 154;
   constexpr std::size_t kFirstEntry = 12;
@@ -41,7 +41,8 @@ bool BlocksFoundWhereWritten(const std::vector<std::uint8_t>& image) {
     const std::size_t at = nameEnd + 1 + 2;
     const std::uint32_t size = image[at] | (image[at + 1] << 8) | (image[at + 2] << 16) |
                                (static_cast<std::uint32_t>(image[at + 3]) << 24);
-    if (size > 0 && FindSorBlock(image, kMapSize, name) != static_cast<std::int64_t>(body)) return false;
+    const std::int64_t expected = size > 0 ? static_cast<std::int64_t>(body) : -1;
+    if (FindSorBlock(image, kMapSize, name) != expected) return false;
     body += size;
     entry = at + 4;
   }

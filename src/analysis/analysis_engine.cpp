@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/backscatter_estimate.h"
@@ -57,7 +58,7 @@ void PlaceSentinel(Run& run, int start) {
   sentinel = ReflectiveCandidate{1, start, start, start, static_cast<float>(DistanceAt(run.Points(), start))};
 }
 
-// Steps 1 to 15: noise start, backscatter line and the reflective candidates.
+// Noise start, backscatter line and the reflective candidates.
 void FindCandidates(Run& run) {
   AnalysisScratch& s = run.scratch;
   s.noiseReference = ComputeNoiseReference();
@@ -100,7 +101,7 @@ void FindCandidates(Run& run) {
   PlaceSentinel(run, run.noiseStart);
 }
 
-// Steps 16 and 17: the smoothing residual per window, and more smoothing where noise shows.
+// The smoothing residual per window, and more smoothing where noise shows.
 void MeasureNoise(Run& run) {
   const NoiseOnsets onsets = MeasureNoiseWindows(run.Points(), run.Raw(), run.scratch.noiseWindows);
   // The slopes keep the values of the first gap smoothing: detection reads the trace's shape, not
@@ -119,7 +120,7 @@ void RecomputeLosses(Run& run) {
   ComputeEventLoss(run.Points(), run.Events(), run.eventCount, run.backscatterSlope, run.Wavelength());
 }
 
-// Steps 18 to 22: slope changes, the event list, windows, losses and reflectances.
+// Slope changes, the event list, windows, losses and reflectances.
 void AssembleEvents(Run& run) {
   AnalysisScratch& s = run.scratch;
   ReflectiveCandidateList& c = run.Candidates();
@@ -157,7 +158,7 @@ void AssembleEvents(Run& run) {
   RecomputeLosses(run);
 }
 
-// Steps 23 to 25: the filters, ghosts and the end of the fibre.
+// The filters, ghosts and the end of the fibre.
 void FilterEvents(Run& run) {
   const std::span<AnalysisEvent> ev = run.Events();
   const AnalysisParams& p = run.params;
@@ -213,13 +214,7 @@ bool Analysable(std::span<const TracePoint> points) {
   return std::isfinite(dx) && dx > 0.0 && std::isfinite(dx10) && dx10 > 0.0;
 }
 
-}  // namespace
-
-int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params) {
-  if (events.empty()) return 0;
-  const std::span<const TracePoint> input(points.data(), points.size());
-  if (!Analysable(input)) return LaunchOnly(input, events);
-
+int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params) {
   const auto scratch = std::make_unique<AnalysisScratch>();
   Run run{points, params, *scratch, static_cast<int>(points.size())};
   FindCandidates(run);
@@ -234,8 +229,22 @@ int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, 
   run.eventCount = ApplyEndResults(run.Events(), run.eventCount, params);
   ComputeSectionAttenuations(run.Points(), run.Events(), run.eventCount);
 
-  if (run.eventCount < 1) return LaunchOnly(input, events);
+  if (run.eventCount < 1) return LaunchOnly(points, events);
   const int count = std::min(run.eventCount, static_cast<int>(events.size()));
   std::copy(run.scratch.events.begin(), run.scratch.events.begin() + count, events.begin());
   return count;
+}
+
+}  // namespace
+
+int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params) {
+  if (events.empty()) return 0;
+  const std::span<const TracePoint> input(points.data(), points.size());
+  if (!Analysable(input)) return LaunchOnly(input, events);
+  // An analysis needs a few megabytes of working storage; without them there is only the launch.
+  try {
+    return Analyze(points, events, params);
+  } catch (const std::bad_alloc&) {
+    return LaunchOnly(input, events);
+  }
 }

@@ -12,5 +12,5 @@ inline constexpr int kMinAnalysisSamples = 120;
 /// Analyses the trace and writes its events, ordered by position, with the launch first; returns
 /// their number (at least 1 when `events` has room). The levels of `points` are smoothed in place.
 /// The two result fields of `params` are written when an end event exists. Traces that are too short
-/// or have no positive sample spacing give the launch only.
+/// or have no positive sample spacing, and a lack of memory for the working storage, give the launch only.
 int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params);

@@ -57,6 +57,16 @@ inline double DistanceAt(std::span<const TracePoint> points, long long index) {
   return PointAt(points, index).distance;
 }
 
+/// Index of the highest level over [first, last) (the first on ties); `first` when the range is empty.
+inline int HighestSample(std::span<const TracePoint> points, int first, int last) {
+  const int end = last < static_cast<int>(points.size()) ? last : static_cast<int>(points.size());
+  int best = first;
+  for (int k = first + 1; k < end; ++k) {
+    if (LevelAt(points, k) > LevelAt(points, best)) best = k;
+  }
+  return best;
+}
+
 /// Centre of a reflection's flat top: walks down from the peak while the level stays within
 /// 0.0001 dB of it, not below the start; returns (j + peak + 1) / 2.
 inline int FlatTopCentre(std::span<const TracePoint> points, int start, int peak) {

@@ -123,12 +123,12 @@ struct AnalysisScratch {
   static constexpr int kInterceptBins = 800;
 
   double noiseReference = 0.0;        // dB; every "level against the noise" test uses it
-  NoiseWindowTable noiseWindows;      // filled at step 16 of the pipeline
+  NoiseWindowTable noiseWindows;      // filled once the reflective candidates are final
   std::vector<std::int32_t> slopeVoteHistogram;  // kSlopeBins x kInterceptBins, cleared by each estimate
   ReflectiveCandidateList reflectiveCandidates{};
   std::vector<SlopeChangeCandidate> slopeChanges =
       std::vector<SlopeChangeCandidate>(kMaxSlopeChangeCandidates);
-  std::vector<TracePoint> workCopy;   // smoothed copy first, raw copy from step 7 on
+  std::vector<TracePoint> workCopy;   // smoothed copy for detection, then the raw trace
   std::vector<SlopeSample> slopes;    // one per sample, zero where no smoothing pass wrote
   std::vector<AnalysisEvent> events = std::vector<AnalysisEvent>(kAnalysisEventCapacity);
 };

@@ -38,11 +38,7 @@ int InsertLaunchCandidate(ReflectiveCandidateList& candidates, int count, std::s
 void FindLaunchPeak(ReflectiveCandidate& launch, std::span<const TracePoint> raw) {
   const int last = std::min(launch.end, static_cast<int>(raw.size()));
   if (launch.start < 0 || launch.start >= last) return;
-  int best = launch.start;
-  for (int k = launch.start + 1; k < last; ++k) {
-    if (raw[static_cast<std::size_t>(k)].level > raw[static_cast<std::size_t>(best)].level) best = k;
-  }
-  launch.peak = best;
+  launch.peak = HighestSample(raw, launch.start, last);
 }
 
 int AnchorLaunchCandidate(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> raw) {
@@ -52,7 +48,10 @@ int AnchorLaunchCandidate(ReflectiveCandidateList& candidates, int count, std::s
     launch.start = 0;
     launch.startPosition = raw[0].distance;
   }
-  if (count < 2 || candidates[1].startPosition - launch.startPosition >= kLaunchMergeKm) return count;
+  if (count < 2 ||
+      static_cast<double>(candidates[1].startPosition) - launch.startPosition >= kLaunchMergeKm) {
+    return count;
+  }
   if (LevelAt(raw, candidates[1].peak) > LevelAt(raw, launch.peak)) launch.peak = candidates[1].peak;
   launch.end = candidates[1].end;
   std::copy(candidates.begin() + 2, candidates.begin() + count, candidates.begin() + 1);

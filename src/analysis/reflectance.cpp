@@ -60,15 +60,6 @@ bool RangeMatches(const CorrectionRow& row, float range) {
   return false;
 }
 
-// Index of the highest raw level over [first, last) (the first on ties); `first` when the range is empty.
-int PeakIndex(std::span<const TracePoint> raw, int first, int last) {
-  int best = first;
-  for (int k = first + 1; k < last; ++k) {
-    if (LevelAt(raw, k) > LevelAt(raw, best)) best = k;
-  }
-  return best;
-}
-
 }  // namespace
 
 int MergeCloseReflections(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count) {
@@ -103,8 +94,8 @@ void ComputeReflectance(std::span<const TracePoint> raw, std::span<AnalysisEvent
   const float k = params.backscatterCoefficient - 10.0f * std::log10(static_cast<float>(params.pulseWidth));
   for (int i = 0; i < count; ++i) {
     AnalysisEvent& e = events[static_cast<std::size_t>(i)];
-    if (e.type == kEventNonReflective) continue;
-    const int peak = PeakIndex(raw, e.sampleIndex, e.endIndex);
+    if (e.type != kEventLaunch && e.type != kEventEnd && e.type != kEventReflective) continue;
+    const int peak = HighestSample(raw, e.sampleIndex, e.endIndex);
     double base = e.level;
     if (i > 0) {
       const int gapStart = events[static_cast<std::size_t>(i - 1)].endIndex + 1;

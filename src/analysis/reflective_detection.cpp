@@ -24,6 +24,9 @@ struct RiseScan {
   bool longRange;
 
   double Level(long long i) const { return LevelAt(points, i); }
+  // Unclamped reads for the scan's own indices, which always lie inside the trace.
+  double LevelIn(int i) const { return points[static_cast<std::size_t>(i)].level; }
+  double DistanceIn(int i) const { return points[static_cast<std::size_t>(i)].distance; }
   double Smoothed(long long i) const { return LevelAt(smoothed, i); }
   double Distance(long long i) const { return DistanceAt(points, i); }
   double StepSlope(int k) const { return (Level(k + 1) - Level(k)) / (Distance(k + 1) - Distance(k)); }
@@ -138,12 +141,12 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
   int b = 0;
   int j = 1;
   while (j <= n - 1) {
-    if (j == b + 1 && (scan.Level(j) - scan.Level(b)) / (scan.Distance(j) - scan.Distance(b)) < slopeLimit) {
+    if (j == b + 1 && (scan.LevelIn(j) - scan.LevelIn(b)) / (scan.DistanceIn(j) - scan.DistanceIn(b)) < slopeLimit) {
       b = j++;
-      threshold = scan.ThresholdAfterRise(scan.Level(b));
+      threshold = scan.ThresholdAfterRise(scan.LevelIn(b));
       continue;
     }
-    if (scan.Level(j) >= scan.Level(j - 1) && j < n - 1) {
+    if (scan.LevelIn(j) >= scan.LevelIn(j - 1) && j < n - 1) {
       ++j;
       continue;
     }
@@ -173,7 +176,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
       if (++count == kMaxReflectiveCandidates) return 1;
     }
     b = j++;
-    threshold = scan.ThresholdAfterRise(scan.Level(b));
+    threshold = scan.ThresholdAfterRise(scan.LevelIn(b));
   }
   return 1;
 }

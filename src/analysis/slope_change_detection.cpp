@@ -86,9 +86,11 @@ int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
     if (std::fabs(bs) > 0.8) bs = 0.0;
     tolerance = 0.1;
   }
-  // Slopes that no smoothing pass wrote read as 0 (the array is value-initialised).
+  // Slopes that no smoothing pass wrote read as 0 (the array is value-initialised); the scan never
+  // reaches past `to`, but a short slope array reads as flat there too.
+  const int slopeCount = static_cast<int>(slopes.size());
   auto departs = [&](int i) {
-    const double slope = slopes.empty() ? 0.0 : slopes[static_cast<std::size_t>(lumivane::ClampIndex(i, static_cast<int>(slopes.size())))].slope;
+    const double slope = i >= 0 && i < slopeCount ? slopes[static_cast<std::size_t>(i)].slope : 0.0;
     return std::fabs(slope - bs) > tolerance;
   };
   auto level = [&](long long i) { return LevelAt(points, i); };

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/analysis_terms.h"
 #include "platform/saturate.h"
 
 namespace {

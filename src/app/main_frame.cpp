@@ -1,13 +1,14 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/command_ids.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr QSize kToolButtonSize(20, 18);
 constexpr QSize kDefaultFrameSize(1024, 720);
 constexpr int kMaxRecentFiles = 4;
+constexpr int kHandOverRetryMs = 200;
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -42,7 +44,7 @@ CMainFrame::CMainFrame(CommandTable& commands, Callbacks callbacks, QWidget* par
 
 CMainFrame::~CMainFrame() = default;
 
-bool CMainFrame::OnCreate(const QString& instanceName) {
+void CMainFrame::OnCreate(const QString& instanceName) {
   for (const int id : AllFrameCommandIds()) m_commands.Action(id);
   for (const Accelerator& a : Accelerators()) {
     QAction* action = m_commands.Action(a.id);
@@ -55,19 +57,27 @@ bool CMainFrame::OnCreate(const QString& instanceName) {
   BindFrameCommands();
   BuildMenuBar();
 
-  m_instanceServer = std::make_unique<lumivane::InstanceServer>(instanceName, [this](const std::string& line) {
-    showNormal();
-    raise();
-    activateWindow();
-    if (m_callbacks.openCommandLine) m_callbacks.openCommandLine(line);
-  });
+  m_instanceServer = std::make_unique<lumivane::InstanceServer>(
+      instanceName, [this](const std::string& line) { ReceiveCommandLine(line); });
   if (!m_instanceServer->Listen()) {
     qWarning("Another start could not reach this window: listening on %s failed", qPrintable(instanceName));
   }
   CentreOnScreen();
   CSplashWnd::ShowSplash(this);
   m_commands.UpdatePass();
-  return true;
+}
+
+void CMainFrame::ReceiveCommandLine(const std::string& line) {
+  // A dialog of this program is open (a message, a question, the upload's progress): the open it
+  // belongs to has not finished, so the second start's text waits until it is gone.
+  if (QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kHandOverRetryMs, this, [this, line] { ReceiveCommandLine(line); });
+    return;
+  }
+  showNormal();
+  raise();
+  activateWindow();
+  if (m_callbacks.openCommandLine) m_callbacks.openCommandLine(line);
 }
 
 void CMainFrame::CreateToolBar() {

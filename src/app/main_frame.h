@@ -35,8 +35,8 @@ class CMainFrame final : public QMainWindow {
   ~CMainFrame() override;
 
   /// Builds the bars, marks the running instance under `instanceName`, centres the frame and shows
-  /// the splash; returns false when the frame could not be made.
-  bool OnCreate(const QString& instanceName);
+  /// the splash.
+  void OnCreate(const QString& instanceName);
 
   /// The area that holds the panes.
   QMdiArea* MdiArea() const { return m_mdiArea; }
@@ -58,6 +58,7 @@ class CMainFrame final : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void ReceiveCommandLine(const std::string& line);
   void BuildMenuBar();
   void AddEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
   void AddRecentFiles(QMenu* menu, std::string_view placeholder);

@@ -1,5 +1,6 @@
 // The open path: every way a trace file becomes the current trace (start-up, a second start, File
 // Open, Add trace, File New, recent files, the trace view's switch and close) ends here.
+#include <QFile>
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,6 +13,9 @@
 #include "app/otdr_app.h"
 #include "app/pane_templates.h"
 #include "app/text_table.h"
+#include "document/display_model.h"
+#include "document/display_model_events.h"
+#include "document/open_file_dlg.h"
 #include "document/otdr_doc.h"
 #include "platform/length_unit_setting.h"
 #include "platform/message_sink.h"
@@ -41,27 +45,31 @@ ZoomState ZoomReferenceOf(const COtdrDoc& doc) {
 
 // The display models of the document and of the new record, once the file is read into both.
 void BuildDisplayModels(COtdrDoc& doc, TraceRecord& record) {
-  doc.m_LinkSummary = record.m_Model.m_LinkSummary;
+  const auto inputsOf = [](const SorRecord& sor) {
+    return DisplayModelInputs{sor.UserName.DistanceCorrection, g_DisplayState.MarkerADistance,
+                              g_DisplayState.MarkerBDistance};
+  };
+  LoadDisplayModel(g_TraceFileKind, doc.m_SorRecord, inputsOf(doc.m_SorRecord), doc.DisplayModelMembers());
+  TraceDisplayModel& model = record.m_Model;
+  LoadDisplayModel(g_TraceFileKind, model.m_SorRecord, inputsOf(model.m_SorRecord), DisplayModelTargetOf(model));
+  doc.m_LinkSummary = model.m_LinkSummary;
+  ApplyStoredLossTotals(doc.m_SorRecord, doc.m_EventRows, doc.m_nEventCount);
 }
 
-std::optional<std::string> ChooseWithDialog(FileChoice choice) {
-  QString name;
-  const QString traceFilter = QStringLiteral("OTDR Files(*.sor)");
-  switch (choice) {
-    case FileChoice::Open:
-      name = QFileDialog::getOpenFileName(nullptr, QString(), QString(),
-                                          traceFilter + QStringLiteral(";;所有(*.*)"));
-      break;
-    case FileChoice::AddTrace:
-      name = QFileDialog::getOpenFileName(nullptr, QString(), QString(), traceFilter);
-      break;
-    case FileChoice::New:
-      name = QFileDialog::getSaveFileName(nullptr, QString::fromLatin1(kNewFileTitle), QString(), QString(), nullptr,
-                                          QFileDialog::DontConfirmOverwrite);
-      break;
+std::optional<std::string> ChooseWithDialog(QWidget* parent, FileChoice choice) {
+  if (choice == FileChoice::New) {
+    const QString name = QFileDialog::getSaveFileName(parent, QString::fromLatin1(kNewFileTitle), QString(), QString(),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdString();
   }
-  if (name.isEmpty()) return std::nullopt;
-  return name.toStdString();
+  QStringList filters{QStringLiteral("OTDR Files(*.sor)")};
+  if (choice == FileChoice::Open) filters << QStringLiteral("所有(*.*)");
+  // Any typed name is taken: the caller also tries it with ".sor" and ".trc" appended.
+  CCMyOpenFileDlg dialog(true, QString(), QString(), QFileDialog::Options(), filters, parent);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }
 
 bool FileExists(const std::string& path) {
@@ -73,6 +81,7 @@ bool FileExists(const std::string& path) {
 
 COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   const EventClear clear = std::exchange(m_PendingEventClear, EventClear::None);
+  const bool promptAnswered = std::exchange(m_bSavePromptAnswered, false);
   const std::string path = NormaliseOpenPath(requested);
   const OpenRefusal refusal = CheckOpenPath(path, g_DisplayState.TraceCount, g_DisplayState.SwitchingTrace != 0);
   if (refusal != OpenRefusal::None) {
@@ -81,16 +90,16 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   }
   if (!m_pDocument) CreateDocument();
   COtdrDoc& doc = *m_pDocument;
-  if (doc.IsModified()) {
-    if (!doc.SaveModified()) return &doc;
-    doc.SetModifiedFlag(false);
-  }
+  // Changes the user chose not to save stay marked until the new file has been read: when it
+  // cannot be, the document still holds them and the program still asks before they are lost.
+  if (doc.IsModified() && !promptAnswered && !doc.SaveModified()) return &doc;
 
   // The file is read before anything else changes, so a file that cannot be read leaves the
   // document, the list, the unit and the scale reference as they were.
   const bool traceFile = !lumivane::IsNoFilePath(path);
   const ZoomState reference = ZoomReferenceOf(doc);
   if (!doc.OpenTraceFile(path, 0, doc.m_SorRecord)) return nullptr;
+  doc.SetModifiedFlag(false);
   auto record = std::make_unique<TraceRecord>();
   if (traceFile) {
     record->m_Model.m_SorRecord = doc.m_SorRecord;
@@ -156,18 +165,21 @@ void COtdrApp::EnterIntoList(std::unique_ptr<TraceRecord> record, const std::str
   NextColourSlot = plan.nextColourSlot;
 }
 
-void COtdrApp::SwapTraceEntries(int i, int j) {
+bool COtdrApp::ExchangeTraceEntries(int i, int j) {
   const int count = static_cast<int>(m_TraceList.size());
-  if (i < 0 || j < 0 || i >= count || j >= count) return;
+  if (i < 0 || j < 0 || i >= count || j >= count) return false;
   std::swap(m_TraceList[i], m_TraceList[j]);
+  return true;
+}
+
+void COtdrApp::SwapTraceEntries(int i, int j) {
+  if (!ExchangeTraceEntries(i, j)) return;
   g_DisplayState.TraceSwapped = 1;
   g_DisplayState.TraceOrderRestored = 0;
 }
 
 void COtdrApp::RestoreTraceOrder(int i, int j) {
-  const int count = static_cast<int>(m_TraceList.size());
-  if (i < 0 || j < 0 || i >= count || j >= count) return;
-  std::swap(m_TraceList[i], m_TraceList[j]);
+  if (!ExchangeTraceEntries(i, j)) return;
   g_DisplayState.TraceSwapped = 0;
   g_DisplayState.TraceOrderRestored = 1;
 }
@@ -181,18 +193,19 @@ void COtdrApp::OnAddTrace() {
   OpenChosenFile(FileChoice::AddTrace);
 }
 
+std::optional<std::string> COtdrApp::ChooseFile(FileChoice choice) {
+  if (m_ChooseFile) return m_ChooseFile(choice);
+  return ChooseWithDialog(m_pMainFrame.get(), choice);
+}
+
 void COtdrApp::OpenChosenFile(FileChoice choice) {
-  const FileChooser& choose = m_ChooseFile ? m_ChooseFile : FileChooser(&ChooseWithDialog);
-  const std::optional<std::string> name = choose(choice);
+  const std::optional<std::string> name = ChooseFile(choice);
   if (!name) return;
   if (choice == FileChoice::Open) {
     m_bReplaceOnOpen = 1;
     g_DisplayState.SingleTraceMode = 1;
   }
-  if (m_pDocument->IsModified()) {
-    if (!m_pDocument->SaveModified()) return;
-    m_pDocument->SetModifiedFlag(false);
-  }
+  if (m_pDocument->IsModified() && !m_pDocument->SaveModified()) return;
   const std::optional<std::string> path = ResolveTypedFileName(*name, &FileExists);
   if (!path) {
     ShowRow(TextRow::CantFindFile);
@@ -202,12 +215,12 @@ void COtdrApp::OpenChosenFile(FileChoice choice) {
     m_PendingEventClear = choice == FileChoice::Open ? EventClear::AllRows : EventClear::FirstRow;
   }
   g_DisplayState.FitOverlayRequest = 1;
+  m_bSavePromptAnswered = true;
   OpenDocumentFile(*path);
 }
 
 void COtdrApp::OnFileNew() {
-  const FileChooser& choose = m_ChooseFile ? m_ChooseFile : FileChooser(&ChooseWithDialog);
-  const std::optional<std::string> name = choose(FileChoice::New);
+  const std::optional<std::string> name = ChooseFile(FileChoice::New);
   if (!name) return;
   if (!FileExists(*name) && !std::ofstream(*name, std::ios::binary)) {
     lumivane::ShowMessage(kCantCreate, lumivane::MessageIcon::Error);

@@ -1,9 +1,11 @@
 #include "app/otdr_app.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QThread>
 
 #include "app/about_dlg.h"
@@ -95,10 +97,18 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   if (FindRegistrationSwitch(m_strCmdLine) != RegistrationSwitch::None) return false;
 
   m_RecentFiles.Load();
+  // The document exists before the frame, so no command that reaches it can come first.
+  CreateDocument();
   CMainFrame::Callbacks callbacks;
-  callbacks.openCommandLine = [this](const std::string& line) { OpenDocumentFile(line); };
+  callbacks.openCommandLine = [this](const std::string& line) {
+    OpenDocumentFile(line);
+    m_Commands.UpdatePass();
+  };
   callbacks.openRecentFile = [this](const std::string& path) {
-    if (OpenDocumentFile(path) == nullptr) {
+    // A full list refuses any open; that says nothing against the entry, which stays.
+    const bool listFull = CheckOpenPath(NormaliseOpenPath(path), g_DisplayState.TraceCount,
+                                        g_DisplayState.SwitchingTrace != 0) == OpenRefusal::TooManyTraces;
+    if (OpenDocumentFile(path) == nullptr && !listFull) {
       m_RecentFiles.Remove(path);
       m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
     }
@@ -109,7 +119,7 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   callbacks.canClose = [this] { return !m_pDocument || m_pDocument->CanCloseFrame(); };
   m_pMainFrame = std::make_unique<CMainFrame>(m_Commands, std::move(callbacks));
   BindCommands();
-  if (!m_pMainFrame->OnCreate(instanceName)) return false;
+  m_pMainFrame->OnCreate(instanceName);
   m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
   if (!StartupPauseSuppressed()) {
     QApplication::processEvents();
@@ -118,7 +128,6 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   m_pMainFrame->showNormal();
   m_pMainFrame->repaint();
 
-  CreateDocument();
   OpenDocumentFile(m_strCmdLine.empty() ? std::string(NoFilePath) : m_strCmdLine);
   m_Commands.UpdatePass();
   return true;
@@ -188,6 +197,11 @@ CommandUi COtdrApp::OnUpdatePassFail() const {
   return EnabledIf(DocumentHoldsTrace() && m_pDocument->Commands().Serves(CmdPassFail));
 }
 
+void COtdrApp::BindViewCommand(QObject& view, int id, std::function<void()> handler, std::function<bool()> enabled) {
+  m_Commands.Bind(id, std::move(handler), [rule = std::move(enabled)] { return EnabledIf(!rule || rule()); });
+  QObject::connect(&view, &QObject::destroyed, &m_Commands, [this, id] { m_Commands.Unbind(id); });
+}
+
 QPointer<QMdiSubWindow>& COtdrApp::FrameSlot(PaneKind pane) {
   switch (pane) {
     case PaneKind::Trace: return m_pTraceFrame;
@@ -214,8 +228,9 @@ QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
   if (tmpl.closable) {
     frame->setAttribute(Qt::WA_DeleteOnClose);
   } else {
-    frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowMinMaxButtonsHint);
+    for (QAction* item : frame->systemMenu()->actions()) {
+      if (item->shortcut() == QKeySequence(QKeySequence::Close)) item->setEnabled(false);
+    }
     frame->installEventFilter(new RefuseClose(frame));
   }
   QMdiArea* area = m_pMainFrame->MdiArea();

@@ -18,6 +18,7 @@
 class CMainFrame;
 class COtdrDoc;
 class QMdiSubWindow;
+class QObject;
 
 /// The file kind of the current trace; 0 (SR-4731) is the only kind.
 extern int g_TraceFileKind;
@@ -77,6 +78,10 @@ class COtdrApp final {
   /// Shows the About box.
   void OnAppAbout();
 
+  /// Lets a pane's view serve command `id` while the view exists; the command is greyed again when
+  /// the view goes.
+  void BindViewCommand(QObject& view, int id, std::function<void()> handler, std::function<bool()> enabled);
+
   /// The frame of a pane, null while the pane does not exist.
   QMdiSubWindow* PaneFrame(PaneKind pane) const;
   CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
@@ -105,8 +110,11 @@ class COtdrApp final {
   QPointer<QMdiSubWindow>& FrameSlot(PaneKind pane);
   QMdiSubWindow* CreatePaneFrame(PaneKind pane);
   void InitialUpdateFrame(QMdiSubWindow* frame);
+  std::optional<std::string> ChooseFile(FileChoice choice);
   void OpenChosenFile(FileChoice choice);
   void EnterIntoList(std::unique_ptr<TraceRecord> record, const std::string& path);
+  /// Exchanges the entries at positions i and j; false when either position is not in the list.
+  bool ExchangeTraceEntries(int i, int j);
   bool DocumentHoldsTrace() const;
   bool EventTableBuilt() const;
 
@@ -121,6 +129,7 @@ class COtdrApp final {
   RecentFileList m_RecentFiles;
   FileChooser m_ChooseFile;
   EventClear m_PendingEventClear = EventClear::None;
+  bool m_bSavePromptAnswered = false;  // the next open's caller has asked the save question already
 };
 
 /// The running application object; null before it is made and after it is gone.

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "app/empty_pane_view.h"
+#include "app/trace_pane_view.h"
 
 namespace {
 
 // In template order, so a PaneKind indexes it.
 const std::array<PaneTemplate, kPaneCount> kPaneTemplates{{
-    {PaneKind::Trace, TextRow::TracePane, &MakeEmptyPaneView, false},
+    {PaneKind::Trace, TextRow::TracePane, &MakeTracePaneView, false},
     {PaneKind::EventTable, TextRow::EventTablePane, &MakeEmptyPaneView, true},
     {PaneKind::Parameters, TextRow::ParametersPane, &MakeEmptyPaneView, true},
     {PaneKind::FiberInfo, TextRow::TotalFiberInformationPane, &MakeEmptyPaneView, true},

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ascii_case.h"
+
 namespace {
 
-unsigned char FoldAsciiCase(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
+// Bytes above 127 compare by their unsigned value, which orders UTF-8 text by code point.
+unsigned char FoldAsciiCase(char c) { return static_cast<unsigned char>(lumivane::AsciiLower(c)); }
 
 }  // namespace
 

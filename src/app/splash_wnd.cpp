@@ -26,6 +26,7 @@ CSplashWnd::CSplashWnd(QPixmap picture, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_picture(std::move(picture)) {
   setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_ShowWithoutActivating);
   setFixedSize(m_picture.size());
   const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
   if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
@@ -45,9 +46,14 @@ void CSplashWnd::ShowSplash(QWidget* parent) {
   s_current->repaint();
 }
 
-bool CSplashWnd::FilterSplashMessage(const QEvent* event) {
+bool CSplashWnd::FilterSplashMessage(QEvent* event) {
   if (s_current == nullptr) return false;
   switch (event->type()) {
+    case QEvent::ShortcutOverride:
+      // Claimed for the key press that follows, so a key bound to a command reaches this filter
+      // instead of running the command.
+      event->accept();
+      return true;
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -62,9 +68,14 @@ bool CSplashWnd::FilterSplashMessage(const QEvent* event) {
 void CSplashWnd::HideSplash() {
   if (s_current == nullptr) return;
   QWidget* parent = s_current->parentWidget();
+  // Where the platform let the picture take the focus, the main window gets it back; otherwise its
+  // keys would do nothing until the user clicks it.
+  const bool hadFocus = s_current->isActiveWindow();
   s_current->close();
   s_current = nullptr;
-  if (parent != nullptr) parent->repaint();
+  if (parent == nullptr) return;
+  if (hadFocus && parent->isVisible()) parent->activateWindow();
+  parent->repaint();
 }
 
 CSplashWnd* CSplashWnd::Current() { return s_current; }

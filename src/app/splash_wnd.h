@@ -20,7 +20,7 @@ class CSplashWnd final : public QWidget {
   /// picture cannot be read.
   static void ShowSplash(QWidget* parent);
   /// Takes a key press or click while the splash is shown: closes the splash and returns true.
-  static bool FilterSplashMessage(const QEvent* event);
+  static bool FilterSplashMessage(QEvent* event);
   /// Closes the splash and repaints its parent.
   static void HideSplash();
   /// The splash on screen, or null.

@@ -1,6 +1,7 @@
 #include "document/byte_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace lumivane {
@@ -53,8 +54,12 @@ void ByteReader::U16Array(std::uint16_t* out, std::int64_t count) {
   // Whole values inside the image are decoded in one pass; the rest read as zeros.
   const std::int64_t available = std::clamp<std::int64_t>((Length() - position_) / 2, 0, count);
   const std::uint8_t* p = bytes_.data() + (available > 0 ? position_ : 0);
-  for (std::int64_t i = 0; i < available; ++i) {
-    out[i] = static_cast<std::uint16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+  if constexpr (std::endian::native == std::endian::little) {
+    if (available > 0) std::memcpy(out, p, static_cast<std::size_t>(available) * 2);
+  } else {
+    for (std::int64_t i = 0; i < available; ++i) {
+      out[i] = static_cast<std::uint16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    }
   }
   Skip(available * 2);
   for (std::int64_t i = available; i < count; ++i) out[i] = U16();

@@ -13,13 +13,13 @@
 namespace {
 
 constexpr double kThousandths = 1000.0;
-/// Data points per unit of the integer marker divisor (data spacing / this).
+/// The data spacing over this, in whole numbers, turns stored marker times into sample indices.
 constexpr std::int32_t kMarkerSpacingDivisor = 10000;
 /// How far below the trace end a first-window marker past it is put back.
 constexpr std::int32_t kFirstMarkerBackOff = 201;
 /// Newest UserName version that carries no launch level.
 constexpr std::int32_t kLastVersionWithoutLaunchLevel = 201;
-/// Wavelength fields whose non-positive stored slopes mean "not measured".
+/// Wavelength fields for which a stored slope of 0 or less shows as no attenuation.
 constexpr std::int16_t kBlankSlope1550 = 1550;
 constexpr std::int16_t kBlankSlope1330 = 1330;
 
@@ -91,7 +91,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     row.Distance = static_cast<float>(CorrectedDistance(distance, distanceCorrection));
     row.Reflectance = event.EventCode[0] == u'1' ? static_cast<float>(-std::fabs(event.Reflectance / kThousandths)) : 0.0f;
     row.SpliceLoss = static_cast<float>(event.SpliceLoss / kThousandths);
-    row.CumulativeLoss = GetEventLoss(i, fileKind, record, pointCount, samples, fibreLengthKm);
+    row.CumulativeLoss = GetEventLoss(i, fileKind, record, pointCount, samples.Values, fibreLengthKm);
     row.DistanceToEnd = static_cast<float>(std::fabs(endDistance - distance));
     if (i == 0) continue;
     const EventRow& previous = rows[i - 1];

@@ -14,9 +14,16 @@ struct AsciiExportOptions {
   std::int32_t IntervalType = 0;  // 0 space, 1 comma, 2 tab
 };
 
-/// Report flags; only the constructor sets them.
+/// Gates of the printed report; only the constructor sets them, so every gate passes for the run.
 struct ConfigReport {
-  std::array<std::int32_t, 11> Flags = {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1};
+  std::int32_t PrintEventTable = 1;   // the single-trace report's event table goes on over further pages
+  std::int32_t PrintMarkerTable = 1;  // the markers block may print
+  std::int32_t PrintGqlInfo = 1;      // the totals block may print
+  std::int32_t PrintMark = 1;         // the graph's event pictograms and markers may print
+  std::int32_t PrintMarkInfo = 1;
+  std::int32_t PrintPara = 1;
+  std::int32_t PrintTraceGraph = 1;   // the graph block may print
+  std::int32_t PrintBackGrid = 1;     // the graph caption and grid may print
 };
 
 /// What a printed report holds and how it is laid out.
@@ -28,11 +35,10 @@ struct PrintOptions {
   std::int32_t FiberInfo = 1;
   std::int32_t EventTable = 1;
   std::int32_t MarkerInfo = 1;
-  std::int32_t Layout = 0;
-  std::int32_t EventOption = 0;
-  std::int32_t TracesPerPageIndex = -1;
+  std::int32_t Layout = 0;         // 0 normal, 1 several traces per page, 2 combined traces
+  std::int32_t EventOption = 0;    // combined traces: 0 the current trace's events, 1 all traces' events
+  std::int32_t PerPageIndex = -1;  // several per page: 0..3 = 2, 4, 6, 8 traces; -1 none chosen yet
   std::int32_t Logo = 0;
-  std::int32_t PassFail = 1;
   std::string LogoPath;
 };
 

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "document/byte_writer.h"
-#include "document/sor_block_names.h"
+#include "document/sor_format.h"
 
 using lumivane::ByteWriter;
 
@@ -13,7 +13,6 @@ namespace {
 constexpr std::int32_t kUserVerGroup202 = 202;
 constexpr std::int32_t kUserVerCursors = 203;
 
-int ClampCount(std::int64_t count, int capacity) { return static_cast<int>(std::clamp<std::int64_t>(count, 0, capacity)); }
 
 std::int32_t SizeSince(const SorBlockBuffer& block, std::size_t start) {
   return static_cast<std::int32_t>(block.size() - start);
@@ -70,7 +69,7 @@ std::int32_t BuildFxdParamsBlock(const SorRecord& record, SorBlockBuffer& block)
   out.I16(fxd.ActualWavelength);
   out.I32(fxd.AcquisitionOffset);
   out.I32(fxd.AcquisitionOffsetDistance);
-  const int widths = ClampCount(fxd.PulseWidthCount, kSorMaxPulseWidths);
+  const int widths = ClampSorCount(fxd.PulseWidthCount, kSorMaxPulseWidths);
   out.I16(static_cast<std::int16_t>(widths));
   for (int i = 0; i < widths; ++i) out.I16(fxd.PulseWidths[i]);
   for (int i = 0; i < widths; ++i) out.I32(fxd.DataSpacing[i]);
@@ -98,7 +97,7 @@ std::int32_t BuildKeyEventsBlock(const SorRecord& record, SorBlockBuffer& block)
   const auto& events = record.KeyEvents;
   ByteWriter out(block);
   out.Name(kSorBlockKeyEvents);
-  const int count = ClampCount(events.KeyEventCount, kSorMaxKeyEvents);
+  const int count = ClampSorCount(events.KeyEventCount, kSorMaxKeyEvents);
   out.I16(static_cast<std::int16_t>(count));
   for (int k = 0; k < count; ++k) {
     const SorKeyEvent& event = events.Events[k];
@@ -129,11 +128,11 @@ std::int32_t BuildDataPtsBlock(const SorRecord& record, SorBlockBuffer& block) {
   ByteWriter out(block);
   out.Name(kSorBlockDataPts);
   out.I32(data.TotalPointCount);
-  const int traces = ClampCount(data.TraceCount, kSorMaxTraces);
+  const int traces = ClampSorCount(data.TraceCount, kSorMaxTraces);
   out.I16(static_cast<std::int16_t>(traces));
   for (int t = 0; t < traces; ++t) {
     const auto& trace = data.Traces[t];
-    const int points = ClampCount(trace.PointCount, kSorMaxSamples);
+    const int points = ClampSorCount(trace.PointCount, kSorMaxSamples);
     out.I32(points);
     out.I16(trace.ScaleFactor);
     out.U16Array(trace.Samples, points);

@@ -1,10 +1,10 @@
 #include "document/sor_block_parsers.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 
 #include "document/byte_reader.h"
-#include "document/sor_block_names.h"
+#include "document/sor_format.h"
 #include "document/sor_text.h"
 #include "document/sor_text_sanitizer.h"
 
@@ -40,8 +40,6 @@ BlockStart OpenBlock(SorImage image, std::int64_t start, std::string_view name, 
 
 bool BeyondImage(SorImage image, std::int64_t start) { return start > static_cast<std::int64_t>(image.size()); }
 
-/// Clamps a count read from a file to [0, capacity]; negative counts read nothing.
-int ClampCount(std::int64_t count, int capacity) { return static_cast<int>(std::clamp<std::int64_t>(count, 0, capacity)); }
 
 void ReadKeyEvent(ByteReader& in, bool revision2, SorKeyEvent& event) {
   event.EventNumber = in.I16();
@@ -62,20 +60,61 @@ void SkipKeyEvent(ByteReader& in, bool revision2) {
   in.Text(nullptr, 0);
 }
 
+// Calls visit(name index, position) for every block name followed by its zero byte at or after
+// start, in file order, until visit returns false. Zero bytes are rare in sample data, so jumping
+// from one to the next and looking back for a name keeps a search of a whole file near the speed
+// of a copy. Only the first zero of a run can end a name: the names hold no zero byte.
+template <typename Visit>
+void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
+  if (start < 0 || start >= static_cast<std::int64_t>(image.size())) return;
+  const std::uint8_t* data = image.data();
+  const std::uint8_t* end = data + image.size();
+  const std::uint8_t* candidate = data + start;
+  while (candidate < end) {
+    const auto remaining = static_cast<std::size_t>(end - candidate);
+    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(candidate, 0, remaining));
+    if (zero == nullptr) return;
+    const std::int64_t room = zero - (data + start);
+    for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
+      const std::string_view name = kSorBlockNames[index];
+      const auto length = static_cast<std::int64_t>(name.size());
+      if (length <= room && std::memcmp(zero - length, name.data(), name.size()) == 0) {
+        // None of the ten names ends another, so at most one matches here.
+        if (!visit(index, zero - length - data)) return;
+        break;
+      }
+    }
+    candidate = zero + 1;
+    while (candidate < end && *candidate == 0) ++candidate;
+  }
+}
+
 }  // namespace
 
 std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name) {
-  if (std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) == kSorBlockNames.end()) return -1;
-  if (start < 0 || start >= static_cast<std::int64_t>(image.size())) return -1;
-  // The identifier with its zero byte; none of the ten names ends another, so a plain search for
-  // the asked name finds exactly what a test against all ten would.
-  char pattern[kSorNameCapacity] = {};
-  std::copy(name.begin(), name.end(), pattern);
-  const auto* first = reinterpret_cast<const char*>(image.data());
-  const char* end = first + image.size();
-  const std::boyer_moore_horspool_searcher searcher(pattern, pattern + name.size() + 1);
-  const char* hit = std::search(first + start, end, searcher);
-  return hit == end ? -1 : hit - first;
+  const auto known = std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name);
+  if (known == kSorBlockNames.end()) return -1;
+  std::int64_t found = -1;
+  ScanBlockNames(image, start, [&](std::size_t index, std::int64_t at) {
+    if (kSorBlockNames[index] != name) return true;
+    found = at;
+    return false;
+  });
+  return found;
+}
+
+SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start) {
+  SorBlockPositions found;
+  found.fill(-1);
+  std::size_t missing = found.size();
+  ScanBlockNames(image, start, [&](std::size_t index, std::int64_t at) {
+    if (found[index] < 0) {
+      found[index] = at;
+      --missing;
+    }
+    return missing > 0;
+  });
+  return found;
 }
 
 std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record) {
@@ -123,7 +162,7 @@ std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& recor
   fxd.AcquisitionOffset = in.I32();
   if (revision2) fxd.AcquisitionOffsetDistance = in.I32();
   const std::int16_t widthsInFile = in.I16();
-  const int stored = ClampCount(widthsInFile, kSorMaxPulseWidths);
+  const int stored = ClampSorCount(widthsInFile, kSorMaxPulseWidths);
   const std::int64_t extra = std::max<std::int64_t>(widthsInFile, 0) - stored;
   fxd.PulseWidthCount = static_cast<std::int16_t>(stored);
   for (int i = 0; i < stored; ++i) fxd.PulseWidths[i] = in.I16();
@@ -157,7 +196,7 @@ std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& recor
   auto& events = record.KeyEvents;
   auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name);
   const std::int16_t countInFile = in.I16();
-  const int stored = ClampCount(countInFile, kSorMaxKeyEvents);
+  const int stored = ClampSorCount(countInFile, kSorMaxKeyEvents);
   for (int k = 0; k < stored; ++k) ReadKeyEvent(in, revision2, events.Events[k]);
   for (int k = stored; k < countInFile; ++k) SkipKeyEvent(in, revision2);
   events.KeyEventCount = static_cast<std::int16_t>(stored);
@@ -192,7 +231,7 @@ std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& recor
     mark.ModeFieldDiameter = in.I16();
     in.Text(mark.Comment, kSorLandmarkCommentCapacity);
   }
-  links.LandmarkCount = static_cast<std::int16_t>(ClampCount(countInFile, kSorMaxLandmarks));
+  links.LandmarkCount = static_cast<std::int16_t>(ClampSorCount(countInFile, kSorMaxLandmarks));
   return in.Position();
 }
 
@@ -202,7 +241,7 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record)
   ByteReader in = OpenBlock(image, start, kSorBlockDataPts, data.Name).reader;
   data.TotalPointCount = in.I32();
   const std::int16_t tracesInFile = in.I16();
-  data.TraceCount = static_cast<std::int16_t>(ClampCount(tracesInFile, kSorMaxTraces));
+  data.TraceCount = static_cast<std::int16_t>(ClampSorCount(tracesInFile, kSorMaxTraces));
   for (int t = 0; t < tracesInFile; ++t) {
     const std::int64_t points = std::max<std::int32_t>(in.I32(), 0);
     const std::int16_t scale = in.I16();
@@ -211,7 +250,7 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record)
       continue;
     }
     auto& trace = data.Traces[t];
-    const int stored = ClampCount(points, kSorMaxSamples);
+    const int stored = ClampSorCount(points, kSorMaxSamples);
     trace.PointCount = stored;
     trace.ScaleFactor = scale;
     in.U16Array(trace.Samples, stored);

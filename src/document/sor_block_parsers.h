@@ -4,6 +4,7 @@
 // the position just after the block, or 0, having read nothing, when start lies beyond the image.
 // A block that begins with its identifier is read in the revision-2 layout, one without it in the
 // revision-1 layout.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -11,9 +12,20 @@
 #include "document/sor_record.h"
 
 using SorImage = std::span<const std::uint8_t>;
+using SorBlockParser = std::int64_t (*)(SorImage image, std::int64_t start, SorRecord& record);
+
+/// A block name with the parser of its body.
+struct SorBlockParserEntry {
+  std::string_view name;
+  SorBlockParser parse;
+};
 
 /// Position of the first "name\0" at or after start, or -1; only the ten block names are found.
 std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name);
+
+/// FindSorBlock for each of kSorBlockNames at once, in one pass over the image.
+using SorBlockPositions = std::array<std::int64_t, 10>;
+SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start);
 
 std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record);
 std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record);

@@ -5,22 +5,15 @@
 #include <vector>
 
 #include "document/byte_reader.h"
-#include "document/sor_block_names.h"
 #include "document/sor_block_parsers.h"
+#include "document/sor_format.h"
 #include "document/sor_reader.h"
 #include "document/sor_text.h"
 
 namespace {
 
-using BlockParser = std::int64_t (*)(SorImage, std::int64_t, SorRecord&);
-
-struct BlockEntry {
-  std::string_view name;
-  BlockParser parse;
-};
-
 // Revision-1 bodies follow one another in this order when the map cannot place them.
-constexpr std::array<BlockEntry, 7> kChain = {{
+constexpr std::array<SorBlockParserEntry, 7> kChain = {{
     {kSorBlockGenParams, ParseGenParams},
     {kSorBlockSupParams, ParseSupParams},
     {kSorBlockFxdParams, ParseFxdParams},
@@ -38,13 +31,13 @@ constexpr std::array<std::string_view, 6> kRecordedEntries = {kSorBlockGenParams
 constexpr std::int64_t kV1FirstEntry = 8;
 
 struct PlacedBlock {
-  const BlockEntry* block;
+  const SorBlockParserEntry* block;
   std::int64_t offset;
 };
 
-const BlockEntry* KnownBlock(std::u16string_view name) {
+const SorBlockParserEntry* KnownBlock(std::u16string_view name) {
   for (const auto& block : kChain) {
-    if (std::equal(name.begin(), name.end(), block.name.begin(), block.name.end())) return &block;
+    if (SorTextEquals(name, block.name)) return &block;
   }
   return nullptr;
 }
@@ -62,7 +55,7 @@ bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std:
     const std::int32_t size = in.I32();
     if (in.Position() > mapSize) break;
     if (size < 0) return false;
-    if (const BlockEntry* block = KnownBlock(SorTextView(name)); block != nullptr && size > 0) {
+    if (const SorBlockParserEntry* block = KnownBlock(SorTextView(name)); block != nullptr && size > 0) {
       placed.push_back({block, offset});
     }
     offset += size;
@@ -82,7 +75,7 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
   const std::uint32_t mapSize = in.U32();
   map.MapSize = static_cast<std::int32_t>(mapSize);
   const std::int16_t blockCount = in.I16();
-  map.BlockCount = static_cast<std::int16_t>(std::clamp<int>(blockCount, 0, kSorMaxMapEntries));
+  map.BlockCount = static_cast<std::int16_t>(ClampSorCount(blockCount, kSorMaxMapEntries));
 
   in.Seek(kV1FirstEntry);
   int stored = 0;

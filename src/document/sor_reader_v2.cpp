@@ -3,23 +3,16 @@
 #include <cstring>
 
 #include "document/byte_reader.h"
-#include "document/sor_block_names.h"
 #include "document/sor_block_parsers.h"
 #include "document/sor_crc.h"
+#include "document/sor_format.h"
 #include "document/sor_reader.h"
 #include "document/sor_text.h"
 
 namespace {
 
-using BlockParser = std::int64_t (*)(SorImage, std::int64_t, SorRecord&);
-
-struct BlockEntry {
-  std::string_view name;
-  BlockParser parse;
-};
-
 // The order matters only for UserName, which needs the map; the file's own order does not.
-constexpr std::array<BlockEntry, 9> kBlocks = {{
+constexpr std::array<SorBlockParserEntry, 9> kBlocks = {{
     {kSorBlockGenParams, ParseGenParams},
     {kSorBlockSupParams, ParseSupParams},
     {kSorBlockFxdParams, ParseFxdParams},
@@ -30,6 +23,30 @@ constexpr std::array<BlockEntry, 9> kBlocks = {{
     {kSorBlockVendor, ParseVendorParams},
     {kSorBlockCksum, ParseChecksum},
 }};
+
+std::size_t NameIndex(std::string_view name) {
+  return static_cast<std::size_t>(std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) -
+                                  kSorBlockNames.begin());
+}
+
+// A text that equals a block name (a cable ID typed as "DataPts") is found by the search before
+// the block itself, and the file would read wrongly. Where the map's sizes put a block and its
+// identifier stands there, that position wins; elsewhere the search decides.
+void PreferMapPositions(SorImage image, const SorMapBlock& map, SorBlockPositions& found) {
+  const lumivane::ByteReader in(image);
+  std::int64_t offset = static_cast<std::uint32_t>(map.MapSize);
+  for (int k = 0; k < map.BlockCount && offset < in.Length(); ++k) {
+    const SorMapEntry& entry = map.Entries[k];
+    if (entry.Size < 0) return;
+    for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
+      const std::string_view name = kSorBlockNames[index];
+      if (SorTextEquals(SorTextView(entry.Name), name) && in.NameAt(offset, name)) {
+        found[index] = offset;
+      }
+    }
+    offset += entry.Size;
+  }
+}
 
 }  // namespace
 
@@ -48,7 +65,7 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   const std::uint32_t mapSize = in.U32();
   map.MapSize = static_cast<std::int32_t>(mapSize);
   const std::int16_t blockCount = in.I16();
-  map.BlockCount = static_cast<std::int16_t>(std::clamp<int>(blockCount, 0, kSorMaxMapEntries));
+  map.BlockCount = static_cast<std::int16_t>(ClampSorCount(blockCount, kSorMaxMapEntries));
   // The count leaves out the Map itself, yet block count + 1 entries are read; the extra entry is
   // the start of the first block and only moves the search start, which the map size then caps.
   const int entries = blockCount < 0 ? 0 : blockCount + 1;
@@ -61,8 +78,10 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   }
 
   const std::int64_t searchStart = std::min<std::int64_t>(in.Position(), mapSize);
+  SorBlockPositions found = FindSorBlocks(image, searchStart);
+  PreferMapPositions(image, target.Map, found);
   for (const auto& block : kBlocks) {
-    const std::int64_t at = FindSorBlock(image, searchStart, block.name);
+    const std::int64_t at = found[NameIndex(block.name)];
     if (at > 0) block.parse(image, at, target);
   }
   return SorReadResult::kOk;

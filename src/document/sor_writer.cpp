@@ -5,13 +5,15 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <string>
 #include <string_view>
 
 #include "document/byte_writer.h"
 #include "document/sor_block_builders.h"
-#include "document/sor_block_names.h"
 #include "document/sor_crc.h"
+#include "document/sor_format.h"
 
 namespace {
 
@@ -38,13 +40,24 @@ constexpr std::array<WrittenBlock, 9> kWrittenBlocks = {{
 constexpr std::size_t kMapSizeOffset = 6;
 constexpr std::int32_t kChecksumBytes = 2;
 
-// New files get the usual permissions; a replaced file keeps its own.
-mode_t ModeForTarget(const std::string& path) {
+constexpr int kTempAttempts = 100;
+
+/// Creates a new file beside path for the image; the kernel applies the umask to a new file's
+/// mode, and a replaced file's mode is kept.
+int CreateTempBeside(const std::string& path, std::string& temp) {
+  static std::atomic<unsigned> counter{0};
   struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    temp = path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      if (replacing) ::fchmod(fd, existing.st_mode & 07777);
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -99,10 +112,9 @@ SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
   const SorWriteResult assembled = AssembleSorImage(record, image);
   if (assembled != SorWriteResult::kOk) return assembled;
 
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateTempBeside(path, temp);
   if (fd < 0) return SorWriteResult::kCannotCreate;
-  ::fchmod(fd, ModeForTarget(path));
   const bool written = WriteAll(fd, image.data(), image.size());
   const bool synced = written && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;

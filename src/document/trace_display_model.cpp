@@ -1,5 +1,7 @@
 #include "document/trace_display_model.h"
 
+#include <cstring>
+
 TraceDisplayModel g_WorkTrace{};
 
 DisplayModelTarget DisplayModelTargetOf(TraceDisplayModel& model) {
@@ -24,4 +26,7 @@ DisplayModelTarget DisplayModelTargetOf(TraceDisplayModel& model) {
   };
 }
 
-void ResetWorkTrace() { g_WorkTrace = TraceDisplayModel{}; }
+void ResetWorkTrace() {
+  // Cleared in place: a value-initialised temporary of this size would be built on the stack first.
+  std::memset(&g_WorkTrace, 0, sizeof g_WorkTrace);
+}

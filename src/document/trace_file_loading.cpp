@@ -28,9 +28,12 @@ struct FileCloser {
 FileBytes ReadWholeTraceFile(const std::string& path) {
   std::error_code error;
   // Any other trouble asking about the file is left to the open, which reports it.
-  if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found) {
-    return {TextRow::CantFindFile, {}};
-  }
+  const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+  if (type == std::filesystem::file_type::not_found) return {TextRow::CantFindFile, {}};
+  // Only a regular file opens as a trace: a folder named "x.sor" cannot be read as one, and opening
+  // a pipe would block the program for as long as nothing writes to it.
+  const bool known = type != std::filesystem::file_type::none && type != std::filesystem::file_type::unknown;
+  if (known && type != std::filesystem::file_type::regular) return {TextRow::TypeOfFileWrong, {}};
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return {TextRow::TypeOfFileWrong, {}};
   const std::uintmax_t size = std::filesystem::file_size(path, error);

@@ -9,8 +9,9 @@
 #include "app/text_table.h"
 #include "document/byte_reader.h"
 #include "document/display_model_time.h"
-#include "document/sor_block_names.h"
+#include "document/sor_format.h"
 #include "document/sor_crc.h"
+#include "document/trace_conversions.h"
 #include "document/wavelength.h"
 #include "platform/number_format.h"
 #include "platform/path_util.h"
@@ -94,7 +95,7 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, std::
 
   float range = static_cast<float>(static_cast<float>(rangeDistance) / kRangeTenThousandths);
   if (range < kSmallestRange) {
-    range = groupIndex == 0 ? 0.0f : static_cast<float>(2.99792458 / groupIndex * acquisitionRange);
+    range = groupIndex == 0 ? 0.0f : static_cast<float>(kSpeedOfLightFactor / groupIndex * acquisitionRange);
   }
   if (units == "mi") range = static_cast<float>(range * kKmToMiles);
   if (units == "ft") {

@@ -45,7 +45,8 @@ SampleRange VisibleSampleRange(int sampleCount, const CurveMapping& mapping) {
           TruncToInt32(std::clamp(last, 0.0, sampleCount - 1.0))};
 }
 
-void BuildCurveSegments(std::span<const double> db, const CurveMapping& mapping, std::vector<CurveSegment>& out) {
+void BuildCurveSegments(std::span<const double> db, const CurveMapping& mapping,
+                        std::vector<CurveSegment>& out) {
   out.clear();
   const SampleRange range = VisibleSampleRange(static_cast<int>(db.size()), mapping);
   if (range.last <= range.first) return;
@@ -103,7 +104,8 @@ void BuildThinCurveSegments(std::span<const double> db, const CurveMapping& mapp
   out.push_back({columnX, lowY, columnX, highY});
 }
 
-void BuildDottedPixels(std::span<const double> db, const CurveMapping& mapping, std::vector<PixelPoint>& out) {
+void BuildDottedPixels(std::span<const double> db, const CurveMapping& mapping,
+                       std::vector<PixelPoint>& out) {
   out.clear();
   const SampleRange range = VisibleSampleRange(static_cast<int>(db.size()), mapping);
   for (int i = std::max(range.first, 1); i <= range.last; ++i) {

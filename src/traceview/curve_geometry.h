@@ -11,11 +11,11 @@
 
 /// How one trace maps onto the canvas and which part of the canvas is visible.
 struct CurveMapping {
-  double step = 0.0;         // canvas pixels per sample of this trace
+  double step = 0.0;  // canvas pixels per sample of this trace
   double pixelsPerDb = 0.0;
-  double ceilingDb = 0.0;    // the level drawn on the canvas's bottom edge
+  double ceilingDb = 0.0;  // the level drawn on the canvas's bottom edge
   int canvasHeight = 0;
-  int visibleLeft = 0;       // scroll position: the canvas x at the client's left edge
+  int visibleLeft = 0;  // scroll position: the canvas x at the client's left edge
   int visibleWidth = 0;
 };
 
@@ -45,7 +45,8 @@ SampleRange VisibleSampleRange(int sampleCount, const CurveMapping& mapping);
 
 /// Replaces `out` with the lines that draw the curve of `db` over the visible part with a pen of any
 /// width: per column the span of its samples, and the joins between neighbouring columns.
-void BuildCurveSegments(std::span<const double> db, const CurveMapping& mapping, std::vector<CurveSegment>& out);
+void BuildCurveSegments(std::span<const double> db, const CurveMapping& mapping,
+                        std::vector<CurveSegment>& out);
 
 /// The same pixels for a one-pixel pen with fewer lines: a one-pixel line into the next column
 /// covers its own column from its start up to one row short of its end and only its end pixel in

@@ -30,7 +30,7 @@ GridDivision ComputeGridDivision(int W, int H, int cx, int cy, double fibreLengt
 std::string FormatScaleCaption(std::string_view title, const GridDivision& division,
                                std::string_view unitName, double unitFactor) {
   const double km = division.kmPerDiv;
-  const char* distanceFormat = km > 1.98    ? "%s %6.1f "
+  const char* distanceFormat = km > 1.98     ? "%s %6.1f "
                                : km > 0.98   ? "%s %6.2f "
                                : km > 0.0005 ? "%s %6.3f "
                                              : "%s %7.3f ";

@@ -5,7 +5,6 @@
 #include <QLine>
 #include <QPen>
 #include <QPoint>
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -38,26 +37,29 @@ QImage LoadIcon(const char* path, EventIcon icon) {
 QImage* PlainImageTarget(QPainter& painter, QPoint& offset) {
   QPaintDevice* device = painter.device();
   if (device == nullptr || device->devType() != QInternal::Image || painter.hasClipping()) return nullptr;
-  if (painter.compositionMode() != QPainter::CompositionMode_SourceOver) return nullptr;
+  if (painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.opacity() != 1.0)
+    return nullptr;
   const QTransform transform = painter.deviceTransform();
   if (transform.type() > QTransform::TxTranslate) return nullptr;
   const double dx = transform.dx();
   const double dy = transform.dy();
   if (dx != std::trunc(dx) || dy != std::trunc(dy)) return nullptr;
   auto* image = static_cast<QImage*>(device);
-  if (image->format() != QImage::Format_RGB32) return nullptr;
+  // Writing into a shared image would detach it away from the painter's own buffer.
+  if (image->format() != QImage::Format_RGB32 || !image->isDetached()) return nullptr;
   offset = QPoint(static_cast<int>(dx), static_cast<int>(dy));
   return image;
 }
 
-// One-pixel vertical runs written straight into the image: the same pixels the raster engine sets
-// for a one-pixel vertical line, without its cost per line, which dominates a curve's drawing.
+// The vertical one-pixel runs among `runs`, written straight into the image: the pixels the raster
+// engine sets for such a line, without its cost per line, which dominates a curve's drawing.
 void FillVerticalRuns(QImage& image, QPoint offset, std::span<const CurveSegment> runs, QRgb colour) {
   const int width = image.width();
   const int height = image.height();
   const qsizetype stride = image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
   QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
   for (const CurveSegment& run : runs) {
+    if (run.x1 != run.x2) continue;
     const int x = run.x1 + offset.x();
     if (x < 0 || x >= width) continue;
     const int top = std::max(std::min(run.y1, run.y2) + offset.y(), 0);
@@ -105,8 +107,8 @@ void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<c
   QList<QLine> lines;
   QList<QPoint> points;
   for (const OverlayCurve& curve : curves) {
-    const CurveMapping mapping{curve.step, params.pixelsPerDb, curve.ceilingDb, params.canvas.height,
-                               params.grid.left, params.grid.Width()};
+    const CurveMapping mapping{curve.step,           params.pixelsPerDb, curve.ceilingDb,
+                               params.canvas.height, params.grid.left,   params.grid.Width()};
     if (style.dotted) {
       BuildDottedPixels(curve.db, mapping, pixels);
       points.clear();
@@ -128,11 +130,11 @@ void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<c
     lines.clear();
     lines.reserve(static_cast<qsizetype>(segments.size()));
     if (target != nullptr) {
-      // Vertical runs first into the image; the joins, drawn after, cover the same or other pixels.
-      const auto joins = std::stable_partition(segments.begin(), segments.end(),
-                                               [](const CurveSegment& s) { return s.x1 == s.x2; });
-      FillVerticalRuns(*target, offset, std::span(segments.begin(), joins), pen.color().rgb());
-      for (auto it = joins; it != segments.end(); ++it) lines.append(QLine(it->x1, it->y1, it->x2, it->y2));
+      // All pixels get the same colour, so the order of runs and joins does not matter.
+      FillVerticalRuns(*target, offset, segments, pen.color().rgb());
+      for (const CurveSegment& s : segments) {
+        if (s.x1 != s.x2) lines.append(QLine(s.x1, s.y1, s.x2, s.y2));
+      }
     } else {
       for (const CurveSegment& s : segments) lines.append(QLine(s.x1, s.y1, s.x2, s.y2));
     }

@@ -11,10 +11,10 @@
 
 /// Where and at what scale the plot is drawn.
 struct PaintParams {
-  PixelRect grid;                 // visible part of the canvas (the client moved by the scroll position)
-  PixelSize canvas;               // the whole plot
-  double pixelsPerSample = 0.0;   // x of sample i of the current trace: trunc(i x this)
-  double pixelsPerDb = 0.0;       // y of v dB: canvas height - trunc((ceiling - v) x this)
+  PixelRect grid;                // visible part of the canvas (the client moved by the scroll position)
+  PixelSize canvas;              // the whole plot
+  double pixelsPerSample = 0.0;  // x of sample i of the current trace: trunc(i x this)
+  double pixelsPerDb = 0.0;      // y of v dB: canvas height - trunc((ceiling - v) x this)
 };
 
 /// The grid's colour.
@@ -33,7 +33,7 @@ struct OverlayCurve {
   double ceilingDb = 0.0;      // the level drawn on the canvas's bottom edge
   double step = 0.0;           // canvas pixels per sample of this trace
   QRgb colour = 0;
-  bool current = false;        // the document's trace: drawn 2 pixels wide
+  bool current = false;  // the document's trace: drawn 2 pixels wide
 };
 
 /// How the overlay is drawn.

@@ -93,7 +93,8 @@ void CentreVertically(const TraceViewState& state, ZoomHost& host, int m, int po
   host.SetScrollPosition(ScrollAxis::Vertical, TruncToInt32(state.m_dDbOffset * p + y - clientHeight / 2));
 }
 
-void ZoomInHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc, const MaxViewExtent& extent) {
+void ZoomInHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc,
+                        const MaxViewExtent& extent) {
   state.ZoomCapability |= kZoomOutHorizontal;
   state.m_bBackgroundDirty = 1;
   state.m_bZoomedHorizontally = 1;
@@ -104,8 +105,8 @@ void ZoomInHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs&
   int limited = 0;
   const float f = PickZoomInStepHorizontal(canvas.width, client.width, static_cast<float>(state.m_dRangeKm),
                                            limited, extent);
-  const int width = TruncToInt32(
-      RoundToDecimals(static_cast<float>(client.width * (state.m_dRangeKm / 10.0) / f), 0));
+  const int width =
+      TruncToInt32(RoundToDecimals(static_cast<float>(client.width * (state.m_dRangeKm / 10.0) / f), 0));
   SetScrollTotalSize(state, host, {width, canvas.height});
   if (firstHorizontal) {
     const PixelSize now = host.ClientSize();
@@ -119,7 +120,8 @@ void ZoomInHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs&
   host.Invalidate();
 }
 
-void ZoomOutHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc, const MaxViewExtent& extent) {
+void ZoomOutHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc,
+                         const MaxViewExtent& extent) {
   state.ZoomCapability |= kZoomInHorizontal;
   state.m_bBackgroundDirty = 1;
   const PixelSize client = host.ClientSize();
@@ -142,7 +144,8 @@ void ZoomOutHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs
   host.Invalidate();
 }
 
-void ZoomInVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc, const MaxViewExtent& extent) {
+void ZoomInVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc,
+                      const MaxViewExtent& extent) {
   state.ZoomCapability |= kZoomOutVertical;
   state.m_bBackgroundDirty = 1;
   const PixelSize client = host.ClientSize();
@@ -160,7 +163,8 @@ void ZoomInVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& d
   host.Invalidate();
 }
 
-void ZoomOutVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc, const MaxViewExtent& extent) {
+void ZoomOutVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc,
+                       const MaxViewExtent& extent) {
   state.ZoomCapability |= kZoomInVertical;
   state.m_bBackgroundDirty = 1;
   const PixelSize client = host.ClientSize();
@@ -314,8 +318,7 @@ void RubberBandZoom(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc
   state.m_bUseZoomReference = 1;
   CaptureZoomState(zoom, capture, zoomed);
   ++state.m_nZoomCount;
-  state.ZoomHistory.insert(state.ZoomHistory.end(),
-                           {state.m_dPixelsPerSample, state.m_dPixelsPerDb, fx, fy});
+  state.ZoomHistory.insert(state.ZoomHistory.end(), {state.m_dPixelsPerSample, state.m_dPixelsPerDb, fx, fy});
 }
 
 int DistanceToIndex(double distanceKm, int pointCount, double fibreLengthKm) {

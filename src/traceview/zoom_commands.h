@@ -31,10 +31,10 @@ class ZoomHost {
 
 /// What the zoom rules read of the document.
 struct ZoomInputs {
-  bool traceLoaded = false;   // path neither empty nor "space"
+  bool traceLoaded = false;  // path neither empty nor "space"
   int pointCount = 0;
   double fibreLengthKm = 0.0;
-  int activeMarker = 0;       // sample index of the active marker
+  int activeMarker = 0;  // sample index of the active marker
 };
 
 /// What CaptureZoomState copies from the document.

@@ -50,13 +50,9 @@ float RoundToDecimals(float value, int decimals) {
   return value;
 }
 
-float CurrentDbPerDiv(int cy, int H) {
-  return static_cast<float>(H * 60.0 / (cy * 10.0));
-}
+float CurrentDbPerDiv(int cy, int H) { return static_cast<float>(H * 60.0 / (cy * 10.0)); }
 
-float CurrentKmPerDiv(int cx, int W, double L) {
-  return static_cast<float>(W * L / (cx * 10.0));
-}
+float CurrentKmPerDiv(int cx, int W, double L) { return static_cast<float>(W * L / (cx * 10.0)); }
 
 float PickZoomInStepVertical(int cy, int H, const MaxViewExtent& extent) {
   const float c = CurrentDbPerDiv(cy, H);

@@ -10,7 +10,7 @@ inline constexpr std::array<double, 8> g_DbPerDivSteps = {5, 4, 2, 1, 0.5, 0.2, 
 
 /// km per grid division, coarsest first.
 inline constexpr std::array<double, 21> g_KmPerDivSteps = {
-    25,   20,   15,    12,    10,    5,     2,      1,      0.5,    0.2,   0.1,
+    25,   20,   15,   12,    10,    5,     2,      1,      0.5,    0.2,    0.1,
     0.05, 0.02, 0.01, 0.005, 0.002, 0.001, 0.0005, 0.0002, 0.0001, 0.00005};
 
 /// The largest canvas, in pixels, the view lets a zoom produce.

@@ -176,6 +176,53 @@ TEST(AnalyzeTraceTest, WithoutEndEventTheResultFieldsKeepTheirValues) {
   EXPECT_EQ(params.endPositionResult, 888);
 }
 
+TEST(AnalyzeTraceTest, TraceWithoutAnyRiseGivesTheLaunchAlone) {
+  SyntheticTraceSpec spec = CleanFibreSpec(20000, -0.2);
+  auto points = MakeSyntheticTrace(spec);
+  AnalysisParams params = MakeSyntheticParams(spec);
+  std::vector<AnalysisEvent> events;
+  EXPECT_EQ(Analyze(points, events, params), 1);
+  EXPECT_EQ(events[0].type, kEventLaunch);
+  EXPECT_EQ(events[0].startIndex, 0);
+  EXPECT_EQ(events[0].position, 0.0f);
+}
+
+// A step deeper than the end threshold ends the fibre; a connector behind it stays on the list
+// unless the caller asks for the events behind the end to be cut.
+TEST(AnalyzeTraceTest, CutAfterEndEndsTheListAtTheEndEvent) {
+  SyntheticTraceSpec spec = Link(20000);
+  spec.steps = {{4.0, 0.3}, {6.0, 4.0}};
+  spec.reflections = {{10.0, -40.0, 0.5}};
+  spec.fibreEndKm = 1e9;
+  spec.noiseSigmaDb = 0.0;
+  struct Run {
+    std::vector<AnalysisEvent> events;
+    int count = 0;
+    int end = -1;
+    AnalysisParams params;
+  } kept, cut;
+  for (auto [run, flag] : {std::pair{&kept, 0}, std::pair{&cut, 1}}) {
+    auto points = MakeSyntheticTrace(spec);
+    run->params = MakeSyntheticParams(spec);
+    run->params.cutAfterEnd = flag;
+    run->count = Analyze(points, run->events, run->params);
+    ExpectSaneResult(run->events, run->count, flag ? "cut" : "kept");
+    for (int i = 0; i < run->count && run->end < 0; ++i) {
+      if (run->events[i].endFlag == kEndFlag) run->end = i;
+    }
+    ASSERT_GT(run->end, 0) << flag;
+    const AnalysisEvent& end = run->events[run->end];
+    EXPECT_NEAR(end.position, 6.0, 0.02) << flag;
+    EXPECT_EQ(run->params.endPositionResult, static_cast<std::int32_t>(end.position * 1000.0)) << flag;
+    EXPECT_EQ(run->params.endLossResult, static_cast<std::int32_t>(end.cumulativeLoss * 1000.0)) << flag;
+  }
+  EXPECT_EQ(cut.count, cut.end + 1);
+  ASSERT_EQ(kept.end, cut.end);
+  EXPECT_GT(kept.count, kept.end + 1);
+  EXPECT_EQ(kept.events[kept.count - 1].type, kEventReflective);
+  EXPECT_NEAR(kept.events[kept.count - 1].position, 10.0, 0.02);
+}
+
 TEST(AnalyzeTraceTest, WritesNoMoreEventsThanTheCallerHasRoomFor) {
   auto points = MakeSyntheticTrace(Link(5000));
   AnalysisParams params = MakeSyntheticParams(Link(5000));

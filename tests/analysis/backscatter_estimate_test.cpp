@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "analysis/noise_start.h"
@@ -47,6 +48,60 @@ TEST(EstimateBackscatterSlopeTest, FindsTheLineOfTheFibre) {
     const Estimate e = EstimateLine(points, 0, c.n, c.wavelength);
     EXPECT_NEAR(e.slope, c.slope, 0.0101) << c.wavelength;
     EXPECT_NEAR(e.intercept, c.intercept, 0.1001) << c.wavelength;
+  }
+}
+
+TEST(EstimateBackscatterSlopeTest, ReportsTheBinOfTheAccumulatedCandidateSlope) {
+  // The multimode candidates are summed in steps of 0.01 in double: from -1.33 on the sums lie just
+  // above the true values and truncate into the next bin, so those slopes are reported 0.01 flatter.
+  // The general grid, summed in float, keeps every candidate in its own even bin.
+  struct Case {
+    double wavelength, slope;
+    float reported;
+  } cases[] = {{1300.0, -1.34, -1.34f}, {1300.0, -1.33, -1.32f}, {1300.0, -0.5, -0.49f},
+               {1550.0, -0.33, -0.33f}, {1550.0, -0.2, -0.2f}};
+  for (const Case& c : cases) {
+    const Estimate e = EstimateLine(Line(20000, 0.001, -8.05, c.slope), 0, 20000, c.wavelength);
+    EXPECT_FLOAT_EQ(e.slope, c.reported) << c.wavelength << " nm " << c.slope;
+  }
+}
+
+// The slope bins of a grid: first to last in steps, leaving out the listed ones.
+std::vector<int> Bins(int first, int last, int step, std::vector<int> missing = {}) {
+  std::vector<int> bins;
+  for (int b = first; b <= last; b += step) {
+    if (std::find(missing.begin(), missing.end(), b) == missing.end()) bins.push_back(b);
+  }
+  return bins;
+}
+
+TEST(EstimateBackscatterSlopeTest, CandidateGridsAndInterceptOffset) {
+  // One sample at distance 0 and -10 dB casts one vote per valid candidate slope, all in intercept
+  // bin trunc(10 * -10) + 515. 110 candidates at 1300 nm (from the accumulated -1.33 on, every
+  // candidate lands one bin up, so bin 367 stays empty), 151 at 850 nm, and 101 in the general grid,
+  // whose first (-1.0 dB/km, bin 0) lies outside the histogram.
+  struct Case {
+    double wavelength;
+    std::vector<int> bins;
+  } cases[] = {{1300.0, Bins(350, 460, 1, {367})},
+               {850.0, Bins(150, 300, 1)},
+               {1550.0, Bins(2, 200, 2)},
+               {1310.0, Bins(2, 200, 2)}};
+  for (const Case& c : cases) {
+    std::vector<std::int32_t> histogram;
+    float slope, intercept;
+    EstimateBackscatterSlope(std::vector<TracePoint>{{0.0f, -10.0f}}, 0, 1, slope, intercept, c.wavelength,
+                             ComputeNoiseReference(), histogram);
+    std::vector<int> bins;
+    int votes = 0;
+    for (std::size_t i = 0; i < histogram.size(); ++i) {
+      if (histogram[i] == 0) continue;
+      votes += histogram[i];
+      EXPECT_EQ(i % AnalysisScratch::kInterceptBins, 415u) << c.wavelength;
+      bins.push_back(static_cast<int>(i / AnalysisScratch::kInterceptBins));
+    }
+    EXPECT_EQ(bins, c.bins) << c.wavelength;
+    EXPECT_EQ(votes, static_cast<int>(c.bins.size())) << c.wavelength;
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "analysis/line_fit.h"
 #include "synthetic_trace.h"
 
 namespace {
@@ -70,6 +71,73 @@ TEST(ComputeEventLevelsTest, ImplausibleSlopesFallBackToTheDefaultAttenuation) {
   auto events = TwoEvents(points, 6000);
   ComputeEventLevels(points, events, 2, 850.0f);
   EXPECT_NEAR(events[0].level, -10.0f, 1e-3);
+}
+
+TEST(ComputeEventLevelsTest, FirstSectionFitKeepsClearOfTheSecondEventsWindowWhenItCan) {
+  // The second event's left window lies 1 dB higher than the fibre in front of it, so a fit that
+  // reaches into it is visibly flatter than one that stops at its start.
+  auto points = MakeSyntheticTrace(CleanFibreSpec(5000, -0.33));
+  for (int i = 2001; i <= 2997; ++i) points[i].level += 1.0f;
+  struct Case {
+    const char* name;
+    int m0, movedM3, fitFirst, fitLast;
+  } cases[] = {
+      {"far: from the moved m3 to m0", 2000, 50 + (2000 - 50) / 10, 245, 2000},
+      {"near: from m2 to m1", 90, 54, 20, 2997},
+  };
+  for (const Case& c : cases) {
+    auto events = TwoEvents(points, 3000);
+    events[1].markers[0] = c.m0;
+    ComputeEventLevels(points, events, 2, 1550.0f);
+    double slope = 0.0, intercept = 0.0;
+    FitLine(points, c.fitFirst, c.fitLast, slope, intercept);
+    EXPECT_EQ(events[0].markers[3], c.movedM3) << c.name;
+    EXPECT_NEAR(events[1].attenuation, -slope, 1e-5) << c.name;
+    EXPECT_NEAR(events[0].level, intercept, 1e-5) << c.name;
+  }
+}
+
+TEST(ComputeEventLevelsTest, FirstSectionBoundsAndLaunchWindowStart) {
+  // 125 m spacing keeps the distances exact, so a first section of exactly 5 km can be built.
+  SyntheticTraceSpec coarse = CleanFibreSpec(100, -0.33);
+  coarse.spacingKm = 0.125;
+  const auto coarsePoints = MakeSyntheticTrace(coarse);
+  const auto finePoints = MakeSyntheticTrace(CleanFibreSpec(8000, -0.33));
+  struct Case {
+    const char* name;
+    const std::vector<TracePoint>* points;
+    int launchM2, launchM3, m0, m1, index;
+    bool firstSectionFit;
+    double launchLevel;
+  } cases[] = {
+      {"exactly 5 km is not fitted", &coarsePoints, 1, 2, 30, 42, 45, false, -10.0 - 0.33 * 0.125 + 0.22 * 0.125},
+      {"4.875 km is fitted", &coarsePoints, 1, 2, 30, 41, 45, true, -10.0},
+      // Behind a longer section the launch level comes from its window only when it starts after sample 10.
+      {"window from sample 11: line", &finePoints, 11, 50, 5000, 5997, 6000, false, -10.0},
+      {"window from sample 10: sample plus 0.22 dB/km", &finePoints, 10, 50, 5000, 5997, 6000, false,
+       -10.0 - 0.33 * 0.010 + 0.22 * 0.010},
+  };
+  for (const Case& c : cases) {
+    const auto& points = *c.points;
+    std::vector<AnalysisEvent> events(2);
+    events[0].markers[2] = c.launchM2;
+    events[0].markers[3] = c.launchM3;
+    events[1].type = kEventNonReflective;
+    events[1].sampleIndex = c.index;
+    events[1].position = points[c.index].distance;
+    events[1].markers[0] = c.m0;
+    events[1].markers[1] = c.m1;
+    events[1].attenuation = 7.0f;
+    ComputeEventLevels(points, events, 2, 1550.0f);
+    if (c.firstSectionFit) {
+      EXPECT_NEAR(events[1].attenuation, 0.33f, 1e-4) << c.name;
+      EXPECT_NE(events[0].markers[3], c.launchM3) << c.name;
+    } else {
+      EXPECT_EQ(events[1].attenuation, 7.0f) << c.name;
+      EXPECT_EQ(events[0].markers[3], c.launchM3) << c.name;
+    }
+    EXPECT_NEAR(events[0].level, c.launchLevel, 1e-4) << c.name;
+  }
 }
 
 TEST(ComputeEventLevelsTest, LaunchAloneKeepsItsLevel) {

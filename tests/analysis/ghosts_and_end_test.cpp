@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "analysis/event_list_helpers.h"
@@ -61,16 +60,19 @@ TEST(MarkGhostsTest, MarksAnyEchoBeyondTheNoise) {
   EXPECT_TRUE(IsGhost(events[3]));
 }
 
-TEST(MarkGhostsTest, NeedsTheLaunchAndTwoReflections) {
+TEST(MarkGhostsTest, OnlyReflectionsEchoAndAreEchoed) {
   const auto trace = FibreLine(8000);
   std::vector<AnalysisEvent> events{LaunchEvent(), Reflection(1000, -40.0f),
-                                    EventAt(kEventNonReflective, 1500, 0.3f, {1200, 1497, 1503, 1800}),
-                                    Reflection(2000, -50.0f)};
-  MarkGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 3);
+                                    EventAt(kEventNonReflective, 2500, 0.3f, {2200, 2497, 2503, 2800}),
+                                    Reflection(3500, -50.0f)};
+  // 3.5 km is 1 + 2.5 km, but the event at 2.5 km does not reflect: nothing to echo.
+  MarkGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 4);
   EXPECT_FALSE(IsGhost(events[3]));
+  EXPECT_FALSE(IsGhost(events[2]));
+  events[2].type = kEventReflective;
+  events[2].reflectance = -45.0f;
   MarkGhosts(ContextOf(trace, 7999), ParamsFor(20.0f), events, 4);
   EXPECT_TRUE(IsGhost(events[3]));
-  EXPECT_FALSE(IsGhost(events[2]));
 }
 
 // Launch, a reflection at 1 km, then two echoes of it at 3 and 4 km; behind 1 km the fibre either
@@ -126,6 +128,24 @@ TEST(DetectEndByThresholdTest, TheLastReflectionEndsAFibreThatReachesTheNoise) {
   ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 3100), ParamsFor(20.0f), events, 3), 1);
   EXPECT_EQ(events[2].endFlag, kEndFlag);
   EXPECT_EQ(events[1].endFlag, 0);
+}
+
+TEST(DetectEndByThresholdTest, TheShortWindowBehindTheLastSpliceLeavesTheEndToTheNoise) {
+  // The last event's right window only reaches half-way to the virtual event 100 samples behind it
+  // (46 samples): the fibre may well go on, so the decision is left undone.
+  const auto trace = FibreLine(8000);
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300}),
+                                    EventAt(kEventNonReflective, 3000, 0.5f, {2700, 2997, 3003, 3049})};
+  EXPECT_EQ(DetectEndByThreshold(ContextOf(trace, 6000), ParamsFor(20.0f), events, 3), 0);
+  for (const AnalysisEvent& e : events) EXPECT_EQ(e.endFlag, 0);
+
+  // An earlier splice with a short right window still ends the fibre there, once the last event is
+  // passed over for the steep section in front of it.
+  const auto steep = TraceOf(8000, 0.001, [](double x) { return x < 2.0 ? -10.0 - 0.33 * x : -10.66 - 3.0 * (x - 2.0); });
+  events[1].markers[3] = 1040;
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(steep, 6000), ParamsFor(20.0f), events, 3), 1);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+  EXPECT_EQ(events[2].endFlag, 0);
 }
 
 TEST(DetectEndByThresholdTest, NeedsMoreThanTheLaunch) {

@@ -92,6 +92,43 @@ TEST_F(ComputeReflectanceTest, LaunchIsMeasuredFromItsOwnLevel) {
   EXPECT_NEAR(events[0].reflectance, 10.0 * std::log10(std::pow(10.0, 1.2) - 1.0) - 50.0, 1e-3);
 }
 
+TEST(ReflectanceBaseTest, FromTheFibreInFrontWithTheTablesCorrection) {
+  // A steep fibre (30 dB/km, 0.03 dB a sample) with a 4 dB plateau at 100..109: the base is the line
+  // through the gap in front of the event, taken at the peak, unless that gap is 10 samples or less.
+  const auto points = [] {
+    auto p = MakeSyntheticTrace(CleanFibreSpec(400, -30.0));
+    for (int i = 100; i < 110; ++i) p[i].level += 4.0f;
+    return p;
+  }();
+  struct Case {
+    const char* name;
+    int previousEnd;
+    float wavelength, range;
+    double base, correction;
+  } cases[] = {
+      {"fitted base", 20, 1550.0f, 20.0f, -10.0 - 30.0 * 0.1, 0.0},
+      {"gap of 11 samples", 87, 1550.0f, 20.0f, -10.0 - 30.0 * 0.1, 0.0},
+      {"gap of 10 samples: the sample itself", 88, 1550.0f, 20.0f, -10.0 - 30.0 * 0.099, 0.0},
+      {"wavelength truncated to 1310 nm", 20, 1310.9f, 80.0f, -10.0 - 30.0 * 0.1, 0.8},
+  };
+  for (const Case& c : cases) {
+    std::vector<AnalysisEvent> events(2);
+    events[0].endIndex = c.previousEnd;
+    events[1].type = kEventReflective;
+    events[1].sampleIndex = 99;
+    events[1].endIndex = 115;
+    AnalysisParams p;
+    p.wavelength = c.wavelength;
+    p.range = c.range;
+    p.pulseWidth = 1000;
+    p.backscatterCoefficient = 80.0f;
+    ComputeReflectance(points, events, 2, p);
+    const double height = points[100].level - c.base;
+    const double expected = 10.0 * std::log10(std::pow(10.0, height / 5.0) - 1.0) - 50.0 + c.correction;
+    EXPECT_NEAR(events[1].reflectance, expected, 2e-3) << c.name;
+  }
+}
+
 TEST(MergeCloseReflectionsTest, JoinsReflectionsThatRunIntoEachOther) {
   auto points = MakeSyntheticTrace(CleanFibreSpec(300, 0.0));
   for (auto& p : points) p.level = -20.0f;

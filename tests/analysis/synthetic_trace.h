@@ -45,14 +45,14 @@ struct SyntheticTraceSpec {
 /// 1 m spacing; tests add steps and reflections.
 SyntheticTraceSpec CleanFibreSpec(int pointCount, double slopeDbPerKm);
 
-/// The samples the spec describes.
+/// The samples of the described trace.
 std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec);
 
-/// A parameter block matching the spec (thresholds as the settings dialog proposes them).
+/// A parameter block for the described trace (thresholds as the settings dialog proposes them).
 AnalysisParams MakeSyntheticParams(const SyntheticTraceSpec& spec);
 
-/// Peak height above the backscatter that the engine reports as `reflectanceDb` under the spec's settings.
+/// Peak height above the backscatter that the engine reports as `reflectanceDb` under these settings.
 double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb);
 
-/// Samples one pulse occupies under the spec's settings (at least 1).
+/// Samples one pulse occupies under these settings (at least 1).
 int PulseSamples(const SyntheticTraceSpec& spec);

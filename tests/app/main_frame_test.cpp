@@ -5,9 +5,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QToolBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/about_dlg.h"
@@ -27,7 +29,7 @@ class MainFrameTest : public ::testing::Test {
     CMainFrame::Callbacks callbacks;
     callbacks.relayoutPanes = [this] { ++relayouts; };
     frame = std::make_unique<CMainFrame>(commands, std::move(callbacks));
-    ASSERT_TRUE(frame->OnCreate(QStringLiteral("lumivane-frame-test-%1").arg(QCoreApplication::applicationPid())));
+    frame->OnCreate(QStringLiteral("lumivane-frame-test-%1").arg(QCoreApplication::applicationPid()));
   }
 
   QStringList MenuTitles() const {
@@ -89,6 +91,55 @@ TEST_F(MainFrameTest, TheFrameMenuShowsUntilAPaneExists) {
   EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&OTDR", "&Window", "&Help"}));
 }
 
+// One menu as "text=id" entries, "-" for a separator and "[popup: ...]" for a submenu.
+QString Describe(const QMenu* menu) {
+  QStringList items;
+  for (const QAction* a : menu->actions()) {
+    if (a->isSeparator()) {
+      items << QStringLiteral("-");
+    } else if (a->menu() != nullptr) {
+      items << QStringLiteral("[%1: %2]").arg(a->text(), Describe(a->menu()));
+    } else {
+      items << QStringLiteral("%1=%2").arg(a->text()).arg(a->data().toInt());
+    }
+  }
+  return items.join(QStringLiteral(" | "));
+}
+
+TEST_F(MainFrameTest, ThePaneMenuListsEveryItemInOrderWithItsCommand) {
+  frame->ShowPaneMenu(true);
+  QStringList menus;
+  for (QAction* a : frame->menuBar()->actions()) menus << a->text() + QStringLiteral(": ") + Describe(a->menu());
+  const QStringList expected{
+      "&File: Upload Trace File...=32879 | - | &Open...\tCtrl+O=57601 | "
+      "[&Multi-traces: &Add trace...=32931 | &Close current trace=32932] | &Save\tCtrl+S=57603 | "
+      "Save &As...=57604 | - | ASCII  Export...=32884 | - | Print Option...=32852 | Print Pre&view=32915 | "
+      "Print Setup...=57606 | &Print...\tCtrl+P=32914 | - | Batch Print Preview=32907 | Batch Print=32906 | "
+      "Batch Edit=32908 | - | E&xit=57665 | - | Recent Files=0 | -",
+      "&Edit: Add Event=32904 | Delete Event=32794 | - | Edit Trace Information...=32773",
+      "&View: Show Toolbar=59392 | Show Status Bar=59393 | - | Lock Marker A B=32774 | Zoom out=32926 | "
+      "View Full Trace=32776 | Analyze Insertion Loss=32901 | Analyze Reflectance=32902 | Length Units...=32918 | - | "
+      "View Preferences...=32785",
+      "&OTDR: Trace Reanalysis=32941 | Pass/Fail...=32956",
+      "&Window: Cascade=32867 | - | Trace=32869 | EventTable=32870 | Parameters=32871 | Marker Information=32872 | "
+      "Total Fiber Information=32873",
+      "&Help: Lumivane...=57664"};
+  EXPECT_EQ(menus, expected);
+
+  frame->ShowPaneMenu(false);
+  menus.clear();
+  for (QAction* a : frame->menuBar()->actions()) menus << a->text() + QStringLiteral(": ") + Describe(a->menu());
+  const QStringList expectedFrameMenu{
+      "文件(&F): 新建(&N)\tCtrl+N=57600 | 打开(&O)...\tCtrl+O=57601 | - | 打印设置(&R)...=57606 | - | 最近文件=0 | - | "
+      "退出(&X)=57665",
+      "查看(&V): 工具栏(&T)=59392 | 状态栏(&S)=59393",
+      "帮助(&H): 帮助主题(&H)=57667 | - | 关于 Lumivane(&A)...=57664",
+      "typ: GetUseStatus=32854 | GetPowerStatus=32855 | SetParams=32856 | ClosePower=32857 | MesStart=32858 | "
+      "MesStop=32859 | Read=32860",
+      "backup: pass/fail=32956"};
+  EXPECT_EQ(menus, expectedFrameMenu);
+}
+
 TEST_F(MainFrameTest, RecentFilesAreListedUnderTheFileMenu) {
   frame->ShowPaneMenu(true);
   frame->SetRecentFiles({"/data/B.sor", "/data/a.sor"});
@@ -115,6 +166,38 @@ TEST_F(MainFrameTest, ResizingLaysThePanesOutAgainUnlessMinimised) {
 
   frame->setWindowState(Qt::WindowNoState);
   EXPECT_GT(relayouts, 0);
+}
+
+TEST_F(MainFrameTest, AKeyThatIssuesACommandOnlyClosesTheSplash) {
+  lumivane::test::TempDir dir;
+  QImage picture(40, 30, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  ASSERT_TRUE(picture.save(QString::fromStdString(dir.Path(CSplashWnd::kPictureName)), "BMP"));
+  int zooms = 0;
+  commands.Bind(CmdZoomInHorizontally, [&] { ++zooms; });
+  commands.UpdatePass();
+  frame->show();
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  QTest::keyClick(frame.get(), Qt::Key_A);
+  ASSERT_EQ(zooms, 1);
+  CSplashWnd::EnableSplash(true);
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  CSplashWnd::ShowSplash(frame.get());
+  std::filesystem::current_path(previous);
+  ASSERT_NE(CSplashWnd::Current(), nullptr);
+  // As on a desktop where the picture does not take the focus.
+  frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+
+  QTest::keyClick(frame.get(), Qt::Key_A);
+  EXPECT_EQ(zooms, 1);
+  EXPECT_EQ(CSplashWnd::Current(), nullptr);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  QTest::keyClick(frame.get(), Qt::Key_A);
+  EXPECT_EQ(zooms, 2);
+  CSplashWnd::EnableSplash(false);
 }
 
 TEST(AboutBoxTest, ShowsTheEditionTexts) {

@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include "app/otdr_app.h"
 #include "app/text_table.h"
 #include "app_test_env.h"
+#include "document/open_file_dlg.h"
 #include "document/otdr_doc.h"
 #include "platform/length_unit_setting.h"
 #include "platform/path_util.h"
@@ -134,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"FileOpenAsksOnceAndCancelKeepsEverything",
                  {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::FileOpen, "b.sor", {Reply::Cancel}}},
                  {"a.sor"}, {0}, "a.sor", {}, 1, 0, true},
+        OpenCase{"DeclinedChangesStayMarkedWhenTheFileIsMissing",
+                 {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::FileOpen, "zz", {Reply::No}}},
+                 {"a.sor"}, {0}, "a.sor", {kCantFind}, 1, 0, true},
+        OpenCase{"DeclinedChangesStayMarkedWhenTheFileIsUnreadable",
+                 {{Step::Open, "a.sor"}, {Step::Modify, ""}, {Step::Open, "bad.sor", {Reply::No}}},
+                 {"a.sor"}, {0}, "a.sor", {"Read file failed !"}, 1, 0, true},
         OpenCase{"FileOpenTriesTheTypedNameWithSuffixes", {{Step::FileOpen, "c"}}, {"c.sor"}, {0}, "c.sor", {}},
         OpenCase{"FileOpenOfAMissingName", {{Step::Open, "a.sor"}, {Step::FileOpen, "zz"}}, {"a.sor"}, {0},
                  "a.sor", {kCantFind}},
@@ -190,6 +199,28 @@ TEST(OpenPathSwitchTest, AListedTraceIsMadeCurrentWithoutChangingTheList) {
   EXPECT_TRUE(env.sink().MessageTexts().empty());
 }
 
+TEST(OpenPathSwapTest, AnOpenPutsSwappedEntriesBackBeforeAddingItsTrace) {
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  for (const char* n : {"a.sor", "b.sor", "c.sor"}) app->OpenDocumentFile(env.WriteTrace(n));
+  const auto names = [&] {
+    std::vector<std::string> list;
+    for (const auto& r : app->m_TraceList) list.emplace_back(lumivane::FileNameOf(r->m_strPath));
+    return list;
+  };
+  app->SwapTraceEntries(0, 2);
+  app->SwapTraceEntries(1, 3);  // no fourth entry: nothing changes
+  EXPECT_EQ(names(), (std::vector<std::string>{"c.sor", "b.sor", "a.sor"}));
+  EXPECT_EQ(g_DisplayState.TraceSwapped, 1);
+  g_DisplayState.SwappedTraceIndex = 0;
+  g_DisplayState.SwappedWithIndex = 2;
+
+  ASSERT_NE(app->OpenDocumentFile(env.WriteTrace("d.sor")), nullptr);
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.sor", "b.sor", "c.sor", "d.sor"}));
+  EXPECT_EQ(g_DisplayState.TraceSwapped, 0);
+  EXPECT_EQ(g_DisplayState.TraceOrderRestored, 1);
+}
+
 TEST(OpenPathUnitTest, EveryTraceOpenTakesTheStoredUnit) {
   const struct {
     const char* stored;
@@ -209,6 +240,53 @@ TEST(OpenPathUnitTest, EveryTraceOpenTakesTheStoredUnit) {
   ASSERT_TRUE(lumivane::WriteStoredLengthUnit("mi"));
   ASSERT_NE(app->OpenDocumentFile("space"), nullptr);
   EXPECT_EQ(g_LengthUnitName, "km");
+}
+
+// Answers the next file dialog once it is up: types `name` into it and accepts, or cancels when
+// `name` is empty. Records the filters the dialog offered.
+void AnswerNextDialog(const std::string& name, QStringList& filters) {
+  QTimer::singleShot(10, [&filters, name] {
+    auto* dialog = qobject_cast<CCMyOpenFileDlg*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      AnswerNextDialog(name, filters);
+      return;
+    }
+    filters = dialog->nameFilters();
+    if (name.empty()) {
+      dialog->reject();
+      return;
+    }
+    dialog->selectFile(QString::fromStdString(name));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+TEST(OpenDialogTest, FileOpenAndAddTraceChooseThroughThePreviewingDialog) {
+  lumivane::test::AppTestEnv env;
+  const std::string a = env.WriteTrace("a.sor");
+  env.WriteTrace("b.sor");
+  COtdrApp* app = env.Start();
+  QStringList filters;
+
+  AnswerNextDialog(a, filters);
+  app->OnFileOpen();
+  EXPECT_EQ(filters, (QStringList{"OTDR Files(*.sor)", "所有(*.*)"}));
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, a);
+
+  // A typed name without its ending is found with ".sor" appended.
+  AnswerNextDialog(env.dir().Path("b"), filters);
+  app->OnAddTrace();
+  EXPECT_EQ(filters, QStringList{"OTDR Files(*.sor)"});
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, env.dir().Path("b.sor"));
+  EXPECT_EQ(app->m_TraceList.size(), 2u);
+
+  // Cancelled: nothing opens, but Add trace has switched to adding already.
+  app->m_bReplaceOnOpen = 1;
+  AnswerNextDialog("", filters);
+  app->OnAddTrace();
+  EXPECT_EQ(app->m_bReplaceOnOpen, 0);
+  EXPECT_EQ(app->m_TraceList.size(), 2u);
+  EXPECT_TRUE(env.sink().MessageTexts().empty());
 }
 
 TEST(FileNewTest, CreatesAMissingFileAndOpensIt) {

@@ -1,6 +1,7 @@
 #include "app/single_instance.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
@@ -56,6 +57,27 @@ TEST(SingleInstanceTest, ASecondStartHandsItsPathToTheFirstAndEnds) {
   EXPECT_EQ(first->m_pDocument->m_strTracePath, path);
   EXPECT_EQ(first->MainFrame()->windowTitle().toStdString(), "Lumivane - [" + path + "]");
   EXPECT_TRUE(env.sink().MessageTexts().empty());
+}
+
+TEST(SingleInstanceTest, AHandOverWaitsWhileADialogIsOpen) {
+  lumivane::test::AppTestEnv env;
+  const std::string first = env.WriteTrace("first.sor");
+  const std::string second = env.WriteTrace("second.sor");
+  COtdrApp* app = env.Start({first});
+  ASSERT_NE(app, nullptr);
+  QDialog dialog(app->MainFrame());
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.show();
+  ASSERT_EQ(RunSecondStart(env, {QString::fromStdString(second)}), 0);
+  Settle();
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, first);
+  dialog.close();
+  QElapsedTimer clock;
+  clock.start();
+  while (app->m_pDocument->m_strTracePath != second && clock.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, second);
 }
 
 TEST(SingleInstanceTest, AnEmptyCommandLineIsRefusedByTheFirst) {

@@ -3,8 +3,11 @@
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "app/command_ids.h"
 #include "app/main_frame.h"
@@ -55,6 +58,15 @@ TEST(StartupTest, ACommandLinePathIsOpened) {
   EXPECT_EQ(app->MainFrame()->windowTitle().toStdString(), "Lumivane - [" + path + "]");
   ASSERT_EQ(app->m_TraceList.size(), 1u);
   EXPECT_EQ(g_DisplayState.TraceCount, 1);
+  // The document and the list's record both carry the trace's display model.
+  const COtdrDoc& doc = *app->m_pDocument;
+  const TraceDisplayModel& model = app->m_TraceList.front()->m_Model;
+  EXPECT_EQ(doc.m_nPointCount, 2000);
+  EXPECT_EQ(model.m_nPointCount, 2000);
+  EXPECT_EQ(doc.m_nEventCount, 3);
+  EXPECT_EQ(model.m_nEventCount, 3);
+  EXPECT_GT(doc.m_LinkSummary.TraceLength, 0.0f);
+  EXPECT_EQ(doc.m_LinkSummary.TraceLength, model.m_LinkSummary.TraceLength);
   EXPECT_EQ(PaneTitles(*app), kPanesInOrder);
   EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{path});
 }
@@ -96,10 +108,56 @@ TEST(PaneWindowTest, AClosedPaneComesBackAndTheCheckMarkFollowsTheWindowMenu) {
   EXPECT_TRUE(commands.State(CmdShowParametersPane).checked.value_or(false));
   EXPECT_FALSE(commands.State(CmdShowTracePane).checked.value_or(true));
 
-  // The Trace pane stays.
+  // The Trace pane stays: the Close item of its window menu is greyed, and a close is refused.
+  QMdiSubWindow* trace = app->PaneFrame(PaneKind::Trace);
+  trace->showMinimized();
+  trace->showNormal();
+  int closeItems = 0;
+  for (QAction* a : trace->systemMenu()->actions()) {
+    if (!a->text().contains(QStringLiteral("Close"))) continue;
+    ++closeItems;
+    EXPECT_FALSE(a->isEnabled());
+  }
+  EXPECT_EQ(closeItems, 1);
   app->PaneFrame(PaneKind::Trace)->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_NE(app->PaneFrame(PaneKind::Trace), nullptr);
+}
+
+// Chooses the recent-file entry of `path` in the File menu; false when there is none.
+bool ChooseRecentFile(const COtdrApp& app, const std::string& path) {
+  QMenu* file = app.MainFrame()->menuBar()->actions().first()->menu();
+  for (QAction* a : file->actions()) {
+    if (a->text().endsWith(QString::fromStdString(" " + path))) {
+      a->trigger();
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(RecentFilesTest, AnEntryGoesOnlyWhenItsFileCannotBeOpened) {
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  const std::string gone = env.WriteTrace("gone.sor");
+  app->OpenDocumentFile(gone);
+  std::filesystem::remove(gone);
+  ASSERT_TRUE(ChooseRecentFile(*app, gone));
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Can't find file !"});
+  EXPECT_TRUE(app->RecentFiles().Paths().empty());
+  EXPECT_FALSE(ChooseRecentFile(*app, gone));
+
+  // Four traces listed: the open is refused, but the file is fine and its entry stays.
+  std::vector<std::string> paths;
+  for (const char* n : {"b.sor", "c.sor", "d.sor"}) {
+    paths.push_back(env.WriteTrace(n));
+    app->OpenDocumentFile(paths.back());
+  }
+  ASSERT_EQ(g_DisplayState.TraceCount, 4);
+  env.sink().Clear();
+  ASSERT_TRUE(ChooseRecentFile(*app, paths[0]));
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Open Max Trace is 4"});
+  EXPECT_EQ(app->RecentFiles().Paths(), (std::vector<std::string>{paths[2], paths[1], paths[0]}));
 }
 
 TEST(PaneWindowTest, TheOpenCommandsAreGreyedWhileFourTracesAreListed) {
@@ -135,6 +193,21 @@ TEST(PaneWindowTest, ForwardingToAClosedEventTableOpensItFirst) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   app->ForwardTraceReanalysis();
   EXPECT_NE(app->PaneFrame(PaneKind::EventTable), nullptr);
+}
+
+TEST(PaneWindowTest, AViewServesItsCommandsOnlyWhileItExists) {
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  auto view = std::make_unique<QObject>();
+  int runs = 0;
+  bool zoomable = false;
+  app->BindViewCommand(*view, CmdZoomOut, [&] { ++runs; }, [&] { return zoomable; });
+  EXPECT_FALSE(app->Commands().Execute(CmdZoomOut));
+  zoomable = true;
+  EXPECT_TRUE(app->Commands().Execute(CmdZoomOut));
+  view.reset();
+  EXPECT_FALSE(app->Commands().Execute(CmdZoomOut));
+  EXPECT_EQ(runs, 1);
 }
 
 }  // namespace

@@ -247,23 +247,27 @@ TEST_F(TextTableTest, EditionBrandingFillsTheFirstFourColumns) {
 TEST_F(TextTableTest, SelectLanguageCopiesOneColumn) {
   struct LanguageCase {
     int column;
-    std::string deleteEvent;  // row 0
-    std::string notBellcore;  // row 55
+    std::string deleteEvent;   // row 0
+    std::string cantFindFile;  // row 1
+    std::string notBellcore;   // row 55
     std::string cancel;       // row 106
   };
   // UTF-8 bytes are spelled out so the check does not depend on the source file's encoding.
   const std::vector<LanguageCase> cases = {
-      {LanguageColumn::English, "Delete the Event ?", "Not Bellcore File !", "Cancel"},
+      {LanguageColumn::English, "Delete the Event ?", "Can't find file !", "Not Bellcore File !", "Cancel"},
       {LanguageColumn::Chinese, "\xE5\x88\xA0\xE9\x99\xA4\xE8\xAF\xA5\xE4\xBA\x8B\xE4\xBB\xB6?",
+       "\xE6\x89\xBE\xE4\xB8\x8D\xE5\x88\xB0\xE6\x96\x87\xE4\xBB\xB6",
        "\xE9\x9D\x9E" "Bellcore\xE6\xA0\xBC\xE5\xBC\x8F\xE6\x96\x87\xE4\xBB\xB6!", "\xE5\x8F\x96\xE6\xB6\x88"},
-      {LanguageColumn::Spanish, "\xC2\xBF" "Eliminar el Evento?", "No Archivo Bellcore!", "Cancelar"},
-      {LanguageColumn::Portuguese, "Delete the Event ?", "Sem arq Bellcore", "Cancelar"},
-      {LanguageColumn::Italian, "Elimina evento ?", "File non Bellcore!", "Cancella"},
-      {LanguageColumn::Polish, "Usunac zdarzenie?", "Zly plik - nie Bellcore!", "Anuluj"},
+      {LanguageColumn::Spanish, "\xC2\xBF" "Eliminar el Evento?", "No se puede encontrar el archivo!",
+       "No Archivo Bellcore!", "Cancelar"},
+      {LanguageColumn::Portuguese, "Delete the Event ?", "Can't find file !", "Sem arq Bellcore", "Cancelar"},
+      {LanguageColumn::Italian, "Elimina evento ?", "Non trovo File!", "File non Bellcore!", "Cancella"},
+      {LanguageColumn::Polish, "Usunac zdarzenie?", "Nie znaleziono pliku!", "Zly plik - nie Bellcore!", "Anuluj"},
   };
   for (const LanguageCase& expected : cases) {
     SelectLanguage(expected.column);
     EXPECT_EQ(g_CurrentStrings[TextRow::DeleteTheEvent], expected.deleteEvent) << "column " << expected.column;
+    EXPECT_EQ(g_CurrentStrings[TextRow::CantFindFile], expected.cantFindFile) << "column " << expected.column;
     EXPECT_EQ(g_CurrentStrings[TextRow::NotBellcoreFile], expected.notBellcore) << "column " << expected.column;
     EXPECT_EQ(g_CurrentStrings[TextRow::Cancel], expected.cancel) << "column " << expected.column;
     // A row without a translation shows its English text rather than nothing.
@@ -272,11 +276,6 @@ TEST_F(TextTableTest, SelectLanguageCopiesOneColumn) {
       ASSERT_EQ(g_CurrentStrings[row], g_LanguageTable[row][expected.column]) << "row " << row;
     }
   }
-}
-
-TEST_F(TextTableTest, ChineseCannotFindFileIsStoredAsUtf8) {
-  EXPECT_EQ(g_LanguageTable[TextRow::CantFindFile][LanguageColumn::Chinese],
-            "\xE6\x89\xBE\xE4\xB8\x8D\xE5\x88\xB0\xE6\x96\x87\xE4\xBB\xB6");
 }
 
 TEST_F(TextTableTest, ColumnOutOfRangeSelectsEnglish) {

@@ -44,9 +44,14 @@ class DocumentTest : public ::testing::Test {
 TEST_F(DocumentTest, StartsEmptyWithTheRunsDefaultSettings) {
   EXPECT_FALSE(doc_->HasTrace());
   EXPECT_EQ(doc_->m_MarkerState.TableSnapMarker, 2);
-  EXPECT_EQ(doc_->m_PrintOptions.TracesPerPageIndex, -1);
-  EXPECT_EQ(doc_->m_PrintOptions.PassFail, 1);
-  EXPECT_EQ(doc_->m_ConfigReport.Flags, (std::array<std::int32_t, 11>{1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1}));
+  EXPECT_EQ(doc_->m_PrintOptions.MarkerInfo, 1);
+  EXPECT_EQ(doc_->m_PrintOptions.PerPageIndex, -1);
+  EXPECT_EQ(doc_->m_PrintOptions.Logo, 0);
+  // Every report gate is open: the report's content follows the print options alone.
+  const ConfigReport& gates = doc_->m_ConfigReport;
+  EXPECT_EQ((std::array{gates.PrintEventTable, gates.PrintMarkerTable, gates.PrintGqlInfo, gates.PrintMark,
+                        gates.PrintMarkInfo, gates.PrintPara, gates.PrintTraceGraph, gates.PrintBackGrid}),
+            (std::array<std::int32_t, 8>{1, 1, 1, 1, 1, 1, 1, 1}));
   EXPECT_EQ(doc_->m_PortSettings.m_strPortType, "USB");
   EXPECT_EQ(doc_->m_PortSettings.m_nBaudRate, 115200);
   EXPECT_EQ(doc_->m_PassFailThresholds.Enabled, (std::array<std::int32_t, 6>{1, 1, 1, 1, 1, 1}));

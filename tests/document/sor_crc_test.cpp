@@ -27,13 +27,16 @@ TEST(SorCrc16, StandardCheckValueAndEmptyRange) {
 
 TEST(SorCrc16, MatchesBitwiseDefinitionForEveryLengthAndAlignment) {
   std::mt19937 random(7);
-  std::vector<std::uint8_t> bytes(300);
+  std::vector<std::uint8_t> bytes(200000);
   for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-  for (std::size_t start = 0; start < 8; ++start) {
-    for (std::size_t length = 0; length + start <= bytes.size(); length += 13) {
+  for (std::size_t start = 0; start < 16; ++start) {
+    for (std::size_t length = 0; length < 600; ++length) {
       ASSERT_EQ(SorCrc16(bytes.data() + start, length), ReferenceCrc(bytes.data() + start, length))
           << "start " << start << " length " << length;
     }
+  }
+  for (std::size_t length : {4095, 4096, 4097, 163961, 199999}) {
+    EXPECT_EQ(SorCrc16(bytes.data() + 1, length), ReferenceCrc(bytes.data() + 1, length)) << "length " << length;
   }
 }
 

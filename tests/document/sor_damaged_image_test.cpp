@@ -107,8 +107,10 @@ const Damage kDamages[] = {
     {"user block at the very end", [] { return Patched([](Bytes& b) {
        b.resize(Find(b, "UserName") + 9);
      }); }, SorReadResult::kOk},
-    {"negative pulse-width count", [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "FxdParams") + 24, 0xFFFF); }); },
-     SorReadResult::kOk},
+    {"negative pulse-width count",
+     [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "FxdParams") + 26, 0xFFFF); }); }, SorReadResult::kOk},
+    {"huge pulse-width count",
+     [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "FxdParams") + 26, 0x7FFF); }); }, SorReadResult::kOk},
     {"negative event count", [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "KeyEvents") + 10, 0x8000); }); },
      SorReadResult::kOk},
     {"huge event count", [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "KeyEvents") + 10, 0x7FFF); }); },

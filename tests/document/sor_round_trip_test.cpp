@@ -33,6 +33,18 @@ TEST(SorRoundTrip, WriteReadWriteGivesIdenticalBytesAndReadWriteReadIdenticalRec
   EXPECT_EQ(SorTextView(second->NorvalexParams.JobID), u"J?");
 }
 
+TEST(SorRoundTrip, TextsThatEqualBlockNamesDoNotMisplaceTheBlocks) {
+  auto record = ReadImage(MakeSampleSorV2({.points = 300, .events = 3}));
+  SetSorText(record->GenParams.CableId, u"DataPts");
+  SetSorText(record->GenParams.Comment, u"KeyEvents");
+  SetSorText(record->SupParams.Other, u"Cksum");
+  const auto reread = ReadImage(Assemble(*record));
+  EXPECT_TRUE(SameBytes(reread->DataPts, record->DataPts));
+  EXPECT_TRUE(SameBytes(reread->KeyEvents, record->KeyEvents));
+  EXPECT_EQ(reread->Cksum.Checksum, SorCrc16(Assemble(*record).data(), Assemble(*record).size() - 8));
+  EXPECT_EQ(SorTextView(reread->GenParams.CableId), u"DataPts");
+}
+
 TEST(SorRoundTrip, ChecksumOfAWrittenFileVerifies) {
   const Bytes written = Assemble(*ReadImage(MakeSampleSorV1({.points = 4000})));
   EXPECT_EQ(VerifySorChecksum(written), SorChecksumStatus::kAllButCksumBlock);

@@ -162,10 +162,26 @@ TEST(WriteSorFile, WritesTheAssembledImageAndReplacesAnExistingFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary left";
 }
 
-TEST(WriteSorFile, MissingFolderIsReportedAsCannotCreate) {
+TEST(WriteSorFile, PlacesThatCannotTakeTheFileAreReported) {
   lumivane::test::TempDir dir;
+  std::filesystem::create_directory(dir.Path("folder.sor"));
   const auto record = NewRecord();
   EXPECT_EQ(WriteSorFile(*record, dir.Path("no such folder/x.sor")), SorWriteResult::kCannotCreate);
+  EXPECT_EQ(WriteSorFile(*record, dir.Path("folder.sor")), SorWriteResult::kRenameFailed);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.sor")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "temporary removed";
+}
+
+TEST(WriteSorFile, ReplacedFileKeepsItsPermissions) {
+  lumivane::test::TempDir dir;
+  const std::string path = dir.WriteFile("trace.sor", std::string_view("old"));
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  const auto record = NewRecord();
+  ASSERT_EQ(WriteSorFile(*record, path), SorWriteResult::kOk);
+  EXPECT_EQ(std::filesystem::status(path).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
 }
 
 TEST(WriteSorFile, ShortWriteIsReportedAndLeavesTheExistingFileIntact) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -125,12 +126,17 @@ TEST_F(TraceFileLoading, RefusedFilesShowTheirMessageAndChangeNothing) {
 
 TEST_F(TraceFileLoading, PathsThatAreNoReadableFile) {
   std::filesystem::create_directory(dir_.path() / "folder.sor");
+  // Nothing writes to the pipe: opening or reading it would wait for ever.
+  ASSERT_EQ(mkfifo(dir_.Path("pipe.sor").c_str(), 0600), 0);
+  std::filesystem::create_symlink(dir_.Path("gone.sor"), dir_.path() / "dangling.sor");
   struct Case { std::string path; const char* message; };
   const Case cases[] = {
       {dir_.Path("missing.sor"), "Can't find file !"},
       {dir_.Path("no folder/missing.sor"), "Can't find file !"},
+      {dir_.Path("dangling.sor"), "Can't find file !"},
       {"", "Can't find file !"},
-      {dir_.Path("folder.sor"), "Read file failed !"},
+      {dir_.Path("folder.sor"), "Type of file wrong !"},
+      {dir_.Path("pipe.sor"), "Type of file wrong !"},
       // The file system cannot even say whether it exists: the open is tried and fails.
       {dir_.Path(std::string(300, 'n') + ".sor"), "Type of file wrong !"},
   };

@@ -61,14 +61,49 @@ class TracePreviewTest : public ::testing::Test {
 };
 
 TEST_F(TracePreviewTest, ShowsTheFiveHeaderLinesOfAFile) {
-  const std::string path = dir_.WriteFile("span.sor", MakePreviewImage());
-  EXPECT_EQ(TracePreviewTextOfPath(path), Text("Measure Date(m/d/y): ", "  03/05/2012 14:07:09") +
-                                              Text("Range:                  ", "50.000km") +
-                                              Text("PulseWidth:         ", "1000ns") +
-                                              Text("Waveleng:           ", "1550nm") +
-                                              Text("Event Number:   ", "7"));
-  EXPECT_EQ(g_FileUnitName, "km");
-  EXPECT_EQ(g_PreviewUnitName, "km");
+  PreviewSpec feet;
+  feet.stamp = 951825599;  // 2000-02-29 11:59:59
+  feet.units = "ft";
+  feet.rangeDistance = 10000;
+  feet.pulseWidths = {100, 1000, 10000};
+  feet.wavelength = 13105;
+  feet.events = 0;
+  PreviewSpec miles;
+  miles.stamp = 0;
+  miles.units = "mi";
+  miles.wavelength = 1625;
+  miles.rangeDistance = 1234567;
+  miles.events = 1000;
+  struct Case {
+    const char* name;
+    PreviewSpec spec;
+    std::string text;
+    const char* unit;
+  };
+  const Case cases[] = {
+      {"metres", PreviewSpec{},
+       Text("Measure Date(m/d/y): ", "  03/05/2012 14:07:09") + Text("Range:                  ", "50.000km") +
+           Text("PulseWidth:         ", "1000ns") + Text("Waveleng:           ", "1550nm") +
+           Text("Event Number:   ", "7"),
+       "km"},
+      {"feet", feet,
+       Text("Measure Date(m/d/y): ", "  02/29/2000 11:59:59") + Text("Range:                  ", "3.281kft") +
+           Text("PulseWidth:         ", "10000ns") + Text("Waveleng:           ", "1311nm") +
+           Text("Event Number:   ", "0"),
+       "kft"},
+      {"miles", miles,
+       Text("Measure Date(m/d/y): ", "  01/01/1970 00:00:00") + Text("Range:                  ", "76.712mi") +
+           Text("PulseWidth:         ", "1000ns") + Text("Waveleng:           ", "1625nm") +
+           Text("Event Number:   ", "1000"),
+       "mi"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir_.WriteFile(std::string(c.name) + ".sor", MakePreviewImage(c.spec));
+    EXPECT_EQ(TracePreviewTextOfPath(path), c.text);
+    EXPECT_EQ(g_FileUnitName, c.unit);
+    EXPECT_EQ(g_PreviewUnitName, c.unit);
+  }
 }
 
 TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
@@ -125,15 +160,6 @@ TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
     EXPECT_EQ(fileUnit, c.fileUnit);
     EXPECT_EQ(previewUnit, c.previewUnit);
   }
-}
-
-TEST_F(TracePreviewTest, FeetPreviewShowsKft) {
-  PreviewSpec feet;
-  feet.units = "ft";
-  feet.rangeDistance = 10000;
-  const std::string text = TracePreviewTextOfPath(dir_.WriteFile("feet.sor", MakePreviewImage(feet)));
-  EXPECT_NE(text.find("Range:                  3.281kft\r\n"), std::string::npos) << text;
-  EXPECT_EQ(g_FileUnitName, "kft");
 }
 
 TEST_F(TracePreviewTest, RefusesWhatItCannotShow) {

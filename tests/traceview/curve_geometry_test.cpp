@@ -21,7 +21,7 @@ TEST(BuildCurveSegments, OneColumnSpanAndOneJoinPerColumn) {
   std::vector<CurveSegment> segments;
   BuildCurveSegments(db, m, segments);
   const std::vector<CurveSegment> expected = {
-      {0, 8, 0, 12},  // column 0: lowest to highest level (60 - (60 - v))
+      {0, 8, 0, 12},   // column 0: lowest to highest level (60 - (60 - v))
       {0, 11, 1, 20},  // join from the column's last sample to the next column's first
       {1, 20, 2, 5},   // column 1 holds one level: no span
   };

@@ -11,10 +11,9 @@ TEST(EventIconFor, TypeAndLossChooseThePicture) {
     EventIcon icon;
   };
   const Case cases[] = {
-      {0, 5.0, EventIcon::Start},          {1, 5.0, EventIcon::End},
-      {2, 3.0, EventIcon::Reflective},     {2, 3.01, EventIcon::HighLoss},
-      {3, 3.0, EventIcon::NonReflective},  {3, 3.01, EventIcon::HighLoss},
-      {4, 9.0, EventIcon::Type4},          {7, 0.0, EventIcon::NonReflective},
+      {0, 5.0, EventIcon::Start},     {1, 5.0, EventIcon::End},           {2, 3.0, EventIcon::Reflective},
+      {2, 3.01, EventIcon::HighLoss}, {3, 3.0, EventIcon::NonReflective}, {3, 3.01, EventIcon::HighLoss},
+      {4, 9.0, EventIcon::Type4},     {7, 0.0, EventIcon::NonReflective},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(EventIconFor(c.type, c.loss), c.icon) << c.type << " " << c.loss;

@@ -30,7 +30,9 @@ struct Render {
 };
 
 PaintParams ParamsFor(PixelSize canvas, int ox, int oy, int pointCount) {
-  return {{ox, oy, ox + kW, oy + kH}, canvas, static_cast<double>(canvas.width) / pointCount,
+  return {{ox, oy, ox + kW, oy + kH},
+          canvas,
+          static_cast<double>(canvas.width) / pointCount,
           canvas.height / 60.0};
 }
 
@@ -116,6 +118,20 @@ TEST(DrawOverlayTraces, CurvePixelsEqualOneLinePerSample) {
   }
 }
 
+// Painters that cannot write into the picture directly (a printer, a clipped painter) draw the
+// same pixels through the raster engine alone.
+TEST(DrawOverlayTraces, ClippedPainterDrawsTheSamePixels) {
+  const std::vector<double> db = SyntheticTrace(80000, 9u);
+  const PaintParams params = ParamsFor({kW, kH}, 0, 0, 80000);
+  const OverlayCurve curve{db, 30.0, params.pixelsPerSample, qRgb(0, 0, 255), false};
+  Render direct(0, 0);
+  DrawOverlayTraces(direct.painter, params, std::span(&curve, 1), {});
+  Render clipped(0, 0);
+  clipped.painter.setClipRect(0, 0, kW, kH);
+  DrawOverlayTraces(clipped.painter, params, std::span(&curve, 1), {});
+  EXPECT_EQ(CountDifferences(direct.Done(), clipped.Done()), 0);
+}
+
 TEST(DrawOverlayTraces, PensFollowTheModeAndTheCurrentTraceWins) {
   const std::vector<double> flat(100, 30.0);  // y = 500 - trunc(30 x 500/60) = 250
   const PaintParams params = ParamsFor({kW, kH}, 0, 0, 100);
@@ -142,7 +158,8 @@ TEST(DrawOverlayTraces, AnotherDataSpacingStretchesTheCurve) {
   EXPECT_DOUBLE_EQ(OverlayStep(8.0, 20000, 0), 8.0);
   const std::vector<double> flat(50, 30.0);
   const PaintParams params = ParamsFor({kW, kH}, 0, 0, 100);
-  const OverlayCurve curve{flat, 60.0, OverlayStep(params.pixelsPerSample, 20000, 40000), qRgb(0, 0, 255), true};
+  const OverlayCurve curve{flat, 60.0, OverlayStep(params.pixelsPerSample, 20000, 40000), qRgb(0, 0, 255),
+                           true};
   Render r(0, 0);
   DrawOverlayTraces(r.painter, params, std::span(&curve, 1), {});
   const QImage& image = r.Done();
@@ -167,7 +184,8 @@ TEST(DrawOverlayTraces, DottedModeSetsOneGreenPixelPerSampleButTheFirst) {
   EXPECT_EQ(green, 99);
   for (int i = 1; i < 100; ++i) {
     EXPECT_EQ(image.pixel(CurveX(i, mapping), CurveY(db[static_cast<std::size_t>(i)], mapping)),
-              kDottedTraceColour) << i;
+              kDottedTraceColour)
+        << i;
   }
   EXPECT_EQ(image.pixel(0, CurveY(0.0, mapping)), qRgb(255, 255, 255));
 }
@@ -187,11 +205,10 @@ bool PictureAt(const QImage& image, const QImage& icon, int x, int y) {
 TEST(DrawEventIcons, PicturesAndNumbersAlongTheBottom) {
   ResetEventHitTables();
   const EventMark events[] = {
-      {0, 0.0, 0},      // start at sample 0: x -6 raised to -3
-      {3, 3.0, 200},    // non-reflective at exactly 3 dB keeps its picture
-      {2, 3.01, 400},   // high loss
-      {4, 0.5, 600},
-      {1, 0.0, 900},
+      {0, 0.0, 0},     // start at sample 0: x -6 raised to -3
+      {3, 3.0, 200},   // non-reflective at exactly 3 dB keeps its picture
+      {2, 3.01, 400},  // high loss
+      {4, 0.5, 600},  {1, 0.0, 900},
   };
   const int ox = 100, oy = 40;
   const PaintParams params = ParamsFor({1600, 1000}, ox, oy, 1000);  // 1.6 pixels per sample
@@ -203,8 +220,11 @@ TEST(DrawEventIcons, PicturesAndNumbersAlongTheBottom) {
     EventIcon icon;
     int x;
   };
-  const Expect expected[] = {{EventIcon::Start, -3}, {EventIcon::NonReflective, 314},
-                             {EventIcon::HighLoss, 634}, {EventIcon::Type4, 954}, {EventIcon::End, 1434}};
+  const Expect expected[] = {{EventIcon::Start, -3},
+                             {EventIcon::NonReflective, 314},
+                             {EventIcon::HighLoss, 634},
+                             {EventIcon::Type4, 954},
+                             {EventIcon::End, 1434}};
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     EXPECT_EQ(g_EventHitX[i], expected[i].x) << i;
     EXPECT_EQ(g_EventHitY[i], y - 12) << i;

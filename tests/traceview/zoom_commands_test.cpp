@@ -43,7 +43,8 @@ class ZoomCommandsTest : public ::testing::Test {
 TEST_F(ZoomCommandsTest, VerticalStepsWalkTheDbTableAndBack) {
   StartAt({800, 500});
   EXPECT_EQ(Can(kCanZoomOutVertical), 0);
-  const auto in = Repeat(8, [&] { ZoomInVertically(state, *host, doc); }, false);
+  const auto in = Repeat(
+      8, [&] { ZoomInVertically(state, *host, doc); }, false);
   EXPECT_EQ(in, (std::vector<int>{600, 750, 1500, 3000, 6000, 14999, 29999, 59999}));
   EXPECT_EQ(state.m_sizeScrollTotal.width, 800 - FakeZoomHost::kBarExtent) << "width follows the new client";
   EXPECT_EQ(Can(kCanZoomInVertical), 0) << "0.05 dB per division is the finest";
@@ -51,7 +52,8 @@ TEST_F(ZoomCommandsTest, VerticalStepsWalkTheDbTableAndBack) {
   EXPECT_NE(state.ZoomCapability & kZoomOutVertical, 0);
 
   // From 4 dB the next step is 5 dB, close enough to the full view's 6 to snap to it.
-  const auto out = Repeat(7, [&] { ZoomOutVertically(state, *host, doc); }, false);
+  const auto out = Repeat(
+      7, [&] { ZoomOutVertically(state, *host, doc); }, false);
   EXPECT_EQ(out, (std::vector<int>{29999, 14999, 6000, 3000, 1500, 750, 500}));
   EXPECT_EQ(state.m_sizeScrollTotal, (PixelSize{800, 500}));
   EXPECT_EQ(Can(kCanZoomOutVertical), 0);
@@ -60,9 +62,11 @@ TEST_F(ZoomCommandsTest, VerticalStepsWalkTheDbTableAndBack) {
 
 TEST_F(ZoomCommandsTest, HorizontalStepsWalkTheKmTableToTheExtentAndBack) {
   StartAt({800, 500});
-  const auto in = Repeat(6, [&] { ZoomInHorizontally(state, *host, doc); }, true);
+  const auto in = Repeat(
+      6, [&] { ZoomInHorizontally(state, *host, doc); }, true);
   EXPECT_EQ(in, (std::vector<int>{1200, 2400, 4800, 12000, 24000, 48000}));
-  EXPECT_EQ(state.m_sizeScrollTotal.height, 500 - FakeZoomHost::kBarExtent) << "height follows the new client";
+  EXPECT_EQ(state.m_sizeScrollTotal.height, 500 - FakeZoomHost::kBarExtent)
+      << "height follows the new client";
   EXPECT_EQ(state.m_bZoomedHorizontally, 1);
   EXPECT_EQ(state.m_bUseZoomReference, 1);
   // The next table step would pass the extent: the command is refused and its bit cleared ...
@@ -72,7 +76,8 @@ TEST_F(ZoomCommandsTest, HorizontalStepsWalkTheKmTableToTheExtentAndBack) {
   ZoomInHorizontally(state, *host, doc);
   EXPECT_EQ(state.m_sizeScrollTotal.width, 72747);
 
-  const auto out = Repeat(7, [&] { ZoomOutHorizontally(state, *host, doc); }, true);
+  const auto out = Repeat(
+      7, [&] { ZoomOutHorizontally(state, *host, doc); }, true);
   EXPECT_EQ(out, (std::vector<int>{47999, 23999, 11999, 4800, 2400, 1200, 800}));
   EXPECT_EQ(state.m_sizeScrollTotal, (PixelSize{800, 500}));
   EXPECT_EQ(Can(kCanZoomOutHorizontal), 0);
@@ -80,7 +85,8 @@ TEST_F(ZoomCommandsTest, HorizontalStepsWalkTheKmTableToTheExtentAndBack) {
 
 TEST_F(ZoomCommandsTest, VerticalStepStopsBelowTheExtent) {
   StartAt({800, 800});
-  const auto in = Repeat(8, [&] { ZoomInVertically(state, *host, doc); }, false);
+  const auto in = Repeat(
+      8, [&] { ZoomInVertically(state, *host, doc); }, false);
   EXPECT_EQ(in[6], 47999);
   EXPECT_EQ(in[7], 72746);
 }
@@ -154,7 +160,8 @@ TEST_F(ZoomCommandsTest, RubberBandZoomsRecordsAndWalksBack) {
   EXPECT_EQ(host->scrollY(), 200);
   EXPECT_EQ(state.ZoomHistory, (std::vector<double>{0.08, 500 / 60.0, 4.0, 2.0}));
   EXPECT_EQ(state.m_nZoomCount, 1);
-  EXPECT_EQ(state.ZoomCapability & (kZoomOutHorizontal | kZoomOutVertical), kZoomOutHorizontal | kZoomOutVertical);
+  EXPECT_EQ(state.ZoomCapability & (kZoomOutHorizontal | kZoomOutVertical),
+            kZoomOutHorizontal | kZoomOutVertical);
   EXPECT_DOUBLE_EQ(zoom.PixelsPerSample, 0.32);
   EXPECT_EQ(zoom.TracePath, "/t/a.sor");
   EXPECT_EQ(zoom.DataSpacing, 40000);
@@ -170,7 +177,8 @@ TEST_F(ZoomCommandsTest, RubberBandZoomsRecordsAndWalksBack) {
   EXPECT_EQ(state.ZoomHistory.size(), 8u);
 
   ZoomOut(state, *host, doc, zoom);
-  EXPECT_EQ(state.m_sizeScrollTotal, (PixelSize{3200, 1000})) << "n x the pps stored with band two, cy / its fy";
+  EXPECT_EQ(state.m_sizeScrollTotal, (PixelSize{3200, 1000}))
+      << "n x the pps stored with band two, cy / its fy";
   EXPECT_EQ(state.ZoomHistory.size(), 4u);
   EXPECT_EQ(state.m_bHistoryPopped, 1);
   EXPECT_DOUBLE_EQ(zoom.PixelsPerSample, 0.32);

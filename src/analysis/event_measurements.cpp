@@ -1,0 +1,112 @@
+#include "analysis/event_measurements.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/least_squares.h"
+#include "document/trace_conversions.h"
+#include "document/wavelength.h"
+#include "platform/saturate.h"
+
+namespace {
+
+constexpr double kMinPeakHeight = 0.001;    // dB
+constexpr double kNegligibleOffset = 1e-10;  // dB
+constexpr double kAttenuation1310 = 0.32;    // dB/km, nominal
+constexpr double kAttenuation1550 = 0.22;
+constexpr int kMinLaunchFitStart = 10;
+
+// Samples the measurements may read: the point count, bounded by the array.
+int UsableCount(int count, std::span<const double> samples) {
+  return static_cast<int>(std::min<long long>(std::max(count, 0), static_cast<long long>(samples.size())));
+}
+
+bool Missing(float value) { return value == kMissingValue; }
+
+// Sample index of a time of flight stored in the file, clamped into the trace: damaged files carry
+// times far outside it.
+int IndexOfStoredTime(std::int32_t timeOfFlight, const SorRecord& record, int count) {
+  return lumivane::ClampIndex(TimeToIndex(timeOfFlight, record), count);
+}
+
+// The file's wavelength rounded to 10 nm (half up), in nm. Fields below 2000 hold whole
+// nanometres, as many instruments write; reading them as tenths would name no known wavelength.
+int NominalWavelength(std::int32_t field) {
+  const std::int32_t tenths = field < kWavelengthTenthsFrom ? field * 10 : field;
+  return (tenths / 100) * 10 + (tenths % 100 >= 50 ? 10 : 0);
+}
+
+// The launch level at distance 0 from key event 0's right window.
+float LaunchLevel(const SorRecord& record, int count, std::span<const double> samples, std::int32_t fileKind,
+                  double fibreLengthKm) {
+  const SorKeyEvent& launch = record.KeyEvents.Events[0];
+  const int s = IndexOfStoredTime(launch.MarkerLocations[2], record, count);
+  const int e = IndexOfStoredTime(launch.MarkerLocations[3], record, count);
+  if (s != e && s > kMinLaunchFitStart) return LeastSquaresValueAt(s, e, 0, count, samples);
+  double base = samples[static_cast<std::size_t>(s)];
+  const int wavelength = NominalWavelength(record.FxdParams.ActualWavelength);
+  const double distance = GetDistance_Position(s, fileKind, record, fibreLengthKm);
+  if (wavelength == 1310) base -= distance * kAttenuation1310;
+  if (wavelength == 1550) base -= distance * kAttenuation1550;
+  return static_cast<float>(base);
+}
+
+// Levels whose fourth decimal is 5 or more are taken 0.001 dB higher, as stored results expect;
+// the level is held as a 32-bit float, so 2.0005 steps up.
+float StepUp(float base) {
+  if (Missing(base) || !(std::fabs(base) < 1e5f)) return base;
+  const auto tenThousandths = static_cast<long long>(base * 10000.0f);
+  if (tenThousandths % 10 >= 5) return (base * 1000.0f + 1.0f) / 1000.0f;
+  return base;
+}
+
+}  // namespace
+
+float GetLsaSpliceLoss(int markerSet, const MarkerState& markers, int count, std::span<const double> samples) {
+  const int set = markerSet == 0 ? 0 : 1;
+  const AuxMarker* w = markers.LossAuxMarkers[set];
+  const int x = set == 0 ? markers.MarkerA : markers.MarkerB;
+  if (w[0].SampleIndex == w[1].SampleIndex || w[2].SampleIndex == w[3].SampleIndex) return kMissingValue;
+  const float before = LeastSquaresValueAt(w[0].SampleIndex, w[1].SampleIndex, x, count, samples);
+  const float after = LeastSquaresValueAt(w[2].SampleIndex, w[3].SampleIndex, x, count, samples);
+  // A marker near the trace end has neither line; their difference would read as a 0 dB splice.
+  if (Missing(before) || Missing(after)) return kMissingValue;
+  return after - before;
+}
+
+float GetEventReflectance(int markerSet, const MarkerState& markers, int count, std::span<const double> samples,
+                          const SorRecord& record, double currentOffsetDb) {
+  const int pulseWidth = record.FxdParams.PulseWidths[0];
+  // Without a pulse width the backscatter of the pulse, and so the reflectance, is unknown.
+  if (pulseWidth <= 0) return kMissingValue;
+  const double backscatter =
+      (record.FxdParams.Backscatter / 10.0 - 30.0) - 10.0 * std::log10(pulseWidth / 1000.0);
+  const AuxMarker* q = markers.ReflectanceAuxMarkers[markerSet == 0 ? 0 : 1];
+  if (q[0].SampleIndex == q[1].SampleIndex) return kMissingValue;
+  const float line = LeastSquaresValueAt(q[0].SampleIndex, q[1].SampleIndex, q[2].SampleIndex, count, samples);
+  if (Missing(line)) return kMissingValue;
+  const double offset = std::fabs(currentOffsetDb) > kNegligibleOffset ? currentOffsetDb : 0.0;
+  const double height = std::fabs(line - (q[2].Value - offset));
+  if (height <= kMinPeakHeight) return kNoHeightReflectance;
+  const double power = std::pow(10.0, height * 2.0 / 10.0);
+  if (power <= 1.0) return kMissingValue;
+  const double reflectance =
+      10.0 * std::log10(power - 1.0) - backscatter + record.UserName.ReflAdjust / 1000.0;
+  return std::isfinite(reflectance) && std::fabs(reflectance) < kMissingValue ? static_cast<float>(reflectance)
+                                                                              : kMissingValue;
+}
+
+float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
+                   std::span<const double> samples, double fibreLengthKm) {
+  const int count = UsableCount(pointCount, samples);
+  if (row <= 0 || row >= kSorMaxKeyEvents || count == 0) return kMissingValue;
+  const float base = StepUp(LaunchLevel(record, count, samples, fileKind, fibreLengthKm));
+
+  const SorKeyEvent& event = record.KeyEvents.Events[row];
+  const int a = IndexOfStoredTime(event.MarkerLocations[0], record, count);
+  const int b = IndexOfStoredTime(event.MarkerLocations[1], record, count);
+  const int t = IndexOfStoredTime(event.TimeOfFlight, record, count);
+  const float level = a == b ? static_cast<float>(samples[static_cast<std::size_t>(a)]) : LeastSquaresValueAt(a, b, t, count, samples);
+  if (Missing(base) || Missing(level)) return kMissingValue;
+  return level - base;
+}

@@ -1,0 +1,164 @@
+#include "analysis/event_measurements.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kCount = 1001;
+
+// 1001 display samples over 1 km (1 m apart), times of flight equal to sample indices.
+class EventMeasurementsTest : public ::testing::Test {
+ protected:
+  EventMeasurementsTest() : record(std::make_unique<SorRecord>()), samples(kCount) {
+    record->FxdParams.DataSpacing[0] = 10000;
+    record->FxdParams.PulseWidths[0] = 1000;
+    record->FxdParams.Backscatter = 800;  // 80 dB
+    record->FxdParams.ActualWavelength = 16250;
+    record->DataPts.Traces[0].PointCount = kCount;
+    record->KeyEvents.KeyEventCount = 2;
+    // A fibre losing 0.3 dB/km with a 0.5 dB step at sample 500.
+    for (int i = 0; i < kCount; ++i) samples[i] = 2.0 + 0.0003 * i + (i >= 500 ? 0.5 : 0.0);
+  }
+
+  void SetLaunchWindow(int s, int e) {
+    record->KeyEvents.Events[0].MarkerLocations[2] = s;
+    record->KeyEvents.Events[0].MarkerLocations[3] = e;
+  }
+  void SetEvent(int row, int time, int a, int b) {
+    SorKeyEvent& k = record->KeyEvents.Events[row];
+    k.TimeOfFlight = time;
+    k.MarkerLocations[0] = a;
+    k.MarkerLocations[1] = b;
+  }
+  float Loss(int row, double lengthKm = 1.0) { return GetEventLoss(row, 0, *record, kCount, samples, lengthKm); }
+  // The two loss windows [a, b] and [c, d] of a marker set.
+  void SetLossWindows(int set, int a, int b, int c, int d) {
+    auto& w = markers.LossAuxMarkers[set];
+    w[0].SampleIndex = a;
+    w[1].SampleIndex = b;
+    w[2].SampleIndex = c;
+    w[3].SampleIndex = d;
+  }
+
+  std::unique_ptr<SorRecord> record;
+  std::vector<double> samples;
+  MarkerState markers;
+};
+
+TEST_F(EventMeasurementsTest, SpliceLossBetweenTheTwoLines) {
+  markers.MarkerA = 500;
+  SetLossWindows(0, 100, 490, 510, 900);
+  EXPECT_NEAR(GetLsaSpliceLoss(0, markers, kCount, samples), 0.5f, 1e-5);
+
+  SetLossWindows(0, 100, 490, 900, 900);
+  EXPECT_EQ(GetLsaSpliceLoss(0, markers, kCount, samples), kMissingValue);
+  // Marker B at the trace end: both windows reach the last sample and have no line.
+  markers.MarkerB = 1000;
+  SetLossWindows(1, 500, 1000, 1000, 1001);
+  EXPECT_EQ(GetLsaSpliceLoss(1, markers, kCount, samples), kMissingValue);
+}
+
+TEST_F(EventMeasurementsTest, ReflectanceOfAPeak) {
+  // A peak 3 dB high at sample 300 (smaller values are stronger signal), with the window offset.
+  auto& q = markers.ReflectanceAuxMarkers[0];
+  q[0].SampleIndex = 100;
+  q[1].SampleIndex = 290;
+  q[2].SampleIndex = 300;
+  const double offset = 2.0;
+  const double peak3Db = 10.0 * std::log10(std::pow(10.0, 0.6) - 1.0);
+  struct Case {
+    double height;
+    int reflAdjust;
+    std::int16_t backscatter, pulseWidth;
+    float expected;
+  } cases[] = {
+      {3.0, 0, 800, 1000, static_cast<float>(peak3Db - 50.0)},
+      {3.0, 500, 800, 1000, static_cast<float>(peak3Db - 50.0 + 0.5)},
+      // Both fields are divided as real numbers: 82.1 dB, 0.5 us.
+      {3.0, 0, 821, 500, static_cast<float>(peak3Db - (52.1 - 10.0 * std::log10(0.5)))},
+      {0.001, 500, 800, 1000, kNoHeightReflectance},
+  };
+  for (const Case& c : cases) {
+    q[2].Value = samples[300] - c.height + offset;
+    record->UserName.ReflAdjust = c.reflAdjust;
+    record->FxdParams.Backscatter = c.backscatter;
+    record->FxdParams.PulseWidths[0] = c.pulseWidth;
+    EXPECT_NEAR(GetEventReflectance(0, markers, kCount, samples, *record, offset), c.expected, 1e-3)
+        << c.height << " " << c.reflAdjust;
+  }
+  EXPECT_NEAR(10.0 * std::log10(std::pow(10.0, 0.6) - 1.0), 4.744, 1e-3);
+}
+
+TEST_F(EventMeasurementsTest, ReflectanceWithoutMeasurementIsMissing) {
+  auto& q = markers.ReflectanceAuxMarkers[1];
+  q[0].SampleIndex = 100;
+  q[1].SampleIndex = 1000;  // window reaching the last sample: no line
+  q[2].SampleIndex = 300;
+  q[2].Value = 0.0;
+  EXPECT_EQ(GetEventReflectance(1, markers, kCount, samples, *record, 0.0), kMissingValue);
+  q[1].SampleIndex = 100;
+  EXPECT_EQ(GetEventReflectance(1, markers, kCount, samples, *record, 0.0), kMissingValue);
+  q[1].SampleIndex = 290;
+  record->FxdParams.PulseWidths[0] = 0;
+  EXPECT_EQ(GetEventReflectance(1, markers, kCount, samples, *record, 0.0), kMissingValue);
+}
+
+TEST_F(EventMeasurementsTest, LossFromTheLaunchLineToTheEventLine) {
+  SetLaunchWindow(20, 400);
+  SetEvent(1, 600, 550, 900);
+  // Launch line at 0: 2.0; event line at 600: 2.0 + 0.18 + 0.5.
+  EXPECT_NEAR(Loss(1), 0.68f, 1e-4);
+  EXPECT_EQ(Loss(0), kMissingValue);
+  SetEvent(1, 600, 550, 1000);  // window reaching the last sample
+  EXPECT_EQ(Loss(1), kMissingValue);
+  SetEvent(1, 600, 550, 900);
+  SetLaunchWindow(500, 1000);  // no launch line either
+  EXPECT_EQ(Loss(1), kMissingValue);
+}
+
+TEST_F(EventMeasurementsTest, ShortLaunchWindowUsesTheSampleCorrectedByWavelength) {
+  // Window starting before sample 11: the sample at its start, less the nominal attenuation over
+  // its distance at 1310 and 1550 nm (0.5 km on a 100 km trace; the launch level may step up 0.001).
+  SetLaunchWindow(5, 400);
+  SetEvent(1, 600, 600, 600);
+  const double sample5 = samples[5];
+  struct Case {
+    std::int16_t field;
+    double attenuation;
+  } cases[] = {{13100, 0.32}, {13149, 0.32}, {13150, 0.0}, {15450, 0.22}, {16250, 0.0}, {1310, 0.32}, {1550, 0.22}};
+  for (const Case& c : cases) {
+    record->FxdParams.ActualWavelength = c.field;
+    const double base = sample5 - c.attenuation * 0.5;
+    EXPECT_NEAR(Loss(1, 100.0), samples[600] - base, 1.2e-3) << c.field;
+  }
+}
+
+TEST_F(EventMeasurementsTest, LaunchLevelStepsUpFromAFifthTenThousandth) {
+  SetLaunchWindow(5, 5);
+  SetEvent(1, 600, 600, 600);
+  struct Case {
+    double launch, base;
+  } cases[] = {{1.2345, 1.2355}, {1.2344, 1.2344}, {2.0005, 2.0015}, {-1.2345, -1.2345}};
+  for (const Case& c : cases) {
+    samples[5] = c.launch;
+    samples[600] = 3.0;
+    EXPECT_NEAR(Loss(1), 3.0 - c.base, 2e-6) << c.launch;
+  }
+}
+
+TEST_F(EventMeasurementsTest, LocationsOutsideTheTraceAreClamped) {
+  SetLaunchWindow(-70000, 2000000000);
+  SetEvent(1, -5, -2000000000, 2000000000);
+  const float loss = Loss(1);
+  EXPECT_TRUE(loss == kMissingValue || std::isfinite(loss));
+  SetLaunchWindow(-100, -50);  // both before the trace: sample 0, not corrected at 1625 nm
+  SetEvent(1, 5000, 5000, 6000);  // both beyond it: the last sample
+  EXPECT_NEAR(Loss(1), samples[kCount - 1] - samples[0], 1e-5);
+  EXPECT_EQ(GetEventLoss(1, 0, *record, kCount, std::span<const double>(), 1.0), kMissingValue);
+}
+
+}  // namespace
