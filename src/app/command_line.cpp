@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
+#include "app/open_rules.h"
 #include "platform/ascii_case.h"
+#include "platform/path_util.h"
 
 namespace {
 
@@ -27,6 +29,12 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments) {
     info.rawCommandLine += arg;
   }
   return info;
+}
+
+std::string TracePathOfCommandLine(std::string_view commandLine, std::string_view currentDir) {
+  const std::string path = NormaliseOpenPath(commandLine);
+  if (path.empty() || path.front() == '/' || !lumivane::HasSorSuffix(path)) return std::string(commandLine);
+  return lumivane::JoinPath(currentDir, path);
 }
 
 RegistrationSwitch FindRegistrationSwitch(std::string_view commandLine) {

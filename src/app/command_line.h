@@ -16,6 +16,11 @@ struct CommandLineInfo {
 /// Reads the arguments after the program name.
 CommandLineInfo ParseCommandLine(const std::vector<std::string>& arguments);
 
+/// The trace a start opens (or hands to the running program) for its command line: a relative
+/// trace path is made absolute against `currentDir`, the folder the user started from; any other
+/// text stays as it is.
+std::string TracePathOfCommandLine(std::string_view commandLine, std::string_view currentDir);
+
 /// The registration switch a command line ends with.
 enum class RegistrationSwitch { None, Register, Unregister };
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -49,19 +50,18 @@ class RefuseClose final : public QObject {
   }
 };
 
-// Where a new pane appears before its view places it: the plot across the top, the table and the
-// information panes below it.
+// Where a new pane appears before its view places it: the tiles the panes' views lay out, the plot
+// at the top left, the table below it, the information panes down the right edge.
 QRect DefaultPaneGeometry(PaneKind pane, QSize area) {
-  const int w = area.width();
-  const int h = area.height();
-  const int top = h * 3 / 5;
-  const int quarter = w / 4;
+  const int w = area.width() - 3;
+  const int h = area.height() - 45;
+  const int left = 3 * w / 4;
   switch (pane) {
-    case PaneKind::Trace: return {0, 0, w, top};
-    case PaneKind::EventTable: return {0, top, 2 * quarter, h - top};
-    case PaneKind::Parameters: return {2 * quarter, top, quarter, h - top};
-    case PaneKind::MarkerInfo: return {3 * quarter, top, w - 3 * quarter, (h - top) / 2};
-    case PaneKind::FiberInfo: return {3 * quarter, top + (h - top) / 2, w - 3 * quarter, h - top - (h - top) / 2};
+    case PaneKind::Trace: return {0, 0, left, 2 * h / 3};
+    case PaneKind::EventTable: return {0, 2 * h / 3, left, h / 3};
+    case PaneKind::Parameters: return {left, 0, w / 4, h / 3 + 30};
+    case PaneKind::MarkerInfo: return {left, h / 3 + 30, w / 4, h / 3 - 30};
+    case PaneKind::FiberInfo: return {left, 2 * h / 3, w / 4, h / 3};
   }
   return {};
 }
@@ -91,8 +91,10 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   InitLanguageTable();
   SelectLanguage(BUILD_LANGUAGE);
 
+  // The running program has a current folder of its own, so a relative path goes over absolute.
+  const std::string tracePath = TracePathOfCommandLine(m_strCmdLine, QDir::currentPath().toStdString());
   const QString instanceName = lumivane::InstanceServerName();
-  if (lumivane::HandToRunningInstance(instanceName, m_strCmdLine)) return false;
+  if (lumivane::HandToRunningInstance(instanceName, tracePath)) return false;
   // The registration switches have nothing to register here; they end the start with success.
   if (FindRegistrationSwitch(m_strCmdLine) != RegistrationSwitch::None) return false;
 
@@ -128,7 +130,7 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   m_pMainFrame->showNormal();
   m_pMainFrame->repaint();
 
-  OpenDocumentFile(m_strCmdLine.empty() ? std::string(NoFilePath) : m_strCmdLine);
+  OpenDocumentFile(m_strCmdLine.empty() ? std::string(NoFilePath) : tracePath);
   m_Commands.UpdatePass();
   return true;
 }

@@ -97,6 +97,12 @@ struct MarkerState {
   AuxMarker LossAuxMarkers[2][4] = {};         // per set: 0-1 first segment, 2-3 second segment
 };
 
+// Every field of these records is 32 bits wide, packed without gaps.
+static_assert(sizeof(EventRow) == 12 * 4);
+static_assert(sizeof(FibreParamsRecord) == 9 * 4);
+static_assert(sizeof(LinkSummaryRecord) == 5 * 4);
+static_assert(sizeof(TraceDateTime) == 6 * 4);
+static_assert(sizeof(DbSampleArray) == kSorMaxSamples * sizeof(double));
 static_assert(std::is_trivially_copyable_v<EventRow>);
 static_assert(std::is_trivially_copyable_v<DbSampleArray>);
 static_assert(std::is_trivially_copyable_v<MarkerState>);

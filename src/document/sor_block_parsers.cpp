@@ -19,9 +19,6 @@ constexpr std::int64_t kV1EventFixedBytes = 22;
 // place this system writes "UserName") is long enough to hold it.
 constexpr int kUserNameMapIndex = 6;
 constexpr std::int32_t kUserGroup201MinSize = 149;
-constexpr std::int32_t kUserVerGroup201 = 201;
-constexpr std::int32_t kUserVerGroup202 = 202;
-constexpr std::int32_t kUserVerCursors = 203;
 
 /// Opens a block: stores its name, and reports whether it starts with its identifier.
 struct BlockStart {
@@ -131,7 +128,9 @@ std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& recor
   in.Text(gen.CableCode, kSorCableCodeCapacity);
   in.FixedText(gen.CurrentDataFlag, 2);
   gen.UserOffset = in.I32();
-  gen.UserOffsetDistance = in.I32();
+  // Revision-1 instruments write the operator right after the user offset; reading a distance
+  // there would take the operator's bytes and shift the comment into the next block.
+  if (revision2) gen.UserOffsetDistance = in.I32();
   in.Text(gen.Operator, kSorTextCapacity);
   in.Text(gen.Comment, kSorTextCapacity);
   for (char16_t* text : {gen.CableId, gen.FiberId, gen.OriginatingLocation, gen.TerminatingLocation}) {
@@ -270,7 +269,7 @@ std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record
   user.Magic = in.I32();
   if (user.Magic != kSorUserMagic || user.UserVer < kSorUserVerMin) return in.Position();
   user.ReflAdjust = in.I32();
-  if (user.UserVer < kUserVerGroup201 || record.Map.Entries[kUserNameMapIndex].Size < kUserGroup201MinSize) {
+  if (user.UserVer < kSorUserVerGroup201 || record.Map.Entries[kUserNameMapIndex].Size < kUserGroup201MinSize) {
     return in.Position();
   }
   user.T = in.I32();
@@ -280,13 +279,13 @@ std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record
   user.BackscatterMode = in.I32();
   const std::int32_t cursorA = in.I32();
   const std::int32_t cursorB = in.I32();
-  if (user.UserVer >= kUserVerCursors) {
+  if (user.UserVer >= kSorUserVerCursors) {
     user.StoredCursorA = cursorA;
     user.StoredCursorB = cursorB;
   }
   user.DistanceCorrection = in.I32();
   for (auto& value : user.Reserved2) value = in.I32();
-  if (user.UserVer >= kUserVerGroup202) {
+  if (user.UserVer >= kSorUserVerGroup202) {
     user.StoredLossCount = in.I32();
     user.StoredLaunchLevel = in.I32();
     for (auto& value : user.EventLossTable) value = in.I32();

@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "document/sor_format.h"
 #include "document/sor_record.h"
 
 using SorImage = std::span<const std::uint8_t>;
@@ -18,6 +19,7 @@ using SorBlockParser = std::int64_t (*)(SorImage image, std::int64_t start, SorR
 struct SorBlockParserEntry {
   std::string_view name;
   SorBlockParser parse;
+  bool inRevision1;  // revision-1 files carry no blocks of this system's own
 };
 
 /// Position of the first "name\0" at or after start, or -1; only the ten block names are found.
@@ -37,3 +39,17 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record)
 std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record);
 std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record);
 std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record);
+
+/// Every block the readers parse, in the order they parse them; revision-1 bodies follow one
+/// another in this order when the map cannot place them.
+inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
+    {kSorBlockGenParams, ParseGenParams, true},
+    {kSorBlockSupParams, ParseSupParams, true},
+    {kSorBlockFxdParams, ParseFxdParams, true},
+    {kSorBlockKeyEvents, ParseKeyEvents, true},
+    {kSorBlockLnkParams, ParseLnkParams, true},
+    {kSorBlockDataPts, ParseDataPts, true},
+    {kSorBlockUserName, ParseUserName, false},
+    {kSorBlockVendor, ParseVendorParams, false},
+    {kSorBlockCksum, ParseChecksum, true},
+}};

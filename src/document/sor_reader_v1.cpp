@@ -12,17 +12,6 @@
 
 namespace {
 
-// Revision-1 bodies follow one another in this order when the map cannot place them.
-constexpr std::array<SorBlockParserEntry, 7> kChain = {{
-    {kSorBlockGenParams, ParseGenParams},
-    {kSorBlockSupParams, ParseSupParams},
-    {kSorBlockFxdParams, ParseFxdParams},
-    {kSorBlockKeyEvents, ParseKeyEvents},
-    {kSorBlockLnkParams, ParseLnkParams},
-    {kSorBlockDataPts, ParseDataPts},
-    {kSorBlockCksum, ParseChecksum},
-}};
-
 // The blocks whose map entries the record keeps, in the order they are looked for.
 constexpr std::array<std::string_view, 6> kRecordedEntries = {kSorBlockGenParams, kSorBlockSupParams,
                                                               kSorBlockFxdParams, kSorBlockKeyEvents,
@@ -36,8 +25,8 @@ struct PlacedBlock {
 };
 
 const SorBlockParserEntry* KnownBlock(std::u16string_view name) {
-  for (const auto& block : kChain) {
-    if (SorTextEquals(name, block.name)) return &block;
+  for (const auto& block : kSorBlockParsers) {
+    if (block.inRevision1 && SorTextEquals(name, block.name)) return &block;
   }
   return nullptr;
 }
@@ -98,7 +87,8 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
   // A parser that finds its start beyond the image ends the chain: starting the next block over
   // at position 0 would read the map as block fields.
   std::int64_t position = mapSize;
-  for (const auto& block : kChain) {
+  for (const auto& block : kSorBlockParsers) {
+    if (!block.inRevision1) continue;
     position = block.parse(image, position, target);
     if (position == 0) break;
   }

@@ -11,19 +11,6 @@
 
 namespace {
 
-// The order matters only for UserName, which needs the map; the file's own order does not.
-constexpr std::array<SorBlockParserEntry, 9> kBlocks = {{
-    {kSorBlockGenParams, ParseGenParams},
-    {kSorBlockSupParams, ParseSupParams},
-    {kSorBlockFxdParams, ParseFxdParams},
-    {kSorBlockKeyEvents, ParseKeyEvents},
-    {kSorBlockLnkParams, ParseLnkParams},
-    {kSorBlockDataPts, ParseDataPts},
-    {kSorBlockUserName, ParseUserName},
-    {kSorBlockVendor, ParseVendorParams},
-    {kSorBlockCksum, ParseChecksum},
-}};
-
 std::size_t NameIndex(std::string_view name) {
   return static_cast<std::size_t>(std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) -
                                   kSorBlockNames.begin());
@@ -80,7 +67,7 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   const std::int64_t searchStart = std::min<std::int64_t>(in.Position(), mapSize);
   SorBlockPositions found = FindSorBlocks(image, searchStart);
   PreferMapPositions(image, target.Map, found);
-  for (const auto& block : kBlocks) {
+  for (const auto& block : kSorBlockParsers) {
     const std::int64_t at = found[NameIndex(block.name)];
     if (at > 0) block.parse(image, at, target);
   }

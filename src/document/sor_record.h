@@ -27,6 +27,10 @@ inline constexpr int kSorLossTableSize = 200;
 inline constexpr std::int32_t kSorUserMagic = 31415926;
 /// Lowest UserName version that carries a block at all.
 inline constexpr std::int32_t kSorUserVerMin = 200;
+/// UserName versions from which a group of fields is present.
+inline constexpr std::int32_t kSorUserVerGroup201 = 201;  // T, Amp, Count ... reserved values
+inline constexpr std::int32_t kSorUserVerGroup202 = 202;  // stored loss table and launch level
+inline constexpr std::int32_t kSorUserVerCursors = 203;   // stored cursors are kept
 
 struct SorMapEntry {
   char16_t Name[kSorNameCapacity];
@@ -54,7 +58,7 @@ struct SorGenParams {
   char16_t CableCode[kSorCableCodeCapacity];
   char16_t CurrentDataFlag[3];  // 2 characters
   std::int32_t UserOffset;
-  std::int32_t UserOffsetDistance;
+  std::int32_t UserOffsetDistance;  // revision 2 only
   char16_t Operator[kSorTextCapacity];
   char16_t Comment[kSorTextCapacity];
 };

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,16 @@ constexpr std::size_t kMapSizeOffset = 6;
 constexpr std::int32_t kChecksumBytes = 2;
 
 constexpr int kTempAttempts = 100;
+
+/// The file a save replaces: the target of a symbolic link rather than the link, so the link keeps
+/// pointing at the saved trace, as when the file is written in place.
+std::string ReplacedFile(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;  // a new file, or a dangling link: created as named
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
+}
 
 /// Creates a new file beside path for the image; the kernel applies the umask to a new file's
 /// mode, and a replaced file's mode is kept.
@@ -112,8 +123,13 @@ SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
   const SorWriteResult assembled = AssembleSorImage(record, image);
   if (assembled != SorWriteResult::kOk) return assembled;
 
+  const std::string target = ReplacedFile(path);
+  // A rename needs only the folder's permission; a file its owner made read-only stays untouched.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    return SorWriteResult::kCannotCreate;
+  }
   std::string temp;
-  const int fd = CreateTempBeside(path, temp);
+  const int fd = CreateTempBeside(target, temp);
   if (fd < 0) return SorWriteResult::kCannotCreate;
   const bool written = WriteAll(fd, image.data(), image.size());
   const bool synced = written && ::fsync(fd) == 0;
@@ -122,7 +138,7 @@ SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
     ::unlink(temp.c_str());
     return written ? SorWriteResult::kCloseFailed : SorWriteResult::kWriteFailed;
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
     return SorWriteResult::kRenameFailed;
   }

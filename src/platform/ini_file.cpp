@@ -264,7 +264,8 @@ IniWriteOutcome IniFile::WriteString(std::string_view section, std::string_view 
   if (!range) {
     endLastLine(lines.size());
     Line header;
-    header.text = "[" + std::string(section) + "]";
+    // Appending, not "[" + std::string(...): g++ 12 reports a false -Wrestrict overlap on the latter.
+    header.text.append("[").append(section).append("]");
     header.eol = eol;
     lines.push_back(std::move(header));
     lines.push_back(keyLine(key));

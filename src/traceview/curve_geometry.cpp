@@ -45,63 +45,66 @@ SampleRange VisibleSampleRange(int sampleCount, const CurveMapping& mapping) {
           TruncToInt32(std::clamp(last, 0.0, sampleCount - 1.0))};
 }
 
+namespace {
+
+// The samples of one pixel column seen so far: their lowest and highest row and the row of the
+// last one, where the join into the next column starts.
+struct Column {
+  int x;
+  int lastY;
+  int lowY;
+  int highY;
+};
+
+// Walks the visible samples column by column and hands each finished column to `close`, with the
+// first pixel of the next column, or null after the last column.
+template <typename Close>
+void WalkColumns(std::span<const double> db, const CurveMapping& mapping, Close&& close) {
+  const SampleRange range = VisibleSampleRange(static_cast<int>(db.size()), mapping);
+  if (range.last <= range.first) return;
+  const int firstY = Y(db[range.first], mapping);
+  Column column{X(range.first, mapping), firstY, firstY, firstY};
+  for (int i = range.first + 1; i <= range.last; ++i) {
+    const PixelPoint next{X(i, mapping), Y(db[i], mapping)};
+    if (next.x == column.x) {
+      column.lowY = std::min(column.lowY, next.y);
+      column.highY = std::max(column.highY, next.y);
+      column.lastY = next.y;
+      continue;
+    }
+    close(column, &next);
+    column = {next.x, next.y, next.y, next.y};
+  }
+  close(column, nullptr);
+}
+
+}  // namespace
+
 void BuildCurveSegments(std::span<const double> db, const CurveMapping& mapping,
                         std::vector<CurveSegment>& out) {
   out.clear();
-  const SampleRange range = VisibleSampleRange(static_cast<int>(db.size()), mapping);
-  if (range.last <= range.first) return;
-  int columnX = X(range.first, mapping);
-  int lastY = Y(db[range.first], mapping);
-  int lowY = lastY;
-  int highY = lastY;
-  for (int i = range.first + 1; i <= range.last; ++i) {
-    const int x = X(i, mapping);
-    const int y = Y(db[i], mapping);
-    if (x == columnX) {
-      lowY = std::min(lowY, y);
-      highY = std::max(highY, y);
-      lastY = y;
-      continue;
-    }
-    if (lowY != highY) out.push_back({columnX, lowY, columnX, highY});
-    out.push_back({columnX, lastY, x, y});
-    columnX = x;
-    lastY = lowY = highY = y;
-  }
-  if (lowY != highY) out.push_back({columnX, lowY, columnX, highY});
+  WalkColumns(db, mapping, [&out](const Column& c, const PixelPoint* next) {
+    if (c.lowY != c.highY) out.push_back({c.x, c.lowY, c.x, c.highY});
+    if (next != nullptr) out.push_back({c.x, c.lastY, next->x, next->y});
+  });
 }
 
 void BuildThinCurveSegments(std::span<const double> db, const CurveMapping& mapping,
                             std::vector<CurveSegment>& out) {
   out.clear();
-  const SampleRange range = VisibleSampleRange(static_cast<int>(db.size()), mapping);
-  if (range.last <= range.first) return;
-  int columnX = X(range.first, mapping);
-  int lastY = Y(db[range.first], mapping);
-  int lowY = lastY;
-  int highY = lastY;
-  for (int i = range.first + 1; i <= range.last; ++i) {
-    const int x = X(i, mapping);
-    const int y = Y(db[i], mapping);
-    if (x == columnX) {
-      lowY = std::min(lowY, y);
-      highY = std::max(highY, y);
-      lastY = y;
-      continue;
+  WalkColumns(db, mapping, [&out](Column c, const PixelPoint* next) {
+    if (next != nullptr) {
+      if (next->x == c.x + 1 && std::abs(next->y - c.lastY) < kLongestMergedJoin) {
+        // The join's own column part runs from lastY to one row short of the next pixel.
+        const int towards = next->y > c.lastY ? next->y - 1 : next->y < c.lastY ? next->y + 1 : next->y;
+        c.lowY = std::min(c.lowY, towards);
+        c.highY = std::max(c.highY, towards);
+      } else {
+        out.push_back({c.x, c.lastY, next->x, next->y});
+      }
     }
-    if (x == columnX + 1 && std::abs(y - lastY) < kLongestMergedJoin) {
-      // The join's own column part runs from lastY to one row short of y.
-      const int towards = y > lastY ? y - 1 : y < lastY ? y + 1 : y;
-      lowY = std::min(lowY, towards);
-      highY = std::max(highY, towards);
-    } else {
-      out.push_back({columnX, lastY, x, y});
-    }
-    out.push_back({columnX, lowY, columnX, highY});
-    columnX = x;
-    lastY = lowY = highY = y;
-  }
-  out.push_back({columnX, lowY, columnX, highY});
+    out.push_back({c.x, c.lowY, c.x, c.highY});
+  });
 }
 
 void BuildDottedPixels(std::span<const double> db, const CurveMapping& mapping,

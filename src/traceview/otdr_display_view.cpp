@@ -74,9 +74,16 @@ PixelSize COtdrDisplayView::AvailableSize() {
   return {std::max(0, width() - frame), std::max(0, height() - frame)};
 }
 
+int COtdrDisplayView::ScrollBarExtent() const {
+  int extent = verticalScrollBar()->sizeHint().width();
+  if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, this) != 0) {
+    extent += style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, this);
+  }
+  return extent;
+}
+
 PixelSize COtdrDisplayView::ClientSize() {
-  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-  return LayoutScrollBars(AvailableSize(), bar, m_HostCanvas).client;
+  return LayoutScrollBars(AvailableSize(), ScrollBarExtent(), m_HostCanvas).client;
 }
 
 // The bars are shown or hidden here, from the same rule ClientSize uses, rather than by the scroll
@@ -84,8 +91,7 @@ PixelSize COtdrDisplayView::ClientSize() {
 // window will have.
 void COtdrDisplayView::SetSizes(PixelSize canvas) {
   m_HostCanvas = canvas;
-  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-  const ScrollBarLayout layout = LayoutScrollBars(AvailableSize(), bar, canvas);
+  const ScrollBarLayout layout = LayoutScrollBars(AvailableSize(), ScrollBarExtent(), canvas);
   m_bApplyingLayout = true;
   setHorizontalScrollBarPolicy(layout.horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(layout.vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);

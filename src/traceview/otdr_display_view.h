@@ -104,6 +104,8 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   void SetScrollPosition(ScrollAxis axis, int position) override;
   void Invalidate() override;
 
+  /// Room a scroll bar takes from the client area.
+  int ScrollBarExtent() const;
   void OnDraw();
   void RenderBackground();
   void DrawGridAndScale(QPainter& painter);

@@ -5,6 +5,7 @@
 #include <QLine>
 #include <QPen>
 #include <QPoint>
+#include <QRect>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -145,32 +146,28 @@ void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<c
 }
 
 const QImage& EventIconImage(EventIcon icon) {
-  static const std::array<QImage, 6> images = [] {
+  struct IconFile {
+    EventIcon icon;
+    const char* path;
+  };
+  static constexpr std::array<IconFile, 6> kFiles{{
+      {EventIcon::Start, ":/traceview/start_event.png"},
+      {EventIcon::End, ":/traceview/end_event.png"},
+      {EventIcon::Reflective, ":/traceview/reflective_event.png"},
+      {EventIcon::NonReflective, ":/traceview/nonreflective_event.png"},
+      {EventIcon::HighLoss, ":/traceview/high_loss_event.png"},
+      {EventIcon::Type4, ":/traceview/type4_event.png"},
+  }};
+  static const std::array<QImage, kFiles.size()> images = [] {
     InitEventIconResources();
-    return std::array<QImage, 6>{
-        LoadIcon(":/traceview/start_event.png", EventIcon::Start),
-        LoadIcon(":/traceview/end_event.png", EventIcon::End),
-        LoadIcon(":/traceview/reflective_event.png", EventIcon::Reflective),
-        LoadIcon(":/traceview/nonreflective_event.png", EventIcon::NonReflective),
-        LoadIcon(":/traceview/high_loss_event.png", EventIcon::HighLoss),
-        LoadIcon(":/traceview/type4_event.png", EventIcon::Type4),
-    };
+    std::array<QImage, kFiles.size()> loaded;
+    for (std::size_t i = 0; i < kFiles.size(); ++i) loaded[i] = LoadIcon(kFiles[i].path, kFiles[i].icon);
+    return loaded;
   }();
-  switch (icon) {
-    case EventIcon::Start:
-      return images[0];
-    case EventIcon::End:
-      return images[1];
-    case EventIcon::Reflective:
-      return images[2];
-    case EventIcon::NonReflective:
-      return images[3];
-    case EventIcon::HighLoss:
-      return images[4];
-    case EventIcon::Type4:
-      return images[5];
+  for (std::size_t i = 0; i < kFiles.size(); ++i) {
+    if (kFiles[i].icon == icon) return images[i];
   }
-  return images[3];
+  return EventIconImage(EventIcon::NonReflective);
 }
 
 void DrawEventIcons(QPainter& painter, const PaintParams& params, std::span<const EventMark> events) {
@@ -188,7 +185,11 @@ void DrawEventIcons(QPainter& painter, const PaintParams& params, std::span<cons
     const EventMark& event = events[static_cast<std::size_t>(i)];
     const int x = EventIconX(event.sample, params.pixelsPerSample);
     const int textTop = y - kEventNumberRise;
-    painter.drawText(QPoint(x, textTop + metrics.ascent()), QString::number(i + 1));
+    const QString number = QString::number(i + 1);
+    // A number stands on a box of the background, one text row high, so that the number of a close
+    // neighbour does not run into it and the grid does not cross it.
+    painter.fillRect(QRect(x, textTop, metrics.horizontalAdvance(number), kEventNumberRise), painter.background());
+    painter.drawText(QPoint(x, textTop + metrics.ascent()), number);
     g_EventHitX[static_cast<std::size_t>(i)] = x;
     g_EventHitY[static_cast<std::size_t>(i)] = textTop;
     painter.drawImage(QPoint(x, y), EventIconImage(EventIconFor(event.type, event.spliceLossDb)));

@@ -310,6 +310,7 @@ void RubberBandZoom(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc
   if (xBeyond && yBeyond) return;
   if (xBeyond) fx = SafeRatio(extent.x, canvas.width);
   if (yBeyond) fy = SafeRatio(extent.y, canvas.height);
+  state.m_bBackgroundDirty = 1;
   const PixelSize zoomed{TruncToInt32(canvas.width * fx), TruncToInt32(canvas.height * fy)};
   SetScrollTotalSize(state, host, zoomed);
   if (fx > 1) host.SetScrollPosition(ScrollAxis::Horizontal, TruncToInt32((press.x + state.m_dOriginX) * fx));

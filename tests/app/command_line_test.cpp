@@ -22,6 +22,25 @@ TEST(CommandLineTest, EmbeddingAndAutomationStartsAreRecognisedInAnyCase) {
   EXPECT_FALSE(ParseCommandLine({"-Embeddings"}).embeddedStart);
 }
 
+TEST(CommandLineTest, ARelativeTracePathIsTakenFromTheFolderTheUserStartedIn) {
+  const struct {
+    const char* line;
+    const char* expected;
+  } cases[] = {
+      {"link 7.sor", "/home/u/data/link 7.sor"},
+      {"sub/A.SOR", "/home/u/data/sub/A.SOR"},
+      {"\"a.sor\"", "/home/u/data/a.sor"},
+      {"/traces/a.sor", "/traces/a.sor"},
+      {"notes.txt", "notes.txt"},
+      {"space", "space"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(TracePathOfCommandLine(c.line, "/home/u/data"), c.expected);
+  }
+}
+
 TEST(CommandLineTest, ARegistrationSwitchCountsOnlyAtTheEnd) {
   const struct {
     const char* line;

@@ -19,8 +19,10 @@ namespace {
 
 // Runs the program as a second start and keeps this (first) instance's event loop turning until
 // the second start has ended; returns its exit code, or -1 when it did not end in time.
-int RunSecondStart(const lumivane::test::AppTestEnv& env, const QStringList& arguments) {
+int RunSecondStart(const lumivane::test::AppTestEnv& env, const QStringList& arguments,
+                   const QString& workingDir = QString()) {
   QProcess second;
+  if (!workingDir.isEmpty()) second.setWorkingDirectory(workingDir);
   QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
   vars.insert(QStringLiteral("LUMIVANE_INSTANCE_NAME"), env.instanceName());
   vars.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -56,6 +58,17 @@ TEST(SingleInstanceTest, ASecondStartHandsItsPathToTheFirstAndEnds) {
   Settle();
   EXPECT_EQ(first->m_pDocument->m_strTracePath, path);
   EXPECT_EQ(first->MainFrame()->windowTitle().toStdString(), "Lumivane - [" + path + "]");
+  EXPECT_TRUE(env.sink().MessageTexts().empty());
+}
+
+TEST(SingleInstanceTest, ARelativePathIsTheSecondStartsFile) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("relative.sor");
+  COtdrApp* first = env.Start();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(RunSecondStart(env, {QStringLiteral("relative.sor")}, QString::fromStdString(env.dir().path().string())), 0);
+  Settle();
+  EXPECT_EQ(first->m_pDocument->m_strTracePath, path);
   EXPECT_TRUE(env.sink().MessageTexts().empty());
 }
 

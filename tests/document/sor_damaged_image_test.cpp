@@ -13,16 +13,10 @@ using lumivane::test::Bytes;
 using lumivane::test::ExpectSound;
 using lumivane::test::MakeSampleSorV1;
 using lumivane::test::MakeSampleSorV2;
+using lumivane::test::MakeSorV2WithBlock;
+using lumivane::test::PatchU16;
+using lumivane::test::PatchU32;
 using lumivane::test::SorImageBuilder;
-
-void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<std::uint8_t>(v & 0xFF);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
 
 std::size_t Find(const Bytes& b, const std::string& name) {
   return static_cast<std::size_t>(FindSorBlock(b, 154, name));
@@ -76,28 +70,16 @@ Bytes Patched(const std::function<void(Bytes&)>& patch) {
   return b;
 }
 
-/// Writes a DataPts, KeyEvents or LnkParams block with hostile counts into an otherwise fine file.
-Bytes WithBlock(const std::function<void(SorImageBuilder&)>& add) {
-  SorImageBuilder b;
-  b.Block("GenParams").Fixed("EN", 2).Text("c").Text("f").I16(652).I16(1310).Text("o").Text("t").Text("cc");
-  b.Fixed("BC", 2).I32(1).I32(2).Text("op").Text("x");
-  add(b);
-  b.Block("Cksum");
-  Bytes image = b.BuildV2();
-  if (image.size() < 300) image.insert(image.end() - 8, 300 - image.size(), 0);
-  return image;
-}
-
 const Damage kDamages[] = {
-    {"wrong map revision", [] { return Patched([](Bytes& b) { PutU16(b, 4, 201); }); }, SorReadResult::kWrongVersion},
+    {"wrong map revision", [] { return Patched([](Bytes& b) { PatchU16(b, 4, 201); }); }, SorReadResult::kWrongVersion},
     {"no Map identifier", [] { return Patched([](Bytes& b) { b[3] = 'x'; }); }, SorReadResult::kNotSorFile},
     {"bad checksum", [] { return Patched([](Bytes& b) { b[b.size() - 1] ^= 0xFF; }); }, SorReadResult::kOk},
     {"over the largest file", [] { return Patched([](Bytes& b) { b.resize(MaxTraceFileSize + 1); }); },
      SorReadResult::kTooLarge},
-    {"map size 0x80000000", [] { return Patched([](Bytes& b) { PutU32(b, 6, 0x80000000u); }); }, SorReadResult::kOk},
-    {"map size 0", [] { return Patched([](Bytes& b) { PutU32(b, 6, 0); }); }, SorReadResult::kOk},
-    {"negative block count", [] { return Patched([](Bytes& b) { PutU16(b, 10, 0x8000); }); }, SorReadResult::kOk},
-    {"huge block count", [] { return Patched([](Bytes& b) { PutU16(b, 10, 0x7FFF); }); }, SorReadResult::kOk},
+    {"map size 0x80000000", [] { return Patched([](Bytes& b) { PatchU32(b, 6, 0x80000000u); }); }, SorReadResult::kOk},
+    {"map size 0", [] { return Patched([](Bytes& b) { PatchU32(b, 6, 0); }); }, SorReadResult::kOk},
+    {"negative block count", [] { return Patched([](Bytes& b) { PatchU16(b, 10, 0x8000); }); }, SorReadResult::kOk},
+    {"huge block count", [] { return Patched([](Bytes& b) { PatchU16(b, 10, 0x7FFF); }); }, SorReadResult::kOk},
     {"no block found", [] { return Patched([](Bytes& b) {
        for (std::size_t i = 154; i < b.size(); ++i) b[i] = b[i] == 0 ? 1 : b[i];
      }); }, SorReadResult::kOk},
@@ -108,31 +90,31 @@ const Damage kDamages[] = {
        b.resize(Find(b, "UserName") + 9);
      }); }, SorReadResult::kOk},
     {"negative pulse-width count",
-     [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "FxdParams") + 26, 0xFFFF); }); }, SorReadResult::kOk},
+     [] { return Patched([](Bytes& b) { PatchU16(b, Find(b, "FxdParams") + 26, 0xFFFF); }); }, SorReadResult::kOk},
     {"huge pulse-width count",
-     [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "FxdParams") + 26, 0x7FFF); }); }, SorReadResult::kOk},
-    {"negative event count", [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "KeyEvents") + 10, 0x8000); }); },
+     [] { return Patched([](Bytes& b) { PatchU16(b, Find(b, "FxdParams") + 26, 0x7FFF); }); }, SorReadResult::kOk},
+    {"negative event count", [] { return Patched([](Bytes& b) { PatchU16(b, Find(b, "KeyEvents") + 10, 0x8000); }); },
      SorReadResult::kOk},
-    {"huge event count", [] { return Patched([](Bytes& b) { PutU16(b, Find(b, "KeyEvents") + 10, 0x7FFF); }); },
+    {"huge event count", [] { return Patched([](Bytes& b) { PatchU16(b, Find(b, "KeyEvents") + 10, 0x7FFF); }); },
      SorReadResult::kOk},
-    {"huge trace and point counts", [] { return WithBlock([](SorImageBuilder& b) {
+    {"huge trace and point counts", [] { return MakeSorV2WithBlock([](SorImageBuilder& b) {
        b.Block("DataPts").I32(-1).I16(32767).I32(INT32_MAX).I16(1).U16(5);
      }); }, SorReadResult::kOk},
-    {"negative point count", [] { return WithBlock([](SorImageBuilder& b) {
+    {"negative point count", [] { return MakeSorV2WithBlock([](SorImageBuilder& b) {
        b.Block("DataPts").I32(0).I16(2).I32(-5).I16(1).I32(1).I16(1).U16(9);
      }); }, SorReadResult::kOk},
-    {"negative trace count", [] { return WithBlock([](SorImageBuilder& b) {
+    {"negative trace count", [] { return MakeSorV2WithBlock([](SorImageBuilder& b) {
        b.Block("DataPts").I32(0).I16(-1).I32(1).I16(1).U16(9);
      }); }, SorReadResult::kOk},
-    {"huge landmark count", [] { return WithBlock([](SorImageBuilder& b) {
+    {"huge landmark count", [] { return MakeSorV2WithBlock([](SorImageBuilder& b) {
        b.Block("LnkParams").I16(32767).I16(1).Fixed("AB", 2).I32(1000).Text("first landmark");
      }); }, SorReadResult::kOk},
-    {"events with unterminated comments", [] { return WithBlock([](SorImageBuilder& b) {
+    {"events with unterminated comments", [] { return MakeSorV2WithBlock([](SorImageBuilder& b) {
        b.Block("KeyEvents").I16(32767).Raw(Bytes(4000, 'e'));
      }); }, SorReadResult::kOk},
     {"revision-1 map size past the end", [] { return Patched([](Bytes& b) {
        b = MakeSampleSorV1({.points = 10});
-       PutU32(b, 2, 0xFFFFFFF0u);
+       PatchU32(b, 2, 0xFFFFFFF0u);
      }); }, SorReadResult::kOk},
 };
 
@@ -144,7 +126,7 @@ TEST(SorDamagedImage, EachDamageGivesARefusalOrASoundRecord) {
 }
 
 TEST(SorDamagedImage, HostileCountsStoreOnlyWhatFits) {
-  auto r = lumivane::test::ReadImage(WithBlock([](SorImageBuilder& b) {
+  auto r = lumivane::test::ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
     b.Block("DataPts").I32(0).I16(2).I32(-5).I16(3).I32(1).I16(4).U16(9);
   }));
   EXPECT_EQ(r->DataPts.TraceCount, 2);
@@ -152,7 +134,7 @@ TEST(SorDamagedImage, HostileCountsStoreOnlyWhatFits) {
   EXPECT_EQ(r->DataPts.Traces[1].ScaleFactor, 4) << "a negative count skips nothing";
   EXPECT_EQ(r->DataPts.Traces[1].Samples[0], 9);
 
-  r = lumivane::test::ReadImage(WithBlock([](SorImageBuilder& b) {
+  r = lumivane::test::ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
     b.Block("LnkParams").I16(25);
     for (int k = 0; k < 25; ++k) {
       b.I16(static_cast<std::int16_t>(k)).Fixed("AB", 2).I32(k * 100).I16(0).I32(0).I32(0).I16(0).I32(0).I32(0);

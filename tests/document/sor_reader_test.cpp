@@ -11,29 +11,16 @@ using lumivane::test::Bytes;
 using lumivane::test::ExpectSound;
 using lumivane::test::MakeSampleSorV1;
 using lumivane::test::MakeSampleSorV2;
+using lumivane::test::MakeSorV2WithBlock;
 using lumivane::test::NewRecord;
+using lumivane::test::PatchU16;
+using lumivane::test::PatchU32;
 using lumivane::test::ReadImage;
 using lumivane::test::SameBytes;
 using lumivane::test::SorImageBuilder;
 
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
-
 // Offset of the UserName map entry's size in files whose map lists the blocks in written order.
 constexpr std::size_t kUserNameEntrySize = 12 + 5 * 16 + 14 + 9 + 2;
-
-/// A revision-2 file with the sample's GenParams and one block under test in place of the rest.
-Bytes FileWith(const std::function<void(SorImageBuilder&)>& addBlock) {
-  SorImageBuilder b;
-  b.Block("GenParams").Fixed("EN", 2).Text("c").Text("f").I16(652).I16(1310).Text("o").Text("t").Text("cc");
-  b.Fixed("BC", 2).I32(1).I32(2).Text("op").Text("comment");
-  addBlock(b);
-  b.Block("Cksum");
-  Bytes image = b.BuildV2();
-  if (image.size() < 300) image.insert(image.end() - 8, 300 - image.size(), 0);  // keep it revision 2
-  return image;
-}
 
 TEST(ReadSorV2, ReadsEveryBlockOfARepresentativeFile) {
   const Bytes image = MakeSampleSorV2({.points = 500, .events = 3, .userVer = 203});
@@ -75,6 +62,7 @@ TEST(ReadSorV1, SameContentReadsIntoTheSameFieldsWithRevision2OnlyFieldsZero) {
 
   auto expected = std::make_unique<SorRecord>(*v2);
   expected->GenParams.FiberType = 0;
+  expected->GenParams.UserOffsetDistance = 0;
   expected->FxdParams.AcquisitionOffsetDistance = 0;
   expected->FxdParams.AveragingTime = 0;
   expected->FxdParams.FrontPanelOffset = 0;
@@ -100,13 +88,15 @@ TEST(ReadSorV1, MapPlacesBlocksInTheInstrumentsOrderAndPassesOverUnknownOnes) {
   // DataPts before KeyEvents with a vendor block between, as instruments write revision 1.
   SorImageBuilder b;
   b.Block("GenParams", false).Fixed("EN", 2).Text("CABLE-7").Text("F012").I16(1550).Text("North Hub");
-  b.Text("Pole 44").Text("CC1").Fixed("BC", 2).I32(12).I32(34).Text("R. Tech").Text("Span test");
+  b.Text("Pole 44").Text("CC1").Fixed("BC", 2).I32(12).Text("R. Tech").Text("Span test");
   b.Block("DataPts", false).I32(3).I16(1).I32(3).I16(1000).U16(7).U16(8).U16(9);
   b.Block("Vendor9", false).Raw(Bytes(40, 0xEE));
   b.Block("KeyEvents", false).I16(1).I16(1).I32(500).I16(0).I16(0).I32(0).Fixed("1E9999", 6).Fixed("LS", 2).Text("");
   b.I32(1).I32(2).I32(3).U16(4).I32(5).I32(6);
   b.Block("Cksum", false).U16(0x1234);
   const auto r = ReadImage(b.BuildV1());
+  EXPECT_EQ(r->GenParams.UserOffset, 12);
+  EXPECT_EQ(SorTextView(r->GenParams.Operator), u"R. Tech") << "no user offset distance in revision 1";
   EXPECT_EQ(SorTextView(r->GenParams.Comment), u"Span test");
   EXPECT_EQ(r->DataPts.Traces[0].PointCount, 3);
   EXPECT_EQ(r->DataPts.Traces[0].Samples[2], 9);
@@ -125,8 +115,28 @@ TEST(ReadSorV1, MapPlacesBlocksInTheInstrumentsOrderAndPassesOverUnknownOnes) {
   EXPECT_TRUE(SameBytes(chained->DataPts, fixedOrder->DataPts));
 }
 
+TEST(ReadSorV2, BlockCountThatIncludesTheMapAndForeignBlocksReadLikeOurOwnLayout) {
+  const auto addDataPts = [](SorImageBuilder& b) {
+    b.Block("DataPts").I32(3).I16(1).I32(3).I16(1000).U16(7).U16(8).U16(9);
+  };
+  const auto ours = ReadImage(MakeSorV2WithBlock(addDataPts));
+  // Other instruments count the Map among the blocks, so two entries are read beyond the map,
+  // and add blocks of their own.
+  Bytes theirs = MakeSorV2WithBlock([&](SorImageBuilder& b) {
+    b.Block("VendorX").Raw(Bytes(30, 0xAB));
+    addDataPts(b);
+  });
+  PatchU16(theirs, 10, static_cast<std::uint16_t>(theirs[10] + 1));
+  const auto r = ReadImage(theirs);
+  EXPECT_EQ(r->Map.BlockCount, 5);
+  EXPECT_EQ(SorTextView(r->Map.Entries[1].Name), u"VendorX");
+  EXPECT_TRUE(SameBytes(r->GenParams, ours->GenParams));
+  EXPECT_TRUE(SameBytes(r->DataPts, ours->DataPts));
+  EXPECT_EQ(r->DataPts.Traces[0].Samples[2], 9);
+}
+
 TEST(ReadSorV2, BlockOrderInTheFileDoesNotMatter) {
-  const auto usual = ReadImage(FileWith([](SorImageBuilder& b) {
+  const auto usual = ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
     b.Block("FxdParams").U32(5).Fixed("ft", 2).I16(13100).I32(0).I32(0).I16(1).I16(30).I32(7).I32(9);
   }));
   SorImageBuilder b;
@@ -206,7 +216,7 @@ TEST(ParseUserName, VersionMagicAndMapSizeGateEachGroup) {
     ASSERT_EQ(std::string(reinterpret_cast<const char*>(&image[block])), "UserName");
     image[block + 9] = static_cast<std::uint8_t>(c.userVer);
     if (c.badMagic) image[block + 13] ^= 0xFF;
-    if (c.entrySize != 0) PutU32(image, kUserNameEntrySize, static_cast<std::uint32_t>(c.entrySize));
+    if (c.entrySize != 0) PatchU32(image, kUserNameEntrySize, static_cast<std::uint32_t>(c.entrySize));
     const auto r = ReadImage(image);
     EXPECT_EQ(r->UserName.UserVer, c.userVer);
     EXPECT_EQ(r->UserName.ReflAdjust, c.reflAdjust ? -150 : 0);
@@ -221,7 +231,7 @@ TEST(ParseUserName, VersionMagicAndMapSizeGateEachGroup) {
 }
 
 TEST(ParseKeyEvents, EventsBeyondCapacityAreReadOverAndTheTrailingFieldsKeepTheirPlace) {
-  const auto r = ReadImage(FileWith([](SorImageBuilder& b) {
+  const auto r = ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
     b.Block("KeyEvents").I16(1002);
     for (int k = 0; k < 1002; ++k) {
       b.I16(static_cast<std::int16_t>(k)).I32(k * 10).I16(0).I16(0).I32(0).Fixed("0F9999", 6).Fixed("LS", 2);
@@ -238,7 +248,7 @@ TEST(ParseKeyEvents, EventsBeyondCapacityAreReadOverAndTheTrailingFieldsKeepThei
 }
 
 TEST(ParseDataPts, LongAndSurplusTracesAreCutAndTheNextTraceStartsAfterTheLongOne) {
-  const auto r = ReadImage(FileWith([](SorImageBuilder& b) {
+  const auto r = ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
     b.Block("DataPts").I32(90003).I16(7).I32(90000).I16(1000);
     for (int i = 0; i < 90000; ++i) b.U16(static_cast<std::uint16_t>(i));
     for (int t = 1; t < 7; ++t) b.I32(1).I16(static_cast<std::int16_t>(t)).U16(static_cast<std::uint16_t>(50 + t));
@@ -252,7 +262,7 @@ TEST(ParseDataPts, LongAndSurplusTracesAreCutAndTheNextTraceStartsAfterTheLongOn
 }
 
 TEST(ParseFxdParams, SurplusPulseWidthsAreReadOverAndTheCountClamped) {
-  const auto r = ReadImage(FileWith([](SorImageBuilder& b) {
+  const auto r = ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
     b.Block("FxdParams").U32(1).Fixed("mt", 2).I16(15500).I32(0).I32(0).I16(7);
     for (int i = 0; i < 7; ++i) b.I16(static_cast<std::int16_t>(10 + i));
     for (int i = 0; i < 7; ++i) b.I32(100 + i);

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -182,6 +183,26 @@ TEST(WriteSorFile, ReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(std::filesystem::status(path).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                 std::filesystem::perms::group_read);
+}
+
+TEST(WriteSorFile, ThroughASymbolicLinkReplacesTheTargetAndKeepsTheLink) {
+  lumivane::test::TempDir dir;
+  const std::string target = dir.WriteFile("stored.sor", std::string_view("old"));
+  const std::string link = dir.Path("link.sor");
+  std::filesystem::create_symlink(target, link);
+  const auto record = NewRecord();
+  ASSERT_EQ(WriteSorFile(*record, link), SorWriteResult::kOk);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(lumivane::test::TempDir::ReadFile(target), lumivane::test::Assemble(*record));
+}
+
+TEST(WriteSorFile, ReadOnlyFileIsRefusedAndKept) {
+  if (::geteuid() == 0) GTEST_SKIP() << "every file is writable for root";
+  lumivane::test::TempDir dir;
+  const std::string path = dir.WriteFile("trace.sor", std::string_view("keep"));
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  EXPECT_EQ(WriteSorFile(*NewRecord(), path), SorWriteResult::kCannotCreate);
+  EXPECT_EQ(lumivane::test::TempDir::ReadFile(path), Bytes({'k', 'e', 'e', 'p'}));
 }
 
 TEST(WriteSorFile, ShortWriteIsReportedAndLeavesTheExistingFileIntact) {

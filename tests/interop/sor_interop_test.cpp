@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "document/byte_reader.h"
+#include "document/sor_block_parsers.h"
 #include "document/sor_crc.h"
 #include "document/sor_reader.h"
+#include "document/sor_text.h"
 #include "document/sor_writer.h"
 #include "sample_files.h"
 
@@ -39,6 +45,48 @@ std::unique_ptr<SorRecord> WrittenContent(const SorRecord& record) {
     std::memset(name, 0, sizeof(char16_t) * kSorNameCapacity);
   }
   return content;
+}
+
+struct MappedBlock {
+  std::u16string name;
+  std::int64_t offset;
+  std::int64_t size;
+};
+
+/// The blocks as the file's own map lays them out, one after the other from the map size on.
+std::vector<MappedBlock> MappedBlocks(const std::vector<std::uint8_t>& file) {
+  lumivane::ByteReader in(file, IsSorV2(file) ? 4 : 0);  // past "Map\0" in revision 2
+  in.Skip(2);                                             // revision
+  const std::int64_t mapSize = in.U32();
+  in.Skip(2);  // block count, which some writers count the Map in and others not
+  std::vector<MappedBlock> blocks;
+  std::int64_t offset = mapSize;
+  while (in.Position() < std::min(mapSize, in.Length())) {
+    char16_t name[kSorNameCapacity];
+    in.Text(name, kSorNameCapacity);
+    in.Skip(2);  // block revision
+    const std::int64_t size = in.I32();
+    blocks.push_back({std::u16string(SorTextView(name)), offset, size});
+    offset += size;
+  }
+  return blocks;
+}
+
+TEST(SorInterop, EveryBlockReadEndsWhereTheFilesMapSaysItEnds) {
+  SKIP_WITHOUT_SAMPLES();
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    const bool revision2 = IsSorV2(file.bytes);
+    auto record = std::make_unique<SorRecord>();
+    ASSERT_EQ(ReadSorImage(file.bytes, *record), SorReadResult::kOk);
+    for (const MappedBlock& block : MappedBlocks(file.bytes)) {
+      for (const SorBlockParserEntry& parser : kSorBlockParsers) {
+        if (block.size <= 0 || !SorTextEquals(block.name, parser.name) || !(revision2 || parser.inRevision1)) continue;
+        auto scratch = std::make_unique<SorRecord>(*record);
+        EXPECT_EQ(parser.parse(file.bytes, block.offset, *scratch), block.offset + block.size) << parser.name;
+      }
+    }
+  }
 }
 
 TEST(SorInterop, EveryFileReadsAndReportsItsChecksum) {

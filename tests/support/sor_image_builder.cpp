@@ -111,8 +111,9 @@ namespace {
 void SampleGenParams(SorImageBuilder& b, bool v2) {
   b.Block("GenParams", v2).Fixed("EN", 2).Text("CABLE-7").Text("F012");
   if (v2) b.I16(652);
-  b.I16(1550).Text("North Hub").Text("Pole 44").Text("CC1").Fixed("BC", 2).I32(12).I32(34).Text("R. Tech").Text(
-      "Span test");
+  b.I16(1550).Text("North Hub").Text("Pole 44").Text("CC1").Fixed("BC", 2).I32(12);
+  if (v2) b.I32(34);
+  b.Text("R. Tech").Text("Span test");
 }
 
 void SampleSupParams(SorImageBuilder& b, bool v2) {
@@ -164,6 +165,27 @@ void SampleUserName(SorImageBuilder& b, int userVer) {
 }
 
 }  // namespace
+
+Bytes MakeSorV2WithBlock(const std::function<void(SorImageBuilder&)>& addBlock) {
+  SorImageBuilder b;
+  b.Block("GenParams").Fixed("EN", 2).Text("c").Text("f").I16(652).I16(1310).Text("o").Text("t").Text("cc");
+  b.Fixed("BC", 2).I32(1).I32(2).Text("op").Text("comment");
+  addBlock(b);
+  b.Block("Cksum");
+  Bytes image = b.BuildV2();
+  constexpr std::size_t kRevision2Length = 300;
+  if (image.size() < kRevision2Length) image.insert(image.end() - 8, kRevision2Length - image.size(), 0);
+  return image;
+}
+
+void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
+  bytes[at] = static_cast<std::uint8_t>(value & 0xFF);
+  bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
+}
 
 Bytes MakeSampleSorV2(const SampleSorSpec& spec) {
   SorImageBuilder b;

@@ -2,6 +2,7 @@
 // Assembles SR-4731 images field by field for test fixtures, apart from the production writer, so
 // the writer and the readers do not merely confirm each other.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,14 @@ struct SampleSorSpec {
   int userVer = 203;     // UserName version; 0 leaves the block out (revision 2 only)
   bool withVendor = true;  // NorvalexParams block (revision 2 only)
 };
+
+/// A revision-2 file of a small GenParams, the block addBlock writes and Cksum, padded before the
+/// Cksum block to the 300 bytes that make it revision 2.
+Bytes MakeSorV2WithBlock(const std::function<void(SorImageBuilder&)>& addBlock);
+
+/// Overwrites a little-endian value of a fixture in place.
+void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value);
+void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value);
 
 /// A revision-2 file as an instrument of this system's family writes it (blocks in written order).
 Bytes MakeSampleSorV2(const SampleSorSpec& spec = {});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -51,6 +53,16 @@ TEST(BuildCurveSegments, DegenerateTracesDrawNothingAndNeverFault) {
   const std::vector<double> two = {1.0, 2.0};
   BuildCurveSegments(two, {0.0, 1.0, 60.0, 60, 0, 100}, segments);
   EXPECT_EQ(segments, (std::vector<CurveSegment>{{0, 1, 0, 2}})) << "a zero step piles every sample on x 0";
+
+  // Non-finite levels and scales from a damaged file land on defined pixels, never on a wild int.
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<double> damaged = {1.0, std::nan(""), inf, -inf, 2.0};
+  for (const double step : {1.0, std::nan(""), inf}) {
+    BuildCurveSegments(damaged, {step, 1e300, 60.0, 60, 0, 100}, segments);
+    ASSERT_FALSE(segments.empty()) << step;
+    EXPECT_EQ(segments.front().x1, 0) << step;
+  }
+  EXPECT_EQ(CurveY(std::nan(""), {1.0, 1.0, 60.0, 60, 0, 100}), 60);
 }
 
 TEST(BuildDottedPixels, SkipsSampleZeroAndRepeats) {

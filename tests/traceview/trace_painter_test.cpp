@@ -252,4 +252,24 @@ TEST(DrawEventIcons, AnIconAtSampleZeroShowsFromColumnThree) {
   }
 }
 
+TEST(DrawEventIcons, NumbersStandOnABoxOfTheBackground) {
+  // Two events a few samples apart: the second number covers whatever lies under its box.
+  const EventMark events[] = {{0, 0.0, 0}, {2, 0.0, 10}};
+  const PaintParams params = ParamsFor({kW, kH}, 0, 0, kW);
+  Render r(0, 0);
+  r.painter.fillRect(0, 0, kW, kH, Qt::black);
+  DrawEventIcons(r.painter, params, events);
+  const QImage& image = r.Done();
+  const int top = g_EventHitY[1];
+  const int left = g_EventHitX[1];
+  ASSERT_EQ(left, 4);
+  EXPECT_EQ(image.pixel(left, top), qRgb(255, 255, 255)) << "top-left corner of the box";
+  EXPECT_EQ(image.pixel(left, top + 11), qRgb(255, 255, 255)) << "one text row of 12 pixels";
+  EXPECT_EQ(image.pixel(left, top - 1), qRgb(0, 0, 0)) << "nothing above the box";
+  int boxWidth = 0;
+  while (image.pixel(left + boxWidth, top) == qRgb(255, 255, 255)) ++boxWidth;
+  EXPECT_GE(boxWidth, 5) << "as wide as the number";
+  EXPECT_LE(boxWidth, 9);
+}
+
 }  // namespace

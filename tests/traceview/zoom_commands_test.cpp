@@ -154,8 +154,10 @@ TEST_F(ZoomCommandsTest, RubberBandZoomsRecordsAndWalksBack) {
   RubberBandZoom(state, *host, doc, zoom, capture, {100, 100}, {102, 300});
   EXPECT_EQ(state.m_sizeScrollTotal, (PixelSize{800, 500})) << "a band 2 pixels wide does nothing";
 
+  state.m_bBackgroundDirty = 0;
   RubberBandZoom(state, *host, doc, zoom, capture, {100, 100}, {300, 350});
   EXPECT_EQ(state.m_sizeScrollTotal, (PixelSize{3200, 1000}));
+  EXPECT_EQ(state.m_bBackgroundDirty, 1) << "the new scale is rendered even where no scroll position changes";
   EXPECT_EQ(host->scrollX(), 400);
   EXPECT_EQ(host->scrollY(), 200);
   EXPECT_EQ(state.ZoomHistory, (std::vector<double>{0.08, 500 / 60.0, 4.0, 2.0}));
