@@ -112,7 +112,10 @@ void ComputeReflectance(std::span<const TracePoint> raw, std::span<AnalysisEvent
       e.reflectance = kNoValue;
     } else if (height > kMinHeight) {
       const float power = std::pow(10.0f, 2.0f * height / 10.0f);
-      e.reflectance = 10.0f * std::log10(power - 1.0f) - k + correction;
+      const float reflectance = 10.0f * std::log10(power - 1.0f) - k + correction;
+      // A base line extrapolated far from its window can give a height no real reflection has; the
+      // float power then overflows, and an infinite reflectance must not reach the tables or files.
+      e.reflectance = std::isfinite(reflectance) ? reflectance : kNoValue;
     } else {
       e.reflectance = kFlatReflectance;
     }

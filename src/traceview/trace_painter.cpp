@@ -188,7 +188,8 @@ void DrawEventIcons(QPainter& painter, const PaintParams& params, std::span<cons
     const QString number = QString::number(i + 1);
     // A number stands on a box of the background, one text row high, so that the number of a close
     // neighbour does not run into it and the grid does not cross it.
-    painter.fillRect(QRect(x, textTop, metrics.horizontalAdvance(number), kEventNumberRise), painter.background());
+    const QRect box(x, textTop, metrics.horizontalAdvance(number), kEventNumberRise);
+    painter.fillRect(box, painter.background());
     painter.drawText(QPoint(x, textTop + metrics.ascent()), number);
     g_EventHitX[static_cast<std::size_t>(i)] = x;
     g_EventHitY[static_cast<std::size_t>(i)] = textTop;

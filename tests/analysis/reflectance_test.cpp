@@ -69,7 +69,11 @@ TEST_F(ComputeReflectanceTest, HeightThresholdAndMissingPulseWidth) {
     float height;
     int pulseWidth;
     bool flat, missing;
-  } cases[] = {{0.0009f, 1000, true, false}, {0.0011f, 1000, false, false}, {4.0f, 0, false, true}};
+  } cases[] = {{0.0009f, 1000, true, false},
+               {0.0011f, 1000, false, false},
+               {4.0f, 0, false, true},
+               // So high that the float power overflows: no value rather than an infinite reflectance.
+               {400.0f, 1000, false, true}};
   for (const Case& c : cases) {
     Build(c.height);
     AnalysisParams p = Params();
