@@ -78,7 +78,8 @@ void BM_TraceViewRepaint_LinePerSample(benchmark::State& state) {
 }
 BENCHMARK(BM_TraceViewRepaint_LinePerSample)->Unit(benchmark::kMillisecond);
 
-// The pane itself: a document with four listed traces, its background rendered at every paint.
+// The pane itself: a document with four listed traces and both markers with their insertion-loss
+// aux markers, its background rendered at every paint.
 void BM_TraceViewRepaint_View(benchmark::State& state) {
   const Scene scene;
   auto doc = std::make_unique<COtdrDoc>();
@@ -87,6 +88,10 @@ void BM_TraceViewRepaint_View(benchmark::State& state) {
   doc->m_dFibreLengthKm = 40.0;
   doc->m_SorRecord.DataPts.Traces[0].PointCount = kPoints;
   doc->m_SorRecord.DataPts.Traces[0].ScaleFactor = 1000;
+  doc->m_SorRecord.UserName.StoredCursorA = kPoints / 4;
+  doc->m_SorRecord.UserName.StoredCursorB = kPoints / 2;
+  doc->m_MarkerState.AnalysisMode = 1;
+  std::copy(scene.traces.back().begin(), scene.traces.back().end(), doc->m_DbSamples.Values);
   TraceList traces;
   for (int t = 0; t < kTraces; ++t) {
     auto record = std::make_unique<TraceRecord>();

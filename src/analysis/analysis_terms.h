@@ -4,6 +4,7 @@
 // intermediate is computed in double from them, and "/" between numbers is a real division unless the
 // code divides integers on purpose. Truncation to an index goes through the saturating helpers, so a
 // non-finite intermediate becomes 0 and never an undefined conversion.
+#include <algorithm>
 #include <cmath>
 #include <span>
 
@@ -65,6 +66,27 @@ inline int HighestSample(std::span<const TracePoint> points, int first, int last
     if (LevelAt(points, k) > LevelAt(points, best)) best = k;
   }
   return best;
+}
+
+/// Lowest and highest level of a run of samples.
+struct LevelBounds {
+  double lowest;
+  double highest;
+
+  double Spread() const { return highest - lowest; }
+};
+
+/// Lowest and highest level over [first, last], both clamped into the array.
+inline LevelBounds LevelRange(std::span<const TracePoint> points, long long first, long long last) {
+  const int n = static_cast<int>(points.size());
+  const int a = lumivane::ClampIndex(first, n);
+  const int b = lumivane::ClampIndex(last, n);
+  LevelBounds bounds{LevelAt(points, a), LevelAt(points, a)};
+  for (int k = a + 1; k <= b; ++k) {
+    bounds.lowest = std::min(bounds.lowest, LevelAt(points, k));
+    bounds.highest = std::max(bounds.highest, LevelAt(points, k));
+  }
+  return bounds;
 }
 
 /// Centre of a reflection's flat top: walks down from the peak while the level stays within

@@ -42,8 +42,9 @@ struct EndScan {
     return -1;
   }
 
-  // Outcome of examining one event: decided (with or without a flag) or go on with the one before.
-  enum class Step { kSkip, kDecided };
+  // Outcome of examining one event: go on with the one before, decided (with or without a flag), or
+  // the whole search ends without a decision.
+  enum class Step { kSkip, kDecided, kUndecided };
 
   Step UnendedGhost(int i) const {
     int a = M(i - 1)[2], b = M(i)[1];
@@ -120,13 +121,13 @@ struct EndScan {
     if (b - a < kShortestSlopeWindow || a > noiseStart) return Decide(i);
     if (b - a > kSlopeWindowCap) b = a + kSlopeWindowCap;
     if (Slope(a, b) < threshold) return Decide(i);
+    // Plain fibre on both sides: the end is the next reflection, or, with none behind, undecided here.
     const int k = FirstReflectiveAfter(i);
-    if (k >= 0) Flag(k);
-    return Step::kDecided;
+    if (k < 0) return Step::kUndecided;
+    return Decide(k);
   }
 
-  // Returns kDecided with `undecided` set when the whole search ends without an end event.
-  Step NoisyOther(int i, bool& undecided) const {
+  Step NoisyOther(int i) const {
     const int* m = M(i);
     int a = M(i - 1)[2];
     const int b = m[1];
@@ -139,20 +140,14 @@ struct EndScan {
     if (right - a < kShortestSlopeWindow) {
       // The last event's right window only reaches the virtual event behind it and is always this
       // short; it says nothing about the fibre, so the noise detector decides, as for plain fibre.
-      if (!Last(i)) return Decide(i);
-      undecided = true;
-      return Step::kDecided;
+      return Last(i) ? Step::kUndecided : Decide(i);
     }
     if (right - a > kSlopeWindowCap) a = right - kSlopeWindowCap;
     if (Slope(a, right) < threshold) return Decide(i);
-    if (Last(i)) {
-      undecided = true;
-      return Step::kDecided;
-    }
+    if (Last(i)) return Step::kUndecided;
     const int k = FirstReflectiveAfter(i);
     if (k < 0) return Step::kSkip;
-    Flag(k);
-    return Step::kDecided;
+    return Decide(k);
   }
 
   // The trace sinks into the noise at NS.
@@ -160,9 +155,8 @@ struct EndScan {
     const AnalysisEvent& last = At(count - 1);
     if (IsReflective(last) && !IsGhost(last)) return Flag(count - 1);
     for (int i = count - 1; i >= 1; --i) {
-      bool undecided = false;
-      const Step step = IsReflective(At(i)) ? NoisyReflection(i) : NoisyOther(i, undecided);
-      if (step == Step::kDecided) return undecided ? 0 : 1;
+      const Step step = IsReflective(At(i)) ? NoisyReflection(i) : NoisyOther(i);
+      if (step != Step::kSkip) return step == Step::kDecided ? 1 : 0;
     }
     return 0;
   }

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr float kNegligibleLoss = 0.01f;  // dB: below this a splice is never reported
-constexpr float kLargeLoss = 2.0f;        // dB: above this the window rules do not apply
+constexpr double kNegligibleLoss = 0.01;  // dB: below this a splice is never reported
+constexpr double kLargeLoss = 2.0;        // dB: above this the window rules do not apply
 constexpr int kWidenedWindow = 100;       // samples a short window is widened to
 
 // An event the splice filters look at: non-reflective and not the end of the fibre.
@@ -72,7 +72,7 @@ int DropAtFilterPosition(std::span<AnalysisEvent> events, int count, int filterP
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     const bool encloses = event.markers[1] < filterPosition && filterPosition < event.markers[2];
-    if (IsExaminedSplice(event) && encloses && std::fabs(event.loss) < 0.2f) continue;
+    if (IsExaminedSplice(event) && encloses && std::fabs(event.loss) < 0.2) continue;
     kept.Retain(event);
   }
   return kept.Store(events);
@@ -115,7 +115,7 @@ int RefineLossAndNoiseCheck(std::span<AnalysisEvent> events, int count, std::spa
     int* m = event.markers;
     const AnalysisEvent& previous = kept.Last();
     const int previousRight = previous.markers[2];
-    if (m[1] - previousRight < 10 && !IsNonReflective(previous) && std::fabs(event.loss) < 0.5f) continue;
+    if (m[1] - previousRight < 10 && !IsNonReflective(previous) && std::fabs(event.loss) < 0.5) continue;
     if (m[1] - m[0] < kWidenedWindow) m[0] = m[1] - previousRight > 120 ? m[1] - kWidenedWindow : previousRight;
     if (i + 1 < count && m[3] - m[2] < kWidenedWindow) {
       const int nextLeft = events[static_cast<std::size_t>(i + 1)].markers[1];
@@ -207,7 +207,7 @@ int ApplySpliceThresholdLongRange(std::span<AnalysisEvent> events, int count, st
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (IsExaminedSplice(event)) {
       if (BelowThreshold(event, params.nonReflectionThreshold)) continue;
-      if (longRange && LevelAt(points, event.sampleIndex) < reference + 5.0 && std::fabs(event.loss) < 1.2f) continue;
+      if (longRange && LevelAt(points, event.sampleIndex) < reference + 5.0 && std::fabs(event.loss) < 1.2) continue;
     }
     kept.Retain(event);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/launch_level.h"
 #include "document/least_squares.h"
 #include "document/trace_conversions.h"
 #include "document/wavelength.h"
@@ -51,15 +52,6 @@ float LaunchLevel(const SorRecord& record, int count, std::span<const double> sa
   return static_cast<float>(base);
 }
 
-// Levels whose fourth decimal is 5 or more are taken 0.001 dB higher, as stored results expect;
-// the level is held as a 32-bit float, so 2.0005 steps up.
-float StepUp(float base) {
-  if (Missing(base) || !(std::fabs(base) < 1e5f)) return base;
-  const auto tenThousandths = static_cast<long long>(base * 10000.0f);
-  if (tenThousandths % 10 >= 5) return (base * 1000.0f + 1.0f) / 1000.0f;
-  return base;
-}
-
 }  // namespace
 
 float GetLsaSpliceLoss(int markerSet, const MarkerState& markers, int count, std::span<const double> samples) {
@@ -100,7 +92,7 @@ float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int 
                    std::span<const double> samples, double fibreLengthKm) {
   const int count = UsableCount(pointCount, samples);
   if (row <= 0 || row >= kSorMaxKeyEvents || count == 0) return kMissingValue;
-  const float base = StepUp(LaunchLevel(record, count, samples, fileKind, fibreLengthKm));
+  const float base = StepUpLaunchLevel(LaunchLevel(record, count, samples, fileKind, fibreLengthKm));
 
   const SorKeyEvent& event = record.KeyEvents.Events[row];
   const int a = IndexOfStoredTime(event.MarkerLocations[0], record, count);

@@ -41,7 +41,7 @@ void RefineNonReflectiveStart(std::span<const TracePoint> points, std::span<Anal
   auto level = [&](long long i) { return LevelAt(points, i); };
   for (int i = 0; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (event.type != kEventNonReflective || !(event.loss > 1.0f)) continue;
+    if (event.type != kEventNonReflective || !(event.loss > 1.0)) continue;
     int j = event.sampleIndex;
     int k = j + 1;
     const int last = std::min(event.endIndex, n);
@@ -73,7 +73,7 @@ void ShiftNonReflectiveStart(std::span<const TracePoint> points, std::span<Analy
   const int q = PulseMicroseconds(params.pulseWidth);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (event.type != kEventNonReflective || !(event.loss > 0.2f)) continue;
+    if (event.type != kEventNonReflective || !(event.loss > 0.2)) continue;
     const int a = event.markers[1];
     const double threshold = std::min(1.0, event.loss / 3.0 / q);
     int c = a;
@@ -98,7 +98,7 @@ void AdjustLossIndex(std::span<AnalysisEvent> events, int count, std::span<const
     auto below = [&](int k) { return slope * DistanceAt(raw, k) + intercept - LevelAt(raw, k); };
     const int mid = (m[1] + m[2]) / 2;
     int r = m[1];
-    if (event.loss > 0.02f) {
+    if (event.loss > 0.02) {
       const double atWindow = LevelAt(raw, m[1]);
       double cap = 0.5;
       if (atWindow > reference + 15.0) {
@@ -112,8 +112,8 @@ void AdjustLossIndex(std::span<AnalysisEvent> events, int count, std::span<const
       for (int k = m[1]; k < mid; ++k) {
         if (below(k) < t) r = k;
       }
-      if (!(event.loss < 1.0f && event.sampleIndex > r)) ReportEventAt(raw, event, r);
-    } else if (event.loss < -0.02f) {
+      if (!(event.loss < 1.0 && event.sampleIndex > r)) ReportEventAt(raw, event, r);
+    } else if (event.loss < -0.02) {
       const double rise = -event.loss / 4.0;
       for (int k = m[1]; k < mid; ++k) {
         if (below(k) > -rise) r = k;
@@ -128,7 +128,7 @@ void AdjustGainIndex(std::span<AnalysisEvent> events, int count, std::span<const
   const double fall = 0.1 * SampleSpacing(raw);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (!(event.loss < -0.03f) || !HasFittableWindows(event)) continue;
+    if (!(event.loss < -0.03) || !HasFittableWindows(event)) continue;
     const int mid = (event.markers[1] + event.markers[2]) / 2;
     // An event already at or past the middle of its gap has no sample left to search and is reported
     // at the middle, like one whose trace never stops falling there.

@@ -11,18 +11,6 @@ namespace {
 
 constexpr int kSectionCap = 1000;  // samples: section lines are fitted over at most this many
 
-double LevelSpread(std::span<const TracePoint> points, long long first, long long last) {
-  const int n = static_cast<int>(points.size());
-  const int a = lumivane::ClampIndex(first, n);
-  const int b = lumivane::ClampIndex(last, n);
-  double highest = LevelAt(points, a), lowest = highest;
-  for (int k = a + 1; k <= b; ++k) {
-    highest = std::max(highest, LevelAt(points, k));
-    lowest = std::min(lowest, LevelAt(points, k));
-  }
-  return highest - lowest;
-}
-
 }  // namespace
 
 int MergeAdjacentNonReflective(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
@@ -38,7 +26,7 @@ int MergeAdjacentNonReflective(std::span<AnalysisEvent> events, int count, std::
     const float loss = std::fabs(event.loss);
     const double mergeLimit = LevelAt(points, m[1]) > reference + 12.0 ? 1.1 : 2.0;
     // A clear step just in front of the event means it is a loss of its own.
-    const bool step = m[1] > 15 && loss / 3.0 > LevelSpread(raw, m[1] - 9, m[1] - 1);
+    const bool step = m[1] > 15 && loss / 3.0 > LevelRange(raw, m[1] - 9, m[1] - 1).Spread();
     AnalysisEvent& last = kept.Last();
     if (m[1] - last.markers[2] > 5 || step || !(loss <= mergeLimit || !IsNonReflective(last))) {
       kept.Retain(event);
@@ -68,18 +56,18 @@ int AbsorbReflectionTail(std::span<AnalysisEvent> events, int count, std::span<c
     const int gap = m[1] - lm[2];
     const float loss = event.loss;
     bool absorb = false;
-    if (gap < (lm[2] - lm[1]) / 3 && std::fabs(loss) < 0.1f) {
+    if (gap < (lm[2] - lm[1]) / 3 && std::fabs(loss) < 0.1) {
       continue;
-    } else if (loss < 0.2f && gap < 50) {
+    } else if (loss < 0.2 && gap < 50) {
       const double s = SectionSlope(raw, m[0], m[1]);
-      absorb = std::fabs(loss) < 0.1f || std::fabs(bs) < std::fabs(s - bs);
+      absorb = std::fabs(loss) < 0.1 || std::fabs(bs) < std::fabs(s - bs);
     } else if (gap < 2 * pulse) {
       // The window before the event may start in front of the trace behind a short launch.
-      if (LevelAt(raw, m[1]) < reference + 15.0 && LevelSpread(raw, m[1] - pulse - 1, m[1] - 1) > std::fabs(loss) / 3.0) {
+      if (LevelAt(raw, m[1]) < reference + 15.0 && LevelRange(raw, m[1] - pulse - 1, m[1] - 1).Spread() > std::fabs(loss) / 3.0) {
         absorb = true;
       } else {
         const int a = gap < pulse ? std::max(1, m[1] - pulse) : lm[2];
-        absorb = loss > 0.0f && SectionSlope(raw, a, m[1]) < SectionSlope(raw, m[1], m[2]);
+        absorb = loss > 0.0 && SectionSlope(raw, a, m[1]) < SectionSlope(raw, m[1], m[2]);
       }
     }
     if (absorb) {
@@ -97,14 +85,14 @@ int DropSpliceBeforeReflection(std::span<AnalysisEvent> events, int count, std::
   KeptEvents kept(count);
   for (int d = 0; d < count; ++d) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(d)];
-    if (d == 0 || d == count - 1 || !IsNonReflective(event) || HasEndFlag(event) || !(event.loss < 1.0f)) {
+    if (d == 0 || d == count - 1 || !IsNonReflective(event) || HasEndFlag(event) || !(event.loss < 1.0)) {
       kept.Retain(event);
       continue;
     }
     const AnalysisEvent& next = events[static_cast<std::size_t>(d + 1)];
     const int* m = event.markers;
     const int gap = next.markers[1] - m[2];
-    const bool standsOut = LevelAt(raw, m[3]) - reference > 8.0 && event.loss > 0.2f && m[3] - m[0] > 20;
+    const bool standsOut = LevelAt(raw, m[3]) - reference > 8.0 && event.loss > 0.2 && m[3] - m[0] > 20;
     const bool squeezed = !IsNonReflective(next) && gap < 30 && !standsOut;
     if (squeezed && (gap < 10 || std::fabs(SectionSlope(raw, m[2], next.markers[1] - 2) - bs) > 0.3)) continue;
     kept.Retain(event);

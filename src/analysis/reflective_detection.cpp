@@ -46,18 +46,6 @@ struct RiseScan {
   }
 };
 
-double HighestLevel(std::span<const TracePoint> points, int first, int last) {
-  double highest = LevelAt(points, first);
-  for (int k = first + 1; k <= last; ++k) highest = std::max(highest, LevelAt(points, k));
-  return highest;
-}
-
-double LowestLevel(std::span<const TracePoint> points, int first, int last) {
-  double lowest = LevelAt(points, first);
-  for (int k = first + 1; k <= last; ++k) lowest = std::min(lowest, LevelAt(points, k));
-  return lowest;
-}
-
 // Moves the foot of a steep rise up to the last flat step below its steepest step, so that a slow
 // shoulder in front of a reflection does not count as part of its height.
 int RefineFoot(const RiseScan& scan, int base, int peak) {
@@ -115,7 +103,7 @@ bool IsWideRise(const RiseScan& scan, const ReflectiveCandidateList& candidates,
     const int lastEnd = candidates[static_cast<std::size_t>(count - 1)].end;
     if (q0 < lastEnd + 25) q0 = lastEnd;
   }
-  const double lowest = LowestLevel(scan.smoothed, std::min(q0, base), base);
+  const double lowest = LevelRange(scan.smoothed, std::min(q0, base), base).lowest;
   const double peakLevel = scan.Level(peak);
   if (!(peakLevel < scan.reference + 14.0 && rise > 3.0 && threshold < peakLevel - lowest)) return false;
   const int bound = std::min(scanIndex + kWidthLookAhead, n - 1);
@@ -154,7 +142,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
     double rise = scan.Level(p) - scan.Level(b);
     if (count >= 2 && b - candidates[static_cast<std::size_t>(count - 1)].start > 30 &&
         scan.Level(b) > R + 2.0 && scan.Level(b) < R + 6.5) {
-      rise = scan.Level(p) - HighestLevel(points, std::max(b - 19, 0), b);
+      rise = scan.Level(p) - LevelRange(points, b - 19, b).highest;
     }
     const bool rejected = !(rise > threshold) || (b > 10 && scan.Level(b) < R && scan.Level(b) + rise < R + 20.0);
     if (!rejected) {

@@ -46,11 +46,7 @@ struct EdgeScan {
     if (std::fabs(level - R) < 12.0) w = 2LL * pulseSamples;
     const bool finePulse = candidateIndex != 0 && pulseWidth >= 30 && pulseWidth <= 300 && dx < 0.0007;
     if (finePulse && std::fabs(height) > 8.0) w *= 2;
-    double highest = Level(c), lowest = Level(c);
-    for (long long k = c + 1; k <= c + w && k < static_cast<long long>(points.size()); ++k) {
-      highest = std::max(highest, Level(k));
-      lowest = std::min(lowest, Level(k));
-    }
+    const double spread = LevelRange(points, c, c + w).Spread();
     if (std::fabs(height) > 10.0 && candidateIndex > 0) {
       const double k = pulseWidth / 10.0 / (dx * 1000.0) * 3.0;
       if (k > static_cast<double>(w)) w = lumivane::TruncToInt32(k);
@@ -63,7 +59,6 @@ struct EdgeScan {
       flag = std::fabs(slopeA) < 5.0 && std::fabs(slopeB) < 5.0;
       thr /= 2.0;
     }
-    const double spread = std::fabs(highest - lowest);
     if (IsListedWavelength(wavelength)) {
       // Flat fits settle the edge on their own; the spread rule also needs the short-pulse slope
       // check and a fall that has stopped over the second half of the window.
@@ -103,11 +98,7 @@ int TrailingEdgeLength(std::span<const TracePoint> points, int peak, int end, do
 // Launch in front of a first candidate that starts away from the front panel: from the highest of the
 // first samples to where the trace has fallen and runs flat.
 ReflectiveCandidate SynthesiseLaunch(std::span<const TracePoint> points, int firstStart) {
-  const int m = std::min(firstStart, 30);
-  int peak = 0;
-  for (int k = 1; k < m; ++k) {
-    if (LevelAt(points, k) > LevelAt(points, peak)) peak = k;
-  }
+  const int peak = HighestSample(points, 0, std::min(firstStart, 30));
   int c = peak + 1;
   while (c < firstStart) {
     if (LevelAt(points, c) <= LevelAt(points, peak) - 0.1 && std::fabs(SectionSlope(points, c, c + 6)) < 0.5) {

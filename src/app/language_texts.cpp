@@ -274,7 +274,7 @@ const char* const kEnglishTexts[kLangRowCount] = {
     /* 267 */ "End Threshold",
     /* 268 */ "Apply",
     /* 269 */ "Default",
-    /* 270 */ "",
+    /* 270 */ "Files Could Not Be Saved In The Folder!",
     /* 271 */ "",
     /* 272 */ "",
     /* 273 */ "",

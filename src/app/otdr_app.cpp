@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QThread>
 
+#include "analysis/analysis_commands.h"
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
 #include "app/command_line.h"
@@ -23,6 +24,7 @@
 #include "app/startup_hooks.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
+#include "instrument/upload_command.h"
 #include "platform/path_util.h"
 #include "traceview/display_state.h"
 
@@ -142,6 +144,9 @@ void COtdrApp::CreateDocument() {
   m_pDocument->SetTitleListener([this](const std::string& title) {
     if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromStdString(title));
   });
+  // The pass/fail limits file lives beside the executable.
+  BindPassFailCommand(*m_pDocument, QCoreApplication::applicationDirPath().toStdString(),
+                      [this]() -> QWidget* { return m_pMainFrame.get(); });
 }
 
 void COtdrApp::BindCommands() {
@@ -158,6 +163,7 @@ void COtdrApp::BindCommands() {
   }
   t.Bind(CmdAddEvent, [this] { ForwardAddEvent(); }, [this] { return OnUpdateAddEvent(); });
   t.Bind(CmdTraceReanalysis, [this] { ForwardTraceReanalysis(); }, [this] { return OnUpdateTraceReanalysis(); });
+  BindUploadCommand(*m_pDocument, DefaultUploadEnvironment(m_pMainFrame.get()));
 
   // The document answers its own commands before the application does, as long as a pane is active.
   for (const DocMessageMapEntry& entry : kDocMessageMap) {

@@ -48,6 +48,17 @@ inline constexpr LangRow ConnectingPort = 23;         // "Connecting Port......"
 inline constexpr LangRow CantReadData = 24;           // "Can't Read Data,Ensure the OTDR is Connected."
 inline constexpr LangRow CantOpenPort = 25;           // "Can't Open Port,Ensure the Port is Free!"
 inline constexpr LangRow SelectDirectory = 26;        // "Select Directory"
+inline constexpr LangRow FilesNotStored = 270;        // "Files Could Not Be Saved In The Folder!"
+
+// Upload dialogs.
+inline constexpr LangRow PortLabel = 126;             // "Port"
+inline constexpr LangRow Rs232Label = 127;            // "RS232"
+inline constexpr LangRow BaudRateLabel = 128;         // "BaudRate"
+inline constexpr LangRow DataBitLabel = 129;          // "DataBit"
+inline constexpr LangRow ParityLabel = 130;           // "Parity"
+inline constexpr LangRow StopBitLabel = 131;          // "StopBit"
+inline constexpr LangRow CommunicationsSettings = 132;  // "Communications Settings"
+inline constexpr LangRow UploadTraceFile = 152;       // "Upload Trace File"
 
 // Titles and edition branding (the branding rows are written by ApplyEditionBranding).
 inline constexpr LangRow ProductTitleVersion = 27;    // About box product title with version

@@ -1,20 +1,62 @@
 #include "app/trace_pane_view.h"
 
+#include <QAction>
+#include <QPainter>
+#include <QPixmap>
 #include <functional>
 #include <string>
 #include <utility>
 
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/otdr_app.h"
 #include "traceview/otdr_display_view.h"
 
+namespace {
+
+constexpr int kLegendIconSize = 24;
+
+// A trace button's legend: a short line in the trace's colour along the bottom of its picture.
+void ShowTraceLegend(QAction& action, unsigned int colour) {
+  const char* baseKey = "legendBaseIcon";
+  const char* colourKey = "legendColour";
+  if (action.property(colourKey).isValid() && action.property(colourKey).toUInt() == colour) return;
+  if (!action.property(baseKey).isValid()) action.setProperty(baseKey, QVariant::fromValue(action.icon()));
+  QPixmap pixmap = action.property(baseKey).value<QIcon>().pixmap(kLegendIconSize, kLegendIconSize);
+  if (pixmap.isNull()) {
+    pixmap = QPixmap(kLegendIconSize, kLegendIconSize);
+    pixmap.fill(Qt::transparent);
+  }
+  QPainter painter(&pixmap);
+  painter.setPen(QPen(QColor::fromRgb(colour), 2));
+  painter.drawLine(3, pixmap.height() - 2, pixmap.width() - 3, pixmap.height() - 2);
+  painter.end();
+  action.setIcon(QIcon(pixmap));
+  action.setProperty(colourKey, colour);
+}
+
+}  // namespace
+
 QWidget* MakeTracePaneView(COtdrDoc& doc) {
   auto* view = new COtdrDisplayView(doc, theApp->m_TraceList);
   CommandTable& commands = theApp->Commands();
-  view->BindCommands([&commands](int id, std::function<void()> run, std::function<bool()> enabled) {
-    commands.Bind(id, std::move(run), [enabled = std::move(enabled)] { return EnabledIf(enabled()); });
+  view->BindCommands([&commands](int id, std::function<void()> run, std::function<ViewCommandUi()> state) {
+    commands.Bind(id, std::move(run), [state = std::move(state)] {
+      const ViewCommandUi ui = state();
+      return CommandUi{ui.enabled, ui.checked};
+    });
   });
   view->SetCommandRunner([&commands](int id) { commands.Execute(id); });
   view->SetFileOpener([](const std::string& path) { theApp->OpenDocumentFile(path); });
+  view->SetOverlayHost({
+      [](const std::string& path) { theApp->OpenTraceByPath(path); },
+      [](int i, int j) { theApp->SwapTraceEntries(i, j); },
+      [](int i, int j) { theApp->RestoreTraceOrder(i, j); },
+      [](int position) {
+        auto& list = theApp->m_TraceList;
+        if (position >= 0 && position < static_cast<int>(list.size())) list.erase(list.begin() + position);
+      },
+      [&commands](int k, unsigned int colour) { ShowTraceLegend(*commands.Action(CmdTrace1 + k - 1), colour); },
+  });
   return view;
 }

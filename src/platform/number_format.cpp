@@ -33,7 +33,7 @@ int ReadNumber(std::string_view format, std::size_t& pos) {
   return n;
 }
 
-// Parses the conversion specification after a '%' at `pos`; false when it does not end in a known
+// Parses the conversion directive after a '%' at `pos`; false when it does not end in a known
 // conversion (the caller then copies it through).
 bool ParseSpec(std::string_view format, std::size_t& pos, Spec& spec) {
   for (; pos < format.size(); ++pos) {

@@ -22,8 +22,8 @@
 #include "document/trace_conversions.h"
 #include "document/trace_record.h"
 #include "platform/saturate.h"
-#include "traceview/aux_marker_refit.h"
 #include "traceview/display_state.h"
+#include "traceview/marker_painter.h"
 #include "traceview/render_requests.h"
 #include "traceview/scale_caption.h"
 #include "traceview/trace_db.h"
@@ -173,22 +173,31 @@ void COtdrDisplayView::RubberBandZoom(PixelPoint press, PixelPoint release) {
 }
 
 void COtdrDisplayView::BindCommands(
-    const std::function<void(int, std::function<void()>, std::function<bool()>)>& bind) {
-  bind(
-      CmdZoomInHorizontally, [this] { OnZoomInHorizontally(); },
-      [this] { return OnUpdateZoomInHorizontally(); });
-  bind(
-      CmdZoomOutHorizontally, [this] { OnZoomOutHorizontally(); },
-      [this] { return OnUpdateZoomOutHorizontally(); });
-  bind(
-      CmdZoomInVertically, [this] { OnZoomInVertically(); }, [this] { return OnUpdateZoomInVertically(); });
-  bind(
-      CmdZoomOutVertically, [this] { OnZoomOutVertically(); },
-      [this] { return OnUpdateZoomOutVertically(); });
-  bind(
-      CmdZoomOut, [this] { OnZoomOut(); }, [this] { return OnUpdateZoomOut(); });
-  bind(
-      CmdViewFullTrace, [this] { OnViewFullTrace(); }, [this] { return OnUpdateViewFullTrace(); });
+    const std::function<void(int, std::function<void()>, std::function<ViewCommandUi()>)>& bind) {
+  auto enabledIf = [](std::function<bool()> rule) {
+    return [rule = std::move(rule)] { return ViewCommandUi{rule(), std::nullopt}; };
+  };
+  bind(CmdZoomInHorizontally, [this] { OnZoomInHorizontally(); }, enabledIf([this] { return OnUpdateZoomInHorizontally(); }));
+  bind(CmdZoomOutHorizontally, [this] { OnZoomOutHorizontally(); },
+       enabledIf([this] { return OnUpdateZoomOutHorizontally(); }));
+  bind(CmdZoomInVertically, [this] { OnZoomInVertically(); }, enabledIf([this] { return OnUpdateZoomInVertically(); }));
+  bind(CmdZoomOutVertically, [this] { OnZoomOutVertically(); },
+       enabledIf([this] { return OnUpdateZoomOutVertically(); }));
+  bind(CmdZoomOut, [this] { OnZoomOut(); }, enabledIf([this] { return OnUpdateZoomOut(); }));
+  bind(CmdViewFullTrace, [this] { OnViewFullTrace(); }, enabledIf([this] { return OnUpdateViewFullTrace(); }));
+  bind(CmdLockMarkerAB, [this] { OnLockMarkerAB(); }, [this] { return OnUpdateLockMarkerAB(); });
+  bind(CmdAnalyzeInsertionLoss, [this] { OnAnalyzeInsertionLoss(); }, [this] { return OnUpdateAnalyzeInsertionLoss(); });
+  bind(CmdAnalyzeReflectance, [this] { OnAnalyzeReflectance(); }, [this] { return OnUpdateAnalyzeReflectance(); });
+  bind(CmdLengthUnits, [this] { OnLengthUnits(); }, enabledIf([this] { return OnUpdateLengthUnits(); }));
+  bind(CmdViewPreferences, [this] { OnViewPreferences(); }, enabledIf([] { return true; }));
+  bind(CmdLinkMap, [this] { OnToggleLinkMap(); }, enabledIf([this] { return OnUpdateToggleLinkMap(); }));
+  const int traceButtons[] = {CmdTrace1, CmdTrace2, CmdTrace3, CmdTrace4};
+  for (int k = 1; k <= 4; ++k) {
+    bind(traceButtons[k - 1], [this, k] { OnSelectTrace(k); }, [this, k] { return OnUpdateSelectTrace(k); });
+  }
+  bind(CmdCloseCurrentTraceButton, [this] { OnCloseCurrentTrace(); },
+       enabledIf([this] { return OnUpdateCloseCurrentTrace(); }));
+  bind(CmdCloseCurrentTrace, [this] { OnCloseCurrentTrace(); }, enabledIf([this] { return OnUpdateCloseCurrentTrace(); }));
 }
 
 std::unique_ptr<QMenu> COtdrDisplayView::BuildContextMenu() {
@@ -275,10 +284,7 @@ void COtdrDisplayView::OnUpdate(DocView* sender, int /*hint*/) {
     g_DisplayState.ResetZoomRequest = 0;
     m_State.m_bCloseGuard = 0;
   }
-  if (m_Doc.m_bOffsetReset != 0) {
-    m_State.m_dDbOffset = 0.0;
-    m_Doc.m_bOffsetReset = 0;
-  }
+  ApplyOffsetReset();
   if (!m_Doc.HasTrace()) {
     UpdateFrameTitle();
     return;
@@ -288,14 +294,14 @@ void COtdrDisplayView::OnUpdate(DocView* sender, int /*hint*/) {
   if (sender == nullptr) {
     ConvertTraceToDb(kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm, n, m_State.m_TraceDb,
                      m_State.m_dRangeKm, m_State.m_dMinDb, m_State.m_dMaxDb, m_State.m_dSpanDb);
-    RefitActiveAuxMarkers(markers, markers.ActiveMarker, n, m_Doc.m_DbSamples.Values, m_State.m_TraceDb,
-                          m_State.m_dDbOffset);
+    RefitActiveAuxMarkers(markers, markers.ActiveMarker, MarkerTraceOf(), m_State.m_dDbOffset);
   } else {
     const int m = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
     if (const auto position =
             CentredScrollForMarker(m, n, m_State.m_sizeScrollTotal.width, ClientSize().width)) {
       SetScrollPosition(ScrollAxis::Horizontal, *position);
     }
+    ReseatAuxMarkersOnCurrentEvent();
   }
   viewport()->update();
 }
@@ -359,6 +365,7 @@ void COtdrDisplayView::OnDraw() {
   const PixelRect client = LogicalClientRect();
   if (m_State.m_sizeScrollTotal == PixelSize{client.Width(), client.Height()}) m_State.ZoomHistory.clear();
   if (g_DisplayState.FitOverlayRequest != 0) {
+    FitOverlay();
     g_DisplayState.FitOverlayRequest = 0;
     m_State.m_bMarkersSeeded = 0;
   }
@@ -367,14 +374,19 @@ void COtdrDisplayView::OnDraw() {
     ConsumeRenderRequests(g_DisplayState);
   }
   // The markers go over this copy of the background, never into the cache.
-  const QImage composed = m_Cache;
+  QImage composed = m_Cache;
   if (m_Doc.HasTrace() && !m_TraceList.empty() && g_DisplayState.LinkMapMode == 0) {
+    QPainter painter(&composed);
+    painter.translate(-client.left, -client.top);
+    DrawMarkers(painter);
+    DrawAuxMarkers(painter);
     g_DisplayState.MarkersFromTable = 0;
   }
-  QPainter screen(viewport());
-  screen.drawImage(0, 0, composed);
   m_State.m_rcRender = client;
   m_BackBuffer = composed;
+  DrawTransientLines(composed);
+  QPainter screen(viewport());
+  screen.drawImage(0, 0, composed);
 }
 
 void COtdrDisplayView::RenderBackground() {
@@ -390,7 +402,11 @@ void COtdrDisplayView::RenderBackground() {
   painter.translate(-client.left, -client.top);
   DrawGridAndScale(painter);
   DrawOverlayTraces(painter);
-  if (g_DisplayState.LinkMapMode == 0) DrawEventIcons(painter);
+  if (g_DisplayState.LinkMapMode == 0) {
+    DrawEventIcons(painter);
+  } else {
+    DrawLinkMap(painter);
+  }
   m_State.m_bBackgroundDirty = 0;
   m_State.m_bHistoryPopped = 0;
 }

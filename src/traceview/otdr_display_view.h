@@ -7,14 +7,17 @@
 #include <QImage>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/doc_view.h"
+#include "traceview/marker_rules.h"
 #include "traceview/trace_view_state.h"
 #include "traceview/zoom_commands.h"
 
 class COtdrDoc;
+class QDialog;
 class QMdiSubWindow;
 class QMenu;
 class QPainter;
@@ -22,6 +25,21 @@ struct TraceRecord;
 
 /// The loaded-trace list the view draws, in list order.
 using TraceList = std::vector<std::unique_ptr<TraceRecord>>;
+
+/// The state a command of the view shows: enabled, and a check mark when set.
+struct ViewCommandUi {
+  bool enabled = true;
+  std::optional<bool> checked;
+};
+
+/// What the overlay's trace buttons and close command need of the application.
+struct OverlayHost {
+  std::function<void(const std::string&)> open;  // reads a listed trace into the document again
+  std::function<void(int, int)> swap;             // exchanges two list entries (out of order)
+  std::function<void(int, int)> restore;          // exchanges them back (in order)
+  std::function<void(int)> remove;                // deletes the list entry at a position
+  std::function<void(int, unsigned int)> legend;  // shows trace button k's legend colour (0xRRGGBB)
+};
 
 class COtdrDisplayView final : public QAbstractScrollArea, public DocView, private ZoomHost {
   Q_OBJECT
@@ -67,8 +85,51 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   /// Zooms to the rectangle a drag from `press` to `release` drew (client pixels).
   void RubberBandZoom(PixelPoint press, PixelPoint release);
 
-  /// Binds every command of the view: `bind(id, handler, enabled)`.
-  void BindCommands(const std::function<void(int, std::function<void()>, std::function<bool()>)>& bind);
+  /// Binds every command of the view: `bind(id, handler, state)`.
+  void BindCommands(const std::function<void(int, std::function<void()>, std::function<ViewCommandUi()>)>& bind);
+
+  // Markers and their analysis modes.
+  void OnLockMarkerAB();
+  ViewCommandUi OnUpdateLockMarkerAB() const;
+  void OnAnalyzeInsertionLoss();
+  ViewCommandUi OnUpdateAnalyzeInsertionLoss() const;
+  void OnAnalyzeReflectance();
+  ViewCommandUi OnUpdateAnalyzeReflectance() const;
+  /// Moves the active marker (both when locked) by `step` samples and tells the other panes.
+  void StepActiveMarker(int step);
+  /// Orders, holds and fits the insertion-loss aux markers of `set` (0 A, 1 B).
+  void UpdateLossAuxMarkers(int set);
+  /// The same for the reflectance aux markers.
+  void UpdateReflectanceAuxMarkers(int set);
+
+  // Length unit, view options, link map and picture export.
+  void OnLengthUnits();
+  bool OnUpdateLengthUnits() const;
+  void OnViewPreferences();
+  void OnToggleLinkMap();
+  bool OnUpdateToggleLinkMap() const;
+  /// Writes the last painted picture as a BMP file, ".BMP" added to a path without that ending;
+  /// a failure is reported to the user. Returns whether the file was written.
+  bool SaveViewAsBmp(std::string path);
+  /// The last painted picture for the printed report's graph box of `boxWidth` x `boxHeight`: its
+  /// width rounded down to a multiple of 4, 16 bits per pixel.
+  QImage LinkMapPrintPicture(int boxWidth, int boxHeight) const;
+  /// Runs the view's modal dialogs; tests replace it so that nothing blocks.
+  void SetDialogRunner(std::function<int(QDialog&)> run) { m_RunDialog = std::move(run); }
+
+  /// Keeps the markers' distances and fits the horizontal scale after the current trace changed.
+  void FitOverlay();
+  void SetOverlayHost(OverlayHost host) { m_Overlay = std::move(host); }
+  /// Trace button k (1 to 4): makes the trace listed at that place current.
+  void OnSelectTrace(int k);
+  ViewCommandUi OnUpdateSelectTrace(int k);
+  /// Shows the legend colours under trace buttons 1 to m + 1.
+  void DrawTraceLegend(int m);
+  /// Makes the trace at list position k current: it moves to the end of the list and is read again.
+  void SwitchCurrentTrace(int k);
+  /// Removes the current trace from the list; a neighbour becomes current, or the view empties.
+  void OnCloseCurrentTrace();
+  bool OnUpdateCloseCurrentTrace() const;
 
   /// Runs commands the view does not serve itself (marker lock, view preferences, length units).
   void SetCommandRunner(std::function<void(int)> run) { m_RunCommand = std::move(run); }
@@ -92,6 +153,10 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -111,6 +176,20 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   void DrawGridAndScale(QPainter& painter);
   void DrawOverlayTraces(QPainter& painter);
   void DrawEventIcons(QPainter& painter);
+  void DrawLinkMap(QPainter& painter);
+  void DrawMarkers(QPainter& painter);
+  void DrawAuxMarkers(QPainter& painter);
+  void DrawTransientLines(QImage& picture) const;
+  void WriteDistance(int set);
+  void WriteStoredCursors();
+  void OffsetTraceByDrag();
+  void ReseatAuxMarkersOnCurrentEvent();
+  void ApplyOffsetReset();
+  void SetAnalysisMode(int mode);
+  ViewCommandUi AnalysisModeUi(int mode) const;
+  void BroadcastFromView(int hint);
+  MarkerTrace MarkerTraceOf() const;
+  SampleAxis AxisOf() const;
   void UpdateFrameTitle();
   QMdiSubWindow* ChildFrame() const;
   PixelRect LogicalClientRect();
@@ -127,6 +206,12 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   int m_nRenderCount = 0;
   std::function<void(int)> m_RunCommand;
   std::function<void(const std::string&)> m_OpenFile;
+  std::function<int(QDialog&)> m_RunDialog;
+  OverlayHost m_Overlay;
+  bool m_bCaptured = false;            // the view holds the mouse since the last press
+  std::optional<PixelRect> m_RubberBand;  // client pixels, drawn inverted over the picture
+  std::optional<int> m_nGuideY;           // client y of an offset drag's guide line
+  std::optional<int> m_nPressGuideY;      // where the picked trace was pressed
 };
 
 /// The trace view, while one exists.

@@ -38,6 +38,8 @@ struct TraceViewState {
   PixelRect m_rcLastClient;         // client rectangle seen by the last rescale
   int m_nAuxDrag = -1;              // aux marker being dragged, -1 none
   int m_bMarkerDrag = 0;
+  std::string m_strDragTracePath;   // trace picked for an offset drag
+  unsigned int m_crGuideLine = 0;   // its colour, 0xRRGGBB
   int ZoomCapability = 3;   // ZoomCapabilityBit set
   double m_dRangeKm = 0.0;  // fibre length of the shown trace, km
   double m_dMinDb = 0.0;

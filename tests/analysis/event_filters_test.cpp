@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "event_fixtures.h"
@@ -35,6 +37,8 @@ TEST(SpliceThresholdQuickTest, DropsBelowThresholdAndWithinLocalNoise) {
       {"below the threshold", 0.15f, 0.2f, -10.0, 0.0f, false},
       {"above the threshold", 0.25f, 0.2f, -10.0, 0.0f, true},
       {"negligible without threshold", 0.005f, 0.0f, -10.0, 0.0f, false},
+      // The 32-bit loss nearest 0.01 dB lies just below it.
+      {"0.01 dB as stored", 0.01f, 0.0f, -10.0, 0.0f, false},
       {"noise capped far above the reference", 0.25f, 0.2f, -10.0, 1.0f, true},
       {"noise near the reference", 0.25f, 0.2f, -45.0, 0.2f, false},
       {"clears the noise near the reference", 0.35f, 0.2f, -45.0, 0.2f, true},
@@ -58,6 +62,89 @@ TEST(SpliceThresholdQuickTest, KeepsEndAndReflectiveEvents) {
   std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventReflective, 1000, 0.0f, {800, 997, 1010, 1200}), end};
   EXPECT_EQ(ApplySpliceThresholdQuick(events, 3, points, 0.2f, Reference(), NoiseOf(3000, 0.0f)), 3);
   EXPECT_EQ(events[2].endFlag, kEndFlag);
+}
+
+TEST(SpliceThresholdTest, DropsCrowdedSplicesAndReestimatesFromShortWindows) {
+  // A 0.3 dB step at 1 km, behind a reflection at 0.5 km.
+  const auto points = FibreWithStep(3000, 1000, 0.3);
+  struct Case {
+    const char* name;
+    float loss;
+    std::array<int, 4> windows;
+    bool kept;
+    float reported;
+  } cases[] = {
+      {"below the threshold", 0.15f, {800, 997, 1003, 1200}, false, 0.0f},
+      {"close behind the reflection", 0.8f, {512, 515, 520, 700}, false, 0.0f},
+      {"no room between its windows", 0.8f, {800, 997, 999, 1200}, false, 0.0f},
+      {"short windows measure the step", 0.8f, {960, 997, 1003, 1040}, true, 0.3f},
+      {"long windows keep the loss", 0.8f, {800, 997, 1003, 1200}, true, 0.8f},
+      {"a large loss is not crowded out", 2.5f, {800, 997, 999, 1200}, true, 2.5f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventReflective, 500, 0.2f, {300, 497, 510, 700}, -40.0f),
+                                      EventAt(kEventNonReflective, c.windows[1] + 2, c.loss, c.windows)};
+    ASSERT_EQ(ApplySpliceThreshold(events, 3, points, kBs, 0.2f, Reference(), NoiseOf(3000, 0.0f)), c.kept ? 3 : 2);
+    if (c.kept) {
+      EXPECT_NEAR(events[2].loss, c.reported, 0.002);
+    }
+  }
+}
+
+// A fibre at 1 m spacing whose samples alternate `ripple` dB above and below the line.
+std::vector<TracePoint> RippledFibre(int n, double ripple) {
+  auto points = FibreLine(n);
+  for (int i = 0; i < n; ++i) points[static_cast<std::size_t>(i)].level += static_cast<float>(i % 2 == 0 ? ripple : -ripple);
+  return points;
+}
+
+TEST(DropLossBelowNoiseCapTest, ThresholdFollowsTheWindowDeviationUpToItsCap) {
+  // The window deviation D is a third of the ripple; the threshold is 4 D, 3 D from 0.6 dB on,
+  // capped by D's band.
+  struct Case {
+    double ripple;
+    float dropped, kept;
+  } cases[] = {
+      {0.009, 0.009f, 0.015f},  // D 0.003: 4 D = 0.012 below the 0.02 cap
+      {0.03, 0.025f, 0.035f},   // D 0.01: capped at 0.03
+      {0.06, 0.035f, 0.045f},   // D 0.02: capped at 0.04
+      {0.18, 0.07f, 0.09f},     // D 0.06: capped at 0.08
+      {0.9, 0.45f, 0.55f},      // D 0.3: 3 D = 0.9, capped at 0.5
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ripple);
+    const auto raw = RippledFibre(3000, c.ripple);
+    for (const auto& [loss, kept] : {std::pair{c.dropped, false}, std::pair{c.kept, true}}) {
+      std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, loss, {800, 997, 1003, 1200})};
+      EXPECT_EQ(DropLossBelowNoiseCap(events, 2, raw), kept ? 2 : 1) << loss;
+    }
+  }
+}
+
+TEST(DropLossBelowFitNoiseTest, LossMustExceedTheFitNoiseAndTheBackscatterAcrossTheEvent) {
+  // The windows lie 1 km apart, so the backscatter drop across the event is |bs| dB.
+  struct Case {
+    const char* name;
+    double wavelength;
+    float bs;
+    double ripple;  // each window adds a third of it
+    float loss;
+    bool kept;
+  } cases[] = {
+      {"implausible slope replaced by -0.3 at 1550 nm", 1550.0, -0.9f, 0.0, 0.35f, true},
+      {"implausible slope replaced, loss below", 1550.0, -0.9f, 0.0, 0.25f, false},
+      {"any slope used at other wavelengths", 1000.0, -0.9f, 0.0, 0.5f, false},
+      {"plausible slope used", 1550.0, -0.4f, 0.0, 0.45f, true},
+      {"plausible slope used, loss below", 1550.0, -0.4f, 0.0, 0.35f, false},
+      {"noisy windows", 1550.0, -0.4f, 0.3, 0.5f, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto raw = RippledFibre(3000, c.ripple);
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, c.loss, {300, 500, 1500, 1700})};
+    EXPECT_EQ(DropLossBelowFitNoise(events, 2, raw, raw, c.bs, c.wavelength), c.kept ? 2 : 1);
+  }
 }
 
 TEST(DropAtFilterPositionTest, DropsOnlySmallLossesBetweenTheWindows) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <vector>
 
 #include "analysis/event_list_helpers.h"
@@ -111,10 +112,16 @@ TEST(ResolveGhostsTest, AbsorbsAReflectionInsideTheShortWindowOfThePreviousOne) 
   EXPECT_EQ(events[1].markers[3], 1300);
 }
 
+// The launch, a splice of `loss` dB at 1 km and the events behind it.
+std::vector<AnalysisEvent> SpliceThen(float loss, std::initializer_list<AnalysisEvent> behind) {
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, loss, {700, 997, 1003, 1300})};
+  events.insert(events.end(), behind);
+  return events;
+}
+
 TEST(DetectEndByThresholdTest, ALossAboveTheEndThresholdEndsTheFibre) {
   const auto trace = FibreLine(8000);
-  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 5.0f, {700, 997, 1003, 1300}),
-                                    Reflection(3000, -40.0f)};
+  auto events = SpliceThen(5.0f, {Reflection(3000, -40.0f)});
   events[2].endFlag = kEndFlag;
   ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), ParamsFor(20.0f), events, 3), 1);
   EXPECT_EQ(events[1].endFlag, kEndFlag);
@@ -123,8 +130,7 @@ TEST(DetectEndByThresholdTest, ALossAboveTheEndThresholdEndsTheFibre) {
 
 TEST(DetectEndByThresholdTest, TheLastReflectionEndsAFibreThatReachesTheNoise) {
   const auto trace = FibreLine(8000);
-  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300}),
-                                    Reflection(3000, -40.0f)};
+  auto events = SpliceThen(0.5f, {Reflection(3000, -40.0f)});
   ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 3100), ParamsFor(20.0f), events, 3), 1);
   EXPECT_EQ(events[2].endFlag, kEndFlag);
   EXPECT_EQ(events[1].endFlag, 0);
@@ -134,8 +140,7 @@ TEST(DetectEndByThresholdTest, TheShortWindowBehindTheLastSpliceLeavesTheEndToTh
   // The last event's right window only reaches half-way to the virtual event 100 samples behind it
   // (46 samples): the fibre may well go on, so the decision is left undone.
   const auto trace = FibreLine(8000);
-  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300}),
-                                    EventAt(kEventNonReflective, 3000, 0.5f, {2700, 2997, 3003, 3049})};
+  auto events = SpliceThen(0.5f, {EventAt(kEventNonReflective, 3000, 0.5f, {2700, 2997, 3003, 3049})});
   EXPECT_EQ(DetectEndByThreshold(ContextOf(trace, 6000), ParamsFor(20.0f), events, 3), 0);
   for (const AnalysisEvent& e : events) EXPECT_EQ(e.endFlag, 0);
 
@@ -148,6 +153,23 @@ TEST(DetectEndByThresholdTest, TheShortWindowBehindTheLastSpliceLeavesTheEndToTh
   EXPECT_EQ(events[2].endFlag, 0);
 }
 
+TEST(DetectEndByThresholdTest, AReflectionOnPlainFibreHandsTheEndToTheNextReflection) {
+  // Noise from 6 km on. The reflection at 3 km has plain fibre on both sides; the event behind it
+  // follows too closely for a slope of its own and is passed over. An echo there ends the fibre; with
+  // no reflection behind, the decision is left to the noise.
+  const auto trace = FibreLine(8000);
+  for (const bool echoBehind : {true, false}) {
+    SCOPED_TRACE(echoBehind ? "echo behind" : "splice behind");
+    const EventRowType behind = echoBehind ? kEventReflective : kEventNonReflective;
+    auto events = SpliceThen(0.5f, {Reflection(3000, -40.0f), EventAt(behind, 3043, 0.5f, {3010, 3040, 3053, 3300}, -50.0f)});
+    SetGhost(events[3], echoBehind);
+    EXPECT_EQ(DetectEndByThreshold(ContextOf(trace, 6000), ParamsFor(20.0f), events, 4), echoBehind ? 1 : 0);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(events[static_cast<std::size_t>(i)].endFlag, echoBehind && i == 3 ? kEndFlag : 0) << i;
+    }
+  }
+}
+
 TEST(DetectEndByThresholdTest, NeedsMoreThanTheLaunch) {
   const auto trace = FibreLine(8000);
   std::vector<AnalysisEvent> events{LaunchEvent()};
@@ -158,8 +180,7 @@ TEST(DetectEndByThresholdTest, NeedsMoreThanTheLaunch) {
 TEST(DetectEndByThresholdTest, AReflectionFollowedByASteepFallEndsAFibreWithoutNoise) {
   // The trace never reaches the noise; behind the reflection it falls by 3 dB/km.
   const auto trace = TraceOf(8000, 0.001, [](double x) { return x < 3.0 ? -10.0 - 0.33 * x : -10.99 - 3.0 * (x - 3.0); });
-  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.5f, {700, 997, 1003, 1300}),
-                                    Reflection(3000, -40.0f)};
+  auto events = SpliceThen(0.5f, {Reflection(3000, -40.0f)});
   ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 7999), ParamsFor(20.0f), events, 3), 1);
   EXPECT_EQ(events[2].endFlag, kEndFlag);
 

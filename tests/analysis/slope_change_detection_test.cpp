@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "event_fixtures.h"
@@ -161,6 +163,18 @@ TEST(SetLsaMarkersTest, WindowsFollowTheGapsBetweenEvents) {
   EXPECT_EQ(SetLsaMarkers(points, events, 0), 0);
 }
 
+TEST(SetLsaMarkersTest, HalfAGapIsCappedOnlyBeyond201Samples) {
+  // Half of a 300-sample gap leaves 146 samples per window; the cap bites from about 410 on.
+  const auto points = FibreLine(5000);
+  for (const auto& [gap, length] : {std::pair{300, 146}, std::pair{410, 200}}) {
+    SCOPED_TRACE(gap);
+    std::vector<AnalysisEvent> events{Spanning(kEventLaunch, 0, 100), Spanning(kEventNonReflective, 100 + gap, 110 + gap)};
+    SetLsaMarkers(points, events, 2);
+    EXPECT_EQ(events[0].markers[3] - events[0].markers[2], length);
+    EXPECT_EQ(events[1].markers[1] - events[1].markers[0], length);
+  }
+}
+
 TEST(SetLsaMarkersTest, TheLastWindowShrinksNearTheTraceEnd) {
   const auto points = FibreLine(5000);
   struct Case {
@@ -207,6 +221,26 @@ TEST(RefineNonReflectiveStartTest, ReportsALargeLossWhereItsSteepDropBegins) {
     EXPECT_EQ(events[1].sampleIndex, c.index);
     EXPECT_EQ(events[1].startIndex, c.index);
     EXPECT_FLOAT_EQ(events[1].position, points[static_cast<std::size_t>(c.index)].distance);
+  }
+}
+
+TEST(ShiftNonReflectiveStartTest, MovesTheIndexToWhereTheExcessDropShows) {
+  // 0.6 dB spread over the ten samples from 1000 on; the threshold is a third of the loss per
+  // whole microsecond of the pulse.
+  const auto points = TraceOf(3000, 0.001, [](double x) { return -10.0 - 0.33 * x - 0.6 * std::clamp((x - 1.0) / 0.01, 0.0, 1.0); });
+  struct Case {
+    int pulseWidth;
+    int index;
+    int expected;
+  } cases[] = {{10, 990, 1004}, {3000, 990, 1002}, {10, 1010, 1010}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.pulseWidth << " ns from " << c.index);
+    AnalysisParams params;
+    params.pulseWidth = c.pulseWidth;
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, c.index, 0.6f, {800, 990, 1030, 1200})};
+    ShiftNonReflectiveStart(points, events, 2, -0.33f, Reference(), params);
+    EXPECT_EQ(events[1].sampleIndex, c.expected);
+    EXPECT_FLOAT_EQ(events[1].position, points[static_cast<std::size_t>(c.expected)].distance);
   }
 }
 

@@ -7,5 +7,5 @@
 #include "synthetic_trace.h"
 
 /// Raises one pulse length of samples from `distanceKm` on by `heightDb`, keeping their noise; levels
-/// stay quantised like the rest of the trace when the spec quantises.
+/// stay quantised like the rest of the trace when its SyntheticTraceSpec quantises.
 void AddEcho(std::vector<TracePoint>& points, const SyntheticTraceSpec& spec, double distanceKm, double heightDb);

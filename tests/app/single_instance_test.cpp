@@ -6,14 +6,23 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
+#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/otdr_app.h"
 #include "app_test_env.h"
 #include "document/otdr_doc.h"
+#include "instrument/comm_set_dlg.h"
+#include "instrument/thread_dlg.h"
+#include "instrument/upload_command.h"
 
 namespace {
 
@@ -41,6 +50,40 @@ int RunSecondStart(const lumivane::test::AppTestEnv& env, const QStringList& arg
     return -1;
   }
   return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+}
+
+// An instrument that answers only once the test lets it: until then the upload keeps running.
+class HeldInstrument final : public UploadTransport {
+ public:
+  explicit HeldInstrument(const std::atomic<bool>& release) : m_release(release) {}
+  UploadTransportKind Kind() const override { return UploadTransportKind::Serial; }
+  bool Open() override { return true; }
+  bool Start() override { return true; }
+  bool Request(UsbCommandCode, std::uint32_t) override { return true; }
+  std::size_t Receive(std::span<std::uint8_t> into, const std::atomic<bool>& cancel) override {
+    while (!m_release.load() && !cancel.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::fill(into.begin(), into.end(), std::uint8_t{0});  // a count of no files
+    return into.size();
+  }
+  void Recover() override {}
+  void Close() override {}
+
+ private:
+  const std::atomic<bool>& m_release;
+};
+
+// Runs `act` on the modal dialog of type T once it is the active modal widget.
+template <typename T>
+void OnModal(std::function<void(T&)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    timer->stop();
+    timer->deleteLater();
+    act(*dialog);
+  });
+  timer->start(10);
 }
 
 // Lets the first instance handle what it received.
@@ -85,6 +128,41 @@ TEST(SingleInstanceTest, AHandOverWaitsWhileADialogIsOpen) {
   Settle();
   EXPECT_EQ(app->m_pDocument->m_strTracePath, first);
   dialog.close();
+  QElapsedTimer clock;
+  clock.start();
+  while (app->m_pDocument->m_strTracePath != second && clock.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, second);
+}
+
+TEST(SingleInstanceTest, AHandOverWaitsWhileAnUploadRuns) {
+  lumivane::test::AppTestEnv env;
+  const std::string first = env.WriteTrace("first.sor");
+  const std::string second = env.WriteTrace("second.sor");
+  COtdrApp* app = env.Start({first});
+  ASSERT_NE(app, nullptr);
+  std::atomic<bool> release{false};
+  UploadEnvironment upload = DefaultUploadEnvironment(app->MainFrame());
+  upload.chooseFolder = [&](const std::string&, const std::string&) { return env.dir().path().string(); };
+  upload.makeTransport = [&](const PortSettings&) { return std::make_unique<HeldInstrument>(release); };
+  upload.listPorts = [] { return std::vector<std::string>{}; };
+  BindUploadCommand(*app->m_pDocument, upload);
+
+  std::string pathWhileUploading;
+  bool ended = false;
+  OnModal<CCCommSetDlg>([](CCCommSetDlg& dialog) { dialog.accept(); });
+  OnModal<CCThreadDlg>([&](CCThreadDlg& dialog) {
+    EXPECT_EQ(RunSecondStart(env, {QString::fromStdString(second)}), 0);
+    Settle();
+    pathWhileUploading = app->m_pDocument->m_strTracePath;
+    release.store(true);
+    ended = QTest::qWaitFor([&] { return dialog.Ended(); }, 5000);
+    dialog.OkButton()->click();
+  });
+  EXPECT_TRUE(app->Commands().Execute(CmdUploadTraceFile));
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(pathWhileUploading, first);
   QElapsedTimer clock;
   clock.start();
   while (app->m_pDocument->m_strTracePath != second && clock.elapsed() < 5000) {

@@ -1,0 +1,65 @@
+#include "analysis/analysis_commands.h"
+
+#include "analysis/analysis_dlg.h"
+#include "analysis/pass_fail_check.h"
+#include "analysis/pass_fail_dlg.h"
+#include "analysis/pass_fail_document.h"
+#include "analysis/trace_reanalysis.h"
+#include "app/command_ids.h"
+#include "document/otdr_doc.h"
+
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+void FillDialog(CCPassFailDlg& dlg, const PassFailDialogValues& values) {
+  dlg.m_strSpliceLoss = ToQt(values.limits[kLimitSpliceLoss]);
+  dlg.m_strConnectorLoss = ToQt(values.limits[kLimitConnectorLoss]);
+  dlg.m_strReflectance = ToQt(values.limits[kLimitReflectance]);
+  dlg.m_strAttenuation = ToQt(values.limits[kLimitAttenuation]);
+  dlg.m_strLinkLoss = ToQt(values.limits[kLimitLinkLoss]);
+  dlg.m_strLinkOrl = ToQt(values.limits[kLimitLinkOrl]);
+  dlg.m_strWavelength = ToQt(values.wavelength);
+  dlg.m_strUnit = ToQt(values.unit);
+  dlg.m_strIniPath = ToQt(values.iniPath);
+}
+
+PassFailDialogValues ConfirmedValues(const CCPassFailDlg& dlg, PassFailDialogValues values) {
+  values.limits = {dlg.m_strSpliceLoss.toStdString(), dlg.m_strConnectorLoss.toStdString(),
+                   dlg.m_strReflectance.toStdString(), dlg.m_strAttenuation.toStdString(),
+                   dlg.m_strLinkLoss.toStdString(),    dlg.m_strLinkOrl.toStdString()};
+  values.wavelength = dlg.m_strWavelength.toStdString();
+  values.checks = {dlg.m_bCheckSpliceLoss, dlg.m_bCheckConnectorLoss, dlg.m_bCheckReflectance,
+                   dlg.m_bCheckAttenuation, dlg.m_bCheckLinkLoss,      dlg.m_bCheckLinkOrl};
+  return values;
+}
+
+}  // namespace
+
+int ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
+void OnPassFail(COtdrDoc& doc, std::string_view programFolder, QWidget* parent, const DialogRunner& run) {
+  const PassFailDialogValues values = PreparePassFailDialog(doc, programFolder);
+  CCPassFailDlg dlg(parent);
+  FillDialog(dlg, values);
+  if (run(dlg) == QDialog::Accepted) ApplyPassFailDialog(doc, ConfirmedValues(dlg, values));
+  doc.UpdateAllViews(nullptr, kHintRefresh);
+}
+
+void BindPassFailCommand(COtdrDoc& doc, std::string programFolder, std::function<QWidget*()> parent) {
+  doc.Commands().BindCommand(CmdPassFail, [&doc, folder = std::move(programFolder), parent = std::move(parent)] {
+    OnPassFail(doc, folder, parent ? parent() : nullptr);
+  });
+}
+
+bool RunTraceReanalysis(COtdrDoc& doc, int& analysisWavelength, QWidget* parent, const DialogRunner& run) {
+  // A trace the engine cannot take is refused before the user chooses settings for it.
+  if (CheckReanalysisInput(doc) != ReanalysisOutcome::Done) return false;
+  CCAnalysisDlg dlg(parent);
+  dlg.SetSettings(PrefillAnalysisSettings(doc.m_bAnalysedOnce != 0, analysisWavelength, g_AnalysisParams));
+  if (run(dlg) != QDialog::Accepted) return false;
+  const AnalysisSettings chosen = dlg.Settings();
+  if (ReanalyzeDocument(doc, chosen) != ReanalysisOutcome::Done) return false;
+  analysisWavelength = chosen.wavelengthIndex;
+  return true;
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The link ORL of the current trace, kept in its record's KeyEvents ORL field until the events change.
+class COtdrDoc;
+
+/// The link ORL (dB): recomputed from the event table and stored in the record when the events
+/// changed since the last use (LinkOrlDirty), else read from the record; either way kept as the
+/// measured link ORL of the pass/fail record.
+float TakeLinkOrl(COtdrDoc& doc);

@@ -1,0 +1,35 @@
+#pragma once
+// Pass or fail of one event or link value against the pass/fail limits. Magnitudes are compared,
+// whatever the signs of value and limit, with a tolerance of 0.0001 in favour of the value.
+#include <cstdint>
+
+#include "document/display_records.h"
+#include "document/document_settings.h"
+
+/// What a judged value is.
+enum LimitKind : int {
+  kLimitKindReflectance = 0,
+  kLimitKindLoss = 1,         // splice loss, or connector loss of a reflective event
+  kLimitKindAttenuation = 2,  // as stored (dB/km)
+  kLimitKindLinkLoss = 4,
+  kLimitKindLinkOrl = 5,
+};
+
+/// Index of each limit in PassFailThresholds::Limit and ::Enabled.
+enum PassFailLimit : int {
+  kLimitSpliceLoss = 0,
+  kLimitConnectorLoss = 1,
+  kLimitReflectance = 2,
+  kLimitAttenuation = 3,
+  kLimitLinkLoss = 4,
+  kLimitLinkOrl = 5,
+};
+
+/// 1 when `*value` of an event of `*type` (EventRowType) passes the limit of `kind`, else 0. A
+/// reflectance or link ORL passes at least 0.0001 dB beyond its limit; a loss or attenuation at
+/// most 0.0001 above it. Launch events pass, and so do an end event's loss and attenuation.
+int CheckLimit(const float* value, const std::int32_t* type, int kind, const PassFailThresholds& limits);
+
+/// Whether the user wants values of `kind` of an event of `type` judged: connector losses (losses of
+/// reflective events) follow their own check box, every other loss the splice-loss one.
+bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind);

@@ -1,0 +1,49 @@
+#pragma once
+// The pass/fail limits file "otdr config.ini": one section per wavelength in whole nanometres
+// ("1310"), six keys holding decimal numbers as text.
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "document/document_settings.h"
+#include "platform/ini_file.h"
+
+inline constexpr std::string_view kPassFailIniName = "otdr config.ini";
+/// The section judged when the file has none for the trace's wavelength.
+inline constexpr std::string_view kFallbackLimitSection = "1310";
+
+/// Keys of the six limits, in PassFailThresholds order. "Link  Loss" has two blanks, as files
+/// shared with other installations have it.
+inline constexpr std::array<std::string_view, kPassFailLimitCount> kPassFailKeys = {
+    "Splice Loss", "Connector Loss", "Event Relf", "Event Atte", "Link  Loss", "Link ORL"};
+/// The values the dialog's Default button writes, in the same order.
+inline constexpr std::array<std::string_view, kPassFailLimitCount> kPassFailDefaults = {"1",   "1",  "40",
+                                                                                       "0.5", "45", "30"};
+
+/// The limits texts of a dialog or a file, in PassFailThresholds order.
+using LimitTexts = std::array<std::string, kPassFailLimitCount>;
+
+/// Path of the limits file in `folder`; empty when the folder is.
+std::string PassFailIniPath(std::string_view folder);
+
+/// 1 when the file has a section named exactly `section` (case-sensitive), else 0.
+int HasIniSection(std::string_view section, const std::string& iniPath);
+
+/// Reads the six keys of `section` into limits.Limit; a missing key, or a value that does not start
+/// with a number, reads as 0. Values longer than 9 characters are cut, as the file format allows.
+void ReadPassFailLimits(std::string_view section, const std::string& iniPath, PassFailThresholds& limits);
+
+/// The decimal number at the start of `text` (leading blanks skipped); 0 when there is none.
+float ParseLeadingNumber(std::string_view text);
+
+/// A limit as the dialog shows and the file stores it ("%.3f").
+std::string FormatLimit(float limit);
+
+/// Writes every non-empty text under its key of `section`, in key order; empty texts leave their
+/// key as it is. The first failed write is returned; the keys after it are still tried.
+lumivane::IniWriteOutcome WritePassFailLimits(const std::string& iniPath, std::string_view section,
+                                              const LimitTexts& texts);
+
+/// Writes the default values into every section of the file, or into `sectionWhenEmpty` when the
+/// file has no section.
+lumivane::IniWriteOutcome WriteDefaultPassFailLimits(const std::string& iniPath, std::string_view sectionWhenEmpty);

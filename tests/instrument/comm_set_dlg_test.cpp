@@ -1,0 +1,75 @@
+#include "instrument/comm_set_dlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+#include "app/text_table.h"
+
+namespace {
+
+class CommSetDlgTest : public ::testing::Test {
+ protected:
+  CommSetDlgTest() : dialog_({"/dev/ttyUSB0", "COM2"}) {
+    InitLanguageTable();
+    SelectLanguage(LanguageColumn::English);
+    dialog_.m_strInterface = "RS232";
+    dialog_.m_strPort = "COM3";
+    dialog_.m_strBaudRate = "115200";
+    dialog_.m_strDataBits = "8";
+    dialog_.m_nParityIndex = 0;
+    dialog_.m_nStopBitsIndex = 0;
+    dialog_.OnInitDialog();
+  }
+
+  static QStringList Items(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+  }
+
+  CCCommSetDlg dialog_;
+};
+
+}  // namespace
+
+TEST_F(CommSetDlgTest, OpensOnUsbWithThePortRowDisabledAndTheLineSettingsFixed) {
+  EXPECT_EQ(dialog_.windowTitle(), "Communications Settings");
+  EXPECT_EQ(dialog_.m_cbInterface->currentText(), "USB");
+  EXPECT_EQ(dialog_.m_cbPort->currentText(), "COM3");
+  EXPECT_FALSE(dialog_.m_cbPort->isEnabled());
+  EXPECT_FALSE(dialog_.PortLabel()->isEnabled());
+  EXPECT_EQ(dialog_.PortLabel()->text(), "RS232");
+  EXPECT_EQ(dialog_.m_cbBaudRate->currentText(), "115200");
+  EXPECT_EQ(dialog_.m_cbDataBits->currentText(), "8");
+  EXPECT_EQ(dialog_.m_cbParity->currentText(), "NONE");
+  EXPECT_EQ(dialog_.m_cbStopBits->currentText(), "1");
+  for (const QComboBox* fixed : {dialog_.m_cbBaudRate, dialog_.m_cbDataBits, dialog_.m_cbParity, dialog_.m_cbStopBits}) {
+    EXPECT_FALSE(fixed->isEnabled());
+  }
+  EXPECT_EQ(Items(dialog_.m_cbInterface), (QStringList{"USB", "RS232"}));
+  EXPECT_EQ(Items(dialog_.m_cbPort), (QStringList{"COM1", "COM2", "COM3", "COM4", "/dev/ttyUSB0"}));
+  EXPECT_EQ(Items(dialog_.m_cbBaudRate),
+            (QStringList{"300", "600", "1200", "2400", "9600", "14400", "19200", "38400", "57600", "115200"}));
+  EXPECT_EQ(Items(dialog_.m_cbParity), (QStringList{"NONE", "EVEN", "ODD"}));
+  EXPECT_EQ(Items(dialog_.m_cbStopBits), (QStringList{"1", "1.5", "2"}));
+}
+
+TEST_F(CommSetDlgTest, ChoosingRs232EnablesOnlyThePortRowAndOkTakesTheTexts) {
+  dialog_.m_cbInterface->setCurrentIndex(1);
+  EXPECT_TRUE(dialog_.m_cbPort->isEnabled());
+  EXPECT_TRUE(dialog_.PortLabel()->isEnabled());
+  EXPECT_FALSE(dialog_.m_cbBaudRate->isEnabled());
+  dialog_.m_cbPort->setEditText("/dev/ttyACM7");
+  dialog_.accept();
+  EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog_.m_strInterface, "RS232");
+  EXPECT_EQ(dialog_.m_strPort, "/dev/ttyACM7");
+  EXPECT_EQ(dialog_.m_strBaudRate, "115200");
+  EXPECT_EQ(dialog_.m_strDataBits, "8");
+  EXPECT_EQ(dialog_.m_nParityIndex, 0);
+  EXPECT_EQ(dialog_.m_nStopBitsIndex, 0);
+
+  dialog_.m_cbInterface->setCurrentIndex(0);
+  EXPECT_FALSE(dialog_.m_cbPort->isEnabled());
+}
