@@ -23,10 +23,16 @@
 #include "app/splash_wnd.h"
 #include "app/startup_hooks.h"
 #include "app/text_table.h"
+#include "document/document_file_commands.h"
 #include "document/otdr_doc.h"
 #include "instrument/upload_command.h"
+#include "panes/pane_frame.h"
+#include "panes/pane_tiling.h"
 #include "platform/path_util.h"
+#include "reports/ascii_export_command.h"
+#include "reports/print_option_command.h"
 #include "traceview/display_state.h"
+#include "traceview/otdr_display_view.h"
 
 COtdrApp* theApp = nullptr;
 int g_TraceFileKind = 0;
@@ -51,22 +57,6 @@ class RefuseClose final : public QObject {
     return QObject::eventFilter(watched, event);
   }
 };
-
-// Where a new pane appears before its view places it: the tiles the panes' views lay out, the plot
-// at the top left, the table below it, the information panes down the right edge.
-QRect DefaultPaneGeometry(PaneKind pane, QSize area) {
-  const int w = area.width() - 3;
-  const int h = area.height() - 45;
-  const int left = 3 * w / 4;
-  switch (pane) {
-    case PaneKind::Trace: return {0, 0, left, 2 * h / 3};
-    case PaneKind::EventTable: return {0, 2 * h / 3, left, h / 3};
-    case PaneKind::Parameters: return {left, 0, w / 4, h / 3 + 30};
-    case PaneKind::MarkerInfo: return {left, h / 3 + 30, w / 4, h / 3 - 30};
-    case PaneKind::FiberInfo: return {left, 2 * h / 3, w / 4, h / 3};
-  }
-  return {};
-}
 
 }  // namespace
 
@@ -147,6 +137,9 @@ void COtdrApp::CreateDocument() {
   // The pass/fail limits file lives beside the executable.
   BindPassFailCommand(*m_pDocument, QCoreApplication::applicationDirPath().toStdString(),
                       [this]() -> QWidget* { return m_pMainFrame.get(); });
+  BindDocumentFileCommands(
+      *m_pDocument, [this]() -> QWidget* { return m_pMainFrame.get(); },
+      [](const std::string& path) { return g_pDisplayView != nullptr && g_pDisplayView->SaveViewAsBmp(path); });
 }
 
 void COtdrApp::BindCommands() {
@@ -164,6 +157,8 @@ void COtdrApp::BindCommands() {
   t.Bind(CmdAddEvent, [this] { ForwardAddEvent(); }, [this] { return OnUpdateAddEvent(); });
   t.Bind(CmdTraceReanalysis, [this] { ForwardTraceReanalysis(); }, [this] { return OnUpdateTraceReanalysis(); });
   BindUploadCommand(*m_pDocument, DefaultUploadEnvironment(m_pMainFrame.get()));
+  BindAsciiExportCommand(*m_pDocument, DefaultAsciiExportEnvironment(m_pMainFrame.get()));
+  BindPrintOptionCommand(*m_pDocument, DefaultPrintOptionEnvironment(m_pMainFrame.get()));
 
   // The document answers its own commands before the application does, as long as a pane is active.
   for (const DocMessageMapEntry& entry : kDocMessageMap) {
@@ -236,14 +231,15 @@ QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
   if (tmpl.closable) {
     frame->setAttribute(Qt::WA_DeleteOnClose);
   } else {
-    for (QAction* item : frame->systemMenu()->actions()) {
-      if (item->shortcut() == QKeySequence(QKeySequence::Close)) item->setEnabled(false);
-    }
+    GreyFrameClose(*frame);
     frame->installEventFilter(new RefuseClose(frame));
   }
   QMdiArea* area = m_pMainFrame->MdiArea();
   area->addSubWindow(frame);
-  frame->setGeometry(DefaultPaneGeometry(pane, area->viewport()->size()));
+  // A new pane appears in the tile its view will place it in on every layout.
+  const QSize client = area->viewport()->size();
+  const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()});
+  frame->setGeometry(tile.left, tile.top, tile.Width(), tile.Height());
   if (auto* docView = dynamic_cast<DocView*>(view)) {
     m_pDocument->AddView(*docView, pane);
     // Only the address is compared, so the view may already be gone when this runs.

@@ -3,17 +3,26 @@
 #include <algorithm>
 
 #include "app/empty_pane_view.h"
+#include "app/event_table_pane_view.h"
 #include "app/trace_pane_view.h"
+#include "panes/otdr_gxd_view.h"
+#include "panes/otdr_gxl_view.h"
+#include "panes/otdr_para_view.h"
 
 namespace {
+
+template <typename View>
+QWidget* MakeInfoPaneView(COtdrDoc& doc) {
+  return new View(doc);
+}
 
 // In template order, so a PaneKind indexes it.
 const std::array<PaneTemplate, kPaneCount> kPaneTemplates{{
     {PaneKind::Trace, TextRow::TracePane, &MakeTracePaneView, false},
-    {PaneKind::EventTable, TextRow::EventTablePane, &MakeEmptyPaneView, true},
-    {PaneKind::Parameters, TextRow::ParametersPane, &MakeEmptyPaneView, true},
-    {PaneKind::FiberInfo, TextRow::TotalFiberInformationPane, &MakeEmptyPaneView, true},
-    {PaneKind::MarkerInfo, TextRow::MarkerInformationPane, &MakeEmptyPaneView, true},
+    {PaneKind::EventTable, TextRow::EventTablePane, &MakeEventTablePaneView, true},
+    {PaneKind::Parameters, TextRow::ParametersPane, &MakeInfoPaneView<COtdrParaView>, true},
+    {PaneKind::FiberInfo, TextRow::TotalFiberInformationPane, &MakeInfoPaneView<COtdrGxlView>, true},
+    {PaneKind::MarkerInfo, TextRow::MarkerInformationPane, &MakeInfoPaneView<COtdrGxdView>, true},
 }};
 
 }  // namespace

@@ -22,6 +22,9 @@ bool DocumentCommands::BindUpdate(int id, UpdateRule rule) {
 bool DocumentCommands::Serves(int id) const { return m_handlers.contains(id) || m_rules.contains(id); }
 
 bool DocumentCommands::IsEnabled(int id) const {
+  // A command the document serves itself stays greyed until its handler exists, whatever its
+  // rule says: an enabled menu item that does nothing would look like a success.
+  if (InDocMessageMap(id, DocCommandKind::Command) && !m_handlers.contains(id)) return false;
   if (const auto rule = m_rules.find(id); rule != m_rules.end()) return rule->second();
   return m_handlers.contains(id);
 }

@@ -49,7 +49,7 @@ class DocumentCommands {
 
   /// Whether the document answers for `id` now (a handler or an enable rule is bound).
   bool Serves(int id) const;
-  /// Enabled: a bound rule decides; a bound handler without a rule is enabled; otherwise not.
+  /// Enabled: a command entry needs its handler; then a bound rule decides, else a handler enables.
   bool IsEnabled(int id) const;
   /// Runs the handler of `id` when it is bound and enabled; returns whether it ran.
   bool Execute(int id) const;

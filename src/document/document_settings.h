@@ -91,6 +91,6 @@ enum MarkerReading : int {
   kReadingLsaAttenuation,
   kReadingInsertionLoss,
   kReadingReflectance,
-  kReadingTwoPointOrl,
+  kReadingCumulativeLoss,
   kMarkerReadingCount,
 };

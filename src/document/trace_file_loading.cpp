@@ -1,56 +1,16 @@
 // Bringing a trace file from disk into a SorRecord through the document's file image.
-#include <cstdio>
-#include <filesystem>
-#include <memory>
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "app/text_rows.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "document/sor_reader.h"
+#include "document/trace_file_bytes.h"
 #include "platform/message_sink.h"
 #include "platform/path_util.h"
 
 namespace {
-
-struct FileBytes {
-  LangRow failure = -1;  // the message row of a failed read, -1 on success
-  std::vector<std::uint8_t> bytes;
-};
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Reads the whole file, refusing it with the row of the first check it fails. Never reads more than
-// one byte past the largest trace file, so a huge file or a growing one costs nothing.
-FileBytes ReadWholeTraceFile(const std::string& path) {
-  std::error_code error;
-  // Any other trouble asking about the file is left to the open, which reports it.
-  const std::filesystem::file_type type = std::filesystem::status(path, error).type();
-  if (type == std::filesystem::file_type::not_found) return {TextRow::CantFindFile, {}};
-  // Only a regular file opens as a trace: a folder named "x.sor" cannot be read as one, and opening
-  // a pipe would block the program for as long as nothing writes to it.
-  const bool known = type != std::filesystem::file_type::none && type != std::filesystem::file_type::unknown;
-  if (known && type != std::filesystem::file_type::regular) return {TextRow::TypeOfFileWrong, {}};
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return {TextRow::TypeOfFileWrong, {}};
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size > static_cast<std::uintmax_t>(MaxTraceFileSize)) return {TextRow::FileTooLarge, {}};
-
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(MaxTraceFileSize) + 1);
-  std::size_t length = 0;
-  while (length < bytes.size()) {
-    const std::size_t got = std::fread(bytes.data() + length, 1, bytes.size() - length, file.get());
-    if (got == 0) break;
-    length += got;
-  }
-  if (length > static_cast<std::size_t>(MaxTraceFileSize)) return {TextRow::FileTooLarge, {}};
-  if (std::ferror(file.get()) || length == 0) return {TextRow::ReadFileFailed, {}};
-  bytes.resize(length);
-  return {-1, std::move(bytes)};
-}
 
 LangRow ReaderMessageRow(SorReadResult result) {
   switch (result) {
@@ -70,7 +30,7 @@ bool IsPseudoPath(std::string_view path) { return !path.empty() && lumivane::IsN
 
 int COtdrDoc::LoadTraceFile(std::string_view path, int /*fileKind*/, SorRecord& target) {
   if (IsPseudoPath(path)) return 1;
-  FileBytes file = ReadWholeTraceFile(std::string(path));
+  TraceFileBytes file = ReadTraceFileBytes(std::string(path));
   if (file.failure >= 0) {
     ShowRow(file.failure);
     return 0;

@@ -1,0 +1,302 @@
+#include "document/batch_edit_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/text_table.h"
+#include "document/dir_tree_ctrl.h"
+#include "document/trace_file_bytes.h"
+#include "document/trace_info.h"
+#include "document/user_text_limits.h"
+#include "platform/message_sink.h"
+#include "platform/path_util.h"
+
+namespace {
+
+constexpr LangRow kCaptionRow = 188;
+constexpr LangRow kFolderRow = 189;
+constexpr LangRow kFilesInFolderRow = 190;
+constexpr LangRow kFilesToEditRow = 191;
+constexpr LangRow kAddRow = 192;
+constexpr LangRow kInsertRow = 193;
+constexpr LangRow kAddAllRow = 194;
+constexpr LangRow kRemoveRow = 195;
+constexpr LangRow kRemoveAllRow = 196;
+constexpr LangRow kStartingNumberRow = 197;
+constexpr LangRow kSelectToChangeRow = 198;
+constexpr LangRow kClearAllTextRow = 199;
+// Check-box texts in field order; the numbering box has none.
+constexpr std::array<LangRow, 6> kFieldRows = {99, 100, 101, 102, 103, 104};
+
+QString Row(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
+
+std::vector<std::size_t> SelectedRowsOf(const QListWidget& list) {
+  std::vector<std::size_t> rows;
+  for (int i = 0; i < list.count(); ++i) {
+    if (list.item(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+  }
+  return rows;
+}
+
+void Show(QListWidget& list, const SelectableList& model) {
+  const QSignalBlocker block(list);
+  list.clear();
+  for (std::size_t i = 0; i < model.Count(); ++i) {
+    auto* item = new QListWidgetItem(QString::fromStdString(model.names[i]), &list);
+    item->setSelected(model.selected[i]);
+  }
+  for (std::size_t i = 0; i < model.Count(); ++i) {
+    if (model.selected[i]) {
+      list.scrollToItem(list.item(static_cast<int>(i)));
+      break;
+    }
+  }
+}
+
+QListWidget* MakeList(QWidget* parent) {
+  auto* list = new QListWidget(parent);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setSortingEnabled(false);
+  return list;
+}
+
+}  // namespace
+
+CCBatchEditDlg::CCBatchEditDlg(QString startFolder, QString treeRoot, QWidget* parent)
+    : QDialog(parent),
+      m_strStartFolder(std::move(startFolder)),
+      m_strTreeRoot(std::move(treeRoot)),
+      m_pTree(new CDirTreeCtrl(this)),
+      m_pFolderList(MakeList(this)),
+      m_pEditList(MakeList(this)),
+      m_pFibreType(new QComboBox(this)),
+      m_pStartingNumber(new QSpinBox(this)),
+      m_pAdd(new QPushButton(this)),
+      m_pInsert(new QPushButton(this)),
+      m_pAddAll(new QPushButton(this)),
+      m_pRemove(new QPushButton(this)),
+      m_pRemoveAll(new QPushButton(this)),
+      m_pClearAllText(new QPushButton(this)),
+      m_pOk(new QPushButton(this)),
+      m_pCancel(new QPushButton(this)) {
+  m_pStartingNumber->setRange(0, kMaxStartingFiberNumber);
+  for (int field = 0; field < kFieldCount; ++field) {
+    m_Boxes[static_cast<std::size_t>(field)] = new QCheckBox(this);
+    connect(m_Boxes[static_cast<std::size_t>(field)], &QCheckBox::toggled, this, &CCBatchEditDlg::OnCheckBox);
+  }
+  for (const int field : {kCableId, kFiberId, kOriginating, kTerminating, kOperator}) {
+    auto* edit = new QLineEdit(this);
+    edit->setMaxLength(field == kFiberId ? kBatchFiberIdLimit : kTraceInfoTextLimit);
+    m_Values[static_cast<std::size_t>(field)] = edit;
+  }
+  m_Values[kFibreType] = m_pFibreType;
+  m_Values[kNumbering] = m_pStartingNumber;
+
+  auto* folderLabel = new QLabel(this);
+  auto* filesInFolderLabel = new QLabel(this);
+  auto* filesToEditLabel = new QLabel(this);
+  folderLabel->setObjectName(QStringLiteral("folderLabel"));
+  filesInFolderLabel->setObjectName(QStringLiteral("filesInFolderLabel"));
+  filesToEditLabel->setObjectName(QStringLiteral("filesToEditLabel"));
+  auto* moves = new QVBoxLayout;
+  for (QPushButton* button : {m_pAdd, m_pInsert, m_pAddAll, m_pRemove, m_pRemoveAll}) moves->addWidget(button);
+  moves->addStretch();
+  auto* lists = new QGridLayout;
+  lists->addWidget(folderLabel, 0, 0);
+  lists->addWidget(filesInFolderLabel, 0, 1);
+  lists->addWidget(filesToEditLabel, 0, 3);
+  lists->addWidget(m_pTree, 1, 0);
+  lists->addWidget(m_pFolderList, 1, 1);
+  lists->addLayout(moves, 1, 2);
+  lists->addWidget(m_pEditList, 1, 3);
+
+  auto* fields = new QGroupBox(this);
+  fields->setObjectName(QStringLiteral("selectToChange"));
+  auto* grid = new QGridLayout(fields);
+  for (int field = 0; field < kFieldCount; ++field) {
+    grid->addWidget(m_Boxes[static_cast<std::size_t>(field)], field, 0);
+    grid->addWidget(m_Values[static_cast<std::size_t>(field)], field, 1);
+  }
+  auto* numberLabel = new QLabel(this);
+  numberLabel->setObjectName(QStringLiteral("startingNumberLabel"));
+  grid->addWidget(numberLabel, kNumbering, 2);
+  grid->addWidget(m_pClearAllText, kFieldCount, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(m_pOk);
+  buttons->addWidget(m_pCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(lists);
+  layout->addWidget(fields);
+  layout->addLayout(buttons);
+  m_pOk->setDefault(true);
+
+  connect(m_pTree, &CDirTreeCtrl::folderSelected, this, &CCBatchEditDlg::OnFolderSelected);
+  connect(m_pAdd, &QPushButton::clicked, this, &CCBatchEditDlg::OnAdd);
+  connect(m_pInsert, &QPushButton::clicked, this, &CCBatchEditDlg::OnInsert);
+  connect(m_pAddAll, &QPushButton::clicked, this, &CCBatchEditDlg::OnAddAll);
+  connect(m_pRemove, &QPushButton::clicked, this, &CCBatchEditDlg::OnRemove);
+  connect(m_pRemoveAll, &QPushButton::clicked, this, &CCBatchEditDlg::OnRemoveAll);
+  connect(m_pClearAllText, &QPushButton::clicked, this, &CCBatchEditDlg::OnClearAllText);
+  connect(m_pOk, &QPushButton::clicked, this, &CCBatchEditDlg::OnOK);
+  connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(m_pFolderList, &QListWidget::itemDoubleClicked, this, &CCBatchEditDlg::OnAdd);
+  connect(m_pEditList, &QListWidget::itemDoubleClicked, this, &CCBatchEditDlg::OnRemove);
+  connect(m_pFolderList, &QListWidget::itemSelectionChanged, this, &CCBatchEditDlg::UpdateButtonStates);
+  connect(m_pEditList, &QListWidget::itemSelectionChanged, this, &CCBatchEditDlg::UpdateButtonStates);
+  OnInitDialog();
+}
+
+QLineEdit* CCBatchEditDlg::TextEdit(int field) const {
+  return qobject_cast<QLineEdit*>(m_Values[static_cast<std::size_t>(field)]);
+}
+
+void CCBatchEditDlg::OnInitDialog() {
+  setWindowTitle(Row(kCaptionRow));
+  findChild<QLabel*>(QStringLiteral("folderLabel"))->setText(Row(kFolderRow));
+  findChild<QLabel*>(QStringLiteral("filesInFolderLabel"))->setText(Row(kFilesInFolderRow));
+  findChild<QLabel*>(QStringLiteral("filesToEditLabel"))->setText(Row(kFilesToEditRow));
+  findChild<QLabel*>(QStringLiteral("startingNumberLabel"))->setText(Row(kStartingNumberRow));
+  findChild<QGroupBox*>(QStringLiteral("selectToChange"))->setTitle(Row(kSelectToChangeRow));
+  m_pAdd->setText(Row(kAddRow));
+  m_pInsert->setText(Row(kInsertRow));
+  m_pAddAll->setText(Row(kAddAllRow));
+  m_pRemove->setText(Row(kRemoveRow));
+  m_pRemoveAll->setText(Row(kRemoveAllRow));
+  m_pClearAllText->setText(Row(kClearAllTextRow));
+  m_pOk->setText(Row(TextRow::Ok));
+  m_pCancel->setText(Row(TextRow::Cancel));
+  for (std::size_t field = 0; field < kFieldRows.size(); ++field) m_Boxes[field]->setText(Row(kFieldRows[field]));
+
+  for (QWidget* value : m_Values) value->setEnabled(false);
+  m_pFibreType->clear();
+  for (const FibreTypeChoice& choice : kFibreTypeChoices) m_pFibreType->addItem(Row(choice.nameRow));
+  m_pFibreType->setCurrentIndex(-1);
+  if (m_pTree->InitDirTree(m_strTreeRoot, 0) != 0) m_pTree->SelectPath(m_strStartFolder);
+  UpdateButtonStates();
+}
+
+void CCBatchEditDlg::OnFolderSelected(const QString& path) {
+  m_strFolder = path.toStdString();
+  if (m_strFolder.empty() || m_strFolder.back() != '/') m_strFolder.push_back('/');
+  m_Lists.SetFolderFiles(ListFolderTraceFiles(m_strFolder));
+  ShowLists();
+}
+
+BatchListCallbacks CCBatchEditDlg::Callbacks() const {
+  BatchListCallbacks callbacks;
+  const std::string folder = m_strFolder;
+  callbacks.isValidTraceFile = [folder](const std::string& name) {
+    return IsValidTraceFile(lumivane::JoinPath(folder, name)) == 1;
+  };
+  callbacks.askContinue = [](const std::string& name) {
+    const std::string question = name + " \n" + g_CurrentStrings[TextRow::FormatError] + " \n" +
+                                 g_CurrentStrings[TextRow::ContinueQuestion];
+    return lumivane::Ask(question, lumivane::QuestionButtons::YesNo) == lumivane::Reply::Yes;
+  };
+  callbacks.notify = [](const std::string& text) { lumivane::ShowMessage(text); };
+  return callbacks;
+}
+
+void CCBatchEditDlg::TakeSelections() {
+  m_Lists.Folder().Select(SelectedRowsOf(*m_pFolderList));
+  m_Lists.Edit().Select(SelectedRowsOf(*m_pEditList));
+}
+
+void CCBatchEditDlg::ShowLists() {
+  Show(*m_pFolderList, m_Lists.Folder());
+  Show(*m_pEditList, m_Lists.Edit());
+  UpdateButtonStates();
+}
+
+void CCBatchEditDlg::OnAdd() {
+  TakeSelections();
+  m_Lists.Add(Callbacks());
+  ShowLists();
+}
+
+void CCBatchEditDlg::OnInsert() {
+  TakeSelections();
+  m_Lists.Insert(Callbacks());
+  ShowLists();
+}
+
+void CCBatchEditDlg::OnAddAll() {
+  TakeSelections();
+  m_Lists.AddAll(Callbacks());
+  ShowLists();
+}
+
+void CCBatchEditDlg::OnRemove() {
+  TakeSelections();
+  m_Lists.Remove();
+  ShowLists();
+}
+
+void CCBatchEditDlg::OnRemoveAll() {
+  TakeSelections();
+  m_Lists.RemoveAll();
+  ShowLists();
+}
+
+void CCBatchEditDlg::OnClearAllText() {
+  for (const int field : {kCableId, kFiberId, kOriginating, kTerminating, kOperator}) TextEdit(field)->clear();
+  m_pFibreType->setCurrentIndex(-1);
+}
+
+void CCBatchEditDlg::OnCheckBox() {
+  for (std::size_t field = 0; field < m_Boxes.size(); ++field) m_Values[field]->setEnabled(m_Boxes[field]->isChecked());
+  UpdateButtonStates();
+}
+
+void CCBatchEditDlg::UpdateButtonStates() {
+  TakeSelections();
+  const bool anyTicked =
+      std::any_of(m_Boxes.begin(), m_Boxes.end(), [](const QCheckBox* box) { return box->isChecked(); });
+  const BatchButtonStates states = m_Lists.ButtonStates(anyTicked);
+  m_pRemove->setEnabled(states.remove);
+  m_pRemoveAll->setEnabled(states.removeAll);
+  m_pAdd->setEnabled(states.add);
+  m_pAddAll->setEnabled(states.addAll);
+  m_pInsert->setEnabled(states.insert);
+  m_pOk->setEnabled(states.ok);
+}
+
+BatchEditSpec CCBatchEditDlg::Spec() const {
+  BatchEditSpec spec;
+  spec.changeCableId = m_Boxes[kCableId]->isChecked();
+  spec.changeFiberId = m_Boxes[kFiberId]->isChecked();
+  spec.changeFibreType = m_Boxes[kFibreType]->isChecked();
+  spec.changeOriginatingLocation = m_Boxes[kOriginating]->isChecked();
+  spec.changeTerminatingLocation = m_Boxes[kTerminating]->isChecked();
+  spec.changeOperator = m_Boxes[kOperator]->isChecked();
+  spec.numberFibers = m_Boxes[kNumbering]->isChecked();
+  spec.cableId = TextEdit(kCableId)->text().toStdU16String();
+  spec.fiberId = TextEdit(kFiberId)->text().toStdU16String();
+  spec.originatingLocation = TextEdit(kOriginating)->text().toStdU16String();
+  spec.terminatingLocation = TextEdit(kTerminating)->text().toStdU16String();
+  spec.operatorName = TextEdit(kOperator)->text().toStdU16String();
+  spec.fibreTypeIndex = m_pFibreType->currentIndex();
+  spec.startingNumber = m_pStartingNumber->value();
+  return spec;
+}
+
+void CCBatchEditDlg::OnOK() {
+  const std::vector<std::string>& names = m_Lists.Edit().names;
+  if (names.empty()) return;
+  const std::size_t count = std::min<std::size_t>(names.size(), kMaxBatchFiles);
+  m_FileNames.assign(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(count));
+  m_nFileCount = static_cast<int>(count);
+  accept();
+}

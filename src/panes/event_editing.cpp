@@ -1,0 +1,199 @@
+#include "panes/event_editing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+#include "analysis/add_event_measurements.h"
+#include "analysis/event_measurements.h"
+#include "app/length_unit.h"
+#include "document/display_model_events.h"
+#include "document/display_model_params.h"
+#include "document/otdr_doc.h"
+#include "document/trace_conversions.h"
+#include "platform/saturate.h"
+#include "traceview/display_state.h"
+
+namespace {
+
+// An event this close to the marker (km) is the same event.
+constexpr float kSameEventKm = 0.00001f;
+// A new reflective event rises this far (dB) above both window levels before its peak.
+constexpr double kReflectiveRise = 1.5;
+constexpr float kLowestReflectance = -64.9f;
+constexpr float kNoReflectance = -78.0f;
+constexpr float kAttenuationLimit = 32.0f;
+
+int KeyEventCount(const COtdrDoc& doc) {
+  return std::clamp<int>(doc.m_SorRecord.KeyEvents.KeyEventCount, 0, kMaxEventRows);
+}
+
+int RowCount(const COtdrDoc& doc) { return std::clamp(doc.m_nEventCount, 0, kMaxEventRows); }
+
+double SampleAt(const COtdrDoc& doc, int index) {
+  const int count = std::clamp(doc.m_nPointCount, 0, kSorMaxSamples);
+  return count > 0 ? doc.m_DbSamples.Values[lumivane::ClampIndex(index, count)] : 0.0;
+}
+
+bool IsMissing(float value) { return value == kMissingValue || !std::isfinite(value); }
+
+// Rounded as shown; a missing value stays missing so that the dialog refuses it.
+float Rounded3(float value) { return IsMissing(value) ? kMissingValue : RoundHalfUp(value, 3); }
+
+// A confirmed value in thousandths for a key-event field: rounded half up to a tenth, then truncated.
+std::int32_t StoredThousandths(double value) {
+  return lumivane::TruncToInt32(RoundHalfUp(static_cast<float>(value), 1));
+}
+
+std::int16_t ToField16(std::int32_t value) {
+  return static_cast<std::int16_t>(std::clamp<std::int32_t>(value, INT16_MIN, INT16_MAX));
+}
+
+void SetText(char16_t* field, std::size_t capacity, std::u16string_view text) {
+  std::fill_n(field, capacity, u'\0');
+  std::copy_n(text.begin(), std::min(text.size(), capacity - 1), field);
+}
+
+// Rebuilds what the key events feed and announces the edit to every pane.
+void FinishEdit(COtdrDoc& doc) {
+  BuildEventTable(kSorFileKind, doc.m_SorRecord, doc.m_EventRows, doc.m_nEventCount, doc.m_nEndEventRow,
+                  doc.m_nPointCount, doc.m_DbSamples, doc.m_dFibreLengthKm, doc.m_SorRecord.UserName.DistanceCorrection);
+  g_DisplayState.TableRedrawRequest = 1;
+  g_DisplayState.LinkOrlDirty = 1;
+  doc.UpdateAllViews(nullptr, 0);
+  doc.SetModifiedFlag(true);
+}
+
+}  // namespace
+
+int HasEndEvent(const COtdrDoc& doc) {
+  const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(RowCount(doc)));
+  return std::any_of(rows.begin(), rows.end(), [](const EventRow& row) { return row.Type == kEventEnd; }) ? 1 : 0;
+}
+
+bool DeleteEvent(COtdrDoc& doc, int r) {
+  SorKeyEvents& keys = doc.m_SorRecord.KeyEvents;
+  const int count = KeyEventCount(doc);
+  // A stale row would shorten the list by a real event.
+  if (r < 0 || r >= count) return false;
+  for (int i = r; i < count - 1; ++i) {
+    keys.Events[i] = keys.Events[i + 1];
+    --keys.Events[i].EventNumber;
+  }
+  keys.Events[count - 1] = SorKeyEvent{};
+  keys.KeyEventCount = static_cast<std::int16_t>(count - 1);
+
+  auto& losses = doc.m_SorRecord.UserName.EventLossTable;
+  const int rowsBefore = RowCount(doc);
+  for (int e = r; e < rowsBefore && e + 1 < kSorLossTableSize; ++e) losses[e] = losses[e + 1];
+
+  FinishEdit(doc);
+  return true;
+}
+
+AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measurements) {
+  AddEventStart start;
+  AddEventProposal& p = start.proposal;
+  const MarkerState& markers = doc.m_MarkerState;
+  const int set = markers.ActiveMarker == 0 ? 0 : 1;
+  const int k = set == 0 ? markers.MarkerA : markers.MarkerB;
+  const float x = GetDistance_Position(k, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm);
+  const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(RowCount(doc)));
+  if (std::any_of(rows.begin(), rows.end(), [x](const EventRow& row) { return std::fabs(row.Distance - x) < kSameEventKm; })) {
+    start.refusal = AddEventRefusal::EventAlreadyHere;
+    return start;
+  }
+  const auto factor = static_cast<float>(g_LengthUnitFactor);
+  p.location = RoundHalfUp(x, 5) * factor;
+
+  measurements.SetAddEventWindow(set);
+  if (HasEndEvent(doc) == 0) {
+    p.type = kEventEnd;
+    p.reflectance = measurements.ComputeAddEventReflectance();
+    p.insertionLoss = 0.0f;
+  } else {
+    const auto& w = measurements.WorkingPoints();
+    const double peak = SampleAt(doc, w[2].SampleIndex);
+    if (peak - w[1].Value > kReflectiveRise && peak - w[2].Value > kReflectiveRise) {
+      p.type = kEventReflective;
+      p.reflectance = measurements.ComputeAddEventReflectance();
+    } else {
+      p.type = kEventNonReflective;
+      p.reflectance = kNoReflectance;
+    }
+    measurements.LoadLossAuxMarkers(set);
+    p.insertionLoss = measurements.ComputeAuxMarkerLoss(k);
+  }
+  p.cumulativeLoss = measurements.ComputeAddEventLoss(k);
+  p.attenuation = measurements.ComputeAddEventAttenuation(p.cumulativeLoss, p.location);
+
+  p.insertionLoss = Rounded3(p.insertionLoss);
+  p.cumulativeLoss = Rounded3(p.cumulativeLoss);
+  p.attenuation = Rounded3(p.attenuation);
+  if (!IsMissing(p.attenuation)) p.attenuation = std::clamp(p.attenuation, -kAttenuationLimit, kAttenuationLimit);
+  if (p.reflectance < kLowestReflectance) p.reflectance = kNoReflectance;
+
+  p.locationMax = RoundHalfUp(static_cast<float>(doc.m_dFibreLengthKm), 3) * g_LengthUnitFactor;
+  p.attenuationMax = kAttenuationLimit / g_LengthUnitFactor;
+  p.attenuationMin = -p.attenuationMax;
+  p.working = measurements.WorkingPoints();
+  return start;
+}
+
+AddEventRefusal CheckProposal(const COtdrDoc& doc, const AddEventProposal& proposal) {
+  const std::int32_t t = doc.DistanceToTime(static_cast<float>(proposal.location / g_LengthUnitFactor));
+  // The data spacing is the time of 10,000 samples: this is one and a half sample spacings.
+  const double tooClose = doc.m_SorRecord.FxdParams.DataSpacing[0] * 1.5 / 10000.0;
+  const SorKeyEvents& keys = doc.m_SorRecord.KeyEvents;
+  for (int j = 0; j < KeyEventCount(doc); ++j) {
+    const SorKeyEvent& event = keys.Events[j];
+    if (proposal.type == kEventEnd && j != 0 && (event.EventCode[1] == u'E' || event.EventCode[1] == u'D')) {
+      return AddEventRefusal::EndAlreadyExists;
+    }
+    if (std::fabs(static_cast<double>(t) - event.TimeOfFlight) < tooClose) return AddEventRefusal::EventAlreadyHere;
+  }
+  return AddEventRefusal::None;
+}
+
+void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
+  SorRecord& record = doc.m_SorRecord;
+  SorKeyEvents& keys = record.KeyEvents;
+  const int count = KeyEventCount(doc);
+  if (count >= kMaxEventRows) return;
+  const std::int32_t t = doc.DistanceToTime(static_cast<float>(p.location / g_LengthUnitFactor));
+  const AddEventMeasurements times(doc);
+
+  SorKeyEvent event{};
+  event.TimeOfFlight = t;
+  // The slope is stored per kilometre whatever unit the attenuation was shown in.
+  event.Slope = ToField16(StoredThousandths(static_cast<double>(p.attenuation) * 1000.0 * g_LengthUnitFactor));
+  event.SpliceLoss = ToField16(StoredThousandths(static_cast<double>(p.insertionLoss) * 1000.0));
+  event.Reflectance = StoredThousandths(static_cast<double>(p.reflectance) * 1000.0);
+  const std::u16string_view code = p.type == kEventEnd ? u"1D9999" : p.type == kEventReflective ? u"1A9999" : u"0A9999";
+  SetText(event.EventCode, std::size(event.EventCode), code);
+  SetText(event.LossTechnique, std::size(event.LossTechnique), u"LS");
+  for (int i = 0; i < 4; ++i) event.MarkerLocations[i] = times.SampleIndexToEventTime(p.working[static_cast<std::size_t>(i)].SampleIndex);
+  event.MarkerLocations[4] = t;
+
+  int m = 0;
+  while (m < count && keys.Events[m].TimeOfFlight <= t) ++m;
+
+  auto& losses = record.UserName.EventLossTable;
+  for (int e = std::min(RowCount(doc) + 1, kSorLossTableSize - 1); e > m; --e) losses[e] = losses[e - 1];
+  // The loss table is shorter than the key events; an event beyond it has no entry.
+  if (m < kSorLossTableSize) losses[m] = lumivane::TruncToInt32(p.cumulativeLoss * 1000.0f);
+
+  for (int i = count; i > m; --i) keys.Events[i] = keys.Events[i - 1];
+  keys.Events[m] = event;
+  keys.KeyEventCount = static_cast<std::int16_t>(count + 1);
+  for (int i = 0; i <= count; ++i) keys.Events[i].EventNumber = static_cast<std::int16_t>(i);
+
+  if (p.type == kEventEnd) {
+    keys.EndToEndMarker2 = t;
+    const float loss = GetEventLoss(m, kSorFileKind, record, doc.m_nPointCount, doc.m_DbSamples.Values, doc.m_dFibreLengthKm);
+    if (!IsMissing(loss)) keys.EndToEndLoss = lumivane::TruncToInt32(loss * 1000.0f);
+  }
+  BuildLinkSummary(kSorFileKind, record, doc.m_LinkSummary, doc.m_nPointCount, doc.m_dFibreLengthKm,
+                   record.UserName.DistanceCorrection);
+  FinishEdit(doc);
+}

@@ -1,0 +1,79 @@
+#pragma once
+// What the Event Table pane shows of the document's event rows: the column headings in the current
+// length unit, the text of every cell, the event icon of each row and the cells that fail their
+// pass/fail limit. Plain data, so the pane, its tests and printing read the same texts.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class COtdrDoc;
+
+inline constexpr int kEventColumnCount = 11;
+
+/// Columns of the event table, left to right.
+enum EventColumn : int {
+  kColNumber = 0,
+  kColType,
+  kColLocation,
+  kColReflectance,
+  kColInsertionLoss,
+  kColAttenuation,
+  kColCumulativeLoss,
+  kColDistancePrevious,
+  kColDistanceEnd,
+  kColLossPrevious,
+  kColComment,
+};
+
+/// Images of the event icon list, in list order.
+enum EventIcon : int {
+  kIconBlank = 0,
+  kIconStart,
+  kIconEnd,
+  kIconReflective,
+  kIconNonReflective,
+  kIconOverThreshold,
+  kIconStepUp,
+  kIconSplitter,
+};
+inline constexpr int kEventIconCount = 8;
+
+/// The text a cell shows for a value it has not got.
+inline constexpr std::string_view kNoValueText = "-.---";
+
+/// A heading and its width in pixels.
+struct EventColumnHeading {
+  std::string heading;
+  int width;
+};
+
+/// The eleven headings with the unit label `unitName` where a column needs one.
+std::array<EventColumnHeading, kEventColumnCount> EventColumnHeadings(std::string_view unitName);
+
+/// One row of the table as shown.
+struct EventTableRowView {
+  std::array<std::string, kEventColumnCount> texts;
+  int typeIcon = kIconBlank;
+  std::uint32_t failedColumns = 0;  // bit c set: column c fails its limit
+
+  bool Failed(int column) const { return (failedColumns >> column & 1u) != 0; }
+};
+
+/// Every row of the document's event table and whether any cell failed.
+struct EventTableView {
+  std::vector<EventTableRowView> rows;
+  bool anyFailed = false;
+};
+
+/// The rows for the document's events with distances in a unit `unitFactor` times the kilometre,
+/// judged against the document's pass/fail limits as they stand (the caller reloads them first).
+EventTableView ComputeEventTable(const COtdrDoc& doc, double unitFactor);
+
+/// The leading decimal number of a text (blanks, then an optional sign and digits); 0 when there is
+/// none. Module identifiers are compared this way.
+long LeadingNumber(std::u16string_view text);
+
+/// 1 when the last fill of the event table painted a value red, else 0; the printed report says Fail.
+extern int g_PassFailFailed;

@@ -1,0 +1,61 @@
+#include "panes/fiber_info_text.h"
+
+#include <cmath>
+#include <string>
+
+#include "analysis/link_orl_cache.h"
+#include "analysis/pass_fail_check.h"
+#include "app/text_table.h"
+#include "document/otdr_doc.h"
+#include "platform/number_format.h"
+
+namespace {
+
+constexpr LangRow kRowMeasureDate = 35;    // "Measure Date:"
+constexpr LangRow kRowRange = 335;         // "Range:"
+constexpr LangRow kRowTotalLength = 69;    // "Total Length:"
+constexpr LangRow kRowTotalLoss = 70;      // "Total Loss:"
+constexpr LangRow kRowTotalAttn = 71;      // "Total Attn.:"
+constexpr LangRow kRowTotalOrl = 251;      // "Total ORL:"
+constexpr LangRow kRowEventNumber = 68;    // "Event Number:"
+
+// The pane's own tolerance, finer than the pass/fail check's.
+constexpr double kTolerance = 0.000001;
+
+std::string LengthText(float km, const LengthUnit& unit) {
+  if (km == 0.0f) return "---.---";
+  return lumivane::Format("%7.5f ", km * unit.factor) + std::string(unit.name);
+}
+
+}  // namespace
+
+PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
+  const TraceDateTime& t = doc.m_TraceDateTime;
+  const LinkSummaryRecord& link = doc.m_LinkSummary;
+  const PassFailThresholds& limits = doc.m_PassFailThresholds;
+  const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
+  const float orl = TakeLinkOrl(doc);
+
+  const float lossLimit = limits.Limit[kLimitLinkLoss];
+  const bool lossFails = hasLink && limits.Enabled[kLimitLinkLoss] != 0 &&
+                         std::fabs(link.LinkLoss) - std::fabs(lossLimit) > kTolerance;
+  const float orlLimit = limits.Limit[kLimitLinkOrl];
+  const bool orlFails = limits.Enabled[kLimitLinkOrl] != 0 && std::fabs(orl) - std::fabs(orlLimit) < kTolerance;
+
+  const auto label = [](LangRow row) { return g_CurrentStrings[row]; };
+  return {
+      {label(kRowMeasureDate),
+       lumivane::Format("%02d/%02d/%04d %02d:%02d:%02d", t.Month, t.Day, t.Year, t.Hour, t.Minute, t.Second),
+       kFiberInfoValueX},
+      {label(kRowRange), LengthText(link.TraceLength, unit), kFiberInfoLengthValueX},
+      {label(kRowTotalLength), LengthText(link.LinkLength, unit), kFiberInfoLengthValueX},
+      {label(kRowTotalLoss), hasLink ? lumivane::Format("%7.3f dB", link.LinkLoss) : "---.---", kFiberInfoValueX,
+       lossFails},
+      {label(kRowTotalAttn),
+       (hasLink ? lumivane::Format("%7.3f dB/", link.LossPerKm / unit.factor) : std::string("  -.--- dB/")) +
+           std::string(unit.name),
+       kFiberInfoValueX},
+      {label(kRowTotalOrl), lumivane::Format(" %7.3f dB", orl), kFiberInfoValueX, orlFails},
+      {label(kRowEventNumber), lumivane::Format("  %d", doc.m_nEventCount), kFiberInfoValueX},
+  };
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The eight lines of the Marker Information pane and the texts it leaves for the printed report.
+#include <string>
+
+#include "app/length_unit.h"
+#include "panes/info_pane_lines.h"
+#include "panes/marker_readings.h"
+
+class COtdrDoc;
+
+inline constexpr int kMarkerInfoValueX = 150;
+inline constexpr int kMarkerInfoLineStep = 18;
+
+/// The A-B distance as shown: km, kft or mi, switching to m/cm, ft/in or yd/in for short spans.
+struct MarkerDistanceText {
+  std::string text;
+  bool inYardsOrInches = false;  // unit mi with the distance shown in yd or in
+};
+
+/// Formats a distance (km) in the display `unit`.
+MarkerDistanceText FormatMarkerDistance(double distanceKm, const LengthUnit& unit);
+
+/// The LSA attenuation (dB/km) as shown per display unit, the unit name appended.
+std::string FormatLsaAttenuation(double lsaAttnPerKm, const LengthUnit& unit, const MarkerDistanceText& distance);
+
+/// The pane's lines for `readings`, with the 2-point ORL given.
+PaneLines MarkerInfoLines(const COtdrDoc& doc, const MarkerReadings& readings, float markerOrl, const LengthUnit& unit);
+
+/// Computes the 2-point ORL, leaves it and the seven value texts (A-B, 2-point loss, 2-point
+/// attenuation, LSA attenuation, insertion loss, reflectance, cumulative loss) in the document for
+/// the printed report, and returns the pane's lines.
+PaneLines PublishMarkerInfo(COtdrDoc& doc, const MarkerReadings& readings, const LengthUnit& unit);

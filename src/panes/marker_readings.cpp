@@ -1,0 +1,209 @@
+#include "panes/marker_readings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "analysis/event_measurements.h"
+#include "analysis/launch_level.h"
+#include "analysis/optical_return_loss.h"
+#include "document/least_squares.h"
+#include "document/otdr_doc.h"
+#include "document/trace_conversions.h"
+#include "document/wavelength.h"
+#include "platform/saturate.h"
+#include "traceview/display_state.h"
+#include "traceview/trace_db.h"
+
+namespace {
+
+// A launch level this many dB below the top of the trace is no level at all.
+constexpr float kImplausibleLaunchLevel = 100.0f;
+// Fibre attenuation (dB/km) that carries a single-sample launch window back to the trace start.
+constexpr double kLaunchSlope1310 = 0.32;
+constexpr double kLaunchSlope1550 = 0.22;
+
+int PointCountOf(const COtdrDoc& doc) { return std::clamp(doc.m_nPointCount, 0, kSorMaxSamples); }
+
+std::span<const double> SamplesOf(const COtdrDoc& doc) { return doc.m_DbSamples.Values; }
+
+int CurrentEventOf(const COtdrDoc& doc) { return std::clamp(doc.m_nCurrentEvent, 0, kMaxEventRows - 1); }
+
+double IndexDistanceKm(int index, int pointCount, double fibreLengthKm) {
+  return pointCount < 2 ? 0.0 : index * fibreLengthKm / (pointCount - 1);
+}
+
+bool IsEndOfFibre(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
+
+// The actual wavelength rounded half up to whole tens of nanometres (13096 tenths: 1310).
+int NominalWavelength(std::int16_t field) {
+  const int tenths = field < kWavelengthTenthsFrom ? field * 10 : field;
+  return tenths / 100 * 10 + (tenths % 100 >= 50 ? 10 : 0);
+}
+
+// Level at the trace start, from the window after the first key event (its third and fourth marker
+// locations); kMissingValue when the file gives no usable window.
+float MarkerLaunchLevel(const COtdrDoc& doc, int n) {
+  const SorRecord& record = doc.m_SorRecord;
+  const std::span<const double> db = SamplesOf(doc);
+  const SorKeyEvent& launch = record.KeyEvents.Events[0];
+  const int h = TimeToIndex(launch.MarkerLocations[2], record);
+  const int i = TimeToIndex(launch.MarkerLocations[3], record);
+  // A window that starts at the trace start holds the launch pulse, not backscatter.
+  if (h == 0) return kMissingValue;
+  float level = 0.0f;
+  if (h != i) {
+    level = LeastSquaresValueAt(h, i, 0, n, db);
+  } else {
+    // The three samples around the window; a window at the trace's edges has no neighbours.
+    if (h < 1 || h > n - 2) return kMissingValue;
+    const auto at = [&db](int k) { return db[static_cast<std::size_t>(k)]; };
+    level = static_cast<float>((at(h) + at(h - 1) + at(h + 1)) / 3.0);
+    const double d = GetDistance_Position(h, kSorFileKind, record, doc.m_dFibreLengthKm);
+    // Samples grow with loss, so the start lies the fibre's loss up to the window above it.
+    const int w = NominalWavelength(record.FxdParams.ActualWavelength);
+    if (w == 1310) level = static_cast<float>(level - d * kLaunchSlope1310);
+    if (w == 1550) level = static_cast<float>(level - d * kLaunchSlope1550);
+  }
+  if (level == kMissingValue) return kMissingValue;
+  level = StepUpLaunchLevel(level);
+  return level >= kImplausibleLaunchLevel ? kMissingValue : level;
+}
+
+// Distance A-B (km); while several traces are loaded the markers first go back to the current
+// file's stored cursors.
+double DistanceAB(COtdrDoc& doc, int n) {
+  MarkerState& m = doc.m_MarkerState;
+  const SorRecord& record = doc.m_SorRecord;
+  const double length = doc.m_dFibreLengthKm;
+  if (g_DisplayState.MarkerADistance != 0.0 || g_DisplayState.MarkerBDistance != 0.0) {
+    if (g_DisplayState.TraceCount != 1) {
+      // A file without stored cursors (-1) leaves the marker where it is.
+      if (record.UserName.StoredCursorA >= 0) m.MarkerA = lumivane::ClampIndex(record.UserName.StoredCursorA, n);
+      if (record.UserName.StoredCursorB >= 0) m.MarkerB = lumivane::ClampIndex(record.UserName.StoredCursorB, n);
+      g_DisplayState.MarkerADistance = IndexDistanceKm(m.MarkerA, n, length);
+      g_DisplayState.MarkerBDistance = IndexDistanceKm(m.MarkerB, n, length);
+    }
+    return std::fabs(g_DisplayState.MarkerADistance - g_DisplayState.MarkerBDistance);
+  }
+  // Markers not placed yet: a marker the event table put on an event stands at that event.
+  const int current = CurrentEventOf(doc);
+  const auto distanceOf = [&](int which, int index) -> double {
+    if (m.TableSnapMarker == which) return doc.m_EventRows[static_cast<std::size_t>(current)].Distance;
+    return GetDistance_Position(index, kSorFileKind, record, length);
+  };
+  const double a = distanceOf(0, m.MarkerA);
+  const double b = distanceOf(1, m.MarkerB);
+  return m.MarkerA < m.MarkerB ? b - a : a - b;
+}
+
+double RawLevel(const SorRecord& record, int index) {
+  const SorTraceData& trace = record.DataPts.Traces[0];
+  // The trace view draws a trace without a scale factor with the fallback one; the pane agrees.
+  const double scale = trace.ScaleFactor == 0 ? kFallbackScaleFactor : trace.ScaleFactor;
+  return trace.Samples[static_cast<std::size_t>(index)] / scale;
+}
+
+}  // namespace
+
+void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
+  if (!doc.HasTrace()) return;
+  const int n = PointCountOf(doc);
+  if (n < 1) return;
+  MarkerState& m = doc.m_MarkerState;
+  const SorRecord& record = doc.m_SorRecord;
+  const std::span<const double> db = SamplesOf(doc);
+  const int current = CurrentEventOf(doc);
+  const bool eventChosen = hint == kHintEventChosen;
+  int& active = m.ActiveMarker == 1 ? m.MarkerB : m.MarkerA;
+  int& other = m.ActiveMarker == 1 ? m.MarkerA : m.MarkerB;
+
+  if (eventChosen) {
+    active = lumivane::ClampIndex(TimeToIndex(record.KeyEvents.Events[current].TimeOfFlight, record), n);
+  }
+  r.m_dDistanceAB = DistanceAB(doc, n);
+
+  // Markers can stand outside the trace (a file's cursor, a marker left at the point count); every
+  // sample read below uses indices inside it.
+  const int a = lumivane::ClampIndex(m.MarkerA, n);
+  const int b = lumivane::ClampIndex(m.MarkerB, n);
+  const int nearIndex = a < b ? a : b;
+  const int farIndex = a < b ? b : a;
+  r.m_dTwoPointLoss = RawLevel(record, farIndex) - RawLevel(record, nearIndex);
+
+  const float atFar = LeastSquaresValueAt(nearIndex, farIndex, farIndex, n, db);
+  const float atNear = LeastSquaresValueAt(nearIndex, farIndex, nearIndex, n, db);
+  r.m_dLsaLoss = atFar == kMissingValue || atNear == kMissingValue ? 0.0 : static_cast<double>(atFar) - atNear;
+
+  r.m_dTwoPointAttn = r.m_dDistanceAB == 0.0 ? 0.0 : r.m_dTwoPointLoss / r.m_dDistanceAB;
+  r.m_dLsaAttn = r.m_dDistanceAB == 0.0 ? 0.0 : r.m_dLsaLoss / r.m_dDistanceAB;
+
+  if (eventChosen) {
+    GetCurrentEventReadings(doc, r.m_dReflectance, r.m_dInsLoss);
+  } else {
+    const bool lossMode = m.AnalysisMode == 1;
+    const bool reflectanceMode = m.AnalysisMode == 2;
+    r.m_dInsLoss = reflectanceMode ? kMissingValue : GetLsaSpliceLoss(m.ActiveMarker, m, n, db);
+    r.m_dReflectance =
+        lossMode ? kMissingValue : GetEventReflectance(m.ActiveMarker, m, n, db, record, doc.m_dCurrentOffsetDb);
+  }
+
+  if (eventChosen) {
+    r.m_dCumLoss = GetEventLoss(current, kSorFileKind, record, n, db, doc.m_dFibreLengthKm);
+    return;
+  }
+  const float launch = MarkerLaunchLevel(doc, n);
+  active = lumivane::ClampIndex(active, n);
+  if (g_DisplayState.SwitchingTrace != 0) other = lumivane::ClampIndex(other, n);
+  r.m_dCumLoss = launch == kMissingValue ? kMissingValue : db[static_cast<std::size_t>(active)] - launch;
+}
+
+void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& loss) {
+  const int k = CurrentEventOf(doc);
+  const SorKeyEvent& event = doc.m_SorRecord.KeyEvents.Events[k];
+  reflectance = event.EventCode[0] == u'0' ? kMissingValue : event.Reflectance / 1000.0;
+  loss = IsEndOfFibre(event) || k == 0 ? kMissingValue : event.SpliceLoss / 1000.0;
+}
+
+float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int eventCount, float wavelengthNm) {
+  const MarkerState& m = doc.m_MarkerState;
+  const int n = PointCountOf(doc);
+  if (m.MarkerA == m.MarkerB || n < 1) return 0.0f;
+  const SorRecord& record = doc.m_SorRecord;
+  const double length = doc.m_dFibreLengthKm;
+  const int a = lumivane::ClampIndex(m.MarkerA, n);
+  const int b = lumivane::ClampIndex(m.MarkerB, n);
+  float dA = GetDistance_Position(a, kSorFileKind, record, length);
+  float dB = GetDistance_Position(b, kSorFileKind, record, length);
+  const int count = std::clamp(eventCount, 0, static_cast<int>(rows.size()));
+  const auto end = std::find_if(rows.begin(), rows.begin() + count, [](const EventRow& row) { return row.Type == kEventEnd; });
+  // Past the end of the fibre nothing returns light. Without an end row the whole stretch counts.
+  if (end != rows.begin() + count) {
+    const float endKm = end->Distance;
+    if (end != rows.begin() &&
+        std::min(a, b) >= IndexOfDistance(endKm, record.DataPts.Traces[0].PointCount, length, n)) {
+      return 0.0f;
+    }
+    dA = std::min(dA, endKm);
+    dB = std::min(dB, endKm);
+  }
+  const float nearKm = std::min(dA, dB);
+  const float farKm = std::max(dA, dB);
+  // The stretch between the markers is measured like a whole link that starts at the near marker:
+  // a launch row, the stretch's reflections, and an end row at the stretch's length.
+  const auto rowOf = [](std::int32_t type, float distanceKm, float reflectance) {
+    EventRow row{};
+    row.Type = type;
+    row.Distance = distanceKm;
+    row.Reflectance = reflectance;
+    return row;
+  };
+  std::vector<EventRow> stretch{rowOf(kEventLaunch, 0.0f, 0.0f)};
+  for (int i = 0; i < count; ++i) {
+    const EventRow& row = rows[static_cast<std::size_t>(i)];
+    if (row.Type == kEventNonReflective || row.Distance < nearKm || row.Distance > farKm) continue;
+    stretch.push_back(rowOf(kEventReflective, row.Distance - nearKm, row.Reflectance));
+  }
+  stretch.push_back(rowOf(kEventEnd, std::fabs(dA - dB), 0.0f));
+  return ComputeLinkOrl(stretch, static_cast<int>(stretch.size()), wavelengthNm);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// What the two markers of the current trace measure, as the Marker Information pane shows it: the
+// distance between them, the 2-point and least-squares loss and attenuation, the insertion loss and
+// reflectance at the active marker (or of the event just chosen) and the cumulative loss from the
+// trace start. Distances are km, losses dB, attenuations dB/km; kMissingValue means no value.
+#include <span>
+
+#include "document/display_records.h"
+
+class COtdrDoc;
+
+/// The readings of the last update; all 0 until the first.
+struct MarkerReadings {
+  double m_dDistanceAB = 0.0;
+  double m_dTwoPointLoss = 0.0;
+  double m_dLsaLoss = 0.0;
+  double m_dTwoPointAttn = 0.0;
+  double m_dLsaAttn = 0.0;
+  double m_dInsLoss = 0.0;
+  double m_dReflectance = 0.0;
+  double m_dCumLoss = 0.0;
+};
+
+/// Recomputes `readings` after a broadcast with `hint`. Hint 1 (an event was chosen) first moves the
+/// active marker onto the current event; while several traces are loaded the markers go back to the
+/// file's stored cursors; the active marker is brought into the trace. No trace: nothing changes.
+void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& readings);
+
+/// Reflectance and loss (dB) stored with the current key event; kMissingValue for a non-reflective
+/// event's reflectance and for the loss of the first event and of an end event.
+void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& loss);
+
+/// 2-point optical return loss (dB) between markers A and B, the stretch cut off at the first end
+/// row; 0 when the markers coincide or the stretch has no length.
+float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int eventCount, float wavelengthNm);

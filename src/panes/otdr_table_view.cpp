@@ -1,0 +1,168 @@
+#include "panes/otdr_table_view.h"
+
+#include <QContextMenuEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QMenu>
+#include <algorithm>
+#include <span>
+
+#include "analysis/pass_fail_document.h"
+#include "app/length_unit.h"
+#include "app/text_table.h"
+#include "document/otdr_doc.h"
+#include "document/trace_conversions.h"
+#include "panes/event_icon_images.h"
+#include "panes/event_table_cells.h"
+#include "panes/event_table_rules.h"
+#include "panes/pane_frame.h"
+#include "platform/path_util.h"
+#include "traceview/display_state.h"
+
+namespace {
+
+constexpr LangRow kRowEventTable = 81;
+constexpr ListColour kFailedText = MakeListColour(255, 0, 0);
+
+EventTableKey KeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Down: return EventTableKey::Next;
+    case Qt::Key_Up:
+    case Qt::Key_Right: return EventTableKey::Previous;
+    default: return EventTableKey::Other;
+  }
+}
+
+}  // namespace
+
+COtdrTableView::COtdrTableView(COtdrDoc& doc, std::string programFolder, QWidget* parent)
+    : CCListViewExt(parent), m_Doc(doc), m_strProgramFolder(std::move(programFolder)), m_AddEventMarkers(doc) {}
+
+COtdrTableView::~COtdrTableView() = default;
+
+bool COtdrTableView::HasPath() const { return !m_Doc.m_strTracePath.empty(); }
+
+void COtdrTableView::OnInitialUpdate() {
+  CCListViewExt::OnInitialUpdate();
+  EnableCellMode(true);
+  BuildEventColumns();
+  FillEventTable();
+  PlacePaneFrame();
+}
+
+void COtdrTableView::BuildEventColumns() {
+  while (Model().columnCount() > 0) Model().DeleteColumn(0);
+  const auto headings = EventColumnHeadings(g_LengthUnitName);
+  for (int column = 0; column < kEventColumnCount; ++column) {
+    const EventColumnHeading& heading = headings[static_cast<std::size_t>(column)];
+    Model().InsertColumn(column, QString::fromStdString(heading.heading));
+    setColumnWidth(column, heading.width);
+  }
+}
+
+void COtdrTableView::FillEventTable() {
+  LoadPassFailLimits(m_Doc, m_strProgramFolder);
+  Model().DeleteAllItems();
+  Model().SetSmallImages(MakeEventIcons());
+  g_PassFailFailed = 0;
+  const EventTableView table = ComputeEventTable(m_Doc, g_LengthUnitFactor);
+  for (int row = 0; row < static_cast<int>(table.rows.size()); ++row) {
+    const EventTableRowView& view = table.rows[static_cast<std::size_t>(row)];
+    Model().InsertItem(row, QString::fromStdString(view.texts[0]));
+    for (int column = 1; column < kEventColumnCount; ++column) {
+      Model().SetItemText(row, column, QString::fromStdString(view.texts[static_cast<std::size_t>(column)]));
+    }
+    Model().SetItemImage(row, kColType, view.typeIcon);
+    for (int column = 0; column < kEventColumnCount; ++column) {
+      if (view.Failed(column)) SetCellColors(row, column, kDefaultColour, kFailedText);
+    }
+  }
+  if (table.anyFailed) g_PassFailFailed = 1;
+}
+
+void COtdrTableView::PlacePaneFrame() { PlacePaneFrameInTile(*this, PaneKind::EventTable); }
+
+void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
+  if (g_DisplayState.UnitChanged != 0) {
+    BuildEventColumns();
+    g_DisplayState.UnitChanged = 0;
+  }
+  if (!m_Doc.HasTrace()) {
+    m_Doc.m_nEventCount = 0;
+    FillEventTable();
+    return;
+  }
+  if (sender == nullptr) FillEventTable();
+
+  const MarkerState& markers = m_Doc.m_MarkerState;
+  const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
+  const double distance = GetDistance_Position(marker, kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm);
+  const auto rows = std::span(m_Doc.m_EventRows).first(static_cast<std::size_t>(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows)));
+  // The printed marker block numbers events from 1; no event around the marker keeps the last one.
+  if (const auto number = FindMarkerEventNumber(rows, m_Doc.m_dFibreLengthKm, distance)) m_Doc.m_nMarkerEventRow = *number;
+
+  setFocus();
+  const int selected = g_DisplayState.SelectedEventRow;
+  selectionModel()->clearSelection();
+  if (selected >= 0 && selected < Model().rowCount()) {
+    const QModelIndex index = Model().index(selected, 0);
+    scrollTo(index, QAbstractItemView::EnsureVisible);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    SetSelectionMark(selected);
+  } else {
+    selectionModel()->clearCurrentIndex();
+  }
+}
+
+void COtdrTableView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    OnLButtonDown(event);
+    return;
+  }
+  CCListViewExt::mousePressEvent(event);
+}
+
+void COtdrTableView::OnLButtonDown(QMouseEvent* event) {
+  CCListViewExt::mousePressEvent(event);
+  if (ApplyRowClick(m_Doc, g_DisplayState, GetSelectionMark())) m_Doc.UpdateAllViews(this, kHintEventChosen);
+}
+
+void COtdrTableView::keyPressEvent(QKeyEvent* event) {
+  if (!HasPath()) {
+    event->accept();
+    return;
+  }
+  const int before = m_Doc.m_nCurrentEvent;
+  m_nKeyRow = StepKeyRow(m_nKeyRow, KeyOf(event->key()), std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows));
+  m_Doc.m_nCurrentEvent = m_nKeyRow;
+  viewport()->update();
+  if (m_Doc.m_nCurrentEvent != before) m_Doc.UpdateAllViews(this, kHintRefresh);
+  CCListViewExt::keyPressEvent(event);
+}
+
+void COtdrTableView::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  if (!HasPath()) return;
+  QMenu menu(this);
+  QAction* title = menu.addAction(QString::fromStdString(g_CurrentStrings[kRowEventTable]));
+  QFont bold = title->font();
+  bold.setBold(true);
+  title->setFont(bold);
+  title->setEnabled(false);
+  menu.addSeparator();
+  QAction* deleteEvent = menu.addAction(QStringLiteral("Delete Event"));
+  QAction* addEvent = menu.addAction(QStringLiteral("Add Event"));
+  const int r = GetSelectionMark();
+  addEvent->setEnabled(m_Doc.m_nEventCount < kMaxEventRows);
+  deleteEvent->setEnabled(IsDeletableEvent(m_Doc, r));
+
+  QAction* chosen = m_RunMenu ? m_RunMenu(menu, event->globalPos()) : menu.exec(event->globalPos());
+  if (chosen == deleteEvent && deleteEvent->isEnabled()) {
+    OnDeleteEvent();
+  } else if (chosen == addEvent && addEvent->isEnabled()) {
+    OnAddEvent();
+  }
+}
+
+void COtdrTableView::OnTraceReanalysis() { RunTraceReanalysis(m_Doc, m_nAnalysisWavelength, this, m_RunDialog); }

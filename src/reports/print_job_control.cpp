@@ -1,0 +1,170 @@
+#include "reports/print_job_control.h"
+
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/otdr_doc.h"
+#include "document/trace_record.h"
+#include "platform/message_sink.h"
+#include "reports/batch_print_state.h"
+#include "traceview/display_state.h"
+
+namespace {
+
+// Margins that leave the reference printable area of 779 x 1136 units (0.01 inch) on A4, a hair
+// larger so that truncating to whole units never loses a unit.
+constexpr double kSideMarginMm = 6.05;
+constexpr double kTopMarginMm = 4.2;
+constexpr double kUnitsPerInch = 100.0;
+
+// No text of the table reports a printer that cannot be drawn on.
+constexpr std::string_view kPrintFailed = "Print failed !";
+
+}  // namespace
+
+PrintJobControl::Environment PrintJobControl::DefaultEnvironment(QWidget* owner) {
+  Environment env;
+  env.askPrint = [owner](QPrinter& printer, int lastPage) {
+    QPrintDialog dialog(&printer, owner);
+    dialog.setMinMax(1, lastPage);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  env.runPreview = [owner](QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog dialog(&printer, owner);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.exec();
+  };
+  env.pageSetup = [owner](QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, owner);
+    dialog.exec();
+  };
+  return env;
+}
+
+PrintJobControl::PrintJobControl(COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList,
+                                 ReportPageRenderer& renderer, Environment env)
+    : m_Doc(doc),
+      m_TraceList(traceList),
+      m_Renderer(renderer),
+      m_Env(std::move(env)),
+      m_pPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+
+PrintJobControl::~PrintJobControl() = default;
+
+void PrintJobControl::OnPrintCommand() {
+  if (m_Env.maximiseTracePane) m_Env.maximiseTracePane();
+  g_BatchPrint.Active = 0;
+  Print();
+}
+
+void PrintJobControl::OnPrintPreviewCommand() {
+  m_bPlaceFrameOnUpdate = 0;
+  g_BatchPrint.Active = 0;
+  Preview();
+}
+
+void PrintJobControl::OnFilePrint() { Print(); }
+
+void PrintJobControl::OnFilePrintPreview() { Preview(); }
+
+void PrintJobControl::OnFilePrintSetup() {
+  if (m_Env.pageSetup) m_Env.pageSetup(*m_pPrinter);
+}
+
+void PrintJobControl::Print() {
+  if (!OnPreparePrinting(false)) return;
+  PaintJob(m_pPrinter.get());
+}
+
+void PrintJobControl::Preview() {
+  if (!OnPreparePrinting(true)) return;
+  if (m_Env.runPreview) m_Env.runPreview(*m_pPrinter, [this](QPrinter* printer) { PaintJob(printer); });
+  // A preview that never painted still ends its job.
+  OnEndPrinting();
+}
+
+bool PrintJobControl::OnPreparePrinting(bool preview) {
+  m_PageState.m_nPrintActiveMarker = m_Doc.m_MarkerState.ActiveMarker;
+  std::vector<TraceEvents> traces;
+  traces.reserve(m_TraceList.size());
+  for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
+    const TraceDisplayModel& model = record->m_Model;
+    const auto count = static_cast<std::size_t>(std::clamp(model.m_nEventCount, 0, kMaxEventRows));
+    traces.push_back({record->m_strPath, std::span<const EventRow>(model.m_EventRows, count)});
+  }
+  const PrintOptions& options = m_Doc.m_PrintOptions;
+  PrintJobPlan plan = PlanPrintJob(
+      {options, m_Doc.m_ConfigReport, m_Doc.m_nEventCount, g_DisplayState.TraceCount, g_BatchPrint}, traces,
+      [this, &options] { return m_Renderer.CountMultiTracePages(options.EventTable, options.PerPageIndex); });
+  m_nLastPage = plan.LastPage;
+  m_PageState.m_bUseCombined = plan.UseCombined;
+  m_PageState.m_Combined = std::move(plan.Combined);
+  OnPrepareDC(*m_pPrinter);
+  // A page range belongs to the job it was chosen for.
+  m_pPrinter->setPrintRange(QPrinter::AllPages);
+  if (preview) return true;
+  return !m_Env.askPrint || m_Env.askPrint(*m_pPrinter, m_nLastPage);
+}
+
+void PrintJobControl::OnPrepareDC(QPrinter& printer) const {
+  const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(kSideMarginMm, kTopMarginMm, kSideMarginMm, kTopMarginMm), QPageLayout::Millimeter);
+  if (!printer.setPageLayout(a4)) {
+    // The printer's own margins are wider than ours; the page is still A4 portrait.
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+  }
+}
+
+void PrintJobControl::OnPrint(QPainter& painter, const QPrinter& printer, int page) {
+  const double pixelsPerUnit = printer.resolution() / kUnitsPerInch;
+  const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+  const int width = static_cast<int>(area.width() / pixelsPerUnit);
+  const int height = static_cast<int>(area.height() / pixelsPerUnit);
+  const HorizontalScale scaleX = PrintScaleX(width);
+  m_PageState.m_nPrintScaleX = scaleX.Factor;
+  m_PageState.m_nPrintScaleY = PrintScaleY(-height);
+  m_PageState.m_strLogoPath = m_Doc.m_PrintOptions.LogoPath;
+  const ReportPage report{painter, QRect(QPoint(0, 0), QPoint(scaleX.Right, -height)), pixelsPerUnit,
+                          page,    m_nLastPage,                                       m_PageState};
+  painter.save();
+  switch (ChoosePageRoutine(m_Doc.m_PrintOptions.Layout, g_BatchPrint.Active == 1)) {
+    case PageRoutine::SingleTrace: m_Renderer.PrintSingleTracePage(report); break;
+    case PageRoutine::MultiTrace: m_Renderer.PrintMultiTracePage(report); break;
+    case PageRoutine::Combined: m_Renderer.PrintLayout2Page(report); break;
+  }
+  painter.restore();
+}
+
+void PrintJobControl::OnEndPrinting() { m_bPlaceFrameOnUpdate = 1; }
+
+bool PrintJobControl::PaintJob(QPrinter* printer) {
+  OnPrepareDC(*printer);
+  int first = 1;
+  int last = m_nLastPage;
+  if (printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0) {
+    first = std::max(1, printer->fromPage());
+    last = std::min(m_nLastPage, std::max(printer->toPage(), first));
+  }
+  QPainter painter;
+  if (!painter.begin(printer)) {
+    lumivane::ShowMessage(kPrintFailed, lumivane::MessageIcon::Warning);
+    OnEndPrinting();
+    return false;
+  }
+  for (int page = first; page <= last; ++page) {
+    if (page > first) printer->newPage();
+    OnPrint(painter, *printer, page);
+  }
+  const bool ended = painter.end();
+  OnEndPrinting();
+  if (!ended) lumivane::ShowMessage(kPrintFailed, lumivane::MessageIcon::Warning);
+  return ended;
+}

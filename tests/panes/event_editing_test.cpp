@@ -1,0 +1,232 @@
+#include "panes/event_editing.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "analysis/add_event_measurements.h"
+#include "document/sor_reader.h"
+#include "document/sor_writer.h"
+#include "counting_view.h"
+#include "event_doc_fixture.h"
+
+namespace {
+
+using eventtest::kKmPerSample;
+using eventtest::kTimePerSample;
+using eventtest::MakeEventDoc;
+
+using SpyView = lumivane::test::CountingView;
+
+class EventEditingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    eventtest::ResetGlobals();
+    doc->AddView(spy, PaneKind::Trace);
+  }
+
+  std::vector<std::int16_t> Numbers() const {
+    std::vector<std::int16_t> numbers;
+    for (int i = 0; i < doc->m_SorRecord.KeyEvents.KeyEventCount; ++i) numbers.push_back(doc->m_SorRecord.KeyEvents.Events[i].EventNumber);
+    return numbers;
+  }
+
+  // The key events and the rows must describe the same events, in time order.
+  void ExpectConsistent() const {
+    const SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+    ASSERT_EQ(doc->m_nEventCount, keys.KeyEventCount);
+    for (int i = 0; i < keys.KeyEventCount; ++i) {
+      EXPECT_NEAR(doc->m_EventRows[static_cast<std::size_t>(i)].Distance, keys.Events[i].TimeOfFlight / kTimePerSample * kKmPerSample, 1e-4);
+      if (i > 0) {
+        EXPECT_LT(keys.Events[i - 1].TimeOfFlight, keys.Events[i].TimeOfFlight);
+      }
+    }
+  }
+
+  // The edited record survives writing and reading back.
+  void ExpectSaveable() const {
+    std::vector<std::uint8_t> image;
+    ASSERT_EQ(AssembleSorImage(doc->m_SorRecord, image), SorWriteResult::kOk);
+    auto back = std::make_unique<SorRecord>();
+    ASSERT_EQ(ReadSorImage(image, *back), SorReadResult::kOk);
+    ASSERT_EQ(back->KeyEvents.KeyEventCount, doc->m_SorRecord.KeyEvents.KeyEventCount);
+    for (int i = 0; i < back->KeyEvents.KeyEventCount; ++i) {
+      EXPECT_EQ(back->KeyEvents.Events[i].TimeOfFlight, doc->m_SorRecord.KeyEvents.Events[i].TimeOfFlight);
+      EXPECT_EQ(back->KeyEvents.Events[i].EventNumber, doc->m_SorRecord.KeyEvents.Events[i].EventNumber);
+      EXPECT_EQ(std::u16string_view(back->KeyEvents.Events[i].EventCode), std::u16string_view(doc->m_SorRecord.KeyEvents.Events[i].EventCode));
+    }
+  }
+
+  AddEventStart ProposeAt(int sample, int activeMarker = 0) {
+    doc->m_MarkerState.ActiveMarker = activeMarker;
+    (activeMarker == 0 ? doc->m_MarkerState.MarkerA : doc->m_MarkerState.MarkerB) = sample;
+    doc->SetMarkerWindows();
+    return ProposeEvent(*doc, measurements);
+  }
+
+  std::unique_ptr<COtdrDoc> doc = MakeEventDoc();
+  SpyView spy;
+  AddEventMeasurements measurements{*doc};
+};
+
+TEST_F(EventEditingTest, DeleteShiftsLaterEventsDownAndTellsThePanes) {
+  ASSERT_EQ(Numbers(), (std::vector<std::int16_t>{1, 2, 3, 4}));
+  ASSERT_TRUE(DeleteEvent(*doc, 1));
+  EXPECT_EQ(Numbers(), (std::vector<std::int16_t>{1, 2, 3}));
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].TimeOfFlight, 5000 * kTimePerSample);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[3].TimeOfFlight, 0) << "the freed row is cleared";
+  const auto& losses = doc->m_SorRecord.UserName.EventLossTable;
+  EXPECT_EQ((std::vector<int>{losses[0], losses[1], losses[2], losses[3]}), (std::vector<int>{1000, 3000, 4000, 0}));
+  EXPECT_EQ(doc->m_nEndEventRow, 2);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(g_DisplayState.TableRedrawRequest, 1);
+  EXPECT_EQ(g_DisplayState.LinkOrlDirty, 1);
+  EXPECT_EQ(spy.updates, 1);
+  EXPECT_EQ(spy.lastSender, nullptr);
+  ExpectConsistent();
+  ExpectSaveable();
+}
+
+TEST_F(EventEditingTest, DeleteOfANonEventChangesNothing) {
+  for (const int r : {-1, 4, 999}) {
+    EXPECT_FALSE(DeleteEvent(*doc, r));
+    EXPECT_EQ(doc->m_SorRecord.KeyEvents.KeyEventCount, 4);
+  }
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(spy.updates, 0);
+}
+
+TEST_F(EventEditingTest, AddOnPlainFibreProposesANonReflectiveEventAndInsertsItInOrder) {
+  const AddEventStart start = ProposeAt(3500);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  const AddEventProposal& p = start.proposal;
+  EXPECT_EQ(p.type, kEventNonReflective);
+  EXPECT_EQ(p.reflectance, -78.0f);
+  EXPECT_NEAR(p.location, 3500 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(p.attenuation, 0.2f, 0.02f);
+  EXPECT_NEAR(p.insertionLoss, 0.0f, 0.02f);
+  EXPECT_NEAR(p.cumulativeLoss, 0.5f + 0.2f * 3500 * kKmPerSample, 0.05f);
+  EXPECT_NEAR(p.locationMax, RoundHalfUp(static_cast<float>(doc->m_dFibreLengthKm), 3), 1e-6);
+  EXPECT_EQ(p.attenuationMax, 32.0);
+  EXPECT_EQ(p.attenuationMin, -32.0);
+  ASSERT_EQ(CheckProposal(*doc, p), AddEventRefusal::None);
+
+  DeleteEvent(*doc, 1);
+  spy.updates = 0;
+  InsertEvent(*doc, p);
+  EXPECT_EQ(Numbers(), (std::vector<std::int16_t>{0, 1, 2, 3})) << "every key event renumbered from 0";
+  const SorKeyEvent& added = doc->m_SorRecord.KeyEvents.Events[1];
+  EXPECT_EQ(std::u16string_view(added.EventCode), u"0A9999");
+  EXPECT_EQ(std::u16string_view(added.LossTechnique), u"LS");
+  EXPECT_EQ(added.Reflectance, -78000);
+  EXPECT_NEAR(added.MarkerLocations[4], 3500 * kTimePerSample, 1);
+  EXPECT_EQ(doc->m_EventRows[1].Origin, kOriginUserAdded);
+  const auto& losses = doc->m_SorRecord.UserName.EventLossTable;
+  EXPECT_EQ(losses[1], static_cast<std::int32_t>(p.cumulativeLoss * 1000.0f));
+  EXPECT_EQ(losses[2], 3000) << "later entries moved up";
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.EndToEndMarker2, 0) << "only an added end sets the end-to-end values";
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(spy.updates, 1);
+  ExpectConsistent();
+  ExpectSaveable();
+}
+
+TEST_F(EventEditingTest, AddOnTheMarkerOfAnEventIsRefused) {
+  EXPECT_EQ(ProposeAt(2000).refusal, AddEventRefusal::EventAlreadyHere);
+  EXPECT_EQ(ProposeAt(5000, 1).refusal, AddEventRefusal::EventAlreadyHere);
+  EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(EventEditingTest, WithoutAnEndTheProposalIsAnEnd) {
+  DeleteEvent(*doc, 3);
+  ASSERT_EQ(HasEndEvent(*doc), 0);
+  const AddEventStart start = ProposeAt(8000);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  EXPECT_EQ(start.proposal.type, kEventEnd);
+  EXPECT_EQ(start.proposal.insertionLoss, 0.0f);
+
+  AddEventProposal p = start.proposal;
+  p.reflectance = -30.0f;
+  ASSERT_EQ(CheckProposal(*doc, p), AddEventRefusal::None);
+  InsertEvent(*doc, p);
+  const SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+  EXPECT_EQ(std::u16string_view(keys.Events[3].EventCode), u"1D9999");
+  EXPECT_EQ(keys.EndToEndMarker2, keys.Events[3].TimeOfFlight);
+  EXPECT_GT(keys.EndToEndLoss, 0);
+  EXPECT_EQ(HasEndEvent(*doc), 1);
+  EXPECT_EQ(doc->m_nEndEventRow, 3);
+  ExpectSaveable();
+}
+
+TEST_F(EventEditingTest, MissingMeasurementsStayMissingSoTheDialogRefusesThem) {
+  doc->m_SorRecord.KeyEvents.KeyEventCount = 0;
+  eventtest::Rebuild(*doc);
+  const AddEventStart start = ProposeAt(3000);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  EXPECT_EQ(start.proposal.cumulativeLoss, kMissingValue);
+  EXPECT_EQ(start.proposal.attenuation, kMissingValue) << "not clamped to a plausible 32";
+}
+
+TEST_F(EventEditingTest, ConfirmedProposalIsCheckedAgainstTheKeyEvents) {
+  AddEventProposal p;
+  p.type = kEventEnd;
+  p.location = static_cast<float>(6000 * kKmPerSample);
+  EXPECT_EQ(CheckProposal(*doc, p), AddEventRefusal::EndAlreadyExists);
+  p.type = kEventReflective;
+  EXPECT_EQ(CheckProposal(*doc, p), AddEventRefusal::None);
+  p.location = static_cast<float>(5001 * kKmPerSample);
+  EXPECT_EQ(CheckProposal(*doc, p), AddEventRefusal::EventAlreadyHere) << "within one and a half samples";
+  p.location = static_cast<float>(5002 * kKmPerSample);
+  EXPECT_EQ(CheckProposal(*doc, p), AddEventRefusal::None);
+}
+
+TEST_F(EventEditingTest, StoredFieldsRoundToATenthThenTruncate) {
+  SetLengthUnit("kft");
+  AddEventProposal p;
+  p.type = kEventReflective;
+  p.location = static_cast<float>(6000 * kKmPerSample * g_LengthUnitFactor);
+  p.attenuation = 0.1f;         // dB/kft
+  p.insertionLoss = 0.25f;
+  p.reflectance = -45.6786f;    // x 1000 = -45678.6
+  InsertEvent(*doc, p);
+  const SorKeyEvent& added = doc->m_SorRecord.KeyEvents.Events[3];
+  EXPECT_EQ(added.TimeOfFlight, 6000 * kTimePerSample);
+  EXPECT_EQ(added.Slope, 328) << "stored per km: 0.1 x 1000 x 3.2808";
+  EXPECT_EQ(added.SpliceLoss, 250);
+  EXPECT_EQ(added.Reflectance, -45678);
+  EXPECT_EQ(std::u16string_view(added.EventCode), u"1A9999");
+}
+
+TEST_F(EventEditingTest, KftBoundsAndRoundedValues) {
+  SetLengthUnit("kft");
+  const AddEventStart start = ProposeAt(3500);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  EXPECT_NEAR(start.proposal.attenuationMax, 32.0 / 3.280839895, 1e-9);
+  EXPECT_NEAR(start.proposal.location, RoundHalfUp(static_cast<float>(3500 * kKmPerSample), 5) * 3.280839895, 1e-4);
+}
+
+TEST_F(EventEditingTest, EventsBeyondTheLossTableGetNoEntry) {
+  SorRecord& record = doc->m_SorRecord;
+  record.KeyEvents.KeyEventCount = 1;
+  for (int i = 1; i < 230; ++i) eventtest::AddKeyEvent(record, 30 * i, u"0F9999", 100, 0);
+  eventtest::Rebuild(*doc);
+  auto& losses = record.UserName.EventLossTable;
+  for (int i = 0; i < kSorLossTableSize; ++i) losses[i] = i;
+  AddEventProposal p;
+  p.type = kEventReflective;
+  p.location = static_cast<float>(9000 * kKmPerSample);
+  p.cumulativeLoss = 7.0f;
+  InsertEvent(*doc, p);
+  EXPECT_EQ(record.KeyEvents.KeyEventCount, 231);
+  EXPECT_EQ(record.KeyEvents.Events[230].TimeOfFlight, 9000 * kTimePerSample);
+  for (int i = 0; i < kSorLossTableSize; ++i) ASSERT_EQ(losses[i], i) << i;
+
+  p.location = static_cast<float>(15 * kKmPerSample);
+  InsertEvent(*doc, p);
+  EXPECT_EQ(losses[1], 7000) << "inserted after the launch";
+  EXPECT_EQ(losses[2], 1);
+  EXPECT_EQ(losses[199], 198) << "the shift stops at the last entry";
+  ExpectConsistent();
+}
+
+}  // namespace

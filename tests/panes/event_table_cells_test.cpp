@@ -1,0 +1,186 @@
+#include "panes/event_table_cells.h"
+
+#include <gtest/gtest.h>
+
+#include "analysis/pass_fail_check.h"
+#include "event_doc_fixture.h"
+
+namespace {
+
+using eventtest::MakeEventDoc;
+
+class EventTableCellsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    eventtest::ResetGlobals();
+    doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 0};
+  }
+
+  // Replaces the document's rows with `rows`, the end row at `endRow`.
+  void SetRows(std::initializer_list<EventRow> rows, int endRow) {
+    int i = 0;
+    for (const EventRow& row : rows) doc->m_EventRows[static_cast<std::size_t>(i++)] = row;
+    doc->m_nEventCount = i;
+    doc->m_nEndEventRow = endRow;
+  }
+
+  std::unique_ptr<COtdrDoc> doc = MakeEventDoc();
+};
+
+EventRow Row(int index, int type, float distance, float refl, float splice, float attn, float cum, float section,
+             float toEnd, float sectionLoss, int origin = kOriginAnalysis) {
+  return EventRow{index, type, origin, distance, refl, splice, attn, cum, section, toEnd, 0.0f, sectionLoss};
+}
+
+TEST_F(EventTableCellsTest, HeadingsCarryTheUnitInForce) {
+  const auto km = EventColumnHeadings("km");
+  const auto kft = EventColumnHeadings("kft");
+  const std::array<const char*, kEventColumnCount> expectedKft{
+      "No.", "Type", "Location[kft]", "Refl.[dB]", "Ins.Loss[dB]", "Attn.[dB/kft]", "Cum.Loss[dB]",
+      "Dist.Prev.[kft]", "Dist.End[kft]", "Loss Prev.[dB]", "Comment"};
+  const std::array<int, kEventColumnCount> widths{40, 60, 60, 70, 80, 100, 80, 95, 100, 100, 80};
+  for (int c = 0; c < kEventColumnCount; ++c) {
+    EXPECT_EQ(kft[static_cast<std::size_t>(c)].heading, expectedKft[static_cast<std::size_t>(c)]);
+    EXPECT_EQ(km[static_cast<std::size_t>(c)].width, widths[static_cast<std::size_t>(c)]);
+  }
+  EXPECT_EQ(km[kColLocation].heading, "Location[km]");
+  EXPECT_EQ(km[kColAttenuation].heading, "Attn.[dB/km]");
+}
+
+TEST_F(EventTableCellsTest, RowsShowTheirValuesAndMarkMissingOnes) {
+  SetRows({Row(0, kEventLaunch, 0.0f, -50.0f, 0.2f, 0.0f, kMissingValue, 0.0f, 16.0f, 0.0f),
+           Row(1, kEventReflective, 4.08f, -45.123f, 0.5f, 0.2f, 1.316f, 4.08f, 12.0f, 0.816f, kOriginUserAdded),
+           Row(2, kEventNonReflective, 10.2f, -40.0f, 0.3f, 0.2f, 2.84f, 6.12f, 6.0f, kMissingValue, kOriginUserMoved),
+           Row(3, kEventOutOfRange, 12.0f, kMissingValue, kMissingValue, kMissingValue, 0.00005f, 1.8f, 4.0f, 0.00005f),
+           Row(4, kEventEnd, 16.3f, -30.0f, 0.7f, 0.21f, 4.5f, 4.3f, 0.0f, 0.9f),
+           Row(5, 9, 20.0f, 0.0000005f, 0.0000005f, 0.00005f, 5.0f, 3.7f, 0.0f, 0.5f)},
+          4);
+  struct Case {
+    int row;
+    std::array<const char*, kEventColumnCount> texts;
+  };
+  const Case cases[] = {
+      {0, {"1", "Start", "0.00000", "-50.000", "-.---", "-.---", "-.---", "-.---", "16.00000", "-.---", ""}},
+      {1, {"2", "Refl.", "4.08000", "-45.123", "0.500", "0.200", "1.316", "4.08000", "12.00000", "0.816", "User add"}},
+      {2, {"3", "NonRefl.", "10.20000", "-.---", "0.300", "0.200", "2.840", "6.12000", "6.00000", "-.---", "User modify"}},
+      {3, {"4", "OverThre", "12.00000", "-.---", "-.---", "-.---", "-.---", "1.80000", "4.00000", "-.---", ""}},
+      {4, {"5", "End", "16.30000", "-30.000", "-.---", "0.210", "4.500", "4.30000", "-.---", "0.900", ""}},
+      {5, {"6", "NonRefl.", "20.00000", "-.---", "-.---", "-.---", "5.000", "3.70000", "0.00000", "0.500", ""}},
+  };
+  const EventTableView table = ComputeEventTable(*doc, 1.0);
+  ASSERT_EQ(table.rows.size(), 6u);
+  for (const Case& c : cases) {
+    for (int col = 0; col < kEventColumnCount; ++col) {
+      EXPECT_EQ(table.rows[static_cast<std::size_t>(c.row)].texts[static_cast<std::size_t>(col)], c.texts[static_cast<std::size_t>(col)])
+          << "row " << c.row << " column " << col;
+    }
+  }
+  EXPECT_FALSE(table.anyFailed);
+}
+
+TEST_F(EventTableCellsTest, DistancesAndAttenuationFollowTheDisplayUnit) {
+  SetRows({Row(0, kEventLaunch, 0.0f, 0.0f, 0.0f, 0.0f, kMissingValue, 0.0f, 1.0f, 0.0f),
+           Row(1, kEventEnd, 1.0f, -40.0f, 0.0f, 0.35f, 0.35f, 1.0f, 0.0f, 0.35f)},
+          1);
+  const EventTableView table = ComputeEventTable(*doc, 3.280839895);
+  EXPECT_EQ(table.rows[1].texts[kColLocation], "3.28084");
+  EXPECT_EQ(table.rows[1].texts[kColDistancePrevious], "3.28084");
+  EXPECT_EQ(table.rows[1].texts[kColAttenuation], "0.107");
+  EXPECT_EQ(table.rows[0].texts[kColDistanceEnd], "3.28084");
+}
+
+TEST_F(EventTableCellsTest, StoredSlopeBlanksAttenuationOnlyForWholeNanometreFields) {
+  SetRows({Row(0, kEventLaunch, 0.0f, 0.0f, 0.0f, 0.0f, kMissingValue, 0.0f, 1.0f, 0.0f),
+           Row(1, kEventNonReflective, 1.0f, 0.0f, 0.2f, 0.35f, 0.35f, 1.0f, 0.0f, 0.35f)},
+          999);
+  doc->m_SorRecord.KeyEvents.Events[1].Slope = 0;
+  struct Case {
+    std::int16_t field;
+    const char* text;
+  };
+  for (const Case& c : {Case{1550, "-.---"}, Case{1330, "-.---"}, Case{15500, "0.350"}, Case{1310, "0.350"}}) {
+    doc->m_SorRecord.FxdParams.ActualWavelength = c.field;
+    EXPECT_EQ(ComputeEventTable(*doc, 1.0).rows[1].texts[kColAttenuation], c.text) << c.field;
+  }
+}
+
+TEST_F(EventTableCellsTest, SplitterIconNeedsModuleLossAndPlaceBeforeTheEnd) {
+  struct Case {
+    const char16_t* module;
+    float loss;
+    int row;
+    int icon;
+  };
+  const Case cases[] = {
+      {u"3061", 6.0f, 1, kIconSplitter},       {u" 3056-B", 6.0f, 1, kIconSplitter},
+      {u"3058", 6.0f, 1, kIconReflective},     {u"3061", 5.0f, 1, kIconReflective},
+      {u"3061", 6.0f, 3, kIconReflective},     {u"abc", 6.0f, 1, kIconReflective},
+  };
+  for (const Case& c : cases) {
+    SetRows({Row(0, kEventLaunch, 0.0f, 0.0f, 0.0f, 0.0f, kMissingValue, 0.0f, 3.0f, 0.0f),
+             Row(1, kEventReflective, 1.0f, -40.0f, 0.0f, 0.2f, 0.2f, 1.0f, 2.0f, 0.2f),
+             Row(2, kEventEnd, 2.0f, -30.0f, 0.5f, 0.2f, 0.4f, 1.0f, 0.0f, 0.2f),
+             Row(3, kEventReflective, 3.0f, -40.0f, 0.0f, 0.2f, 0.6f, 1.0f, 0.0f, 0.2f)},
+            2);
+    doc->m_EventRows[static_cast<std::size_t>(c.row)].SpliceLoss = c.loss;
+    std::fill(std::begin(doc->m_SorRecord.SupParams.OpticalModuleId), std::end(doc->m_SorRecord.SupParams.OpticalModuleId), u'\0');
+    std::u16string_view module(c.module);
+    std::copy(module.begin(), module.end(), doc->m_SorRecord.SupParams.OpticalModuleId);
+    const EventTableView table = ComputeEventTable(*doc, 1.0);
+    EXPECT_EQ(table.rows[static_cast<std::size_t>(c.row)].typeIcon, c.icon);
+    EXPECT_EQ(table.rows[0].typeIcon, kIconStart);
+    EXPECT_EQ(table.rows[2].typeIcon, kIconEnd);
+  }
+}
+
+TEST_F(EventTableCellsTest, FailedValuesAreMarkedOnlyWhereJudged) {
+  SetRows({Row(0, kEventLaunch, 0.0f, -20.0f, 0.0f, 0.0f, kMissingValue, 0.0f, 3.0f, 0.0f),
+           Row(1, kEventReflective, 1.0f, -30.0f, 0.9f, 0.5f, 0.2f, 1.0f, 2.0f, 0.2f),
+           Row(2, kEventNonReflective, 2.0f, -30.0f, 0.4f, 0.1f, 0.4f, 1.0f, 1.0f, 0.2f),
+           Row(3, kEventEnd, 3.0f, -60.0f, 0.0f, 0.9f, 0.6f, 1.0f, 0.0f, 0.2f)},
+          3);
+  PassFailThresholds& limits = doc->m_PassFailThresholds;
+  limits.Limit[kLimitSpliceLoss] = 0.3f;
+  limits.Limit[kLimitConnectorLoss] = 0.75f;
+  limits.Limit[kLimitReflectance] = -40.0f;
+  limits.Limit[kLimitAttenuation] = 0.35f;
+  limits.Enabled = {1, 1, 1, 1, 0, 0};
+  EventTableView table = ComputeEventTable(*doc, 1.0);
+  EXPECT_TRUE(table.anyFailed);
+  EXPECT_EQ(table.rows[0].failedColumns, 0u) << "the launch always passes";
+  EXPECT_TRUE(table.rows[1].Failed(kColReflectance));
+  EXPECT_TRUE(table.rows[1].Failed(kColInsertionLoss)) << "connector limit for a reflective event";
+  EXPECT_TRUE(table.rows[1].Failed(kColAttenuation));
+  EXPECT_FALSE(table.rows[2].Failed(kColReflectance)) << "a non-reflective event is never judged on reflectance";
+  EXPECT_TRUE(table.rows[2].Failed(kColInsertionLoss));
+  EXPECT_FALSE(table.rows[2].Failed(kColAttenuation));
+  EXPECT_FALSE(table.rows[3].Failed(kColAttenuation)) << "an end event's attenuation passes";
+  EXPECT_FALSE(table.rows[3].Failed(kColReflectance));
+
+  limits.Enabled = {0, 1, 0, 0, 0, 0};
+  table = ComputeEventTable(*doc, 1.0);
+  EXPECT_FALSE(table.rows[2].Failed(kColInsertionLoss)) << "splice flag off";
+
+  limits.Enabled = {0, 0, 0, 0, 0, 0};
+  EXPECT_FALSE(ComputeEventTable(*doc, 1.0).anyFailed);
+}
+
+TEST_F(EventTableCellsTest, EmptyDocumentGivesNoRows) {
+  doc->m_nEventCount = 0;
+  const EventTableView table = ComputeEventTable(*doc, 1.0);
+  EXPECT_TRUE(table.rows.empty());
+  EXPECT_FALSE(table.anyFailed);
+}
+
+TEST(LeadingNumber, ReadsLeadingDigitsLikeTheRuntime) {
+  struct Case {
+    std::u16string_view text;
+    long value;
+  };
+  for (const Case& c : {Case{u"3061", 3061}, Case{u"  3057xyz", 3057}, Case{u"-12", -12}, Case{u"+7", 7},
+                        Case{u"", 0}, Case{u"abc", 0}, Case{u"99999999999999999999999", 999999999999999999}}) {
+    EXPECT_EQ(LeadingNumber(c.text), c.value);
+  }
+}
+
+}  // namespace
