@@ -21,7 +21,7 @@ test: deps
 bench: deps
 	cmake -S . -B build/bench $(GEN) -DCMAKE_BUILD_TYPE=Release -DLUMIVANE_BENCH=ON
 	cmake --build build/bench -j $(JOBS) --target benchmarks
-	for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	for b in build/bench/bench/bench_*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
 fuzz:
 	@scripts/install-deps.sh clang libclang-rt-14-dev

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
 #include "platform/message_sink.h"
 
@@ -40,19 +41,18 @@ constexpr std::array<AnalysisField, 5> kFields = {AnalysisField::GroupIndex, Ana
                                                   AnalysisField::EndThreshold};
 constexpr std::array<LangRow, 5> kLabelRows = {kIorRow, kScatterRow, kNonReflRow, kReflRow, kEndRow};
 
-QString Text(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
 
 }  // namespace
 
 CCAnalysisDlg::CCAnalysisDlg(QWidget* parent) : QDialog(parent), m_wndWavelength(new QComboBox(this)) {
-  setWindowTitle(Text(kCaptionRow));
+  setWindowTitle(RowText(kCaptionRow));
   for (const std::string_view name : kAnalysisWavelengthNames) {
     m_wndWavelength->addItem(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
   }
   for (std::size_t i = 0; i < kFields.size(); ++i) {
     m_edits[i] = new QLineEdit(this);
     m_edits[i]->installEventFilter(this);
-    m_defaults[i] = new QPushButton(Text(kDefaultRow), this);
+    m_defaults[i] = new QPushButton(RowText(kDefaultRow), this);
     m_defaults[i]->setAutoDefault(false);
     const AnalysisField field = kFields[i];
     connect(m_defaults[i], &QPushButton::clicked, this, [this, field] { OnDefault(field); });
@@ -66,17 +66,17 @@ CCAnalysisDlg::CCAnalysisDlg(QWidget* parent) : QDialog(parent), m_wndWavelength
     line->addWidget(m_defaults[i]);
     return line;
   };
-  auto* fibre = new QGroupBox(Text(kFibreGroupRow), this);
+  auto* fibre = new QGroupBox(RowText(kFibreGroupRow), this);
   auto* fibreForm = new QFormLayout(fibre);
-  fibreForm->addRow(Text(kWavelengthRow), m_wndWavelength);
-  auto* parameters = new QGroupBox(Text(kParametersGroupRow), this);
+  fibreForm->addRow(RowText(kWavelengthRow), m_wndWavelength);
+  auto* parameters = new QGroupBox(RowText(kParametersGroupRow), this);
   auto* parametersForm = new QFormLayout(parameters);
   for (std::size_t i = 0; i < kFields.size(); ++i) {
-    (i < 2 ? fibreForm : parametersForm)->addRow(Text(kLabelRows[i]), row(i));
+    (i < 2 ? fibreForm : parametersForm)->addRow(RowText(kLabelRows[i]), row(i));
   }
   auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(Text(kApplyRow), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(Text(kCancelRow), QDialogButtonBox::RejectRole);
+  buttons->addButton(RowText(kApplyRow), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(RowText(kCancelRow), QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &CCAnalysisDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CCAnalysisDlg::reject);
   auto* layout = new QVBoxLayout(this);

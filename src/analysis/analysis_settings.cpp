@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string>
 
+#include "document/backscatter_field.h"
 #include "platform/number_format.h"
 
 namespace {
@@ -17,8 +18,9 @@ constexpr int kScatterRangeRow = 317;
 constexpr int kReflRangeRow = 318;
 constexpr int kNonReflRangeRow = 319;
 constexpr int kEndRangeRow = 320;
-// The backscatter coefficient of the engine is 30 minus the scatter coefficient.
-constexpr float kBackscatterOffset = 30.0f;
+// The backscatter coefficient of the engine is the 1 ns magnitude, the scatter coefficient the 1 us
+// figure negated, whatever convention the file's field follows.
+constexpr auto kBackscatterOffset = static_cast<float>(kBackscatterNanosecondOffsetDb);
 
 struct FieldRule {
   const char* rounding;  // nullptr: checked as entered

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/launch_level.h"
+#include "document/backscatter_field.h"
 #include "document/least_squares.h"
 #include "document/trace_conversions.h"
 #include "document/wavelength.h"
@@ -30,13 +31,6 @@ int IndexOfStoredTime(std::int32_t timeOfFlight, const SorRecord& record, int co
   return lumivane::ClampIndex(TimeToIndex(timeOfFlight, record), count);
 }
 
-// The file's wavelength rounded to 10 nm (half up), in nm. Fields below 2000 hold whole
-// nanometres, as many instruments write; reading them as tenths would name no known wavelength.
-int NominalWavelength(std::int32_t field) {
-  const std::int32_t tenths = field < kWavelengthTenthsFrom ? field * 10 : field;
-  return (tenths / 100) * 10 + (tenths % 100 >= 50 ? 10 : 0);
-}
-
 // The launch level at distance 0 from key event 0's right window.
 float LaunchLevel(const SorRecord& record, int count, std::span<const double> samples, std::int32_t fileKind,
                   double fibreLengthKm) {
@@ -45,7 +39,7 @@ float LaunchLevel(const SorRecord& record, int count, std::span<const double> sa
   const int e = IndexOfStoredTime(launch.MarkerLocations[3], record, count);
   if (s != e && s > kMinLaunchFitStart) return LeastSquaresValueAt(s, e, 0, count, samples);
   double base = samples[static_cast<std::size_t>(s)];
-  const int wavelength = NominalWavelength(record.FxdParams.ActualWavelength);
+  const int wavelength = NominalWavelengthNm(record.FxdParams.ActualWavelength);
   const double distance = GetDistance_Position(s, fileKind, record, fibreLengthKm);
   if (wavelength == 1310) base -= distance * kAttenuation1310;
   if (wavelength == 1550) base -= distance * kAttenuation1550;
@@ -72,7 +66,8 @@ float GetEventReflectance(int markerSet, const MarkerState& markers, int count, 
   // Without a pulse width the backscatter of the pulse, and so the reflectance, is unknown.
   if (pulseWidth <= 0) return kMissingValue;
   const double backscatter =
-      (record.FxdParams.Backscatter / 10.0 - 30.0) - 10.0 * std::log10(pulseWidth / 1000.0);
+      BackscatterMicrosecondDb(record.FxdParams.Backscatter, record.UserName.BackscatterMode) -
+      10.0 * std::log10(pulseWidth / 1000.0);
   const AuxMarker* q = markers.ReflectanceAuxMarkers[markerSet == 0 ? 0 : 1];
   if (q[0].SampleIndex == q[1].SampleIndex) return kMissingValue;
   const float line = LeastSquaresValueAt(q[0].SampleIndex, q[1].SampleIndex, q[2].SampleIndex, count, samples);

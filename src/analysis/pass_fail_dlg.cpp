@@ -12,6 +12,7 @@
 
 #include "analysis/pass_fail_check.h"
 #include "analysis/pass_fail_limits.h"
+#include "app/row_text.h"
 #include "app/text_table.h"
 
 namespace {
@@ -27,22 +28,21 @@ constexpr LangRow kCancelRow = 106;
 // attenuation, link loss, link ORL.
 constexpr std::array<LangRow, kPassFailLimitCount> kCheckRows = {326, 327, 328, 329, 330, 331};
 
-QString Text(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
 
 }  // namespace
 
 CCPassFailDlg::CCPassFailDlg(QWidget* parent)
     : QDialog(parent),
-      m_allSelect(new QCheckBox(Text(kAllSelectRow), this)),
-      m_default(new QPushButton(Text(kDefaultRow), this)),
+      m_allSelect(new QCheckBox(RowText(kAllSelectRow), this)),
+      m_default(new QPushButton(RowText(kDefaultRow), this)),
       m_wavelength(new QLineEdit(this)),
       m_unit(new QLabel(this)) {
-  setWindowTitle(Text(kCaptionRow));
-  auto* limits = new QGroupBox(Text(kInsertionLossRow), this);
+  setWindowTitle(RowText(kCaptionRow));
+  auto* limits = new QGroupBox(RowText(kInsertionLossRow), this);
   auto* grid = new QGridLayout(limits);
   for (int i = 0; i < kPassFailLimitCount; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    m_checks[slot] = new QCheckBox(Text(kCheckRows[slot]), limits);
+    m_checks[slot] = new QCheckBox(RowText(kCheckRows[slot]), limits);
     m_limitEdits[slot] = new QLineEdit(limits);
     grid->addWidget(m_checks[slot], i, 0);
     grid->addWidget(m_limitEdits[slot], i, 1);
@@ -55,12 +55,12 @@ CCPassFailDlg::CCPassFailDlg(QWidget* parent)
   connect(m_default, &QPushButton::clicked, this, &CCPassFailDlg::OnDefault);
 
   auto* wavelength = new QHBoxLayout;
-  wavelength->addWidget(new QLabel(Text(kWavelengthRow), this));
+  wavelength->addWidget(new QLabel(RowText(kWavelengthRow), this));
   wavelength->addWidget(m_wavelength);
   wavelength->addWidget(new QLabel(QStringLiteral("nm"), this));
   auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(Text(kOkRow), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(Text(kCancelRow), QDialogButtonBox::RejectRole);
+  buttons->addButton(RowText(kOkRow), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(RowText(kCancelRow), QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &CCPassFailDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CCPassFailDlg::reject);
   auto* layout = new QVBoxLayout(this);

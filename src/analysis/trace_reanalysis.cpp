@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_engine.h"
+#include "document/backscatter_field.h"
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "document/trace_conversions.h"
@@ -20,10 +21,8 @@ namespace {
 constexpr double kLightKmPerMicrosecond = 0.299792458;
 constexpr double kSpacingDivisor = 10000.0;
 constexpr std::int32_t kSpacingPerSample = 10000;
-constexpr float kBackscatterOffset = 30.0f;
 constexpr double kThousandths = 1000.0;
 constexpr double kGroupIndexScale = 100000.0;
-constexpr double kBackscatterScale = 10.0;
 // Units of the engine's comment that a key event keeps.
 constexpr int kKeptCommentUnits = 10;
 
@@ -73,7 +72,8 @@ void StoreChoice(COtdrDoc& doc, const AnalysisSettings& s) {
 
 void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettings& s) {
   p.pulseWidth = fxd.PulseWidths[0];
-  p.backscatterCoefficient = -(s.scatterCoef - kBackscatterOffset);
+  // The engine measures with the 1 ns magnitude; the scatter coefficient is the 1 us figure, negated.
+  p.backscatterCoefficient = -(s.scatterCoef - static_cast<float>(kBackscatterNanosecondOffsetDb));
   p.reflectionThreshold = s.reflThreshold;
   p.nonReflectionThreshold = s.nonReflThreshold;
   p.endThreshold = s.endThreshold;
@@ -202,7 +202,8 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
     record.KeyEvents.Events[i] = SorKeyEvent{};
   }
   record.KeyEvents.KeyEventCount = static_cast<std::int16_t>(n);
-  record.FxdParams.Backscatter = lumivane::RoundToInt16(p.backscatterCoefficient * kBackscatterScale);
+  record.FxdParams.Backscatter =
+      BackscatterFieldOf(p.backscatterCoefficient - kBackscatterNanosecondOffsetDb, record.UserName.BackscatterMode);
   doc.m_nEventCount = n;
 
   g_DisplayState.TableRedrawRequest = 1;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
 
 namespace {
@@ -16,7 +17,6 @@ QRect Units(int x, int y, int w, int h) {
   return {px(x), px(y), px(w), px(h)};
 }
 
-QString Text(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
 
 }  // namespace
 
@@ -37,9 +37,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   m_ok->setDefault(true);
   connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 
-  setWindowTitle(Text(TextRow::AboutCaption));
-  m_ok->setText(Text(TextRow::Ok));
-  m_title->setText(Text(TextRow::ProductTitleVersion));
-  m_middle->setText(Text(TextRow::AboutMiddleLine));
-  m_lower->setText(Text(TextRow::AboutLowerLine));
+  setWindowTitle(RowText(TextRow::AboutCaption));
+  m_ok->setText(RowText(TextRow::Ok));
+  m_title->setText(RowText(TextRow::ProductTitleVersion));
+  m_middle->setText(RowText(TextRow::AboutMiddleLine));
+  m_lower->setText(RowText(TextRow::AboutLowerLine));
 }

@@ -30,7 +30,9 @@
 #include "panes/pane_tiling.h"
 #include "platform/path_util.h"
 #include "reports/ascii_export_command.h"
+#include "reports/print_job_control.h"
 #include "reports/print_option_command.h"
+#include "reports/single_trace_report.h"
 #include "traceview/display_state.h"
 #include "traceview/otdr_display_view.h"
 
@@ -69,6 +71,8 @@ COtdrApp::COtdrApp() {
 COtdrApp::~COtdrApp() {
   // The panes hold the document; they go first, then the traces, then the document.
   m_pMainFrame.reset();
+  m_pPrintJob.reset();
+  m_pReport.reset();
   m_TraceList.clear();
   m_pDocument.reset();
   if (theApp == this) theApp = nullptr;
@@ -159,6 +163,7 @@ void COtdrApp::BindCommands() {
   BindUploadCommand(*m_pDocument, DefaultUploadEnvironment(m_pMainFrame.get()));
   BindAsciiExportCommand(*m_pDocument, DefaultAsciiExportEnvironment(m_pMainFrame.get()));
   BindPrintOptionCommand(*m_pDocument, DefaultPrintOptionEnvironment(m_pMainFrame.get()));
+  BindPrintCommands();
 
   // The document answers its own commands before the application does, as long as a pane is active.
   for (const DocMessageMapEntry& entry : kDocMessageMap) {
@@ -180,6 +185,45 @@ void COtdrApp::BindCommands() {
           [this, id] { return EnabledIf(m_pDocument && m_pDocument->Commands().IsEnabled(id)); });
     }
   }
+}
+
+void COtdrApp::BindPrintCommands() {
+  SingleTraceReport::Sources sources;
+  sources.view = [] {
+    ReportViewSnapshot view;
+    view.linkMapMode = g_DisplayState.LinkMapMode == 1;
+    if (g_pDisplayView == nullptr) return view;
+    const TraceViewState& state = g_pDisplayView->State();
+    view.distancePerDivKm = state.m_dDistancePerDiv;
+    view.dbPerDiv = state.m_dDbPerDiv;
+    view.dotted = state.m_bDottedTrace != 0;
+    view.showEventBar = state.m_bShowEventBar != 0;
+    view.grid = state.m_rcGrid;
+    view.canvas = state.m_sizeScrollTotal;
+    view.pixelsPerSample = state.m_dPixelsPerSample;
+    view.pixelsPerDb = state.m_dPixelsPerDb;
+    view.linkMapPicture = [](int width, int height) {
+      return g_pDisplayView != nullptr ? g_pDisplayView->LinkMapPrintPicture(width, height) : QImage();
+    };
+    return view;
+  };
+  m_pReport = std::make_unique<SingleTraceReport>(*m_pDocument, m_TraceList, std::move(sources));
+  PrintJobControl::Environment env = PrintJobControl::DefaultEnvironment(m_pMainFrame.get());
+  env.maximiseTracePane = [this] {
+    if (m_pTraceFrame) m_pTraceFrame->showMaximized();
+  };
+  m_pPrintJob = std::make_unique<PrintJobControl>(*m_pDocument, m_TraceList, *m_pReport, std::move(env));
+  CommandTable& t = m_Commands;
+  // Several traces to a page have no page routine yet: such a job would print blank pages.
+  const auto layoutPrints = [this] { return m_pDocument->m_PrintOptions.Layout != kLayoutMultiTrace; };
+  const auto holdsTrace = [this, layoutPrints] { return EnabledIf(DocumentHoldsTrace() && layoutPrints()); };
+  t.Bind(CmdPrint, [this] { m_pPrintJob->OnPrintCommand(); }, holdsTrace);
+  t.Bind(CmdPrintPreview, [this] { m_pPrintJob->OnPrintPreviewCommand(); }, holdsTrace);
+  // The accelerators print what the last job printed, a batch included, so they stay enabled.
+  t.Bind(CmdPrintActiveView, [this] { m_pPrintJob->OnFilePrint(); }, [layoutPrints] { return EnabledIf(layoutPrints()); });
+  t.Bind(CmdPrintPreviewActiveView, [this] { m_pPrintJob->OnFilePrintPreview(); },
+         [layoutPrints] { return EnabledIf(layoutPrints()); });
+  t.Bind(CmdPrintSetup, [this] { m_pPrintJob->OnFilePrintSetup(); });
 }
 
 bool COtdrApp::DocumentHoldsTrace() const { return m_pDocument && m_pDocument->HasTrace(); }

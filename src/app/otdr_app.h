@@ -16,6 +16,8 @@
 #include "document/trace_record.h"
 
 class CMainFrame;
+class PrintJobControl;
+class SingleTraceReport;
 class COtdrDoc;
 class QMdiSubWindow;
 class QObject;
@@ -116,6 +118,7 @@ class COtdrApp final {
   /// Exchanges the entries at positions i and j; false when either position is not in the list.
   bool ExchangeTraceEntries(int i, int j);
   bool DocumentHoldsTrace() const;
+  void BindPrintCommands();
   bool EventTableBuilt() const;
 
   // Update rules.
@@ -126,6 +129,8 @@ class COtdrApp final {
 
   CommandTable m_Commands;
   std::unique_ptr<CMainFrame> m_pMainFrame;
+  std::unique_ptr<SingleTraceReport> m_pReport;   // draws the pages of every print job
+  std::unique_ptr<PrintJobControl> m_pPrintJob;
   RecentFileList m_RecentFiles;
   FileChooser m_ChooseFile;
   EventClear m_PendingEventClear = EventClear::None;

@@ -13,7 +13,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
+#include "document/batch_list_widgets.h"
 #include "document/dir_tree_ctrl.h"
 #include "document/trace_file_bytes.h"
 #include "document/trace_info.h"
@@ -38,37 +40,6 @@ constexpr LangRow kClearAllTextRow = 199;
 // Check-box texts in field order; the numbering box has none.
 constexpr std::array<LangRow, 6> kFieldRows = {99, 100, 101, 102, 103, 104};
 
-QString Row(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
-
-std::vector<std::size_t> SelectedRowsOf(const QListWidget& list) {
-  std::vector<std::size_t> rows;
-  for (int i = 0; i < list.count(); ++i) {
-    if (list.item(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
-  }
-  return rows;
-}
-
-void Show(QListWidget& list, const SelectableList& model) {
-  const QSignalBlocker block(list);
-  list.clear();
-  for (std::size_t i = 0; i < model.Count(); ++i) {
-    auto* item = new QListWidgetItem(QString::fromStdString(model.names[i]), &list);
-    item->setSelected(model.selected[i]);
-  }
-  for (std::size_t i = 0; i < model.Count(); ++i) {
-    if (model.selected[i]) {
-      list.scrollToItem(list.item(static_cast<int>(i)));
-      break;
-    }
-  }
-}
-
-QListWidget* MakeList(QWidget* parent) {
-  auto* list = new QListWidget(parent);
-  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list->setSortingEnabled(false);
-  return list;
-}
 
 }  // namespace
 
@@ -77,8 +48,8 @@ CCBatchEditDlg::CCBatchEditDlg(QString startFolder, QString treeRoot, QWidget* p
       m_strStartFolder(std::move(startFolder)),
       m_strTreeRoot(std::move(treeRoot)),
       m_pTree(new CDirTreeCtrl(this)),
-      m_pFolderList(MakeList(this)),
-      m_pEditList(MakeList(this)),
+      m_pFolderList(MakeBatchFileList(this)),
+      m_pEditList(MakeBatchFileList(this)),
       m_pFibreType(new QComboBox(this)),
       m_pStartingNumber(new QSpinBox(this)),
       m_pAdd(new QPushButton(this)),
@@ -163,25 +134,25 @@ QLineEdit* CCBatchEditDlg::TextEdit(int field) const {
 }
 
 void CCBatchEditDlg::OnInitDialog() {
-  setWindowTitle(Row(kCaptionRow));
-  findChild<QLabel*>(QStringLiteral("folderLabel"))->setText(Row(kFolderRow));
-  findChild<QLabel*>(QStringLiteral("filesInFolderLabel"))->setText(Row(kFilesInFolderRow));
-  findChild<QLabel*>(QStringLiteral("filesToEditLabel"))->setText(Row(kFilesToEditRow));
-  findChild<QLabel*>(QStringLiteral("startingNumberLabel"))->setText(Row(kStartingNumberRow));
-  findChild<QGroupBox*>(QStringLiteral("selectToChange"))->setTitle(Row(kSelectToChangeRow));
-  m_pAdd->setText(Row(kAddRow));
-  m_pInsert->setText(Row(kInsertRow));
-  m_pAddAll->setText(Row(kAddAllRow));
-  m_pRemove->setText(Row(kRemoveRow));
-  m_pRemoveAll->setText(Row(kRemoveAllRow));
-  m_pClearAllText->setText(Row(kClearAllTextRow));
-  m_pOk->setText(Row(TextRow::Ok));
-  m_pCancel->setText(Row(TextRow::Cancel));
-  for (std::size_t field = 0; field < kFieldRows.size(); ++field) m_Boxes[field]->setText(Row(kFieldRows[field]));
+  setWindowTitle(RowText(kCaptionRow));
+  findChild<QLabel*>(QStringLiteral("folderLabel"))->setText(RowText(kFolderRow));
+  findChild<QLabel*>(QStringLiteral("filesInFolderLabel"))->setText(RowText(kFilesInFolderRow));
+  findChild<QLabel*>(QStringLiteral("filesToEditLabel"))->setText(RowText(kFilesToEditRow));
+  findChild<QLabel*>(QStringLiteral("startingNumberLabel"))->setText(RowText(kStartingNumberRow));
+  findChild<QGroupBox*>(QStringLiteral("selectToChange"))->setTitle(RowText(kSelectToChangeRow));
+  m_pAdd->setText(RowText(kAddRow));
+  m_pInsert->setText(RowText(kInsertRow));
+  m_pAddAll->setText(RowText(kAddAllRow));
+  m_pRemove->setText(RowText(kRemoveRow));
+  m_pRemoveAll->setText(RowText(kRemoveAllRow));
+  m_pClearAllText->setText(RowText(kClearAllTextRow));
+  m_pOk->setText(RowText(TextRow::Ok));
+  m_pCancel->setText(RowText(TextRow::Cancel));
+  for (std::size_t field = 0; field < kFieldRows.size(); ++field) m_Boxes[field]->setText(RowText(kFieldRows[field]));
 
   for (QWidget* value : m_Values) value->setEnabled(false);
   m_pFibreType->clear();
-  for (const FibreTypeChoice& choice : kFibreTypeChoices) m_pFibreType->addItem(Row(choice.nameRow));
+  for (const FibreTypeChoice& choice : kFibreTypeChoices) m_pFibreType->addItem(RowText(choice.nameRow));
   m_pFibreType->setCurrentIndex(-1);
   if (m_pTree->InitDirTree(m_strTreeRoot, 0) != 0) m_pTree->SelectPath(m_strStartFolder);
   UpdateButtonStates();
@@ -200,11 +171,7 @@ BatchListCallbacks CCBatchEditDlg::Callbacks() const {
   callbacks.isValidTraceFile = [folder](const std::string& name) {
     return IsValidTraceFile(lumivane::JoinPath(folder, name)) == 1;
   };
-  callbacks.askContinue = [](const std::string& name) {
-    const std::string question = name + " \n" + g_CurrentStrings[TextRow::FormatError] + " \n" +
-                                 g_CurrentStrings[TextRow::ContinueQuestion];
-    return lumivane::Ask(question, lumivane::QuestionButtons::YesNo) == lumivane::Reply::Yes;
-  };
+  callbacks.askContinue = AskFormatErrorContinue;
   callbacks.notify = [](const std::string& text) { lumivane::ShowMessage(text); };
   return callbacks;
 }
@@ -215,8 +182,8 @@ void CCBatchEditDlg::TakeSelections() {
 }
 
 void CCBatchEditDlg::ShowLists() {
-  Show(*m_pFolderList, m_Lists.Folder());
-  Show(*m_pEditList, m_Lists.Edit());
+  ShowSelectableList(*m_pFolderList, m_Lists.Folder());
+  ShowSelectableList(*m_pEditList, m_Lists.Edit());
   UpdateButtonStates();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "document/backscatter_field.h"
 #include "document/trace_conversions.h"
 #include "document/wavelength.h"
 
@@ -12,9 +13,6 @@ namespace {
 
 /// Fibre-length factor: km per 0.1 ns of the data spacing, times the group-index field.
 constexpr double kFibreLengthFactor = 0.299792458;
-/// The UserName backscatter mode whose field already holds the coefficient's magnitude.
-constexpr std::int32_t kBackscatterModeAbsolute = 100;
-constexpr double kBackscatterOffsetDb = 30.0;
 constexpr double kThousandths = 1000.0;
 constexpr double kCorrectionParts = 100000.0;
 
@@ -65,9 +63,7 @@ void BuildFibreParams(std::int32_t fileKind, const SorRecord& record, FibreParam
   out.PulseWidth = fxd.PulseWidths[0];
   out.Wavelength = ConvertWavelengthField(fxd.ActualWavelength);
   out.GroupIndex = static_cast<float>(fxd.GroupIndex / 100000.0);
-  double backscatter = fxd.Backscatter / 10.0;
-  if (record.UserName.BackscatterMode != kBackscatterModeAbsolute) backscatter -= kBackscatterOffsetDb;
-  out.Backscatter = static_cast<float>(-backscatter);
+  out.Backscatter = static_cast<float>(-BackscatterMicrosecondDb(fxd.Backscatter, record.UserName.BackscatterMode));
   out.AveragingTime = fxd.AveragingTime / 10;
   out.EndThreshold = static_cast<float>(fxd.EndOfFibreThreshold / kThousandths);
   out.LossThreshold = static_cast<float>(fxd.LossThreshold / kThousandths);

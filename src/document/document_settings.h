@@ -26,6 +26,11 @@ struct ConfigReport {
   std::int32_t PrintBackGrid = 1;     // the graph caption and grid may print
 };
 
+/// Values of PrintOptions::Layout.
+inline constexpr std::int32_t kLayoutNormal = 0;
+inline constexpr std::int32_t kLayoutMultiTrace = 1;
+inline constexpr std::int32_t kLayoutCombined = 2;
+
 /// What a printed report holds and how it is laid out.
 struct PrintOptions {
   std::int32_t TraceInfo = 1;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
 #include "document/trace_info.h"
 #include "document/user_text_limits.h"
@@ -23,7 +24,6 @@ constexpr LangRow kDeviceRow = 248;
 constexpr LangRow kJobIdRow = 336;
 constexpr LangRow kCustomerRow = 337;
 
-QString Row(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
 
 }  // namespace
 
@@ -78,17 +78,17 @@ CCTraceInfoDlg::CCTraceInfoDlg(QWidget* parent)
 }
 
 void CCTraceInfoDlg::OnInitDialog() {
-  setWindowTitle(Row(kCaptionRow));
-  findChild<QGroupBox*>(QStringLiteral("labelsGroup"))->setTitle(Row(kLabelsRow));
-  findChild<QGroupBox*>(QStringLiteral("commentsGroup"))->setTitle(Row(kCommentsRow));
+  setWindowTitle(RowText(kCaptionRow));
+  findChild<QGroupBox*>(QStringLiteral("labelsGroup"))->setTitle(RowText(kLabelsRow));
+  findChild<QGroupBox*>(QStringLiteral("commentsGroup"))->setTitle(RowText(kCommentsRow));
   const LangRow labelRows[] = {99, 100, 101, 102, 103, 104, kDeviceRow, kJobIdRow, kCustomerRow};
-  for (int i = 0; i < 9; ++i) m_pLabels[i]->setText(Row(labelRows[i]));
+  for (int i = 0; i < 9; ++i) m_pLabels[i]->setText(RowText(labelRows[i]));
   auto* buttons = findChild<QDialogButtonBox*>();
-  buttons->button(QDialogButtonBox::Ok)->setText(Row(TextRow::Ok));
-  buttons->button(QDialogButtonBox::Cancel)->setText(Row(TextRow::Cancel));
+  buttons->button(QDialogButtonBox::Ok)->setText(RowText(TextRow::Ok));
+  buttons->button(QDialogButtonBox::Cancel)->setText(RowText(TextRow::Cancel));
   m_pBlank->setText(QStringLiteral(" "));
   m_pFibreType->clear();
-  for (const FibreTypeChoice& choice : kFibreTypeChoices) m_pFibreType->addItem(Row(choice.nameRow));
+  for (const FibreTypeChoice& choice : kFibreTypeChoices) m_pFibreType->addItem(RowText(choice.nameRow));
   m_pFibreType->setCurrentIndex(m_nFibreTypeIndex >= 0 && m_nFibreTypeIndex < m_pFibreType->count() ? m_nFibreTypeIndex
                                                                                                     : -1);
   const std::pair<QLineEdit*, const QString*> texts[] = {

@@ -190,7 +190,9 @@ std::string TracePreviewTextOfPath(const std::string& path) {
   if (!in || error) return std::string(kUnreadableText);
   if (size > static_cast<std::uintmax_t>(MaxTraceFileSize)) return g_CurrentStrings[TextRow::FileTooLarge];
   if (size < kMinPreviewLength) {
-    return g_CurrentStrings[lumivane::HasSorSuffix(path) ? TextRow::CrcWrongContinue : TextRow::FormatWrongShort];
+    // The suffix is compared as selected here, unlike below: only a lower-case "sor" gets the
+    // checksum text.
+    return g_CurrentStrings[path.ends_with("sor") ? TextRow::CrcWrongContinue : TextRow::FormatWrongShort];
   }
   const std::string bytes = ReadWholeFile(in, size);
   if (bytes.empty()) return g_CurrentStrings[TextRow::ReadFileFailed];

@@ -7,6 +7,7 @@
 
 #include "app/command_ids.h"
 #include "app/length_unit.h"
+#include "document/backscatter_field.h"
 #include "document/display_model.h"
 #include "document/otdr_doc.h"
 #include "document/sor_text.h"
@@ -20,8 +21,6 @@
 namespace {
 
 constexpr std::string_view kSorExtension = ".sor";
-constexpr std::int32_t kAltBackscatterMode = 100;
-constexpr double kBackscatterOffsetDb = 30.0;
 constexpr int kLossTableCountLimit = kSorLossTableSize - 1;
 
 std::optional<std::string_view> UnitLabelOf(std::string_view lengthUnitName) {
@@ -120,10 +119,8 @@ void StoreDisplayEditsToSor(SorRecord& record, const FibreParamsRecord& params, 
   if (keep == 0) {
     SorFxdParams& fxd = record.FxdParams;
     fxd.GroupIndex = Scaled(params.GroupIndex, 100000.0);
-    const double backscatter = std::fabs(static_cast<double>(params.Backscatter));
-    const double stored =
-        record.UserName.BackscatterMode == kAltBackscatterMode ? backscatter : backscatter + kBackscatterOffsetDb;
-    fxd.Backscatter = lumivane::RoundToInt16(stored * 10.0);
+    fxd.Backscatter =
+        BackscatterFieldOf(std::fabs(static_cast<double>(params.Backscatter)), record.UserName.BackscatterMode);
     fxd.EndOfFibreThreshold = lumivane::RoundToUInt16(std::fabs(static_cast<double>(params.EndThreshold)) * 1000.0);
     fxd.LossThreshold = lumivane::RoundToUInt16(std::fabs(static_cast<double>(params.LossThreshold)) * 1000.0);
     fxd.ReflectanceThreshold =

@@ -2,12 +2,24 @@
 // The actual-wavelength field of FxdParams is meant to hold tenths of a nanometre, yet many files
 // store whole nanometres. No optical wavelength in use lies below 200 nm or at 2000 nm and above, so
 // a field below 2000 is taken as whole nanometres and any other as tenths. Every reader of the field
-// (the display model, the preview, reanalysis, the limits) goes through this one helper.
+// (the display model, the preview, reanalysis, the limits) goes through these helpers.
 #include <cstdint>
 
 /// Field values from here on are tenths of a nanometre.
 inline constexpr std::int32_t kWavelengthTenthsFrom = 2000;
 
+/// Tenths of a nanometre of an actual-wavelength field (1625 gives 16250, 16250 stays).
+inline constexpr std::int32_t WavelengthFieldTenths(std::int16_t field) {
+  return field < kWavelengthTenthsFrom ? field * 10 : field;
+}
+
+/// The wavelength rounded half up to whole tens of nanometres, as the nominal attenuations of the
+/// bands are looked up (13096 tenths give 1310, 1625 gives 1630).
+inline constexpr std::int32_t NominalWavelengthNm(std::int16_t field) {
+  const std::int32_t tenths = WavelengthFieldTenths(field);
+  return tenths / 100 * 10 + (tenths % 100 >= 50 ? 10 : 0);
+}
+
 /// Whole nanometres of an actual-wavelength field: tenths rounded half up (13105 gives 1311),
 /// whole-nanometre fields as they are (1625 gives 1625).
-std::int32_t ConvertWavelengthField(std::int32_t field);
+std::int32_t ConvertWavelengthField(std::int16_t field);

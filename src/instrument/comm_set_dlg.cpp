@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
 
 namespace {
@@ -17,7 +18,6 @@ const char* const kDataBits[] = {"5", "6", "7", "8"};
 const char* const kParities[] = {"NONE", "EVEN", "ODD"};
 const char* const kStopBits[] = {"1", "1.5", "2"};
 
-QString Text(LangRow row) { return QString::fromStdString(g_CurrentStrings[static_cast<std::size_t>(row)]); }
 QString Qt8(const std::string& text) { return QString::fromStdString(text); }
 
 template <std::size_t N>
@@ -75,15 +75,15 @@ CCCommSetDlg::CCCommSetDlg(std::vector<std::string> systemPorts, QWidget* parent
 CCCommSetDlg::~CCCommSetDlg() = default;
 
 void CCCommSetDlg::OnInitDialog() {
-  setWindowTitle(Text(TextRow::CommunicationsSettings));
-  m_lblInterface->setText(Text(TextRow::PortLabel));
-  m_lblPort->setText(Text(TextRow::Rs232Label));
-  m_lblBaudRate->setText(Text(TextRow::BaudRateLabel));
-  m_lblDataBits->setText(Text(TextRow::DataBitLabel));
-  m_lblParity->setText(Text(TextRow::ParityLabel));
-  m_lblStopBits->setText(Text(TextRow::StopBitLabel));
-  m_btnOk->setText(Text(TextRow::Ok));
-  m_btnCancel->setText(Text(TextRow::Cancel));
+  setWindowTitle(RowText(TextRow::CommunicationsSettings));
+  m_lblInterface->setText(RowText(TextRow::PortLabel));
+  m_lblPort->setText(RowText(TextRow::Rs232Label));
+  m_lblBaudRate->setText(RowText(TextRow::BaudRateLabel));
+  m_lblDataBits->setText(RowText(TextRow::DataBitLabel));
+  m_lblParity->setText(RowText(TextRow::ParityLabel));
+  m_lblStopBits->setText(RowText(TextRow::StopBitLabel));
+  m_btnOk->setText(RowText(TextRow::Ok));
+  m_btnCancel->setText(RowText(TextRow::Cancel));
 
   Fill(m_cbInterface, kInterfaces);
   Fill(m_cbPort, kPorts);

@@ -7,13 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
-
-namespace {
-
-QString Text(LangRow row) { return QString::fromStdString(g_CurrentStrings[static_cast<std::size_t>(row)]); }
-
-}  // namespace
 
 CCThreadDlg::CCThreadDlg(UploadProgress progress, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -36,8 +31,8 @@ CCThreadDlg::CCThreadDlg(UploadProgress progress, QWidget* parent)
 CCThreadDlg::~CCThreadDlg() = default;
 
 void CCThreadDlg::OnInitDialog() {
-  setWindowTitle(Text(TextRow::UploadTraceFile));
-  m_btnOk->setText(Text(TextRow::Ok));
+  setWindowTitle(RowText(TextRow::UploadTraceFile));
+  m_btnOk->setText(RowText(TextRow::Ok));
   m_btnOk->setEnabled(false);
   m_Progress->setRange(0, 100);
   m_Progress->setValue(0);

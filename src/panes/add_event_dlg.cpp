@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "app/length_unit.h"
+#include "app/row_text.h"
 #include "app/text_table.h"
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
@@ -26,7 +27,6 @@ constexpr LangRow kRowOk = 105;
 constexpr LangRow kRowCancel = 106;
 constexpr int kSignificantDigits = 6;
 
-QString Text(LangRow row) { return QString::fromStdString(g_CurrentStrings[row]); }
 
 QLineEdit* ReadOnlyEdit(QWidget* parent) {
   auto* edit = new QLineEdit(parent);
@@ -92,9 +92,9 @@ void CCModifyEventDlg::ValuesToEdits() {
 
 void CCModifyEventDlg::OnInitDialog() {
   ValuesToEdits();
-  for (int i = 0; i < 6; ++i) m_Labels[static_cast<std::size_t>(i)]->setText(Text(kRowFirstLabel + i));
-  m_pOk->setText(Text(kRowOk));
-  m_pCancel->setText(Text(kRowCancel));
+  for (int i = 0; i < 6; ++i) m_Labels[static_cast<std::size_t>(i)]->setText(RowText(kRowFirstLabel + i));
+  m_pOk->setText(RowText(kRowOk));
+  m_pCancel->setText(RowText(kRowCancel));
   m_pLocationUnit->setText(QString::fromStdString(g_LengthUnitName));
   m_pAttenuationUnit->setText(QStringLiteral("db/") + QString::fromStdString(g_LengthUnitName));
 

@@ -7,6 +7,7 @@
 #include "analysis/event_measurements.h"
 #include "analysis/launch_level.h"
 #include "analysis/optical_return_loss.h"
+#include "document/display_model_params.h"
 #include "document/least_squares.h"
 #include "document/otdr_doc.h"
 #include "document/trace_conversions.h"
@@ -33,14 +34,6 @@ double IndexDistanceKm(int index, int pointCount, double fibreLengthKm) {
   return pointCount < 2 ? 0.0 : index * fibreLengthKm / (pointCount - 1);
 }
 
-bool IsEndOfFibre(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
-
-// The actual wavelength rounded half up to whole tens of nanometres (13096 tenths: 1310).
-int NominalWavelength(std::int16_t field) {
-  const int tenths = field < kWavelengthTenthsFrom ? field * 10 : field;
-  return tenths / 100 * 10 + (tenths % 100 >= 50 ? 10 : 0);
-}
-
 // Level at the trace start, from the window after the first key event (its third and fourth marker
 // locations); kMissingValue when the file gives no usable window.
 float MarkerLaunchLevel(const COtdrDoc& doc, int n) {
@@ -61,7 +54,7 @@ float MarkerLaunchLevel(const COtdrDoc& doc, int n) {
     level = static_cast<float>((at(h) + at(h - 1) + at(h + 1)) / 3.0);
     const double d = GetDistance_Position(h, kSorFileKind, record, doc.m_dFibreLengthKm);
     // Samples grow with loss, so the start lies the fibre's loss up to the window above it.
-    const int w = NominalWavelength(record.FxdParams.ActualWavelength);
+    const int w = NominalWavelengthNm(record.FxdParams.ActualWavelength);
     if (w == 1310) level = static_cast<float>(level - d * kLaunchSlope1310);
     if (w == 1550) level = static_cast<float>(level - d * kLaunchSlope1550);
   }
@@ -162,7 +155,7 @@ void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& l
   const int k = CurrentEventOf(doc);
   const SorKeyEvent& event = doc.m_SorRecord.KeyEvents.Events[k];
   reflectance = event.EventCode[0] == u'0' ? kMissingValue : event.Reflectance / 1000.0;
-  loss = IsEndOfFibre(event) || k == 0 ? kMissingValue : event.SpliceLoss / 1000.0;
+  loss = IsEndEventCode(event) || k == 0 ? kMissingValue : event.SpliceLoss / 1000.0;
 }
 
 float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int eventCount, float wavelengthNm) {

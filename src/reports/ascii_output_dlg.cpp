@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/row_text.h"
 #include "traceview/dialog_buttons.h"
 
 CCAsciiOutputDlg::CCAsciiOutputDlg(QWidget* parent)
@@ -40,15 +41,15 @@ CCAsciiOutputDlg::CCAsciiOutputDlg(QWidget* parent)
 CCAsciiOutputDlg::~CCAsciiOutputDlg() = default;
 
 void CCAsciiOutputDlg::OnInitDialog() {
-  setWindowTitle(DialogText(125));
-  m_chkTraceInfo->setText(DialogText(117));
-  m_chkPara->setText(DialogText(118));
-  m_chkEvent->setText(DialogText(119));
-  m_chkTraceData->setText(DialogText(120));
-  m_rbSpace->setText(DialogText(121));
-  m_rbComma->setText(DialogText(122));
-  m_rbTab->setText(DialogText(123));
-  m_grpSeparator->setTitle(DialogText(124));
+  setWindowTitle(RowText(125));
+  m_chkTraceInfo->setText(RowText(117));
+  m_chkPara->setText(RowText(118));
+  m_chkEvent->setText(RowText(119));
+  m_chkTraceData->setText(RowText(120));
+  m_rbSpace->setText(RowText(121));
+  m_rbComma->setText(RowText(122));
+  m_rbTab->setText(RowText(123));
+  m_grpSeparator->setTitle(RowText(124));
   m_chkTraceInfo->setChecked(m_bOutputTraceInfo != 0);
   m_chkPara->setChecked(m_bOutputPara != 0);
   m_chkEvent->setChecked(m_bOutputEvent != 0);

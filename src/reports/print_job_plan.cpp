@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "document/document_settings.h"
 #include "platform/path_util.h"
 #include "reports/batch_print_state.h"
 
@@ -15,9 +16,6 @@ constexpr int kRowsWithoutGraph = 27;
 constexpr int kRowsWithoutMarkers = 8;
 constexpr int kRowsWithoutTotals = 3;
 
-constexpr int kLayoutNormal = 0;
-constexpr int kLayoutMultiTrace = 1;
-constexpr int kLayoutCombined = 2;
 
 }  // namespace
 

@@ -10,15 +10,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/row_text.h"
 #include "traceview/dialog_buttons.h"
 
 int g_CombinedChoiceCount = 0;
 
 namespace {
 
-constexpr int kLayoutNormal = 0;
-constexpr int kLayoutMultiTrace = 1;
-constexpr int kLayoutCombined = 2;
 constexpr int kPerPageTwo = 0;
 constexpr int kPerPageFour = 1;
 constexpr int kPerPageChoices = 4;
@@ -150,22 +148,22 @@ void CCPrintOptionsDlg::DoDataExchange(bool saveAndValidate) {
 
 void CCPrintOptionsDlg::OnInitDialog() {
   DoDataExchange(false);
-  setWindowTitle(DialogText(151));
-  m_chkTraceInfo->setText(DialogText(237));
-  m_chkTrace->setText(DialogText(233));
-  m_chkShowGrid->setText(DialogText(234));
-  m_chkShowMarker->setText(DialogText(235));
-  m_chkFiberInfo->setText(DialogText(239));
-  m_chkEventTable->setText(DialogText(236));
-  m_chkMarkerInfo->setText(DialogText(238));
-  m_rbNormal->setText(DialogText(240));
-  m_rbCombined->setText(DialogText(241));
-  m_rbMultiTrace->setText(DialogText(242));
-  m_grpPerPage->setTitle(DialogText(243));
-  m_grpEventOption->setTitle(DialogText(244));
-  m_rbCurrentTab->setText(DialogText(245));
-  m_rbAllTabs->setText(DialogText(246));
-  m_chkLogo->setText(DialogText(249));
+  setWindowTitle(RowText(151));
+  m_chkTraceInfo->setText(RowText(237));
+  m_chkTrace->setText(RowText(233));
+  m_chkShowGrid->setText(RowText(234));
+  m_chkShowMarker->setText(RowText(235));
+  m_chkFiberInfo->setText(RowText(239));
+  m_chkEventTable->setText(RowText(236));
+  m_chkMarkerInfo->setText(RowText(238));
+  m_rbNormal->setText(RowText(240));
+  m_rbCombined->setText(RowText(241));
+  m_rbMultiTrace->setText(RowText(242));
+  m_grpPerPage->setTitle(RowText(243));
+  m_grpEventOption->setTitle(RowText(244));
+  m_rbCurrentTab->setText(RowText(245));
+  m_rbAllTabs->setText(RowText(246));
+  m_chkLogo->setText(RowText(249));
   DoDataExchange(true);
   ApplyLayoutState();
 }

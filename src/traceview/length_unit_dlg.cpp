@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/length_unit.h"
+#include "app/row_text.h"
 #include "traceview/dialog_buttons.h"
 #include "platform/length_unit_setting.h"
 
@@ -25,13 +26,13 @@ int UnitRadioOf(const std::string& label) {
 }
 
 CCLengthUnitDlg::CCLengthUnitDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(DialogText(kRowCaption));
+  setWindowTitle(RowText(kRowCaption));
   auto* layout = new QVBoxLayout(this);
-  auto* box = new QGroupBox(DialogText(kRowGroup), this);
+  auto* box = new QGroupBox(RowText(kRowGroup), this);
   auto* radios = new QVBoxLayout(box);
   m_pGroup = new QButtonGroup(this);
   for (int i = 0; i < static_cast<int>(kLengthUnits.size()); ++i) {
-    auto* radio = new QRadioButton(DialogText(kRowMeters + i), box);
+    auto* radio = new QRadioButton(RowText(kRowMeters + i), box);
     radios->addWidget(radio);
     m_pGroup->addButton(radio, i);
   }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QVBoxLayout>
 
+#include "app/row_text.h"
 #include "traceview/dialog_buttons.h"
 
 namespace {
@@ -15,11 +16,11 @@ constexpr int kRowCaption = 136;
 }  // namespace
 
 CCViewPrefrenceDlg::CCViewPrefrenceDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(DialogText(kRowCaption));
+  setWindowTitle(RowText(kRowCaption));
   auto* layout = new QVBoxLayout(this);
-  m_pGrid = new QCheckBox(DialogText(kRowGrid), this);
-  m_pDotted = new QCheckBox(DialogText(kRowDotted), this);
-  m_pEventBar = new QCheckBox(DialogText(kRowEventBar), this);
+  m_pGrid = new QCheckBox(RowText(kRowGrid), this);
+  m_pDotted = new QCheckBox(RowText(kRowDotted), this);
+  m_pEventBar = new QCheckBox(RowText(kRowEventBar), this);
   layout->addWidget(m_pGrid);
   layout->addWidget(m_pDotted);
   layout->addWidget(m_pEventBar);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/length_unit.h"
+#include "document/backscatter_field.h"
 #include "document/otdr_doc.h"
 
 namespace {
@@ -69,6 +70,25 @@ TEST_F(AddEventMeasurementsTest, WindowTakesThePeakOfTheReflection) {
   EXPECT_EQ(p[3].SampleIndex, 0);
   // Height 1 dB, backscatter term 80 / 10 - 30 - 10 log10(1) = 50 dB.
   EXPECT_NEAR(measure.ComputeAddEventReflectance(), 10.0 * std::log10(std::pow(10.0, 0.2) - 1.0) - 50.0, 1e-3);
+}
+
+// A mode 100 file stores the 1 us magnitude, 300 tenths below the field of the same fibre in a
+// file of the usual convention; both must propose the same reflectance.
+TEST_F(AddEventMeasurementsTest, ReflectanceFollowsTheBackscatterMode) {
+  doc->m_DbSamples.Values[300] = 1.093;
+  SetLossWindows(0, -20, 290, 310, 700);
+  measure.SetAddEventWindow(0);
+  SorRecord& r = doc->m_SorRecord;
+  for (const std::int16_t field : {std::int16_t{500}, std::int16_t{521}, std::int16_t{800}}) {
+    r.UserName.BackscatterMode = 0;
+    r.FxdParams.Backscatter = static_cast<std::int16_t>(field + 300);
+    const float usual = measure.ComputeAddEventReflectance();
+    r.UserName.BackscatterMode = kBackscatterModeMicrosecond;
+    r.FxdParams.Backscatter = field;
+    EXPECT_NE(usual, kMissingValue);
+    EXPECT_FLOAT_EQ(measure.ComputeAddEventReflectance(), usual) << field;
+    EXPECT_NEAR(usual, 10.0 * std::log10(std::pow(10.0, 0.2) - 1.0) - field / 10.0, 1e-3) << field;
+  }
 }
 
 TEST_F(AddEventMeasurementsTest, WindowPastTheSamplesMovesBackAndMeasuresNothing) {

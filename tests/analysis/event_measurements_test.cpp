@@ -74,21 +74,26 @@ TEST_F(EventMeasurementsTest, ReflectanceOfAPeak) {
     double height;
     int reflAdjust;
     std::int16_t backscatter, pulseWidth;
+    std::int32_t backscatterMode;
     float expected;
   } cases[] = {
-      {3.0, 0, 800, 1000, static_cast<float>(peak3Db - 50.0)},
-      {3.0, 500, 800, 1000, static_cast<float>(peak3Db - 50.0 + 0.5)},
+      {3.0, 0, 800, 1000, 0, static_cast<float>(peak3Db - 50.0)},
+      {3.0, 500, 800, 1000, 0, static_cast<float>(peak3Db - 50.0 + 0.5)},
       // Both fields are divided as real numbers: 82.1 dB, 0.5 us.
-      {3.0, 0, 821, 500, static_cast<float>(peak3Db - (52.1 - 10.0 * std::log10(0.5)))},
-      {0.001, 500, 800, 1000, kNoHeightReflectance},
+      {3.0, 0, 821, 500, 0, static_cast<float>(peak3Db - (52.1 - 10.0 * std::log10(0.5)))},
+      // Mode 100 files store the 1 us magnitude: the same -50 dB coefficient is written as 500.
+      {3.0, 0, 500, 1000, 100, static_cast<float>(peak3Db - 50.0)},
+      {3.0, 0, 800, 1000, 100, static_cast<float>(peak3Db - 80.0)},
+      {0.001, 500, 800, 1000, 0, kNoHeightReflectance},
   };
   for (const Case& c : cases) {
     q[2].Value = samples[300] - c.height + offset;
     record->UserName.ReflAdjust = c.reflAdjust;
+    record->UserName.BackscatterMode = c.backscatterMode;
     record->FxdParams.Backscatter = c.backscatter;
     record->FxdParams.PulseWidths[0] = c.pulseWidth;
     EXPECT_NEAR(GetEventReflectance(0, markers, kCount, samples, *record, offset), c.expected, 1e-3)
-        << c.height << " " << c.reflAdjust;
+        << c.height << " " << c.reflAdjust << " mode " << c.backscatterMode;
   }
   EXPECT_NEAR(10.0 * std::log10(std::pow(10.0, 0.6) - 1.0), 4.744, 1e-3);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/length_unit.h"
+#include "document/backscatter_field.h"
 #include "document/display_model.h"
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
@@ -281,6 +282,37 @@ TEST_F(TraceReanalysisTest, StoresTheSettingsAndTellsThePanes) {
   EXPECT_EQ(view.lastSender, nullptr);
   EXPECT_EQ(view.lastHint, kHintRefresh);
   EXPECT_TRUE(doc->IsModified());
+}
+
+// Reanalysing with the coefficient the file shows, then again with the dialog prefilled from that
+// run, stores the field in the file's own convention: a mode 100 file must not drift by 30 dB.
+TEST_F(TraceReanalysisTest, BackscatterFieldKeepsTheFilesConvention) {
+  struct Case {
+    std::int32_t mode;
+    std::int16_t field;
+    float engineCoefficient;
+  } cases[] = {
+      {0, 800, 80.0f},
+      {0, 796, 79.6f},
+      {kBackscatterModeMicrosecond, 800, 110.0f},
+      {kBackscatterModeMicrosecond, 496, 79.6f},
+  };
+  for (const Case& c : cases) {
+    SetTrace(200);
+    doc->m_SorRecord.UserName.BackscatterMode = c.mode;
+    doc->m_SorRecord.FxdParams.Backscatter = c.field;
+    FibreParamsRecord shown{};
+    BuildFibreParams(kSorFileKind, doc->m_SorRecord, shown, 20.0);
+    settings.scatterCoef = shown.Backscatter;
+    CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f)}};
+    ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+    EXPECT_EQ(doc->m_SorRecord.FxdParams.Backscatter, c.field) << "mode " << c.mode << " field " << c.field;
+    EXPECT_FLOAT_EQ(engine.paramsSeen.backscatterCoefficient, c.engineCoefficient) << c.field;
+
+    const AnalysisSettings again = PrefillAnalysisSettings(true, settings.wavelengthIndex, g_AnalysisParams);
+    ASSERT_EQ(ReanalyzeDocument(*doc, again, engine.Fn()), ReanalysisOutcome::Done);
+    EXPECT_EQ(doc->m_SorRecord.FxdParams.Backscatter, c.field) << "second run, mode " << c.mode;
+  }
 }
 
 TEST_F(TraceReanalysisTest, WholeNanometreWavelengthFieldsAreNotReadAsTenths) {

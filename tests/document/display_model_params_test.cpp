@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "display_model_fixture.h"
+#include "document/backscatter_field.h"
 #include "document/trace_conversions.h"
 
 namespace {
@@ -13,6 +14,29 @@ using lumivane::test::AddKeyEvent;
 using lumivane::test::kKmPerSample;
 using lumivane::test::kKmPerTime;
 using lumivane::test::MakeTraceRecord;
+
+// Writing the figure read from a field gives the field back in either convention; figures beyond
+// the field saturate instead of wrapping into a coefficient of the opposite sign.
+TEST(BackscatterField, WritesTheFiguresItReads) {
+  struct Case {
+    double microsecondDb;
+    std::int32_t mode;
+    std::int16_t field;
+  };
+  const Case cases[] = {
+      {50.0, 0, 800},         {50.0, kBackscatterModeMicrosecond, 500}, {49.6, 0, 796},
+      {49.25, 0, 793},        {80.0, kBackscatterModeMicrosecond, 800}, {5000.0, 0, 32767},
+      {-5000.0, kBackscatterModeMicrosecond, -32768},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BackscatterFieldOf(c.microsecondDb, c.mode), c.field) << c.microsecondDb << " mode " << c.mode;
+  }
+  for (const std::int32_t mode : {0, 1, kBackscatterModeMicrosecond}) {
+    for (const std::int16_t field : {std::int16_t{0}, std::int16_t{496}, std::int16_t{821}, std::int16_t{1100}}) {
+      EXPECT_EQ(BackscatterFieldOf(BackscatterMicrosecondDb(field, mode), mode), field) << field << " mode " << mode;
+    }
+  }
+}
 
 TEST(BuildFibreParams, ConvertsTheFixedParameters) {
   struct Case {

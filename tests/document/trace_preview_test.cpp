@@ -188,7 +188,7 @@ TEST_F(TracePreviewTest, RefusesWhatItCannotShow) {
       {"exact.sor", exact, "Measure Date(m/d/y):   03/05/2012 14:07:09\r\n"},
       {"large.sor", tooLarge, "File too large !"},
       {"a.sor", Bytes(199, 'M'), crcText},
-      {"A.SOR", Bytes(199, 'M'), crcText},  // the suffix is matched in any case
+      {"A.SOR", Bytes(199, 'M'), "Format of file wrong!"},  // short files: suffix compared as selected
       {"a.dat", Bytes(199, 'M'), "Format of file wrong!"},
       {"short.sor", shortMap, "Format of file wrong!"},
       {"old.sor", revision1, "Format of file wrong!"},

@@ -1,0 +1,41 @@
+#include "document/batch_list_widgets.h"
+
+#include <algorithm>
+
+#include "app/text_rows.h"
+#include "app/text_table.h"
+#include "platform/message_sink.h"
+
+QListWidget* MakeBatchFileList(QWidget* parent) {
+  auto* list = new QListWidget(parent);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setSortingEnabled(false);
+  return list;
+}
+
+std::vector<std::size_t> SelectedRowsOf(const QListWidget& list) {
+  std::vector<std::size_t> rows;
+  for (int i = 0; i < list.count(); ++i) {
+    if (list.item(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+  }
+  return rows;
+}
+
+void ShowSelectableList(QListWidget& list, const SelectableList& model) {
+  const QSignalBlocker block(list);
+  list.clear();
+  for (std::size_t i = 0; i < model.Count(); ++i) {
+    auto* item = new QListWidgetItem(QString::fromStdString(model.names[i]), &list);
+    item->setSelected(model.selected[i]);
+  }
+  const auto first = std::find(model.selected.begin(), model.selected.end(), true);
+  if (first != model.selected.end()) {
+    list.scrollToItem(list.item(static_cast<int>(first - model.selected.begin())), QAbstractItemView::PositionAtTop);
+  }
+}
+
+bool AskFormatErrorContinue(const std::string& name) {
+  const std::string question =
+      name + " \n" + g_CurrentStrings[TextRow::FormatError] + " \n" + g_CurrentStrings[TextRow::ContinueQuestion];
+  return lumivane::Ask(question, lumivane::QuestionButtons::YesNo) == lumivane::Reply::Yes;
+}

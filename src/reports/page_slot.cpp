@@ -1,0 +1,214 @@
+#include "reports/page_slot.h"
+
+#include <algorithm>
+
+#include "analysis/marker_measurements.h"
+#include "app/length_unit.h"
+#include "app/text_table.h"
+#include "document/sor_text.h"
+#include "document/trace_conversions.h"
+#include "platform/number_format.h"
+
+using lumivane::Format;
+
+namespace {
+
+constexpr std::size_t kHeaderValueChars = 100;
+constexpr std::string_view kNoValue = "-.---";
+
+struct FibreTypeText {
+  int type;
+  LangRow row;
+};
+constexpr FibreTypeText kFibreTypes[] = {{651, 15}, {652, 16}, {653, 17}, {655, 14}};
+
+const std::string& Row(LangRow row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
+
+/// A record text as UTF-8: each stored byte widened, cut to its first 100
+/// characters.
+template <std::size_t N>
+std::string HeaderValue(const char16_t (&text)[N]) {
+  std::string out;
+  const std::u16string_view view = SorTextView(text);
+  for (std::size_t i = 0; i < view.size() && i < kHeaderValueChars; ++i) {
+    const char16_t c = view[i] <= 0xFF ? view[i] : u'?';
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Labelled(LangRow row, std::string_view value) { return Row(row) + " : " + std::string(value); }
+
+// Codes without a text of their own show nothing rather than an earlier trace's
+// fibre type.
+std::string FibreTypeName(int type) {
+  for (const FibreTypeText& entry : kFibreTypes) {
+    if (entry.type == type) return Row(entry.row).substr(0, kHeaderValueChars);
+  }
+  return {};
+}
+
+std::string RangeText(const FibreParamsRecord& fibre, const SorFxdParams& fxd) {
+  // A group index of 0 has no distance; showing "Auto" beats printing an
+  // infinite range.
+  if (fibre.Range == 0.0f || fxd.GroupIndex == 0) return Row(86) + "Auto";
+  const double range = kSpeedOfLightFactor / fxd.GroupIndex * fxd.AcquisitionRange * g_LengthUnitFactor;
+  return Row(86) + Format("%6.1f ", range) + g_LengthUnitName;
+}
+
+double SampleDb(const SorRecord& record, int index) {
+  const SorTraceData& trace = record.DataPts.Traces[0];
+  const int scale = trace.ScaleFactor != 0 ? trace.ScaleFactor : 1000;
+  return static_cast<double>(trace.Samples[index]) / scale;
+}
+
+bool IsMissing(double value) { return value == static_cast<double>(kMissingValue); }
+
+std::string DecibelOrNone(double value) { return IsMissing(value) ? std::string(kNoValue) : FormatFixed3(value); }
+
+LangRow EventTypeRow(int type) {
+  switch (type) {
+    case 0:
+      return 41;
+    case 1:
+      return 40;
+    case 2:
+      return 39;
+    case 4:
+      return 334;
+    default:
+      return 38;
+  }
+}
+
+std::string CommentText(int origin) {
+  if (origin == 1) return Row(3);
+  if (origin == 2) return Row(2);
+  return std::string(kNoValue);
+}
+
+}  // namespace
+
+void ReleaseOwnedSamples(PageSlot& slot) {
+  if (slot.OwnedSamples && slot.Samples == slot.OwnedSamples->Values) slot.Samples = nullptr;
+  slot.OwnedSamples.reset();
+}
+
+double ComputeLowestLevel(const SorRecord& record, int count) {
+  double lowest = 9999.0;
+  const int n = std::min(count, kSorMaxSamples);
+  for (int i = 1; i < n; ++i) lowest = std::min(lowest, SampleDb(record, i));
+  return lowest;
+}
+
+std::string InsertionLossLine(int eventNumber, const SorRecord& record) {
+  std::string line = Row(220) + Format("%d: ", eventNumber);
+  const int count = std::clamp<int>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
+  // Event 0 means no event holds the marker: there is no key event to read a
+  // loss from.
+  if (eventNumber < 1 || eventNumber > count) return line + "  " + std::string(kNoValue) + " dB";
+  const float loss = static_cast<float>(record.KeyEvents.Events[eventNumber - 1].SpliceLoss) / 1000.0f;
+  return line + Format("%7.3f dB", static_cast<double>(loss));
+}
+
+std::string_view SlotFileName(std::string_view path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  if (cut == std::string_view::npos || cut == 0) return path;
+  return path.substr(cut + 1);
+}
+
+std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const FibreParamsRecord& fibre,
+                             const TraceDateTime& time, std::string_view path) {
+  const SorGenParams& gen = record.GenParams;
+  const std::string name(SlotFileName(path));
+  slot.Used = 1;
+  auto& t = slot.InfoText;
+  t[0] = Labelled(231, name);
+  t[1] = Labelled(47, HeaderValue(gen.CableId));
+  t[2] = Labelled(46, HeaderValue(gen.FiberId));
+  t[3] = Labelled(88, HeaderValue(gen.Operator));
+  t[4] = Labelled(87, Format("%02d-%02d-%02d   %02d:%02d:%02d", time.Month, time.Day, time.Year, time.Hour, time.Minute,
+                             time.Second));
+  t[5] = Labelled(45, HeaderValue(gen.OriginatingLocation));
+  t[6] = Labelled(44, HeaderValue(gen.TerminatingLocation));
+  t[7] = Labelled(43, FibreTypeName(gen.FiberType));
+  t[8] = RangeText(fibre, record.FxdParams);
+  t[9] = Row(89) + Format("%6d ns", fibre.PulseWidth);
+  t[10] = Row(90) + Format("%6d nm", fibre.Wavelength);
+  t[11] = Row(91) + Format(" %8.5f", static_cast<double>(fibre.GroupIndex));
+  t[12] = Row(92) + Format("%5.2f dB", static_cast<double>(fibre.Backscatter));
+  t[23] = Labelled(336, HeaderValue(record.NorvalexParams.JobID));
+  t[24] = Labelled(337, HeaderValue(record.NorvalexParams.Customer));
+  return name;
+}
+
+void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
+  const double f = g_LengthUnitFactor;
+  const std::string& u = g_LengthUnitName;
+  const int n = std::clamp(in.count, 0, kSorMaxSamples);
+  const int a = std::clamp(in.markerA, 0, std::max(n - 1, 0));
+  const int b = std::clamp(in.markerB, 0, std::max(n - 1, 0));
+  const double step = n > 1 ? in.lengthKm / (n - 1) : 0.0;
+  const double distance = std::abs(b * step - a * step);
+  auto& t = slot.InfoText;
+
+  t[15] = Row(215) + Format("%.5f", distance * f) + " " + u;
+  const float loss = static_cast<float>(a < b ? SampleDb(*in.record, b) - SampleDb(*in.record, a)
+                                              : SampleDb(*in.record, a) - SampleDb(*in.record, b));
+  t[16] = Row(216) + Format("%.3f", static_cast<double>(loss)) + " dB";
+  t[17] = Row(217) + Format("%.3f", distance != 0.0 ? loss / distance / f : 0.0) + " dB/" + u;
+  t[22] = Row(251) + Format("%.3f dB", static_cast<double>(in.link->LinkOrl));
+
+  // A fit that cannot be made counts as no loss, as for coinciding markers.
+  float lsa = GetLsaLossFromSamples(a, b, n, in.samples);
+  if (IsMissing(lsa)) lsa = 0.0f;
+  const float lsaAttn = distance != 0.0 ? static_cast<float>(lsa / distance / f) : 0.0f;
+  t[21] = Row(218) + Format("%.3f", static_cast<double>(lsaAttn)) + " dB/" + u;
+
+  const float cumulative = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples);
+  t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") +
+          (IsMissing(cumulative) ? std::string("  --.--- dB") : Format("%.3f dB", static_cast<double>(cumulative)));
+
+  const LinkSummaryRecord& link = *in.link;
+  const bool noLink = link.LinkLength == 0.0f;
+  t[18] = Row(69) + (noLink ? std::string("---.---") : Format("%.5f ", link.LinkLength * f) + u);
+  t[19] = Row(70) + (noLink ? std::string("---.---") : Format("%.3f dB", static_cast<double>(link.LinkLoss)));
+  t[20] = Row(71) + (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", link.LossPerKm / f)) + u;
+  slot.CellMarkerA = a;
+  slot.CellMarkerB = b;
+}
+
+void FillPageSlotEvents(PageSlot& slot, int first, int end, std::span<const EventRow> rows, std::string_view title,
+                        int totalEvents) {
+  const int size = static_cast<int>(rows.size());
+  first = std::clamp(first, 0, size);
+  end = std::clamp(end, first, std::min(size, first + kSlotEventRows));
+  const double f = g_LengthUnitFactor;
+  slot.Used = 0;
+  slot.RowCount = end - first;
+  for (int e = first; e < end; ++e) {
+    const EventRow& row = rows[static_cast<std::size_t>(e)];
+    std::string* cell = &slot.EventText[static_cast<std::size_t>(kSlotEventColumns * (e - first))];
+    cell[0] = Format("%d", e + 1);
+    cell[1] = Row(EventTypeRow(row.Type));
+    cell[2] = FormatFixed5(row.Distance * f);
+    cell[3] = row.Type == 3 ? std::string(kNoValue) : DecibelOrNone(row.Reflectance);
+    cell[4] = row.Type == 0 || row.Type == 1 ? std::string(kNoValue) : DecibelOrNone(row.SpliceLoss);
+    cell[5] = row.Type == 0 ? std::string(kNoValue)
+                            : DecibelOrNone(IsMissing(row.Attenuation) ? row.Attenuation : row.Attenuation / f);
+    cell[6] = row.Type == 0 ? std::string(kNoValue) : DecibelOrNone(row.CumulativeLoss);
+    cell[7] = FormatFixed3(row.SectionLength * f);
+    cell[8] = FormatFixed3(row.DistanceToEnd * f);
+    cell[9] = e == 0 ? std::string(kNoValue) : DecibelOrNone(row.SectionLoss);
+    cell[10] = CommentText(row.Origin);
+  }
+  slot.FirstRow = first;
+  slot.EndRow = end;
+  slot.Title = std::string(title);
+  slot.TotalEvents = totalEvents;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// One cell of a multi-trace page: either the text lines of a trace cell with
+// references to the trace's samples and event rows, or up to 20 event-table
+// rows as texts. The slots of a print job live in a PageSlotStore on the heap;
+// filling them is plain logic with every input explicit.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "document/display_records.h"
+#include "document/sor_record.h"
+
+/// Slots one print job may fill.
+inline constexpr int kPageSlotCount = 2000;
+/// Text lines of a trace cell.
+inline constexpr int kSlotInfoLines = 25;
+/// Event rows of one event-table cell, and the columns of each.
+inline constexpr int kSlotEventRows = 20;
+inline constexpr int kSlotEventColumns = 11;
+
+struct PageSlot {
+  int Used = 0;  // 1: trace cell; 0: event-table cell
+  std::array<std::string, kSlotInfoLines> InfoText{};
+  double LowestLevel = 0.0;   // dB
+  double CeilingLevel = 0.0;  // dB
+  double LengthKm = 0.0;
+  // Either a loaded trace's own samples (borrowed) or OwnedSamples' values. The
+  // owner travels with the slot, so a copied slot never points into a released
+  // buffer.
+  const double* Samples = nullptr;
+  std::shared_ptr<const DbSampleArray> OwnedSamples;
+  int SampleCount = 0;
+  int FilePointCount = 0;
+  int EventCount = 0;
+  std::span<const EventRow> EventRows;
+  std::array<std::string, kSlotEventRows * kSlotEventColumns> EventText{};
+  std::string Title;
+  int RowCount = 0;
+  int FirstRow = 0;
+  int EndRow = 0;
+  int TotalEvents = 0;
+  int CellMarkerA = 0;
+  int CellMarkerB = 0;
+  double DbOffset = 0.0;
+};
+
+/// Drops the slot's owned sample buffer and any reference to it.
+void ReleaseOwnedSamples(PageSlot& slot);
+
+/// Smallest DataPts sample / scale factor over samples 1 .. count - 1, from
+/// 9999.
+double ComputeLowestLevel(const SorRecord& record, int count);
+
+/// "Ins. Loss at #n: " and the splice loss of the n-th key event; the
+/// placeholder value when no key event has that number.
+std::string InsertionLossLine(int eventNumber, const SorRecord& record);
+
+/// The file name of a path: the text after its last separator (either slash),
+/// or the whole path.
+std::string_view SlotFileName(std::string_view path);
+
+/// Makes the slot a trace cell and writes its header lines (0 to 12, 23 and
+/// 24); returns the file name it describes.
+std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const FibreParamsRecord& fibre,
+                             const TraceDateTime& time, std::string_view path);
+
+/// What the measurement lines of a trace cell are taken from.
+struct CellMeasurementInputs {
+  double lengthKm = 0.0;
+  int markerA = 0;
+  int markerB = 0;
+  int activeMarker = 0;  // 0: marker A, 1: B
+  const SorRecord* record = nullptr;
+  const LinkSummaryRecord* link = nullptr;
+  int count = 0;
+  std::span<const double> samples;
+};
+
+/// Writes the marker and link lines (14 to 22) of a trace cell in the current
+/// length unit.
+void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in);
+
+/// Makes the slot an event-table cell holding rows first .. end - 1 (at most
+/// 20) of `rows`.
+void FillPageSlotEvents(PageSlot& slot, int first, int end, std::span<const EventRow> rows, std::string_view title,
+                        int totalEvents);

@@ -1,0 +1,40 @@
+#pragma once
+// The page slots of the trace window's print jobs and the routines that fill
+// them from the loaded traces or from the files of a batch. A batch file is
+// read into the work trace only, never into the current trace.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/trace_display_model.h"
+#include "document/trace_record.h"
+#include "reports/batch_print_state.h"
+#include "reports/page_slot.h"
+
+struct PageSlotStore {
+  std::vector<PageSlot> m_PageSlots = std::vector<PageSlot>(kPageSlotCount);
+  int m_nSlotCount = 0;
+  std::string m_strSlotFileName;   // file name FillPageSlotInfo last described
+  std::string m_strPrintFilePath;  // path of the trace file last read for printing
+  int m_nPrintActiveMarker = 0;    // 0: marker A active, 1: B
+  int m_nSlotEventTotal = 0;
+};
+
+/// The trace cells' markers: the stored ones, or one and two fifths of the
+/// trace when they are missing or lie beyond it.
+std::pair<int, int> CellMarkers(int storedA, int storedB, int filePointCount, int pointCount);
+
+/// Fills the slots for a multi-trace job: the batch list's names while a batch
+/// runs, else one trace cell per loaded trace; returns the number of slots
+/// used.
+int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
+                   const BatchPrintState& batch);
+
+/// Reads the batch file of slot `index` into `work`, switches the length unit
+/// to the file's own and describes the file in the slot. A file that cannot be
+/// read leaves `work` as it was and the slot with its name and "Read file
+/// failed !" only; returns false then.
+bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work);
+
+/// Releases every slot's owned sample buffer, as at the end of a print job.
+void ReleasePageSlots(PageSlotStore& store);

@@ -1,0 +1,39 @@
+#pragma once
+// Drawing on a report page in page units (0.01 inch, y up from the top of the printable area, so
+// content lies at negative y) through a painter that works in device pixels. Texts are placed by
+// their top-left corner; font heights are nominal cell heights, never measured.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <string_view>
+
+class QPainter;
+
+class ReportCanvas {
+ public:
+  ReportCanvas(QPainter& painter, double pixelsPerUnit);
+
+  /// Selects Arial of nominal cell height `height` units, bold (weight 900) or normal.
+  void SetFont(int height, bool bold);
+  int FontHeight() const { return m_nFontHeight; }
+  /// Width of `text` in units with the current font.
+  int TextWidth(std::string_view text) const;
+  /// Prints `text` with its top-left corner at (x, y); with `background` set, on that colour.
+  void Text(int x, int y, std::string_view text, QColor colour = Qt::black, QColor background = QColor());
+  /// Prints `text` so that it ends at x.
+  void TextEndingAt(int x, int y, std::string_view text);
+  /// A line of pen width `width` units.
+  void Line(int x1, int y1, int x2, int y2, int width = 1, QColor colour = Qt::black);
+  void FillRect(int left, int top, int width, int height, QColor colour);
+  /// Draws `image` into the rectangle whose top-left corner is (left, top), `height` units downward.
+  void Image(int left, int top, int width, int height, const QImage& image);
+
+  QPainter& Painter() { return m_Painter; }
+  double PixelsPerUnit() const { return m_dPixelsPerUnit; }
+
+ private:
+  QPainter& m_Painter;
+  double m_dPixelsPerUnit;
+  QFont m_Font;
+  int m_nFontHeight = 12;
+};

@@ -1,0 +1,238 @@
+#include "reports/report_page_texts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/pass_fail_check.h"
+#include "app/text_table.h"
+#include "document/sor_text.h"
+#include "document/trace_conversions.h"
+#include "platform/number_format.h"
+
+using lumivane::Format;
+
+namespace {
+
+constexpr std::string_view kNoValue = "-.---";
+constexpr int kInfoLineStep = kInfoFontHeight + 3;
+constexpr int kMaxAverageSeconds = 7200;
+constexpr float kTinyValue = 0.0001f;
+constexpr float kTinyLengthKm = 0.000001f;
+
+// Text rows of the report.
+constexpr int kRowFile = 231, kRowCableId = 47, kRowFiberId = 46, kRowOperator = 88, kRowRange = 86, kRowIor = 91,
+              kRowEndThreshold = 96, kRowMeasureDate = 87, kRowOrigLocation = 45, kRowTermLocation = 44,
+              kRowFiberType = 43, kRowPulseWidth = 89, kRowScatter = 92, kRowNreflThreshold = 95, kRowJobId = 336,
+              kRowCustomer = 337, kRowDevice = 232, kRowWavelength = 90, kRowAverageTime = 93,
+              kRowReflThreshold = 94, kRowUnlimited = 67;
+constexpr int kRowTotalRange = 335, kRowTotalLength = 69, kRowTotalLoss = 70, kRowTotalAttn = 71, kRowTotalOrl = 251;
+constexpr int kRowTrace = 80;
+
+const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
+
+bool IsMissing(float value) { return value == kMissingValue || !std::isfinite(value); }
+
+}  // namespace
+
+std::string HeaderText(std::u16string_view text) {
+  std::string out;
+  const std::size_t n = std::min<std::size_t>(text.size(), kHeaderTextCut);
+  out.reserve(n);
+  // Each cell holds one file byte, read as Latin-1; the page draws UTF-8.
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned c = text[i] & 0xFFu;
+    if (c < 0x80u) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back(static_cast<char>(0xC0u | c >> 6));
+      out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
+    }
+  }
+  return out;
+}
+
+std::string ReportFileName(std::string_view path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string FibreTypeText(int fibreType) {
+  switch (fibreType) {
+    case 651: return Row(15);
+    case 652: return Row(16);
+    case 653: return Row(17);
+    case 655: return Row(14);
+    default: return {};
+  }
+}
+
+std::string ReportAverageTime(int seconds) {
+  if (seconds <= 0 || seconds > kMaxAverageSeconds) return Row(kRowUnlimited);
+  const int h = seconds / 3600, m = seconds % 3600 / 60, s = seconds % 60;
+  return Format(" %d%d:%d%d:%d%d", h / 10, h % 10, m / 10, m % 10, s / 10, s % 10);
+}
+
+std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
+  const SorGenParams& gen = in.record.GenParams;
+  const FibreParamsRecord& f = in.fibre;
+  const std::string unit(in.unitName);
+  const TraceDateTime& t = in.dateTime;
+  // The range is the file's distance, shown in the display unit like every other length.
+  const std::string range =
+      f.Range == 0 ? "Auto" + unit
+                   : Format("%6.1f ", in.record.FxdParams.AcquisitionRangeDistance / 10000.0 * in.unitFactor) + unit;
+  // A reanalysis stores the threshold negative; the label already carries the sign.
+  const std::string reflThreshold = Format("-%5.2f dB", std::fabs(f.ReflectanceThreshold));
+  return {
+      Row(kRowFile) + " : " + ReportFileName(in.filePath),
+      Row(kRowCableId) + " : " + HeaderText(SorTextView(gen.CableId)),
+      Row(kRowFiberId) + " : " + HeaderText(SorTextView(gen.FiberId)),
+      Row(kRowOperator) + " : " + HeaderText(SorTextView(gen.Operator)),
+      Row(kRowRange) + range,
+      Row(kRowIor) + Format(" %8.5f", f.GroupIndex),
+      Row(kRowEndThreshold) + Format("%6.2f dB", f.EndThreshold),
+      Row(kRowMeasureDate) + " : " + Format("%02d-%02d-%02d   %02d:%02d:%02d", t.Month, t.Day, t.Year, t.Hour, t.Minute, t.Second),
+      Row(kRowOrigLocation) + " : " + HeaderText(SorTextView(gen.OriginatingLocation)),
+      Row(kRowTermLocation) + " : " + HeaderText(SorTextView(gen.TerminatingLocation)),
+      Row(kRowFiberType) + " : " + FibreTypeText(gen.FiberType),
+      Row(kRowPulseWidth) + (in.pulseWidthAuto ? std::string("Auto") : Format("%6d ns", f.PulseWidth)),
+      Row(kRowScatter) + Format("%5.2f dB", f.Backscatter),
+      Row(kRowNreflThreshold) + Format("%6.2f dB", f.LossThreshold),
+      Row(kRowJobId) + " : " + HeaderText(SorTextView(in.record.NorvalexParams.JobID)),
+      Row(kRowCustomer) + " : " + HeaderText(SorTextView(in.record.NorvalexParams.Customer)),
+      std::string(),
+      Row(kRowDevice) + std::string(in.deviceName),
+      Row(kRowWavelength) + Format("%6d nm", f.Wavelength),
+      Row(kRowAverageTime) + ReportAverageTime(f.AveragingTime),
+      Row(kRowReflThreshold) + reflThreshold,
+  };
+}
+
+std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines, int& y, int& ruleY) {
+  constexpr int kWidth = kReportPageRight;
+  constexpr std::array<int, 3> kColumnX{kReportLeft, (kWidth - 100) / 3 + 50, (2 * kWidth - 200) / 3 + 50};
+  std::vector<PlacedText> placed;
+  y -= 3;
+  for (int column = 0; column < 3; ++column) {
+    for (int line = 0; line < 7; ++line) {
+      placed.push_back({kColumnX[static_cast<std::size_t>(column)], y - line * kInfoLineStep,
+                        lines[static_cast<std::size_t>(column * 7 + line)], false});
+    }
+  }
+  y -= 7 * kInfoLineStep;
+  ruleY = y;
+  y -= 9;
+  return placed;
+}
+
+std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& s, float linkOrl, std::string_view unitName,
+                                   double unitFactor) {
+  const std::string unit(unitName);
+  const bool noLink = s.LinkLength == 0;
+  constexpr int R = kReportPageRight;
+  return {
+      {50, 0, Row(kRowTotalRange) + (s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit)},
+      {R / 5 + 50, 0, Row(kRowTotalLength) + (noLink ? std::string("---.---") : Format("%.5f ", s.LinkLength * unitFactor) + unit)},
+      {2 * R / 5 + 35, 0, Row(kRowTotalLoss) + (noLink ? std::string("---.---") : Format("%.3f dB", s.LinkLoss))},
+      {3 * R / 5 + 15, 0, Row(kRowTotalAttn) + (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", s.LossPerKm / unitFactor)) + unit},
+      {R - 60, 0, Row(kRowTotalOrl) + Format("%.3f dB", linkOrl), true},
+  };
+}
+
+RowSpan EventRowsOfPage(int page, int rowCount, int firstPageRows) {
+  if (page <= 1) return {0, std::clamp(std::min(rowCount, firstPageRows), 0, std::max(rowCount, 0))};
+  const long long start = static_cast<long long>(page - 2) * 64 + firstPageRows;
+  if (start >= rowCount) return {rowCount, 0};
+  return {static_cast<int>(start), static_cast<int>(std::min<long long>(64, rowCount - start))};
+}
+
+ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow, bool allTraces, double unitFactor,
+                                 const PassFailThresholds& limits) {
+  ReportEventLine line;
+  auto& c = line.cells;
+  const std::string none(kNoValue);
+  const auto fixed3 = [&none](double v) { return std::isfinite(v) ? FormatFixed3(v) : none; };
+  const auto distance = [&none](double km) { return std::isfinite(km) ? FormatFixed5(km) : none; };
+  const auto tiny = [allTraces](float v) { return !allTraces && std::fabs(v) < kTinyValue; };
+  const std::int32_t type = row.Type;
+
+  c[0] = std::to_string(number);
+  switch (type) {
+    case kEventLaunch: c[1] = Row(41); break;
+    case kEventEnd: c[1] = Row(40); break;
+    case kEventReflective: c[1] = Row(39); break;
+    case kEventOutOfRange: c[1] = Row(334); break;
+    default: c[1] = Row(38); break;
+  }
+  c[2] = distance(row.Distance * unitFactor);
+  // A missing value (1e10) never prints as a number, in either variant.
+  c[3] = type == kEventNonReflective || tiny(row.Reflectance) || IsMissing(row.Reflectance) ? none : fixed3(row.Reflectance);
+  c[4] = type == kEventLaunch || type == kEventEnd || tiny(row.SpliceLoss) || IsMissing(row.SpliceLoss)
+             ? none
+             : fixed3(row.SpliceLoss);
+  c[5] = type == kEventLaunch || tiny(row.Attenuation) || IsMissing(row.Attenuation) ? none
+                                                                                      : fixed3(row.Attenuation / unitFactor);
+  c[6] = type == kEventLaunch || tiny(row.CumulativeLoss) || IsMissing(row.CumulativeLoss) ? none
+                                                                                           : fixed3(row.CumulativeLoss);
+  c[7] = row.SectionLength < kTinyLengthKm ? none : distance(row.SectionLength * unitFactor);
+  c[8] = row.DistanceToEnd < kTinyLengthKm ? none : distance(row.DistanceToEnd * unitFactor);
+  if (firstRow || IsMissing(row.SectionLoss) || (!allTraces && std::fabs(row.SectionLoss) <= kTinyValue)) {
+    c[9] = none;
+  } else {
+    c[9] = allTraces ? fixed3(row.SectionLoss) : Format("%.3f dB", row.SectionLoss);
+  }
+  c[10] = row.Origin == kOriginUserAdded ? Row(3) : row.Origin == kOriginUserMoved ? Row(2) : none;
+
+  const auto judge = [&](int cell, float value, int kind) {
+    if (c[static_cast<std::size_t>(cell)] == none || !IsLimitEnabled(limits, type, kind)) return;
+    std::int32_t t = type;
+    if (CheckLimit(&value, &t, kind, limits) == 0) line.failed |= 1u << cell;
+  };
+  judge(3, row.Reflectance, kLimitKindReflectance);
+  judge(4, row.SpliceLoss, kLimitKindLoss);
+  judge(5, row.Attenuation, kLimitKindAttenuation);
+  return line;
+}
+
+std::vector<PlacedText> EventTableHeadings(std::string_view unitName) {
+  const std::string u(unitName);
+  return {
+      {50, 0, Row(73)},
+      {80, 0, Row(74)},
+      {162, 0, Row(75) + "[" + u + "]"},
+      {230, 0, Row(76) + "[dB]"},
+      {295, 0, Row(77) + "[dB]"},
+      {370, 0, Row(78) + "[dB/" + u + "]"},
+      {435, 0, Row(79) + "[dB]"},
+      {505, 0, Row(37) + "[" + u + "]"},
+      {570, 0, Row(36) + "[" + u + "]"},
+      {635, 0, Row(230) + "[dB]"},
+      {700, 0, Row(72)},
+  };
+}
+
+std::string GraphCaption(double distancePerDivKm, double dbPerDiv, std::string_view unitName, double unitFactor) {
+  return Format("%s %6.3f ", Row(kRowTrace), distancePerDivKm * unitFactor) + std::string(unitName) + "/Div" +
+         Format(" %6.3f dB/Div", dbPerDiv);
+}
+
+std::string FooterPageText(std::string_view localTime, int page, int lastPage) {
+  return std::string(localTime) + "   " + Format("%d/%d", page, lastPage);
+}
+
+LogoPlace ReportLogoPlace(int w, int h) {
+  const int wl = w * 100 / 200;
+  const int hl = h * 100 / 300;
+  LogoPlace place;
+  place.width = wl > 240 ? 240 : wl;
+  place.left = wl > 240 ? 489 : 729 - wl;
+  place.height = hl;
+  place.top = -65 + hl;
+  return place;
+}
+
+bool IsReportLogoPath(std::string_view path) {
+  if (path.size() < 3) return false;
+  const std::string_view end = path.substr(path.size() - 3);
+  return end == "bmp" || end == "BMP" || end == "Bmp";
+}

@@ -1,0 +1,219 @@
+#include "reports/single_trace_report.h"
+
+#include <QDateTime>
+#include <QPainter>
+#include <algorithm>
+
+#include "app/length_unit.h"
+#include "app/text_table.h"
+#include "document/otdr_doc.h"
+#include "document/trace_info.h"
+#include "document/trace_record.h"
+#include "panes/event_table_cells.h"
+#include "platform/number_format.h"
+#include "reports/batch_print_state.h"
+#include "reports/print_job_plan.h"
+#include "reports/report_canvas.h"
+#include "reports/report_page_texts.h"
+#include "traceview/display_state.h"
+#include "traceview/trace_db.h"
+
+using lumivane::Format;
+
+namespace {
+
+constexpr int kTitleRow = 339;
+constexpr int kSignatureRow = 322;
+constexpr int kTitleGap = 50;
+constexpr int kLineGap = 3;
+
+const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
+
+// A block title in bold, centred between two rules across the page.
+void PrintRuledTitle(ReportCanvas& canvas, int& y, const std::string& title) {
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  y -= kLineGap;
+  canvas.SetFont(kInfoFontHeight, true);
+  canvas.Text(kReportCentre - canvas.TextWidth(title) / 2, y, title);
+  y -= kInfoFontHeight + kLineGap;
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  y -= kLineGap;
+}
+
+}  // namespace
+
+SingleTraceReport::SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList,
+                                     Sources sources)
+    : m_Doc(doc), m_TraceList(traceList), m_Sources(std::move(sources)) {}
+
+int SingleTraceReport::CountMultiTracePages(int, int) { return 1; }
+
+void SingleTraceReport::PrintMultiTracePage(const ReportPage&) {}
+
+void SingleTraceReport::PrintSingleTracePage(const ReportPage& page) {
+  // A batch page needs its file loaded for printing; until that exists the page stays empty rather
+  // than showing the document's trace under another file's page number.
+  if (g_BatchPrint.Active == 1) return;
+  ReportCanvas canvas(page.painter, page.pixelsPerUnit);
+  PrintReportPage(page, canvas);
+  PrintReportFooter(page, canvas);
+}
+
+void SingleTraceReport::PrintLayout2Page(const ReportPage& page) { PrintSingleTracePage(page); }
+
+void SingleTraceReport::PrintReportPage(const ReportPage& page, ReportCanvas& canvas) {
+  const PrintPageState& state = page.state;
+  const PrintOptions& options = m_Doc.m_PrintOptions;
+  const ReportViewSnapshot view = m_Sources.view ? m_Sources.view() : ReportViewSnapshot{};
+  int y = page.drawRect.top() - kTitleGap;
+
+  canvas.SetFont(kTitleFontHeight, true);
+  const std::string& title = Row(kTitleRow);
+  canvas.Text(kReportCentre / std::max(1, state.m_nPrintScaleX) - canvas.TextWidth(title) / 2, y, title);
+  y -= 2 * kTitleFontHeight;
+  canvas.Line(kReportLeft, y, kReportRight, y);
+
+  if (options.Logo == 1 && IsReportLogoPath(state.m_strLogoPath)) DrawReportLogo(canvas, state.m_strLogoPath);
+
+  if (page.pageNumber == 1) {
+    if (options.TraceInfo) PrintTraceInfoBlock(canvas, y, view);
+    if (options.Trace) PrintGraphBlock(canvas, y, view, state);
+    if (options.MarkerInfo && !view.linkMapMode) PrintMarkerBlock(canvas, y, state);
+    if (options.FiberInfo) PrintFiberTotalsBlock(canvas, y);
+  }
+  if (options.EventTable) PrintEventTableBlock(canvas, y, page.pageNumber, state);
+}
+
+void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportViewSnapshot& view) {
+  canvas.SetFont(kVerdictFontHeight, true);
+  const std::string verdict = g_PassFailFailed == 1 ? "Fail" : "Pass";
+  canvas.TextEndingAt(kReportRight, y + 2 * kTitleFontHeight, verdict);
+
+  canvas.SetFont(kInfoFontHeight, false);
+  const TraceInfoInputs inputs{m_Doc.m_SorRecord,  m_Doc.m_TraceDateTime, m_Doc.m_FibreParams, m_Doc.m_strTracePath,
+                               g_LengthUnitName,   g_LengthUnitFactor,    view.linkMapMode,      g_DeviceName};
+  int ruleY = 0;
+  for (const PlacedText& text : PlaceTraceInfo(TraceInfoLines(inputs), y, ruleY)) canvas.Text(text.x, text.y, text.text);
+  canvas.Line(kReportLeft, ruleY, kReportRight, ruleY);
+}
+
+void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const PrintPageState& state) {
+  constexpr int R = kReportPageRight;
+  constexpr int kLeft1 = 80, kRight1 = R / 3 + 40, kLeft2 = (R - 160) / 3 * 2 + 80, kRight2 = R - 80;
+  const auto rules = [&] {
+    canvas.Line(kLeft1, y, kRight1, y);
+    canvas.Line(kLeft2, y, kRight2, y);
+  };
+  canvas.SetFont(kInfoFontHeight, false);
+  const int step = kInfoFontHeight + kLineGap;
+  const std::string active = state.m_nPrintActiveMarker == 1 ? "B" : "A";
+  const auto& readings = m_Doc.m_strMarkerReadings;
+  const int marker = state.m_nPrintActiveMarker == 1 ? m_Doc.m_MarkerState.MarkerB : m_Doc.m_MarkerState.MarkerA;
+  const double position = GetDistanceFromRecords(0, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm, marker);
+  const int eventNumber = m_Doc.m_nMarkerEventRow;
+
+  rules();
+  y -= kLineGap;
+  canvas.Text(120, y, Row(213));
+  canvas.Text(554, y, Row(214) + active);
+  y -= step;
+  rules();
+  y -= kLineGap;
+  const std::array<std::array<std::string, 4>, 5> lines{{
+      {Row(215), readings[kReadingDistanceAB], Row(219), Format("%.3f", position * g_LengthUnitFactor) + g_LengthUnitName},
+      {Row(216), readings[kReadingTwoPointLoss], Row(220) + Format("%d: ", eventNumber), readings[kReadingInsertionLoss]},
+      {Row(217), readings[kReadingTwoPointAttenuation], Row(221) + Format("%d: ", eventNumber),
+       readings[kReadingReflectance]},
+      {Row(218), readings[kReadingLsaAttenuation], Row(222) + active + ": ", readings[kReadingCumulativeLoss]},
+      {Row(250), Format("%.3f dB", m_Doc.m_PassFailThresholds.MarkerOrl), "   ---   ", "  ---   "},
+  }};
+  for (const auto& line : lines) {
+    canvas.Text(kLeft1, y, line[0]);
+    canvas.TextEndingAt(kRight1, y, line[1]);
+    canvas.Text(kLeft2, y, line[2]);
+    canvas.TextEndingAt(kRight2, y, line[3]);
+    y -= step;
+  }
+  rules();
+  y -= 6 + 9;
+}
+
+void SingleTraceReport::PrintFiberTotalsBlock(ReportCanvas& canvas, int& y) {
+  PrintRuledTitle(canvas, y, Row(84));
+  canvas.SetFont(kInfoFontHeight, false);
+  for (const PlacedText& text :
+       TotalsLine(m_Doc.m_LinkSummary, m_Doc.m_PassFailThresholds.MeasuredLinkOrl, g_LengthUnitName, g_LengthUnitFactor)) {
+    if (text.alignRight) {
+      canvas.TextEndingAt(text.x, y, text.text);
+    } else {
+      canvas.Text(text.x, y, text.text);
+    }
+  }
+  y -= kInfoFontHeight + kLineGap + 9;
+}
+
+void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const PrintPageState& state) {
+  PrintRuledTitle(canvas, y, Row(81));
+  canvas.SetFont(kHeadingFontHeight, false);
+  for (const PlacedText& heading : EventTableHeadings(g_LengthUnitName)) canvas.Text(heading.x, y, heading.text);
+  y -= kHeadingFontHeight + kLineGap;
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  y -= kLineGap;
+  canvas.SetFont(kInfoFontHeight, false);
+
+  const bool allTraces = state.m_bUseCombined;
+  const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size())
+                              : std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows);
+  const RowSpan span = EventRowsOfPage(page, count, g_FirstPageEventRows);
+  for (int i = span.first; i < span.first + span.count; ++i) {
+    const EventRow* row = &m_Doc.m_EventRows[static_cast<std::size_t>(i)];
+    int number = i + 1;
+    if (allTraces) {
+      const CombinedEventRow& combined = state.m_Combined.Rows[static_cast<std::size_t>(i)];
+      if (combined.NameIndex != 0) {
+        const std::string heading =
+            "EventTable " + state.m_Combined.Names[static_cast<std::size_t>(combined.NameIndex) % kPrintNameCount];
+        canvas.Text(kReportCentre - canvas.TextWidth(heading) / 2, y, heading);
+        y -= kInfoFontHeight + kLineGap;
+        continue;
+      }
+      row = &combined.Row;
+      number = combined.Row.Index + 1;
+    }
+    const ReportEventLine line =
+        ReportEventCells(*row, number, i == 0, allTraces, g_LengthUnitFactor, m_Doc.m_PassFailThresholds);
+    for (std::size_t c = 0; c < line.cells.size(); ++c) {
+      const int x = kEventCellX[c];
+      if ((line.failed >> c & 1u) != 0) {
+        canvas.FillRect(x, y, 10, 12, Qt::black);
+        canvas.Text(x, y, line.cells[c], Qt::white, Qt::black);
+      } else {
+        canvas.Text(x, y, line.cells[c]);
+      }
+    }
+    y -= kInfoFontHeight + kLineGap;
+  }
+}
+
+void SingleTraceReport::PrintReportFooter(const ReportPage& page, ReportCanvas& canvas) {
+  const QRect& r = page.drawRect;
+  const int x0 = r.left() + kReportLeft;
+  const int yF = r.bottom() / std::max(1, page.state.m_nPrintScaleY) + 50;
+  const int xR = kReportPageRight / std::max(1, page.state.m_nPrintScaleX) - 50;
+  canvas.SetFont(kFooterFontHeight, false);
+  const std::string& signature = Row(kSignatureRow);
+  canvas.Text(x0, yF, signature);
+  const int w = canvas.TextWidth(signature);
+  canvas.Line(x0 + w, yF - kFooterFontHeight, x0 + 4 * w, yF - kFooterFontHeight);
+  const std::string now = m_Sources.localTime
+                              ? m_Sources.localTime()
+                              : QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+  canvas.TextEndingAt(xR, yF, FooterPageText(now, page.pageNumber, page.lastPage));
+}
+
+void SingleTraceReport::DrawReportLogo(ReportCanvas& canvas, const std::string& path) {
+  const QImage image(QString::fromStdString(path));
+  if (image.isNull()) return;
+  const LogoPlace place = ReportLogoPlace(image.width(), image.height());
+  canvas.Image(place.left, place.top, place.width, place.height, image);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The pages of the single-trace report: title, logo, trace information, graph, markers, totals,
+// the event table (continued on further pages) and the footer on every page.
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reports/report_page_renderer.h"
+#include "traceview/view_geometry.h"
+
+class COtdrDoc;
+class ReportCanvas;
+struct TraceRecord;
+
+/// What the report takes from the trace window.
+struct ReportViewSnapshot {
+  double distancePerDivKm = 0.0;  // 0: a tenth of the trace
+  double dbPerDiv = 0.0;          // 0: a tenth of the trace's level span
+  bool dotted = false;
+  bool showEventBar = true;
+  bool linkMapMode = false;
+  // The plot as the window last drew it; an empty grid prints the whole trace.
+  PixelRect grid;   // the visible part of the canvas
+  PixelSize canvas;
+  double pixelsPerSample = 0.0;
+  double pixelsPerDb = 0.0;
+  std::function<QImage(int width, int height)> linkMapPicture;  // the printed link map, in units
+};
+
+class SingleTraceReport final : public ReportPageRenderer {
+ public:
+  struct Sources {
+    std::function<ReportViewSnapshot()> view;   // empty: the defaults above
+    std::function<std::string()> localTime;     // "yyyy-MM-dd HH:mm:ss"; empty: the clock
+  };
+
+  SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList, Sources sources);
+
+  int CountMultiTracePages(int eventTable, int perPageIndex) override;
+  void PrintSingleTracePage(const ReportPage& page) override;
+  void PrintMultiTracePage(const ReportPage& page) override;
+  void PrintLayout2Page(const ReportPage& page) override;
+
+ private:
+  void PrintReportPage(const ReportPage& page, ReportCanvas& canvas);
+  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportViewSnapshot& view);
+  void PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportViewSnapshot& view, const PrintPageState& state);
+  void PrintMarkerBlock(ReportCanvas& canvas, int& y, const PrintPageState& state);
+  void PrintFiberTotalsBlock(ReportCanvas& canvas, int& y);
+  void PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const PrintPageState& state);
+  void PrintReportFooter(const ReportPage& page, ReportCanvas& canvas);
+  void DrawReportLogo(ReportCanvas& canvas, const std::string& path);
+
+  const COtdrDoc& m_Doc;
+  const std::vector<std::unique_ptr<TraceRecord>>& m_TraceList;
+  Sources m_Sources;
+};

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "app/command_ids.h"
+#include "app/otdr_app.h"
+#include "document/otdr_doc.h"
+#include "app_test_env.h"
+
+namespace {
+
+TEST(PrintCommandsTest, MenuPrintWaitsForATraceWhileTheAcceleratorsAndSetupStayEnabled) {
+  lumivane::test::AppTestEnv env;
+  COtdrApp* app = env.Start();
+  ASSERT_NE(app, nullptr);
+  CommandTable& commands = app->Commands();
+  for (const int id : {CmdPrint, CmdPrintPreview}) {
+    EXPECT_TRUE(commands.IsBound(id)) << id;
+    EXPECT_FALSE(commands.State(id).enabled) << id;
+  }
+  for (const int id : {CmdPrintActiveView, CmdPrintPreviewActiveView, CmdPrintSetup}) {
+    EXPECT_TRUE(commands.State(id).enabled) << id;
+  }
+}
+
+TEST(PrintCommandsTest, AnOpenTraceEnablesPrintAndPreview) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("a.sor");
+  COtdrApp* app = env.Start({path});
+  ASSERT_NE(app, nullptr);
+  for (const int id : {CmdPrint, CmdPrintPreview}) EXPECT_TRUE(app->Commands().State(id).enabled) << id;
+}
+
+TEST(PrintCommandsTest, SeveralTracesToAPageCannotPrintBlankPages) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("a.sor");
+  COtdrApp* app = env.Start({path});
+  ASSERT_NE(app, nullptr);
+  app->m_pDocument->m_PrintOptions.Layout = kLayoutMultiTrace;
+  for (const int id : {CmdPrint, CmdPrintPreview, CmdPrintActiveView, CmdPrintPreviewActiveView}) {
+    EXPECT_FALSE(app->Commands().State(id).enabled) << id;
+  }
+  app->m_pDocument->m_PrintOptions.Layout = kLayoutCombined;
+  EXPECT_TRUE(app->Commands().State(CmdPrint).enabled);
+}
+
+}  // namespace

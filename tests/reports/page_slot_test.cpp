@@ -1,0 +1,216 @@
+#include "reports/page_slot.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/length_unit.h"
+#include "app/text_table.h"
+#include "document/sor_text.h"
+
+namespace {
+
+// A hand-built trace of ten samples (0.1 dB apart) over 9 km, with two key
+// events.
+class PageSlotTest : public ::testing::Test {
+ protected:
+  PageSlotTest() : record_(std::make_unique<SorRecord>()) {
+    InitLanguageTable();
+    SelectLanguage(LanguageColumn::English);
+    ResetLengthUnit();
+    SorTraceData& trace = record_->DataPts.Traces[0];
+    trace.ScaleFactor = 1000;
+    for (int i = 0; i < 10; ++i) {
+      trace.Samples[i] = static_cast<std::uint16_t>(1000 + 100 * i);
+      samples_[static_cast<std::size_t>(i)] = 1.0 + 0.1 * i;
+    }
+    record_->KeyEvents.KeyEventCount = 2;
+    record_->KeyEvents.Events[1].SpliceLoss = 345;
+    link_ = LinkSummaryRecord{9.0f, 8.0f, 2.5f, 33.25f, 0.3125f};
+  }
+
+  CellMeasurementInputs Inputs(int a, int b) const {
+    return {9.0, a, b, 0, record_.get(), &link_, 10, std::span<const double>(samples_)};
+  }
+
+  std::unique_ptr<SorRecord> record_;
+  std::array<double, 10> samples_{};
+  LinkSummaryRecord link_{};
+  PageSlot slot_;
+};
+
+TEST_F(PageSlotTest, HeaderLinesComeFromTheRecordAndCutLongTexts) {
+  SorGenParams& gen = record_->GenParams;
+  SetSorText(gen.CableId, std::string_view("CAB-1"));
+  SetSorText(gen.Operator, std::string(120, 'x'));
+  SetSorText(gen.OriginatingLocation, std::string_view("Site \xC4"));
+  gen.FiberType = 651;
+  record_->FxdParams.GroupIndex = 146800;
+  record_->FxdParams.AcquisitionRange = 400000;
+  SetSorText(record_->NorvalexParams.JobID, std::string_view("JOB-9"));
+  const FibreParamsRecord fibre{20.0f, 1000, 1550, 1.468f, -79.4f, 0, 0, 0, 0};
+  const TraceDateTime time{5, 4, 3, 2, 1, 2024};
+
+  EXPECT_EQ(FillPageSlotInfo(slot_, *record_, fibre, time, "c:\\data\\a.sor"), "a.sor");
+  EXPECT_EQ(slot_.Used, 1);
+  EXPECT_EQ(slot_.InfoText[0], "File : a.sor");
+  EXPECT_EQ(slot_.InfoText[1], "Cable ID : CAB-1");
+  EXPECT_EQ(slot_.InfoText[3], "Operator : " + std::string(100, 'x'));
+  EXPECT_EQ(slot_.InfoText[4], "Measure Date : 01-02-2024   03:04:05");
+  EXPECT_EQ(slot_.InfoText[5], "Orig.Location : Site \xC3\x84");
+  EXPECT_EQ(slot_.InfoText[7], "Fiber Type : Multi-Mode Fiber");
+  EXPECT_EQ(slot_.InfoText[8], "Range :    8.2 km");
+  EXPECT_EQ(slot_.InfoText[9], "PulseWidth :   1000 ns");
+  EXPECT_EQ(slot_.InfoText[10], "Wavelength :   1550 nm");
+  EXPECT_EQ(slot_.InfoText[11], "IOR :   1.46800");
+  EXPECT_EQ(slot_.InfoText[12], "Scatter Coef. : -79.40 dB");
+  EXPECT_EQ(slot_.InfoText[23], "JobID : JOB-9");
+  EXPECT_EQ(slot_.InfoText[24], "Customer : ");
+}
+
+TEST_F(PageSlotTest, UnknownFibreTypeAndMissingRangeShowNoStaleOrInfiniteText) {
+  const TraceDateTime time{};
+  record_->GenParams.FiberType = 651;
+  FillPageSlotInfo(slot_, *record_, FibreParamsRecord{}, time, "x.sor");
+  record_->GenParams.FiberType = 654;
+  record_->FxdParams.AcquisitionRange = 400000;  // group index 0: no distance
+  FillPageSlotInfo(slot_, *record_, FibreParamsRecord{5.0f, 0, 0, 0, 0, 0, 0, 0, 0}, time, "x.sor");
+  EXPECT_EQ(slot_.InfoText[7], "Fiber Type : ");
+  EXPECT_EQ(slot_.InfoText[8], "Range : Auto");
+}
+
+TEST(SlotFileNameTest, TakesTheTextAfterTheLastSeparator) {
+  const struct {
+    std::string_view path;
+    std::string_view name;
+  } cases[] = {
+      {"c:\\data\\a.sor", "a.sor"},
+      {"/home/t/b.sor", "b.sor"},
+      {"a.sor", "a.sor"},
+      {"\\a.sor", "\\a.sor"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SlotFileName(c.path), c.name) << c.path;
+}
+
+TEST_F(PageSlotTest, MeasurementsWithMarkersInEitherOrder) {
+  FormatCellMeasurements(slot_, Inputs(2, 6));
+  const std::array<std::string, 25> forward = slot_.InfoText;
+  EXPECT_EQ(forward[15], "A-B: 4.00000 km");
+  EXPECT_EQ(forward[16], "2pt. Loss: 0.400 dB");
+  EXPECT_EQ(forward[17], "2pt. Attenuation: 0.100 dB/km");
+  EXPECT_EQ(forward[21], "LSA-Attenuation: 0.100 dB/km");
+  EXPECT_EQ(forward[18], "Total Length:8.00000 km");
+  EXPECT_EQ(forward[19], "Total Loss:2.500 dB");
+  EXPECT_EQ(forward[20], "Total Attn.:0.313 dB/km");
+  EXPECT_EQ(forward[22], "Total ORL:33.250 dB");
+  EXPECT_EQ(forward[14].rfind("Cum.Loss to A: ", 0), 0u);
+
+  FormatCellMeasurements(slot_, Inputs(6, 2));
+  for (int line : {15, 16, 17, 21}) EXPECT_EQ(slot_.InfoText[line], forward[line]) << line;
+  EXPECT_EQ(slot_.CellMarkerA, 6);
+  EXPECT_EQ(slot_.CellMarkerB, 2);
+}
+
+TEST_F(PageSlotTest, CoincidingMarkersAndNoLinkGivePlaceholdersNotDivisionByZero) {
+  link_.LinkLength = 0.0f;
+  SetLengthUnit("kft");
+  FormatCellMeasurements(slot_, Inputs(4, 4));
+  EXPECT_EQ(slot_.InfoText[15], "A-B: 0.00000 kft");
+  EXPECT_EQ(slot_.InfoText[17], "2pt. Attenuation: 0.000 dB/kft");
+  EXPECT_EQ(slot_.InfoText[21], "LSA-Attenuation: 0.000 dB/kft");
+  EXPECT_EQ(slot_.InfoText[18], "Total Length:---.---");
+  EXPECT_EQ(slot_.InfoText[19], "Total Loss:---.---");
+  EXPECT_EQ(slot_.InfoText[20], "Total Attn.:-.--- dB/kft");
+  EXPECT_EQ(slot_.InfoText[14],
+            "Cum.Loss to A:   --.--- dB");  // no launch window in this record
+  ResetLengthUnit();
+}
+
+TEST_F(PageSlotTest, InsertionLossLineReadsOnlyExistingKeyEvents) {
+  EXPECT_EQ(InsertionLossLine(2, *record_), "Ins. Loss at #2:   0.345 dB");
+  EXPECT_EQ(InsertionLossLine(0, *record_), "Ins. Loss at #0:   -.--- dB");
+  EXPECT_EQ(InsertionLossLine(3, *record_), "Ins. Loss at #3:   -.--- dB");
+}
+
+TEST_F(PageSlotTest, LowestLevelSkipsTheFirstSample) {
+  record_->DataPts.Traces[0].Samples[0] = 0;
+  EXPECT_DOUBLE_EQ(ComputeLowestLevel(*record_, 10), 1.1);
+  EXPECT_DOUBLE_EQ(ComputeLowestLevel(*record_, 1), 9999.0);
+  EXPECT_DOUBLE_EQ(ComputeLowestLevel(*record_, 0), 9999.0);
+}
+
+std::vector<EventRow> EventTable(int count) {
+  std::vector<EventRow> rows(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    EventRow& r = rows[static_cast<std::size_t>(i)];
+    r.Type = i == 0 ? 0 : (i == count - 1 ? 1 : 2);
+    r.Distance = static_cast<float>(i);
+    r.Reflectance = -40.0f;
+    r.SpliceLoss = 0.25f;
+    r.Attenuation = 0.2f;
+    r.CumulativeLoss = 0.5f * i;
+    r.SectionLength = 1.0f;
+    r.DistanceToEnd = static_cast<float>(count - 1 - i);
+    r.SectionLoss = 0.125f;
+  }
+  return rows;
+}
+
+std::string Cell(const PageSlot& slot, int row, int column) {
+  return slot.EventText[static_cast<std::size_t>(kSlotEventColumns * row + column)];
+}
+
+TEST_F(PageSlotTest, EventTableSplitIntoCellsNumbersRowsAcrossCells) {
+  const std::vector<EventRow> rows = EventTable(45);
+  const struct {
+    int first, end;
+    std::string firstNo, lastNo, firstLossPrev;
+  } cases[] = {{0, 20, "1", "20", "-.---"}, {20, 40, "21", "40", "0.125"}, {40, 45, "41", "45", "0.125"}};
+  for (const auto& c : cases) {
+    FillPageSlotEvents(slot_, c.first, c.end, rows, "t.sor", 45);
+    EXPECT_EQ(slot_.Used, 0);
+    EXPECT_EQ(slot_.RowCount, c.end - c.first);
+    EXPECT_EQ(Cell(slot_, 0, 0), c.firstNo);
+    EXPECT_EQ(Cell(slot_, slot_.RowCount - 1, 0), c.lastNo);
+    EXPECT_EQ(Cell(slot_, 0, 9), c.firstLossPrev);
+    EXPECT_EQ(slot_.Title, "t.sor");
+    EXPECT_EQ(slot_.TotalEvents, 45);
+  }
+  EXPECT_EQ(Cell(slot_, 4, 1), "End");
+  EXPECT_EQ(Cell(slot_, 4, 4), "-.---");
+}
+
+TEST_F(PageSlotTest, EventCellTextsByTypeOriginAndMissingValues) {
+  std::vector<EventRow> rows = EventTable(3);
+  rows[1].Type = 4;
+  rows[1].Origin = 1;
+  rows[1].SpliceLoss = kMissingValue;
+  rows[1].SectionLoss = kMissingValue;
+  rows[1].CumulativeLoss = kMissingValue;
+  rows[2].Type = 3;
+  rows[2].Origin = 2;
+  SetLengthUnit("kft");
+  FillPageSlotEvents(slot_, 0, 3, rows, "t.sor", 3);
+  ResetLengthUnit();
+  const std::vector<std::vector<std::string>> expected = {
+      {"1", "Start", "0.00000", "-40.000", "-.---", "-.---", "-.---", "3.281", "6.562", "-.---", "-.---"},
+      {"2", "OverThre", "3.28084", "-40.000", "-.---", "0.061", "-.---", "3.281", "3.281", "-.---", "User add"},
+      {"3", "NonRefl.", "6.56168", "-.---", "0.250", "0.061", "1.000", "3.281", "0.000", "0.125", "User modify"},
+  };
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < kSlotEventColumns; ++c) EXPECT_EQ(Cell(slot_, r, c), expected[r][c]) << r << "," << c;
+  }
+}
+
+TEST_F(PageSlotTest, EventRangePastTheTableOrWiderThanACellIsCut) {
+  const std::vector<EventRow> rows = EventTable(30);
+  FillPageSlotEvents(slot_, 5, 40, rows, "t.sor", 30);
+  EXPECT_EQ(slot_.FirstRow, 5);
+  EXPECT_EQ(slot_.EndRow, 25);
+  FillPageSlotEvents(slot_, 28, 40, rows, "t.sor", 30);
+  EXPECT_EQ(slot_.RowCount, 2);
+}
+
+}  // namespace
