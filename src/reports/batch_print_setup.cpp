@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/row_text.h"
 #include "app/text_table.h"
 #include "document/batch_edit.h"
 #include "document/batch_list_widgets.h"
@@ -34,7 +35,6 @@ constexpr LangRow kRemoveAllRow = 196;
 // selected.
 constexpr std::size_t kMaxRemovedAtOnce = 1000;
 
-QString Row(LangRow row) { return QString::fromStdString(g_CurrentStrings[static_cast<std::size_t>(row)]); }
 
 }  // namespace
 
@@ -98,17 +98,17 @@ CCBatchPrintSetup::CCBatchPrintSetup(QString startFolder, QString treeRoot, QWid
 }
 
 void CCBatchPrintSetup::OnInitDialog() {
-  setWindowTitle(Row(kCaptionRow));
-  findChild<QLabel*>(QStringLiteral("folderLabel"))->setText(Row(kFolderRow));
-  findChild<QLabel*>(QStringLiteral("filesInFolderLabel"))->setText(Row(kFilesInFolderRow));
-  findChild<QLabel*>(QStringLiteral("chosenFilesLabel"))->setText(Row(kChosenFilesRow));
-  m_pAddAll->setText(Row(kAddAllRow));
-  m_pInsert->setText(Row(kInsertRow));
-  m_pAdd->setText(Row(kAddRow));
-  m_pRemove->setText(Row(kRemoveRow));
-  m_pRemoveAll->setText(Row(kRemoveAllRow));
-  m_pOk->setText(Row(TextRow::Ok));
-  m_pCancel->setText(Row(TextRow::Cancel));
+  setWindowTitle(RowText(kCaptionRow));
+  findChild<QLabel*>(QStringLiteral("folderLabel"))->setText(RowText(kFolderRow));
+  findChild<QLabel*>(QStringLiteral("filesInFolderLabel"))->setText(RowText(kFilesInFolderRow));
+  findChild<QLabel*>(QStringLiteral("chosenFilesLabel"))->setText(RowText(kChosenFilesRow));
+  m_pAddAll->setText(RowText(kAddAllRow));
+  m_pInsert->setText(RowText(kInsertRow));
+  m_pAdd->setText(RowText(kAddRow));
+  m_pRemove->setText(RowText(kRemoveRow));
+  m_pRemoveAll->setText(RowText(kRemoveAllRow));
+  m_pOk->setText(RowText(TextRow::Ok));
+  m_pCancel->setText(RowText(TextRow::Cancel));
   if (m_pTree->InitDirTree(m_strTreeRoot, 0) != 0) m_pTree->SelectPath(m_strStartFolder);
   UpdateSelectButtons();
 }
