@@ -198,6 +198,7 @@ void COtdrApp::BindPrintCommands() {
     view.dbPerDiv = state.m_dDbPerDiv;
     view.dotted = state.m_bDottedTrace != 0;
     view.showEventBar = state.m_bShowEventBar != 0;
+    view.showGrid = state.m_bShowGrid != 0;
     view.grid = state.m_rcGrid;
     view.canvas = state.m_sizeScrollTotal;
     view.pixelsPerSample = state.m_dPixelsPerSample;
@@ -214,15 +215,12 @@ void COtdrApp::BindPrintCommands() {
   };
   m_pPrintJob = std::make_unique<PrintJobControl>(*m_pDocument, m_TraceList, *m_pReport, std::move(env));
   CommandTable& t = m_Commands;
-  // Several traces to a page have no page routine yet: such a job would print blank pages.
-  const auto layoutPrints = [this] { return m_pDocument->m_PrintOptions.Layout != kLayoutMultiTrace; };
-  const auto holdsTrace = [this, layoutPrints] { return EnabledIf(DocumentHoldsTrace() && layoutPrints()); };
+  const auto holdsTrace = [this] { return EnabledIf(DocumentHoldsTrace()); };
   t.Bind(CmdPrint, [this] { m_pPrintJob->OnPrintCommand(); }, holdsTrace);
   t.Bind(CmdPrintPreview, [this] { m_pPrintJob->OnPrintPreviewCommand(); }, holdsTrace);
   // The accelerators print what the last job printed, a batch included, so they stay enabled.
-  t.Bind(CmdPrintActiveView, [this] { m_pPrintJob->OnFilePrint(); }, [layoutPrints] { return EnabledIf(layoutPrints()); });
-  t.Bind(CmdPrintPreviewActiveView, [this] { m_pPrintJob->OnFilePrintPreview(); },
-         [layoutPrints] { return EnabledIf(layoutPrints()); });
+  t.Bind(CmdPrintActiveView, [this] { m_pPrintJob->OnFilePrint(); });
+  t.Bind(CmdPrintPreviewActiveView, [this] { m_pPrintJob->OnFilePrintPreview(); });
   t.Bind(CmdPrintSetup, [this] { m_pPrintJob->OnFilePrintSetup(); });
 }
 

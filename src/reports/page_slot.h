@@ -45,6 +45,7 @@ struct PageSlot {
   int CellMarkerA = 0;
   int CellMarkerB = 0;
   double DbOffset = 0.0;
+  long ModuleNumber = 0;  // leading number of the trace's optical module identifier
 };
 
 /// Drops the slot's owned sample buffer and any reference to it.

@@ -46,10 +46,6 @@ SingleTraceReport::SingleTraceReport(const COtdrDoc& doc, const std::vector<std:
                                      Sources sources)
     : m_Doc(doc), m_TraceList(traceList), m_Sources(std::move(sources)) {}
 
-int SingleTraceReport::CountMultiTracePages(int, int) { return 1; }
-
-void SingleTraceReport::PrintMultiTracePage(const ReportPage&) {}
-
 void SingleTraceReport::PrintSingleTracePage(const ReportPage& page) {
   // A batch page needs its file loaded for printing; until that exists the page stays empty rather
   // than showing the document's trace under another file's page number.

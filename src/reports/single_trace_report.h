@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "reports/page_slot_store.h"
 #include "reports/report_page_renderer.h"
 #include "traceview/view_geometry.h"
 
 class COtdrDoc;
 class ReportCanvas;
+struct CellLayout;
 struct TraceRecord;
 
 /// What the report takes from the trace window.
@@ -20,6 +22,7 @@ struct ReportViewSnapshot {
   double dbPerDiv = 0.0;          // 0: a tenth of the trace's level span
   bool dotted = false;
   bool showEventBar = true;
+  bool showGrid = true;  // the window's own grid preference, used by the multi-trace cells
   bool linkMapMode = false;
   // The plot as the window last drew it; an empty grid prints the whole trace.
   PixelRect grid;   // the visible part of the canvas
@@ -52,8 +55,18 @@ class SingleTraceReport final : public ReportPageRenderer {
   void PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const PrintPageState& state);
   void PrintReportFooter(const ReportPage& page, ReportCanvas& canvas);
   void DrawReportLogo(ReportCanvas& canvas, const std::string& path);
+  void PrintTraceCell(ReportCanvas& canvas, const CellLayout& cell, int slotIndex, const ReportViewSnapshot& view);
+  void PrintCellGraph(ReportCanvas& canvas, const CellLayout& cell, int& y, const PageSlot& slot,
+                      const ReportViewSnapshot& view);
+  void PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const CellLayout& cell, int top, const PageSlot& slot,
+                                 const ReportViewSnapshot& view, int activeMarker);
+  void PrintEventTableCell(ReportCanvas& canvas, const CellLayout& cell, const PageSlot& slot);
 
   const COtdrDoc& m_Doc;
   const std::vector<std::unique_ptr<TraceRecord>>& m_TraceList;
   Sources m_Sources;
+  // Thousands of slots of texts: on the heap, filled once per several-traces job.
+  std::unique_ptr<PageSlotStore> m_pSlots = std::make_unique<PageSlotStore>();
+  int m_nCellLeft = 0;
+  int m_nCellTop = 0;
 };

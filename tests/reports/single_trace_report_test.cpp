@@ -308,3 +308,97 @@ TEST_F(SingleTraceReportTest, LogoSitsAtTheTopRightAndOnlyWithItsExtension) {
 }
 
 }  // namespace
+
+class MultiTracePageTest : public SingleTraceReportTest {
+ protected:
+  MultiTracePageTest() {
+    AddTrace("/data/b.sor", 3, 0.012);
+    AddTrace("/data/c.sor", 0, 0.02);
+    const float lengths[] = {11.5f, 12.25f, 13.75f};
+    for (std::size_t i = 0; i < traces_.size(); ++i) traces_[i]->m_Model.m_LinkSummary = {20.0f, lengths[i], 7.5f, 30.0f, 0.5f};
+    doc_->m_PrintOptions.Layout = kLayoutMultiTrace;
+    doc_->m_PrintOptions.EventTable = 0;
+  }
+
+  // The page's lines that name a file, in page order.
+  static std::vector<std::string> LinesNaming(const std::string& text, const std::string& name) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      const std::string line = text.substr(start, end - start);
+      if (Has(line, name)) lines.push_back(line);
+      start = end + 1;
+    }
+    return lines;
+  }
+};
+
+TEST_F(MultiTracePageTest, TwoToAPageStackTheCellsAndCarryEachTracesReadings) {
+  doc_->m_PrintOptions.PerPageIndex = 0;
+  const auto pages = PrintPages();
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_TRUE(Has(pages[0], "OTDR Report"));
+  EXPECT_TRUE(Has(pages[0], "a.sor"));
+  EXPECT_TRUE(Has(pages[0], "11.50000 km"));
+  EXPECT_TRUE(Has(pages[0], "b.sor"));
+  EXPECT_TRUE(Has(pages[0], "12.25000 km"));
+  EXPECT_FALSE(Has(pages[0], "c.sor"));
+  EXPECT_TRUE(Has(pages[1], "c.sor"));
+  EXPECT_TRUE(Has(pages[1], "13.75000 km"));
+}
+
+TEST_F(MultiTracePageTest, FourToAPagePutTheFirstTwoTracesSideBySide) {
+  doc_->m_PrintOptions.PerPageIndex = 1;
+  const auto pages = PrintPages();
+  ASSERT_EQ(pages.size(), 1u);
+  const auto first = LinesNaming(pages[0], "a.sor");
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_TRUE(Has(first[0], "b.sor"));  // the right cell of the top row
+  EXPECT_FALSE(Has(first[0], "c.sor"));
+  EXPECT_EQ(LinesNaming(pages[0], "c.sor").size(), 1u);
+  EXPECT_TRUE(Has(pages[0], "11.50000 km"));
+  EXPECT_TRUE(Has(pages[0], "13.75000 km"));
+}
+
+TEST_F(MultiTracePageTest, EventTableCellsFollowEachTrace) {
+  doc_->m_PrintOptions.PerPageIndex = 3;
+  doc_->m_PrintOptions.EventTable = 1;
+  // a.sor: its cell and five of 20 rows (84 events), b.sor its cell and one: eight cells on page 1;
+  // c.sor's cell and its empty table on page 2.
+  const auto pages = PrintPages();
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_TRUE(Has(pages[0], "Event Table a.sor"));
+  EXPECT_TRUE(Has(pages[0], "(84)"));
+  EXPECT_TRUE(HasRow(pages[0], 21));
+  EXPECT_TRUE(HasRow(pages[0], 61));
+  EXPECT_TRUE(Has(pages[0], "16.60000"));  // row 84, the fifth event cell
+  EXPECT_TRUE(Has(pages[0], "Event Table b.sor"));
+  EXPECT_FALSE(Has(pages[0], "c.sor"));
+  EXPECT_TRUE(Has(pages[1], "Event Table c.sor"));
+  EXPECT_TRUE(Has(pages[1], "(0)"));
+}
+
+TEST_F(MultiTracePageTest, UnknownPerPageChoicePrintsOnePageWithoutCells) {
+  doc_->m_PrintOptions.PerPageIndex = -1;
+  const auto pages = PrintPages();
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_TRUE(Has(pages[0], "OTDR Report"));
+  EXPECT_FALSE(Has(pages[0], "a.sor"));
+}
+
+TEST_F(MultiTracePageTest, CellGraphDrawsTheCurveInsideTheCell) {
+  doc_->m_PrintOptions.PerPageIndex = 0;
+  PrintPages();
+  const QImage page = RasterFirstPage();
+  ASSERT_FALSE(page.isNull());
+  int green = 0;
+  for (int y = 0; y < page.height(); ++y) {
+    for (int x = 0; x < page.width(); ++x) {
+      const QRgb p = page.pixel(x, y);
+      green += qGreen(p) > 120 && qRed(p) < 60 && qBlue(p) < 120 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(green, 300);
+}
