@@ -60,6 +60,7 @@ CCBatchEditDlg::CCBatchEditDlg(QString startFolder, QString treeRoot, QWidget* p
       m_pClearAllText(new QPushButton(this)),
       m_pOk(new QPushButton(this)),
       m_pCancel(new QPushButton(this)) {
+  m_Controls = {m_pFolderList, m_pEditList, m_pAdd, m_pInsert, m_pAddAll, m_pRemove, m_pRemoveAll, m_pOk};
   m_pStartingNumber->setRange(0, kMaxStartingFiberNumber);
   for (int field = 0; field < kFieldCount; ++field) {
     m_Boxes[static_cast<std::size_t>(field)] = new QCheckBox(this);
@@ -159,8 +160,7 @@ void CCBatchEditDlg::OnInitDialog() {
 }
 
 void CCBatchEditDlg::OnFolderSelected(const QString& path) {
-  m_strFolder = path.toStdString();
-  if (m_strFolder.empty() || m_strFolder.back() != '/') m_strFolder.push_back('/');
+  m_strFolder = BatchFolderOf(path);
   m_Lists.SetFolderFiles(ListFolderTraceFiles(m_strFolder));
   ShowLists();
 }
@@ -176,43 +176,37 @@ BatchListCallbacks CCBatchEditDlg::Callbacks() const {
   return callbacks;
 }
 
-void CCBatchEditDlg::TakeSelections() {
-  m_Lists.Folder().Select(SelectedRowsOf(*m_pFolderList));
-  m_Lists.Edit().Select(SelectedRowsOf(*m_pEditList));
-}
-
 void CCBatchEditDlg::ShowLists() {
-  ShowSelectableList(*m_pFolderList, m_Lists.Folder());
-  ShowSelectableList(*m_pEditList, m_Lists.Edit());
+  ShowBatchLists(m_Lists, m_Controls);
   UpdateButtonStates();
 }
 
 void CCBatchEditDlg::OnAdd() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   m_Lists.Add(Callbacks());
   ShowLists();
 }
 
 void CCBatchEditDlg::OnInsert() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   m_Lists.Insert(Callbacks());
   ShowLists();
 }
 
 void CCBatchEditDlg::OnAddAll() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   m_Lists.AddAll(Callbacks());
   ShowLists();
 }
 
 void CCBatchEditDlg::OnRemove() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   m_Lists.Remove();
   ShowLists();
 }
 
 void CCBatchEditDlg::OnRemoveAll() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   m_Lists.RemoveAll();
   ShowLists();
 }
@@ -228,16 +222,9 @@ void CCBatchEditDlg::OnCheckBox() {
 }
 
 void CCBatchEditDlg::UpdateButtonStates() {
-  TakeSelections();
   const bool anyTicked =
       std::any_of(m_Boxes.begin(), m_Boxes.end(), [](const QCheckBox* box) { return box->isChecked(); });
-  const BatchButtonStates states = m_Lists.ButtonStates(anyTicked);
-  m_pRemove->setEnabled(states.remove);
-  m_pRemoveAll->setEnabled(states.removeAll);
-  m_pAdd->setEnabled(states.add);
-  m_pAddAll->setEnabled(states.addAll);
-  m_pInsert->setEnabled(states.insert);
-  m_pOk->setEnabled(states.ok);
+  UpdateBatchButtons(m_Lists, m_Controls, anyTicked);
 }
 
 BatchEditSpec CCBatchEditDlg::Spec() const {

@@ -9,6 +9,7 @@
 
 #include "document/batch_edit.h"
 #include "document/batch_file_lists.h"
+#include "document/batch_list_widgets.h"
 
 class CDirTreeCtrl;
 class QCheckBox;
@@ -67,7 +68,6 @@ class CCBatchEditDlg : public QDialog {
   enum Field { kCableId, kFiberId, kFibreType, kOriginating, kTerminating, kOperator, kNumbering, kFieldCount };
 
  private:
-  void TakeSelections();
   void ShowLists();
   void UpdateButtonStates();
   BatchListCallbacks Callbacks() const;
@@ -75,6 +75,7 @@ class CCBatchEditDlg : public QDialog {
   QString m_strStartFolder;
   QString m_strTreeRoot;
   BatchFileLists m_Lists;
+  BatchListControls m_Controls;
   CDirTreeCtrl* m_pTree;
   QListWidget* m_pFolderList;
   QListWidget* m_pEditList;

@@ -1,5 +1,6 @@
 #include "document/batch_list_widgets.h"
 
+#include <QPushButton>
 #include <algorithm>
 
 #include "app/text_rows.h"
@@ -32,6 +33,33 @@ void ShowSelectableList(QListWidget& list, const SelectableList& model) {
   if (first != model.selected.end()) {
     list.scrollToItem(list.item(static_cast<int>(first - model.selected.begin())), QAbstractItemView::PositionAtTop);
   }
+}
+
+std::string BatchFolderOf(const QString& path) {
+  std::string folder = path.toStdString();
+  if (folder.empty() || folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+void TakeBatchSelections(BatchFileLists& lists, const BatchListControls& controls) {
+  lists.Folder().Select(SelectedRowsOf(*controls.folder));
+  lists.Edit().Select(SelectedRowsOf(*controls.chosen));
+}
+
+void ShowBatchLists(const BatchFileLists& lists, const BatchListControls& controls) {
+  ShowSelectableList(*controls.folder, lists.Folder());
+  ShowSelectableList(*controls.chosen, lists.Edit());
+}
+
+void UpdateBatchButtons(BatchFileLists& lists, const BatchListControls& controls, bool anyBoxTicked) {
+  TakeBatchSelections(lists, controls);
+  const BatchButtonStates states = lists.ButtonStates(anyBoxTicked);
+  controls.remove->setEnabled(states.remove);
+  controls.removeAll->setEnabled(states.removeAll);
+  controls.add->setEnabled(states.add);
+  controls.addAll->setEnabled(states.addAll);
+  controls.insert->setEnabled(states.insert);
+  controls.ok->setEnabled(states.ok);
 }
 
 bool AskFormatErrorContinue(const std::string& name) {

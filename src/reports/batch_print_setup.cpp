@@ -52,6 +52,7 @@ CCBatchPrintSetup::CCBatchPrintSetup(QString startFolder, QString treeRoot, QWid
       m_pRemoveAll(new QPushButton(this)),
       m_pOk(new QPushButton(this)),
       m_pCancel(new QPushButton(this)) {
+  m_Controls = {m_pFolderFiles, m_pChosenFiles, m_pAdd, m_pInsert, m_pAddAll, m_pRemove, m_pRemoveAll, m_pOk};
   auto* folderLabel = new QLabel(this);
   auto* filesInFolderLabel = new QLabel(this);
   auto* chosenLabel = new QLabel(this);
@@ -115,8 +116,7 @@ void CCBatchPrintSetup::OnInitDialog() {
 
 void CCBatchPrintSetup::OnFolderChanged(const QString& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  m_strFolder = path.toStdString();
-  if (m_strFolder.empty() || m_strFolder.back() != '/') m_strFolder.push_back('/');
+  m_strFolder = BatchFolderOf(path);
   m_Lists.SetFolderFiles(ListFolderTraceFiles(m_strFolder));
   ShowLists();
   QApplication::restoreOverrideCursor();
@@ -145,40 +145,34 @@ BatchListCallbacks CCBatchPrintSetup::Callbacks(bool keepRefusedOnYes, bool& sto
   return callbacks;
 }
 
-void CCBatchPrintSetup::TakeSelections() {
-  m_Lists.Folder().Select(SelectedRowsOf(*m_pFolderFiles));
-  m_Lists.Edit().Select(SelectedRowsOf(*m_pChosenFiles));
-}
-
 void CCBatchPrintSetup::ShowLists() {
-  ShowSelectableList(*m_pFolderFiles, m_Lists.Folder());
-  ShowSelectableList(*m_pChosenFiles, m_Lists.Edit());
+  ShowBatchLists(m_Lists, m_Controls);
   UpdateSelectButtons();
 }
 
 void CCBatchPrintSetup::OnAddFiles() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   bool stopped = false;
   m_Lists.Add(Callbacks(true, stopped));
   ShowLists();
 }
 
 void CCBatchPrintSetup::OnAddAllFiles() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   bool stopped = false;
   m_Lists.AddAll(Callbacks(false, stopped));
   ShowLists();
 }
 
 void CCBatchPrintSetup::OnInsertFiles() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   bool stopped = false;
   m_Lists.Insert(Callbacks(false, stopped));
   ShowLists();
 }
 
 void CCBatchPrintSetup::OnRemoveFiles() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   SelectableList& chosen = m_Lists.Edit();
   const std::vector<std::size_t> selected = chosen.SelectedRows();
   const std::size_t taken = std::min(selected.size(), kMaxRemovedAtOnce);
@@ -195,21 +189,12 @@ void CCBatchPrintSetup::OnRemoveFiles() {
 }
 
 void CCBatchPrintSetup::OnRemoveAllFiles() {
-  TakeSelections();
+  TakeBatchSelections(m_Lists, m_Controls);
   m_Lists.RemoveAll();
   ShowLists();
 }
 
-void CCBatchPrintSetup::UpdateSelectButtons() {
-  TakeSelections();
-  const BatchButtonStates states = m_Lists.ButtonStates(true);
-  m_pRemove->setEnabled(states.remove);
-  m_pRemoveAll->setEnabled(states.removeAll);
-  m_pAdd->setEnabled(states.add);
-  m_pAddAll->setEnabled(states.addAll);
-  m_pInsert->setEnabled(states.insert);
-  m_pOk->setEnabled(states.ok);
-}
+void CCBatchPrintSetup::UpdateSelectButtons() { UpdateBatchButtons(m_Lists, m_Controls, true); }
 
 void CCBatchPrintSetup::OnOK() {
   const std::vector<std::string>& names = m_Lists.Edit().names;

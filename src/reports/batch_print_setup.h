@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/batch_file_lists.h"
+#include "document/batch_list_widgets.h"
 
 class CDirTreeCtrl;
 class QListWidget;
@@ -51,7 +52,6 @@ class CCBatchPrintSetup : public QDialog {
   QPushButton* RemoveAllButton() const { return m_pRemoveAll; }
 
  private:
-  void TakeSelections();
   void ShowLists();
   void UpdateSelectButtons();
   BatchListCallbacks Callbacks(bool keepRefusedOnYes, bool& stopped) const;
@@ -59,6 +59,7 @@ class CCBatchPrintSetup : public QDialog {
   QString m_strStartFolder;
   QString m_strTreeRoot;
   BatchFileLists m_Lists;
+  BatchListControls m_Controls;
   CDirTreeCtrl* m_pTree;
   QListWidget* m_pFolderFiles;
   QListWidget* m_pChosenFiles;
