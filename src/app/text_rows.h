@@ -5,8 +5,9 @@
 /// A row of the text table, 0 to kLangRowCount - 1.
 using LangRow = int;
 
-/// Number of rows of the text table.
-inline constexpr LangRow kLangRowCount = 341;
+/// Number of rows of the text table: the 341 rows of the original table, then this program's own
+/// messages from row 341 on (empty rows are free).
+inline constexpr LangRow kLangRowCount = 401;
 
 namespace TextRow {
 
