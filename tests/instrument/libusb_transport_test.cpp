@@ -55,21 +55,56 @@ TEST_F(LibusbTransportTest, WithoutANamedDeviceNoInstrumentIsFound) {
   EXPECT_FALSE(std::filesystem::exists(folder_));
 }
 
+// The link opens only the named device whose interface it can claim, and starts only when that
+// interface has both endpoints; a failed start gives the interface back.
+TEST_F(LibusbTransportTest, OnlyTheNamedClaimableDeviceWithBothEndpointsIsUsed) {
+  struct Case {
+    const char* what;
+    UsbDeviceConfig device;
+    bool busy;
+    std::int32_t status;
+  };
+  UsbDeviceConfig otherDevice = kInstrument, otherEndpoint = kInstrument;
+  otherDevice.productId = 0x0001;
+  otherEndpoint.replyEndpoint = 0x83;
+  const Case cases[] = {
+      {"another device", otherDevice, false, UploadOpenFailed},
+      {"the interface held by another program", kInstrument, true, UploadOpenFailed},
+      {"no reply endpoint", otherEndpoint, false, UploadStartFailed},
+  };
+  const InstrumentScript script{1, {{Record11("A.SOR"), Content(FixedUploadFileSize, 1)}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::create_directory(folder_);
+    UsbdevfsInstrument instrument(c.device, ConversationOf(script));
+    instrument.interfaceBusy = c.busy;
+    LibusbTransport link(kInstrument, kLimits);
+    Run(link);
+    EXPECT_EQ(progress_.count.load(), c.status);
+    EXPECT_TRUE(instrument.Commands().empty());
+    EXPECT_EQ(instrument.ClaimedInterfaces(), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder_));
+  }
+}
+
 TEST_F(LibusbTransportTest, AWholeUploadIsStoredByteForByte) {
   struct Case {
     const char* what;
     InstrumentScript script;
+    std::map<std::string, Bytes> stored;
   };
   Bytes everyByteValue(FixedUploadFileSize);
   for (std::size_t i = 0; i < everyByteValue.size(); ++i) everyByteValue[i] = static_cast<std::uint8_t>(i);
+  const Bytes a = Content(FixedUploadFileSize, 1), c = Content(FixedUploadFileSize, 3);
+  const Bytes small = Content(1000, 4), large = Content(0x10001, 5);
   const Case cases[] = {
       {"three fixed-length files",
-       {3, {{Record11("A.SOR"), Content(FixedUploadFileSize, 1)},
-            {Record11("BYTES.SOR"), everyByteValue},
-            {Record11("C.SOR"), Content(FixedUploadFileSize, 3)}}}},
+       {3, {{Record11("A.SOR"), a}, {Record11("BYTES.SOR"), everyByteValue}, {Record11("C.SOR"), c}}},
+       {{"A.SOR", a}, {"BYTES.SOR", everyByteValue}, {"C.SOR", c}}},
       // The length field carries only the low 16 bits: 0x10001 goes on the wire as 1.
       {"explicit lengths past 16 bits",
-       {20002, {{Record16("S.SOR", 1000), Content(1000, 4)}, {Record16("L.SOR", 0x10001), Content(0x10001, 5)}}}},
+       {20002, {{Record16("S.SOR", 1000), small}, {Record16("L.SOR", 0x10001), large}}},
+       {{"S.SOR", small}, {"L.SOR", large}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -84,9 +119,7 @@ TEST_F(LibusbTransportTest, AWholeUploadIsStoredByteForByte) {
     EXPECT_EQ(instrument.Commands(), CommandsOf(conversation, conversation.size()));
     EXPECT_TRUE(instrument.ClearedHalts().empty());
     EXPECT_EQ(instrument.ClaimedInterfaces(), 0);
-    std::map<std::string, Bytes> stored;
-    for (const InstrumentFile& file : c.script.files) stored[UploadFileName(DecodeUploadCount(c.script.count).layout, UploadTransportKind::Usb, file.record)] = file.content;
-    EXPECT_EQ(FilesIn(folder_), stored);
+    EXPECT_EQ(FilesIn(folder_), c.stored);
     std::filesystem::remove_all(folder_);
   }
 }

@@ -81,9 +81,7 @@ std::vector<UsbExchange> ConversationOf(const InstrumentScript& script) {
   const auto layout = static_cast<std::size_t>(script.count / kLayoutStep);
   const bool explicitLength = layout >= 2;
   const std::uint32_t recordLength = kRecordLength[layout];
-  Bytes count(4);
-  for (std::size_t b = 0; b < 4; ++b) count[b] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(script.count) >> (8 * b));
-  std::vector<UsbExchange> conversation = {{CommandBlock(kCount, 4), count}};
+  std::vector<UsbExchange> conversation = {{CommandBlock(kCount, 4), StreamOf({script.count, {}})}};
   for (const InstrumentFile& file : script.files) {
     conversation.push_back({CommandBlock(kNextRecord, recordLength), file.record});
     const std::uint32_t length = explicitLength ? ReadLe32(file.record, recordLength - 4) : kFixedFileLength;

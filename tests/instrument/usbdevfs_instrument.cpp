@@ -101,9 +101,14 @@ bool UsbdevfsInstrument::HandleIoctl(UMockdevIoctlClient* client) {
       return true;
     }
     case USBDEVFS_CLAIMINTERFACE:
-    case USBDEVFS_DISCONNECT_CLAIM:
+    case USBDEVFS_DISCONNECT_CLAIM: {
+      const int claimErrno = goneErrno != 0 ? goneErrno : interfaceBusy ? EBUSY : 0;
+      if (claimErrno == 0) ++m_claimed;
+      umockdev_ioctl_client_complete(client, claimErrno != 0 ? -1 : 0, claimErrno);
+      return true;
+    }
     case USBDEVFS_RELEASEINTERFACE:
-      if (goneErrno == 0) m_claimed += request == USBDEVFS_RELEASEINTERFACE ? -1 : 1;
+      if (goneErrno == 0) --m_claimed;
       umockdev_ioctl_client_complete(client, goneErrno != 0 ? -1 : 0, goneErrno);
       return true;
     // The reconnect after release finds no kernel driver for the instrument's interface.

@@ -49,7 +49,8 @@ class UsbdevfsInstrument {
   UsbdevfsInstrument& operator=(const UsbdevfsInstrument&) = delete;
 
   // The bus and the device; set before the host opens the device.
-  bool scatterGather = true;  // the kernel takes a bulk transfer of any length as one URB
+  bool scatterGather = true;   // the kernel takes a bulk transfer of any length as one URB
+  bool interfaceBusy = false;  // another program holds the interface
   std::optional<DeviceFault> fault;
   std::size_t bytesPerMs = 0;  // how fast a reply follows its command; 0: at once
 
