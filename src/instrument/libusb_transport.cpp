@@ -82,6 +82,9 @@ bool LibusbTransport::Request(UsbCommandCode code, std::uint32_t length) {
   const int result = libusb_bulk_transfer(m_handle, m_config.commandEndpoint, block.data(),
                                           static_cast<int>(block.size()), &sent,
                                           static_cast<unsigned>(m_limits.firstByteMs));
+  // A refused command halts the command endpoint in the device, and the halt outlives this
+  // conversation: left there, it would refuse every later upload until the instrument is replugged.
+  if (result == LIBUSB_ERROR_PIPE) libusb_clear_halt(m_handle, m_config.commandEndpoint);
   return result == 0 && sent == static_cast<int>(block.size());
 }
 

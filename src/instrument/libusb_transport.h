@@ -19,7 +19,8 @@ class LibusbTransport final : public UploadTransport {
   bool Open() override;
   /// Checks that the claimed interface has both configured endpoints.
   bool Start() override;
-  /// Sends the command block asking for a reply of `length` bytes.
+  /// Sends the command block asking for a reply of `length` bytes; a refused command has its
+  /// endpoint's halt cleared before it counts as failed.
   bool Request(UsbCommandCode code, std::uint32_t length) override;
   std::size_t Receive(std::span<std::uint8_t> into, const std::atomic<bool>& cancel) override;
   /// Clears the reply endpoint's halt after a short reply.

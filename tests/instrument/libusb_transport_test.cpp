@@ -182,6 +182,30 @@ TEST_F(LibusbTransportTest, AFailingDeviceEndsTheUploadWithItsStatusAndNothingHa
   }
 }
 
+// A refused command halts the command endpoint in the device, where the halt outlives the
+// conversation: the link clears it, so the next upload from the same instrument works.
+TEST_F(LibusbTransportTest, ARefusedCommandLeavesTheLinkUsableForTheNextUpload) {
+  const InstrumentScript script{1, {{Record11("A.SOR"), Content(FixedUploadFileSize, 6)}}};
+  const auto upload = ConversationOf(script);
+  // The first upload ends at its refused record command; the second one runs whole.
+  std::vector<UsbExchange> conversation = {upload[0], upload[1]};
+  conversation.insert(conversation.end(), upload.begin(), upload.end());
+  UsbdevfsInstrument instrument(kInstrument, conversation);
+  instrument.fault = DeviceFault{DeviceFault::Refuse, 1, 0};
+
+  LibusbTransport first(kInstrument, kLimits);
+  Run(first);
+  EXPECT_EQ(progress_.count.load(), UploadTransferFailed);
+  EXPECT_FALSE(std::filesystem::exists(folder_));
+
+  std::filesystem::create_directory(folder_);
+  LibusbTransport second(kInstrument, kLimits);
+  Run(second);
+  EXPECT_EQ(progress_.index.load(), 1) << Message();
+  EXPECT_EQ(instrument.Commands(), CommandsOf(conversation, conversation.size()));
+  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", script.files[0].content}}));
+}
+
 // A reply slower than one read slice arrives over several transfers, each ended by its time limit
 // with what came so far; the pieces join into the file exactly, whether the kernel takes each
 // transfer whole or libusb cuts it into URBs of 16 KiB.

@@ -6,6 +6,7 @@ namespace lumivane::test {
 
 std::map<std::string, Bytes> FilesIn(const std::filesystem::path& folder) {
   std::map<std::string, Bytes> files;
+  if (!std::filesystem::exists(folder)) return files;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (entry.is_regular_file()) files[entry.path().filename().string()] = TempDir::ReadFile(entry.path().string());
   }

@@ -23,7 +23,7 @@ struct LocalProgress {
   UploadProgress View() { return {count, index, unwritten}; }
 };
 
-/// Every file in `folder` with its bytes.
+/// Every file in `folder` with its bytes; none when there is no such folder.
 std::map<std::string, Bytes> FilesIn(const std::filesystem::path& folder);
 
 class UploadRunTest : public ::testing::Test {

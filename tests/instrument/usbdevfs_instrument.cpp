@@ -121,8 +121,9 @@ bool UsbdevfsInstrument::HandleIoctl(UMockdevIoctlClient* client) {
     case USBDEVFS_CLEAR_HALT: {
       UMockdevIoctlData* endpoint = Resolve(arg, 0, sizeof(unsigned int));
       if (goneErrno == 0) {
-        m_clearedHalts.push_back(static_cast<std::uint8_t>(*reinterpret_cast<unsigned int*>(endpoint->data)));
-        m_halted = false;
+        const auto address = static_cast<std::uint8_t>(*reinterpret_cast<unsigned int*>(endpoint->data));
+        m_clearedHalts.push_back(address);
+        (address == m_config.commandEndpoint ? m_commandHalted : m_halted) = false;
       }
       umockdev_ioctl_client_complete(client, goneErrno != 0 ? -1 : 0, goneErrno);
       umockdev_ioctl_data_unref(endpoint);
@@ -158,10 +159,16 @@ void UsbdevfsInstrument::Submit(UMockdevIoctlClient* client) {
 
 void UsbdevfsInstrument::ReceiveCommand(const Urb& urb) {
   usbdevfs_urb& fields = UrbOf(urb.data);
+  if (m_commandHalted) return Finish(urb, -EPIPE);
   const std::uint8_t* bytes = urb.buffer->data;
   m_commands.emplace_back(bytes, bytes + fields.buffer_length);
-  // A device that is asked more often than its conversation allows stays silent.
   const std::size_t next = m_commands.size() - 1;
+  if (fault && fault->kind == DeviceFault::Refuse && fault->exchange == next) {
+    m_commandHalted = true;
+    m_reply.reset();
+    return Finish(urb, -EPIPE);
+  }
+  // A device that is asked more often than its conversation allows stays silent.
   m_reply = next < m_conversation.size() ? std::optional(next) : std::nullopt;
   m_sent = 0;
   m_commandTime = std::chrono::steady_clock::now();
@@ -183,7 +190,7 @@ std::optional<int> UsbdevfsInstrument::Fill(const Urb& urb, bool cancelled) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_commandTime);
     released = std::min(reply.size(), static_cast<std::size_t>(elapsed.count()) * bytesPerMs / kBulkPacketSize * kBulkPacketSize);
   }
-  const bool faultHere = fault && fault->reply == *m_reply;
+  const bool faultHere = fault && fault->exchange == *m_reply && fault->kind != DeviceFault::Refuse;
   const std::size_t limit = faultHere ? std::min(released, fault->bytes) : released;
   const auto actual = static_cast<std::size_t>(fields.actual_length);
   const std::size_t take = std::min(limit - std::min(limit, m_sent), static_cast<std::size_t>(fields.buffer_length) - actual);

@@ -21,15 +21,17 @@ struct _UMockdevIoctlData;
 
 namespace lumivane::test {
 
-/// What goes wrong with the device after `bytes` bytes of reply number `reply`.
+/// What goes wrong with the device in exchange number `exchange`: after `bytes` bytes of its reply,
+/// or, for a refusal, at its command.
 struct DeviceFault {
   enum Kind {
     Stall,    // the reply endpoint halts until the host clears the halt
     Unplug,   // the device leaves the bus
     Silence,  // the device sends nothing more
+    Refuse,   // the command endpoint halts on the command until the host clears the halt
   };
   Kind kind = Stall;
-  std::size_t reply = 0;
+  std::size_t exchange = 0;
   std::size_t bytes = 0;
 };
 
@@ -90,7 +92,8 @@ class UsbdevfsInstrument {
   std::optional<std::size_t> m_reply;  // the reply being sent
   std::size_t m_sent = 0;              // its bytes handed over so far
   std::chrono::steady_clock::time_point m_commandTime;
-  bool m_halted = false;
+  bool m_halted = false;         // the reply endpoint
+  bool m_commandHalted = false;  // the command endpoint
   bool m_gone = false;
   bool m_draining = false;  // a transfer is being cancelled
   int m_claimed = 0;
