@@ -3,7 +3,7 @@
 // hands every usbfs ioctl made on its device node to this object, so libusb enumerates, opens,
 // claims and transfers exactly as on a real bus; the test binary runs under umockdev's preload
 // library. The instrument plays a generated conversation with the faults of a real device: a slow
-// reply, a halted endpoint, a short reply, a device pulled out mid-transfer.
+// reply, a halted endpoint, a short reply, a refused command, a device pulled out mid-transfer.
 #include <chrono>
 #include <cstdint>
 #include <list>
@@ -35,7 +35,7 @@ struct DeviceFault {
   std::size_t bytes = 0;
 };
 
-/// One bulk IN transfer as the kernel ended it.
+/// One URB of the reply endpoint as the kernel ended it.
 struct ReplyTransfer {
   std::size_t asked = 0;
   std::size_t got = 0;
