@@ -57,6 +57,7 @@ QWidget* MakeTracePaneView(COtdrDoc& doc) {
         if (position >= 0 && position < static_cast<int>(list.size())) list.erase(list.begin() + position);
       },
       [&commands](int k, unsigned int colour) { ShowTraceLegend(*commands.Action(CmdTrace1 + k - 1), colour); },
+      [] { return theApp->AskSaveFirst(); },
   });
   return view;
 }

@@ -39,6 +39,7 @@ struct OverlayHost {
   std::function<void(int, int)> restore;          // exchanges them back (in order)
   std::function<void(int)> remove;                // deletes the list entry at a position
   std::function<void(int, unsigned int)> legend;  // shows trace button k's legend colour (0xRRGGBB)
+  std::function<bool()> saveFirst;                // "save first?"; false: the user cancelled
 };
 
 class COtdrDisplayView final : public QAbstractScrollArea, public DocView, private ZoomHost {
@@ -130,6 +131,8 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   /// Removes the current trace from the list; a neighbour becomes current, or the view empties.
   void OnCloseCurrentTrace();
   bool OnUpdateCloseCurrentTrace() const;
+  /// Asks "save first?" before a switch or close changes anything; false when the user cancelled.
+  bool AskSaveFirst();
 
   /// Runs commands the view does not serve itself (marker lock, view preferences, length units).
   void SetCommandRunner(std::function<void(int)> run) { m_RunCommand = std::move(run); }

@@ -23,6 +23,8 @@ void COtdrDisplayView::FitOverlay() {
 void COtdrDisplayView::OnSelectTrace(int k) {
   if (k < 1 || k > 4) return;
   if (g_DisplayState.SingleTraceMode != 0 || m_State.m_bTraceButtonChecked[static_cast<std::size_t>(k - 1)] != 0) return;
+  const int count = static_cast<int>(m_TraceList.size());
+  if (count > 1 && k <= count && !AskSaveFirst()) return;
   g_DisplayState.ZoomCaptureOnOpen = 0;
   m_State.m_bMarkersSeeded = 0;
   m_State.m_bTraceButtonChecked.fill(0);
@@ -74,7 +76,12 @@ void COtdrDisplayView::SwitchCurrentTrace(int k) {
   FitOverlay();
 }
 
+bool COtdrDisplayView::AskSaveFirst() { return !m_Overlay.saveFirst || m_Overlay.saveFirst(); }
+
 void COtdrDisplayView::OnCloseCurrentTrace() {
+  // The question comes before anything changes: a cancel leaves the list, its order, the offsets
+  // and the document as they were.
+  if (m_State.m_bCloseGuard == 0 && !m_TraceList.empty() && !AskSaveFirst()) return;
   m_Doc.m_bAnalysedOnce = 0;
   if (m_State.m_bCloseGuard != 0) return;
   m_State.m_bCloseGuard = 1;

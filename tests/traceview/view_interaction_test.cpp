@@ -377,7 +377,8 @@ class OverlayTest : public ViewInteractionTest {
                             g_DisplayState.TraceOrderRestored = 1;
                           },
                           [this](int position) { traces.erase(traces.begin() + position); },
-                          [this](int k, unsigned int colour) { legend[k] = colour; }});
+                          [this](int k, unsigned int colour) { legend[k] = colour; },
+                          {}});
   }
   std::string Order() const {
     std::string order;
@@ -432,7 +433,7 @@ TEST_F(OverlayTest, ClosingTakesTheNeighbourAndTheLastEmptiesTheView) {
   EXPECT_EQ(Order(), "abc") << "a second close waits for the toolbar update";
   view->DrawTraceLegend(0);
   view->SetOverlayHost({[this](const std::string& path) { doc->m_strTracePath = path; }, {}, {},
-                        [this](int position) { traces.erase(traces.begin() + position); }, {}});
+                        [this](int position) { traces.erase(traces.begin() + position); }, {}, {}});
   traces.resize(1);
   g_DisplayState.TraceCount = 1;
   view->State().m_bCloseGuard = 0;
