@@ -102,7 +102,6 @@ void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
   // The printed marker block numbers events from 1; no event around the marker keeps the last one.
   if (const auto number = FindMarkerEventNumber(rows, m_Doc.m_dFibreLengthKm, distance)) m_Doc.m_nMarkerEventRow = *number;
 
-  setFocus();
   const int selected = g_DisplayState.SelectedEventRow;
   selectionModel()->clearSelection();
   if (selected >= 0 && selected < Model().rowCount()) {
