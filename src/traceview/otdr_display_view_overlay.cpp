@@ -35,7 +35,6 @@ void COtdrDisplayView::OnSelectTrace(int k) {
 ViewCommandUi COtdrDisplayView::OnUpdateSelectTrace(int k) {
   if (g_DisplayState.SingleTraceMode != 0) return {false, false};
   if (!m_Doc.HasTrace() || g_DisplayState.TraceCount < k) return {false, false};
-  m_Doc.m_nTableClickedEvent = 0;
   const bool pressed = UpdateTraceButton(m_State.m_bTraceButtonChecked, k, g_DisplayState.TraceCount,
                                          g_DisplayState.ZoomCaptureOnOpen == 1);
   DrawTraceLegend(k - 1);
@@ -72,6 +71,8 @@ void COtdrDisplayView::SwitchCurrentTrace(int k) {
   g_DisplayState.SwitchingTrace = 1;
   if (m_Overlay.open) m_Overlay.open(path);
   g_DisplayState.SwitchingTrace = 0;
+  // The event last clicked belonged to the trace just left; the link map frames the first again.
+  m_Doc.m_nTableClickedEvent = 0;
   m_State.m_bJustSwitched = 1;
   FitOverlay();
 }
