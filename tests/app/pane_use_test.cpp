@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,6 +19,8 @@
 #include "app_test_env.h"
 #include "document/otdr_doc.h"
 #include "panes/add_event_dlg.h"
+#include "panes/event_table_cells.h"
+#include "panes/info_pane_view.h"
 #include "panes/otdr_table_view.h"
 #include "traceview/display_state.h"
 #include "traceview/otdr_display_view.h"
@@ -141,6 +145,61 @@ TEST_F(PaneUseTest, InTheOverlayALinkMapFramesTheEventClickedInTheTable) {
   EXPECT_EQ(app.m_pDocument->m_nTableClickedEvent, 2) << "the update pass kept the clicked event";
   EXPECT_NE(first, third) << "the frame moved to the clicked event";
   EXPECT_EQ(clickRow(0), first);
+}
+
+TEST_F(PaneUseTest, EventTableColumnsFitTheirTextsInTheFontInUse) {
+  COtdrApp& app = StartOn("a.sor");
+  COtdrTableView& table = TableView();
+  const auto headings = EventColumnHeadings("km");
+  for (const int pixels : {13, 19}) {
+    SCOPED_TRACE(pixels);
+    QFont font = table.font();
+    font.setPixelSize(pixels);
+    table.setFont(font);
+    table.horizontalHeader()->setFont(font);
+    app.m_pDocument->UpdateAllViews(nullptr, kHintRefresh);
+    Settle();
+    ASSERT_GT(table.Model().rowCount(), 1);
+    for (int column = 0; column < kEventColumnCount; ++column) {
+      const int width = table.columnWidth(column);
+      EXPECT_GE(width, headings[static_cast<std::size_t>(column)].width) << "column " << column;
+      EXPECT_LE(table.horizontalHeader()->sectionSizeHint(column), width) << "heading of column " << column;
+      for (int row = 0; row < table.Model().rowCount(); ++row) {
+        QStyleOptionViewItem option;
+        option.initFrom(&table);
+        option.font = font;
+        const QModelIndex index = table.Model().index(row, column);
+        EXPECT_LE(table.itemDelegate()->sizeHint(option, index).width(), width)
+            << "\"" << table.Model().GetItemText(row, column).toStdString() << "\" in column " << column;
+      }
+    }
+  }
+}
+
+TEST_F(PaneUseTest, InformationPanesScrollWhenTheirLinesDoNotFit) {
+  COtdrApp& app = StartOn("a.sor");
+  for (const PaneKind pane : {PaneKind::Parameters, PaneKind::MarkerInfo, PaneKind::FiberInfo}) {
+    QMdiSubWindow* frame = app.PaneFrame(pane);
+    auto* view = qobject_cast<CInfoPaneView*>(frame->widget());
+    ASSERT_NE(view, nullptr);
+    frame->resize(120, 90);
+    Settle();
+    view->viewport()->repaint();
+    Settle();
+    const QSize content = view->ContentSize();
+    const QSize visible = view->viewport()->size();
+    ASSERT_GT(content.height(), visible.height());
+    ASSERT_GT(content.width(), visible.width());
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), content.height() - visible.height());
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), content.width() - visible.width());
+
+    // Scrolled to its end, the pane shows its last line.
+    const QImage top = view->viewport()->grab().toImage();
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    Settle();
+    EXPECT_NE(view->viewport()->grab().toImage(), top);
+  }
 }
 
 }  // namespace
