@@ -275,6 +275,10 @@ QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
   } else {
     GreyFrameClose(*frame);
     frame->installEventFilter(new RefuseClose(frame));
+    // A close button that cannot close is not offered.
+    frame->setWindowFlags((frame->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint) &
+                          ~Qt::WindowCloseButtonHint);
   }
   QMdiArea* area = m_pMainFrame->MdiArea();
   area->addSubWindow(frame);

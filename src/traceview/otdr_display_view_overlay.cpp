@@ -49,6 +49,16 @@ void COtdrDisplayView::DrawTraceLegend(int m) {
   m_State.m_bCloseGuard = 0;
 }
 
+void COtdrDisplayView::ShowLegendColours() {
+  if (!m_Overlay.legend) return;
+  const int shown = g_DisplayState.SingleTraceMode != 0
+                        ? 0
+                        : std::min(g_DisplayState.TraceCount, static_cast<int>(m_State.m_Legend.size()));
+  for (int k = 1; k <= 4; ++k) {
+    m_Overlay.legend(k, k <= shown ? m_State.m_Legend[static_cast<std::size_t>(k - 1)].Colour : kNoLegend);
+  }
+}
+
 void COtdrDisplayView::SwitchCurrentTrace(int k) {
   const int count = static_cast<int>(m_TraceList.size());
   if (count == 1 || k < 0 || k >= count) return;

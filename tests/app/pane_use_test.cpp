@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "app/command_ids.h"
@@ -23,6 +24,7 @@
 #include "panes/info_pane_view.h"
 #include "panes/otdr_table_view.h"
 #include "traceview/display_state.h"
+#include "traceview/length_unit_dlg.h"
 #include "traceview/otdr_display_view.h"
 
 namespace {
@@ -199,6 +201,84 @@ TEST_F(PaneUseTest, InformationPanesScrollWhenTheirLinesDoNotFit) {
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
     Settle();
     EXPECT_NE(view->viewport()->grab().toImage(), top);
+  }
+}
+
+TEST_F(PaneUseTest, TheTracePaneOffersNoCloseButtonItCannotHonour) {
+  COtdrApp& app = StartOn("a.sor");
+  EXPECT_FALSE(app.PaneFrame(PaneKind::Trace)->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_TRUE(app.PaneFrame(PaneKind::Trace)->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
+  EXPECT_TRUE(app.PaneFrame(PaneKind::EventTable)->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+}
+
+TEST_F(PaneUseTest, TheWheelScrollsAZoomedPlotAlongTheFibre) {
+  COtdrApp& app = StartOn("a.sor");
+  COtdrDisplayView& view = TraceView();
+  for (int i = 0; i < 3; ++i) app.Commands().Execute(CmdZoomInHorizontally);
+  Settle();
+  QScrollBar* along = view.horizontalScrollBar();
+  ASSERT_GT(along->maximum(), 0);
+  along->setValue(along->maximum() / 2);
+  const int before = along->value();
+  const QPointF at(view.viewport()->rect().center());
+  QWheelEvent down(at, view.viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view.viewport(), &down);
+  EXPECT_GT(along->value(), before);
+  QWheelEvent up(at, view.viewport()->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, Qt::NoModifier,
+                 Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view.viewport(), &up);
+  EXPECT_LT(along->value(), before);
+}
+
+TEST_F(PaneUseTest, ALengthUnitChangeRetitlesTheScaleAtOnceAndItsDialogSitsOnTheWindow) {
+  COtdrApp& app = StartOn("a.sor");
+  COtdrDisplayView& view = TraceView();
+  view.viewport()->repaint();
+  ASSERT_NE(app.PaneFrame(PaneKind::Trace)->windowTitle().indexOf(QStringLiteral("km/Div")), -1);
+  QPoint offCentre(-1, -1);
+  view.SetDialogRunner([&](QDialog& dialog) {
+    dialog.show();
+    Settle();
+    offCentre = dialog.frameGeometry().center() - app.MainFrame()->frameGeometry().center();
+    static_cast<CCLengthUnitDlg&>(dialog).SelectUnit(1);
+    QMetaObject::invokeMethod(&dialog, "accept");
+    return dialog.result();
+  });
+  ASSERT_TRUE(app.Commands().Execute(CmdLengthUnits));
+  Settle();
+  view.viewport()->repaint();
+  const QString title = app.PaneFrame(PaneKind::Trace)->windowTitle();
+  EXPECT_NE(title.indexOf(QStringLiteral("kft/Div")), -1) << title.toStdString();
+  EXPECT_LE(offCentre.manhattanLength(), 4) << "the dialog is centred on the main window";
+}
+
+TEST_F(PaneUseTest, AfterAClosedTraceTheTraceButtonsShowTheRemainingCurvesColours) {
+  COtdrApp& app = StartOn("");
+  std::string next;
+  app.SetFileChooser([&](FileChoice) { return std::optional<std::string>(env_.WriteTrace(next)); });
+  for (const char* name : {"a.sor", "b.sor", "c.sor"}) {
+    next = name;
+    app.OnAddTrace();
+    Settle();
+    TraceView().viewport()->repaint();
+  }
+  app.Commands().UpdatePass();
+  ASSERT_TRUE(app.Commands().Execute(CmdCloseCurrentTrace));
+  Settle();
+  TraceView().viewport()->repaint();
+  Settle();
+  ASSERT_EQ(app.m_TraceList.size(), 2u);
+  for (int k = 1; k <= 4; ++k) {
+    const QVariant legend = app.Commands().Action(CmdTrace1 + k - 1)->property("legendColour");
+    ASSERT_TRUE(legend.isValid()) << k;
+    if (k <= 2) {
+      const TraceRecord& record = *app.m_TraceList[static_cast<std::size_t>(k - 1)];
+      const TraceColour& colour = app.m_pDocument->m_TraceColours[static_cast<std::size_t>(record.m_nColourIndex)];
+      EXPECT_EQ(legend.toUInt(), qRgb(colour.Red, colour.Green, colour.Blue) & 0xFFFFFFu) << k;
+    } else {
+      EXPECT_EQ(legend.toUInt(), kNoLegend) << k;
+    }
   }
 }
 
