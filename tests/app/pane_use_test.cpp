@@ -207,6 +207,7 @@ TEST_F(PaneUseTest, InformationPanesScrollWhenTheirLinesDoNotFit) {
 TEST_F(PaneUseTest, TheTracePaneOffersNoCloseButtonItCannotHonour) {
   COtdrApp& app = StartOn("a.sor");
   EXPECT_FALSE(app.PaneFrame(PaneKind::Trace)->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(app.PaneFrame(PaneKind::Trace)->windowFlags().testFlag(Qt::WindowSystemMenuHint));
   EXPECT_TRUE(app.PaneFrame(PaneKind::Trace)->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
   EXPECT_TRUE(app.PaneFrame(PaneKind::EventTable)->windowFlags().testFlag(Qt::WindowCloseButtonHint));
 }
