@@ -9,6 +9,7 @@ packages=(
   libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation poppler-utils xvfb xauth locales
+  openbox scrot  # a window manager and screenshots for looking at the program under Xvfb
   "$@"
 )
 
