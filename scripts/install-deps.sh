@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
   fonts-liberation poppler-utils xvfb xauth locales
+  openbox scrot  # a window manager and screenshots for looking at the program under Xvfb
   "$@"
 )
 

@@ -86,6 +86,7 @@ bool CommandTable::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::KeyRelease:
     case QEvent::WindowActivate:
+    case QEvent::Drop:
       ScheduleUpdate();
       break;
     default:

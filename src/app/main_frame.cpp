@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -182,6 +184,28 @@ void CMainFrame::CentreOnScreen() {
   const QRect available = screen->availableGeometry();
   resize(kDefaultFrameSize.boundedTo(available.size()));
   move(available.center() - rect().center());
+}
+
+// The window manager's frame is known only once the window shows; on a scaled screen the title bar
+// alone can push a window of the screen's height past its bottom edge.
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (m_bFittedToScreen) return;
+  m_bFittedToScreen = true;
+  QTimer::singleShot(0, this, [this] { KeepFrameOnScreen(); });
+}
+
+void CMainFrame::KeepFrameOnScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr || isMaximized() || isFullScreen()) return;
+  const QRect available = screen->availableGeometry();
+  const QSize decoration = frameGeometry().size() - size();
+  const QSize fitting = size().boundedTo(available.size() - decoration).expandedTo(minimumSizeHint());
+  if (fitting != size()) resize(fitting);
+  QRect frame = frameGeometry();
+  frame.moveLeft(std::clamp(frame.left(), available.left(), std::max(available.left(), available.right() - frame.width() + 1)));
+  frame.moveTop(std::clamp(frame.top(), available.top(), std::max(available.top(), available.bottom() - frame.height() + 1)));
+  if (frame.topLeft() != frameGeometry().topLeft()) move(frame.topLeft());
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {

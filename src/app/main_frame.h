@@ -54,6 +54,7 @@ class CMainFrame final : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -65,6 +66,8 @@ class CMainFrame final : public QMainWindow {
   void CreateToolBar();
   void BindFrameCommands();
   void CentreOnScreen();
+  /// Shrinks and moves the window, its frame included, into the screen's free area.
+  void KeepFrameOnScreen();
 
   CommandTable& m_commands;
   Callbacks m_callbacks;
@@ -74,4 +77,5 @@ class CMainFrame final : public QMainWindow {
   std::vector<std::string> m_recentFiles;
   bool m_paneMenuShown = false;
   bool m_wasMinimised = false;
+  bool m_bFittedToScreen = false;
 };

@@ -184,14 +184,16 @@ void COtdrApp::RestoreTraceOrder(int i, int j) {
   g_DisplayState.TraceOrderRestored = 1;
 }
 
+bool COtdrApp::AskSaveFirst() {
+  if (!m_pDocument || !m_pDocument->IsModified()) return true;
+  if (!m_pDocument->SaveModified()) return false;
+  m_bSavePromptAnswered = true;
+  return true;
+}
+
 void COtdrApp::OnFileOpen() { OpenChosenFile(FileChoice::Open); }
 
-void COtdrApp::OnAddTrace() {
-  // Add trace switches to adding and to the overlay even when its dialog is then cancelled.
-  m_bReplaceOnOpen = 0;
-  g_DisplayState.SingleTraceMode = 0;
-  OpenChosenFile(FileChoice::AddTrace);
-}
+void COtdrApp::OnAddTrace() { OpenChosenFile(FileChoice::AddTrace); }
 
 std::optional<std::string> COtdrApp::ChooseFile(FileChoice choice) {
   if (m_ChooseFile) return m_ChooseFile(choice);
@@ -200,14 +202,21 @@ std::optional<std::string> COtdrApp::ChooseFile(FileChoice choice) {
 
 void COtdrApp::OpenChosenFile(FileChoice choice) {
   const std::optional<std::string> name = ChooseFile(choice);
-  if (!name) return;
-  if (choice == FileChoice::Open) {
-    m_bReplaceOnOpen = 1;
-    g_DisplayState.SingleTraceMode = 1;
+  const auto setMode = [this, choice] {
+    m_bReplaceOnOpen = choice == FileChoice::Open ? 1 : 0;
+    g_DisplayState.SingleTraceMode = m_bReplaceOnOpen;
+  };
+  // Add trace switches to adding and to the overlay even when its dialog is cancelled; a cancelled
+  // "save first?" leaves the mode as it was.
+  if (!name) {
+    if (choice == FileChoice::AddTrace) setMode();
+    return;
   }
-  if (m_pDocument->IsModified() && !m_pDocument->SaveModified()) return;
+  if (!AskSaveFirst()) return;
+  setMode();
   const std::optional<std::string> path = ResolveTypedFileName(*name, &FileExists);
   if (!path) {
+    m_bSavePromptAnswered = false;
     ShowRow(TextRow::CantFindFile);
     return;
   }
@@ -215,7 +224,6 @@ void COtdrApp::OpenChosenFile(FileChoice choice) {
     m_PendingEventClear = choice == FileChoice::Open ? EventClear::AllRows : EventClear::FirstRow;
   }
   g_DisplayState.FitOverlayRequest = 1;
-  m_bSavePromptAnswered = true;
   OpenDocumentFile(*path);
 }
 

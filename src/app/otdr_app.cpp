@@ -278,6 +278,12 @@ QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
   }
   QMdiArea* area = m_pMainFrame->MdiArea();
   area->addSubWindow(frame);
+  if (!tmpl.closable) {
+    // A close button that cannot close is not offered; the title bar draws it with the system menu.
+    frame->setWindowFlags((frame->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowMinMaxButtonsHint) &
+                          ~(Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint));
+  }
   // A new pane appears in the tile its view will place it in on every layout.
   const QSize client = area->viewport()->size();
   const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()});

@@ -61,6 +61,11 @@ class COtdrApp final {
   void OnAddTrace();
   /// File New: opens a chosen name, creating an empty file when there is none.
   void OnFileNew();
+  /// "Save first?" for a command that is about to replace the current trace, asked before the
+  /// command changes anything. False when the user cancelled (or the save failed): the command then
+  /// changes nothing. True when nothing was modified or the user saved or declined; the command's
+  /// next open then takes that answer and does not ask again.
+  bool AskSaveFirst();
   /// Opens a path for the trace view's switch and close commands.
   COtdrDoc* OpenTraceByPath(std::string_view path);
   /// Exchanges the list entries at positions i and j and notes that the list is out of order.

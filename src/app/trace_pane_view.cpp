@@ -16,12 +16,18 @@ namespace {
 
 constexpr int kLegendIconSize = 24;
 
-// A trace button's legend: a short line in the trace's colour along the bottom of its picture.
+// A trace button's legend: a short line in the trace's colour along the bottom of its picture;
+// none for a button without a trace.
 void ShowTraceLegend(QAction& action, unsigned int colour) {
   const char* baseKey = "legendBaseIcon";
   const char* colourKey = "legendColour";
   if (action.property(colourKey).isValid() && action.property(colourKey).toUInt() == colour) return;
   if (!action.property(baseKey).isValid()) action.setProperty(baseKey, QVariant::fromValue(action.icon()));
+  if (colour == kNoLegend) {
+    action.setIcon(action.property(baseKey).value<QIcon>());
+    action.setProperty(colourKey, colour);
+    return;
+  }
   QPixmap pixmap = action.property(baseKey).value<QIcon>().pixmap(kLegendIconSize, kLegendIconSize);
   if (pixmap.isNull()) {
     pixmap = QPixmap(kLegendIconSize, kLegendIconSize);
@@ -57,6 +63,7 @@ QWidget* MakeTracePaneView(COtdrDoc& doc) {
         if (position >= 0 && position < static_cast<int>(list.size())) list.erase(list.begin() + position);
       },
       [&commands](int k, unsigned int colour) { ShowTraceLegend(*commands.Action(CmdTrace1 + k - 1), colour); },
+      [] { return theApp->AskSaveFirst(); },
   });
   return view;
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "app/command_ids.h"
 #include "document/batch_edit.h"
@@ -23,8 +24,13 @@ int ExecDialog(QDialog& dialog) { return dialog.exec(); }
 
 }  // namespace
 
-void ConfigureSaveAsDialog(QFileDialog& dialog) {
+void ConfigureSaveAsDialog(QFileDialog& dialog, const std::string& documentPath) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
+  if (lumivane::HasSorSuffix(documentPath)) {
+    const QFileInfo file(QString::fromStdString(documentPath));
+    dialog.setDirectory(file.absolutePath());
+    dialog.selectFile(file.fileName());
+  }
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontResolveSymlinks);
   dialog.setNameFilters({kSorFilter, kBmpFilter});
@@ -80,9 +86,9 @@ void OnBatchEdit(COtdrDoc& doc, QWidget* parent, const QString& startFolder, con
 void BindDocumentFileCommands(COtdrDoc& doc, std::function<QWidget*()> parent,
                               std::function<bool(const std::string&)> saveViewAsBmp) {
   SaveEnvironment env;
-  env.chooseSaveAsPath = [parent]() -> std::optional<SaveAsChoice> {
+  env.chooseSaveAsPath = [parent, &doc]() -> std::optional<SaveAsChoice> {
     QFileDialog dialog(parent ? parent() : nullptr);
-    ConfigureSaveAsDialog(dialog);
+    ConfigureSaveAsDialog(dialog, doc.m_strTracePath);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return SaveAsChoiceOf(dialog);
   };

@@ -16,8 +16,9 @@ class QWidget;
 /// Runs a modal dialog and returns its result; tests fill and close the dialog instead.
 using DocDialogRunner = std::function<int(QDialog&)>;
 
-/// Gives the Save As dialog its filters, the overwrite question and the suffix of each filter.
-void ConfigureSaveAsDialog(QFileDialog& dialog);
+/// Gives the Save As dialog its filters, the overwrite question and the suffix of each filter; it
+/// starts in the folder and with the name of `documentPath` when that is a trace file.
+void ConfigureSaveAsDialog(QFileDialog& dialog, const std::string& documentPath);
 /// The name a Save As dialog was closed with.
 SaveAsChoice SaveAsChoiceOf(const QFileDialog& dialog);
 

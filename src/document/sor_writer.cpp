@@ -15,6 +15,7 @@
 #include "document/sor_block_builders.h"
 #include "document/sor_crc.h"
 #include "document/sor_format.h"
+#include "platform/stale_temp_files.h"
 
 namespace {
 
@@ -129,6 +130,8 @@ SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
     return SorWriteResult::kCannotCreate;
   }
   std::string temp;
+  // A save that was killed before its rename left its temporary behind; this save clears them away.
+  RemoveStaleTempFiles(target);
   const int fd = CreateTempBeside(target, temp);
   if (fd < 0) return SorWriteResult::kCannotCreate;
   const bool written = WriteAll(fd, image.data(), image.size());

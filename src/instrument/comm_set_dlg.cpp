@@ -1,5 +1,8 @@
 #include "instrument/comm_set_dlg.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -8,17 +11,28 @@
 
 #include "app/row_text.h"
 #include "app/text_table.h"
+#include "instrument/serial_port_config.h"
 
 namespace {
 
 const char* const kInterfaces[] = {"USB", "RS232"};
-const char* const kPorts[] = {"COM1", "COM2", "COM3", "COM4"};
 const char* const kBaudRates[] = {"300", "600", "1200", "2400", "9600", "14400", "19200", "38400", "57600", "115200"};
 const char* const kDataBits[] = {"5", "6", "7", "8"};
 const char* const kParities[] = {"NONE", "EVEN", "ODD"};
 const char* const kStopBits[] = {"1", "1.5", "2"};
 
 QString Qt8(const std::string& text) { return QString::fromStdString(text); }
+
+// A name that stands for no device here (the default "COM1" of another system, a port since
+// unplugged) gives way to the machine's first port.
+std::string ShownPortName(const std::string& stored, const std::vector<std::string>& systemPorts) {
+  std::error_code ec;
+  if (systemPorts.empty() || std::find(systemPorts.begin(), systemPorts.end(), stored) != systemPorts.end() ||
+      std::filesystem::exists(SerialDevicePath(stored), ec)) {
+    return stored;
+  }
+  return systemPorts.front();
+}
 
 template <std::size_t N>
 void Fill(QComboBox* box, const char* const (&items)[N]) {
@@ -86,7 +100,6 @@ void CCCommSetDlg::OnInitDialog() {
   m_btnCancel->setText(RowText(TextRow::Cancel));
 
   Fill(m_cbInterface, kInterfaces);
-  Fill(m_cbPort, kPorts);
   for (const std::string& port : m_systemPorts) {
     if (m_cbPort->findText(Qt8(port)) < 0) m_cbPort->addItem(Qt8(port));
   }
@@ -94,7 +107,7 @@ void CCCommSetDlg::OnInitDialog() {
   Fill(m_cbDataBits, kDataBits);
   Fill(m_cbParity, kParities);
   Fill(m_cbStopBits, kStopBits);
-  m_cbPort->setEditText(Qt8(m_strPort));
+  m_cbPort->setEditText(Qt8(ShownPortName(m_strPort, m_systemPorts)));
   m_cbBaudRate->setEditText(Qt8(m_strBaudRate));
   m_cbDataBits->setEditText(Qt8(m_strDataBits));
   // The interface list always opens on USB, whatever the last upload used.

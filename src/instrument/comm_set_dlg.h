@@ -15,7 +15,7 @@ class CCCommSetDlg final : public QDialog {
   Q_OBJECT
 
  public:
-  /// `systemPorts` are offered after the standard port names.
+  /// The port list offers `systemPorts`, the machine's serial ports; any other name can be typed.
   explicit CCCommSetDlg(std::vector<std::string> systemPorts = {}, QWidget* parent = nullptr);
   ~CCCommSetDlg() override;
 

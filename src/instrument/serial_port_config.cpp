@@ -46,21 +46,22 @@ bool ApplyPortSettings(termios& tio, const PortSettings& settings) {
   }
   if (speed == B0 || !size || settings.m_nStopBits == kStopOneAndHalf) return false;
 
-  // Binary: no line editing, echo, signals or character translation; software flow control stays.
-  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
-  tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-  tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  tio.c_cflag |= CREAD | CLOCAL;
+  // Binary: no line editing, echo, signals, character translation or software flow control. A line
+  // starts with XON/XOFF on, and trace files hold those bytes by the hundred: left on, the line
+  // swallows them. The line's own size, parity and stop bits stay unless set below, and so does
+  // hardware flow control.
+  const tcflag_t lineControl = tio.c_cflag;
+  ::cfmakeraw(&tio);
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXOFF | IXANY | IUCLC | IMAXBEL);
+  tio.c_cflag = lineControl | CREAD | CLOCAL;
   tio.c_cflag = (tio.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | *size;
   if (settings.m_nParity == kParityNone) tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
   if (settings.m_nParity == kParityEven) tio.c_cflag = (tio.c_cflag | PARENB) & ~static_cast<tcflag_t>(PARODD);
   if (settings.m_nParity == kParityOdd) tio.c_cflag |= PARENB | PARODD;
   if (settings.m_nStopBits == kStopOne) tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB);
   if (settings.m_nStopBits == kStopTwo) tio.c_cflag |= CSTOPB;
-  // With at least one byte asked for, a non-blocking read tells "nothing yet" (EAGAIN) from a
+  // cfmakeraw asks for at least one byte, so a non-blocking read tells "nothing yet" (EAGAIN) from a
   // hung-up line (0); waiting is done by the caller with its own time limits.
-  tio.c_cc[VMIN] = 1;
-  tio.c_cc[VTIME] = 0;
   cfsetispeed(&tio, speed);
   cfsetospeed(&tio, speed);
   return true;

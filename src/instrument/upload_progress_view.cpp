@@ -28,6 +28,7 @@ ProgressView UpdateProgressView(std::int32_t c, std::int32_t i, std::int32_t unw
     case UploadStartFailed:
     case UploadOpenFailed: return {std::nullopt, Row(TextRow::CantOpenPort), true};
     case UploadTransferFailed: return {std::nullopt, Row(TextRow::CantReadData), true};
+    case UploadFileTooLarge: return {std::nullopt, Row(TextRow::FileTooLarge), true};
     case UploadUnsupportedCount: return {std::nullopt, Row(TextRow::SelectNewVersion), true};
     default: break;
   }

@@ -14,6 +14,7 @@ enum UploadStatus : std::int32_t {
   UploadStartFailed = -2,
   UploadTransferFailed = -3,
   UploadOpenFailed = -4,
+  UploadFileTooLarge = -5,  // a record announces a file longer than any trace file
   UploadUnsupportedCount = -212,
 };
 

@@ -35,7 +35,7 @@ class UploadRun {
       if (!Ask(UsbCmdNextRecord, record)) return Fail(UploadTransferFailed);
       const std::uint32_t length = UploadFileLength(info.layout, record);
       // A file longer than any trace file cannot be a trace file, and must not run past the buffer.
-      if (length > m_job.buffer.size()) return Fail(UploadTransferFailed);
+      if (length > m_job.buffer.size()) return Fail(UploadFileTooLarge);
       const auto content = std::span(m_job.buffer).first(length);
       if (!Ask(UsbCmdContent, content)) return Fail(UploadTransferFailed);
       const std::string name =

@@ -13,6 +13,8 @@
 #include "app/length_unit.h"
 #include "app/row_text.h"
 #include "app/text_table.h"
+#include "panes/event_editing.h"
+#include "panes/event_table_cells.h"
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
 
@@ -83,11 +85,14 @@ CCModifyEventDlg::CCModifyEventDlg(QWidget* parent)
 }
 
 void CCModifyEventDlg::ValuesToEdits() {
-  m_pLocation->setText(QString::fromStdString(SignificantText(m_fLocation)));
-  m_pReflectance->setText(QString::fromStdString(SignificantText(m_fReflectance)));
-  m_pAttenuation->setText(QString::fromStdString(SignificantText(m_fAttenuation)));
-  m_pInsLoss->setText(QString::fromStdString(SignificantText(m_fInsLoss)));
-  m_pCumLoss->setText(QString::fromStdString(SignificantText(m_fCumLoss)));
+  const auto show = [](QLineEdit* edit, float value) {
+    edit->setText(QString::fromStdString(IsMissingValue(value) ? std::string(kNoValueText) : SignificantText(value)));
+  };
+  show(m_pLocation, m_fLocation);
+  show(m_pReflectance, m_fReflectance);
+  show(m_pAttenuation, m_fAttenuation);
+  show(m_pInsLoss, m_fInsLoss);
+  show(m_pCumLoss, m_fCumLoss);
 }
 
 void CCModifyEventDlg::OnInitDialog() {
@@ -134,6 +139,8 @@ bool CCModifyEventDlg::DoDataExchange() {
       {m_pReflectance, &m_fReflectance, -78.0, 0.0},
   }};
   for (const Field& field : fields) {
+    // A value the trace does not give has nothing to check; it stays missing.
+    if (IsMissingValue(*field.member) && field.edit->text().toStdString() == kNoValueText) continue;
     bool ok = false;
     const auto value = static_cast<float>(field.edit->text().toDouble(&ok));
     // The bounds are compared as floats, as the value is held.

@@ -35,10 +35,8 @@ double SampleAt(const COtdrDoc& doc, int index) {
   return count > 0 ? doc.m_DbSamples.Values[lumivane::ClampIndex(index, count)] : 0.0;
 }
 
-bool IsMissing(float value) { return value == kMissingValue || !std::isfinite(value); }
-
-// Rounded as shown; a missing value stays missing so that the dialog refuses it.
-float Rounded3(float value) { return IsMissing(value) ? kMissingValue : RoundHalfUp(value, 3); }
+// Rounded as shown; a missing value stays missing, and the dialog shows it as such.
+float Rounded3(float value) { return IsMissingValue(value) ? kMissingValue : RoundHalfUp(value, 3); }
 
 // A confirmed value in thousandths for a key-event field: rounded half up to a tenth, then truncated.
 std::int32_t StoredThousandths(double value) {
@@ -65,6 +63,8 @@ void FinishEdit(COtdrDoc& doc) {
 }
 
 }  // namespace
+
+bool IsMissingValue(float value) { return value == kMissingValue || !std::isfinite(value); }
 
 int HasEndEvent(const COtdrDoc& doc) {
   const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(RowCount(doc)));
@@ -130,7 +130,7 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   p.insertionLoss = Rounded3(p.insertionLoss);
   p.cumulativeLoss = Rounded3(p.cumulativeLoss);
   p.attenuation = Rounded3(p.attenuation);
-  if (!IsMissing(p.attenuation)) p.attenuation = std::clamp(p.attenuation, -kAttenuationLimit, kAttenuationLimit);
+  if (!IsMissingValue(p.attenuation)) p.attenuation = std::clamp(p.attenuation, -kAttenuationLimit, kAttenuationLimit);
   if (p.reflectance < kLowestReflectance) p.reflectance = kNoReflectance;
 
   p.locationMax = RoundHalfUp(static_cast<float>(doc.m_dFibreLengthKm), 3) * g_LengthUnitFactor;
@@ -166,8 +166,10 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   SorKeyEvent event{};
   event.TimeOfFlight = t;
   // The slope is stored per kilometre whatever unit the attenuation was shown in.
-  event.Slope = ToField16(StoredThousandths(static_cast<double>(p.attenuation) * 1000.0 * g_LengthUnitFactor));
-  event.SpliceLoss = ToField16(StoredThousandths(static_cast<double>(p.insertionLoss) * 1000.0));
+  // A missing value is stored as no value (0), never as the largest number the field holds.
+  const auto known = [](float value) { return IsMissingValue(value) ? 0.0f : value; };
+  event.Slope = ToField16(StoredThousandths(static_cast<double>(known(p.attenuation)) * 1000.0 * g_LengthUnitFactor));
+  event.SpliceLoss = ToField16(StoredThousandths(static_cast<double>(known(p.insertionLoss)) * 1000.0));
   event.Reflectance = StoredThousandths(static_cast<double>(p.reflectance) * 1000.0);
   const std::u16string_view code = p.type == kEventEnd ? u"1D9999" : p.type == kEventReflective ? u"1A9999" : u"0A9999";
   SetText(event.EventCode, std::size(event.EventCode), code);
@@ -181,7 +183,7 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   auto& losses = record.UserName.EventLossTable;
   for (int e = std::min(RowCount(doc) + 1, kSorLossTableSize - 1); e > m; --e) losses[e] = losses[e - 1];
   // The loss table is shorter than the key events; an event beyond it has no entry.
-  if (m < kSorLossTableSize) losses[m] = lumivane::TruncToInt32(p.cumulativeLoss * 1000.0f);
+  if (m < kSorLossTableSize) losses[m] = lumivane::TruncToInt32(known(p.cumulativeLoss) * 1000.0f);
 
   for (int i = count; i > m; --i) keys.Events[i] = keys.Events[i - 1];
   keys.Events[m] = event;
@@ -191,7 +193,7 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   if (p.type == kEventEnd) {
     keys.EndToEndMarker2 = t;
     const float loss = GetEventLoss(m, kSorFileKind, record, doc.m_nPointCount, doc.m_DbSamples.Values, doc.m_dFibreLengthKm);
-    if (!IsMissing(loss)) keys.EndToEndLoss = lumivane::TruncToInt32(loss * 1000.0f);
+    if (!IsMissingValue(loss)) keys.EndToEndLoss = lumivane::TruncToInt32(loss * 1000.0f);
   }
   BuildLinkSummary(kSorFileKind, record, doc.m_LinkSummary, doc.m_nPointCount, doc.m_dFibreLengthKm,
                    record.UserName.DistanceCorrection);

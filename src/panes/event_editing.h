@@ -11,6 +11,9 @@
 class COtdrDoc;
 class AddEventMeasurements;
 
+/// Whether a measured value is missing (kMissingValue, or not finite): shown as "-.---", stored as 0.
+bool IsMissingValue(float value);
+
 /// 1 when any event row of the document is an end event, else 0.
 int HasEndEvent(const COtdrDoc& doc);
 
@@ -25,7 +28,7 @@ struct AddEventProposal {
   float location = 0.0f;       // display unit
   float reflectance = 0.0f;    // dB
   float attenuation = 0.0f;    // dB per display unit
-  float insertionLoss = 0.0f;  // dB
+  float insertionLoss = 0.0f;  // dB; kMissingValue when the trace gives none (as the other values)
   float cumulativeLoss = 0.0f;  // dB
   double locationMax = 0.0;    // bounds the dialog accepts
   double attenuationMin = 0.0;

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "document/otdr_doc.h"
 #include "panes/pane_frame.h"
@@ -15,15 +17,18 @@ constexpr const char* kFontFamily = "Arial";
 }  // namespace
 
 CInfoPaneView::CInfoPaneView(COtdrDoc& doc, PaneKind pane, int lineStep, QWidget* parent)
-    : QWidget(parent), m_Doc(doc), m_Pane(pane), m_nLineStep(lineStep) {
+    : QAbstractScrollArea(parent), m_Doc(doc), m_Pane(pane), m_nLineStep(lineStep) {
   m_Font = QFont(kFontFamily);
   m_Font.setStyleHint(QFont::SansSerif);
   m_Font.setPixelSize(kFontPixelHeight);
-  setAutoFillBackground(true);
+  setFrameShape(QFrame::NoFrame);
+  viewport()->setAutoFillBackground(true);
   QPalette p = palette();
   p.setColor(QPalette::Window, Qt::white);
+  p.setColor(QPalette::Base, Qt::white);
   p.setColor(QPalette::WindowText, Qt::black);
   setPalette(p);
+  viewport()->setPalette(p);
 }
 
 void CInfoPaneView::OnInitialUpdate() {
@@ -35,9 +40,12 @@ void CInfoPaneView::PlacePaneFrame() { PlacePaneFrameInTile(*this, m_Pane); }
 
 void CInfoPaneView::paintEvent(QPaintEvent*) {
   m_PaintedLines.clear();
-  if (!m_Doc.HasTrace()) return;
-  m_PaintedLines = Lines();
-  QPainter painter(this);
+  if (m_Doc.HasTrace()) m_PaintedLines = Lines();
+  SetContentSize(m_PaintedLines);
+  if (m_PaintedLines.empty()) return;
+
+  QPainter painter(viewport());
+  painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
   painter.setFont(m_Font);
   painter.setPen(palette().color(QPalette::WindowText));
   const int ascent = painter.fontMetrics().ascent();
@@ -54,4 +62,40 @@ void CInfoPaneView::paintEvent(QPaintEvent*) {
     }
     y += m_nLineStep;
   }
+}
+
+void CInfoPaneView::Refresh() {
+  SetContentSize(m_Doc.HasTrace() ? Lines() : PaneLines{});
+  viewport()->update();
+}
+
+// The lines' extent with a margin as wide as the first line's distance from the top.
+void CInfoPaneView::SetContentSize(const PaneLines& lines) {
+  const QFontMetrics metrics(m_Font);
+  QSize size;
+  for (const PaneLine& line : lines) {
+    const int right = std::max(metrics.horizontalAdvance(QString::fromStdString(line.label)),
+                               line.valueX + metrics.horizontalAdvance(QString::fromStdString(line.value)));
+    size.setWidth(std::max(size.width(), right + kPaneFirstLineY));
+  }
+  if (!lines.empty()) size.setHeight(2 * kPaneFirstLineY + m_nLineStep * static_cast<int>(lines.size()));
+  m_ContentSize = size;
+  SetScrollRanges();
+}
+
+void CInfoPaneView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  SetScrollRanges();
+}
+
+// The bars cover what the lines need beyond the visible part.
+void CInfoPaneView::SetScrollRanges() {
+  const QSize visible = viewport()->size();
+  const QSize over(std::max(m_ContentSize.width() - visible.width(), 0),
+                   std::max(m_ContentSize.height() - visible.height(), 0));
+  if (horizontalScrollBar()->maximum() != over.width()) horizontalScrollBar()->setRange(0, over.width());
+  if (verticalScrollBar()->maximum() != over.height()) verticalScrollBar()->setRange(0, over.height());
+  horizontalScrollBar()->setPageStep(visible.width());
+  verticalScrollBar()->setPageStep(visible.height());
+  verticalScrollBar()->setSingleStep(m_nLineStep);
 }

@@ -10,7 +10,7 @@ void COtdrGxdView::OnUpdate(DocView*, int hint) {
   UpdateMarkerReadings(m_Doc, hint, m_Readings);
   // Printing reprints these texts, also while the pane is hidden and never paints.
   if (m_Doc.HasTrace()) PublishMarkerInfo(m_Doc, m_Readings, CurrentDisplayUnit());
-  update();
+  Refresh();
 }
 
 PaneLines COtdrGxdView::Lines() { return PublishMarkerInfo(m_Doc, m_Readings, CurrentDisplayUnit()); }

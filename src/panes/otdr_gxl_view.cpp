@@ -10,7 +10,7 @@ COtdrGxlView::COtdrGxlView(COtdrDoc& doc, QWidget* parent)
 void COtdrGxlView::OnUpdate(DocView* sender, int) {
   if (sender != nullptr) return;
   if (m_Doc.HasTrace()) TakeLinkOrl(m_Doc);
-  update();
+  Refresh();
 }
 
 PaneLines COtdrGxlView::Lines() { return FiberInfoLines(m_Doc, CurrentDisplayUnit()); }

@@ -6,7 +6,7 @@ COtdrParaView::COtdrParaView(COtdrDoc& doc, QWidget* parent)
     : CInfoPaneView(doc, PaneKind::Parameters, kParametersLineStep, parent) {}
 
 void COtdrParaView::OnUpdate(DocView* sender, int) {
-  if (sender == nullptr) update();
+  if (sender == nullptr) Refresh();
 }
 
 PaneLines COtdrParaView::Lines() { return ParametersLines(m_Doc, CurrentDisplayUnit()); }

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFont>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <algorithm>
@@ -79,6 +80,17 @@ void COtdrTableView::FillEventTable() {
     }
   }
   if (table.anyFailed) g_PassFailFailed = 1;
+  FitEventColumns();
+}
+
+void COtdrTableView::FitEventColumns() {
+  // The headings' widths were set for one dialog font; in the font in use a column also takes the
+  // width its heading and its texts need, so nothing is cut.
+  const auto headings = EventColumnHeadings(g_LengthUnitName);
+  for (int column = 0; column < kEventColumnCount; ++column) {
+    const int needed = std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+    setColumnWidth(column, std::max(headings[static_cast<std::size_t>(column)].width, needed));
+  }
 }
 
 void COtdrTableView::PlacePaneFrame() { PlacePaneFrameInTile(*this, PaneKind::EventTable); }
@@ -102,7 +114,6 @@ void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
   // The printed marker block numbers events from 1; no event around the marker keeps the last one.
   if (const auto number = FindMarkerEventNumber(rows, m_Doc.m_dFibreLengthKm, distance)) m_Doc.m_nMarkerEventRow = *number;
 
-  setFocus();
   const int selected = g_DisplayState.SelectedEventRow;
   selectionModel()->clearSelection();
   if (selected >= 0 && selected < Model().rowCount()) {

@@ -37,6 +37,8 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
   void BuildEventColumns();
   /// Rebuilds every row from the document, judging the values against the pass/fail limits.
   void FillEventTable();
+  /// Widens every column to its heading and texts in the font in use, never below its set width.
+  void FitEventColumns();
   /// Moves the pane's frame to its tile of the main window.
   void PlacePaneFrame();
 

@@ -1,5 +1,6 @@
 #include "traceview/otdr_display_view.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -10,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
@@ -252,6 +254,22 @@ void COtdrDisplayView::contextMenuEvent(QContextMenuEvent* event) {
   if (const QAction* chosen = menu->exec(at); chosen != nullptr) RunContextCommand(chosen->data().toInt());
 }
 
+// A zoomed plot scrolls with the wheel: up and down while it is taller than the pane, else (and
+// with Shift) along the fibre.
+void COtdrDisplayView::wheelEvent(QWheelEvent* event) {
+  const QPoint delta = event->angleDelta();
+  const bool alongFibre = verticalScrollBar()->maximum() == 0 || (event->modifiers() & Qt::ShiftModifier) != 0 ||
+                          (delta.y() == 0 && delta.x() != 0);
+  QScrollBar* bar = alongFibre ? horizontalScrollBar() : verticalScrollBar();
+  const int notches = delta.y() != 0 ? delta.y() : delta.x();
+  if (bar->maximum() == 0 || notches == 0) {
+    event->ignore();
+    return;
+  }
+  bar->setValue(bar->value() - notches * QApplication::wheelScrollLines() * bar->singleStep() / 120);
+  event->accept();
+}
+
 void COtdrDisplayView::dragEnterEvent(QDragEnterEvent* event) {
   if (m_OpenFile && event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
@@ -369,7 +387,7 @@ void COtdrDisplayView::OnDraw() {
     g_DisplayState.FitOverlayRequest = 0;
     m_State.m_bMarkersSeeded = 0;
   }
-  if (NeedsBackgroundRender(m_State, g_DisplayState) || m_Cache.size() != viewport()->size()) {
+  if (NeedsBackgroundRender(m_State, g_DisplayState) || !CacheFitsViewport()) {
     RenderBackground();
     ConsumeRenderRequests(g_DisplayState);
   }
@@ -389,13 +407,30 @@ void COtdrDisplayView::OnDraw() {
   screen.drawImage(0, 0, composed);
 }
 
+bool COtdrDisplayView::CacheFitsViewport() const {
+  const qreal ratio = viewport()->devicePixelRatioF();
+  return m_Cache.devicePixelRatio() == ratio && m_Cache.size() == (QSizeF(viewport()->size()) * ratio).toSize();
+}
+
+QImage COtdrDisplayView::LogicalPicture() const {
+  if (m_BackBuffer.devicePixelRatio() == 1.0) return m_BackBuffer;
+  QImage picture = m_BackBuffer.scaled(m_BackBuffer.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio,
+                                       Qt::SmoothTransformation);
+  picture.setDevicePixelRatio(1.0);
+  return picture;
+}
+
 void COtdrDisplayView::RenderBackground() {
   const PixelRect client = LogicalClientRect();
   m_State.m_rcRender = client;
   ++m_nRenderCount;
-  const QSize size(std::max(client.Width(), 1), std::max(client.Height(), 1));
+  // The picture has the screen's pixels, not the layout's: drawn at the device pixel ratio, the
+  // curves stay sharp on a scaled screen.
+  const qreal ratio = viewport()->devicePixelRatioF();
+  const QSize size = (QSizeF(std::max(client.Width(), 1), std::max(client.Height(), 1)) * ratio).toSize();
   // The old picture's memory is reused unless the back buffer still holds it.
   if (m_Cache.size() != size || !m_Cache.isDetached()) m_Cache = QImage(size, QImage::Format_RGB32);
+  m_Cache.setDevicePixelRatio(ratio);
   m_Cache.fill(Qt::white);
   if (!TraceShown()) return;
   QPainter painter(&m_Cache);
@@ -471,6 +506,7 @@ void COtdrDisplayView::DrawOverlayTraces(QPainter& painter) {
                       colourOf(*record), record->m_strPath == m_Doc.m_strTracePath});
     if (!keepLegend) m_State.m_Legend.push_back(legendOf(*record));
   }
+  if (!keepLegend) ShowLegendColours();
   ::DrawOverlayTraces(painter, {m_State.m_rcGrid, canvas, m_State.m_dPixelsPerSample, m_State.m_dPixelsPerDb},
                       curves, {g_DisplayState.SingleTraceMode != 0, m_State.m_bDottedTrace != 0});
 }

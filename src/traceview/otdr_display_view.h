@@ -33,12 +33,16 @@ struct ViewCommandUi {
 };
 
 /// What the overlay's trace buttons and close command need of the application.
+/// The legend colour of a trace button that stands for no listed trace.
+inline constexpr unsigned int kNoLegend = 0xFFFFFFFFu;
+
 struct OverlayHost {
   std::function<void(const std::string&)> open;  // reads a listed trace into the document again
   std::function<void(int, int)> swap;             // exchanges two list entries (out of order)
   std::function<void(int, int)> restore;          // exchanges them back (in order)
   std::function<void(int)> remove;                // deletes the list entry at a position
-  std::function<void(int, unsigned int)> legend;  // shows trace button k's legend colour (0xRRGGBB)
+  std::function<void(int, unsigned int)> legend;  // shows trace button k's legend colour (0xRRGGBB, or kNoLegend)
+  std::function<bool()> saveFirst;                // "save first?"; false: the user cancelled
 };
 
 class COtdrDisplayView final : public QAbstractScrollArea, public DocView, private ZoomHost {
@@ -125,11 +129,16 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   ViewCommandUi OnUpdateSelectTrace(int k);
   /// Shows the legend colours under trace buttons 1 to m + 1.
   void DrawTraceLegend(int m);
+  /// Shows each trace button's legend as the curves were last drawn; buttons without a listed
+  /// trace show none.
+  void ShowLegendColours();
   /// Makes the trace at list position k current: it moves to the end of the list and is read again.
   void SwitchCurrentTrace(int k);
   /// Removes the current trace from the list; a neighbour becomes current, or the view empties.
   void OnCloseCurrentTrace();
   bool OnUpdateCloseCurrentTrace() const;
+  /// Asks "save first?" before a switch or close changes anything; false when the user cancelled.
+  bool AskSaveFirst();
 
   /// Runs commands the view does not serve itself (marker lock, view preferences, length units).
   void SetCommandRunner(std::function<void(int)> run) { m_RunCommand = std::move(run); }
@@ -143,8 +152,10 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
 
   /// The rendered background (grid, curves, event strip) at the last render.
   const QImage& CachedBackground() const { return m_Cache; }
-  /// The last finished picture, for the picture export and the printed link map.
+  /// The last finished picture, in the screen's pixels (its device pixel ratio set).
   const QImage& BackBuffer() const { return m_BackBuffer; }
+  /// The last finished picture in layout pixels, for the picture export and the printed link map.
+  QImage LogicalPicture() const;
   /// Background renders since the view was made.
   int RenderCount() const { return m_nRenderCount; }
 
@@ -158,6 +169,7 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -172,6 +184,8 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   /// Room a scroll bar takes from the client area.
   int ScrollBarExtent() const;
   void OnDraw();
+  /// Whether the cached background has the viewport's size and pixel ratio.
+  bool CacheFitsViewport() const;
   void RenderBackground();
   void DrawGridAndScale(QPainter& painter);
   void DrawOverlayTraces(QPainter& painter);

@@ -28,22 +28,23 @@ int RunModal(const std::function<int(QDialog&)>& run, QDialog& dialog) {
 // --- Length unit and view preferences ------------------------------------------------------------
 
 void COtdrDisplayView::OnLengthUnits() {
-  CCLengthUnitDlg dialog;
+  CCLengthUnitDlg dialog(this);
   if (RunModal(m_RunDialog, dialog) != QDialog::Accepted) return;
   if (dialog.m_nUnit >= 0 && dialog.m_nUnit < static_cast<int>(kLengthUnits.size())) {
     SetLengthUnit(kLengthUnits[static_cast<std::size_t>(dialog.m_nUnit)].name);
   }
   g_DisplayState.UnitChanged = 1;
   if (g_DisplayState.LinkMapMode == 1) g_DisplayState.LinkMapRedraw = 1;
+  // The scale caption and the link map's distances are drawn in the unit.
+  m_State.m_bBackgroundDirty = 1;
   m_Doc.UpdateAllViews(nullptr, kHintRefresh);
   lumivane::WriteStoredLengthUnit(g_LengthUnitName);
 }
 
 bool COtdrDisplayView::OnUpdateLengthUnits() const { return m_Doc.HasTrace(); }
 
-// The options show at the next background render, as the cached picture is kept until then.
 void COtdrDisplayView::OnViewPreferences() {
-  CCViewPrefrenceDlg dialog;
+  CCViewPrefrenceDlg dialog(this);
   dialog.m_bDotted = m_State.m_bDottedTrace;
   dialog.m_bEventBar = m_State.m_bShowEventBar;
   dialog.m_bGrid = m_State.m_bShowGrid;
@@ -52,6 +53,8 @@ void COtdrDisplayView::OnViewPreferences() {
     m_State.m_bDottedTrace = dialog.m_bDotted;
     m_State.m_bShowEventBar = dialog.m_bEventBar;
     m_State.m_bShowGrid = dialog.m_bGrid;
+    // The options are part of the cached picture: it is drawn again at once.
+    m_State.m_bBackgroundDirty = 1;
   }
   viewport()->update();
 }
@@ -91,7 +94,7 @@ void COtdrDisplayView::DrawLinkMap(QPainter& painter) {
 QImage COtdrDisplayView::LinkMapPrintPicture(int boxWidth, int boxHeight) const {
   const int width = std::max(boxWidth / 4 * 4, 1);
   const int height = std::max(boxHeight, 1);
-  return m_BackBuffer.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+  return LogicalPicture().scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
       .convertToFormat(QImage::Format_RGB16);
 }
 
@@ -99,7 +102,7 @@ QImage COtdrDisplayView::LinkMapPrintPicture(int boxWidth, int boxHeight) const 
 
 bool COtdrDisplayView::SaveViewAsBmp(std::string path) {
   const std::string target = BmpPathFor(std::move(path));
-  const QImage source = m_BackBuffer.convertToFormat(QImage::Format_RGB32);
+  const QImage source = LogicalPicture().convertToFormat(QImage::Format_RGB32);
   const Rgb32Picture picture{
       std::span<const std::uint32_t>(reinterpret_cast<const std::uint32_t*>(source.constBits()),
                                      static_cast<std::size_t>(source.sizeInBytes() / 4)),

@@ -23,6 +23,8 @@ void COtdrDisplayView::FitOverlay() {
 void COtdrDisplayView::OnSelectTrace(int k) {
   if (k < 1 || k > 4) return;
   if (g_DisplayState.SingleTraceMode != 0 || m_State.m_bTraceButtonChecked[static_cast<std::size_t>(k - 1)] != 0) return;
+  const int count = static_cast<int>(m_TraceList.size());
+  if (count > 1 && k <= count && !AskSaveFirst()) return;
   g_DisplayState.ZoomCaptureOnOpen = 0;
   m_State.m_bMarkersSeeded = 0;
   m_State.m_bTraceButtonChecked.fill(0);
@@ -33,7 +35,6 @@ void COtdrDisplayView::OnSelectTrace(int k) {
 ViewCommandUi COtdrDisplayView::OnUpdateSelectTrace(int k) {
   if (g_DisplayState.SingleTraceMode != 0) return {false, false};
   if (!m_Doc.HasTrace() || g_DisplayState.TraceCount < k) return {false, false};
-  m_Doc.m_nTableClickedEvent = 0;
   const bool pressed = UpdateTraceButton(m_State.m_bTraceButtonChecked, k, g_DisplayState.TraceCount,
                                          g_DisplayState.ZoomCaptureOnOpen == 1);
   DrawTraceLegend(k - 1);
@@ -46,6 +47,16 @@ void COtdrDisplayView::DrawTraceLegend(int m) {
   const int last = std::min(m, static_cast<int>(m_State.m_Legend.size()) - 1);
   for (int i = 0; i <= last; ++i) m_Overlay.legend(i + 1, m_State.m_Legend[static_cast<std::size_t>(i)].Colour);
   m_State.m_bCloseGuard = 0;
+}
+
+void COtdrDisplayView::ShowLegendColours() {
+  if (!m_Overlay.legend) return;
+  const int shown = g_DisplayState.SingleTraceMode != 0
+                        ? 0
+                        : std::min(g_DisplayState.TraceCount, static_cast<int>(m_State.m_Legend.size()));
+  for (int k = 1; k <= 4; ++k) {
+    m_Overlay.legend(k, k <= shown ? m_State.m_Legend[static_cast<std::size_t>(k - 1)].Colour : kNoLegend);
+  }
 }
 
 void COtdrDisplayView::SwitchCurrentTrace(int k) {
@@ -70,11 +81,18 @@ void COtdrDisplayView::SwitchCurrentTrace(int k) {
   g_DisplayState.SwitchingTrace = 1;
   if (m_Overlay.open) m_Overlay.open(path);
   g_DisplayState.SwitchingTrace = 0;
+  // The event last clicked belonged to the trace just left; the link map frames the first again.
+  m_Doc.m_nTableClickedEvent = 0;
   m_State.m_bJustSwitched = 1;
   FitOverlay();
 }
 
+bool COtdrDisplayView::AskSaveFirst() { return !m_Overlay.saveFirst || m_Overlay.saveFirst(); }
+
 void COtdrDisplayView::OnCloseCurrentTrace() {
+  // The question comes before anything changes: a cancel leaves the list, its order, the offsets
+  // and the document as they were.
+  if (m_State.m_bCloseGuard == 0 && !m_TraceList.empty() && !AskSaveFirst()) return;
   m_Doc.m_bAnalysedOnce = 0;
   if (m_State.m_bCloseGuard != 0) return;
   m_State.m_bCloseGuard = 1;

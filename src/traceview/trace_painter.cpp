@@ -115,7 +115,8 @@ void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<c
       points.clear();
       points.reserve(static_cast<qsizetype>(pixels.size()));
       for (const PixelPoint& p : pixels) points.append(QPoint(p.x, p.y));
-      painter.setPen(QPen(QColor(kDottedTraceColour), 1));
+      // Each trace keeps its colour, so the dots of the overlay stay apart.
+      painter.setPen(QPen(CurvePen(curve, style).color(), 1));
       painter.drawPoints(points.constData(), static_cast<int>(points.size()));
       continue;
     }

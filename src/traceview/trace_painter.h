@@ -19,8 +19,6 @@ struct PaintParams {
 
 /// The grid's colour.
 inline constexpr QRgb kGridColour = qRgb(100, 100, 100);
-/// Every curve's colour in the dotted drawing.
-inline constexpr QRgb kDottedTraceColour = qRgb(0, 155, 78);
 /// The curve's colour while one trace is shown.
 inline constexpr QRgb kSingleTraceColour = qRgb(255, 0, 0);
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -171,7 +172,7 @@ TEST_F(BatchEditDialogTest, OkEditsTheListedFilesAndLeavesTheCurrentTraceAlone) 
 TEST(SaveAsDialogTest, FiltersAndTheAddedEndingFollowTheChosenFilter) {
   QFileDialog dialog;
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  ConfigureSaveAsDialog(dialog);
+  ConfigureSaveAsDialog(dialog, "space");
   EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
   ASSERT_EQ(dialog.nameFilters().size(), 2);
   EXPECT_EQ(dialog.defaultSuffix(), "sor");
@@ -180,6 +181,18 @@ TEST(SaveAsDialogTest, FiltersAndTheAddedEndingFollowTheChosenFilter) {
   emit dialog.filterSelected(dialog.nameFilters()[1]);
   EXPECT_EQ(dialog.defaultSuffix(), "BMP");
   EXPECT_TRUE(SaveAsChoiceOf(dialog).picture);
+}
+
+TEST(SaveAsDialogTest, StartsFromTheDocumentsOwnFolderAndName) {
+  lumivane::test::TempDir dir;
+  const std::string path = dir.WriteFile("Route 7.sor", std::string_view("x"));
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  ConfigureSaveAsDialog(dialog, path);
+  EXPECT_EQ(QFileInfo(dialog.directory().absolutePath()).canonicalFilePath(),
+            QFileInfo(QString::fromStdString(dir.path().string())).canonicalFilePath());
+  ASSERT_EQ(dialog.selectedFiles().size(), 1);
+  EXPECT_EQ(QFileInfo(dialog.selectedFiles().front()).fileName(), QStringLiteral("Route 7.sor"));
 }
 
 }  // namespace

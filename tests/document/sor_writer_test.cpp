@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -161,6 +162,17 @@ TEST(WriteSorFile, WritesTheAssembledImageAndReplacesAnExistingFile) {
   ASSERT_EQ(WriteSorFile(*record, path), SorWriteResult::kOk);
   EXPECT_EQ(lumivane::test::TempDir::ReadFile(path), lumivane::test::Assemble(*record));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary left";
+}
+
+TEST(WriteSorFile, ASaveClearsAwayTheTemporaryOfAKilledSave) {
+  lumivane::test::TempDir dir;
+  const std::string path = dir.WriteFile("trace.sor", std::string_view("previous contents"));
+  const pid_t killed = ::fork();
+  if (killed == 0) ::_exit(0);
+  ::waitpid(killed, nullptr, 0);
+  dir.WriteFile("trace.sor." + std::to_string(killed) + ".0.tmp", std::string_view("half a trace"));
+  ASSERT_EQ(WriteSorFile(*ReadImage(lumivane::test::MakeSampleSorV2()), path), SorWriteResult::kOk);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "only the trace is left";
 }
 
 TEST(WriteSorFile, PlacesThatCannotTakeTheFileAreReported) {

@@ -10,11 +10,11 @@ namespace {
 
 class CommSetDlgTest : public ::testing::Test {
  protected:
-  CommSetDlgTest() : dialog_({"/dev/ttyUSB0", "COM2"}) {
+  CommSetDlgTest() : dialog_({"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyUSB0"}) {
     InitLanguageTable();
     SelectLanguage(LanguageColumn::English);
     dialog_.m_strInterface = "RS232";
-    dialog_.m_strPort = "COM3";
+    dialog_.m_strPort = "/dev/ttyS0";
     dialog_.m_strBaudRate = "115200";
     dialog_.m_strDataBits = "8";
     dialog_.m_nParityIndex = 0;
@@ -36,7 +36,7 @@ class CommSetDlgTest : public ::testing::Test {
 TEST_F(CommSetDlgTest, OpensOnUsbWithThePortRowDisabledAndTheLineSettingsFixed) {
   EXPECT_EQ(dialog_.windowTitle(), "Communications Settings");
   EXPECT_EQ(dialog_.m_cbInterface->currentText(), "USB");
-  EXPECT_EQ(dialog_.m_cbPort->currentText(), "COM3");
+  EXPECT_EQ(dialog_.m_cbPort->currentText(), "/dev/ttyS0");
   EXPECT_FALSE(dialog_.m_cbPort->isEnabled());
   EXPECT_FALSE(dialog_.PortLabel()->isEnabled());
   EXPECT_EQ(dialog_.PortLabel()->text(), "RS232");
@@ -48,7 +48,7 @@ TEST_F(CommSetDlgTest, OpensOnUsbWithThePortRowDisabledAndTheLineSettingsFixed) 
     EXPECT_FALSE(fixed->isEnabled());
   }
   EXPECT_EQ(Items(dialog_.m_cbInterface), (QStringList{"USB", "RS232"}));
-  EXPECT_EQ(Items(dialog_.m_cbPort), (QStringList{"COM1", "COM2", "COM3", "COM4", "/dev/ttyUSB0"}));
+  EXPECT_EQ(Items(dialog_.m_cbPort), (QStringList{"/dev/ttyUSB0", "/dev/ttyS0"})) << "the machine's ports";
   EXPECT_EQ(Items(dialog_.m_cbBaudRate),
             (QStringList{"300", "600", "1200", "2400", "9600", "14400", "19200", "38400", "57600", "115200"}));
   EXPECT_EQ(Items(dialog_.m_cbParity), (QStringList{"NONE", "EVEN", "ODD"}));
@@ -72,4 +72,27 @@ TEST_F(CommSetDlgTest, ChoosingRs232EnablesOnlyThePortRowAndOkTakesTheTexts) {
 
   dialog_.m_cbInterface->setCurrentIndex(0);
   EXPECT_FALSE(dialog_.m_cbPort->isEnabled());
+}
+
+TEST(CommSetDlgPortTest, ANameThatIsNoDeviceHereGivesWayToTheMachinesFirstPort) {
+  InitLanguageTable();
+  SelectLanguage(LanguageColumn::English);
+  struct Case {
+    const char* stored;
+    std::vector<std::string> ports;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"ttyNoSuchLine9", {"/dev/ttyUSB0", "/dev/ttyACM0"}, "/dev/ttyUSB0"},
+      {"/dev/ttyACM0", {"/dev/ttyUSB0", "/dev/ttyACM0"}, "/dev/ttyACM0"},
+      {"/dev/null", {"/dev/ttyUSB0"}, "/dev/null"},
+      {"ttyNoSuchLine9", {}, "ttyNoSuchLine9"},
+  };
+  for (const Case& c : cases) {
+    CCCommSetDlg dialog(c.ports);
+    dialog.m_strPort = c.stored;
+    dialog.OnInitDialog();
+    EXPECT_EQ(dialog.m_cbPort->currentText().toStdString(), c.shown) << c.stored;
+    EXPECT_EQ(dialog.m_cbPort->count(), static_cast<int>(c.ports.size()));
+  }
 }

@@ -13,8 +13,10 @@ TEST(SerialPortConfigTest, PortNamesBecomeDevices) {
 
 TEST(SerialPortConfigTest, SettingsBecomeARawLine) {
   termios start{};
-  start.c_iflag = ICRNL | IXON;
-  start.c_lflag = ICANON | ECHO;
+  // A line as Linux starts it: software flow control on, input and output translated.
+  start.c_iflag = ICRNL | IXON | IXOFF | IXANY | ISTRIP;
+  start.c_oflag = OPOST | ONLCR;
+  start.c_lflag = ICANON | ECHO | ISIG;
   start.c_cflag = CS7 | PARENB | PARODD | CSTOPB | CRTSCTS;
 
   struct Case {
@@ -50,10 +52,11 @@ TEST(SerialPortConfigTest, SettingsBecomeARawLine) {
     EXPECT_EQ(tio.c_cflag & CSIZE, c.size);
     EXPECT_EQ(tio.c_cflag & (PARENB | PARODD), c.parityFlags);
     EXPECT_EQ(tio.c_cflag & CSTOPB, c.stopFlag);
-    // Binary and raw, while flow control stays as the line had it.
-    EXPECT_EQ(tio.c_iflag & ICRNL, 0u);
-    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
-    EXPECT_EQ(tio.c_iflag & IXON, static_cast<tcflag_t>(IXON));
+    // Binary and raw: no translation and no XON/XOFF, while hardware flow control stays as the line had it.
+    EXPECT_EQ(tio.c_iflag & (ICRNL | ISTRIP | IXON | IXOFF | IXANY), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(tio.c_cc[VMIN], 1);
     EXPECT_EQ(tio.c_cflag & CRTSCTS, static_cast<tcflag_t>(CRTSCTS));
   }
 }

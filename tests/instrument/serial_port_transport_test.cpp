@@ -25,8 +25,10 @@ namespace {
 constexpr ReceiveLimits kTestLimits{400, 200};
 
 // A pseudo-terminal pair: the worker opens the slave by name as its port, the simulated instrument
-// sits on the master. The fixture keeps a slave descriptor of its own open, so the master never
-// reads a hang-up between the worker's open and close.
+// sits on the master. The slave stays in the state the system gives a new line (XON/XOFF on, input
+// and output translated), as a real serial line starts: making it usable is the transport's job.
+// The fixture keeps a slave descriptor of its own open, so the master never reads a hang-up between
+// the worker's open and close.
 class PtyInstrument {
  public:
   PtyInstrument() {
@@ -36,10 +38,13 @@ class PtyInstrument {
     if (::ptsname_r(master_, name, sizeof name) != 0) return;
     slaveName_ = name;
     slave_ = ::open(name, O_RDWR | O_NOCTTY);
+  }
+
+  /// The slave line's settings as they stand now.
+  termios lineSettings() const {
     termios tio{};
     ::tcgetattr(slave_, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(slave_, TCSANOW, &tio);
+    return tio;
   }
   ~PtyInstrument() {
     if (thread_.joinable()) thread_.join();
@@ -116,6 +121,32 @@ TEST_F(SerialPortTransportTest, FilesArriveByteForByteOverARealLine) {
   EXPECT_TRUE(again.Open());
 }
 
+TEST_F(SerialPortTransportTest, EveryByteValueCrossesALineInItsStartingState) {
+  PtyInstrument instrument;
+  ASSERT_TRUE(instrument.ok());
+  const termios before = instrument.lineSettings();
+  ASSERT_NE(before.c_iflag & IXON, 0u) << "a new line starts with XON/XOFF on";
+  ASSERT_NE(before.c_oflag & OPOST, 0u);
+
+  // Every value, XON (0x11), XOFF (0x13), CR, LF, ^C and ^D among them, in runs and alone.
+  Bytes content;
+  for (int round = 0; round < 64; ++round) {
+    for (int value = 0; value < 256; ++value) content.push_back(static_cast<std::uint8_t>(value ^ round));
+    content.insert(content.end(), 16, static_cast<std::uint8_t>(round % 2 ? 0x13 : 0x11));
+  }
+  const Bytes record = Record16("ALLBYTES.SOR", static_cast<std::uint32_t>(content.size()));
+  instrument.Play(StreamOf({20001, {{record, content}}}));
+  Run(Settings(instrument.slaveName()));
+  EXPECT_EQ(progress_.count.load(), 1);
+  EXPECT_EQ(progress_.index.load(), 1);
+  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"ALLBYTES.SOR", content}}));
+
+  const termios after = instrument.lineSettings();
+  EXPECT_EQ(after.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP), 0u);
+  EXPECT_EQ(after.c_oflag & OPOST, 0u);
+  EXPECT_EQ(after.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+}
+
 TEST_F(SerialPortTransportTest, AnInstrumentThatFallsSilentEndsTheTransfer) {
   const Bytes a = Content(5000, 1), b = Content(5000, 2);
   const InstrumentScript script{20002, {{Record16("A.SOR", 5000), a}, {Record16("B.SOR", 5000), b}}};
@@ -142,6 +173,10 @@ TEST_F(SerialPortTransportTest, AnInstrumentThatFallsSilentEndsTheTransfer) {
     EXPECT_EQ(progress_.count.load(), UploadTransferFailed);
     EXPECT_EQ(progress_.index.load(), 0);
     EXPECT_EQ(fs::exists(folder_), c.filesLeft > 0);
+    // Only whole files stay: no part of the file that broke off, no temporary.
+    if (c.filesLeft > 0) {
+      EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", a}}));
+    }
   }
 }
 

@@ -33,6 +33,7 @@ TEST_F(UploadProgressViewTest, EachStateShowsItsText) {
       {UploadStartFailed, 0, 0, std::nullopt, "Can't Open Port,Ensure the Port is Free!", true},
       {UploadTransferFailed, 0, 0, std::nullopt, "Can't Read Data,Ensure the OTDR is Connected.", true},
       {UploadOpenFailed, 0, 0, std::nullopt, "Can't Open Port,Ensure the Port is Free!", true},
+      {UploadFileTooLarge, 0, 0, std::nullopt, "File too large !", true},
       {UploadUnsupportedCount, 0, 0, std::nullopt, "Warning! Select new version please!", true},
       {3, -1, 0, 0, "Total  3 Files, Now Receiving No. 0 ......", false},
       {3, 1, 0, 34, "Total  3 Files, Now Receiving No. 2 ......", false},

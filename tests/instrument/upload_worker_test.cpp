@@ -110,7 +110,7 @@ TEST_F(UploadWorkerTest, EveryFailureEndsWithItsStatusTheLinkClosedAndAnEmptyFol
        UploadTransferFailed, 4, 1 + 2 * 5},
       // Longer than any trace file: refused before the content is asked for, nothing past the buffer.
       {"length over the largest file", {20001, {{Record16("BIG.SOR", MaxTraceFileSize + 1), {}}}}, {},
-       UploadTransferFailed, 0, 2},
+       UploadFileTooLarge, 0, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -118,6 +118,8 @@ TEST_F(InfoPaneViewTest, EachPaneDrawsItsLinesLabelAtTheLeftValueAtItsColumn) {
 
 TEST_F(InfoPaneViewTest, WithoutATraceThePanesStayBlank) {
   doc->m_strTracePath = "space";
+  doc->UpdateAllViews(nullptr, kHintRefresh);
+  QApplication::processEvents();
   for (CInfoPaneView* view : {static_cast<CInfoPaneView*>(para), static_cast<CInfoPaneView*>(gxl),
                               static_cast<CInfoPaneView*>(gxd)}) {
     const QImage image = view->grab().toImage();
@@ -152,9 +154,9 @@ TEST_F(InfoPaneViewTest, InitialUpdateTilesTheFramesAndGreysTheirClose) {
 TEST_F(InfoPaneViewTest, AMarkerMoveRecomputesTheMarkerPaneOnly) {
   EXPECT_EQ(doc->m_strMarkerReadings[0], " 4.00000 km");
   PaintCounter paraPaints, gxlPaints, gxdPaints;
-  para->installEventFilter(&paraPaints);
-  gxl->installEventFilter(&gxlPaints);
-  gxd->installEventFilter(&gxdPaints);
+  para->viewport()->installEventFilter(&paraPaints);
+  gxl->viewport()->installEventFilter(&gxlPaints);
+  gxd->viewport()->installEventFilter(&gxdPaints);
 
   doc->m_MarkerState.MarkerB = 500;
   doc->UpdateAllViews(&other, kHintRefresh);

@@ -167,7 +167,7 @@ TEST(DrawOverlayTraces, AnotherDataSpacingStretchesTheCurve) {
   EXPECT_EQ(image.pixel(49 * 16 + 3, 250), qRgb(255, 255, 255));
 }
 
-TEST(DrawOverlayTraces, DottedModeSetsOneGreenPixelPerSampleButTheFirst) {
+TEST(DrawOverlayTraces, DottedModeSetsOnePixelPerSampleButTheFirstInTheTracesColour) {
   std::vector<double> db(100);
   for (int i = 0; i < 100; ++i) db[static_cast<std::size_t>(i)] = 10.0 + (i % 7);
   db[0] = 0.0;  // sample 0 would sit at a row of its own
@@ -177,15 +177,13 @@ TEST(DrawOverlayTraces, DottedModeSetsOneGreenPixelPerSampleButTheFirst) {
   DrawOverlayTraces(r.painter, params, std::span(&curve, 1), {.dotted = true});
   const QImage& image = r.Done();
   const CurveMapping mapping{curve.step, params.pixelsPerDb, 60.0, kH, 0, kW};
-  int green = 0;
+  int dots = 0;
   for (int y = 0; y < kH; ++y) {
-    for (int x = 0; x < kW; ++x) green += image.pixel(x, y) == kDottedTraceColour;
+    for (int x = 0; x < kW; ++x) dots += image.pixel(x, y) == curve.colour;
   }
-  EXPECT_EQ(green, 99);
+  EXPECT_EQ(dots, 99);
   for (int i = 1; i < 100; ++i) {
-    EXPECT_EQ(image.pixel(CurveX(i, mapping), CurveY(db[static_cast<std::size_t>(i)], mapping)),
-              kDottedTraceColour)
-        << i;
+    EXPECT_EQ(image.pixel(CurveX(i, mapping), CurveY(db[static_cast<std::size_t>(i)], mapping)), curve.colour) << i;
   }
   EXPECT_EQ(image.pixel(0, CurveY(0.0, mapping)), qRgb(255, 255, 255));
 }
