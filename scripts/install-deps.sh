@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation poppler-utils xvfb xauth locales
+  fonts-liberation poppler-utils xvfb xauth xdotool locales
+  util-linux
   "$@"
 )
 
