@@ -9,7 +9,8 @@ packages=(
   libusb-1.0-0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   umockdev libumockdev-dev
-  fonts-liberation poppler-utils xvfb xauth locales
+  fonts-liberation poppler-utils xvfb xauth xdotool locales
+  util-linux
   openbox scrot  # a window manager and screenshots for looking at the program under Xvfb
   "$@"
 )

@@ -100,6 +100,8 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   const ZoomState reference = ZoomReferenceOf(doc);
   if (!doc.OpenTraceFile(path, 0, doc.m_SorRecord)) return nullptr;
   doc.SetModifiedFlag(false);
+  // The link ORL kept in the record is this file's until its events change.
+  g_DisplayState.LinkOrlDirty = 0;
   auto record = std::make_unique<TraceRecord>();
   if (traceFile) {
     record->m_Model.m_SorRecord = doc.m_SorRecord;
@@ -143,7 +145,8 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   }
   m_pMainFrame->MdiArea()->setActiveSubWindow(PaneFrame(PaneKind::Trace));
   m_pMainFrame->ShowPaneMenu(true);
-  if (traceFile) {
+  // A damaged file is opened once, with its warning, but not offered again.
+  if (traceFile && !doc.m_bFileDamaged) {
     m_RecentFiles.Add(path);
     m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
   }

@@ -91,4 +91,9 @@ inline constexpr LangRow Default = 269;               // "Default"
 // Report.
 inline constexpr LangRow OtdrReport = 339;            // "OTDR Report"
 
+// Trace files that are damaged or hold no trace.
+inline constexpr LangRow FileHoldsNoTrace = 341;      // "This file holds no trace ..."
+inline constexpr LangRow FileDamaged = 342;           // "This file is damaged ..."
+inline constexpr LangRow TracePointsCut = 343;        // "This trace has more than 80000 points ..."
+
 }  // namespace TextRow

@@ -66,6 +66,7 @@ void ByteReader::U16Array(std::uint16_t* out, std::int64_t count) {
 }
 
 void ByteReader::Text(char16_t* out, std::int64_t capacity) {
+  const std::int64_t start = position_;
   std::int64_t stored = 0;
   for (;;) {
     const std::uint8_t b = U8();
@@ -73,6 +74,7 @@ void ByteReader::Text(char16_t* out, std::int64_t capacity) {
     if (stored < capacity - 1) out[stored++] = b;
   }
   if (capacity > 0) out[stored] = 0;
+  if (textLog_ != nullptr) textLog_->push_back({start, position_, capacity > 0 ? out : nullptr});
 }
 
 void ByteReader::FixedText(char16_t* out, std::int64_t length) {

@@ -5,8 +5,17 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace lumivane {
+
+/// Where a text lay in the image: from start to end, the byte after its zero; stored is where the
+/// reader kept it (null when it was read over).
+struct TextSpan {
+  std::int64_t start;
+  std::int64_t end;
+  const char16_t* stored;
+};
 
 class ByteReader {
  public:
@@ -35,6 +44,9 @@ class ByteReader {
   /// Reads exactly length bytes into out, widened, without terminator.
   void RawText(char16_t* out, std::int64_t length);
 
+  /// From now on, notes every text Text() reads in `log` (null: none).
+  void LogTextsTo(std::vector<TextSpan>* log) { textLog_ = log; }
+
   /// True when the bytes at position are name followed by a zero byte.
   bool NameAt(std::int64_t position, std::string_view name) const;
   std::uint8_t ByteAt(std::int64_t position) const;
@@ -42,6 +54,7 @@ class ByteReader {
  private:
   std::span<const std::uint8_t> bytes_;
   std::int64_t position_;
+  std::vector<TextSpan>* textLog_ = nullptr;
 };
 
 }  // namespace lumivane

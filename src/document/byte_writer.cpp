@@ -1,5 +1,7 @@
 #include "document/byte_writer.h"
 
+#include <string_view>
+
 namespace lumivane {
 
 namespace {
@@ -38,6 +40,16 @@ void ByteWriter::Name(std::string_view name) {
 }
 
 void ByteWriter::Text(const char16_t* text, std::int64_t capacity) {
+  const std::size_t index = textsWritten_++;
+  if (index < sourceTexts_.size()) {
+    const SourceText& source = sourceTexts_[index];
+    std::int64_t length = 0;
+    while (length < capacity && text[length] != 0) ++length;
+    if (source.asRead != nullptr && std::u16string_view(source.asRead) == std::u16string_view(text, length)) {
+      out_.insert(out_.end(), source.bytes.begin(), source.bytes.end());
+      return;
+    }
+  }
   for (std::int64_t i = 0; i < capacity && text[i] != 0; ++i) out_.push_back(TextCellByte(text[i]));
   out_.push_back(0);
 }

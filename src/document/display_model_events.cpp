@@ -105,11 +105,10 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
 
   if (eventCount < 2) return;
   const float attenuation = FirstSectionAttenuation(record, rows, eventCount, fibreLengthKm);
-  // The stored slope is 0.001 dB/km whatever unit the user shows distances in, and a fit that gave
-  // no value leaves the file's slope as it was.
+  // The fit is shown, not stored: the file keeps its own slope, so a save writes back what the
+  // user did not change. A fit that gave no value leaves the file's slope in the row.
   if (!std::isfinite(attenuation) || attenuation == kMissingValue) return;
   rows[1].Attenuation = attenuation;
-  record.KeyEvents.Events[1].Slope = lumivane::RoundToInt16(attenuation * kThousandths);
 }
 
 void ConvertRowsForAnalysis(std::span<AnalysisEvent> events, std::span<const EventRow> rows,

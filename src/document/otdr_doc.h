@@ -91,6 +91,7 @@ class COtdrDoc {
 
   // --- Members, in the order the rest of the program knows them ------------------------------
   std::int32_t m_nFileLength = 0;         // bytes of the file last read into m_FileImageBuffer
+  bool m_bFileDamaged = false;            // the file last read ends inside its blocks (read with a warning)
   std::unique_ptr<std::thread> m_pUploadWorker;  // the running upload, joined before the document goes
   AsciiExportOptions m_AsciiExportOptions;
   std::int32_t m_nTableClickedEvent = 0;  // event last chosen by a click on an event-table row

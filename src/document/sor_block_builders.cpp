@@ -12,9 +12,9 @@ namespace {
 
 /// Appends the block's identifier and the fields writeFields writes; returns the block's size.
 template <typename WriteFields>
-std::int32_t AppendBlock(SorBlockBuffer& block, std::string_view name, WriteFields writeFields) {
+std::int32_t AppendBlock(SorBlockBuffer& block, std::string_view name, SorSourceTexts texts, WriteFields writeFields) {
   const std::size_t start = block.size();
-  ByteWriter out(block);
+  ByteWriter out(block, texts);
   out.Name(name);
   writeFields(out);
   return static_cast<std::int32_t>(block.size() - start);
@@ -28,9 +28,9 @@ std::int32_t Magnitude(std::int32_t value) {
 
 }  // namespace
 
-std::int32_t BuildGenParamsBlock(const SorRecord& record, SorBlockBuffer& block) {
+std::int32_t BuildGenParamsBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& gen = record.GenParams;
-  return AppendBlock(block, kSorBlockGenParams, [&](ByteWriter& out) {
+  return AppendBlock(block, kSorBlockGenParams, texts, [&](ByteWriter& out) {
     out.FixedText(gen.LanguageCode, 2);
     out.Text(gen.CableId, kSorTextCapacity);
     out.Text(gen.FiberId, kSorTextCapacity);
@@ -47,9 +47,9 @@ std::int32_t BuildGenParamsBlock(const SorRecord& record, SorBlockBuffer& block)
   });
 }
 
-std::int32_t BuildSupParamsBlock(const SorRecord& record, SorBlockBuffer& block) {
+std::int32_t BuildSupParamsBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& sup = record.SupParams;
-  return AppendBlock(block, kSorBlockSupParams, [&](ByteWriter& out) {
+  return AppendBlock(block, kSorBlockSupParams, texts, [&](ByteWriter& out) {
     for (const char16_t* text : {sup.SupplierName, sup.MainframeId, sup.MainframeSerial, sup.OpticalModuleId,
                                  sup.OpticalModuleSerial, sup.SoftwareRevision, sup.Other}) {
       out.Text(text, kSorTextCapacity);
@@ -57,9 +57,9 @@ std::int32_t BuildSupParamsBlock(const SorRecord& record, SorBlockBuffer& block)
   });
 }
 
-std::int32_t BuildFxdParamsBlock(const SorRecord& record, SorBlockBuffer& block) {
+std::int32_t BuildFxdParamsBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& fxd = record.FxdParams;
-  return AppendBlock(block, kSorBlockFxdParams, [&](ByteWriter& out) {
+  return AppendBlock(block, kSorBlockFxdParams, texts, [&](ByteWriter& out) {
     out.U32(fxd.DateTime);
     out.FixedText(fxd.DistanceUnits, 2);
     out.I16(fxd.ActualWavelength);
@@ -88,9 +88,9 @@ std::int32_t BuildFxdParamsBlock(const SorRecord& record, SorBlockBuffer& block)
   });
 }
 
-std::int32_t BuildKeyEventsBlock(const SorRecord& record, SorBlockBuffer& block) {
+std::int32_t BuildKeyEventsBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& events = record.KeyEvents;
-  return AppendBlock(block, kSorBlockKeyEvents, [&](ByteWriter& out) {
+  return AppendBlock(block, kSorBlockKeyEvents, texts, [&](ByteWriter& out) {
     const int count = ClampSorCount(events.KeyEventCount, kSorMaxKeyEvents);
     out.I16(static_cast<std::int16_t>(count));
     for (int k = 0; k < count; ++k) {
@@ -114,11 +114,13 @@ std::int32_t BuildKeyEventsBlock(const SorRecord& record, SorBlockBuffer& block)
   });
 }
 
-std::int32_t BuildLnkParamsBlock(const SorRecord& /*record*/, SorBlockBuffer& /*block*/) { return 0; }
+std::int32_t BuildLnkParamsBlock(const SorRecord& /*record*/, SorBlockBuffer& /*block*/, SorSourceTexts /*texts*/) {
+  return 0;
+}
 
-std::int32_t BuildDataPtsBlock(const SorRecord& record, SorBlockBuffer& block) {
+std::int32_t BuildDataPtsBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& data = record.DataPts;
-  return AppendBlock(block, kSorBlockDataPts, [&](ByteWriter& out) {
+  return AppendBlock(block, kSorBlockDataPts, texts, [&](ByteWriter& out) {
     out.I32(data.TotalPointCount);
     const int traces = ClampSorCount(data.TraceCount, kSorMaxTraces);
     out.I16(static_cast<std::int16_t>(traces));
@@ -132,10 +134,10 @@ std::int32_t BuildDataPtsBlock(const SorRecord& record, SorBlockBuffer& block) {
   });
 }
 
-std::int32_t BuildUserNameBlock(const SorRecord& record, SorBlockBuffer& block) {
+std::int32_t BuildUserNameBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& user = record.UserName;
   if (user.UserVer < kSorUserVerMin || user.Magic != kSorUserMagic) return 0;
-  return AppendBlock(block, kSorBlockUserName, [&](ByteWriter& out) {
+  return AppendBlock(block, kSorBlockUserName, texts, [&](ByteWriter& out) {
     out.I32(user.UserVer);
     out.I32(user.Magic);
     out.I32(user.ReflAdjust);
@@ -157,13 +159,13 @@ std::int32_t BuildUserNameBlock(const SorRecord& record, SorBlockBuffer& block) 
   });
 }
 
-std::int32_t BuildVendorBlock(const SorRecord& record, SorBlockBuffer& block) {
-  return AppendBlock(block, kSorBlockVendor, [&](ByteWriter& out) {
+std::int32_t BuildVendorBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
+  return AppendBlock(block, kSorBlockVendor, texts, [&](ByteWriter& out) {
     out.Text(record.NorvalexParams.JobID, kSorTextCapacity);
     out.Text(record.NorvalexParams.Customer, kSorTextCapacity);
   });
 }
 
-std::int32_t BuildChecksumBlock(const SorRecord& /*record*/, SorBlockBuffer& block) {
-  return AppendBlock(block, kSorBlockCksum, [](ByteWriter&) {});
+std::int32_t BuildChecksumBlock(const SorRecord& /*record*/, SorBlockBuffer& block, SorSourceTexts texts) {
+  return AppendBlock(block, kSorBlockCksum, texts, [](ByteWriter&) {});
 }

@@ -15,10 +15,11 @@ namespace {
 // Revision-1 key events lack the five marker locations.
 constexpr std::int64_t kV2EventFixedBytes = 42;
 constexpr std::int64_t kV1EventFixedBytes = 22;
-// The UserName group of version 201 and later is read only when the map's seventh entry (the
-// place this system writes "UserName") is long enough to hold it.
-constexpr int kUserNameMapIndex = 6;
+// The UserName group of version 201 and later is read only when the map's "UserName" entry is
+// long enough to hold it.
 constexpr std::int32_t kUserGroup201MinSize = 149;
+// Revision-1 files have no trace type; the standard's value for an ordinary trace.
+constexpr std::string_view kStandardTraceType = "ST";
 
 /// Opens a block: stores its name, and reports whether it starts with its identifier.
 struct BlockStart {
@@ -27,12 +28,22 @@ struct BlockStart {
 };
 
 template <std::size_t N>
-BlockStart OpenBlock(SorImage image, std::int64_t start, std::string_view name, char16_t (&nameField)[N]) {
+BlockStart OpenBlock(SorImage image, std::int64_t start, std::string_view name, char16_t (&nameField)[N],
+                     SorTextLog* log) {
   ByteReader reader(image, start);
   const bool hasIdentifier = reader.NameAt(start, name);
   if (hasIdentifier) reader.Skip(static_cast<std::int64_t>(name.size()) + 1);
+  reader.LogTextsTo(log);
   SetSorText(nameField, name);
   return {reader, hasIdentifier};
+}
+
+/// Size of the map entry named `name`, or 0 when the map lists none.
+std::int32_t MappedSize(const SorMapBlock& map, std::string_view name) {
+  for (const SorMapEntry& entry : map.Entries) {
+    if (SorTextEquals(SorTextView(entry.Name), name)) return entry.Size;
+  }
+  return 0;
 }
 
 bool BeyondImage(SorImage image, std::int64_t start) { return start > static_cast<std::int64_t>(image.size()); }
@@ -88,6 +99,19 @@ void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
 
 }  // namespace
 
+void KeepSorSource(SorImage image, SorSource& source) {
+  const std::size_t length = std::min(image.size(), sizeof source.Bytes);
+  std::copy_n(image.begin(), length, source.Bytes);
+  source.Length = static_cast<std::int32_t>(length);
+  std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), -1);
+}
+
+std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, SorRecord& record) {
+  const std::int64_t end = kSorBlockParsers[index].parse(image, start, record, nullptr);
+  if (end > 0) record.Source.BlockOffsets[index] = static_cast<std::int32_t>(start);
+  return end;
+}
+
 std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name) {
   const auto known = std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name);
   if (known == kSorBlockNames.end()) return -1;
@@ -114,10 +138,10 @@ SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start) {
   return found;
 }
 
-std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& gen = record.GenParams;
-  auto [in, revision2] = OpenBlock(image, start, kSorBlockGenParams, gen.Name);
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockGenParams, gen.Name, log);
   in.FixedText(gen.LanguageCode, 2);
   in.Text(gen.CableId, kSorTextCapacity);
   in.Text(gen.FiberId, kSorTextCapacity);
@@ -139,10 +163,10 @@ std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& recor
   return in.Position();
 }
 
-std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& sup = record.SupParams;
-  ByteReader in = OpenBlock(image, start, kSorBlockSupParams, sup.Name).reader;
+  ByteReader in = OpenBlock(image, start, kSorBlockSupParams, sup.Name, log).reader;
   for (char16_t* text : {sup.SupplierName, sup.MainframeId, sup.MainframeSerial, sup.OpticalModuleId,
                          sup.OpticalModuleSerial, sup.SoftwareRevision, sup.Other}) {
     in.Text(text, kSorTextCapacity);
@@ -151,10 +175,10 @@ std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& recor
   return in.Position();
 }
 
-std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& fxd = record.FxdParams;
-  auto [in, revision2] = OpenBlock(image, start, kSorBlockFxdParams, fxd.Name);
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockFxdParams, fxd.Name, log);
   fxd.DateTime = in.U32();
   in.FixedText(fxd.DistanceUnits, 2);
   fxd.ActualWavelength = in.I16();
@@ -186,14 +210,16 @@ std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& recor
   if (revision2) {
     in.FixedText(fxd.TraceType, 2);
     for (auto& coordinate : fxd.WindowCoordinates) coordinate = in.I32();
+  } else {
+    SetSorText(fxd.TraceType, kStandardTraceType);
   }
   return in.Position();
 }
 
-std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& events = record.KeyEvents;
-  auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name);
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name, log);
   const std::int16_t countInFile = in.I16();
   const int stored = ClampSorCount(countInFile, kSorMaxKeyEvents);
   for (int k = 0; k < stored; ++k) ReadKeyEvent(in, revision2, events.Events[k]);
@@ -208,10 +234,10 @@ std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& recor
   return in.Position();
 }
 
-std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& links = record.LnkParams;
-  ByteReader in = OpenBlock(image, start, kSorBlockLnkParams, links.Name).reader;
+  ByteReader in = OpenBlock(image, start, kSorBlockLnkParams, links.Name, log).reader;
   const std::int16_t countInFile = in.I16();
   SorLandmark ignored{};
   for (int k = 0; k < countInFile; ++k) {
@@ -234,10 +260,10 @@ std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& recor
   return in.Position();
 }
 
-std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& data = record.DataPts;
-  ByteReader in = OpenBlock(image, start, kSorBlockDataPts, data.Name).reader;
+  ByteReader in = OpenBlock(image, start, kSorBlockDataPts, data.Name, log).reader;
   data.TotalPointCount = in.I32();
   const std::int16_t tracesInFile = in.I16();
   data.TraceCount = static_cast<std::int16_t>(ClampSorCount(tracesInFile, kSorMaxTraces));
@@ -250,6 +276,7 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record)
     }
     auto& trace = data.Traces[t];
     const int stored = ClampSorCount(points, kSorMaxSamples);
+    if (stored < points) record.Source.SamplesCut = 1;
     trace.PointCount = stored;
     trace.ScaleFactor = scale;
     in.U16Array(trace.Samples, stored);
@@ -258,7 +285,7 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record)
   return in.Position();
 }
 
-std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* /*log*/) {
   if (BeyondImage(image, start)) return 0;
   auto& user = record.UserName;
   user = SorUserName{};
@@ -269,7 +296,7 @@ std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record
   user.Magic = in.I32();
   if (user.Magic != kSorUserMagic || user.UserVer < kSorUserVerMin) return in.Position();
   user.ReflAdjust = in.I32();
-  if (user.UserVer < kSorUserVerGroup201 || record.Map.Entries[kUserNameMapIndex].Size < kUserGroup201MinSize) {
+  if (user.UserVer < kSorUserVerGroup201 || MappedSize(record.Map, kSorBlockUserName) < kUserGroup201MinSize) {
     return in.Position();
   }
   user.T = in.I32();
@@ -293,18 +320,18 @@ std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record
   return in.Position();
 }
 
-std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
   auto& vendor = record.NorvalexParams;
-  ByteReader in = OpenBlock(image, start, kSorBlockVendor, vendor.Name).reader;
+  ByteReader in = OpenBlock(image, start, kSorBlockVendor, vendor.Name, log).reader;
   in.Text(vendor.JobID, kSorTextCapacity);
   in.Text(vendor.Customer, kSorTextCapacity);
   return in.Position();
 }
 
-std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record) {
+std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
   if (BeyondImage(image, start)) return 0;
-  ByteReader in = OpenBlock(image, start, kSorBlockCksum, record.Cksum.Name).reader;
+  ByteReader in = OpenBlock(image, start, kSorBlockCksum, record.Cksum.Name, log).reader;
   record.Cksum.Checksum = in.U16();
   return in.Position();
 }

@@ -8,12 +8,17 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
+#include "document/byte_reader.h"
 #include "document/sor_format.h"
 #include "document/sor_record.h"
 
 using SorImage = std::span<const std::uint8_t>;
-using SorBlockParser = std::int64_t (*)(SorImage image, std::int64_t start, SorRecord& record);
+/// The variable texts a parser read, in reading order (a save writes unedited texts from them).
+using SorTextLog = std::vector<lumivane::TextSpan>;
+/// `log`, when not null, receives the block's variable texts.
+using SorBlockParser = std::int64_t (*)(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log);
 
 /// A block name with the parser of its body.
 struct SorBlockParserEntry {
@@ -29,19 +34,23 @@ std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view n
 using SorBlockPositions = std::array<std::int64_t, 10>;
 SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start);
 
-std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record);
-/// Revision 2 only: the identifier is taken as present. Needs the record's map already read.
-std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record);
-std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record);
+std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+/// Revision 2 only: the identifier is taken as present. Needs the record's map already read: the
+/// later groups are read only when the map gives the block room for them.
+std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+
+/// Takes the image as the record's source, no block read yet.
+void KeepSorSource(SorImage image, SorSource& source);
 
 /// Every block the readers parse, in the order they parse them; revision-1 bodies follow one
-/// another in this order when the map cannot place them.
+/// another in this order when the map cannot place them. SorSource::BlockOffsets follows it too.
 inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
     {kSorBlockGenParams, ParseGenParams, true},
     {kSorBlockSupParams, ParseSupParams, true},
@@ -53,3 +62,8 @@ inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
     {kSorBlockVendor, ParseVendorParams, false},
     {kSorBlockCksum, ParseChecksum, true},
 }};
+
+static_assert(kSorBlockParsers.size() == kSorParsedBlockCount);
+
+/// Parses the block of kSorBlockParsers[index] at start and notes where it was read.
+std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, SorRecord& record);

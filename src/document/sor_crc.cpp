@@ -10,7 +10,6 @@
 namespace {
 
 constexpr std::uint16_t kPolynomial = 0x1021;
-constexpr std::uint16_t kInitial = 0xFFFF;
 // Bytes per step of the table-driven loop; a whole trace file is checked on every batch listing.
 constexpr int kSlices = 8;
 
@@ -93,13 +92,13 @@ LUMIVANE_CLMUL inline __m128i FoldLane(__m128i value, __m128i factors, __m128i n
       _mm_xor_si128(_mm_clmulepi64_si128(value, factors, 0x01), _mm_clmulepi64_si128(value, factors, 0x10)), next);
 }
 
-LUMIVANE_CLMUL std::uint16_t ClmulCrc16(const std::uint8_t* p, std::size_t length) {
+LUMIVANE_CLMUL std::uint16_t ClmulCrc16(const std::uint8_t* p, std::size_t length, std::uint16_t initial) {
   static const __m128i kFold512 = _mm_set_epi64x(PowerOfX(512), PowerOfX(576));
   static const __m128i kFold128 = _mm_set_epi64x(PowerOfX(128), PowerOfX(192));
   __m128i acc[kLanes];
   for (std::size_t k = 0; k < kLanes; ++k) acc[k] = LoadLane(p + k * kLane);
   // The initial register value enters as an XOR into the first two bytes.
-  acc[0] = _mm_xor_si128(acc[0], _mm_set_epi64x(static_cast<long long>(std::uint64_t{kInitial} << 48), 0));
+  acc[0] = _mm_xor_si128(acc[0], _mm_set_epi64x(static_cast<long long>(std::uint64_t{initial} << 48), 0));
   std::size_t i = kLanes * kLane;
   for (; i + kLanes * kLane <= length; i += kLanes * kLane) {
     for (std::size_t k = 0; k < kLanes; ++k) acc[k] = FoldLane(acc[k], kFold512, LoadLane(p + i + k * kLane));
@@ -125,19 +124,20 @@ bool HasClmul() {
 
 }  // namespace
 
-std::uint16_t SorCrc16(const std::uint8_t* bytes, std::size_t length) {
+std::uint16_t SorCrc16(const std::uint8_t* bytes, std::size_t length, std::uint16_t initial) {
 #if defined(__x86_64__)
-  if (length >= kLanes * kLane && HasClmul()) return ClmulCrc16(bytes, length);
+  if (length >= kLanes * kLane && HasClmul()) return ClmulCrc16(bytes, length, initial);
 #endif
-  return FoldBytes(kInitial, bytes, length);
+  return FoldBytes(initial, bytes, length);
 }
 
 SorChecksumStatus VerifySorChecksum(std::span<const std::uint8_t> file) {
   if (file.size() < kSorMinV2Length) return SorChecksumStatus::kTooShort;
   const std::size_t n = file.size();
   const auto stored = static_cast<std::uint16_t>(file[n - 2] | (file[n - 1] << 8));
-  if (SorCrc16(file.data(), n - 8) == stored) return SorChecksumStatus::kAllButCksumBlock;
   if (SorCrc16(file.data(), n - 2) == stored) return SorChecksumStatus::kAllButChecksumValue;
+  if (SorCrc16(file.data(), n - 8) == stored) return SorChecksumStatus::kAllButCksumBlock;
+  if (SorCrc16(file.data(), n - 2, 0) == stored) return SorChecksumStatus::kAllButChecksumValueZero;
   return SorChecksumStatus::kMismatch;
 }
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,15 +21,16 @@ constexpr std::array<std::string_view, 6> kRecordedEntries = {kSorBlockGenParams
 constexpr std::int64_t kV1FirstEntry = 8;
 
 struct PlacedBlock {
-  const SorBlockParserEntry* block;
+  std::size_t index;  // in kSorBlockParsers
   std::int64_t offset;
 };
 
-const SorBlockParserEntry* KnownBlock(std::u16string_view name) {
-  for (const auto& block : kSorBlockParsers) {
-    if (block.inRevision1 && SorTextEquals(name, block.name)) return &block;
+std::optional<std::size_t> KnownBlock(std::u16string_view name) {
+  for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
+    const auto& block = kSorBlockParsers[index];
+    if (block.inRevision1 && SorTextEquals(name, block.name)) return index;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // Instruments write revision-1 blocks in their own order (DataPts before KeyEvents) with blocks of
@@ -44,9 +46,7 @@ bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std:
     const std::int32_t size = in.I32();
     if (in.Position() > mapSize) break;
     if (size < 0) return false;
-    if (const SorBlockParserEntry* block = KnownBlock(SorTextView(name)); block != nullptr && size > 0) {
-      placed.push_back({block, offset});
-    }
+    if (const auto index = KnownBlock(SorTextView(name)); index && size > 0) placed.push_back({*index, offset});
     offset += size;
   }
   return !placed.empty() && offset <= static_cast<std::int64_t>(image.size());
@@ -57,6 +57,7 @@ bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std:
 SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) {
   if (image.size() > static_cast<std::size_t>(MaxTraceFileSize)) return SorReadResult::kTooLarge;
   std::memset(&target, 0, sizeof target);
+  KeepSorSource(image, target.Source);
   auto& map = target.Map;
   SetSorText(map.Name, kSorBlockMap);
   lumivane::ByteReader in(image);
@@ -81,15 +82,15 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
 
   std::vector<PlacedBlock> placed;
   if (PlaceBlocksByMap(image, mapSize, blockCount, placed)) {
-    for (const auto& [block, offset] : placed) block->parse(image, offset, target);
+    for (const auto& [index, offset] : placed) ParseSourceBlock(index, image, offset, target);
     return SorReadResult::kOk;
   }
   // A parser that finds its start beyond the image ends the chain: starting the next block over
   // at position 0 would read the map as block fields.
   std::int64_t position = mapSize;
-  for (const auto& block : kSorBlockParsers) {
-    if (!block.inRevision1) continue;
-    position = block.parse(image, position, target);
+  for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
+    if (!kSorBlockParsers[index].inRevision1) continue;
+    position = ParseSourceBlock(index, image, position, target);
     if (position == 0) break;
   }
   return SorReadResult::kOk;

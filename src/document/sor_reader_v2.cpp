@@ -46,6 +46,7 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   if (revision != kSorRevision2) return SorReadResult::kWrongVersion;
 
   std::memset(&target, 0, sizeof target);
+  KeepSorSource(image, target.Source);
   auto& map = target.Map;
   SetSorText(map.Name, kSorBlockMap);
   map.Revision = revision;
@@ -67,9 +68,9 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   const std::int64_t searchStart = std::min<std::int64_t>(in.Position(), mapSize);
   SorBlockPositions found = FindSorBlocks(image, searchStart);
   PreferMapPositions(image, target.Map, found);
-  for (const auto& block : kSorBlockParsers) {
-    const std::int64_t at = found[NameIndex(block.name)];
-    if (at > 0) block.parse(image, at, target);
+  for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
+    const std::int64_t at = found[NameIndex(kSorBlockParsers[index].name)];
+    if (at > 0) ParseSourceBlock(index, image, at, target);
   }
   return SorReadResult::kOk;
 }

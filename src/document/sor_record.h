@@ -1,7 +1,7 @@
 #pragma once
 // One SR-4731 trace file in memory: a plain value with one member per file field.
 // Texts are UTF-16 cells holding one file byte each, always zero-terminated within their capacity.
-// The record is about 1 MB: keep it on the heap or in static storage, never on the stack.
+// The record is about 1.3 MB: keep it on the heap or in static storage, never on the stack.
 #include <cstdint>
 #include <type_traits>
 
@@ -180,6 +180,18 @@ struct SorChecksum {
   std::uint16_t Checksum;  // as stored in the file; never tested on read
 };
 
+/// Blocks the readers parse, one offset each in SorSource (in the order of kSorBlockParsers).
+inline constexpr int kSorParsedBlockCount = 9;
+
+/// The file a record was read from and where its blocks were read, so that a save can write back
+/// every byte it did not mean to change. Length 0: the record was not read from a file.
+struct SorSource {
+  std::int32_t Length;
+  std::int32_t BlockOffsets[kSorParsedBlockCount];  // -1: the block was not read
+  std::uint8_t SamplesCut;  // 1 when a trace held more samples than kSorMaxSamples
+  std::uint8_t Bytes[MaxTraceFileSize];
+};
+
 struct SorRecord {
   SorMapBlock Map;
   SorGenParams GenParams;
@@ -191,6 +203,7 @@ struct SorRecord {
   SorUserName UserName;
   SorVendorParams NorvalexParams;
   SorChecksum Cksum;
+  SorSource Source;
 };
 
 static_assert(std::is_trivially_copyable_v<SorRecord>);

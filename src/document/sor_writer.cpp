@@ -15,32 +15,13 @@
 #include "document/sor_block_builders.h"
 #include "document/sor_crc.h"
 #include "document/sor_format.h"
+#include "document/sor_write_plan.h"
 #include "platform/stale_temp_files.h"
 
 namespace {
 
-using BlockBuilder = std::int32_t (*)(const SorRecord&, SorBlockBuffer&);
-
-struct WrittenBlock {
-  std::string_view name;
-  BlockBuilder build;
-};
-
-// The map lists the blocks in this order and the bodies follow in the same order.
-constexpr std::array<WrittenBlock, 9> kWrittenBlocks = {{
-    {kSorBlockGenParams, BuildGenParamsBlock},
-    {kSorBlockSupParams, BuildSupParamsBlock},
-    {kSorBlockFxdParams, BuildFxdParamsBlock},
-    {kSorBlockDataPts, BuildDataPtsBlock},
-    {kSorBlockKeyEvents, BuildKeyEventsBlock},
-    {kSorBlockLnkParams, BuildLnkParamsBlock},
-    {kSorBlockUserName, BuildUserNameBlock},
-    {kSorBlockVendor, BuildVendorBlock},
-    {kSorBlockCksum, BuildChecksumBlock},
-}};
-
 constexpr std::size_t kMapSizeOffset = 6;
-constexpr std::int32_t kChecksumBytes = 2;
+constexpr std::int32_t kChecksumBlockSize = 8;  // "Cksum", its zero byte and the checksum
 
 constexpr int kTempAttempts = 100;
 
@@ -86,36 +67,38 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 SorWriteResult AssembleSorImage(const SorRecord& record, std::vector<std::uint8_t>& image) {
-  std::array<SorBlockBuffer, kWrittenBlocks.size()> bodies;
-  std::array<std::int32_t, kWrittenBlocks.size()> sizes{};
-  for (std::size_t i = 0; i < kWrittenBlocks.size(); ++i) sizes[i] = kWrittenBlocks[i].build(record, bodies[i]);
-  sizes.back() += kChecksumBytes;
+  const std::vector<SorPlannedBlock> blocks = PlanSorBlocks(record);
 
   image.clear();
   lumivane::ByteWriter out(image);
   out.Name(kSorBlockMap);
   out.U16(kSorRevision2);
   out.U32(0);
-  out.I16(static_cast<std::int16_t>(kWrittenBlocks.size()));
-  for (std::size_t i = 0; i < kWrittenBlocks.size(); ++i) {
-    out.Name(kWrittenBlocks[i].name);
-    out.U16(kSorRevision2);
-    out.I32(sizes[i]);
+  // Every instrument counts the Map among the blocks; readers that take the count as the number
+  // of entries would otherwise never see the checksum block.
+  out.I16(static_cast<std::int16_t>(blocks.size() + 2));
+  for (const SorPlannedBlock& block : blocks) {
+    out.Name(block.name);
+    out.U16(block.revision);
+    out.I32(static_cast<std::int32_t>(block.body.size()));
   }
+  out.Name(kSorBlockCksum);
+  out.U16(kSorRevision2);
+  out.I32(kChecksumBlockSize);
   const auto mapSize = static_cast<std::uint32_t>(image.size());
   for (int i = 0; i < 4; ++i) image[kMapSizeOffset + i] = static_cast<std::uint8_t>(mapSize >> (8 * i));
 
-  std::size_t total = image.size() + kChecksumBytes;
-  for (const auto& body : bodies) total += body.size();
+  std::size_t total = image.size() + kChecksumBlockSize;
+  for (const SorPlannedBlock& block : blocks) total += block.body.size();
   if (total > static_cast<std::size_t>(MaxTraceFileSize)) {
     image.clear();
     return SorWriteResult::kTooLarge;
   }
   image.reserve(total);
-  for (const auto& body : bodies) image.insert(image.end(), body.begin(), body.end());
-  // The checksum covers every byte before the "Cksum" identifier.
-  const std::size_t covered = image.size() - (kSorBlockCksum.size() + 1);
-  out.U16(SorCrc16(image.data(), covered));
+  for (const SorPlannedBlock& block : blocks) image.insert(image.end(), block.body.begin(), block.body.end());
+  BuildChecksumBlock(record, image);
+  // The checksum covers every byte of the file but its own two, as instruments write it.
+  out.U16(SorCrc16(image.data(), image.size()));
   return SorWriteResult::kOk;
 }
 

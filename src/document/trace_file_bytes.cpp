@@ -6,6 +6,8 @@
 #include <span>
 
 #include "document/sor_crc.h"
+#include "document/sor_format.h"
+#include "document/sor_map_layout.h"
 #include "document/sor_record.h"
 #include "platform/path_util.h"
 
@@ -53,5 +55,9 @@ int IsValidTraceFile(const std::string& path) {
   const TraceFileBytes file = ReadTraceFileBytes(path);
   if (file.failure >= 0 || file.bytes.size() < kSmallestBatchFile || !lumivane::HasSorSuffix(path)) return 0;
   const std::span<const std::uint8_t> bytes(file.bytes);
-  return IsChecksumValid(VerifySorChecksum(bytes)) && IsSorV2(bytes) ? 1 : 0;
+  if (!IsSorV2(bytes)) return 0;
+  // Makers compute the checksum in conventions of their own, so it says nothing about damage; a
+  // map whose blocks run past the file's end does.
+  const SorMapLayout layout = ReadSorMapLayout(bytes);
+  return layout.revision == kSorRevision2 && layout.readable && !layout.blocks.empty() && layout.end <= static_cast<std::int64_t>(bytes.size()) ? 1 : 0;
 }

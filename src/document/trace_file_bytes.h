@@ -17,5 +17,6 @@ struct TraceFileBytes {
 TraceFileBytes ReadTraceFileBytes(const std::string& path);
 
 /// 1 when the file is a usable trace file for a batch: a ".sor" (any case) revision-2 file of
-/// 300 to MaxTraceFileSize bytes with a valid checksum; else 0. Shows nothing, changes nothing.
+/// 300 to MaxTraceFileSize bytes whose map and blocks are whole, whatever its checksum; else 0.
+/// Shows nothing, changes nothing.
 int IsValidTraceFile(const std::string& path);

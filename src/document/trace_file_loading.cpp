@@ -1,10 +1,12 @@
 // Bringing a trace file from disk into a SorRecord through the document's file image.
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "app/text_rows.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
+#include "document/sor_file_findings.h"
 #include "document/sor_reader.h"
 #include "document/trace_file_bytes.h"
 #include "platform/message_sink.h"
@@ -35,13 +37,23 @@ int COtdrDoc::LoadTraceFile(std::string_view path, int /*fileKind*/, SorRecord& 
     ShowRow(file.failure);
     return 0;
   }
-  // The reader touches the target only when it accepts the file, and the image is taken over only
-  // then: a refused file leaves the document as it was, so Save cannot write a half-read record.
-  const SorReadResult result = ReadSorImage(file.bytes, target);
+  // The file is read aside and the target and the image are taken over only when it holds a
+  // trace: a refused file leaves the document as it was, so Save cannot write a half-read record.
+  auto read = std::make_unique<SorRecord>();
+  const SorReadResult result = ReadSorImage(file.bytes, *read);
   if (result != SorReadResult::kOk) {
     ShowRow(ReaderMessageRow(result));
     return 0;
   }
+  const SorFileFinding finding = InspectSorFile(file.bytes, *read);
+  if (finding == SorFileFinding::kNoTrace) {
+    ShowRow(TextRow::FileHoldsNoTrace);
+    return 0;
+  }
+  if (finding == SorFileFinding::kDamaged) ShowRow(TextRow::FileDamaged);
+  if (finding == SorFileFinding::kSamplesCut) ShowRow(TextRow::TracePointsCut);
+  m_bFileDamaged = finding == SorFileFinding::kDamaged;
+  target = *read;
   const auto next = std::copy(file.bytes.begin(), file.bytes.end(), m_FileImageBuffer.begin());
   std::fill(next, m_FileImageBuffer.end(), std::uint8_t{0});
   m_nFileLength = static_cast<std::int32_t>(file.bytes.size());
@@ -54,6 +66,8 @@ int COtdrDoc::OpenTraceFile(std::string_view path, int fileKind, SorRecord& targ
     return 1;
   }
   if (!LoadTraceFile(path, fileKind, target)) return 0;
+  // A reanalysis of the trace shown until now says nothing about this one.
+  m_bReanalysed = 0;
   // The path keeps its case: it is what Save writes to.
   m_strTracePath = path;
   SetPathName(path);

@@ -75,10 +75,8 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, std::
   preview.Time = TraceDateTimeOf(in.U32());
   const std::array<std::uint8_t, 2> unitBytes = {in.U8(), in.U8()};
   const std::string units = WidenToUtf8(unitBytes.data(), unitBytes.size());
-  fileUnitName = units;
-  previewUnitName = units;
-  if (units == "mt") previewUnitName = "km";
-  if (units == "ft") previewUnitName = "kft";
+  fileUnitName = UnitNameOfLabel(units);
+  previewUnitName = fileUnitName;
   preview.Wavelength = static_cast<std::int16_t>(ConvertWavelengthField(in.I16()));
   in.Skip(4 + 4);  // acquisition offset and its distance
 
@@ -98,11 +96,7 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, std::
     range = groupIndex == 0 ? 0.0f : static_cast<float>(kSpeedOfLightFactor / groupIndex * acquisitionRange);
   }
   if (units == "mi") range = static_cast<float>(range * kKmToMiles);
-  if (units == "ft") {
-    range = static_cast<float>(range * kKmToKft);
-    fileUnitName = "kft";
-  }
-  if (units == "mt") fileUnitName = "km";
+  if (units == "ft") range = static_cast<float>(range * kKmToKft);
   preview.Range = range;
 }
 
@@ -114,6 +108,12 @@ std::string ReadWholeFile(std::ifstream& in, std::uintmax_t size) {
 }
 
 }  // namespace
+
+std::string UnitNameOfLabel(std::string_view label) {
+  if (label == "mt") return "km";
+  if (label == "ft") return "kft";
+  return std::string(label);
+}
 
 void ResetPreviewUnitNames() {
   g_FileUnitName.clear();

@@ -25,6 +25,10 @@ extern std::string g_FileUnitName;
 /// Unit the preview's range line shows.
 extern std::string g_PreviewUnitName;
 
+/// The unit a file's units-of-distance label names: "mt" is "km", "ft" is "kft", any other label
+/// its two characters.
+std::string UnitNameOfLabel(std::string_view label);
+
 /// Empties both unit names, as at program start.
 void ResetPreviewUnitNames();
 

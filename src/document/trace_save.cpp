@@ -62,9 +62,11 @@ SorWriteResult WritePrepared(COtdrDoc& doc, const std::string& path, const SaveE
   return result;
 }
 
-SaveEdits EditsOf(const COtdrDoc& doc, bool withDisplayEdits) {
+SaveEdits EditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string& fileUnitName) {
   SaveEdits edits;
-  edits.fileUnitName = g_FileUnitName;
+  // The trace's own label, not the last header the open dialog previewed: a plain save of a
+  // trace opened some other way keeps its unit.
+  edits.fileUnitName = fileUnitName;
   edits.lengthUnitName = g_LengthUnitName;
   edits.markerA = doc.m_MarkerState.MarkerA;
   edits.markerB = doc.m_MarkerState.MarkerB;
@@ -73,6 +75,12 @@ SaveEdits EditsOf(const COtdrDoc& doc, bool withDisplayEdits) {
   edits.fibreParams = withDisplayEdits ? &doc.m_FibreParams : nullptr;
   edits.reanalysed = doc.m_bReanalysed;
   return edits;
+}
+
+std::string FileUnitName(const COtdrDoc& doc) {
+  std::string label;
+  for (const char16_t cell : SorTextView(doc.m_SorRecord.FxdParams.DistanceUnits)) label += static_cast<char>(cell);
+  return UnitNameOfLabel(label);
 }
 
 bool ReportWrite(SorWriteResult result, std::string_view path) {
@@ -119,8 +127,9 @@ void StoreDisplayEditsToSor(SorRecord& record, const FibreParamsRecord& params, 
   if (keep == 0) {
     SorFxdParams& fxd = record.FxdParams;
     fxd.GroupIndex = Scaled(params.GroupIndex, 100000.0);
-    fxd.Backscatter =
-        BackscatterFieldOf(std::fabs(static_cast<double>(params.Backscatter)), record.UserName.BackscatterMode);
+    // The display shows the coefficient negated; its sign carries over, so a field of 0 or below
+    // (coefficients above -30 dB) comes back as it was read.
+    fxd.Backscatter = BackscatterFieldOf(-static_cast<double>(params.Backscatter), record.UserName.BackscatterMode);
     fxd.EndOfFibreThreshold = lumivane::RoundToUInt16(std::fabs(static_cast<double>(params.EndThreshold)) * 1000.0);
     fxd.LossThreshold = lumivane::RoundToUInt16(std::fabs(static_cast<double>(params.LossThreshold)) * 1000.0);
     fxd.ReflectanceThreshold =
@@ -162,7 +171,10 @@ bool OnFileSave(COtdrDoc& doc, const SaveEnvironment& env) {
   // reporting a save that did not happen.
   if (!doc.HasTrace() || !HasSorExtension(doc.m_strTracePath)) return OnFileSaveAs(doc, env);
   doc.m_strSavePath = doc.m_strTracePath;
-  if (!ReportWrite(WritePrepared(doc, doc.m_strSavePath, EditsOf(doc, true)), doc.m_strSavePath)) return false;
+  const std::string fileUnit = FileUnitName(doc);
+  if (!ReportWrite(WritePrepared(doc, doc.m_strSavePath, EditsOf(doc, true, fileUnit)), doc.m_strSavePath)) return false;
+  // The reanalysis's values are in the record now; a later save writes them from there.
+  doc.m_bReanalysed = 0;
   doc.SetModifiedFlag(false);
   return true;
 }
@@ -185,7 +197,8 @@ bool OnFileSaveAs(COtdrDoc& doc, const SaveEnvironment& env) {
       return false;
     }
   }
-  if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, false)), path)) return false;
+  const std::string fileUnit = FileUnitName(doc);
+  if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, false, fileUnit)), path)) return false;
   doc.m_strTracePath = path;
   doc.m_strSavePath = path;
   doc.SetPathName(path);

@@ -10,12 +10,14 @@
 #include "app/length_unit.h"
 #include "app/main_frame.h"
 #include "app/otdr_app.h"
+#include "app/text_rows.h"
 #include "app/text_table.h"
 #include "app_test_env.h"
 #include "document/open_file_dlg.h"
 #include "document/otdr_doc.h"
 #include "platform/length_unit_setting.h"
 #include "platform/path_util.h"
+#include "sor_image_builder.h"
 #include "traceview/display_state.h"
 
 namespace {
@@ -183,6 +185,23 @@ TEST(OpenPathFailureTest, AFailedReadLeavesTheDocumentAndItsEventsAsTheyWere) {
   EXPECT_EQ(doc.m_SorRecord.FxdParams.GroupIndex, record);
   EXPECT_EQ(app->m_TraceList.size(), 1u);
   EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{good});
+}
+
+TEST(OpenPathFailureTest, NeitherARefusedNorADamagedFileEntersTheRecentFiles) {
+  lumivane::test::AppTestEnv env;
+  const std::string good = env.WriteTrace("a.sor");
+  const std::string notes = env.dir().WriteFile("notes.sor", std::string(600, 'n'));
+  lumivane::test::Bytes truncated = lumivane::test::MakeSampleSorV2({.points = 3000});
+  truncated.resize(truncated.size() / 2);
+  const std::string damaged = env.dir().WriteFile("damaged.sor", truncated);
+  COtdrApp* app = env.Start({good});
+  EXPECT_EQ(app->OpenDocumentFile(notes), nullptr);
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, good);
+  EXPECT_NE(app->OpenDocumentFile(damaged), nullptr);
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, damaged);
+  EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{good});
+  EXPECT_EQ(env.sink().MessageTexts(),
+            (std::vector<std::string>{g_CurrentStrings[TextRow::FileHoldsNoTrace], g_CurrentStrings[TextRow::FileDamaged]}));
 }
 
 TEST(OpenPathSwitchTest, AListedTraceIsMadeCurrentWithoutChangingTheList) {

@@ -211,10 +211,11 @@ TEST_F(TextTableTest, FillLeavesUnassignedRowsEmptyAndTheLastAssignmentStands) {
       EXPECT_EQ(g_LanguageTable[row][column], "") << "row " << row << " column " << column;
     }
   }
-  // Every row the program reads has an English text: none lost or shifted by the fill.
+  // Every row of the original table the program reads has an English text: none lost or shifted
+  // by the fill. The program's own messages from row 341 on are counted by their users' tests.
   int filled = 0;
-  for (const std::string& text : g_CurrentStrings) {
-    filled += text.empty() ? 0 : 1;
+  for (LangRow row = 0; row < 341; ++row) {
+    filled += g_CurrentStrings[row].empty() ? 0 : 1;
   }
   EXPECT_EQ(filled, 282);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "docsave_fixture.h"
+#include "document/sor_map_layout.h"
 #include "document/sor_text.h"
 #include "document/sor_writer.h"
 #include "document/trace_file_bytes.h"
@@ -31,11 +32,13 @@ TEST(ListFolderTraceFilesTest, ListsFilesEndingExactlyInSorOrSORIgnoringCaseInOr
   EXPECT_TRUE(ListFolderTraceFiles(dir.Path("missing")).empty());
 }
 
-TEST(IsValidTraceFileTest, AcceptsOnlyChecksummedRevision2TraceFilesOfTheRightSize) {
+TEST(IsValidTraceFileTest, AcceptsWholeRevision2TraceFilesOfTheRightSizeWhateverTheirChecksum) {
   TempDir dir;
   const Bytes good = lumivane::test::MakeSampleSorV2();
-  Bytes badChecksum = good;
-  badChecksum[100] ^= 0x55;
+  Bytes otherChecksum = good;
+  otherChecksum.back() ^= 0x55;
+  Bytes truncated = good;
+  truncated.resize(good.size() - 100);
   Bytes map250(250, 0);
   std::copy_n("Map", 3, map250.begin());
   struct Case {
@@ -47,7 +50,9 @@ TEST(IsValidTraceFileTest, AcceptsOnlyChecksummedRevision2TraceFilesOfTheRightSi
       {"good.sor", good, 1},
       {"GOOD.SOR", good, 1},
       {"good.txt", good, 0},
-      {"bad checksum.sor", badChecksum, 0},
+      {"another maker's checksum.sor", otherChecksum, 1},
+      {"blocks past the end.sor", truncated, 0},
+      {"revision 1.sor", lumivane::test::MakeSampleSorV1(), 0},
       {"short.sor", Bytes(199, 'M'), 0},
       {"map250.sor", map250, 0},
       {"huge.sor", Bytes(MaxTraceFileSize + 1, 0), 0},
@@ -142,6 +147,47 @@ TEST_F(BatchEditRunTest, OnlyTheChosenFieldsChangeAndTheCurrentTraceIsUntouched)
   EXPECT_EQ(doc_->m_strTracePath, path_);
   EXPECT_FALSE(doc_->IsModified());
   EXPECT_TRUE(sink_.messages().empty());
+}
+
+TEST_F(BatchEditRunTest, AFileWithAnotherMakersChecksumIsEditedAndKeepsTheirBlocks) {
+  lumivane::test::SampleSorSpec foreign;
+  foreign.userVer = 0;
+  foreign.withVendor = false;
+  foreign.comment = std::string(120, 'k');
+  foreign.foreignBlock = "AcmeTrace 01";
+  Bytes file = lumivane::test::MakeSampleSorV2(foreign);
+  file.back() ^= 0x5A;  // a checksum in a convention of its own
+  const std::string path = dir_.WriteFile("batch/foreign.sor", file);
+  ASSERT_EQ(IsValidTraceFile(path), 1);
+  BatchEditSpec spec;
+  spec.changeOperator = true;
+  spec.operatorName = u"Night shift";
+  EXPECT_TRUE(RunBatchEdit(*doc_, folder_, {"foreign.sor"}, spec).empty());
+  const Bytes written = TempDir::ReadFile(path);
+  EXPECT_EQ(VerifySorChecksum(written), SorChecksumStatus::kAllButChecksumValue);
+  const auto blocks = [](const Bytes& image) {
+    std::vector<std::pair<std::string, Bytes>> found;
+    for (const SorMappedBlock& b : ReadSorMapLayout(image).blocks) {
+      found.emplace_back(b.name, Bytes(image.begin() + b.offset, image.begin() + b.offset + b.size));
+    }
+    return found;
+  };
+  const auto before = blocks(file);
+  const auto after = blocks(written);
+  for (const auto& [name, bytes] : before) {
+    if (name == "Cksum") continue;
+    const auto it = std::find_if(after.begin(), after.end(), [&](const auto& b) { return b.first == name; });
+    ASSERT_NE(it, after.end()) << name;
+    if (name != "GenParams") {
+      EXPECT_EQ(it->second, bytes) << name;
+    }
+  }
+  auto record = std::make_unique<SorRecord>();
+  ASSERT_EQ(ReadSorImage(written, *record), SorReadResult::kOk);
+  EXPECT_EQ(SorTextView(record->GenParams.Operator), u"Night shift");
+  const Bytes& gen = after[0].second;
+  const std::string comment = foreign.comment + '\0';
+  EXPECT_NE(std::search(gen.begin(), gen.end(), comment.begin(), comment.end()), gen.end()) << "comment kept whole";
 }
 
 TEST_F(BatchEditRunTest, AFileThatCannotBeReadIsReportedUntouchedAndStillUsesItsNumber) {

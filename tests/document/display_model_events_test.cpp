@@ -127,20 +127,18 @@ std::unique_ptr<SorRecord> MakeSlopedRecord(double dbPerKm, std::int32_t eventSa
   return record;
 }
 
-TEST(BuildEventTable, StoresTheFittedFirstSectionAsTheSlopeOfKeyEvent1) {
+TEST(BuildEventTable, ShowsTheFittedFirstSectionInRow1AndKeepsTheFilesSlope) {
   struct Case {
     const char* name;
     double dbPerKm;
     std::int32_t eventSample;
     float attenuation;
-    std::int16_t slope;
   };
   const Case cases[] = {
-      {"fitted", 0.35, 1500, 0.35f, 350},
-      // Beyond 5 km the analysis does not fit: the file's own slope stays.
-      {"long first section", 0.35, 3000, 0.5f, 500},
-      // A fit steeper than the 16-bit field saturates instead of wrapping.
-      {"steep", 40.0, 250, 40.0f, 32767},
+      {"fitted", 0.35, 1500, 0.35f},
+      // Beyond 5 km the analysis does not fit: the file's own slope is shown.
+      {"long first section", 0.35, 3000, 0.5f},
+      {"steep", 40.0, 250, 40.0f},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -148,12 +146,8 @@ TEST(BuildEventTable, StoresTheFittedFirstSectionAsTheSlopeOfKeyEvent1) {
     auto model = NewModel();
     BuildTable(*record, *model);
     EXPECT_NEAR(model->m_EventRows[1].Attenuation, c.attenuation, 0.01);
-    EXPECT_NEAR(record->KeyEvents.Events[1].Slope, c.slope, 2);
-    // Rebuilding, as Add and Delete Event do, reads the stored slope back without compounding.
-    const std::int16_t stored = record->KeyEvents.Events[1].Slope;
-    BuildEventTable(kSorFileKind, *record, model->m_EventRows, model->m_nEventCount, model->m_nEndEventRow,
-                    model->m_nPointCount, model->m_DbSamples, model->m_dFibreLengthKm, 0);
-    EXPECT_EQ(record->KeyEvents.Events[1].Slope, stored);
+    // A derived value never reaches the file: a plain save writes the slope the file had.
+    EXPECT_EQ(record->KeyEvents.Events[1].Slope, 500);
   }
 }
 

@@ -19,6 +19,22 @@ std::uint16_t ReferenceCrc(const std::uint8_t* bytes, std::size_t length) {
   return crc;
 }
 
+TEST(SorCrc16, StartsFromTheGivenRegisterOnEveryPath) {
+  std::vector<std::uint8_t> bytes(1000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 31 + 7);
+  for (const std::size_t length : {std::size_t{5}, std::size_t{64}, std::size_t{999}}) {
+    // CRC-16/XMODEM: the same polynomial from 0; its check value is 0x31C3.
+    std::uint16_t crc = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      crc ^= static_cast<std::uint16_t>(bytes[i] << 8);
+      for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+    }
+    EXPECT_EQ(SorCrc16(bytes.data(), length, 0), crc) << length;
+  }
+  constexpr std::string_view check = "123456789";
+  EXPECT_EQ(SorCrc16(reinterpret_cast<const std::uint8_t*>(check.data()), check.size(), 0), 0x31C3);
+}
+
 TEST(SorCrc16, StandardCheckValueAndEmptyRange) {
   constexpr std::string_view check = "123456789";
   EXPECT_EQ(SorCrc16(reinterpret_cast<const std::uint8_t*>(check.data()), check.size()), 0x29B1);
@@ -55,6 +71,11 @@ TEST(VerifySorChecksum, ReportsWhichConventionMatched) {
   StoreChecksum(otherInstrument, SorCrc16(otherInstrument.data(), otherInstrument.size() - 2));
   EXPECT_EQ(VerifySorChecksum(otherInstrument), SorChecksumStatus::kAllButChecksumValue);
   EXPECT_TRUE(IsChecksumValid(VerifySorChecksum(otherInstrument)));
+
+  Bytes fromZero = sample;  // the same range, the register starting at 0
+  StoreChecksum(fromZero, SorCrc16(fromZero.data(), fromZero.size() - 2, 0));
+  EXPECT_EQ(VerifySorChecksum(fromZero), SorChecksumStatus::kAllButChecksumValueZero);
+  EXPECT_TRUE(IsChecksumValid(VerifySorChecksum(fromZero)));
 
   Bytes bigEndian = sample;
   const std::uint16_t crc = SorCrc16(sample.data(), sample.size() - 8);

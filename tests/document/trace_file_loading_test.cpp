@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "app/text_rows.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
 #include "recording_message_sink.h"
 #include "sor_image_builder.h"
 #include "temp_dir.h"
+#include "unprivileged_child.h"
 
 namespace {
 
@@ -77,8 +79,6 @@ TEST_F(TraceFileLoading, GoodFilesBecomeTheCurrentTrace) {
   const Case cases[] = {
       {"rev2.sor", lumivane::test::MakeSampleSorV2({.points = 1500}), 1500},
       {"rev1.sor", lumivane::test::MakeSampleSorV1({.points = 1200}), 1200},
-      // Below 300 bytes even a "Map" file is revision 1, whose reader takes whatever it finds.
-      {"short.sor", MapThenZeros(299), 0},
       {"largest.sor", PaddedTo(lumivane::test::MakeSampleSorV2({.points = 900}), MaxTraceFileSize), 900},
       // The checksum is not the open's business; only lists of files to edit check it.
       {"bad crc.sor", WithFlippedByte(lumivane::test::MakeSampleSorV2({.points = 700}), 400), 700},
@@ -124,6 +124,63 @@ TEST_F(TraceFileLoading, RefusedFilesShowTheirMessageAndChangeNothing) {
   }
 }
 
+TEST_F(TraceFileLoading, AFileThatHoldsNoTraceIsRefusedAndChangesNothing) {
+  std::string text;
+  while (text.size() < 2000) text += "These are notes about the span, not a trace.\n";
+  const Bytes noDataPts = lumivane::test::MakeSorV2WithBlock([](lumivane::test::SorImageBuilder& b) {
+    b.Block("FxdParams").U32(1).Fixed("mt", 2);
+  });
+  struct Case { std::string name; Bytes bytes; };
+  const Case cases[] = {
+      {"notes.sor", Bytes(text.begin(), text.end())},
+      // Below 300 bytes even a "Map" file is revision 1; this one's map lists no block.
+      {"short.sor", MapThenZeros(299)},
+      {"no data points.sor", noDataPts},
+      {"no points in the trace.sor", lumivane::test::MakeSampleSorV2({.points = 0})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink_.Clear();
+    const std::string path = dir_.WriteFile(c.name, c.bytes);
+    EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 0);
+    EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{g_CurrentStrings[TextRow::FileHoldsNoTrace]}));
+    ExpectOriginalKept();
+    EXPECT_EQ(doc_->LoadTraceFile(path, 0, g_WorkTrace.m_SorRecord), 0);
+  }
+}
+
+TEST_F(TraceFileLoading, ADamagedOrCutFileOpensWithItsWarning) {
+  Bytes truncated = lumivane::test::MakeSampleSorV2({.points = 3000});
+  truncated.resize(truncated.size() / 2);  // inside the samples
+  lumivane::test::SorImageBuilder many;
+  many.Block("GenParams").Fixed("EN", 2).Text("").Text("").I16(652).I16(1550).Text("").Text("").Text("").Fixed("BC", 2);
+  many.I32(0).I32(0).Text("").Text("");
+  many.Block("DataPts").I32(90000).I16(1).I32(90000).I16(1000);
+  for (int i = 0; i < 90000; ++i) many.U16(static_cast<std::uint16_t>(i));
+  many.Block("Cksum");
+  struct Case { std::string name; Bytes bytes; LangRow message; bool damaged; std::int32_t points; };
+  const Case cases[] = {
+      {"truncated.sor", truncated, TextRow::FileDamaged, true, 3000},
+      {"many points.sor", many.BuildV2(), TextRow::TracePointsCut, false, kSorMaxSamples},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink_.Clear();
+    const std::string path = dir_.WriteFile(c.name, c.bytes);
+    EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1);
+    EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{g_CurrentStrings[c.message]}));
+    EXPECT_EQ(doc_->m_strTracePath, path);
+    EXPECT_EQ(doc_->m_bFileDamaged, c.damaged);
+    EXPECT_EQ(doc_->m_SorRecord.DataPts.Traces[0].PointCount, c.points);
+  }
+}
+
+TEST_F(TraceFileLoading, OpeningAnotherTraceForgetsAReanalysis) {
+  doc_->m_bReanalysed = 1;
+  ASSERT_EQ(doc_->OpenTraceFile(dir_.WriteFile("b.sor", lumivane::test::MakeSampleSorV2()), 0, doc_->m_SorRecord), 1);
+  EXPECT_EQ(doc_->m_bReanalysed, 0);
+}
+
 TEST_F(TraceFileLoading, PathsThatAreNoReadableFile) {
   std::filesystem::create_directory(dir_.path() / "folder.sor");
   // Nothing writes to the pipe: opening or reading it would wait for ever.
@@ -150,7 +207,7 @@ TEST_F(TraceFileLoading, PathsThatAreNoReadableFile) {
 }
 
 TEST_F(TraceFileLoading, AFileThatCannotBeOpenedIsTheWrongType) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+  if (lumivane::test::RanAsUnprivilegedChild()) return;
   const std::string path = dir_.WriteFile("locked.sor", lumivane::test::MakeSampleSorV2());
   std::filesystem::permissions(path, std::filesystem::perms::none);
   EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 0);

@@ -11,13 +11,20 @@
 
 #include "app/command_ids.h"
 #include "docsave_fixture.h"
+#include "document/display_model.h"
+#include "document/display_model_events.h"
+#include "document/display_model_params.h"
+#include "document/backscatter_field.h"
+#include "document/sor_map_layout.h"
 #include "document/sor_text.h"
+#include "document/trace_conversions.h"
 #include "platform/path_util.h"
 #include "sor_test_util.h"
 
 namespace {
 
 using lumivane::Reply;
+using lumivane::test::Bytes;
 using lumivane::test::DocSaveFixture;
 using lumivane::test::SameBytes;
 using lumivane::test::TempDir;
@@ -106,6 +113,23 @@ TEST_F(StoreDisplayEditsTest, FibreParametersAreRoundedNotTruncated) {
   params_.Backscatter = -81.3f;
   StoreDisplayEditsToSor(*record_, params_, 1, 0, {}, 0);
   EXPECT_EQ(record_->FxdParams.Backscatter, 813);
+}
+
+TEST_F(StoreDisplayEditsTest, EveryFieldComesBackAsReadThroughTheDisplayedParameters) {
+  for (const std::int32_t mode : {0, kBackscatterModeMicrosecond}) {
+    record_->UserName.BackscatterMode = mode;
+    for (int field = INT16_MIN; field <= INT16_MAX; ++field) {
+      record_->FxdParams.Backscatter = static_cast<std::int16_t>(field);
+      record_->FxdParams.LossThreshold = static_cast<std::uint16_t>(field);
+      record_->FxdParams.EndOfFibreThreshold = static_cast<std::uint16_t>(field);
+      record_->FxdParams.GroupIndex = 140000 + field;
+      const SorFxdParams read = record_->FxdParams;
+      FibreParamsRecord shown{};
+      BuildFibreParams(kSorFileKind, *record_, shown, 0.0);
+      StoreDisplayEditsToSor(*record_, shown, 1, 0, {}, 0);
+      ASSERT_TRUE(SameBytes(record_->FxdParams, read)) << "field " << field << ", mode " << mode;
+    }
+  }
 }
 
 TEST_F(StoreDisplayEditsTest, NothingChangesWithoutAReanalysisAndKeepKeepsTheParameters) {
@@ -211,7 +235,10 @@ TEST_F(SaveCommandTest, SaveWritesWhatTheScreenShowsAndClearsTheModifiedFlag) {
   EXPECT_EQ(dialogs_, 0);
   EXPECT_EQ(doc_->m_strSavePath, path_);
   const auto saved = Reload(path_);
+  // The map and the checksum are the writer's; the source is the file now on disk.
+  expected->Map = saved->Map;
   expected->Cksum = saved->Cksum;
+  expected->Source = saved->Source;
   EXPECT_TRUE(SameBytes(*saved, *expected));
   // The document's record now holds what the file holds.
   EXPECT_EQ(doc_->m_SorRecord.UserName.StoredCursorB, 1500);
@@ -227,6 +254,49 @@ TEST_F(SaveCommandTest, AfterAReanalysisSaveAlsoWritesTheFibreParametersAndEvent
   EXPECT_EQ(saved->FxdParams.Backscatter, 800);
   EXPECT_EQ(saved->KeyEvents.Events[1].EventCode[0], u'0');
   EXPECT_EQ(saved->KeyEvents.Events[2].EventCode[1], u'E');
+}
+
+TEST_F(SaveCommandTest, AReanalysisOfAnotherTraceIsNotWrittenIntoThisOne) {
+  doc_->m_bReanalysed = 1;  // the trace shown until now was reanalysed, then another is opened
+  lumivane::test::SampleSorSpec spec;
+  spec.foreignBlock = "AcmeTrace 01";
+  const Bytes other = lumivane::test::MakeSampleSorV2(spec);
+  const std::string otherPath = dir_.WriteFile("Trace B.sor", other);
+  ASSERT_EQ(doc_->OpenTraceFile(otherPath, 0, doc_->m_SorRecord), 1);
+  LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, {}, doc_->DisplayModelMembers());
+  ASSERT_TRUE(OnFileSave(*doc_, env_));
+  const Bytes saved = TempDir::ReadFile(otherPath);
+  // Everything but this system's own blocks, the map and the checksum is the file as it was.
+  const auto blocksOf = [](const Bytes& image) {
+    std::vector<std::pair<std::string, Bytes>> blocks;
+    for (const SorMappedBlock& b : ReadSorMapLayout(image).blocks) {
+      if (b.name == "UserName" || b.name == "Cksum") continue;
+      blocks.emplace_back(b.name, Bytes(image.begin() + b.offset, image.begin() + b.offset + b.size));
+    }
+    return blocks;
+  };
+  EXPECT_EQ(blocksOf(saved), blocksOf(other));
+  EXPECT_EQ(doc_->m_bReanalysed, 0);
+}
+
+TEST_F(SaveCommandTest, SaveAndReopenAgainAndAgainChangesNoValue) {
+  const auto first = Reload(path_);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(doc_->OpenTraceFile(path_, 0, doc_->m_SorRecord), 1);
+    LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, {}, doc_->DisplayModelMembers());
+    ApplyStoredLossTotals(doc_->m_SorRecord, doc_->m_EventRows, doc_->m_nEventCount);
+    ASSERT_TRUE(OnFileSave(*doc_, env_));
+    const auto saved = Reload(path_);
+    EXPECT_TRUE(SameBytes(saved->KeyEvents, first->KeyEvents));
+    EXPECT_TRUE(SameBytes(saved->FxdParams, first->FxdParams));
+    EXPECT_TRUE(SameBytes(saved->GenParams, first->GenParams));
+  }
+  const auto last = Reload(path_);
+  ASSERT_EQ(doc_->OpenTraceFile(path_, 0, doc_->m_SorRecord), 1);
+  LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, {}, doc_->DisplayModelMembers());
+  ASSERT_TRUE(OnFileSave(*doc_, env_));
+  EXPECT_TRUE(SameBytes(Reload(path_)->UserName, last->UserName)) << "the stored losses settle after one save";
 }
 
 TEST_F(SaveCommandTest, AFailedWriteKeepsTheFileTheRecordAndTheModifiedFlag) {
@@ -273,7 +343,9 @@ TEST_F(SaveCommandTest, SaveAsWritesTheNewFileAndMakesItTheDocumentsPath) {
   EXPECT_EQ(doc_->MainTitle(), "Lumivane - [" + written + "]");
   EXPECT_FALSE(doc_->IsModified());
   const auto saved = Reload(written);
+  expected->Map = saved->Map;
   expected->Cksum = saved->Cksum;
+  expected->Source = saved->Source;
   EXPECT_TRUE(SameBytes(*saved, *expected));
   EXPECT_EQ(TempDir::ReadFile(path_), fileBytes_);
 }

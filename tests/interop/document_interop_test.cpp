@@ -2,13 +2,22 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/text_table.h"
+#include "document/display_model.h"
+#include "document/display_model_events.h"
 #include "document/otdr_doc.h"
+#include "document/trace_conversions.h"
+#include "document/trace_save.h"
 #include "document/sor_reader.h"
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
+#include "kept_blocks.h"
 #include "sample_files.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -33,6 +42,39 @@ TEST(DocumentInterop, EveryFileOpensAsTheCurrentTrace) {
     auto direct = std::make_unique<SorRecord>();
     ASSERT_EQ(ReadSorImage(file.bytes, *direct), SorReadResult::kOk);
     EXPECT_EQ(std::memcmp(direct.get(), &doc->m_SorRecord, sizeof(SorRecord)), 0);
+  }
+}
+
+TEST(DocumentInterop, SaveAsOfAnOpenedFileKeepsEveryBlockAndEveryValue) {
+  SKIP_WITHOUT_SAMPLES();
+  InitLanguageTable();
+  SelectLanguage(BUILD_LANGUAGE);
+  lumivane::test::RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped(sink);
+  lumivane::test::TempDir dir;
+  auto doc = std::make_unique<COtdrDoc>();
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    // Opened as the open path opens it: the display model writes what it derives into the record.
+    const std::string path = lumivane::JoinPath(lumivane::test::SampleDir(), file.name);
+    ASSERT_EQ(doc->OpenTraceFile(path, 0, doc->m_SorRecord), 1);
+    LoadDisplayModel(kSorFileKind, doc->m_SorRecord, {}, doc->DisplayModelMembers());
+    ApplyStoredLossTotals(doc->m_SorRecord, doc->m_EventRows, doc->m_nEventCount);
+    const std::string copy = dir.Path(file.name);
+    SaveEnvironment env;
+    env.chooseSaveAsPath = [&] { return std::optional<SaveAsChoice>(SaveAsChoice{copy, false}); };
+    ASSERT_TRUE(OnFileSaveAs(*doc, env));
+    const auto written = lumivane::test::TempDir::ReadFile(copy);
+    EXPECT_EQ(lumivane::test::BlocksNotKept(file.bytes, written), std::vector<std::string>{});
+
+    auto before = std::make_unique<SorRecord>();
+    auto after = std::make_unique<SorRecord>();
+    ASSERT_EQ(ReadSorImage(file.bytes, *before), SorReadResult::kOk);
+    ASSERT_EQ(ReadSorImage(written, *after), SorReadResult::kOk);
+    EXPECT_EQ(std::memcmp(&before->KeyEvents, &after->KeyEvents, sizeof before->KeyEvents), 0);
+    EXPECT_EQ(std::memcmp(&before->FxdParams, &after->FxdParams, sizeof before->FxdParams), 0);
+    EXPECT_EQ(std::memcmp(&before->DataPts, &after->DataPts, sizeof before->DataPts), 0);
+    EXPECT_TRUE(sink.messages().empty());
   }
 }
 

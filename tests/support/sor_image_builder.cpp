@@ -108,16 +108,16 @@ Bytes SorImageBuilder::BuildV1(std::uint16_t mapRevision) const {
 
 namespace {
 
-void SampleGenParams(SorImageBuilder& b, bool v2) {
+void SampleGenParams(SorImageBuilder& b, bool v2, const SampleSorSpec& spec) {
   b.Block("GenParams", v2).Fixed("EN", 2).Text("CABLE-7").Text("F012");
   if (v2) b.I16(652);
   b.I16(1550).Text("North Hub").Text("Pole 44").Text("CC1").Fixed("BC", 2).I32(12);
   if (v2) b.I32(34);
-  b.Text("R. Tech").Text("Span test");
+  b.Text("R. Tech").Text(spec.comment);
 }
 
-void SampleSupParams(SorImageBuilder& b, bool v2) {
-  b.Block("SupParams", v2).Text("Supplier").Text("MF-100").Text("SN123").Text("42").Text("OM-9").Text("3.30.7").Text(
+void SampleSupParams(SorImageBuilder& b, bool v2, const SampleSorSpec& spec) {
+  b.Block("SupParams", v2).Text(spec.supplier).Text("MF-100").Text("SN123").Text("42").Text("OM-9").Text("3.30.7").Text(
       "other");
 }
 
@@ -132,7 +132,7 @@ void SampleFxdParams(SorImageBuilder& b, bool v2, int points) {
   if (v2) b.Fixed("ST", 2).I32(1).I32(2).I32(3).I32(4);
 }
 
-void SampleKeyEvents(SorImageBuilder& b, bool v2, int events) {
+void SampleKeyEvents(SorImageBuilder& b, bool v2, int events, const std::string& comment) {
   b.Block("KeyEvents", v2).I16(static_cast<std::int16_t>(events));
   for (int k = 0; k < events; ++k) {
     const bool last = k == events - 1;
@@ -142,7 +142,7 @@ void SampleKeyEvents(SorImageBuilder& b, bool v2, int events) {
     if (v2) {
       for (int m = 0; m < 5; ++m) b.I32(k * 10000 + m * 100);
     }
-    b.Text(k == 1 ? "splice" : "");
+    b.Text(k == 1 ? comment : "");
   }
   b.I32(6500).I32(0).I32(events * 10000).U16(32000).I32(0).I32(events * 10000);
 }
@@ -150,6 +150,13 @@ void SampleKeyEvents(SorImageBuilder& b, bool v2, int events) {
 void SampleDataPts(SorImageBuilder& b, bool v2, int points) {
   b.Block("DataPts", v2).I32(points).I16(1).I32(points).I16(1000);
   for (int i = 0; i < points; ++i) b.U16(static_cast<std::uint16_t>(1000 + (i * 7) % 30000));
+}
+
+/// Another maker's block: its identifier, then bytes no reader of this system knows.
+void SampleForeignBlock(SorImageBuilder& b, const std::string& name) {
+  if (name.empty()) return;
+  b.Block(name);
+  for (int i = 0; i < 40; ++i) b.U8(static_cast<std::uint8_t>(i * 37));
 }
 
 void SampleUserName(SorImageBuilder& b, int userVer) {
@@ -189,11 +196,11 @@ void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 
 Bytes MakeSampleSorV2(const SampleSorSpec& spec) {
   SorImageBuilder b;
-  SampleGenParams(b, true);
-  SampleSupParams(b, true);
+  SampleGenParams(b, true, spec);
+  SampleSupParams(b, true, spec);
   SampleFxdParams(b, true, spec.points);
   SampleDataPts(b, true, spec.points);
-  SampleKeyEvents(b, true, spec.events);
+  SampleKeyEvents(b, true, spec.events, spec.eventComment);
   b.EmptyEntry("LnkParams");
   if (spec.userVer > 0) {
     SampleUserName(b, spec.userVer);
@@ -201,18 +208,20 @@ Bytes MakeSampleSorV2(const SampleSorSpec& spec) {
     b.EmptyEntry("UserName");
   }
   if (spec.withVendor) b.Block("NorvalexParams").Text("JOB-1").Text("ACME Fibre");
+  SampleForeignBlock(b, spec.foreignBlock);
   b.Block("Cksum");
   return b.BuildV2();
 }
 
 Bytes MakeSampleSorV1(const SampleSorSpec& spec) {
   SorImageBuilder b;
-  SampleGenParams(b, false);
-  SampleSupParams(b, false);
+  SampleGenParams(b, false, spec);
+  SampleSupParams(b, false, spec);
   SampleFxdParams(b, false, spec.points);
-  SampleKeyEvents(b, false, spec.events);
+  SampleKeyEvents(b, false, spec.events, spec.eventComment);
   b.Block("LnkParams", false).I16(0);
   SampleDataPts(b, false, spec.points);
+  SampleForeignBlock(b, spec.foreignBlock);
   b.Block("Cksum", false).U16(0xBEEF);
   return b.BuildV1();
 }

@@ -50,6 +50,10 @@ struct SampleSorSpec {
   int events = 3;        // key events
   int userVer = 203;     // UserName version; 0 leaves the block out (revision 2 only)
   bool withVendor = true;  // NorvalexParams block (revision 2 only)
+  std::string comment = "Span test";   // GenParams comment, written as given
+  std::string supplier = "Supplier";   // SupParams supplier name, written as given
+  std::string eventComment = "splice"; // comment of key event 1
+  std::string foreignBlock = {};       // name of another maker's block before Cksum; empty: none
 };
 
 /// A revision-2 file of a small GenParams, the block addBlock writes and Cksum, padded before the
