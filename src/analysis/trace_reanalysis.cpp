@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_engine.h"
+#include "analysis/event_measurements.h"
 #include "document/backscatter_field.h"
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
@@ -119,7 +120,7 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
     k.EventCode[1] = u'F';
   }
   switch (e.type) {
-    case kEventLaunch: events.EndToEndMarker1 = 0; break;
+    case kEventLaunch: events.EndToEndMarker1 = k.TimeOfFlight; break;
     case kEventEnd: events.EndToEndMarker2 = k.TimeOfFlight; break;
     case kEventReflective: k.EventCode[0] = u'1'; break;
     case kEventNonReflective: k.EventCode[0] = u'0'; break;
@@ -141,9 +142,8 @@ void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i) {
     w.SectionLoss = 0.0f;
   } else {
     const AnalysisEvent& before = found[static_cast<std::size_t>(i - 1)];
-    const float c = before.cumulativeLoss == kMissingValue ? 0.0f : before.cumulativeLoss;
     w.SectionLength = std::fabs(e.position - before.position);
-    w.SectionLoss = e.cumulativeLoss - c - before.loss;
+    w.SectionLoss = SectionLossOf(e.cumulativeLoss, before.cumulativeLoss, before.loss, i == 1);
   }
   w.Type = e.endFlag == kEndFlag ? kEventEnd : e.type;
   w.Index = i;
@@ -154,7 +154,8 @@ void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
   // Save writes this field and reopening reads the link loss from it.
   events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
   LinkSummaryRecord& link = doc.m_LinkSummary;
-  link.LinkLength = TimeToDistance(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord);
+  link.LinkLength =
+      DistanceOfTime(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord.FxdParams.GroupIndex);
   // Without an end event there is no link to measure; 0/0 would show as "nan".
   if (link.LinkLength == 0.0f) {
     link.LinkLoss = 0.0f;

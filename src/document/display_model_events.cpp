@@ -97,10 +97,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     const EventRow& previous = rows[i - 1];
     row.Attenuation = AttenuationOf(event.Slope, record.FxdParams.ActualWavelength);
     row.SectionLength = distance - TimeToDistance(events[i - 1].TimeOfFlight, record);
-    const float previousLoss = previous.CumulativeLoss == kMissingValue ? 0.0f : previous.CumulativeLoss;
-    row.SectionLoss = row.CumulativeLoss == kMissingValue
-                          ? kMissingValue
-                          : row.CumulativeLoss - previousLoss - previous.SpliceLoss;
+    row.SectionLoss = SectionLossOf(row.CumulativeLoss, previous.CumulativeLoss, previous.SpliceLoss, i == 1);
   }
 
   if (eventCount < 2) return;
@@ -131,7 +128,7 @@ void ConvertRowsForAnalysis(std::span<AnalysisEvent> events, std::span<const Eve
     if (divisor <= 0) continue;
     const std::int32_t* locations = record.KeyEvents.Events[i].MarkerLocations;
     for (int m = 0; m < kSorMarkerLocations; ++m) {
-      std::int32_t index = locations[m] / divisor;
+      std::int32_t index = TimeFromFirstSample(locations[m], record) / divisor;
       if (index > n) index = m == 0 ? n - kFirstMarkerBackOff : m == 1 ? n - 1 : n;
       // Windows past the trace end or before its start come from damaged files; the analysis reads
       // samples at these indices.

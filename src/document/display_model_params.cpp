@@ -80,7 +80,7 @@ void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummar
 
   if (KeyEventCountOf(record) < 2 || events.Events[0].TimeOfFlight != 0) return;
   if (EndEventRowOf(record) == kNoEndEventRow) return;
-  float linkLength = TimeToDistance(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), record);
+  float linkLength = DistanceOfTime(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), fxd.GroupIndex);
   const float traceEnd = GetDistance_Position(pointCount - 1, kSorFileKind, record, fibreLengthKm);
   if (linkLength == 0.0f || linkLength > traceEnd) return;
 

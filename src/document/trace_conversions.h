@@ -45,11 +45,23 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField);
 float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
                            double fibreLengthKm);
 
-/// Sample index of a time of flight on `record` (first pulse width's spacing); not clamped.
+/// Time of flight (0.1 ns) from the first sample to the user's zero of `record`: the file's times
+/// (key events, end-to-end markers, stored marker locations, acquisition range) count from the
+/// user's zero, while the first sample lies at the acquisition offset.
+std::int32_t UserZeroShift(const SorRecord& record);
+
+/// A time of the file counted from the first sample instead (saturated to 32 bits).
+std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record);
+
+/// Sample index of a time of the file on `record` (first pulse width's spacing); not clamped.
 std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record);
 
-/// Distance (km) of a time of flight on `record`.
+/// Distance (km) from the first sample of a time of the file on `record`.
 float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record);
+
+/// Time of the file (0.1 ns from the user's zero) of a distance from the first sample of `record`:
+/// the inverse of TimeToDistance, so a time saved back reads as it was.
+std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record);
 
 /// The value with three decimals ("%6.3f" without the blanks the width adds).
 std::string FormatFixed3(double value);

@@ -170,7 +170,7 @@ void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
   const float lsaAttn = distance != 0.0 ? static_cast<float>(lsa / distance / f) : 0.0f;
   t[21] = Row(218) + Format("%.3f", static_cast<double>(lsaAttn)) + " dB/" + u;
 
-  const float cumulative = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples);
+  const float cumulative = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
   t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") +
           (IsMissing(cumulative) ? std::string("  --.--- dB") : Format("%.3f dB", static_cast<double>(cumulative)));
 

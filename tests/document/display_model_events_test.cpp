@@ -249,7 +249,7 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
       {0.0f, 0.0f, -3.0f},
       {0.5f, 0.3f, -3.5f},  // 0.5 - 0 - 0.2
       {kMissingValue, kMissingValue, kMissingValue},
-      {1.25f, 1.15f, -4.25f},  // the missing loss before counts as 0: 1.25 - 0 - 0.1
+      {1.25f, kMissingValue, -4.25f},  // nothing is derived from the missing loss before
   };
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     SCOPED_TRACE(i);
@@ -262,6 +262,53 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
         EXPECT_NEAR(actual, wanted, 1e-4);
       }
     }
+  }
+}
+
+TEST(BuildEventTable, PlacesEventsOfAFileWithOffsetsOnTheirSamples) {
+  // 300 samples of launch cord before the user's zero, and the first sample 20 samples after the
+  // front panel: times count from the user's zero, distances shown from the first sample.
+  auto record = MakeTraceRecord(10000);
+  record->GenParams.UserOffset = 320 * lumivane::test::kTimePerSample;
+  record->FxdParams.AcquisitionOffset = 20 * lumivane::test::kTimePerSample;
+  AddKeyEvent(*record, 0, "1F9999", {0, 0, 20, 900, 0});
+  AddKeyEvent(*record, 3000, "1F9999", {2000, 2900, 3100, 4000, 3010});
+  AddKeyEvent(*record, 5000, "1E9999", {3100, 4900, 0, 0, 5010});
+  record->KeyEvents.EndToEndMarker1 = -300 * lumivane::test::kTimePerSample;
+  record->KeyEvents.EndToEndMarker2 = 5000 * lumivane::test::kTimePerSample;
+  record->KeyEvents.EndToEndLoss = 1500;
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  const auto& rows = model->m_EventRows;
+  EXPECT_EQ(rows[0].Type, kEventLaunch);
+  EXPECT_NEAR(rows[0].Distance, 300 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(rows[1].Distance, 3300 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(rows[1].SectionLength, 3000 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(rows[0].DistanceToEnd, 5000 * kKmPerSample, 1e-5);
+  // The link runs between the end-to-end markers, whatever the shift.
+  EXPECT_NEAR(model->m_LinkSummary.LinkLength, 5300 * kKmPerSample, 1e-5);
+
+  std::vector<AnalysisEvent> events(3);
+  ConvertRowsForAnalysis(events, rows, 3, *record);
+  EXPECT_EQ(events[1].markers[0], 2300);
+  EXPECT_EQ(events[1].markers[4], 3310);
+  EXPECT_EQ(events[0].markers[3], 1200);
+}
+
+TEST(BuildEventTable, EventsWithoutStoredWindowsHaveNoCumulativeOrSectionLoss) {
+  // Files that store no windows: no level of their own, so no cumulative loss, and no section loss
+  // derived from it (never the previous splice loss negated).
+  auto record = MakeTraceRecord(4000);
+  AddKeyEvent(*record, 0, "1F9999").SpliceLoss = 168;
+  AddKeyEvent(*record, 1000, "1F9999").SpliceLoss = 791;
+  AddKeyEvent(*record, 2000, "0F9999").SpliceLoss = 45;
+  AddKeyEvent(*record, 3000, "1E9999");
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  for (int i = 1; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(model->m_EventRows[i].CumulativeLoss, kMissingValue);
+    EXPECT_EQ(model->m_EventRows[i].SectionLoss, kMissingValue);
   }
 }
 
