@@ -71,7 +71,8 @@ void StoreChoice(COtdrDoc& doc, const AnalysisSettings& s) {
   fibre.ReflectanceThreshold = s.reflThreshold;
 }
 
-void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettings& s) {
+void FillParams(AnalysisParams& p, const SorRecord& record, const AnalysisSettings& s) {
+  const SorFxdParams& fxd = record.FxdParams;
   p.pulseWidth = fxd.PulseWidths[0];
   // The engine measures with the 1 ns magnitude; the scatter coefficient is the 1 us figure, negated.
   p.backscatterCoefficient = -(s.scatterCoef - static_cast<float>(kBackscatterNanosecondOffsetDb));
@@ -81,7 +82,7 @@ void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettin
   p.filterPosition = 0;
   p.wavelength = static_cast<float>(ConvertWavelengthField(fxd.ActualWavelength));
   p.endLossResult = 0;
-  p.range = static_cast<float>(fxd.AcquisitionRangeDistance / kSpacingDivisor);
+  p.range = static_cast<float>(AcquisitionRangeKm(record));
   // Spacings below 10,000 would give the engine a step of 0 samples.
   p.dataSpacing = std::max<std::int32_t>(1, fxd.DataSpacing[0] / kSpacingPerSample);
   p.cutAfterEnd = 0;
@@ -180,7 +181,7 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   record.FxdParams.GroupIndex = lumivane::RoundToInt32(static_cast<double>(settings.groupIndex) * kGroupIndexScale);
 
   AnalysisParams& p = g_AnalysisParams;
-  FillParams(p, record.FxdParams, settings);
+  FillParams(p, record, settings);
   doc.m_bReanalysed = 1;
   doc.m_bAnalysedOnce = 1;
 

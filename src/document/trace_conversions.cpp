@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "document/sor_record.h"
+#include "document/sor_text.h"
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
 #include "platform/saturate.h"
@@ -125,6 +126,25 @@ float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record) {
 std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record) {
   const std::int32_t fromFirstSample = TimeOfDistance(distanceKm, record.FxdParams.GroupIndex);
   return SaturatedSum(fromFirstSample, -static_cast<std::int64_t>(UserZeroShift(record)));
+}
+
+double AcquisitionRangeDistanceKm(const SorFxdParams& fxd) {
+  const double range = fxd.AcquisitionRangeDistance / 10.0;
+  const std::u16string_view units = SorTextView(fxd.DistanceUnits);
+  const bool metresOrFeet = units == u"mt" || units == u"ft" || units == u"kf" || units == u"mi";
+  return metresOrFeet ? range / 1000.0 : range;
+}
+
+double AcquisitionRangeKm(const AcquisitionRangeFields& fields) {
+  if (fields.rangeTime == 0) return fields.rangeDistanceKm;
+  const std::int32_t fromFirstSample = SaturatedSum(fields.rangeTime, fields.userZeroShift);
+  return DistanceOfTime(fromFirstSample, fields.groupIndexField);
+}
+
+double AcquisitionRangeKm(const SorRecord& record) {
+  const SorFxdParams& fxd = record.FxdParams;
+  return AcquisitionRangeKm(AcquisitionRangeFields{fxd.AcquisitionRange, AcquisitionRangeDistanceKm(fxd), fxd.GroupIndex,
+                             UserZeroShift(record)});
 }
 
 namespace {

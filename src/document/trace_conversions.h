@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+struct SorFxdParams;
 struct SorRecord;
 
 /// distance (km) = time of flight (0.1 ns) x this / group-index field.
@@ -62,6 +63,27 @@ float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record);
 /// Time of the file (0.1 ns from the user's zero) of a distance from the first sample of `record`:
 /// the inverse of TimeToDistance, so a time saved back reads as it was.
 std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record);
+
+/// Km of the FxdParams acquisition range distance field by the file's units of distance ("mt", "ft",
+/// "kf" and "mi" count 0.1 mm, anything else 0.1 m). Instruments fill it in conventions of their
+/// own, so only a file without the range time relies on it.
+double AcquisitionRangeDistanceKm(const SorFxdParams& fxd);
+
+/// What the acquisition range of a trace is made of.
+struct AcquisitionRangeFields {
+  std::int32_t rangeTime = 0;        // FxdParams acquisition range, 100 ps
+  double rangeDistanceKm = 0.0;      // AcquisitionRangeDistanceKm of the file
+  std::int32_t groupIndexField = 0;  // group index x 100,000
+  std::int32_t userZeroShift = 0;    // UserZeroShift of the file
+};
+
+/// The distance (km) a trace's acquisition covers, as every view shows it and the analysis is given
+/// it: the range time converted like every time of the file, to a distance from the first sample;
+/// the distance field only when the time is 0; 0 ("Auto") when both are.
+double AcquisitionRangeKm(const AcquisitionRangeFields& fields);
+
+/// AcquisitionRangeKm of a record's fields.
+double AcquisitionRangeKm(const SorRecord& record);
 
 /// The value with three decimals ("%6.3f" without the blanks the width adds).
 std::string FormatFixed3(double value);

@@ -53,12 +53,9 @@ std::string FibreTypeName(int type) {
   return {};
 }
 
-std::string RangeText(const FibreParamsRecord& fibre, const SorFxdParams& fxd) {
-  // A group index of 0 has no distance; showing "Auto" beats printing an
-  // infinite range.
-  if (fibre.Range == 0.0f || fxd.GroupIndex == 0) return Row(86) + "Auto";
-  const double range = kSpeedOfLightFactor / fxd.GroupIndex * fxd.AcquisitionRange * g_LengthUnitFactor;
-  return Row(86) + Format("%6.1f ", range) + g_LengthUnitName;
+std::string RangeText(const FibreParamsRecord& fibre) {
+  if (fibre.Range == 0.0f) return Row(86) + "Auto";
+  return Row(86) + Format("%6.1f ", fibre.Range * g_LengthUnitFactor) + g_LengthUnitName;
 }
 
 double SampleDb(const SorRecord& record, int index) {
@@ -137,7 +134,7 @@ std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const Fibr
   t[5] = Labelled(45, HeaderValue(gen.OriginatingLocation));
   t[6] = Labelled(44, HeaderValue(gen.TerminatingLocation));
   t[7] = Labelled(43, FibreTypeName(gen.FiberType));
-  t[8] = RangeText(fibre, record.FxdParams);
+  t[8] = RangeText(fibre);
   t[9] = Row(89) + Format("%6d ns", fibre.PulseWidth);
   t[10] = Row(90) + Format("%6d nm", fibre.Wavelength);
   t[11] = Row(91) + Format(" %8.5f", static_cast<double>(fibre.GroupIndex));

@@ -77,10 +77,8 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
   const FibreParamsRecord& f = in.fibre;
   const std::string unit(in.unitName);
   const TraceDateTime& t = in.dateTime;
-  // The range is the file's distance, shown in the display unit like every other length.
-  const std::string range =
-      f.Range == 0 ? "Auto" + unit
-                   : Format("%6.1f ", in.record.FxdParams.AcquisitionRangeDistance / 10000.0 * in.unitFactor) + unit;
+  // The acquisition range, shown in the display unit like every other length.
+  const std::string range = f.Range == 0 ? "Auto" + unit : Format("%6.1f ", f.Range * in.unitFactor) + unit;
   // A reanalysis stores the threshold negative; the label already carries the sign.
   const std::string reflThreshold = Format("-%5.2f dB", std::fabs(f.ReflectanceThreshold));
   return {

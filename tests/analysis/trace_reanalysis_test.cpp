@@ -13,6 +13,7 @@
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "document/sor_reader.h"
+#include "document/sor_text.h"
 #include "document/sor_writer.h"
 #include "document/trace_conversions.h"
 #include "synthetic_trace.h"
@@ -65,7 +66,8 @@ class TraceReanalysisTest : public ::testing::Test {
     r.FxdParams.PulseWidths[0] = 100;
     r.FxdParams.ActualWavelength = 15500;
     r.FxdParams.GroupIndex = 146800;
-    r.FxdParams.AcquisitionRangeDistance = 200000;
+    SetSorText(r.FxdParams.DistanceUnits, std::string_view("mt"));
+    r.FxdParams.AcquisitionRangeDistance = 200000;  // 20 km, the range time being 0
     r.DataPts.TotalPointCount = n;
     r.DataPts.TraceCount = 1;
     r.DataPts.Traces[0].PointCount = n;

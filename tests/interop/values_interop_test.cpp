@@ -62,4 +62,16 @@ TEST(ValuesInterop, EveryStoredReflectionSitsOnAPeakOfTheTrace) {
   }
 }
 
+TEST(ValuesInterop, TheRangeShownAgreesWithTheExtentOfTheSamples) {
+  SKIP_WITHOUT_SAMPLES();
+  for (const auto& file : lumivane::test::SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    const auto model = LoadModel(file);
+    ASSERT_NE(model, nullptr);
+    const double range = model->m_FibreParams.Range;
+    if (range == 0.0) continue;  // "Auto"
+    EXPECT_NEAR(range, model->m_dFibreLengthKm, 0.02 * model->m_dFibreLengthKm);
+  }
+}
+
 }  // namespace
