@@ -90,9 +90,9 @@ void FillParams(AnalysisParams& p, const SorRecord& record, const AnalysisSettin
 
 std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float lengthKm) {
   std::vector<TracePoint> points(static_cast<std::size_t>(m));
-  const std::uint16_t* samples = record.DataPts.Traces[0].Samples;
+  const SorTraceData& trace = record.DataPts.Traces[0];
   for (int i = 0; i < m; ++i) {
-    points[static_cast<std::size_t>(i)].level = static_cast<float>(-samples[i] * 1.0 / kThousandths);
+    points[static_cast<std::size_t>(i)].level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
     points[static_cast<std::size_t>(i)].distance = static_cast<float>(i * static_cast<double>(lengthKm) / (m - 1));
   }
   return points;

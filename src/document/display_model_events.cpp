@@ -26,7 +26,7 @@ constexpr std::int16_t kBlankSlope1330 = 1330;
 std::int32_t RowTypeOf(const SorKeyEvent& event) {
   std::int32_t type = kEventLaunch;
   if (event.EventCode[0] == u'0') type = kEventNonReflective;
-  if (event.EventCode[0] == u'1') type = kEventReflective;
+  if (IsReflectiveEventCode(event)) type = kEventReflective;
   if (IsEndEventCode(event)) type = kEventEnd;
   if (event.EventCode[1] == u'O') type = kEventOutOfRange;
   if (event.TimeOfFlight == 0) type = kEventLaunch;
@@ -56,10 +56,10 @@ float FirstSectionAttenuation(const SorRecord& record, std::span<const EventRow>
   const std::int32_t n = FirstTracePointCount(record);
   if (n < 1) return rows[1].Attenuation;
   std::vector<TracePoint> points(static_cast<std::size_t>(n));
-  const std::uint16_t* samples = record.DataPts.Traces[0].Samples;
+  const SorTraceData& trace = record.DataPts.Traces[0];
   for (std::int32_t i = 0; i < n; ++i) {
     points[i].distance = static_cast<float>(i * fibreLengthKm / n);
-    points[i].level = static_cast<float>(-samples[i] / kThousandths);
+    points[i].level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
   }
   std::vector<AnalysisEvent> events(kAnalysisEventCapacity);
   ConvertRowsForAnalysis(events, rows, eventCount, record);
@@ -89,7 +89,8 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     row.Type = RowTypeOf(event);
     row.Origin = RowOriginOf(event);
     row.Distance = static_cast<float>(CorrectedDistance(distance, distanceCorrection));
-    row.Reflectance = event.EventCode[0] == u'1' ? static_cast<float>(-std::fabs(event.Reflectance / kThousandths)) : 0.0f;
+    row.Reflectance =
+        IsReflectiveEventCode(event) ? static_cast<float>(-std::fabs(event.Reflectance / kThousandths)) : 0.0f;
     row.SpliceLoss = static_cast<float>(event.SpliceLoss / kThousandths);
     row.CumulativeLoss = GetEventLoss(i, fileKind, record, pointCount, samples.Values, fibreLengthKm);
     row.DistanceToEnd = static_cast<float>(std::fabs(endDistance - distance));

@@ -10,6 +10,10 @@
 #include "platform/number_format.h"
 #include "platform/saturate.h"
 
+double SampleToDb(std::uint16_t sample, std::int16_t scaleFactor) {
+  return static_cast<double>(sample) / (scaleFactor == 0 ? kFallbackScaleFactor : scaleFactor);
+}
+
 std::int32_t FirstDecimalRound(double quotient) {
   const float f = static_cast<float>(quotient);
   // Beyond the i32 range there is no index to give; such quotients come from broken records.

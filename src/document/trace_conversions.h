@@ -15,6 +15,13 @@ inline constexpr double kDataSpacingDivisor = 10000.0;
 /// The file kind of SR-4731 files, the only kind the conversions serve.
 inline constexpr std::int32_t kSorFileKind = 0;
 
+/// Scale factor used when a file gives 0, which would turn every sample into infinity.
+inline constexpr std::int16_t kFallbackScaleFactor = 1000;
+
+/// dB of a DataPts sample (larger = weaker signal) under its trace's scale factor: the one
+/// conversion the display, the measurements and the analysis share.
+double SampleToDb(std::uint16_t sample, std::int16_t scaleFactor);
+
 /// Rounds a quotient, held as a 32-bit float first, half up on its first decimal; negative values
 /// truncate toward zero. Non-finite or out-of-range quotients give 0.
 std::int32_t FirstDecimalRound(double quotient);

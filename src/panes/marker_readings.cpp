@@ -13,7 +13,6 @@
 #include "document/wavelength.h"
 #include "platform/saturate.h"
 #include "traceview/display_state.h"
-#include "traceview/trace_db.h"
 
 namespace {
 
@@ -56,9 +55,7 @@ double DistanceAB(COtdrDoc& doc, int n) {
 
 double RawLevel(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
-  // The trace view draws a trace without a scale factor with the fallback one; the pane agrees.
-  const double scale = trace.ScaleFactor == 0 ? kFallbackScaleFactor : trace.ScaleFactor;
-  return trace.Samples[static_cast<std::size_t>(index)] / scale;
+  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
 }
 
 }  // namespace

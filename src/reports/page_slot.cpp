@@ -60,8 +60,7 @@ std::string RangeText(const FibreParamsRecord& fibre) {
 
 double SampleDb(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
-  const int scale = trace.ScaleFactor != 0 ? trace.ScaleFactor : 1000;
-  return static_cast<double>(trace.Samples[index]) / scale;
+  return SampleToDb(trace.Samples[index], trace.ScaleFactor);
 }
 
 bool IsMissing(double value) { return value == static_cast<double>(kMissingValue); }

@@ -67,7 +67,9 @@ std::string FibreTypeText(int fibreType) {
 }
 
 std::string ReportAverageTime(int seconds) {
-  if (seconds <= 0 || seconds > kMaxAverageSeconds) return Row(kRowUnlimited);
+  // Only an averaging time of 0 is unlimited; one the header cannot show has no value.
+  if (seconds == 0) return Row(kRowUnlimited);
+  if (seconds < 0 || seconds > kMaxAverageSeconds) return " -----";
   const int h = seconds / 3600, m = seconds % 3600 / 60, s = seconds % 60;
   return Format(" %d%d:%d%d:%d%d", h / 10, h % 10, m / 10, m % 10, s / 10, s % 10);
 }

@@ -41,6 +41,9 @@ TEST(BuildEventTable, TakesTypeOriginAndReflectanceFromTheEventCodes) {
       {"1O9999", 1400, -20000, kEventOutOfRange, kOriginAnalysis, -20.0f},
       {"0D9999", 1500, 0, kEventEnd, kOriginUserAdded, 0.0f},
       {"1E9999", 1600, -14000, kEventEnd, kOriginAnalysis, -14.0f},
+      // A saturated reflection ('2') is a reflection, mid-fibre or at the end.
+      {"2F9999", 1650, -23000, kEventReflective, kOriginAnalysis, -23.0f},
+      {"2E9999", 1680, -15000, kEventEnd, kOriginAnalysis, -15.0f},
       {"XF9999", 1700, -14000, kEventLaunch, kOriginAnalysis, 0.0f},
       {"0F9999", 0, 0, kEventLaunch, kOriginAnalysis, 0.0f},  // a time of 0 is the launch
   };
@@ -113,12 +116,14 @@ TEST(BuildEventTable, BlanksNonPositiveSlopesOnlyForTheTwoExactWavelengthFields)
 
 /// A trace falling `dbPerKm` from the launch on, with a launch at 0 and events at `eventSample`
 /// and at the end; the windows before event 1 cover the first section.
-std::unique_ptr<SorRecord> MakeSlopedRecord(double dbPerKm, std::int32_t eventSample, std::int16_t storedSlope) {
+std::unique_ptr<SorRecord> MakeSlopedRecord(double dbPerKm, std::int32_t eventSample, std::int16_t storedSlope,
+                                            std::int16_t scaleFactor = 1000) {
   const std::int32_t points = 10000;
   auto record = MakeTraceRecord(points);
+  record->DataPts.Traces[0].ScaleFactor = scaleFactor;
   for (std::int32_t i = 0; i < points; ++i) {
     const double db = 2.0 + dbPerKm * std::min(i, eventSample) * kKmPerSample;
-    record->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(std::lround(db * 1000.0));
+    record->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(std::lround(db * scaleFactor));
   }
   AddKeyEvent(*record, 0, "1F9999", {0, 0, 0, 10, 0});
   AddKeyEvent(*record, eventSample, "0F9999", {eventSample - 100, eventSample - 10, eventSample + 10,
@@ -134,9 +139,12 @@ TEST(BuildEventTable, StoresTheFittedFirstSectionAsTheSlopeOfKeyEvent1) {
     std::int32_t eventSample;
     float attenuation;
     std::int16_t slope;
+    std::int16_t scaleFactor = 1000;
   };
   const Case cases[] = {
       {"fitted", 0.35, 1500, 0.35f, 350},
+      // The samples count in the file's own scale factor, as the display shows them.
+      {"fitted, scale factor 5000", 0.35, 1500, 0.35f, 350, 5000},
       // Beyond 5 km the analysis does not fit: the file's own slope stays.
       {"long first section", 0.35, 3000, 0.5f, 500},
       // A fit steeper than the 16-bit field saturates instead of wrapping.
@@ -144,7 +152,7 @@ TEST(BuildEventTable, StoresTheFittedFirstSectionAsTheSlopeOfKeyEvent1) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto record = MakeSlopedRecord(c.dbPerKm, c.eventSample, 500);
+    auto record = MakeSlopedRecord(c.dbPerKm, c.eventSample, 500, c.scaleFactor);
     auto model = NewModel();
     BuildTable(*record, *model);
     EXPECT_NEAR(model->m_EventRows[1].Attenuation, c.attenuation, 0.01);
