@@ -290,6 +290,13 @@ TEST(BuildEventTable, PlacesEventsOfAFileWithOffsetsOnTheirSamples) {
   const auto& rows = model->m_EventRows;
   EXPECT_EQ(rows[0].Type, kEventLaunch);
   EXPECT_NEAR(rows[0].Distance, 300 * kKmPerSample, 1e-5);
+  // An event on the first sample, as a reanalysis stores the launch, is the launch too.
+  auto onFirstSample = MakeTraceRecord(100);
+  onFirstSample->GenParams.UserOffset = 300;
+  AddKeyEvent(*onFirstSample, -3, "1F9999");
+  auto launchModel = NewModel();
+  BuildTable(*onFirstSample, *launchModel);
+  EXPECT_EQ(launchModel->m_EventRows[0].Type, kEventLaunch);
   EXPECT_NEAR(rows[1].Distance, 3300 * kKmPerSample, 1e-5);
   EXPECT_NEAR(rows[1].SectionLength, 3000 * kKmPerSample, 1e-5);
   EXPECT_NEAR(rows[0].DistanceToEnd, 5000 * kKmPerSample, 1e-5);
