@@ -1,7 +1,6 @@
 #include "analysis/add_event_measurements.h"
 
 #include <algorithm>
-#include <memory>
 #include <span>
 
 #include "analysis/event_measurements.h"
@@ -73,14 +72,14 @@ float AddEventMeasurements::ComputeAddEventReflectance() const {
 
 float AddEventMeasurements::ComputeAddEventLoss(int x) const {
   if (m_Doc.m_nEventCount <= 0) return kMissingValue;
-  // The new event is measured as a key event after the launch whose level window is P0-P1, so the
-  // launch level and its rounding are those of every stored cumulative loss.
-  auto record = std::make_unique<SorRecord>(m_Doc.m_SorRecord);
-  SorKeyEvent& event = record->KeyEvents.Events[1];
-  event.MarkerLocations[0] = SampleIndexToEventTime(m_AddEventAux[0].SampleIndex);
-  event.MarkerLocations[1] = SampleIndexToEventTime(m_AddEventAux[1].SampleIndex);
-  event.TimeOfFlight = SampleIndexToEventTime(x);
-  return GetEventLoss(1, kSorFileKind, *record, m_Doc.m_nPointCount, SamplesOf(m_Doc), m_Doc.m_dFibreLengthKm);
+  // Counted from the launch level of every stored cumulative loss, to the line P0-P1 at the new event.
+  const std::span<const double> samples = SamplesOf(m_Doc);
+  const float base =
+      GetLaunchLevel(kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_nPointCount, samples, m_Doc.m_dFibreLengthKm);
+  const float level = GetLevelBeforeEvent(m_AddEventAux[0].SampleIndex, m_AddEventAux[1].SampleIndex, x,
+                                          m_Doc.m_nPointCount, samples);
+  if (base == kMissingValue || level == kMissingValue) return kMissingValue;
+  return level - base;
 }
 
 float AddEventMeasurements::ComputeAddEventAttenuation(float cumulativeLoss, float distance) const {
@@ -90,7 +89,9 @@ float AddEventMeasurements::ComputeAddEventAttenuation(float cumulativeLoss, flo
   int k = 0;
   while (k < stored && events.Events[k].TimeOfFlight <= t) ++k;
   if (cumulativeLoss == kMissingValue) return kMissingValue;
-  if (k <= 1) return distance > 0.0f ? cumulativeLoss / distance : kMissingValue;
+  // The first section runs from the launch, which need not stand at the first sample.
+  const auto fromLaunch = static_cast<float>(distance - m_Doc.m_EventRows[0].Distance * g_LengthUnitFactor);
+  if (k <= 1) return fromLaunch > 0.0f ? cumulativeLoss / fromLaunch : kMissingValue;
   const EventRow& before = m_Doc.m_EventRows[static_cast<std::size_t>(std::min(k - 1, kMaxEventRows - 1))];
   if (before.CumulativeLoss == kMissingValue) return kMissingValue;
   // The loss of the section from the previous event belongs over that section's length, not over

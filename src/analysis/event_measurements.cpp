@@ -16,7 +16,8 @@ constexpr double kMinPeakHeight = 0.001;    // dB
 constexpr double kNegligibleOffset = 1e-10;  // dB
 constexpr double kAttenuation1310 = 0.32;    // dB/km, nominal
 constexpr double kAttenuation1550 = 0.22;
-constexpr int kMinLaunchFitStart = 10;
+// A launch level this many dB or more is no level at all.
+constexpr float kImplausibleLaunchLevel = 100.0f;
 
 // Samples the measurements may read: the point count, bounded by the array.
 int UsableCount(int count, std::span<const double> samples) {
@@ -31,16 +32,33 @@ int IndexOfStoredTime(std::int32_t timeOfFlight, const SorRecord& record, int co
   return lumivane::ClampIndex(TimeToIndex(timeOfFlight, record), count);
 }
 
-// The launch level at distance 0 from key event 0's right window.
+// Samples after the launch that still belong to its own reflection rather than to the backscatter.
+constexpr int kLaunchReflectionSamples = 10;
+
+// The backscatter of the first section, from the launch to key event 1, fitted over the middle half
+// of the section (clear of both events' reflections) and carried back to the launch.
+float FirstSectionLevelAt(int launch, const SorRecord& record, int count, std::span<const double> samples) {
+  if (record.KeyEvents.KeyEventCount < 2) return kMissingValue;
+  const int next = IndexOfStoredTime(record.KeyEvents.Events[1].TimeOfFlight, record, count);
+  const int quarter = (next - launch) / 4;
+  return LeastSquaresValueAt(launch + quarter, next - quarter, launch, count, samples);
+}
+
+// The level of the backscatter at the launch (key event 0's own sample) from key event 0's window
+// after it. A window starting inside the launch's reflection, as in files that store no windows,
+// says nothing of the backscatter; the first section does.
 float LaunchLevel(const SorRecord& record, int count, std::span<const double> samples, std::int32_t fileKind,
                   double fibreLengthKm) {
   const SorKeyEvent& launch = record.KeyEvents.Events[0];
+  const int l = IndexOfStoredTime(launch.TimeOfFlight, record, count);
   const int s = IndexOfStoredTime(launch.MarkerLocations[2], record, count);
   const int e = IndexOfStoredTime(launch.MarkerLocations[3], record, count);
-  if (s != e && s > kMinLaunchFitStart) return LeastSquaresValueAt(s, e, 0, count, samples);
+  if (s - l <= kLaunchReflectionSamples) return FirstSectionLevelAt(l, record, count, samples);
+  if (s != e) return LeastSquaresValueAt(s, e, l, count, samples);
   double base = samples[static_cast<std::size_t>(s)];
   const int wavelength = NominalWavelengthNm(record.FxdParams.ActualWavelength);
-  const double distance = GetDistance_Position(s, fileKind, record, fibreLengthKm);
+  const double distance = GetDistance_Position(s, fileKind, record, fibreLengthKm) -
+                          GetDistance_Position(l, fileKind, record, fibreLengthKm);
   if (wavelength == 1310) base -= distance * kAttenuation1310;
   if (wavelength == 1550) base -= distance * kAttenuation1550;
   return static_cast<float>(base);
@@ -83,17 +101,43 @@ float GetEventReflectance(int markerSet, const MarkerState& markers, int count, 
                                                                               : kMissingValue;
 }
 
+float GetLaunchLevel(std::int32_t fileKind, const SorRecord& record, int pointCount, std::span<const double> samples,
+                     double fibreLengthKm) {
+  const int count = UsableCount(pointCount, samples);
+  if (count == 0) return kMissingValue;
+  const float level = StepUpLaunchLevel(LaunchLevel(record, count, samples, fileKind, fibreLengthKm));
+  return level >= kImplausibleLaunchLevel ? kMissingValue : level;
+}
+
+float GetLevelBeforeEvent(int windowStart, int windowEnd, int x, int pointCount, std::span<const double> samples) {
+  const int count = UsableCount(pointCount, samples);
+  if (count == 0) return kMissingValue;
+  const int a = lumivane::ClampIndex(windowStart, count);
+  const int b = lumivane::ClampIndex(windowEnd, count);
+  return a == b ? static_cast<float>(samples[static_cast<std::size_t>(a)]) : LeastSquaresValueAt(a, b, x, count, samples);
+}
+
+float SectionLossOf(float cumulativeLoss, float previousCumulativeLoss, float previousSpliceLoss,
+                    bool previousIsLaunch) {
+  const float previous = previousIsLaunch && Missing(previousCumulativeLoss) ? 0.0f : previousCumulativeLoss;
+  if (Missing(cumulativeLoss) || Missing(previous) || Missing(previousSpliceLoss)) return kMissingValue;
+  return cumulativeLoss - previous - previousSpliceLoss;
+}
+
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm) {
   const int count = UsableCount(pointCount, samples);
   if (row <= 0 || row >= kSorMaxKeyEvents || count == 0) return kMissingValue;
-  const float base = StepUpLaunchLevel(LaunchLevel(record, count, samples, fileKind, fibreLengthKm));
-
   const SorKeyEvent& event = record.KeyEvents.Events[row];
-  const int a = IndexOfStoredTime(event.MarkerLocations[0], record, count);
-  const int b = IndexOfStoredTime(event.MarkerLocations[1], record, count);
-  const int t = IndexOfStoredTime(event.TimeOfFlight, record, count);
-  const float level = a == b ? static_cast<float>(samples[static_cast<std::size_t>(a)]) : LeastSquaresValueAt(a, b, t, count, samples);
+  // Files that store no windows leave every location at 0: such an event has no level of its own.
+  if (std::all_of(std::begin(event.MarkerLocations), std::end(event.MarkerLocations),
+                  [](std::int32_t location) { return location == 0; })) {
+    return kMissingValue;
+  }
+  const float base = GetLaunchLevel(fileKind, record, pointCount, samples, fibreLengthKm);
+  const float level = GetLevelBeforeEvent(TimeToIndex(event.MarkerLocations[0], record),
+                                          TimeToIndex(event.MarkerLocations[1], record),
+                                          IndexOfStoredTime(event.TimeOfFlight, record, count), count, samples);
   if (Missing(base) || Missing(level)) return kMissingValue;
   return level - base;
 }

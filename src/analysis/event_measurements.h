@@ -22,7 +22,23 @@ float GetLsaSpliceLoss(int markerSet, const MarkerState& markers, int count, std
 float GetEventReflectance(int markerSet, const MarkerState& markers, int count, std::span<const double> samples,
                           const SorRecord& record, double currentOffsetDb);
 
+/// The backscatter level at the launch (key event 0) that cumulative losses count from, as stored
+/// results round it; kMissingValue when the trace gives none.
+float GetLaunchLevel(std::int32_t fileKind, const SorRecord& record, int pointCount, std::span<const double> samples,
+                     double fibreLengthKm);
+
+/// The level before an event at sample `x`: the line through its window at `x`, or the window's one
+/// sample when it starts and ends there; kMissingValue when the window has no line.
+float GetLevelBeforeEvent(int windowStart, int windowEnd, int x, int pointCount, std::span<const double> samples);
+
+/// Loss of the fibre section before an event: its cumulative loss less the previous event's
+/// cumulative and splice losses. The launch counts as 0 dB; any other missing operand leaves the
+/// section loss missing.
+float SectionLossOf(float cumulativeLoss, float previousCumulativeLoss, float previousSpliceLoss,
+                    bool previousIsLaunch);
+
 /// Cumulative loss from the launch level to the level before key event `row`, from the key events'
-/// windows; kMissingValue for row 0 and when a level cannot be measured.
+/// windows; kMissingValue for row 0, for an event without stored windows and when a level cannot
+/// be measured.
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm);

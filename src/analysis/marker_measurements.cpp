@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/launch_level.h"
+#include "analysis/event_measurements.h"
 #include "document/least_squares.h"
 #include "document/trace_conversions.h"
 #include "platform/number_format.h"
@@ -15,8 +15,6 @@ namespace {
 constexpr double kNearestEventStartKm = 1000.0;
 constexpr float kMaxShownLoss = 32.0f;          // dB
 constexpr float kMaxShownReflectance = 100.0f;  // dB
-// A launch level this high (dB below the peak) is no level at all.
-constexpr float kImplausibleLaunchLevel = 100.0f;
 
 int UsableCount(int count, std::span<const double> samples) {
   return static_cast<int>(std::min<long long>(std::max(count, 0), static_cast<long long>(samples.size())));
@@ -66,25 +64,19 @@ float GetLsaLoss(int index1, int index2, const TraceDisplayModel& trace) {
 }
 
 float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, const SorRecord& record, int count,
-                                    std::span<const double> samples) {
+                                    std::span<const double> samples, double fibreLengthKm) {
   const int usable = UsableCount(count, samples);
-  if (usable == 0) return kMissingValue;
   // The launch level comes from the first key event, whichever event is current: a cumulative loss
   // is counted from the launch.
-  const SorKeyEvent& launch = record.KeyEvents.Events[0];
-  const int c = TimeToIndex(launch.MarkerLocations[2], record);
-  const int e = TimeToIndex(launch.MarkerLocations[3], record);
-  float level = 0.0f;
-  if (c != e) level = FitLineValue(c, e, 0, usable, samples);
-  level = StepUpLaunchLevel(level);
-  if (c == 0 || level == kMissingValue || level >= kImplausibleLaunchLevel) return kMissingValue;
+  const float level = GetLaunchLevel(kSorFileKind, record, usable, samples, fibreLengthKm);
+  if (level == kMissingValue) return kMissingValue;
   const int m = lumivane::ClampIndex(activeMarker == 0 ? markerA : markerB, usable);
   return static_cast<float>(samples[static_cast<std::size_t>(m)] - level);
 }
 
 float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace) {
   return GetMarkerEventLossFromSamples(markerA, markerB, activeMarker, trace.m_SorRecord, trace.m_nPointCount,
-                                       SamplesOf(trace));
+                                       SamplesOf(trace), trace.m_dFibreLengthKm);
 }
 
 std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace) {

@@ -22,11 +22,10 @@ float GetLsaLossFromSamples(int index1, int index2, int count, std::span<const d
 /// GetLsaLossFromSamples on the trace's dB samples.
 float GetLsaLoss(int index1, int index2, const TraceDisplayModel& trace);
 
-/// Cumulative loss from the launch level (the line through key event 0's window after the launch,
-/// at sample 0) to the sample at marker A (`activeMarker` 0) or B; kMissingValue when the record
-/// has no launch window or its level is not plausible.
+/// Cumulative loss from the launch level (GetLaunchLevel) to the sample at marker A (`activeMarker` 0)
+/// or B on a trace covering `fibreLengthKm`; kMissingValue when the trace gives no launch level.
 float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, const SorRecord& record, int count,
-                                    std::span<const double> samples);
+                                    std::span<const double> samples, double fibreLengthKm);
 
 /// GetMarkerEventLossFromSamples on the trace's record and dB samples.
 float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace);

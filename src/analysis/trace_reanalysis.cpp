@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_engine.h"
+#include "analysis/event_measurements.h"
 #include "document/backscatter_field.h"
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
@@ -70,7 +71,8 @@ void StoreChoice(COtdrDoc& doc, const AnalysisSettings& s) {
   fibre.ReflectanceThreshold = s.reflThreshold;
 }
 
-void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettings& s) {
+void FillParams(AnalysisParams& p, const SorRecord& record, const AnalysisSettings& s) {
+  const SorFxdParams& fxd = record.FxdParams;
   p.pulseWidth = fxd.PulseWidths[0];
   // The engine measures with the 1 ns magnitude; the scatter coefficient is the 1 us figure, negated.
   p.backscatterCoefficient = -(s.scatterCoef - static_cast<float>(kBackscatterNanosecondOffsetDb));
@@ -80,7 +82,7 @@ void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettin
   p.filterPosition = 0;
   p.wavelength = static_cast<float>(ConvertWavelengthField(fxd.ActualWavelength));
   p.endLossResult = 0;
-  p.range = static_cast<float>(fxd.AcquisitionRangeDistance / kSpacingDivisor);
+  p.range = static_cast<float>(AcquisitionRangeKm(record));
   // Spacings below 10,000 would give the engine a step of 0 samples.
   p.dataSpacing = std::max<std::int32_t>(1, fxd.DataSpacing[0] / kSpacingPerSample);
   p.cutAfterEnd = 0;
@@ -88,9 +90,9 @@ void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettin
 
 std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float lengthKm) {
   std::vector<TracePoint> points(static_cast<std::size_t>(m));
-  const std::uint16_t* samples = record.DataPts.Traces[0].Samples;
+  const SorTraceData& trace = record.DataPts.Traces[0];
   for (int i = 0; i < m; ++i) {
-    points[static_cast<std::size_t>(i)].level = static_cast<float>(-samples[i] * 1.0 / kThousandths);
+    points[static_cast<std::size_t>(i)].level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
     points[static_cast<std::size_t>(i)].distance = static_cast<float>(i * static_cast<double>(lengthKm) / (m - 1));
   }
   return points;
@@ -119,7 +121,7 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
     k.EventCode[1] = u'F';
   }
   switch (e.type) {
-    case kEventLaunch: events.EndToEndMarker1 = 0; break;
+    case kEventLaunch: events.EndToEndMarker1 = k.TimeOfFlight; break;
     case kEventEnd: events.EndToEndMarker2 = k.TimeOfFlight; break;
     case kEventReflective: k.EventCode[0] = u'1'; break;
     case kEventNonReflective: k.EventCode[0] = u'0'; break;
@@ -141,9 +143,8 @@ void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i) {
     w.SectionLoss = 0.0f;
   } else {
     const AnalysisEvent& before = found[static_cast<std::size_t>(i - 1)];
-    const float c = before.cumulativeLoss == kMissingValue ? 0.0f : before.cumulativeLoss;
     w.SectionLength = std::fabs(e.position - before.position);
-    w.SectionLoss = e.cumulativeLoss - c - before.loss;
+    w.SectionLoss = SectionLossOf(e.cumulativeLoss, before.cumulativeLoss, before.loss, i == 1);
   }
   w.Type = e.endFlag == kEndFlag ? kEventEnd : e.type;
   w.Index = i;
@@ -154,7 +155,8 @@ void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
   // Save writes this field and reopening reads the link loss from it.
   events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
   LinkSummaryRecord& link = doc.m_LinkSummary;
-  link.LinkLength = TimeToDistance(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord);
+  link.LinkLength =
+      DistanceOfTime(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord.FxdParams.GroupIndex);
   // Without an end event there is no link to measure; 0/0 would show as "nan".
   if (link.LinkLength == 0.0f) {
     link.LinkLoss = 0.0f;
@@ -179,7 +181,7 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   record.FxdParams.GroupIndex = lumivane::RoundToInt32(static_cast<double>(settings.groupIndex) * kGroupIndexScale);
 
   AnalysisParams& p = g_AnalysisParams;
-  FillParams(p, record.FxdParams, settings);
+  FillParams(p, record, settings);
   doc.m_bReanalysed = 1;
   doc.m_bAnalysedOnce = 1;
 

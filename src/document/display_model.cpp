@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 #include "document/display_model_events.h"
 #include "document/display_model_params.h"
 #include "document/display_model_time.h"
-#include "document/sor_text.h"
 #include "document/trace_conversions.h"
 #include "platform/saturate.h"
 
@@ -20,11 +18,11 @@ constexpr double kLowestDb = -99999.9;
 /// How far the largest sample may rise above the noise floor before it becomes the ceiling.
 constexpr double kCeilingMarginDb = 6.0;
 
-/// Samples in dB; returns the largest value written. A scale factor of 0 gives a flat trace at 0 dB.
+/// Samples in dB; returns the largest value written.
 double FillDbSamples(const SorTraceData& trace, std::int32_t pointCount, DbSampleArray& out) {
   double largest = kLowestDb;
   for (std::int32_t i = 0; i < pointCount; ++i) {
-    const double value = trace.ScaleFactor == 0 ? 0.0 : static_cast<double>(trace.Samples[i]) / trace.ScaleFactor;
+    const double value = SampleToDb(trace.Samples[i], trace.ScaleFactor);
     out.Values[i] = value;
     largest = std::max(largest, value);
   }
@@ -44,13 +42,6 @@ void SeatAuxWindows(std::int32_t marker, std::int32_t pointCount, AuxMarker (&re
 }
 
 }  // namespace
-
-double AcquisitionRangeKm(const SorFxdParams& fxd) {
-  const double range = fxd.AcquisitionRangeDistance / 10.0;
-  const std::u16string_view units = SorTextView(fxd.DistanceUnits);
-  const bool metresOrFeet = units == u"mt" || units == u"ft" || units == u"kf" || units == u"mi";
-  return metresOrFeet ? range / 1000.0 : range;
-}
 
 void LoadDisplayModel(std::int32_t fileKind, SorRecord& record, const DisplayModelInputs& inputs,
                       const DisplayModelTarget& target) {
@@ -73,7 +64,7 @@ void LoadDisplayModel(std::int32_t fileKind, SorRecord& record, const DisplayMod
 
   const double fibreLength = FibreLengthKm(points, fxd.GroupIndex, fxd.DataSpacing[0]);
   *target.fibreLengthKm = fibreLength;
-  *target.acquisitionRangeKm = AcquisitionRangeKm(fxd);
+  *target.acquisitionRangeKm = AcquisitionRangeKm(record);
 
   const double largest = FillDbSamples(record.DataPts.Traces[0], points, *target.dbSamples);
   double ceiling = fxd.NoiseFloorLevel / 1000.0;

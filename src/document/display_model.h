@@ -18,6 +18,3 @@ struct DisplayModelInputs {
 /// into it; any file kind but SR-4731 changes nothing.
 void LoadDisplayModel(std::int32_t fileKind, SorRecord& record, const DisplayModelInputs& inputs,
                       const DisplayModelTarget& target);
-
-/// Acquisition range in km of the FxdParams distance field, by the file's units of distance.
-double AcquisitionRangeKm(const SorFxdParams& fxd);

@@ -23,13 +23,14 @@ constexpr std::int32_t kLastVersionWithoutLaunchLevel = 201;
 constexpr std::int16_t kBlankSlope1550 = 1550;
 constexpr std::int16_t kBlankSlope1330 = 1330;
 
-std::int32_t RowTypeOf(const SorKeyEvent& event) {
+std::int32_t RowTypeOf(const SorKeyEvent& event, const SorRecord& record) {
   std::int32_t type = kEventLaunch;
   if (event.EventCode[0] == u'0') type = kEventNonReflective;
-  if (event.EventCode[0] == u'1') type = kEventReflective;
+  if (IsReflectiveEventCode(event)) type = kEventReflective;
   if (IsEndEventCode(event)) type = kEventEnd;
   if (event.EventCode[1] == u'O') type = kEventOutOfRange;
-  if (event.TimeOfFlight == 0) type = kEventLaunch;
+  // The launch stands at the user's zero; a reanalysis places it on the first sample.
+  if (event.TimeOfFlight == 0 || TimeFromFirstSample(event.TimeOfFlight, record) == 0) type = kEventLaunch;
   return type;
 }
 
@@ -56,10 +57,10 @@ float FirstSectionAttenuation(const SorRecord& record, std::span<const EventRow>
   const std::int32_t n = FirstTracePointCount(record);
   if (n < 1) return rows[1].Attenuation;
   std::vector<TracePoint> points(static_cast<std::size_t>(n));
-  const std::uint16_t* samples = record.DataPts.Traces[0].Samples;
+  const SorTraceData& trace = record.DataPts.Traces[0];
   for (std::int32_t i = 0; i < n; ++i) {
     points[i].distance = static_cast<float>(i * fibreLengthKm / n);
-    points[i].level = static_cast<float>(-samples[i] / kThousandths);
+    points[i].level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
   }
   std::vector<AnalysisEvent> events(kAnalysisEventCapacity);
   ConvertRowsForAnalysis(events, rows, eventCount, record);
@@ -86,10 +87,11 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     EventRow& row = rows[i];
     const float distance = TimeToDistance(event.TimeOfFlight, record);
     row.Index = i;
-    row.Type = RowTypeOf(event);
+    row.Type = RowTypeOf(event, record);
     row.Origin = RowOriginOf(event);
     row.Distance = static_cast<float>(CorrectedDistance(distance, distanceCorrection));
-    row.Reflectance = event.EventCode[0] == u'1' ? static_cast<float>(-std::fabs(event.Reflectance / kThousandths)) : 0.0f;
+    row.Reflectance =
+        IsReflectiveEventCode(event) ? static_cast<float>(-std::fabs(event.Reflectance / kThousandths)) : 0.0f;
     row.SpliceLoss = static_cast<float>(event.SpliceLoss / kThousandths);
     row.CumulativeLoss = GetEventLoss(i, fileKind, record, pointCount, samples.Values, fibreLengthKm);
     row.DistanceToEnd = static_cast<float>(std::fabs(endDistance - distance));
@@ -97,10 +99,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     const EventRow& previous = rows[i - 1];
     row.Attenuation = AttenuationOf(event.Slope, record.FxdParams.ActualWavelength);
     row.SectionLength = distance - TimeToDistance(events[i - 1].TimeOfFlight, record);
-    const float previousLoss = previous.CumulativeLoss == kMissingValue ? 0.0f : previous.CumulativeLoss;
-    row.SectionLoss = row.CumulativeLoss == kMissingValue
-                          ? kMissingValue
-                          : row.CumulativeLoss - previousLoss - previous.SpliceLoss;
+    row.SectionLoss = SectionLossOf(row.CumulativeLoss, previous.CumulativeLoss, previous.SpliceLoss, i == 1);
   }
 
   if (eventCount < 2) return;
@@ -130,7 +129,7 @@ void ConvertRowsForAnalysis(std::span<AnalysisEvent> events, std::span<const Eve
     if (divisor <= 0) continue;
     const std::int32_t* locations = record.KeyEvents.Events[i].MarkerLocations;
     for (int m = 0; m < kSorMarkerLocations; ++m) {
-      std::int32_t index = locations[m] / divisor;
+      std::int32_t index = TimeFromFirstSample(locations[m], record) / divisor;
       if (index > n) index = m == 0 ? n - kFirstMarkerBackOff : m == 1 ? n - 1 : n;
       // Windows past the trace end or before its start come from damaged files; the analysis reads
       // samples at these indices.

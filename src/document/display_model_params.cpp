@@ -24,6 +24,13 @@ std::int32_t TimeDifference(std::int32_t later, std::int32_t earlier) {
                                                             std::numeric_limits<std::int32_t>::max()));
 }
 
+// Whole seconds of the averaging-time field (0.1 s), truncated. Only the field's own 0 means
+// "unlimited": an averaging shorter than a second shows as one second, not as 0.
+std::int32_t AveragingSeconds(std::int16_t field) {
+  if (field <= 0) return field / 10;
+  return std::max(1, field / 10);
+}
+
 }  // namespace
 
 std::int32_t FirstTracePointCount(const SorRecord& record) {
@@ -33,6 +40,8 @@ std::int32_t FirstTracePointCount(const SorRecord& record) {
 std::int32_t KeyEventCountOf(const SorRecord& record) {
   return std::clamp<std::int32_t>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
 }
+
+bool IsReflectiveEventCode(const SorKeyEvent& event) { return event.EventCode[0] == u'1' || event.EventCode[0] == u'2'; }
 
 bool IsEndEventCode(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
 
@@ -64,7 +73,7 @@ void BuildFibreParams(std::int32_t fileKind, const SorRecord& record, FibreParam
   out.Wavelength = ConvertWavelengthField(fxd.ActualWavelength);
   out.GroupIndex = static_cast<float>(fxd.GroupIndex / 100000.0);
   out.Backscatter = static_cast<float>(-BackscatterMicrosecondDb(fxd.Backscatter, record.UserName.BackscatterMode));
-  out.AveragingTime = fxd.AveragingTime / 10;
+  out.AveragingTime = AveragingSeconds(fxd.AveragingTime);
   out.EndThreshold = static_cast<float>(fxd.EndOfFibreThreshold / kThousandths);
   out.LossThreshold = static_cast<float>(fxd.LossThreshold / kThousandths);
   out.ReflectanceThreshold = static_cast<float>(fxd.ReflectanceThreshold / kThousandths);
@@ -78,9 +87,10 @@ void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummar
   out = LinkSummaryRecord{};
   out.TraceLength = static_cast<float>(FibreLengthKm(pointCount, fxd.GroupIndex, fxd.DataSpacing[0]));
 
-  if (KeyEventCountOf(record) < 2 || events.Events[0].TimeOfFlight != 0) return;
+  // The file's own link loss and ORL stand whether or not its first event lies at the user's zero.
+  if (KeyEventCountOf(record) < 2) return;
   if (EndEventRowOf(record) == kNoEndEventRow) return;
-  float linkLength = TimeToDistance(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), record);
+  float linkLength = DistanceOfTime(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), fxd.GroupIndex);
   const float traceEnd = GetDistance_Position(pointCount - 1, kSorFileKind, record, fibreLengthKm);
   if (linkLength == 0.0f || linkLength > traceEnd) return;
 

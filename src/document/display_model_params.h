@@ -17,6 +17,10 @@ std::int32_t FirstTracePointCount(const SorRecord& record);
 /// The record's key-event count, within [0, kSorMaxKeyEvents].
 std::int32_t KeyEventCountOf(const SorRecord& record);
 
+/// True when the first code character marks a reflection: '1', or '2' for one that saturated the
+/// receiver.
+bool IsReflectiveEventCode(const SorKeyEvent& event);
+
 /// True when the second code character marks the end of the fibre ('E', or 'D' as older files write).
 bool IsEndEventCode(const SorKeyEvent& event);
 

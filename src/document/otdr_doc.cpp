@@ -103,7 +103,7 @@ std::int32_t COtdrDoc::GetPosition_Distance(float distanceKm) {
 }
 
 std::int32_t COtdrDoc::DistanceToTime(float distanceKm) const {
-  return TimeOfDistance(distanceKm, m_SorRecord.FxdParams.GroupIndex);
+  return DistanceToFileTime(distanceKm, m_SorRecord);
 }
 
 void COtdrDoc::SetMarkerWindows() { PlaceActiveMarkerWindows(m_MarkerState, m_nPointCount); }

@@ -81,7 +81,8 @@ class COtdrDoc {
   /// Sample index of a distance (km) on the current trace, clamped to it; 0 with a message when
   /// no SR-4731 trace is loaded.
   std::int32_t GetPosition_Distance(float distanceKm);
-  /// Time of flight (0.1 ns) of a distance (km) with the current trace's group index.
+  /// Time of the current trace's file (0.1 ns from its user's zero) of a distance (km) from its
+  /// first sample.
   std::int32_t DistanceToTime(float distanceKm) const;
   /// Seats the active marker's aux-marker windows around it.
   void SetMarkerWindows();

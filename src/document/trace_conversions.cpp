@@ -1,12 +1,18 @@
 #include "document/trace_conversions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "document/sor_record.h"
+#include "document/sor_text.h"
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
 #include "platform/saturate.h"
+
+double SampleToDb(std::uint16_t sample, std::int16_t scaleFactor) {
+  return static_cast<double>(sample) / (scaleFactor == 0 ? kFallbackScaleFactor : scaleFactor);
+}
 
 std::int32_t FirstDecimalRound(double quotient) {
   const float f = static_cast<float>(quotient);
@@ -92,12 +98,57 @@ float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorR
   return DistanceOfIndex(index, record.DataPts.Traces[0].PointCount, fibreLengthKm);
 }
 
+namespace {
+
+std::int32_t SaturatedSum(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(a + b, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+// The front panel offset of revision-2 files stays out of the shift: it places the front panel
+// against the instrument's own internal zero, from which neither the samples (acquisition offset)
+// nor the file's times (user offset) count. Every stored reflective event of the real files we
+// check sits on its peak with this shift.
+std::int32_t UserZeroShift(const SorRecord& record) {
+  return SaturatedSum(record.GenParams.UserOffset, -static_cast<std::int64_t>(record.FxdParams.AcquisitionOffset));
+}
+
+std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record) {
+  return SaturatedSum(fileTime, UserZeroShift(record));
+}
+
 std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record) {
-  return IndexOfTime(timeOfFlight, record.FxdParams.DataSpacing[0]);
+  return IndexOfTime(TimeFromFirstSample(timeOfFlight, record), record.FxdParams.DataSpacing[0]);
 }
 
 float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record) {
-  return DistanceOfTime(timeOfFlight, record.FxdParams.GroupIndex);
+  return DistanceOfTime(TimeFromFirstSample(timeOfFlight, record), record.FxdParams.GroupIndex);
+}
+
+std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record) {
+  const std::int32_t fromFirstSample = TimeOfDistance(distanceKm, record.FxdParams.GroupIndex);
+  return SaturatedSum(fromFirstSample, -static_cast<std::int64_t>(UserZeroShift(record)));
+}
+
+double AcquisitionRangeDistanceKm(const SorFxdParams& fxd) {
+  const double range = fxd.AcquisitionRangeDistance / 10.0;
+  const std::u16string_view units = SorTextView(fxd.DistanceUnits);
+  const bool metresOrFeet = units == u"mt" || units == u"ft" || units == u"kf" || units == u"mi";
+  return metresOrFeet ? range / 1000.0 : range;
+}
+
+double AcquisitionRangeKm(const AcquisitionRangeFields& fields) {
+  if (fields.rangeTime == 0) return fields.rangeDistanceKm;
+  const std::int32_t fromFirstSample = SaturatedSum(fields.rangeTime, fields.userZeroShift);
+  return DistanceOfTime(fromFirstSample, fields.groupIndexField);
+}
+
+double AcquisitionRangeKm(const SorRecord& record) {
+  const SorFxdParams& fxd = record.FxdParams;
+  return AcquisitionRangeKm(AcquisitionRangeFields{fxd.AcquisitionRange, AcquisitionRangeDistanceKm(fxd), fxd.GroupIndex,
+                             UserZeroShift(record)});
 }
 
 namespace {

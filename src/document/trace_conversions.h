@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+struct SorFxdParams;
 struct SorRecord;
 
 /// distance (km) = time of flight (0.1 ns) x this / group-index field.
@@ -13,6 +14,13 @@ inline constexpr double kSpeedOfLightFactor = 2.99792458;
 inline constexpr double kDataSpacingDivisor = 10000.0;
 /// The file kind of SR-4731 files, the only kind the conversions serve.
 inline constexpr std::int32_t kSorFileKind = 0;
+
+/// Scale factor used when a file gives 0, which would turn every sample into infinity.
+inline constexpr std::int16_t kFallbackScaleFactor = 1000;
+
+/// dB of a DataPts sample (larger = weaker signal) under its trace's scale factor: the one
+/// conversion the display, the measurements and the analysis share.
+double SampleToDb(std::uint16_t sample, std::int16_t scaleFactor);
 
 /// Rounds a quotient, held as a 32-bit float first, half up on its first decimal; negative values
 /// truncate toward zero. Non-finite or out-of-range quotients give 0.
@@ -45,11 +53,44 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField);
 float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
                            double fibreLengthKm);
 
-/// Sample index of a time of flight on `record` (first pulse width's spacing); not clamped.
+/// Time of flight (0.1 ns) from the first sample to the user's zero of `record`: the file's times
+/// (key events, end-to-end markers, stored marker locations, acquisition range) count from the
+/// user's zero, while the first sample lies at the acquisition offset.
+std::int32_t UserZeroShift(const SorRecord& record);
+
+/// A time of the file counted from the first sample instead (saturated to 32 bits).
+std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record);
+
+/// Sample index of a time of the file on `record` (first pulse width's spacing); not clamped.
 std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record);
 
-/// Distance (km) of a time of flight on `record`.
+/// Distance (km) from the first sample of a time of the file on `record`.
 float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record);
+
+/// Time of the file (0.1 ns from the user's zero) of a distance from the first sample of `record`:
+/// the inverse of TimeToDistance, so a time saved back reads as it was.
+std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record);
+
+/// Km of the FxdParams acquisition range distance field by the file's units of distance ("mt", "ft",
+/// "kf" and "mi" count 0.1 mm, anything else 0.1 m). Instruments fill it in conventions of their
+/// own, so only a file without the range time relies on it.
+double AcquisitionRangeDistanceKm(const SorFxdParams& fxd);
+
+/// What the acquisition range of a trace is made of.
+struct AcquisitionRangeFields {
+  std::int32_t rangeTime = 0;        // FxdParams acquisition range, 100 ps
+  double rangeDistanceKm = 0.0;      // AcquisitionRangeDistanceKm of the file
+  std::int32_t groupIndexField = 0;  // group index x 100,000
+  std::int32_t userZeroShift = 0;    // UserZeroShift of the file
+};
+
+/// The distance (km) a trace's acquisition covers, as every view shows it and the analysis is given
+/// it: the range time converted like every time of the file, to a distance from the first sample;
+/// the distance field only when the time is 0; 0 ("Auto") when both are.
+double AcquisitionRangeKm(const AcquisitionRangeFields& fields);
+
+/// AcquisitionRangeKm of a record's fields.
+double AcquisitionRangeKm(const SorRecord& record);
 
 /// The value with three decimals ("%6.3f" without the blanks the width adds).
 std::string FormatFixed3(double value);

@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <vector>
 
 #include "app/text_table.h"
@@ -34,8 +35,6 @@ constexpr std::uintmax_t kMinPreviewLength = 200;
 constexpr std::string_view kUnreadableText = "   ";
 constexpr std::string_view kLineEnd = "\r\n";
 
-constexpr double kRangeTenThousandths = 10000.0;
-constexpr float kSmallestRange = 0.000001f;
 constexpr double kKmToMiles = 0.62137119;
 constexpr double kKmToKft = 3.280839895;
 
@@ -69,8 +68,32 @@ void SkipIdentifier(lumivane::ByteReader& in) {
   }
 }
 
-void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, std::string& fileUnitName,
-                          std::string& previewUnitName) {
+// What the range line is computed from, gathered from two blocks.
+struct PreviewRange {
+  std::string units;
+  AcquisitionRangeFields fields;
+  std::int32_t userOffset = 0;
+  std::int32_t acquisitionOffset = 0;
+};
+
+// GenParams up to the user offset: language code, cable ID, fiber ID, fiber type, nominal
+// wavelength, originating and terminating location, cable code and current data flag come first.
+// Texts end in a zero byte, like the identifier.
+void ReadPreviewUserOffset(lumivane::ByteReader& in, PreviewRange& range) {
+  SkipIdentifier(in);
+  in.Skip(2);
+  SkipIdentifier(in);
+  SkipIdentifier(in);
+  in.Skip(2 + 2);
+  SkipIdentifier(in);
+  SkipIdentifier(in);
+  SkipIdentifier(in);
+  in.Skip(2);
+  range.userOffset = in.I32();
+}
+
+void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, PreviewRange& range,
+                          std::string& fileUnitName, std::string& previewUnitName) {
   SkipIdentifier(in);
   preview.Time = TraceDateTimeOf(in.U32());
   const std::array<std::uint8_t, 2> unitBytes = {in.U8(), in.U8()};
@@ -78,7 +101,8 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, std::
   fileUnitName = UnitNameOfLabel(units);
   previewUnitName = fileUnitName;
   preview.Wavelength = static_cast<std::int16_t>(ConvertWavelengthField(in.I16()));
-  in.Skip(4 + 4);  // acquisition offset and its distance
+  range.acquisitionOffset = in.I32();
+  in.Skip(4);  // acquisition offset distance
 
   const std::int16_t widthsInFile = in.I16();
   const int widths = std::clamp<int>(widthsInFile, 0, kSorMaxPulseWidths);
@@ -86,18 +110,25 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, std::
   for (int i = 0; i < widths; ++i) preview.PulseWidth = in.I16();
   in.Skip(extra * 2);
   in.Skip((widths + extra) * (4 + 4));  // data spacings and point counts
-  const std::int32_t groupIndex = in.I32();
+  range.fields.groupIndexField = in.I32();
   in.Skip(2 + 4 + 2);  // backscatter coefficient, number of averages, averaging time
-  const std::int32_t acquisitionRange = in.I32();
-  const std::int32_t rangeDistance = in.I32();
+  range.fields.rangeTime = in.I32();
+  SorFxdParams distance{};
+  distance.AcquisitionRangeDistance = in.I32();
+  std::copy(unitBytes.begin(), unitBytes.end(), distance.DistanceUnits);
+  range.fields.rangeDistanceKm = AcquisitionRangeDistanceKm(distance);
+  range.units = units;
+}
 
-  float range = static_cast<float>(static_cast<float>(rangeDistance) / kRangeTenThousandths);
-  if (range < kSmallestRange) {
-    range = groupIndex == 0 ? 0.0f : static_cast<float>(kSpeedOfLightFactor / groupIndex * acquisitionRange);
-  }
-  if (units == "mi") range = static_cast<float>(range * kKmToMiles);
-  if (units == "ft") range = static_cast<float>(range * kKmToKft);
-  preview.Range = range;
+// The range every view shows, in the unit the preview line names.
+float PreviewRangeOf(PreviewRange range) {
+  range.fields.userZeroShift = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(static_cast<std::int64_t>(range.userOffset) - range.acquisitionOffset,
+                               std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  double km = AcquisitionRangeKm(range.fields);
+  if (range.units == "mi") km *= kKmToMiles;
+  if (range.units == "ft") km *= kKmToKft;
+  return static_cast<float>(km);
 }
 
 std::string ReadWholeFile(std::ifstream& in, std::uintmax_t size) {
@@ -143,18 +174,27 @@ SorReadResult ReadTracePreview(std::span<const std::uint8_t> file, TracePreview&
     start += in.U32();
   }
 
-  // The first entry is never examined: in every file it is a block before FxdParams.
-  for (int k = 1; k < entries; ++k) {
+  PreviewRange range;
+  bool hasFxdParams = false;
+  for (int k = 0; k < entries; ++k) {
     if (map[k].start >= in.Length()) continue;
     const std::string prefix = NamePrefix(map[k].name, kNameLength);
     lumivane::ByteReader block(file, map[k].start);
+    if (prefix == kSorBlockGenParams.substr(0, kNameLength)) {
+      ReadPreviewUserOffset(block, range);
+      continue;
+    }
+    // No other block is taken from the first entry: in every file it is a block before FxdParams.
+    if (k == 0) continue;
     if (prefix == kSorBlockFxdParams.substr(0, kNameLength)) {
-      ReadPreviewFxdParams(block, preview, fileUnitName, previewUnitName);
+      ReadPreviewFxdParams(block, preview, range, fileUnitName, previewUnitName);
+      hasFxdParams = true;
     } else if (prefix == kSorBlockKeyEvents.substr(0, kNameLength)) {
       SkipIdentifier(block);
       preview.EventCount = block.I16();
     }
   }
+  if (hasFxdParams) preview.Range = PreviewRangeOf(range);
   return SorReadResult::kOk;
 }
 

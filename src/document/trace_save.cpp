@@ -98,13 +98,13 @@ bool HasSorExtension(std::string_view path) {
 
 void RewriteDistanceUnits(SorFxdParams& fxd, std::string_view fileUnitName, std::string_view lengthUnitName) {
   if (fileUnitName == lengthUnitName) return;
-  const double rangeBefore = AcquisitionRangeKm(fxd);
+  const double rangeBefore = AcquisitionRangeDistanceKm(fxd);
   if (const auto label = UnitLabelOf(lengthUnitName)) SetSorText(fxd.DistanceUnits, *label);
   fxd.DistanceUnits[2] = 0;
   // The label decides how the range field is read ("km" in tenths of metres, the others in
   // tenths of millimetres); a new label must not change the range the file describes.
   if (fxd.AcquisitionRangeDistance == 0) return;
-  const double rangeAfter = AcquisitionRangeKm(fxd);
+  const double rangeAfter = AcquisitionRangeDistanceKm(fxd);
   if (rangeAfter != rangeBefore) {
     fxd.AcquisitionRangeDistance = lumivane::RoundToInt32(fxd.AcquisitionRangeDistance * (rangeBefore / rangeAfter));
   }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "analysis/event_measurements.h"
-#include "analysis/launch_level.h"
 #include "analysis/optical_return_loss.h"
 #include "document/display_model_params.h"
 #include "document/least_squares.h"
@@ -14,15 +13,8 @@
 #include "document/wavelength.h"
 #include "platform/saturate.h"
 #include "traceview/display_state.h"
-#include "traceview/trace_db.h"
 
 namespace {
-
-// A launch level this many dB below the top of the trace is no level at all.
-constexpr float kImplausibleLaunchLevel = 100.0f;
-// Fibre attenuation (dB/km) that carries a single-sample launch window back to the trace start.
-constexpr double kLaunchSlope1310 = 0.32;
-constexpr double kLaunchSlope1550 = 0.22;
 
 int PointCountOf(const COtdrDoc& doc) { return std::clamp(doc.m_nPointCount, 0, kSorMaxSamples); }
 
@@ -32,35 +24,6 @@ int CurrentEventOf(const COtdrDoc& doc) { return std::clamp(doc.m_nCurrentEvent,
 
 double IndexDistanceKm(int index, int pointCount, double fibreLengthKm) {
   return pointCount < 2 ? 0.0 : index * fibreLengthKm / (pointCount - 1);
-}
-
-// Level at the trace start, from the window after the first key event (its third and fourth marker
-// locations); kMissingValue when the file gives no usable window.
-float MarkerLaunchLevel(const COtdrDoc& doc, int n) {
-  const SorRecord& record = doc.m_SorRecord;
-  const std::span<const double> db = SamplesOf(doc);
-  const SorKeyEvent& launch = record.KeyEvents.Events[0];
-  const int h = TimeToIndex(launch.MarkerLocations[2], record);
-  const int i = TimeToIndex(launch.MarkerLocations[3], record);
-  // A window that starts at the trace start holds the launch pulse, not backscatter.
-  if (h == 0) return kMissingValue;
-  float level = 0.0f;
-  if (h != i) {
-    level = LeastSquaresValueAt(h, i, 0, n, db);
-  } else {
-    // The three samples around the window; a window at the trace's edges has no neighbours.
-    if (h < 1 || h > n - 2) return kMissingValue;
-    const auto at = [&db](int k) { return db[static_cast<std::size_t>(k)]; };
-    level = static_cast<float>((at(h) + at(h - 1) + at(h + 1)) / 3.0);
-    const double d = GetDistance_Position(h, kSorFileKind, record, doc.m_dFibreLengthKm);
-    // Samples grow with loss, so the start lies the fibre's loss up to the window above it.
-    const int w = NominalWavelengthNm(record.FxdParams.ActualWavelength);
-    if (w == 1310) level = static_cast<float>(level - d * kLaunchSlope1310);
-    if (w == 1550) level = static_cast<float>(level - d * kLaunchSlope1550);
-  }
-  if (level == kMissingValue) return kMissingValue;
-  level = StepUpLaunchLevel(level);
-  return level >= kImplausibleLaunchLevel ? kMissingValue : level;
 }
 
 // Distance A-B (km); while several traces are loaded the markers first go back to the current
@@ -92,9 +55,7 @@ double DistanceAB(COtdrDoc& doc, int n) {
 
 double RawLevel(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
-  // The trace view draws a trace without a scale factor with the fallback one; the pane agrees.
-  const double scale = trace.ScaleFactor == 0 ? kFallbackScaleFactor : trace.ScaleFactor;
-  return trace.Samples[static_cast<std::size_t>(index)] / scale;
+  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
 }
 
 }  // namespace
@@ -145,7 +106,7 @@ void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
     r.m_dCumLoss = GetEventLoss(current, kSorFileKind, record, n, db, doc.m_dFibreLengthKm);
     return;
   }
-  const float launch = MarkerLaunchLevel(doc, n);
+  const float launch = GetLaunchLevel(kSorFileKind, record, n, db, doc.m_dFibreLengthKm);
   active = lumivane::ClampIndex(active, n);
   if (g_DisplayState.SwitchingTrace != 0) other = lumivane::ClampIndex(other, n);
   r.m_dCumLoss = launch == kMissingValue ? kMissingValue : db[static_cast<std::size_t>(active)] - launch;

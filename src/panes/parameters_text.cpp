@@ -21,8 +21,6 @@ constexpr LangRow kRowEndThreshold = 96;          // "End Threshold : "
 constexpr LangRow kRowUnlimited = 67;             // "Unlimited"
 constexpr LangRow kRowSampleDistance = 211;       // "Samp. Dist:"
 
-// The FxdParams acquisition range distance counts 0.1 m.
-constexpr double kRangeDistancePerKm = 10000.0;
 constexpr int kLongestShownAveraging = 7200;  // s
 // Below this spacing (in the display unit) the smallest unit is used.
 constexpr double kFineSpacing = 0.0008;
@@ -31,7 +29,7 @@ constexpr double kNarrowYards = 0.0099;
 
 std::string RangeText(const COtdrDoc& doc, const LengthUnit& unit) {
   if (doc.m_FibreParams.Range == 0.0f) return "Auto";
-  const double km = doc.m_SorRecord.FxdParams.AcquisitionRangeDistance / kRangeDistancePerKm;
+  const double km = doc.m_FibreParams.Range;
   return lumivane::Format(" %4.1f ", km * LengthUnitFactor(unit.name).value_or(1.0)) + std::string(unit.name);
 }
 

@@ -114,7 +114,7 @@ void AppendParameters(std::string& out, const COtdrDoc& doc, const ExportUnit& u
     AppendRow(range, 164);
   } else {
     // The range is written in kilometres beside the display unit's label, as files written so far have it.
-    range = lumivane::Format("%.1f ", doc.m_SorRecord.FxdParams.AcquisitionRangeDistance / 10000.0);
+    range = lumivane::Format("%.1f ", static_cast<double>(p.Range));
     AppendText(range, unit.Name);
   }
   AppendLine(out, 165, range);

@@ -53,18 +53,14 @@ std::string FibreTypeName(int type) {
   return {};
 }
 
-std::string RangeText(const FibreParamsRecord& fibre, const SorFxdParams& fxd) {
-  // A group index of 0 has no distance; showing "Auto" beats printing an
-  // infinite range.
-  if (fibre.Range == 0.0f || fxd.GroupIndex == 0) return Row(86) + "Auto";
-  const double range = kSpeedOfLightFactor / fxd.GroupIndex * fxd.AcquisitionRange * g_LengthUnitFactor;
-  return Row(86) + Format("%6.1f ", range) + g_LengthUnitName;
+std::string RangeText(const FibreParamsRecord& fibre) {
+  if (fibre.Range == 0.0f) return Row(86) + "Auto";
+  return Row(86) + Format("%6.1f ", fibre.Range * g_LengthUnitFactor) + g_LengthUnitName;
 }
 
 double SampleDb(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
-  const int scale = trace.ScaleFactor != 0 ? trace.ScaleFactor : 1000;
-  return static_cast<double>(trace.Samples[index]) / scale;
+  return SampleToDb(trace.Samples[index], trace.ScaleFactor);
 }
 
 bool IsMissing(double value) { return value == static_cast<double>(kMissingValue); }
@@ -137,7 +133,7 @@ std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const Fibr
   t[5] = Labelled(45, HeaderValue(gen.OriginatingLocation));
   t[6] = Labelled(44, HeaderValue(gen.TerminatingLocation));
   t[7] = Labelled(43, FibreTypeName(gen.FiberType));
-  t[8] = RangeText(fibre, record.FxdParams);
+  t[8] = RangeText(fibre);
   t[9] = Row(89) + Format("%6d ns", fibre.PulseWidth);
   t[10] = Row(90) + Format("%6d nm", fibre.Wavelength);
   t[11] = Row(91) + Format(" %8.5f", static_cast<double>(fibre.GroupIndex));
@@ -170,7 +166,7 @@ void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
   const float lsaAttn = distance != 0.0 ? static_cast<float>(lsa / distance / f) : 0.0f;
   t[21] = Row(218) + Format("%.3f", static_cast<double>(lsaAttn)) + " dB/" + u;
 
-  const float cumulative = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples);
+  const float cumulative = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
   t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") +
           (IsMissing(cumulative) ? std::string("  --.--- dB") : Format("%.3f dB", static_cast<double>(cumulative)));
 

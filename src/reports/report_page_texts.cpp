@@ -67,7 +67,9 @@ std::string FibreTypeText(int fibreType) {
 }
 
 std::string ReportAverageTime(int seconds) {
-  if (seconds <= 0 || seconds > kMaxAverageSeconds) return Row(kRowUnlimited);
+  // Only an averaging time of 0 is unlimited; one the header cannot show has no value.
+  if (seconds == 0) return Row(kRowUnlimited);
+  if (seconds < 0 || seconds > kMaxAverageSeconds) return " -----";
   const int h = seconds / 3600, m = seconds % 3600 / 60, s = seconds % 60;
   return Format(" %d%d:%d%d:%d%d", h / 10, h % 10, m / 10, m % 10, s / 10, s % 10);
 }
@@ -77,10 +79,8 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
   const FibreParamsRecord& f = in.fibre;
   const std::string unit(in.unitName);
   const TraceDateTime& t = in.dateTime;
-  // The range is the file's distance, shown in the display unit like every other length.
-  const std::string range =
-      f.Range == 0 ? "Auto" + unit
-                   : Format("%6.1f ", in.record.FxdParams.AcquisitionRangeDistance / 10000.0 * in.unitFactor) + unit;
+  // The acquisition range, shown in the display unit like every other length.
+  const std::string range = f.Range == 0 ? "Auto" + unit : Format("%6.1f ", f.Range * in.unitFactor) + unit;
   // A reanalysis stores the threshold negative; the label already carries the sign.
   const std::string reflThreshold = Format("-%5.2f dB", std::fabs(f.ReflectanceThreshold));
   return {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/sor_record.h"
+#include "document/trace_conversions.h"
 #include "platform/message_sink.h"
 #include "platform/saturate.h"
 
@@ -14,13 +15,12 @@ constexpr std::uint16_t kNoNoiseFloor = 65000;
 
 TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int16_t scaleFactor,
                                 std::uint16_t noiseFloor, std::span<double> db) {
-  const double f = scaleFactor == 0 ? kFallbackScaleFactor : scaleFactor;
   const std::size_t n = std::min(samples.size(), db.size());
   TraceDbRange range;
   // Both bounds start from 0 dB and a value that lowers the minimum is not tested against the
   // maximum: the plot's top and bottom have always been found this way.
   for (std::size_t i = 0; i < n; ++i) {
-    const double value = samples[i] / f;
+    const double value = SampleToDb(samples[i], scaleFactor);
     db[i] = value;
     if (value < range.minDb) {
       range.minDb = value;

@@ -12,9 +12,6 @@ struct TraceDbRange {
   double spanDb = 0.0;  // maxDb - minDb
 };
 
-/// Scale factor used when a file gives 0, which would turn every sample into infinity.
-inline constexpr std::int16_t kFallbackScaleFactor = 1000;
-
 /// Fills `db` with sample / scale factor and returns the trace's range; a noise floor (0.001 dB)
 /// below 65,000 raises a lower maximum to it.
 TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int16_t scaleFactor,

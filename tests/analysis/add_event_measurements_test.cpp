@@ -146,6 +146,9 @@ TEST_F(AddEventMeasurementsTest, AttenuationOfTheSectionBeforeTheNewEvent) {
   EXPECT_NEAR(measure.ComputeAddEventAttenuation(0.36f, 0.2f), 1.8f, 1e-4f);
   EXPECT_EQ(measure.ComputeAddEventAttenuation(kMissingValue, 0.5f), kMissingValue);
   EXPECT_EQ(measure.ComputeAddEventAttenuation(0.36f, 0.0f), kMissingValue);
+  // A launch 0.02 km after the first sample (a file with a user offset): its section starts there.
+  doc->m_EventRows[0].Distance = 0.02f;
+  EXPECT_NEAR(measure.ComputeAddEventAttenuation(0.36f, 0.2f), 2.0f, 1e-4f);
   doc->m_EventRows[1].CumulativeLoss = kMissingValue;
   EXPECT_EQ(measure.ComputeAddEventAttenuation(0.36f, 0.5f), kMissingValue);
 }

@@ -125,31 +125,61 @@ TEST_F(EventMeasurementsTest, LossFromTheLaunchLineToTheEventLine) {
   EXPECT_EQ(Loss(1), kMissingValue);
 }
 
-TEST_F(EventMeasurementsTest, ShortLaunchWindowUsesTheSampleCorrectedByWavelength) {
-  // Window starting before sample 11: the sample at its start, less the nominal attenuation over
-  // its distance at 1310 and 1550 nm (0.5 km on a 100 km trace; the launch level may step up 0.001).
-  SetLaunchWindow(5, 400);
+TEST_F(EventMeasurementsTest, OneSampleLaunchWindowIsCarriedBackByTheNominalAttenuation) {
+  // The sample of the window, less the nominal attenuation over its distance from the launch at
+  // 1310 and 1550 nm (5 km on a 100 km trace; the launch level may step up 0.001).
+  SetLaunchWindow(50, 50);
   SetEvent(1, 600, 600, 600);
-  const double sample5 = samples[5];
+  const double sample50 = samples[50];
   struct Case {
     std::int16_t field;
     double attenuation;
   } cases[] = {{13100, 0.32}, {13149, 0.32}, {13150, 0.0}, {15450, 0.22}, {16250, 0.0}, {1310, 0.32}, {1550, 0.22}};
   for (const Case& c : cases) {
     record->FxdParams.ActualWavelength = c.field;
-    const double base = sample5 - c.attenuation * 0.5;
+    const double base = sample50 - c.attenuation * 5.0;
     EXPECT_NEAR(Loss(1, 100.0), samples[600] - base, 1.2e-3) << c.field;
   }
 }
 
+TEST_F(EventMeasurementsTest, LaunchWindowInsideTheLaunchReflectionGivesWayToTheFirstSection) {
+  // The launch pulse: samples 0-10 far stronger than the backscatter. A level taken there made
+  // every cumulative loss too small.
+  for (int i = 0; i <= 10; ++i) samples[i] = 0.5;
+  SetEvent(1, 600, 550, 900);
+  for (const auto& window : {std::pair{0, 0}, std::pair{5, 400}, std::pair{10, 400}, std::pair{-100, -50}}) {
+    SetLaunchWindow(window.first, window.second);
+    // The middle half of the section before event 1 (150-450) carried back to the launch: 2.0.
+    EXPECT_NEAR(Loss(1), 0.68f, 1e-4) << window.first << " " << window.second;
+  }
+  record->KeyEvents.KeyEventCount = 1;  // no first section to fit
+  SetLaunchWindow(0, 0);
+  EXPECT_EQ(GetLaunchLevel(0, *record, kCount, samples, 1.0), kMissingValue);
+}
+
+TEST_F(EventMeasurementsTest, LaunchLevelIsTakenAtTheLaunchNotAtTheFirstSample) {
+  // 200 samples of launch cord before the user's zero: the launch (time 0) is sample 200, and the
+  // line through its window is read there, 0.06 dB below its value at sample 0.
+  record->GenParams.UserOffset = 200;
+  SetLaunchWindow(20, 200);  // samples 220-400
+  SetEvent(1, 390, 350, 700);  // event at sample 590, window 550-900
+  EXPECT_NEAR(Loss(1), 0.677f - 0.06f, 1e-4);
+  // A window starting within the launch's reflection, and events stored without windows.
+  SetLaunchWindow(5, 200);
+  EXPECT_NEAR(Loss(1), 0.677f - 0.06f, 1e-4);
+  SetEvent(1, 390, 0, 0);
+  record->KeyEvents.Events[1].MarkerLocations[2] = 0;
+  EXPECT_EQ(Loss(1), kMissingValue);
+}
+
 TEST_F(EventMeasurementsTest, LaunchLevelStepsUpFromAFifthTenThousandth) {
-  SetLaunchWindow(5, 5);
+  SetLaunchWindow(50, 50);
   SetEvent(1, 600, 600, 600);
   struct Case {
     double launch, base;
   } cases[] = {{1.2345, 1.2355}, {1.2344, 1.2344}, {2.0005, 2.0015}, {-1.2345, -1.2345}};
   for (const Case& c : cases) {
-    samples[5] = c.launch;
+    samples[50] = c.launch;
     samples[600] = 3.0;
     EXPECT_NEAR(Loss(1), 3.0 - c.base, 2e-6) << c.launch;
   }
@@ -160,9 +190,9 @@ TEST_F(EventMeasurementsTest, LocationsOutsideTheTraceAreClamped) {
   SetEvent(1, -5, -2000000000, 2000000000);
   const float loss = Loss(1);
   EXPECT_TRUE(loss == kMissingValue || std::isfinite(loss));
-  SetLaunchWindow(-100, -50);  // both before the trace: sample 0, not corrected at 1625 nm
-  SetEvent(1, 5000, 5000, 6000);  // both beyond it: the last sample
-  EXPECT_NEAR(Loss(1), samples[kCount - 1] - samples[0], 1e-5);
+  SetLaunchWindow(1500, 1600);  // beyond the trace: its last sample, carried back at 1625 nm as it is
+  SetEvent(1, 5000, 5000, 6000);  // beyond it too: the last sample
+  EXPECT_NEAR(Loss(1), 0.0, 1e-5);
   EXPECT_EQ(GetEventLoss(1, 0, *record, kCount, std::span<const double>(), 1.0), kMissingValue);
 }
 

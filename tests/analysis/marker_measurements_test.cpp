@@ -79,7 +79,7 @@ TEST_F(MarkerMeasurementsTest, NoLaunchLevelGivesNoCumulativeLoss) {
   SetLaunchWindow(20, 200);
   SetFibre(120.0);  // a launch level of 100 dB or more is no level
   EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
-  EXPECT_EQ(GetMarkerEventLossFromSamples(700, 300, 0, trace->m_SorRecord, 0, Samples()), kMissingValue);
+  EXPECT_EQ(GetMarkerEventLossFromSamples(700, 300, 0, trace->m_SorRecord, 0, Samples(), 1.0), kMissingValue);
 }
 
 TEST(FindEventAtMarker, RowWhoseSpanHoldsTheMarker) {

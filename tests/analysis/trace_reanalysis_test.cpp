@@ -13,6 +13,7 @@
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "document/sor_reader.h"
+#include "document/sor_text.h"
 #include "document/sor_writer.h"
 #include "document/trace_conversions.h"
 #include "synthetic_trace.h"
@@ -65,7 +66,8 @@ class TraceReanalysisTest : public ::testing::Test {
     r.FxdParams.PulseWidths[0] = 100;
     r.FxdParams.ActualWavelength = 15500;
     r.FxdParams.GroupIndex = 146800;
-    r.FxdParams.AcquisitionRangeDistance = 200000;
+    SetSorText(r.FxdParams.DistanceUnits, std::string_view("mt"));
+    r.FxdParams.AcquisitionRangeDistance = 200000;  // 20 km, the range time being 0
     r.DataPts.TotalPointCount = n;
     r.DataPts.TraceCount = 1;
     r.DataPts.Traces[0].PointCount = n;
@@ -125,11 +127,13 @@ struct CannedEngine {
   std::int32_t endLoss = 0;
   std::size_t pointsSeen = 0;
   float lastDistance = 0.0f;
+  float firstLevel = 0.0f;
   AnalysisParams paramsSeen{};
   AnalysisEngineFn Fn() {
     return [this](std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& p) {
       pointsSeen = points.size();
       lastDistance = points.empty() ? 0.0f : points.back().distance;
+      firstLevel = points.empty() ? 0.0f : points.front().level;
       paramsSeen = p;
       std::copy(result.begin(), result.end(), events.begin());
       p.endLossResult = endLoss;
@@ -248,6 +252,16 @@ TEST_F(TraceReanalysisTest, SavedResultReadsBackAsTheSameTable) {
   }
   EXPECT_NEAR(model->m_LinkSummary.LinkLength, doc->m_LinkSummary.LinkLength, 0.001f);
   EXPECT_FLOAT_EQ(model->m_LinkSummary.LinkLoss, doc->m_LinkSummary.LinkLoss);
+}
+
+TEST_F(TraceReanalysisTest, HandsTheEngineLevelsInTheFilesScaleFactor) {
+  SetTrace(200);  // -10 dB at the first sample
+  SorTraceData& trace = doc->m_SorRecord.DataPts.Traces[0];
+  trace.ScaleFactor = 2000;
+  for (int i = 0; i < 200; ++i) trace.Samples[i] = static_cast<std::uint16_t>(trace.Samples[i] * 2);
+  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f)}};
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+  EXPECT_NEAR(engine.firstLevel, -10.0f, 1e-4f);
 }
 
 TEST_F(TraceReanalysisTest, StoresTheSettingsAndTellsThePanes) {

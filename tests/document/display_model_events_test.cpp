@@ -41,6 +41,9 @@ TEST(BuildEventTable, TakesTypeOriginAndReflectanceFromTheEventCodes) {
       {"1O9999", 1400, -20000, kEventOutOfRange, kOriginAnalysis, -20.0f},
       {"0D9999", 1500, 0, kEventEnd, kOriginUserAdded, 0.0f},
       {"1E9999", 1600, -14000, kEventEnd, kOriginAnalysis, -14.0f},
+      // A saturated reflection ('2') is a reflection, mid-fibre or at the end.
+      {"2F9999", 1650, -23000, kEventReflective, kOriginAnalysis, -23.0f},
+      {"2E9999", 1680, -15000, kEventEnd, kOriginAnalysis, -15.0f},
       {"XF9999", 1700, -14000, kEventLaunch, kOriginAnalysis, 0.0f},
       {"0F9999", 0, 0, kEventLaunch, kOriginAnalysis, 0.0f},  // a time of 0 is the launch
   };
@@ -113,12 +116,14 @@ TEST(BuildEventTable, BlanksNonPositiveSlopesOnlyForTheTwoExactWavelengthFields)
 
 /// A trace falling `dbPerKm` from the launch on, with a launch at 0 and events at `eventSample`
 /// and at the end; the windows before event 1 cover the first section.
-std::unique_ptr<SorRecord> MakeSlopedRecord(double dbPerKm, std::int32_t eventSample, std::int16_t storedSlope) {
+std::unique_ptr<SorRecord> MakeSlopedRecord(double dbPerKm, std::int32_t eventSample, std::int16_t storedSlope,
+                                            std::int16_t scaleFactor = 1000) {
   const std::int32_t points = 10000;
   auto record = MakeTraceRecord(points);
+  record->DataPts.Traces[0].ScaleFactor = scaleFactor;
   for (std::int32_t i = 0; i < points; ++i) {
     const double db = 2.0 + dbPerKm * std::min(i, eventSample) * kKmPerSample;
-    record->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(std::lround(db * 1000.0));
+    record->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(std::lround(db * scaleFactor));
   }
   AddKeyEvent(*record, 0, "1F9999", {0, 0, 0, 10, 0});
   AddKeyEvent(*record, eventSample, "0F9999", {eventSample - 100, eventSample - 10, eventSample + 10,
@@ -133,16 +138,19 @@ TEST(BuildEventTable, ShowsTheFittedFirstSectionInRow1AndKeepsTheFilesSlope) {
     double dbPerKm;
     std::int32_t eventSample;
     float attenuation;
+    std::int16_t scaleFactor = 1000;
   };
   const Case cases[] = {
       {"fitted", 0.35, 1500, 0.35f},
+      // The samples count in the file's own scale factor, as the display shows them.
+      {"fitted, scale factor 5000", 0.35, 1500, 0.35f, 5000},
       // Beyond 5 km the analysis does not fit: the file's own slope is shown.
       {"long first section", 0.35, 3000, 0.5f},
       {"steep", 40.0, 250, 40.0f},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto record = MakeSlopedRecord(c.dbPerKm, c.eventSample, 500);
+    auto record = MakeSlopedRecord(c.dbPerKm, c.eventSample, 500, c.scaleFactor);
     auto model = NewModel();
     BuildTable(*record, *model);
     EXPECT_NEAR(model->m_EventRows[1].Attenuation, c.attenuation, 0.01);
@@ -243,7 +251,7 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
       {0.0f, 0.0f, -3.0f},
       {0.5f, 0.3f, -3.5f},  // 0.5 - 0 - 0.2
       {kMissingValue, kMissingValue, kMissingValue},
-      {1.25f, 1.15f, -4.25f},  // the missing loss before counts as 0: 1.25 - 0 - 0.1
+      {1.25f, kMissingValue, -4.25f},  // nothing is derived from the missing loss before
   };
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     SCOPED_TRACE(i);
@@ -256,6 +264,60 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
         EXPECT_NEAR(actual, wanted, 1e-4);
       }
     }
+  }
+}
+
+TEST(BuildEventTable, PlacesEventsOfAFileWithOffsetsOnTheirSamples) {
+  // 300 samples of launch cord before the user's zero, and the first sample 20 samples after the
+  // front panel: times count from the user's zero, distances shown from the first sample.
+  auto record = MakeTraceRecord(10000);
+  record->GenParams.UserOffset = 320 * lumivane::test::kTimePerSample;
+  record->FxdParams.AcquisitionOffset = 20 * lumivane::test::kTimePerSample;
+  AddKeyEvent(*record, 0, "1F9999", {0, 0, 20, 900, 0});
+  AddKeyEvent(*record, 3000, "1F9999", {2000, 2900, 3100, 4000, 3010});
+  AddKeyEvent(*record, 5000, "1E9999", {3100, 4900, 0, 0, 5010});
+  record->KeyEvents.EndToEndMarker1 = -300 * lumivane::test::kTimePerSample;
+  record->KeyEvents.EndToEndMarker2 = 5000 * lumivane::test::kTimePerSample;
+  record->KeyEvents.EndToEndLoss = 1500;
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  const auto& rows = model->m_EventRows;
+  EXPECT_EQ(rows[0].Type, kEventLaunch);
+  EXPECT_NEAR(rows[0].Distance, 300 * kKmPerSample, 1e-5);
+  // An event on the first sample, as a reanalysis stores the launch, is the launch too.
+  auto onFirstSample = MakeTraceRecord(100);
+  onFirstSample->GenParams.UserOffset = 300;
+  AddKeyEvent(*onFirstSample, -3, "1F9999");
+  auto launchModel = NewModel();
+  BuildTable(*onFirstSample, *launchModel);
+  EXPECT_EQ(launchModel->m_EventRows[0].Type, kEventLaunch);
+  EXPECT_NEAR(rows[1].Distance, 3300 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(rows[1].SectionLength, 3000 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(rows[0].DistanceToEnd, 5000 * kKmPerSample, 1e-5);
+  // The link runs between the end-to-end markers, whatever the shift.
+  EXPECT_NEAR(model->m_LinkSummary.LinkLength, 5300 * kKmPerSample, 1e-5);
+
+  std::vector<AnalysisEvent> events(3);
+  ConvertRowsForAnalysis(events, rows, 3, *record);
+  EXPECT_EQ(events[1].markers[0], 2300);
+  EXPECT_EQ(events[1].markers[4], 3310);
+  EXPECT_EQ(events[0].markers[3], 1200);
+}
+
+TEST(BuildEventTable, EventsWithoutStoredWindowsHaveNoCumulativeOrSectionLoss) {
+  // Files that store no windows: no level of their own, so no cumulative loss, and no section loss
+  // derived from it (never the previous splice loss negated).
+  auto record = MakeTraceRecord(4000);
+  AddKeyEvent(*record, 0, "1F9999").SpliceLoss = 168;
+  AddKeyEvent(*record, 1000, "1F9999").SpliceLoss = 791;
+  AddKeyEvent(*record, 2000, "0F9999").SpliceLoss = 45;
+  AddKeyEvent(*record, 3000, "1E9999");
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  for (int i = 1; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(model->m_EventRows[i].CumulativeLoss, kMissingValue);
+    EXPECT_EQ(model->m_EventRows[i].SectionLoss, kMissingValue);
   }
 }
 

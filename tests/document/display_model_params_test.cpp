@@ -77,6 +77,18 @@ TEST(BuildFibreParams, ConvertsTheFixedParameters) {
   }
 }
 
+TEST(BuildFibreParams, OnlyAnAveragingTimeOfZeroIsUnlimited) {
+  // Whole seconds, truncated; a positive time below one second is one second, never 0 ("Unlimited").
+  struct Case { std::int16_t field; std::int32_t seconds; };
+  for (const Case& c : {Case{0, 0}, Case{7, 1}, Case{1, 1}, Case{10, 1}, Case{150, 15}, Case{305, 30}, Case{-20, -2}}) {
+    auto record = MakeTraceRecord(10);
+    record->FxdParams.AveragingTime = c.field;
+    FibreParamsRecord params{};
+    BuildFibreParams(kSorFileKind, *record, params, 0.0);
+    EXPECT_EQ(params.AveragingTime, c.seconds) << c.field;
+  }
+}
+
 /// A 10,000-sample trace with a launch at 0 and an end event at sample 5000 (10.21 km).
 std::unique_ptr<SorRecord> MakeLinkRecord() {
   auto record = MakeTraceRecord(10000);
@@ -111,6 +123,16 @@ TEST(BuildLinkSummary, SummarisesTheLinkUpToTheEndEvent) {
   }
 }
 
+TEST(BuildLinkSummary, ShowsTheFilesLinkWhenTheFirstEventIsNotAtTheUsersZero) {
+  auto record = MakeLinkRecord();
+  record->KeyEvents.Events[0].TimeOfFlight = 100;
+  LinkSummaryRecord link{};
+  BuildLinkSummary(kSorFileKind, *record, link, 10000, 9999 * kKmPerSample, 0);
+  EXPECT_NEAR(link.LinkLength, 500000 * kKmPerTime, 1e-5);
+  EXPECT_FLOAT_EQ(link.LinkLoss, 6.5f);
+  EXPECT_FLOAT_EQ(link.LinkOrl, 32.0f);
+}
+
 TEST(BuildLinkSummary, FallsBackToTheTraceLengthWithoutAUsableLink) {
   struct Case {
     const char* name;
@@ -118,7 +140,6 @@ TEST(BuildLinkSummary, FallsBackToTheTraceLengthWithoutAUsableLink) {
   };
   const Case cases[] = {
       {"no end event", [](SorRecord& r) { r.KeyEvents.Events[2].EventCode[1] = u'F'; }},
-      {"launch not at 0", [](SorRecord& r) { r.KeyEvents.Events[0].TimeOfFlight = 100; }},
       {"one event", [](SorRecord& r) { r.KeyEvents.KeyEventCount = 1; }},
       {"link of length 0", [](SorRecord& r) { r.KeyEvents.EndToEndMarker2 = 0; }},
       {"link past the trace", [](SorRecord& r) { r.KeyEvents.EndToEndMarker2 = 10000 * 100; }},

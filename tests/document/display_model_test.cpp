@@ -68,6 +68,39 @@ TEST(LoadDisplayModel, ReadsTheAcquisitionRangeByUnits) {
   }
 }
 
+TEST(LoadDisplayModel, TakesTheRangeFromTheAcquisitionRangeTime) {
+  // The time field is what the acquisition covered; instruments fill the distance field in
+  // conventions of their own (here ten times the trace), so it only stands in for a time of 0.
+  struct Case {
+    std::int32_t rangeTime, rangeDistance, userOffset, acquisitionOffset;
+    double km;
+  };
+  const double kmPerTime = lumivane::test::kKmPerTime;
+  const Case cases[] = {
+      {489700, 5000000, 0, 0, 489700 * kmPerTime},
+      // Like every time of the file it counts from the user's zero, which lies after the first sample.
+      {489700, 5000000, 7475, 0, (489700 + 7475) * kmPerTime},
+      {489700, 0, 0, -367, (489700 + 367) * kmPerTime},
+      {0, 5000000, 7475, 0, 500.0},
+      {0, 0, 7475, 0, 0.0},  // "Auto"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rangeTime);
+    auto record = MakeTraceRecord(1000);
+    record->FxdParams.AcquisitionRange = c.rangeTime;
+    record->FxdParams.AcquisitionRangeDistance = c.rangeDistance;
+    record->GenParams.UserOffset = c.userOffset;
+    record->FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    auto model = NewModel();
+    Load(*record, *model);
+    EXPECT_NEAR(model->m_dAcquisitionRangeKm, c.km, 1e-6);
+    EXPECT_FLOAT_EQ(model->m_FibreParams.Range, static_cast<float>(model->m_dAcquisitionRangeKm));
+    // The fields are saved as read.
+    EXPECT_EQ(record->FxdParams.AcquisitionRange, c.rangeTime);
+    EXPECT_EQ(record->FxdParams.AcquisitionRangeDistance, c.rangeDistance);
+  }
+}
+
 TEST(LoadDisplayModel, RaisesTheCeilingToATraceFarAboveTheNoiseFloor) {
   struct Case { std::uint16_t noiseFloor; std::uint16_t peak; double ceiling; };
   const Case cases[] = {

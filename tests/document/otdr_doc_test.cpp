@@ -186,6 +186,12 @@ TEST_F(DocumentTest, ConversionsOnTheCurrentTrace) {
   EXPECT_EQ(doc_->GetPosition_Distance(25.0f), 10);
   EXPECT_EQ(doc_->GetPosition_Distance(-1.0f), 0);
   EXPECT_EQ(doc_->DistanceToTime(1.0f), 48967);
+  // Times written back (added and reanalysed events) count from the user's zero again.
+  doc_->m_SorRecord.GenParams.UserOffset = 7475;
+  doc_->m_SorRecord.FxdParams.AcquisitionOffset = -25;
+  EXPECT_EQ(doc_->DistanceToTime(1.0f), 48967 - 7500);
+  doc_->m_SorRecord.GenParams.UserOffset = 0;
+  doc_->m_SorRecord.FxdParams.AcquisitionOffset = 0;
   EXPECT_TRUE(sink_.messages().empty());
 
   for (const char* path : {"", "space", "/data/trace.trc"}) {

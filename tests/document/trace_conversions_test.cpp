@@ -172,4 +172,28 @@ TEST_F(RecordConversions, AClearedRecordConvertsToZero) {
   EXPECT_FLOAT_EQ(TimeToDistance(5000, *record_), 0.0f);
 }
 
+TEST_F(RecordConversions, FileTimesCountFromTheUsersZero) {
+  // 10 time units per sample. The user's zero lies (user offset - acquisition offset) after the
+  // first sample; times of the file convert to indices and distances from the first sample.
+  struct Case {
+    std::int32_t userOffset, acquisitionOffset;
+    std::int32_t index;  // of file time 270
+  };
+  const Case cases[] = {{0, 0, 27}, {7475, 0, 775}, {0, -370, 64}, {7422, 300, 739}, {-500, 0, -23}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.userOffset);
+    record_->GenParams.UserOffset = c.userOffset;
+    record_->FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    const std::int32_t shift = c.userOffset - c.acquisitionOffset;
+    EXPECT_EQ(UserZeroShift(*record_), shift);
+    EXPECT_EQ(TimeToIndex(270, *record_), c.index);
+    EXPECT_FLOAT_EQ(TimeToDistance(270, *record_), DistanceOfTime(270 + shift, record_->FxdParams.GroupIndex));
+    // Saving takes the shift off again, so a time read back is the time stored.
+    EXPECT_EQ(DistanceToFileTime(TimeToDistance(48967, *record_), *record_), 48967);
+  }
+  record_->GenParams.UserOffset = std::numeric_limits<std::int32_t>::max();
+  record_->FxdParams.AcquisitionOffset = std::numeric_limits<std::int32_t>::min();
+  EXPECT_EQ(TimeFromFirstSample(5, *record_), std::numeric_limits<std::int32_t>::max());
+}
+
 }  // namespace

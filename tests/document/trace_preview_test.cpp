@@ -24,10 +24,12 @@ struct PreviewSpec {
   std::int32_t acquisitionRange = 0;
   std::int32_t rangeDistance = 500000;
   std::int16_t events = 7;
+  std::int32_t userOffset = 0;         // GenParams
+  std::int32_t acquisitionOffset = 0;  // FxdParams
 };
 
 void PreviewFxdParams(SorImageBuilder& b, const PreviewSpec& spec) {
-  b.Block("FxdParams").U32(spec.stamp).Fixed(spec.units, 2).I16(spec.wavelength).I32(0).I32(0);
+  b.Block("FxdParams").U32(spec.stamp).Fixed(spec.units, 2).I16(spec.wavelength).I32(spec.acquisitionOffset).I32(0);
   b.I16(static_cast<std::int16_t>(spec.pulseWidths.size()));
   for (std::int16_t width : spec.pulseWidths) b.I16(width);
   for (std::size_t i = 0; i < spec.pulseWidths.size(); ++i) b.I32(50000);
@@ -39,7 +41,8 @@ void PreviewFxdParams(SorImageBuilder& b, const PreviewSpec& spec) {
 /// A revision-2 file with the header fields the preview reads, long enough to count as one.
 Bytes MakePreviewImage(const PreviewSpec& spec = {}) {
   SorImageBuilder b;
-  b.Block("GenParams").Fixed("EN", 2).Raw(Bytes(200, 'g'));
+  b.Block("GenParams").Fixed("EN", 2).Text("CABLE").Text("FIBRE").I16(652).I16(1550).Text("A").Text("B");
+  b.Text("CODE").Fixed("BC", 2).I32(spec.userOffset).I32(0).Text("OP").Raw(Bytes(150, 'g'));
   PreviewFxdParams(b, spec);
   b.Block("KeyEvents").I16(spec.events).Raw(Bytes(40, 0));
   b.Block("Cksum");
@@ -135,6 +138,11 @@ TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
   noGroupIndex.groupIndex = 0;
   PreviewSpec kilometres;
   kilometres.units = "km";
+  kilometres.rangeDistance = 500;  // 0.1 km
+  // The range time counts from the user's zero: 300 units of it lie after the first sample.
+  PreviewSpec offsets = noDistance;
+  offsets.userOffset = 400;
+  offsets.acquisitionOffset = 100;
   const Case cases[] = {
       {"feet", feet, 3.280839895f, 1000, 1550, "kft", "kft"},
       {"miles", miles, 6.2137119f, 1000, 1550, "mi", "mi"},
@@ -145,6 +153,7 @@ TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
        "km", "km"},
       {"no group index", noGroupIndex, 0.0f, 1000, 1550, "km", "km"},
       {"other units kept", kilometres, 50.0f, 1000, 1550, "km", "km"},
+      {"offsets", offsets, static_cast<float>(2.99792458 / 146800 * (489700 + 300)), 1000, 1550, "km", "km"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

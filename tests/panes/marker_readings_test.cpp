@@ -85,18 +85,18 @@ TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
   };
   const Case cases[] = {
       {10, 50, 15500, 0.6},
-      // A single-sample window takes its three-sample mean carried back to the start: the start
-      // lies 0.5 km x 0.32 dB/km above the window at 1310 nm, nothing is carried at 1625 nm.
+      // A single-sample window is carried back to the launch: the launch lies 0.5 km x 0.32 dB/km
+      // above the window at 1310 nm, nothing is carried at 1625 nm.
       {50, 50, 13100, 2.6003 - (2.1003 - 0.16)},
       {50, 50, 16250, 2.6003 - 2.1003},
       {50, 50, 1310, 2.6003 - (2.1003 - 0.16)},  // whole-nanometre field
-      // The window starts at the trace start, or has no neighbours within the trace: no level.
-      {0, 50, 15500, kMissingValue},
-      {0, 0, 15500, kMissingValue},
-      {1000, 1000, 15500, kMissingValue},
-      {-5, -5, 15500, kMissingValue},
-      {4000, 4000, 15500, kMissingValue},
-      {-20, 50, 15500, kMissingValue},
+      {1000, 1000, 15500, 2.6003 - (4.0003 - 2.2)},
+      {4000, 4000, 15500, 2.6003 - (4.0003 - 2.2)},
+      // A window starting in the launch's reflection, or before the trace: the first section's line.
+      {0, 50, 15500, 0.6},
+      {0, 0, 15500, 0.6},
+      {-5, -5, 15500, 0.6},
+      {-20, 50, 15500, 0.6},
   };
   for (const Case& c : cases) {
     SetLaunchWindow(c.h, c.i);

