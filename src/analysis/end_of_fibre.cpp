@@ -189,6 +189,12 @@ AnalysisEvent SyntheticEnd(std::span<const TracePoint> points, int k, const Anal
   return event;
 }
 
+// The number of events up to the noise start: those in front of the noise and the launch.
+int InFrontOfNoise(std::span<const AnalysisEvent> events, int count, int noiseStart) {
+  while (count > 1 && events[static_cast<std::size_t>(count - 1)].sampleIndex > noiseStart) --count;
+  return count;
+}
+
 // Where an event at sample k goes: in front of the first event whose sample index exceeds k.
 int InsertionPoint(std::span<const AnalysisEvent> events, int count, int k) {
   int at = 0;
@@ -210,6 +216,9 @@ int DetectEndByThreshold(const AnalysisContext& context, const AnalysisParams& p
                          std::span<AnalysisEvent> events, int count) {
   if (count <= 1 || context.points.empty()) return 0;
   for (int i = 0; i < count; ++i) events[static_cast<std::size_t>(i)].endFlag = 0;
+  // The fibre has ended where the noise begins: what lies deeper in the noise (reflections seen
+  // through it, or the noise itself) never ends it.
+  count = InFrontOfNoise(events, count, context.noiseStart);
   for (int i = 1; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (std::fabs(event.loss) > params.endThreshold) {
@@ -234,7 +243,7 @@ int DetectEndByNoise(const AnalysisContext& context, std::span<AnalysisEvent> ev
   const double R = context.reference;
   auto inNoise = [&](int i) { return std::fabs(LevelAt(points, i) - R) < kNoiseBand; };
   auto wrapped = [&](int marker) { return ((marker % n) + n) % n; };
-  for (int j = count - 1; j >= 1; --j) {
+  for (int j = InFrontOfNoise(events, count, ns) - 1; j >= 1; --j) {
     AnalysisEvent& event = events[static_cast<std::size_t>(j)];
     if (IsReflective(event) && !IsGhost(event) && (inNoise(event.markers[2]) || inNoise(event.markers[3]))) {
       event.endFlag = kEndFlag;

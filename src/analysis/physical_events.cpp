@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "analysis/analysis_terms.h"
@@ -18,28 +19,54 @@ bool Behind(const AnalysisEvent& event, const AnalysisEvent* end) {
   return end != nullptr && event.sampleIndex > end->sampleIndex;
 }
 
-// What the noise behind the end reaches in 99 of 100 samples, leaving out the reflections found in
-// it; +inf when there is too little noise to tell.
-double NoiseCeiling(std::span<const TracePoint> raw, std::span<const AnalysisEvent> events, int count,
-                    const AnalysisEvent* end, int noiseStart) {
-  const int n = static_cast<int>(raw.size());
-  std::vector<bool> reflection(raw.size(), false);
-  for (int i = 0; i < count; ++i) {
-    const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
-    if (!IsReflective(e) || !Behind(e, end)) continue;
-    const int from = lumivane::ClampIndex(std::min(e.startIndex, e.peakIndex), n);
-    const int to = lumivane::ClampIndex(std::max(e.endIndex, e.peakIndex), n);
-    std::fill(reflection.begin() + from, reflection.begin() + to + 1, true);
+// The noise behind the end, highest levels first, as far down as the 99th percentile of any part of
+// it that leaves out one reflection.
+class NoiseCeiling {
+ public:
+  NoiseCeiling(std::span<const TracePoint> raw, int noiseStart, int longestReflection) : raw_(raw) {
+    const int n = static_cast<int>(raw.size());
+    from_ = std::clamp(noiseStart, 0, n);
+    for (int i = from_; i < n; ++i) top_.push_back(raw[static_cast<std::size_t>(i)].level);
+    const auto keep = std::min(top_.size(), RankOf(top_.size()) + static_cast<std::size_t>(longestReflection) + 1);
+    std::nth_element(top_.begin(), top_.begin() + static_cast<std::ptrdiff_t>(keep), top_.end(), std::greater<>());
+    top_.resize(keep);
+    std::sort(top_.begin(), top_.end(), std::greater<>());
+    total_ = static_cast<std::size_t>(n - from_);
   }
-  std::vector<float> noise;
-  for (int i = std::max(noiseStart, 0); i < n; ++i) {
-    if (!reflection[static_cast<std::size_t>(i)]) noise.push_back(raw[static_cast<std::size_t>(i)].level);
+
+  // What the noise reaches in 99 of 100 samples once the reflection's own samples are left out;
+  // +inf when there is too little noise to tell.
+  double Without(const AnalysisEvent& reflection) const {
+    const int n = static_cast<int>(raw_.size());
+    std::vector<float> own;
+    const int first = std::max(std::min(reflection.startIndex, reflection.peakIndex), from_);
+    const int last = std::min(std::max(reflection.endIndex, reflection.peakIndex), n - 1);
+    for (int i = first; i <= last; ++i) own.push_back(raw_[static_cast<std::size_t>(i)].level);
+    if (total_ < own.size() + kMinNoiseSamples) return HUGE_VAL;
+    std::sort(own.begin(), own.end(), std::greater<>());
+    const std::size_t rank = RankOf(total_ - own.size());
+    std::size_t seen = 0;
+    std::size_t j = 0;
+    for (float level : top_) {
+      if (j < own.size() && level == own[j]) {
+        ++j;
+        continue;
+      }
+      if (seen++ == rank) return level;
+    }
+    return HUGE_VAL;
   }
-  if (static_cast<int>(noise.size()) < kMinNoiseSamples) return HUGE_VAL;
-  const auto at = noise.begin() + static_cast<std::ptrdiff_t>(kNoiseQuantile * static_cast<double>(noise.size() - 1));
-  std::nth_element(noise.begin(), at, noise.end());
-  return *at;
-}
+
+ private:
+  static std::size_t RankOf(std::size_t count) {
+    return static_cast<std::size_t>((1.0 - kNoiseQuantile) * static_cast<double>(count));
+  }
+
+  std::span<const TracePoint> raw_;
+  int from_ = 0;
+  std::size_t total_ = 0;
+  std::vector<float> top_;
+};
 
 }  // namespace
 
@@ -51,8 +78,12 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
   for (int i = 1; i < count && end == nullptr; ++i) {
     if (HasEndFlag(events[static_cast<std::size_t>(i)])) end = &events[static_cast<std::size_t>(i)];
   }
-  const double ceiling = end != nullptr && noiseStart < n - 1 ? NoiseCeiling(raw, events, count, end, noiseStart)
-                                                              : HUGE_VAL;
+  int longestReflection = 0;
+  for (int i = 0; i < count; ++i) {
+    const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
+    if (IsReflective(e) && Behind(e, end)) longestReflection = std::max(longestReflection, e.endIndex - e.startIndex + 1);
+  }
+  const NoiseCeiling noise(raw, end != nullptr ? noiseStart : n, longestReflection);
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent e = events[static_cast<std::size_t>(i)];
@@ -62,15 +93,18 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
       kept.Retain(e);
       continue;
     }
+    if (Behind(e, end) && e.sampleIndex >= noiseStart) {
+      const bool risesOutOfNoise =
+          IsReflective(e) && LevelAt(raw, lumivane::ClampIndex(e.peakIndex, n)) > noise.Without(e) + kAboveNoiseDb;
+      if (!risesOutOfNoise) continue;
+      // Its height over the noise floor says nothing about how much it reflects.
+      if (reflectionImpossible) e.reflectance = kUnmeasuredReflectance;
+      kept.Retain(e);
+      continue;
+    }
     if (reflectionImpossible) continue;
     // A loss the end threshold calls an end, behind the end, is no splice of a fibre that goes on.
     if (Behind(e, end) && !IsReflective(e) && std::fabs(e.loss) > endThreshold) continue;
-    if (Behind(e, end) && e.sampleIndex >= noiseStart) {
-      const bool risesOutOfNoise =
-          IsReflective(e) && std::isfinite(ceiling) &&
-          LevelAt(raw, lumivane::ClampIndex(e.peakIndex, n)) > ceiling + kAboveNoiseDb;
-      if (!risesOutOfNoise) continue;
-    }
     kept.Retain(e);
   }
   return kept.Store(events);

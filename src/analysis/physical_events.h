@@ -11,11 +11,11 @@ inline constexpr float kUnmeasuredReflectance = 0.0001f;
 /// tell apart, or noise.
 inline constexpr float kMaxSectionAttenuation = 50.0f;
 
-/// Removes reflections at or above 0 dB (the launch and the end keep their place with the
-/// unmeasured reflectance instead), and behind the end: non-reflective events whose loss or gain
-/// exceeds `endThreshold`, and every event in the noise (from `noiseStart` on) but reflections that
-/// rise out of it, whose peak stands more than 3 dB above what the noise reaches in 99 of 100
-/// samples. `raw` is the unsmoothed trace. Returns the new count.
+/// Removes reflections at or above 0 dB (the launch, the end and reflections seen through the noise
+/// keep their place with the unmeasured reflectance instead), and behind the end: non-reflective
+/// events whose loss or gain exceeds `endThreshold`, and every event in the noise (from
+/// `noiseStart` on) but reflections that rise out of it, whose peak stands more than 3 dB above what
+/// the noise reaches in 99 of 100 samples. `raw` is the unsmoothed trace. Returns the new count.
 int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count,
                          int noiseStart, float endThreshold);
 
