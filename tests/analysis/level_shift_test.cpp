@@ -26,12 +26,7 @@ SyntheticTraceSpec LoweredLink(std::uint32_t seed) {
 }
 
 TEST(LevelShiftTest, TracesTheEngineSeesAreNotShifted) {
-  SyntheticTraceSpec longLink;
-  longLink.pointCount = 40000;
-  longLink.spacingKm = 0.002;
-  longLink.fibreEndKm = 50.0;
-  longLink.noiseSigmaDb = 0.5;
-  for (const SyntheticTraceSpec& spec : {RealisticLinkSpec(10000), RealisticLinkSpec(80000), longLink,
+  for (const SyntheticTraceSpec& spec : {RealisticLinkSpec(10000), RealisticLinkSpec(80000), LongLinkSpec(1),
                                          CleanFibreSpec(20000, -0.33)}) {
     EXPECT_EQ(FindLevelShift(MakeSyntheticTrace(spec), ComputeNoiseReference()), 0.0f);
   }

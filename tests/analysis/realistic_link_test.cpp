@@ -168,15 +168,7 @@ TEST_P(RealisticLinkTest, AReflectionInTheNoiseDoesNotEndTheFibre) {
 // An end made up where the trace reaches the noise takes the fibre's level in front of the drop, so
 // the link loss is the fibre's, not the fall into the noise.
 TEST_P(RealisticLinkTest, AnEndAtTheNoiseOnsetMeasuresTheFibreNotTheDrop) {
-  SyntheticTraceSpec spec;
-  spec.pointCount = 40000;
-  spec.spacingKm = 0.002;
-  spec.pulseWidthNs = 1000;
-  spec.rangeKm = 80.0f;
-  spec.noiseSigmaDb = 0.5;
-  spec.seed = GetParam();
-  spec.steps = {{10.0, 0.4}, {30.0, 1.0}};
-  spec.fibreEndKm = 50.0;
+  SyntheticTraceSpec spec = LongLinkSpec(GetParam());
   for (bool shaped : {false, true}) {
     SCOPED_TRACE(shaped ? "pulse-shaped" : "sharp");
     spec.pulseShaped = shaped;

@@ -159,6 +159,19 @@ std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec) {
   return points;
 }
 
+SyntheticTraceSpec LongLinkSpec(std::uint32_t seed) {
+  SyntheticTraceSpec spec;
+  spec.pointCount = 40000;
+  spec.spacingKm = 0.002;
+  spec.pulseWidthNs = 1000;
+  spec.rangeKm = 80.0f;
+  spec.noiseSigmaDb = 0.5;
+  spec.seed = seed;
+  spec.steps = {{10.0, 0.4}, {30.0, 1.0}};
+  spec.fibreEndKm = 50.0;
+  return spec;
+}
+
 SyntheticTraceSpec RealisticLinkSpec(int pointCount) {
   SyntheticTraceSpec spec;
   spec.pointCount = pointCount;

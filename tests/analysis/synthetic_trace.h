@@ -61,6 +61,10 @@ double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb);
 /// Samples one pulse occupies under these settings (at least 1).
 int PulseSamples(const SyntheticTraceSpec& spec);
 
+/// 80 km at 2 m spacing, 1 us: splices of 0.4 dB at 10 km and 1.0 dB at 30 km, then the fibre ends
+/// at 50 km straight into the noise.
+SyntheticTraceSpec LongLinkSpec(std::uint32_t seed);
+
 /// A link as instruments record it: pulse-shaped events and noise, `pointCount` samples 1 m apart,
 /// with splices, a gainer, two connectors and a reflective fibre end at three quarters of the trace.
 SyntheticTraceSpec RealisticLinkSpec(int pointCount);
