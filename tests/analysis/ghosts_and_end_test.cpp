@@ -242,6 +242,32 @@ TEST(DetectEndByNoiseTest, FlagsAReflectionWhoseWindowReachesTheNoise) {
   EXPECT_EQ(events[1].endFlag, kEndFlag);
 }
 
+// A trace that sinks into the noise right behind the launch still ends behind the launch.
+TEST(DetectEndByNoiseTest, TheLaunchNeverEndsTheFibre) {
+  const auto trace = FibreIntoNoise(false);
+  std::vector<AnalysisEvent> events(3);
+  events[0] = LaunchEvent(4990, 5300);
+  ASSERT_EQ(DetectEndByNoise(ContextOf(trace, 5000), events, 1), 1);
+  EXPECT_EQ(events[0].endFlag, 0);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+  EXPECT_GT(events[1].sampleIndex, 0);
+}
+
+// Reflections seen through the noise lie behind the end; they never end the fibre themselves.
+TEST(DetectEndByThresholdTest, EventsInTheNoiseNeverEndTheFibre) {
+  const auto trace = FibreIntoNoise(false);
+  std::vector<AnalysisEvent> events(4);
+  events[0] = LaunchEvent();
+  events[1] = EventAt(kEventReflective, 4990, 0.5f, {4700, 4987, 5010, 5300}, -30.0f);
+  events[2] = EventAt(kEventReflective, 7000, 9.0f, {6700, 6997, 7010, 7300}, -20.0f);
+  AnalysisParams params;
+  params.endThreshold = 3.0f;
+  params.pulseWidth = 100;
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), params, events, 3), 1);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+  EXPECT_EQ(events[2].endFlag, 0);
+}
+
 TEST(DetectEndByNoiseTest, AddsNothingWhileTheTraceStaysAboveTheNoise) {
   const auto trace = FibreLine(8000);
   std::vector<AnalysisEvent> events(3);
