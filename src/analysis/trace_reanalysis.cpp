@@ -103,9 +103,10 @@ std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float length
 }
 
 // An end made up at the noise onset has no reflection, and a section too short to measure no
-// attenuation: both show as missing, as they do once the file is saved and opened again.
+// attenuation: both are 0, which shows as missing and is judged by no limit, as once the file is
+// saved and opened again.
 float ShownReflectance(float reflectance) { return reflectance == kUnmeasuredReflectance ? 0.0f : reflectance; }
-float StoredAttenuation(float attenuation) { return attenuation == kNoValue ? 0.0f : attenuation; }
+float ShownAttenuation(float attenuation) { return attenuation == kNoValue ? 0.0f : attenuation; }
 
 // A row the record did not have before holds zero bytes where the standard wants characters.
 void FillNewKeyEvent(SorKeyEvent& k, int i) {
@@ -125,7 +126,7 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
   std::fill(std::begin(k.Comment), std::end(k.Comment), u'\0');
   std::copy_n(e.comment, kKeptCommentUnits, k.Comment);
   k.Reflectance = lumivane::TruncToInt32(Thousandths(ShownReflectance(e.reflectance)));
-  k.Slope = ToInt16(Thousandths(StoredAttenuation(e.attenuation)));
+  k.Slope = ToInt16(Thousandths(ShownAttenuation(e.attenuation)));
   k.SpliceLoss = ToInt16(Thousandths(e.loss));
   // The windows of the old event at this position would measure this event in the wrong place.
   const int last = static_cast<int>(points.size()) - 1;
@@ -157,7 +158,7 @@ float EndPosition(std::span<const AnalysisEvent> found) {
 
 void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i) {
   const AnalysisEvent& e = found[static_cast<std::size_t>(i)];
-  w.Attenuation = e.attenuation;
+  w.Attenuation = ShownAttenuation(e.attenuation);
   w.CumulativeLoss = e.cumulativeLoss;
   w.Level = e.level;
   w.Distance = e.position;

