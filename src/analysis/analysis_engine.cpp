@@ -246,17 +246,21 @@ int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, 
   if (events.empty()) return 0;
   const std::span<const TracePoint> input(points.data(), points.size());
   if (!Analysable(input)) return LaunchOnly(input, events);
-  // An analysis needs a few megabytes of working storage; without them there is only the launch.
-  // The levels go back to the trace's own scale afterwards; only the events' levels are absolute.
+  // The levels go back to the trace's own scale afterwards; of the results only the events' levels
+  // are absolute.
   const float shift = FindLevelShift(input, ComputeNoiseReference());
   ShiftLevels(points, shift);
   int count = 0;
+  // An analysis needs a few megabytes of working storage; without them there is only the launch.
   try {
     count = Analyze(points, events, params);
   } catch (const std::bad_alloc&) {
     count = LaunchOnly(input, events);
   }
   ShiftLevels(points, -shift);
-  for (int i = 0; i < count; ++i) events[static_cast<std::size_t>(i)].level -= shift;
+  for (int i = 0; i < count; ++i) {
+    float& level = events[static_cast<std::size_t>(i)].level;
+    if (level != kNoValue) level -= shift;
+  }
   return count;
 }
