@@ -63,3 +63,13 @@ void BM_AnalyzeBusyLink(benchmark::State& state) { AnalyseRepeatedly(state, Busy
 BENCHMARK(BM_AnalyzeBusyLink)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// Pulse-shaped links as instruments record them, at the lengths of short, medium and full traces.
+void BM_AnalyzeRealisticLink(benchmark::State& state) {
+  AnalyseRepeatedly(state, RealisticLinkSpec(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_AnalyzeRealisticLink)->Arg(10000)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -6,7 +6,9 @@
 #include "analysis/pass_fail_document.h"
 #include "analysis/trace_reanalysis.h"
 #include "app/command_ids.h"
+#include "app/text_table.h"
 #include "document/otdr_doc.h"
+#include "platform/message_sink.h"
 
 namespace {
 
@@ -34,6 +36,15 @@ PassFailDialogValues ConfirmedValues(const CCPassFailDlg& dlg, PassFailDialogVal
   return values;
 }
 
+LangRow RefusalRow(ReanalysisOutcome refusal) {
+  switch (refusal) {
+    case ReanalysisOutcome::NoTrace: return TextRow::NoTraceToAnalyse;
+    case ReanalysisOutcome::TooFewSamples: return TextRow::TooFewSamplesToAnalyse;
+    case ReanalysisOutcome::BadDataSpacing: return TextRow::BadDataSpacingToAnalyse;
+    default: return TextRow::BadPulseWidthToAnalyse;
+  }
+}
+
 }  // namespace
 
 int ExecDialog(QDialog& dialog) { return dialog.exec(); }
@@ -42,7 +53,11 @@ void OnPassFail(COtdrDoc& doc, std::string_view programFolder, QWidget* parent, 
   const PassFailDialogValues values = PreparePassFailDialog(doc, programFolder);
   CCPassFailDlg dlg(parent);
   FillDialog(dlg, values);
-  if (run(dlg) == QDialog::Accepted) ApplyPassFailDialog(doc, ConfirmedValues(dlg, values));
+  if (run(dlg) == QDialog::Accepted &&
+      ApplyPassFailDialog(doc, ConfirmedValues(dlg, values)) != lumivane::IniWriteOutcome::Written) {
+    lumivane::ShowMessage(g_CurrentStrings[TextRow::LimitsNotSaved] + "\n" + values.iniPath,
+                          lumivane::MessageIcon::Warning);
+  }
   doc.UpdateAllViews(nullptr, kHintRefresh);
 }
 
@@ -53,8 +68,11 @@ void BindPassFailCommand(COtdrDoc& doc, std::string programFolder, std::function
 }
 
 bool RunTraceReanalysis(COtdrDoc& doc, int& analysisWavelength, QWidget* parent, const DialogRunner& run) {
-  // A trace the engine cannot take is refused before the user chooses settings for it.
-  if (CheckReanalysisInput(doc) != ReanalysisOutcome::Done) return false;
+  // A trace the engine cannot take is refused, with the reason, before the user chooses settings for it.
+  if (const ReanalysisOutcome refusal = CheckReanalysisInput(doc); refusal != ReanalysisOutcome::Done) {
+    lumivane::ShowMessage(g_CurrentStrings[RefusalRow(refusal)], lumivane::MessageIcon::Warning);
+    return false;
+  }
   CCAnalysisDlg dlg(parent);
   dlg.SetSettings(PrefillAnalysisSettings(doc.m_bAnalysedOnce != 0, analysisWavelength, g_AnalysisParams));
   if (run(dlg) != QDialog::Accepted) return false;

@@ -12,7 +12,9 @@
 #include "analysis/event_levels.h"
 #include "analysis/event_loss.h"
 #include "analysis/ghosts_and_end.h"
+#include "analysis/level_shift.h"
 #include "analysis/noise_start.h"
+#include "analysis/physical_events.h"
 #include "analysis/pipeline_steps.h"
 #include "analysis/reflectance.h"
 #include "analysis/reflective_detection.h"
@@ -225,9 +227,12 @@ int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, Analy
   run.eventCount = MergeCloseReflectivePairs(run.Raw(), run.Events(), run.eventCount, params.pulseWidth);
   run.eventCount = DropShortRangeNonReflective(run.Points(), run.Events(), run.eventCount, params);
   run.eventCount = PruneAfterEnd(run.Points(), run.Events(), run.eventCount);
+  run.eventCount = DropImpossibleEvents(run.Raw(), run.Events(), run.eventCount, run.noiseStart,
+                                        params.endThreshold);
   ComputeEventLevels(run.Raw(), run.Events(), run.eventCount, params.wavelength);
   run.eventCount = ApplyEndResults(run.Events(), run.eventCount, params);
   ComputeSectionAttenuations(run.Points(), run.Events(), run.eventCount);
+  BlankImpossibleAttenuations(run.Events(), run.eventCount);
 
   if (run.eventCount < 1) return LaunchOnly(points, events);
   const int count = std::min(run.eventCount, static_cast<int>(events.size()));
@@ -241,10 +246,21 @@ int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, 
   if (events.empty()) return 0;
   const std::span<const TracePoint> input(points.data(), points.size());
   if (!Analysable(input)) return LaunchOnly(input, events);
+  // The levels go back to the trace's own scale afterwards; of the results only the events' levels
+  // are absolute.
+  const float shift = FindLevelShift(input, ComputeNoiseReference());
+  ShiftLevels(points, shift);
+  int count = 0;
   // An analysis needs a few megabytes of working storage; without them there is only the launch.
   try {
-    return Analyze(points, events, params);
+    count = Analyze(points, events, params);
   } catch (const std::bad_alloc&) {
-    return LaunchOnly(input, events);
+    count = LaunchOnly(input, events);
   }
+  ShiftLevels(points, -shift);
+  for (int i = 0; i < count; ++i) {
+    float& level = events[static_cast<std::size_t>(i)].level;
+    if (level != kNoValue) level -= shift;
+  }
+  return count;
 }

@@ -6,6 +6,7 @@
 #include "analysis/analysis_terms.h"
 #include "analysis/event_list_helpers.h"
 #include "analysis/ghosts_and_end.h"
+#include "analysis/physical_events.h"
 
 namespace {
 
@@ -167,26 +168,46 @@ struct EndScan {
   }
 };
 
-// An event at sample k that ends the fibre where the trace reaches the noise.
-AnalysisEvent SyntheticEnd(std::span<const TracePoint> points, int k) {
-  constexpr float kPlaceholder = 0.0001f;
+// An event at sample k that ends the fibre where the trace reaches the noise. Its left window is
+// the fibre in front of it (the right window of `before`, kept clear of the drop), so its level is
+// the backscatter's, not the noise floor's.
+AnalysisEvent SyntheticEnd(std::span<const TracePoint> points, int k, const AnalysisEvent& before) {
   AnalysisEvent event{};
   event.type = kEventNonReflective;
   event.position = static_cast<float>(DistanceAt(points, k));
   event.sampleIndex = event.startIndex = event.peakIndex = event.endIndex = k;
-  event.loss = kPlaceholder;
-  event.reflectance = kPlaceholder;
+  event.loss = kUnmeasuredReflectance;
+  event.reflectance = kUnmeasuredReflectance;
   event.endFlag = kEndFlag;
   std::fill(std::begin(event.markers), std::end(event.markers), k);
+  const int left = std::clamp(before.markers[2], 0, k);
+  const int right = std::clamp(before.markers[3], left, k);
+  if (left < right) {
+    event.markers[0] = left;
+    event.markers[1] = right;
+  }
   return event;
 }
 
-// Inserts the event in front of the first event whose sample index exceeds its own.
-void InsertInOrder(std::span<AnalysisEvent> events, int count, const AnalysisEvent& event) {
+// The number of events up to the noise start: those in front of the noise and the launch.
+int InFrontOfNoise(std::span<const AnalysisEvent> events, int count, int noiseStart) {
+  while (count > 1 && events[static_cast<std::size_t>(count - 1)].sampleIndex > noiseStart) --count;
+  return count;
+}
+
+// Where an event at sample k goes: in front of the first event whose sample index exceeds k.
+int InsertionPoint(std::span<const AnalysisEvent> events, int count, int k) {
   int at = 0;
-  while (at < count && events[static_cast<std::size_t>(at)].sampleIndex <= event.sampleIndex) ++at;
+  while (at < count && events[static_cast<std::size_t>(at)].sampleIndex <= k) ++at;
+  return at;
+}
+
+// Inserts a made-up end at sample k, in order.
+void InsertSyntheticEnd(std::span<const TracePoint> points, std::span<AnalysisEvent> events, int count, int k) {
+  const int at = InsertionPoint(events, count, k);
+  const AnalysisEvent end = SyntheticEnd(points, k, events[static_cast<std::size_t>(std::max(at - 1, 0))]);
   std::copy_backward(events.begin() + at, events.begin() + count, events.begin() + count + 1);
-  events[static_cast<std::size_t>(at)] = event;
+  events[static_cast<std::size_t>(at)] = end;
 }
 
 }  // namespace
@@ -195,6 +216,9 @@ int DetectEndByThreshold(const AnalysisContext& context, const AnalysisParams& p
                          std::span<AnalysisEvent> events, int count) {
   if (count <= 1 || context.points.empty()) return 0;
   for (int i = 0; i < count; ++i) events[static_cast<std::size_t>(i)].endFlag = 0;
+  // The fibre has ended where the noise begins: what lies deeper in the noise (reflections seen
+  // through it, or the noise itself) never ends it.
+  count = InFrontOfNoise(events, count, context.noiseStart);
   for (int i = 1; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (std::fabs(event.loss) > params.endThreshold) {
@@ -219,14 +243,16 @@ int DetectEndByNoise(const AnalysisContext& context, std::span<AnalysisEvent> ev
   const double R = context.reference;
   auto inNoise = [&](int i) { return std::fabs(LevelAt(points, i) - R) < kNoiseBand; };
   auto wrapped = [&](int marker) { return ((marker % n) + n) % n; };
-  for (int j = count - 1; j >= 1; --j) {
+  for (int j = InFrontOfNoise(events, count, ns) - 1; j >= 1; --j) {
     AnalysisEvent& event = events[static_cast<std::size_t>(j)];
     if (IsReflective(event) && !IsGhost(event) && (inNoise(event.markers[2]) || inNoise(event.markers[3]))) {
       event.endFlag = kEndFlag;
       return 0;
     }
   }
-  for (int j = count - 1; j >= 0; --j) {
+  // The launch starts the fibre and never ends it: a trace that is noise from its start has its end
+  // made up at the noise onset instead.
+  for (int j = count - 1; j >= 1; --j) {
     AnalysisEvent& event = events[static_cast<std::size_t>(j)];
     if (event.sampleIndex > ns) continue;
     const int b = wrapped(event.markers[2]);
@@ -236,7 +262,7 @@ int DetectEndByNoise(const AnalysisContext& context, std::span<AnalysisEvent> ev
       return 0;
     }
   }
-  for (int j = count - 1; j >= 0; --j) {
+  for (int j = count - 1; j >= 1; --j) {
     AnalysisEvent& event = events[static_cast<std::size_t>(j)];
     if (event.sampleIndex > ns) continue;
     const int b = std::max(wrapped(event.markers[2]), wrapped(event.markers[3]));
@@ -251,13 +277,13 @@ int DetectEndByNoise(const AnalysisContext& context, std::span<AnalysisEvent> ev
     bool quiet = true;
     for (int s = k; quiet && s < std::min(k + 8, ns); ++s) quiet = std::fabs(LevelAt(points, s) - R) <= kNoiseBand;
     if (!quiet) continue;
-    InsertInOrder(events, count, SyntheticEnd(points, k));
+    InsertSyntheticEnd(points, events, count, k);
     return 1;
   }
   // Also here the end goes in front of the events behind it (echoes in the noise), so the list stays
   // ordered by position.
   if (LevelAt(points, ns) - R < kNoiseBand) {
-    InsertInOrder(events, count, SyntheticEnd(points, ns));
+    InsertSyntheticEnd(points, events, count, ns);
     return 1;
   }
   return 0;

@@ -15,16 +15,20 @@ constexpr std::int32_t kLargestStoredOrl = 65535;
 
 }  // namespace
 
-float TakeLinkOrl(COtdrDoc& doc) {
-  std::uint16_t& stored = doc.m_SorRecord.KeyEvents.OpticalReturnLoss;
-  float orl = 0.0f;
+float PeekLinkOrl(const COtdrDoc& doc) {
   if (g_DisplayState.LinkOrlDirty != 0) {
-    orl = ComputeLinkOrl(doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+    return ComputeLinkOrl(doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+  }
+  return static_cast<float>(doc.m_SorRecord.KeyEvents.OpticalReturnLoss / kThousandths);
+}
+
+float TakeLinkOrl(COtdrDoc& doc) {
+  const float orl = PeekLinkOrl(doc);
+  if (g_DisplayState.LinkOrlDirty != 0) {
     // Link ORLs below 0 or above 65.535 dB do not fit the field; the nearest value that does is kept.
-    stored = static_cast<std::uint16_t>(std::clamp(lumivane::TruncToInt32(orl * kThousandths), 0, kLargestStoredOrl));
+    doc.m_SorRecord.KeyEvents.OpticalReturnLoss =
+        static_cast<std::uint16_t>(std::clamp(lumivane::TruncToInt32(orl * kThousandths), 0, kLargestStoredOrl));
     g_DisplayState.LinkOrlDirty = 0;
-  } else {
-    orl = static_cast<float>(stored / kThousandths);
   }
   doc.m_PassFailThresholds.MeasuredLinkOrl = orl;
   return orl;

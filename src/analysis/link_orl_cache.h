@@ -6,3 +6,6 @@ class COtdrDoc;
 /// changed since the last use (LinkOrlDirty), else read from the record; either way kept as the
 /// measured link ORL of the pass/fail record.
 float TakeLinkOrl(COtdrDoc& doc);
+
+/// The link ORL TakeLinkOrl would give, leaving the record and the dirty flag as they are.
+float PeekLinkOrl(const COtdrDoc& doc);

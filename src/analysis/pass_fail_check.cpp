@@ -1,6 +1,7 @@
 #include "analysis/pass_fail_check.h"
 
 #include <cmath>
+#include <vector>
 
 #include "document/display_records.h"
 
@@ -47,6 +48,7 @@ int CheckLimit(const float* value, const std::int32_t* type, int kind, const Pas
 }
 
 bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind) {
+  if (limits.Judged == 0) return false;
   PassFailLimit limit = kLimitSpliceLoss;
   switch (kind) {
     case kLimitKindReflectance: limit = kLimitReflectance; break;
@@ -57,4 +59,15 @@ bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kin
     default: return false;
   }
   return limits.Enabled[static_cast<std::size_t>(limit)] != 0;
+}
+
+bool FailsLimit(const PassFailThresholds& limits, float value, std::int32_t type, int kind) {
+  return IsLimitEnabled(limits, type, kind) && CheckLimit(&value, &type, kind, limits) == 0;
+}
+
+std::vector<bool> LossLimitFails(std::span<const EventRow> rows, const PassFailThresholds& limits) {
+  std::vector<bool> fails;
+  fails.reserve(rows.size());
+  for (const EventRow& row : rows) fails.push_back(FailsLimit(limits, row.SpliceLoss, row.Type, kLimitKindLoss));
+  return fails;
 }

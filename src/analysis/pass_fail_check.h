@@ -2,6 +2,8 @@
 // Pass or fail of one event or link value against the pass/fail limits. Magnitudes are compared,
 // whatever the signs of value and limit, with a tolerance of 0.0001 in favour of the value.
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "document/display_records.h"
 #include "document/document_settings.h"
@@ -31,5 +33,12 @@ enum PassFailLimit : int {
 int CheckLimit(const float* value, const std::int32_t* type, int kind, const PassFailThresholds& limits);
 
 /// Whether the user wants values of `kind` of an event of `type` judged: connector losses (losses of
-/// reflective events) follow their own check box, every other loss the splice-loss one.
+/// reflective events) follow their own check box, every other loss the splice-loss one. Nothing is
+/// judged while there are no limits (PassFailThresholds::Judged 0).
 bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind);
+
+/// True when `value` of `kind` of an event of `type` is judged and fails its limit.
+bool FailsLimit(const PassFailThresholds& limits, float value, std::int32_t type, int kind);
+
+/// Per row, whether its loss is judged and fails, as the link map marks it.
+std::vector<bool> LossLimitFails(std::span<const EventRow> rows, const PassFailThresholds& limits);

@@ -18,9 +18,16 @@ std::string WavelengthSection(const COtdrDoc& doc) { return lumivane::Format("%d
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
   doc.m_strWorkPath = PassFailIniPath(programFolder);
   if (doc.m_strWorkPath.empty()) return;
+  PassFailThresholds& limits = doc.m_PassFailThresholds;
   std::string section = WavelengthSection(doc);
+  if (!limits.UnsavedSection.empty() && limits.UnsavedSection == section) {
+    limits.Limit = limits.UnsavedLimit;
+    limits.Judged = 1;
+    return;
+  }
   if (HasIniSection(section, doc.m_strWorkPath) == 0) section = kFallbackLimitSection;
-  ReadPassFailLimits(section, doc.m_strWorkPath, doc.m_PassFailThresholds);
+  limits.Judged = HasIniSection(section, doc.m_strWorkPath);
+  ReadPassFailLimits(section, doc.m_strWorkPath, limits);
 }
 
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {
@@ -39,8 +46,17 @@ lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialo
   PassFailThresholds& limits = doc.m_PassFailThresholds;
   for (std::size_t i = 0; i < values.limits.size(); ++i) limits.Limit[i] = ParseLeadingNumber(values.limits[i]);
   limits.Enabled = values.checks;
-  if (values.iniPath.empty()) return lumivane::IniWriteOutcome::WriteFailed;
-  return WritePassFailLimits(values.iniPath, values.wavelength, values.limits);
+  limits.Judged = 1;
+  const lumivane::IniWriteOutcome outcome = values.iniPath.empty()
+                                                ? lumivane::IniWriteOutcome::WriteFailed
+                                                : WritePassFailLimits(values.iniPath, values.wavelength, values.limits);
+  if (outcome == lumivane::IniWriteOutcome::Written) {
+    if (limits.UnsavedSection == values.wavelength) limits.UnsavedSection.clear();
+  } else {
+    limits.UnsavedSection = values.wavelength;
+    limits.UnsavedLimit = limits.Limit;
+  }
+  return outcome;
 }
 
 int CheckLimit(COtdrDoc& doc, float* value, const std::int32_t* type, int kind) {

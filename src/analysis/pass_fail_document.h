@@ -11,7 +11,9 @@
 class COtdrDoc;
 
 /// Builds the INI path in `programFolder` into m_strWorkPath and reads the limits of the section of
-/// the trace's wavelength ("1310" when the file has none). An empty folder leaves the limits alone.
+/// the trace's wavelength ("1310" when the file has none). Without either section nothing is judged;
+/// limits confirmed for the trace's section that the file could not keep stay in force instead. An
+/// empty folder leaves the limits alone.
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
 
 /// What the Pass/Fail dialog shows and returns.
@@ -29,7 +31,7 @@ PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view progr
 
 /// Takes confirmed dialog values: the limits from their texts (empty gives 0), the non-empty texts
 /// into the wavelength's section of the file, the enable flags from the checks. Returns the outcome
-/// of the file writes.
+/// of the file writes; when they fail, the limits stay in force for that section for the run.
 lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialogValues& values);
 
 /// CheckLimit against the document's limits; a link ORL (kind 5) is first taken as the panes take

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "analysis/analysis_engine.h"
 #include "analysis/event_measurements.h"
+#include "analysis/physical_events.h"
 #include "document/backscatter_field.h"
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
@@ -26,6 +28,10 @@ constexpr double kThousandths = 1000.0;
 constexpr double kGroupIndexScale = 100000.0;
 // Units of the engine's comment that a key event keeps.
 constexpr int kKeptCommentUnits = 10;
+// What the standard puts into the fields of a key event nobody numbered: no landmark, losses
+// measured by least squares (the engine's two fitted windows).
+constexpr std::u16string_view kNoLandmark = u"9999";
+constexpr std::u16string_view kLeastSquares = u"LS";
 
 std::int16_t ToInt16(double value) {
   const std::int32_t whole = lumivane::TruncToInt32(value);
@@ -98,14 +104,31 @@ std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float length
   return points;
 }
 
+// An end made up at the noise onset has no reflection, and a section too short to measure no
+// attenuation: both are 0, which shows as missing and is judged by no limit, as once the file is
+// saved and opened again.
+float ShownReflectance(float reflectance) { return reflectance == kUnmeasuredReflectance ? 0.0f : reflectance; }
+float ShownAttenuation(float attenuation) { return attenuation == kNoValue ? 0.0f : attenuation; }
+
+// A row the record did not have before holds zero bytes where the standard wants characters.
+void FillNewKeyEvent(SorKeyEvent& k, int i) {
+  if (k.EventCode[2] != u'\0' || k.LossTechnique[0] != u'\0') return;
+  k.EventNumber = static_cast<std::int16_t>(i);
+  std::copy(kNoLandmark.begin(), kNoLandmark.end(), k.EventCode + 2);
+  std::copy(kLeastSquares.begin(), kLeastSquares.end(), k.LossTechnique);
+  // The launch is the front panel's reflection.
+  if (k.EventCode[0] == u'\0') k.EventCode[0] = u'1';
+}
+
 void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const TracePoint> points) {
   SorKeyEvents& events = doc.m_SorRecord.KeyEvents;
   SorKeyEvent& k = events.Events[i];
+  FillNewKeyEvent(k, i);
   k.TimeOfFlight = doc.DistanceToTime(e.position);
   std::fill(std::begin(k.Comment), std::end(k.Comment), u'\0');
   std::copy_n(e.comment, kKeptCommentUnits, k.Comment);
-  k.Reflectance = lumivane::TruncToInt32(Thousandths(e.reflectance));
-  k.Slope = ToInt16(Thousandths(e.attenuation));
+  k.Reflectance = lumivane::TruncToInt32(Thousandths(ShownReflectance(e.reflectance)));
+  k.Slope = ToInt16(Thousandths(ShownAttenuation(e.attenuation)));
   k.SpliceLoss = ToInt16(Thousandths(e.loss));
   // The windows of the old event at this position would measure this event in the wrong place.
   const int last = static_cast<int>(points.size()) - 1;
@@ -129,15 +152,21 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
   }
 }
 
+// Distances to the end count to the event that ends the fibre, or to the last event without one.
+float EndPosition(std::span<const AnalysisEvent> found) {
+  const auto end = std::find_if(found.begin(), found.end(), [](const AnalysisEvent& e) { return e.endFlag == kEndFlag; });
+  return end != found.end() ? end->position : found.back().position;
+}
+
 void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i) {
   const AnalysisEvent& e = found[static_cast<std::size_t>(i)];
-  w.Attenuation = e.attenuation;
+  w.Attenuation = ShownAttenuation(e.attenuation);
   w.CumulativeLoss = e.cumulativeLoss;
   w.Level = e.level;
   w.Distance = e.position;
   w.SpliceLoss = e.loss;
-  w.Reflectance = e.reflectance;
-  w.DistanceToEnd = std::fabs(found.back().position - e.position);
+  w.Reflectance = ShownReflectance(e.reflectance);
+  w.DistanceToEnd = std::fabs(EndPosition(found) - e.position);
   if (i == 0) {
     w.SectionLength = 0.0f;
     w.SectionLoss = 0.0f;

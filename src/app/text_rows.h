@@ -38,6 +38,11 @@ inline constexpr LangRow ReflThresholdOutOfRange = 318;
 inline constexpr LangRow NonReflThresholdOutOfRange = 319;
 inline constexpr LangRow EndThresholdOutOfRange = 320;
 inline constexpr LangRow OpenMaxTrace = 338;          // "Open Max Trace is 4"
+inline constexpr LangRow NoTraceToAnalyse = 365;      // "There is no trace to analyse."
+inline constexpr LangRow TooFewSamplesToAnalyse = 366;
+inline constexpr LangRow BadDataSpacingToAnalyse = 367;
+inline constexpr LangRow BadPulseWidthToAnalyse = 368;
+inline constexpr LangRow LimitsNotSaved = 369;        // "The pass/fail limits could not be saved; ..."
 
 // Upload messages.
 inline constexpr LangRow Blank = 18;                  // " "

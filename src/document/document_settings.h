@@ -67,6 +67,13 @@ struct PassFailThresholds {
   std::int32_t Verdict = 0;
   float MarkerOrl = 0.0f;        // two-point ORL between the markers, dB
   float MeasuredLinkOrl = 0.0f;  // link ORL last shown, dB
+  // 0 while there are no limits to judge against (no file, no section for the trace): nothing is
+  // judged then, whatever the enable flags say.
+  std::int32_t Judged = 1;
+  // Limits the user confirmed that the file could not keep: in force for traces of that section
+  // for the rest of the run.
+  std::string UnsavedSection;
+  std::array<float, kPassFailLimitCount> UnsavedLimit = {};
 };
 
 /// One colour, red, green and blue.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "analysis/link_orl_cache.h"
-#include "analysis/pass_fail_check.h"
+#include "analysis/pass_fail_verdict.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "platform/number_format.h"
@@ -32,15 +32,9 @@ std::string LengthText(float km, const LengthUnit& unit) {
 PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
   const TraceDateTime& t = doc.m_TraceDateTime;
   const LinkSummaryRecord& link = doc.m_LinkSummary;
-  const PassFailThresholds& limits = doc.m_PassFailThresholds;
   const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
   const float orl = TakeLinkOrl(doc);
-
-  const float lossLimit = limits.Limit[kLimitLinkLoss];
-  const bool lossFails = hasLink && limits.Enabled[kLimitLinkLoss] != 0 &&
-                         std::fabs(link.LinkLoss) - std::fabs(lossLimit) > kTolerance;
-  const float orlLimit = limits.Limit[kLimitLinkOrl];
-  const bool orlFails = limits.Enabled[kLimitLinkOrl] != 0 && std::fabs(orl) - std::fabs(orlLimit) < kTolerance;
+  const LinkLimitFails fails = JudgeLinkLimits(doc, orl);
 
   const auto label = [](LangRow row) { return g_CurrentStrings[row]; };
   return {
@@ -50,12 +44,12 @@ PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
       {label(kRowRange), LengthText(link.TraceLength, unit), kFiberInfoLengthValueX},
       {label(kRowTotalLength), LengthText(link.LinkLength, unit), kFiberInfoLengthValueX},
       {label(kRowTotalLoss), hasLink ? lumivane::Format("%7.3f dB", link.LinkLoss) : "---.---", kFiberInfoValueX,
-       lossFails},
+       fails.linkLoss},
       {label(kRowTotalAttn),
        (hasLink ? lumivane::Format("%7.3f dB/", link.LossPerKm / unit.factor) : std::string("  -.--- dB/")) +
            std::string(unit.name),
        kFiberInfoValueX},
-      {label(kRowTotalOrl), lumivane::Format(" %7.3f dB", orl), kFiberInfoValueX, orlFails},
+      {label(kRowTotalOrl), lumivane::Format(" %7.3f dB", orl), kFiberInfoValueX, fails.linkOrl},
       {label(kRowEventNumber), lumivane::Format("  %d", doc.m_nEventCount), kFiberInfoValueX},
   };
 }

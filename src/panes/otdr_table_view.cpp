@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <span>
 
+#include "analysis/link_orl_cache.h"
 #include "analysis/pass_fail_document.h"
+#include "analysis/pass_fail_verdict.h"
 #include "app/length_unit.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
@@ -79,7 +81,8 @@ void COtdrTableView::FillEventTable() {
       if (view.Failed(column)) SetCellColors(row, column, kDefaultColour, kFailedText);
     }
   }
-  if (table.anyFailed) g_PassFailFailed = 1;
+  // The verdict covers every value judged on screen, the link's in Total Fiber Information too.
+  if (table.anyFailed || JudgeLinkLimits(m_Doc, PeekLinkOrl(m_Doc)).Any()) g_PassFailFailed = 1;
   FitEventColumns();
 }
 

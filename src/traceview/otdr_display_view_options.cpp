@@ -73,14 +73,9 @@ bool COtdrDisplayView::OnUpdateToggleLinkMap() const { return m_Doc.HasTrace() &
 void COtdrDisplayView::DrawLinkMap(QPainter& painter) {
   const int count = std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows);
   const std::span<const EventRow> rows(m_Doc.m_EventRows.data(), static_cast<std::size_t>(count));
-  const PassFailThresholds& limits = m_Doc.m_PassFailThresholds;
-  std::vector<bool> fails;
+  const std::vector<bool> fails = LossLimitFails(rows, m_Doc.m_PassFailThresholds);
   std::vector<std::string> labels;
-  for (const EventRow& row : rows) {
-    const float loss = row.SpliceLoss;
-    fails.push_back(limits.Enabled[kLimitSpliceLoss] == 1 && CheckLimit(&loss, &row.Type, kLimitKindLoss, limits) == 0);
-    labels.push_back(LinkDistanceLabel(row.Distance, g_LengthUnitFactor));
-  }
+  for (const EventRow& row : rows) labels.push_back(LinkDistanceLabel(row.Distance, g_LengthUnitFactor));
   LinkMapInputs in;
   in.grid = m_State.m_rcGrid;
   in.clientWidth = viewport()->width();

@@ -207,4 +207,30 @@ TEST_F(TraceReanalysisCommandTest, TraceTheEngineCannotTakeOpensNoDialog) {
   EXPECT_FALSE(doc->IsModified());
 }
 
+TEST_F(TraceReanalysisCommandTest, ARefusedTraceSaysWhy) {
+  const struct {
+    void (*damage)(COtdrDoc&);
+    const char* text;
+  } cases[] = {
+      {[](COtdrDoc& d) { d.m_strTracePath = "space"; }, "There is no trace to analyse."},
+      {[](COtdrDoc& d) { d.m_SorRecord.DataPts.Traces[0].PointCount = 50; }, "The trace has too few samples to analyse."},
+      {[](COtdrDoc& d) { d.m_SorRecord.FxdParams.DataSpacing[0] = 0; },
+       "The trace's data spacing is not valid, so it cannot be analysed."},
+      {[](COtdrDoc& d) { d.m_SorRecord.FxdParams.PulseWidths[0] = -1; },
+       "The trace's pulse width is not valid, so it cannot be analysed."},
+  };
+  for (const auto& c : cases) {
+    auto damaged = std::make_unique<COtdrDoc>();
+    damaged->m_strTracePath = doc->m_strTracePath;
+    damaged->m_SorRecord = doc->m_SorRecord;
+    damaged->m_nPointCount = doc->m_nPointCount;
+    c.damage(*damaged);
+    sink.Clear();
+    EXPECT_FALSE(RunTraceReanalysis(*damaged, analysisWavelength, nullptr, [](QDialog&) { return 1; }));
+    ASSERT_EQ(sink.messages().size(), 1u) << c.text;
+    EXPECT_EQ(sink.messages()[0].text, c.text);
+    EXPECT_EQ(sink.messages()[0].icon, lumivane::MessageIcon::Warning);
+  }
+}
+
 }  // namespace

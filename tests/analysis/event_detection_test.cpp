@@ -131,15 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, ShortLinkTest, testing::Values(1u, 2u, 3u, 4u));
 class LongLinkTest : public testing::TestWithParam<std::uint32_t> {};
 
 TEST_P(LongLinkTest, TheEndLiesWhereTheFibreSinksIntoTheNoise) {
-  SyntheticTraceSpec spec;
-  spec.pointCount = 40000;
-  spec.spacingKm = 0.002;
-  spec.pulseWidthNs = 1000;
-  spec.rangeKm = 80.0f;
-  spec.noiseSigmaDb = 0.5;
-  spec.seed = GetParam();
-  spec.steps = {{10.0, 0.4}, {30.0, 1.0}};
-  spec.fibreEndKm = 50.0;
+  const SyntheticTraceSpec spec = LongLinkSpec(GetParam());
   const Analysis a = Analyse(MakeSyntheticTrace(spec), spec);
   ExpectFound(a, spec, {10.0, kEventNonReflective, 0.4, 0.0});
   ExpectFound(a, spec, {30.0, kEventNonReflective, 1.0, 0.0});

@@ -224,7 +224,10 @@ TEST(DetectEndByNoiseTest, InsertsASyntheticEndInOrderAtTheNoiseOnset) {
     EXPECT_FLOAT_EQ(end.loss, 0.0001f);
     EXPECT_FLOAT_EQ(end.reflectance, 0.0001f);
     EXPECT_EQ(end.endFlag, kEndFlag);
-    for (int m : end.markers) EXPECT_EQ(m, end.sampleIndex);
+    // Its left window is the fibre in front of it, so its level is the backscatter's.
+    EXPECT_EQ(end.markers[0], 1003);
+    EXPECT_EQ(end.markers[1], 1300);
+    for (int w = 2; w < kMarkerCount; ++w) EXPECT_EQ(end.markers[w], end.sampleIndex);
     EXPECT_EQ(end.comment[0], u'\0');
     EXPECT_EQ(events[3].sampleIndex, 6000);
   }
@@ -237,6 +240,32 @@ TEST(DetectEndByNoiseTest, FlagsAReflectionWhoseWindowReachesTheNoise) {
   events[1] = EventAt(kEventReflective, 4990, 0.5f, {4700, 4987, 5010, 5300}, -30.0f);
   ASSERT_EQ(DetectEndByNoise(ContextOf(trace, 5000), events, 2), 0);
   EXPECT_EQ(events[1].endFlag, kEndFlag);
+}
+
+// A trace that sinks into the noise right behind the launch still ends behind the launch.
+TEST(DetectEndByNoiseTest, TheLaunchNeverEndsTheFibre) {
+  const auto trace = FibreIntoNoise(false);
+  std::vector<AnalysisEvent> events(3);
+  events[0] = LaunchEvent(4990, 5300);
+  ASSERT_EQ(DetectEndByNoise(ContextOf(trace, 5000), events, 1), 1);
+  EXPECT_EQ(events[0].endFlag, 0);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+  EXPECT_GT(events[1].sampleIndex, 0);
+}
+
+// Reflections seen through the noise lie behind the end; they never end the fibre themselves.
+TEST(DetectEndByThresholdTest, EventsInTheNoiseNeverEndTheFibre) {
+  const auto trace = FibreIntoNoise(false);
+  std::vector<AnalysisEvent> events(4);
+  events[0] = LaunchEvent();
+  events[1] = EventAt(kEventReflective, 4990, 0.5f, {4700, 4987, 5010, 5300}, -30.0f);
+  events[2] = EventAt(kEventReflective, 7000, 9.0f, {6700, 6997, 7010, 7300}, -20.0f);
+  AnalysisParams params;
+  params.endThreshold = 3.0f;
+  params.pulseWidth = 100;
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), params, events, 3), 1);
+  EXPECT_EQ(events[1].endFlag, kEndFlag);
+  EXPECT_EQ(events[2].endFlag, 0);
 }
 
 TEST(DetectEndByNoiseTest, AddsNothingWhileTheTraceStaysAboveTheNoise) {

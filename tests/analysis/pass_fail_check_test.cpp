@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -101,6 +102,39 @@ TEST(IsLimitEnabled, ConnectorAndSpliceLossesFollowTheirOwnBoxes) {
   EXPECT_FALSE(IsLimitEnabled(limits, kEventEnd, kLimitKindLinkLoss));
   EXPECT_TRUE(IsLimitEnabled(limits, kEventEnd, kLimitKindLinkOrl));
   EXPECT_FALSE(IsLimitEnabled(limits, kEventEnd, 3));
+}
+
+TEST(IsLimitEnabled, NothingIsJudgedWithoutLimits) {
+  PassFailThresholds limits;
+  limits.Judged = 0;
+  for (int kind : {kLimitKindReflectance, kLimitKindLoss, kLimitKindAttenuation, kLimitKindLinkLoss, kLimitKindLinkOrl}) {
+    EXPECT_FALSE(IsLimitEnabled(limits, kEventNonReflective, kind)) << kind;
+    EXPECT_FALSE(FailsLimit(limits, 99.0f, kEventReflective, kind)) << kind;
+  }
+}
+
+// The link map marks a loss by the box of its own kind: connector losses by the connector box.
+TEST(LossLimitFails, EachLossFollowsItsOwnBox) {
+  PassFailThresholds limits;
+  limits.Limit[kLimitSpliceLoss] = 0.3f;
+  limits.Limit[kLimitConnectorLoss] = 0.5f;
+  const EventRow rows[] = {EventRow{0, kEventLaunch, 0, 0.0f, -40.0f, 2.0f},
+                           EventRow{1, kEventNonReflective, 0, 1.0f, 0.0f, 0.4f},
+                           EventRow{2, kEventReflective, 0, 2.0f, -45.0f, 0.6f},
+                           EventRow{3, kEventEnd, 0, 3.0f, -20.0f, 9.0f}};
+  const struct {
+    std::array<std::int32_t, 6> enabled;
+    std::vector<bool> fails;
+  } cases[] = {
+      {{1, 1, 1, 1, 1, 1}, {false, true, true, false}},
+      {{0, 1, 1, 1, 1, 1}, {false, false, true, false}},
+      {{1, 0, 1, 1, 1, 1}, {false, true, false, false}},
+      {{0, 0, 0, 0, 0, 0}, {false, false, false, false}},
+  };
+  for (const auto& c : cases) {
+    limits.Enabled = c.enabled;
+    EXPECT_EQ(LossLimitFails(rows, limits), c.fails);
+  }
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
 
 #include "analysis/analysis_commands.h"
 #include "analysis/pass_fail_check.h"
+#include "analysis/pass_fail_document.h"
 #include "analysis/pass_fail_limits.h"
 #include "app/command_ids.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
+#include "recording_message_sink.h"
 #include "temp_dir.h"
 
 namespace {
@@ -138,6 +140,25 @@ TEST_F(PassFailDlgTest, BindingServesTheDocumentsCommand) {
   BindPassFailCommand(*doc, Folder(), [] { return nullptr; });
   EXPECT_TRUE(doc->Commands().Serves(CmdPassFail));
   EXPECT_TRUE(doc->Commands().IsEnabled(CmdPassFail));
+}
+
+TEST_F(PassFailDlgTest, OkThatCannotWriteTheFileSaysSo) {
+  lumivane::test::RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped(sink);
+  const std::string missing = dir.Path("no such folder");
+  OnPassFail(*doc, missing, nullptr, [](QDialog& d) {
+    auto& dlg = static_cast<CCPassFailDlg&>(d);
+    dlg.show();
+    dlg.LimitEdit(kLimitSpliceLoss)->setText(QStringLiteral("0.250"));
+    dlg.accept();
+    return dlg.result();
+  });
+  ASSERT_EQ(sink.messages().size(), 1u);
+  EXPECT_EQ(sink.messages()[0].text.rfind(g_CurrentStrings[TextRow::LimitsNotSaved], 0), 0u);
+  EXPECT_NE(sink.messages()[0].text.find(PassFailIniPath(missing)), std::string::npos);
+  // The event table's next fill reloads, and the confirmed limit is still the one judged.
+  LoadPassFailLimits(*doc, missing);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.25f);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "analysis/pass_fail_check.h"
 #include "analysis/pass_fail_document.h"
+#include "analysis/pass_fail_verdict.h"
 #include "document/otdr_doc.h"
 #include "temp_dir.h"
 
@@ -173,6 +174,51 @@ TEST_F(PassFailDocumentTest, SectionNameThatWouldBreakTheFileIsRefused) {
   values.wavelength = "15]50\n[x";
   EXPECT_EQ(ApplyPassFailDialog(*doc, values), lumivane::IniWriteOutcome::InvalidName);
   EXPECT_EQ(Slurp(doc->m_strWorkPath), "[1310]\nSplice Loss=0.4\n");
+}
+
+TEST_F(PassFailDocumentTest, WithoutStoredLimitsNothingIsJudged) {
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 0);
+  EXPECT_FALSE(IsLimitEnabled(doc->m_PassFailThresholds, kEventNonReflective, kLimitKindLoss));
+  EXPECT_FALSE(JudgeLinkLimits(*doc, 40.0f).Any());
+
+  dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\n");
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
+  EXPECT_TRUE(IsLimitEnabled(doc->m_PassFailThresholds, kEventNonReflective, kLimitKindLoss));
+}
+
+TEST_F(PassFailDocumentTest, TheLinkIsJudgedLikeTheEventsAndFeedsTheVerdict) {
+  dir.WriteFile("otdr config.ini", "[1550]\nLink  Loss=10\nLink ORL=0\n");
+  LoadPassFailLimits(*doc, Folder());
+  doc->m_LinkSummary.LinkLength = 5.0f;
+  doc->m_LinkSummary.LinkLoss = 12.0f;
+  EXPECT_TRUE(JudgeLinkLimits(*doc, 40.0f).linkLoss);
+  doc->m_LinkSummary.LinkLoss = 9.0f;
+  EXPECT_FALSE(JudgeLinkLimits(*doc, 40.0f).linkLoss);
+  doc->m_PassFailThresholds.Enabled[kLimitLinkLoss] = 0;
+  doc->m_LinkSummary.LinkLoss = 12.0f;
+  EXPECT_FALSE(JudgeLinkLimits(*doc, 40.0f).linkLoss);
+}
+
+// Limits the file cannot keep stay in force for the run instead of vanishing at the next load.
+TEST_F(PassFailDocumentTest, LimitsTheFileCannotKeepStayInForce) {
+  const std::string missing = dir.Path("no such folder");
+  PassFailDialogValues values = PreparePassFailDialog(*doc, missing);
+  values.limits = {"0.250", "0.600", "55.000", "0.300", "30.000", "35.000"};
+  EXPECT_NE(ApplyPassFailDialog(*doc, values), lumivane::IniWriteOutcome::Written);
+  LoadPassFailLimits(*doc, missing);
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.25f);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitLinkOrl], 35.0f);
+
+  // Once written, the file speaks again.
+  values.iniPath = dir.Path("otdr config.ini");
+  values.limits[kLimitSpliceLoss] = "0.150";
+  EXPECT_EQ(ApplyPassFailDialog(*doc, values), lumivane::IniWriteOutcome::Written);
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.15f);
+  EXPECT_TRUE(doc->m_PassFailThresholds.UnsavedSection.empty());
 }
 
 }  // namespace

@@ -51,38 +51,104 @@ SyntheticTraceSpec CleanFibreSpec(int pointCount, double slopeDbPerKm) {
   return spec;
 }
 
-std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec) {
-  const int n = spec.pointCount;
-  std::vector<double> backscatter(static_cast<std::size_t>(n));
-  std::vector<double> peak(static_cast<std::size_t>(n), 0.0);
-  const int pulse = PulseSamples(spec);
+namespace {
 
-  // Losses accumulate behind each event; reflections add their height on a flat top.
+// Linear power of a level on the trace's 5·log10 scale, and back.
+double Power(double levelDb) { return std::pow(10.0, levelDb / 5.0); }
+double LevelOf(double power) { return 5.0 * std::log10(power); }
+
+// Losses accumulate behind each event. Sharp traces put a reflection's loss behind its flat top; a
+// pulse-shaped one puts it at the reflection and lets the pulse spread it.
+std::vector<double> BackscatterLevels(const SyntheticTraceSpec& spec) {
+  const int pulse = PulseSamples(spec);
   std::vector<std::pair<int, double>> losses;
   for (const SyntheticStep& s : spec.steps) losses.emplace_back(IndexOf(spec, s.distanceKm), s.lossDb);
   for (const SyntheticReflection& r : spec.reflections) {
+    const int width = r.widthSamples > 0 ? r.widthSamples : pulse;
+    losses.emplace_back(IndexOf(spec, r.distanceKm) + (spec.pulseShaped ? 0 : width), r.lossDb);
+  }
+  std::vector<double> levels(static_cast<std::size_t>(spec.pointCount));
+  for (int i = 0; i < spec.pointCount; ++i) {
+    double level = spec.launchLevelDb + spec.slopeDbPerKm * i * spec.spacingKm;
+    for (const auto& [at, loss] : losses) {
+      if (i >= at) level -= loss;
+    }
+    levels[static_cast<std::size_t>(i)] = level;
+  }
+  return levels;
+}
+
+// Height above the backscatter per sample: reflections and the launch as flat tops.
+std::vector<double> PeakHeights(const SyntheticTraceSpec& spec) {
+  const int n = spec.pointCount;
+  const int pulse = PulseSamples(spec);
+  std::vector<double> peak(static_cast<std::size_t>(n), 0.0);
+  for (const SyntheticReflection& r : spec.reflections) {
     const int at = IndexOf(spec, r.distanceKm);
     const int width = r.widthSamples > 0 ? r.widthSamples : pulse;
-    losses.emplace_back(at + width, r.lossDb);
     const double height = ReflectionHeightDb(spec, r.reflectanceDb);
-    for (int i = at; i < std::min(at + width, n); ++i) peak[static_cast<std::size_t>(i)] = height;
+    for (int i = std::max(at, 0); i < std::min(at + width, n); ++i) peak[static_cast<std::size_t>(i)] = height;
   }
   const int launch = spec.launchSamples > 0 ? spec.launchSamples : pulse;
   for (int i = 0; i < std::min(launch, n); ++i) peak[static_cast<std::size_t>(i)] = spec.launchHeightDb;
+  return peak;
+}
 
+// The signal without floor and noise, in dB; -inf where no light returns.
+std::vector<double> SharpSignal(const SyntheticTraceSpec& spec, int end) {
+  std::vector<double> level = BackscatterLevels(spec);
+  const std::vector<double> peak = PeakHeights(spec);
+  for (std::size_t i = 0; i < level.size(); ++i) {
+    level[i] = static_cast<int>(i) < end ? level[i] + peak[i] : -HUGE_VAL;
+  }
+  return level;
+}
+
+// Each sample holds the light of the pulse length of fibre in front of it, the reflections arrive
+// as a pulse, and the receiver's bandwidth rounds every edge and leaves a tail behind a reflection.
+std::vector<double> PulseShapedSignal(const SyntheticTraceSpec& spec, int end) {
+  const int n = spec.pointCount;
+  const int pulse = PulseSamples(spec);
+  const std::vector<double> backscatter = BackscatterLevels(spec);
+  const std::vector<double> peak = PeakHeights(spec);
+  std::vector<double> fibre(static_cast<std::size_t>(n), 0.0);
+  for (int i = 0; i < std::min(end, n); ++i) fibre[static_cast<std::size_t>(i)] = Power(backscatter[static_cast<std::size_t>(i)]);
+  std::vector<double> power(static_cast<std::size_t>(n));
+  double window = 0.0;
+  for (int i = 0; i < n; ++i) {
+    window += fibre[static_cast<std::size_t>(i)];
+    if (i >= pulse) window -= fibre[static_cast<std::size_t>(i - pulse)];
+    const double backscatterPower = window / std::min(i + 1, pulse);
+    // A reflection's height is measured against the backscatter in front of it.
+    const double reflected = peak[static_cast<std::size_t>(i)] > 0.0
+                                 ? Power(backscatter[static_cast<std::size_t>(i)]) *
+                                       (Power(peak[static_cast<std::size_t>(i)]) - 1.0)
+                                 : 0.0;
+    power[static_cast<std::size_t>(i)] = backscatterPower + reflected;
+  }
+  const double smoothing = 1.0 / std::max(1.0, pulse / 20.0);
+  double received = power[0];
+  std::vector<double> level(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    received += smoothing * (power[static_cast<std::size_t>(i)] - received);
+    level[static_cast<std::size_t>(i)] = received > 0.0 ? LevelOf(received) : -HUGE_VAL;
+  }
+  return level;
+}
+
+}  // namespace
+
+std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec) {
+  const int n = spec.pointCount;
   const int end = spec.fibreEndKm < 1e8 ? IndexOf(spec, spec.fibreEndKm) : n;
+  const std::vector<double> signal = spec.pulseShaped ? PulseShapedSignal(spec, end) : SharpSignal(spec, end);
   Noise noise(spec.seed);
   std::vector<TracePoint> points(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const double x = i * spec.spacingKm;
-    double level = spec.launchLevelDb + spec.slopeDbPerKm * x;
-    for (const auto& [at, loss] : losses) {
-      if (i >= at) level -= loss;
-    }
-    level += peak[static_cast<std::size_t>(i)];
     // The receiver adds its floor in power, and its noise shrinks as the signal rises above it.
-    level = i < end ? 10.0 * std::log10(std::pow(10.0, level / 10.0) + std::pow(10.0, spec.noiseFloorDb / 10.0))
-                    : spec.noiseFloorDb;
+    double level = 10.0 * std::log10(std::pow(10.0, signal[static_cast<std::size_t>(i)] / 10.0) +
+                                      std::pow(10.0, spec.noiseFloorDb / 10.0));
     if (spec.noiseSigmaDb > 0.0) {
       const double sigma = spec.noiseSigmaDb * std::pow(10.0, -(level - spec.noiseFloorDb) / 10.0);
       level += sigma * noise.Next();
@@ -91,6 +157,38 @@ std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec) {
     points[static_cast<std::size_t>(i)] = TracePoint{static_cast<float>(x), static_cast<float>(level)};
   }
   return points;
+}
+
+SyntheticTraceSpec LongLinkSpec(std::uint32_t seed) {
+  SyntheticTraceSpec spec;
+  spec.pointCount = 40000;
+  spec.spacingKm = 0.002;
+  spec.pulseWidthNs = 1000;
+  spec.rangeKm = 80.0f;
+  spec.noiseSigmaDb = 0.5;
+  spec.seed = seed;
+  spec.steps = {{10.0, 0.4}, {30.0, 1.0}};
+  spec.fibreEndKm = 50.0;
+  return spec;
+}
+
+SyntheticTraceSpec RealisticLinkSpec(int pointCount) {
+  SyntheticTraceSpec spec;
+  spec.pointCount = pointCount;
+  spec.spacingKm = 0.001;
+  const double length = pointCount * spec.spacingKm;
+  const double end = 0.75 * length;
+  spec.slopeDbPerKm = -0.33;
+  spec.launchLevelDb = -12.0;
+  spec.steps = {{0.2 * end, 0.3}, {0.45 * end, 0.15}, {0.7 * end, -0.2}};
+  spec.reflections = {{0.3 * end, -45.0, 0.4}, {0.6 * end, -50.0, 0.3}, {end, -20.0}};
+  spec.fibreEndKm = end + 0.002;
+  spec.noiseSigmaDb = 0.5;
+  spec.pulseShaped = true;
+  // Longer links are measured with longer pulses.
+  spec.pulseWidthNs = length <= 10.0 ? 100 : (length <= 40.0 ? 300 : 1000);
+  spec.rangeKm = static_cast<float>(length);
+  return spec;
 }
 
 AnalysisParams MakeSyntheticParams(const SyntheticTraceSpec& spec) {

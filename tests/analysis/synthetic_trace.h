@@ -31,6 +31,10 @@ struct SyntheticTraceSpec {
   double fibreEndKm = 1e9;        // beyond it only the noise floor remains
   double noiseFloorDb = -48.5;    // level of the noise floor
   double noiseSigmaDb = 0.0;      // noise at the floor, falling 10-fold per 10 dB above it
+  // As a receiver sees the fibre: every step and the fibre end spread over one pulse length, every
+  // reflection a pulse whose edges the receiver rounds, with a tail behind it. Off: one-sample steps
+  // and flat-topped reflections.
+  bool pulseShaped = false;
   std::uint32_t seed = 1;
   bool quantise = true;
 
@@ -56,3 +60,11 @@ double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb);
 
 /// Samples one pulse occupies under these settings (at least 1).
 int PulseSamples(const SyntheticTraceSpec& spec);
+
+/// 80 km at 2 m spacing, 1 us: splices of 0.4 dB at 10 km and 1.0 dB at 30 km, then the fibre ends
+/// at 50 km straight into the noise.
+SyntheticTraceSpec LongLinkSpec(std::uint32_t seed);
+
+/// A link as instruments record it: pulse-shaped events and noise, `pointCount` samples 1 m apart,
+/// with splices, a gainer, two connectors and a reflective fibre end at three quarters of the trace.
+SyntheticTraceSpec RealisticLinkSpec(int pointCount);

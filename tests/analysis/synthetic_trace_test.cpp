@@ -112,4 +112,22 @@ TEST(SyntheticTraceTest, LossesReflectanceAndLevelsMatchTheLink) {
   }
 }
 
+TEST(SyntheticTraceTest, PulseShapedEventsSpreadOverThePulse) {
+  SyntheticTraceSpec spec = Link(-0.33);
+  spec.noiseSigmaDb = 0.0;
+  spec.pulseShaped = true;
+  spec.pulseWidthNs = 1000;  // 100 samples
+  spec.reflections[0].widthSamples = 0;
+  const auto points = MakeSyntheticTrace(spec);
+  // Within the pulse behind the splice the light comes partly from behind it.
+  EXPECT_LT(points[5050].level, points[4990].level - 0.1);
+  EXPECT_GT(points[5050].level, points[5110].level + 0.1);
+  // The reflection rises over a few samples and its tail falls after the pulse.
+  EXPECT_LT(points[10000].level, points[10050].level - 1.0);
+  EXPECT_GT(points[10105].level, points[10300].level + 0.1);
+  // The fibre end falls over the pulse into the floor.
+  EXPECT_GT(points[15050].level, spec.noiseFloorDb + 10.0);
+  EXPECT_NEAR(points[15250].level, spec.noiseFloorDb, 0.05);
+}
+
 }  // namespace

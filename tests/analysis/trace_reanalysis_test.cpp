@@ -450,4 +450,59 @@ TEST_F(TraceReanalysisTest, TracesTheEngineCannotTakeAreRefusedUntouched) {
   }
 }
 
+// Reflections behind the end stay in the table; distances to the end still count to the end event.
+TEST_F(TraceReanalysisTest, DistancesToTheEndCountToTheEndEventNotTheLastRow) {
+  SetTrace(200);
+  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f), Event(kEventNonReflective, 0.05f, 0.3f, 0.0f),
+                       Event(kEventReflective, 0.1f, 20.0f, -30.0f, kEndFlag),
+                       Event(kEventReflective, 0.18f, 0.0f, -45.0f)}};
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+  ASSERT_EQ(doc->m_nEndEventRow, 2);
+  const float expected[] = {0.1f, 0.05f, 0.0f, 0.08f};
+  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(doc->m_EventRows[i].DistanceToEnd, expected[i]) << i;
+}
+
+// An end made up at the noise onset has no measured reflection: it shows as missing, as it does after
+// saving and opening the file again, and a section too short to measure has no attenuation.
+TEST_F(TraceReanalysisTest, UnmeasuredValuesShowAsMissing) {
+  SetTrace(200);
+  AnalysisEvent madeUpEnd = Event(kEventNonReflective, 0.15f, 0.0001f, 0.0001f, kEndFlag);
+  madeUpEnd.attenuation = kNoValue;
+  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f), madeUpEnd}};
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+  EXPECT_EQ(doc->m_EventRows[1].Reflectance, 0.0f);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].Reflectance, 0);
+  EXPECT_EQ(doc->m_EventRows[1].Attenuation, 0.0f);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].Slope, 0);
+}
+
+// Rows the record did not have get the standard's characters; rows it had keep theirs.
+TEST_F(TraceReanalysisTest, NewKeyEventsGetTheStandardsCodesAndTechnique) {
+  SetTrace(200);
+  SetOldEvents(1);
+  SorKeyEvent& old = doc->m_SorRecord.KeyEvents.Events[0];
+  std::copy_n(u"1F0003", 6, old.EventCode);
+  std::copy_n(u"2P", 2, old.LossTechnique);
+  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f), Event(kEventNonReflective, 0.05f, 0.3f, 0.0f),
+                       Event(kEventReflective, 0.1f, 0.4f, -30.0f, kEndFlag)}};
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+  const SorKeyEvents& k = doc->m_SorRecord.KeyEvents;
+  EXPECT_EQ(std::u16string(k.Events[0].EventCode), u"1F0003");
+  EXPECT_EQ(std::u16string(k.Events[0].LossTechnique), u"2P");
+  EXPECT_EQ(std::u16string(k.Events[1].EventCode), u"0F9999");
+  EXPECT_EQ(std::u16string(k.Events[2].EventCode), u"1E9999");
+  for (int i = 1; i < 3; ++i) {
+    EXPECT_EQ(std::u16string(k.Events[i].LossTechnique), u"LS") << i;
+    EXPECT_EQ(k.Events[i].EventNumber, i) << i;
+  }
+}
+
+// A launch nobody coded before is written as the front panel's reflection.
+TEST_F(TraceReanalysisTest, ANewLaunchIsCodedAsAReflection) {
+  SetTrace(200);
+  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f)}};
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+  EXPECT_EQ(std::u16string(doc->m_SorRecord.KeyEvents.Events[0].EventCode), u"1F9999");
+}
+
 }  // namespace

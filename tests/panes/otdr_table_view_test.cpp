@@ -117,6 +117,23 @@ TEST_F(TableViewTest, FailedValuesShowRedAndSetTheVerdictUntilAPassingFill) {
             QColor(255, 0, 0));
 }
 
+// The link's values shown in Total Fiber Information count for the verdict too.
+TEST_F(TableViewTest, AFailingLinkSetsTheVerdict) {
+  doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 1};
+  doc->m_PassFailThresholds.Limit[kLimitLinkOrl] = 70.0f;
+  view->FillEventTable();
+  EXPECT_EQ(g_PassFailFailed, 1);
+  doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 1, 0};
+  doc->m_PassFailThresholds.Limit[kLimitLinkLoss] = 0.001f;
+  doc->m_LinkSummary.LinkLength = 5.0f;
+  doc->m_LinkSummary.LinkLoss = 3.0f;
+  view->FillEventTable();
+  EXPECT_EQ(g_PassFailFailed, 1);
+  doc->m_LinkSummary.LinkLoss = 0.0f;
+  view->FillEventTable();
+  EXPECT_EQ(g_PassFailFailed, 0);
+}
+
 TEST_F(TableViewTest, ClickOnARowMovesTheActiveMarkerAndAnnouncesTheEvent) {
   doc->m_MarkerState.ActiveMarker = 1;
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowCentre(2));

@@ -1,0 +1,16 @@
+#pragma once
+// Traces stored on another power scale: instruments that store their levels lower than the scale
+// the engine's noise reference belongs to give traces whose fibre lies below that reference or just
+// above it, where the engine takes the whole trace for noise.
+#include <span>
+
+#include "analysis/analysis_types.h"
+
+/// The constant to add to every level of `points` so that the engine sees the trace on its own
+/// scale: 0 when the fibre (the highest level a stretch of a hundredth of the trace keeps on
+/// average) stands 5.5 dB or more above `reference`, otherwise what brings the trace's noise floor
+/// (the lowest such level) up to the reference.
+float FindLevelShift(std::span<const TracePoint> points, double reference);
+
+/// Adds `shift` to every level.
+void ShiftLevels(std::span<TracePoint> points, float shift);

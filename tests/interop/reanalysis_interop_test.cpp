@@ -1,0 +1,115 @@
+// Trace Reanalysis of every sample file with the file's own settings, beside the events the
+// instrument stored: how many of them the engine finds again, and no result a technician would reject.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "analysis/analysis_settings.h"
+#include "analysis/trace_reanalysis.h"
+#include "app/text_table.h"
+#include "document/display_model.h"
+#include "document/display_model_events.h"
+#include "document/trace_conversions.h"
+#include "document/otdr_doc.h"
+#include "platform/path_util.h"
+#include "recording_message_sink.h"
+#include "sample_files.h"
+#include "traceview/display_state.h"
+
+namespace {
+
+using lumivane::test::SampleSorFiles;
+
+constexpr double kLossTolerance = 0.1;
+
+std::vector<EventRow> Rows(const COtdrDoc& doc) {
+  const int count = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
+  return {doc.m_EventRows.begin(), doc.m_EventRows.begin() + count};
+}
+
+// The file's own group index, backscatter and thresholds, each where the dialog would accept it.
+AnalysisSettings FileSettings(const COtdrDoc& doc) {
+  const FibreParamsRecord& f = doc.m_FibreParams;
+  AnalysisSettings s;
+  int best = 0;
+  for (int i = 1; i < kAnalysisWavelengthCount; ++i) {
+    const auto nm = [](int e) { return std::stoi(std::string(kAnalysisWavelengthNames[static_cast<std::size_t>(e)])); };
+    if (std::abs(nm(i) - f.Wavelength) < std::abs(nm(best) - f.Wavelength)) best = i;
+  }
+  s.wavelengthIndex = best;
+  const auto accepted = [](AnalysisField field, float value, float fallback) {
+    const AnalysisValueCheck check = CheckAnalysisValue(field, value);
+    return check.accepted ? check.value : fallback;
+  };
+  s.groupIndex = accepted(AnalysisField::GroupIndex, f.GroupIndex, kDefaultIor[static_cast<std::size_t>(best)]);
+  s.scatterCoef = accepted(AnalysisField::ScatterCoef, f.Backscatter, kDefaultScatter[static_cast<std::size_t>(best)]);
+  s.nonReflThreshold = accepted(AnalysisField::NonReflThreshold, std::fabs(f.LossThreshold), 0.2f);
+  s.reflThreshold = accepted(AnalysisField::ReflThreshold, -std::fabs(f.ReflectanceThreshold), -56.0f);
+  s.endThreshold = accepted(AnalysisField::EndThreshold, std::fabs(f.EndThreshold), 3.0f);
+  return s;
+}
+
+// Stored events found again within one pulse length with a loss within 0.1 dB.
+int MatchedEvents(const std::vector<EventRow>& stored, const std::vector<EventRow>& found, double pulseKm) {
+  int matched = 0;
+  for (const EventRow& s : stored) {
+    const bool hit = std::any_of(found.begin(), found.end(), [&](const EventRow& f) {
+      const bool lossKnown = s.SpliceLoss != kMissingValue && f.SpliceLoss != kMissingValue;
+      return std::fabs(f.Distance - s.Distance) <= pulseKm &&
+             (s.Type == kEventLaunch || s.Type == kEventEnd || !lossKnown ||
+              std::fabs(f.SpliceLoss - s.SpliceLoss) <= kLossTolerance);
+    });
+    if (hit) ++matched;
+  }
+  return matched;
+}
+
+TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
+  SKIP_WITHOUT_SAMPLES();
+  InitLanguageTable();
+  SelectLanguage(BUILD_LANGUAGE);
+  lumivane::test::RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped(sink);
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    ResetDisplayState();
+    ResetAnalysisWavelengthTables();
+    g_AnalysisParams = AnalysisParams{};
+    auto doc = std::make_unique<COtdrDoc>();
+    const std::string path = lumivane::JoinPath(lumivane::test::SampleDir(), file.name);
+    ASSERT_EQ(doc->OpenTraceFile(path, kSorFileKind, doc->m_SorRecord), 1);
+    const DisplayModelInputs inputs{.distanceCorrection = doc->m_SorRecord.UserName.DistanceCorrection};
+    LoadDisplayModel(kSorFileKind, doc->m_SorRecord, inputs, doc->DisplayModelMembers());
+    ApplyStoredLossTotals(doc->m_SorRecord, doc->m_EventRows, doc->m_nEventCount);
+    const std::vector<EventRow> stored = Rows(*doc);
+    const AnalysisSettings settings = FileSettings(*doc);
+    ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
+    const std::vector<EventRow> found = Rows(*doc);
+    const double pulseKm = doc->m_FibreParams.PulseWidth / 10000.0;
+    std::cout << file.name << ": " << MatchedEvents(stored, found, pulseKm) << " of " << stored.size()
+              << " stored events found again; " << found.size() << " events in the reanalysis\n";
+    for (const EventRow& row : found) {
+      std::cout << "  " << row.Index << " type " << row.Type << " at " << row.Distance << " km, loss " << row.SpliceLoss
+                << " dB, reflectance " << row.Reflectance << " dB, to end " << row.DistanceToEnd << " km\n";
+    }
+
+    ASSERT_FALSE(found.empty());
+    EXPECT_NE(found.front().Type, kEventEnd) << "the launch is marked as the end";
+    const int end = doc->m_nEndEventRow;
+    for (const EventRow& row : found) {
+      SCOPED_TRACE(row.Index);
+      const bool reflectionShown = row.Type != kEventNonReflective && row.Reflectance != kMissingValue &&
+                                   std::fabs(row.Reflectance) >= 1e-6f;
+      if (reflectionShown) EXPECT_LT(row.Reflectance, 0.0f);
+      if (end >= 0 && end < static_cast<int>(found.size())) {
+        EXPECT_NEAR(row.DistanceToEnd, std::fabs(found[static_cast<std::size_t>(end)].Distance - row.Distance), 1e-4f);
+      }
+    }
+  }
+}
+
+}  // namespace
