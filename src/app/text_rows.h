@@ -38,6 +38,8 @@ inline constexpr LangRow ReflThresholdOutOfRange = 318;
 inline constexpr LangRow NonReflThresholdOutOfRange = 319;
 inline constexpr LangRow EndThresholdOutOfRange = 320;
 inline constexpr LangRow OpenMaxTrace = 338;          // "Open Max Trace is 4"
+inline constexpr LangRow FilesNotPrinted = 377;       // "These files were not printed:"
+inline constexpr LangRow TooManyBatchPages = 378;     // "Pages more than "
 
 // Upload messages.
 inline constexpr LangRow Blank = 18;                  // " "

@@ -95,13 +95,6 @@ void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
   }
   if (sender == nullptr) FillEventTable();
 
-  const MarkerState& markers = m_Doc.m_MarkerState;
-  const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
-  const double distance = GetDistance_Position(marker, kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm);
-  const auto rows = std::span(m_Doc.m_EventRows).first(static_cast<std::size_t>(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows)));
-  // The printed marker block numbers events from 1; no event around the marker keeps the last one.
-  if (const auto number = FindMarkerEventNumber(rows, m_Doc.m_dFibreLengthKm, distance)) m_Doc.m_nMarkerEventRow = *number;
-
   setFocus();
   const int selected = g_DisplayState.SelectedEventRow;
   selectionModel()->clearSelection();

@@ -216,7 +216,7 @@ TEST_F(TextTableTest, FillLeavesUnassignedRowsEmptyAndTheLastAssignmentStands) {
   for (const std::string& text : g_CurrentStrings) {
     filled += text.empty() ? 0 : 1;
   }
-  EXPECT_EQ(filled, 282);
+  EXPECT_EQ(filled, 284);
 }
 
 TEST_F(TextTableTest, EditionBrandingFillsTheFirstFourColumns) {

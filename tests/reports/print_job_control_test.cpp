@@ -24,6 +24,8 @@ using lumivane::test::TempDir;
 /// Writes on each page which routine drew it, its number and what the job handed it.
 class TestPages final : public ReportPageRenderer {
  public:
+  void BeginJob() override { ++jobs; }
+  std::vector<std::string> EndJob() override { return {}; }
   int CountMultiTracePages(int eventTable, int perPageIndex) override {
     lastCountArgs = {eventTable, perPageIndex};
     return multiTracePages;
@@ -33,6 +35,7 @@ class TestPages final : public ReportPageRenderer {
   void PrintLayout2Page(const ReportPage& page) override { Draw(page, "combined"); }
 
   int multiTracePages = 1;
+  int jobs = 0;
   std::pair<int, int> lastCountArgs{-9, -9};
   std::vector<std::string> drawn;
   std::vector<QRect> rects;
@@ -252,11 +255,6 @@ TEST_F(PrintJobControlTest, APrinterThatCannotBeDrawnOnIsReported) {
   control_->OnPrintCommand();
   EXPECT_EQ(recorder.MessageTexts(), std::vector<std::string>{"Print failed !"});
   EXPECT_TRUE(pages_.drawn.empty());
-}
-
-TEST(BlankReportPagesTest, OnePageThatStaysEmpty) {
-  BlankReportPages blank;
-  EXPECT_EQ(blank.CountMultiTracePages(1, 3), 1);
 }
 
 }  // namespace
