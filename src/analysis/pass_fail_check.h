@@ -30,6 +30,6 @@ enum PassFailLimit : int {
 /// most 0.0001 above it. Launch events pass, and so do an end event's loss and attenuation.
 int CheckLimit(const float* value, const std::int32_t* type, int kind, const PassFailThresholds& limits);
 
-/// Whether the user wants values of `kind` of an event of `type` judged: connector losses (losses of
-/// reflective events) follow their own check box, every other loss the splice-loss one.
+/// Whether the user wants values of `kind` of an event of `type` judged: the splice-loss box gates
+/// the loss of every event type, reflective ones included (splice off: no loss is ever judged).
 bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind);
