@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(PrintCommandsTest, MenuPrintWaitsForATraceWhileTheAcceleratorsAndSetupStayEnabled) {
+TEST(PrintCommandsTest, MenuPrintWaitsForATraceWhileTheAcceleratorsSetupAndBatchStayEnabled) {
   lumivane::test::AppTestEnv env;
   COtdrApp* app = env.Start();
   ASSERT_NE(app, nullptr);
@@ -16,7 +16,8 @@ TEST(PrintCommandsTest, MenuPrintWaitsForATraceWhileTheAcceleratorsAndSetupStayE
     EXPECT_TRUE(commands.IsBound(id)) << id;
     EXPECT_FALSE(commands.State(id).enabled) << id;
   }
-  for (const int id : {CmdPrintActiveView, CmdPrintPreviewActiveView, CmdPrintSetup}) {
+  for (const int id : {CmdPrintActiveView, CmdPrintPreviewActiveView, CmdPrintSetup, CmdBatchPrint,
+                       CmdBatchPrintPreview}) {
     EXPECT_TRUE(commands.State(id).enabled) << id;
   }
 }

@@ -1,6 +1,8 @@
 #include "reports/print_job_control.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QTimer>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -255,6 +257,27 @@ TEST_F(PrintJobControlTest, APrinterThatCannotBeDrawnOnIsReported) {
   control_->OnPrintCommand();
   EXPECT_EQ(recorder.MessageTexts(), std::vector<std::string>{"Print failed !"});
   EXPECT_TRUE(pages_.drawn.empty());
+}
+
+TEST(PrintSetupTest, AFilePrinterGetsAFittingDialogWithoutAWarning) {
+  static std::vector<QString> warnings;
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtWarningMsg) warnings.push_back(text);
+      });
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  // Whatever dialog opens is closed as soon as it shows.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+  });
+  closer.start(20);
+  PrintJobControl::DefaultEnvironment(nullptr).pageSetup(printer);
+  closer.stop();
+  qInstallMessageHandler(previous);
+  for (const QString& warning : warnings) EXPECT_FALSE(warning.contains("QPageSetupDialog")) << warning.toStdString();
 }
 
 }  // namespace
