@@ -55,11 +55,7 @@ TEST(BatchPrintInterop, EverySampleFilePrintsInEveryLayout) {
                              doc->m_ConfigReport),
               BatchPlanResult::kOk);
     PrintJobControl::Environment env;
-    env.askPrint = [&pdf](QPrinter& printer, int) {
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(pdf));
-      return true;
-    };
+    env.askPrint = lumivane::test::PrintToPdf(pdf);
     std::vector<std::unique_ptr<TraceRecord>> traces;
     SingleTraceReport report(*doc, traces, {});
     PrintJobControl control(*doc, traces, report, env);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -46,19 +45,6 @@ Bytes TraceFile(int events, int points = 2000) {
   return lumivane::test::MakeSampleSorV2(spec);
 }
 
-// The file's FxdParams distance units, which follow the second "FxdParams" (the block's own name).
-Bytes WithUnits(Bytes image, std::string_view units) {
-  const std::string name = "FxdParams";
-  std::size_t at = 0;
-  for (int seen = 0; at + name.size() < image.size(); ++at) {
-    if (std::memcmp(image.data() + at, name.data(), name.size()) == 0 && ++seen == 2) break;
-  }
-  const std::size_t field = at + name.size() + 1 + 4;
-  image[field] = static_cast<std::uint8_t>(units[0]);
-  image[field + 1] = static_cast<std::uint8_t>(units[1]);
-  return image;
-}
-
 class BatchPrintingTest : public ::testing::Test {
  protected:
   BatchPrintingTest() : doc_(std::make_unique<COtdrDoc>()) {
@@ -69,11 +55,7 @@ class BatchPrintingTest : public ::testing::Test {
     ResetWorkTrace();
     SetLengthUnit("km");
     doc_->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 0};
-    env_.askPrint = [this](QPrinter& printer, int) {
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(pdf_));
-      return true;
-    };
+    env_.askPrint = lumivane::test::PrintToPdf(pdf_);
     folder_ = dir_.Path("batch") + "/";
     std::filesystem::create_directories(folder_);
   }
@@ -252,7 +234,7 @@ TEST_F(BatchPrintingTest, RevisionOneFilesPrintLikeTheOthers) {
 }
 
 TEST_F(BatchPrintingTest, TheLastFilesUnitStaysAndEveryPaneIsTold) {
-  Write("feet.sor", WithUnits(TraceFile(4), "ft"));
+  Write("feet.sor", lumivane::test::WithDistanceUnits(TraceFile(4), "ft"));
   lumivane::test::CountingView pane;
   doc_->AddView(pane, PaneKind::EventTable);
   ASSERT_EQ(Plan({"feet.sor"}), BatchPlanResult::kOk);

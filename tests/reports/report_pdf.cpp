@@ -21,8 +21,18 @@ std::string RunTool(const QString& program, const QStringList& arguments) {
 
 }  // namespace
 
+std::function<bool(QPrinter&, int)> PrintToPdf(std::string pdf) {
+  return [pdf = std::move(pdf)](QPrinter& printer, int) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  };
+}
+
+std::string PdfInfo(const std::string& pdf) { return RunTool("pdfinfo", {QString::fromStdString(pdf)}); }
+
 int PdfPageCount(const std::string& pdf) {
-  const std::string info = RunTool("pdfinfo", {QString::fromStdString(pdf)});
+  const std::string info = PdfInfo(pdf);
   const std::size_t at = info.find("Pages:");
   return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }

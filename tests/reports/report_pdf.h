@@ -2,12 +2,21 @@
 // Reading printed reports back for tests: page count, page texts, word boxes in page units and the
 // page raster at one pixel per unit, through the poppler tools.
 #include <QImage>
+#include <QPrinter>
 #include <QString>
+
+#include <functional>
 
 #include <string>
 #include <vector>
 
 namespace lumivane::test {
+
+/// A print dialog stand-in that sends the job to the PDF file `pdf`.
+std::function<bool(QPrinter&, int)> PrintToPdf(std::string pdf);
+
+/// What pdfinfo says of a PDF.
+std::string PdfInfo(const std::string& pdf);
 
 /// Pages of a PDF; -1 when it cannot be read.
 int PdfPageCount(const std::string& pdf);

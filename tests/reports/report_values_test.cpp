@@ -76,11 +76,7 @@ class ReportValuesTest : public ::testing::Test {
 
     const std::string pdf = dir_.Path("report.pdf");
     PrintJobControl::Environment env;
-    env.askPrint = [&pdf](QPrinter& printer, int) {
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(pdf));
-      return true;
-    };
+    env.askPrint = lumivane::test::PrintToPdf(pdf);
     std::vector<std::unique_ptr<TraceRecord>> traces;
     SingleTraceReport report(doc, traces, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
     PrintJobControl control(doc, traces, report, env);

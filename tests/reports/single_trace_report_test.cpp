@@ -60,11 +60,7 @@ class SingleTraceReportTest : public ::testing::Test {
     doc_->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 0};
     AddTrace("/data/a.sor", 84, 0.01);
     LoadDocumentFrom(*traces_[0]);
-    env_.askPrint = [this](QPrinter& printer, int) {
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(pdf_));
-      return true;
-    };
+    env_.askPrint = lumivane::test::PrintToPdf(pdf_);
   }
   ~SingleTraceReportTest() override {
     ResetBatchPrint();
