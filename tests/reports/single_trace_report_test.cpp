@@ -323,6 +323,12 @@ TEST_F(MultiTracePageTest, FourToAPagePutTheFirstTwoTracesSideBySide) {
   EXPECT_EQ(LinesNaming(pages[0], "c.sor").size(), 1u);
   EXPECT_TRUE(Has(pages[0], "11.50000 km"));
   EXPECT_TRUE(Has(pages[0], "13.75000 km"));
+  // Each row of cells fills its half of the page: the lower row's last reading sits near the footer.
+  double lowest = 0;
+  for (const auto& word : lumivane::test::PdfWords(pdf_, 1)) {
+    if (word.text == "Scatter") lowest = std::max(lowest, word.top);
+  }
+  EXPECT_GT(lowest, 980);
 }
 
 TEST_F(MultiTracePageTest, EventTableCellsFollowEachTrace) {
