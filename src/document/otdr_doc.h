@@ -40,6 +40,11 @@ class COtdrDoc {
   /// Brings the values that several panes and the printed report show (marker readings, link ORL)
   /// up to date on every broadcast, after the views, whichever panes are open.
   void SetValuesUpdate(std::function<void(COtdrDoc&, DocView* sender, int hint)> update) { m_ValuesUpdate = std::move(update); }
+  /// Runs that update as after a change of the document itself: the panes laid out afresh after an
+  /// open hear of no broadcast, but the values must follow the new trace.
+  void UpdateValues() {
+    if (m_ValuesUpdate) m_ValuesUpdate(*this, nullptr, kHintRefresh);
+  }
   /// Makes every view lay its pane out again and refresh itself, in pane order.
   void OnWindowCascade();
 

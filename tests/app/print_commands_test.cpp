@@ -30,6 +30,17 @@ TEST(PrintCommandsTest, AnOpenTraceEnablesPrintAndPreview) {
   for (const int id : {CmdPrint, CmdPrintPreview}) EXPECT_TRUE(app->Commands().State(id).enabled) << id;
 }
 
+TEST(PrintCommandsTest, AnOpenedTraceHasTheValuesItsReportPrints) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("a.sor");
+  COtdrApp* app = env.Start({path});
+  ASSERT_NE(app, nullptr);
+  // The markers stand apart on the new trace; their readings are there for the report at once.
+  const MarkerState& markers = app->m_pDocument->m_MarkerState;
+  ASSERT_NE(markers.MarkerA, markers.MarkerB);
+  EXPECT_GT(app->m_pDocument->m_MarkerReadings.m_dDistanceAB, 0.0);
+}
+
 TEST(PrintCommandsTest, EveryLayoutPrints) {
   lumivane::test::AppTestEnv env;
   const std::string path = env.WriteTrace("a.sor");
