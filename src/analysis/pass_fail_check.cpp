@@ -52,7 +52,9 @@ bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kin
   PassFailLimit limit = kLimitSpliceLoss;
   switch (kind) {
     case kLimitKindReflectance: limit = kLimitReflectance; break;
-    case kLimitKindLoss: limit = type == kEventReflective ? kLimitConnectorLoss : kLimitSpliceLoss; break;
+    // The splice-loss box gates every event's loss; a reflective event's is judged against the
+    // connector limit (CheckLimit), but only when that box is ticked.
+    case kLimitKindLoss: limit = kLimitSpliceLoss; break;
     case kLimitKindAttenuation: limit = kLimitAttenuation; break;
     case kLimitKindLinkLoss: limit = kLimitLinkLoss; break;
     case kLimitKindLinkOrl: limit = kLimitLinkOrl; break;

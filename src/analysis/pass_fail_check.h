@@ -32,9 +32,9 @@ enum PassFailLimit : int {
 /// most 0.0001 above it. Launch events pass, and so do an end event's loss and attenuation.
 int CheckLimit(const float* value, const std::int32_t* type, int kind, const PassFailThresholds& limits);
 
-/// Whether the user wants values of `kind` of an event of `type` judged: connector losses (losses of
-/// reflective events) follow their own check box, every other loss the splice-loss one. Nothing is
-/// judged while there are no limits (PassFailThresholds::Judged 0).
+/// Whether the user wants values of `kind` of an event of `type` judged: the splice-loss box gates
+/// the loss of every event type, reflective ones included (splice off: no loss is ever judged).
+/// Nothing is judged while there are no limits (PassFailThresholds::Judged 0).
 bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind);
 
 /// True when `value` of `kind` of an event of `type` is judged and fails its limit.

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "analysis/pass_fail_check.h"
-#include "document/otdr_doc.h"
 
 namespace {
 
@@ -12,9 +11,7 @@ constexpr double kTolerance = 0.000001;
 
 }  // namespace
 
-LinkLimitFails JudgeLinkLimits(const COtdrDoc& doc, float linkOrl) {
-  const LinkSummaryRecord& link = doc.m_LinkSummary;
-  const PassFailThresholds& limits = doc.m_PassFailThresholds;
+LinkLimitFails JudgeLinkLimits(const LinkSummaryRecord& link, const PassFailThresholds& limits, float linkOrl) {
   const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
   LinkLimitFails fails;
   fails.linkLoss = hasLink && IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkLoss) &&

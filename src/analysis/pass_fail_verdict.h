@@ -1,7 +1,8 @@
 #pragma once
 // The link values the Total Fiber Information pane judges, shared with the verdict every judged
-// value on screen feeds.
-class COtdrDoc;
+// value on screen and on paper feeds.
+#include "document/display_records.h"
+#include "document/document_settings.h"
 
 struct LinkLimitFails {
   bool linkLoss = false;
@@ -9,6 +10,6 @@ struct LinkLimitFails {
   bool Any() const { return linkLoss || linkOrl; }
 };
 
-/// Whether the link loss (only with a link to measure) and `linkOrl` are judged and fail, with the
-/// pane's own tolerance of 0.000001 dB.
-LinkLimitFails JudgeLinkLimits(const COtdrDoc& doc, float linkOrl);
+/// Whether the link loss of `link` (only with a link to measure) and `linkOrl` are judged by
+/// `limits` and fail, with the pane's own tolerance of 0.000001 dB.
+LinkLimitFails JudgeLinkLimits(const LinkSummaryRecord& link, const PassFailThresholds& limits, float linkOrl);

@@ -137,12 +137,18 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   BuildDisplayModels(doc, *record);
   if (entersList) EnterIntoList(std::move(record), path);
 
+  bool panesShown = true;
   for (const PaneKind pane : kOpenOrder) {
     QMdiSubWindow* frame = PaneFrame(pane);
     if (frame == nullptr) frame = CreatePaneFrame(pane);
-    if (frame == nullptr) return &doc;
+    if (frame == nullptr) {
+      panesShown = false;
+      break;
+    }
     InitialUpdateFrame(frame);
   }
+  doc.UpdateValues();
+  if (!panesShown) return &doc;
   m_pMainFrame->MdiArea()->setActiveSubWindow(PaneFrame(PaneKind::Trace));
   m_pMainFrame->ShowPaneMenu(true);
   // A damaged file is opened once, with its warning, but not offered again.

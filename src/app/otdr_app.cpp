@@ -22,14 +22,20 @@
 #include "app/single_instance.h"
 #include "app/splash_wnd.h"
 #include "app/startup_hooks.h"
+#include "app/text_rows.h"
 #include "app/text_table.h"
 #include "document/document_file_commands.h"
 #include "document/otdr_doc.h"
 #include "instrument/upload_command.h"
 #include "panes/pane_frame.h"
 #include "panes/pane_tiling.h"
+#include "panes/trace_values.h"
+#include "platform/message_sink.h"
+#include "platform/number_format.h"
 #include "platform/path_util.h"
 #include "reports/ascii_export_command.h"
+#include "reports/batch_page_plan.h"
+#include "reports/batch_print_setup.h"
 #include "reports/print_job_control.h"
 #include "reports/print_option_command.h"
 #include "reports/single_trace_report.h"
@@ -139,6 +145,7 @@ void COtdrApp::CreateDocument() {
     if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromStdString(title));
   });
   // The pass/fail limits file lives beside the executable.
+  InstallTraceValues(*m_pDocument, QCoreApplication::applicationDirPath().toStdString());
   BindPassFailCommand(*m_pDocument, QCoreApplication::applicationDirPath().toStdString(),
                       [this]() -> QWidget* { return m_pMainFrame.get(); });
   BindDocumentFileCommands(
@@ -211,7 +218,13 @@ void COtdrApp::BindPrintCommands() {
   m_pReport = std::make_unique<SingleTraceReport>(*m_pDocument, m_TraceList, std::move(sources));
   PrintJobControl::Environment env = PrintJobControl::DefaultEnvironment(m_pMainFrame.get());
   env.maximiseTracePane = [this] {
+    m_bTracePaneWasMaximised = m_pTraceFrame && m_pTraceFrame->isMaximized();
     if (m_pTraceFrame) m_pTraceFrame->showMaximized();
+  };
+  // A maximised frame maximises its siblings as they come up; after the print every pane goes back
+  // to its tile unless the user had maximised the Trace pane himself.
+  env.restorePanes = [this] {
+    if (!m_bTracePaneWasMaximised) RestorePanes();
   };
   m_pPrintJob = std::make_unique<PrintJobControl>(*m_pDocument, m_TraceList, *m_pReport, std::move(env));
   CommandTable& t = m_Commands;
@@ -222,6 +235,27 @@ void COtdrApp::BindPrintCommands() {
   t.Bind(CmdPrintActiveView, [this] { m_pPrintJob->OnFilePrint(); });
   t.Bind(CmdPrintPreviewActiveView, [this] { m_pPrintJob->OnFilePrintPreview(); });
   t.Bind(CmdPrintSetup, [this] { m_pPrintJob->OnFilePrintSetup(); });
+  t.Bind(CmdBatchPrintPreview, [this] {
+    if (ChooseBatch()) m_pPrintJob->OnFilePrintPreview();
+  });
+  t.Bind(CmdBatchPrint, [this] {
+    if (ChooseBatch()) m_pPrintJob->OnFilePrint();
+  });
+}
+
+bool COtdrApp::ChooseBatch() {
+  CCBatchPrintSetup dialog(QDir::currentPath(), {}, m_pMainFrame.get());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const BatchPlanResult result = PlanBatchPrint(g_BatchPrint, dialog.m_strFolder, dialog.m_FileNames,
+                                                m_pDocument->m_PrintOptions, m_pDocument->m_ConfigReport);
+  if (result == BatchPlanResult::kOk) return true;
+  // The page map and the name table have their limits; a batch beyond them is not started.
+  lumivane::ShowMessage(g_CurrentStrings[result == BatchPlanResult::kTooManyFiles ? TextRow::FilesMoreThan
+                                                                                   : TextRow::TooManyBatchPages] +
+                            (result == BatchPlanResult::kTooManyFiles ? lumivane::Format("%d", MaxBatchFiles)
+                                                                      : lumivane::Format("%d", kBatchPageMapSize - 1)),
+                        lumivane::MessageIcon::Warning);
+  return false;
 }
 
 bool COtdrApp::DocumentHoldsTrace() const { return m_pDocument && m_pDocument->HasTrace(); }

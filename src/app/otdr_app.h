@@ -124,6 +124,8 @@ class COtdrApp final {
   bool ExchangeTraceEntries(int i, int j);
   bool DocumentHoldsTrace() const;
   void BindPrintCommands();
+  /// Runs the batch file selection and plans the batch; false when cancelled or refused.
+  bool ChooseBatch();
   bool EventTableBuilt() const;
 
   // Update rules.
@@ -136,6 +138,7 @@ class COtdrApp final {
   std::unique_ptr<CMainFrame> m_pMainFrame;
   std::unique_ptr<SingleTraceReport> m_pReport;   // draws the pages of every print job
   std::unique_ptr<PrintJobControl> m_pPrintJob;
+  bool m_bTracePaneWasMaximised = false;  // before the last Print maximised it
   RecentFileList m_RecentFiles;
   FileChooser m_ChooseFile;
   EventClear m_PendingEventClear = EventClear::None;

@@ -43,6 +43,8 @@ inline constexpr LangRow TooFewSamplesToAnalyse = 366;
 inline constexpr LangRow BadDataSpacingToAnalyse = 367;
 inline constexpr LangRow BadPulseWidthToAnalyse = 368;
 inline constexpr LangRow LimitsNotSaved = 369;        // "The pass/fail limits could not be saved; ..."
+inline constexpr LangRow FilesNotPrinted = 377;       // "These files were not printed:"
+inline constexpr LangRow TooManyBatchPages = 378;     // "Pages more than "
 
 // Upload messages.
 inline constexpr LangRow Blank = 18;                  // " "

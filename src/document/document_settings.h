@@ -65,7 +65,6 @@ struct PassFailThresholds {
   std::array<float, kPassFailLimitCount> Limit = {};  // dB (attenuation as stored)
   std::array<std::int32_t, kPassFailLimitCount> Enabled = {1, 1, 1, 1, 1, 1};
   std::int32_t Verdict = 0;
-  float MarkerOrl = 0.0f;        // two-point ORL between the markers, dB
   float MeasuredLinkOrl = 0.0f;  // link ORL last shown, dB
   // 0 while there are no limits to judge against (no file, no section for the trace): nothing is
   // judged then, whatever the enable flags say.
@@ -105,4 +104,17 @@ enum MarkerReading : int {
   kReadingReflectance,
   kReadingCumulativeLoss,
   kMarkerReadingCount,
+};
+
+/// What the two markers of the current trace measure, as of the last broadcast: distances km,
+/// losses dB, attenuations dB/km; kMissingValue means no value. All 0 until the first update.
+struct MarkerReadings {
+  double m_dDistanceAB = 0.0;
+  double m_dTwoPointLoss = 0.0;
+  double m_dLsaLoss = 0.0;
+  double m_dTwoPointAttn = 0.0;
+  double m_dLsaAttn = 0.0;
+  double m_dInsLoss = 0.0;
+  double m_dReflectance = 0.0;
+  double m_dCumLoss = 0.0;
 };

@@ -48,6 +48,7 @@ void COtdrDoc::UpdateAllViews(DocView* sender, int hint) {
     if (view == sender || !IsRegistered(view)) continue;
     view->OnUpdate(sender, hint);
   }
+  if (m_ValuesUpdate) m_ValuesUpdate(*this, sender, hint);
 }
 
 void COtdrDoc::OnWindowCascade() {

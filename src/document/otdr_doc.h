@@ -37,6 +37,14 @@ class COtdrDoc {
   void RemoveView(const DocView& view);
   /// Tells every registered view but `sender` about a change, in pane order.
   void UpdateAllViews(DocView* sender, int hint);
+  /// Brings the values that several panes and the printed report show (marker readings, link ORL)
+  /// up to date on every broadcast, after the views, whichever panes are open.
+  void SetValuesUpdate(std::function<void(COtdrDoc&, DocView* sender, int hint)> update) { m_ValuesUpdate = std::move(update); }
+  /// Runs that update as after a change of the document itself: the panes laid out afresh after an
+  /// open hear of no broadcast, but the values must follow the new trace.
+  void UpdateValues() {
+    if (m_ValuesUpdate) m_ValuesUpdate(*this, nullptr, kHintRefresh);
+  }
   /// Makes every view lay its pane out again and refresh itself, in pane order.
   void OnWindowCascade();
 
@@ -97,8 +105,7 @@ class COtdrDoc {
   AsciiExportOptions m_AsciiExportOptions;
   std::int32_t m_nTableClickedEvent = 0;  // event last chosen by a click on an event-table row
   PassFailThresholds m_PassFailThresholds;
-  std::array<std::string, kMarkerReadingCount> m_strMarkerReadings;  // texts of the Marker Information pane
-  std::int32_t m_nMarkerEventRow = 0;     // event-table row at the active marker
+  MarkerReadings m_MarkerReadings;        // what the markers measure; the pane and the report show it
   std::string m_strTracePath;             // the current trace's path; "space" or empty: none
   std::string m_strSavePath;              // path of the last save
   std::string m_strViewCaption;           // the Trace pane's scale caption
@@ -144,6 +151,7 @@ class COtdrDoc {
   std::vector<RegisteredView> m_Views;
   DocumentCommands m_Commands;
   std::function<bool()> m_Save;
+  std::function<void(COtdrDoc&, DocView*, int)> m_ValuesUpdate;
   std::function<void(const std::string&)> m_TitleListener;
   std::string m_strPathName;
   std::string m_strMainTitle;

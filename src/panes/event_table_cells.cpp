@@ -81,7 +81,8 @@ bool SlopeBlanksAttenuation(std::int16_t wavelengthField, std::int16_t slope) {
 int TypeIcon(const EventRow& row, int index, long module, int endRow, std::span<const EventRow> allRows) {
   const bool splitter = row.Type != kEventLaunch && row.Type != kEventEnd && row.SpliceLoss > kSplitterMinimumLoss &&
                         std::find(kSplitterModules.begin(), kSplitterModules.end(), module) != kSplitterModules.end() &&
-                        index < endRow && row.SpliceLoss > allRows[static_cast<std::size_t>(endRow)].SpliceLoss;
+                        index < endRow && static_cast<std::size_t>(endRow) < allRows.size() &&
+                        row.SpliceLoss > allRows[static_cast<std::size_t>(endRow)].SpliceLoss;
   if (splitter) return kIconSplitter;
   if (row.Type < kEventLaunch || row.Type > kEventOutOfRange) return kIconNonReflective;
   return row.Type + 1;
@@ -92,10 +93,10 @@ bool Fails(const PassFailThresholds& limits, float value, std::int32_t type, int
   return IsLimitEnabled(limits, type, kind) && CheckLimit(&value, &type, kind, limits) == 0;
 }
 
-EventTableRowView MakeRow(const COtdrDoc& doc, int i, double unitFactor, long module) {
-  const EventRow& row = doc.m_EventRows[static_cast<std::size_t>(i)];
-  const PassFailThresholds& limits = doc.m_PassFailThresholds;
-  const int endRow = std::clamp(doc.m_nEndEventRow, 0, kMaxEventRows - 1);
+EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFactor, long module) {
+  const EventRow& row = source.rows[static_cast<std::size_t>(i)];
+  const PassFailThresholds& limits = source.limits;
+  const int endRow = std::clamp(source.endRow, 0, kMaxEventRows - 1);
   EventTableRowView view;
   auto& t = view.texts;
   const auto fail = [&view](int column) { view.failedColumns |= 1u << column; };
@@ -115,8 +116,8 @@ EventTableRowView MakeRow(const COtdrDoc& doc, int i, double unitFactor, long mo
 
   if (i == 0) {
     t[kColAttenuation] = kNoValueText;
-  } else if (SlopeBlanksAttenuation(doc.m_SorRecord.FxdParams.ActualWavelength,
-                                    doc.m_SorRecord.KeyEvents.Events[i].Slope)) {
+  } else if (SlopeBlanksAttenuation(source.record.FxdParams.ActualWavelength,
+                                    source.record.KeyEvents.Events[i].Slope)) {
     t[kColAttenuation] = kNoValueText;
   } else {
     t[kColAttenuation] = IsMissing(row.Attenuation) || std::fabs(row.Attenuation) < kTinyLoss
@@ -127,10 +128,10 @@ EventTableRowView MakeRow(const COtdrDoc& doc, int i, double unitFactor, long mo
 
   t[kColCumulativeLoss] = i == 0 ? std::string(kNoValueText) : LossOrMissing(row.CumulativeLoss);
   t[kColDistancePrevious] = i == 0 ? std::string(kNoValueText) : Distance(row.SectionLength, unitFactor);
-  t[kColDistanceEnd] = i == doc.m_nEndEventRow ? std::string(kNoValueText) : Distance(row.DistanceToEnd, unitFactor);
+  t[kColDistanceEnd] = i == source.endRow ? std::string(kNoValueText) : Distance(row.DistanceToEnd, unitFactor);
   t[kColLossPrevious] = i == 0 ? std::string(kNoValueText) : LossOrMissing(row.SectionLoss);
   t[kColComment] = CommentText(row.Origin);
-  view.typeIcon = TypeIcon(row, i, module, endRow, doc.m_EventRows);
+  view.typeIcon = TypeIcon(row, i, module, endRow, source.rows);
   return view;
 }
 
@@ -167,15 +168,25 @@ long LeadingNumber(std::u16string_view text) {
   return negative ? -value : value;
 }
 
+EventTableSource EventTableSourceOf(const COtdrDoc& doc) {
+  const auto count = static_cast<std::size_t>(std::clamp(doc.m_nEventCount, 0, kMaxEventRows));
+  return {std::span<const EventRow>(doc.m_EventRows).first(count), doc.m_nEndEventRow, doc.m_SorRecord,
+          doc.m_PassFailThresholds};
+}
+
 EventTableView ComputeEventTable(const COtdrDoc& doc, double unitFactor) {
-  const auto& id = doc.m_SorRecord.SupParams.OpticalModuleId;
+  return ComputeEventTable(EventTableSourceOf(doc), unitFactor);
+}
+
+EventTableView ComputeEventTable(const EventTableSource& source, double unitFactor) {
+  const auto& id = source.record.SupParams.OpticalModuleId;
   const auto end = std::find(std::begin(id), std::end(id), u'\0');
   const long module = LeadingNumber(std::u16string_view(id, static_cast<std::size_t>(end - std::begin(id))));
   EventTableView table;
-  const int count = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
+  const int count = static_cast<int>(std::min(source.rows.size(), static_cast<std::size_t>(kMaxEventRows)));
   table.rows.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
-    table.rows.push_back(MakeRow(doc, i, unitFactor, module));
+    table.rows.push_back(MakeRow(source, i, unitFactor, module));
     table.anyFailed = table.anyFailed || table.rows.back().failedColumns != 0;
   }
   return table;

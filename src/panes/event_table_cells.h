@@ -8,6 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include <span>
+
+#include "document/display_records.h"
+#include "document/document_settings.h"
+#include "document/sor_record.h"
+
 class COtdrDoc;
 
 inline constexpr int kEventColumnCount = 11;
@@ -67,8 +73,21 @@ struct EventTableView {
   bool anyFailed = false;
 };
 
-/// The rows for the document's events with distances in a unit `unitFactor` times the kilometre,
-/// judged against the document's pass/fail limits as they stand (the caller reloads them first).
+/// What an event table is made of: a trace's event rows, its end row, its record and the limits
+/// its values are judged against.
+struct EventTableSource {
+  std::span<const EventRow> rows;
+  int endRow = 0;
+  const SorRecord& record;
+  const PassFailThresholds& limits;
+};
+
+/// The document's current trace as an event table source.
+EventTableSource EventTableSourceOf(const COtdrDoc& doc);
+
+/// The rows for the source's events with distances in a unit `unitFactor` times the kilometre,
+/// judged against its pass/fail limits as they stand (the caller reloads them first).
+EventTableView ComputeEventTable(const EventTableSource& source, double unitFactor);
 EventTableView ComputeEventTable(const COtdrDoc& doc, double unitFactor);
 
 /// The leading decimal number of a text (blanks, then an optional sign and digits); 0 when there is

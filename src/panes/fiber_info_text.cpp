@@ -34,7 +34,7 @@ PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
   const LinkSummaryRecord& link = doc.m_LinkSummary;
   const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
   const float orl = TakeLinkOrl(doc);
-  const LinkLimitFails fails = JudgeLinkLimits(doc, orl);
+  const LinkLimitFails fails = JudgeLinkLimits(link, doc.m_PassFailThresholds, orl);
 
   const auto label = [](LangRow row) { return g_CurrentStrings[row]; };
   return {

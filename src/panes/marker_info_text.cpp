@@ -29,10 +29,6 @@ constexpr double kYardsPerMile = 1760.0;
 constexpr double kInchesPerYard = 36.0;
 constexpr double kInchesPerFoot = 12.0;
 
-// The report reprints seven texts: every line but the ORL's, which it takes as a number.
-constexpr int kOrlLine = 6;
-static_assert(kMarkerReadingCount == 7);
-
 std::string Fixed3Db(double value) { return lumivane::Format("%7.3f dB", value); }
 
 long long Whole(double value) { return static_cast<long long>(std::trunc(value)); }
@@ -95,16 +91,4 @@ PaneLines MarkerInfoLines(const COtdrDoc& doc, const MarkerReadings& r, float ma
       line(atB ? kRowCumLossToB : kRowCumLossToA,
            r.m_dCumLoss == kMissingValue ? "  --.--- dB" : Fixed3Db(r.m_dCumLoss)),
   };
-}
-
-PaneLines PublishMarkerInfo(COtdrDoc& doc, const MarkerReadings& readings, const LengthUnit& unit) {
-  const float orl =
-      ComputeMarkerOrl(doc, doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
-  PaneLines lines = MarkerInfoLines(doc, readings, orl, unit);
-  std::size_t slot = 0;
-  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    if (i != kOrlLine) doc.m_strMarkerReadings[slot++] = lines[static_cast<std::size_t>(i)].value;
-  }
-  doc.m_PassFailThresholds.MarkerOrl = orl;
-  return lines;
 }

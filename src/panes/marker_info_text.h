@@ -1,5 +1,5 @@
 #pragma once
-// The eight lines of the Marker Information pane and the texts it leaves for the printed report.
+// The eight lines of the Marker Information pane.
 #include <string>
 
 #include "app/length_unit.h"
@@ -25,8 +25,3 @@ std::string FormatLsaAttenuation(double lsaAttnPerKm, const LengthUnit& unit, co
 
 /// The pane's lines for `readings`, with the 2-point ORL given.
 PaneLines MarkerInfoLines(const COtdrDoc& doc, const MarkerReadings& readings, float markerOrl, const LengthUnit& unit);
-
-/// Computes the 2-point ORL, leaves it and the seven value texts (A-B, 2-point loss, 2-point
-/// attenuation, LSA attenuation, insertion loss, reflectance, cumulative loss) in the document for
-/// the printed report, and returns the pane's lines.
-PaneLines PublishMarkerInfo(COtdrDoc& doc, const MarkerReadings& readings, const LengthUnit& unit);

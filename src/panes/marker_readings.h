@@ -6,20 +6,10 @@
 #include <span>
 
 #include "document/display_records.h"
+#include "document/document_settings.h"
 
 class COtdrDoc;
 
-/// The readings of the last update; all 0 until the first.
-struct MarkerReadings {
-  double m_dDistanceAB = 0.0;
-  double m_dTwoPointLoss = 0.0;
-  double m_dLsaLoss = 0.0;
-  double m_dTwoPointAttn = 0.0;
-  double m_dLsaAttn = 0.0;
-  double m_dInsLoss = 0.0;
-  double m_dReflectance = 0.0;
-  double m_dCumLoss = 0.0;
-};
 
 /// Recomputes `readings` after a broadcast with `hint`. Hint 1 (an event was chosen) first moves the
 /// active marker onto the current event; while several traces are loaded the markers go back to the

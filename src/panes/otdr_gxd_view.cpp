@@ -2,15 +2,13 @@
 
 #include "document/otdr_doc.h"
 #include "panes/marker_info_text.h"
+#include "panes/trace_values.h"
 
 COtdrGxdView::COtdrGxdView(COtdrDoc& doc, QWidget* parent)
     : CInfoPaneView(doc, PaneKind::MarkerInfo, kMarkerInfoLineStep, parent) {}
 
-void COtdrGxdView::OnUpdate(DocView*, int hint) {
-  UpdateMarkerReadings(m_Doc, hint, m_Readings);
-  // Printing reprints these texts, also while the pane is hidden and never paints.
-  if (m_Doc.HasTrace()) PublishMarkerInfo(m_Doc, m_Readings, CurrentDisplayUnit());
-  Refresh();
-}
+void COtdrGxdView::OnUpdate(DocView*, int) { Refresh(); }
 
-PaneLines COtdrGxdView::Lines() { return PublishMarkerInfo(m_Doc, m_Readings, CurrentDisplayUnit()); }
+PaneLines COtdrGxdView::Lines() {
+  return MarkerInfoLines(m_Doc, m_Doc.m_MarkerReadings, MarkerOrlOf(m_Doc), CurrentDisplayUnit());
+}

@@ -1,8 +1,7 @@
 #pragma once
-// The Marker Information pane: what markers A and B measure. It recomputes its readings on every
-// broadcast, whoever sent it, and leaves its texts in the document for the printed report.
+// The Marker Information pane: what markers A and B measure, as the document's values update last
+// computed it on the broadcast (so the report shows the same whether or not the pane is open).
 #include "panes/info_pane_view.h"
-#include "panes/marker_readings.h"
 
 class COtdrGxdView final : public CInfoPaneView {
   Q_OBJECT
@@ -10,12 +9,7 @@ class COtdrGxdView final : public CInfoPaneView {
  public:
   explicit COtdrGxdView(COtdrDoc& doc, QWidget* parent = nullptr);
 
-  /// Recomputes the readings (hint 1 first moves the active marker onto the current event), leaves
-  /// the texts in the document and repaints.
+  /// Repaints on every broadcast, whoever sent it: the markers may have moved.
   void OnUpdate(DocView* sender, int hint) override;
   PaneLines Lines() override;
-  const MarkerReadings& Readings() const { return m_Readings; }
-
- private:
-  MarkerReadings m_Readings;
 };

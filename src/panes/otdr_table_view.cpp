@@ -82,7 +82,7 @@ void COtdrTableView::FillEventTable() {
     }
   }
   // The verdict covers every value judged on screen, the link's in Total Fiber Information too.
-  if (table.anyFailed || JudgeLinkLimits(m_Doc, PeekLinkOrl(m_Doc)).Any()) g_PassFailFailed = 1;
+  if (table.anyFailed || JudgeLinkLimits(m_Doc.m_LinkSummary, m_Doc.m_PassFailThresholds, PeekLinkOrl(m_Doc)).Any()) g_PassFailFailed = 1;
   FitEventColumns();
 }
 
@@ -109,13 +109,6 @@ void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
     return;
   }
   if (sender == nullptr) FillEventTable();
-
-  const MarkerState& markers = m_Doc.m_MarkerState;
-  const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
-  const double distance = GetDistance_Position(marker, kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm);
-  const auto rows = std::span(m_Doc.m_EventRows).first(static_cast<std::size_t>(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows)));
-  // The printed marker block numbers events from 1; no event around the marker keeps the last one.
-  if (const auto number = FindMarkerEventNumber(rows, m_Doc.m_dFibreLengthKm, distance)) m_Doc.m_nMarkerEventRow = *number;
 
   const int selected = g_DisplayState.SelectedEventRow;
   selectionModel()->clearSelection();

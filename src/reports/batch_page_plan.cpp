@@ -1,10 +1,14 @@
 #include "reports/batch_page_plan.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "document/sor_crc.h"
+#include "document/sor_reader.h"
+#include "document/sor_record.h"
 #include "document/trace_file_bytes.h"
 #include "platform/path_util.h"
+#include "reports/print_file_reading.h"
 #include "reports/print_job_plan.h"
 
 namespace {
@@ -16,10 +20,17 @@ constexpr std::size_t kMinBatchFileSize = 200;
 int ReadBatchFileEventCount(const std::string& path, TracePreview& preview) {
   if (!lumivane::HasSorSuffix(path)) return 0;
   const TraceFileBytes file = ReadTraceFileBytes(path);
-  if (file.failure >= 0 || file.bytes.size() < kMinBatchFileSize || !IsSorV2(file.bytes)) return 0;
-  // The open dialog's unit names describe the file it shows, not the batch being counted.
-  std::string fileUnit, previewUnit;
-  return ReadTracePreview(file.bytes, preview, fileUnit, previewUnit) == SorReadResult::kOk ? 1 : 0;
+  if (file.failure >= 0 || file.bytes.size() < kMinBatchFileSize) return 0;
+  if (IsSorV2(file.bytes)) {
+    // The open dialog's unit names describe the file it shows, not the batch being counted.
+    std::string fileUnit, previewUnit;
+    return ReadTracePreview(file.bytes, preview, fileUnit, previewUnit) == SorReadResult::kOk ? 1 : 0;
+  }
+  // A revision-1 file has no header to preview: it is read whole, as the program opens it.
+  auto record = std::make_unique<SorRecord>();
+  if (ReadSorImage(file.bytes, *record) != SorReadResult::kOk || !HoldsTrace(*record)) return 0;
+  preview.EventCount = static_cast<std::int16_t>(std::clamp<int>(record->KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents));
+  return 1;
 }
 
 int PagesForBatchFile(int eventCount, const PrintOptions& options, const ConfigReport& config) {
@@ -36,6 +47,7 @@ BatchPlanResult PlanBatchPages(BatchPrintState& batch, const std::string& folder
   const int files = static_cast<int>(names.size());
   g_FirstPageEventRows = kFirstPageBaseRows;
   std::vector<BatchPageRef> map;
+  std::vector<std::string> unread;
   const bool onePagePerFile = options.Layout == kLayoutCombined && options.EventTable == 0;
   if (options.Layout != kLayoutMultiTrace) {
     for (int i = 0; i < files; ++i) {
@@ -44,7 +56,10 @@ BatchPlanResult PlanBatchPages(BatchPrintState& batch, const std::string& folder
         map.push_back({i, 1});
         continue;
       }
-      if (events < 0) continue;
+      if (events < 0) {
+        unread.push_back(folder + names[static_cast<std::size_t>(i)]);
+        continue;
+      }
       const int pages = PagesForBatchFile(events, options, config);
       // Checked before each file is added, so a huge batch never grows the map far past the limit.
       if (static_cast<int>(map.size()) + pages > kBatchPageMapSize - 1) return BatchPlanResult::kTooManyPages;
@@ -56,6 +71,7 @@ BatchPlanResult PlanBatchPages(BatchPrintState& batch, const std::string& folder
   batch.Folder = folder;
   batch.FileNames = names;
   batch.LoadedFile.clear();
+  batch.UnreadFiles = std::move(unread);
   if (options.Layout == kLayoutMultiTrace) {
     batch.FileCount = files;
     return BatchPlanResult::kOk;

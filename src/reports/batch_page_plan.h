@@ -8,8 +8,9 @@
 #include "document/trace_preview.h"
 #include "reports/batch_print_state.h"
 
-/// Nonzero when `path` is a revision-2 trace file of 200 .. MaxTraceFileSize bytes whose header
-/// was read into `preview`. Leaves the open dialog's unit names and every document alone.
+/// Nonzero when `path` is a trace file of 200 .. MaxTraceFileSize bytes, of either revision the
+/// program opens, whose event count was read into `preview`. Leaves the open dialog's unit names
+/// and every document alone.
 int ReadBatchFileEventCount(const std::string& path, TracePreview& preview);
 
 /// Pages of one file's single-trace report with `eventCount` events; sets g_FirstPageEventRows to
@@ -21,7 +22,8 @@ enum class BatchPlanResult { kOk, kTooManyFiles, kTooManyPages };
 
 /// Fills `batch` for the chosen names of `folder` (ending in a separator). `eventCounts` holds each
 /// file's event count, or -1 for a file whose header could not be read. A batch beyond the map or
-/// the name table is refused whole and leaves `batch` as it was.
+/// the name table is refused whole and leaves `batch` as it was. Files that get no page are kept in
+/// the batch's UnreadFiles, so the job can say which were not printed.
 BatchPlanResult PlanBatchPages(BatchPrintState& batch, const std::string& folder, const std::vector<std::string>& names,
                                const std::vector<int>& eventCounts, const PrintOptions& options,
                                const ConfigReport& config);

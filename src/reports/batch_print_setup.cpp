@@ -18,6 +18,7 @@
 #include "document/trace_file_bytes.h"
 #include "platform/message_sink.h"
 #include "platform/path_util.h"
+#include "reports/batch_page_plan.h"
 #include "reports/batch_print_state.h"
 
 namespace {
@@ -133,7 +134,10 @@ BatchListCallbacks CCBatchPrintSetup::Callbacks(bool keepRefusedOnYes, bool& sto
   // inside the test gives exactly that, and a No then stops the pass through
   // askContinue.
   callbacks.isValidTraceFile = [folder, keepRefusedOnYes, ask](const std::string& name) {
-    if (IsValidTraceFile(lumivane::JoinPath(folder, name)) == 1) return true;
+    const std::string path = lumivane::JoinPath(folder, name);
+    // Every trace file the batch can print is welcome, revision-1 files included.
+    TracePreview preview;
+    if (IsValidTraceFile(path) == 1 || ReadBatchFileEventCount(path, preview) != 0) return true;
     return keepRefusedOnYes && ask(name);
   };
   if (keepRefusedOnYes) {

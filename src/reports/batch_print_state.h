@@ -26,6 +26,7 @@ struct BatchPrintState {
   std::vector<std::string> FileNames;  // names without folder; entries beyond the counts are stale
   int TotalPages = 0;       // pages of a single-trace or combined batch job
   std::array<BatchPageRef, kBatchPageMapSize> PageMap{};
+  std::vector<std::string> UnreadFiles;  // paths whose header could not be read: no page
 };
 
 /// The program's one batch print state, empty at start.

@@ -34,7 +34,9 @@ CellLayout MultiTraceCellLayout(int perPageIndex, int right) {
   layout.fontHeight = 7;
   std::vector<int> rows;
   if (k == 4) {
-    layout.height = 175;
+    // Two rows of cells half a page apart: a graph as high as the two-to-a-page one fills each
+    // half instead of leaving the lower part of every half empty.
+    layout.height = 350;
     rows = {kFirstRowY, -583};
   } else if (k == 6) {
     layout.height = 175;

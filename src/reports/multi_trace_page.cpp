@@ -3,6 +3,7 @@
 // markers and event pictograms, and fifteen readings; an event-table cell up to 20 rows of a trace's
 // events.
 #include <QColor>
+#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -12,7 +13,6 @@
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
-#include "panes/event_table_cells.h"
 #include "platform/number_format.h"
 #include "platform/saturate.h"
 #include "reports/batch_print_state.h"
@@ -48,33 +48,14 @@ void PrintAndStep(ReportCanvas& canvas, int x, int& y, const std::string& text) 
 }  // namespace
 
 int SingleTraceReport::CountMultiTracePages(int eventTable, int perPageIndex) {
+  // The slots are made by the first job that needs them, not with the program.
+  if (!m_pSlots) m_pSlots = std::make_unique<PageSlotStore>();
   PageSlotStore& store = *m_pSlots;
   store.m_nPrintActiveMarker = m_Doc.m_MarkerState.ActiveMarker;
-  const int traces = FillTraceSlots(store, m_TraceList, g_BatchPrint);
-  if (g_BatchPrint.Active != 1) {
-    for (int t = 0; t < traces; ++t) {
-      const auto& id = m_TraceList[static_cast<std::size_t>(t)]->m_Model.m_SorRecord.SupParams.OpticalModuleId;
-      const auto end = std::find(std::begin(id), std::end(id), u'\0');
-      store.m_PageSlots[static_cast<std::size_t>(t)].ModuleNumber =
-          LeadingNumber(std::u16string_view(id, static_cast<std::size_t>(end - std::begin(id))));
-    }
-  }
-  if (eventTable != 0 && g_BatchPrint.Active != 1) {
-    // Each trace cell is followed by the cells of its event table, 20 rows to a cell.
-    const std::vector<PageSlot> traceSlots(store.m_PageSlots.begin(), store.m_PageSlots.begin() + traces);
-    int s = 0;
-    for (int t = 0; t < traces && s < kPageSlotCount; ++t) {
-      const PageSlot& trace = traceSlots[static_cast<std::size_t>(t)];
-      store.m_PageSlots[static_cast<std::size_t>(s++)] = trace;
-      const std::string name(SlotFileName(m_TraceList[static_cast<std::size_t>(t)]->m_strPath));
-      for (int c = 0; c < EventCellsFor(trace.EventCount) && s < kPageSlotCount; ++c) {
-        PageSlot& cell = store.m_PageSlots[static_cast<std::size_t>(s++)];
-        ReleaseOwnedSamples(cell);
-        cell.EventRows = {};
-        FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, trace.EventRows, name, trace.EventCount);
-      }
-    }
-    store.m_nSlotCount = s;
+  if (eventTable != 0) {
+    FillEventTableSlots(store, m_TraceList, g_BatchPrint, g_WorkTrace);
+  } else {
+    FillTraceSlots(store, m_TraceList, g_BatchPrint);
   }
   return MultiTracePageCount(store.m_nSlotCount, perPageIndex, 1);
 }
@@ -91,10 +72,8 @@ void SingleTraceReport::PrintMultiTracePage(const ReportPage& page) {
   canvas.Line(r.left() + 40, y, r.right() - 40, y);
   if (options.Logo == 1 && IsReportLogoPath(page.state.m_strLogoPath)) DrawReportLogo(canvas, page.state.m_strLogoPath);
 
-  // Batch cells need their files loaded for printing, which this job does not do: such a page keeps
-  // only its frame rather than describing the loaded traces under the batch's names.
   const CellLayout cells = MultiTraceCellLayout(options.PerPageIndex, r.right());
-  if (!cells.origins.empty() && g_BatchPrint.Active != 1) {
+  if (!cells.origins.empty() && m_pSlots) {
     const ReportViewSnapshot view = m_Sources.view ? m_Sources.view() : ReportViewSnapshot{};
     canvas.SetFont(cells.fontHeight, false);
     const SlotRange pageSlots = SlotsOfPage(page.pageNumber, options.PerPageIndex, m_pSlots->m_nSlotCount);
@@ -102,6 +81,10 @@ void SingleTraceReport::PrintMultiTracePage(const ReportPage& page) {
       const CellOrigin& origin = cells.origins[static_cast<std::size_t>(s - pageSlots.first)];
       m_nCellLeft = origin.x;
       m_nCellTop = origin.y;
+      // A batch trace cell reads its file each time it is drawn.
+      if (g_BatchPrint.Active == 1 && m_pSlots->m_PageSlots[static_cast<std::size_t>(s)].Used == 1) {
+        FillBatchCell(*m_pSlots, s, g_BatchPrint, g_WorkTrace);
+      }
       PrintTraceCell(canvas, cells, s, view);
     }
   }
@@ -167,6 +150,17 @@ void SingleTraceReport::PrintCellGraph(ReportCanvas& canvas, const CellLayout& c
     }
   }
   const double unitsPerSample = count > 0 ? static_cast<double>(W) / count : 0.0;
+  // Each loaded trace in its own colour, as on screen; batch files in the batch curve colour.
+  QColor colour = kCurveColour;
+  if (slot.ColourIndex >= 0) {
+    const TraceColour& c = m_Doc.m_TraceColours[static_cast<std::size_t>(slot.ColourIndex) % m_Doc.m_TraceColours.size()];
+    colour = QColor(c.Red, c.Green, c.Blue);
+  }
+  // A curve that spans more than the graph's 60 dB stays inside its box, off the texts around it.
+  QPainter& painter = canvas.Painter();
+  const double ppu = canvas.PixelsPerUnit();
+  painter.save();
+  painter.setClipRect(QRectF(x0 * ppu, -top * ppu, W * ppu, H * ppu));
   const auto at = [&](int j) {
     return std::pair{x0 + TruncToInt32(j * unitsPerSample),
                      bottom + TruncToInt32(H * (highest - levels[static_cast<std::size_t>(j)]) / kCellGraphDb)};
@@ -174,15 +168,16 @@ void SingleTraceReport::PrintCellGraph(ReportCanvas& canvas, const CellLayout& c
   if (view.dotted) {
     for (int j = 1; j < count; ++j) {
       const auto [x, yj] = at(j);
-      canvas.Line(x, yj, x + 1, yj, 1, kCurveColour);
+      canvas.Line(x, yj, x + 1, yj, 1, colour);
     }
   } else {
     for (int j = 1; j < count; ++j) {
       const auto [xa, ya] = at(j - 1);
       const auto [xb, yb] = at(j);
-      if (xa != xb || ya != yb) canvas.Line(xa, ya, xb, yb, 1, kCurveColour);
+      if (xa != xb || ya != yb) canvas.Line(xa, ya, xb, yb, 1, colour);
     }
   }
+  painter.restore();
   y = bottom - kLineGapUnits;
 }
 

@@ -143,40 +143,48 @@ std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const Fibr
   return name;
 }
 
-void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
-  const double f = g_LengthUnitFactor;
-  const std::string& u = g_LengthUnitName;
+MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in) {
+  MarkerMeasures m;
   const int n = std::clamp(in.count, 0, kSorMaxSamples);
   const int a = std::clamp(in.markerA, 0, std::max(n - 1, 0));
   const int b = std::clamp(in.markerB, 0, std::max(n - 1, 0));
   const double step = n > 1 ? in.lengthKm / (n - 1) : 0.0;
-  const double distance = std::abs(b * step - a * step);
-  auto& t = slot.InfoText;
-
-  t[15] = Row(215) + Format("%.5f", distance * f) + " " + u;
-  const float loss = static_cast<float>(a < b ? SampleDb(*in.record, b) - SampleDb(*in.record, a)
-                                              : SampleDb(*in.record, a) - SampleDb(*in.record, b));
-  t[16] = Row(216) + Format("%.3f", static_cast<double>(loss)) + " dB";
-  t[17] = Row(217) + Format("%.3f", distance != 0.0 ? loss / distance / f : 0.0) + " dB/" + u;
-  t[22] = Row(251) + Format("%.3f dB", static_cast<double>(in.link->LinkOrl));
-
+  m.markerA = a;
+  m.markerB = b;
+  m.distanceKm = std::abs(b * step - a * step);
+  m.twoPointLoss = static_cast<float>(a < b ? SampleDb(*in.record, b) - SampleDb(*in.record, a)
+                                            : SampleDb(*in.record, a) - SampleDb(*in.record, b));
+  m.twoPointAttnPerKm = m.distanceKm != 0.0 ? m.twoPointLoss / m.distanceKm : 0.0;
   // A fit that cannot be made counts as no loss, as for coinciding markers.
   float lsa = GetLsaLossFromSamples(a, b, n, in.samples);
   if (IsMissing(lsa)) lsa = 0.0f;
-  const float lsaAttn = distance != 0.0 ? static_cast<float>(lsa / distance / f) : 0.0f;
-  t[21] = Row(218) + Format("%.3f", static_cast<double>(lsaAttn)) + " dB/" + u;
+  m.lsaAttnPerKm = m.distanceKm != 0.0 ? lsa / m.distanceKm : 0.0;
+  m.cumulativeLoss = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
+  return m;
+}
 
-  const float cumulative = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
+void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
+  const double f = g_LengthUnitFactor;
+  const std::string& u = g_LengthUnitName;
+  const MarkerMeasures m = MeasureAtMarkers(in);
+  auto& t = slot.InfoText;
+
+  t[15] = Row(215) + Format("%.5f", m.distanceKm * f) + " " + u;
+  t[16] = Row(216) + Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB";
+  t[17] = Row(217) + Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u;
+  t[22] = Row(251) + Format("%.3f dB", static_cast<double>(in.link->LinkOrl));
+  t[21] = Row(218) + Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u;
   t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") +
-          (IsMissing(cumulative) ? std::string("  --.--- dB") : Format("%.3f dB", static_cast<double>(cumulative)));
+          (IsMissing(m.cumulativeLoss) ? std::string("  --.--- dB")
+                                       : Format("%.3f dB", static_cast<double>(m.cumulativeLoss)));
 
   const LinkSummaryRecord& link = *in.link;
   const bool noLink = link.LinkLength == 0.0f;
   t[18] = Row(69) + (noLink ? std::string("---.---") : Format("%.5f ", link.LinkLength * f) + u);
   t[19] = Row(70) + (noLink ? std::string("---.---") : Format("%.3f dB", static_cast<double>(link.LinkLoss)));
   t[20] = Row(71) + (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", link.LossPerKm / f)) + u;
-  slot.CellMarkerA = a;
-  slot.CellMarkerB = b;
+  slot.CellMarkerA = m.markerA;
+  slot.CellMarkerB = m.markerB;
 }
 
 void FillPageSlotEvents(PageSlot& slot, int first, int end, std::span<const EventRow> rows, std::string_view title,

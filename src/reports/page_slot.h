@@ -46,6 +46,7 @@ struct PageSlot {
   int CellMarkerB = 0;
   double DbOffset = 0.0;
   long ModuleNumber = 0;  // leading number of the trace's optical module identifier
+  int ColourIndex = -1;   // a loaded trace's colour; -1: the batch curve colour
 };
 
 /// Drops the slot's owned sample buffer and any reference to it.
@@ -79,6 +80,21 @@ struct CellMeasurementInputs {
   int count = 0;
   std::span<const double> samples;
 };
+
+/// What the markers measure on a trace: the distance between them (km), the
+/// 2-point loss from the stored samples, the 2-point and least-squares
+/// attenuations per km (0 for coinciding markers) and the cumulative loss to
+/// the active marker (kMissingValue when it cannot be measured).
+struct MarkerMeasures {
+  double distanceKm = 0.0;
+  float twoPointLoss = 0.0f;
+  double twoPointAttnPerKm = 0.0;
+  double lsaAttnPerKm = 0.0;
+  float cumulativeLoss = 0.0f;
+  int markerA = 0;  // the markers brought into the trace
+  int markerB = 0;
+};
+MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in);
 
 /// Writes the marker and link lines (14 to 22) of a trace cell in the current
 /// length unit.

@@ -6,35 +6,24 @@
 #include "app/length_unit.h"
 #include "app/text_rows.h"
 #include "app/text_table.h"
-#include "document/display_model.h"
-#include "document/sor_reader.h"
-#include "document/sor_text.h"
 #include "document/trace_conversions.h"
-#include "document/trace_file_bytes.h"
-#include "traceview/trace_db.h"
+#include "panes/event_table_cells.h"
+#include "reports/multi_trace_layout.h"
+#include "reports/print_file_reading.h"
 
 namespace {
 
 int FirstPulsePoints(const SorRecord& record) { return record.FxdParams.DataPointCounts[0]; }
 
+// The leading number of the trace's optical module identifier, which decides its splitter pictograms.
+long ModuleNumberOf(const SorRecord& record) {
+  const auto& id = record.SupParams.OpticalModuleId;
+  const auto end = std::find(std::begin(id), std::end(id), u'\0');
+  return LeadingNumber(std::u16string_view(id, static_cast<std::size_t>(end - std::begin(id))));
+}
+
 std::span<const EventRow> RowsOf(const TraceDisplayModel& model) {
   return {model.m_EventRows, static_cast<std::size_t>(std::clamp(model.m_nEventCount, 0, kMaxEventRows))};
-}
-
-void ApplyFileLengthUnit(const SorRecord& record) {
-  const std::u16string_view units = SorTextView(record.FxdParams.DistanceUnits);
-  if (SorTextEquals(units, "mi"))
-    SetLengthUnit("mi");
-  else if (SorTextEquals(units, "ft"))
-    SetLengthUnit("kft");
-  else if (SorTextEquals(units, "mt"))
-    SetLengthUnit("km");
-}
-
-bool ReadIntoWorkTrace(const std::string& path, TraceDisplayModel& work) {
-  const TraceFileBytes file = ReadTraceFileBytes(path);
-  if (file.failure >= 0) return false;
-  return ReadSorImage(file.bytes, work.m_SorRecord) == SorReadResult::kOk;
 }
 
 void ClearCell(PageSlot& slot) {
@@ -58,8 +47,10 @@ std::pair<int, int> CellMarkers(int storedA, int storedB, int filePointCount, in
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
                    const BatchPrintState& batch) {
   int s = 0;
+  store.m_PageSlots.clear();
   if (batch.Active == 1) {
     const int count = std::min({batch.FileCount, static_cast<int>(batch.FileNames.size()), kPageSlotCount});
+    store.m_PageSlots.resize(static_cast<std::size_t>(count));
     for (; s < count; ++s) {
       PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
       slot.Title = batch.FileNames[static_cast<std::size_t>(s)];
@@ -68,13 +59,14 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     store.m_nSlotCount = s;
     return s;
   }
+  store.m_PageSlots.resize(std::min(traces.size(), static_cast<std::size_t>(kPageSlotCount)));
   for (const auto& trace : traces) {
     if (s >= kPageSlotCount) break;
     const TraceDisplayModel& model = trace->m_Model;
     const SorRecord& record = model.m_SorRecord;
     PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
     const int points = std::clamp(model.m_nPointCount, 0, kSorMaxSamples);
-    ReleaseOwnedSamples(slot);
+    slot.ModuleNumber = ModuleNumberOf(record);
     slot.LengthKm = model.m_dFibreLengthKm;
     slot.Samples = model.m_DbSamples.Values;
     slot.SampleCount = points;
@@ -86,6 +78,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     store.m_strSlotFileName =
         FillPageSlotInfo(slot, record, model.m_FibreParams, model.m_TraceDateTime, trace->m_strPath);
     slot.DbOffset = trace->m_dOffsetDb;
+    slot.ColourIndex = trace->m_nColourIndex;
 
     const int storedA = record.UserName.StoredCursorA;
     const int storedB = record.UserName.StoredCursorB;
@@ -105,12 +98,54 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
   return s;
 }
 
+int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
+                        const BatchPrintState& batch, TraceDisplayModel& work) {
+  const auto addEventCells = [&store](std::span<const EventRow> rows, const std::string& title) {
+    const int total = static_cast<int>(rows.size());
+    for (int c = 0; c < EventCellsFor(total); ++c) {
+      if (store.m_PageSlots.size() >= static_cast<std::size_t>(kPageSlotCount)) return;
+      PageSlot& cell = store.m_PageSlots.emplace_back();
+      FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, rows, title, total);
+    }
+  };
+  if (batch.Active == 1) {
+    store.m_PageSlots.clear();
+    const int files = std::min(batch.FileCount, static_cast<int>(batch.FileNames.size()));
+    for (int j = 0; j < files && store.m_PageSlots.size() < static_cast<std::size_t>(kPageSlotCount); ++j) {
+      const std::string& name = batch.FileNames[static_cast<std::size_t>(j)];
+      const std::string path = batch.Folder + name;
+      store.m_strPrintFilePath = path;
+      if (!ReloadTraceForPrint(path, work).read) {
+        store.m_UnreadFiles.push_back(path);
+        continue;
+      }
+      ApplyFileLengthUnit(work.m_SorRecord);
+      PageSlot& trace = store.m_PageSlots.emplace_back();
+      trace.Title = name;
+      trace.Used = 1;
+      addEventCells(RowsOf(work), name);
+    }
+  } else {
+    FillTraceSlots(store, traces, batch);
+    std::vector<PageSlot> traceSlots = std::move(store.m_PageSlots);
+    store.m_PageSlots.clear();
+    for (std::size_t t = 0; t < traceSlots.size() && store.m_PageSlots.size() < kPageSlotCount; ++t) {
+      const std::span<const EventRow> rows = traceSlots[t].EventRows;
+      store.m_PageSlots.push_back(std::move(traceSlots[t]));
+      addEventCells(rows, std::string(SlotFileName(traces[t]->m_strPath)));
+    }
+  }
+  store.m_nSlotCount = static_cast<int>(store.m_PageSlots.size());
+  return store.m_nSlotCount;
+}
+
 bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work) {
-  if (index < 0 || index >= kPageSlotCount) return false;
+  if (index < 0 || index >= static_cast<int>(store.m_PageSlots.size())) return false;
   PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(index)];
   const std::string path = batch.Folder + slot.Title;
   store.m_strPrintFilePath = path;
-  if (!ReadIntoWorkTrace(path, work)) {
+  const PrintFileRead read = ReloadTraceForPrint(path, work);
+  if (!read.read) {
     // Describing whatever the work trace held before under this file's name
     // would be a wrong report; the cell says the file could not be read
     // instead.
@@ -119,16 +154,13 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
     slot.InfoText[0] = g_CurrentStrings[231] + " : " + std::string(SlotFileName(path));
     slot.InfoText[1] = g_CurrentStrings[TextRow::ReadFileFailed];
     store.m_strSlotFileName = std::string(SlotFileName(path));
+    store.m_UnreadFiles.push_back(path);
     return false;
   }
   SorRecord& record = work.m_SorRecord;
   ApplyFileLengthUnit(record);
-  LoadDisplayModel(kSorFileKind, record, DisplayModelInputs{record.UserName.DistanceCorrection, 0.0, 0.0},
-                   DisplayModelTargetOf(work));
   const int points = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
   auto owned = std::make_shared<DbSampleArray>();
-  double rangeKm = 0.0, lowest = 0.0, highest = 0.0, span = 0.0;
-  ConvertTraceToDb(kSorFileKind, record, work.m_dFibreLengthKm, points, owned->Values, rangeKm, lowest, highest, span);
   std::copy_n(work.m_DbSamples.Values, points, owned->Values);
   std::fill(owned->Values + points, owned->Values + kSorMaxSamples, 0.0);
 
@@ -137,11 +169,12 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.OwnedSamples = owned;
   slot.Samples = owned->Values;
   slot.SampleCount = points;
-  slot.CeilingLevel = highest;
-  slot.LowestLevel = lowest;
+  slot.CeilingLevel = read.highestDb;
+  slot.LowestLevel = read.lowestDb;
   slot.FilePointCount = FirstPulsePoints(record);
   slot.EventRows = RowsOf(work);
   slot.EventCount = static_cast<int>(slot.EventRows.size());
+  slot.ModuleNumber = ModuleNumberOf(record);
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);
 
   const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,

@@ -12,12 +12,15 @@
 #include "reports/page_slot.h"
 
 struct PageSlotStore {
-  std::vector<PageSlot> m_PageSlots = std::vector<PageSlot>(kPageSlotCount);
+  // As many slots as the last job needed (at most kPageSlotCount): a job's slots cost thousands of
+  // texts, so the store grows to what is printed rather than holding every slot from the start.
+  std::vector<PageSlot> m_PageSlots;
   int m_nSlotCount = 0;
   std::string m_strSlotFileName;   // file name FillPageSlotInfo last described
   std::string m_strPrintFilePath;  // path of the trace file last read for printing
   int m_nPrintActiveMarker = 0;    // 0: marker A active, 1: B
   int m_nSlotEventTotal = 0;
+  std::vector<std::string> m_UnreadFiles;  // batch files of this job that could not be read
 };
 
 /// The trace cells' markers: the stored ones, or one and two fifths of the
@@ -30,11 +33,19 @@ std::pair<int, int> CellMarkers(int storedA, int storedB, int filePointCount, in
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
                    const BatchPrintState& batch);
 
+/// Fills the slots for a multi-trace job that prints event tables: per trace its trace cell and
+/// then its event-table cells of up to 20 rows (one, empty, for a trace without events). A batch
+/// file is read into `work` for its rows (a file that cannot be read gets no cells and is listed in
+/// m_UnreadFiles); its trace cell fills itself when drawn. Returns the number of slots used.
+int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
+                        const BatchPrintState& batch, TraceDisplayModel& work);
+
 /// Reads the batch file of slot `index` into `work`, switches the length unit
 /// to the file's own and describes the file in the slot. A file that cannot be
 /// read leaves `work` as it was and the slot with its name and "Read file
 /// failed !" only; returns false then.
 bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work);
 
-/// Releases every slot's owned sample buffer, as at the end of a print job.
+/// Releases every slot's owned sample buffer and drops the references to them, as at the end of a
+/// print job; borrowed samples are never released.
 void ReleasePageSlots(PageSlotStore& store);

@@ -12,6 +12,9 @@
 
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
+#include "app/length_unit.h"
+#include "app/text_rows.h"
+#include "app/text_table.h"
 #include "platform/message_sink.h"
 #include "reports/batch_print_state.h"
 #include "traceview/display_state.h"
@@ -42,7 +45,19 @@ PrintJobControl::Environment PrintJobControl::DefaultEnvironment(QWidget* owner)
     dialog.exec();
   };
   env.pageSetup = [owner](QPrinter& printer) {
+    // The page setup dialog serves only the system's printers; for a file the print dialog chooses
+    // where the pages go. Every page is A4 portrait, so the setup's paper and orientation, which
+    // could not apply, are greyed.
+    if (printer.outputFormat() != QPrinter::NativeFormat) {
+      QPrintDialog dialog(&printer, owner);
+      dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+      dialog.exec();
+      return;
+    }
     QPageSetupDialog dialog(&printer, owner);
+    for (const char* name : {"pageSizeCombo", "portrait", "landscape", "reverseLandscape", "reversePortrait"}) {
+      if (auto* control = dialog.findChild<QWidget*>(name)) control->setEnabled(false);
+    }
     dialog.exec();
   };
   return env;
@@ -62,6 +77,7 @@ void PrintJobControl::OnPrintCommand() {
   if (m_Env.maximiseTracePane) m_Env.maximiseTracePane();
   g_BatchPrint.Active = 0;
   Print();
+  if (m_Env.restorePanes) m_Env.restorePanes();
 }
 
 void PrintJobControl::OnPrintPreviewCommand() {
@@ -81,17 +97,22 @@ void PrintJobControl::OnFilePrintSetup() {
 void PrintJobControl::Print() {
   if (!OnPreparePrinting(false)) return;
   PaintJob(m_pPrinter.get());
+  OnEndPrinting();
 }
 
 void PrintJobControl::Preview() {
   if (!OnPreparePrinting(true)) return;
+  // The preview paints the job as often as it needs; the job ends once, when the preview closes.
   if (m_Env.runPreview) m_Env.runPreview(*m_pPrinter, [this](QPrinter* printer) { PaintJob(printer); });
-  // A preview that never painted still ends its job.
   OnEndPrinting();
 }
 
 bool PrintJobControl::OnPreparePrinting(bool preview) {
   m_PageState.m_nPrintActiveMarker = m_Doc.m_MarkerState.ActiveMarker;
+  m_strUnitAtStart = g_LengthUnitName;
+  // Every job reads its batch files afresh: a file may have changed since the last job.
+  g_BatchPrint.LoadedFile.clear();
+  m_Renderer.BeginJob();
   std::vector<TraceEvents> traces;
   traces.reserve(m_TraceList.size());
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
@@ -143,7 +164,24 @@ void PrintJobControl::OnPrint(QPainter& painter, const QPrinter& printer, int pa
   painter.restore();
 }
 
-void PrintJobControl::OnEndPrinting() { m_bPlaceFrameOnUpdate = 1; }
+void PrintJobControl::OnEndPrinting() {
+  m_bPlaceFrameOnUpdate = 1;
+  std::vector<std::string> unprinted = m_Renderer.EndJob();
+  if (g_BatchPrint.Active == 1) {
+    unprinted.insert(unprinted.begin(), g_BatchPrint.UnreadFiles.begin(), g_BatchPrint.UnreadFiles.end());
+  }
+  if (!unprinted.empty()) {
+    // A gap in a customer's report must not go unnoticed.
+    std::string text = g_CurrentStrings[TextRow::FilesNotPrinted];
+    for (const std::string& path : unprinted) text += "\n" + path;
+    lumivane::ShowMessage(text, lumivane::MessageIcon::Warning);
+  }
+  if (g_LengthUnitName != m_strUnitAtStart) {
+    // A batch file switched the unit: every pane shows the unit now in force.
+    g_DisplayState.UnitChanged = 1;
+    m_Doc.UpdateAllViews(nullptr, kHintRefresh);
+  }
+}
 
 bool PrintJobControl::PaintJob(QPrinter* printer) {
   OnPrepareDC(*printer);
@@ -156,7 +194,6 @@ bool PrintJobControl::PaintJob(QPrinter* printer) {
   QPainter painter;
   if (!painter.begin(printer)) {
     lumivane::ShowMessage(kPrintFailed, lumivane::MessageIcon::Warning);
-    OnEndPrinting();
     return false;
   }
   for (int page = first; page <= last; ++page) {
@@ -164,7 +201,6 @@ bool PrintJobControl::PaintJob(QPrinter* printer) {
     OnPrint(painter, *printer, page);
   }
   const bool ended = painter.end();
-  OnEndPrinting();
   if (!ended) lumivane::ShowMessage(kPrintFailed, lumivane::MessageIcon::Warning);
   return ended;
 }

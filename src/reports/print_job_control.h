@@ -4,6 +4,7 @@
 // the chosen layout. Print and preview paint through the same routine.
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "reports/report_page_renderer.h"
@@ -25,6 +26,8 @@ class PrintJobControl {
     std::function<void(QPrinter&)> pageSetup;
     /// Maximises the Trace pane's frame before a print from the menu or the toolbar.
     std::function<void()> maximiseTracePane;
+    /// Puts the panes back as they were before the print maximised the Trace pane.
+    std::function<void()> restorePanes;
   };
 
   /// The program's environment: the standard print, preview and page setup dialogs.
@@ -53,10 +56,11 @@ class PrintJobControl {
   void OnPrepareDC(QPrinter& printer) const;
   /// Sets the page factors and the logo path and draws page `page` with the layout's routine.
   void OnPrint(QPainter& painter, const QPrinter& printer, int page);
-  /// Ends a job.
+  /// Ends a job: releases what its pages owned, names the batch files that were not printed in one
+  /// message, and tells every pane when a batch file switched the length unit.
   void OnEndPrinting();
   /// Paints every page of the prepared job that the printer's range asks for; false (after a
-  /// message) when the printer cannot be painted on.
+  /// message) when the printer cannot be painted on. The job goes on until OnEndPrinting.
   bool PaintJob(QPrinter* printer);
 
   QPrinter& Printer() { return *m_pPrinter; }
@@ -76,4 +80,5 @@ class PrintJobControl {
   std::unique_ptr<QPrinter> m_pPrinter;
   PrintPageState m_PageState;
   int m_nLastPage = 1;
+  std::string m_strUnitAtStart;  // the length unit when the job was prepared
 };

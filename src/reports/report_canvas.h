@@ -18,8 +18,9 @@ class ReportCanvas {
   int FontHeight() const { return m_nFontHeight; }
   /// Width of `text` in units with the current font.
   int TextWidth(std::string_view text) const;
-  /// Prints `text` with its top-left corner at (x, y); with `background` set, on that colour.
-  void Text(int x, int y, std::string_view text, QColor colour = Qt::black, QColor background = QColor());
+  /// Prints `text` with its top-left corner at (x, y) on an opaque background, so a text never
+  /// shows through another that runs into it.
+  void Text(int x, int y, std::string_view text, QColor colour = Qt::black, QColor background = Qt::white);
   /// Prints `text` so that it ends at x.
   void TextEndingAt(int x, int y, std::string_view text);
   /// A line of pen width `width` units.

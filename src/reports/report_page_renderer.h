@@ -4,6 +4,7 @@
 // y; the painter itself works in device pixels with its origin at that top-left corner.
 #include <QRect>
 #include <string>
+#include <vector>
 
 #include "reports/print_job_plan.h"
 
@@ -33,6 +34,8 @@ struct ReportPage {
 class ReportPageRenderer {
  public:
   virtual ~ReportPageRenderer() = default;
+  /// A job starts: nothing of an earlier job's unread files is carried over.
+  virtual void BeginJob() = 0;
   /// Pages of a several-traces-per-page job.
   virtual int CountMultiTracePages(int eventTable, int perPageIndex) = 0;
   /// A page of a single-trace report (also every page of a batch but several-per-page ones).
@@ -41,13 +44,7 @@ class ReportPageRenderer {
   virtual void PrintMultiTracePage(const ReportPage& page) = 0;
   /// A page of the report over all loaded traces.
   virtual void PrintLayout2Page(const ReportPage& page) = 0;
-};
-
-/// Page routines that draw nothing: one page per several-traces job, every page left blank.
-class BlankReportPages final : public ReportPageRenderer {
- public:
-  int CountMultiTracePages(int, int) override { return 1; }
-  void PrintSingleTracePage(const ReportPage&) override {}
-  void PrintMultiTracePage(const ReportPage&) override {}
-  void PrintLayout2Page(const ReportPage&) override {}
+  /// The job ends: releases the sample buffers its pages owned and returns the paths of the batch
+  /// files it could not read, each once, in the order first met.
+  virtual std::vector<std::string> EndJob() = 0;
 };

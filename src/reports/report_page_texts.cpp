@@ -80,7 +80,7 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
   const std::string unit(in.unitName);
   const TraceDateTime& t = in.dateTime;
   // The acquisition range, shown in the display unit like every other length.
-  const std::string range = f.Range == 0 ? "Auto" + unit : Format("%6.1f ", f.Range * in.unitFactor) + unit;
+  const std::string range = f.Range == 0 ? std::string("Auto") : Format("%6.1f ", f.Range * in.unitFactor) + unit;
   // A reanalysis stores the threshold negative; the label already carries the sign.
   const std::string reflThreshold = Format("-%5.2f dB", std::fabs(f.ReflectanceThreshold));
   return {
@@ -174,8 +174,9 @@ ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow,
                                                                                       : fixed3(row.Attenuation / unitFactor);
   c[6] = type == kEventLaunch || tiny(row.CumulativeLoss) || IsMissing(row.CumulativeLoss) ? none
                                                                                            : fixed3(row.CumulativeLoss);
-  c[7] = row.SectionLength < kTinyLengthKm ? none : distance(row.SectionLength * unitFactor);
-  c[8] = row.DistanceToEnd < kTinyLengthKm ? none : distance(row.DistanceToEnd * unitFactor);
+  const auto length = [&none](double km) { return std::isfinite(km) ? FormatFixed3(km) : none; };
+  c[7] = row.SectionLength < kTinyLengthKm ? none : length(row.SectionLength * unitFactor);
+  c[8] = row.DistanceToEnd < kTinyLengthKm ? none : length(row.DistanceToEnd * unitFactor);
   if (firstRow || IsMissing(row.SectionLoss) || (!allTraces && std::fabs(row.SectionLoss) <= kTinyValue)) {
     c[9] = none;
   } else {

@@ -9,6 +9,7 @@
 
 #include "reports/page_slot_store.h"
 #include "reports/report_page_renderer.h"
+#include "reports/report_trace_set.h"
 #include "traceview/view_geometry.h"
 
 class COtdrDoc;
@@ -40,19 +41,28 @@ class SingleTraceReport final : public ReportPageRenderer {
   };
 
   SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList, Sources sources);
+  ~SingleTraceReport() override;
 
+  void BeginJob() override;
   int CountMultiTracePages(int eventTable, int perPageIndex) override;
   void PrintSingleTracePage(const ReportPage& page) override;
   void PrintMultiTracePage(const ReportPage& page) override;
   void PrintLayout2Page(const ReportPage& page) override;
+  std::vector<std::string> EndJob() override;
+
+  /// The page slots, made by the first several-traces-per-page job; null until then.
+  const PageSlotStore* Slots() const { return m_pSlots.get(); }
 
  private:
-  void PrintReportPage(const ReportPage& page, ReportCanvas& canvas);
-  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportViewSnapshot& view);
-  void PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportViewSnapshot& view, const PrintPageState& state);
-  void PrintMarkerBlock(ReportCanvas& canvas, int& y, const PrintPageState& state);
-  void PrintFiberTotalsBlock(ReportCanvas& canvas, int& y);
-  void PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const PrintPageState& state);
+  void PrintBatchPage(const ReportPage& page, ReportCanvas& canvas);
+  void PrintReportTitle(const ReportPage& page, ReportCanvas& canvas, int& y);
+  void PrintReportPage(const ReportPage& page, ReportCanvas& canvas, const ReportTraceSet& set, int reportPage);
+  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
+  void PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
+  void PrintMarkerBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
+  void PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
+  void PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const ReportTraceSet& set,
+                            const PrintPageState& state);
   void PrintReportFooter(const ReportPage& page, ReportCanvas& canvas);
   void DrawReportLogo(ReportCanvas& canvas, const std::string& path);
   void PrintTraceCell(ReportCanvas& canvas, const CellLayout& cell, int slotIndex, const ReportViewSnapshot& view);
@@ -65,8 +75,8 @@ class SingleTraceReport final : public ReportPageRenderer {
   const COtdrDoc& m_Doc;
   const std::vector<std::unique_ptr<TraceRecord>>& m_TraceList;
   Sources m_Sources;
-  // Thousands of slots of texts: on the heap, filled once per several-traces job.
-  std::unique_ptr<PageSlotStore> m_pSlots = std::make_unique<PageSlotStore>();
+  std::unique_ptr<PageSlotStore> m_pSlots;
+  std::vector<std::string> m_UnreadFiles;  // batch files this job could not read
   int m_nCellLeft = 0;
   int m_nCellTop = 0;
 };

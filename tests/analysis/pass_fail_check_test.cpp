@@ -88,14 +88,14 @@ TEST(CheckLimit, ZeroLimitsFailEveryLossAndPassEveryReflectance) {
   EXPECT_EQ(CheckLimit(&reflectance, &type, kLimitKindReflectance, none), 1);
 }
 
-TEST(IsLimitEnabled, ConnectorAndSpliceLossesFollowTheirOwnBoxes) {
+TEST(IsLimitEnabled, TheSpliceBoxGatesTheLossOfEveryEventType) {
   PassFailThresholds limits;
   limits.Enabled = {1, 0, 1, 1, 1, 1};  // connector loss unchecked
-  EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindLoss));
+  EXPECT_TRUE(IsLimitEnabled(limits, kEventReflective, kLimitKindLoss));
   EXPECT_TRUE(IsLimitEnabled(limits, kEventNonReflective, kLimitKindLoss));
   EXPECT_TRUE(IsLimitEnabled(limits, kEventOutOfRange, kLimitKindLoss));
-  limits.Enabled = {0, 1, 0, 0, 0, 1};
-  EXPECT_TRUE(IsLimitEnabled(limits, kEventReflective, kLimitKindLoss));
+  limits.Enabled = {0, 1, 0, 0, 0, 1};  // splice off, connector on: no loss is judged
+  EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindLoss));
   EXPECT_FALSE(IsLimitEnabled(limits, kEventNonReflective, kLimitKindLoss));
   EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindReflectance));
   EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindAttenuation));

@@ -180,7 +180,7 @@ TEST_F(PassFailDocumentTest, WithoutStoredLimitsNothingIsJudged) {
   LoadPassFailLimits(*doc, Folder());
   EXPECT_EQ(doc->m_PassFailThresholds.Judged, 0);
   EXPECT_FALSE(IsLimitEnabled(doc->m_PassFailThresholds, kEventNonReflective, kLimitKindLoss));
-  EXPECT_FALSE(JudgeLinkLimits(*doc, 40.0f).Any());
+  EXPECT_FALSE(JudgeLinkLimits(doc->m_LinkSummary, doc->m_PassFailThresholds, 40.0f).Any());
 
   dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\n");
   LoadPassFailLimits(*doc, Folder());
@@ -193,12 +193,12 @@ TEST_F(PassFailDocumentTest, TheLinkIsJudgedLikeTheEventsAndFeedsTheVerdict) {
   LoadPassFailLimits(*doc, Folder());
   doc->m_LinkSummary.LinkLength = 5.0f;
   doc->m_LinkSummary.LinkLoss = 12.0f;
-  EXPECT_TRUE(JudgeLinkLimits(*doc, 40.0f).linkLoss);
+  EXPECT_TRUE(JudgeLinkLimits(doc->m_LinkSummary, doc->m_PassFailThresholds, 40.0f).linkLoss);
   doc->m_LinkSummary.LinkLoss = 9.0f;
-  EXPECT_FALSE(JudgeLinkLimits(*doc, 40.0f).linkLoss);
+  EXPECT_FALSE(JudgeLinkLimits(doc->m_LinkSummary, doc->m_PassFailThresholds, 40.0f).linkLoss);
   doc->m_PassFailThresholds.Enabled[kLimitLinkLoss] = 0;
   doc->m_LinkSummary.LinkLoss = 12.0f;
-  EXPECT_FALSE(JudgeLinkLimits(*doc, 40.0f).linkLoss);
+  EXPECT_FALSE(JudgeLinkLimits(doc->m_LinkSummary, doc->m_PassFailThresholds, 40.0f).linkLoss);
 }
 
 // Limits the file cannot keep stay in force for the run instead of vanishing at the next load.

@@ -14,6 +14,7 @@
 #include "panes/otdr_gxd_view.h"
 #include "panes/otdr_gxl_view.h"
 #include "panes/otdr_para_view.h"
+#include "panes/trace_values.h"
 
 namespace {
 
@@ -67,6 +68,8 @@ class InfoPaneViewTest : public InfoPaneTest {
     doc->AddView(*gxl, PaneKind::FiberInfo);
     doc->AddView(*gxd, PaneKind::MarkerInfo);
     doc->AddView(other, PaneKind::Trace);
+    InstallTraceValues(*doc, "");
+    doc->UpdateAllViews(nullptr, kHintRefresh);
     area.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
     doc->OnWindowCascade();
@@ -152,7 +155,7 @@ TEST_F(InfoPaneViewTest, InitialUpdateTilesTheFramesAndGreysTheirClose) {
 }
 
 TEST_F(InfoPaneViewTest, AMarkerMoveRecomputesTheMarkerPaneOnly) {
-  EXPECT_EQ(doc->m_strMarkerReadings[0], " 4.00000 km");
+  EXPECT_EQ(MarkerReadingTexts(*doc, CurrentDisplayUnit())[0], " 4.00000 km");
   PaintCounter paraPaints, gxlPaints, gxdPaints;
   para->viewport()->installEventFilter(&paraPaints);
   gxl->viewport()->installEventFilter(&gxlPaints);
@@ -161,8 +164,8 @@ TEST_F(InfoPaneViewTest, AMarkerMoveRecomputesTheMarkerPaneOnly) {
   doc->m_MarkerState.MarkerB = 500;
   doc->UpdateAllViews(&other, kHintRefresh);
   QApplication::processEvents();
-  EXPECT_EQ(doc->m_strMarkerReadings[0], " 2.00000 km");
-  EXPECT_EQ(doc->m_strMarkerReadings[1], "  0.400 dB");
+  EXPECT_EQ(MarkerReadingTexts(*doc, CurrentDisplayUnit())[0], " 2.00000 km");
+  EXPECT_EQ(MarkerReadingTexts(*doc, CurrentDisplayUnit())[1], "  0.400 dB");
   EXPECT_GT(gxdPaints.paints, 0);
   EXPECT_EQ(paraPaints.paints, 0);
   EXPECT_EQ(gxlPaints.paints, 0);
@@ -182,8 +185,8 @@ TEST_F(InfoPaneViewTest, ChoosingAnEventPutsTheActiveMarkerOnIt) {
   QApplication::processEvents();
   EXPECT_EQ(doc->m_MarkerState.MarkerB, 500);
   EXPECT_EQ(doc->m_MarkerState.MarkerA, 300);
-  EXPECT_EQ(doc->m_strMarkerReadings[4], "  0.350 dB");
-  EXPECT_EQ(doc->m_strMarkerReadings[5], "  --.--- dB");
+  EXPECT_EQ(MarkerReadingTexts(*doc, CurrentDisplayUnit())[4], "  0.350 dB");
+  EXPECT_EQ(MarkerReadingTexts(*doc, CurrentDisplayUnit())[5], "  --.--- dB");
   EXPECT_EQ(gxd->PaintedLines()[4].label, "Ins.Loss at B:");
 }
 

@@ -1,4 +1,5 @@
 #include "panes/marker_info_text.h"
+#include "panes/trace_values.h"
 
 #include <gtest/gtest.h>
 
@@ -63,26 +64,25 @@ TEST(MarkerDistanceTextTest, LsaAttenuationWithMilesShownInYardsKeepsItsOwnScale
 class MarkerInfoTextTest : public InfoPaneTest {};
 
 TEST_F(MarkerInfoTextTest, ShowsTheFixtureReadingsAndLeavesThemForTheReport) {
-  MarkerReadings readings;
-  UpdateMarkerReadings(*doc, kHintRefresh, readings);
-  const PaneLines lines = PublishMarkerInfo(*doc, readings, UnitOf("km"));
+  UpdateMarkerReadings(*doc, kHintRefresh, doc->m_MarkerReadings);
+  const PaneLines lines = MarkerInfoLines(*doc, doc->m_MarkerReadings, MarkerOrlOf(*doc), UnitOf("km"));
   EXPECT_EQ(Labels(lines), (std::vector<std::string>{"A-B:", "2pt. Loss:", "2pt. Attn.:", "LSA Attn.:", "Ins.Loss at A:",
                                                       "Refl. at A:", "2pt. ORL:", "Cum.Loss to A"}));
   EXPECT_EQ(Values(lines), (std::vector<std::string>{" 4.00000 km", "  0.800 dB", "  0.200 dB/km", "  0.200 dB/km",
                                                       "  0.000 dB", "  --.--- dB", " 38.312 dB", "  0.600 dB"}));
   for (const PaneLine& line : lines) EXPECT_EQ(line.valueX, kMarkerInfoValueX);
   // Seven texts for the report: every value but the ORL, which goes as a number.
-  const std::vector<std::string> stored(doc->m_strMarkerReadings.begin(), doc->m_strMarkerReadings.end());
+  const auto texts = MarkerReadingTexts(*doc, UnitOf("km"));
+  const std::vector<std::string> stored(texts.begin(), texts.end());
   EXPECT_EQ(stored, (std::vector<std::string>{" 4.00000 km", "  0.800 dB", "  0.200 dB/km", "  0.200 dB/km",
                                                "  0.000 dB", "  --.--- dB", "  0.600 dB"}));
-  EXPECT_NEAR(doc->m_PassFailThresholds.MarkerOrl, 38.3116f, 0.0005f);
+  EXPECT_NEAR(MarkerOrlOf(*doc), 38.3116f, 0.0005f);
 }
 
 TEST_F(MarkerInfoTextTest, LabelsAndReadingsFollowMarkerBWhenItIsActive) {
   doc->m_MarkerState.ActiveMarker = 1;
-  MarkerReadings readings;
-  UpdateMarkerReadings(*doc, kHintRefresh, readings);
-  const PaneLines lines = PublishMarkerInfo(*doc, readings, UnitOf("kft"));
+  UpdateMarkerReadings(*doc, kHintRefresh, doc->m_MarkerReadings);
+  const PaneLines lines = MarkerInfoLines(*doc, doc->m_MarkerReadings, MarkerOrlOf(*doc), UnitOf("kft"));
   EXPECT_EQ(Labels(lines)[4], "Ins.Loss at B:");
   EXPECT_EQ(Labels(lines)[5], "Refl at B:");
   EXPECT_EQ(Labels(lines)[7], "Cum.Loss to B");

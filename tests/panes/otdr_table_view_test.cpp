@@ -15,6 +15,7 @@
 #include "event_doc_fixture.h"
 #include "panes/add_event_dlg.h"
 #include "panes/pane_tiling.h"
+#include "panes/trace_values.h"
 #include "recording_message_sink.h"
 
 namespace {
@@ -180,7 +181,7 @@ TEST_F(TableViewTest, UpdateHighlightsTheSelectedRowAndFindsTheMarkerEvent) {
   view->OnUpdate(&spy, kHintEventChosen);
   EXPECT_EQ(SelectedRows(), std::vector<int>{3});
   EXPECT_EQ(view->GetSelectionMark(), 3);
-  EXPECT_EQ(doc->m_nMarkerEventRow, 3);
+  EXPECT_EQ(MarkerEventNumber(*doc), 3);
 
   g_DisplayState.SelectedEventRow = 9;
   view->OnUpdate(&spy, kHintRefresh);

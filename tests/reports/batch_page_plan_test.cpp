@@ -142,7 +142,7 @@ TEST_F(BatchPagePlanTest, HeadersAreReadFromTheFilesOnDisk) {
     const char* name;
     int read, events;
   };
-  const Case cases[] = {{"forty.sor", 1, 40}, {"none.SOR", 1, 0}, {"old.sor", 0, 0},
+  const Case cases[] = {{"forty.sor", 1, 40}, {"none.SOR", 1, 0}, {"old.sor", 1, 3},
                         {"short.sor", 0, 0}, {"notes.txt", 0, 0}, {"gone.sor", 0, 0}};
   g_FileUnitName = "kft";
   for (const Case& c : cases) {

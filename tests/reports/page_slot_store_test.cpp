@@ -22,20 +22,6 @@ using lumivane::test::MakeSampleSorV2;
 using lumivane::test::SampleSorSpec;
 using lumivane::test::TempDir;
 
-// Replaces the distance-units field that follows FxdParams' time stamp in a
-// sample image.
-Bytes WithUnits(Bytes image, std::string_view units) {
-  const std::string name = "FxdParams";
-  std::size_t at = 0;
-  for (int seen = 0; at + name.size() < image.size(); ++at) {
-    if (std::memcmp(image.data() + at, name.data(), name.size()) == 0 && ++seen == 2) break;
-  }
-  const std::size_t field = at + name.size() + 1 + 4;
-  image[field] = static_cast<std::uint8_t>(units[0]);
-  image[field + 1] = static_cast<std::uint8_t>(units[1]);
-  return image;
-}
-
 std::unique_ptr<TraceRecord> LoadedTrace(const Bytes& image, std::string path) {
   auto record = std::make_unique<TraceRecord>();
   TraceDisplayModel& model = record->m_Model;
@@ -126,7 +112,7 @@ TEST_F(PageSlotStoreTest, BatchFillsOnlyNamesUntilACellIsDrawn) {
 }
 
 TEST_F(PageSlotStoreTest, BatchCellReadsItsFileIntoTheWorkTraceWithItsOwnUnit) {
-  dir_.WriteFile("feet.sor", WithUnits(MakeSampleSorV2(), "ft"));
+  dir_.WriteFile("feet.sor", lumivane::test::WithDistanceUnits(MakeSampleSorV2(), "ft"));
   dir_.WriteFile("metres.sor", MakeSampleSorV2());
   Batch({"feet.sor", "metres.sor"});
 

@@ -1,9 +1,10 @@
 #include "reports/print_job_control.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QTimer>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,6 +14,7 @@
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
 #include "recording_message_sink.h"
+#include "report_pdf.h"
 #include "reports/batch_print_state.h"
 #include "temp_dir.h"
 #include "traceview/display_state.h"
@@ -24,6 +26,8 @@ using lumivane::test::TempDir;
 /// Writes on each page which routine drew it, its number and what the job handed it.
 class TestPages final : public ReportPageRenderer {
  public:
+  void BeginJob() override { ++jobs; }
+  std::vector<std::string> EndJob() override { return {}; }
   int CountMultiTracePages(int eventTable, int perPageIndex) override {
     lastCountArgs = {eventTable, perPageIndex};
     return multiTracePages;
@@ -33,6 +37,7 @@ class TestPages final : public ReportPageRenderer {
   void PrintLayout2Page(const ReportPage& page) override { Draw(page, "combined"); }
 
   int multiTracePages = 1;
+  int jobs = 0;
   std::pair<int, int> lastCountArgs{-9, -9};
   std::vector<std::string> drawn;
   std::vector<QRect> rects;
@@ -56,23 +61,8 @@ class TestPages final : public ReportPageRenderer {
   }
 };
 
-std::string RunTool(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(30000)) return {};
-  return process.readAllStandardOutput().toStdString();
-}
-
-int PdfPages(const std::string& pdf) {
-  const std::string info = RunTool("pdfinfo", {QString::fromStdString(pdf)});
-  const std::size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
-}
-
-std::string PdfText(const std::string& pdf, int page) {
-  const QString p = QString::number(page);
-  return RunTool("pdftotext", {"-f", p, "-l", p, "-layout", QString::fromStdString(pdf), "-"});
-}
+using lumivane::test::PdfPageCount;
+using lumivane::test::PdfPageText;
 
 class PrintJobControlTest : public ::testing::Test {
  protected:
@@ -123,11 +113,11 @@ TEST_F(PrintJobControlTest, NormalReportPrintsItsPagesOnA4PortraitWhateverTheSet
   EXPECT_EQ(maximised_, 1);
   EXPECT_EQ(asked_, std::vector<int>{3});
   EXPECT_EQ(g_FirstPageEventRows, 19);
-  ASSERT_EQ(PdfPages(pdf_), 3);
+  ASSERT_EQ(PdfPageCount(pdf_), 3);
   for (int page = 1; page <= 3; ++page) {
-    EXPECT_NE(PdfText(pdf_, page).find("single page " + std::to_string(page) + " of 3"), std::string::npos) << page;
+    EXPECT_NE(PdfPageText(pdf_, page).find("single page " + std::to_string(page) + " of 3"), std::string::npos) << page;
   }
-  const std::string info = RunTool("pdfinfo", {QString::fromStdString(pdf_)});
+  const std::string info = lumivane::test::PdfInfo(pdf_);
   EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
   ASSERT_EQ(pages_.rects.size(), 3u);
   // The reference printable area, in 0.01 inch with y pointing up.
@@ -158,7 +148,7 @@ TEST_F(PrintJobControlTest, ChosenPageRangeIsHonouredAndForgottenByTheNextJob) {
   control_ = std::make_unique<PrintJobControl>(*doc_, traces_, pages_, env_);
   control_->OnPrintCommand();
   EXPECT_EQ(pages_.drawn, (std::vector<std::string>{"single page 2 of 4", "single page 3 of 4"}));
-  EXPECT_EQ(PdfPages(pdf_), 2);
+  EXPECT_EQ(PdfPageCount(pdf_), 2);
   EXPECT_TRUE(control_->OnPreparePrinting(true));
   EXPECT_EQ(control_->Printer().printRange(), QPrinter::AllPages);
 }
@@ -194,7 +184,7 @@ TEST_F(PrintJobControlTest, MultiTraceAsksItsRoutineForThePages) {
   EXPECT_EQ(pages_.lastCountArgs, std::make_pair(0, 2));
   ASSERT_EQ(pages_.drawn.size(), 5u);
   EXPECT_EQ(pages_.drawn.back(), "multi page 5 of 5");
-  EXPECT_EQ(PdfPages(pdf_), 5);
+  EXPECT_EQ(PdfPageCount(pdf_), 5);
 }
 
 TEST_F(PrintJobControlTest, AcceleratorsReprintTheBatchUntilTheMenuPrintEndsIt) {
@@ -254,9 +244,25 @@ TEST_F(PrintJobControlTest, APrinterThatCannotBeDrawnOnIsReported) {
   EXPECT_TRUE(pages_.drawn.empty());
 }
 
-TEST(BlankReportPagesTest, OnePageThatStaysEmpty) {
-  BlankReportPages blank;
-  EXPECT_EQ(blank.CountMultiTracePages(1, 3), 1);
+TEST(PrintSetupTest, AFilePrinterGetsAFittingDialogWithoutAWarning) {
+  static std::vector<QString> warnings;
+  warnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtWarningMsg) warnings.push_back(text);
+      });
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  // Whatever dialog opens is closed as soon as it shows.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+  });
+  closer.start(20);
+  PrintJobControl::DefaultEnvironment(nullptr).pageSetup(printer);
+  closer.stop();
+  qInstallMessageHandler(previous);
+  for (const QString& warning : warnings) EXPECT_FALSE(warning.contains("QPageSetupDialog")) << warning.toStdString();
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST_F(ReportTextsTest, TraceInformationLinesReadAsTheReportPrintsThem) {
 TEST_F(ReportTextsTest, RangeIsShownInTheDisplayUnitAndAutoWhenZero) {
   EXPECT_EQ(Lines("kft", 3.280839895)[4], "Range :   65.6 kft");
   fibre_.Range = 0;
-  EXPECT_EQ(Lines("mi", 0.62137119)[4], "Range : Automi");
+  EXPECT_EQ(Lines("mi", 0.62137119)[4], "Range : Auto");
 }
 
 TEST_F(ReportTextsTest, NegativeReflectanceThresholdKeepsOneMinus) {
@@ -169,6 +169,7 @@ TEST_F(ReportTextsTest, EventCellsPlaceholdersAndUnits) {
   EXPECT_EQ(splice.cells[3], "-.---");
   EXPECT_EQ(splice.cells[4], "0.250");
   EXPECT_EQ(splice.cells[5], "0.061");
+  EXPECT_EQ(splice.cells[7], "4.101");  // lengths between events with three decimals
   EXPECT_EQ(splice.cells[9], "0.750 dB");
   const auto all = ReportEventCells(MakeRow(kEventNonReflective, -40.0f, 0.25f, 0.2f, 1.5f, 0.75f), 2, false, true,
                                     1.0, off);

@@ -1,7 +1,6 @@
 #include "reports/single_trace_report.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QPrinter>
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@
 #include "panes/event_table_cells.h"
 #include "reports/batch_print_state.h"
 #include "reports/print_job_control.h"
+#include "report_pdf.h"
 #include "temp_dir.h"
 #include "traceview/display_state.h"
 
@@ -24,32 +24,9 @@ namespace {
 
 using lumivane::test::TempDir;
 
-std::string RunTool(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(30000)) return {};
-  return process.readAllStandardOutput().toStdString();
-}
+using lumivane::test::Has;
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Whether a line of the page text starts, after blanks, with event number n and a type.
-bool HasRow(const std::string& text, int n) {
-  const std::string number = std::to_string(n) + " ";
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    const std::size_t first = line.find_first_not_of(' ');
-    if (first != std::string::npos && line.compare(first, number.size(), number) == 0 &&
-        (Has(line, "NonRefl.") || Has(line, "Start") || Has(line, "End"))) {
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
-}
+bool HasRow(const std::string& text, int n) { return lumivane::test::HasEventRow(text, n); }
 
 void FillTrace(TraceDisplayModel& model, int events, double slope) {
   model.m_nPointCount = 2000;
@@ -83,11 +60,7 @@ class SingleTraceReportTest : public ::testing::Test {
     doc_->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 0};
     AddTrace("/data/a.sor", 84, 0.01);
     LoadDocumentFrom(*traces_[0]);
-    env_.askPrint = [this](QPrinter& printer, int) {
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(pdf_));
-      return true;
-    };
+    env_.askPrint = lumivane::test::PrintToPdf(pdf_);
   }
   ~SingleTraceReportTest() override {
     ResetBatchPrint();
@@ -115,7 +88,7 @@ class SingleTraceReportTest : public ::testing::Test {
     std::copy(std::begin(m.m_EventRows), std::end(m.m_EventRows), doc_->m_EventRows.begin());
     doc_->m_MarkerState.MarkerA = 200;
     doc_->m_MarkerState.MarkerB = 1500;
-    doc_->m_strMarkerReadings[kReadingDistanceAB] = "13.00000 km";
+    doc_->m_MarkerReadings.m_dDistanceAB = 13.0;
     doc_->m_LinkSummary = {20.0f, 16.4f, 7.5f, 30.0f, 0.457f};
   }
 
@@ -124,24 +97,13 @@ class SingleTraceReportTest : public ::testing::Test {
     SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnPrintCommand();
-    const std::string info = RunTool("pdfinfo", {QString::fromStdString(pdf_)});
-    const std::size_t at = info.find("Pages:");
-    const int pages = at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
     std::vector<std::string> texts;
-    for (int p = 1; p <= pages; ++p) {
-      const QString n = QString::number(p);
-      texts.push_back(RunTool("pdftotext", {"-f", n, "-l", n, "-layout", QString::fromStdString(pdf_), "-"}));
-    }
+    for (int p = 1; p <= lumivane::test::PdfPageCount(pdf_); ++p) texts.push_back(lumivane::test::PdfPageText(pdf_, p));
     return texts;
   }
 
   // Page 1 at 100 dots per inch: one pixel per page unit, unit (x, y) at pixel (x + 24, 17 - y).
-  QImage RasterFirstPage() {
-    const std::string stem = dir_.Path("page");
-    RunTool("pdftoppm", {"-r", "100", "-aa", "no", "-aaVector", "no", "-png", "-f", "1", "-l", "1", "-singlefile",
-                         QString::fromStdString(pdf_), QString::fromStdString(stem)});
-    return QImage(QString::fromStdString(stem + ".png"));
-  }
+  QImage RasterFirstPage() { return lumivane::test::PdfPageRaster(pdf_, 1, dir_.Path("page")); }
 
   static int DarkPixels(const QImage& image, const QRect& area) {
     int dark = 0;
@@ -194,7 +156,8 @@ TEST_F(SingleTraceReportTest, PageCountFollowsTheEventCount) {
 }
 
 TEST_F(SingleTraceReportTest, LinkMapLeavesOutTheMarkersAndFailShowsTheVerdict) {
-  g_PassFailFailed = 1;
+  doc_->m_PassFailThresholds.Enabled[kLimitSpliceLoss] = 1;
+  doc_->m_PassFailThresholds.Limit[kLimitSpliceLoss] = 0.05f;
   ReportViewSnapshot view;
   view.linkMapMode = true;
   const auto pages = PrintPages(view);
@@ -360,6 +323,12 @@ TEST_F(MultiTracePageTest, FourToAPagePutTheFirstTwoTracesSideBySide) {
   EXPECT_EQ(LinesNaming(pages[0], "c.sor").size(), 1u);
   EXPECT_TRUE(Has(pages[0], "11.50000 km"));
   EXPECT_TRUE(Has(pages[0], "13.75000 km"));
+  // Each row of cells fills its half of the page: the lower row's last reading sits near the footer.
+  double lowest = 0;
+  for (const auto& word : lumivane::test::PdfWords(pdf_, 1)) {
+    if (word.text == "Scatter") lowest = std::max(lowest, word.top);
+  }
+  EXPECT_GT(lowest, 980);
 }
 
 TEST_F(MultiTracePageTest, EventTableCellsFollowEachTrace) {
@@ -393,12 +362,17 @@ TEST_F(MultiTracePageTest, CellGraphDrawsTheCurveInsideTheCell) {
   PrintPages();
   const QImage page = RasterFirstPage();
   ASSERT_FALSE(page.isNull());
-  int green = 0;
-  for (int y = 0; y < page.height(); ++y) {
-    for (int x = 0; x < page.width(); ++x) {
-      const QRgb p = page.pixel(x, y);
-      green += qGreen(p) > 120 && qRed(p) < 60 && qBlue(p) < 120 ? 1 : 0;
+  // Each cell's curve in its trace's colour: a.sor red in the top cell, b.sor olive below it.
+  const auto count = [&page](int top, int bottom, auto match) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = 0; x < page.width(); ++x) n += match(page.pixel(x, y)) ? 1 : 0;
     }
-  }
-  EXPECT_GT(green, 300);
+    return n;
+  };
+  const auto red = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
+  const auto olive = [](QRgb p) { return qRed(p) > 100 && qRed(p) < 160 && qGreen(p) > 100 && qGreen(p) < 160 && qBlue(p) < 40; };
+  EXPECT_GT(count(100, 600, red), 300);
+  EXPECT_EQ(count(600, page.height(), red), 0);
+  EXPECT_GT(count(600, page.height(), olive), 300);
 }

@@ -1,5 +1,7 @@
 #include "sor_image_builder.h"
 
+#include <cstring>
+
 #include "document/sor_crc.h"
 
 namespace lumivane::test {
@@ -192,6 +194,19 @@ void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
 
 void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
+}
+
+Bytes WithDistanceUnits(Bytes image, std::string_view units) {
+  // The field follows the block's own name (the second "FxdParams") and its 4-byte time stamp.
+  const std::string name = "FxdParams";
+  std::size_t at = 0;
+  for (int seen = 0; at + name.size() < image.size(); ++at) {
+    if (std::memcmp(image.data() + at, name.data(), name.size()) == 0 && ++seen == 2) break;
+  }
+  const std::size_t field = at + name.size() + 1 + 4;
+  image[field] = static_cast<std::uint8_t>(units[0]);
+  image[field + 1] = static_cast<std::uint8_t>(units[1]);
+  return image;
 }
 
 Bytes MakeSampleSorV2(const SampleSorSpec& spec) {

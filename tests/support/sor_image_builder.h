@@ -64,6 +64,9 @@ Bytes MakeSorV2WithBlock(const std::function<void(SorImageBuilder&)>& addBlock);
 void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value);
 void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value);
 
+/// The image with its FxdParams distance units (two characters, as "ft") replaced.
+Bytes WithDistanceUnits(Bytes image, std::string_view units);
+
 /// A revision-2 file as an instrument of this system's family writes it (blocks in written order).
 Bytes MakeSampleSorV2(const SampleSorSpec& spec = {});
 /// The same content as a revision-1 file: no identifiers, no revision-2-only fields.

@@ -1,0 +1,60 @@
+#include "panes/trace_values.h"
+
+#include <algorithm>
+#include <span>
+
+#include "analysis/link_orl_cache.h"
+#include "analysis/pass_fail_document.h"
+#include "analysis/pass_fail_verdict.h"
+#include "document/otdr_doc.h"
+#include "document/trace_conversions.h"
+#include "panes/event_table_cells.h"
+#include "panes/event_table_rules.h"
+#include "panes/marker_info_text.h"
+#include "panes/marker_readings.h"
+
+namespace {
+
+// The pane's lines hold the ORL between the cumulative-loss line and the others.
+constexpr std::size_t kOrlLine = 6;
+
+}  // namespace
+
+void UpdateTraceValues(COtdrDoc& doc, DocView* sender, int hint, std::string_view programFolder) {
+  if (sender == nullptr) LoadPassFailLimits(doc, programFolder);
+  UpdateMarkerReadings(doc, hint, doc.m_MarkerReadings);
+  if (doc.HasTrace()) TakeLinkOrl(doc);
+}
+
+void InstallTraceValues(COtdrDoc& doc, std::string programFolder) {
+  doc.SetValuesUpdate([folder = std::move(programFolder)](COtdrDoc& d, DocView* sender, int hint) {
+    UpdateTraceValues(d, sender, hint, folder);
+  });
+}
+
+std::array<std::string, kMarkerReadingCount> MarkerReadingTexts(const COtdrDoc& doc, const LengthUnit& unit) {
+  const PaneLines lines = MarkerInfoLines(doc, doc.m_MarkerReadings, MarkerOrlOf(doc), unit);
+  std::array<std::string, kMarkerReadingCount> texts;
+  std::size_t slot = 0;
+  for (std::size_t i = 0; i < lines.size() && slot < texts.size(); ++i) {
+    if (i != kOrlLine) texts[slot++] = lines[i].value;
+  }
+  return texts;
+}
+
+float MarkerOrlOf(const COtdrDoc& doc) {
+  return ComputeMarkerOrl(doc, doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+}
+
+int MarkerEventNumber(const COtdrDoc& doc) {
+  const MarkerState& markers = doc.m_MarkerState;
+  const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
+  const double distance = GetDistance_Position(marker, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm);
+  const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(std::clamp(doc.m_nEventCount, 0, kMaxEventRows)));
+  return FindMarkerEventNumber(rows, doc.m_dFibreLengthKm, distance).value_or(0);
+}
+
+int PassFailVerdict(const EventTableSource& source, const LinkSummaryRecord& link, float linkOrl) {
+  const bool failed = ComputeEventTable(source, 1.0).anyFailed || JudgeLinkLimits(link, source.limits, linkOrl).Any();
+  return failed ? 1 : 0;
+}

@@ -1,0 +1,99 @@
+#include "reports/report_trace_set.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/marker_measurements.h"
+#include "analysis/optical_return_loss.h"
+#include "app/length_unit.h"
+#include "document/otdr_doc.h"
+#include "document/trace_conversions.h"
+#include "document/trace_display_model.h"
+#include "panes/event_table_cells.h"
+#include "panes/info_pane_lines.h"
+#include "panes/trace_values.h"
+#include "platform/number_format.h"
+#include "reports/page_slot.h"
+
+using lumivane::Format;
+
+namespace {
+
+std::span<const EventRow> RowsOf(const EventRow* rows, int count) {
+  return {rows, static_cast<std::size_t>(std::clamp(count, 0, kMaxEventRows))};
+}
+
+// The batch file's markers block, measured on the file itself in the display unit.
+ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<const EventRow> rows, int markerA,
+                                     int markerB, int activeMarker) {
+  const double f = g_LengthUnitFactor;
+  const std::string& u = g_LengthUnitName;
+  const int n = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
+  const MarkerMeasures m =
+      MeasureAtMarkers({work.m_dFibreLengthKm, markerA, markerB, activeMarker, &work.m_SorRecord, &work.m_LinkSummary,
+                        n, std::span<const double>(work.m_DbSamples.Values, kSorMaxSamples)});
+  ReportMarkerValues v;
+  v.texts[kReadingDistanceAB] = Format("%.5f", m.distanceKm * f) + " " + u;
+  v.texts[kReadingTwoPointLoss] = Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB";
+  v.texts[kReadingTwoPointAttenuation] = Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u;
+  v.texts[kReadingLsaAttenuation] =
+      Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u;
+  // Both event readings are taken at marker A, whichever marker is active.
+  v.texts[kReadingInsertionLoss] = FormatMarkerEventReading(m.markerA, 1, work);
+  v.texts[kReadingReflectance] = FormatMarkerEventReading(m.markerA, 0, work);
+  v.texts[kReadingCumulativeLoss] = m.cumulativeLoss == kMissingValue
+                                        ? std::string("  --.--- dB")
+                                        : Format("%.3f dB", static_cast<double>(m.cumulativeLoss));
+  const SorRecord& record = work.m_SorRecord;
+  const float dA = GetDistance_Position(m.markerA, kSorFileKind, record, work.m_dFibreLengthKm);
+  const float dB = GetDistance_Position(m.markerB, kSorFileKind, record, work.m_dFibreLengthKm);
+  v.orl = EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
+  v.eventNumber = FindEventAtMarkerIndex(work.m_dFibreLengthKm, rows, static_cast<int>(rows.size()),
+                                         record.FxdParams.DataPointCounts[0], n, m.markerA, m.markerB, activeMarker);
+  return v;
+}
+
+}  // namespace
+
+ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
+  const int n = std::clamp(doc.m_nPointCount, 0, kSorMaxSamples);
+  ReportTraceSet set{doc.m_SorRecord, doc.m_TraceDateTime, doc.m_FibreParams, doc.m_LinkSummary,
+                     RowsOf(doc.m_EventRows.data(), doc.m_nEventCount)};
+  set.endRow = doc.m_nEndEventRow;
+  set.lengthKm = doc.m_dFibreLengthKm;
+  set.pointCount = n;
+  set.samples = std::span<const double>(doc.m_DbSamples.Values, static_cast<std::size_t>(n));
+  set.ceilingDb = doc.m_dDbCeiling;
+  set.offsetDb = doc.m_dCurrentOffsetDb;
+  set.markerA = doc.m_MarkerState.MarkerA;
+  set.markerB = doc.m_MarkerState.MarkerB;
+  set.activeMarker = doc.m_MarkerState.ActiveMarker;
+  set.path = doc.m_strTracePath;
+  set.marker = {MarkerReadingTexts(doc, CurrentDisplayUnit()), MarkerOrlOf(doc), MarkerEventNumber(doc)};
+  set.linkOrl = doc.m_PassFailThresholds.MeasuredLinkOrl;
+  set.verdict = PassFailVerdict(EventTableSourceOf(doc), doc.m_LinkSummary, set.linkOrl);
+  return set;
+}
+
+ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
+                            int activeMarker) {
+  const int n = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
+  const std::span<const EventRow> rows = RowsOf(work.m_EventRows, work.m_nEventCount);
+  ReportTraceSet set{work.m_SorRecord, work.m_TraceDateTime, work.m_FibreParams, work.m_LinkSummary, rows};
+  set.endRow = work.m_nEndEventRow;
+  set.lengthKm = work.m_dFibreLengthKm;
+  set.pointCount = n;
+  set.samples = std::span<const double>(work.m_DbSamples.Values, static_cast<std::size_t>(n));
+  // The whole file at 60 dB full height: its weakest level on the bottom edge.
+  set.ceilingDb = set.samples.empty() ? 0.0 : *std::max_element(set.samples.begin(), set.samples.end());
+  set.markerA = std::clamp(work.m_nCursorA, 0, std::max(n - 1, 0));
+  set.markerB = std::clamp(work.m_nCursorB, 0, std::max(n - 1, 0));
+  set.activeMarker = activeMarker;
+  set.path = path;
+  set.batchFile = true;
+  set.marker = BatchMarkerValues(work, rows, set.markerA, set.markerB, activeMarker);
+  // The file's own link ORL, not the one of the trace open in the document.
+  set.linkOrl = work.m_LinkSummary.LinkOrl;
+  set.verdict = PassFailVerdict({rows, work.m_nEndEventRow, work.m_SorRecord, limits}, work.m_LinkSummary, set.linkOrl);
+  return set;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The one input every report page draws from: a trace (the document's current one, or a batch file
+// read into the work trace) with its records, samples and markers, and the values the panes show
+// of it, computed by the same functions the panes use. A page never reads a pane.
+#include <array>
+#include <span>
+#include <string>
+
+#include "document/display_records.h"
+#include "document/document_settings.h"
+#include "document/sor_record.h"
+
+class COtdrDoc;
+struct TraceDisplayModel;
+
+/// What the markers block prints on the right of its "Marker" column and the 2-point ORL.
+struct ReportMarkerValues {
+  std::array<std::string, kMarkerReadingCount> texts;  // A-B, 2-point loss, 2-point attn, LSA attn,
+                                                        // insertion loss, reflectance, cumulative loss
+  float orl = 0.0f;                                     // 2-point ORL, dB
+  int eventNumber = 0;                                  // event under the active marker, from 1; 0: none
+};
+
+struct ReportTraceSet {
+  const SorRecord& record;
+  const TraceDateTime& dateTime;
+  const FibreParamsRecord& fibre;
+  const LinkSummaryRecord& link;
+  std::span<const EventRow> rows;
+  int endRow = 0;
+  double lengthKm = 0.0;          // km covered by the samples
+  int pointCount = 0;
+  std::span<const double> samples;  // dB, pointCount of them
+  double ceilingDb = 0.0;         // the level the plot draws on its bottom edge
+  double offsetDb = 0.0;          // the current trace's vertical offset
+  int markerA = 0;
+  int markerB = 0;
+  int activeMarker = 0;           // 0: A, 1: B
+  std::string path;
+  bool batchFile = false;         // a batch file: the whole trace at a fixed 60 dB full height
+  ReportMarkerValues marker;
+  int verdict = 0;                // 1: Fail
+  float linkOrl = 0.0f;           // dB
+};
+
+/// The document's current trace, with the values the panes show of it.
+ReportTraceSet DocumentTraceSet(const COtdrDoc& doc);
+
+/// A batch file read into `work` from `path`, judged against `limits`; the markers are the file's
+/// stored cursors and the values are measured on the file itself.
+ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
+                            int activeMarker);

@@ -1,0 +1,85 @@
+#include "report_pdf.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace lumivane::test {
+
+namespace {
+
+// The job's margins: 6.05 mm at the sides and 4.2 mm at the top, in points; 0.72 points a unit.
+constexpr double kLeftMarginPt = 6.05 / 25.4 * 72.0;
+constexpr double kTopMarginPt = 4.2 / 25.4 * 72.0;
+constexpr double kPointsPerUnit = 0.72;
+
+std::string RunTool(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(30000)) return {};
+  return process.readAllStandardOutput().toStdString();
+}
+
+}  // namespace
+
+std::function<bool(QPrinter&, int)> PrintToPdf(std::string pdf) {
+  return [pdf = std::move(pdf)](QPrinter& printer, int) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  };
+}
+
+std::string PdfInfo(const std::string& pdf) { return RunTool("pdfinfo", {QString::fromStdString(pdf)}); }
+
+int PdfPageCount(const std::string& pdf) {
+  const std::string info = PdfInfo(pdf);
+  const std::size_t at = info.find("Pages:");
+  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+std::string PdfPageText(const std::string& pdf, int page) {
+  const QString n = QString::number(page);
+  return RunTool("pdftotext", {"-f", n, "-l", n, "-layout", QString::fromStdString(pdf), "-"});
+}
+
+std::vector<PdfWord> PdfWords(const std::string& pdf, int page) {
+  const QString n = QString::number(page);
+  const QString html = QString::fromStdString(
+      RunTool("pdftotext", {"-f", n, "-l", n, "-bbox", QString::fromStdString(pdf), "-"}));
+  static const QRegularExpression word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
+  std::vector<PdfWord> words;
+  for (auto it = word.globalMatch(html); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    words.push_back({m.captured(4).toStdString(), (m.captured(1).toDouble() - kLeftMarginPt) / kPointsPerUnit,
+                     (m.captured(3).toDouble() - kLeftMarginPt) / kPointsPerUnit,
+                     (m.captured(2).toDouble() - kTopMarginPt) / kPointsPerUnit});
+  }
+  return words;
+}
+
+QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem) {
+  const QString n = QString::number(page);
+  RunTool("pdftoppm", {"-r", "100", "-aa", "no", "-aaVector", "no", "-png", "-f", n, "-l", n, "-singlefile",
+                       QString::fromStdString(pdf), QString::fromStdString(stem)});
+  return QImage(QString::fromStdString(stem + ".png"));
+}
+
+bool HasEventRow(const std::string& text, int n) {
+  const std::string number = std::to_string(n) + " ";
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first != std::string::npos && line.compare(first, number.size(), number) == 0 &&
+        (Has(line, "NonRefl.") || Has(line, "Refl.") || Has(line, "Start") || Has(line, "End"))) {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+}  // namespace lumivane::test
