@@ -143,8 +143,10 @@ bool CCModifyEventDlg::DoDataExchange() {
     if (IsMissingValue(*field.member) && field.edit->text().toStdString() == kNoValueText) continue;
     bool ok = false;
     const auto value = static_cast<float>(field.edit->text().toDouble(&ok));
-    // The bounds are compared as floats, as the value is held.
-    if (!ok || value < static_cast<float>(field.low) || value > static_cast<float>(field.high)) {
+    // The bounds are compared as floats, as the value is held. A box the user cannot edit holds the
+    // trace's own reading (a gainer's negative loss near the launch, say), which no bound may refuse.
+    const bool outside = value < static_cast<float>(field.low) || value > static_cast<float>(field.high);
+    if (!ok || (outside && field.edit->isEnabled())) {
       lumivane::ShowMessage("Enter a number between " + SignificantText(static_cast<float>(field.low)) + " and " +
                                 SignificantText(static_cast<float>(field.high)) + ".",
                             lumivane::MessageIcon::Warning);

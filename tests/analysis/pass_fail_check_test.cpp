@@ -113,8 +113,9 @@ TEST(IsLimitEnabled, NothingIsJudgedWithoutLimits) {
   }
 }
 
-// The link map marks a loss by the box of its own kind: connector losses by the connector box.
-TEST(LossLimitFails, EachLossFollowsItsOwnBox) {
+// The link map marks a loss only while the splice-loss box is ticked, a connector's too: with splice
+// off and connector on no loss is marked. A reflective loss is judged against the connector limit.
+TEST(LossLimitFails, TheSpliceBoxGatesEveryLoss) {
   PassFailThresholds limits;
   limits.Limit[kLimitSpliceLoss] = 0.3f;
   limits.Limit[kLimitConnectorLoss] = 0.5f;
@@ -127,8 +128,8 @@ TEST(LossLimitFails, EachLossFollowsItsOwnBox) {
     std::vector<bool> fails;
   } cases[] = {
       {{1, 1, 1, 1, 1, 1}, {false, true, true, false}},
-      {{0, 1, 1, 1, 1, 1}, {false, false, true, false}},
-      {{1, 0, 1, 1, 1, 1}, {false, true, false, false}},
+      {{0, 1, 1, 1, 1, 1}, {false, false, false, false}},
+      {{1, 0, 1, 1, 1, 1}, {false, true, true, false}},
       {{0, 0, 0, 0, 0, 0}, {false, false, false, false}},
   };
   for (const auto& c : cases) {

@@ -145,6 +145,8 @@ TEST_F(LibusbTransportTest, AFailingDeviceEndsTheUploadWithItsStatusAndNothingHa
     std::size_t commands;                    // the commands the host gets to send
     std::vector<std::uint8_t> clearedHalts;
     std::map<std::string, Bytes> stored;     // none: the empty folder is removed
+    int status = UploadTransferFailed;
+    const char* message = "Can't Read Data,Ensure the OTDR is Connected.";
   };
   const Bytes a = Content(FixedUploadFileSize, 1), b = Content(FixedUploadFileSize, 2);
   const InstrumentScript oneFile{1, {{Record11("A.SOR"), a}}};
@@ -153,7 +155,7 @@ TEST_F(LibusbTransportTest, AFailingDeviceEndsTheUploadWithItsStatusAndNothingHa
       {"stalls mid-file", oneFile, DeviceFault{Stall, 2, 40000}, 0, 3, {0x82}, {}},
       {"stalls in the second file", twoFiles, DeviceFault{Stall, 4, 1000}, 0, 5, {0x82}, {{"A.SOR", a}}},
       {"announces an oversize length", {20001, {{Record16("BIG.SOR", MaxTraceFileSize + 1), Content(16, 1)}}},
-       std::nullopt, 0, 2, {}, {}},
+       std::nullopt, 0, 2, {}, {}, UploadFileTooLarge, "File too large !"},
       {"disappears mid-transfer", oneFile, DeviceFault{Unplug, 2, 70000}, 0, 3, {}, {}},
       {"sends a short record", oneFile, std::nullopt, 1, 2, {0x82}, {}},
       {"never answers", oneFile, DeviceFault{Silence, 0, 0}, 0, 1, {0x82}, {}},
@@ -168,9 +170,9 @@ TEST_F(LibusbTransportTest, AFailingDeviceEndsTheUploadWithItsStatusAndNothingHa
     instrument.fault = c.fault;
     LibusbTransport link(kInstrument, kLimits);
     Run(link);
-    EXPECT_EQ(progress_.count.load(), UploadTransferFailed);
+    EXPECT_EQ(progress_.count.load(), c.status);
     EXPECT_EQ(progress_.index.load(), 0);
-    EXPECT_EQ(Message(), "Can't Read Data,Ensure the OTDR is Connected.");
+    EXPECT_EQ(Message(), c.message);
     EXPECT_EQ(instrument.Commands(), CommandsOf(conversation, c.commands));
     EXPECT_EQ(instrument.ClearedHalts(), c.clearedHalts);
     if (c.stored.empty()) {
