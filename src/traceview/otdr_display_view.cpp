@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -357,11 +358,11 @@ void COtdrDisplayView::mouseDoubleClickEvent(QMouseEvent* event) {
   QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
-void COtdrDisplayView::paintEvent(QPaintEvent* /*event*/) { OnDraw(); }
+void COtdrDisplayView::paintEvent(QPaintEvent* event) { OnDraw(event->region()); }
 
 // --- Painting -----------------------------------------------------------------------------------
 
-void COtdrDisplayView::OnDraw() {
+void COtdrDisplayView::OnDraw(const QRegion& exposed) {
   const PixelRect client = LogicalClientRect();
   if (m_State.m_sizeScrollTotal == PixelSize{client.Width(), client.Height()}) m_State.ZoomHistory.clear();
   if (g_DisplayState.FitOverlayRequest != 0) {
@@ -369,24 +370,38 @@ void COtdrDisplayView::OnDraw() {
     g_DisplayState.FitOverlayRequest = 0;
     m_State.m_bMarkersSeeded = 0;
   }
+  bool whole = false;
   if (NeedsBackgroundRender(m_State, g_DisplayState) || m_Cache.size() != viewport()->size()) {
     RenderBackground();
     ConsumeRenderRequests(g_DisplayState);
+    whole = true;
   }
-  // The markers go over this copy of the background, never into the cache.
-  QImage composed = m_Cache;
-  if (m_Doc.HasTrace() && !m_TraceList.empty() && g_DisplayState.LinkMapMode == 0) {
-    QPainter painter(&composed);
-    painter.translate(-client.left, -client.top);
-    DrawMarkers(painter);
-    DrawAuxMarkers(painter);
-    g_DisplayState.MarkersFromTable = 0;
+  // The back buffer keeps the last finished picture: only the exposed part is composed again (the
+  // rest is what the screen shows already), unless the background changed or the buffer is new.
+  if (m_BackBuffer.size() != m_Cache.size() || m_BackBuffer.format() != m_Cache.format() ||
+      !m_BackBuffer.isDetached()) {
+    m_BackBuffer = QImage(m_Cache.size(), m_Cache.format());
+    whole = true;
+  }
+  const QRegion composed = whole ? QRegion(m_BackBuffer.rect()) : exposed;
+  {
+    QPainter painter(&m_BackBuffer);
+    painter.setClipRegion(composed);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, m_Cache);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // The markers go over the background in the back buffer, never into the cache.
+    if (m_Doc.HasTrace() && !m_TraceList.empty() && g_DisplayState.LinkMapMode == 0) {
+      painter.translate(-client.left, -client.top);
+      DrawMarkers(painter);
+      DrawAuxMarkers(painter);
+      g_DisplayState.MarkersFromTable = 0;
+    }
   }
   m_State.m_rcRender = client;
-  m_BackBuffer = composed;
-  DrawTransientLines(composed);
   QPainter screen(viewport());
-  screen.drawImage(0, 0, composed);
+  for (const QRect& rect : exposed) screen.drawImage(rect.topLeft(), m_BackBuffer, rect);
+  DrawTransientLines(screen);
 }
 
 void COtdrDisplayView::RenderBackground() {

@@ -5,6 +5,7 @@
 // scroll bars, the cached background and the double-buffered paint.
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QRegion>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -171,7 +172,8 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
 
   /// Room a scroll bar takes from the client area.
   int ScrollBarExtent() const;
-  void OnDraw();
+  /// Paints the exposed part of the pane.
+  void OnDraw(const QRegion& exposed);
   void RenderBackground();
   void DrawGridAndScale(QPainter& painter);
   void DrawOverlayTraces(QPainter& painter);
@@ -179,7 +181,7 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   void DrawLinkMap(QPainter& painter);
   void DrawMarkers(QPainter& painter);
   void DrawAuxMarkers(QPainter& painter);
-  void DrawTransientLines(QImage& picture) const;
+  void DrawTransientLines(QPainter& painter) const;
   void WriteDistance(int set);
   void WriteStoredCursors();
   void OffsetTraceByDrag();

@@ -243,9 +243,8 @@ void COtdrDisplayView::OffsetTraceByDrag() {
 
 // The rubber band and the offset drag's guide line go over the finished picture with inverting
 // raster operations, so drawing them twice at one place restores the pixels.
-void COtdrDisplayView::DrawTransientLines(QImage& picture) const {
+void COtdrDisplayView::DrawTransientLines(QPainter& painter) const {
   if (!m_RubberBand && !m_nGuideY && !m_nPressGuideY) return;
-  QPainter painter(&picture);
   if (m_RubberBand) {
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter.setPen(QPen(Qt::black, 1));
