@@ -90,15 +90,14 @@ struct ViewScene {
     doc->m_SorRecord.UserName.StoredCursorA = kPoints / 4;
     doc->m_SorRecord.UserName.StoredCursorB = kPoints / 2;
     doc->m_MarkerState.AnalysisMode = 1;
-    std::copy(scene.traces.back().begin(), scene.traces.back().end(), doc->m_DbSamples.Values);
+    doc->m_DbSamples.Values = scene.traces.back();
     for (int t = 0; t < kTraces; ++t) {
       auto record = std::make_unique<TraceRecord>();
       record->m_strPath = "/bench/t" + std::to_string(t) + ".sor";
       record->m_nColourIndex = t;
       record->m_Model.m_nPointCount = kPoints;
       record->m_Model.m_dDbCeiling = 30.0 + t;
-      std::copy(scene.traces[static_cast<std::size_t>(t)].begin(),
-                scene.traces[static_cast<std::size_t>(t)].end(), record->m_Model.m_DbSamples.Values);
+      record->m_Model.m_DbSamples.Values = scene.traces[static_cast<std::size_t>(t)];
       traces.push_back(std::move(record));
     }
     g_DisplayState.TraceCount = kTraces;

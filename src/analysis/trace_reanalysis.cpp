@@ -39,7 +39,7 @@ double Thousandths(float value) { return RoundHalfUp(static_cast<float>(value * 
 // The samples the engine can take: the first trace's stored samples, no more than the file's total.
 int AnalysableSamples(const SorRecord& record) {
   const std::int32_t total = record.DataPts.TotalPointCount;
-  const std::int32_t stored = record.DataPts.TraceCount > 0 ? record.DataPts.Traces[0].PointCount : 0;
+  const std::int32_t stored = record.DataPts.TraceCount > 0 ? StoredPointCount(record.DataPts.Traces[0]) : 0;
   return std::max(0, std::min(total, stored));
 }
 
@@ -88,7 +88,7 @@ void FillParams(AnalysisParams& p, const SorFxdParams& fxd, const AnalysisSettin
 
 std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float lengthKm) {
   std::vector<TracePoint> points(static_cast<std::size_t>(m));
-  const std::uint16_t* samples = record.DataPts.Traces[0].Samples;
+  const std::uint16_t* samples = record.DataPts.Traces[0].Samples.data();
   for (int i = 0; i < m; ++i) {
     points[static_cast<std::size_t>(i)].level = static_cast<float>(-samples[i] * 1.0 / kThousandths);
     points[static_cast<std::size_t>(i)].distance = static_cast<float>(i * static_cast<double>(lengthKm) / (m - 1));

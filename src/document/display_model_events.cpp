@@ -56,7 +56,7 @@ float FirstSectionAttenuation(const SorRecord& record, std::span<const EventRow>
   const std::int32_t n = FirstTracePointCount(record);
   if (n < 1) return rows[1].Attenuation;
   std::vector<TracePoint> points(static_cast<std::size_t>(n));
-  const std::uint16_t* samples = record.DataPts.Traces[0].Samples;
+  const std::uint16_t* samples = record.DataPts.Traces[0].Samples.data();
   for (std::int32_t i = 0; i < n; ++i) {
     points[i].distance = static_cast<float>(i * fibreLengthKm / n);
     points[i].level = static_cast<float>(-samples[i] / kThousandths);

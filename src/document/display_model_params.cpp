@@ -27,7 +27,7 @@ std::int32_t TimeDifference(std::int32_t later, std::int32_t earlier) {
 }  // namespace
 
 std::int32_t FirstTracePointCount(const SorRecord& record) {
-  return std::clamp<std::int32_t>(record.DataPts.Traces[0].PointCount, 0, kSorMaxSamples);
+  return StoredPointCount(record.DataPts.Traces[0]);
 }
 
 std::int32_t KeyEventCountOf(const SorRecord& record) {

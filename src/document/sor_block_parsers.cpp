@@ -252,7 +252,8 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record)
     const int stored = ClampSorCount(points, kSorMaxSamples);
     trace.PointCount = stored;
     trace.ScaleFactor = scale;
-    in.U16Array(trace.Samples, stored);
+    trace.Samples.resize(static_cast<std::size_t>(stored));
+    in.U16Array(trace.Samples.data(), stored);
     in.Skip((points - stored) * 2);
   }
   return in.Position();

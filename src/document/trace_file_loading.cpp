@@ -1,6 +1,6 @@
 // Bringing a trace file from disk into a SorRecord through the document's file image.
-#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/text_rows.h"
 #include "app/text_table.h"
@@ -42,9 +42,8 @@ int COtdrDoc::LoadTraceFile(std::string_view path, int /*fileKind*/, SorRecord& 
     ShowRow(ReaderMessageRow(result));
     return 0;
   }
-  const auto next = std::copy(file.bytes.begin(), file.bytes.end(), m_FileImageBuffer.begin());
-  std::fill(next, m_FileImageBuffer.end(), std::uint8_t{0});
   m_nFileLength = static_cast<std::int32_t>(file.bytes.size());
+  m_FileImageBuffer = std::move(file.bytes);
   return 1;
 }
 

@@ -64,7 +64,9 @@ std::string RangeText(const FibreParamsRecord& fibre, const SorFxdParams& fxd) {
 double SampleDb(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
   const int scale = trace.ScaleFactor != 0 ? trace.ScaleFactor : 1000;
-  return static_cast<double>(trace.Samples[index]) / scale;
+  // A point without a stored sample reads as 0, as bytes past a file's end do.
+  if (index < 0 || static_cast<std::size_t>(index) >= trace.Samples.size()) return 0.0;
+  return static_cast<double>(trace.Samples[static_cast<std::size_t>(index)]) / scale;
 }
 
 bool IsMissing(double value) { return value == static_cast<double>(kMissingValue); }
@@ -95,7 +97,7 @@ std::string CommentText(int origin) {
 }  // namespace
 
 void ReleaseOwnedSamples(PageSlot& slot) {
-  if (slot.OwnedSamples && slot.Samples == slot.OwnedSamples->Values) slot.Samples = nullptr;
+  if (slot.OwnedSamples && slot.Samples == slot.OwnedSamples->Values.data()) slot.Samples = nullptr;
   slot.OwnedSamples.reset();
 }
 

@@ -73,10 +73,10 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     const TraceDisplayModel& model = trace->m_Model;
     const SorRecord& record = model.m_SorRecord;
     PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
-    const int points = std::clamp(model.m_nPointCount, 0, kSorMaxSamples);
+    const int points = static_cast<int>(LeadingDbSamples(model.m_DbSamples, model.m_nPointCount).size());
     ReleaseOwnedSamples(slot);
     slot.LengthKm = model.m_dFibreLengthKm;
-    slot.Samples = model.m_DbSamples.Values;
+    slot.Samples = model.m_DbSamples.Values.data();
     slot.SampleCount = points;
     slot.CeilingLevel = model.m_dDbCeiling;
     slot.LowestLevel = ComputeLowestLevel(record, points);
@@ -98,7 +98,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
 
     const auto [a, b] = CellMarkers(storedA, storedB, slot.FilePointCount, points);
     FormatCellMeasurements(slot, {slot.LengthKm, a, b, store.m_nPrintActiveMarker, &record, &model.m_LinkSummary,
-                                  points, std::span<const double>(model.m_DbSamples.Values, kSorMaxSamples)});
+                                  points, model.m_DbSamples.Values});
     ++s;
   }
   store.m_nSlotCount = s;
@@ -125,17 +125,17 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   ApplyFileLengthUnit(record);
   LoadDisplayModel(kSorFileKind, record, DisplayModelInputs{record.UserName.DistanceCorrection, 0.0, 0.0},
                    DisplayModelTargetOf(work));
-  const int points = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
+  const int points = static_cast<int>(LeadingDbSamples(work.m_DbSamples, work.m_nPointCount).size());
   auto owned = std::make_shared<DbSampleArray>();
+  owned->Values.resize(static_cast<std::size_t>(points));
   double rangeKm = 0.0, lowest = 0.0, highest = 0.0, span = 0.0;
   ConvertTraceToDb(kSorFileKind, record, work.m_dFibreLengthKm, points, owned->Values, rangeKm, lowest, highest, span);
-  std::copy_n(work.m_DbSamples.Values, points, owned->Values);
-  std::fill(owned->Values + points, owned->Values + kSorMaxSamples, 0.0);
+  std::copy_n(work.m_DbSamples.Values.begin(), points, owned->Values.begin());
 
   ReleaseOwnedSamples(slot);
   slot.LengthKm = work.m_dFibreLengthKm;
   slot.OwnedSamples = owned;
-  slot.Samples = owned->Values;
+  slot.Samples = owned->Values.data();
   slot.SampleCount = points;
   slot.CeilingLevel = highest;
   slot.LowestLevel = lowest;
@@ -149,7 +149,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.InfoText[13] = InsertionLossLine(event, record);
   FormatCellMeasurements(
       slot, {slot.LengthKm, work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker, &record, &work.m_LinkSummary,
-             points, std::span<const double>(work.m_DbSamples.Values, kSorMaxSamples)});
+             points, work.m_DbSamples.Values});
   return true;
 }
 

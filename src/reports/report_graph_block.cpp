@@ -37,8 +37,8 @@ void DrawGlyph(ReportCanvas& canvas, ReportGlyph glyph, int x, int y) {
 void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportViewSnapshot& view,
                                         const PrintPageState& state) {
   const PrintOptions& options = m_Doc.m_PrintOptions;
-  const int n = std::clamp(m_Doc.m_nPointCount, 0, kSorMaxSamples);
-  const std::span<const double> samples(m_Doc.m_DbSamples.Values, static_cast<std::size_t>(n));
+  const std::span<const double> samples = LeadingDbSamples(m_Doc.m_DbSamples, m_Doc.m_nPointCount);
+  const int n = static_cast<int>(samples.size());
   const DbRange range = SampleDbRange(samples);
   const double distancePerDiv = view.distancePerDivKm > 0 ? view.distancePerDivKm : m_Doc.m_dFibreLengthKm / 10.0;
   const double dbPerDiv = view.dbPerDiv > 0 ? view.dbPerDiv : range.Span() / 10.0;
@@ -87,10 +87,9 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
           const TraceDisplayModel& model = record->m_Model;
           const bool current = record->m_strPath == m_Doc.m_strTracePath;
           if (options.Layout != 2 && !current) continue;
-          const int points = std::clamp(model.m_nPointCount, 0, kSorMaxSamples);
           const auto colour = m_Doc.m_TraceColours[static_cast<std::size_t>(
               std::clamp(record->m_nColourIndex, 0, static_cast<int>(m_Doc.m_TraceColours.size()) - 1))];
-          curves.push_back({std::span<const double>(model.m_DbSamples.Values, static_cast<std::size_t>(points)),
+          curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount),
                             windowed ? model.m_dDbCeiling : range.max,
                             OverlayStep(params.pixelsPerSample, spacing, model.m_SorRecord.FxdParams.DataSpacing[0]),
                             ColourOf(colour), false});

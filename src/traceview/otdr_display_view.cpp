@@ -481,8 +481,7 @@ void COtdrDisplayView::DrawOverlayTraces(QPainter& painter) {
     m_State.m_dPixelsPerSample = n > 0 ? static_cast<double>(canvas.width) / n : 0.0;
     const double step = OverlayStep(m_State.m_dPixelsPerSample, m_Doc.m_SorRecord.FxdParams.DataSpacing[0],
                                     model.m_SorRecord.FxdParams.DataSpacing[0]);
-    const std::size_t count = static_cast<std::size_t>(std::clamp(model.m_nPointCount, 0, kSorMaxSamples));
-    curves.push_back({std::span<const double>(model.m_DbSamples.Values, count), model.m_dDbCeiling, step,
+    curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling, step,
                       colourOf(*record), record->m_strPath == m_Doc.m_strTracePath});
     if (!keepLegend) m_State.m_Legend.push_back(legendOf(*record));
   }

@@ -14,6 +14,7 @@
 #include "document/sor_text.h"
 #include "document/sor_writer.h"
 #include "sample_files.h"
+#include "sor_test_util.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ TEST(SorInterop, WriteThenReadGivesTheSameRecord) {
     EXPECT_TRUE(IsChecksumValid(VerifySorChecksum(written)));
     auto reread = std::make_unique<SorRecord>();
     ASSERT_EQ(ReadSorImage(written, *reread), SorReadResult::kOk);
-    EXPECT_EQ(std::memcmp(WrittenContent(*read).get(), WrittenContent(*reread).get(), sizeof(SorRecord)), 0);
+    EXPECT_TRUE(lumivane::test::SameBytes(*WrittenContent(*read), *WrittenContent(*reread)));
   }
 }
 
