@@ -136,8 +136,11 @@ SorChecksumStatus VerifySorChecksum(std::span<const std::uint8_t> file) {
   if (file.size() < kSorMinV2Length) return SorChecksumStatus::kTooShort;
   const std::size_t n = file.size();
   const auto stored = static_cast<std::uint16_t>(file[n - 2] | (file[n - 1] << 8));
-  if (SorCrc16(file.data(), n - 8) == stored) return SorChecksumStatus::kAllButCksumBlock;
-  if (SorCrc16(file.data(), n - 2) == stored) return SorChecksumStatus::kAllButChecksumValue;
+  // The second convention covers six bytes more: the register of the first goes on over them
+  // instead of a second pass over the whole file.
+  const std::uint16_t beforeCksumBlock = SorCrc16(file.data(), n - 8);
+  if (beforeCksumBlock == stored) return SorChecksumStatus::kAllButCksumBlock;
+  if (FoldBytes(beforeCksumBlock, file.data() + n - 8, 6) == stored) return SorChecksumStatus::kAllButChecksumValue;
   return SorChecksumStatus::kMismatch;
 }
 
