@@ -92,6 +92,7 @@ std::unique_ptr<SorRecord> PulseTraceRecord(int points) {
   r->DataPts.TraceCount = 1;
   data.PointCount = spec.pointCount;
   data.ScaleFactor = 1000;
+  data.Samples.resize(static_cast<std::size_t>(spec.pointCount));
   for (int i = 0; i < spec.pointCount; ++i) {
     data.Samples[i] = static_cast<std::uint16_t>(std::lround(-trace[static_cast<std::size_t>(i)].level * 1000.0));
   }
