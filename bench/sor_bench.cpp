@@ -1,113 +1,199 @@
-// Reading (with the checksum test) and writing a full-size trace file, each beside a plain copy
-// of the same bytes timed in the same run; the "x_copy" counter is the ratio to that copy.
+// Reading and writing trace files, each iteration timing the work and a plain copy (or plain file
+// read or write) of the same bytes one after the other, so the ratio comes from the same moments of
+// the machine: "x_copy" (in memory) or "x_plain" (through the file system), as medians. Files: pulse-shaped
+// traces of 10,000, 30,000 and 80,000 points, one of them with its checksum in another maker's
+// convention, and every ".sor" file of OTDR_SAMPLE_DIR when it is set.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <span>
+#include <string>
 #include <vector>
 
+#include "document/otdr_doc.h"
 #include "document/sor_crc.h"
 #include "document/sor_reader.h"
-#include "document/sor_text.h"
 #include "document/sor_writer.h"
+#include "pulse_trace_file.h"
+#include "sample_files.h"
 
 namespace {
 
-constexpr int kEvents = 60;
+using Clock = std::chrono::steady_clock;
 
-std::unique_ptr<SorRecord> FullSizeRecord() {
-  auto r = std::make_unique<SorRecord>();
-  SetSorText(r->GenParams.CableId, u"Cable 12 / Tray 4");
-  SetSorText(r->GenParams.Comment, u"Acceptance test, span A to B");
-  SetSorText(r->FxdParams.DistanceUnits, u"mt");
-  r->FxdParams.PulseWidthCount = 1;
-  r->FxdParams.PulseWidths[0] = 100;
-  r->FxdParams.DataPointCounts[0] = kSorMaxSamples;
-  r->KeyEvents.KeyEventCount = kEvents;
-  for (int k = 0; k < kEvents; ++k) {
-    r->KeyEvents.Events[k].TimeOfFlight = k * 5000;
-    SetSorText(r->KeyEvents.Events[k].EventCode, u"0F9999");
-  }
-  r->DataPts.TotalPointCount = kSorMaxSamples;
-  r->DataPts.TraceCount = 1;
-  r->DataPts.Traces[0].PointCount = kSorMaxSamples;
-  r->DataPts.Traces[0].ScaleFactor = 1000;
-  for (int i = 0; i < kSorMaxSamples; ++i) {
-    r->DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(2000 + i % 40000);
-  }
-  r->UserName.UserVer = 203;
-  r->UserName.Magic = kSorUserMagic;
-  return r;
+constexpr int kPulsePoints[] = {10000, 30000, kSorMaxSamples};
+
+double Nanoseconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::nano>(to - from).count();
 }
 
-const std::vector<std::uint8_t>& FullSizeImage() {
-  static const std::vector<std::uint8_t> image = [] {
-    std::vector<std::uint8_t> bytes;
-    AssembleSorImage(*FullSizeRecord(), bytes);
-    return bytes;
+const std::filesystem::path& WorkFolder() {
+  static const std::filesystem::path folder = [] {
+    auto path = std::filesystem::temp_directory_path() / ("lumivane-sor-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
   }();
-  return image;
+  return folder;
 }
 
-/// Nanoseconds of one plain copy of the image, measured now.
-double CopyNanoseconds() {
-  const auto& image = FullSizeImage();
-  std::vector<std::uint8_t> target(image.size());
-  constexpr int kRounds = 2000;
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kRounds; ++i) {
-    std::memcpy(target.data(), image.data(), image.size());
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
+std::string WriteWorkFile(const std::string& name, std::span<const std::uint8_t> bytes) {
+  const std::string path = (WorkFolder() / name).string();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
+  ::close(fd);
+  return path;
+}
+
+double Median(std::vector<double>& values) {
+  if (values.empty()) return 0.0;
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// Every iteration runs `baseline` and then `work`; the manual time is the work's, and `counter` is
+// the ratio of their medians, which an iteration cut short by another process does not move.
+template <typename Baseline, typename Work>
+void AgainstBaseline(benchmark::State& state, const char* counter, std::size_t bytes, Baseline baseline, Work work) {
+  std::vector<double> baselineNs;
+  std::vector<double> workNs;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    baseline();
+    const auto t1 = Clock::now();
+    work();
+    const auto t2 = Clock::now();
+    baselineNs.push_back(Nanoseconds(t0, t1));
+    workNs.push_back(Nanoseconds(t1, t2));
+    state.SetIterationTime(workNs.back() * 1e-9);
   }
-  return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / kRounds;
+  state.counters[counter] = Median(workNs) / Median(baselineNs);
+  state.counters["bytes"] = static_cast<double>(bytes);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-template <typename Body>
-void RunAgainstCopy(benchmark::State& state, Body body) {
-  const double copy = CopyNanoseconds();
-  const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) body();
-  const double each =
-      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
-      static_cast<double>(state.iterations());
-  state.counters["x_copy"] = each / copy;
-  state.counters["bytes"] = static_cast<double>(FullSizeImage().size());
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * FullSizeImage().size()));
+// The reader and the checksum test over an image in memory, beside a copy of the image.
+void ReadInMemory(benchmark::State& state, const std::vector<std::uint8_t>& image) {
+  std::vector<std::uint8_t> copy(image.size());
+  auto record = std::make_unique<SorRecord>();
+  AgainstBaseline(
+      state, "x_copy", image.size(),
+      [&] {
+        std::memcpy(copy.data(), image.data(), image.size());
+        benchmark::DoNotOptimize(copy.data());
+        benchmark::ClobberMemory();
+      },
+      [&] {
+        benchmark::DoNotOptimize(VerifySorChecksum(image));
+        benchmark::DoNotOptimize(ReadSorImage(image, *record));
+        benchmark::ClobberMemory();
+      });
 }
 
-void BM_CopyImage(benchmark::State& state) {
-  const auto& image = FullSizeImage();
-  std::vector<std::uint8_t> target(image.size());
-  RunAgainstCopy(state, [&] {
-    std::memcpy(target.data(), image.data(), image.size());
-    benchmark::DoNotOptimize(target.data());
-    benchmark::ClobberMemory();
-  });
+// The document's load of a file (read from disk, parse, keep the image), beside a plain read of
+// the same file into a buffer of its size.
+void LoadFromDisk(benchmark::State& state, const std::vector<std::uint8_t>& image, const std::string& name) {
+  const std::string path = WriteWorkFile(name, image);
+  std::vector<std::uint8_t> buffer(image.size());
+  auto doc = std::make_unique<COtdrDoc>();
+  auto record = std::make_unique<SorRecord>();
+  AgainstBaseline(
+      state, "x_plain", image.size(),
+      [&] {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        benchmark::DoNotOptimize(::read(fd, buffer.data(), buffer.size()));
+        ::close(fd);
+        benchmark::ClobberMemory();
+      },
+      [&] {
+        benchmark::DoNotOptimize(doc->LoadTraceFile(path, 0, *record));
+        benchmark::ClobberMemory();
+      });
 }
 
 void BM_ReadWithChecksum(benchmark::State& state) {
-  const auto& image = FullSizeImage();
-  auto record = std::make_unique<SorRecord>();
-  RunAgainstCopy(state, [&] {
-    benchmark::DoNotOptimize(VerifySorChecksum(image));
-    benchmark::DoNotOptimize(ReadSorImage(image, *record));
-    benchmark::ClobberMemory();
-  });
+  ReadInMemory(state, PulseTraceImage(static_cast<int>(state.range(0))));
 }
 
-void BM_WriteImage(benchmark::State& state) {
-  const auto record = FullSizeRecord();
-  std::vector<std::uint8_t> image;
-  RunAgainstCopy(state, [&] {
-    benchmark::DoNotOptimize(AssembleSorImage(*record, image));
-    benchmark::ClobberMemory();
-  });
+void BM_ReadWithForeignChecksum(benchmark::State& state) {
+  ReadInMemory(state, WithForeignChecksum(PulseTraceImage(static_cast<int>(state.range(0)))));
 }
+
+void BM_LoadFromDisk(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  LoadFromDisk(state, PulseTraceImage(points), "load-" + PointsLabel(points) + ".sor");
+}
+
+void BM_AssembleImage(benchmark::State& state) {
+  const auto record = PulseTraceRecord(static_cast<int>(state.range(0)));
+  std::vector<std::uint8_t> image;
+  AssembleSorImage(*record, image);
+  std::vector<std::uint8_t> copy(image.size());
+  AgainstBaseline(
+      state, "x_copy", image.size(),
+      [&] {
+        std::memcpy(copy.data(), image.data(), image.size());
+        benchmark::DoNotOptimize(copy.data());
+        benchmark::ClobberMemory();
+      },
+      [&] {
+        benchmark::DoNotOptimize(AssembleSorImage(*record, image));
+        benchmark::ClobberMemory();
+      });
+}
+
+// Save's write (temporary file, flush to disk, rename) beside a plain write of the same bytes that
+// is flushed to disk as well.
+void BM_WriteFile(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  const auto record = PulseTraceRecord(points);
+  std::vector<std::uint8_t> image;
+  AssembleSorImage(*record, image);
+  const std::string plain = (WorkFolder() / ("plain-" + PointsLabel(points) + ".sor")).string();
+  const std::string saved = (WorkFolder() / ("saved-" + PointsLabel(points) + ".sor")).string();
+  AgainstBaseline(
+      state, "x_plain", image.size(),
+      [&] {
+        const int fd = ::open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        benchmark::DoNotOptimize(::write(fd, image.data(), image.size()));
+        ::fsync(fd);
+        ::close(fd);
+      },
+      [&] { benchmark::DoNotOptimize(WriteSorFile(*record, saved)); });
+}
+
+void PulseSizes(benchmark::internal::Benchmark* b) {
+  b->ArgName("points");
+  for (const int points : kPulsePoints) b->Arg(points);
+  b->UseManualTime();
+}
+
+BENCHMARK(BM_ReadWithChecksum)->Apply(PulseSizes);
+BENCHMARK(BM_ReadWithForeignChecksum)->Apply(PulseSizes);
+BENCHMARK(BM_LoadFromDisk)->Apply(PulseSizes);
+BENCHMARK(BM_AssembleImage)->Apply(PulseSizes);
+BENCHMARK(BM_WriteFile)->Apply(PulseSizes)->Unit(benchmark::kMicrosecond);
+
+// The real files, named by their size only.
+const bool kSampleFilesRegistered = [] {
+  for (const auto& file : lumivane::test::SampleSorFiles()) {
+    const std::string size = std::to_string(file.bytes.size()) + "B";
+    benchmark::RegisterBenchmark(("BM_ReadSampleFile/" + size).c_str(),
+                                 [&file](benchmark::State& state) { ReadInMemory(state, file.bytes); })
+        ->UseManualTime();
+    benchmark::RegisterBenchmark(("BM_LoadSampleFile/" + size).c_str(),
+                                 [&file, size](benchmark::State& state) {
+                                   LoadFromDisk(state, file.bytes, "sample-" + size + ".sor");
+                                 })
+        ->UseManualTime();
+  }
+  return true;
+}();
 
 }  // namespace
-
-BENCHMARK(BM_CopyImage);
-BENCHMARK(BM_ReadWithChecksum);
-BENCHMARK(BM_WriteImage);

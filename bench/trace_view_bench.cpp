@@ -79,43 +79,67 @@ void BM_TraceViewRepaint_LinePerSample(benchmark::State& state) {
 BENCHMARK(BM_TraceViewRepaint_LinePerSample)->Unit(benchmark::kMillisecond);
 
 // The pane itself: a document with four listed traces and both markers with their insertion-loss
-// aux markers, its background rendered at every paint.
-void BM_TraceViewRepaint_View(benchmark::State& state) {
+// aux markers, shown at 1920x1080.
+struct ViewScene {
+  ViewScene() {
+    doc->m_strTracePath = "/bench/t3.sor";
+    doc->m_nPointCount = kPoints;
+    doc->m_dFibreLengthKm = 40.0;
+    doc->m_SorRecord.DataPts.Traces[0].PointCount = kPoints;
+    doc->m_SorRecord.DataPts.Traces[0].ScaleFactor = 1000;
+    doc->m_SorRecord.UserName.StoredCursorA = kPoints / 4;
+    doc->m_SorRecord.UserName.StoredCursorB = kPoints / 2;
+    doc->m_MarkerState.AnalysisMode = 1;
+    doc->m_DbSamples.Values = scene.traces.back();
+    for (int t = 0; t < kTraces; ++t) {
+      auto record = std::make_unique<TraceRecord>();
+      record->m_strPath = "/bench/t" + std::to_string(t) + ".sor";
+      record->m_nColourIndex = t;
+      record->m_Model.m_nPointCount = kPoints;
+      record->m_Model.m_dDbCeiling = 30.0 + t;
+      record->m_Model.m_DbSamples.Values = scene.traces[static_cast<std::size_t>(t)];
+      traces.push_back(std::move(record));
+    }
+    g_DisplayState.TraceCount = kTraces;
+    view = std::make_unique<COtdrDisplayView>(*doc, traces);
+    view->resize(kWidth, kHeight);
+    view->show();
+    while (view->windowHandle() == nullptr || !view->windowHandle()->isExposed()) QApplication::processEvents();
+    view->OnInitialUpdate();
+    view->viewport()->repaint();
+  }
   const Scene scene;
-  auto doc = std::make_unique<COtdrDoc>();
-  doc->m_strTracePath = "/bench/t3.sor";
-  doc->m_nPointCount = kPoints;
-  doc->m_dFibreLengthKm = 40.0;
-  doc->m_SorRecord.DataPts.Traces[0].PointCount = kPoints;
-  doc->m_SorRecord.DataPts.Traces[0].ScaleFactor = 1000;
-  doc->m_SorRecord.UserName.StoredCursorA = kPoints / 4;
-  doc->m_SorRecord.UserName.StoredCursorB = kPoints / 2;
-  doc->m_MarkerState.AnalysisMode = 1;
-  std::copy(scene.traces.back().begin(), scene.traces.back().end(), doc->m_DbSamples.Values);
+  std::unique_ptr<COtdrDoc> doc = std::make_unique<COtdrDoc>();
   TraceList traces;
-  for (int t = 0; t < kTraces; ++t) {
-    auto record = std::make_unique<TraceRecord>();
-    record->m_strPath = "/bench/t" + std::to_string(t) + ".sor";
-    record->m_nColourIndex = t;
-    record->m_Model.m_nPointCount = kPoints;
-    record->m_Model.m_dDbCeiling = 30.0 + t;
-    std::copy(scene.traces[static_cast<std::size_t>(t)].begin(),
-              scene.traces[static_cast<std::size_t>(t)].end(), record->m_Model.m_DbSamples.Values);
-    traces.push_back(std::move(record));
-  }
-  g_DisplayState.TraceCount = kTraces;
-  COtdrDisplayView view(*doc, traces);
-  view.resize(kWidth, kHeight);
-  view.show();
-  while (view.windowHandle() == nullptr || !view.windowHandle()->isExposed()) QApplication::processEvents();
-  view.OnInitialUpdate();
+  std::unique_ptr<COtdrDisplayView> view;
+};
+
+// Every paint renders the background afresh.
+void BM_TraceViewRepaint_View(benchmark::State& state) {
+  ViewScene pane;
   for (auto _ : state) {
-    view.State().m_bBackgroundDirty = 1;
-    view.viewport()->repaint();
+    pane.view->State().m_bBackgroundDirty = 1;
+    pane.view->viewport()->repaint();
   }
-  state.counters["renders"] = view.RenderCount();
+  state.counters["renders"] = pane.view->RenderCount();
 }
 BENCHMARK(BM_TraceViewRepaint_View)->Unit(benchmark::kMillisecond);
+
+// A marker moved: the whole pane is painted again over the background rendered before.
+void BM_TraceViewRepaint_Markers(benchmark::State& state) {
+  ViewScene pane;
+  for (auto _ : state) pane.view->viewport()->repaint();
+  state.counters["renders"] = pane.view->RenderCount();
+}
+BENCHMARK(BM_TraceViewRepaint_Markers)->Unit(benchmark::kMicrosecond);
+
+// A window that covered a 240x160 corner of the pane went away: only that corner is exposed.
+void BM_TraceViewRepaint_ExposedCorner(benchmark::State& state) {
+  ViewScene pane;
+  for (auto _ : state) pane.view->viewport()->repaint(QRect(0, 0, 240, 160));
+  state.counters["renders"] = pane.view->RenderCount();
+}
+BENCHMARK(BM_TraceViewRepaint_ExposedCorner)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -46,7 +46,7 @@ double Thousandths(float value) { return RoundHalfUp(static_cast<float>(value * 
 // The samples the engine can take: the first trace's stored samples, no more than the file's total.
 int AnalysableSamples(const SorRecord& record) {
   const std::int32_t total = record.DataPts.TotalPointCount;
-  const std::int32_t stored = record.DataPts.TraceCount > 0 ? record.DataPts.Traces[0].PointCount : 0;
+  const std::int32_t stored = record.DataPts.TraceCount > 0 ? StoredPointCount(record.DataPts.Traces[0]) : 0;
   return std::max(0, std::min(total, stored));
 }
 

@@ -14,6 +14,7 @@
 #include "app/command_ids.h"
 #include "app/command_line.h"
 #include "app/empty_pane_view.h"
+#include "app/first_paint_exit.h"
 #include "app/event_table_commands.h"
 #include "app/length_unit.h"
 #include "app/main_frame.h"
@@ -122,10 +123,15 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   };
   callbacks.canClose = [this] { return !m_pDocument || m_pDocument->CanCloseFrame(); };
   m_pMainFrame = std::make_unique<CMainFrame>(m_Commands, std::move(callbacks));
+  const bool traceAsked = !m_strCmdLine.empty();
+  InstallFirstPaintExit([this, traceAsked](const QObject* watched) {
+    return g_pDisplayView != nullptr && watched == g_pDisplayView->viewport() && (!traceAsked || !m_TraceList.empty());
+  });
   BindCommands();
   m_pMainFrame->OnCreate(instanceName);
   m_pMainFrame->SetRecentFiles(m_RecentFiles.Paths());
-  if (!StartupPauseSuppressed()) {
+  // The pause lets the splash be seen; without one on screen it would only delay the start.
+  if (CSplashWnd::Current() != nullptr && !StartupPauseSuppressed()) {
     QApplication::processEvents();
     QThread::msleep(kStartupPauseMs);
   }

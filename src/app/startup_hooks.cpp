@@ -15,3 +15,5 @@ bool FlagSet(const char* name) {
 bool SplashSuppressed() { return FlagSet("LUMIVANE_NO_SPLASH"); }
 
 bool StartupPauseSuppressed() { return FlagSet("LUMIVANE_NO_STARTUP_PAUSE"); }
+
+bool ExitAtFirstPaintRequested() { return FlagSet("LUMIVANE_EXIT_AT_FIRST_PAINT"); }

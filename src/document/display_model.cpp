@@ -18,9 +18,10 @@ constexpr double kLowestDb = -99999.9;
 /// How far the largest sample may rise above the noise floor before it becomes the ceiling.
 constexpr double kCeilingMarginDb = 6.0;
 
-/// Samples in dB; returns the largest value written.
+/// Samples in dB, as many as the points; returns the largest value written.
 double FillDbSamples(const SorTraceData& trace, std::int32_t pointCount, DbSampleArray& out) {
   double largest = kLowestDb;
+  out.Values.resize(static_cast<std::size_t>(pointCount));
   for (std::int32_t i = 0; i < pointCount; ++i) {
     const double value = SampleToDb(trace.Samples[i], trace.ScaleFactor);
     out.Values[i] = value;

@@ -34,7 +34,7 @@ std::int32_t AveragingSeconds(std::int16_t field) {
 }  // namespace
 
 std::int32_t FirstTracePointCount(const SorRecord& record) {
-  return std::clamp<std::int32_t>(record.DataPts.Traces[0].PointCount, 0, kSorMaxSamples);
+  return StoredPointCount(record.DataPts.Traces[0]);
 }
 
 std::int32_t KeyEventCountOf(const SorRecord& record) {

@@ -11,7 +11,7 @@
 /// End-event row index of a table without an end event.
 inline constexpr std::int32_t kNoEndEventRow = 999;
 
-/// Points of the record's first trace, within [0, kSorMaxSamples].
+/// Points of the record's first trace that carry a sample, within [0, kSorMaxSamples].
 std::int32_t FirstTracePointCount(const SorRecord& record);
 
 /// The record's key-event count, within [0, kSorMaxKeyEvents].

@@ -2,8 +2,11 @@
 // The records the panes, the analysis, printing and export read instead of the SR-4731 record.
 // Units: distances in km, levels and losses in dB, attenuation in dB/km. kMissingValue stands for
 // the absence of a loss or level; it stays exact in 32-bit float, which is why these stay float.
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <type_traits>
+#include <vector>
 
 #include "document/sor_record.h"
 
@@ -74,10 +77,16 @@ struct TraceDateTime {
   std::int32_t Year;
 };
 
-/// The first trace of DataPts in dB; entries at and beyond the point count keep what they held.
+/// The first trace of DataPts in dB, one value per point (at most kSorMaxSamples).
 struct DbSampleArray {
-  double Values[kSorMaxSamples];
+  std::vector<double> Values;
 };
+
+/// The first `count` values, or all of them when fewer are stored.
+inline std::span<const double> LeadingDbSamples(const DbSampleArray& samples, std::int32_t count) {
+  const std::span<const double> all(samples.Values);
+  return all.first(std::min(all.size(), static_cast<std::size_t>(std::max(count, 0))));
+}
 
 /// One aux-marker point.
 struct AuxMarker {
@@ -102,7 +111,5 @@ static_assert(sizeof(EventRow) == 12 * 4);
 static_assert(sizeof(FibreParamsRecord) == 9 * 4);
 static_assert(sizeof(LinkSummaryRecord) == 5 * 4);
 static_assert(sizeof(TraceDateTime) == 6 * 4);
-static_assert(sizeof(DbSampleArray) == kSorMaxSamples * sizeof(double));
 static_assert(std::is_trivially_copyable_v<EventRow>);
-static_assert(std::is_trivially_copyable_v<DbSampleArray>);
 static_assert(std::is_trivially_copyable_v<MarkerState>);

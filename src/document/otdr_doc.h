@@ -1,7 +1,8 @@
 #pragma once
 // The one trace document. It holds the current trace (its SR-4731 record, display model and
 // markers), the file image through which every trace file is read, and the settings of the run that
-// several subsystems share; all five panes are views of it. About 2 MB: create it on the heap.
+// several subsystems share; all five panes are views of it. About 150 KB and the current trace's
+// samples and file: create it on the heap.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -125,7 +126,7 @@ class COtdrDoc {
   std::int32_t m_nPointCount = 0;         // samples of the current trace
   std::int32_t m_nCurrentEvent = 0;       // the event-table row the markers and panes follow
   PortSettings m_PortSettings;
-  std::array<std::uint8_t, MaxTraceFileSize> m_FileImageBuffer{};  // every trace file passes through it
+  std::vector<std::uint8_t> m_FileImageBuffer;  // the last file read, m_nFileLength bytes
   double m_dDbCeiling = 0.0;              // dB
   std::string m_strWorkPath;              // pass/fail INI path or upload folder
   PixelPoint m_ptMarkerAArrow;            // where the off-screen arrow of marker A was drawn

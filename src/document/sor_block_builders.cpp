@@ -1,5 +1,6 @@
 #include "document/sor_block_builders.h"
 
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -129,7 +130,10 @@ std::int32_t BuildDataPtsBlock(const SorRecord& record, SorBlockBuffer& block, S
       const int points = ClampSorCount(trace.PointCount, kSorMaxSamples);
       out.I32(points);
       out.I16(trace.ScaleFactor);
-      out.U16Array(trace.Samples, points);
+      // A point without a stored sample is written as 0, so the block keeps the count it states.
+      const int stored = std::min(points, static_cast<int>(trace.Samples.size()));
+      out.U16Array(trace.Samples.data(), stored);
+      for (int i = stored; i < points; ++i) out.U16(0);
     }
   });
 }

@@ -100,8 +100,8 @@ void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
 }  // namespace
 
 void KeepSorSource(SorImage image, SorSource& source) {
-  const std::size_t length = std::min(image.size(), sizeof source.Bytes);
-  std::copy_n(image.begin(), length, source.Bytes);
+  const std::size_t length = std::min(image.size(), static_cast<std::size_t>(MaxTraceFileSize));
+  source.Bytes.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length));
   source.Length = static_cast<std::int32_t>(length);
   std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), -1);
 }
@@ -279,7 +279,8 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record,
     if (stored < points) record.Source.SamplesCut = 1;
     trace.PointCount = stored;
     trace.ScaleFactor = scale;
-    in.U16Array(trace.Samples, stored);
+    trace.Samples.resize(static_cast<std::size_t>(stored));
+    in.U16Array(trace.Samples.data(), stored);
     in.Skip((points - stored) * 2);
   }
   return in.Position();

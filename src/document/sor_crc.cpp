@@ -135,8 +135,11 @@ SorChecksumStatus VerifySorChecksum(std::span<const std::uint8_t> file) {
   if (file.size() < kSorMinV2Length) return SorChecksumStatus::kTooShort;
   const std::size_t n = file.size();
   const auto stored = static_cast<std::uint16_t>(file[n - 2] | (file[n - 1] << 8));
-  if (SorCrc16(file.data(), n - 2) == stored) return SorChecksumStatus::kAllButChecksumValue;
-  if (SorCrc16(file.data(), n - 8) == stored) return SorChecksumStatus::kAllButCksumBlock;
+  // Both conventions that start at 0xFFFF share every byte before the Cksum block: the register
+  // goes on over the six bytes between instead of a second pass over the whole file.
+  const std::uint16_t beforeCksumBlock = SorCrc16(file.data(), n - 8);
+  if (FoldBytes(beforeCksumBlock, file.data() + n - 8, 6) == stored) return SorChecksumStatus::kAllButChecksumValue;
+  if (beforeCksumBlock == stored) return SorChecksumStatus::kAllButCksumBlock;
   if (SorCrc16(file.data(), n - 2, 0) == stored) return SorChecksumStatus::kAllButChecksumValueZero;
   return SorChecksumStatus::kMismatch;
 }

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -56,7 +55,7 @@ bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std:
 
 SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) {
   if (image.size() > static_cast<std::size_t>(MaxTraceFileSize)) return SorReadResult::kTooLarge;
-  std::memset(&target, 0, sizeof target);
+  ClearSorRecord(target);
   KeepSorSource(image, target.Source);
   auto& map = target.Map;
   SetSorText(map.Name, kSorBlockMap);

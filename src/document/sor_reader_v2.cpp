@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "document/byte_reader.h"
 #include "document/sor_block_parsers.h"
@@ -45,7 +44,7 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   const std::uint16_t revision = in.U16();
   if (revision != kSorRevision2) return SorReadResult::kWrongVersion;
 
-  std::memset(&target, 0, sizeof target);
+  ClearSorRecord(target);
   KeepSorSource(image, target.Source);
   auto& map = target.Map;
   SetSorText(map.Name, kSorBlockMap);

@@ -1,9 +1,13 @@
 #pragma once
-// One SR-4731 trace file in memory: a plain value with one member per file field.
-// Texts are UTF-16 cells holding one file byte each, always zero-terminated within their capacity.
-// The record is about 1.3 MB: keep it on the heap or in static storage, never on the stack.
+// One SR-4731 trace file in memory: a value with one member per file field; assignment copies it
+// whole and value-initialisation clears it. Texts are UTF-16 cells holding one file byte each,
+// always zero-terminated within their capacity. The samples and the source file's bytes are stored
+// as many as the file has; the rest is about 100 KB: keep the record on the heap or in static
+// storage, never on the stack.
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
+#include <vector>
 
 #include "document/sor_key_event.h"
 
@@ -139,8 +143,14 @@ struct SorLnkParams {
 struct SorTraceData {
   std::int32_t PointCount;   // 0..kSorMaxSamples after a read
   std::int16_t ScaleFactor;  // dB = sample / ScaleFactor (the display model's rule)
-  std::uint16_t Samples[kSorMaxSamples];  // larger = weaker signal
+  std::vector<std::uint16_t> Samples;  // larger = weaker signal; PointCount of them after a read
 };
+
+/// Points of a trace that carry a sample: the point count, within the stored samples and the cap.
+inline std::int32_t StoredPointCount(const SorTraceData& trace) {
+  const auto stored = static_cast<std::int32_t>(std::min<std::size_t>(trace.Samples.size(), kSorMaxSamples));
+  return std::clamp<std::int32_t>(trace.PointCount, 0, stored);
+}
 
 struct SorDataPts {
   char16_t Name[kSorNameCapacity];
@@ -189,7 +199,7 @@ struct SorSource {
   std::int32_t Length;
   std::int32_t BlockOffsets[kSorParsedBlockCount];  // -1: the block was not read
   std::uint8_t SamplesCut;  // 1 when a trace held more samples than kSorMaxSamples
-  std::uint8_t Bytes[MaxTraceFileSize];
+  std::vector<std::uint8_t> Bytes;  // Length of them; at most MaxTraceFileSize
 };
 
 struct SorRecord {
@@ -206,4 +216,12 @@ struct SorRecord {
   SorSource Source;
 };
 
-static_assert(std::is_trivially_copyable_v<SorRecord>);
+// Every block but the samples' is a plain value that can be cleared in place.
+static_assert(std::is_trivially_copyable_v<SorMapBlock> && std::is_trivially_copyable_v<SorGenParams> &&
+              std::is_trivially_copyable_v<SorSupParams> && std::is_trivially_copyable_v<SorFxdParams> &&
+              std::is_trivially_copyable_v<SorKeyEvents> && std::is_trivially_copyable_v<SorLnkParams> &&
+              std::is_trivially_copyable_v<SorUserName> && std::is_trivially_copyable_v<SorVendorParams> &&
+              std::is_trivially_copyable_v<SorChecksum>);
+
+/// Empties the record in place, as value-initialisation would, without a temporary of its size.
+void ClearSorRecord(SorRecord& record);

@@ -57,7 +57,7 @@ class SourcePlanner {
  public:
   explicit SourcePlanner(const SorRecord& record)
       : record_(record),
-        image_(record.Source.Bytes, static_cast<std::size_t>(record.Source.Length)),
+        image_(record.Source.Bytes.data(), static_cast<std::size_t>(record.Source.Length)),
         revision2_(IsSorV2(image_)),
         asRead_(std::make_unique<SorRecord>()) {}
 
@@ -71,7 +71,7 @@ class SourcePlanner {
       return body;
     }
     // The reader's view of the source block alone: what the record held before any edit.
-    std::memset(asRead_.get(), 0, sizeof(SorRecord));
+    ClearSorRecord(*asRead_);
     SorTextLog log;
     kSorBlockParsers[parser].parse(image_, at, *asRead_, &log);
     SorBlockBuffer unedited;
@@ -145,7 +145,7 @@ std::vector<SorPlannedBlock> PlanWithoutSource(const SorRecord& record) {
 }  // namespace
 
 std::vector<SorPlannedBlock> PlanSorBlocks(const SorRecord& record) {
-  const std::span<const std::uint8_t> image(record.Source.Bytes, static_cast<std::size_t>(record.Source.Length));
+  const std::span<const std::uint8_t> image(record.Source.Bytes.data(), static_cast<std::size_t>(record.Source.Length));
   const SorMapLayout layout = ReadSorMapLayout(image);
   if (record.Source.Length <= 0 || !layout.readable) return PlanWithoutSource(record);
 

@@ -1,6 +1,6 @@
 #include "document/trace_display_model.h"
 
-#include <cstring>
+#include <memory>
 
 TraceDisplayModel g_WorkTrace{};
 
@@ -27,6 +27,6 @@ DisplayModelTarget DisplayModelTargetOf(TraceDisplayModel& model) {
 }
 
 void ResetWorkTrace() {
-  // Cleared in place: a value-initialised temporary of this size would be built on the stack first.
-  std::memset(&g_WorkTrace, 0, sizeof g_WorkTrace);
+  // The empty model is built on the heap: a temporary of this size does not belong on the stack.
+  g_WorkTrace = *std::make_unique<TraceDisplayModel>();
 }

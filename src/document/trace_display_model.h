@@ -10,7 +10,8 @@
 #include "document/display_records.h"
 #include "document/sor_record.h"
 
-/// One trace's file record and display model. About 1.7 MB: heap or static storage only.
+/// One trace's file record and display model: about 150 KB and the trace's samples; heap or static
+/// storage only. Assignment copies it whole, samples included.
 struct TraceDisplayModel {
   SorRecord m_SorRecord;
   EventRow m_EventRows[kMaxEventRows];
@@ -32,7 +33,6 @@ struct TraceDisplayModel {
   std::uint8_t m_bLockAB;
 };
 
-static_assert(std::is_trivially_copyable_v<TraceDisplayModel>);
 
 /// Every member LoadDisplayModel fills, in whichever holder it lives.
 struct DisplayModelTarget {

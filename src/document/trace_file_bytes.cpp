@@ -1,8 +1,10 @@
 #include "document/trace_file_bytes.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <span>
 
 #include "document/sor_crc.h"
@@ -16,37 +18,48 @@ namespace {
 // Shorter files are refused before their checksum is even looked at.
 constexpr std::size_t kSmallestBatchFile = 200;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+struct FileDescriptor {
+  explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+  ~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  explicit operator bool() const { return fd >= 0; }
+  int fd;
 };
 
 }  // namespace
 
-// Never reads more than one byte past the largest trace file, so a huge file or a growing one
-// costs nothing.
+// One open and one fstat decide everything; the buffer is the file's size, and never more than one
+// byte past the largest trace file is read, so a huge file or a growing one costs nothing.
 TraceFileBytes ReadTraceFileBytes(const std::string& path) {
-  std::error_code error;
-  // Any other trouble asking about the file is left to the open, which reports it.
-  const std::filesystem::file_type type = std::filesystem::status(path, error).type();
-  if (type == std::filesystem::file_type::not_found) return {TextRow::CantFindFile, {}};
-  // Only a regular file opens as a trace: a folder named "x.sor" cannot be read as one, and opening
-  // a pipe would block the program for as long as nothing writes to it.
-  const bool known = type != std::filesystem::file_type::none && type != std::filesystem::file_type::unknown;
-  if (known && type != std::filesystem::file_type::regular) return {TextRow::TypeOfFileWrong, {}};
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return {TextRow::TypeOfFileWrong, {}};
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size > static_cast<std::uintmax_t>(MaxTraceFileSize)) return {TextRow::FileTooLarge, {}};
+  // Opened without blocking: opening a pipe for reading would otherwise wait for as long as
+  // nothing writes to it.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!file) return {errno == ENOENT || errno == ENOTDIR ? TextRow::CantFindFile : TextRow::TypeOfFileWrong, {}};
+  struct stat status {};
+  if (::fstat(file.fd, &status) != 0) return {TextRow::ReadFileFailed, {}};
+  // Only a regular file opens as a trace: a folder named "x.sor" cannot be read as one.
+  if (!S_ISREG(status.st_mode)) return {TextRow::TypeOfFileWrong, {}};
+  if (status.st_size > MaxTraceFileSize) return {TextRow::FileTooLarge, {}};
 
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(MaxTraceFileSize) + 1);
+  // One byte more than the size shows a file that grew since; it may grow up to the limit.
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size) + 1);
   std::size_t length = 0;
-  while (length < bytes.size()) {
-    const std::size_t got = std::fread(bytes.data() + length, 1, bytes.size() - length, file.get());
+  for (;;) {
+    if (length == bytes.size()) {
+      if (bytes.size() > static_cast<std::size_t>(MaxTraceFileSize)) break;
+      bytes.resize(static_cast<std::size_t>(MaxTraceFileSize) + 1);
+    }
+    const ssize_t got = ::read(file.fd, bytes.data() + length, bytes.size() - length);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return {TextRow::ReadFileFailed, {}};
     if (got == 0) break;
-    length += got;
+    length += static_cast<std::size_t>(got);
   }
   if (length > static_cast<std::size_t>(MaxTraceFileSize)) return {TextRow::FileTooLarge, {}};
-  if (std::ferror(file.get()) || length == 0) return {TextRow::ReadFileFailed, {}};
+  if (length == 0) return {TextRow::ReadFileFailed, {}};
   bytes.resize(length);
   return {-1, std::move(bytes)};
 }

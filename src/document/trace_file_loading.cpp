@@ -1,7 +1,7 @@
 // Bringing a trace file from disk into a SorRecord through the document's file image.
-#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/text_rows.h"
 #include "app/text_table.h"
@@ -53,10 +53,9 @@ int COtdrDoc::LoadTraceFile(std::string_view path, int /*fileKind*/, SorRecord& 
   if (finding == SorFileFinding::kDamaged) ShowRow(TextRow::FileDamaged);
   if (finding == SorFileFinding::kSamplesCut) ShowRow(TextRow::TracePointsCut);
   m_bFileDamaged = finding == SorFileFinding::kDamaged;
-  target = *read;
-  const auto next = std::copy(file.bytes.begin(), file.bytes.end(), m_FileImageBuffer.begin());
-  std::fill(next, m_FileImageBuffer.end(), std::uint8_t{0});
+  target = std::move(*read);
   m_nFileLength = static_cast<std::int32_t>(file.bytes.size());
+  m_FileImageBuffer = std::move(file.bytes);
   return 1;
 }
 

@@ -31,8 +31,8 @@ int KeyEventCount(const COtdrDoc& doc) {
 int RowCount(const COtdrDoc& doc) { return std::clamp(doc.m_nEventCount, 0, kMaxEventRows); }
 
 double SampleAt(const COtdrDoc& doc, int index) {
-  const int count = std::clamp(doc.m_nPointCount, 0, kSorMaxSamples);
-  return count > 0 ? doc.m_DbSamples.Values[lumivane::ClampIndex(index, count)] : 0.0;
+  const std::span<const double> samples = LeadingDbSamples(doc.m_DbSamples, doc.m_nPointCount);
+  return samples.empty() ? 0.0 : samples[static_cast<std::size_t>(lumivane::ClampIndex(index, static_cast<int>(samples.size())))];
 }
 
 // Rounded as shown; a missing value stays missing, and the dialog shows it as such.

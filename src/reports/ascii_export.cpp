@@ -180,8 +180,8 @@ void AppendEventTable(std::string& out, const COtdrDoc& doc, const ExportUnit& u
 
 void AppendTraceData(std::string& out, const COtdrDoc& doc, char s) {
   AppendRow(out, 186);
-  const int n = std::clamp(doc.m_nPointCount, 0, kSorMaxSamples);
-  const double* v = doc.m_DbSamples.Values;
+  const std::span<const double> v = LeadingDbSamples(doc.m_DbSamples, doc.m_nPointCount);
+  const int n = static_cast<int>(v.size());
   // The first sample is left out of the reference level, as readers of these files expect.
   double top = -1000.0;
   for (int i = 1; i < n; ++i) top = std::max(top, v[i]);

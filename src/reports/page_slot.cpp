@@ -60,7 +60,9 @@ std::string RangeText(const FibreParamsRecord& fibre) {
 
 double SampleDb(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
-  return SampleToDb(trace.Samples[index], trace.ScaleFactor);
+  // A point without a stored sample reads as 0, as bytes past a file's end do.
+  if (index < 0 || static_cast<std::size_t>(index) >= trace.Samples.size()) return 0.0;
+  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
 }
 
 bool IsMissing(double value) { return value == static_cast<double>(kMissingValue); }
@@ -91,7 +93,7 @@ std::string CommentText(int origin) {
 }  // namespace
 
 void ReleaseOwnedSamples(PageSlot& slot) {
-  if (slot.OwnedSamples && slot.Samples == slot.OwnedSamples->Values) slot.Samples = nullptr;
+  if (slot.OwnedSamples && slot.Samples == slot.OwnedSamples->Values.data()) slot.Samples = nullptr;
   slot.OwnedSamples.reset();
 }
 

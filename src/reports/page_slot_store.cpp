@@ -65,10 +65,11 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     const TraceDisplayModel& model = trace->m_Model;
     const SorRecord& record = model.m_SorRecord;
     PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
-    const int points = std::clamp(model.m_nPointCount, 0, kSorMaxSamples);
+    const int points = static_cast<int>(LeadingDbSamples(model.m_DbSamples, model.m_nPointCount).size());
+    ReleaseOwnedSamples(slot);
     slot.ModuleNumber = ModuleNumberOf(record);
     slot.LengthKm = model.m_dFibreLengthKm;
-    slot.Samples = model.m_DbSamples.Values;
+    slot.Samples = model.m_DbSamples.Values.data();
     slot.SampleCount = points;
     slot.CeilingLevel = model.m_dDbCeiling;
     slot.LowestLevel = ComputeLowestLevel(record, points);
@@ -91,7 +92,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
 
     const auto [a, b] = CellMarkers(storedA, storedB, slot.FilePointCount, points);
     FormatCellMeasurements(slot, {slot.LengthKm, a, b, store.m_nPrintActiveMarker, &record, &model.m_LinkSummary,
-                                  points, std::span<const double>(model.m_DbSamples.Values, kSorMaxSamples)});
+                                  points, model.m_DbSamples.Values});
     ++s;
   }
   store.m_nSlotCount = s;
@@ -159,15 +160,15 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   }
   SorRecord& record = work.m_SorRecord;
   ApplyFileLengthUnit(record);
-  const int points = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
+  const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
+  const int points = static_cast<int>(samples.size());
   auto owned = std::make_shared<DbSampleArray>();
-  std::copy_n(work.m_DbSamples.Values, points, owned->Values);
-  std::fill(owned->Values + points, owned->Values + kSorMaxSamples, 0.0);
+  owned->Values.assign(samples.begin(), samples.end());
 
   ReleaseOwnedSamples(slot);
   slot.LengthKm = work.m_dFibreLengthKm;
   slot.OwnedSamples = owned;
-  slot.Samples = owned->Values;
+  slot.Samples = owned->Values.data();
   slot.SampleCount = points;
   slot.CeilingLevel = read.highestDb;
   slot.LowestLevel = read.lowestDb;
@@ -182,7 +183,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.InfoText[13] = InsertionLossLine(event, record);
   FormatCellMeasurements(
       slot, {slot.LengthKm, work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker, &record, &work.m_LinkSummary,
-             points, std::span<const double>(work.m_DbSamples.Values, kSorMaxSamples)});
+             points, work.m_DbSamples.Values});
   return true;
 }
 

@@ -118,10 +118,9 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
         const TraceDisplayModel& model = record->m_Model;
         const bool current = record->m_strPath == set.path;
         if (options.Layout != kLayoutCombined && !current) continue;
-        const int points = std::clamp(model.m_nPointCount, 0, kSorMaxSamples);
         const auto colour = m_Doc.m_TraceColours[static_cast<std::size_t>(
             std::clamp(record->m_nColourIndex, 0, static_cast<int>(m_Doc.m_TraceColours.size()) - 1))];
-        curves.push_back({std::span<const double>(model.m_DbSamples.Values, static_cast<std::size_t>(points)),
+        curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount),
                           windowed ? model.m_dDbCeiling : range.max,
                           OverlayStep(params.pixelsPerSample, spacing, model.m_SorRecord.FxdParams.DataSpacing[0]),
                           ColourOf(colour), current});

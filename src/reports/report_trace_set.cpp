@@ -28,10 +28,10 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
                                      int markerB, int activeMarker) {
   const double f = g_LengthUnitFactor;
   const std::string& u = g_LengthUnitName;
-  const int n = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
+  const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
   const MarkerMeasures m =
       MeasureAtMarkers({work.m_dFibreLengthKm, markerA, markerB, activeMarker, &work.m_SorRecord, &work.m_LinkSummary,
-                        n, std::span<const double>(work.m_DbSamples.Values, kSorMaxSamples)});
+                        static_cast<int>(samples.size()), samples});
   ReportMarkerValues v;
   v.texts[kReadingDistanceAB] = Format("%.5f", m.distanceKm * f) + " " + u;
   v.texts[kReadingTwoPointLoss] = Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB";
@@ -49,20 +49,20 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
   const float dB = GetDistance_Position(m.markerB, kSorFileKind, record, work.m_dFibreLengthKm);
   v.orl = EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
   v.eventNumber = FindEventAtMarkerIndex(work.m_dFibreLengthKm, rows, static_cast<int>(rows.size()),
-                                         record.FxdParams.DataPointCounts[0], n, m.markerA, m.markerB, activeMarker);
+                                         record.FxdParams.DataPointCounts[0], static_cast<int>(samples.size()), m.markerA, m.markerB, activeMarker);
   return v;
 }
 
 }  // namespace
 
 ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
-  const int n = std::clamp(doc.m_nPointCount, 0, kSorMaxSamples);
+  const std::span<const double> samples = LeadingDbSamples(doc.m_DbSamples, doc.m_nPointCount);
   ReportTraceSet set{doc.m_SorRecord, doc.m_TraceDateTime, doc.m_FibreParams, doc.m_LinkSummary,
                      RowsOf(doc.m_EventRows.data(), doc.m_nEventCount)};
   set.endRow = doc.m_nEndEventRow;
   set.lengthKm = doc.m_dFibreLengthKm;
-  set.pointCount = n;
-  set.samples = std::span<const double>(doc.m_DbSamples.Values, static_cast<std::size_t>(n));
+  set.pointCount = static_cast<int>(samples.size());
+  set.samples = samples;
   set.ceilingDb = doc.m_dDbCeiling;
   set.offsetDb = doc.m_dCurrentOffsetDb;
   set.markerA = doc.m_MarkerState.MarkerA;
@@ -77,13 +77,14 @@ ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
 
 ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
                             int activeMarker) {
-  const int n = std::clamp(work.m_nPointCount, 0, kSorMaxSamples);
+  const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
+  const int n = static_cast<int>(samples.size());
   const std::span<const EventRow> rows = RowsOf(work.m_EventRows, work.m_nEventCount);
   ReportTraceSet set{work.m_SorRecord, work.m_TraceDateTime, work.m_FibreParams, work.m_LinkSummary, rows};
   set.endRow = work.m_nEndEventRow;
   set.lengthKm = work.m_dFibreLengthKm;
   set.pointCount = n;
-  set.samples = std::span<const double>(work.m_DbSamples.Values, static_cast<std::size_t>(n));
+  set.samples = samples;
   // The whole file at 60 dB full height: its weakest level on the bottom edge.
   set.ceilingDb = set.samples.empty() ? 0.0 : *std::max_element(set.samples.begin(), set.samples.end());
   set.markerA = std::clamp(work.m_nCursorA, 0, std::max(n - 1, 0));

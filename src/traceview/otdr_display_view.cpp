@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWheelEvent>
@@ -375,11 +376,11 @@ void COtdrDisplayView::mouseDoubleClickEvent(QMouseEvent* event) {
   QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
-void COtdrDisplayView::paintEvent(QPaintEvent* /*event*/) { OnDraw(); }
+void COtdrDisplayView::paintEvent(QPaintEvent* event) { OnDraw(event->region()); }
 
 // --- Painting -----------------------------------------------------------------------------------
 
-void COtdrDisplayView::OnDraw() {
+void COtdrDisplayView::OnDraw(const QRegion& exposed) {
   const PixelRect client = LogicalClientRect();
   if (m_State.m_sizeScrollTotal == PixelSize{client.Width(), client.Height()}) m_State.ZoomHistory.clear();
   if (g_DisplayState.FitOverlayRequest != 0) {
@@ -387,24 +388,44 @@ void COtdrDisplayView::OnDraw() {
     g_DisplayState.FitOverlayRequest = 0;
     m_State.m_bMarkersSeeded = 0;
   }
+  bool whole = false;
   if (NeedsBackgroundRender(m_State, g_DisplayState) || !CacheFitsViewport()) {
     RenderBackground();
     ConsumeRenderRequests(g_DisplayState);
+    whole = true;
   }
-  // The markers go over this copy of the background, never into the cache.
-  QImage composed = m_Cache;
-  if (m_Doc.HasTrace() && !m_TraceList.empty() && g_DisplayState.LinkMapMode == 0) {
-    QPainter painter(&composed);
-    painter.translate(-client.left, -client.top);
-    DrawMarkers(painter);
-    DrawAuxMarkers(painter);
-    g_DisplayState.MarkersFromTable = 0;
+  // The back buffer keeps the last finished picture: only the exposed part is composed again (the
+  // rest is what the screen shows already), unless the background changed or the buffer is new.
+  if (m_BackBuffer.size() != m_Cache.size() || m_BackBuffer.format() != m_Cache.format() ||
+      m_BackBuffer.devicePixelRatio() != m_Cache.devicePixelRatio() || !m_BackBuffer.isDetached()) {
+    m_BackBuffer = QImage(m_Cache.size(), m_Cache.format());
+    m_BackBuffer.setDevicePixelRatio(m_Cache.devicePixelRatio());
+    whole = true;
+  }
+  const QRegion composed = whole ? QRegion(m_BackBuffer.rect()) : exposed;
+  {
+    QPainter painter(&m_BackBuffer);
+    painter.setClipRegion(composed);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, m_Cache);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // The markers go over the background in the back buffer, never into the cache.
+    if (m_Doc.HasTrace() && !m_TraceList.empty() && g_DisplayState.LinkMapMode == 0) {
+      painter.translate(-client.left, -client.top);
+      DrawMarkers(painter);
+      DrawAuxMarkers(painter);
+      g_DisplayState.MarkersFromTable = 0;
+    }
   }
   m_State.m_rcRender = client;
-  m_BackBuffer = composed;
-  DrawTransientLines(composed);
   QPainter screen(viewport());
-  screen.drawImage(0, 0, composed);
+  // The buffer holds the screen's pixels: an exposed rectangle is that many times larger in it.
+  const qreal ratio = m_BackBuffer.devicePixelRatio();
+  for (const QRect& rect : exposed) {
+    screen.drawImage(QRectF(rect), m_BackBuffer,
+                     QRectF(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio, rect.height() * ratio));
+  }
+  DrawTransientLines(screen);
 }
 
 bool COtdrDisplayView::CacheFitsViewport() const {
@@ -501,8 +522,7 @@ void COtdrDisplayView::DrawOverlayTraces(QPainter& painter) {
     m_State.m_dPixelsPerSample = n > 0 ? static_cast<double>(canvas.width) / n : 0.0;
     const double step = OverlayStep(m_State.m_dPixelsPerSample, m_Doc.m_SorRecord.FxdParams.DataSpacing[0],
                                     model.m_SorRecord.FxdParams.DataSpacing[0]);
-    const std::size_t count = static_cast<std::size_t>(std::clamp(model.m_nPointCount, 0, kSorMaxSamples));
-    curves.push_back({std::span<const double>(model.m_DbSamples.Values, count), model.m_dDbCeiling, step,
+    curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling, step,
                       colourOf(*record), record->m_strPath == m_Doc.m_strTracePath});
     if (!keepLegend) m_State.m_Legend.push_back(legendOf(*record));
   }

@@ -5,6 +5,7 @@
 // scroll bars, the cached background and the double-buffered paint.
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QRegion>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -183,7 +184,8 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
 
   /// Room a scroll bar takes from the client area.
   int ScrollBarExtent() const;
-  void OnDraw();
+  /// Paints the exposed part of the pane.
+  void OnDraw(const QRegion& exposed);
   /// Whether the cached background has the viewport's size and pixel ratio.
   bool CacheFitsViewport() const;
   void RenderBackground();
@@ -193,7 +195,7 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   void DrawLinkMap(QPainter& painter);
   void DrawMarkers(QPainter& painter);
   void DrawAuxMarkers(QPainter& painter);
-  void DrawTransientLines(QImage& picture) const;
+  void DrawTransientLines(QPainter& painter) const;
   void WriteDistance(int set);
   void WriteStoredCursors();
   void OffsetTraceByDrag();

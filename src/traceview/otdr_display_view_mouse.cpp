@@ -94,8 +94,7 @@ void COtdrDisplayView::mousePressEvent(QMouseEvent* event) {
     const double pps = n > 0 ? static_cast<double>(m_State.m_sizeScrollTotal.width) / n : 0.0;
     for (const auto& record : m_TraceList) {
       const TraceDisplayModel& model = record->m_Model;
-      const std::size_t count = static_cast<std::size_t>(std::clamp(model.m_nPointCount, 0, kSorMaxSamples));
-      curves.push_back({std::span<const double>(model.m_DbSamples.Values, count), model.m_dDbCeiling,
+      curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling,
                         OverlayStep(pps, spacing, model.m_SorRecord.FxdParams.DataSpacing[0])});
     }
     const LevelAxis curveAxis{static_cast<double>(m_State.m_sizeScrollTotal.height), 0.0, m_State.m_dPixelsPerDb,
@@ -235,17 +234,15 @@ void COtdrDisplayView::OffsetTraceByDrag() {
       m_Doc.m_dCurrentOffsetDb = m_State.m_dDragOffsetDb;
     }
     TraceDisplayModel& model = record->m_Model;
-    const int count = std::clamp(model.m_nPointCount, 0, kSorMaxSamples);
-    for (int i = 0; i < count; ++i) model.m_DbSamples.Values[i] += delta;
+    for (double& value : model.m_DbSamples.Values) value += delta;
     return;
   }
 }
 
 // The rubber band and the offset drag's guide line go over the finished picture with inverting
 // raster operations, so drawing them twice at one place restores the pixels.
-void COtdrDisplayView::DrawTransientLines(QImage& picture) const {
+void COtdrDisplayView::DrawTransientLines(QPainter& painter) const {
   if (!m_RubberBand && !m_nGuideY && !m_nPressGuideY) return;
-  QPainter painter(&picture);
   if (m_RubberBand) {
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter.setPen(QPen(Qt::black, 1));

@@ -2,7 +2,6 @@
 // close command, and the fit of the scale to the new current trace.
 #include <QMdiSubWindow>
 #include <algorithm>
-#include <cstring>
 
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
@@ -133,8 +132,8 @@ void COtdrDisplayView::OnCloseCurrentTrace() {
     m_State.m_nLastDragX = 1;
     g_DisplayState.MarkerMoved = 0;
     m_Doc.m_EventRows = {};
-    m_Doc.m_FileImageBuffer.fill(0);
-    std::memset(static_cast<void*>(&m_Doc.m_SorRecord), 0, sizeof m_Doc.m_SorRecord);
+    m_Doc.m_FileImageBuffer.clear();
+    ClearSorRecord(m_Doc.m_SorRecord);
   }
   m_State.m_dDragOffsetDb = 0.0;
   m_Doc.m_dCurrentOffsetDb = 0.0;

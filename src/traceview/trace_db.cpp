@@ -38,8 +38,8 @@ TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int
 int ConvertTraceToDb(int /*kind*/, const SorRecord& record, double fibreLengthKm, int n, std::span<double> db,
                      double& rangeKm, double& minDb, double& maxDb, double& spanDb) {
   const SorTraceData& trace = record.DataPts.Traces[0];
-  const std::size_t count = static_cast<std::size_t>(std::clamp(n, 0, kSorMaxSamples));
-  const TraceDbRange range = ConvertSamplesToDb(std::span<const std::uint16_t>(trace.Samples, count),
+  const std::size_t count = static_cast<std::size_t>(std::clamp(n, 0, StoredPointCount(trace)));
+  const TraceDbRange range = ConvertSamplesToDb(std::span<const std::uint16_t>(trace.Samples.data(), count),
                                                 trace.ScaleFactor, record.FxdParams.NoiseFloorLevel, db);
   rangeKm = fibreLengthKm;
   minDb = range.minDb;

@@ -30,6 +30,7 @@ class AddEventMeasurementsTest : public ::testing::Test {
     r.KeyEvents.Events[0].MarkerLocations[3] = 200;
     doc->m_nPointCount = kCount;
     doc->m_dFibreLengthKm = 1.0;
+    doc->m_DbSamples.Values.resize(kCount);
     for (int i = 0; i < kCount; ++i) doc->m_DbSamples.Values[i] = 2.0 + 0.0003 * i + (i >= 500 ? 0.5 : 0.0);
   }
   ~AddEventMeasurementsTest() override { ResetLengthUnit(); }

@@ -149,6 +149,7 @@ class TraceReanalysisCommandTest : public AnalysisDlgTest {
     r.DataPts.TotalPointCount = 2000;
     r.DataPts.TraceCount = 1;
     r.DataPts.Traces[0].PointCount = 2000;
+    r.DataPts.Traces[0].Samples.resize(2000);
     for (int i = 0; i < 2000; ++i) r.DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(10000 + i / 5);
     doc->m_nPointCount = 2000;
   }

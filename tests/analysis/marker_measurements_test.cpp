@@ -25,6 +25,7 @@ class MarkerMeasurementsTest : public ::testing::Test {
   }
   // A fibre losing 0.3 dB/km from `launch` dB, with a 0.5 dB step at sample 500.
   void SetFibre(double launch) {
+    trace->m_DbSamples.Values.resize(kCount);
     for (int i = 0; i < kCount; ++i) trace->m_DbSamples.Values[i] = launch + 0.0003 * i + (i >= 500 ? 0.5 : 0.0);
   }
   void SetLaunchWindow(int c, int e) {

@@ -72,6 +72,7 @@ class TraceReanalysisTest : public ::testing::Test {
     r.DataPts.TraceCount = 1;
     r.DataPts.Traces[0].PointCount = n;
     r.DataPts.Traces[0].ScaleFactor = 1000;
+    r.DataPts.Traces[0].Samples.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
       const double level = levels.empty() ? -10.0 - 0.0002 * i : levels[static_cast<std::size_t>(i)].level;
       const long sample = std::clamp(std::lround(-level * 1000.0), 0L, 65535L);

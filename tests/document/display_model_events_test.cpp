@@ -231,7 +231,7 @@ TEST(ApplyStoredLossTotals, FillsLevelsFromTheStoredLaunchLevelFromVersion202) {
 TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
   // Flat steps of 1.0, 1.5 and 2.25 dB: cumulative losses 0, 0.5 and 1.25 dB before events 1 to 3.
   auto record = MakeTraceRecord(4000);
-  std::uint16_t* samples = record->DataPts.Traces[0].Samples;
+  std::uint16_t* samples = record->DataPts.Traces[0].Samples.data();
   for (std::int32_t i = 0; i < 4000; ++i) samples[i] = i < 1000 ? 1000 : i < 2000 ? 1500 : 2250;
   record->UserName.UserVer = 203;
   record->UserName.StoredLaunchLevel = 3000;

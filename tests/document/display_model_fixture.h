@@ -34,7 +34,7 @@ inline std::unique_ptr<SorRecord> MakeTraceRecord(std::int32_t points, std::uint
   record->DataPts.TraceCount = 1;
   trace.PointCount = points;
   trace.ScaleFactor = 1000;
-  for (std::int32_t i = 0; i < points && i < kSorMaxSamples; ++i) trace.Samples[i] = sample;
+  trace.Samples.assign(static_cast<std::size_t>(std::clamp(points, 0, kSorMaxSamples)), sample);
   return record;
 }
 

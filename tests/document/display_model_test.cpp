@@ -27,7 +27,7 @@ TEST(LoadDisplayModel, FillsTimeCountsLengthAndSamples) {
   AddKeyEvent(*record, 0, "1F9999");
   AddKeyEvent(*record, 3000, "1E9999");
   auto model = NewModel();
-  model->m_DbSamples.Values[10000] = 42.0;  // beyond the point count: kept
+  model->m_DbSamples.Values.assign(kSorMaxSamples, 42.0);  // an earlier, longer trace
   model->m_nAnalysisMode = 2;
   model->m_bLockAB = 1;
   Load(*record, *model);
@@ -44,7 +44,7 @@ TEST(LoadDisplayModel, FillsTimeCountsLengthAndSamples) {
   EXPECT_NEAR(model->m_dFibreLengthKm, 9999 * kKmPerSample, 1e-9);
   EXPECT_DOUBLE_EQ(model->m_DbSamples.Values[0], 5.0);
   EXPECT_DOUBLE_EQ(model->m_DbSamples.Values[10], 25.5);
-  EXPECT_DOUBLE_EQ(model->m_DbSamples.Values[10000], 42.0);
+  EXPECT_EQ(model->m_DbSamples.Values.size(), 10000u) << "as many values as points";
   EXPECT_EQ(model->m_nAnalysisMode, 0);
   EXPECT_EQ(model->m_bLockAB, 0);
   EXPECT_EQ(model->m_FibreParams.Wavelength, 1550);

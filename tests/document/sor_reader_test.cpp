@@ -175,7 +175,7 @@ TEST(ReadSorV2, SuccessReplacesEveryFieldSoNothingOfAnEarlierFileSurvives) {
   EXPECT_TRUE(SameBytes(target->UserName, SorUserName{}));
   EXPECT_EQ(target->UserName.DistanceCorrection, 0);
   EXPECT_TRUE(SameBytes(target->NorvalexParams, SorVendorParams{}));
-  EXPECT_EQ(target->DataPts.Traces[0].Samples[10], 0) << "samples of the longer earlier trace";
+  EXPECT_EQ(target->DataPts.Traces[0].Samples.size(), 10u) << "samples of the longer earlier trace";
   EXPECT_EQ(target->KeyEvents.Events[1].TimeOfFlight, 0);
 
   ASSERT_EQ(ReadSorImage(MakeSampleSorV1({.points = 10}), *target), SorReadResult::kOk);

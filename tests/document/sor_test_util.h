@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "document/sor_crc.h"
@@ -42,8 +43,32 @@ inline std::string ImageDifference(const std::vector<std::uint8_t>& a, const std
 
 /// Field-by-field equality of trivially copyable records (their padding is zero in both).
 template <typename T>
+  requires std::is_trivially_copyable_v<T>
 bool SameBytes(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+/// The same for the records that hold their samples apart: the samples compare by value.
+inline bool SameBytes(const SorTraceData& a, const SorTraceData& b) {
+  return a.PointCount == b.PointCount && a.ScaleFactor == b.ScaleFactor && a.Samples == b.Samples;
+}
+
+inline bool SameBytes(const SorDataPts& a, const SorDataPts& b) {
+  if (std::memcmp(a.Name, b.Name, sizeof a.Name) != 0 || a.TotalPointCount != b.TotalPointCount ||
+      a.TraceCount != b.TraceCount) {
+    return false;
+  }
+  for (int t = 0; t < kSorMaxTraces; ++t) {
+    if (!SameBytes(a.Traces[t], b.Traces[t])) return false;
+  }
+  return true;
+}
+
+inline bool SameBytes(const SorRecord& a, const SorRecord& b) {
+  return SameBytes(a.Map, b.Map) && SameBytes(a.GenParams, b.GenParams) && SameBytes(a.SupParams, b.SupParams) &&
+         SameBytes(a.FxdParams, b.FxdParams) && SameBytes(a.KeyEvents, b.KeyEvents) &&
+         SameBytes(a.LnkParams, b.LnkParams) && SameBytes(a.DataPts, b.DataPts) && SameBytes(a.UserName, b.UserName) &&
+         SameBytes(a.NorvalexParams, b.NorvalexParams) && SameBytes(a.Cksum, b.Cksum);
 }
 
 /// The counts and texts every read record must keep within its capacities, whatever the file.

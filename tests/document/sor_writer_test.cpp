@@ -130,6 +130,7 @@ TEST(WriteSorFile, CountsBeyondCapacityAreClampedSoNoArrayIsOverrun) {
   record->KeyEvents.KeyEventCount = 1200;
   record->DataPts.TraceCount = 1;
   record->DataPts.Traces[0].PointCount = 90000;
+  record->DataPts.Traces[0].Samples.resize(kSorMaxSamples);
   record->DataPts.Traces[0].Samples[kSorMaxSamples - 1] = 0x1234;
   const auto read = ReadImage(lumivane::test::Assemble(*record));
   EXPECT_EQ(read->FxdParams.PulseWidthCount, kSorMaxPulseWidths);

@@ -15,6 +15,7 @@
 #include "document/trace_display_model.h"
 #include "recording_message_sink.h"
 #include "sor_image_builder.h"
+#include "sor_test_util.h"
 #include "temp_dir.h"
 #include "unprivileged_child.h"
 
@@ -24,7 +25,7 @@ using lumivane::test::Bytes;
 using lumivane::test::RecordingMessageSink;
 using lumivane::test::TempDir;
 
-bool SameRecord(const SorRecord& a, const SorRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameRecord(const SorRecord& a, const SorRecord& b) { return lumivane::test::SameBytes(a, b); }
 
 Bytes PaddedTo(Bytes bytes, std::size_t size) {
   bytes.resize(size, 0);

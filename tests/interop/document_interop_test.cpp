@@ -18,6 +18,7 @@
 #include "kept_blocks.h"
 #include "sample_files.h"
 #include "temp_dir.h"
+#include "sor_test_util.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ TEST(DocumentInterop, EveryFileOpensAsTheCurrentTrace) {
     // The open reads exactly what the reader makes of the file's bytes, nothing of the file before.
     auto direct = std::make_unique<SorRecord>();
     ASSERT_EQ(ReadSorImage(file.bytes, *direct), SorReadResult::kOk);
-    EXPECT_EQ(std::memcmp(direct.get(), &doc->m_SorRecord, sizeof(SorRecord)), 0);
+    EXPECT_TRUE(lumivane::test::SameBytes(*direct, doc->m_SorRecord));
   }
 }
 
@@ -73,7 +74,7 @@ TEST(DocumentInterop, SaveAsOfAnOpenedFileKeepsEveryBlockAndEveryValue) {
     ASSERT_EQ(ReadSorImage(written, *after), SorReadResult::kOk);
     EXPECT_EQ(std::memcmp(&before->KeyEvents, &after->KeyEvents, sizeof before->KeyEvents), 0);
     EXPECT_EQ(std::memcmp(&before->FxdParams, &after->FxdParams, sizeof before->FxdParams), 0);
-    EXPECT_EQ(std::memcmp(&before->DataPts, &after->DataPts, sizeof before->DataPts), 0);
+    EXPECT_TRUE(lumivane::test::SameBytes(before->DataPts, after->DataPts));
     EXPECT_TRUE(sink.messages().empty());
   }
 }

@@ -15,6 +15,7 @@
 #include "document/sor_writer.h"
 #include "kept_blocks.h"
 #include "sample_files.h"
+#include "sor_test_util.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ TEST(SorInterop, WritingKeepsEveryBlockOfTheSourceAndReadsBackAsTheSameRecord) {
     EXPECT_EQ(lumivane::test::BlocksNotKept(file.bytes, written), std::vector<std::string>{});
     auto reread = std::make_unique<SorRecord>();
     ASSERT_EQ(ReadSorImage(written, *reread), SorReadResult::kOk);
-    EXPECT_EQ(std::memcmp(WrittenContent(*read).get(), WrittenContent(*reread).get(), sizeof(SorRecord)), 0);
+    EXPECT_TRUE(lumivane::test::SameBytes(*WrittenContent(*read), *WrittenContent(*reread)));
     std::cout << file.name << ": " << file.bytes.size() << " bytes read, " << written.size() << " written\n";
   }
 }

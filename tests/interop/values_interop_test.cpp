@@ -33,7 +33,7 @@ int PulseSamples(const SorFxdParams& fxd) {
 // it. Beside a reflection, on the plain backscatter slope, the strongest sample is the stretch's
 // first one and nothing rises to it.
 bool SitsOnAPeak(const TraceDisplayModel& model, int index, int pulse) {
-  const double* db = model.m_DbSamples.Values;
+  const double* db = model.m_DbSamples.Values.data();
   const int last = model.m_nPointCount - 1;
   const int from = std::clamp(index - pulse, 0, last);
   const int to = std::clamp(index + pulse, 0, last);

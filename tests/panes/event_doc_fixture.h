@@ -80,6 +80,8 @@ inline std::unique_ptr<COtdrDoc> MakeEventDoc() {
   record.DataPts.TraceCount = 1;
   record.DataPts.Traces[0].PointCount = kPoints;
   record.DataPts.Traces[0].ScaleFactor = 1000;
+  record.DataPts.Traces[0].Samples.resize(kPoints);
+  doc->m_DbSamples.Values.resize(kPoints);
   for (int i = 0; i < kPoints; ++i) {
     doc->m_DbSamples.Values[i] = Level(i);
     record.DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(Level(i) * 1000 + 0.5);

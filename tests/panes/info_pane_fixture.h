@@ -56,6 +56,8 @@ class InfoPaneTest : public ::testing::Test {
     SorTraceData& trace = r.DataPts.Traces[0];
     trace.PointCount = kFixturePoints;
     trace.ScaleFactor = 10000;
+    trace.Samples.resize(kFixturePoints);
+    d.m_DbSamples.Values.resize(kFixturePoints);
     for (int i = 0; i < kFixturePoints; ++i) {
       trace.Samples[i] = static_cast<std::uint16_t>(20003 + 20 * i);
       d.m_DbSamples.Values[i] = trace.Samples[i] / 10000.0;

@@ -106,6 +106,8 @@ TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
 }
 
 TEST_F(MarkerReadingsTest, LaunchLevelWithFourthDecimalFiveOrMoreIsRaisedByAThousandth) {
+  doc->m_SorRecord.DataPts.Traces[0].Samples.resize(kFixturePoints);
+  doc->m_DbSamples.Values.resize(kFixturePoints);
   for (int i = 0; i < kFixturePoints; ++i) {
     doc->m_SorRecord.DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(20006 + 20 * i);
     doc->m_DbSamples.Values[i] = (20006 + 20 * i) / 10000.0;

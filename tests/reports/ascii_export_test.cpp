@@ -63,9 +63,7 @@ class AsciiExportTest : public ::testing::Test {
     d.m_nPointCount = 3;
     d.m_SorRecord.DataPts.Traces[0].PointCount = 3;
     d.m_dFibreLengthKm = 0.004;
-    d.m_DbSamples.Values[0] = 2.5;
-    d.m_DbSamples.Values[1] = 4.999;
-    d.m_DbSamples.Values[2] = 5.0;
+    d.m_DbSamples.Values = {2.5, 4.999, 5.0};
   }
 
   std::string Export(const AsciiExportOptions& options, const ExportUnit& unit = kKm) const {

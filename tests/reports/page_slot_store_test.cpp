@@ -82,7 +82,7 @@ TEST_F(PageSlotStoreTest, LoadedTracesBorrowTheirSamplesAndDescribeTheFile) {
   for (std::size_t i = 0; i < 2; ++i) {
     const PageSlot& slot = store_->m_PageSlots[i];
     const TraceDisplayModel& model = traces[i]->m_Model;
-    EXPECT_EQ(slot.Samples, model.m_DbSamples.Values);
+    EXPECT_EQ(slot.Samples, model.m_DbSamples.Values.data());
     EXPECT_FALSE(slot.OwnedSamples);
     EXPECT_EQ(slot.SampleCount, 2000);
     EXPECT_EQ(slot.FilePointCount, 2000);
@@ -123,10 +123,10 @@ TEST_F(PageSlotStoreTest, BatchCellReadsItsFileIntoTheWorkTraceWithItsOwnUnit) {
   EXPECT_EQ(feet.InfoText[0], "File : feet.sor");
   EXPECT_EQ(feet.InfoText[15].substr(feet.InfoText[15].size() - 4), " kft");
   ASSERT_TRUE(feet.OwnedSamples);
-  EXPECT_EQ(feet.Samples, feet.OwnedSamples->Values);
+  EXPECT_EQ(feet.Samples, feet.OwnedSamples->Values.data());
   EXPECT_EQ(feet.SampleCount, work_->m_nPointCount);
   EXPECT_DOUBLE_EQ(feet.Samples[100], work_->m_DbSamples.Values[100]);
-  EXPECT_DOUBLE_EQ(feet.Samples[2000], 0.0);
+  EXPECT_EQ(feet.OwnedSamples->Values.size(), static_cast<std::size_t>(feet.SampleCount));
   EXPECT_DOUBLE_EQ(feet.LengthKm, work_->m_dFibreLengthKm);
   EXPECT_EQ(feet.CellMarkerA, work_->m_nCursorA);
   EXPECT_EQ(feet.EventRows.data(), work_->m_EventRows);

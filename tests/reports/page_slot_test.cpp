@@ -22,6 +22,7 @@ class PageSlotTest : public ::testing::Test {
     ResetLengthUnit();
     SorTraceData& trace = record_->DataPts.Traces[0];
     trace.ScaleFactor = 1000;
+    trace.Samples.resize(10);
     for (int i = 0; i < 10; ++i) {
       trace.Samples[i] = static_cast<std::uint16_t>(1000 + 100 * i);
       samples_[static_cast<std::size_t>(i)] = 1.0 + 0.1 * i;

@@ -45,7 +45,7 @@ class ReportCommandsTest : public ::testing::Test {
     doc_->m_nPointCount = 2;
     doc_->m_SorRecord.DataPts.Traces[0].PointCount = 2;
     doc_->m_dFibreLengthKm = 1.0;
-    doc_->m_DbSamples.Values[1] = 3.0;
+    doc_->m_DbSamples.Values = {0.0, 3.0};
   }
   ~ReportCommandsTest() override { ResetLengthUnit(); }
 

@@ -34,6 +34,7 @@ void FillTrace(TraceDisplayModel& model, int events, double slope) {
   model.m_SorRecord.FxdParams.DataPointCounts[0] = 2000;
   model.m_SorRecord.DataPts.Traces[0].PointCount = 2000;
   model.m_SorRecord.FxdParams.DataSpacing[0] = 1000;
+  model.m_DbSamples.Values.resize(2000);
   for (int i = 0; i < 2000; ++i) model.m_DbSamples.Values[i] = 2.0 + i * slope;
   model.m_dDbCeiling = 2.0 + 2000 * slope;
   model.m_nEventCount = events;

@@ -56,6 +56,9 @@ class DisplayViewTest : public ::testing::Test {
     record->m_Model.m_nPointCount = kPoints;
     record->m_Model.m_dDbCeiling = 30.0;
     record->m_Model.m_SorRecord.FxdParams.DataSpacing[0] = 20000;
+    data.Samples.resize(kPoints);
+    doc->m_DbSamples.Values.resize(kPoints);
+    record->m_Model.m_DbSamples.Values.resize(kPoints);
     for (int i = 0; i < kPoints; ++i) {
       data.Samples[i] = static_cast<std::uint16_t>(db[static_cast<std::size_t>(i)] * 1000);
       doc->m_DbSamples.Values[i] = db[static_cast<std::size_t>(i)];

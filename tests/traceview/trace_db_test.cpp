@@ -44,9 +44,7 @@ TEST(ConvertTraceToDb, ReadsTheFirstTraceOfTheRecord) {
   auto record = std::make_unique<SorRecord>();
   record->DataPts.Traces[0].PointCount = 3;
   record->DataPts.Traces[0].ScaleFactor = 1000;
-  record->DataPts.Traces[0].Samples[0] = 1000;
-  record->DataPts.Traces[0].Samples[1] = 4000;
-  record->DataPts.Traces[0].Samples[2] = 9000;  // beyond n: not read
+  record->DataPts.Traces[0].Samples = {1000, 4000, 9000};  // the third lies beyond n = 2: not read
   record->FxdParams.NoiseFloorLevel = 65000;
   std::vector<double> db(80000, 0.0);
   double range = 0, min = 0, max = 0, span = 0;

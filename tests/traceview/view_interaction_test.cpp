@@ -181,6 +181,18 @@ TEST_F(ViewInteractionTest, PressNearBPicksItAndADragMovesIt) {
   EXPECT_EQ(view->RenderCount(), renders + 1) << "the release renders the background once";
 }
 
+TEST_F(ViewInteractionTest, AnExposedStripIsPaintedFromTheFinishedPicture) {
+  ShowTrace();
+  const QImage whole = view->BackBuffer().copy();
+  const int renders = view->RenderCount();
+  // The strip holds marker A's line (columns 159 and 160) and its label.
+  const QRect strip(100, 0, 120, 500);
+  const QImage shown = Viewport()->grab(strip).toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown, whole.copy(strip).convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(view->BackBuffer(), whole) << "the finished picture stays whole for the picture export";
+  EXPECT_EQ(view->RenderCount(), renders);
+}
+
 TEST_F(ViewInteractionTest, ARubberBandOnNothingZooms) {
   ShowTrace();
   QTest::mousePress(Viewport(), Qt::LeftButton, {}, QPoint(300, 30));
