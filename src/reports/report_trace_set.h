@@ -30,15 +30,15 @@ struct ReportTraceSet {
   int endRow = 0;
   double lengthKm = 0.0;          // km covered by the samples
   int pointCount = 0;
-  std::span<const double> samples;  // dB, pointCount of them
+  std::span<const double> samples{};  // dB, pointCount of them
   double ceilingDb = 0.0;         // the level the plot draws on its bottom edge
   double offsetDb = 0.0;          // the current trace's vertical offset
   int markerA = 0;
   int markerB = 0;
   int activeMarker = 0;           // 0: A, 1: B
-  std::string path;
+  std::string path{};
   bool batchFile = false;         // a batch file: the whole trace at a fixed 60 dB full height
-  ReportMarkerValues marker;
+  ReportMarkerValues marker{};
   int verdict = 0;                // 1: Fail
   float linkOrl = 0.0f;           // dB
 };

@@ -104,7 +104,9 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
       SCOPED_TRACE(row.Index);
       const bool reflectionShown = row.Type != kEventNonReflective && row.Reflectance != kMissingValue &&
                                    std::fabs(row.Reflectance) >= 1e-6f;
-      if (reflectionShown) EXPECT_LT(row.Reflectance, 0.0f);
+      if (reflectionShown) {
+        EXPECT_LT(row.Reflectance, 0.0f);
+      }
       if (end >= 0 && end < static_cast<int>(found.size())) {
         EXPECT_NEAR(row.DistanceToEnd, std::fabs(found[static_cast<std::size_t>(end)].Distance - row.Distance), 1e-4f);
       }
