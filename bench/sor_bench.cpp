@@ -78,10 +78,10 @@ void AgainstBaseline(benchmark::State& state, const char* counter, std::size_t b
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-// The reader and the checksum test over an image in memory, beside a copy of the image.
-void ReadInMemory(benchmark::State& state, const std::vector<std::uint8_t>& image) {
+// `work` beside a copy of `image` in memory.
+template <typename Work>
+void AgainstCopy(benchmark::State& state, const std::vector<std::uint8_t>& image, Work work) {
   std::vector<std::uint8_t> copy(image.size());
-  auto record = std::make_unique<SorRecord>();
   AgainstBaseline(
       state, "x_copy", image.size(),
       [&] {
@@ -89,11 +89,17 @@ void ReadInMemory(benchmark::State& state, const std::vector<std::uint8_t>& imag
         benchmark::DoNotOptimize(copy.data());
         benchmark::ClobberMemory();
       },
-      [&] {
-        benchmark::DoNotOptimize(VerifySorChecksum(image));
-        benchmark::DoNotOptimize(ReadSorImage(image, *record));
-        benchmark::ClobberMemory();
-      });
+      work);
+}
+
+// The reader and the checksum test over an image in memory, beside a copy of the image.
+void ReadInMemory(benchmark::State& state, const std::vector<std::uint8_t>& image) {
+  auto record = std::make_unique<SorRecord>();
+  AgainstCopy(state, image, [&] {
+    benchmark::DoNotOptimize(VerifySorChecksum(image));
+    benchmark::DoNotOptimize(ReadSorImage(image, *record));
+    benchmark::ClobberMemory();
+  });
 }
 
 // The document's load of a file (read from disk, parse, keep the image), beside a plain read of
@@ -134,18 +140,10 @@ void BM_AssembleImage(benchmark::State& state) {
   const auto record = PulseTraceRecord(static_cast<int>(state.range(0)));
   std::vector<std::uint8_t> image;
   AssembleSorImage(*record, image);
-  std::vector<std::uint8_t> copy(image.size());
-  AgainstBaseline(
-      state, "x_copy", image.size(),
-      [&] {
-        std::memcpy(copy.data(), image.data(), image.size());
-        benchmark::DoNotOptimize(copy.data());
-        benchmark::ClobberMemory();
-      },
-      [&] {
-        benchmark::DoNotOptimize(AssembleSorImage(*record, image));
-        benchmark::ClobberMemory();
-      });
+  AgainstCopy(state, image, [&] {
+    benchmark::DoNotOptimize(AssembleSorImage(*record, image));
+    benchmark::ClobberMemory();
+  });
 }
 
 // Save's write (temporary file, flush to disk, rename) beside a plain write of the same bytes that
