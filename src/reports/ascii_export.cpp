@@ -113,8 +113,7 @@ void AppendParameters(std::string& out, const COtdrDoc& doc, const ExportUnit& u
   if (p.Range == 0.0f) {
     AppendRow(range, 164);
   } else {
-    // The range is written in kilometres beside the display unit's label, as files written so far have it.
-    range = lumivane::Format("%.1f ", static_cast<double>(p.Range));
+    range = lumivane::Format("%.1f ", p.Range * unit.Factor);
     AppendText(range, unit.Name);
   }
   AppendLine(out, 165, range);
