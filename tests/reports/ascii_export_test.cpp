@@ -107,7 +107,7 @@ TEST_F(AsciiExportTest, WholeFileWithCommasMatchesTheLayoutByteForByte) {
   const std::string expected = kInfo + kParameters +
                                Crlf("[Event Table]\n"
                                     "    No. ,Type  ,Loc.[km]  Reflect[dB]   ,Ins.Loss[dB]  ,Attn.[dB/km]    Cum.Loss[dB]\n"
-                                    "    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,0.000\n"
+                                    "    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,-.---\n"
                                     "    2,   NRelf.,5.00000     ,--.---       ,0.123         ,0.200          ,1.123\n"
                                     "    3,   End   ,12.34567     ,-14.500       ,-.---         ,0.190          ,3.456\n"
                                     "\n"
@@ -193,7 +193,7 @@ TEST_F(AsciiExportTest, RangeNumberAndLabelAgreeInEveryLengthUnit) {
     EXPECT_NE(text.find("Range            = " + shown + "\r\n"), std::string::npos) << text;
     EXPECT_EQ(ParametersLines(*doc_, c.unit)[0].value, " " + shown);
     const TraceInfoInputs header{doc_->m_SorRecord, doc_->m_TraceDateTime, doc_->m_FibreParams, "", c.unit.name,
-                                 c.unit.factor};
+                                 c.unit.factor, false, {}};
     EXPECT_EQ(TraceInfoLines(header)[4], "Range :   " + shown);
   }
 }
@@ -211,6 +211,25 @@ TEST_F(AsciiExportTest, MissingValuesAndUnknownEventTypesKeepTheColumns) {
             std::string::npos)
       << text;
   EXPECT_NE(text.find("    3,   OverTh,7.00000     ,-30.000       ,0.500         ,0.250          ,2.000\r\n"),
+            std::string::npos)
+      << text;
+}
+
+// A value the event table shows as missing (none measured, or too small to show a sign) is missing
+// in the export too, and the launch has no cumulative loss in either.
+TEST_F(AsciiExportTest, EventValuesReadAsTheEventTableShowsThem) {
+  COtdrDoc& d = *doc_;
+  d.m_EventRows[1].SpliceLoss = 0.0f;
+  d.m_EventRows[1].Attenuation = 0.00004f;
+  d.m_EventRows[2].Reflectance = 0.0f;
+  const std::string text = Export(Only(0, 0, 1, 0, 1));
+  EXPECT_NE(text.find("    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,-.---\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("    2,   NRelf.,5.00000     ,--.---       ,-.---         ,-.---          ,1.123\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("    3,   End   ,12.34567     ,-.---       ,-.---         ,0.190          ,3.456\r\n"),
             std::string::npos)
       << text;
 }
