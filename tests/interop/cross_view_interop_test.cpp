@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -117,6 +118,19 @@ class CrossViewInterop : public ::testing::Test {
     return doc;
   }
 
+  // Each sample file opened afresh in each display unit.
+  void ForEachFileAndUnit(const std::function<void(COtdrDoc&, const LengthUnit&)>& check) {
+    for (const LengthUnit& unit : kLengthUnits) {
+      SetLengthUnit(unit.name);
+      for (const auto& file : lumivane::test::SampleSorFiles()) {
+        SCOPED_TRACE(file.name + " in " + std::string(unit.name));
+        const auto doc = Open(file.name);
+        ASSERT_NE(doc, nullptr);
+        check(*doc, unit);
+      }
+    }
+  }
+
   lumivane::test::TempDir folder;
   lumivane::test::RecordingMessageSink sink;
   lumivane::ScopedMessageSink scoped{sink};
@@ -124,94 +138,82 @@ class CrossViewInterop : public ::testing::Test {
 
 TEST_F(CrossViewInterop, EveryEventValueReadsTheSameInTheTableTheExportAndTheReport) {
   SKIP_WITHOUT_SAMPLES();
-  for (const LengthUnit& unit : kLengthUnits) {
-    SetLengthUnit(unit.name);
-    for (const auto& file : lumivane::test::SampleSorFiles()) {
-      SCOPED_TRACE(file.name + " in " + std::string(unit.name));
-      const auto doc = Open(file.name);
-      ASSERT_NE(doc, nullptr);
-      const EventTableView table = ComputeEventTable(*doc, unit.factor);
-      const ReportTraceSet set = DocumentTraceSet(*doc);
-      const auto exported = ExportedEvents(
-          ComposeAsciiExport(*doc, AsciiExportOptions{0, 0, 1, 0, 1}, ExportUnit{unit.name, unit.factor}));
-      ASSERT_EQ(table.rows.size(), set.rows.size());
-      ASSERT_EQ(exported.size(), table.rows.size());
-      for (std::size_t i = 0; i < table.rows.size(); ++i) {
-        SCOPED_TRACE("row " + std::to_string(i + 1));
-        const auto& shown = table.rows[i].texts;
-        const ReportEventLine printed = ReportEventCells(set.rows[i], static_cast<int>(i) + 1, i == 0, false,
-                                                         unit.factor, doc->m_PassFailThresholds);
-        const std::vector<std::string>& out = exported[i];
-        struct Column {
-          const char* name;
-          int table;
-          std::size_t report;
-          std::size_t text;  // 0: the export has no such column
-        };
-        const Column columns[] = {
-            {"location", kColLocation, 2, 2},           {"reflectance", kColReflectance, 3, 3},
-            {"insertion loss", kColInsertionLoss, 4, 4}, {"attenuation", kColAttenuation, 5, 5},
-            {"cumulative loss", kColCumulativeLoss, 6, 6}, {"distance to previous", kColDistancePrevious, 7, 0},
-            {"distance to end", kColDistanceEnd, 8, 0},   {"loss to previous", kColLossPrevious, 9, 0},
-        };
-        for (const Column& c : columns) {
-          SCOPED_TRACE(c.name);
-          const std::string cell = shown[static_cast<std::size_t>(c.table)];
-          EXPECT_TRUE(SameShown(cell, WithoutSuffix(printed.cells[c.report], " dB"))) << "report";
-          if (c.text != 0) {
-            EXPECT_TRUE(SameShown(cell, out[c.text])) << "text export";
-          }
+  ForEachFileAndUnit([](COtdrDoc& doc, const LengthUnit& unit) {
+    const EventTableView table = ComputeEventTable(doc, unit.factor);
+    const ReportTraceSet set = DocumentTraceSet(doc);
+    const auto exported = ExportedEvents(
+        ComposeAsciiExport(doc, AsciiExportOptions{0, 0, 1, 0, 1}, ExportUnit{unit.name, unit.factor}));
+    ASSERT_EQ(table.rows.size(), set.rows.size());
+    ASSERT_EQ(exported.size(), table.rows.size());
+    for (std::size_t i = 0; i < table.rows.size(); ++i) {
+      SCOPED_TRACE("row " + std::to_string(i + 1));
+      const auto& shown = table.rows[i].texts;
+      const ReportEventLine printed = ReportEventCells(set.rows[i], static_cast<int>(i) + 1, i == 0, false,
+                                                       unit.factor, doc.m_PassFailThresholds);
+      const std::vector<std::string>& out = exported[i];
+      struct Column {
+        const char* name;
+        int table;
+        std::size_t report;
+        std::size_t text;  // 0: the export has no such column
+      };
+      const Column columns[] = {
+          {"location", kColLocation, 2, 2},           {"reflectance", kColReflectance, 3, 3},
+          {"insertion loss", kColInsertionLoss, 4, 4}, {"attenuation", kColAttenuation, 5, 5},
+          {"cumulative loss", kColCumulativeLoss, 6, 6}, {"distance to previous", kColDistancePrevious, 7, 0},
+          {"distance to end", kColDistanceEnd, 8, 0},   {"loss to previous", kColLossPrevious, 9, 0},
+      };
+      for (const Column& c : columns) {
+        SCOPED_TRACE(c.name);
+        const std::string cell = shown[static_cast<std::size_t>(c.table)];
+        EXPECT_TRUE(SameShown(cell, WithoutSuffix(printed.cells[c.report], " dB"))) << "report";
+        if (c.text != 0) {
+          EXPECT_TRUE(SameShown(cell, out[c.text])) << "text export";
         }
       }
     }
-  }
+  });
 }
 
 TEST_F(CrossViewInterop, RangeLinkAndMarkerValuesReadTheSameInThePanesTheExportAndTheReport) {
   SKIP_WITHOUT_SAMPLES();
-  for (const LengthUnit& unit : kLengthUnits) {
-    SetLengthUnit(unit.name);
-    for (const auto& file : lumivane::test::SampleSorFiles()) {
-      SCOPED_TRACE(file.name + " in " + std::string(unit.name));
-      const auto doc = Open(file.name);
-      ASSERT_NE(doc, nullptr);
-      const ReportTraceSet set = DocumentTraceSet(*doc);
+  ForEachFileAndUnit([](COtdrDoc& doc, const LengthUnit& unit) {
+    const ReportTraceSet set = DocumentTraceSet(doc);
 
-      // The acquisition range: Parameters pane, text export, report header.
-      const std::string range = Trimmed(ParametersLines(*doc, unit)[0].value);
-      const std::string exported =
-          ComposeAsciiExport(*doc, AsciiExportOptions{0, 1, 0, 0, 1}, ExportUnit{unit.name, unit.factor});
-      EXPECT_EQ(After(Split(exported, "\r\n")[1], "="), range) << "text export";
-      const TraceInfoInputs header{set.record, set.dateTime, set.fibre, set.path, unit.name, unit.factor, false, {}};
-      EXPECT_EQ(After(TraceInfoLines(header)[4], ":"), range) << "report header";
+    // The acquisition range: Parameters pane, text export, report header.
+    const std::string range = Trimmed(ParametersLines(doc, unit)[0].value);
+    const std::string exported =
+        ComposeAsciiExport(doc, AsciiExportOptions{0, 1, 0, 0, 1}, ExportUnit{unit.name, unit.factor});
+    EXPECT_EQ(After(Split(exported, "\r\n")[1], "="), range) << "text export";
+    const TraceInfoInputs header{set.record, set.dateTime, set.fibre, set.path, unit.name, unit.factor, false, {}};
+    EXPECT_EQ(After(TraceInfoLines(header)[4], ":"), range) << "report header";
 
-      // The link totals: Total Fiber Information pane and the report's totals line.
-      const PaneLines fibre = FiberInfoLines(*doc, unit);
-      const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor);
-      ASSERT_EQ(totals.size(), 5u);
-      for (std::size_t k = 0; k < totals.size(); ++k) {
-        SCOPED_TRACE(fibre[k + 1].label);
-        const std::string pane = Trimmed(fibre[k + 1].value);
-        const std::string printed = After(totals[k].text, ":");
-        // The printed range has two blanks before its unit, the pane's one: the words must agree.
-        const std::string paneNumber = Split(pane, " ")[0];
-        const std::string printedNumber = Split(printed, " ")[0];
-        EXPECT_TRUE(SameShown(paneNumber, printedNumber));
-        EXPECT_EQ(Trimmed(pane.substr(paneNumber.size())), Trimmed(printed.substr(printedNumber.size()))) << "units";
-      }
-
-      // The marker readings: Marker Information pane and the report's markers block.
-      const PaneLines marker = MarkerInfoLines(*doc, doc->m_MarkerReadings, MarkerOrlOf(*doc), unit);
-      std::size_t slot = 0;
-      for (std::size_t k = 0; k < marker.size(); ++k) {
-        if (k == 6) {
-          EXPECT_TRUE(SameShown(Split(Trimmed(marker[k].value), " ")[0], lumivane::Format("%.3f", set.marker.orl)));
-          continue;
-        }
-        EXPECT_EQ(marker[k].value, set.marker.texts[slot++]) << marker[k].label;
-      }
+    // The link totals: Total Fiber Information pane and the report's totals line.
+    const PaneLines fibre = FiberInfoLines(doc, unit);
+    const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor);
+    ASSERT_EQ(totals.size(), 5u);
+    for (std::size_t k = 0; k < totals.size(); ++k) {
+      SCOPED_TRACE(fibre[k + 1].label);
+      const std::string pane = Trimmed(fibre[k + 1].value);
+      const std::string printed = After(totals[k].text, ":");
+      // The printed range has two blanks before its unit, the pane's one: the words must agree.
+      const std::string paneNumber = Split(pane, " ")[0];
+      const std::string printedNumber = Split(printed, " ")[0];
+      EXPECT_TRUE(SameShown(paneNumber, printedNumber));
+      EXPECT_EQ(Trimmed(pane.substr(paneNumber.size())), Trimmed(printed.substr(printedNumber.size()))) << "units";
     }
-  }
+
+    // The marker readings: Marker Information pane and the report's markers block.
+    const PaneLines marker = MarkerInfoLines(doc, doc.m_MarkerReadings, MarkerOrlOf(doc), unit);
+    std::size_t slot = 0;
+    for (std::size_t k = 0; k < marker.size(); ++k) {
+      if (k == 6) {
+        EXPECT_TRUE(SameShown(Split(Trimmed(marker[k].value), " ")[0], lumivane::Format("%.3f", set.marker.orl)));
+        continue;
+      }
+      EXPECT_EQ(marker[k].value, set.marker.texts[slot++]) << marker[k].label;
+    }
+  });
 }
 
 TEST_F(CrossViewInterop, ABatchPrintedFileReadsAsTheOpenTrace) {
