@@ -52,6 +52,25 @@ bool IsBlockName(std::string_view name) {
   return std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) != kSorBlockNames.end();
 }
 
+/// The source texts of the key events block for the events the record holds now. An event added or
+/// deleted moves the others in the list; each keeps the comment bytes of the source event at its own
+/// time, wherever it stands.
+std::vector<lumivane::SourceText> FollowKeyEvents(const std::vector<lumivane::SourceText>& texts,
+                                                  const SorKeyEvents& asRead, const SorKeyEvents& now) {
+  const std::span<const SorKeyEvent> source(asRead.Events, static_cast<std::size_t>(
+                                                               ClampSorCount(asRead.KeyEventCount, kSorMaxKeyEvents)));
+  if (texts.size() < source.size()) return texts;
+  std::vector<lumivane::SourceText> followed;
+  for (int k = 0; k < ClampSorCount(now.KeyEventCount, kSorMaxKeyEvents); ++k) {
+    const auto same = std::find_if(source.begin(), source.end(), [&](const SorKeyEvent& event) {
+      return event.TimeOfFlight == now.Events[k].TimeOfFlight;
+    });
+    followed.push_back(same == source.end() ? lumivane::SourceText{nullptr, {}}
+                                            : texts[static_cast<std::size_t>(same - source.begin())]);
+  }
+  return followed;
+}
+
 /// Builds the blocks of a record read from a file, against what that file held.
 class SourcePlanner {
  public:
@@ -80,7 +99,8 @@ class SourcePlanner {
     if (body == unedited && revision2_ && mapped != nullptr && at == mapped->offset) {
       if (const auto bytes = Verbatim(*mapped)) return *bytes;
     }
-    const std::vector<lumivane::SourceText> texts = SourceTexts(log);
+    std::vector<lumivane::SourceText> texts = SourceTexts(log);
+    if (block.name == kSorBlockKeyEvents) texts = FollowKeyEvents(texts, asRead_->KeyEvents, record_.KeyEvents);
     body.clear();
     block.build(record_, body, texts);
     return body;

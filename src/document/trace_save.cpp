@@ -9,6 +9,7 @@
 #include "app/length_unit.h"
 #include "document/backscatter_field.h"
 #include "document/display_model.h"
+#include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "document/sor_text.h"
 #include "document/trace_conversions.h"
@@ -45,7 +46,8 @@ void StoreEventCode(SorKeyEvent& event, const EventRow& row) {
   switch (row.Type) {
     case kEventEnd: code[1] = u'E'; break;
     case kEventReflective:
-      code[0] = u'1';
+      // A saturated reflection ('2') is already reflective and keeps its code.
+      if (!IsReflectiveEventCode(event)) code[0] = u'1';
       if (row.Origin == kOriginAnalysis) code[1] = u'F';
       break;
     case kEventNonReflective: code[0] = u'0'; break;

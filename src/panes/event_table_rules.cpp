@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "document/trace_conversions.h"
 #include "platform/saturate.h"
@@ -58,6 +59,9 @@ bool ApplyRowClick(COtdrDoc& doc, DisplayState& display, int r) {
 
 bool IsDeletableEvent(const COtdrDoc& doc, int r) {
   if (r < 0 || r >= std::clamp<int>(doc.m_SorRecord.KeyEvents.KeyEventCount, 0, kMaxEventRows)) return false;
+  // The first key event is the launch wherever the file's offsets put it: its time is 0 only when
+  // the user's zero and the first sample coincide with it.
+  if (r == 0) return false;
   const SorKeyEvent& event = doc.m_SorRecord.KeyEvents.Events[r];
-  return event.TimeOfFlight != 0 && event.EventCode[1] != u'D' && event.EventCode[1] != u'E';
+  return doc.m_EventRows[static_cast<std::size_t>(r)].Type != kEventLaunch && !IsEndEventCode(event);
 }

@@ -26,6 +26,6 @@ int StepKeyRow(int keyRow, EventTableKey key, int rowCount);
 /// an event was chosen, which the caller announces with the event-chosen hint.
 bool ApplyRowClick(COtdrDoc& doc, DisplayState& display, int r);
 
-/// Whether the event of row `r` may be deleted: a key event that is neither the start (time of
-/// flight 0) nor the end of the fibre.
+/// Whether the event of row `r` may be deleted: a key event that is neither the launch (the first
+/// key event, or a row shown as a start) nor the end of the fibre.
 bool IsDeletableEvent(const COtdrDoc& doc, int r);

@@ -29,8 +29,7 @@ constexpr double kNarrowYards = 0.0099;
 
 std::string RangeText(const COtdrDoc& doc, const LengthUnit& unit) {
   if (doc.m_FibreParams.Range == 0.0f) return "Auto";
-  const double km = doc.m_FibreParams.Range;
-  return lumivane::Format(" %4.1f ", km * LengthUnitFactor(unit.name).value_or(1.0)) + std::string(unit.name);
+  return lumivane::Format(" %4.1f ", doc.m_FibreParams.Range * unit.factor) + std::string(unit.name);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "document/sor_text.h"
 #include "document/trace_conversions.h"
 #include "platform/ascii_case.h"
+#include "panes/event_table_cells.h"
 #include "platform/number_format.h"
 
 namespace {
@@ -19,7 +20,6 @@ constexpr int kLongestAveragingTime = 7200;  // s
 constexpr std::string_view kAveragingTimeOverLimit = "Over Limit";
 // Event rows of a type the export's vocabulary has no word for still keep the six-character cell.
 constexpr std::string_view kOverThresholdType = "OverTh";
-constexpr std::string_view kNoLoss = "-.---";
 constexpr std::string_view kNoReflectance = "--.---";
 
 struct FibreTypeText {
@@ -60,12 +60,6 @@ void AppendText(std::string& out, std::string_view utf8) {
 }
 
 void AppendRow(std::string& out, LangRow row) { AppendText(out, g_CurrentStrings[static_cast<std::size_t>(row)]); }
-
-bool IsMissing(float value) { return value == kMissingValue; }
-
-std::string Fixed3OrMissing(double value, std::string_view missing) {
-  return value == kMissingValue ? std::string(missing) : FormatFixed3(value);
-}
 
 /// One "label = value" line: the label's text row, the value as it stands, the line end.
 void AppendLine(std::string& out, LangRow label, std::string_view value) {
@@ -113,8 +107,7 @@ void AppendParameters(std::string& out, const COtdrDoc& doc, const ExportUnit& u
   if (p.Range == 0.0f) {
     AppendRow(range, 164);
   } else {
-    // The range is written in kilometres beside the display unit's label, as files written so far have it.
-    range = lumivane::Format("%.1f ", static_cast<double>(p.Range));
+    range = lumivane::Format("%.1f ", p.Range * unit.Factor);
     AppendText(range, unit.Name);
   }
   AppendLine(out, 165, range);
@@ -149,10 +142,12 @@ void AppendEventTable(std::string& out, const COtdrDoc& doc, const ExportUnit& u
   AppendText(out, unit.Name);
   out += "]    ";
   AppendRow(out, 181);  // carries its own line end
-  const int count = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
-  for (int e = 0; e < count; ++e) {
-    const EventRow& row = doc.m_EventRows[static_cast<std::size_t>(e)];
-    out += "    " + lumivane::Format("%d", e + 1) + s;
+  // The values read as the event table shows them; only the column layout is the export's own.
+  const EventTableView table = ComputeEventTable(doc, unit.Factor);
+  for (std::size_t e = 0; e < table.rows.size(); ++e) {
+    const EventRow& row = doc.m_EventRows[e];
+    const auto& cells = table.rows[e].texts;
+    out += "    " + lumivane::Format("%d", static_cast<int>(e) + 1) + s;
     out += "   ";
     if (row.Type >= kEventLaunch && row.Type <= kEventNonReflective) {
       AppendRow(out, kEventTypeRows[row.Type]);
@@ -160,19 +155,14 @@ void AppendEventTable(std::string& out, const COtdrDoc& doc, const ExportUnit& u
       out += kOverThresholdType;
     }
     out += s;
-    out += FormatFixed5(row.Distance * unit.Factor) + "     " + s;
-    out += (row.Type == kEventNonReflective ? std::string(kNoReflectance) : Fixed3OrMissing(row.Reflectance, kNoLoss));
+    out += cells[kColLocation] + "     " + s;
+    out += row.Type == kEventNonReflective ? std::string(kNoReflectance) : cells[kColReflectance];
     out += std::string("       ") + s;
-    const bool noSplice = row.Type == kEventLaunch || row.Type == kEventEnd;
-    out += noSplice ? std::string(kNoLoss) : Fixed3OrMissing(row.SpliceLoss, kNoLoss);
+    out += cells[kColInsertionLoss];
     out += std::string("         ") + s;
-    if (row.Type == kEventLaunch || IsMissing(row.Attenuation)) {
-      out += kNoLoss;
-    } else {
-      out += FormatFixed3(row.Attenuation / unit.Factor);
-    }
+    out += cells[kColAttenuation];
     out += std::string("          ") + s;
-    out += Fixed3OrMissing(row.CumulativeLoss, kNoLoss);
+    out += cells[kColCumulativeLoss];
     out += kLineEnd;
   }
   out += kLineEnd;

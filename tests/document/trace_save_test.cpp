@@ -156,6 +156,7 @@ TEST_F(StoreDisplayEditsTest, EventCodesFollowTheRowTypes) {
   const Case cases[] = {
       {kEventEnd, kOriginAnalysis, "1F9999", u"1E9999"},
       {kEventReflective, kOriginAnalysis, "0A9999", u"1F9999"},
+      {kEventReflective, kOriginAnalysis, "2F9999", u"2F9999"},
       {kEventReflective, kOriginUserAdded, "0A9999", u"1A9999"},
       {kEventNonReflective, kOriginAnalysis, "1F9999", u"0F9999"},
       {kEventLaunch, kOriginAnalysis, "1F9999", u"1F9999"},

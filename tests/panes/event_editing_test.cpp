@@ -2,13 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "analysis/add_event_measurements.h"
+#include "document/sor_map_layout.h"
 #include "document/sor_reader.h"
+#include "document/sor_text.h"
 #include "document/sor_writer.h"
+#include "document/trace_save.h"
 #include "counting_view.h"
+#include "sor_image_builder.h"
 #include "event_doc_fixture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -227,6 +234,117 @@ TEST_F(EventEditingTest, EventsBeyondTheLossTableGetNoEntry) {
   EXPECT_EQ(losses[2], 1);
   EXPECT_EQ(losses[199], 198) << "the shift stops at the last entry";
   ExpectConsistent();
+}
+
+}  // namespace
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The bytes of each key event of a file image, less its number (Add Event renumbers every event).
+std::vector<Bytes> KeyEventBytes(const Bytes& image) {
+  constexpr std::size_t kFixedBytes = 42;  // number to marker locations, the comment follows
+  std::vector<Bytes> events;
+  for (const SorMappedBlock& block : ReadSorMapLayout(image).blocks) {
+    if (block.name != "KeyEvents") continue;
+    std::size_t at = static_cast<std::size_t>(block.offset) + block.name.size() + 1;
+    const int count = image[at] | (image[at + 1] << 8);
+    at += 2;
+    for (int e = 0; e < count && at + kFixedBytes <= image.size(); ++e) {
+      std::size_t end = at + kFixedBytes;
+      while (end < image.size() && image[end] != 0) ++end;
+      events.emplace_back(image.begin() + static_cast<std::ptrdiff_t>(at) + 2,
+                          image.begin() + static_cast<std::ptrdiff_t>(std::min(end + 1, image.size())));
+      at = end + 1;
+    }
+  }
+  return events;
+}
+
+// Makes a key-event comment of the file longer than the record keeps (19 characters), as other
+// makers' files hold them.
+void Lengthen(Bytes& image, std::string_view comment, std::string_view more) {
+  const auto at = std::search(image.begin(), image.end(), comment.begin(), comment.end());
+  ASSERT_NE(at, image.end());
+  image.insert(at + static_cast<std::ptrdiff_t>(comment.size()), more.begin(), more.end());
+  // The map lists the block first: its name, zero, revision, then the size.
+  constexpr std::string_view kName = "KeyEvents";
+  const auto entry = static_cast<std::size_t>(std::search(image.begin(), image.end(), kName.begin(), kName.end()) - image.begin());
+  const std::size_t size = entry + kName.size() + 3;
+  const std::uint32_t before = image[size] | image[size + 1] << 8 | image[size + 2] << 16 | static_cast<std::uint32_t>(image[size + 3]) << 24;
+  lumivane::test::PatchU32(image, size, before + static_cast<std::uint32_t>(more.size()));
+}
+
+// A saturated connector and a saturated end ('2' codes) with comments longer than the record's
+// field, opened from a file as a technician's trace is.
+class SavedEventsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    eventtest::ResetGlobals();
+    doc = eventtest::MakeEventDoc();
+    SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+    SetSorText(keys.Events[1].EventCode, std::string_view("2F9999"));
+    SetSorText(keys.Events[1].Comment, std::string_view("patch panel rack 3"));
+    SetSorText(keys.Events[3].EventCode, std::string_view("2E9999"));
+    SetSorText(keys.Events[3].Comment, std::string_view("far end"));
+    SetSorText(keys.Events[2].Comment, std::string_view("splice tray 4"));
+    ASSERT_EQ(AssembleSorImage(doc->m_SorRecord, source), SorWriteResult::kOk);
+    Lengthen(source, "patch panel rack 3", ", shelf 2");
+    Lengthen(source, "far end", ", customer premises");
+    ASSERT_EQ(ReadSorImage(source, doc->m_SorRecord), SorReadResult::kOk);
+    doc->m_strTracePath = dir.WriteFile("trace.sor", source);
+    eventtest::Rebuild(*doc);
+  }
+
+  std::unique_ptr<COtdrDoc> doc;
+  lumivane::test::TempDir dir;
+  Bytes source;
+};
+
+TEST_F(SavedEventsTest, SavesWriteEveryUntouchedEventByteForByte) {
+  struct Case {
+    const char* edit;
+    std::function<void(COtdrDoc&)> apply;
+    std::vector<int> placeOfSourceEvent;  // where each source event lies after the edit (-1: deleted)
+  };
+  const auto addAt = [](int sample) {
+    return [sample](COtdrDoc& d) {
+      d.m_MarkerState.MarkerA = sample;
+      d.SetMarkerWindows();
+      AddEventMeasurements measurements(d);
+      const AddEventStart start = ProposeEvent(d, measurements);
+      ASSERT_EQ(start.refusal, AddEventRefusal::None);
+      ASSERT_EQ(CheckProposal(d, start.proposal), AddEventRefusal::None);
+      InsertEvent(d, start.proposal);
+    };
+  };
+  const Case cases[] = {
+      {"plain save", [](COtdrDoc&) {}, {0, 1, 2, 3}},
+      {"add before the saturated connector", addAt(1000), {0, 2, 3, 4}},
+      {"add between the splice and the end", addAt(6500), {0, 1, 2, 4}},
+      {"delete the splice", [](COtdrDoc& d) { ASSERT_TRUE(DeleteEvent(d, 2)); }, {0, 1, -1, 2}},
+  };
+  const std::vector<Bytes> before = KeyEventBytes(source);
+  ASSERT_EQ(before.size(), 4u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edit);
+    SetUp();
+    c.apply(*doc);
+    ASSERT_TRUE(OnFileSave(*doc, SaveEnvironment{}));
+    const Bytes saved = lumivane::test::TempDir::ReadFile(doc->m_strTracePath);
+    const std::vector<Bytes> after = KeyEventBytes(saved);
+    for (std::size_t e = 0; e < before.size(); ++e) {
+      const int place = c.placeOfSourceEvent[e];
+      if (place < 0) continue;
+      ASSERT_LT(static_cast<std::size_t>(place), after.size());
+      EXPECT_EQ(after[static_cast<std::size_t>(place)], before[e]) << "source event " << e;
+    }
+    auto back = std::make_unique<SorRecord>();
+    ASSERT_EQ(ReadSorImage(saved, *back), SorReadResult::kOk);
+    EXPECT_EQ(std::u16string(SorTextView(back->KeyEvents.Events[c.placeOfSourceEvent[1]].EventCode)), u"2F9999");
+    EXPECT_EQ(std::u16string(SorTextView(back->KeyEvents.Events[c.placeOfSourceEvent[3]].EventCode)), u"2E9999");
+  }
 }
 
 }  // namespace

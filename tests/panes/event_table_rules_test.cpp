@@ -94,4 +94,32 @@ TEST_F(RowClickTest, OnlyInnerKeyEventsAreDeletable) {
   EXPECT_FALSE(IsDeletableEvent(*doc, 4)) << "beyond the key events";
 }
 
+// The file's offsets move the launch off time 0: stored at the user's zero it shows before or after
+// the first sample, and placed on the first sample (as a reanalysis places it) its time is the shift.
+TEST_F(RowClickTest, TheLaunchStaysUndeletableWhereverTheOffsetsPutIt) {
+  struct Case {
+    std::int32_t userOffset;
+    std::int32_t acquisitionOffset;
+    std::int32_t launchTime;
+  };
+  const std::int32_t shift = 30 * eventtest::kTimePerSample;
+  const Case cases[] = {
+      {0, shift, 0},  {0, shift, shift},       {0, shift, 7},   // user zero before the first sample
+      {0, 0, 0},      {0, 0, 7},                                 // no offsets
+      {shift, 0, 0},  {shift, 0, -shift},      {shift, 0, -7},  // user zero after the first sample
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.userOffset << " - " << c.acquisitionOffset << ", launch at " << c.launchTime);
+    doc = MakeEventDoc();
+    doc->m_SorRecord.GenParams.UserOffset = c.userOffset;
+    doc->m_SorRecord.FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    doc->m_SorRecord.KeyEvents.Events[0].TimeOfFlight = c.launchTime;
+    eventtest::Rebuild(*doc);
+    EXPECT_FALSE(IsDeletableEvent(*doc, 0));
+    EXPECT_TRUE(IsDeletableEvent(*doc, 1));
+    EXPECT_TRUE(IsDeletableEvent(*doc, 2));
+    EXPECT_FALSE(IsDeletableEvent(*doc, 3));
+  }
+}
+
 }  // namespace

@@ -5,9 +5,12 @@
 #include <memory>
 #include <string>
 
+#include "app/length_unit.h"
 #include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "document/sor_text.h"
+#include "panes/parameters_text.h"
+#include "reports/report_page_texts.h"
 
 namespace {
 
@@ -104,7 +107,7 @@ TEST_F(AsciiExportTest, WholeFileWithCommasMatchesTheLayoutByteForByte) {
   const std::string expected = kInfo + kParameters +
                                Crlf("[Event Table]\n"
                                     "    No. ,Type  ,Loc.[km]  Reflect[dB]   ,Ins.Loss[dB]  ,Attn.[dB/km]    Cum.Loss[dB]\n"
-                                    "    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,0.000\n"
+                                    "    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,-.---\n"
                                     "    2,   NRelf.,5.00000     ,--.---       ,0.123         ,0.200          ,1.123\n"
                                     "    3,   End   ,12.34567     ,-14.500       ,-.---         ,0.190          ,3.456\n"
                                     "\n"
@@ -167,13 +170,32 @@ TEST_F(AsciiExportTest, OtherUnitsScaleLocationsAndAttenuationsOnly) {
   EXPECT_NE(kft.find("    2    NRelf. 16.40420      --.---        0.123          0.061           1.123\r\n"),
             std::string::npos)
       << kft;
-  EXPECT_NE(kft.find("Range            = 20.0 kft\r\n"), std::string::npos);
   EXPECT_NE(kft.find("[TraceData]\r\n0.000 2.500\r\n0.002 0.001\r\n"), std::string::npos);
 
   const std::string mi = Export(Only(0, 0, 1, 0), ExportUnit{"mi", 0.62137119});
   EXPECT_NE(mi.find("    3    End    7.67124      -14.500        -.---          0.306           3.456\r\n"),
             std::string::npos)
       << mi;
+}
+
+// The Range line's number is in the unit its label names, and reads as the Parameters pane and the
+// report header read it for the same trace.
+TEST_F(AsciiExportTest, RangeNumberAndLabelAgreeInEveryLengthUnit) {
+  struct Case {
+    LengthUnit unit;
+    std::string_view number;
+  };
+  const Case cases[] = {{kLengthUnits[0], "20.0"}, {kLengthUnits[1], "65.6"}, {kLengthUnits[2], "12.4"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.unit.name));
+    const std::string text = Export(Only(0, 1, 0, 0), ExportUnit{c.unit.name, c.unit.factor});
+    const std::string shown = std::string(c.number) + " " + std::string(c.unit.name);
+    EXPECT_NE(text.find("Range            = " + shown + "\r\n"), std::string::npos) << text;
+    EXPECT_EQ(ParametersLines(*doc_, c.unit)[0].value, " " + shown);
+    const TraceInfoInputs header{doc_->m_SorRecord, doc_->m_TraceDateTime, doc_->m_FibreParams, "", c.unit.name,
+                                 c.unit.factor, false, {}};
+    EXPECT_EQ(TraceInfoLines(header)[4], "Range :   " + shown);
+  }
 }
 
 TEST_F(AsciiExportTest, MissingValuesAndUnknownEventTypesKeepTheColumns) {
@@ -189,6 +211,25 @@ TEST_F(AsciiExportTest, MissingValuesAndUnknownEventTypesKeepTheColumns) {
             std::string::npos)
       << text;
   EXPECT_NE(text.find("    3,   OverTh,7.00000     ,-30.000       ,0.500         ,0.250          ,2.000\r\n"),
+            std::string::npos)
+      << text;
+}
+
+// A value the event table shows as missing (none measured, or too small to show a sign) is missing
+// in the export too, and the launch has no cumulative loss in either.
+TEST_F(AsciiExportTest, EventValuesReadAsTheEventTableShowsThem) {
+  COtdrDoc& d = *doc_;
+  d.m_EventRows[1].SpliceLoss = 0.0f;
+  d.m_EventRows[1].Attenuation = 0.00004f;
+  d.m_EventRows[2].Reflectance = 0.0f;
+  const std::string text = Export(Only(0, 0, 1, 0, 1));
+  EXPECT_NE(text.find("    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,-.---\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("    2,   NRelf.,5.00000     ,--.---       ,-.---         ,-.---          ,1.123\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("    3,   End   ,12.34567     ,-.---       ,-.---         ,0.190          ,3.456\r\n"),
             std::string::npos)
       << text;
 }

@@ -1,0 +1,248 @@
+// One value reads the same in every view: the event table, the information panes, the text export
+// and the printed report, each computed by the document-level function that view uses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/length_unit.h"
+#include "app/text_table.h"
+#include "document/display_model.h"
+#include "document/display_model_events.h"
+#include "document/trace_conversions.h"
+#include "document/otdr_doc.h"
+#include "panes/event_table_cells.h"
+#include "panes/fiber_info_text.h"
+#include "panes/marker_info_text.h"
+#include "panes/parameters_text.h"
+#include "panes/trace_values.h"
+#include "platform/number_format.h"
+#include "platform/path_util.h"
+#include "document/trace_display_model.h"
+#include "reports/ascii_export.h"
+#include "reports/print_file_reading.h"
+#include "reports/report_page_texts.h"
+#include "reports/report_trace_set.h"
+#include "recording_message_sink.h"
+#include "sample_files.h"
+#include "temp_dir.h"
+
+namespace {
+
+std::string Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+std::string WithoutSuffix(std::string text, std::string_view suffix) {
+  if (text.ends_with(suffix)) text.resize(text.size() - suffix.size());
+  return Trimmed(text);
+}
+
+std::string After(std::string_view text, std::string_view label) {
+  const auto at = text.find(label);
+  return at == std::string_view::npos ? std::string("<no " + std::string(label) + ">")
+                                      : Trimmed(text.substr(at + label.size()));
+}
+
+bool IsMissingText(std::string_view text) { return text.find_first_not_of("-.") == std::string_view::npos; }
+
+int Decimals(std::string_view number) {
+  const auto point = number.find('.');
+  return point == std::string_view::npos ? 0 : static_cast<int>(number.size() - point - 1);
+}
+
+// Two shown numbers agree when both are missing, or when they are the same number at the coarser
+// of the two precisions they are shown with.
+::testing::AssertionResult SameShown(const std::string& a, const std::string& b) {
+  if (IsMissingText(a) && IsMissingText(b)) return ::testing::AssertionSuccess();
+  if (IsMissingText(a) != IsMissingText(b) || a.empty() || b.empty()) {
+    return ::testing::AssertionFailure() << '"' << a << "\" vs \"" << b << '"';
+  }
+  const int decimals = std::min(Decimals(a), Decimals(b));
+  const double step = std::pow(10.0, -decimals);
+  if (std::fabs(std::strtod(a.c_str(), nullptr) - std::strtod(b.c_str(), nullptr)) < step * 0.51) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << '"' << a << "\" vs \"" << b << '"';
+}
+
+std::vector<std::string> Split(std::string_view text, std::string_view separator) {
+  std::vector<std::string> parts;
+  for (std::size_t from = 0;;) {
+    const auto at = text.find(separator, from);
+    parts.emplace_back(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+    if (at == std::string_view::npos) return parts;
+    from = at + separator.size();
+  }
+}
+
+// The event lines of a comma-separated export: number, type, location, reflectance, insertion
+// loss, attenuation and cumulative loss, each without its padding.
+std::vector<std::vector<std::string>> ExportedEvents(const std::string& text) {
+  std::vector<std::vector<std::string>> events;
+  for (const std::string& line : Split(text, "\r\n")) {
+    std::vector<std::string> cells = Split(line, ",");
+    if (cells.size() != 7 || Trimmed(cells[0]).empty() || Trimmed(cells[0]).find_first_not_of("0123456789") != std::string::npos) continue;
+    for (std::string& cell : cells) cell = Trimmed(cell);
+    events.push_back(std::move(cells));
+  }
+  return events;
+}
+
+class CrossViewInterop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLanguageTable();
+    SelectLanguage(LanguageColumn::English);
+    ResetLengthUnit();
+  }
+  void TearDown() override { ResetLengthUnit(); }
+
+  // Opened as the open path opens a file, with the values the panes and printing share brought up
+  // to date as after its first broadcast.
+  std::unique_ptr<COtdrDoc> Open(const std::string& name) {
+    auto doc = std::make_unique<COtdrDoc>();
+    const std::string path = lumivane::JoinPath(lumivane::test::SampleDir(), name);
+    if (doc->OpenTraceFile(path, 0, doc->m_SorRecord) != 1) return nullptr;
+    const DisplayModelInputs inputs{doc->m_SorRecord.UserName.DistanceCorrection};
+    LoadDisplayModel(kSorFileKind, doc->m_SorRecord, inputs, doc->DisplayModelMembers());
+    ApplyStoredLossTotals(doc->m_SorRecord, doc->m_EventRows, doc->m_nEventCount);
+    UpdateTraceValues(*doc, nullptr, 0, folder.path().string());
+    return doc;
+  }
+
+  // Each sample file opened afresh in each display unit.
+  void ForEachFileAndUnit(const std::function<void(COtdrDoc&, const LengthUnit&)>& check) {
+    for (const LengthUnit& unit : kLengthUnits) {
+      SetLengthUnit(unit.name);
+      for (const auto& file : lumivane::test::SampleSorFiles()) {
+        SCOPED_TRACE(file.name + " in " + std::string(unit.name));
+        const auto doc = Open(file.name);
+        ASSERT_NE(doc, nullptr);
+        check(*doc, unit);
+      }
+    }
+  }
+
+  lumivane::test::TempDir folder;
+  lumivane::test::RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped{sink};
+};
+
+TEST_F(CrossViewInterop, EveryEventValueReadsTheSameInTheTableTheExportAndTheReport) {
+  SKIP_WITHOUT_SAMPLES();
+  ForEachFileAndUnit([](COtdrDoc& doc, const LengthUnit& unit) {
+    const EventTableView table = ComputeEventTable(doc, unit.factor);
+    const ReportTraceSet set = DocumentTraceSet(doc);
+    const auto exported = ExportedEvents(
+        ComposeAsciiExport(doc, AsciiExportOptions{0, 0, 1, 0, 1}, ExportUnit{unit.name, unit.factor}));
+    ASSERT_EQ(table.rows.size(), set.rows.size());
+    ASSERT_EQ(exported.size(), table.rows.size());
+    for (std::size_t i = 0; i < table.rows.size(); ++i) {
+      SCOPED_TRACE("row " + std::to_string(i + 1));
+      const auto& shown = table.rows[i].texts;
+      const ReportEventLine printed = ReportEventCells(set.rows[i], static_cast<int>(i) + 1, i == 0, false,
+                                                       unit.factor, doc.m_PassFailThresholds);
+      const std::vector<std::string>& out = exported[i];
+      struct Column {
+        const char* name;
+        int table;
+        std::size_t report;
+        std::size_t text;  // 0: the export has no such column
+      };
+      const Column columns[] = {
+          {"location", kColLocation, 2, 2},           {"reflectance", kColReflectance, 3, 3},
+          {"insertion loss", kColInsertionLoss, 4, 4}, {"attenuation", kColAttenuation, 5, 5},
+          {"cumulative loss", kColCumulativeLoss, 6, 6}, {"distance to previous", kColDistancePrevious, 7, 0},
+          {"distance to end", kColDistanceEnd, 8, 0},   {"loss to previous", kColLossPrevious, 9, 0},
+      };
+      for (const Column& c : columns) {
+        SCOPED_TRACE(c.name);
+        const std::string cell = shown[static_cast<std::size_t>(c.table)];
+        EXPECT_TRUE(SameShown(cell, WithoutSuffix(printed.cells[c.report], " dB"))) << "report";
+        if (c.text != 0) {
+          EXPECT_TRUE(SameShown(cell, out[c.text])) << "text export";
+        }
+      }
+    }
+  });
+}
+
+TEST_F(CrossViewInterop, RangeLinkAndMarkerValuesReadTheSameInThePanesTheExportAndTheReport) {
+  SKIP_WITHOUT_SAMPLES();
+  ForEachFileAndUnit([](COtdrDoc& doc, const LengthUnit& unit) {
+    const ReportTraceSet set = DocumentTraceSet(doc);
+
+    // The acquisition range: Parameters pane, text export, report header.
+    const std::string range = Trimmed(ParametersLines(doc, unit)[0].value);
+    const std::string exported =
+        ComposeAsciiExport(doc, AsciiExportOptions{0, 1, 0, 0, 1}, ExportUnit{unit.name, unit.factor});
+    EXPECT_EQ(After(Split(exported, "\r\n")[1], "="), range) << "text export";
+    const TraceInfoInputs header{set.record, set.dateTime, set.fibre, set.path, unit.name, unit.factor, false, {}};
+    EXPECT_EQ(After(TraceInfoLines(header)[4], ":"), range) << "report header";
+
+    // The link totals: Total Fiber Information pane and the report's totals line.
+    const PaneLines fibre = FiberInfoLines(doc, unit);
+    const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor);
+    ASSERT_EQ(totals.size(), 5u);
+    for (std::size_t k = 0; k < totals.size(); ++k) {
+      SCOPED_TRACE(fibre[k + 1].label);
+      const std::string pane = Trimmed(fibre[k + 1].value);
+      const std::string printed = After(totals[k].text, ":");
+      // The printed range has two blanks before its unit, the pane's one: the words must agree.
+      const std::string paneNumber = Split(pane, " ")[0];
+      const std::string printedNumber = Split(printed, " ")[0];
+      EXPECT_TRUE(SameShown(paneNumber, printedNumber));
+      EXPECT_EQ(Trimmed(pane.substr(paneNumber.size())), Trimmed(printed.substr(printedNumber.size()))) << "units";
+    }
+
+    // The marker readings: Marker Information pane and the report's markers block.
+    const PaneLines marker = MarkerInfoLines(doc, doc.m_MarkerReadings, MarkerOrlOf(doc), unit);
+    std::size_t slot = 0;
+    for (std::size_t k = 0; k < marker.size(); ++k) {
+      if (k == 6) {
+        EXPECT_TRUE(SameShown(Split(Trimmed(marker[k].value), " ")[0], lumivane::Format("%.3f", set.marker.orl)));
+        continue;
+      }
+      EXPECT_EQ(marker[k].value, set.marker.texts[slot++]) << marker[k].label;
+    }
+  });
+}
+
+TEST_F(CrossViewInterop, ABatchPrintedFileReadsAsTheOpenTrace) {
+  SKIP_WITHOUT_SAMPLES();
+  for (const auto& file : lumivane::test::SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    const auto doc = Open(file.name);
+    ASSERT_NE(doc, nullptr);
+    const ReportTraceSet open = DocumentTraceSet(*doc);
+    auto work = std::make_unique<TraceDisplayModel>();
+    ASSERT_TRUE(ReloadTraceForPrint(doc->m_strTracePath, *work).read);
+    const ReportTraceSet batch = WorkTraceSet(*work, doc->m_strTracePath, doc->m_PassFailThresholds, 0);
+
+    const LengthUnit unit = kLengthUnits[0];
+    const TraceInfoInputs openHeader{open.record, open.dateTime, open.fibre, open.path, unit.name, unit.factor, false, {}};
+    const TraceInfoInputs batchHeader{batch.record, batch.dateTime, batch.fibre, batch.path, unit.name, unit.factor, false, {}};
+    EXPECT_EQ(TraceInfoLines(batchHeader)[4], TraceInfoLines(openHeader)[4]);
+    const auto openTotals = TotalsLine(open.link, open.linkOrl, unit.name, unit.factor);
+    const auto batchTotals = TotalsLine(batch.link, batch.linkOrl, unit.name, unit.factor);
+    for (std::size_t k = 0; k < openTotals.size(); ++k) EXPECT_EQ(batchTotals[k].text, openTotals[k].text);
+    ASSERT_EQ(batch.rows.size(), open.rows.size());
+    for (std::size_t i = 0; i < open.rows.size(); ++i) {
+      SCOPED_TRACE("row " + std::to_string(i + 1));
+      const auto cells = [&](const ReportTraceSet& set) {
+        return ReportEventCells(set.rows[i], static_cast<int>(i) + 1, i == 0, false, unit.factor, doc->m_PassFailThresholds).cells;
+      };
+      EXPECT_EQ(cells(batch), cells(open));
+    }
+  }
+}
+
+}  // namespace
