@@ -6,25 +6,10 @@
 #include "document/sor_crc.h"
 #include "document/sor_text.h"
 #include "document/sor_writer.h"
+#include "bench_link.h"
 #include "synthetic_trace.h"
 
 namespace {
-
-// A link whose features sit at the same fractions of the trace whatever its length.
-SyntheticTraceSpec LinkSpec(int points) {
-  SyntheticTraceSpec spec;
-  spec.pointCount = points;
-  spec.spacingKm = 64.0 / kSorMaxSamples;
-  const double length = points * spec.spacingKm;
-  spec.slopeDbPerKm = -0.2;
-  spec.steps = {{0.08 * length, 0.2}, {0.19 * length, 0.5}, {0.48 * length, 0.1}, {0.62 * length, -0.2}};
-  spec.reflections = {{0.31 * length, -45.0, 0.4}, {0.42 * length, -50.0, 0.3}};
-  spec.fibreEndKm = 0.81 * length;
-  spec.noiseSigmaDb = 0.4;
-  spec.pulseWidthNs = 1000;
-  spec.rangeKm = static_cast<float>(1.25 * length);
-  return spec;
-}
 
 void AddKeyEvent(SorRecord& r, double distanceKm, const char16_t* code, int spliceLossMilliDb, int dataSpacing,
                  double spacingKm) {
@@ -41,7 +26,7 @@ void AddKeyEvent(SorRecord& r, double distanceKm, const char16_t* code, int spli
 }  // namespace
 
 std::unique_ptr<SorRecord> PulseTraceRecord(int points) {
-  const SyntheticTraceSpec spec = LinkSpec(std::clamp(points, 1, kSorMaxSamples));
+  const SyntheticTraceSpec spec = BenchLink(std::clamp(points, 1, kSorMaxSamples));
   const std::vector<TracePoint> trace = MakeSyntheticTrace(spec);
   const int dataSpacing = MakeSyntheticParams(spec).dataSpacing * 10000;
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <new>
 
 #include "analysis/analysis_terms.h"
@@ -33,7 +32,7 @@ constexpr double kShortLinkKm = 11.0;
 constexpr int kShortPulseNs = 30;
 constexpr int kMediumPulseNs = 300;
 
-// Everything one run works on; the heap keeps the 1.6 MB histogram and the copies off the stack.
+// Everything one run works on.
 struct Run {
   std::span<TracePoint> points;
   AnalysisParams& params;
@@ -68,9 +67,9 @@ void FindCandidates(Run& run) {
   FindNoiseStart(run.Points(), run.noiseStart, s.noiseReference, run.params);
 
   s.workCopy.assign(run.points.begin(), run.points.end());
-  SmoothTrace(s.workCopy, 0, run.n - 1, kDetectionPasses, kDetectionWindow);
+  SmoothTrace(s.workCopy, 0, run.n - 1, kDetectionPasses, kDetectionWindow, s.smoothing);
   EstimateBackscatterSlope(run.Points(), 0, run.noiseStart, run.backscatterSlope, run.backscatterIntercept,
-                           run.Wavelength(), s.noiseReference, s.slopeVoteHistogram);
+                           run.Wavelength(), s.noiseReference, s.slopeVotes);
 
   ReflectiveCandidateList& c = run.Candidates();
   DetectReflectiveCandidates(run.Points(), s.workCopy, c, run.candidateCount, run.reference, run.noiseStart,
@@ -89,7 +88,7 @@ void FindCandidates(Run& run) {
   PlaceSentinel(run, run.n - 1);
   s.slopes.resize(static_cast<std::size_t>(run.n));
   for (int i = 0; i < run.n; ++i) s.slopes[static_cast<std::size_t>(i)] = SlopeSample{i, 0.0};
-  SmoothBetweenCandidates(run.points, 0, run.n - 1, s.slopes, kGapPasses, c, run.candidateCount + 1);
+  SmoothBetweenCandidates(run.points, 0, run.n - 1, s.slopes, kGapPasses, c, run.candidateCount + 1, s.smoothing);
   PlaceSentinel(run, run.noiseStart);
 
   FindReflectiveEnds(run.Points(), c, run.candidateCount, run.reference, run.noiseStart, run.Raw(),
@@ -110,11 +109,11 @@ void MeasureNoise(Run& run) {
   // the extra smoothing of its noisy tail.
   if (onsets.quiet > run.scratch.noiseWindows.windowLength) {
     SmoothBetweenCandidates(run.points, onsets.quiet, run.n - 1, {}, kQuietGapPasses, run.Candidates(),
-                            run.candidateCount);
+                            run.candidateCount, run.scratch.smoothing);
   }
   if (onsets.noisy > onsets.quiet) {
     SmoothBetweenCandidates(run.points, onsets.noisy, run.n - 1, {}, kNoisyGapPasses, run.Candidates(),
-                            run.candidateCount);
+                            run.candidateCount, run.scratch.smoothing);
   }
 }
 
@@ -216,9 +215,20 @@ bool Analysable(std::span<const TracePoint> points) {
   return std::isfinite(dx) && dx > 0.0 && std::isfinite(dx10) && dx10 > 0.0;
 }
 
-int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params) {
-  const auto scratch = std::make_unique<AnalysisScratch>();
-  Run run{points, params, *scratch, static_cast<int>(points.size())};
+// What an analysis reads before writing it starts as in a new scratch; the buffers that every
+// analysis fills before reading keep their contents and size.
+void ResetScratch(AnalysisScratch& s) {
+  s.noiseReference = 0.0;
+  s.noiseWindows.values.clear();
+  s.reflectiveCandidates = {};
+  s.slopeChanges.assign(kMaxSlopeChangeCandidates, SlopeChangeCandidate{});
+  s.events.assign(kAnalysisEventCapacity, AnalysisEvent{});
+}
+
+int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params,
+            AnalysisScratch& scratch) {
+  ResetScratch(scratch);
+  Run run{points, params, scratch, static_cast<int>(points.size())};
   FindCandidates(run);
   MeasureNoise(run);
   AssembleEvents(run);
@@ -243,6 +253,12 @@ int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, Analy
 }  // namespace
 
 int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params) {
+  AnalysisScratch scratch;
+  return AnalyzeTrace(points, events, params, scratch);
+}
+
+int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, AnalysisParams& params,
+                 AnalysisScratch& scratch) {
   if (events.empty()) return 0;
   const std::span<const TracePoint> input(points.data(), points.size());
   if (!Analysable(input)) return LaunchOnly(input, events);
@@ -253,7 +269,7 @@ int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, 
   int count = 0;
   // An analysis needs a few megabytes of working storage; without them there is only the launch.
   try {
-    count = Analyze(points, events, params);
+    count = Analyze(points, events, params, scratch);
   } catch (const std::bad_alloc&) {
     count = LaunchOnly(input, events);
   }

@@ -116,19 +116,33 @@ struct AnalysisContext {
   float reference = 0.0f;              // noise reference level, dB
 };
 
-/// The engine's working storage of one analysis. It is large (the vote histogram alone is 1.6 MB),
-/// so it lives on the heap and is rebuilt by every call, which keeps analyses independent.
-struct AnalysisScratch {
-  static constexpr int kSlopeBins = 500;
+/// Working storage of the smoothers, kept by the caller so repeated smoothing reuses it.
+struct SmoothingBuffers {
+  std::vector<std::int32_t> microDb;   // the levels in integer micro-dB
+  std::vector<std::int32_t> averaged;  // one pass's averages before they are copied back
+  std::vector<float> gapLevels;        // one gap pass's levels before they are copied back
+};
+
+/// Working storage of the backscatter vote, kept by the caller so repeated estimates reuse it.
+struct SlopeVoteBuffers {
   static constexpr int kInterceptBins = 800;
 
+  std::vector<TracePoint> voters;      // the samples that vote, packed
+  std::vector<std::int32_t> laneRows;  // one slope bin's intercept counters per vote lane
+};
+
+/// The engine's working storage: empty until an analysis sizes it, then about 40 bytes per sample of
+/// the trace. A caller that analyses many traces keeps one and hands it to every
+/// analysis, so the buffers keep their size; each analysis resets what it reads before writing,
+/// which keeps analyses independent.
+struct AnalysisScratch {
   double noiseReference = 0.0;        // dB; every "level against the noise" test uses it
   NoiseWindowTable noiseWindows;      // filled once the reflective candidates are final
-  std::vector<std::int32_t> slopeVoteHistogram;  // kSlopeBins x kInterceptBins, cleared by each estimate
+  SlopeVoteBuffers slopeVotes;
+  SmoothingBuffers smoothing;
   ReflectiveCandidateList reflectiveCandidates{};
-  std::vector<SlopeChangeCandidate> slopeChanges =
-      std::vector<SlopeChangeCandidate>(kMaxSlopeChangeCandidates);
+  std::vector<SlopeChangeCandidate> slopeChanges;  // kMaxSlopeChangeCandidates, reset by each analysis
   std::vector<TracePoint> workCopy;   // smoothed copy for detection, then the raw trace
   std::vector<SlopeSample> slopes;    // one per sample, zero where no smoothing pass wrote
-  std::vector<AnalysisEvent> events = std::vector<AnalysisEvent>(kAnalysisEventCapacity);
+  std::vector<AnalysisEvent> events;  // kAnalysisEventCapacity, reset by each analysis
 };

@@ -1,36 +1,21 @@
 #include "analysis/backscatter_estimate.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "analysis/analysis_terms.h"
 #include "platform/saturate.h"
 
 namespace {
 
-constexpr int kSlopeBins = AnalysisScratch::kSlopeBins;
-constexpr int kInterceptBins = AnalysisScratch::kInterceptBins;
+constexpr int kInterceptBins = SlopeVoteBuffers::kInterceptBins;
 constexpr double kSlopeStep = 0.01;  // dB/km between candidate slopes
 
-// One candidate slope and its histogram row.
-struct CandidateSlope {
-  double slope;
-  int bin;
-};
-
-// The grid of one variant. The slopes are accumulated step by step, as the bins were defined with
-// that rounding: computing them as first + k * step reaches different bins.
-struct VoteGrid {
-  std::vector<CandidateSlope> slopes;
-  int slopesPerDbKm;  // S
-  int zeroBin;        // Z
-  int binLimit;       // valid slope bins are 1 .. binLimit - 1
-  int interceptOffset;
-  bool singlePrecision;
-};
-
-VoteGrid MultimodeGrid(double wavelength, double reference) {
-  VoteGrid grid{{}, 100, 500, 500, lumivane::TruncToInt32(400.0 - (reference + 37.0) * 10.0), false};
+SlopeVoteGrid MultimodeGrid(double wavelength, double reference) {
+  SlopeVoteGrid grid{{}, 100, 500, 500, lumivane::TruncToInt32(400.0 - (reference + 37.0) * 10.0), false};
   const bool at1300 = IsNearWavelength(wavelength, 1300.0);
   const double last = at1300 ? -0.4 : -2.0;
   for (double s = at1300 ? -1.5 : -3.5; s < last; s += kSlopeStep) {
@@ -39,35 +24,51 @@ VoteGrid MultimodeGrid(double wavelength, double reference) {
   return grid;
 }
 
-VoteGrid GeneralGrid(double reference) {
+SlopeVoteGrid GeneralGrid(double reference) {
   const float shifted = static_cast<float>(reference + 37.0);
-  VoteGrid grid{{}, 200, 200, 400, lumivane::TruncToInt32(400.0f - shifted * 10.0f), true};
+  SlopeVoteGrid grid{{}, 200, 200, 400, lumivane::TruncToInt32(400.0f - shifted * 10.0f), true};
   for (float s = -1.0f; s < 0.0f; s += static_cast<float>(kSlopeStep)) {
     grid.slopes.push_back({s, lumivane::TruncToInt32(200.0f * s) + grid.zeroBin});
   }
   return grid;
 }
 
-// Intercept bin of a scaled intercept, or -1 when it lies far off the grid (or is not a number);
-// the vote loop is the engine's hottest, so this stays inline.
+// Consecutive voters count into rows of their own: a run of votes for one bin would otherwise wait
+// on each increment before the next.
+constexpr int kVoteLanes = 4;
+
+// Intercept bin of a scaled intercept; 0, which is never a valid bin, when it lies off the grid or is
+// not a number. Written as selections rather than branches, so the compiler can compute several at once.
 int InterceptBin(double scaled, int offset) {
-  if (!(scaled > -2.0 * kInterceptBins && scaled < 2.0 * kInterceptBins)) return -1;
-  return static_cast<int>(scaled) + offset;
+  const bool onGrid = scaled > -2.0 * kInterceptBins && scaled < 2.0 * kInterceptBins;
+  const int bin = static_cast<int>(onGrid ? scaled : 0.0) + offset;
+  return onGrid && bin > 0 && bin < kInterceptBins ? bin : 0;
 }
 
-void CastVotes(const VoteGrid& grid, const TracePoint& p, std::vector<std::int32_t>& histogram) {
-  for (const CandidateSlope& c : grid.slopes) {
-    if (c.bin <= 0 || c.bin >= grid.binLimit) continue;
-    double scaled;
-    if (grid.singlePrecision) {
-      const float b = p.level - static_cast<float>(c.slope) * p.distance;
-      scaled = 10.0f * b;
-    } else {
-      scaled = 10.0 * (p.level - c.slope * p.distance);
+template <bool kSinglePrecision>
+int VoteBin(const TracePoint& p, double slope, int offset) {
+  if constexpr (kSinglePrecision) {
+    const float b = p.level - static_cast<float>(slope) * p.distance;
+    return InterceptBin(10.0f * b, offset);
+  } else {
+    return InterceptBin(10.0 * (p.level - slope * p.distance), offset);
+  }
+}
+
+// Every voter's vote for one candidate slope, counted into the lane rows (bin 0 gathers the invalid).
+// The bins of a block of voters are found first, in a loop free of stores to the counters.
+template <bool kSinglePrecision>
+void CastVotes(std::span<const TracePoint> voters, double slope, int offset, std::vector<std::int32_t>& lanes) {
+  constexpr std::size_t kBlock = 256;
+  std::array<std::int32_t, kBlock> bins;
+  for (std::size_t start = 0; start < voters.size(); start += kBlock) {
+    const std::size_t count = std::min(kBlock, voters.size() - start);
+    for (std::size_t i = 0; i < count; ++i) bins[i] = VoteBin<kSinglePrecision>(voters[start + i], slope, offset);
+    std::size_t i = 0;
+    for (; i + kVoteLanes <= count; i += kVoteLanes) {
+      for (std::size_t l = 0; l < kVoteLanes; ++l) ++lanes[l * kInterceptBins + static_cast<std::size_t>(bins[i + l])];
     }
-    const int interceptBin = InterceptBin(scaled, grid.interceptOffset);
-    if (interceptBin <= 0 || interceptBin >= kInterceptBins) continue;
-    ++histogram[static_cast<std::size_t>(c.bin) * kInterceptBins + static_cast<std::size_t>(interceptBin)];
+    for (; i < count; ++i) ++lanes[static_cast<std::size_t>(bins[i])];
   }
 }
 
@@ -80,31 +81,50 @@ int Stride(int end) {
 
 }  // namespace
 
+SlopeVoteGrid MakeSlopeVoteGrid(double wavelength, double reference) {
+  return IsMultimodeWavelength(wavelength) ? MultimodeGrid(wavelength, reference) : GeneralGrid(reference);
+}
+
 int EstimateBackscatterSlope(std::span<const TracePoint> points, int first, int end, float& slope,
-                             float& intercept, double wavelength, double reference,
-                             std::vector<std::int32_t>& histogram) {
-  histogram.assign(static_cast<std::size_t>(kSlopeBins) * kInterceptBins, 0);
-  const VoteGrid grid = IsMultimodeWavelength(wavelength) ? MultimodeGrid(wavelength, reference)
-                                                          : GeneralGrid(reference);
+                             float& intercept, double wavelength, double reference, SlopeVoteBuffers& votes) {
+  const SlopeVoteGrid grid = MakeSlopeVoteGrid(wavelength, reference);
   first = std::max(first, 0);
   end = std::min(end, static_cast<int>(points.size()));
   const int stride = Stride(end);
   const int span = end - first;
   const int quarters[5] = {first, first + span / 4, first + span / 2, first + 3 * span / 4, end};
+  votes.voters.clear();
   for (int q = 0; q < 4; ++q) {
-    for (int i = quarters[q]; i < quarters[q + 1]; i += stride) {
-      CastVotes(grid, points[static_cast<std::size_t>(i)], histogram);
-    }
+    for (int i = quarters[q]; i < quarters[q + 1]; i += stride) votes.voters.push_back(points[static_cast<std::size_t>(i)]);
   }
 
+  // The histogram is counted one slope bin (row) at a time and never held whole: the counters being
+  // written stay in the cache, and a new process faults in no megabytes for it. The candidate slopes
+  // ascend, so the slopes sharing a bin are neighbours and each row is complete before the next one
+  // starts; the best cell is the first with the most votes in row-major order, as in a scan of the
+  // whole table.
+  votes.laneRows.resize(static_cast<std::size_t>(kVoteLanes) * kInterceptBins);
   int bestSlopeBin = 0, bestInterceptBin = 0;
-  std::int32_t bestVotes = histogram[0];
-  for (int s = 0; s < grid.binLimit; ++s) {
-    for (int b = 0; b < kInterceptBins; ++b) {
-      const std::int32_t votes = histogram[static_cast<std::size_t>(s) * kInterceptBins + static_cast<std::size_t>(b)];
-      if (votes > bestVotes) {
-        bestVotes = votes;
-        bestSlopeBin = s;
+  std::int32_t bestVotes = 0;
+  for (std::size_t k = 0; k < grid.slopes.size();) {
+    const int row = grid.slopes[k].bin;
+    const bool valid = row > 0 && row < grid.binLimit;
+    if (valid) std::fill(votes.laneRows.begin(), votes.laneRows.end(), 0);
+    for (; k < grid.slopes.size() && grid.slopes[k].bin == row; ++k) {
+      if (!valid) continue;
+      if (grid.singlePrecision) {
+        CastVotes<true>(votes.voters, grid.slopes[k].slope, grid.interceptOffset, votes.laneRows);
+      } else {
+        CastVotes<false>(votes.voters, grid.slopes[k].slope, grid.interceptOffset, votes.laneRows);
+      }
+    }
+    if (!valid) continue;
+    for (int b = 1; b < kInterceptBins; ++b) {
+      std::int32_t sum = 0;
+      for (std::size_t l = 0; l < kVoteLanes; ++l) sum += votes.laneRows[l * kInterceptBins + static_cast<std::size_t>(b)];
+      if (sum > bestVotes) {
+        bestVotes = sum;
+        bestSlopeBin = row;
         bestInterceptBin = b;
       }
     }

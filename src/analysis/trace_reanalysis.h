@@ -20,8 +20,10 @@ enum class ReanalysisOutcome {
   BadPulseWidth,   // the record's first pulse width is not positive
 };
 
-/// The engine a reanalysis runs; AnalyzeTrace in the program.
-using AnalysisEngineFn = std::function<int(std::span<TracePoint>, std::span<AnalysisEvent>, AnalysisParams&)>;
+/// The engine a reanalysis runs; AnalyzeTrace in the program, with storage of its own for each
+/// reanalysis, as the user asks for one at a time.
+using AnalysisEngine = int(std::span<TracePoint>, std::span<AnalysisEvent>, AnalysisParams&);
+using AnalysisEngineFn = std::function<AnalysisEngine>;
 
 /// Done when the document's trace can be reanalysed, else the reason it cannot.
 ReanalysisOutcome CheckReanalysisInput(const COtdrDoc& doc);
@@ -30,4 +32,4 @@ ReanalysisOutcome CheckReanalysisInput(const COtdrDoc& doc);
 /// fibre length, analyses the first trace and writes the events back; then asks the panes to redraw
 /// and recompute the link ORL, broadcasts and marks the document modified.
 ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& settings,
-                                    const AnalysisEngineFn& engine = AnalyzeTrace);
+                                    const AnalysisEngineFn& engine = static_cast<AnalysisEngine*>(AnalyzeTrace));

@@ -13,17 +13,21 @@ constexpr int kGapWindowHalf = 2;  // the gap smoother averages 5 samples
 
 }  // namespace
 
-int SmoothTrace(std::span<TracePoint> points, int start, int end, int passes, int window) {
+int SmoothTrace(std::span<TracePoint> points, int start, int end, int passes, int window,
+                SmoothingBuffers& buffers) {
   const int n = static_cast<int>(points.size());
   if (n == 0 || window < 1 || end - start + 1 < 5) return 0;
   start = lumivane::ClampIndex(start, n);
   end = lumivane::ClampIndex(end, n);
 
-  std::vector<std::int32_t> a(static_cast<std::size_t>(n));
+  std::vector<std::int32_t>& a = buffers.microDb;
+  a.resize(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     a[static_cast<std::size_t>(i)] = lumivane::TruncToInt32(points[static_cast<std::size_t>(i)].level * kMicroDbPerDb);
   }
-  std::vector<std::int32_t> b = a;
+  // Only [lo, hi] of the averages is written and read back.
+  std::vector<std::int32_t>& b = buffers.averaged;
+  b.resize(static_cast<std::size_t>(n));
   const int lo = start + window;
   const int hi = end - window;
   const int half = (window - 1) / 2;
@@ -47,11 +51,12 @@ int SmoothTrace(std::span<TracePoint> points, int start, int end, int passes, in
 }
 
 int SmoothBetweenCandidates(std::span<TracePoint> points, int from, int to, std::span<SlopeSample> slopes,
-                            int passes, const ReflectiveCandidateList& candidates, int candidateCount) {
+                            int passes, const ReflectiveCandidateList& candidates, int candidateCount,
+                            SmoothingBuffers& buffers) {
   const int n = static_cast<int>(points.size());
   if (n == 0 || to - from + 1 < 7) return 0;
   from = std::max(from, 0);
-  std::vector<TracePoint> work(points.begin(), points.end());
+  std::vector<float>& work = buffers.gapLevels;
   int lo = to;
   int hi = 0;
   const int pairs = std::min(candidateCount, static_cast<int>(candidates.size())) - 1;
@@ -66,17 +71,18 @@ int SmoothBetweenCandidates(std::span<TracePoint> points, int from, int to, std:
     lo = std::min(lo, s);
     hi = std::max(hi, e);
     // Each pass reads what the previous pass left: the whole gap is computed before it is copied back.
+    work.resize(static_cast<std::size_t>(e - s + 1));
     for (int pass = 0; pass < passes; ++pass) {
       for (int l = s; l <= e; ++l) {
         double sum = 0.0;
         for (int m = l - kGapWindowHalf; m <= l + kGapWindowHalf; ++m) sum += points[static_cast<std::size_t>(m)].level;
-        work[static_cast<std::size_t>(l)].level = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
+        work[static_cast<std::size_t>(l - s)] = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
       }
-      std::copy(work.begin() + s, work.begin() + e + 1, points.begin() + s);
+      for (int l = s; l <= e; ++l) points[static_cast<std::size_t>(l)].level = work[static_cast<std::size_t>(l - s)];
     }
   }
-  // The work copy equals the smoothed points here, so the slopes are those of the smoothed trace,
-  // also across candidates lying between the first and the last smoothed gap.
+  // The slopes are those of the smoothed trace, also across candidates lying between the first and
+  // the last smoothed gap.
   const int slopeEnd = std::min(hi, static_cast<int>(slopes.size()));
   for (int i = std::max(lo, 0); i < slopeEnd && i + 1 < n; ++i) {
     const TracePoint& p = points[static_cast<std::size_t>(i)];

@@ -68,10 +68,16 @@ PrintJobControl::PrintJobControl(COtdrDoc& doc, const std::vector<std::unique_pt
     : m_Doc(doc),
       m_TraceList(traceList),
       m_Renderer(renderer),
-      m_Env(std::move(env)),
-      m_pPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+      m_Env(std::move(env)) {}
 
 PrintJobControl::~PrintJobControl() = default;
+
+QPrinter& PrintJobControl::Printer() {
+  // Made at the first use: a printer loads the system's printing service, which a session that
+  // never prints should not carry. It then keeps the page setup for the rest of the session.
+  if (!m_pPrinter) m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *m_pPrinter;
+}
 
 void PrintJobControl::OnPrintCommand() {
   if (m_Env.maximiseTracePane) m_Env.maximiseTracePane();
@@ -91,19 +97,19 @@ void PrintJobControl::OnFilePrint() { Print(); }
 void PrintJobControl::OnFilePrintPreview() { Preview(); }
 
 void PrintJobControl::OnFilePrintSetup() {
-  if (m_Env.pageSetup) m_Env.pageSetup(*m_pPrinter);
+  if (m_Env.pageSetup) m_Env.pageSetup(Printer());
 }
 
 void PrintJobControl::Print() {
   if (!OnPreparePrinting(false)) return;
-  PaintJob(m_pPrinter.get());
+  PaintJob(&Printer());
   OnEndPrinting();
 }
 
 void PrintJobControl::Preview() {
   if (!OnPreparePrinting(true)) return;
   // The preview paints the job as often as it needs; the job ends once, when the preview closes.
-  if (m_Env.runPreview) m_Env.runPreview(*m_pPrinter, [this](QPrinter* printer) { PaintJob(printer); });
+  if (m_Env.runPreview) m_Env.runPreview(Printer(), [this](QPrinter* printer) { PaintJob(printer); });
   OnEndPrinting();
 }
 
@@ -127,11 +133,11 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   m_nLastPage = plan.LastPage;
   m_PageState.m_bUseCombined = plan.UseCombined;
   m_PageState.m_Combined = std::move(plan.Combined);
-  OnPrepareDC(*m_pPrinter);
+  OnPrepareDC(Printer());
   // A page range belongs to the job it was chosen for.
-  m_pPrinter->setPrintRange(QPrinter::AllPages);
+  Printer().setPrintRange(QPrinter::AllPages);
   if (preview) return true;
-  return !m_Env.askPrint || m_Env.askPrint(*m_pPrinter, m_nLastPage);
+  return !m_Env.askPrint || m_Env.askPrint(Printer(), m_nLastPage);
 }
 
 void PrintJobControl::OnPrepareDC(QPrinter& printer) const {

@@ -63,7 +63,7 @@ class PrintJobControl {
   /// message) when the printer cannot be painted on. The job goes on until OnEndPrinting.
   bool PaintJob(QPrinter* printer);
 
-  QPrinter& Printer() { return *m_pPrinter; }
+  QPrinter& Printer();
   int LastPage() const { return m_nLastPage; }
   const PrintPageState& PageState() const { return m_PageState; }
 

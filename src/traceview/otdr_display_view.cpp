@@ -311,6 +311,7 @@ void COtdrDisplayView::OnUpdate(DocView* sender, int /*hint*/) {
   const int n = m_Doc.m_nPointCount;
   MarkerState& markers = m_Doc.m_MarkerState;
   if (sender == nullptr) {
+    m_State.m_TraceDb.resize(kMaxTraceSamples);
     ConvertTraceToDb(kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm, n, m_State.m_TraceDb,
                      m_State.m_dRangeKm, m_State.m_dMinDb, m_State.m_dMaxDb, m_State.m_dSpanDb);
     RefitActiveAuxMarkers(markers, markers.ActiveMarker, MarkerTraceOf(), m_State.m_dDbOffset);

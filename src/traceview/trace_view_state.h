@@ -51,7 +51,7 @@ struct TraceViewState {
   double m_dOriginY = 0.0;
   double m_dDistancePerDiv = 0.0;  // km per grid division of the visible part
   double m_dDbPerDiv = 0.0;
-  std::vector<double> m_TraceDb = std::vector<double>(kMaxTraceSamples, 0.0);  // current trace, dB
+  std::vector<double> m_TraceDb;  // current trace, dB; sized at the first trace shown
   int m_bButtonDown = 0;
   PixelSize m_sizeScrollTotal;  // the canvas: the scroll extent of the zoomed plot
   PixelPoint m_ptPress;

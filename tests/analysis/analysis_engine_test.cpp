@@ -160,6 +160,30 @@ TEST(AnalyzeTraceTest, RepeatsExactlyAndSmoothsTheCallersPoints) {
   EXPECT_GT(changed, 1000);
 }
 
+TEST(AnalyzeTraceTest, AKeptScratchGivesTheResultsOfAFreshOne) {
+  // Long traces before short ones and a change of wavelength: whatever an analysis leaves in the
+  // scratch, the next one must not read it.
+  SyntheticTraceSpec multimode = Link(20000);
+  multimode.wavelengthNm = 1300.0f;
+  multimode.slopeDbPerKm = -0.5;
+  const SyntheticTraceSpec specs[] = {RealisticLinkSpec(80000), Link(5000), multimode, Link(300), Link(40000)};
+  AnalysisScratch kept;
+  for (const SyntheticTraceSpec& spec : specs) {
+    const auto input = MakeSyntheticTrace(spec);
+    auto freshPoints = input;
+    auto keptPoints = input;
+    AnalysisParams freshParams = MakeSyntheticParams(spec);
+    AnalysisParams keptParams = freshParams;
+    std::vector<AnalysisEvent> freshEvents(kAnalysisEventCapacity), keptEvents(kAnalysisEventCapacity);
+    const int fresh = AnalyzeTrace(freshPoints, freshEvents, freshParams);
+    ASSERT_EQ(AnalyzeTrace(keptPoints, keptEvents, keptParams, kept), fresh) << spec.pointCount;
+    EXPECT_GT(fresh, 1) << spec.pointCount;
+    EXPECT_EQ(std::memcmp(freshEvents.data(), keptEvents.data(), sizeof(AnalysisEvent) * fresh), 0) << spec.pointCount;
+    EXPECT_EQ(std::memcmp(freshPoints.data(), keptPoints.data(), sizeof(TracePoint) * input.size()), 0);
+    EXPECT_EQ(std::memcmp(&freshParams, &keptParams, sizeof freshParams), 0) << spec.pointCount;
+  }
+}
+
 TEST(AnalyzeTraceTest, WithoutEndEventTheResultFieldsKeepTheirValues) {
   // 20 km of fibre that never reaches the noise, with nothing on it.
   SyntheticTraceSpec spec = CleanFibreSpec(20000, -0.2);

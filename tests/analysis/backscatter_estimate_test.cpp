@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "analysis/noise_start.h"
@@ -23,10 +24,10 @@ struct Estimate {
 };
 
 Estimate EstimateLine(const std::vector<TracePoint>& points, int first, int end, double wavelength) {
-  std::vector<std::int32_t> histogram;
+  SlopeVoteBuffers votes;
   Estimate e{99.0f, 99.0f};
   EXPECT_EQ(EstimateBackscatterSlope(points, first, end, e.slope, e.intercept, wavelength,
-                                     ComputeNoiseReference(), histogram),
+                                     ComputeNoiseReference(), votes),
             1);
   return e;
 }
@@ -76,10 +77,10 @@ std::vector<int> Bins(int first, int last, int step, std::vector<int> missing = 
 }
 
 TEST(EstimateBackscatterSlopeTest, CandidateGridsAndInterceptOffset) {
-  // One sample at distance 0 and -10 dB casts one vote per valid candidate slope, all in intercept
-  // bin trunc(10 * -10) + 515. 110 candidates at 1300 nm (from the accumulated -1.33 on, every
-  // candidate lands one bin up, so bin 367 stays empty), 151 at 850 nm, and 101 in the general grid,
-  // whose first (-1.0 dB/km, bin 0) lies outside the histogram.
+  // The valid slope bins of each grid, and -10 dB at distance 0 in intercept bin
+  // trunc(10 * -10) + 515. 110 candidates at 1300 nm (from the accumulated -1.33 on, every candidate
+  // lands one bin up, so bin 367 stays empty), 151 at 850 nm, and 101 in the general grid, whose first
+  // (-1.0 dB/km, bin 0) lies outside the histogram.
   struct Case {
     double wavelength;
     std::vector<int> bins;
@@ -88,20 +89,13 @@ TEST(EstimateBackscatterSlopeTest, CandidateGridsAndInterceptOffset) {
                {1550.0, Bins(2, 200, 2)},
                {1310.0, Bins(2, 200, 2)}};
   for (const Case& c : cases) {
-    std::vector<std::int32_t> histogram;
-    float slope, intercept;
-    EstimateBackscatterSlope(std::vector<TracePoint>{{0.0f, -10.0f}}, 0, 1, slope, intercept, c.wavelength,
-                             ComputeNoiseReference(), histogram);
+    const SlopeVoteGrid grid = MakeSlopeVoteGrid(c.wavelength, ComputeNoiseReference());
     std::vector<int> bins;
-    int votes = 0;
-    for (std::size_t i = 0; i < histogram.size(); ++i) {
-      if (histogram[i] == 0) continue;
-      votes += histogram[i];
-      EXPECT_EQ(i % AnalysisScratch::kInterceptBins, 415u) << c.wavelength;
-      bins.push_back(static_cast<int>(i / AnalysisScratch::kInterceptBins));
+    for (const CandidateSlope& candidate : grid.slopes) {
+      if (candidate.bin > 0 && candidate.bin < grid.binLimit) bins.push_back(candidate.bin);
     }
     EXPECT_EQ(bins, c.bins) << c.wavelength;
-    EXPECT_EQ(votes, static_cast<int>(c.bins.size())) << c.wavelength;
+    EXPECT_EQ(-100 + grid.interceptOffset, 415) << c.wavelength;
   }
 }
 
@@ -131,14 +125,19 @@ TEST(EstimateBackscatterSlopeTest, NoVotesGiveAFlatLineThroughTheFirstSample) {
   EXPECT_FLOAT_EQ(high.intercept, 40.0f);
 }
 
-TEST(EstimateBackscatterSlopeTest, EachCallStartsFromAClearedHistogram) {
-  std::vector<std::int32_t> histogram;
-  float s1, c1, s2, c2;
+TEST(EstimateBackscatterSlopeTest, ReusedBuffersGiveTheEstimatesOfFreshOnes) {
+  // A long line then a short one: nothing the first estimate left in the buffers may count.
+  SlopeVoteBuffers votes;
   const double r = ComputeNoiseReference();
-  EstimateBackscatterSlope(Line(3000, 0.001, -20.05, -0.8), 0, 3000, s1, c1, 1550.0, r, histogram);
-  EstimateBackscatterSlope(Line(20000, 0.001, -10.05, -0.2), 0, 20000, s2, c2, 1550.0, r, histogram);
-  EXPECT_NEAR(s2, -0.2, 0.0101);
-  EXPECT_NEAR(c2, -10.05, 0.1001);
+  for (const auto& [n, intercept, slope] : {std::tuple{20000, -10.05, -0.2}, std::tuple{3000, -20.05, -0.8}}) {
+    const auto points = Line(n, 0.001, intercept, slope);
+    float s = 0.0f, c = 0.0f;
+    EstimateBackscatterSlope(points, 0, n, s, c, 1550.0, r, votes);
+    const Estimate fresh = EstimateLine(points, 0, n, 1550.0);
+    EXPECT_EQ(s, fresh.slope) << n;
+    EXPECT_EQ(c, fresh.intercept) << n;
+    EXPECT_NEAR(s, slope, 0.0101) << n;
+  }
 }
 
 }  // namespace

@@ -85,9 +85,9 @@ TEST(SyntheticTraceTest, BackscatterEstimateFindsTheFibre) {
     spec.steps.clear();
     spec.reflections.clear();
     const auto points = MakeSyntheticTrace(spec);
-    std::vector<std::int32_t> histogram;
+    SlopeVoteBuffers votes;
     float bs = 0.0f, intercept = 0.0f;
-    EstimateBackscatterSlope(points, 0, 15000, bs, intercept, 1550.0, ComputeNoiseReference(), histogram);
+    EstimateBackscatterSlope(points, 0, 15000, bs, intercept, 1550.0, ComputeNoiseReference(), votes);
     EXPECT_NEAR(bs, slope, 0.0101) << slope;
     EXPECT_NEAR(intercept, -10.05, 0.1001) << slope;
   }

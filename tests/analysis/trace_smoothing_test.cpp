@@ -18,17 +18,19 @@ std::vector<TracePoint> Alternating(int n) {
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(SmoothTraceTest, TooShortRangeChangesNothing) {
+  SmoothingBuffers buffers;
   auto points = Alternating(50);
   const auto before = points;
-  EXPECT_EQ(SmoothTrace(points, 10, 13, 5, 21), 0);
+  EXPECT_EQ(SmoothTrace(points, 10, 13, 5, 21, buffers), 0);
   for (std::size_t i = 0; i < points.size(); ++i) EXPECT_TRUE(SameBits(points[i].level, before[i].level));
 }
 
 TEST(SmoothTraceTest, RewritesExactlyTheInnerSamplesOfALongTrace) {
+  SmoothingBuffers buffers;
   const int n = 100000;
   auto points = Alternating(n);
   const auto before = points;
-  EXPECT_EQ(SmoothTrace(points, 0, n - 1, 5, 21), 1);
+  EXPECT_EQ(SmoothTrace(points, 0, n - 1, 5, 21, buffers), 1);
   for (int i = 0; i < n; ++i) {
     const bool inner = i >= 21 && i <= 99978;
     EXPECT_EQ(SameBits(points[i].level, before[i].level), !inner) << i;
@@ -40,17 +42,19 @@ TEST(SmoothTraceTest, RewritesExactlyTheInnerSamplesOfALongTrace) {
 }
 
 TEST(SmoothTraceTest, AveragesInMicroDbTruncatingTowardZero) {
+  SmoothingBuffers buffers;
   // One pass of a 3-sample window over [0, 8]: samples 3..5 become trunc(sum / 3) micro-dB.
   std::vector<TracePoint> points(9, TracePoint{0.0f, 0.0f});
   points[4].level = -0.000002f;  // -2 micro-dB: the sums -2 / 3 truncate to 0
   points[5].level = -0.000003f;
-  SmoothTrace(points, 0, 8, 1, 3);
+  SmoothTrace(points, 0, 8, 1, 3, buffers);
   EXPECT_EQ(points[3].level, 0.0f);
   EXPECT_FLOAT_EQ(points[4].level, -0.000001f);  // (-2 - 3) / 3 = -1
   EXPECT_FLOAT_EQ(points[5].level, -0.000001f);
 }
 
 TEST(SmoothBetweenCandidatesTest, SmoothsOnlyGapsOfElevenSamplesOrMore) {
+  SmoothingBuffers buffers;
   // A candidate ending at E = 20 and the next starting at E + gap; the sentinel far behind.
   struct Case {
     int gap;
@@ -63,7 +67,7 @@ TEST(SmoothBetweenCandidatesTest, SmoothsOnlyGapsOfElevenSamplesOrMore) {
     list[0] = {0, 0, 10, 20, 0.0f};
     list[1] = {0, 20 + c.gap, 20 + c.gap, 20 + c.gap, 0.0f};
     std::vector<SlopeSample> slopes(200);
-    SmoothBetweenCandidates(points, 0, 199, slopes, 5, list, 2);
+    SmoothBetweenCandidates(points, 0, 199, slopes, 5, list, 2, buffers);
     for (int i = 0; i < 200; ++i) {
       const bool smoothed = i >= c.firstSmoothed && i <= c.lastSmoothed;
       EXPECT_EQ(!SameBits(points[i].level, before[i].level), smoothed) << "gap " << c.gap << " sample " << i;
@@ -76,6 +80,7 @@ TEST(SmoothBetweenCandidatesTest, SmoothsOnlyGapsOfElevenSamplesOrMore) {
 }
 
 TEST(SmoothBetweenCandidatesTest, EachPassReadsThePreviousPass) {
+  SmoothingBuffers buffers;
   // A single spike in a flat gap: one pass spreads it over 5 samples at 1/5, two passes over 9.
   std::vector<TracePoint> points(100, TracePoint{0.0f, -10.0f});
   for (int i = 0; i < 100; ++i) points[i].distance = i * 0.001f;
@@ -84,21 +89,22 @@ TEST(SmoothBetweenCandidatesTest, EachPassReadsThePreviousPass) {
   list[0] = {0, 0, 0, 0, 0.0f};
   list[1] = {1, 99, 99, 99, 0.0f};
   auto once = points;
-  SmoothBetweenCandidates(once, 0, 99, {}, 1, list, 2);
+  SmoothBetweenCandidates(once, 0, 99, {}, 1, list, 2, buffers);
   EXPECT_FLOAT_EQ(once[50].level, -9.0f);
   EXPECT_FLOAT_EQ(once[52].level, -9.0f);
   EXPECT_FLOAT_EQ(once[53].level, -10.0f);
   auto twice = points;
-  SmoothBetweenCandidates(twice, 0, 99, {}, 2, list, 2);
+  SmoothBetweenCandidates(twice, 0, 99, {}, 2, list, 2, buffers);
   EXPECT_FLOAT_EQ(twice[50].level, -10.0f + 5.0f * 5.0f / 25.0f);  // centre: 5 of 25 weights
   EXPECT_GT(twice[54].level, -10.0f);
   EXPECT_FLOAT_EQ(twice[55].level, -10.0f);
 }
 
 TEST(SmoothBetweenCandidatesTest, TooShortRangeReturnsZero) {
+  SmoothingBuffers buffers;
   auto points = Alternating(20);
   ReflectiveCandidateList list{};
-  EXPECT_EQ(SmoothBetweenCandidates(points, 4, 9, {}, 5, list, 2), 0);
+  EXPECT_EQ(SmoothBetweenCandidates(points, 4, 9, {}, 5, list, 2, buffers), 0);
 }
 
 }  // namespace
