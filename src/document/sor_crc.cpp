@@ -53,22 +53,25 @@ std::uint16_t FoldBytes(std::uint16_t crc, const std::uint8_t* p, std::size_t le
 /// a * b modulo the generator polynomial (carry-less).
 constexpr std::uint16_t MultiplyModPolynomial(std::uint16_t a, std::uint16_t b) {
   std::uint32_t product = 0;
-  for (int bit = 0; bit < 16; ++bit) {
-    if (b & (1u << bit)) product ^= static_cast<std::uint32_t>(a) << bit;
-  }
-  for (int bit = 31; bit >= 16; --bit) {
-    if (product & (1u << bit)) product ^= (0x10000u | kPolynomial) << (bit - 16);
-  }
-  return static_cast<std::uint16_t>(product);
+  for (int bit = 0; bit < 16; ++bit) product ^= (std::uint32_t{a} << bit) & (0u - ((b >> bit) & 1u));
+  // The upper half h stands for h * x^16, which the table rows for one and two bytes reduce.
+  const std::uint32_t high = product >> 16;
+  return static_cast<std::uint16_t>(product ^ kTables[0][high & 0xFF] ^ kTables[1][high >> 8]);
 }
 
-/// x^bits modulo the generator polynomial, by squaring.
+/// x^(2^k) modulo the generator polynomial.
+constexpr std::array<std::uint16_t, 64> kPowersOfTwo = [] {
+  std::array<std::uint16_t, 64> powers{};
+  powers[0] = 2;  // x
+  for (std::size_t k = 1; k < powers.size(); ++k) powers[k] = MultiplyModPolynomial(powers[k - 1], powers[k - 1]);
+  return powers;
+}();
+
+/// x^bits modulo the generator polynomial.
 constexpr std::uint16_t PowerOfX(std::uint64_t bits) {
   std::uint16_t result = 1;
-  std::uint16_t square = 2;  // x
-  for (; bits != 0; bits >>= 1) {
-    if (bits & 1) result = MultiplyModPolynomial(result, square);
-    square = MultiplyModPolynomial(square, square);
+  for (std::size_t k = 0; bits != 0; ++k, bits >>= 1) {
+    if (bits & 1) result = MultiplyModPolynomial(result, kPowersOfTwo[k]);
   }
   return result;
 }
