@@ -67,13 +67,17 @@ void ByteReader::U16Array(std::uint16_t* out, std::int64_t count) {
 
 void ByteReader::Text(char16_t* out, std::int64_t capacity) {
   const std::int64_t start = position_;
-  std::int64_t stored = 0;
-  for (;;) {
-    const std::uint8_t b = U8();
-    if (b == 0) break;
-    if (stored < capacity - 1) out[stored++] = b;
-  }
+  // The text runs to its zero byte, or to the image's end, where the first byte past it reads as
+  // its zero.
+  const std::int64_t inside = std::max<std::int64_t>(Length() - position_, 0);
+  const std::uint8_t* p = inside > 0 ? bytes_.data() + position_ : nullptr;
+  const auto* zero = inside > 0 ? static_cast<const std::uint8_t*>(std::memchr(p, 0, static_cast<std::size_t>(inside)))
+                                : nullptr;
+  const std::int64_t length = zero != nullptr ? zero - p : inside;
+  const std::int64_t stored = std::clamp<std::int64_t>(length, 0, std::max<std::int64_t>(capacity - 1, 0));
+  for (std::int64_t i = 0; i < stored; ++i) out[i] = p[i];
   if (capacity > 0) out[stored] = 0;
+  Skip(length + 1);
   if (textLog_ != nullptr) textLog_->push_back({start, position_, capacity > 0 ? out : nullptr});
 }
 
