@@ -31,21 +31,24 @@ std::uint8_t ByteReader::U8() {
   return value;
 }
 
-std::uint16_t ByteReader::U16() {
-  const auto lo = ByteAt(position_);
-  const auto hi = ByteAt(position_ + 1);
-  Skip(2);
-  return static_cast<std::uint16_t>(lo | (hi << 8));
+template <int Size>
+std::uint32_t ByteReader::LittleEndian() {
+  std::uint32_t value = 0;
+  if (position_ + Size <= Length()) {
+    const std::uint8_t* p = bytes_.data() + position_;
+    for (int i = 0; i < Size; ++i) value |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+  } else {
+    for (int i = 0; i < Size; ++i) value |= static_cast<std::uint32_t>(ByteAt(position_ + i)) << (8 * i);
+  }
+  Skip(Size);
+  return value;
 }
+
+std::uint16_t ByteReader::U16() { return static_cast<std::uint16_t>(LittleEndian<2>()); }
 
 std::int16_t ByteReader::I16() { return static_cast<std::int16_t>(U16()); }
 
-std::uint32_t ByteReader::U32() {
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(ByteAt(position_ + i)) << (8 * i);
-  Skip(4);
-  return value;
-}
+std::uint32_t ByteReader::U32() { return LittleEndian<4>(); }
 
 std::int32_t ByteReader::I32() { return static_cast<std::int32_t>(U32()); }
 
