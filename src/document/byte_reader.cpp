@@ -31,21 +31,24 @@ std::uint8_t ByteReader::U8() {
   return value;
 }
 
-std::uint16_t ByteReader::U16() {
-  const auto lo = ByteAt(position_);
-  const auto hi = ByteAt(position_ + 1);
-  Skip(2);
-  return static_cast<std::uint16_t>(lo | (hi << 8));
+template <int Size>
+std::uint32_t ByteReader::LittleEndian() {
+  std::uint32_t value = 0;
+  if (position_ + Size <= Length()) {
+    const std::uint8_t* p = bytes_.data() + position_;
+    for (int i = 0; i < Size; ++i) value |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+  } else {
+    for (int i = 0; i < Size; ++i) value |= static_cast<std::uint32_t>(ByteAt(position_ + i)) << (8 * i);
+  }
+  Skip(Size);
+  return value;
 }
+
+std::uint16_t ByteReader::U16() { return static_cast<std::uint16_t>(LittleEndian<2>()); }
 
 std::int16_t ByteReader::I16() { return static_cast<std::int16_t>(U16()); }
 
-std::uint32_t ByteReader::U32() {
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(ByteAt(position_ + i)) << (8 * i);
-  Skip(4);
-  return value;
-}
+std::uint32_t ByteReader::U32() { return LittleEndian<4>(); }
 
 std::int32_t ByteReader::I32() { return static_cast<std::int32_t>(U32()); }
 
@@ -67,13 +70,17 @@ void ByteReader::U16Array(std::uint16_t* out, std::int64_t count) {
 
 void ByteReader::Text(char16_t* out, std::int64_t capacity) {
   const std::int64_t start = position_;
-  std::int64_t stored = 0;
-  for (;;) {
-    const std::uint8_t b = U8();
-    if (b == 0) break;
-    if (stored < capacity - 1) out[stored++] = b;
-  }
+  // The text runs to its zero byte, or to the image's end, where the first byte past it reads as
+  // its zero.
+  const std::int64_t inside = std::max<std::int64_t>(Length() - position_, 0);
+  const std::uint8_t* p = inside > 0 ? bytes_.data() + position_ : nullptr;
+  const auto* zero = inside > 0 ? static_cast<const std::uint8_t*>(std::memchr(p, 0, static_cast<std::size_t>(inside)))
+                                : nullptr;
+  const std::int64_t length = zero != nullptr ? zero - p : inside;
+  const std::int64_t stored = std::clamp<std::int64_t>(length, 0, std::max<std::int64_t>(capacity - 1, 0));
+  for (std::int64_t i = 0; i < stored; ++i) out[i] = p[i];
   if (capacity > 0) out[stored] = 0;
+  Skip(length + 1);
   if (textLog_ != nullptr) textLog_->push_back({start, position_, capacity > 0 ? out : nullptr});
 }
 

@@ -52,6 +52,10 @@ class ByteReader {
   std::uint8_t ByteAt(std::int64_t position) const;
 
  private:
+  /// The next Size bytes (at most 4) as a little-endian value; bytes past the end read as 0.
+  template <int Size>
+  std::uint32_t LittleEndian();
+
   std::span<const std::uint8_t> bytes_;
   std::int64_t position_;
   std::vector<TextSpan>* textLog_ = nullptr;

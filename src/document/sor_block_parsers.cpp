@@ -68,6 +68,13 @@ void SkipKeyEvent(ByteReader& in, bool revision2) {
   in.Text(nullptr, 0);
 }
 
+// Which bytes end a block name: the zeros after any other byte are passed over at once.
+constexpr std::array<bool, 256> kEndsAName = [] {
+  std::array<bool, 256> ends{};
+  for (const std::string_view name : kSorBlockNames) ends[static_cast<unsigned char>(name.back())] = true;
+  return ends;
+}();
+
 // Calls visit(name index, position) for every block name followed by its zero byte at or after
 // start, in file order, until visit returns false. Zero bytes are rare in sample data, so jumping
 // from one to the next and looking back for a name keeps a search of a whole file near the speed
@@ -83,7 +90,8 @@ void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(candidate, 0, remaining));
     if (zero == nullptr) return;
     const std::int64_t room = zero - (data + start);
-    for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
+    const std::size_t first = room > 0 && kEndsAName[zero[-1]] ? 0 : kSorBlockNames.size();
+    for (std::size_t index = first; index < kSorBlockNames.size(); ++index) {
       const std::string_view name = kSorBlockNames[index];
       const auto length = static_cast<std::int64_t>(name.size());
       if (length <= room && std::memcmp(zero - length, name.data(), name.size()) == 0) {
@@ -122,6 +130,15 @@ std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view n
     return false;
   });
   return found;
+}
+
+std::vector<SorBlockName> ListSorBlockNames(SorImage image) {
+  std::vector<SorBlockName> names;
+  ScanBlockNames(image, 0, [&](std::size_t index, std::int64_t at) {
+    names.push_back({index, at});
+    return true;
+  });
+  return names;
 }
 
 SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start) {

@@ -30,6 +30,15 @@ struct SorBlockParserEntry {
 /// Position of the first "name\0" at or after start, or -1; only the ten block names are found.
 std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name);
 
+/// One block name found in an image: its index in kSorBlockNames and its position.
+struct SorBlockName {
+  std::size_t index;
+  std::int64_t at;
+};
+
+/// Every "name\0" of kSorBlockNames in the image, in file order, in one pass.
+std::vector<SorBlockName> ListSorBlockNames(SorImage image);
+
 /// FindSorBlock for each of kSorBlockNames at once, in one pass over the image.
 using SorBlockPositions = std::array<std::int64_t, 10>;
 SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start);

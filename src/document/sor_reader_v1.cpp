@@ -69,8 +69,14 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
   in.Seek(kV1FirstEntry);
   int stored = 0;
   std::int64_t searchFrom = 0;
+  // Each name is looked for from where the one before was found (from the start after a miss); a
+  // list of every name in the file answers all of them with one pass over the image.
+  const std::vector<SorBlockName> names = ListSorBlockNames(image);
   for (const auto name : kRecordedEntries) {
-    const std::int64_t at = FindSorBlock(image, searchFrom, name);
+    const auto found = std::find_if(names.begin(), names.end(), [&](const SorBlockName& candidate) {
+      return candidate.at >= searchFrom && kSorBlockNames[candidate.index] == name;
+    });
+    const std::int64_t at = found == names.end() ? -1 : found->at;
     searchFrom = std::max<std::int64_t>(at, 0);
     if (at < 0 || stored >= kSorMaxMapEntries) continue;
     SorMapEntry& entry = map.Entries[stored++];

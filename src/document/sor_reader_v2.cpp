@@ -24,9 +24,10 @@ void PreferMapPositions(SorImage image, const SorMapBlock& map, SorBlockPosition
   for (int k = 0; k < map.BlockCount && offset < in.Length(); ++k) {
     const SorMapEntry& entry = map.Entries[k];
     if (entry.Size < 0) return;
+    const std::u16string_view entryName = SorTextView(entry.Name);
     for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
       const std::string_view name = kSorBlockNames[index];
-      if (SorTextEquals(SorTextView(entry.Name), name) && in.NameAt(offset, name)) {
+      if (SorTextEquals(entryName, name) && in.NameAt(offset, name)) {
         found[index] = offset;
       }
     }

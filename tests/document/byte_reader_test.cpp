@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "document/byte_reader.h"
@@ -30,6 +31,24 @@ TEST(ByteReader, TextKeepsCapacityAndResumesAfterTheZeroByte) {
   in.Text(text, 3);  // past the end: an empty text, one byte consumed
   EXPECT_EQ(std::u16string(text), u"");
   EXPECT_EQ(in.Position(), 8);
+
+  // A text cut off by the end of a truncated image ends there, its zero the first byte past it;
+  // a reader logging texts sees one without room as read over.
+  const std::vector<std::uint8_t> cut = {'x', 'y', 'p', 'q', 'r'};
+  for (const std::int64_t capacity : {0, 2, 10}) {
+    std::vector<lumivane::TextSpan> log;
+    ByteReader tail(cut, 2);
+    tail.LogTextsTo(&log);
+    char16_t out[10] = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+    tail.Text(capacity > 0 ? out : nullptr, capacity);
+    EXPECT_EQ(tail.Position(), 6) << capacity;
+    if (capacity > 0) {
+      EXPECT_EQ(std::u16string(out), capacity == 2 ? u"p" : u"pqr");
+    }
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].start, 2);
+    EXPECT_EQ(log[0].end, 6);
+  }
 }
 
 TEST(ByteReader, HugeSkipsSaturateAndArraysPastTheEndReadZero) {
