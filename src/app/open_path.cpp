@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "app/length_unit.h"
 #include "app/main_frame.h"
@@ -104,7 +105,10 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   g_DisplayState.LinkOrlDirty = 0;
   auto record = std::make_unique<TraceRecord>();
   if (traceFile) {
+    // Saves write the document's record alone, so the listed copy leaves out the file's bytes.
+    SorSource source = std::exchange(doc.m_SorRecord.Source, {});
     record->m_Model.m_SorRecord = doc.m_SorRecord;
+    doc.m_SorRecord.Source = std::move(source);
     g_TraceFileKind = 0;
     SetLengthUnit(lumivane::ReadStoredLengthUnit());
   }

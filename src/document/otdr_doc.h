@@ -1,6 +1,6 @@
 #pragma once
 // The one trace document. It holds the current trace (its SR-4731 record, display model and
-// markers), the file image through which every trace file is read, and the settings of the run that
+// markers; the record keeps the file's bytes for the save), and the settings of the run that
 // several subsystems share; all five panes are views of it. About 150 KB and the current trace's
 // samples and file: create it on the heap.
 #include <array>
@@ -100,7 +100,7 @@ class COtdrDoc {
   DisplayModelTarget DisplayModelMembers();
 
   // --- Members, in the order the rest of the program knows them ------------------------------
-  std::int32_t m_nFileLength = 0;         // bytes of the file last read into m_FileImageBuffer
+  std::int32_t m_nFileLength = 0;         // bytes of the file last read
   bool m_bFileDamaged = false;            // the file last read ends inside its blocks (read with a warning)
   std::unique_ptr<std::thread> m_pUploadWorker;  // the running upload, joined before the document goes
   AsciiExportOptions m_AsciiExportOptions;
@@ -126,7 +126,6 @@ class COtdrDoc {
   std::int32_t m_nPointCount = 0;         // samples of the current trace
   std::int32_t m_nCurrentEvent = 0;       // the event-table row the markers and panes follow
   PortSettings m_PortSettings;
-  std::vector<std::uint8_t> m_FileImageBuffer;  // the last file read, m_nFileLength bytes
   double m_dDbCeiling = 0.0;              // dB
   std::string m_strWorkPath;              // pass/fail INI path or upload folder
   PixelPoint m_ptMarkerAArrow;            // where the off-screen arrow of marker A was drawn

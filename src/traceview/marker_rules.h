@@ -12,7 +12,7 @@
 struct MarkerTrace {
   int pointCount = 0;
   std::span<const double> samples;  // the document's dB samples, for the fitted lines
-  std::span<const double> levels;   // the view's dB copy, for single levels
+  std::span<const double> levels;   // the trace in dB as the view shows it, for single levels
 };
 
 /// Client x of samples and the sample under a client x, at the last background render.
@@ -26,7 +26,7 @@ struct SampleAxis {
   int SampleAt(double x) const;
 };
 
-/// Level of sample `index` on the view's copy, or kMissingValue for an index the trace lacks.
+/// Level of sample `index` on the shown trace, or kMissingValue for an index the trace lacks.
 double AuxLevelAt(const MarkerTrace& trace, int index);
 
 /// Orders, holds within the trace and fits the insertion-loss aux markers of `set` (0 A, 1 B).

@@ -121,7 +121,8 @@ void COtdrDisplayView::SetScrollTotalSize(PixelSize canvas) { ::SetScrollTotalSi
 ZoomInputs COtdrDisplayView::Inputs() const {
   const MarkerState& markers = m_Doc.m_MarkerState;
   return {m_Doc.HasTrace(), m_Doc.m_nPointCount, m_Doc.m_dFibreLengthKm,
-          markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB};
+          markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB,
+          LeadingDbSamples(m_Doc.m_DbSamples, m_Doc.m_nPointCount)};
 }
 
 bool COtdrDisplayView::TraceShown() const { return m_Doc.HasTrace() && !m_TraceList.empty(); }
@@ -311,9 +312,12 @@ void COtdrDisplayView::OnUpdate(DocView* sender, int /*hint*/) {
   const int n = m_Doc.m_nPointCount;
   MarkerState& markers = m_Doc.m_MarkerState;
   if (sender == nullptr) {
-    m_State.m_TraceDb.resize(kMaxTraceSamples);
-    ConvertTraceToDb(kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm, n, m_State.m_TraceDb,
-                     m_State.m_dRangeKm, m_State.m_dMinDb, m_State.m_dMaxDb, m_State.m_dSpanDb);
+    const TraceDbRange range =
+        DbRangeOf(LeadingDbSamples(m_Doc.m_DbSamples, n), m_Doc.m_SorRecord.FxdParams.NoiseFloorLevel);
+    m_State.m_dRangeKm = m_Doc.m_dFibreLengthKm;
+    m_State.m_dMinDb = range.minDb;
+    m_State.m_dMaxDb = range.maxDb;
+    m_State.m_dSpanDb = range.spanDb;
     RefitActiveAuxMarkers(markers, markers.ActiveMarker, MarkerTraceOf(), m_State.m_dDbOffset);
   } else {
     const int m = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;

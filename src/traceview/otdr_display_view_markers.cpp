@@ -26,7 +26,8 @@ std::string MarkerLabelText(char name, double distanceKm) {
 }  // namespace
 
 MarkerTrace COtdrDisplayView::MarkerTraceOf() const {
-  return {m_Doc.m_nPointCount, std::span<const double>(m_Doc.m_DbSamples.Values), m_State.m_TraceDb};
+  const std::span<const double> samples(m_Doc.m_DbSamples.Values);
+  return {m_Doc.m_nPointCount, samples, samples};
 }
 
 SampleAxis COtdrDisplayView::AxisOf() const {

@@ -132,7 +132,6 @@ void COtdrDisplayView::OnCloseCurrentTrace() {
     m_State.m_nLastDragX = 1;
     g_DisplayState.MarkerMoved = 0;
     m_Doc.m_EventRows = {};
-    m_Doc.m_FileImageBuffer.clear();
     ClearSorRecord(m_Doc.m_SorRecord);
   }
   m_State.m_dDragOffsetDb = 0.0;

@@ -13,15 +13,11 @@ constexpr std::uint16_t kNoNoiseFloor = 65000;
 
 }  // namespace
 
-TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int16_t scaleFactor,
-                                std::uint16_t noiseFloor, std::span<double> db) {
-  const std::size_t n = std::min(samples.size(), db.size());
+TraceDbRange DbRangeOf(std::span<const double> db, std::uint16_t noiseFloor) {
   TraceDbRange range;
   // Both bounds start from 0 dB and a value that lowers the minimum is not tested against the
   // maximum: the plot's top and bottom have always been found this way.
-  for (std::size_t i = 0; i < n; ++i) {
-    const double value = SampleToDb(samples[i], scaleFactor);
-    db[i] = value;
+  for (const double value : db) {
     if (value < range.minDb) {
       range.minDb = value;
     } else if (value > range.maxDb) {
@@ -33,6 +29,13 @@ TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int
   }
   range.spanDb = range.maxDb - range.minDb;
   return range;
+}
+
+TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int16_t scaleFactor,
+                                std::uint16_t noiseFloor, std::span<double> db) {
+  const std::size_t n = std::min(samples.size(), db.size());
+  for (std::size_t i = 0; i < n; ++i) db[i] = SampleToDb(samples[i], scaleFactor);
+  return DbRangeOf(db.first(n), noiseFloor);
 }
 
 int ConvertTraceToDb(int /*kind*/, const SorRecord& record, double fibreLengthKm, int n, std::span<double> db,

@@ -12,8 +12,11 @@ struct TraceDbRange {
   double spanDb = 0.0;  // maxDb - minDb
 };
 
-/// Fills `db` with sample / scale factor and returns the trace's range; a noise floor (0.001 dB)
-/// below 65,000 raises a lower maximum to it.
+/// The range of a trace already in dB; a noise floor (0.001 dB) below 65,000 raises a lower maximum
+/// to it.
+TraceDbRange DbRangeOf(std::span<const double> db, std::uint16_t noiseFloor);
+
+/// Fills `db` with sample / scale factor and returns the trace's range (DbRangeOf).
 TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int16_t scaleFactor,
                                 std::uint16_t noiseFloor, std::span<double> db);
 

@@ -7,9 +7,6 @@
 
 #include "traceview/view_geometry.h"
 
-/// Samples a trace can hold.
-inline constexpr int kMaxTraceSamples = 80000;
-
 /// Colour and path of one drawn trace, as the overlay's legend shows it.
 struct viewInfo {
   unsigned int Colour = 0;  // 0xRRGGBB
@@ -51,7 +48,6 @@ struct TraceViewState {
   double m_dOriginY = 0.0;
   double m_dDistancePerDiv = 0.0;  // km per grid division of the visible part
   double m_dDbPerDiv = 0.0;
-  std::vector<double> m_TraceDb;  // current trace, dB; sized at the first trace shown
   int m_bButtonDown = 0;
   PixelSize m_sizeScrollTotal;  // the canvas: the scroll extent of the zoomed plot
   PixelPoint m_ptPress;

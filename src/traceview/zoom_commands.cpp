@@ -83,12 +83,12 @@ void CentreHorizontally(const TraceViewState& state, ZoomHost& host, int m, int 
   host.SetScrollPosition(ScrollAxis::Horizontal, TruncToInt32(x - clientWidth / 2));
 }
 
-void CentreVertically(const TraceViewState& state, ZoomHost& host, int m, int pointCount, int clientHeight) {
-  const int count = std::min<int>(pointCount, static_cast<int>(state.m_TraceDb.size()));
+void CentreVertically(const TraceViewState& state, ZoomHost& host, int m, std::span<const double> levels, int clientHeight) {
+  const int count = static_cast<int>(levels.size());
   if (count <= 0) return;
   const int cy = state.m_sizeScrollTotal.height;
   const double p = cy / kDbSpan;
-  const double level = state.m_TraceDb[lumivane::ClampIndex(m, count)];
+  const double level = levels[static_cast<std::size_t>(lumivane::ClampIndex(m, count))];
   const int y = cy - TruncToInt32((state.m_dMaxDb - level) * p);
   host.SetScrollPosition(ScrollAxis::Vertical, TruncToInt32(state.m_dDbOffset * p + y - clientHeight / 2));
 }
@@ -112,7 +112,7 @@ void ZoomInHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs&
     const PixelSize now = host.ClientSize();
     SetScrollTotalSize(state, host, {width, KeepRatio(now.height, canvas.height, client.height)});
     if (CanZoom(state, doc, now, kCanZoomOutVertical, extent)) {
-      CentreVertically(state, host, doc.activeMarker, doc.pointCount, now.height);
+      CentreVertically(state, host, doc.activeMarker, doc.levels, now.height);
     }
   }
   const PixelSize now = host.ClientSize();
@@ -135,7 +135,7 @@ void ZoomOutHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs
     SetScrollTotalSize(state, host, {width, now.height});
   } else {
     SetScrollTotalSize(state, host, {width, KeepRatio(now.height, canvas.height, client.height)});
-    CentreVertically(state, host, doc.activeMarker, doc.pointCount, host.ClientSize().height);
+    CentreVertically(state, host, doc.activeMarker, doc.levels, host.ClientSize().height);
   }
   const PixelSize after = host.ClientSize();
   if (CanZoom(state, doc, after, kCanZoomOutHorizontal, extent)) {
@@ -159,7 +159,7 @@ void ZoomInVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& d
     SetScrollTotalSize(state, host, {KeepRatio(now.width, canvas.width, client.width), height});
     CentreHorizontally(state, host, doc.activeMarker, doc.pointCount, client.width);
   }
-  CentreVertically(state, host, doc.activeMarker, doc.pointCount, host.ClientSize().height);
+  CentreVertically(state, host, doc.activeMarker, doc.levels, host.ClientSize().height);
   host.Invalidate();
 }
 
@@ -181,7 +181,7 @@ void ZoomOutVertically(TraceViewState& state, ZoomHost& host, const ZoomInputs& 
   SetScrollTotalSize(state, host, {width, height});
   const PixelSize after = host.ClientSize();
   if (CanZoom(state, doc, after, kCanZoomOutVertical, extent)) {
-    CentreVertically(state, host, doc.activeMarker, doc.pointCount, after.height);
+    CentreVertically(state, host, doc.activeMarker, doc.levels, after.height);
   }
   host.Invalidate();
 }

@@ -2,6 +2,7 @@
 // The zoom and scroll rules of the trace view: step commands along the scale tables, the rubber
 // band with its history, the full view, the reset and the rescale after a resize. They act on a
 // TraceViewState and reach the window only through ZoomHost, so the sequences run without one.
+#include <span>
 #include <string>
 
 #include "traceview/trace_view_state.h"
@@ -35,6 +36,7 @@ struct ZoomInputs {
   int pointCount = 0;
   double fibreLengthKm = 0.0;
   int activeMarker = 0;  // sample index of the active marker
+  std::span<const double> levels;  // the trace in dB, pointCount values at most
 };
 
 /// What CaptureZoomState copies from the document.
@@ -68,7 +70,7 @@ void SetScrollTotalSize(TraceViewState& state, ZoomHost& host, PixelSize canvas)
 void CentreHorizontally(const TraceViewState& state, ZoomHost& host, int m, int pointCount, int clientWidth);
 
 /// Scrolls so that the level of sample m sits in the middle of the window vertically.
-void CentreVertically(const TraceViewState& state, ZoomHost& host, int m, int pointCount, int clientHeight);
+void CentreVertically(const TraceViewState& state, ZoomHost& host, int m, std::span<const double> levels, int clientHeight);
 
 /// One step finer in km per division, centred on the active marker.
 void ZoomInHorizontally(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc,

@@ -62,7 +62,7 @@ class TraceFileLoading : public ::testing::Test {
     EXPECT_EQ(doc_->GetPathName(), originalPath_);
     EXPECT_EQ(doc_->MainTitle(), "Lumivane - [" + originalPath_ + "]");
     EXPECT_EQ(doc_->m_nFileLength, static_cast<std::int32_t>(originalBytes_.size()));
-    EXPECT_TRUE(std::equal(originalBytes_.begin(), originalBytes_.end(), doc_->m_FileImageBuffer.begin()));
+    EXPECT_TRUE(std::equal(originalBytes_.begin(), originalBytes_.end(), doc_->m_SorRecord.Source.Bytes.begin()));
     EXPECT_TRUE(SameRecord(doc_->m_SorRecord, *originalRecord_));
   }
 
@@ -97,7 +97,7 @@ TEST_F(TraceFileLoading, GoodFilesBecomeTheCurrentTrace) {
     EXPECT_EQ(doc_->GetPathName(), path);
     EXPECT_EQ(doc_->MainTitle(), "Lumivane - [" + path + "]");
     EXPECT_EQ(doc_->m_nFileLength, static_cast<std::int32_t>(c.bytes.size()));
-    EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), doc_->m_FileImageBuffer.begin()));
+    EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), doc_->m_SorRecord.Source.Bytes.begin()));
     EXPECT_EQ(doc_->m_SorRecord.DataPts.Traces[0].PointCount, c.points);
   }
 }

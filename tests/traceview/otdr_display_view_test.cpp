@@ -178,7 +178,7 @@ TEST_F(DisplayViewTest, AnotherPanesMarkerIsCentredUnlessNearTheEnd) {
   EXPECT_EQ(view->horizontalScrollBar()->value(), 1234);
 }
 
-TEST_F(DisplayViewTest, ContentUpdateRefreshesTheDbCopyAndTheOffset) {
+TEST_F(DisplayViewTest, ContentUpdateRefreshesTheRangeAndTheOffset) {
   LoadTrace();
   doc->m_bOffsetReset = 1;
   view->State().m_dDbOffset = 2.0;
@@ -190,14 +190,15 @@ TEST_F(DisplayViewTest, ContentUpdateRefreshesTheDbCopyAndTheOffset) {
   view->OnUpdate(nullptr, 0);
   EXPECT_EQ(view->State().m_dDbOffset, 0.0);
   EXPECT_EQ(doc->m_bOffsetReset, 0);
-  EXPECT_DOUBLE_EQ(view->State().m_TraceDb[123], doc->m_SorRecord.DataPts.Traces[0].Samples[123] / 1000.0);
+  const std::vector<double>& db = doc->m_DbSamples.Values;
+  EXPECT_DOUBLE_EQ(view->State().m_dMaxDb, *std::max_element(db.begin(), db.end()));
   EXPECT_DOUBLE_EQ(view->State().m_dRangeKm, 30.0);
-  EXPECT_DOUBLE_EQ(doc->m_MarkerState.ReflectanceAuxMarkers[0][2].Value, view->State().m_TraceDb[kPoints - 1])
+  EXPECT_DOUBLE_EQ(doc->m_MarkerState.ReflectanceAuxMarkers[0][2].Value, db[kPoints - 1])
       << "an index past the end reads the last sample";
   EXPECT_EQ(doc->m_MarkerState.ReflectanceAuxMarkers[0][2].SampleIndex, kPoints + 50);
   const AuxMarker* loss = doc->m_MarkerState.LossAuxMarkers[0];
-  EXPECT_DOUBLE_EQ(loss[2].Value, view->State().m_TraceDb[kPoints - 1]);
-  EXPECT_DOUBLE_EQ(loss[3].Value, view->State().m_TraceDb[kPoints - 1]);
+  EXPECT_DOUBLE_EQ(loss[2].Value, db[kPoints - 1]);
+  EXPECT_DOUBLE_EQ(loss[3].Value, db[kPoints - 1]);
   EXPECT_NEAR(loss[0].Value, 5.0 + 20.0 * 100 / kPoints, 0.2) << "the fitted line through the falling trace";
   EXPECT_NEAR(loss[1].Value, 5.0 + 20.0 * 600 / kPoints, 0.2);
 }
