@@ -11,7 +11,7 @@ deps:
 run: deps
 	cmake -S . -B build/run $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build/run -j $(JOBS) --target lumivane
-	./build/run/src/app/lumivane $(TRACE)
+	./build/run/src/app/ui/lumivane $(TRACE)
 
 test: deps
 	cmake -S . -B build/test $(GEN) -DCMAKE_BUILD_TYPE=Debug -DLUMIVANE_SANITIZE=ON

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_engine.h"
-#include "synthetic_trace.h"
+#include "analysis/synthetic_trace.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/sor_crc.h"
-#include "document/sor_text.h"
-#include "document/sor_writer.h"
+#include "sor/sor_crc.h"
+#include "sor/sor_text.h"
+#include "sor/sor_writer.h"
 #include "bench_link.h"
-#include "synthetic_trace.h"
+#include "analysis/synthetic_trace.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
 
 /// The record of a link measured with `points` samples (at most kSorMaxSamples).
 std::unique_ptr<SorRecord> PulseTraceRecord(int points);

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "document/otdr_doc.h"
-#include "document/sor_crc.h"
-#include "document/sor_reader.h"
-#include "document/sor_writer.h"
+#include "interop/sample_files.h"
 #include "pulse_trace_file.h"
-#include "sample_files.h"
+#include "sor/sor_crc.h"
+#include "sor/sor_reader.h"
+#include "sor/sor_writer.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <memory>
 #include <vector>
 
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
-#include "reference_curve.h"
-#include "synthetic_trace.h"
-#include "traceview/display_state.h"
-#include "traceview/otdr_display_view.h"
-#include "traceview/trace_painter.h"
+#include "traceview/ui/otdr_display_view.h"
+#include "traceview/ui/reference_curve.h"
+#include "traceview/ui/synthetic_trace.h"
+#include "traceview/ui/trace_painter.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "document/sor_block_parsers.h"
-#include "document/sor_reader.h"
-#include "document/sor_writer.h"
+#include "sor/sor_block_parsers.h"
+#include "sor/sor_reader.h"
+#include "sor/sor_writer.h"
 
 namespace {
 

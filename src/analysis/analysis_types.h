@@ -9,7 +9,7 @@
 #include <vector>
 
 // The engine shares the event kinds (kEventLaunch ...) and the missing value with the event rows.
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 /// One sample of a trace handed to the engine.
 struct TracePoint {

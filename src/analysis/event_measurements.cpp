@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "analysis/launch_level.h"
-#include "document/backscatter_field.h"
-#include "document/least_squares.h"
-#include "document/trace_conversions.h"
-#include "document/wavelength.h"
 #include "platform/saturate.h"
+#include "trace/backscatter_field.h"
+#include "trace/least_squares.h"
+#include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 
 namespace {
 

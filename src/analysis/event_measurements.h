@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <span>
 
-#include "document/display_records.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 /// Reflectance reported for a peak without measurable height.
 inline constexpr float kNoHeightReflectance = -78.0f;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 float StepUpLaunchLevel(float level) {
   if (level == kMissingValue || !(std::fabs(level) < 1e5f)) return level;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/command_ids.h"
+#include "vocabulary/command_ids.h"
 
 namespace {
 

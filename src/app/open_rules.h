@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/text_rows.h"
+#include "vocabulary/text_rows.h"
 
 /// Most traces the loaded-trace list holds.
 inline constexpr int kMaxListedTraces = 4;

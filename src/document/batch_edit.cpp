@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/sort_string_array.h"
 #include "document/batch_file_lists.h"
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
@@ -12,6 +11,7 @@
 #include "document/trace_save.h"
 #include "platform/number_format.h"
 #include "platform/path_util.h"
+#include "platform/sort_string_array.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
 
 class COtdrDoc;
 

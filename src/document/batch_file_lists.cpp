@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/text_rows.h"
-#include "app/text_table.h"
 #include "platform/number_format.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 std::vector<std::size_t> SelectableList::SelectedRows() const {
   std::vector<std::size_t> rows;

@@ -6,8 +6,8 @@
 #include "document/display_model_events.h"
 #include "document/display_model_params.h"
 #include "document/display_model_time.h"
-#include "document/trace_conversions.h"
 #include "platform/saturate.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // the current trace, a loaded-trace record or the work trace alike through a DisplayModelTarget.
 #include <cstdint>
 
-#include "document/sor_record.h"
 #include "document/trace_display_model.h"
+#include "sor/sor_record.h"
 
 /// What the model takes from outside the file.
 struct DisplayModelInputs {

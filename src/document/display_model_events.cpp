@@ -7,8 +7,8 @@
 #include "analysis/event_levels.h"
 #include "analysis/event_measurements.h"
 #include "document/display_model_params.h"
-#include "document/trace_conversions.h"
 #include "platform/saturate.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

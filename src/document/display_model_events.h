@@ -5,8 +5,8 @@
 #include <span>
 
 #include "analysis/analysis_types.h"
-#include "document/display_records.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 /// Fills the rows, the event count and the end-event row index from the record's key events for a
 /// trace of `pointCount` samples covering `fibreLengthKm`, and stores the first section's attenuation

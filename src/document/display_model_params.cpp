@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "document/backscatter_field.h"
-#include "document/trace_conversions.h"
-#include "document/wavelength.h"
+#include "trace/backscatter_field.h"
+#include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 
 namespace {
 

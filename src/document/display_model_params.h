@@ -5,8 +5,8 @@
 // bound them before anything is indexed.
 #include <cstdint>
 
-#include "document/display_records.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 /// End-event row index of a table without an end event.
 inline constexpr std::int32_t kNoEndEventRow = 999;

@@ -3,7 +3,7 @@
 // showed them. No time zone is applied, so every machine shows the time the instrument recorded.
 #include <cstdint>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 /// Calendar second, minute, hour, day, month and year of an unsigned time stamp.
 TraceDateTime TraceDateTimeOf(std::uint32_t secondsSince1970);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "app/command_ids.h"
+#include "vocabulary/command_ids.h"
 
 enum class DocCommandKind { Command, Update };
 

@@ -2,7 +2,7 @@
 // Placing the aux-marker windows of the active marker around it.
 #include <cstdint>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 /// Samples on each side of a marker that its measurement windows span.
 inline constexpr std::int32_t kMarkerWindowHalfWidth = 500;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "app/text_rows.h"
-#include "app/text_table.h"
 #include "document/marker_windows.h"
-#include "document/trace_conversions.h"
 #include "platform/message_sink.h"
 #include "platform/path_util.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 COtdrDoc::COtdrDoc() {
   m_Commands.BindCommand(CmdWindowCascade, [this] { OnWindowCascade(); });

@@ -13,13 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "document/display_records.h"
 #include "document/doc_view.h"
 #include "document/document_commands.h"
 #include "document/document_settings.h"
-#include "document/sor_record.h"
 #include "document/trace_display_model.h"
-#include "traceview/view_geometry.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
+#include "vocabulary/pixel_geometry.h"
 
 /// The title shown for the pseudo-path of an empty document.
 inline constexpr std::string_view kNoFileTitle = " No use this name ";

@@ -7,8 +7,8 @@
 #include <span>
 #include <type_traits>
 
-#include "document/display_records.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 /// One trace's file record and display model: about 150 KB and the trace's samples; heap or static
 /// storage only. Assignment copies it whole, samples included.

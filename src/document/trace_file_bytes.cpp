@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <span>
 
-#include "document/sor_crc.h"
-#include "document/sor_format.h"
-#include "document/sor_map_layout.h"
-#include "document/sor_record.h"
 #include "platform/path_util.h"
+#include "sor/sor_crc.h"
+#include "sor/sor_format.h"
+#include "sor/sor_map_layout.h"
+#include "sor/sor_record.h"
 
 namespace {
 

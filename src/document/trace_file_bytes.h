@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_rows.h"
+#include "vocabulary/text_rows.h"
 
 /// A whole file, or the message row of the check it failed.
 struct TraceFileBytes {

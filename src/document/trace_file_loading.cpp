@@ -3,14 +3,14 @@
 #include <string>
 #include <utility>
 
-#include "app/text_rows.h"
-#include "app/text_table.h"
 #include "document/otdr_doc.h"
-#include "document/sor_file_findings.h"
-#include "document/sor_reader.h"
 #include "document/trace_file_bytes.h"
 #include "platform/message_sink.h"
 #include "platform/path_util.h"
+#include "sor/sor_file_findings.h"
+#include "sor/sor_reader.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

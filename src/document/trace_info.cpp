@@ -1,6 +1,6 @@
 #include "document/trace_info.h"
 
-#include "document/sor_text.h"
+#include "sor/sor_text.h"
 
 std::string g_DeviceName;
 

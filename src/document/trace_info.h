@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/text_rows.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "vocabulary/text_rows.h"
 
 /// "Device" text last confirmed in Edit Trace Information; the printed report shows it.
 extern std::string g_DeviceName;

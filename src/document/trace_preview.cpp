@@ -7,13 +7,13 @@
 #include <limits>
 #include <vector>
 
-#include "app/text_table.h"
-#include "document/byte_reader.h"
+#include "vocabulary/text_table.h"
+#include "sor/byte_reader.h"
 #include "document/display_model_time.h"
-#include "document/sor_format.h"
-#include "document/sor_crc.h"
-#include "document/trace_conversions.h"
-#include "document/wavelength.h"
+#include "sor/sor_format.h"
+#include "sor/sor_crc.h"
+#include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 #include "platform/number_format.h"
 #include "platform/path_util.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "document/display_records.h"
-#include "document/sor_reader.h"
+#include "sor/sor_reader.h"
+#include "trace/display_records.h"
 
 /// Summary of one file's header; fields the file does not carry stay 0.
 struct TracePreview {

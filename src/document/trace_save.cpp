@@ -5,19 +5,19 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/command_ids.h"
-#include "app/length_unit.h"
-#include "document/backscatter_field.h"
 #include "document/display_model.h"
 #include "document/display_model_params.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
 #include "document/trace_preview.h"
 #include "platform/ascii_case.h"
 #include "platform/message_sink.h"
 #include "platform/saturate.h"
-#include "traceview/display_state.h"
+#include "sor/sor_text.h"
+#include "trace/backscatter_field.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/command_ids.h"
+#include "vocabulary/length_unit.h"
 
 namespace {
 

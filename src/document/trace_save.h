@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "document/display_records.h"
-#include "document/sor_record.h"
-#include "document/sor_writer.h"
+#include "sor/sor_record.h"
+#include "sor/sor_writer.h"
+#include "trace/display_records.h"
 
 class COtdrDoc;
 

@@ -1,8 +1,8 @@
 #include "instrument/upload_progress_view.h"
 
-#include "app/text_table.h"
 #include "instrument/upload_protocol.h"
 #include "platform/number_format.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

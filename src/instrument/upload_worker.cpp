@@ -4,8 +4,8 @@
 #include <span>
 #include <utility>
 
-#include "document/sor_record.h"
 #include "instrument/uploaded_file_store.h"
+#include "sor/sor_record.h"
 
 UploadJob::UploadJob(std::string folder, UploadProgress progressTarget)
     : targetFolder(std::move(folder)), progress(progressTarget), buffer(MaxTraceFileSize) {}

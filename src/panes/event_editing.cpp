@@ -4,15 +4,15 @@
 #include <cmath>
 #include <span>
 
-#include "analysis/add_event_measurements.h"
 #include "analysis/event_measurements.h"
-#include "app/length_unit.h"
 #include "document/display_model_events.h"
 #include "document/display_model_params.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
+#include "measure/add_event_measurements.h"
 #include "platform/saturate.h"
-#include "traceview/display_state.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 class COtdrDoc;
 class AddEventMeasurements;

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <span>
 
-#include "analysis/pass_fail_check.h"
-#include "app/text_table.h"
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
+#include "measure/pass_fail_check.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/text_table.h"
 
 int g_PassFailFailed = 0;
 

@@ -10,9 +10,9 @@
 
 #include <span>
 
-#include "document/display_records.h"
 #include "document/document_settings.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 class COtdrDoc;
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "document/display_model_params.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
 #include "platform/saturate.h"
-#include "traceview/display_state.h"
+#include "trace/trace_conversions.h"
 
 std::optional<int> FindMarkerEventNumber(std::span<const EventRow> rows, double fibreLengthKm, double distanceKm) {
   std::optional<int> found;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 class COtdrDoc;
 struct DisplayState;

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <string>
 
-#include "analysis/link_orl_cache.h"
-#include "analysis/pass_fail_verdict.h"
-#include "app/text_table.h"
 #include "document/otdr_doc.h"
+#include "measure/link_orl_cache.h"
+#include "measure/pass_fail_verdict.h"
 #include "platform/number_format.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 // The seven lines of the Total Fiber Information pane: measurement time and link totals, the link
 // loss and link ORL flagged when they fail their pass/fail limits.
-#include "app/length_unit.h"
 #include "panes/info_pane_lines.h"
+#include "vocabulary/length_unit.h"
 
 class COtdrDoc;
 

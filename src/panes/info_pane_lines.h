@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/length_unit.h"
+#include "vocabulary/length_unit.h"
 
 /// y (pixels from the top of the pane's client area) of the first line's top.
 inline constexpr int kPaneFirstLineY = 5;

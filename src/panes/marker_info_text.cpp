@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "platform/number_format.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

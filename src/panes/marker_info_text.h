@@ -2,9 +2,9 @@
 // The eight lines of the Marker Information pane.
 #include <string>
 
-#include "app/length_unit.h"
 #include "panes/info_pane_lines.h"
 #include "panes/marker_readings.h"
+#include "vocabulary/length_unit.h"
 
 class COtdrDoc;
 

@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "analysis/event_measurements.h"
-#include "analysis/optical_return_loss.h"
 #include "document/display_model_params.h"
-#include "document/least_squares.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
-#include "document/wavelength.h"
+#include "measure/optical_return_loss.h"
 #include "platform/saturate.h"
-#include "traceview/display_state.h"
+#include "trace/least_squares.h"
+#include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 // trace start. Distances are km, losses dB, attenuations dB/km; kMissingValue means no value.
 #include <span>
 
-#include "document/display_records.h"
 #include "document/document_settings.h"
+#include "trace/display_records.h"
 
 class COtdrDoc;
 

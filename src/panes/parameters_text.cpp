@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "app/text_table.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
 #include "platform/number_format.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // The ten lines of the Parameters pane: the acquisition parameters and analysis thresholds.
 #include <string>
 
-#include "app/length_unit.h"
 #include "panes/info_pane_lines.h"
+#include "vocabulary/length_unit.h"
 
 class COtdrDoc;
 

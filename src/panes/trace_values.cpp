@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <span>
 
-#include "analysis/link_orl_cache.h"
-#include "analysis/pass_fail_document.h"
-#include "analysis/pass_fail_verdict.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
+#include "measure/link_orl_cache.h"
+#include "measure/pass_fail_document.h"
+#include "measure/pass_fail_verdict.h"
 #include "panes/event_table_cells.h"
 #include "panes/event_table_rules.h"
 #include "panes/marker_info_text.h"
 #include "panes/marker_readings.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/length_unit.h"
 #include "document/document_settings.h"
+#include "vocabulary/length_unit.h"
 
 class COtdrDoc;
 class DocView;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/text_table.h"
+#include "vocabulary/text_table.h"
 #include "document/otdr_doc.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
+#include "sor/sor_text.h"
+#include "trace/trace_conversions.h"
 #include "platform/ascii_case.h"
 #include "panes/event_table_cells.h"
 #include "platform/number_format.h"

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "document/sor_crc.h"
-#include "document/sor_reader.h"
-#include "document/sor_record.h"
 #include "document/trace_file_bytes.h"
 #include "platform/path_util.h"
 #include "reports/print_file_reading.h"
 #include "reports/print_job_plan.h"
+#include "sor/sor_crc.h"
+#include "sor/sor_reader.h"
+#include "sor/sor_record.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "document/display_records.h"
 #include "reports/report_graph_geometry.h"
+#include "trace/display_records.h"
 
 /// The top-left corner of a cell.
 struct CellOrigin {

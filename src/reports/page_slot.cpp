@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "analysis/marker_measurements.h"
-#include "app/length_unit.h"
-#include "app/text_table.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
+#include "measure/marker_measurements.h"
 #include "platform/number_format.h"
+#include "sor/sor_text.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 using lumivane::Format;
 

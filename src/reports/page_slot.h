@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "document/display_records.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 /// Slots one print job may fill.
 inline constexpr int kPageSlotCount = 2000;

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "analysis/marker_measurements.h"
-#include "app/length_unit.h"
-#include "app/text_rows.h"
-#include "app/text_table.h"
-#include "document/trace_conversions.h"
+#include "measure/marker_measurements.h"
 #include "panes/event_table_cells.h"
 #include "reports/multi_trace_layout.h"
 #include "reports/print_file_reading.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/length_unit.h"
 #include "document/display_model.h"
-#include "document/sor_reader.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
 #include "document/trace_display_model.h"
 #include "document/trace_file_bytes.h"
+#include "sor/sor_reader.h"
+#include "sor/sor_text.h"
+#include "trace/trace_conversions.h"
 #include "traceview/trace_db.h"
+#include "vocabulary/length_unit.h"
 
 bool HoldsTrace(const SorRecord& record) { return record.DataPts.Traces[0].PointCount > 0; }
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "document/display_records.h"
 #include "document/document_settings.h"
+#include "trace/display_records.h"
 
 struct BatchPrintState;
 

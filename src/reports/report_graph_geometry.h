@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 inline constexpr int kGraphWidth = 679;
 inline constexpr int kGraphHeight = 350;

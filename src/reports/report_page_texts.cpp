@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/pass_fail_check.h"
-#include "app/text_table.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
+#include "measure/pass_fail_check.h"
 #include "platform/number_format.h"
+#include "sor/sor_text.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/text_table.h"
 
 using lumivane::Format;
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "document/display_records.h"
 #include "document/document_settings.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 inline constexpr int kReportLeft = 50;
 inline constexpr int kReportRight = 747;

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/marker_measurements.h"
-#include "analysis/optical_return_loss.h"
-#include "app/length_unit.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
 #include "document/trace_display_model.h"
+#include "measure/marker_measurements.h"
+#include "measure/optical_return_loss.h"
 #include "panes/event_table_cells.h"
 #include "panes/info_pane_lines.h"
 #include "panes/trace_values.h"
 #include "platform/number_format.h"
 #include "reports/page_slot.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
 
 using lumivane::Format;
 

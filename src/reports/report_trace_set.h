@@ -6,9 +6,9 @@
 #include <span>
 #include <string>
 
-#include "document/display_records.h"
 #include "document/document_settings.h"
-#include "document/sor_record.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
 
 class COtdrDoc;
 struct TraceDisplayModel;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 #include "traceview/view_geometry.h"
 
 /// The event picture of a tile.

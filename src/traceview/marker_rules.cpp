@@ -5,8 +5,8 @@
 #include <tuple>
 #include <utility>
 
-#include "document/least_squares.h"
 #include "platform/saturate.h"
+#include "trace/least_squares.h"
 
 namespace {
 

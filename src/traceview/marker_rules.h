@@ -6,7 +6,7 @@
 #include <array>
 #include <span>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 
 /// The current trace as the marker rules read it.
 struct MarkerTrace {

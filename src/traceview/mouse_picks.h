@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "document/display_records.h"
+#include "trace/display_records.h"
 #include "traceview/marker_rules.h"
 #include "traceview/view_geometry.h"
 

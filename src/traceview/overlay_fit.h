@@ -2,7 +2,7 @@
 // Fitting the view to the current trace after the overlay's current trace changed: the markers keep
 // their distances read on the scale reference, and after a rubber-band zoom the canvas keeps its
 // pixels per sample (or the reference's, right after a switch) and the window its left edge in km.
-#include "document/display_records.h"
+#include "trace/display_records.h"
 #include "traceview/zoom_commands.h"
 
 /// What the fit reads of the document and the display state.

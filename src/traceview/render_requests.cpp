@@ -1,7 +1,7 @@
 #include "traceview/render_requests.h"
 
+#include "document/display_state.h"
 #include "platform/saturate.h"
-#include "traceview/display_state.h"
 #include "traceview/trace_view_state.h"
 
 bool NeedsBackgroundRender(const TraceViewState& view, const DisplayState& display) {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "document/sor_record.h"
-#include "document/trace_conversions.h"
 #include "platform/message_sink.h"
 #include "platform/saturate.h"
+#include "sor/sor_record.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

@@ -2,30 +2,7 @@
 // Sizes of the trace view in pixels and the rules that tie its canvas, its client area and its
 // scroll bars together, apart from any window system so that the zoom rules run in tests.
 
-/// A width and height in pixels.
-struct PixelSize {
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const PixelSize&, const PixelSize&) = default;
-};
-
-/// A point in pixels.
-struct PixelPoint {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
-};
-
-/// A rectangle in pixels; right and bottom are exclusive.
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
-};
+#include "vocabulary/pixel_geometry.h"
 
 /// Which scroll bars a canvas needs and the client area that is left beside them.
 struct ScrollBarLayout {

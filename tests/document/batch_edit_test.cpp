@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "docsave_fixture.h"
-#include "document/sor_map_layout.h"
-#include "document/sor_text.h"
-#include "document/sor_writer.h"
 #include "document/trace_file_bytes.h"
+#include "sor/sor_map_layout.h"
+#include "sor/sor_text.h"
+#include "sor/sor_writer.h"
 #include "sor_test_util.h"
 
 namespace {

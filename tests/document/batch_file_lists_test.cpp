@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_table.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "display_model_fixture.h"
 #include "document/display_model.h"
 #include "document/display_model_params.h"
-#include "document/trace_conversions.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

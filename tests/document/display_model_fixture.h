@@ -6,9 +6,9 @@
 #include <memory>
 #include <string_view>
 
-#include "document/sor_record.h"
-#include "document/sor_text.h"
 #include "document/trace_display_model.h"
+#include "sor/sor_record.h"
+#include "sor/sor_text.h"
 
 namespace lumivane::test {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "display_model_fixture.h"
-#include "document/backscatter_field.h"
-#include "document/trace_conversions.h"
+#include "trace/backscatter_field.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

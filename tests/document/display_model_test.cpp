@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "display_model_fixture.h"
-#include "document/trace_conversions.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

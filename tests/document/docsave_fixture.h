@@ -5,15 +5,15 @@
 #include <memory>
 #include <string>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
 #include "document/trace_preview.h"
 #include "recording_message_sink.h"
 #include "sor_image_builder.h"
 #include "temp_dir.h"
-#include "traceview/display_state.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 namespace lumivane::test {
 

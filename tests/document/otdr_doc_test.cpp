@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/text_table.h"
 #include "recording_message_sink.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

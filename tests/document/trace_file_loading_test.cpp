@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/text_rows.h"
-#include "app/text_table.h"
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
 #include "recording_message_sink.h"
@@ -18,6 +16,8 @@
 #include "sor_test_util.h"
 #include "temp_dir.h"
 #include "unprivileged_child.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

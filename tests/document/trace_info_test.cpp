@@ -6,8 +6,8 @@
 #include <string>
 
 #include "docsave_fixture.h"
-#include "document/sor_text.h"
-#include "document/sor_writer.h"
+#include "sor/sor_text.h"
+#include "sor/sor_writer.h"
 #include "sor_test_util.h"
 
 namespace {

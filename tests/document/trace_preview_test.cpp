@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/text_table.h"
 #include "sor_image_builder.h"
 #include "temp_dir.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/command_ids.h"
+#include "vocabulary/command_ids.h"
 #include "docsave_fixture.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_model_params.h"
-#include "document/backscatter_field.h"
-#include "document/sor_map_layout.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
+#include "trace/backscatter_field.h"
+#include "sor/sor_map_layout.h"
+#include "sor/sor_text.h"
+#include "trace/trace_conversions.h"
 #include "platform/path_util.h"
 #include "sor_test_util.h"
 

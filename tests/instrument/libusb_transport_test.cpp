@@ -9,11 +9,11 @@
 #include <map>
 #include <optional>
 
-#include "app/text_table.h"
-#include "document/sor_record.h"
 #include "instrument/upload_progress_view.h"
+#include "sor/sor_record.h"
 #include "upload_test_support.h"
 #include "usbdevfs_instrument.h"
+#include "vocabulary/text_table.h"
 
 using namespace lumivane::test;
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_table.h"
 #include "instrument/dated_folder.h"
 #include "instrument/upload_protocol.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "document/otdr_doc.h"
-#include "document/sor_record.h"
 #include "instrument/upload_launch.h"
 #include "simulated_instrument.h"
+#include "sor/sor_record.h"
 #include "temp_dir.h"
 #include "upload_test_support.h"
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "analysis/analysis_engine.h"
-#include "document/sor_reader.h"
-#include "document/wavelength.h"
-#include "event_invariants.h"
+#include "analysis/event_invariants.h"
 #include "sample_files.h"
+#include "sor/sor_reader.h"
+#include "trace/wavelength.h"
 
 namespace {
 

@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
 #include "recording_message_sink.h"
-#include "report_pdf.h"
 #include "reports/batch_page_plan.h"
 #include "reports/batch_print_state.h"
-#include "reports/print_job_control.h"
 #include "reports/print_job_plan.h"
-#include "reports/single_trace_report.h"
+#include "reports/report_pdf.h"
+#include "reports/ui/print_job_control.h"
+#include "reports/ui/single_trace_report.h"
 #include "sample_files.h"
 #include "temp_dir.h"
-#include "traceview/display_state.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

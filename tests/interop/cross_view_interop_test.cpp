@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
-#include "document/trace_conversions.h"
+#include "trace/trace_conversions.h"
 #include "document/otdr_doc.h"
 #include "panes/event_table_cells.h"
 #include "panes/fiber_info_text.h"

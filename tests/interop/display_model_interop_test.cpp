@@ -8,8 +8,8 @@
 
 #include "document/display_model.h"
 #include "document/display_model_events.h"
-#include "document/sor_reader.h"
-#include "document/trace_conversions.h"
+#include "sor/sor_reader.h"
+#include "trace/trace_conversions.h"
 #include "document/trace_preview.h"
 #include "document/trace_display_model.h"
 #include "sample_files.h"

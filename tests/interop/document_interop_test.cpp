@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/text_table.h"
+#include "vocabulary/text_table.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/otdr_doc.h"
-#include "document/trace_conversions.h"
+#include "trace/trace_conversions.h"
 #include "document/trace_save.h"
-#include "document/sor_reader.h"
+#include "sor/sor_reader.h"
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
 #include "kept_blocks.h"

@@ -4,9 +4,9 @@
 #include <array>
 #include <string_view>
 
-#include "document/sor_crc.h"
-#include "document/sor_format.h"
-#include "document/sor_map_layout.h"
+#include "sor/sor_crc.h"
+#include "sor/sor_format.h"
+#include "sor/sor_map_layout.h"
 
 namespace lumivane::test {
 

@@ -8,17 +8,17 @@
 #include <memory>
 #include <vector>
 
-#include "analysis/analysis_settings.h"
-#include "analysis/trace_reanalysis.h"
-#include "app/text_table.h"
+#include "measure/analysis_settings.h"
+#include "measure/trace_reanalysis.h"
+#include "vocabulary/text_table.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
-#include "document/trace_conversions.h"
+#include "trace/trace_conversions.h"
 #include "document/otdr_doc.h"
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
 #include "sample_files.h"
-#include "traceview/display_state.h"
+#include "document/display_state.h"
 
 namespace {
 

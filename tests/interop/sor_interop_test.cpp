@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "document/byte_reader.h"
-#include "document/sor_block_parsers.h"
-#include "document/sor_crc.h"
-#include "document/sor_reader.h"
-#include "document/sor_text.h"
-#include "document/sor_writer.h"
 #include "kept_blocks.h"
 #include "sample_files.h"
+#include "sor/byte_reader.h"
+#include "sor/sor_block_parsers.h"
+#include "sor/sor_crc.h"
+#include "sor/sor_reader.h"
+#include "sor/sor_text.h"
+#include "sor/sor_writer.h"
 #include "sor_test_util.h"
 
 namespace {

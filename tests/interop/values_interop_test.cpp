@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "document/display_model.h"
-#include "document/sor_reader.h"
-#include "document/trace_conversions.h"
 #include "document/trace_display_model.h"
 #include "sample_files.h"
+#include "sor/sor_reader.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <memory>
 #include <string_view>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
 #include "document/display_model_events.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
-#include "document/sor_text.h"
-#include "document/trace_conversions.h"
 #include "panes/event_table_cells.h"
-#include "traceview/display_state.h"
+#include "sor/sor_text.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 namespace eventtest {
 

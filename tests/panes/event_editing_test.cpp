@@ -6,11 +6,11 @@
 #include <functional>
 #include <vector>
 
-#include "analysis/add_event_measurements.h"
-#include "document/sor_map_layout.h"
-#include "document/sor_reader.h"
-#include "document/sor_text.h"
-#include "document/sor_writer.h"
+#include "measure/add_event_measurements.h"
+#include "sor/sor_map_layout.h"
+#include "sor/sor_reader.h"
+#include "sor/sor_text.h"
+#include "sor/sor_writer.h"
 #include "document/trace_save.h"
 #include "counting_view.h"
 #include "sor_image_builder.h"

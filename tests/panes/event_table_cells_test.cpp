@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/pass_fail_check.h"
 #include "event_doc_fixture.h"
+#include "measure/pass_fail_check.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "analysis/pass_fail_check.h"
 #include "info_pane_fixture.h"
+#include "measure/pass_fail_check.h"
 
 class FiberInfoTextTest : public InfoPaneTest {
  protected:

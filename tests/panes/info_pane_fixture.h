@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
+#include "document/display_state.h"
 #include "document/otdr_doc.h"
-#include "traceview/display_state.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 inline constexpr int kFixturePoints = 1001;
 inline constexpr int kFixtureTimePerSample = 100;  // 0.1 ns

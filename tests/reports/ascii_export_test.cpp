@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
 #include "document/otdr_doc.h"
-#include "document/sor_text.h"
 #include "panes/parameters_text.h"
 #include "reports/report_page_texts.h"
+#include "sor/sor_text.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

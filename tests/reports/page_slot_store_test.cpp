@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
 #include "document/display_model.h"
-#include "document/sor_reader.h"
-#include "document/trace_conversions.h"
+#include "sor/sor_reader.h"
 #include "sor_image_builder.h"
 #include "temp_dir.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/length_unit.h"
-#include "app/text_table.h"
-#include "document/sor_text.h"
+#include "sor/sor_text.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

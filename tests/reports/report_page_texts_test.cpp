@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "analysis/pass_fail_check.h"
-#include "app/text_table.h"
-#include "document/sor_text.h"
+#include "measure/pass_fail_check.h"
+#include "sor/sor_text.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "document/sor_crc.h"
+#include "sor/sor_crc.h"
 
 namespace lumivane::test {
 

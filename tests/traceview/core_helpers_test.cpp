@@ -1,7 +1,7 @@
 // The small pure rules of the trace view: scroll bars, steps, frame size, centring, render requests.
 #include <gtest/gtest.h>
 
-#include "traceview/display_state.h"
+#include "document/display_state.h"
 #include "traceview/render_requests.h"
 #include "traceview/trace_view_state.h"
 #include "traceview/view_geometry.h"

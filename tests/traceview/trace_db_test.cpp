@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "document/sor_record.h"
 #include "recording_message_sink.h"
+#include "sor/sor_record.h"
 
 namespace {
 

@@ -1,0 +1,120 @@
+#include "measure/marker_measurements.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/event_measurements.h"
+#include "platform/number_format.h"
+#include "platform/saturate.h"
+#include "trace/least_squares.h"
+#include "trace/trace_conversions.h"
+
+namespace {
+
+// No key event lies this far (km) from a marker; the nearest-event search starts from it.
+constexpr double kNearestEventStartKm = 1000.0;
+constexpr float kMaxShownLoss = 32.0f;          // dB
+constexpr float kMaxShownReflectance = 100.0f;  // dB
+
+int UsableCount(int count, std::span<const double> samples) {
+  return static_cast<int>(std::min<long long>(std::max(count, 0), static_cast<long long>(samples.size())));
+}
+
+std::span<const double> SamplesOf(const TraceDisplayModel& trace) { return trace.m_DbSamples.Values; }
+
+// The last row (1-based) whose span holds `distanceKm` strictly inside. A row's span runs from the
+// midpoint to its predecessor (0 for the first row) to the midpoint to its successor (the fibre
+// length for the last row).
+int RowSpanning(double distanceKm, double fibreLengthKm, std::span<const EventRow> rows, int eventCount) {
+  const int n = std::clamp(eventCount, 0, static_cast<int>(rows.size()));
+  int found = 0;
+  for (int i = 0; i < n; ++i) {
+    const double here = rows[static_cast<std::size_t>(i)].Distance;
+    const double from = i == 0 ? 0.0 : (rows[static_cast<std::size_t>(i - 1)].Distance + here) / 2.0;
+    const double to = i == n - 1 ? fibreLengthKm : (here + rows[static_cast<std::size_t>(i + 1)].Distance) / 2.0;
+    if (distanceKm > from && distanceKm < to) found = i + 1;
+  }
+  return found;
+}
+
+std::string FormatReading(float value, float shownUpTo, const char* placeholder) {
+  if (value >= -shownUpTo && value <= shownUpTo) return lumivane::Format("%7.3f dB", value);
+  return placeholder;
+}
+
+}  // namespace
+
+float FitLineValue(int start, int end, int x, int count, std::span<const double> samples) {
+  return LeastSquaresValueAt(start, end, x, count, samples);
+}
+
+float GetLsaLossFromSamples(int index1, int index2, int count, std::span<const double> samples) {
+  if (index1 == index2) return 0.0f;
+  const int lo = std::min(index1, index2);
+  const int hi = std::max(index1, index2);
+  const float atHi = FitLineValue(lo, hi, hi, count, samples);
+  const float atLo = FitLineValue(lo, hi, lo, count, samples);
+  // Two missing line values would subtract to a loss of 0 dB, which no reader could tell from a real one.
+  if (atHi == kMissingValue || atLo == kMissingValue) return kMissingValue;
+  return atHi - atLo;
+}
+
+float GetLsaLoss(int index1, int index2, const TraceDisplayModel& trace) {
+  return GetLsaLossFromSamples(index1, index2, trace.m_nPointCount, SamplesOf(trace));
+}
+
+float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, const SorRecord& record, int count,
+                                    std::span<const double> samples, double fibreLengthKm) {
+  const int usable = UsableCount(count, samples);
+  // The launch level comes from the first key event, whichever event is current: a cumulative loss
+  // is counted from the launch.
+  const float level = GetLaunchLevel(kSorFileKind, record, usable, samples, fibreLengthKm);
+  if (level == kMissingValue) return kMissingValue;
+  const int m = lumivane::ClampIndex(activeMarker == 0 ? markerA : markerB, usable);
+  return static_cast<float>(samples[static_cast<std::size_t>(m)] - level);
+}
+
+float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace) {
+  return GetMarkerEventLossFromSamples(markerA, markerB, activeMarker, trace.m_SorRecord, trace.m_nPointCount,
+                                       SamplesOf(trace), trace.m_dFibreLengthKm);
+}
+
+std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace) {
+  const SorRecord& record = trace.m_SorRecord;
+  const double d = GetDistance_Position(markerIndex, kSorFileKind, record, trace.m_dFibreLengthKm);
+  const int count = std::clamp<int>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
+  double best = kNearestEventStartKm;
+  int nearest = -1;
+  for (int k = 0; k < count; ++k) {
+    const double gap = std::fabs(d - TimeToDistance(record.KeyEvents.Events[k].TimeOfFlight, record));
+    if (gap < best) {
+      best = gap;
+      nearest = k;
+    }
+  }
+  float loss = kMissingValue;
+  float reflectance = kMissingValue;
+  if (nearest >= 0) {
+    const SorKeyEvent& event = record.KeyEvents.Events[nearest];
+    const bool endEvent = event.EventCode[1] == u'E' || event.EventCode[1] == u'D';
+    if (!endEvent && nearest != 0) loss = event.SpliceLoss / 1000.0f;
+    if (event.EventCode[0] != u'0') reflectance = static_cast<float>(event.Reflectance / 1000.0);
+  }
+  if (what == 1) return FormatReading(loss, kMaxShownLoss, "  -.--- dB");
+  return FormatReading(reflectance, kMaxShownReflectance, "  --.--- dB");
+}
+
+int FindEventAtMarker(double fibreLengthKm, std::span<const EventRow> rows, int eventCount, int firstPulsePoints,
+                      int pointCount, int printMarker) {
+  if (pointCount < 2) return 0;
+  const int fifth = firstPulsePoints / 5;
+  const double k = printMarker == 0 ? fifth : 2.0 * fifth;
+  return RowSpanning(k * fibreLengthKm / (pointCount - 1), fibreLengthKm, rows, eventCount);
+}
+
+int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+                           int /*firstPulsePoints*/, int pointCount, int markerA, int markerB, int printMarker) {
+  if (pointCount < 2) return 0;
+  const double index = printMarker == 0 ? markerA : markerB;
+  return RowSpanning(index * fibreLengthKm / (pointCount - 1), fibreLengthKm, rows, eventCount);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Readings the printed report takes at the markers of a trace: the loss along one least-squares
+// line, the cumulative loss from the launch to a marker, the stored event nearest a marker and the
+// event-table row whose span holds a marker. Every input is explicit; printing passes g_WorkTrace.
+// A reading without a value is kMissingValue.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "document/trace_display_model.h"
+#include "sor/sor_record.h"
+#include "trace/display_records.h"
+
+/// Value at `x` of the least-squares line through samples start..end; kMissingValue when the window
+/// cannot be fitted.
+float FitLineValue(int start, int end, int x, int count, std::span<const double> samples);
+
+/// Loss along the least-squares line between two sample indices (either order): 0 for equal
+/// indices, kMissingValue when the line cannot be fitted.
+float GetLsaLossFromSamples(int index1, int index2, int count, std::span<const double> samples);
+
+/// GetLsaLossFromSamples on the trace's dB samples.
+float GetLsaLoss(int index1, int index2, const TraceDisplayModel& trace);
+
+/// Cumulative loss from the launch level (GetLaunchLevel) to the sample at marker A (`activeMarker` 0)
+/// or B on a trace covering `fibreLengthKm`; kMissingValue when the trace gives no launch level.
+float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, const SorRecord& record, int count,
+                                    std::span<const double> samples, double fibreLengthKm);
+
+/// GetMarkerEventLossFromSamples on the trace's record and dB samples.
+float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace);
+
+/// The stored loss (`what` 1) or reflectance (`what` 0) of the key event nearest the marker, as
+/// "%7.3f dB", or the placeholder "  -.--- dB" / "  --.--- dB" when the event has none.
+std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace);
+
+/// 1-based row whose span holds the default place of marker A (`printMarker` 0: one fifth of the
+/// first pulse width's points) or B (two fifths) strictly inside; 0 when none does.
+int FindEventAtMarker(double fibreLengthKm, std::span<const EventRow> rows, int eventCount, int firstPulsePoints,
+                      int pointCount, int printMarker);
+
+/// As FindEventAtMarker, at the sample index of marker A (`printMarker` 0) or B.
+int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+                           int firstPulsePoints, int pointCount, int markerA, int markerB, int printMarker);

@@ -1,0 +1,65 @@
+#include "measure/pass_fail_document.h"
+
+#include "document/otdr_doc.h"
+#include "measure/link_orl_cache.h"
+#include "measure/pass_fail_check.h"
+#include "platform/number_format.h"
+
+namespace {
+
+// The attenuation limit is compared with attenuations in dB/km whatever unit the distances are
+// shown in, so that is the unit it is entered in.
+constexpr std::string_view kAttenuationLimitUnit = "dB/km";
+
+std::string WavelengthSection(const COtdrDoc& doc) { return lumivane::Format("%d", doc.m_FibreParams.Wavelength); }
+
+}  // namespace
+
+void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
+  doc.m_strWorkPath = PassFailIniPath(programFolder);
+  if (doc.m_strWorkPath.empty()) return;
+  PassFailThresholds& limits = doc.m_PassFailThresholds;
+  std::string section = WavelengthSection(doc);
+  if (!limits.UnsavedSection.empty() && limits.UnsavedSection == section) {
+    limits.Limit = limits.UnsavedLimit;
+    limits.Judged = 1;
+    return;
+  }
+  if (HasIniSection(section, doc.m_strWorkPath) == 0) section = kFallbackLimitSection;
+  limits.Judged = HasIniSection(section, doc.m_strWorkPath);
+  ReadPassFailLimits(section, doc.m_strWorkPath, limits);
+}
+
+PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {
+  LoadPassFailLimits(doc, programFolder);
+  PassFailDialogValues values;
+  values.iniPath = doc.m_strWorkPath;
+  values.wavelength = WavelengthSection(doc);
+  for (std::size_t i = 0; i < values.limits.size(); ++i) {
+    values.limits[i] = FormatLimit(doc.m_PassFailThresholds.Limit[i]);
+  }
+  values.unit = kAttenuationLimitUnit;
+  return values;
+}
+
+lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialogValues& values) {
+  PassFailThresholds& limits = doc.m_PassFailThresholds;
+  for (std::size_t i = 0; i < values.limits.size(); ++i) limits.Limit[i] = ParseLeadingNumber(values.limits[i]);
+  limits.Enabled = values.checks;
+  limits.Judged = 1;
+  const lumivane::IniWriteOutcome outcome = values.iniPath.empty()
+                                                ? lumivane::IniWriteOutcome::WriteFailed
+                                                : WritePassFailLimits(values.iniPath, values.wavelength, values.limits);
+  if (outcome == lumivane::IniWriteOutcome::Written) {
+    if (limits.UnsavedSection == values.wavelength) limits.UnsavedSection.clear();
+  } else {
+    limits.UnsavedSection = values.wavelength;
+    limits.UnsavedLimit = limits.Limit;
+  }
+  return outcome;
+}
+
+int CheckLimit(COtdrDoc& doc, float* value, const std::int32_t* type, int kind) {
+  if (kind == kLimitKindLinkOrl) *value = TakeLinkOrl(doc);
+  return CheckLimit(value, type, kind, doc.m_PassFailThresholds);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The document's pass/fail limits: loaded from "otdr config.ini" in the program's folder for the
+// current trace's wavelength, edited through the Pass/Fail dialog, and judged against.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "measure/pass_fail_limits.h"
+
+class COtdrDoc;
+
+/// Builds the INI path in `programFolder` into m_strWorkPath and reads the limits of the section of
+/// the trace's wavelength ("1310" when the file has none). Without either section nothing is judged;
+/// limits confirmed for the trace's section that the file could not keep stay in force instead. An
+/// empty folder leaves the limits alone.
+void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
+
+/// What the Pass/Fail dialog shows and returns.
+struct PassFailDialogValues {
+  LimitTexts limits;         // PassFailThresholds order
+  std::string wavelength;    // section the limits are written to
+  std::string unit;          // label of the attenuation limit
+  std::string iniPath;
+  std::array<std::int32_t, kPassFailLimitCount> checks = {1, 1, 1, 1, 1, 1};
+};
+
+/// Loads the limits and fills the dialog's values: the trace's own wavelength, the limits as "%.3f",
+/// every check on.
+PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder);
+
+/// Takes confirmed dialog values: the limits from their texts (empty gives 0), the non-empty texts
+/// into the wavelength's section of the file, the enable flags from the checks. Returns the outcome
+/// of the file writes; when they fail, the limits stay in force for that section for the run.
+lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialogValues& values);
+
+/// CheckLimit against the document's limits; a link ORL (kind 5) is first taken as the panes take
+/// it (TakeLinkOrl) and written to `*value`.
+int CheckLimit(COtdrDoc& doc, float* value, const std::int32_t* type, int kind);

@@ -1,0 +1,99 @@
+#include "measure/pass_fail_limits.h"
+
+#include <charconv>
+#include <cctype>
+
+#include "platform/number_format.h"
+
+namespace {
+
+// The profile functions read each value through a buffer of ten characters with its terminator.
+constexpr std::size_t kValueCharacters = 9;
+
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+std::size_t SkipDigits(std::string_view text, std::size_t at) {
+  while (at < text.size() && IsDigit(text[at])) ++at;
+  return at;
+}
+
+lumivane::IniWriteOutcome FirstFailure(lumivane::IniWriteOutcome sofar, lumivane::IniWriteOutcome next) {
+  return sofar == lumivane::IniWriteOutcome::Written ? next : sofar;
+}
+
+}  // namespace
+
+std::string PassFailIniPath(std::string_view folder) {
+  if (folder.empty()) return {};
+  std::string path(folder);
+  if (path.back() != '/') path += '/';
+  path += kPassFailIniName;
+  return path;
+}
+
+int HasIniSection(std::string_view section, const std::string& iniPath) {
+  for (const std::string& name : lumivane::IniFile(iniPath).SectionNames()) {
+    if (name == section) return 1;
+  }
+  return 0;
+}
+
+float ParseLeadingNumber(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  const std::size_t start = at;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  const std::size_t intEnd = SkipDigits(text, at);
+  std::size_t end = intEnd;
+  if (end < text.size() && text[end] == '.') end = SkipDigits(text, end + 1);
+  // Only decimal digits count: "inf", "nan" and hexadecimal forms are not numbers here.
+  if (end - at == 0 || (intEnd == at && end == intEnd + 1)) return 0.0f;
+  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+    std::size_t exponent = end + 1;
+    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+    const std::size_t exponentEnd = SkipDigits(text, exponent);
+    if (exponentEnd > exponent) end = exponentEnd;
+  }
+  std::string_view number = text.substr(start, end - start);
+  if (number.front() == '+') number.remove_prefix(1);
+  double value = 0.0;
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (result.ec != std::errc{}) return 0.0f;
+  return static_cast<float>(value);
+}
+
+void ReadPassFailLimits(std::string_view section, const std::string& iniPath, PassFailThresholds& limits) {
+  const lumivane::IniFile file(iniPath);
+  for (std::size_t i = 0; i < kPassFailKeys.size(); ++i) {
+    const std::string value = file.ReadString(section, kPassFailKeys[i]);
+    limits.Limit[i] = ParseLeadingNumber(std::string_view(value).substr(0, kValueCharacters));
+  }
+}
+
+std::string FormatLimit(float limit) { return lumivane::Format("%.3f", limit); }
+
+lumivane::IniWriteOutcome WritePassFailLimits(const std::string& iniPath, std::string_view section,
+                                              const LimitTexts& texts) {
+  const lumivane::IniFile file(iniPath);
+  auto outcome = lumivane::IniWriteOutcome::Written;
+  for (std::size_t i = 0; i < kPassFailKeys.size(); ++i) {
+    if (texts[i].empty()) continue;
+    outcome = FirstFailure(outcome, file.WriteString(section, kPassFailKeys[i], texts[i]));
+  }
+  return outcome;
+}
+
+lumivane::IniWriteOutcome WriteDefaultPassFailLimits(const std::string& iniPath, std::string_view sectionWhenEmpty) {
+  const lumivane::IniFile file(iniPath);
+  std::vector<std::string> sections = file.SectionNames();
+  // A file without sections gets the defaults under the trace's wavelength; a section without a
+  // name would never be read.
+  if (sections.empty()) sections.emplace_back(sectionWhenEmpty);
+  auto outcome = lumivane::IniWriteOutcome::Written;
+  for (const std::string& section : sections) {
+    for (std::size_t i = 0; i < kPassFailKeys.size(); ++i) {
+      outcome = FirstFailure(outcome, file.WriteString(section, kPassFailKeys[i], kPassFailDefaults[i]));
+    }
+  }
+  return outcome;
+}

@@ -1,0 +1,22 @@
+#include "measure/pass_fail_verdict.h"
+
+#include <cmath>
+
+#include "measure/pass_fail_check.h"
+
+namespace {
+
+// The pane's own tolerance, finer than the pass/fail check's.
+constexpr double kTolerance = 0.000001;
+
+}  // namespace
+
+LinkLimitFails JudgeLinkLimits(const LinkSummaryRecord& link, const PassFailThresholds& limits, float linkOrl) {
+  const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
+  LinkLimitFails fails;
+  fails.linkLoss = hasLink && IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkLoss) &&
+                   std::fabs(link.LinkLoss) - std::fabs(limits.Limit[kLimitLinkLoss]) > kTolerance;
+  fails.linkOrl = IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkOrl) &&
+                  std::fabs(linkOrl) - std::fabs(limits.Limit[kLimitLinkOrl]) < kTolerance;
+  return fails;
+}

@@ -1,0 +1,247 @@
+#include "measure/trace_reanalysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "analysis/analysis_engine.h"
+#include "analysis/event_measurements.h"
+#include "analysis/physical_events.h"
+#include "document/display_model_params.h"
+#include "document/display_state.h"
+#include "document/otdr_doc.h"
+#include "platform/saturate.h"
+#include "trace/backscatter_field.h"
+#include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
+
+namespace {
+
+// Light travels 0.299792458 km per microsecond in vacuum; a data spacing counts 100 ps (1e-4 us) per
+// 10,000 samples.
+constexpr double kLightKmPerMicrosecond = 0.299792458;
+constexpr double kSpacingDivisor = 10000.0;
+constexpr std::int32_t kSpacingPerSample = 10000;
+constexpr double kThousandths = 1000.0;
+constexpr double kGroupIndexScale = 100000.0;
+// Units of the engine's comment that a key event keeps.
+constexpr int kKeptCommentUnits = 10;
+// What the standard puts into the fields of a key event nobody numbered: no landmark, losses
+// measured by least squares (the engine's two fitted windows).
+constexpr std::u16string_view kNoLandmark = u"9999";
+constexpr std::u16string_view kLeastSquares = u"LS";
+
+std::int16_t ToInt16(double value) {
+  const std::int32_t whole = lumivane::TruncToInt32(value);
+  return static_cast<std::int16_t>(std::clamp<std::int32_t>(whole, std::numeric_limits<std::int16_t>::min(),
+                                                            std::numeric_limits<std::int16_t>::max()));
+}
+
+// Stored values keep the thousandths the engine found, cut rather than rounded (as files hold them),
+// and saturate: an end loss of 35 dB does not fit the 16-bit splice-loss field.
+double Thousandths(float value) { return RoundHalfUp(static_cast<float>(value * kThousandths), 1); }
+
+// The samples the engine can take: the first trace's stored samples, no more than the file's total.
+int AnalysableSamples(const SorRecord& record) {
+  const std::int32_t total = record.DataPts.TotalPointCount;
+  const std::int32_t stored = record.DataPts.TraceCount > 0 ? StoredPointCount(record.DataPts.Traces[0]) : 0;
+  return std::max(0, std::min(total, stored));
+}
+
+}  // namespace
+
+ReanalysisOutcome CheckReanalysisInput(const COtdrDoc& doc) {
+  if (!doc.HasTrace()) return ReanalysisOutcome::NoTrace;
+  const SorRecord& record = doc.m_SorRecord;
+  if (AnalysableSamples(record) < kMinAnalysisSamples || doc.m_nPointCount < kMinAnalysisSamples) {
+    return ReanalysisOutcome::TooFewSamples;
+  }
+  if (record.FxdParams.DataSpacing[0] <= 0) return ReanalysisOutcome::BadDataSpacing;
+  if (record.FxdParams.PulseWidths[0] <= 0) return ReanalysisOutcome::BadPulseWidth;
+  return ReanalysisOutcome::Done;
+}
+
+namespace {
+
+void StoreChoice(COtdrDoc& doc, const AnalysisSettings& s) {
+  const auto slot = static_cast<std::size_t>(std::clamp(s.wavelengthIndex, 0, kAnalysisWavelengthCount - 1));
+  g_ScatterByWavelength[slot] = s.scatterCoef;
+  g_IorByWavelength[slot] = s.groupIndex;
+  FibreParamsRecord& fibre = doc.m_FibreParams;
+  fibre.GroupIndex = s.groupIndex;
+  fibre.Backscatter = s.scatterCoef;
+  fibre.EndThreshold = s.endThreshold;
+  fibre.LossThreshold = s.nonReflThreshold;
+  fibre.ReflectanceThreshold = s.reflThreshold;
+}
+
+void FillParams(AnalysisParams& p, const SorRecord& record, const AnalysisSettings& s) {
+  const SorFxdParams& fxd = record.FxdParams;
+  p.pulseWidth = fxd.PulseWidths[0];
+  // The engine measures with the 1 ns magnitude; the scatter coefficient is the 1 us figure, negated.
+  p.backscatterCoefficient = -(s.scatterCoef - static_cast<float>(kBackscatterNanosecondOffsetDb));
+  p.reflectionThreshold = s.reflThreshold;
+  p.nonReflectionThreshold = s.nonReflThreshold;
+  p.endThreshold = s.endThreshold;
+  p.filterPosition = 0;
+  p.wavelength = static_cast<float>(ConvertWavelengthField(fxd.ActualWavelength));
+  p.endLossResult = 0;
+  p.range = static_cast<float>(AcquisitionRangeKm(record));
+  // Spacings below 10,000 would give the engine a step of 0 samples.
+  p.dataSpacing = std::max<std::int32_t>(1, fxd.DataSpacing[0] / kSpacingPerSample);
+  p.cutAfterEnd = 0;
+}
+
+std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float lengthKm) {
+  std::vector<TracePoint> points(static_cast<std::size_t>(m));
+  const SorTraceData& trace = record.DataPts.Traces[0];
+  for (int i = 0; i < m; ++i) {
+    points[static_cast<std::size_t>(i)].level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
+    points[static_cast<std::size_t>(i)].distance = static_cast<float>(i * static_cast<double>(lengthKm) / (m - 1));
+  }
+  return points;
+}
+
+// An end made up at the noise onset has no reflection, and a section too short to measure no
+// attenuation: both are 0, which shows as missing and is judged by no limit, as once the file is
+// saved and opened again.
+float ShownReflectance(float reflectance) { return reflectance == kUnmeasuredReflectance ? 0.0f : reflectance; }
+float ShownAttenuation(float attenuation) { return attenuation == kNoValue ? 0.0f : attenuation; }
+
+// A row the record did not have before holds zero bytes where the standard wants characters.
+void FillNewKeyEvent(SorKeyEvent& k, int i) {
+  if (k.EventCode[2] != u'\0' || k.LossTechnique[0] != u'\0') return;
+  k.EventNumber = static_cast<std::int16_t>(i);
+  std::copy(kNoLandmark.begin(), kNoLandmark.end(), k.EventCode + 2);
+  std::copy(kLeastSquares.begin(), kLeastSquares.end(), k.LossTechnique);
+  // The launch is the front panel's reflection.
+  if (k.EventCode[0] == u'\0') k.EventCode[0] = u'1';
+}
+
+void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const TracePoint> points) {
+  SorKeyEvents& events = doc.m_SorRecord.KeyEvents;
+  SorKeyEvent& k = events.Events[i];
+  FillNewKeyEvent(k, i);
+  k.TimeOfFlight = doc.DistanceToTime(e.position);
+  std::fill(std::begin(k.Comment), std::end(k.Comment), u'\0');
+  std::copy_n(e.comment, kKeptCommentUnits, k.Comment);
+  k.Reflectance = lumivane::TruncToInt32(Thousandths(ShownReflectance(e.reflectance)));
+  k.Slope = ToInt16(Thousandths(ShownAttenuation(e.attenuation)));
+  k.SpliceLoss = ToInt16(Thousandths(e.loss));
+  // The windows of the old event at this position would measure this event in the wrong place.
+  const int last = static_cast<int>(points.size()) - 1;
+  for (int w = 0; w < kSorMarkerLocations; ++w) {
+    const int index = std::clamp(e.markers[w], 0, last);
+    k.MarkerLocations[w] = doc.DistanceToTime(points[static_cast<std::size_t>(index)].distance);
+  }
+  if (e.endFlag == kEndFlag) {
+    k.EventCode[1] = u'E';
+    doc.m_nEndEventRow = i;
+    events.EndToEndMarker2 = k.TimeOfFlight;
+  } else {
+    k.EventCode[1] = u'F';
+  }
+  switch (e.type) {
+    case kEventLaunch: events.EndToEndMarker1 = k.TimeOfFlight; break;
+    case kEventEnd: events.EndToEndMarker2 = k.TimeOfFlight; break;
+    case kEventReflective: k.EventCode[0] = u'1'; break;
+    case kEventNonReflective: k.EventCode[0] = u'0'; break;
+    default: break;
+  }
+}
+
+// Distances to the end count to the event that ends the fibre, or to the last event without one.
+float EndPosition(std::span<const AnalysisEvent> found) {
+  const auto end = std::find_if(found.begin(), found.end(), [](const AnalysisEvent& e) { return e.endFlag == kEndFlag; });
+  return end != found.end() ? end->position : found.back().position;
+}
+
+void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i) {
+  const AnalysisEvent& e = found[static_cast<std::size_t>(i)];
+  w.Attenuation = ShownAttenuation(e.attenuation);
+  w.CumulativeLoss = e.cumulativeLoss;
+  w.Level = e.level;
+  w.Distance = e.position;
+  w.SpliceLoss = e.loss;
+  w.Reflectance = ShownReflectance(e.reflectance);
+  w.DistanceToEnd = std::fabs(EndPosition(found) - e.position);
+  if (i == 0) {
+    w.SectionLength = 0.0f;
+    w.SectionLoss = 0.0f;
+  } else {
+    const AnalysisEvent& before = found[static_cast<std::size_t>(i - 1)];
+    w.SectionLength = std::fabs(e.position - before.position);
+    w.SectionLoss = SectionLossOf(e.cumulativeLoss, before.cumulativeLoss, before.loss, i == 1);
+  }
+  w.Type = e.endFlag == kEndFlag ? kEventEnd : e.type;
+  w.Index = i;
+}
+
+void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
+  SorKeyEvents& events = doc.m_SorRecord.KeyEvents;
+  // Save writes this field and reopening reads the link loss from it.
+  events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
+  LinkSummaryRecord& link = doc.m_LinkSummary;
+  link.LinkLength =
+      DistanceOfTime(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord.FxdParams.GroupIndex);
+  // Without an end event there is no link to measure; 0/0 would show as "nan".
+  if (link.LinkLength == 0.0f) {
+    link.LinkLoss = 0.0f;
+    link.LossPerKm = 0.0f;
+    return;
+  }
+  link.LinkLoss = static_cast<float>(p.endLossResult * 1.0 / kThousandths);
+  link.LossPerKm = link.LinkLoss / link.LinkLength;
+}
+
+}  // namespace
+
+ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& settings, const AnalysisEngineFn& engine) {
+  if (const ReanalysisOutcome refusal = CheckReanalysisInput(doc); refusal != ReanalysisOutcome::Done) return refusal;
+  SorRecord& record = doc.m_SorRecord;
+  StoreChoice(doc, settings);
+
+  const double k = kLightKmPerMicrosecond / static_cast<double>(settings.groupIndex) / kSpacingDivisor;
+  const auto lengthKm =
+      static_cast<float>((doc.m_nPointCount - 1) * k * record.FxdParams.DataSpacing[0] / kSpacingDivisor);
+  doc.m_dFibreLengthKm = lengthKm;
+  record.FxdParams.GroupIndex = lumivane::RoundToInt32(static_cast<double>(settings.groupIndex) * kGroupIndexScale);
+
+  AnalysisParams& p = g_AnalysisParams;
+  FillParams(p, record, settings);
+  doc.m_bReanalysed = 1;
+  doc.m_bAnalysedOnce = 1;
+
+  const int m = AnalysableSamples(record);
+  std::vector<TracePoint> points = TracePoints(record, m, lengthKm);
+  std::vector<AnalysisEvent> found(kAnalysisEventCapacity);
+  const int n = std::clamp(engine(points, found, p), 0, kMaxEventRows);
+  const std::span<const AnalysisEvent> events(found.data(), static_cast<std::size_t>(n));
+
+  record.KeyEvents.EndToEndMarker1 = 0;
+  record.KeyEvents.EndToEndMarker2 = 0;
+  doc.m_nEndEventRow = kNoEndEventRow;
+  for (int i = 0; i < n; ++i) {
+    WriteRow(doc.m_EventRows[static_cast<std::size_t>(i)], events, i);
+    WriteKeyEvent(doc, events[static_cast<std::size_t>(i)], i, points);
+  }
+  const int oldCount = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
+  for (int i = n; i < oldCount; ++i) {
+    doc.m_EventRows[static_cast<std::size_t>(i)] = EventRow{};
+    record.KeyEvents.Events[i] = SorKeyEvent{};
+  }
+  record.KeyEvents.KeyEventCount = static_cast<std::int16_t>(n);
+  record.FxdParams.Backscatter =
+      BackscatterFieldOf(p.backscatterCoefficient - kBackscatterNanosecondOffsetDb, record.UserName.BackscatterMode);
+  doc.m_nEventCount = n;
+
+  g_DisplayState.TableRedrawRequest = 1;
+  g_DisplayState.LinkOrlDirty = 1;
+  WriteLinkSummary(doc, p, doc.m_nEndEventRow != kNoEndEventRow);
+
+  doc.UpdateAllViews(nullptr, kHintRefresh);
+  doc.SetModifiedFlag(true);
+  return ReanalysisOutcome::Done;
+}

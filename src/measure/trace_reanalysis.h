@@ -1,0 +1,35 @@
+#pragma once
+// Trace Reanalysis on the document: runs the analysis engine over the current trace with settings
+// the user chose and replaces the document's event table, the key events of its record and its link
+// summary with the result.
+#include <functional>
+#include <span>
+
+#include "analysis/analysis_engine.h"
+#include "analysis/analysis_types.h"
+#include "measure/analysis_settings.h"
+
+class COtdrDoc;
+
+/// How a reanalysis ended. Anything but Done leaves the document, the tables and g_AnalysisParams as they were.
+enum class ReanalysisOutcome {
+  Done,
+  NoTrace,         // the document holds no trace
+  TooFewSamples,   // fewer samples than the engine can analyse
+  BadDataSpacing,  // the record's data spacing is not positive
+  BadPulseWidth,   // the record's first pulse width is not positive
+};
+
+/// The engine a reanalysis runs; AnalyzeTrace in the program, with storage of its own for each
+/// reanalysis, as the user asks for one at a time.
+using AnalysisEngine = int(std::span<TracePoint>, std::span<AnalysisEvent>, AnalysisParams&);
+using AnalysisEngineFn = std::function<AnalysisEngine>;
+
+/// Done when the document's trace can be reanalysed, else the reason it cannot.
+ReanalysisOutcome CheckReanalysisInput(const COtdrDoc& doc);
+
+/// Stores `settings` in the per-wavelength tables, the document and g_AnalysisParams, recomputes the
+/// fibre length, analyses the first trace and writes the events back; then asks the panes to redraw
+/// and recompute the link ORL, broadcasts and marks the document modified.
+ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& settings,
+                                    const AnalysisEngineFn& engine = static_cast<AnalysisEngine*>(AnalyzeTrace));

@@ -1,0 +1,175 @@
+#include "panes/ui/otdr_table_view.h"
+
+#include <QContextMenuEvent>
+#include <QFont>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <algorithm>
+#include <span>
+
+#include "document/display_state.h"
+#include "document/otdr_doc.h"
+#include "measure/link_orl_cache.h"
+#include "measure/pass_fail_document.h"
+#include "measure/pass_fail_verdict.h"
+#include "panes/event_table_cells.h"
+#include "panes/event_table_rules.h"
+#include "panes/ui/event_icon_images.h"
+#include "panes/ui/pane_frame.h"
+#include "platform/path_util.h"
+#include "trace/trace_conversions.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
+
+namespace {
+
+constexpr LangRow kRowEventTable = 81;
+constexpr ListColour kFailedText = MakeListColour(255, 0, 0);
+
+EventTableKey KeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Down: return EventTableKey::Next;
+    case Qt::Key_Up:
+    case Qt::Key_Right: return EventTableKey::Previous;
+    default: return EventTableKey::Other;
+  }
+}
+
+}  // namespace
+
+COtdrTableView::COtdrTableView(COtdrDoc& doc, std::string programFolder, QWidget* parent)
+    : CCListViewExt(parent), m_Doc(doc), m_strProgramFolder(std::move(programFolder)), m_AddEventMarkers(doc) {}
+
+COtdrTableView::~COtdrTableView() = default;
+
+bool COtdrTableView::HasPath() const { return !m_Doc.m_strTracePath.empty(); }
+
+void COtdrTableView::OnInitialUpdate() {
+  CCListViewExt::OnInitialUpdate();
+  EnableCellMode(true);
+  BuildEventColumns();
+  FillEventTable();
+  PlacePaneFrame();
+}
+
+void COtdrTableView::BuildEventColumns() {
+  while (Model().columnCount() > 0) Model().DeleteColumn(0);
+  const auto headings = EventColumnHeadings(g_LengthUnitName);
+  for (int column = 0; column < kEventColumnCount; ++column) {
+    const EventColumnHeading& heading = headings[static_cast<std::size_t>(column)];
+    Model().InsertColumn(column, QString::fromStdString(heading.heading));
+    setColumnWidth(column, heading.width);
+  }
+}
+
+void COtdrTableView::FillEventTable() {
+  LoadPassFailLimits(m_Doc, m_strProgramFolder);
+  Model().DeleteAllItems();
+  Model().SetSmallImages(MakeEventIcons());
+  g_PassFailFailed = 0;
+  const EventTableView table = ComputeEventTable(m_Doc, g_LengthUnitFactor);
+  for (int row = 0; row < static_cast<int>(table.rows.size()); ++row) {
+    const EventTableRowView& view = table.rows[static_cast<std::size_t>(row)];
+    Model().InsertItem(row, QString::fromStdString(view.texts[0]));
+    for (int column = 1; column < kEventColumnCount; ++column) {
+      Model().SetItemText(row, column, QString::fromStdString(view.texts[static_cast<std::size_t>(column)]));
+    }
+    Model().SetItemImage(row, kColType, view.typeIcon);
+    for (int column = 0; column < kEventColumnCount; ++column) {
+      if (view.Failed(column)) SetCellColors(row, column, kDefaultColour, kFailedText);
+    }
+  }
+  // The verdict covers every value judged on screen, the link's in Total Fiber Information too.
+  if (table.anyFailed || JudgeLinkLimits(m_Doc.m_LinkSummary, m_Doc.m_PassFailThresholds, PeekLinkOrl(m_Doc)).Any()) g_PassFailFailed = 1;
+  FitEventColumns();
+}
+
+void COtdrTableView::FitEventColumns() {
+  // The headings' widths were set for one dialog font; in the font in use a column also takes the
+  // width its heading and its texts need, so nothing is cut.
+  const auto headings = EventColumnHeadings(g_LengthUnitName);
+  for (int column = 0; column < kEventColumnCount; ++column) {
+    const int needed = std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
+    setColumnWidth(column, std::max(headings[static_cast<std::size_t>(column)].width, needed));
+  }
+}
+
+void COtdrTableView::PlacePaneFrame() { PlacePaneFrameInTile(*this, PaneKind::EventTable); }
+
+void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
+  if (g_DisplayState.UnitChanged != 0) {
+    BuildEventColumns();
+    g_DisplayState.UnitChanged = 0;
+  }
+  if (!m_Doc.HasTrace()) {
+    m_Doc.m_nEventCount = 0;
+    FillEventTable();
+    return;
+  }
+  if (sender == nullptr) FillEventTable();
+
+  const int selected = g_DisplayState.SelectedEventRow;
+  selectionModel()->clearSelection();
+  if (selected >= 0 && selected < Model().rowCount()) {
+    const QModelIndex index = Model().index(selected, 0);
+    scrollTo(index, QAbstractItemView::EnsureVisible);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    SetSelectionMark(selected);
+  } else {
+    selectionModel()->clearCurrentIndex();
+  }
+}
+
+void COtdrTableView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    OnLButtonDown(event);
+    return;
+  }
+  CCListViewExt::mousePressEvent(event);
+}
+
+void COtdrTableView::OnLButtonDown(QMouseEvent* event) {
+  CCListViewExt::mousePressEvent(event);
+  if (ApplyRowClick(m_Doc, g_DisplayState, GetSelectionMark())) m_Doc.UpdateAllViews(this, kHintEventChosen);
+}
+
+void COtdrTableView::keyPressEvent(QKeyEvent* event) {
+  if (!HasPath()) {
+    event->accept();
+    return;
+  }
+  const int before = m_Doc.m_nCurrentEvent;
+  m_nKeyRow = StepKeyRow(m_nKeyRow, KeyOf(event->key()), std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows));
+  m_Doc.m_nCurrentEvent = m_nKeyRow;
+  viewport()->update();
+  if (m_Doc.m_nCurrentEvent != before) m_Doc.UpdateAllViews(this, kHintRefresh);
+  CCListViewExt::keyPressEvent(event);
+}
+
+void COtdrTableView::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  if (!HasPath()) return;
+  QMenu menu(this);
+  QAction* title = menu.addAction(QString::fromStdString(g_CurrentStrings[kRowEventTable]));
+  QFont bold = title->font();
+  bold.setBold(true);
+  title->setFont(bold);
+  title->setEnabled(false);
+  menu.addSeparator();
+  QAction* deleteEvent = menu.addAction(QStringLiteral("Delete Event"));
+  QAction* addEvent = menu.addAction(QStringLiteral("Add Event"));
+  const int r = GetSelectionMark();
+  addEvent->setEnabled(m_Doc.m_nEventCount < kMaxEventRows);
+  deleteEvent->setEnabled(IsDeletableEvent(m_Doc, r));
+
+  QAction* chosen = m_RunMenu ? m_RunMenu(menu, event->globalPos()) : menu.exec(event->globalPos());
+  if (chosen == deleteEvent && deleteEvent->isEnabled()) {
+    OnDeleteEvent();
+  } else if (chosen == addEvent && addEvent->isEnabled()) {
+    OnAddEvent();
+  }
+}
+
+void COtdrTableView::OnTraceReanalysis() { RunTraceReanalysis(m_Doc, m_nAnalysisWavelength, this, m_RunDialog); }

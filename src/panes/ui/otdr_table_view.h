@@ -1,0 +1,78 @@
+#pragma once
+// The Event Table pane's view: one row per event of the current trace in eleven columns, failed
+// values in red. A click on a row puts the active marker on its event, the arrow keys step the
+// current event, and the context menu, the Edit menu and the application offer Delete Event, Add
+// Event and Trace Reanalysis.
+#include <QPoint>
+#include <functional>
+#include <string>
+
+#include "measure/add_event_measurements.h"
+#include "measure/ui/analysis_commands.h"
+#include "panes/ui/event_table_commands.h"
+#include "panes/ui/list_view_ext.h"
+
+class COtdrDoc;
+class QAction;
+class QMenu;
+
+class COtdrTableView final : public CCListViewExt, public EventTableCommands {
+  Q_OBJECT
+
+ public:
+  /// Shows a context menu at a screen point and returns the chosen item (null: none); tests choose
+  /// instead of opening the menu.
+  using MenuRunner = std::function<QAction*(QMenu&, QPoint)>;
+
+  /// A view of `doc` reading the pass/fail limits from the program folder `programFolder`.
+  COtdrTableView(COtdrDoc& doc, std::string programFolder, QWidget* parent = nullptr);
+  ~COtdrTableView() override;
+
+  COtdrDoc* GetDocument() const { return &m_Doc; }
+
+  void OnInitialUpdate() override;
+  void OnUpdate(DocView* sender, int hint) override;
+
+  /// Rebuilds the eleven headings in the current length unit.
+  void BuildEventColumns();
+  /// Rebuilds every row from the document, judging the values against the pass/fail limits.
+  void FillEventTable();
+  /// Widens every column to its heading and texts in the font in use, never below its set width.
+  void FitEventColumns();
+  /// Moves the pane's frame to its tile of the main window.
+  void PlacePaneFrame();
+
+  // --- Event editing --------------------------------------------------------------------------
+  /// Delete Event: asks, then removes the event of the selection mark.
+  void OnDeleteEvent();
+  /// Whether Edit > Delete Event is available.
+  bool OnUpdateDeleteEvent() const;
+  /// Add Event at the active marker, confirmed by the user in the event dialog.
+  void OnAddEvent();
+  void AddEvent() override { OnAddEvent(); }
+  void OnTraceReanalysis() override;
+
+  /// The row the arrow keys stepped to last.
+  int KeyRow() const { return m_nKeyRow; }
+  int m_nAnalysisWavelength = 0;  // the analysis settings' wavelength entry, kept between runs
+
+  /// Replaces how dialogs and the context menu run (tests answer them without blocking).
+  void SetDialogRunner(DialogRunner run) { m_RunDialog = std::move(run); }
+  void SetMenuRunner(MenuRunner run) { m_RunMenu = std::move(run); }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  bool HasPath() const;
+  void OnLButtonDown(QMouseEvent* event);
+
+  COtdrDoc& m_Doc;
+  std::string m_strProgramFolder;
+  int m_nKeyRow = 0;
+  AddEventMeasurements m_AddEventMarkers;
+  DialogRunner m_RunDialog = ExecDialog;
+  MenuRunner m_RunMenu;
+};

@@ -1,0 +1,84 @@
+#pragma once
+// Printing and print preview of reports: the job's page count, A4 portrait pages whatever the print
+// setup chose, the page mapping and its factors, and the hand-over of each page to the routine of
+// the chosen layout. Print and preview paint through the same routine.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reports/ui/report_page_renderer.h"
+
+class COtdrDoc;
+class QPrinter;
+class QWidget;
+struct TraceRecord;
+
+class PrintJobControl {
+ public:
+  /// What a job shows the user; tests answer without windows.
+  struct Environment {
+    /// The print dialog on the printer for a job of pages 1 .. lastPage; false when the user cancels.
+    std::function<bool(QPrinter&, int lastPage)> askPrint;
+    /// Shows a preview of the printer's pages, painted by `paint` as often as the preview asks.
+    std::function<void(QPrinter&, const std::function<void(QPrinter*)>& paint)> runPreview;
+    /// The print setup dialog on the printer.
+    std::function<void(QPrinter&)> pageSetup;
+    /// Maximises the Trace pane's frame before a print from the menu or the toolbar.
+    std::function<void()> maximiseTracePane;
+    /// Puts the panes back as they were before the print maximised the Trace pane.
+    std::function<void()> restorePanes;
+  };
+
+  /// The program's environment: the standard print, preview and page setup dialogs.
+  static Environment DefaultEnvironment(QWidget* owner);
+
+  PrintJobControl(COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList,
+                  ReportPageRenderer& renderer, Environment env);
+  ~PrintJobControl();
+  PrintJobControl(const PrintJobControl&) = delete;
+  PrintJobControl& operator=(const PrintJobControl&) = delete;
+
+  /// The menu's and toolbar's Print: ends any batch, maximises the Trace pane and prints.
+  void OnPrintCommand();
+  /// The menu's and toolbar's Print Preview: ends any batch and previews.
+  void OnPrintPreviewCommand();
+  /// Print as the accelerator runs it: the batch, if one was chosen last, prints again.
+  void OnFilePrint();
+  /// Preview as the accelerator runs it; the batch state stays.
+  void OnFilePrintPreview();
+  /// The print setup dialog; its paper and orientation give way to A4 portrait on every page.
+  void OnFilePrintSetup();
+
+  /// Counts the job's pages; for a print (not a preview) asks the print dialog. False: cancelled.
+  bool OnPreparePrinting(bool preview);
+  /// Sets A4 portrait on the printer with the reference printable area.
+  void OnPrepareDC(QPrinter& printer) const;
+  /// Sets the page factors and the logo path and draws page `page` with the layout's routine.
+  void OnPrint(QPainter& painter, const QPrinter& printer, int page);
+  /// Ends a job: releases what its pages owned, names the batch files that were not printed in one
+  /// message, and tells every pane when a batch file switched the length unit.
+  void OnEndPrinting();
+  /// Paints every page of the prepared job that the printer's range asks for; false (after a
+  /// message) when the printer cannot be painted on. The job goes on until OnEndPrinting.
+  bool PaintJob(QPrinter* printer);
+
+  QPrinter& Printer();
+  int LastPage() const { return m_nLastPage; }
+  const PrintPageState& PageState() const { return m_PageState; }
+
+  int m_bPlaceFrameOnUpdate = 1;  // 0 while a preview runs
+
+ private:
+  void Print();
+  void Preview();
+
+  COtdrDoc& m_Doc;
+  const std::vector<std::unique_ptr<TraceRecord>>& m_TraceList;
+  ReportPageRenderer& m_Renderer;
+  Environment m_Env;
+  std::unique_ptr<QPrinter> m_pPrinter;
+  PrintPageState m_PageState;
+  int m_nLastPage = 1;
+  std::string m_strUnitAtStart;  // the length unit when the job was prepared
+};

@@ -1,0 +1,68 @@
+#include "reports/ui/report_canvas.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QString>
+#include <cmath>
+
+namespace {
+
+// The em of the sans-serif face that stands in for Arial is this fraction of its cell height.
+constexpr double kCellPerEm = 1.117;
+
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+ReportCanvas::ReportCanvas(QPainter& painter, double pixelsPerUnit)
+    : m_Painter(painter), m_dPixelsPerUnit(pixelsPerUnit > 0 ? pixelsPerUnit : 1.0) {
+  m_Painter.setRenderHint(QPainter::Antialiasing, false);
+  SetFont(12, false);
+}
+
+void ReportCanvas::SetFont(int height, bool bold) {
+  m_nFontHeight = height;
+  m_Font = QFont("Arial");
+  m_Font.setStyleHint(QFont::SansSerif);
+  m_Font.setPixelSize(std::max(1, static_cast<int>(std::lround(height * m_dPixelsPerUnit / kCellPerEm))));
+  m_Font.setWeight(bold ? QFont::Black : QFont::Normal);
+  m_Painter.setFont(m_Font);
+}
+
+int ReportCanvas::TextWidth(std::string_view text) const {
+  return static_cast<int>(QFontMetricsF(m_Font, m_Painter.device()).horizontalAdvance(ToQString(text)) / m_dPixelsPerUnit);
+}
+
+void ReportCanvas::Text(int x, int y, std::string_view text, QColor colour, QColor background) {
+  const QString s = ToQString(text);
+  const QFontMetricsF metrics(m_Font, m_Painter.device());
+  const QPointF topLeft(x * m_dPixelsPerUnit, -y * m_dPixelsPerUnit);
+  if (background.isValid()) {
+    m_Painter.fillRect(QRectF(topLeft, QSizeF(metrics.horizontalAdvance(s), m_nFontHeight * m_dPixelsPerUnit)), background);
+  }
+  m_Painter.setPen(colour);
+  m_Painter.drawText(topLeft + QPointF(0, metrics.ascent()), s);
+}
+
+void ReportCanvas::TextEndingAt(int x, int y, std::string_view text) { Text(x - TextWidth(text), y, text); }
+
+void ReportCanvas::Line(int x1, int y1, int x2, int y2, int width, QColor colour) {
+  QPen pen(colour);
+  pen.setWidthF(width * m_dPixelsPerUnit);
+  pen.setCapStyle(Qt::FlatCap);
+  m_Painter.setPen(pen);
+  m_Painter.drawLine(QPointF(x1 * m_dPixelsPerUnit, -y1 * m_dPixelsPerUnit),
+                     QPointF(x2 * m_dPixelsPerUnit, -y2 * m_dPixelsPerUnit));
+}
+
+void ReportCanvas::FillRect(int left, int top, int width, int height, QColor colour) {
+  m_Painter.fillRect(QRectF(left * m_dPixelsPerUnit, -top * m_dPixelsPerUnit, width * m_dPixelsPerUnit,
+                            height * m_dPixelsPerUnit),
+                     colour);
+}
+
+void ReportCanvas::Image(int left, int top, int width, int height, const QImage& image) {
+  m_Painter.drawImage(QRectF(left * m_dPixelsPerUnit, -top * m_dPixelsPerUnit, width * m_dPixelsPerUnit,
+                             height * m_dPixelsPerUnit),
+                      image);
+}

@@ -1,0 +1,276 @@
+#include "reports/ui/single_trace_report.h"
+
+#include <QDateTime>
+#include <QPainter>
+#include <algorithm>
+
+#include "document/display_state.h"
+#include "document/otdr_doc.h"
+#include "document/trace_info.h"
+#include "document/trace_record.h"
+#include "platform/number_format.h"
+#include "reports/batch_print_state.h"
+#include "reports/print_file_reading.h"
+#include "reports/print_job_plan.h"
+#include "reports/report_page_texts.h"
+#include "reports/ui/report_canvas.h"
+#include "traceview/trace_db.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
+
+using lumivane::Format;
+
+namespace {
+
+constexpr int kTitleRow = 339;
+constexpr int kSignatureRow = 322;
+constexpr int kTitleGap = 50;
+constexpr int kLineGap = 3;
+
+const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
+
+// A block title in bold, centred between two rules across the page.
+void PrintRuledTitle(ReportCanvas& canvas, int& y, const std::string& title) {
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  y -= kLineGap;
+  canvas.SetFont(kInfoFontHeight, true);
+  canvas.Text(kReportCentre - canvas.TextWidth(title) / 2, y, title);
+  y -= kInfoFontHeight + kLineGap;
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  y -= kLineGap;
+}
+
+}  // namespace
+
+SingleTraceReport::SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList,
+                                     Sources sources)
+    : m_Doc(doc), m_TraceList(traceList), m_Sources(std::move(sources)) {}
+
+SingleTraceReport::~SingleTraceReport() = default;
+
+void SingleTraceReport::BeginJob() {
+  m_UnreadFiles.clear();
+  if (m_pSlots) m_pSlots->m_UnreadFiles.clear();
+}
+
+std::vector<std::string> SingleTraceReport::EndJob() {
+  std::vector<std::string> met = std::move(m_UnreadFiles);
+  m_UnreadFiles.clear();
+  if (m_pSlots) {
+    ReleasePageSlots(*m_pSlots);
+    met.insert(met.end(), m_pSlots->m_UnreadFiles.begin(), m_pSlots->m_UnreadFiles.end());
+    m_pSlots->m_UnreadFiles.clear();
+  }
+  // A preview draws its pages as often as it needs them; each file is named once.
+  std::vector<std::string> files;
+  for (std::string& path : met) {
+    if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(std::move(path));
+  }
+  return files;
+}
+
+void SingleTraceReport::PrintSingleTracePage(const ReportPage& page) {
+  ReportCanvas canvas(page.painter, page.pixelsPerUnit);
+  if (g_BatchPrint.Active == 1) {
+    PrintBatchPage(page, canvas);
+    return;
+  }
+  PrintReportPage(page, canvas, DocumentTraceSet(m_Doc), page.pageNumber);
+  PrintReportFooter(page, canvas);
+}
+
+void SingleTraceReport::PrintLayout2Page(const ReportPage& page) { PrintSingleTracePage(page); }
+
+void SingleTraceReport::PrintBatchPage(const ReportPage& page, ReportCanvas& canvas) {
+  BatchPrintState& batch = g_BatchPrint;
+  // A page beyond the map stays empty: the one page of a batch whose files all failed.
+  if (page.pageNumber < 1 || page.pageNumber > batch.TotalPages) return;
+  const BatchPageRef ref = batch.PageMap[static_cast<std::size_t>(page.pageNumber)];
+  if (ref.File < 0 || ref.File >= static_cast<int>(batch.FileNames.size())) return;
+  const std::string path = batch.Folder + batch.FileNames[static_cast<std::size_t>(ref.File)];
+  if (path != batch.LoadedFile) {
+    // Only a file that was read counts as loaded; the page never shows an earlier file's data.
+    const bool read = ReloadTraceForPrint(path, g_WorkTrace).read;
+    batch.LoadedFile = read ? path : std::string();
+    if (read) ApplyFileLengthUnit(g_WorkTrace.m_SorRecord);
+  }
+  if (batch.LoadedFile != path) {
+    int y = page.drawRect.top() - kTitleGap;
+    PrintReportTitle(page, canvas, y);
+    canvas.SetFont(kInfoFontHeight, false);
+    y -= kLineGap;
+    canvas.Text(kReportLeft, y, Row(231) + " : " + ReportFileName(path));
+    y -= kInfoFontHeight + kLineGap;
+    canvas.Text(kReportLeft, y, Row(TextRow::ReadFileFailed));
+    PrintReportFooter(page, canvas);
+    m_UnreadFiles.push_back(path);
+    return;
+  }
+  PrintReportPage(page, canvas,
+                  WorkTraceSet(g_WorkTrace, path, m_Doc.m_PassFailThresholds, page.state.m_nPrintActiveMarker),
+                  ref.Page);
+  PrintReportFooter(page, canvas);
+}
+
+void SingleTraceReport::PrintReportTitle(const ReportPage& page, ReportCanvas& canvas, int& y) {
+  const PrintPageState& state = page.state;
+  canvas.SetFont(kTitleFontHeight, true);
+  const std::string& title = Row(kTitleRow);
+  canvas.Text(kReportCentre / std::max(1, state.m_nPrintScaleX) - canvas.TextWidth(title) / 2, y, title);
+  y -= 2 * kTitleFontHeight;
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  if (m_Doc.m_PrintOptions.Logo == 1 && IsReportLogoPath(state.m_strLogoPath)) DrawReportLogo(canvas, state.m_strLogoPath);
+}
+
+void SingleTraceReport::PrintReportPage(const ReportPage& page, ReportCanvas& canvas, const ReportTraceSet& set,
+                                        int reportPage) {
+  const PrintOptions& options = m_Doc.m_PrintOptions;
+  ReportViewSnapshot view = m_Sources.view ? m_Sources.view() : ReportViewSnapshot{};
+  // The trace window's link map and zoom belong to the document's trace, not to a batch file.
+  if (set.batchFile) view.linkMapMode = false;
+  int y = page.drawRect.top() - kTitleGap;
+  PrintReportTitle(page, canvas, y);
+  if (reportPage == 1) {
+    if (options.TraceInfo) PrintTraceInfoBlock(canvas, y, set, view);
+    if (options.Trace) PrintGraphBlock(canvas, y, set, view);
+    if (options.MarkerInfo && !view.linkMapMode) PrintMarkerBlock(canvas, y, set);
+    if (options.FiberInfo) PrintFiberTotalsBlock(canvas, y, set);
+  }
+  if (options.EventTable) PrintEventTableBlock(canvas, y, reportPage, set, page.state);
+}
+
+void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set,
+                                            const ReportViewSnapshot& view) {
+  canvas.SetFont(kVerdictFontHeight, true);
+  const std::string verdict = set.verdict == 1 ? "Fail" : "Pass";
+  // On the title line, beside the logo, which its background must not cut into.
+  canvas.Text(kReportRight - canvas.TextWidth(verdict), y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+
+  canvas.SetFont(kInfoFontHeight, false);
+  const TraceInfoInputs inputs{set.record,      set.dateTime,       set.fibre,        set.path,
+                               g_LengthUnitName, g_LengthUnitFactor, view.linkMapMode, g_DeviceName};
+  int ruleY = 0;
+  for (const PlacedText& text : PlaceTraceInfo(TraceInfoLines(inputs), y, ruleY)) canvas.Text(text.x, text.y, text.text);
+  canvas.Line(kReportLeft, ruleY, kReportRight, ruleY);
+}
+
+void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set) {
+  constexpr int R = kReportPageRight;
+  constexpr int kLeft1 = 80, kRight1 = R / 3 + 40, kLeft2 = (R - 160) / 3 * 2 + 80, kRight2 = R - 80;
+  const auto rules = [&] {
+    canvas.Line(kLeft1, y, kRight1, y);
+    canvas.Line(kLeft2, y, kRight2, y);
+  };
+  canvas.SetFont(kInfoFontHeight, false);
+  const int step = kInfoFontHeight + kLineGap;
+  const std::string active = set.activeMarker == 1 ? "B" : "A";
+  const auto& texts = set.marker.texts;
+  const int marker = set.activeMarker == 1 ? set.markerB : set.markerA;
+  const double position = GetDistanceFromRecords(0, set.record, set.lengthKm, marker);
+  const int eventNumber = set.marker.eventNumber;
+
+  rules();
+  y -= kLineGap;
+  canvas.Text(120, y, Row(213));
+  canvas.Text(554, y, Row(214) + active);
+  y -= step;
+  rules();
+  y -= kLineGap;
+  const std::array<std::array<std::string, 4>, 5> lines{{
+      {Row(215), texts[kReadingDistanceAB], Row(219), Format("%.3f", position * g_LengthUnitFactor) + g_LengthUnitName},
+      {Row(216), texts[kReadingTwoPointLoss], Row(220) + Format("%d: ", eventNumber), texts[kReadingInsertionLoss]},
+      {Row(217), texts[kReadingTwoPointAttenuation], Row(221) + Format("%d: ", eventNumber),
+       texts[kReadingReflectance]},
+      {Row(218), texts[kReadingLsaAttenuation], Row(222) + active + ": ", texts[kReadingCumulativeLoss]},
+      {Row(250), Format("%.3f dB", static_cast<double>(set.marker.orl)), "   ---   ", "  ---   "},
+  }};
+  for (const auto& line : lines) {
+    canvas.Text(kLeft1, y, line[0]);
+    canvas.TextEndingAt(kRight1, y, line[1]);
+    canvas.Text(kLeft2, y, line[2]);
+    canvas.TextEndingAt(kRight2, y, line[3]);
+    y -= step;
+  }
+  rules();
+  y -= 6 + 9;
+}
+
+void SingleTraceReport::PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set) {
+  PrintRuledTitle(canvas, y, Row(84));
+  canvas.SetFont(kInfoFontHeight, false);
+  for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor)) {
+    if (text.alignRight) {
+      canvas.TextEndingAt(text.x, y, text.text);
+    } else {
+      canvas.Text(text.x, y, text.text);
+    }
+  }
+  y -= kInfoFontHeight + kLineGap + 9;
+}
+
+void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const ReportTraceSet& set,
+                                             const PrintPageState& state) {
+  PrintRuledTitle(canvas, y, Row(81));
+  canvas.SetFont(kHeadingFontHeight, false);
+  for (const PlacedText& heading : EventTableHeadings(g_LengthUnitName)) canvas.Text(heading.x, y, heading.text);
+  y -= kHeadingFontHeight + kLineGap;
+  canvas.Line(kReportLeft, y, kReportRight, y);
+  y -= kLineGap;
+  canvas.SetFont(kInfoFontHeight, false);
+
+  const bool allTraces = state.m_bUseCombined;
+  const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size()) : static_cast<int>(set.rows.size());
+  const RowSpan span = EventRowsOfPage(page, count, g_FirstPageEventRows);
+  for (int i = span.first; i < span.first + span.count; ++i) {
+    const EventRow* row = allTraces ? nullptr : &set.rows[static_cast<std::size_t>(i)];
+    int number = i + 1;
+    if (allTraces) {
+      const CombinedEventRow& combined = state.m_Combined.Rows[static_cast<std::size_t>(i)];
+      if (combined.NameIndex != 0) {
+        const std::string heading =
+            "EventTable " + state.m_Combined.Names[static_cast<std::size_t>(combined.NameIndex) % kPrintNameCount];
+        canvas.Text(kReportCentre - canvas.TextWidth(heading) / 2, y, heading);
+        y -= kInfoFontHeight + kLineGap;
+        continue;
+      }
+      row = &combined.Row;
+      number = combined.Row.Index + 1;
+    }
+    const ReportEventLine line =
+        ReportEventCells(*row, number, i == 0, allTraces, g_LengthUnitFactor, m_Doc.m_PassFailThresholds);
+    for (std::size_t c = 0; c < line.cells.size(); ++c) {
+      const int x = kEventCellX[c];
+      if ((line.failed >> c & 1u) != 0) {
+        canvas.FillRect(x, y, 10, 12, Qt::black);
+        canvas.Text(x, y, line.cells[c], Qt::white, Qt::black);
+      } else {
+        canvas.Text(x, y, line.cells[c]);
+      }
+    }
+    y -= kInfoFontHeight + kLineGap;
+  }
+}
+
+void SingleTraceReport::PrintReportFooter(const ReportPage& page, ReportCanvas& canvas) {
+  const QRect& r = page.drawRect;
+  const int x0 = r.left() + kReportLeft;
+  const int yF = r.bottom() / std::max(1, page.state.m_nPrintScaleY) + 50;
+  const int xR = kReportPageRight / std::max(1, page.state.m_nPrintScaleX) - 50;
+  canvas.SetFont(kFooterFontHeight, false);
+  const std::string& signature = Row(kSignatureRow);
+  canvas.Text(x0, yF, signature);
+  const int w = canvas.TextWidth(signature);
+  canvas.Line(x0 + w, yF - kFooterFontHeight, x0 + 4 * w, yF - kFooterFontHeight);
+  const std::string now = m_Sources.localTime
+                              ? m_Sources.localTime()
+                              : QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+  canvas.TextEndingAt(xR, yF, FooterPageText(now, page.pageNumber, page.lastPage));
+}
+
+void SingleTraceReport::DrawReportLogo(ReportCanvas& canvas, const std::string& path) {
+  const QImage image(QString::fromStdString(path));
+  if (image.isNull()) return;
+  const LogoPlace place = ReportLogoPlace(image.width(), image.height());
+  canvas.Image(place.left, place.top, place.width, place.height, image);
+}

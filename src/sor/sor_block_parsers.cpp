@@ -1,0 +1,355 @@
+#include "sor/sor_block_parsers.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sor/byte_reader.h"
+#include "sor/sor_format.h"
+#include "sor/sor_text.h"
+#include "sor/sor_text_sanitizer.h"
+
+using lumivane::ByteReader;
+
+namespace {
+
+// Revision-1 key events lack the five marker locations.
+constexpr std::int64_t kV2EventFixedBytes = 42;
+constexpr std::int64_t kV1EventFixedBytes = 22;
+// The UserName group of version 201 and later is read only when the map's "UserName" entry is
+// long enough to hold it.
+constexpr std::int32_t kUserGroup201MinSize = 149;
+// Revision-1 files have no trace type; the standard's value for an ordinary trace.
+constexpr std::string_view kStandardTraceType = "ST";
+
+/// Opens a block: stores its name, and reports whether it starts with its identifier.
+struct BlockStart {
+  ByteReader reader;
+  bool hasIdentifier;
+};
+
+template <std::size_t N>
+BlockStart OpenBlock(SorImage image, std::int64_t start, std::string_view name, char16_t (&nameField)[N],
+                     SorTextLog* log) {
+  ByteReader reader(image, start);
+  const bool hasIdentifier = reader.NameAt(start, name);
+  if (hasIdentifier) reader.Skip(static_cast<std::int64_t>(name.size()) + 1);
+  reader.LogTextsTo(log);
+  SetSorText(nameField, name);
+  return {reader, hasIdentifier};
+}
+
+/// Size of the map entry named `name`, or 0 when the map lists none.
+std::int32_t MappedSize(const SorMapBlock& map, std::string_view name) {
+  for (const SorMapEntry& entry : map.Entries) {
+    if (SorTextEquals(SorTextView(entry.Name), name)) return entry.Size;
+  }
+  return 0;
+}
+
+bool BeyondImage(SorImage image, std::int64_t start) { return start > static_cast<std::int64_t>(image.size()); }
+
+
+void ReadKeyEvent(ByteReader& in, bool revision2, SorKeyEvent& event) {
+  event.EventNumber = in.I16();
+  event.TimeOfFlight = in.I32();
+  event.Slope = in.I16();
+  event.SpliceLoss = in.I16();
+  event.Reflectance = in.I32();
+  in.FixedText(event.EventCode, kSorEventCodeLength);
+  in.FixedText(event.LossTechnique, 2);
+  if (revision2) {
+    for (auto& location : event.MarkerLocations) location = in.I32();
+  }
+  in.Text(event.Comment, kSorEventCommentCapacity);
+}
+
+void SkipKeyEvent(ByteReader& in, bool revision2) {
+  in.Skip(revision2 ? kV2EventFixedBytes : kV1EventFixedBytes);
+  in.Text(nullptr, 0);
+}
+
+// Which bytes end a block name: the zeros after any other byte are passed over at once.
+constexpr std::array<bool, 256> kEndsAName = [] {
+  std::array<bool, 256> ends{};
+  for (const std::string_view name : kSorBlockNames) ends[static_cast<unsigned char>(name.back())] = true;
+  return ends;
+}();
+
+// Calls visit(name index, position) for every block name followed by its zero byte at or after
+// start, in file order, until visit returns false. Zero bytes are rare in sample data, so jumping
+// from one to the next and looking back for a name keeps a search of a whole file near the speed
+// of a copy. Only the first zero of a run can end a name: the names hold no zero byte.
+template <typename Visit>
+void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
+  if (start < 0 || start >= static_cast<std::int64_t>(image.size())) return;
+  const std::uint8_t* data = image.data();
+  const std::uint8_t* end = data + image.size();
+  const std::uint8_t* candidate = data + start;
+  while (candidate < end) {
+    const auto remaining = static_cast<std::size_t>(end - candidate);
+    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(candidate, 0, remaining));
+    if (zero == nullptr) return;
+    const std::int64_t room = zero - (data + start);
+    const std::size_t first = room > 0 && kEndsAName[zero[-1]] ? 0 : kSorBlockNames.size();
+    for (std::size_t index = first; index < kSorBlockNames.size(); ++index) {
+      const std::string_view name = kSorBlockNames[index];
+      const auto length = static_cast<std::int64_t>(name.size());
+      if (length <= room && std::memcmp(zero - length, name.data(), name.size()) == 0) {
+        // None of the ten names ends another, so at most one matches here.
+        if (!visit(index, zero - length - data)) return;
+        break;
+      }
+    }
+    candidate = zero + 1;
+    while (candidate < end && *candidate == 0) ++candidate;
+  }
+}
+
+}  // namespace
+
+void KeepSorSource(SorImage image, SorSource& source) {
+  const std::size_t length = std::min(image.size(), static_cast<std::size_t>(MaxTraceFileSize));
+  source.Bytes.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length));
+  source.Length = static_cast<std::int32_t>(length);
+  std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), -1);
+}
+
+std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, SorRecord& record) {
+  const std::int64_t end = kSorBlockParsers[index].parse(image, start, record, nullptr);
+  if (end > 0) record.Source.BlockOffsets[index] = static_cast<std::int32_t>(start);
+  return end;
+}
+
+std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name) {
+  const auto known = std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name);
+  if (known == kSorBlockNames.end()) return -1;
+  std::int64_t found = -1;
+  ScanBlockNames(image, start, [&](std::size_t index, std::int64_t at) {
+    if (kSorBlockNames[index] != name) return true;
+    found = at;
+    return false;
+  });
+  return found;
+}
+
+std::vector<SorBlockName> ListSorBlockNames(SorImage image) {
+  std::vector<SorBlockName> names;
+  ScanBlockNames(image, 0, [&](std::size_t index, std::int64_t at) {
+    names.push_back({index, at});
+    return true;
+  });
+  return names;
+}
+
+SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start) {
+  SorBlockPositions found;
+  found.fill(-1);
+  std::size_t missing = found.size();
+  ScanBlockNames(image, start, [&](std::size_t index, std::int64_t at) {
+    if (found[index] < 0) {
+      found[index] = at;
+      --missing;
+    }
+    return missing > 0;
+  });
+  return found;
+}
+
+std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& gen = record.GenParams;
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockGenParams, gen.Name, log);
+  in.FixedText(gen.LanguageCode, 2);
+  in.Text(gen.CableId, kSorTextCapacity);
+  in.Text(gen.FiberId, kSorTextCapacity);
+  if (revision2) gen.FiberType = in.I16();
+  gen.NominalWavelength = in.I16();
+  in.Text(gen.OriginatingLocation, kSorTextCapacity);
+  in.Text(gen.TerminatingLocation, kSorTextCapacity);
+  in.Text(gen.CableCode, kSorCableCodeCapacity);
+  in.FixedText(gen.CurrentDataFlag, 2);
+  gen.UserOffset = in.I32();
+  // Revision-1 instruments write the operator right after the user offset; reading a distance
+  // there would take the operator's bytes and shift the comment into the next block.
+  if (revision2) gen.UserOffsetDistance = in.I32();
+  in.Text(gen.Operator, kSorTextCapacity);
+  in.Text(gen.Comment, kSorTextCapacity);
+  for (char16_t* text : {gen.CableId, gen.FiberId, gen.OriginatingLocation, gen.TerminatingLocation}) {
+    SanitizeFileText(text);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& sup = record.SupParams;
+  ByteReader in = OpenBlock(image, start, kSorBlockSupParams, sup.Name, log).reader;
+  for (char16_t* text : {sup.SupplierName, sup.MainframeId, sup.MainframeSerial, sup.OpticalModuleId,
+                         sup.OpticalModuleSerial, sup.SoftwareRevision, sup.Other}) {
+    in.Text(text, kSorTextCapacity);
+    SanitizeFileText(text);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& fxd = record.FxdParams;
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockFxdParams, fxd.Name, log);
+  fxd.DateTime = in.U32();
+  in.FixedText(fxd.DistanceUnits, 2);
+  fxd.ActualWavelength = in.I16();
+  fxd.AcquisitionOffset = in.I32();
+  if (revision2) fxd.AcquisitionOffsetDistance = in.I32();
+  const std::int16_t widthsInFile = in.I16();
+  const int stored = ClampSorCount(widthsInFile, kSorMaxPulseWidths);
+  const std::int64_t extra = std::max<std::int64_t>(widthsInFile, 0) - stored;
+  fxd.PulseWidthCount = static_cast<std::int16_t>(stored);
+  for (int i = 0; i < stored; ++i) fxd.PulseWidths[i] = in.I16();
+  in.Skip(extra * 2);
+  for (int i = 0; i < stored; ++i) fxd.DataSpacing[i] = in.I32();
+  in.Skip(extra * 4);
+  for (int i = 0; i < stored; ++i) fxd.DataPointCounts[i] = in.I32();
+  in.Skip(extra * 4);
+  fxd.GroupIndex = in.I32();
+  fxd.Backscatter = in.I16();
+  fxd.AverageCount = in.I32();
+  if (revision2) fxd.AveragingTime = in.I16();
+  fxd.AcquisitionRange = in.I32();
+  fxd.AcquisitionRangeDistance = in.I32();
+  if (revision2) fxd.FrontPanelOffset = in.I32();
+  fxd.NoiseFloorLevel = in.U16();
+  fxd.NoiseFloorScale = in.I16();
+  fxd.PowerOffsetFirstPoint = in.U16();
+  fxd.LossThreshold = in.U16();
+  fxd.ReflectanceThreshold = in.U16();
+  fxd.EndOfFibreThreshold = in.U16();
+  if (revision2) {
+    in.FixedText(fxd.TraceType, 2);
+    for (auto& coordinate : fxd.WindowCoordinates) coordinate = in.I32();
+  } else {
+    SetSorText(fxd.TraceType, kStandardTraceType);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& events = record.KeyEvents;
+  auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name, log);
+  const std::int16_t countInFile = in.I16();
+  const int stored = ClampSorCount(countInFile, kSorMaxKeyEvents);
+  for (int k = 0; k < stored; ++k) ReadKeyEvent(in, revision2, events.Events[k]);
+  for (int k = stored; k < countInFile; ++k) SkipKeyEvent(in, revision2);
+  events.KeyEventCount = static_cast<std::int16_t>(stored);
+  events.EndToEndLoss = in.I32();
+  events.EndToEndMarker1 = in.I32();
+  events.EndToEndMarker2 = in.I32();
+  events.OpticalReturnLoss = in.U16();
+  events.OrlMarker1 = in.I32();
+  events.OrlMarker2 = in.I32();
+  return in.Position();
+}
+
+std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& links = record.LnkParams;
+  ByteReader in = OpenBlock(image, start, kSorBlockLnkParams, links.Name, log).reader;
+  const std::int16_t countInFile = in.I16();
+  SorLandmark ignored{};
+  for (int k = 0; k < countInFile; ++k) {
+    SorLandmark& mark = k < kSorMaxLandmarks ? links.Landmarks[k] : ignored;
+    mark.Number = in.I16();
+    in.RawText(mark.Code, 2);
+    mark.Location = in.I32();
+    mark.RelatedEvent = in.I16();
+    mark.GpsLongitude = in.I32();
+    mark.GpsLatitude = in.I32();
+    mark.FiberCorrectionFactor = in.I16();
+    mark.SheathMarkerEntering = in.I32();
+    mark.SheathMarkerLeaving = in.I32();
+    mark.SheathMarkUnits[0] = in.U8();
+    mark.SheathMarkUnits[1] = in.U8();
+    mark.ModeFieldDiameter = in.I16();
+    in.Text(mark.Comment, kSorLandmarkCommentCapacity);
+  }
+  links.LandmarkCount = static_cast<std::int16_t>(ClampSorCount(countInFile, kSorMaxLandmarks));
+  return in.Position();
+}
+
+std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& data = record.DataPts;
+  ByteReader in = OpenBlock(image, start, kSorBlockDataPts, data.Name, log).reader;
+  data.TotalPointCount = in.I32();
+  const std::int16_t tracesInFile = in.I16();
+  data.TraceCount = static_cast<std::int16_t>(ClampSorCount(tracesInFile, kSorMaxTraces));
+  for (int t = 0; t < tracesInFile; ++t) {
+    const std::int64_t points = std::max<std::int32_t>(in.I32(), 0);
+    const std::int16_t scale = in.I16();
+    if (t >= kSorMaxTraces) {
+      in.Skip(points * 2);
+      continue;
+    }
+    auto& trace = data.Traces[t];
+    const int stored = ClampSorCount(points, kSorMaxSamples);
+    if (stored < points) record.Source.SamplesCut = 1;
+    trace.PointCount = stored;
+    trace.ScaleFactor = scale;
+    trace.Samples.resize(static_cast<std::size_t>(stored));
+    in.U16Array(trace.Samples.data(), stored);
+    in.Skip((points - stored) * 2);
+  }
+  return in.Position();
+}
+
+std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* /*log*/) {
+  if (BeyondImage(image, start)) return 0;
+  auto& user = record.UserName;
+  user = SorUserName{};
+  SetSorText(user.Name, kSorBlockUserName);
+  ByteReader in(image, start);
+  in.Skip(static_cast<std::int64_t>(kSorBlockUserName.size()) + 1);
+  user.UserVer = in.I32();
+  user.Magic = in.I32();
+  if (user.Magic != kSorUserMagic || user.UserVer < kSorUserVerMin) return in.Position();
+  user.ReflAdjust = in.I32();
+  if (user.UserVer < kSorUserVerGroup201 || MappedSize(record.Map, kSorBlockUserName) < kUserGroup201MinSize) {
+    return in.Position();
+  }
+  user.T = in.I32();
+  user.Amp = in.I32();
+  user.Count = in.I32();
+  for (auto& value : user.Reserved1) value = in.I32();
+  user.BackscatterMode = in.I32();
+  const std::int32_t cursorA = in.I32();
+  const std::int32_t cursorB = in.I32();
+  if (user.UserVer >= kSorUserVerCursors) {
+    user.StoredCursorA = cursorA;
+    user.StoredCursorB = cursorB;
+  }
+  user.DistanceCorrection = in.I32();
+  for (auto& value : user.Reserved2) value = in.I32();
+  if (user.UserVer >= kSorUserVerGroup202) {
+    user.StoredLossCount = in.I32();
+    user.StoredLaunchLevel = in.I32();
+    for (auto& value : user.EventLossTable) value = in.I32();
+  }
+  return in.Position();
+}
+
+std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  auto& vendor = record.NorvalexParams;
+  ByteReader in = OpenBlock(image, start, kSorBlockVendor, vendor.Name, log).reader;
+  in.Text(vendor.JobID, kSorTextCapacity);
+  in.Text(vendor.Customer, kSorTextCapacity);
+  return in.Position();
+}
+
+std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
+  if (BeyondImage(image, start)) return 0;
+  ByteReader in = OpenBlock(image, start, kSorBlockCksum, record.Cksum.Name, log).reader;
+  record.Cksum.Checksum = in.U16();
+  return in.Position();
+}

@@ -1,0 +1,78 @@
+#pragma once
+// One parser per trace-file block. Each reads its block at a start position of the file image,
+// stores the fields in the record (counts clamped to the record's capacities first) and returns
+// the position just after the block, or 0, having read nothing, when start lies beyond the image.
+// A block that begins with its identifier is read in the revision-2 layout, one without it in the
+// revision-1 layout.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "sor/byte_reader.h"
+#include "sor/sor_format.h"
+#include "sor/sor_record.h"
+
+using SorImage = std::span<const std::uint8_t>;
+/// The variable texts a parser read, in reading order (a save writes unedited texts from them).
+using SorTextLog = std::vector<lumivane::TextSpan>;
+/// `log`, when not null, receives the block's variable texts.
+using SorBlockParser = std::int64_t (*)(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log);
+
+/// A block name with the parser of its body.
+struct SorBlockParserEntry {
+  std::string_view name;
+  SorBlockParser parse;
+  bool inRevision1;  // revision-1 files carry no blocks of this system's own
+};
+
+/// Position of the first "name\0" at or after start, or -1; only the ten block names are found.
+std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name);
+
+/// One block name found in an image: its index in kSorBlockNames and its position.
+struct SorBlockName {
+  std::size_t index;
+  std::int64_t at;
+};
+
+/// Every "name\0" of kSorBlockNames in the image, in file order, in one pass.
+std::vector<SorBlockName> ListSorBlockNames(SorImage image);
+
+/// FindSorBlock for each of kSorBlockNames at once, in one pass over the image.
+using SorBlockPositions = std::array<std::int64_t, 10>;
+SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start);
+
+std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+/// Revision 2 only: the identifier is taken as present. Needs the record's map already read: the
+/// later groups are read only when the map gives the block room for them.
+std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
+
+/// Takes the image as the record's source, no block read yet.
+void KeepSorSource(SorImage image, SorSource& source);
+
+/// Every block the readers parse, in the order they parse them; revision-1 bodies follow one
+/// another in this order when the map cannot place them. SorSource::BlockOffsets follows it too.
+inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
+    {kSorBlockGenParams, ParseGenParams, true},
+    {kSorBlockSupParams, ParseSupParams, true},
+    {kSorBlockFxdParams, ParseFxdParams, true},
+    {kSorBlockKeyEvents, ParseKeyEvents, true},
+    {kSorBlockLnkParams, ParseLnkParams, true},
+    {kSorBlockDataPts, ParseDataPts, true},
+    {kSorBlockUserName, ParseUserName, false},
+    {kSorBlockVendor, ParseVendorParams, false},
+    {kSorBlockCksum, ParseChecksum, true},
+}};
+
+static_assert(kSorBlockParsers.size() == kSorParsedBlockCount);
+
+/// Parses the block of kSorBlockParsers[index] at start and notes where it was read.
+std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, SorRecord& record);

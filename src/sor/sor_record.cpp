@@ -1,0 +1,39 @@
+#include "sor/sor_record.h"
+
+#include <cstring>
+
+namespace {
+
+template <typename Block>
+void Zero(Block& block) {
+  static_assert(std::is_trivially_copyable_v<Block>);
+  std::memset(static_cast<void*>(&block), 0, sizeof block);
+}
+
+}  // namespace
+
+void ClearSorRecord(SorRecord& record) {
+  Zero(record.Map);
+  Zero(record.GenParams);
+  Zero(record.SupParams);
+  Zero(record.FxdParams);
+  Zero(record.KeyEvents);
+  Zero(record.LnkParams);
+  SorDataPts& data = record.DataPts;
+  std::memset(data.Name, 0, sizeof data.Name);
+  data.TotalPointCount = 0;
+  data.TraceCount = 0;
+  for (SorTraceData& trace : data.Traces) {
+    trace.PointCount = 0;
+    trace.ScaleFactor = 0;
+    trace.Samples.clear();
+  }
+  Zero(record.UserName);
+  Zero(record.NorvalexParams);
+  Zero(record.Cksum);
+  SorSource& source = record.Source;
+  source.Length = 0;
+  std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), 0);
+  source.SamplesCut = 0;
+  source.Bytes.clear();
+}

@@ -1,6 +1,0 @@
-#include "traceview/display_state.h"
-
-// Constant-initialised, so code that runs during static construction already sees the start values.
-constinit DisplayState g_DisplayState;
-
-void ResetDisplayState() { g_DisplayState = DisplayState{}; }

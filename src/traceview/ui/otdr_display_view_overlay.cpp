@@ -1,0 +1,141 @@
+// The trace view's overlay: the trace buttons that make a listed trace current, their legend, the
+// close command, and the fit of the scale to the new current trace.
+#include <QMdiSubWindow>
+#include <algorithm>
+
+#include "document/display_state.h"
+#include "document/otdr_doc.h"
+#include "document/trace_record.h"
+#include "platform/saturate.h"
+#include "traceview/overlay_buttons.h"
+#include "traceview/overlay_fit.h"
+#include "traceview/ui/otdr_display_view.h"
+#include "traceview/zoom_state.h"
+#include "vocabulary/text_table.h"
+
+void COtdrDisplayView::FitOverlay() {
+  ::FitOverlay(m_State, *this, g_ZoomState, m_Doc.m_MarkerState,
+               {g_DisplayState.TraceCount, g_DisplayState.FitOverlayRequest != 0, m_Doc.m_nPointCount,
+                m_Doc.m_dFibreLengthKm});
+}
+
+void COtdrDisplayView::OnSelectTrace(int k) {
+  if (k < 1 || k > 4) return;
+  if (g_DisplayState.SingleTraceMode != 0 || m_State.m_bTraceButtonChecked[static_cast<std::size_t>(k - 1)] != 0) return;
+  const int count = static_cast<int>(m_TraceList.size());
+  if (count > 1 && k <= count && !AskSaveFirst()) return;
+  g_DisplayState.ZoomCaptureOnOpen = 0;
+  m_State.m_bMarkersSeeded = 0;
+  m_State.m_bTraceButtonChecked.fill(0);
+  m_State.m_bTraceButtonChecked[static_cast<std::size_t>(k - 1)] = 1;
+  SwitchCurrentTrace(k - 1);
+}
+
+ViewCommandUi COtdrDisplayView::OnUpdateSelectTrace(int k) {
+  if (g_DisplayState.SingleTraceMode != 0) return {false, false};
+  if (!m_Doc.HasTrace() || g_DisplayState.TraceCount < k) return {false, false};
+  const bool pressed = UpdateTraceButton(m_State.m_bTraceButtonChecked, k, g_DisplayState.TraceCount,
+                                         g_DisplayState.ZoomCaptureOnOpen == 1);
+  DrawTraceLegend(k - 1);
+  return {true, pressed};
+}
+
+// The legend may be shorter than the list right after a trace was added, until the next render.
+void COtdrDisplayView::DrawTraceLegend(int m) {
+  if (!m_Overlay.legend) return;
+  const int last = std::min(m, static_cast<int>(m_State.m_Legend.size()) - 1);
+  for (int i = 0; i <= last; ++i) m_Overlay.legend(i + 1, m_State.m_Legend[static_cast<std::size_t>(i)].Colour);
+  m_State.m_bCloseGuard = 0;
+}
+
+void COtdrDisplayView::ShowLegendColours() {
+  if (!m_Overlay.legend) return;
+  const int shown = g_DisplayState.SingleTraceMode != 0
+                        ? 0
+                        : std::min(g_DisplayState.TraceCount, static_cast<int>(m_State.m_Legend.size()));
+  for (int k = 1; k <= 4; ++k) {
+    m_Overlay.legend(k, k <= shown ? m_State.m_Legend[static_cast<std::size_t>(k - 1)].Colour : kNoLegend);
+  }
+}
+
+void COtdrDisplayView::SwitchCurrentTrace(int k) {
+  const int count = static_cast<int>(m_TraceList.size());
+  if (count == 1 || k < 0 || k >= count) return;
+  const SorFxdParams& fxd = m_Doc.m_SorRecord.FxdParams;
+  CaptureZoomState(g_ZoomState,
+                   {m_Doc.m_dFibreLengthKm, static_cast<double>(fxd.AcquisitionRange),
+                    static_cast<double>(fxd.GroupIndex), m_Doc.m_nPointCount, fxd.DataSpacing[0], m_Doc.m_strTracePath},
+                   m_State.m_sizeScrollTotal);
+  if (g_DisplayState.TraceOrderRestored == 0 && m_Overlay.restore) m_Overlay.restore(m_State.m_nSwapIndex, m_State.m_nSwapWith);
+  const TraceRecord& record = *m_TraceList[static_cast<std::size_t>(k)];
+  const std::string path = record.m_strPath;
+  m_State.m_dDbOffset = record.m_dOffsetDb;
+  m_State.m_dDragOffsetDb = record.m_dOffsetDb;
+  m_Doc.m_dCurrentOffsetDb = record.m_dOffsetDb;
+  if (k != count - 1) {
+    m_State.m_nSwapIndex = g_DisplayState.SwappedTraceIndex = k;
+    m_State.m_nSwapWith = g_DisplayState.SwappedWithIndex = count - 1;
+    if (m_Overlay.swap) m_Overlay.swap(k, count - 1);
+  }
+  g_DisplayState.SwitchingTrace = 1;
+  if (m_Overlay.open) m_Overlay.open(path);
+  g_DisplayState.SwitchingTrace = 0;
+  // The event last clicked belonged to the trace just left; the link map frames the first again.
+  m_Doc.m_nTableClickedEvent = 0;
+  m_State.m_bJustSwitched = 1;
+  FitOverlay();
+}
+
+bool COtdrDisplayView::AskSaveFirst() { return !m_Overlay.saveFirst || m_Overlay.saveFirst(); }
+
+void COtdrDisplayView::OnCloseCurrentTrace() {
+  // The question comes before anything changes: a cancel leaves the list, its order, the offsets
+  // and the document as they were.
+  if (m_State.m_bCloseGuard == 0 && !m_TraceList.empty() && !AskSaveFirst()) return;
+  m_Doc.m_bAnalysedOnce = 0;
+  if (m_State.m_bCloseGuard != 0) return;
+  m_State.m_bCloseGuard = 1;
+  if (g_DisplayState.TraceSwapped != 0 && m_Overlay.restore) m_Overlay.restore(m_State.m_nSwapIndex, m_State.m_nSwapWith);
+  if (g_DisplayState.TraceCount == 1) m_State.m_bMarkersSeeded = 0;
+  const int k = CloseTargetPosition(m_State.m_bTraceButtonChecked, g_DisplayState.TraceCount);
+  if (k < 0 || k >= static_cast<int>(m_TraceList.size()) || !m_Overlay.remove) return;
+  const std::string closing = m_TraceList[static_cast<std::size_t>(k)]->m_strPath;
+  std::vector<std::string> paths;
+  for (const auto& record : m_TraceList) paths.push_back(record->m_strPath);
+  const auto first = std::find(paths.begin(), paths.end(), closing);
+  const int removed = static_cast<int>(first - paths.begin());
+  const std::optional<std::string> next = NeighbourAfterClose(paths, removed);
+  m_Overlay.remove(removed);
+  g_DisplayState.TraceCount = std::max(g_DisplayState.TraceCount - 1, 0);
+  if (next) {
+    if (m_TraceList.size() == 1) {
+      g_DisplayState.TraceSwapped = 0;
+      g_DisplayState.TraceOrderRestored = 1;
+    }
+    if (m_Overlay.open) m_Overlay.open(*next);
+    m_Doc.UpdateAllViews(nullptr, kHintRefresh);
+    FitOverlay();
+  } else {
+    g_DisplayState.TraceSwapped = 0;
+    g_DisplayState.TraceOrderRestored = 1;
+    m_Doc.m_strTracePath = "space";
+    if (m_Overlay.open) m_Overlay.open("space");
+    if (QMdiSubWindow* frame = ChildFrame()) {
+      frame->setWindowTitle(QString::fromStdString(g_CurrentStrings[TextRow::TracePane]));
+    }
+    m_Doc.UpdateAllViews(nullptr, kHintRefresh);
+    g_ZoomState.PixelsPerSample = 0.0;
+    g_ZoomState.PixelsPerDb = 0.0;
+    g_ZoomState.RangeKm = 1.0;
+    m_State.ZoomHistory.clear();
+    m_State.m_dOriginX = 0.0;
+    m_State.m_nLastDragX = 1;
+    g_DisplayState.MarkerMoved = 0;
+    m_Doc.m_EventRows = {};
+    ClearSorRecord(m_Doc.m_SorRecord);
+  }
+  m_State.m_dDragOffsetDb = 0.0;
+  m_Doc.m_dCurrentOffsetDb = 0.0;
+}
+
+bool COtdrDisplayView::OnUpdateCloseCurrentTrace() const { return m_Doc.HasTrace(); }

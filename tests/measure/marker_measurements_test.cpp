@@ -1,0 +1,142 @@
+#include "measure/marker_measurements.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCount = 1001;
+
+// 1001 samples over 1 km; times of flight equal sample indices (data spacing 10000) and a
+// group-index field that makes one time unit about one metre.
+class MarkerMeasurementsTest : public ::testing::Test {
+ protected:
+  MarkerMeasurementsTest() : trace(std::make_unique<TraceDisplayModel>()) {
+    SorRecord& r = trace->m_SorRecord;
+    r.FxdParams.DataSpacing[0] = 10000;
+    r.FxdParams.GroupIndex = 2998;
+    r.DataPts.Traces[0].PointCount = kCount;
+    trace->m_nPointCount = kCount;
+    trace->m_dFibreLengthKm = 1.0;
+    SetFibre(2.0);
+  }
+  // A fibre losing 0.3 dB/km from `launch` dB, with a 0.5 dB step at sample 500.
+  void SetFibre(double launch) {
+    trace->m_DbSamples.Values.resize(kCount);
+    for (int i = 0; i < kCount; ++i) trace->m_DbSamples.Values[i] = launch + 0.0003 * i + (i >= 500 ? 0.5 : 0.0);
+  }
+  void SetLaunchWindow(int c, int e) {
+    trace->m_SorRecord.KeyEvents.Events[0].MarkerLocations[2] = c;
+    trace->m_SorRecord.KeyEvents.Events[0].MarkerLocations[3] = e;
+  }
+  void AddKeyEvent(int time, const char16_t* code, int spliceLoss, int reflectance) {
+    SorKeyEvents& events = trace->m_SorRecord.KeyEvents;
+    SorKeyEvent& k = events.Events[events.KeyEventCount++];
+    k.TimeOfFlight = time;
+    k.EventCode[0] = code[0];
+    k.EventCode[1] = code[1];
+    k.SpliceLoss = static_cast<std::int16_t>(spliceLoss);
+    k.Reflectance = reflectance;
+  }
+  std::span<const double> Samples() const { return trace->m_DbSamples.Values; }
+  std::unique_ptr<TraceDisplayModel> trace;
+};
+
+TEST_F(MarkerMeasurementsTest, LineLossBetweenTwoIndices) {
+  EXPECT_NEAR(GetLsaLoss(100, 400, *trace), 0.09f, 1e-5f);
+  EXPECT_NEAR(GetLsaLoss(400, 100, *trace), 0.09f, 1e-5f);
+  EXPECT_EQ(GetLsaLoss(250, 250, *trace), 0.0f);
+  EXPECT_NEAR(GetLsaLossFromSamples(600, 900, kCount, Samples()), 0.09f, 1e-5f);
+  // A window that cannot be fitted is no loss of 0 dB.
+  EXPECT_EQ(GetLsaLoss(900, kCount - 1, *trace), kMissingValue);
+  EXPECT_EQ(GetLsaLossFromSamples(-5, 100, kCount, Samples()), kMissingValue);
+  EXPECT_EQ(GetLsaLossFromSamples(100, 400, 300, Samples()), kMissingValue);
+}
+
+TEST_F(MarkerMeasurementsTest, CumulativeLossToTheActiveMarkerFromTheLaunch) {
+  SetLaunchWindow(20, 200);
+  // Key event 0's window gives the launch level 2.0 at sample 0, whichever event is current.
+  EXPECT_NEAR(GetMarkerEventLoss(700, 300, 0, *trace), 0.71f, 1e-5f);
+  EXPECT_NEAR(GetMarkerEventLoss(700, 300, 1, *trace), 0.09f, 1e-5f);
+  EXPECT_NEAR(GetMarkerEventLoss(5000, 300, 0, *trace), 0.8f, 1e-5f);  // clamped to the last sample
+  EXPECT_NEAR(GetMarkerEventLoss(-3, 300, 0, *trace), 0.0f, 1e-5f);
+}
+
+TEST_F(MarkerMeasurementsTest, LaunchLevelWithAFifthDecimalOfFiveStepsUp) {
+  SetFibre(2.00055);
+  SetLaunchWindow(20, 200);
+  // 2.00055 is taken as 2.00155.
+  EXPECT_NEAR(GetMarkerEventLoss(700, 0, 0, *trace), 2.71055f - 2.00155f, 2e-5f);
+}
+
+TEST_F(MarkerMeasurementsTest, NoLaunchLevelGivesNoCumulativeLoss) {
+  SetLaunchWindow(0, 200);  // no window after the launch
+  EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
+  SetLaunchWindow(20, kCount + 50);  // window past the trace
+  EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
+  SetLaunchWindow(20, 200);
+  SetFibre(120.0);  // a launch level of 100 dB or more is no level
+  EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
+  EXPECT_EQ(GetMarkerEventLossFromSamples(700, 300, 0, trace->m_SorRecord, 0, Samples(), 1.0), kMissingValue);
+}
+
+TEST(FindEventAtMarker, RowWhoseSpanHoldsTheMarker) {
+  EventRow rows[3] = {};
+  rows[1].Distance = 0.25f;
+  rows[2].Distance = 0.75f;
+  // Spans: row 1 (0, 0.125), row 2 (0.125, 0.5), row 3 (0.5, 1.0); both ends excluded.
+  const struct {
+    int markerA;
+    int markerB;
+    int printMarker;
+    int expected;
+  } cases[] = {
+      {50, 0, 0, 1},   {300, 0, 0, 2}, {0, 300, 1, 2}, {900, 0, 0, 3},
+      {125, 0, 0, 0},   // exactly between rows 1 and 2
+      {0, 500, 1, 0},   // exactly between rows 2 and 3
+      {0, 0, 0, 0},     // at the start of the first span
+      {1000, 0, 0, 0},  // at the end of the last span
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 3, kCount, kCount, c.markerA, c.markerB, c.printMarker), c.expected)
+        << c.markerA << " " << c.markerB;
+  }
+  EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 3, kCount, 1, 300, 300, 0), 0);
+  EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 0, kCount, kCount, 300, 300, 0), 0);
+  // The default places of the markers: a fifth (400) and two fifths (800) of 2000 points.
+  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, kCount, 0), 2);
+  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, kCount, 1), 3);
+  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, 1, 0), 0);
+}
+
+TEST_F(MarkerMeasurementsTest, ReadingOfTheNearestStoredEvent) {
+  AddKeyEvent(0, u"1F", 500, -45000);
+  AddKeyEvent(300, u"0F", 120, 0);
+  AddKeyEvent(600, u"1F", 750, -52345);
+  AddKeyEvent(700, u"1F", 32767, -120000);
+  AddKeyEvent(900, u"1E", 4000, -14000);
+  const struct {
+    int marker;
+    int what;
+    const char* expected;
+  } cases[] = {
+      {0, 1, "  -.--- dB"},   {0, 0, "-45.000 dB"},   // the launch has no loss
+      {310, 1, "  0.120 dB"}, {310, 0, "  --.--- dB"},  // non-reflective: no reflectance
+      {590, 1, "  0.750 dB"}, {590, 0, "-52.345 dB"},
+      {690, 1, "  -.--- dB"}, {690, 0, "  --.--- dB"},  // beyond the shown ranges
+      {880, 1, "  -.--- dB"}, {880, 0, "-14.000 dB"},   // an end event has no splice loss
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatMarkerEventReading(c.marker, c.what, *trace), c.expected) << c.marker << " " << c.what;
+  }
+}
+
+TEST_F(MarkerMeasurementsTest, ReadingWithoutStoredEventsShowsPlaceholders) {
+  EXPECT_EQ(FormatMarkerEventReading(400, 1, *trace), "  -.--- dB");
+  EXPECT_EQ(FormatMarkerEventReading(400, 0, *trace), "  --.--- dB");
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+#include "measure/ui/analysis_dlg.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/display_state.h"
+#include "document/otdr_doc.h"
+#include "measure/trace_reanalysis.h"
+#include "measure/ui/analysis_commands.h"
+#include "recording_message_sink.h"
+#include "vocabulary/text_table.h"
+
+namespace {
+
+using lumivane::test::RecordingMessageSink;
+
+class AnalysisDlgTest : public ::testing::Test {
+ protected:
+  AnalysisDlgTest() : scoped(sink) {
+    InitLanguageTable();
+    SelectLanguage(BUILD_LANGUAGE);
+    ResetAnalysisWavelengthTables();
+  }
+  ~AnalysisDlgTest() override { ResetAnalysisWavelengthTables(); }
+
+  // The user enters the edit, types `text` and leaves it.
+  static void TypeAndLeave(QLineEdit* edit, const QString& text) {
+    QFocusEvent in(QEvent::FocusIn);
+    QCoreApplication::sendEvent(edit, &in);
+    edit->setText(text);
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(edit, &out);
+  }
+
+  RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped;
+};
+
+TEST_F(AnalysisDlgTest, OpensOnItsMembersWithTheTextsOfTheTable) {
+  CCAnalysisDlg dlg;
+  dlg.m_nWavelengthIndex = 2;
+  dlg.m_fGroupIndex = 1.4659f;
+  dlg.show();
+  EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Trace Reanalysis "));
+  EXPECT_EQ(dlg.WavelengthCombo()->count(), 8);
+  EXPECT_EQ(dlg.WavelengthCombo()->currentText(), QStringLiteral("1310nm"));
+  EXPECT_EQ(dlg.Edit(AnalysisField::GroupIndex)->text(), QStringLiteral("1.4659"));
+  EXPECT_EQ(dlg.Edit(AnalysisField::ScatterCoef)->text(), QStringLiteral("-36"));
+  EXPECT_EQ(dlg.Edit(AnalysisField::NonReflThreshold)->text(), QStringLiteral("0.2"));
+  EXPECT_EQ(dlg.DefaultButton(AnalysisField::EndThreshold)->text(), QStringLiteral("Default"));
+}
+
+TEST_F(AnalysisDlgTest, LeavingAnEditChecksItsRange) {
+  const struct {
+    AnalysisField field;
+    const char* text;
+    bool accepted;
+    const char* message;
+  } cases[] = {
+      {AnalysisField::GroupIndex, "2.5", false, "The IOR must between 1.00000 and 1.99999!"},
+      {AnalysisField::GroupIndex, "1.99999", true, ""},
+      {AnalysisField::ScatterCoef, "-9", false, "The ScatCoef must between -70.0 and -10.0!"},
+      {AnalysisField::NonReflThreshold, "0", false,
+       "The Non-Reflection Threshold must between 0.000 and 5.000, and The value is not equal 0!"},
+      {AnalysisField::ReflThreshold, "-78", true, ""},
+      {AnalysisField::ReflThreshold, "-80", false, "The Reflection Threshold Value must between -78.000 and -10.000!"},
+      {AnalysisField::EndThreshold, "0", false,
+       "The End Threshold must between 0.000 and 30.000, and The value is not equal 0!"},
+      {AnalysisField::EndThreshold, "abc", false,
+       "The End Threshold must between 0.000 and 30.000, and The value is not equal 0!"},
+  };
+  for (const auto& c : cases) {
+    CCAnalysisDlg dlg;
+    dlg.show();
+    const QString before = dlg.Edit(c.field)->text();
+    const std::size_t messages = sink.messages().size();
+    TypeAndLeave(dlg.Edit(c.field), QString::fromLatin1(c.text));
+    if (c.accepted) {
+      EXPECT_EQ(sink.messages().size(), messages) << c.text;
+      EXPECT_EQ(dlg.Edit(c.field)->text(), QString::fromLatin1(c.text)) << c.text;
+    } else {
+      ASSERT_EQ(sink.messages().size(), messages + 1) << c.text;
+      EXPECT_EQ(sink.messages().back().text, c.message);
+      EXPECT_EQ(dlg.Edit(c.field)->text(), before) << c.text;  // the value from before comes back
+    }
+  }
+}
+
+TEST_F(AnalysisDlgTest, AcceptedValueIsKeptAtTheShownPrecision) {
+  CCAnalysisDlg dlg;
+  dlg.show();
+  TypeAndLeave(dlg.Edit(AnalysisField::GroupIndex), QStringLiteral("1.4659432"));
+  EXPECT_FLOAT_EQ(dlg.m_fGroupIndex, 1.46594f);
+}
+
+TEST_F(AnalysisDlgTest, ApplyChecksTheEditThatStillHasTheFocus) {
+  CCAnalysisDlg dlg;
+  dlg.show();
+  dlg.Edit(AnalysisField::GroupIndex)->setText(QStringLiteral("0"));
+  dlg.accept();
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+  ASSERT_EQ(sink.messages().size(), 1u);
+  EXPECT_EQ(sink.messages()[0].text, "The IOR must between 1.00000 and 1.99999!");
+  dlg.Edit(AnalysisField::GroupIndex)->setText(QStringLiteral("1.47"));
+  dlg.accept();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_FLOAT_EQ(dlg.Settings().groupIndex, 1.47f);
+}
+
+TEST_F(AnalysisDlgTest, DefaultButtonsLoadTheEntrysDefaultsAndKeepThemAfterCancel) {
+  {
+    CCAnalysisDlg dlg;
+    dlg.show();
+    dlg.WavelengthCombo()->setCurrentIndex(2);
+    emit dlg.WavelengthCombo()->activated(2);
+    EXPECT_EQ(dlg.Edit(AnalysisField::ScatterCoef)->text(), QStringLiteral("-49.6"));
+    EXPECT_EQ(dlg.Edit(AnalysisField::GroupIndex)->text(), QStringLiteral("1.4659"));
+    dlg.Edit(AnalysisField::EndThreshold)->setText(QStringLiteral("7"));
+    dlg.DefaultButton(AnalysisField::ScatterCoef)->click();
+    EXPECT_EQ(dlg.Edit(AnalysisField::ScatterCoef)->text(), QStringLiteral("-49.4"));
+    dlg.DefaultButton(AnalysisField::EndThreshold)->click();
+    EXPECT_EQ(dlg.Edit(AnalysisField::EndThreshold)->text(), QStringLiteral("3"));
+    dlg.reject();
+  }
+  EXPECT_FLOAT_EQ(g_ScatterByWavelength[2], -49.4f);
+  CCAnalysisDlg later;
+  later.show();
+  emit later.WavelengthCombo()->activated(2);
+  EXPECT_FLOAT_EQ(later.m_fScatterCoef, -49.4f);
+  EXPECT_EQ(later.m_nWavelengthIndex, 2);
+}
+
+class TraceReanalysisCommandTest : public AnalysisDlgTest {
+ protected:
+  TraceReanalysisCommandTest() : doc(std::make_unique<COtdrDoc>()) {
+    ResetDisplayState();
+    g_AnalysisParams = AnalysisParams{};
+    doc->m_strTracePath = "link.sor";
+    SorRecord& r = doc->m_SorRecord;
+    r.FxdParams.DataSpacing[0] = 489207;
+    r.FxdParams.PulseWidths[0] = 100;
+    r.FxdParams.ActualWavelength = 13100;
+    r.DataPts.TotalPointCount = 2000;
+    r.DataPts.TraceCount = 1;
+    r.DataPts.Traces[0].PointCount = 2000;
+    r.DataPts.Traces[0].Samples.resize(2000);
+    for (int i = 0; i < 2000; ++i) r.DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(10000 + i / 5);
+    doc->m_nPointCount = 2000;
+  }
+  ~TraceReanalysisCommandTest() override {
+    ResetDisplayState();
+    g_AnalysisParams = AnalysisParams{};
+  }
+  std::unique_ptr<COtdrDoc> doc;
+  int analysisWavelength = 0;
+};
+
+TEST_F(TraceReanalysisCommandTest, FirstRunOpensOnTheConstructorValuesAndLaterRunsOnTheLast) {
+  AnalysisSettings shown;
+  const auto choose = [&shown](QDialog& d) {
+    auto& dlg = static_cast<CCAnalysisDlg&>(d);
+    shown = dlg.Settings();
+    dlg.m_nWavelengthIndex = 2;
+    dlg.m_fGroupIndex = 1.4659f;
+    dlg.m_fScatterCoef = -49.6f;
+    dlg.m_fEndThreshold = 6.0f;
+    return static_cast<int>(QDialog::Accepted);
+  };
+  ASSERT_TRUE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, choose));
+  EXPECT_EQ(shown.wavelengthIndex, 0);
+  EXPECT_FLOAT_EQ(shown.groupIndex, 1.496f);
+  EXPECT_FLOAT_EQ(shown.scatterCoef, -36.0f);
+  EXPECT_EQ(analysisWavelength, 2);
+  EXPECT_EQ(doc->m_SorRecord.FxdParams.GroupIndex, 146590);
+  EXPECT_TRUE(doc->IsModified());
+
+  ASSERT_TRUE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, choose));
+  EXPECT_EQ(shown.wavelengthIndex, 2);
+  EXPECT_FLOAT_EQ(shown.groupIndex, 1.4659f);
+  EXPECT_FLOAT_EQ(shown.scatterCoef, -49.6f);
+  EXPECT_FLOAT_EQ(shown.endThreshold, 6.0f);
+}
+
+TEST_F(TraceReanalysisCommandTest, CancelChangesNothing) {
+  const auto cancel = [](QDialog&) { return static_cast<int>(QDialog::Rejected); };
+  EXPECT_FALSE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, cancel));
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(doc->m_bAnalysedOnce, 0);
+  EXPECT_EQ(g_AnalysisParams.pulseWidth, 0);
+  EXPECT_EQ(g_DisplayState.LinkOrlDirty, 0);
+}
+
+TEST_F(TraceReanalysisCommandTest, TraceTheEngineCannotTakeOpensNoDialog) {
+  doc->m_SorRecord.FxdParams.DataSpacing[0] = 0;
+  bool ran = false;
+  const auto run = [&ran](QDialog&) {
+    ran = true;
+    return static_cast<int>(QDialog::Accepted);
+  };
+  EXPECT_FALSE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, run));
+  EXPECT_FALSE(ran);
+  EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(TraceReanalysisCommandTest, ARefusedTraceSaysWhy) {
+  const struct {
+    void (*damage)(COtdrDoc&);
+    const char* text;
+  } cases[] = {
+      {[](COtdrDoc& d) { d.m_strTracePath = "space"; }, "There is no trace to analyse."},
+      {[](COtdrDoc& d) { d.m_SorRecord.DataPts.Traces[0].PointCount = 50; }, "The trace has too few samples to analyse."},
+      {[](COtdrDoc& d) { d.m_SorRecord.FxdParams.DataSpacing[0] = 0; },
+       "The trace's data spacing is not valid, so it cannot be analysed."},
+      {[](COtdrDoc& d) { d.m_SorRecord.FxdParams.PulseWidths[0] = -1; },
+       "The trace's pulse width is not valid, so it cannot be analysed."},
+  };
+  for (const auto& c : cases) {
+    auto damaged = std::make_unique<COtdrDoc>();
+    damaged->m_strTracePath = doc->m_strTracePath;
+    damaged->m_SorRecord = doc->m_SorRecord;
+    damaged->m_nPointCount = doc->m_nPointCount;
+    c.damage(*damaged);
+    sink.Clear();
+    EXPECT_FALSE(RunTraceReanalysis(*damaged, analysisWavelength, nullptr, [](QDialog&) { return 1; }));
+    ASSERT_EQ(sink.messages().size(), 1u) << c.text;
+    EXPECT_EQ(sink.messages()[0].text, c.text);
+    EXPECT_EQ(sink.messages()[0].icon, lumivane::MessageIcon::Warning);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+#include "trace/trace_conversions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "recording_message_sink.h"
+#include "sor/sor_record.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(FirstDecimalRound, RoundsHalfUpOnTheFirstDecimalAndTruncatesNegatives) {
+  struct Case { double quotient; std::int32_t expected; };
+  const Case cases[] = {
+      {4.5, 5}, {4.49, 4}, {2.7, 3}, {2.5, 3}, {2.0, 2}, {0.0, 0},
+      {-2.7, -2}, {-0.5, 0}, {-4.5, -4},
+      // Beyond 2.1e8 the tenths no longer fit 32 bits.
+      {300000000.5, 300000000},
+      // Degenerate quotients must never become an index.
+      {kNaN, 0}, {kInf, 0}, {-kInf, 0}, {3e9, 0}, {-3e9, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.quotient);
+    EXPECT_EQ(FirstDecimalRound(c.quotient), c.expected);
+  }
+}
+
+TEST(RoundHalfUp, RoundsHalvesTowardPlusInfinityInFloatSteps) {
+  EXPECT_FLOAT_EQ(RoundHalfUp(2.345f, 2), 2.35f);
+  EXPECT_FLOAT_EQ(RoundHalfUp(-2.5f, 0), -2.0f);
+  EXPECT_FLOAT_EQ(RoundHalfUp(2.5f, 0), 3.0f);
+  EXPECT_FLOAT_EQ(RoundHalfUp(1.04f, 1), 1.0f);
+  EXPECT_FLOAT_EQ(RoundHalfUp(-1.26f, 1), -1.3f);
+}
+
+TEST(ToThousandths, RoundsHalfAwayFromZeroOnTheFourthDecimal) {
+  struct Case { float value; std::int32_t expected; };
+  const Case cases[] = {
+      {1.2345f, 1235}, {-1.2345f, -1235}, {0.0004f, 0}, {0.0005f, 1}, {-0.0005f, -1}, {2.0f, 2000},
+      // The float's exact value decides: 0.0025f is slightly below 0.0025, 1.0005f below 1.0005.
+      {0.0025f, 2}, {1.0005f, 1000},
+      {std::numeric_limits<float>::quiet_NaN(), 0}, {std::numeric_limits<float>::infinity(), 0},
+      {1e30f, std::numeric_limits<std::int32_t>::max()}, {-1e30f, std::numeric_limits<std::int32_t>::min()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(ToThousandths(c.value), c.expected);
+  }
+}
+
+TEST(IndexOfDistance, RoundsOnTheFirstDecimalAndClampsToTheTrace) {
+  // 11 points over 10 km: one sample per km, 11 samples in use.
+  struct Case { float distance; std::int32_t expected; };
+  const Case cases[] = {
+      {4.5f, 5}, {4.49f, 4}, {0.0f, 0}, {10.0f, 10}, {12.0f, 10}, {-3.0f, 0}, {1e30f, 10},
+      {std::numeric_limits<float>::infinity(), 10}, {std::numeric_limits<float>::quiet_NaN(), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.distance);
+    EXPECT_EQ(IndexOfDistance(c.distance, 11, 10.0, 11), c.expected);
+  }
+}
+
+TEST(IndexOfDistance, DegenerateTracesGiveSampleZero) {
+  EXPECT_EQ(IndexOfDistance(5.0f, 11, 0.0, 11), 0);     // no fibre length
+  EXPECT_EQ(IndexOfDistance(5.0f, 11, 10.0, 0), 0);     // no samples: never -1
+  EXPECT_EQ(IndexOfDistance(5.0f, 0, 10.0, 11), 0);     // no data points in the record
+  EXPECT_EQ(IndexOfDistance(5.0f, 11, kNaN, 11), 0);
+}
+
+TEST(DistanceOfIndex, SpansTheFibreLengthAndGuardsShortTraces) {
+  EXPECT_FLOAT_EQ(DistanceOfIndex(0, 10001, 25.0), 0.0f);
+  EXPECT_FLOAT_EQ(DistanceOfIndex(10000, 10001, 25.0), 25.0f);
+  EXPECT_FLOAT_EQ(DistanceOfIndex(4000, 10001, 25.0), 10.0f);
+  EXPECT_FLOAT_EQ(DistanceOfIndex(7, 1, 25.0), 0.0f);  // one point: no spacing
+  EXPECT_FLOAT_EQ(DistanceOfIndex(7, 0, 25.0), 0.0f);
+  EXPECT_FLOAT_EQ(DistanceOfIndex(7, 11, kInf), 0.0f);
+}
+
+TEST(Conversions, IndexAndDistanceRoundTrip) {
+  constexpr std::int32_t kPoints = 16001;
+  constexpr double kLength = 40.8;
+  for (std::int32_t index = 0; index < kPoints; index += 37) {
+    SCOPED_TRACE(index);
+    EXPECT_EQ(IndexOfDistance(DistanceOfIndex(index, kPoints, kLength), kPoints, kLength, kPoints), index);
+  }
+}
+
+TEST(Conversions, DistanceAndTimeOfFlightRoundTrip) {
+  constexpr std::int32_t kGroupIndex = 146800;
+  for (std::int32_t time = 0; time < 2000000; time += 12347) {
+    SCOPED_TRACE(time);
+    EXPECT_EQ(TimeOfDistance(DistanceOfTime(time, kGroupIndex), kGroupIndex), time);
+  }
+}
+
+TEST(Conversions, TimeOfDistanceMatchesTheWorkedExample) {
+  EXPECT_EQ(TimeOfDistance(1.0f, 146800), 48967);  // 48,967.21
+  EXPECT_NEAR(DistanceOfTime(48967, 146800), 1.0f, 1e-4f);
+}
+
+TEST(Conversions, TimeOfFlightToIndexRoundsAndTruncatesNegatives) {
+  // A data spacing of 100,000 is one unit of time per 0.1 sample: time 27 is 2.7 samples.
+  EXPECT_EQ(IndexOfTime(27, 100000), 3);
+  EXPECT_EQ(IndexOfTime(-27, 100000), -2);
+  EXPECT_EQ(IndexOfTime(24, 100000), 2);
+  // Not clamped: an index past the trace is the caller's to bound.
+  EXPECT_EQ(IndexOfTime(1000000, 10000), 1000000);
+}
+
+TEST(Conversions, ZeroSpacingOrGroupIndexGivesZero) {
+  EXPECT_EQ(IndexOfTime(5000, 0), 0);
+  EXPECT_EQ(IndexOfTime(std::numeric_limits<std::int32_t>::max(), 1), 0);  // beyond any index
+  EXPECT_FLOAT_EQ(DistanceOfTime(5000, 0), 0.0f);
+  EXPECT_EQ(TimeOfDistance(1.0f, 0), 0);
+  EXPECT_EQ(TimeOfDistance(std::numeric_limits<float>::infinity(), 146800), 0);
+}
+
+TEST(FormatFixed, GivesFixedDecimalsWithoutPaddingBlanks) {
+  struct Case { double value; const char* three; const char* five; };
+  const Case cases[] = {
+      {3.14159, "3.142", "3.14159"},
+      {123.4567, "123.457", "123.45670"},
+      {-0.0004, "-0.000", "-0.00040"},
+      {2.5, "2.500", "2.50000"},
+      {0.0625, "0.063", "0.06250"},  // exact ties round away from zero
+      {-12345.678, "-12345.678", "-12345.67800"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(FormatFixed3(c.value), c.three);
+    EXPECT_EQ(FormatFixed5(c.value), c.five);
+  }
+}
+
+class RecordConversions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    record_->DataPts.TraceCount = 1;
+    record_->DataPts.Traces[0].PointCount = 10001;
+    record_->FxdParams.DataSpacing[0] = 100000;
+    record_->FxdParams.GroupIndex = 146800;
+  }
+  std::unique_ptr<SorRecord> record_ = std::make_unique<SorRecord>();
+  lumivane::test::RecordingMessageSink sink_;
+  lumivane::ScopedMessageSink scoped_{sink_};
+};
+
+TEST_F(RecordConversions, ReadTheFirstTracesFields) {
+  EXPECT_FLOAT_EQ(GetDistance_Position(10000, kSorFileKind, *record_, 25.0), 25.0f);
+  EXPECT_FLOAT_EQ(GetDistance_Position(0, kSorFileKind, *record_, 25.0), 0.0f);
+  EXPECT_EQ(TimeToIndex(27, *record_), 3);
+  EXPECT_NEAR(TimeToDistance(48967, *record_), 1.0f, 1e-4f);
+  EXPECT_TRUE(sink_.messages().empty());
+}
+
+TEST_F(RecordConversions, OtherFileKindsAreRefusedWithTheirMessage) {
+  EXPECT_FLOAT_EQ(GetDistance_Position(5000, 1, *record_, 25.0), 0.0f);
+  ASSERT_EQ(sink_.MessageTexts().size(), 1u);
+  EXPECT_EQ(sink_.MessageTexts()[0], "GetDistance_Position");
+}
+
+TEST_F(RecordConversions, AClearedRecordConvertsToZero) {
+  *record_ = SorRecord{};
+  EXPECT_FLOAT_EQ(GetDistance_Position(5000, kSorFileKind, *record_, 25.0), 0.0f);
+  EXPECT_EQ(TimeToIndex(5000, *record_), 0);
+  EXPECT_FLOAT_EQ(TimeToDistance(5000, *record_), 0.0f);
+}
+
+TEST_F(RecordConversions, FileTimesCountFromTheUsersZero) {
+  // 10 time units per sample. The user's zero lies (user offset - acquisition offset) after the
+  // first sample; times of the file convert to indices and distances from the first sample.
+  struct Case {
+    std::int32_t userOffset, acquisitionOffset;
+    std::int32_t index;  // of file time 270
+  };
+  const Case cases[] = {{0, 0, 27}, {7475, 0, 775}, {0, -370, 64}, {7422, 300, 739}, {-500, 0, -23}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.userOffset);
+    record_->GenParams.UserOffset = c.userOffset;
+    record_->FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    const std::int32_t shift = c.userOffset - c.acquisitionOffset;
+    EXPECT_EQ(UserZeroShift(*record_), shift);
+    EXPECT_EQ(TimeToIndex(270, *record_), c.index);
+    EXPECT_FLOAT_EQ(TimeToDistance(270, *record_), DistanceOfTime(270 + shift, record_->FxdParams.GroupIndex));
+    // Saving takes the shift off again, so a time read back is the time stored.
+    EXPECT_EQ(DistanceToFileTime(TimeToDistance(48967, *record_), *record_), 48967);
+  }
+  record_->GenParams.UserOffset = std::numeric_limits<std::int32_t>::max();
+  record_->FxdParams.AcquisitionOffset = std::numeric_limits<std::int32_t>::min();
+  EXPECT_EQ(TimeFromFirstSample(5, *record_), std::numeric_limits<std::int32_t>::max());
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#include "trace/wavelength.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ConvertWavelengthField, ReadsTenthsAndWholeNanometres) {
+  struct Case { std::int16_t field; std::int32_t nm; };
+  const Case cases[] = {
+      {15500, 1550}, {13100, 1310}, {13105, 1311}, {13104, 1310}, {8500, 850}, {16250, 1625},
+      // Whole-nanometre fields keep their value, including those not ending in 0.
+      {1550, 1550}, {1310, 1310}, {850, 850}, {1625, 1625}, {1383, 1383}, {1999, 1999},
+      {2000, 200}, {0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    EXPECT_EQ(ConvertWavelengthField(c.field), c.nm);
+  }
+}
+
+TEST(NominalWavelengthNm, RoundsEitherFieldUnitToTensOfNanometres) {
+  struct Case { std::int16_t field; std::int32_t nm; };
+  const Case cases[] = {
+      {13096, 1310}, {13049, 1300}, {15500, 1550}, {1310, 1310}, {1625, 1630}, {1554, 1550}, {8500, 850},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    EXPECT_EQ(NominalWavelengthNm(c.field), c.nm);
+  }
+}
+
+}  // namespace
