@@ -1,7 +1,11 @@
 #include "sor/sor_block_parsers.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "sor/byte_reader.h"
 #include "sor/sor_format.h"
@@ -75,23 +79,63 @@ constexpr std::array<bool, 256> kEndsAName = [] {
   return ends;
 }();
 
+#if defined(__SSE2__)
+// The distinct last letters of the block names, for the sixteen-byte search.
+struct NameEndings {
+  std::array<char, kSorBlockNames.size()> letters{};
+  std::size_t count = 0;
+};
+constexpr NameEndings kNameEndings = [] {
+  NameEndings endings;
+  for (const std::string_view name : kSorBlockNames) {
+    const auto known = endings.letters.begin() + static_cast<std::ptrdiff_t>(endings.count);
+    if (std::find(endings.letters.begin(), known, name.back()) == known) endings.letters[endings.count++] = name.back();
+  }
+  return endings;
+}();
+#endif
+
+// The first zero byte in [from, end) whose byte before ends a block name, or end. from[-1] must be
+// readable. memchr jumps over stretches without a zero byte; where zeros are dense (the high bytes
+// of small sample values) sixteen bytes are judged at a time, stopping only where a name can end.
+const std::uint8_t* NextNameEnd(const std::uint8_t* from, const std::uint8_t* end) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  while (end - from >= 16) {
+    const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), zero));
+    if (zeros == 0) {
+      from = static_cast<const std::uint8_t*>(std::memchr(from + 16, 0, static_cast<std::size_t>(end - from - 16)));
+      if (from == nullptr) return end;
+      continue;
+    }
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from - 1));
+    __m128i endsName = zero;
+    for (std::size_t k = 0; k < kNameEndings.count; ++k) {
+      endsName = _mm_or_si128(endsName, _mm_cmpeq_epi8(before, _mm_set1_epi8(kNameEndings.letters[k])));
+    }
+    const auto hits = static_cast<unsigned>(zeros & _mm_movemask_epi8(endsName));
+    if (hits != 0) return from + std::countr_zero(hits);
+    from += 16;
+  }
+#endif
+  for (; from < end; ++from) {
+    if (*from == 0 && kEndsAName[from[-1]]) return from;
+  }
+  return end;
+}
+
 // Calls visit(name index, position) for every block name followed by its zero byte at or after
-// start, in file order, until visit returns false. Zero bytes are rare in sample data, so jumping
-// from one to the next and looking back for a name keeps a search of a whole file near the speed
-// of a copy. Only the first zero of a run can end a name: the names hold no zero byte.
+// start, in file order, until visit returns false.
 template <typename Visit>
 void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
   if (start < 0 || start >= static_cast<std::int64_t>(image.size())) return;
   const std::uint8_t* data = image.data();
+  const std::uint8_t* first = data + start;
   const std::uint8_t* end = data + image.size();
-  const std::uint8_t* candidate = data + start;
-  while (candidate < end) {
-    const auto remaining = static_cast<std::size_t>(end - candidate);
-    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(candidate, 0, remaining));
-    if (zero == nullptr) return;
-    const std::int64_t room = zero - (data + start);
-    const std::size_t first = room > 0 && kEndsAName[zero[-1]] ? 0 : kSorBlockNames.size();
-    for (std::size_t index = first; index < kSorBlockNames.size(); ++index) {
+  // A zero at start itself has no room for a name before it.
+  for (const std::uint8_t* zero = NextNameEnd(first + 1, end); zero < end; zero = NextNameEnd(zero + 1, end)) {
+    const std::int64_t room = zero - first;
+    for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
       const std::string_view name = kSorBlockNames[index];
       const auto length = static_cast<std::int64_t>(name.size());
       if (length <= room && std::memcmp(zero - length, name.data(), name.size()) == 0) {
@@ -100,8 +144,6 @@ void ScanBlockNames(SorImage image, std::int64_t start, Visit visit) {
         break;
       }
     }
-    candidate = zero + 1;
-    while (candidate < end && *candidate == 0) ++candidate;
   }
 }
 

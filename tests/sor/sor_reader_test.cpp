@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "sor/sor_block_parsers.h"
 #include "sor/sor_text.h"
 #include "sor_image_builder.h"
@@ -303,6 +309,47 @@ TEST(FindSorBlock, FindsOnlyTheTenNamesAndTheFirstOccurrence) {
   EXPECT_EQ(FindSorBlock(bytes, 0, "Foo"), -1);
   EXPECT_EQ(FindSorBlock(bytes, 0, "sum"), -1);
   EXPECT_EQ(FindSorBlock(bytes, 100, "Cksum"), -1);
+}
+
+// The names among sample-like bytes: zeros every other byte, name letters before zeros that end no
+// name, names at every offset within a sixteen-byte step, cut by the end, and searches from every start.
+TEST(ListSorBlockNames, FindsEveryNameAmongSampleBytesWhereverItLies) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    Bytes bytes(300 + random() % 200);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = i % 2 ? 0 : static_cast<std::uint8_t>("spme\x01"[random() % 5]);
+    for (int n = 0; n < 4; ++n) {
+      const std::string_view name = kSorBlockNames[random() % kSorBlockNames.size()];
+      const std::size_t at = random() % bytes.size();
+      for (std::size_t k = 0; k <= name.size() && at + k < bytes.size(); ++k) {
+        bytes[at + k] = k < name.size() ? static_cast<std::uint8_t>(name[k]) : 0;
+      }
+    }
+    for (const std::int64_t start : {std::int64_t{0}, std::int64_t{1}, std::int64_t{17}, static_cast<std::int64_t>(random() % bytes.size())}) {
+      std::vector<std::pair<std::size_t, std::int64_t>> expected;
+      for (std::int64_t zero = start + 1; zero < static_cast<std::int64_t>(bytes.size()); ++zero) {
+        if (bytes[static_cast<std::size_t>(zero)] != 0) continue;
+        for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
+          const auto length = static_cast<std::int64_t>(kSorBlockNames[index].size());
+          if (zero - length >= start &&
+              std::string_view(reinterpret_cast<const char*>(bytes.data()) + zero - length, static_cast<std::size_t>(length)) ==
+                  kSorBlockNames[index]) {
+            expected.emplace_back(index, zero - length);
+          }
+        }
+      }
+      if (start == 0) {
+        std::vector<std::pair<std::size_t, std::int64_t>> listed;
+        for (const SorBlockName& name : ListSorBlockNames(bytes)) listed.emplace_back(name.index, name.at);
+        EXPECT_EQ(listed, expected) << "round " << round;
+      }
+      for (std::size_t index = 0; index < kSorBlockNames.size(); ++index) {
+        const auto first = std::find_if(expected.begin(), expected.end(), [&](const auto& e) { return e.first == index; });
+        EXPECT_EQ(FindSorBlock(bytes, start, kSorBlockNames[index]), first == expected.end() ? -1 : first->second)
+            << "round " << round << " start " << start << " " << kSorBlockNames[index];
+      }
+    }
+  }
 }
 
 }  // namespace
