@@ -106,19 +106,18 @@ int EstimateBackscatterSlope(std::span<const TracePoint> points, int first, int 
   votes.laneRows.resize(static_cast<std::size_t>(kVoteLanes) * kInterceptBins);
   int bestSlopeBin = 0, bestInterceptBin = 0;
   std::int32_t bestVotes = 0;
-  for (std::size_t k = 0; k < grid.slopes.size();) {
+  for (std::size_t k = 0, next = 0; k < grid.slopes.size(); k = next) {
     const int row = grid.slopes[k].bin;
-    const bool valid = row > 0 && row < grid.binLimit;
-    if (valid) std::fill(votes.laneRows.begin(), votes.laneRows.end(), 0);
-    for (; k < grid.slopes.size() && grid.slopes[k].bin == row; ++k) {
-      if (!valid) continue;
+    while (next < grid.slopes.size() && grid.slopes[next].bin == row) ++next;
+    if (row <= 0 || row >= grid.binLimit) continue;
+    std::fill(votes.laneRows.begin(), votes.laneRows.end(), 0);
+    for (std::size_t j = k; j < next; ++j) {
       if (grid.singlePrecision) {
-        CastVotes<true>(votes.voters, grid.slopes[k].slope, grid.interceptOffset, votes.laneRows);
+        CastVotes<true>(votes.voters, grid.slopes[j].slope, grid.interceptOffset, votes.laneRows);
       } else {
-        CastVotes<false>(votes.voters, grid.slopes[k].slope, grid.interceptOffset, votes.laneRows);
+        CastVotes<false>(votes.voters, grid.slopes[j].slope, grid.interceptOffset, votes.laneRows);
       }
     }
-    if (!valid) continue;
     for (int b = 1; b < kInterceptBins; ++b) {
       std::int32_t sum = 0;
       for (std::size_t l = 0; l < kVoteLanes; ++l) sum += votes.laneRows[l * kInterceptBins + static_cast<std::size_t>(b)];
