@@ -13,7 +13,7 @@ namespace {
 
 void AddKeyEvent(SorRecord& r, double distanceKm, const char16_t* code, int spliceLossMilliDb, int dataSpacing,
                  double spacingKm) {
-  SorKeyEvent& e = r.KeyEvents.Events[r.KeyEvents.KeyEventCount];
+  SorKeyEvent& e = r.KeyEvents.Events.emplace_back();
   e.EventNumber = static_cast<std::int16_t>(++r.KeyEvents.KeyEventCount);
   e.TimeOfFlight = static_cast<std::int32_t>(std::lround(distanceKm / spacingKm * dataSpacing / 10000.0));
   e.Slope = 200;
@@ -68,7 +68,7 @@ std::unique_ptr<SorRecord> PulseTraceRecord(int points) {
     AddKeyEvent(*r, s.distanceKm, u"1F9999", static_cast<int>(s.lossDb * 1000), dataSpacing, spec.spacingKm);
   }
   AddKeyEvent(*r, spec.fibreEndKm, u"1E9999", 0, dataSpacing, spec.spacingKm);
-  std::sort(r->KeyEvents.Events, r->KeyEvents.Events + r->KeyEvents.KeyEventCount,
+  std::sort(r->KeyEvents.Events.begin(), r->KeyEvents.Events.end(),
             [](const SorKeyEvent& a, const SorKeyEvent& b) { return a.TimeOfFlight < b.TimeOfFlight; });
   for (int k = 0; k < r->KeyEvents.KeyEventCount; ++k) r->KeyEvents.Events[k].EventNumber = static_cast<std::int16_t>(k + 1);
 

@@ -38,7 +38,7 @@ constexpr int kLaunchReflectionSamples = 10;
 // The backscatter of the first section, from the launch to key event 1, fitted over the middle half
 // of the section (clear of both events' reflections) and carried back to the launch.
 float FirstSectionLevelAt(int launch, const SorRecord& record, int count, std::span<const double> samples) {
-  if (record.KeyEvents.KeyEventCount < 2) return kMissingValue;
+  if (StoredKeyEventCount(record.KeyEvents) < 2) return kMissingValue;
   const int next = IndexOfStoredTime(record.KeyEvents.Events[1].TimeOfFlight, record, count);
   const int quarter = (next - launch) / 4;
   return LeastSquaresValueAt(launch + quarter, next - quarter, launch, count, samples);
@@ -49,7 +49,7 @@ float FirstSectionLevelAt(int launch, const SorRecord& record, int count, std::s
 // says nothing of the backscatter; the first section does.
 float LaunchLevel(const SorRecord& record, int count, std::span<const double> samples, std::int32_t fileKind,
                   double fibreLengthKm) {
-  const SorKeyEvent& launch = record.KeyEvents.Events[0];
+  const SorKeyEvent& launch = KeyEventRow(record.KeyEvents, 0);
   const int l = IndexOfStoredTime(launch.TimeOfFlight, record, count);
   const int s = IndexOfStoredTime(launch.MarkerLocations[2], record, count);
   const int e = IndexOfStoredTime(launch.MarkerLocations[3], record, count);
@@ -127,7 +127,7 @@ float SectionLossOf(float cumulativeLoss, float previousCumulativeLoss, float pr
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm) {
   const int count = UsableCount(pointCount, samples);
-  if (row <= 0 || row >= kSorMaxKeyEvents || count == 0) return kMissingValue;
+  if (row <= 0 || row >= StoredKeyEventCount(record.KeyEvents) || count == 0) return kMissingValue;
   const SorKeyEvent& event = record.KeyEvents.Events[row];
   // Files that store no windows leave every location at 0: such an event has no level of its own.
   if (std::all_of(std::begin(event.MarkerLocations), std::end(event.MarkerLocations),

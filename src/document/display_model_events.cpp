@@ -78,7 +78,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
   eventCount = KeyEventCountOf(record);
   endEventRow = EndEventRowOf(record);
 
-  const SorKeyEvent* events = record.KeyEvents.Events;
+  const SorKeyEvent* events = record.KeyEvents.Events.data();
   const double endDistance = endEventRow == kNoEndEventRow
                                  ? fibreLengthKm
                                  : TimeToDistance(events[endEventRow].TimeOfFlight, record);
@@ -112,8 +112,9 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
 
 void ConvertRowsForAnalysis(std::span<AnalysisEvent> events, std::span<const EventRow> rows,
                             std::int32_t eventCount, const SorRecord& record) {
-  const std::int32_t count =
-      std::clamp<std::int32_t>(eventCount, 0, static_cast<std::int32_t>(std::min(events.size(), rows.size())));
+  const std::int32_t count = std::clamp<std::int32_t>(
+      eventCount, 0,
+      std::min({static_cast<std::int32_t>(std::min(events.size(), rows.size())), KeyEventCountOf(record)}));
   const std::int32_t divisor = record.FxdParams.DataSpacing[0] / kMarkerSpacingDivisor;
   const std::int32_t n = FirstTracePointCount(record);
   for (std::int32_t i = 0; i < count; ++i) {

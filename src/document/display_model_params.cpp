@@ -38,7 +38,7 @@ std::int32_t FirstTracePointCount(const SorRecord& record) {
 }
 
 std::int32_t KeyEventCountOf(const SorRecord& record) {
-  return std::clamp<std::int32_t>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
+  return StoredKeyEventCount(record.KeyEvents);
 }
 
 bool IsReflectiveEventCode(const SorKeyEvent& event) { return event.EventCode[0] == u'1' || event.EventCode[0] == u'2'; }

@@ -14,7 +14,7 @@ inline constexpr std::int32_t kNoEndEventRow = 999;
 /// Points of the record's first trace that carry a sample, within [0, kSorMaxSamples].
 std::int32_t FirstTracePointCount(const SorRecord& record);
 
-/// The record's key-event count, within [0, kSorMaxKeyEvents].
+/// The record's key-event count, within its stored rows and [0, kSorMaxKeyEvents].
 std::int32_t KeyEventCountOf(const SorRecord& record);
 
 /// True when the first code character marks a reflection: '1', or '2' for one that saturated the

@@ -137,8 +137,10 @@ void StoreDisplayEditsToSor(SorRecord& record, const FibreParamsRecord& params, 
     fxd.ReflectanceThreshold =
         lumivane::RoundToUInt16(std::fabs(static_cast<double>(params.ReflectanceThreshold)) * 1000.0);
   }
-  const std::int32_t n = ClampedCount(count, rows.size());
-  for (std::int32_t i = 0; i < n; ++i) StoreEventCode(record.KeyEvents.Events[i], rows[static_cast<std::size_t>(i)]);
+  const std::int32_t n = std::min(ClampedCount(count, rows.size()), StoredKeyEventCount(record.KeyEvents));
+  for (std::int32_t i = 0; i < n; ++i) {
+    StoreEventCode(record.KeyEvents.Events[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(i)]);
+  }
 }
 
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits) {

@@ -85,7 +85,7 @@ float AddEventMeasurements::ComputeAddEventLoss(int x) const {
 float AddEventMeasurements::ComputeAddEventAttenuation(float cumulativeLoss, float distance) const {
   const std::int32_t t = m_Doc.DistanceToTime(static_cast<float>(distance / g_LengthUnitFactor));
   const SorKeyEvents& events = m_Doc.m_SorRecord.KeyEvents;
-  const int stored = std::clamp<int>(events.KeyEventCount, 0, kSorMaxKeyEvents);
+  const int stored = StoredKeyEventCount(events);
   int k = 0;
   while (k < stored && events.Events[k].TimeOfFlight <= t) ++k;
   if (cumulativeLoss == kMissingValue) return kMissingValue;

@@ -82,7 +82,7 @@ float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const Trace
 std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace) {
   const SorRecord& record = trace.m_SorRecord;
   const double d = GetDistance_Position(markerIndex, kSorFileKind, record, trace.m_dFibreLengthKm);
-  const int count = std::clamp<int>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
+  const int count = StoredKeyEventCount(record.KeyEvents);
   double best = kNearestEventStartKm;
   int nearest = -1;
   for (int k = 0; k < count; ++k) {

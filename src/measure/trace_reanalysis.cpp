@@ -222,16 +222,17 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
 
   record.KeyEvents.EndToEndMarker1 = 0;
   record.KeyEvents.EndToEndMarker2 = 0;
+  // A row is rewritten where the table held one, so the codes it carried stay; rows past the count
+  // are no events and give way to empty ones.
+  record.KeyEvents.Events.resize(static_cast<std::size_t>(StoredKeyEventCount(record.KeyEvents)));
+  record.KeyEvents.Events.resize(static_cast<std::size_t>(n));
   doc.m_nEndEventRow = kNoEndEventRow;
   for (int i = 0; i < n; ++i) {
     WriteRow(doc.m_EventRows[static_cast<std::size_t>(i)], events, i);
     WriteKeyEvent(doc, events[static_cast<std::size_t>(i)], i, points);
   }
   const int oldCount = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
-  for (int i = n; i < oldCount; ++i) {
-    doc.m_EventRows[static_cast<std::size_t>(i)] = EventRow{};
-    record.KeyEvents.Events[i] = SorKeyEvent{};
-  }
+  for (int i = n; i < oldCount; ++i) doc.m_EventRows[static_cast<std::size_t>(i)] = EventRow{};
   record.KeyEvents.KeyEventCount = static_cast<std::int16_t>(n);
   record.FxdParams.Backscatter =
       BackscatterFieldOf(p.backscatterCoefficient - kBackscatterNanosecondOffsetDb, record.UserName.BackscatterMode);

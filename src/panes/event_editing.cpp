@@ -25,7 +25,7 @@ constexpr float kNoReflectance = -78.0f;
 constexpr float kAttenuationLimit = 32.0f;
 
 int KeyEventCount(const COtdrDoc& doc) {
-  return std::clamp<int>(doc.m_SorRecord.KeyEvents.KeyEventCount, 0, kMaxEventRows);
+  return StoredKeyEventCount(doc.m_SorRecord.KeyEvents);
 }
 
 int RowCount(const COtdrDoc& doc) { return std::clamp(doc.m_nEventCount, 0, kMaxEventRows); }
@@ -80,7 +80,7 @@ bool DeleteEvent(COtdrDoc& doc, int r) {
     keys.Events[i] = keys.Events[i + 1];
     --keys.Events[i].EventNumber;
   }
-  keys.Events[count - 1] = SorKeyEvent{};
+  keys.Events.resize(static_cast<std::size_t>(count - 1));
   keys.KeyEventCount = static_cast<std::int16_t>(count - 1);
 
   auto& losses = doc.m_SorRecord.UserName.EventLossTable;
@@ -185,8 +185,8 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   // The loss table is shorter than the key events; an event beyond it has no entry.
   if (m < kSorLossTableSize) losses[m] = lumivane::TruncToInt32(known(p.cumulativeLoss) * 1000.0f);
 
-  for (int i = count; i > m; --i) keys.Events[i] = keys.Events[i - 1];
-  keys.Events[m] = event;
+  keys.Events.resize(static_cast<std::size_t>(count));
+  keys.Events.insert(keys.Events.begin() + m, event);
   keys.KeyEventCount = static_cast<std::int16_t>(count + 1);
   for (int i = 0; i <= count; ++i) keys.Events[i].EventNumber = static_cast<std::int16_t>(i);
 

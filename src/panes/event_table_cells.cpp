@@ -117,7 +117,7 @@ EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFact
   if (i == 0) {
     t[kColAttenuation] = kNoValueText;
   } else if (SlopeBlanksAttenuation(source.record.FxdParams.ActualWavelength,
-                                    source.record.KeyEvents.Events[i].Slope)) {
+                                    KeyEventRow(source.record.KeyEvents, i).Slope)) {
     t[kColAttenuation] = kNoValueText;
   } else {
     t[kColAttenuation] = IsMissing(row.Attenuation) || std::fabs(row.Attenuation) < kTinyLoss

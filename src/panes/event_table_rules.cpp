@@ -38,7 +38,7 @@ bool ApplyRowClick(COtdrDoc& doc, DisplayState& display, int r) {
   if (markers.ActiveMarker == 0 || markers.ActiveMarker == 1) {
     const int count = std::clamp(doc.m_nPointCount, 0, kSorMaxSamples);
     // A time of flight beyond the trace (a damaged file) would put the marker off the samples.
-    const int index = lumivane::ClampIndex(TimeToIndex(doc.m_SorRecord.KeyEvents.Events[r].TimeOfFlight, doc.m_SorRecord), count);
+    const int index = lumivane::ClampIndex(TimeToIndex(KeyEventRow(doc.m_SorRecord.KeyEvents, r).TimeOfFlight, doc.m_SorRecord), count);
     const double distance = count > 1 ? index * doc.m_dFibreLengthKm / (count - 1) : 0.0;
     if (markers.ActiveMarker == 0) {
       markers.MarkerA = index;
@@ -58,10 +58,10 @@ bool ApplyRowClick(COtdrDoc& doc, DisplayState& display, int r) {
 }
 
 bool IsDeletableEvent(const COtdrDoc& doc, int r) {
-  if (r < 0 || r >= std::clamp<int>(doc.m_SorRecord.KeyEvents.KeyEventCount, 0, kMaxEventRows)) return false;
+  if (r < 0 || r >= StoredKeyEventCount(doc.m_SorRecord.KeyEvents)) return false;
   // The first key event is the launch wherever the file's offsets put it: its time is 0 only when
   // the user's zero and the first sample coincide with it.
   if (r == 0) return false;
-  const SorKeyEvent& event = doc.m_SorRecord.KeyEvents.Events[r];
+  const SorKeyEvent& event = doc.m_SorRecord.KeyEvents.Events[static_cast<std::size_t>(r)];
   return doc.m_EventRows[static_cast<std::size_t>(r)].Type != kEventLaunch && !IsEndEventCode(event);
 }

@@ -73,7 +73,7 @@ void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
   int& other = m.ActiveMarker == 1 ? m.MarkerA : m.MarkerB;
 
   if (eventChosen) {
-    active = lumivane::ClampIndex(TimeToIndex(record.KeyEvents.Events[current].TimeOfFlight, record), n);
+    active = lumivane::ClampIndex(TimeToIndex(KeyEventRow(record.KeyEvents, current).TimeOfFlight, record), n);
   }
   r.m_dDistanceAB = DistanceAB(doc, n);
 
@@ -114,7 +114,7 @@ void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
 
 void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& loss) {
   const int k = CurrentEventOf(doc);
-  const SorKeyEvent& event = doc.m_SorRecord.KeyEvents.Events[k];
+  const SorKeyEvent& event = KeyEventRow(doc.m_SorRecord.KeyEvents, k);
   reflectance = event.EventCode[0] == u'0' ? kMissingValue : event.Reflectance / 1000.0;
   loss = IsEndEventCode(event) || k == 0 ? kMissingValue : event.SpliceLoss / 1000.0;
 }

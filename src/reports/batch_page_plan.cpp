@@ -29,7 +29,7 @@ int ReadBatchFileEventCount(const std::string& path, TracePreview& preview) {
   // A revision-1 file has no header to preview: it is read whole, as the program opens it.
   auto record = std::make_unique<SorRecord>();
   if (ReadSorImage(file.bytes, *record) != SorReadResult::kOk || !HoldsTrace(*record)) return 0;
-  preview.EventCount = static_cast<std::int16_t>(std::clamp<int>(record->KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents));
+  preview.EventCount = static_cast<std::int16_t>(StoredKeyEventCount(record->KeyEvents));
   return 1;
 }
 

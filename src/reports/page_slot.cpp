@@ -106,7 +106,7 @@ double ComputeLowestLevel(const SorRecord& record, int count) {
 
 std::string InsertionLossLine(int eventNumber, const SorRecord& record) {
   std::string line = Row(220) + Format("%d: ", eventNumber);
-  const int count = std::clamp<int>(record.KeyEvents.KeyEventCount, 0, kSorMaxKeyEvents);
+  const int count = StoredKeyEventCount(record.KeyEvents);
   // Event 0 means no event holds the marker: there is no key event to read a
   // loss from.
   if (eventNumber < 1 || eventNumber > count) return line + "  " + std::string(kNoValue) + " dB";

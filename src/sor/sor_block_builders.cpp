@@ -92,10 +92,10 @@ std::int32_t BuildFxdParamsBlock(const SorRecord& record, SorBlockBuffer& block,
 std::int32_t BuildKeyEventsBlock(const SorRecord& record, SorBlockBuffer& block, SorSourceTexts texts) {
   const auto& events = record.KeyEvents;
   return AppendBlock(block, kSorBlockKeyEvents, texts, [&](ByteWriter& out) {
-    const int count = ClampSorCount(events.KeyEventCount, kSorMaxKeyEvents);
+    const int count = StoredKeyEventCount(events);
     out.I16(static_cast<std::int16_t>(count));
     for (int k = 0; k < count; ++k) {
-      const SorKeyEvent& event = events.Events[k];
+      const SorKeyEvent& event = events.Events[static_cast<std::size_t>(k)];
       out.I16(event.EventNumber);
       out.I32(event.TimeOfFlight);
       out.I16(event.Slope);

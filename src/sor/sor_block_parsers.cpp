@@ -281,7 +281,8 @@ std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& recor
   auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name, log);
   const std::int16_t countInFile = in.I16();
   const int stored = ClampSorCount(countInFile, kSorMaxKeyEvents);
-  for (int k = 0; k < stored; ++k) ReadKeyEvent(in, revision2, events.Events[k]);
+  events.Events.resize(static_cast<std::size_t>(stored));
+  for (SorKeyEvent& event : events.Events) ReadKeyEvent(in, revision2, event);
   for (int k = stored; k < countInFile; ++k) SkipKeyEvent(in, revision2);
   events.KeyEventCount = static_cast<std::int16_t>(stored);
   events.EndToEndLoss = in.I32();

@@ -12,12 +12,22 @@ void Zero(Block& block) {
 
 }  // namespace
 
+const SorKeyEvent& KeyEventRow(const SorKeyEvents& events, std::int32_t row) {
+  static constexpr SorKeyEvent kNoEvent{};
+  if (row < 0 || row >= StoredKeyEventCount(events)) return kNoEvent;
+  return events.Events[static_cast<std::size_t>(row)];
+}
+
 void ClearSorRecord(SorRecord& record) {
   Zero(record.Map);
   Zero(record.GenParams);
   Zero(record.SupParams);
   Zero(record.FxdParams);
-  Zero(record.KeyEvents);
+  // The rows' storage stays for the next read.
+  std::vector<SorKeyEvent> rows = std::move(record.KeyEvents.Events);
+  rows.clear();
+  record.KeyEvents = SorKeyEvents{};
+  record.KeyEvents.Events = std::move(rows);
   Zero(record.LnkParams);
   SorDataPts& data = record.DataPts;
   std::memset(data.Name, 0, sizeof data.Name);

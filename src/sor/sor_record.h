@@ -1,9 +1,9 @@
 #pragma once
 // One SR-4731 trace file in memory: a value with one member per file field; assignment copies it
 // whole and value-initialisation clears it. Texts are UTF-16 cells holding one file byte each,
-// always zero-terminated within their capacity. The samples and the source file's bytes are stored
-// as many as the file has; the rest is about 100 KB: keep the record on the heap or in static
-// storage, never on the stack.
+// always zero-terminated within their capacity. The key events, the samples and the source file's
+// bytes are stored as many as the file has; the rest is about 10 KB: keep the record on the heap or
+// in static storage, never on the stack.
 #include <algorithm>
 #include <cstdint>
 #include <type_traits>
@@ -109,7 +109,7 @@ struct SorFxdParams {
 struct SorKeyEvents {
   char16_t Name[kSorNameCapacity];
   std::int16_t KeyEventCount;  // rows in use, 0..kSorMaxKeyEvents after a read
-  SorKeyEvent Events[kSorMaxKeyEvents];
+  std::vector<SorKeyEvent> Events;  // KeyEventCount of them after a read
   std::int32_t EndToEndLoss;     // 0.001 dB
   std::int32_t EndToEndMarker1;  // time of flight, 0.1 ns
   std::int32_t EndToEndMarker2;  // time of flight, 0.1 ns
@@ -117,6 +117,16 @@ struct SorKeyEvents {
   std::int32_t OrlMarker1;  // time of flight, 0.1 ns
   std::int32_t OrlMarker2;  // time of flight, 0.1 ns
 };
+
+/// Rows of the key-event table that hold an event: the count, within the stored rows and the cap.
+inline std::int32_t StoredKeyEventCount(const SorKeyEvents& events) {
+  const auto stored = static_cast<std::int32_t>(std::min<std::size_t>(events.Events.size(), kSorMaxKeyEvents));
+  return std::clamp<std::int32_t>(events.KeyEventCount, 0, stored);
+}
+
+/// Key event `row`, or an empty row where the table holds no event: a row number chosen on screen
+/// can outlive the table it was chosen from.
+const SorKeyEvent& KeyEventRow(const SorKeyEvents& events, std::int32_t row);
 
 struct SorLandmark {
   std::int16_t Number;
@@ -216,10 +226,10 @@ struct SorRecord {
   SorSource Source;
 };
 
-// Every block but the samples' is a plain value that can be cleared in place.
+// Every block but those of the key events and the samples is a plain value that can be cleared in place.
 static_assert(std::is_trivially_copyable_v<SorMapBlock> && std::is_trivially_copyable_v<SorGenParams> &&
               std::is_trivially_copyable_v<SorSupParams> && std::is_trivially_copyable_v<SorFxdParams> &&
-              std::is_trivially_copyable_v<SorKeyEvents> && std::is_trivially_copyable_v<SorLnkParams> &&
+              std::is_trivially_copyable_v<SorKeyEvent> && std::is_trivially_copyable_v<SorLnkParams> &&
               std::is_trivially_copyable_v<SorUserName> && std::is_trivially_copyable_v<SorVendorParams> &&
               std::is_trivially_copyable_v<SorChecksum>);
 

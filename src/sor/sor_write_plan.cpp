@@ -57,13 +57,14 @@ bool IsBlockName(std::string_view name) {
 /// time, wherever it stands.
 std::vector<lumivane::SourceText> FollowKeyEvents(const std::vector<lumivane::SourceText>& texts,
                                                   const SorKeyEvents& asRead, const SorKeyEvents& now) {
-  const std::span<const SorKeyEvent> source(asRead.Events, static_cast<std::size_t>(
-                                                               ClampSorCount(asRead.KeyEventCount, kSorMaxKeyEvents)));
+  const std::span<const SorKeyEvent> source(asRead.Events.data(),
+                                            static_cast<std::size_t>(StoredKeyEventCount(asRead)));
   if (texts.size() < source.size()) return texts;
   std::vector<lumivane::SourceText> followed;
-  for (int k = 0; k < ClampSorCount(now.KeyEventCount, kSorMaxKeyEvents); ++k) {
+  const std::span<const SorKeyEvent> current(now.Events.data(), static_cast<std::size_t>(StoredKeyEventCount(now)));
+  for (const SorKeyEvent& kept : current) {
     const auto same = std::find_if(source.begin(), source.end(), [&](const SorKeyEvent& event) {
-      return event.TimeOfFlight == now.Events[k].TimeOfFlight;
+      return event.TimeOfFlight == kept.TimeOfFlight;
     });
     followed.push_back(same == source.end() ? lumivane::SourceText{nullptr, {}}
                                             : texts[static_cast<std::size_t>(same - source.begin())]);

@@ -20,6 +20,7 @@ class EventMeasurementsTest : public ::testing::Test {
     record->FxdParams.ActualWavelength = 16250;
     record->DataPts.Traces[0].PointCount = kCount;
     record->KeyEvents.KeyEventCount = 2;
+    record->KeyEvents.Events.resize(2);
     // A fibre losing 0.3 dB/km with a 0.5 dB step at sample 500.
     for (int i = 0; i < kCount; ++i) samples[i] = 2.0 + 0.0003 * i + (i >= 500 ? 0.5 : 0.0);
   }

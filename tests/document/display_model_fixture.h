@@ -43,7 +43,9 @@ inline std::unique_ptr<SorRecord> MakeTraceRecord(std::int32_t points, std::uint
 inline SorKeyEvent& AddKeyEvent(SorRecord& record, std::int32_t index, std::string_view code,
                                 const std::int32_t (&markers)[5] = {0, 0, 0, 0, 0}) {
   SorKeyEvents& events = record.KeyEvents;
-  SorKeyEvent& event = events.Events[events.KeyEventCount++];
+  events.Events.resize(static_cast<std::size_t>(events.KeyEventCount));
+  SorKeyEvent& event = events.Events.emplace_back();
+  ++events.KeyEventCount;
   event.EventNumber = events.KeyEventCount;
   event.TimeOfFlight = index * kTimePerSample;
   SetSorText(event.EventCode, code);

@@ -185,16 +185,18 @@ TEST(LoadDisplayModel, BoundsDamagedCountsAndDegenerateFields) {
     const char* name;
     std::int32_t points;
     std::int16_t events;
+    std::size_t eventRows;
     std::int16_t scale;
     std::int32_t groupIndex;
     std::int32_t pointCount;
     std::int32_t eventCount;
   };
   const Case cases[] = {
-      {"negative counts", -5, -3, 1000, 146800, 0, 0},
-      {"counts past the arrays", 90000, 30000, 1000, 146800, kSorMaxSamples, kSorMaxKeyEvents},
-      {"no scale factor", 1000, 0, 0, 146800, 1000, 0},
-      {"no group index", 1000, 0, 1000, 0, 1000, 0},
+      {"negative counts", -5, -3, kSorMaxKeyEvents, 1000, 146800, 0, 0},
+      {"counts past the arrays", 90000, 30000, kSorMaxKeyEvents, 1000, 146800, kSorMaxSamples, kSorMaxKeyEvents},
+      {"event count past the stored rows", 1000, 10, 3, 1000, 146800, 1000, 3},
+      {"no scale factor", 1000, 0, 0, 0, 146800, 1000, 0},
+      {"no group index", 1000, 0, 0, 1000, 0, 1000, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -202,6 +204,7 @@ TEST(LoadDisplayModel, BoundsDamagedCountsAndDegenerateFields) {
     record->DataPts.Traces[0].PointCount = c.points;
     record->DataPts.TotalPointCount = c.points;
     record->KeyEvents.KeyEventCount = c.events;
+    record->KeyEvents.Events.resize(c.eventRows);
     record->DataPts.Traces[0].ScaleFactor = c.scale;
     record->FxdParams.GroupIndex = c.groupIndex;
     record->UserName.StoredCursorA = -1;

@@ -136,6 +136,8 @@ TEST_F(StoreDisplayEditsTest, NothingChangesWithoutAReanalysisAndKeepKeepsThePar
   const auto before = std::make_unique<SorRecord>(*record_);
   std::array<EventRow, 1> rows{};
   rows[0].Type = kEventEnd;
+  record_->KeyEvents.KeyEventCount = 1;
+  record_->KeyEvents.Events.resize(1);
   SetSorText(record_->KeyEvents.Events[0].EventCode, std::string_view("0F9999"));
   const auto withCode = std::make_unique<SorRecord>(*record_);
   StoreDisplayEditsToSor(*record_, params_, 0, 0, rows, 1);
@@ -167,7 +169,8 @@ TEST_F(StoreDisplayEditsTest, EventCodesFollowTheRowTypes) {
     EventRow row{};
     row.Type = c.type;
     row.Origin = c.origin;
-    SetSorText(record_->KeyEvents.Events[rows.size()].EventCode, std::string_view(c.before));
+    SetSorText(record_->KeyEvents.Events.emplace_back().EventCode, std::string_view(c.before));
+    ++record_->KeyEvents.KeyEventCount;
     rows.push_back(row);
   }
   StoreDisplayEditsToSor(*record_, params_, 1, 0, rows, static_cast<std::int32_t>(rows.size()));

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,8 +71,8 @@ TEST(DocumentInterop, SaveAsOfAnOpenedFileKeepsEveryBlockAndEveryValue) {
     auto after = std::make_unique<SorRecord>();
     ASSERT_EQ(ReadSorImage(file.bytes, *before), SorReadResult::kOk);
     ASSERT_EQ(ReadSorImage(written, *after), SorReadResult::kOk);
-    EXPECT_EQ(std::memcmp(&before->KeyEvents, &after->KeyEvents, sizeof before->KeyEvents), 0);
-    EXPECT_EQ(std::memcmp(&before->FxdParams, &after->FxdParams, sizeof before->FxdParams), 0);
+    EXPECT_TRUE(lumivane::test::SameBytes(before->KeyEvents, after->KeyEvents));
+    EXPECT_TRUE(lumivane::test::SameBytes(before->FxdParams, after->FxdParams));
     EXPECT_TRUE(lumivane::test::SameBytes(before->DataPts, after->DataPts));
     EXPECT_TRUE(sink.messages().empty());
   }

@@ -26,6 +26,8 @@ class AddEventMeasurementsTest : public ::testing::Test {
     r.FxdParams.Backscatter = 800;
     r.DataPts.TotalPointCount = kCount;
     r.DataPts.Traces[0].PointCount = kCount;
+    r.KeyEvents.KeyEventCount = 1;
+    r.KeyEvents.Events.resize(1);
     r.KeyEvents.Events[0].MarkerLocations[2] = 20;  // launch window
     r.KeyEvents.Events[0].MarkerLocations[3] = 200;
     doc->m_nPointCount = kCount;
@@ -45,6 +47,7 @@ class AddEventMeasurementsTest : public ::testing::Test {
   void SetStoredEvents() {
     SorKeyEvents& k = doc->m_SorRecord.KeyEvents;
     k.KeyEventCount = 3;
+    k.Events.resize(3);
     k.Events[1].TimeOfFlight = 300;
     k.Events[2].TimeOfFlight = 600;
     doc->m_nEventCount = 3;

@@ -28,13 +28,16 @@ class MarkerMeasurementsTest : public ::testing::Test {
     trace->m_DbSamples.Values.resize(kCount);
     for (int i = 0; i < kCount; ++i) trace->m_DbSamples.Values[i] = launch + 0.0003 * i + (i >= 500 ? 0.5 : 0.0);
   }
+  // Key event 0, the launch, carries the window.
   void SetLaunchWindow(int c, int e) {
+    if (trace->m_SorRecord.KeyEvents.KeyEventCount == 0) AddKeyEvent(0, u"1F", 0, 0);
     trace->m_SorRecord.KeyEvents.Events[0].MarkerLocations[2] = c;
     trace->m_SorRecord.KeyEvents.Events[0].MarkerLocations[3] = e;
   }
   void AddKeyEvent(int time, const char16_t* code, int spliceLoss, int reflectance) {
     SorKeyEvents& events = trace->m_SorRecord.KeyEvents;
-    SorKeyEvent& k = events.Events[events.KeyEventCount++];
+    SorKeyEvent& k = events.Events.emplace_back();
+    ++events.KeyEventCount;
     k.TimeOfFlight = time;
     k.EventCode[0] = code[0];
     k.EventCode[1] = code[1];

@@ -33,7 +33,8 @@ inline void ResetGlobals() {
 inline void AddKeyEvent(SorRecord& record, std::int32_t sample, std::u16string_view code, std::int16_t spliceLoss,
                         std::int32_t reflectance) {
   SorKeyEvents& events = record.KeyEvents;
-  SorKeyEvent& event = events.Events[events.KeyEventCount];
+  events.Events.resize(static_cast<std::size_t>(events.KeyEventCount));
+  SorKeyEvent& event = events.Events.emplace_back();
   event.EventNumber = static_cast<std::int16_t>(events.KeyEventCount + 1);
   event.TimeOfFlight = sample * kTimePerSample;
   event.SpliceLoss = spliceLoss;

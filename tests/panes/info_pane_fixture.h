@@ -63,6 +63,7 @@ class InfoPaneTest : public ::testing::Test {
       d.m_DbSamples.Values[i] = trace.Samples[i] / 10000.0;
     }
     r.KeyEvents.KeyEventCount = 3;
+    r.KeyEvents.Events.resize(3);
     SetKeyEvent(r.KeyEvents.Events[0], 0, "1F9999", 0, -50000);
     r.KeyEvents.Events[0].MarkerLocations[2] = 10 * kFixtureTimePerSample;
     r.KeyEvents.Events[0].MarkerLocations[3] = 50 * kFixtureTimePerSample;

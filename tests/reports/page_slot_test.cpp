@@ -28,6 +28,7 @@ class PageSlotTest : public ::testing::Test {
       samples_[static_cast<std::size_t>(i)] = 1.0 + 0.1 * i;
     }
     record_->KeyEvents.KeyEventCount = 2;
+    record_->KeyEvents.Events.resize(2);
     record_->KeyEvents.Events[1].SpliceLoss = 345;
     link_ = LinkSummaryRecord{9.0f, 8.0f, 2.5f, 33.25f, 0.3125f};
   }

@@ -128,6 +128,7 @@ TEST(WriteSorFile, CountsBeyondCapacityAreClampedSoNoArrayIsOverrun) {
   auto record = NewRecord();
   record->FxdParams.PulseWidthCount = 7;
   record->KeyEvents.KeyEventCount = 1200;
+  record->KeyEvents.Events.resize(1200);
   record->DataPts.TraceCount = 1;
   record->DataPts.Traces[0].PointCount = 90000;
   record->DataPts.Traces[0].Samples.resize(kSorMaxSamples);

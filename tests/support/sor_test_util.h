@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the trace-file tests: records live on the heap (about 1 MB each).
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstring>
 #include <memory>
@@ -48,7 +49,15 @@ bool SameBytes(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-/// The same for the records that hold their samples apart: the samples compare by value.
+/// The same for the records that hold their rows or samples apart: those compare by value.
+inline bool SameBytes(const SorKeyEvents& a, const SorKeyEvents& b) {
+  const auto sameRows = [](const SorKeyEvent& x, const SorKeyEvent& y) { return SameBytes(x, y); };
+  return std::memcmp(a.Name, b.Name, sizeof a.Name) == 0 && a.KeyEventCount == b.KeyEventCount &&
+         std::ranges::equal(a.Events, b.Events, sameRows) && a.EndToEndLoss == b.EndToEndLoss &&
+         a.EndToEndMarker1 == b.EndToEndMarker1 && a.EndToEndMarker2 == b.EndToEndMarker2 &&
+         a.OpticalReturnLoss == b.OpticalReturnLoss && a.OrlMarker1 == b.OrlMarker1 && a.OrlMarker2 == b.OrlMarker2;
+}
+
 inline bool SameBytes(const SorTraceData& a, const SorTraceData& b) {
   return a.PointCount == b.PointCount && a.ScaleFactor == b.ScaleFactor && a.Samples == b.Samples;
 }

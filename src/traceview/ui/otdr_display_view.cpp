@@ -542,7 +542,7 @@ void COtdrDisplayView::DrawEventIcons(QPainter& painter) {
   if (m_State.m_bShowEventBar != 0) {
     const SorRecord& record = m_Doc.m_SorRecord;
     const int count =
-        std::clamp(std::min<int>(m_Doc.m_nEventCount, record.KeyEvents.KeyEventCount), 0, kMaxEventIcons);
+        std::clamp(std::min<int>(m_Doc.m_nEventCount, StoredKeyEventCount(record.KeyEvents)), 0, kMaxEventIcons);
     std::vector<EventMark> events;
     events.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {

@@ -222,8 +222,8 @@ void COtdrDisplayView::DrawAuxMarkers(QPainter& painter) {
 void COtdrDisplayView::ReseatAuxMarkersOnCurrentEvent() {
   const SorKeyEvents& events = m_Doc.m_SorRecord.KeyEvents;
   const int row = m_Doc.m_nCurrentEvent;
-  if (row < 0 || row >= std::min<int>(events.KeyEventCount, kSorMaxKeyEvents)) return;
-  const SorKeyEvent& event = events.Events[row];
+  if (row < 0 || row >= StoredKeyEventCount(events)) return;
+  const SorKeyEvent& event = events.Events[static_cast<std::size_t>(row)];
   MarkerState& markers = m_Doc.m_MarkerState;
   const int s = markers.ActiveMarker == 0 ? 0 : 1;
   auto index = [&](int k) {

@@ -248,6 +248,7 @@ TEST_F(ViewInteractionTest, AnotherPanesBroadcastReseatsTheAuxMarkersOnTheCurren
   ShowTrace();
   for (auto& aux : doc->m_MarkerState.LossAuxMarkers[0]) aux.SampleIndex = 3000;
   doc->m_SorRecord.KeyEvents.KeyEventCount = 1;
+  doc->m_SorRecord.KeyEvents.Events.resize(1);
   doc->m_nCurrentEvent = 4;
   view->OnUpdate(&spy, kHintEventChosen);
   EXPECT_EQ(doc->m_MarkerState.LossAuxMarkers[0][0].SampleIndex, 3000) << "no key event 4: nothing moves";
