@@ -47,7 +47,7 @@ int CheckLimit(const float* value, const std::int32_t* type, int kind, const Pas
   }
 }
 
-bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind) {
+bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t /*type*/, int kind) {
   if (limits.Judged == 0) return false;
   PassFailLimit limit = kLimitSpliceLoss;
   switch (kind) {

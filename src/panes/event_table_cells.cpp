@@ -88,11 +88,6 @@ int TypeIcon(const EventRow& row, int index, long module, int endRow, std::span<
   return row.Type + 1;
 }
 
-// Judges `value` of `kind` when the user enabled that limit; true when it fails.
-bool Fails(const PassFailThresholds& limits, float value, std::int32_t type, int kind) {
-  return IsLimitEnabled(limits, type, kind) && CheckLimit(&value, &type, kind, limits) == 0;
-}
-
 EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFactor, long module) {
   const EventRow& row = source.rows[static_cast<std::size_t>(i)];
   const PassFailThresholds& limits = source.limits;
@@ -107,12 +102,12 @@ EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFact
 
   const bool reflectionShown = row.Type != kEventNonReflective && std::fabs(row.Reflectance) >= kTinyReflectionOrSplice;
   t[kColReflectance] = reflectionShown && !IsMissing(row.Reflectance) ? Decibels(row.Reflectance) : std::string(kNoValueText);
-  if (reflectionShown && Fails(limits, row.Reflectance, row.Type, kLimitKindReflectance)) fail(kColReflectance);
+  if (reflectionShown && FailsLimit(limits, row.Reflectance, row.Type, kLimitKindReflectance)) fail(kColReflectance);
 
   const bool spliceShown = row.Type != kEventLaunch && row.Type != kEventEnd &&
                            std::fabs(row.SpliceLoss) >= kTinyReflectionOrSplice && !IsMissing(row.SpliceLoss);
   t[kColInsertionLoss] = spliceShown ? Decibels(row.SpliceLoss) : std::string(kNoValueText);
-  if (spliceShown && Fails(limits, row.SpliceLoss, row.Type, kLimitKindLoss)) fail(kColInsertionLoss);
+  if (spliceShown && FailsLimit(limits, row.SpliceLoss, row.Type, kLimitKindLoss)) fail(kColInsertionLoss);
 
   if (i == 0) {
     t[kColAttenuation] = kNoValueText;
@@ -123,7 +118,7 @@ EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFact
     t[kColAttenuation] = IsMissing(row.Attenuation) || std::fabs(row.Attenuation) < kTinyLoss
                              ? std::string(kNoValueText)
                              : Decibels(row.Attenuation / unitFactor);
-    if (Fails(limits, row.Attenuation, row.Type, kLimitKindAttenuation)) fail(kColAttenuation);
+    if (FailsLimit(limits, row.Attenuation, row.Type, kLimitKindAttenuation)) fail(kColAttenuation);
   }
 
   t[kColCumulativeLoss] = i == 0 ? std::string(kNoValueText) : LossOrMissing(row.CumulativeLoss);

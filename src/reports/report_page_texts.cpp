@@ -185,9 +185,7 @@ ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow,
   c[10] = row.Origin == kOriginUserAdded ? Row(3) : row.Origin == kOriginUserMoved ? Row(2) : none;
 
   const auto judge = [&](int cell, float value, int kind) {
-    if (c[static_cast<std::size_t>(cell)] == none || !IsLimitEnabled(limits, type, kind)) return;
-    std::int32_t t = type;
-    if (CheckLimit(&value, &t, kind, limits) == 0) line.failed |= 1u << cell;
+    if (c[static_cast<std::size_t>(cell)] != none && FailsLimit(limits, value, type, kind)) line.failed |= 1u << cell;
   };
   judge(3, row.Reflectance, kLimitKindReflectance);
   judge(4, row.SpliceLoss, kLimitKindLoss);

@@ -50,7 +50,9 @@ void ExpectPhysicalEvents(const Result& r, const SyntheticTraceSpec& spec) {
       EXPECT_TRUE(e.reflectance < 0.0f || e.reflectance == kUnmeasuredReflectance) << e.reflectance;
     }
     EXPECT_LT(std::fabs(e.attenuation), 10.0f);
-    if (end != nullptr && e.position > end->position) EXPECT_TRUE(IsReflective(e)) << e.position;
+    if (end != nullptr && e.position > end->position) {
+      EXPECT_TRUE(IsReflective(e)) << e.position;
+    }
   }
 }
 

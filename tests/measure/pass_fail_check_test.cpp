@@ -119,10 +119,17 @@ TEST(LossLimitFails, TheSpliceBoxGatesEveryLoss) {
   PassFailThresholds limits;
   limits.Limit[kLimitSpliceLoss] = 0.3f;
   limits.Limit[kLimitConnectorLoss] = 0.5f;
-  const EventRow rows[] = {EventRow{0, kEventLaunch, 0, 0.0f, -40.0f, 2.0f},
-                           EventRow{1, kEventNonReflective, 0, 1.0f, 0.0f, 0.4f},
-                           EventRow{2, kEventReflective, 0, 2.0f, -45.0f, 0.6f},
-                           EventRow{3, kEventEnd, 0, 3.0f, -20.0f, 9.0f}};
+  const auto row = [](std::int32_t index, std::int32_t type, float reflectance, float loss) {
+    EventRow r{};
+    r.Index = index;
+    r.Type = type;
+    r.Distance = static_cast<float>(index);
+    r.Reflectance = reflectance;
+    r.SpliceLoss = loss;
+    return r;
+  };
+  const EventRow rows[] = {row(0, kEventLaunch, -40.0f, 2.0f), row(1, kEventNonReflective, 0.0f, 0.4f),
+                           row(2, kEventReflective, -45.0f, 0.6f), row(3, kEventEnd, -20.0f, 9.0f)};
   const struct {
     std::array<std::int32_t, 6> enabled;
     std::vector<bool> fails;

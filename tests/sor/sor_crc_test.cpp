@@ -104,11 +104,15 @@ TEST(VerifySorChecksum, NamesEachConventionOnRandomFiles) {
       // A stored value that two conventions share is named by the first; random data rarely does.
       const bool shared = std::count_if(std::begin(cases), std::end(cases),
                                         [&](const auto& other) { return other.crc == c.crc; }) > 1;
-      if (!shared) EXPECT_EQ(VerifySorChecksum(file), c.status) << "length " << length;
+      if (!shared) {
+        EXPECT_EQ(VerifySorChecksum(file), c.status) << "length " << length;
+      }
       StoreChecksum(file, static_cast<std::uint16_t>(c.crc ^ 0x0100));
       const bool hitsAnother = std::any_of(std::begin(cases), std::end(cases),
                                            [&](const auto& other) { return other.crc == (c.crc ^ 0x0100); });
-      if (!hitsAnother) EXPECT_EQ(VerifySorChecksum(file), SorChecksumStatus::kMismatch) << "length " << length;
+      if (!hitsAnother) {
+        EXPECT_EQ(VerifySorChecksum(file), SorChecksumStatus::kMismatch) << "length " << length;
+      }
     }
   }
 }
