@@ -34,7 +34,7 @@ class ZoomCommandsTest : public ::testing::Test {
 
   int Can(int request) { return CanZoom(state, doc, host->ClientSize(), request); }
 
-  ZoomInputs doc{true, 10000, 30.0, 5000};
+  ZoomInputs doc{true, 10000, 30.0, 5000, {}};
   ZoomState zoom;
   TraceViewState state;
   std::unique_ptr<FakeZoomHost> host;
