@@ -114,7 +114,7 @@ void ConvertRowsForAnalysis(std::span<AnalysisEvent> events, std::span<const Eve
                             std::int32_t eventCount, const SorRecord& record) {
   const std::int32_t count = std::clamp<std::int32_t>(
       eventCount, 0,
-      std::min({static_cast<std::int32_t>(std::min(events.size(), rows.size())), KeyEventCountOf(record)}));
+      std::min({static_cast<std::int32_t>(events.size()), static_cast<std::int32_t>(rows.size()), KeyEventCountOf(record)}));
   const std::int32_t divisor = record.FxdParams.DataSpacing[0] / kMarkerSpacingDivisor;
   const std::int32_t n = FirstTracePointCount(record);
   for (std::int32_t i = 0; i < count; ++i) {

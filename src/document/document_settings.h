@@ -1,6 +1,7 @@
 #pragma once
 // Settings of the run that several subsystems keep in the document: print and export choices, the
 // instrument port, the pass/fail limits and the colours of the loaded traces.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -93,6 +94,12 @@ inline constexpr std::array<TraceColour, kTraceColourCount> kDefaultTraceColours
     {255, 0, 200}, {155, 200, 40}, {155, 100, 100}, {45, 200, 128},
     {26, 52, 240}, {205, 100, 200}, {0, 240, 123}, {255, 168, 168},
 }};
+
+/// The colour `colours` give trace colour index `index`; an index outside the table, which no
+/// loaded trace has, takes the nearest entry.
+inline const TraceColour& TraceColourAt(const std::array<TraceColour, kTraceColourCount>& colours, int index) {
+  return colours[static_cast<std::size_t>(std::clamp(index, 0, kTraceColourCount - 1))];
+}
 
 /// The marker readings of the Marker Information pane, in display order.
 enum MarkerReading : int {

@@ -1,7 +1,7 @@
 #pragma once
 // The one trace document. It holds the current trace (its SR-4731 record, display model and
 // markers; the record keeps the file's bytes for the save), and the settings of the run that
-// several subsystems share; all five panes are views of it. About 150 KB and the current trace's
+// several subsystems share; all five panes are views of it. About 60 KB and the current trace's
 // samples and file: create it on the heap.
 #include <array>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
-/// One trace's file record and display model: about 150 KB and the trace's samples; heap or static
+/// One trace's file record and display model: about 60 KB and the trace's samples; heap or static
 /// storage only. Assignment copies it whole, samples included.
 struct TraceDisplayModel {
   SorRecord m_SorRecord;

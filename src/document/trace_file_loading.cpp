@@ -37,7 +37,8 @@ int COtdrDoc::LoadTraceFile(std::string_view path, int /*fileKind*/, SorRecord& 
     ShowRow(file.failure);
     return 0;
   }
-  // The file is read aside and the target is taken over only when it holds a trace: a refused file leaves the document as it was, so Save cannot write a half-read record.
+  // The file is read aside and the target is taken over only when it holds a trace: a refused file
+  // leaves the document as it was, so Save cannot write a half-read record.
   auto read = std::make_unique<SorRecord>();
   const SorReadResult result = ReadSorImage(file.bytes, *read);
   if (result != SorReadResult::kOk) {

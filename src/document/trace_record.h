@@ -1,6 +1,6 @@
 #pragma once
 // One trace of the application's loaded-trace list: its own copy of the file record and display
-// model, plus where it came from and how it is drawn. About 150 KB and the trace's samples: create
+// model, plus where it came from and how it is drawn. About 60 KB and the trace's samples: create
 // it on the heap.
 #include <array>
 #include <cstdint>

@@ -67,7 +67,7 @@ void FinishEdit(COtdrDoc& doc) {
 bool IsMissingValue(float value) { return value == kMissingValue || !std::isfinite(value); }
 
 int HasEndEvent(const COtdrDoc& doc) {
-  const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(RowCount(doc)));
+  const auto rows = EventRowsInUse(doc.m_EventRows, doc.m_nEventCount);
   return std::any_of(rows.begin(), rows.end(), [](const EventRow& row) { return row.Type == kEventEnd; }) ? 1 : 0;
 }
 
@@ -98,7 +98,7 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   const int set = markers.ActiveMarker == 0 ? 0 : 1;
   const int k = set == 0 ? markers.MarkerA : markers.MarkerB;
   const float x = GetDistance_Position(k, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm);
-  const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(RowCount(doc)));
+  const auto rows = EventRowsInUse(doc.m_EventRows, doc.m_nEventCount);
   if (std::any_of(rows.begin(), rows.end(), [x](const EventRow& row) { return std::fabs(row.Distance - x) < kSameEventKm; })) {
     start.refusal = AddEventRefusal::EventAlreadyHere;
     return start;

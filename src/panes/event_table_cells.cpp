@@ -7,6 +7,7 @@
 #include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "measure/pass_fail_check.h"
+#include "sor/sor_text.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/text_table.h"
 
@@ -164,8 +165,7 @@ long LeadingNumber(std::u16string_view text) {
 }
 
 EventTableSource EventTableSourceOf(const COtdrDoc& doc) {
-  const auto count = static_cast<std::size_t>(std::clamp(doc.m_nEventCount, 0, kMaxEventRows));
-  return {std::span<const EventRow>(doc.m_EventRows).first(count), doc.m_nEndEventRow, doc.m_SorRecord,
+  return {EventRowsInUse(doc.m_EventRows, doc.m_nEventCount), doc.m_nEndEventRow, doc.m_SorRecord,
           doc.m_PassFailThresholds};
 }
 
@@ -173,10 +173,10 @@ EventTableView ComputeEventTable(const COtdrDoc& doc, double unitFactor) {
   return ComputeEventTable(EventTableSourceOf(doc), unitFactor);
 }
 
+long ModuleNumberOf(const SorRecord& record) { return LeadingNumber(SorTextView(record.SupParams.OpticalModuleId)); }
+
 EventTableView ComputeEventTable(const EventTableSource& source, double unitFactor) {
-  const auto& id = source.record.SupParams.OpticalModuleId;
-  const auto end = std::find(std::begin(id), std::end(id), u'\0');
-  const long module = LeadingNumber(std::u16string_view(id, static_cast<std::size_t>(end - std::begin(id))));
+  const long module = ModuleNumberOf(source.record);
   EventTableView table;
   const int count = static_cast<int>(std::min(source.rows.size(), static_cast<std::size_t>(kMaxEventRows)));
   table.rows.reserve(static_cast<std::size_t>(count));

@@ -94,5 +94,8 @@ EventTableView ComputeEventTable(const COtdrDoc& doc, double unitFactor);
 /// none. Module identifiers are compared this way.
 long LeadingNumber(std::u16string_view text);
 
+/// The leading number of a trace's optical module identifier, which decides its splitter pictograms.
+long ModuleNumberOf(const SorRecord& record);
+
 /// 1 when the last fill of the event table painted a value red, else 0; the printed report says Fail.
 extern int g_PassFailFailed;

@@ -1,8 +1,5 @@
 #include "panes/trace_values.h"
 
-#include <algorithm>
-#include <span>
-
 #include "document/otdr_doc.h"
 #include "measure/link_orl_cache.h"
 #include "measure/pass_fail_document.h"
@@ -50,8 +47,8 @@ int MarkerEventNumber(const COtdrDoc& doc) {
   const MarkerState& markers = doc.m_MarkerState;
   const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
   const double distance = GetDistance_Position(marker, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm);
-  const auto rows = std::span(doc.m_EventRows).first(static_cast<std::size_t>(std::clamp(doc.m_nEventCount, 0, kMaxEventRows)));
-  return FindMarkerEventNumber(rows, doc.m_dFibreLengthKm, distance).value_or(0);
+  return FindMarkerEventNumber(EventRowsInUse(doc.m_EventRows, doc.m_nEventCount), doc.m_dFibreLengthKm, distance)
+      .value_or(0);
 }
 
 int PassFailVerdict(const EventTableSource& source, const LinkSummaryRecord& link, float linkOrl) {

@@ -165,20 +165,29 @@ MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in) {
   return m;
 }
 
+MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFactor, const std::string& unitName) {
+  const double f = unitFactor;
+  const std::string& u = unitName;
+  return {Format("%.5f", m.distanceKm * f) + " " + u, Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB",
+          Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u,
+          Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u,
+          IsMissing(m.cumulativeLoss) ? std::string("  --.--- dB")
+                                      : Format("%.3f dB", static_cast<double>(m.cumulativeLoss))};
+}
+
 void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
   const double f = g_LengthUnitFactor;
   const std::string& u = g_LengthUnitName;
   const MarkerMeasures m = MeasureAtMarkers(in);
+  const MarkerMeasureTexts texts = FormatMarkerMeasures(m, f, u);
   auto& t = slot.InfoText;
 
-  t[15] = Row(215) + Format("%.5f", m.distanceKm * f) + " " + u;
-  t[16] = Row(216) + Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB";
-  t[17] = Row(217) + Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u;
+  t[15] = Row(215) + texts.distance;
+  t[16] = Row(216) + texts.twoPointLoss;
+  t[17] = Row(217) + texts.twoPointAttenuation;
   t[22] = Row(251) + Format("%.3f dB", static_cast<double>(in.link->LinkOrl));
-  t[21] = Row(218) + Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u;
-  t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") +
-          (IsMissing(m.cumulativeLoss) ? std::string("  --.--- dB")
-                                       : Format("%.3f dB", static_cast<double>(m.cumulativeLoss)));
+  t[21] = Row(218) + texts.lsaAttenuation;
+  t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") + texts.cumulativeLoss;
 
   const LinkSummaryRecord& link = *in.link;
   const bool noLink = link.LinkLength == 0.0f;

@@ -96,6 +96,17 @@ struct MarkerMeasures {
 };
 MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in);
 
+/// The measures' value texts with distances in a unit `unitFactor` times the kilometre, named
+/// `unitName`; a cumulative loss that cannot be measured reads "  --.--- dB".
+struct MarkerMeasureTexts {
+  std::string distance;
+  std::string twoPointLoss;
+  std::string twoPointAttenuation;
+  std::string lsaAttenuation;
+  std::string cumulativeLoss;
+};
+MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFactor, const std::string& unitName);
+
 /// Writes the marker and link lines (14 to 22) of a trace cell in the current
 /// length unit.
 void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in);

@@ -15,17 +15,6 @@ namespace {
 
 int FirstPulsePoints(const SorRecord& record) { return record.FxdParams.DataPointCounts[0]; }
 
-// The leading number of the trace's optical module identifier, which decides its splitter pictograms.
-long ModuleNumberOf(const SorRecord& record) {
-  const auto& id = record.SupParams.OpticalModuleId;
-  const auto end = std::find(std::begin(id), std::end(id), u'\0');
-  return LeadingNumber(std::u16string_view(id, static_cast<std::size_t>(end - std::begin(id))));
-}
-
-std::span<const EventRow> RowsOf(const TraceDisplayModel& model) {
-  return {model.m_EventRows, static_cast<std::size_t>(std::clamp(model.m_nEventCount, 0, kMaxEventRows))};
-}
-
 void ClearCell(PageSlot& slot) {
   ReleaseOwnedSamples(slot);
   slot.InfoText = {};
@@ -74,7 +63,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     slot.CeilingLevel = model.m_dDbCeiling;
     slot.LowestLevel = ComputeLowestLevel(record, points);
     slot.FilePointCount = FirstPulsePoints(record);
-    slot.EventRows = RowsOf(model);
+    slot.EventRows = EventRowsInUse(model.m_EventRows, model.m_nEventCount);
     slot.EventCount = static_cast<int>(slot.EventRows.size());
     store.m_strSlotFileName =
         FillPageSlotInfo(slot, record, model.m_FibreParams, model.m_TraceDateTime, trace->m_strPath);
@@ -124,7 +113,7 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
       PageSlot& trace = store.m_PageSlots.emplace_back();
       trace.Title = name;
       trace.Used = 1;
-      addEventCells(RowsOf(work), name);
+      addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), name);
     }
   } else {
     FillTraceSlots(store, traces, batch);
@@ -173,7 +162,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.CeilingLevel = read.highestDb;
   slot.LowestLevel = read.lowestDb;
   slot.FilePointCount = FirstPulsePoints(record);
-  slot.EventRows = RowsOf(work);
+  slot.EventRows = EventRowsInUse(work.m_EventRows, work.m_nEventCount);
   slot.EventCount = static_cast<int>(slot.EventRows.size());
   slot.ModuleNumber = ModuleNumberOf(record);
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);

@@ -20,7 +20,7 @@ PrintFileRead ReloadTraceForPrint(const std::string& path, TraceDisplayModel& wo
   // Parsed apart, so a file that fails half way leaves the work trace whole.
   auto record = std::make_unique<SorRecord>();
   if (ReadSorImage(file.bytes, *record) != SorReadResult::kOk || !HoldsTrace(*record)) return {};
-  work.m_SorRecord = *record;
+  work.m_SorRecord = std::move(*record);
   SorRecord& r = work.m_SorRecord;
   LoadDisplayModel(kSorFileKind, r, DisplayModelInputs{r.UserName.DistanceCorrection, 0.0, 0.0},
                    DisplayModelTargetOf(work));

@@ -1,7 +1,7 @@
 #include "reports/report_trace_set.h"
 
 #include <algorithm>
-#include <cmath>
+#include <utility>
 
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
@@ -10,40 +10,29 @@
 #include "panes/event_table_cells.h"
 #include "panes/info_pane_lines.h"
 #include "panes/trace_values.h"
-#include "platform/number_format.h"
 #include "reports/page_slot.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/length_unit.h"
 
-using lumivane::Format;
-
 namespace {
-
-std::span<const EventRow> RowsOf(const EventRow* rows, int count) {
-  return {rows, static_cast<std::size_t>(std::clamp(count, 0, kMaxEventRows))};
-}
 
 // The batch file's markers block, measured on the file itself in the display unit.
 ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<const EventRow> rows, int markerA,
                                      int markerB, int activeMarker) {
-  const double f = g_LengthUnitFactor;
-  const std::string& u = g_LengthUnitName;
   const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
   const MarkerMeasures m =
       MeasureAtMarkers({work.m_dFibreLengthKm, markerA, markerB, activeMarker, &work.m_SorRecord, &work.m_LinkSummary,
                         static_cast<int>(samples.size()), samples});
+  MarkerMeasureTexts measured = FormatMarkerMeasures(m, g_LengthUnitFactor, g_LengthUnitName);
   ReportMarkerValues v;
-  v.texts[kReadingDistanceAB] = Format("%.5f", m.distanceKm * f) + " " + u;
-  v.texts[kReadingTwoPointLoss] = Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB";
-  v.texts[kReadingTwoPointAttenuation] = Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u;
-  v.texts[kReadingLsaAttenuation] =
-      Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u;
+  v.texts[kReadingDistanceAB] = std::move(measured.distance);
+  v.texts[kReadingTwoPointLoss] = std::move(measured.twoPointLoss);
+  v.texts[kReadingTwoPointAttenuation] = std::move(measured.twoPointAttenuation);
+  v.texts[kReadingLsaAttenuation] = std::move(measured.lsaAttenuation);
   // Both event readings are taken at marker A, whichever marker is active.
   v.texts[kReadingInsertionLoss] = FormatMarkerEventReading(m.markerA, 1, work);
   v.texts[kReadingReflectance] = FormatMarkerEventReading(m.markerA, 0, work);
-  v.texts[kReadingCumulativeLoss] = m.cumulativeLoss == kMissingValue
-                                        ? std::string("  --.--- dB")
-                                        : Format("%.3f dB", static_cast<double>(m.cumulativeLoss));
+  v.texts[kReadingCumulativeLoss] = std::move(measured.cumulativeLoss);
   const SorRecord& record = work.m_SorRecord;
   const float dA = GetDistance_Position(m.markerA, kSorFileKind, record, work.m_dFibreLengthKm);
   const float dB = GetDistance_Position(m.markerB, kSorFileKind, record, work.m_dFibreLengthKm);
@@ -58,7 +47,7 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
 ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
   const std::span<const double> samples = LeadingDbSamples(doc.m_DbSamples, doc.m_nPointCount);
   ReportTraceSet set{doc.m_SorRecord, doc.m_TraceDateTime, doc.m_FibreParams, doc.m_LinkSummary,
-                     RowsOf(doc.m_EventRows.data(), doc.m_nEventCount)};
+                     EventRowsInUse(doc.m_EventRows, doc.m_nEventCount)};
   set.endRow = doc.m_nEndEventRow;
   set.lengthKm = doc.m_dFibreLengthKm;
   set.pointCount = static_cast<int>(samples.size());
@@ -79,7 +68,7 @@ ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& pa
                             int activeMarker) {
   const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
   const int n = static_cast<int>(samples.size());
-  const std::span<const EventRow> rows = RowsOf(work.m_EventRows, work.m_nEventCount);
+  const std::span<const EventRow> rows = EventRowsInUse(work.m_EventRows, work.m_nEventCount);
   ReportTraceSet set{work.m_SorRecord, work.m_TraceDateTime, work.m_FibreParams, work.m_LinkSummary, rows};
   set.endRow = work.m_nEndEventRow;
   set.lengthKm = work.m_dFibreLengthKm;

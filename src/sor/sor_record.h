@@ -2,7 +2,7 @@
 // One SR-4731 trace file in memory: a value with one member per file field; assignment copies it
 // whole and value-initialisation clears it. Texts are UTF-16 cells holding one file byte each,
 // always zero-terminated within their capacity. The key events, the samples and the source file's
-// bytes are stored as many as the file has; the rest is about 10 KB: keep the record on the heap or
+// bytes are stored as many as the file has; the rest is about 8 KB: keep the record on the heap or
 // in static storage, never on the stack.
 #include <algorithm>
 #include <cstdint>

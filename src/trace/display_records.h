@@ -47,6 +47,11 @@ struct EventRow {
   float SectionLoss;     // dB of the section from the previous event; 0 for the first row
 };
 
+/// The rows in use of an event table: the first `count`, the count bounded by the table.
+inline std::span<const EventRow> EventRowsInUse(std::span<const EventRow, kMaxEventRows> rows, std::int32_t count) {
+  return rows.first(static_cast<std::size_t>(std::clamp<std::int32_t>(count, 0, kMaxEventRows)));
+}
+
 struct FibreParamsRecord {
   float Range;             // km; 0 = automatic range
   std::int32_t PulseWidth;  // ns, the first pulse width used

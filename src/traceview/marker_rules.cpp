@@ -78,9 +78,9 @@ int SampleAxis::SampleAt(double x) const {
 }
 
 double AuxLevelAt(const MarkerTrace& trace, int index) {
-  const int count = std::min<int>(trace.pointCount, static_cast<int>(trace.levels.size()));
+  const int count = std::min<int>(trace.pointCount, static_cast<int>(trace.samples.size()));
   if (index < 0 || index >= count) return kMissingValue;
-  return trace.levels[static_cast<std::size_t>(index)];
+  return trace.samples[static_cast<std::size_t>(index)];
 }
 
 void UpdateLossAuxMarkers(MarkerState& markers, int set, const MarkerTrace& trace, double offsetDb) {

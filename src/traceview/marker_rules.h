@@ -11,8 +11,7 @@
 /// The current trace as the marker rules read it.
 struct MarkerTrace {
   int pointCount = 0;
-  std::span<const double> samples;  // the document's dB samples, for the fitted lines
-  std::span<const double> levels;   // the trace in dB as the view shows it, for single levels
+  std::span<const double> samples;  // the document's dB samples, for the fitted lines and single levels
 };
 
 /// Client x of samples and the sample under a client x, at the last background render.

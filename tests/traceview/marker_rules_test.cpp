@@ -15,7 +15,7 @@ struct Ramp {
     for (int i = 0; i < kN; ++i) v[static_cast<std::size_t>(i)] = 0.001 * i;
     return v;
   }();
-  MarkerTrace Trace() const { return {kN, db, db}; }
+  MarkerTrace Trace() const { return {kN, db}; }
 };
 
 TEST(AuxPlaces, DefaultDistancesFromTheMarkerHeldAtTheTraceEnds) {

@@ -19,6 +19,7 @@
 #include "reports/report_page_texts.h"
 #include "reports/ui/report_canvas.h"
 #include "reports/ui/single_trace_report.h"
+#include "traceview/ui/trace_painter.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_table.h"
 
@@ -33,9 +34,6 @@ constexpr int kEventTableRow = 236;
 constexpr double kCellGraphDb = 60.0;
 constexpr std::array<int, kSlotEventColumns> kEventColumnX{0, 15, 47, 79, 111, 143, 175, 207, 239, 271, 303};
 constexpr std::array<int, kSlotEventColumns> kEventHeadingRows{73, 74, 75, 76, 77, 78, 79, 37, 36, 230, 72};
-const QColor kGridColour(100, 100, 100);
-const QColor kCurveColour(0, 155, 78);
-const QColor kActiveLabelColour(0, 64, 128);
 
 const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
 
@@ -151,10 +149,9 @@ void SingleTraceReport::PrintCellGraph(ReportCanvas& canvas, const CellLayout& c
   }
   const double unitsPerSample = count > 0 ? static_cast<double>(W) / count : 0.0;
   // Each loaded trace in its own colour, as on screen; batch files in the batch curve colour.
-  QColor colour = kCurveColour;
+  QColor colour(kBatchTraceColour);
   if (slot.ColourIndex >= 0) {
-    const TraceColour& c = m_Doc.m_TraceColours[static_cast<std::size_t>(slot.ColourIndex) % m_Doc.m_TraceColours.size()];
-    colour = QColor(c.Red, c.Green, c.Blue);
+    colour = QColor(ToRgb(TraceColourAt(m_Doc.m_TraceColours, slot.ColourIndex)));
   }
   // A curve that spans more than the graph's 60 dB stays inside its box, off the texts around it.
   QPainter& painter = canvas.Painter();
@@ -198,7 +195,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
       const char name = markerB ? 'B' : 'A';
       const CellMarkerPlace place = PlaceCellMarker(markerB, index, otherIndex, !active, s, x0, W, H, bottom);
       const QColor text = active ? QColor(Qt::white) : QColor(Qt::black);
-      const QColor back = active ? kActiveLabelColour : QColor(Qt::white);
+      const QColor back = active ? QColor(kActiveLabelColour) : QColor(Qt::white);
       switch (place.kind) {
         case CellMarkerPlace::Kind::BeforeLeft:
           canvas.Text(x0, place.labelY, std::string(1, name) + "<-", text, back);

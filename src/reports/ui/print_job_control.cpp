@@ -123,8 +123,7 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   traces.reserve(m_TraceList.size());
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
     const TraceDisplayModel& model = record->m_Model;
-    const auto count = static_cast<std::size_t>(std::clamp(model.m_nEventCount, 0, kMaxEventRows));
-    traces.push_back({record->m_strPath, std::span<const EventRow>(model.m_EventRows, count)});
+    traces.push_back({record->m_strPath, EventRowsInUse(model.m_EventRows, model.m_nEventCount)});
   }
   const PrintOptions& options = m_Doc.m_PrintOptions;
   PrintJobPlan plan = PlanPrintJob(

@@ -9,6 +9,11 @@
 
 class QPainter;
 
+/// The curve of a trace without a trace button, and so without a colour of its own: a batch file.
+inline constexpr QRgb kBatchTraceColour = qRgb(0, 155, 78);
+/// The background of the active marker's label.
+inline constexpr QRgb kActiveLabelColour = qRgb(0, 64, 128);
+
 class ReportCanvas {
  public:
   ReportCanvas(QPainter& painter, double pixelsPerUnit);

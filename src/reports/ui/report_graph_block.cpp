@@ -22,16 +22,11 @@ namespace {
 
 // A batch file is drawn whole at this full height.
 constexpr double kBatchGraphDb = 60.0;
-// A batch file has no trace button and so no colour of its own.
-constexpr QRgb kBatchTraceColour = qRgb(0, 155, 78);
 // A plot pixel is about this fraction of an inch, so the painters' one- and two-pixel pens keep a
 // weight that shows on paper while every vertex still sits at the printer's own resolution.
 constexpr double kPlotPixelsPerInch = 300.0;
 // A window part larger than this is not a screen's; the whole trace prints instead.
 constexpr int kMaxWindowPixels = 16384;
-constexpr QRgb kActiveLabelColour = qRgb(0, 64, 128);
-
-QRgb ColourOf(const TraceColour& c) { return qRgb(c.Red, c.Green, c.Blue); }
 
 void DrawGlyph(ReportCanvas& canvas, ReportGlyph glyph, int x, int y) {
   const int width = GlyphPenWidth(glyph);
@@ -118,16 +113,15 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
         const TraceDisplayModel& model = record->m_Model;
         const bool current = record->m_strPath == set.path;
         if (options.Layout != kLayoutCombined && !current) continue;
-        const auto colour = m_Doc.m_TraceColours[static_cast<std::size_t>(
-            std::clamp(record->m_nColourIndex, 0, static_cast<int>(m_Doc.m_TraceColours.size()) - 1))];
+        const TraceColour& colour = TraceColourAt(m_Doc.m_TraceColours, record->m_nColourIndex);
         curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount),
                           windowed ? model.m_dDbCeiling : range.max,
                           OverlayStep(params.pixelsPerSample, spacing, model.m_SorRecord.FxdParams.DataSpacing[0]),
-                          ColourOf(colour), current});
+                          ToRgb(colour), current});
       }
       if (curves.empty()) {
         curves.push_back({set.samples, windowed ? set.ceilingDb : range.max, params.pixelsPerSample,
-                          ColourOf(m_Doc.m_TraceColours[0]), true});
+                          ToRgb(m_Doc.m_TraceColours[0]), true});
       }
     }
     DrawOverlayTraces(painter, params, curves, OverlayStyle{false, view.dotted});

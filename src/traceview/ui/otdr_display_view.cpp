@@ -45,8 +45,6 @@ constexpr int kMenuLockMarkerAB = 32832;
 constexpr int kMenuViewFullTrace = 32833;
 constexpr int kMenuViewPreference = 32887;
 
-QRgb ToRgb(const TraceColour& colour) { return qRgb(colour.Red, colour.Green, colour.Blue); }
-
 }  // namespace
 
 COtdrDisplayView::COtdrDisplayView(COtdrDoc& doc, const TraceList& traceList, QWidget* parent)
@@ -499,8 +497,7 @@ void COtdrDisplayView::DrawGridAndScale(QPainter& painter) {
 void COtdrDisplayView::DrawOverlayTraces(QPainter& painter) {
   const bool keepLegend = g_DisplayState.TraceSwapped != 0;
   auto colourOf = [this](const TraceRecord& record) {
-    return ToRgb(m_Doc.m_TraceColours[static_cast<std::size_t>(
-        lumivane::ClampIndex(record.m_nColourIndex, kTraceColourCount))]);
+    return ToRgb(TraceColourAt(m_Doc.m_TraceColours, record.m_nColourIndex));
   };
   auto legendOf = [&colourOf](const TraceRecord& record) {
     return viewInfo{colourOf(record) & RGB_MASK, record.m_strPath};

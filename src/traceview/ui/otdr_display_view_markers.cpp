@@ -26,8 +26,7 @@ std::string MarkerLabelText(char name, double distanceKm) {
 }  // namespace
 
 MarkerTrace COtdrDisplayView::MarkerTraceOf() const {
-  const std::span<const double> samples(m_Doc.m_DbSamples.Values);
-  return {m_Doc.m_nPointCount, samples, samples};
+  return {m_Doc.m_nPointCount, m_Doc.m_DbSamples.Values};
 }
 
 SampleAxis COtdrDisplayView::AxisOf() const {

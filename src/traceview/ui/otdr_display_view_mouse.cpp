@@ -104,8 +104,7 @@ void COtdrDisplayView::mousePressEvent(QMouseEvent* event) {
       const TraceRecord& record = *m_TraceList[static_cast<std::size_t>(picked)];
       m_State.m_bOffsetDrag = 1;
       m_State.m_strDragTracePath = record.m_strPath;
-      const TraceColour& colour = m_Doc.m_TraceColours[static_cast<std::size_t>(
-          lumivane::ClampIndex(record.m_nColourIndex, kTraceColourCount))];
+      const TraceColour& colour = TraceColourAt(m_Doc.m_TraceColours, record.m_nColourIndex);
       m_State.m_crGuideLine = (unsigned(colour.Red) << 16) | (unsigned(colour.Green) << 8) | colour.Blue;
       m_State.m_dDragOffsetDb = record.m_dOffsetDb;
       m_nPressGuideY = p.y;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <span>
 
+#include "document/document_settings.h"
 #include "traceview/event_icons.h"
 #include "traceview/view_geometry.h"
 
@@ -16,6 +17,9 @@ struct PaintParams {
   double pixelsPerSample = 0.0;  // x of sample i of the current trace: trunc(i x this)
   double pixelsPerDb = 0.0;      // y of v dB: canvas height - trunc((ceiling - v) x this)
 };
+
+/// A trace colour as the painters take it.
+inline QRgb ToRgb(const TraceColour& colour) { return qRgb(colour.Red, colour.Green, colour.Blue); }
 
 /// The grid's colour.
 inline constexpr QRgb kGridColour = qRgb(100, 100, 100);
