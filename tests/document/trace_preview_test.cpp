@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sor_image_builder.h"
+#include "preview_fixture.h"
 #include "temp_dir.h"
 #include "vocabulary/text_table.h"
 
@@ -51,17 +52,7 @@ Bytes MakePreviewImage(const PreviewSpec& spec = {}) {
 
 std::string Text(const std::string& label, const std::string& value) { return label + value + "\r\n"; }
 
-class TracePreviewTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitLanguageTable();
-    SelectLanguage(LanguageColumn::English);
-    ResetPreviewUnitNames();
-  }
-  void TearDown() override { ResetPreviewUnitNames(); }
-
-  lumivane::test::TempDir dir_;
-};
+using TracePreviewTest = lumivane::test::PreviewFixture;
 
 TEST_F(TracePreviewTest, ShowsTheFiveHeaderLinesOfAFile) {
   PreviewSpec feet;

@@ -18,24 +18,14 @@
 #include "trace/backscatter_field.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/length_unit.h"
+#include "counting_view.h"
 
 namespace {
 
 // Data spacing (100 ps per 10,000 samples) of 1 m samples at group index 1.4666.
 constexpr std::int32_t kMetreSpacing = 489207;
 
-class CountingView : public DocView {
- public:
-  void OnInitialUpdate() override {}
-  void OnUpdate(DocView* sender, int hint) override {
-    ++updates;
-    lastSender = sender;
-    lastHint = hint;
-  }
-  int updates = 0;
-  DocView* lastSender = this;
-  int lastHint = -1;
-};
+using lumivane::test::CountingView;
 
 class TraceReanalysisTest : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 
 #include "document/trace_preview.h"
 #include "sor_image_builder.h"
+#include "preview_fixture.h"
 #include "temp_dir.h"
 #include "vocabulary/text_table.h"
 
@@ -28,17 +29,7 @@ bool ClickFile(CCMyOpenFileDlg& dialog, const std::string& path) {
   return true;
 }
 
-class OpenFileDlgTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitLanguageTable();
-    SelectLanguage(LanguageColumn::English);
-    ResetPreviewUnitNames();
-  }
-  void TearDown() override { ResetPreviewUnitNames(); }
-
-  lumivane::test::TempDir dir_;
-};
+using OpenFileDlgTest = lumivane::test::PreviewFixture;
 
 TEST_F(OpenFileDlgTest, SelectingAFileShowsItsPreviewUnderTheControls) {
   const std::string trace = dir_.WriteFile("span.sor", lumivane::test::MakeSampleSorV2());
