@@ -1,7 +1,8 @@
 #include "vocabulary/length_unit.h"
 
-// Constant-initialised, so code that runs during static construction already sees the start values.
-constinit std::string g_LengthUnitName = "km";
+// The factor is constant-initialised; the name is too where the compiler can build a std::string at
+// compile time, and nothing reads it during static construction, so no compiler depends on that.
+std::string g_LengthUnitName = "km";
 constinit double g_LengthUnitFactor = 1.0;
 
 std::optional<double> LengthUnitFactor(std::string_view name) {

@@ -3,9 +3,10 @@
 #include "vocabulary/edition_branding.h"
 #include "vocabulary/language_texts.h"
 
-// Constant-initialised, so code that runs during static construction already sees the start values.
-constinit std::array<std::array<std::string, kLanguageCount>, kLangRowCount> g_LanguageTable;
-constinit std::array<std::string, kLangRowCount> g_CurrentStrings;
+// Filled by InitLanguageTable and SelectLanguage after start-up; nothing reads them during static
+// construction, so their own construction order does not matter.
+std::array<std::array<std::string, kLanguageCount>, kLangRowCount> g_LanguageTable;
+std::array<std::string, kLangRowCount> g_CurrentStrings;
 
 void InitLanguageTable() {
   for (LangRow row = 0; row < kLangRowCount; ++row) {
