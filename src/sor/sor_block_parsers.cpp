@@ -52,6 +52,18 @@ std::int32_t MappedSize(const SorMapBlock& map, std::string_view name) {
 
 bool BeyondImage(SorImage image, std::int64_t start) { return start > static_cast<std::int64_t>(image.size()); }
 
+void NoteDamage(SorRecord& record, std::string_view block) { record.Source.DamagedBlocks |= SorBlockBit(block); }
+
+/// How many of `count` records of `recordBytes` each fit between the reader's position and the end
+/// of its block with `trailingBytes` after them; a count that does not fit, or is negative, is damage.
+std::int64_t FittingCount(const ByteReader& in, std::int64_t count, std::int64_t recordBytes,
+                          std::int64_t trailingBytes, SorRecord& record, std::string_view block) {
+  const std::int64_t room = std::max<std::int64_t>(in.Length() - in.Position() - trailingBytes, 0);
+  const std::int64_t fitting = std::clamp<std::int64_t>(count, 0, room / recordBytes);
+  if (fitting != count) NoteDamage(record, block);
+  return fitting;
+}
+
 
 void ReadKeyEvent(ByteReader& in, bool revision2, SorKeyEvent& event) {
   event.EventNumber = in.I16();
@@ -71,6 +83,17 @@ void SkipKeyEvent(ByteReader& in, bool revision2) {
   in.Skip(revision2 ? kV2EventFixedBytes : kV1EventFixedBytes);
   in.Text(nullptr, 0);
 }
+
+// End-to-end loss, its two markers, the return loss and its two markers follow the events.
+constexpr std::int64_t kKeyEventsTrailingBytes = 22;
+// Fields of FxdParams after the per-pulse-width lists, in each layout.
+constexpr std::int64_t kV2FxdTrailingBytes = 54;
+constexpr std::int64_t kV1FxdTrailingBytes = 30;
+// One pulse width, its data spacing and its point count.
+constexpr std::int64_t kPulseWidthBytes = 10;
+// A landmark without its comment, and the point count and scale factor that open a trace.
+constexpr std::int64_t kLandmarkFixedBytes = 32;
+constexpr std::int64_t kTraceHeaderBytes = 6;
 
 // Which bytes end a block name: the zeros after any other byte are passed over at once.
 constexpr std::array<bool, 256> kEndsAName = [] {
@@ -154,12 +177,26 @@ void KeepSorSource(SorImage image, SorSource& source) {
   source.Bytes.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length));
   source.Length = static_cast<std::int32_t>(length);
   std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), -1);
+  std::fill(std::begin(source.BlockEnds), std::end(source.BlockEnds), 0);
+  source.DamagedBlocks = 0;
 }
 
-std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, SorRecord& record) {
-  const std::int64_t end = kSorBlockParsers[index].parse(image, start, record, nullptr);
-  if (end > 0) record.Source.BlockOffsets[index] = static_cast<std::int32_t>(start);
-  return end;
+std::uint16_t SorBlockBit(std::string_view name) {
+  for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
+    if (kSorBlockParsers[index].name == name) return static_cast<std::uint16_t>(1u << index);
+  }
+  return 0;
+}
+
+std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, std::int64_t end,
+                              SorRecord& record) {
+  end = std::clamp<std::int64_t>(end, 0, static_cast<std::int64_t>(image.size()));
+  const std::int64_t after = kSorBlockParsers[index].parse(image.first(static_cast<std::size_t>(end)), start, record, nullptr);
+  if (after <= 0) return after;
+  record.Source.BlockOffsets[index] = static_cast<std::int32_t>(start);
+  record.Source.BlockEnds[index] = static_cast<std::int32_t>(end);
+  if (after > end) NoteDamage(record, kSorBlockParsers[index].name);
+  return after;
 }
 
 std::int64_t FindSorBlock(SorImage image, std::int64_t start, std::string_view name) {
@@ -181,20 +218,6 @@ std::vector<SorBlockName> ListSorBlockNames(SorImage image) {
     return true;
   });
   return names;
-}
-
-SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start) {
-  SorBlockPositions found;
-  found.fill(-1);
-  std::size_t missing = found.size();
-  ScanBlockNames(image, start, [&](std::size_t index, std::int64_t at) {
-    if (found[index] < 0) {
-      found[index] = at;
-      --missing;
-    }
-    return missing > 0;
-  });
-  return found;
 }
 
 std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log) {
@@ -243,9 +266,11 @@ std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& recor
   fxd.ActualWavelength = in.I16();
   fxd.AcquisitionOffset = in.I32();
   if (revision2) fxd.AcquisitionOffsetDistance = in.I32();
-  const std::int16_t widthsInFile = in.I16();
+  const std::int64_t widthsInFile =
+      FittingCount(in, in.I16(), kPulseWidthBytes, revision2 ? kV2FxdTrailingBytes : kV1FxdTrailingBytes, record,
+                   kSorBlockFxdParams);
   const int stored = ClampSorCount(widthsInFile, kSorMaxPulseWidths);
-  const std::int64_t extra = std::max<std::int64_t>(widthsInFile, 0) - stored;
+  const std::int64_t extra = widthsInFile - stored;
   fxd.PulseWidthCount = static_cast<std::int16_t>(stored);
   for (int i = 0; i < stored; ++i) fxd.PulseWidths[i] = in.I16();
   in.Skip(extra * 2);
@@ -280,10 +305,33 @@ std::int64_t ParseKeyEvents(SorImage image, std::int64_t start, SorRecord& recor
   auto& events = record.KeyEvents;
   auto [in, revision2] = OpenBlock(image, start, kSorBlockKeyEvents, events.Name, log);
   const std::int16_t countInFile = in.I16();
-  const int stored = ClampSorCount(countInFile, kSorMaxKeyEvents);
+  if (countInFile < 0) NoteDamage(record, kSorBlockKeyEvents);
+  // Events are read while each, with the fields that close the block, lies inside the block; an
+  // event that would reach past it means the count is damaged, and reading stops before it.
+  const std::int64_t fixedBytes = revision2 ? kV2EventFixedBytes : kV1EventFixedBytes;
+  events.Events.resize(static_cast<std::size_t>(ClampSorCount(countInFile, kSorMaxKeyEvents)));
+  int stored = 0;
+  SorKeyEvent ignored{};
+  for (int k = 0; k < countInFile; ++k) {
+    const std::int64_t eventStart = in.Position();
+    if (eventStart + fixedBytes + 1 + kKeyEventsTrailingBytes > in.Length()) {
+      NoteDamage(record, kSorBlockKeyEvents);
+      break;
+    }
+    if (k < kSorMaxKeyEvents) {
+      ReadKeyEvent(in, revision2, events.Events[static_cast<std::size_t>(k)]);
+    } else {
+      SkipKeyEvent(in, revision2);
+    }
+    if (in.Position() + kKeyEventsTrailingBytes > in.Length()) {
+      if (k < kSorMaxKeyEvents) events.Events[static_cast<std::size_t>(k)] = ignored;
+      in.Seek(eventStart);
+      NoteDamage(record, kSorBlockKeyEvents);
+      break;
+    }
+    if (k < kSorMaxKeyEvents) ++stored;
+  }
   events.Events.resize(static_cast<std::size_t>(stored));
-  for (SorKeyEvent& event : events.Events) ReadKeyEvent(in, revision2, event);
-  for (int k = stored; k < countInFile; ++k) SkipKeyEvent(in, revision2);
   events.KeyEventCount = static_cast<std::int16_t>(stored);
   events.EndToEndLoss = in.I32();
   events.EndToEndMarker1 = in.I32();
@@ -299,8 +347,16 @@ std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& recor
   auto& links = record.LnkParams;
   ByteReader in = OpenBlock(image, start, kSorBlockLnkParams, links.Name, log).reader;
   const std::int16_t countInFile = in.I16();
+  if (countInFile < 0) NoteDamage(record, kSorBlockLnkParams);
   SorLandmark ignored{};
+  int read = 0;
   for (int k = 0; k < countInFile; ++k) {
+    // A landmark that would reach past the block means the count is damaged: it is not read.
+    if (in.Position() + kLandmarkFixedBytes + 1 > in.Length()) {
+      NoteDamage(record, kSorBlockLnkParams);
+      break;
+    }
+    ++read;
     SorLandmark& mark = k < kSorMaxLandmarks ? links.Landmarks[k] : ignored;
     mark.Number = in.I16();
     in.RawText(mark.Code, 2);
@@ -316,7 +372,12 @@ std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& recor
     mark.ModeFieldDiameter = in.I16();
     in.Text(mark.Comment, kSorLandmarkCommentCapacity);
   }
-  links.LandmarkCount = static_cast<std::int16_t>(ClampSorCount(countInFile, kSorMaxLandmarks));
+  if (in.Position() > in.Length()) {
+    // The last landmark's comment ran past the block: that landmark is not one.
+    --read;
+    if (read < kSorMaxLandmarks) links.Landmarks[read] = SorLandmark{};
+  }
+  links.LandmarkCount = static_cast<std::int16_t>(ClampSorCount(read, kSorMaxLandmarks));
   return in.Position();
 }
 
@@ -326,10 +387,19 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record,
   ByteReader in = OpenBlock(image, start, kSorBlockDataPts, data.Name, log).reader;
   data.TotalPointCount = in.I32();
   const std::int16_t tracesInFile = in.I16();
-  data.TraceCount = static_cast<std::int16_t>(ClampSorCount(tracesInFile, kSorMaxTraces));
+  if (tracesInFile < 0) NoteDamage(record, kSorBlockDataPts);
+  int traces = 0;
   for (int t = 0; t < tracesInFile; ++t) {
-    const std::int64_t points = std::max<std::int32_t>(in.I32(), 0);
+    // A trace whose count and scale, or whose samples, would reach past the block means a damaged
+    // count: only what lies inside the block is read.
+    if (in.Position() + kTraceHeaderBytes > in.Length()) {
+      NoteDamage(record, kSorBlockDataPts);
+      break;
+    }
+    ++traces;
+    const std::int32_t pointsInFile = in.I32();
     const std::int16_t scale = in.I16();
+    const std::int64_t points = FittingCount(in, pointsInFile, 2, 0, record, kSorBlockDataPts);
     if (t >= kSorMaxTraces) {
       in.Skip(points * 2);
       continue;
@@ -343,6 +413,7 @@ std::int64_t ParseDataPts(SorImage image, std::int64_t start, SorRecord& record,
     in.U16Array(trace.Samples.data(), stored);
     in.Skip((points - stored) * 2);
   }
+  data.TraceCount = static_cast<std::int16_t>(ClampSorCount(traces, kSorMaxTraces));
   return in.Position();
 }
 

@@ -2,6 +2,8 @@
 // One parser per trace-file block. Each reads its block at a start position of the file image,
 // stores the fields in the record (counts clamped to the record's capacities first) and returns
 // the position just after the block, or 0, having read nothing, when start lies beyond the image.
+// The image a parser gets ends where its block ends: a count whose records would run past it keeps
+// only the records that lie inside, and the block is noted as damaged in the record's source.
 // A block that begins with its identifier is read in the revision-2 layout, one without it in the
 // revision-1 layout.
 #include <array>
@@ -39,10 +41,6 @@ struct SorBlockName {
 /// Every "name\0" of kSorBlockNames in the image, in file order, in one pass.
 std::vector<SorBlockName> ListSorBlockNames(SorImage image);
 
-/// FindSorBlock for each of kSorBlockNames at once, in one pass over the image.
-using SorBlockPositions = std::array<std::int64_t, 10>;
-SorBlockPositions FindSorBlocks(SorImage image, std::int64_t start);
-
 std::int64_t ParseGenParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
 std::int64_t ParseSupParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
 std::int64_t ParseFxdParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
@@ -74,5 +72,10 @@ inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
 
 static_assert(kSorBlockParsers.size() == kSorParsedBlockCount);
 
-/// Parses the block of kSorBlockParsers[index] at start and notes where it was read.
-std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, SorRecord& record);
+/// The bit of the parsed block `name` in SorSource::DamagedBlocks; 0 for a name no parser reads.
+std::uint16_t SorBlockBit(std::string_view name);
+
+/// Parses the block of kSorBlockParsers[index] at start, reading nothing at or past end (those bytes
+/// read as 0), and notes where it was read; a block whose fields run past end is noted as damaged.
+std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, std::int64_t end,
+                              SorRecord& record);

@@ -22,6 +22,7 @@ constexpr std::int64_t kV1FirstEntry = 8;
 struct PlacedBlock {
   std::size_t index;  // in kSorBlockParsers
   std::int64_t offset;
+  std::int64_t end;
 };
 
 std::optional<std::size_t> KnownBlock(std::u16string_view name) {
@@ -45,7 +46,7 @@ bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std:
     const std::int32_t size = in.I32();
     if (in.Position() > mapSize) break;
     if (size < 0) return false;
-    if (const auto index = KnownBlock(SorTextView(name)); index && size > 0) placed.push_back({*index, offset});
+    if (const auto index = KnownBlock(SorTextView(name)); index && size > 0) placed.push_back({*index, offset, offset + size});
     offset += size;
   }
   return !placed.empty() && offset <= static_cast<std::int64_t>(image.size());
@@ -87,7 +88,7 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
 
   std::vector<PlacedBlock> placed;
   if (PlaceBlocksByMap(image, mapSize, blockCount, placed)) {
-    for (const auto& [index, offset] : placed) ParseSourceBlock(index, image, offset, target);
+    for (const auto& [index, offset, end] : placed) ParseSourceBlock(index, image, offset, end, target);
     return SorReadResult::kOk;
   }
   // A parser that finds its start beyond the image ends the chain: starting the next block over
@@ -95,7 +96,7 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
   std::int64_t position = mapSize;
   for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
     if (!kSorBlockParsers[index].inRevision1) continue;
-    position = ParseSourceBlock(index, image, position, target);
+    position = ParseSourceBlock(index, image, position, static_cast<std::int64_t>(image.size()), target);
     if (position == 0) break;
   }
   return SorReadResult::kOk;

@@ -44,6 +44,8 @@ void ClearSorRecord(SorRecord& record) {
   SorSource& source = record.Source;
   source.Length = 0;
   std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), 0);
+  std::fill(std::begin(source.BlockEnds), std::end(source.BlockEnds), 0);
+  source.DamagedBlocks = 0;
   source.SamplesCut = 0;
   source.Bytes.clear();
 }

@@ -208,6 +208,10 @@ inline constexpr int kSorParsedBlockCount = 9;
 struct SorSource {
   std::int32_t Length;
   std::int32_t BlockOffsets[kSorParsedBlockCount];  // -1: the block was not read
+  std::int32_t BlockEnds[kSorParsedBlockCount];     // where the block ends: nothing past it was read
+  /// One bit per parsed block (1 << its index): its records or texts ran past its end, a count in it
+  /// was impossible, or the map placed it elsewhere or listed it where it is not.
+  std::uint16_t DamagedBlocks;
   std::uint8_t SamplesCut;  // 1 when a trace held more samples than kSorMaxSamples
   std::vector<std::uint8_t> Bytes;  // Length of them; at most MaxTraceFileSize
 };

@@ -90,17 +90,23 @@ class SourcePlanner {
       block.build(record_, body, {});
       return body;
     }
-    // The reader's view of the source block alone: what the record held before any edit.
+    // The reader's view of the source block alone, within the same end: what the record held
+    // before any edit.
+    const auto end = std::clamp<std::int64_t>(record_.Source.BlockEnds[parser], 0, static_cast<std::int64_t>(image_.size()));
+    const std::span<const std::uint8_t> blockImage = image_.first(static_cast<std::size_t>(end));
     ClearSorRecord(*asRead_);
     SorTextLog log;
-    kSorBlockParsers[parser].parse(image_, at, *asRead_, &log);
+    kSorBlockParsers[parser].parse(blockImage, at, *asRead_, &log);
     SorBlockBuffer unedited;
     block.build(*asRead_, unedited, {});
     block.build(record_, body, {});
-    if (body == unedited && revision2_ && mapped != nullptr && at == mapped->offset) {
+    // The file's bytes are what the reader used only where the block was read whole, where the map
+    // places it: a damaged block is written as it was read and shown.
+    const bool readWhole = (record_.Source.DamagedBlocks & SorBlockBit(block.name)) == 0;
+    if (body == unedited && readWhole && revision2_ && mapped != nullptr && at == mapped->offset) {
       if (const auto bytes = Verbatim(*mapped)) return *bytes;
     }
-    std::vector<lumivane::SourceText> texts = SourceTexts(log);
+    std::vector<lumivane::SourceText> texts = SourceTexts(log, blockImage);
     if (block.name == kSorBlockKeyEvents) texts = FollowKeyEvents(texts, asRead_->KeyEvents, record_.KeyEvents);
     body.clear();
     block.build(record_, body, texts);
@@ -133,16 +139,16 @@ class SourcePlanner {
     return SorBlockBuffer(begin, begin + mapped.size);
   }
 
-  std::vector<lumivane::SourceText> SourceTexts(const SorTextLog& log) const {
+  static std::vector<lumivane::SourceText> SourceTexts(const SorTextLog& log, std::span<const std::uint8_t> block) {
     std::vector<lumivane::SourceText> texts;
     for (const lumivane::TextSpan& span : log) {
-      // A text whose zero byte the file does not hold cannot be written back as it was.
-      if (span.stored == nullptr || span.end > static_cast<std::int64_t>(image_.size())) {
+      // A text whose zero byte its block does not hold cannot be written back as it was.
+      if (span.stored == nullptr || span.end > static_cast<std::int64_t>(block.size())) {
         texts.push_back({nullptr, {}});
         continue;
       }
-      texts.push_back({span.stored, image_.subspan(static_cast<std::size_t>(span.start),
-                                                   static_cast<std::size_t>(span.end - span.start))});
+      texts.push_back({span.stored, block.subspan(static_cast<std::size_t>(span.start),
+                                                  static_cast<std::size_t>(span.end - span.start))});
     }
     return texts;
   }

@@ -144,10 +144,10 @@ TEST(ReadSorV2, BlockCountThatIncludesTheMapAndForeignBlocksReadLikeOurOwnLayout
 
 TEST(ReadSorV2, BlockOrderInTheFileDoesNotMatter) {
   const auto usual = ReadImage(MakeSorV2WithBlock([](SorImageBuilder& b) {
-    b.Block("FxdParams").U32(5).Fixed("ft", 2).I16(13100).I32(0).I32(0).I16(1).I16(30).I32(7).I32(9);
+    b.Block("FxdParams").U32(5).Fixed("ft", 2).I16(13100).I32(0).I32(0).I16(1).I16(30).I32(7).I32(9).Raw(Bytes(54, 0));
   }));
   SorImageBuilder b;
-  b.Block("FxdParams").U32(5).Fixed("ft", 2).I16(13100).I32(0).I32(0).I16(1).I16(30).I32(7).I32(9);
+  b.Block("FxdParams").U32(5).Fixed("ft", 2).I16(13100).I32(0).I32(0).I16(1).I16(30).I32(7).I32(9).Raw(Bytes(54, 0));
   b.Block("GenParams").Fixed("EN", 2).Text("c").Text("f").I16(652).I16(1310).Text("o").Text("t").Text("cc");
   b.Fixed("BC", 2).I32(1).I32(2).Text("op").Text("comment");
   b.Block("Cksum");

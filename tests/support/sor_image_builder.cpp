@@ -176,15 +176,19 @@ void SampleUserName(SorImageBuilder& b, int userVer) {
 }  // namespace
 
 Bytes MakeSorV2WithBlock(const std::function<void(SorImageBuilder&)>& addBlock) {
-  SorImageBuilder b;
-  b.Block("GenParams").Fixed("EN", 2).Text("c").Text("f").I16(652).I16(1310).Text("o").Text("t").Text("cc");
-  b.Fixed("BC", 2).I32(1).I32(2).Text("op").Text("comment");
-  addBlock(b);
-  b.Block("Cksum");
-  Bytes image = b.BuildV2();
+  // The padding closes the last block before Cksum, inside its map entry, so the map still agrees.
+  const auto build = [&](std::size_t padding) {
+    SorImageBuilder b;
+    b.Block("GenParams").Fixed("EN", 2).Text("c").Text("f").I16(652).I16(1310).Text("o").Text("t").Text("cc");
+    b.Fixed("BC", 2).I32(1).I32(2).Text("op").Text("comment");
+    addBlock(b);
+    b.Raw(Bytes(padding, 0));
+    b.Block("Cksum");
+    return b.BuildV2();
+  };
   constexpr std::size_t kRevision2Length = 300;
-  if (image.size() < kRevision2Length) image.insert(image.end() - 8, kRevision2Length - image.size(), 0);
-  return image;
+  const Bytes image = build(0);
+  return image.size() < kRevision2Length ? build(kRevision2Length - image.size()) : image;
 }
 
 void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
