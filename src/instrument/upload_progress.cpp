@@ -5,9 +5,11 @@
 std::atomic<std::int32_t> g_UploadCount{UploadConnecting};
 std::atomic<std::int32_t> g_UploadIndex{-1};
 std::atomic<std::int32_t> g_UploadUnwritten{0};
+std::atomic<std::int32_t> g_UploadRenamed{0};
 
 void UploadProgress::Reset() {
   unwritten.store(0);
+  renamed.store(0);
   count.store(UploadConnecting);
   index.store(-1);
 }
@@ -17,4 +19,4 @@ void UploadProgress::PublishFailure(std::int32_t status) {
   index.store(0);
 }
 
-UploadProgress GlobalUploadProgress() { return {g_UploadCount, g_UploadIndex, g_UploadUnwritten}; }
+UploadProgress GlobalUploadProgress() { return {g_UploadCount, g_UploadIndex, g_UploadUnwritten, g_UploadRenamed}; }

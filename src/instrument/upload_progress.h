@@ -10,12 +10,15 @@ extern std::atomic<std::int32_t> g_UploadCount;
 extern std::atomic<std::int32_t> g_UploadIndex;
 /// Files received whole that could not be stored in the target folder.
 extern std::atomic<std::int32_t> g_UploadUnwritten;
+/// Files stored under a numbered name because a file of their name had been received before.
+extern std::atomic<std::int32_t> g_UploadRenamed;
 
 /// Where one worker publishes; the program's upload uses the globals above, tests their own.
 struct UploadProgress {
   std::atomic<std::int32_t>& count;
   std::atomic<std::int32_t>& index;
   std::atomic<std::int32_t>& unwritten;
+  std::atomic<std::int32_t>& renamed;
 
   /// The connecting state, before the worker starts.
   void Reset();

@@ -12,17 +12,18 @@ constexpr float kCreepPerTick = 3.0f;
 
 const std::string& Row(LangRow row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
 
-std::string FinishedText(std::int32_t c, std::int32_t unwritten) {
+std::string FinishedText(std::int32_t c, UploadFileOutcomes outcomes) {
   std::string text = lumivane::Format("%s %d %s", Row(TextRow::Total), c, Row(TextRow::FilesReceived));
-  if (unwritten > 0) text += lumivane::Format("\n%d %s", unwritten, Row(TextRow::FilesNotStored));
+  if (outcomes.renamed > 0) text += lumivane::Format("\n%d %s", outcomes.renamed, Row(TextRow::FilesRenamed));
+  if (outcomes.unwritten > 0) text += lumivane::Format("\n%d %s", outcomes.unwritten, Row(TextRow::FilesNotStored));
   return text;
 }
 
 }  // namespace
 
-ProgressView UpdateProgressView(std::int32_t c, std::int32_t i, std::int32_t unwritten, ProgressCreep& creep) {
+ProgressView UpdateProgressView(std::int32_t c, std::int32_t i, UploadFileOutcomes outcomes, ProgressCreep& creep) {
   if (c == 0) return {kFullBar, Row(TextRow::NoFileInOtdr), true};
-  if (c > 0 && i >= c) return {kFullBar, FinishedText(c, unwritten), true};
+  if (c > 0 && i >= c) return {kFullBar, FinishedText(c, outcomes), true};
   switch (c) {
     case UploadConnecting: return {std::nullopt, Row(TextRow::ConnectingPort), false};
     case UploadStartFailed:

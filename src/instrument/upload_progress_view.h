@@ -17,5 +17,12 @@ struct ProgressView {
   bool ended = false;      // the transfer is over: the timer stops and OK becomes usable
 };
 
-/// The view of count `c`, index `i` and the number of files that could not be stored.
-ProgressView UpdateProgressView(std::int32_t c, std::int32_t i, std::int32_t unwritten, ProgressCreep& creep);
+/// What a finished transfer tells besides its count: files that could not be stored, and files
+/// stored under a numbered name.
+struct UploadFileOutcomes {
+  std::int32_t unwritten = 0;
+  std::int32_t renamed = 0;
+};
+
+/// The view of count `c`, index `i` and what became of the files received.
+ProgressView UpdateProgressView(std::int32_t c, std::int32_t i, UploadFileOutcomes outcomes, ProgressCreep& creep);

@@ -28,6 +28,7 @@ class UploadRun {
     m_job.progress.index.store(-1);
 
     std::int32_t unwritten = 0;
+    std::int32_t renamed = 0;
     for (std::int32_t k = 0; k < info.files; ++k) {
       m_job.progress.index.store(k);
       std::array<std::uint8_t, kMaxUploadRecordLength> recordBytes{};
@@ -40,10 +41,13 @@ class UploadRun {
       if (!Ask(UsbCmdContent, content)) return Fail(UploadTransferFailed);
       const std::string name =
           StoredUploadFileName(UploadFileName(info.layout, m_transport.Kind(), record), k + 1);
-      if (!StoreUploadedFile(m_job.targetFolder, name, content)) ++unwritten;
+      const std::optional<std::string> stored = StoreUploadedFile(m_job.targetFolder, name, content);
+      if (!stored) ++unwritten;
+      if (stored && *stored != name) ++renamed;
     }
     m_transport.Close();
     m_job.progress.unwritten.store(unwritten);
+    m_job.progress.renamed.store(renamed);
     m_job.progress.index.store(info.files);
   }
 

@@ -12,6 +12,17 @@
 namespace {
 
 constexpr int kTempNameTries = 100;
+constexpr int kNumberedNameTries = 10000;
+
+// Gives the file at `from` the name `to` unless a file of that name exists (errno is then EEXIST).
+// File systems that cannot rename on that condition get a new link and lose the old one.
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+}
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
@@ -53,15 +64,29 @@ std::string StoredUploadFileName(std::string_view rawName, int fileNumber) {
   return name;
 }
 
-bool StoreUploadedFile(const std::string& folder, const std::string& name, std::span<const std::uint8_t> bytes) {
+std::string NumberedUploadFileName(std::string_view name, int number) {
+  const auto dot = name.find_last_of('.');
+  // A leading dot starts a name, not an extension.
+  const std::size_t at = dot == std::string_view::npos || dot == 0 ? name.size() : dot;
+  return std::string(name.substr(0, at)) + lumivane::Format(" (%d)", number) + std::string(name.substr(at));
+}
+
+std::optional<std::string> StoreUploadedFile(const std::string& folder, const std::string& name,
+                                             std::span<const std::uint8_t> bytes) {
   std::string tempPath;
   const int fd = CreateTempFile(folder, tempPath);
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, bytes);
+  if (fd < 0) return std::nullopt;
+  const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
-  if (written && closed && std::rename(tempPath.c_str(), lumivane::JoinPath(folder, name).c_str()) == 0) return true;
+  if (written && closed) {
+    for (int number = 1; number <= kNumberedNameTries; ++number) {
+      const std::string stored = number == 1 ? name : NumberedUploadFileName(name, number);
+      if (MoveWithoutReplacing(tempPath, lumivane::JoinPath(folder, stored))) return stored;
+      if (errno != EEXIST) break;
+    }
+  }
   ::unlink(tempPath.c_str());
-  return false;
+  return std::nullopt;
 }
 
 void RemoveFolderIfEmpty(const std::string& folder) { ::rmdir(folder.c_str()); }

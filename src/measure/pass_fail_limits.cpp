@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cctype>
+#include <cmath>
 
 #include "platform/number_format.h"
 
@@ -58,7 +59,9 @@ float ParseLeadingNumber(std::string_view text) {
   if (number.front() == '+') number.remove_prefix(1);
   double value = 0.0;
   const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (result.ec != std::errc{}) return 0.0f;
+  // A number no limit can hold (1e308 becomes infinity as a float) is no limit at all: judging
+  // against it, or showing and storing it again, would turn it into something else.
+  if (result.ec != std::errc{} || !std::isfinite(static_cast<float>(value))) return 0.0f;
   return static_cast<float>(value);
 }
 

@@ -33,7 +33,8 @@ int HasIniSection(std::string_view section, const std::string& iniPath);
 /// with a number, reads as 0. Values longer than 9 characters are cut, as the file format allows.
 void ReadPassFailLimits(std::string_view section, const std::string& iniPath, PassFailThresholds& limits);
 
-/// The decimal number at the start of `text` (leading blanks skipped); 0 when there is none.
+/// The decimal number at the start of `text` (leading blanks skipped); 0 when there is none or when
+/// it lies beyond what a float holds.
 float ParseLeadingNumber(std::string_view text);
 
 /// A limit as the dialog shows and the file stores it ("%.3f").

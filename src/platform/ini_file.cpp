@@ -7,12 +7,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <unordered_set>
 
 #include "platform/ascii_case.h"
+#include "platform/folder_sync.h"
 
 namespace lumivane {
 namespace {
@@ -64,21 +63,45 @@ struct Parsed {
   bool readable = true;
 };
 
+// The file's bytes; nothing when it does not exist. Anything but a regular file (a FIFO or a device
+// named like the file, a folder) is unreadable: it is opened without waiting, so a FIFO cannot block
+// the caller, and it is never read.
+std::optional<std::string> ReadRegularFile(const std::string& path, bool& exists) {
+  exists = true;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    exists = errno != ENOENT && errno != ENOTDIR;
+    return std::nullopt;
+  }
+  struct stat info {};
+  std::optional<std::string> bytes;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    bytes.emplace();
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        bytes.reset();
+        break;
+      }
+      if (n == 0) break;
+      bytes->append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  return bytes;
+}
+
 Parsed Load(const std::string& path) {
   Parsed parsed;
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return parsed;
-  std::ifstream in(path, std::ios::binary);
-  if (ec || std::filesystem::is_directory(status) || !in) {
-    parsed.readable = false;
+  bool exists = false;
+  const std::optional<std::string> read = ReadRegularFile(path, exists);
+  if (!read) {
+    parsed.readable = !exists;
     return parsed;
   }
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) {
-    parsed.readable = false;
-    return parsed;
-  }
+  const std::string& bytes = *read;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     const auto nl = bytes.find('\n', pos);
@@ -128,6 +151,20 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
+// Names met so far, compared without regard to ASCII case, in time linear in the names.
+class FirstSpellings {
+ public:
+  /// True the first time a name is offered in any spelling.
+  bool IsFirst(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = AsciiLower(c);
+    return seen_.insert(std::move(folded)).second;
+  }
+
+ private:
+  std::unordered_set<std::string> seen_;
+};
+
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 bool ValidSection(std::string_view section) {
@@ -167,6 +204,7 @@ IniWriteOutcome ReplaceFile(const std::string& path, const std::string& bytes) {
     ::unlink(temp.c_str());
     return IniWriteOutcome::ReplaceFailed;
   }
+  SyncFolderOf(path);
   return IniWriteOutcome::Written;
 }
 
@@ -207,11 +245,9 @@ int IniFile::ReadInt(std::string_view section, std::string_view key, int fallbac
 std::vector<std::string> IniFile::SectionNames() const {
   const Parsed parsed = Load(path_);
   std::vector<std::string> names;
+  FirstSpellings seen;
   for (const Line& line : parsed.lines) {
-    if (line.kind != Line::Kind::Section) continue;
-    bool seen = false;
-    for (const std::string& name : names) seen = seen || EqualsIgnoreAsciiCase(name, line.name);
-    if (!seen) names.push_back(line.name);
+    if (line.kind == Line::Kind::Section && seen.IsFirst(line.name)) names.push_back(line.name);
   }
   return names;
 }
@@ -221,12 +257,12 @@ std::vector<IniFile::Entry> IniFile::ReadSection(std::string_view section) const
   std::vector<Entry> entries;
   const auto range = FindSection(parsed.lines, section);
   if (!range) return entries;
+  FirstSpellings seen;
   for (std::size_t i = range->header + 1; i < range->end; ++i) {
     const Line& line = parsed.lines[i];
-    if (line.kind != Line::Kind::Key) continue;
-    bool seen = false;
-    for (const Entry& e : entries) seen = seen || EqualsIgnoreAsciiCase(e.first, line.name);
-    if (!seen) entries.emplace_back(line.name, std::string(Unquote(line.value)));
+    if (line.kind == Line::Kind::Key && seen.IsFirst(line.name)) {
+      entries.emplace_back(line.name, std::string(Unquote(line.value)));
+    }
   }
   return entries;
 }

@@ -356,7 +356,6 @@ std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& recor
       NoteDamage(record, kSorBlockLnkParams);
       break;
     }
-    ++read;
     SorLandmark& mark = k < kSorMaxLandmarks ? links.Landmarks[k] : ignored;
     mark.Number = in.I16();
     in.RawText(mark.Code, 2);
@@ -371,11 +370,12 @@ std::int64_t ParseLnkParams(SorImage image, std::int64_t start, SorRecord& recor
     mark.SheathMarkUnits[1] = in.U8();
     mark.ModeFieldDiameter = in.I16();
     in.Text(mark.Comment, kSorLandmarkCommentCapacity);
-  }
-  if (in.Position() > in.Length()) {
-    // The last landmark's comment ran past the block: that landmark is not one.
-    --read;
-    if (read < kSorMaxLandmarks) links.Landmarks[read] = SorLandmark{};
+    // A comment that ran past the block: that landmark is not one (the parse still ends past it).
+    if (in.Position() > in.Length()) {
+      mark = SorLandmark{};
+      break;
+    }
+    ++read;
   }
   links.LandmarkCount = static_cast<std::int16_t>(ClampSorCount(read, kSorMaxLandmarks));
   return in.Position();

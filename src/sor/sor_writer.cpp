@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folder_sync.h"
 #include "platform/stale_temp_files.h"
 #include "sor/byte_writer.h"
 #include "sor/sor_block_builders.h"
@@ -128,5 +129,8 @@ SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
     ::unlink(temp.c_str());
     return SorWriteResult::kRenameFailed;
   }
+  // The file's bytes were flushed before the rename; the folder's entry now follows them. The
+  // trace is in place either way, so a folder that cannot be flushed does not fail the save.
+  SyncFolderOf(target);
   return SorWriteResult::kOk;
 }

@@ -57,6 +57,7 @@ inline constexpr LangRow CantReadData = 24;           // "Can't Read Data,Ensure
 inline constexpr LangRow CantOpenPort = 25;           // "Can't Open Port,Ensure the Port is Free!"
 inline constexpr LangRow SelectDirectory = 26;        // "Select Directory"
 inline constexpr LangRow FilesNotStored = 270;        // "Files Could Not Be Saved In The Folder!"
+inline constexpr LangRow FilesRenamed = 356;          // "Files Had The Name Of A File Received Before: ..."
 
 // Upload dialogs.
 inline constexpr LangRow PortLabel = 126;             // "Port"

@@ -34,7 +34,8 @@ class LibusbTransportTest : public UploadRunTest {
 
   std::string Message() {
     ProgressCreep creep;
-    return UpdateProgressView(progress_.count.load(), progress_.index.load(), progress_.unwritten.load(), creep).text;
+    return UpdateProgressView(progress_.count.load(), progress_.index.load(),
+                              {progress_.unwritten.load(), progress_.renamed.load()}, creep).text;
   }
 };
 

@@ -11,10 +11,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "instrument/upload_progress_view.h"
 #include "instrument/upload_worker.h"
 #include "simulated_instrument.h"
 #include "temp_dir.h"
 #include "upload_test_support.h"
+#include "vocabulary/text_table.h"
 
 namespace fs = std::filesystem;
 using namespace lumivane::test;
@@ -177,6 +179,38 @@ TEST_F(SerialPortTransportTest, AnInstrumentThatFallsSilentEndsTheTransfer) {
     if (c.filesLeft > 0) {
       EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", a}}));
     }
+  }
+}
+
+TEST_F(SerialPortTransportTest, TwoFilesOfOneNameAreBothKeptAndTheEndSaysSo) {
+  PtyInstrument instrument;
+  ASSERT_TRUE(instrument.ok());
+  const Bytes a = Content(3000, 1), b = Content(1000, 2);
+  instrument.Play(StreamOf({20002, {{Record16("A.SOR", 3000), a}, {Record16("A.SOR", 1000), b}}}));
+  Run(Settings(instrument.slaveName()));
+  EXPECT_EQ(progress_.index.load(), 2);
+  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", a}, {"A (2).SOR", b}}));
+  InitLanguageTable();
+  SelectLanguage(LanguageColumn::English);
+  ProgressCreep creep;
+  const std::string text =
+      UpdateProgressView(progress_.count.load(), progress_.index.load(), {0, progress_.renamed.load()}, creep).text;
+  EXPECT_NE(text.find("1 " + g_CurrentStrings[TextRow::FilesRenamed]), std::string::npos) << text;
+}
+
+TEST_F(SerialPortTransportTest, ARecordAnnouncingMoreBytesThanArriveLeavesNoFile) {
+  // The second record announces 5000 bytes; 3000 arrive and the line falls silent.
+  const Bytes a = Content(2000, 1), b = Content(3000, 2);
+  for (const std::string secondName : {"B.SOR", "A.SOR"}) {
+    SCOPED_TRACE(secondName);
+    fs::create_directory(folder_);
+    for (const auto& entry : fs::directory_iterator(folder_)) fs::remove(entry.path());
+    PtyInstrument instrument;
+    ASSERT_TRUE(instrument.ok());
+    instrument.Play(StreamOf({20002, {{Record16("A.SOR", 2000), a}, {Record16(secondName, 5000), b}}}));
+    Run(Settings(instrument.slaveName()));
+    EXPECT_EQ(progress_.count.load(), UploadTransferFailed);
+    EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", a}})) << "no part file, no temporary";
   }
 }
 

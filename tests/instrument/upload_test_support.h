@@ -20,7 +20,8 @@ struct LocalProgress {
   std::atomic<std::int32_t> count{-1};
   std::atomic<std::int32_t> index{-1};
   std::atomic<std::int32_t> unwritten{0};
-  UploadProgress View() { return {count, index, unwritten}; }
+  std::atomic<std::int32_t> renamed{0};
+  UploadProgress View() { return {count, index, unwritten, renamed}; }
 };
 
 /// Every file in `folder` with its bytes; none when there is no such folder.

@@ -7,6 +7,7 @@
 
 #include "document/otdr_doc.h"
 #include "instrument/upload_launch.h"
+#include "instrument/uploaded_file_store.h"
 #include "simulated_instrument.h"
 #include "sor/sor_record.h"
 #include "temp_dir.h"
@@ -138,13 +139,29 @@ TEST_F(UploadWorkerTest, AShortReplyPutsTheLinkInOrderAgain) {
   EXPECT_EQ(link.recoveries, 1);
 }
 
-TEST_F(UploadWorkerTest, ASecondFileOfTheSameNameReplacesTheFirstWhole) {
-  const Bytes longer = Content(2000, 1), shorter = Content(500, 2);
+TEST_F(UploadWorkerTest, FilesOfOneNameAreAllKeptUnderNumberedNames) {
+  const Bytes first = Content(2000, 1), second = Content(500, 2), third = Content(700, 3), other = Content(90, 4);
   SimulatedInstrumentLink link(UploadTransportKind::Serial,
-                               StreamOf({20002, {{Record16("SAME.SOR", 2000), longer}, {Record16("SAME.SOR", 500), shorter}}}));
+                               StreamOf({20004,
+                                         {{Record16("SAME.SOR", 2000), first},
+                                          {Record16("SAME.SOR", 500), second},
+                                          {Record16("SAME (2).SOR", 90), other},
+                                          {Record16("SAME.SOR", 700), third}}}));
   Run(link);
-  EXPECT_EQ(progress_.index.load(), 2);
-  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"SAME.SOR", shorter}}));
+  EXPECT_EQ(progress_.index.load(), 4);
+  EXPECT_EQ(progress_.renamed.load(), 2);
+  EXPECT_EQ(progress_.unwritten.load(), 0);
+  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"SAME.SOR", first},
+                                                            {"SAME (2).SOR", second},
+                                                            {"SAME (2) (2).SOR", other},
+                                                            {"SAME (3).SOR", third}}));
+}
+
+TEST(NumberedUploadFileName, TheNumberGoesBeforeTheExtension) {
+  EXPECT_EQ(NumberedUploadFileName("A.SOR", 2), "A (2).SOR");
+  EXPECT_EQ(NumberedUploadFileName("A.B.sor", 3), "A.B (3).sor");
+  EXPECT_EQ(NumberedUploadFileName("file2", 2), "file2 (2)");
+  EXPECT_EQ(NumberedUploadFileName(".hidden", 2), ".hidden (2)");
 }
 
 TEST_F(UploadWorkerTest, NamesThatWouldLeaveTheFolderStayInIt) {

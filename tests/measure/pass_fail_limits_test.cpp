@@ -29,6 +29,8 @@ TEST(ParseLeadingNumber, TakesTheLongestLeadingDecimalNumber) {
       {"+3", 3.0f},      {".5", 0.5f},     {"5.", 5.0f},     {".", 0.0f},     {"-", 0.0f},
       {"1e2", 100.0f},   {"1e", 1.0f},     {"2e+x", 2.0f},   {"0x10", 0.0f},  {"inf", 0.0f},
       {"nan", 0.0f},     {"40,5", 40.0f},  {"45.000", 45.0f},
+      // Beyond a float: no limit rather than an infinite one.
+      {"1e308", 0.0f},   {"-1e39", 0.0f},  {"1e999", 0.0f},  {"3e38", 3e38f},
   };
   for (const auto& c : cases) EXPECT_FLOAT_EQ(ParseLeadingNumber(c.text), c.expected) << c.text;
 }
@@ -42,7 +44,11 @@ TEST(PassFailLimitsFile, ReadsTheSixKeysOfASection) {
                                         "Event Relf=-45\n"
                                         "Event Atte=0.22x\n"
                                         "Link Loss=99\n"  // one blank: not the key
-                                        "Link ORL=123456789012\n");
+                                        "Link ORL=123456789012\n"
+                                        "[1310]\n"
+                                        "Splice Loss=1e308\n"
+                                        "Connector Loss=inf\n"
+                                        "Event Relf=NaN\n");
   PassFailThresholds limits;
   limits.Limit.fill(7.0f);
   ReadPassFailLimits("1550", ini, limits);
@@ -52,6 +58,8 @@ TEST(PassFailLimitsFile, ReadsTheSixKeysOfASection) {
   EXPECT_FLOAT_EQ(limits.Limit[kLimitAttenuation], 0.22f);
   EXPECT_FLOAT_EQ(limits.Limit[kLimitLinkLoss], 0.0f);
   EXPECT_FLOAT_EQ(limits.Limit[kLimitLinkOrl], 123456789.0f);  // cut to 9 characters
+  ReadPassFailLimits("1310", ini, limits);
+  for (const float limit : limits.Limit) EXPECT_EQ(limit, 0.0f) << "a limit no float holds is not set";
 }
 
 TEST(PassFailLimitsFile, MissingFileReadsZero) {

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <climits>
+#include <future>
+#include <memory>
+#include <thread>
 #include <filesystem>
 #include <string>
 
@@ -206,6 +212,35 @@ TEST_F(IniFileTest, FailedWritesLeaveTheFileAlone) {
   std::filesystem::create_directory(dir_.Path("folder.ini"));
   EXPECT_EQ(IniFile(dir_.Path("folder.ini")).WriteString("s", "k", "v"), IniWriteOutcome::ReadFailed);
   EXPECT_TRUE(std::filesystem::is_directory(dir_.Path("folder.ini")));
+}
+
+TEST_F(IniFileTest, AFifoNamedLikeTheFileIsRefusedWithoutWaitingForAWriter) {
+  const std::string path = dir_.Path("otdr config.ini");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  // The reads run aside, so a read that blocks fails the test instead of hanging the suite.
+  auto done = std::make_shared<std::promise<std::pair<std::vector<std::string>, IniWriteOutcome>>>();
+  std::thread([path, done] {
+    const IniFile file(path);
+    done->set_value({file.SectionNames(), file.WriteString("1310", "Splice Loss", "1")});
+  }).detach();
+  auto result = done->get_future();
+  if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    // Opening the other end releases the blocked read before the test ends.
+    ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+    FAIL() << "reading a FIFO blocked";
+  }
+  const auto [sections, written] = result.get();
+  EXPECT_TRUE(sections.empty());
+  EXPECT_EQ(written, IniWriteOutcome::ReadFailed);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_TRUE(S_ISFIFO(after.st_mode)) << "the FIFO is not replaced";
+}
+
+TEST_F(IniFileTest, RepeatedSectionsAndKeysKeepTheirFirstSpelling) {
+  const std::string path = WriteSample("[A]\nk=1\nK=2\n[b]\n[a]\nk=3\n[B]\n[c]\n");
+  EXPECT_EQ(IniFile(path).SectionNames(), (std::vector<std::string>{"A", "b", "c"}));
+  EXPECT_EQ(IniFile(path).ReadSection("a"), (std::vector<IniFile::Entry>{{"k", "1"}}));
 }
 
 TEST_F(IniFileTest, WriteKeepsThePermissions) {

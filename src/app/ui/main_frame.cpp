@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -166,7 +167,7 @@ void CMainFrame::AddRecentFiles(QMenu* menu, std::string_view placeholder) {
     return;
   }
   for (std::size_t i = 0; i < m_recentFiles.size(); ++i) {
-    const QString path = QString::fromStdString(m_recentFiles[i]);
+    const QString path = QFile::decodeName(QByteArray::fromStdString(m_recentFiles[i]));
     QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
     connect(item, &QAction::triggered, this, [this, path = m_recentFiles[i]] {
       if (m_callbacks.openRecentFile) m_callbacks.openRecentFile(path);

@@ -62,7 +62,7 @@ std::optional<std::string> ChooseWithDialog(QWidget* parent, FileChoice choice) 
     const QString name = QFileDialog::getSaveFileName(parent, QString::fromLatin1(kNewFileTitle), QString(), QString(),
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
-    return name.toStdString();
+    return QFile::encodeName(name).toStdString();
   }
   QStringList filters{QStringLiteral("OTDR Files(*.sor)")};
   if (choice == FileChoice::Open) filters << QStringLiteral("所有(*.*)");

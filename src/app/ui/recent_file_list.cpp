@@ -1,6 +1,9 @@
 #include "app/ui/recent_file_list.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QSettings>
+#include <QVariant>
 #include <algorithm>
 
 namespace {
@@ -9,6 +12,14 @@ const QString kGroup = QStringLiteral("Recent File List");
 
 QString EntryKey(std::size_t index) { return QStringLiteral("File%1").arg(index + 1); }
 
+// A path is kept as the file system's bytes: a name that is not UTF-8 would not survive as text.
+// Lists written as text by earlier versions read as the bytes that text names.
+std::string StoredPath(const QVariant& value) {
+  const QByteArray bytes =
+      value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QFile::encodeName(value.toString());
+  return bytes.toStdString();
+}
+
 }  // namespace
 
 void RecentFileList::Load() {
@@ -16,8 +27,8 @@ void RecentFileList::Load() {
   settings.beginGroup(kGroup);
   m_paths.clear();
   for (std::size_t i = 0; i < kSize; ++i) {
-    const QString path = settings.value(EntryKey(i)).toString();
-    if (!path.isEmpty()) m_paths.push_back(path.toStdString());
+    const std::string path = StoredPath(settings.value(EntryKey(i)));
+    if (!path.empty()) m_paths.push_back(path);
   }
 }
 
@@ -38,7 +49,7 @@ void RecentFileList::Save() const {
   settings.beginGroup(kGroup);
   for (std::size_t i = 0; i < kSize; ++i) {
     if (i < m_paths.size()) {
-      settings.setValue(EntryKey(i), QString::fromStdString(m_paths[i]));
+      settings.setValue(EntryKey(i), QByteArray::fromStdString(m_paths[i]));
     } else {
       settings.remove(EntryKey(i));
     }

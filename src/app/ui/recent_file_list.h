@@ -1,5 +1,6 @@
 #pragma once
-// The four paths opened last, most recent first, kept in the user's settings between runs.
+// The four paths opened last, most recent first, kept in the user's settings between runs as the
+// file system's bytes.
 #include <string>
 #include <vector>
 

@@ -49,7 +49,8 @@ void CCThreadDlg::UpdateProgress() {
   // The count first: the worker writes it before the index.
   const std::int32_t c = m_progress.count.load();
   const std::int32_t i = m_progress.index.load();
-  const ProgressView view = UpdateProgressView(c, i, m_progress.unwritten.load(), m_creep);
+  const ProgressView view =
+      UpdateProgressView(c, i, {m_progress.unwritten.load(), m_progress.renamed.load()}, m_creep);
   if (view.bar) m_Progress->setValue(*view.bar);
   m_strStatus = view.text;
   m_lblStatus->setText(QString::fromStdString(m_strStatus));

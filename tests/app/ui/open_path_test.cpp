@@ -15,6 +15,7 @@
 #include "document/ui/open_file_dlg.h"
 #include "platform/path_util.h"
 #include "platform/ui/length_unit_setting.h"
+#include "sor/sor_block_parsers.h"
 #include "sor_image_builder.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
@@ -194,14 +195,34 @@ TEST(OpenPathFailureTest, NeitherARefusedNorADamagedFileEntersTheRecentFiles) {
   lumivane::test::Bytes truncated = lumivane::test::MakeSampleSorV2({.points = 3000});
   truncated.resize(truncated.size() / 2);
   const std::string damaged = env.dir().WriteFile("damaged.sor", truncated);
+  // A key-event count that runs past its block, the file whole.
+  lumivane::test::Bytes miscounted = lumivane::test::MakeSampleSorV2({.points = 3000});
+  miscounted[static_cast<std::size_t>(FindSorBlock(miscounted, 154, "KeyEvents")) + 10] = 252;
+  const std::string badCount = env.dir().WriteFile("bad count.sor", miscounted);
   COtdrApp* app = env.Start({good});
   EXPECT_EQ(app->OpenDocumentFile(notes), nullptr);
   EXPECT_EQ(app->m_pDocument->m_strTracePath, good);
   EXPECT_NE(app->OpenDocumentFile(damaged), nullptr);
   EXPECT_EQ(app->m_pDocument->m_strTracePath, damaged);
+  EXPECT_NE(app->OpenDocumentFile(badCount), nullptr);
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, badCount);
   EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{good});
   EXPECT_EQ(env.sink().MessageTexts(),
-            (std::vector<std::string>{g_CurrentStrings[TextRow::FileHoldsNoTrace], g_CurrentStrings[TextRow::FileDamaged]}));
+            (std::vector<std::string>{g_CurrentStrings[TextRow::FileHoldsNoTrace], g_CurrentStrings[TextRow::FileDamaged],
+                                      g_CurrentStrings[TextRow::FileDamaged]}));
+}
+
+TEST(OpenPathRecentFilesTest, ANameThatIsNotUtf8ComesBackAtTheNextStartAsItsOwnBytes) {
+  lumivane::test::AppTestEnv env;
+  const std::string path = env.WriteTrace("caf\xE9 \xFF.sor");
+  COtdrApp* app = env.Start({path});
+  ASSERT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{path});
+  env.Stop();
+  app = env.Start();
+  ASSERT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{path});
+  EXPECT_NE(app->OpenDocumentFile(app->RecentFiles().Paths().front()), nullptr);
+  EXPECT_EQ(app->m_pDocument->m_strTracePath, path);
+  EXPECT_TRUE(env.sink().MessageTexts().empty());
 }
 
 TEST(OpenPathSwitchTest, AListedTraceIsMadeCurrentWithoutChangingTheList) {
