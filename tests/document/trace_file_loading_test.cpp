@@ -12,6 +12,7 @@
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
 #include "recording_message_sink.h"
+#include "sor/sor_block_parsers.h"
 #include "sor_image_builder.h"
 #include "sor_test_util.h"
 #include "temp_dir.h"
@@ -153,6 +154,10 @@ TEST_F(TraceFileLoading, AFileThatHoldsNoTraceIsRefusedAndChangesNothing) {
 TEST_F(TraceFileLoading, ADamagedOrCutFileOpensWithItsWarning) {
   Bytes truncated = lumivane::test::MakeSampleSorV2({.points = 3000});
   truncated.resize(truncated.size() / 2);  // inside the samples
+  // Only the samples the file holds are read: the name, the total and trace counts, the trace's
+  // point count and scale come first.
+  const auto samplesAt = static_cast<std::size_t>(FindSorBlock(truncated, 154, "DataPts")) + 8 + 4 + 2 + 4 + 2;
+  const auto samplesHeld = static_cast<std::int32_t>((truncated.size() - samplesAt) / 2);
   lumivane::test::SorImageBuilder many;
   many.Block("GenParams").Fixed("EN", 2).Text("").Text("").I16(652).I16(1550).Text("").Text("").Text("").Fixed("BC", 2);
   many.I32(0).I32(0).Text("").Text("");
@@ -161,7 +166,7 @@ TEST_F(TraceFileLoading, ADamagedOrCutFileOpensWithItsWarning) {
   many.Block("Cksum");
   struct Case { std::string name; Bytes bytes; LangRow message; bool damaged; std::int32_t points; };
   const Case cases[] = {
-      {"truncated.sor", truncated, TextRow::FileDamaged, true, 3000},
+      {"truncated.sor", truncated, TextRow::FileDamaged, true, samplesHeld},
       {"many points.sor", many.BuildV2(), TextRow::TracePointsCut, false, kSorMaxSamples},
   };
   for (const Case& c : cases) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -149,7 +152,7 @@ TEST_F(UploadWorkerTest, FilesOfOneNameAreAllKeptUnderNumberedNames) {
                                           {Record16("SAME.SOR", 700), third}}}));
   Run(link);
   EXPECT_EQ(progress_.index.load(), 4);
-  EXPECT_EQ(progress_.renamed.load(), 2);
+  EXPECT_EQ(progress_.renamed.load(), 3);
   EXPECT_EQ(progress_.unwritten.load(), 0);
   EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"SAME.SOR", first},
                                                             {"SAME (2).SOR", second},
@@ -182,17 +185,24 @@ TEST_F(UploadWorkerTest, NamesThatWouldLeaveTheFolderStayInIt) {
 }
 
 TEST_F(UploadWorkerTest, AFileThatCannotBeStoredIsCountedAndTheOthersAreKept) {
-  // A folder of the file's name makes storing it fail, much as a full disk would.
-  fs::create_directory(folder_ / "B.SOR");
-  const Bytes a = Content(100, 1), b = Content(200, 2), c = Content(300, 3);
+  // A limit on the size of files this process writes makes storing the larger file fail, much as a
+  // full disk would (the limit counts for root too).
+  const Bytes a = Content(100, 1), b = Content(200, 2), c = Content(50, 3);
   SimulatedInstrumentLink link(UploadTransportKind::Usb,
-                               StreamOf({20003, {{Record16("A.SOR", 100), a}, {Record16("B.SOR", 200), b}, {Record16("C.SOR", 300), c}}}));
+                               StreamOf({20003, {{Record16("A.SOR", 100), a}, {Record16("B.SOR", 200), b}, {Record16("C.SOR", 50), c}}}));
+  rlimit before{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = before;
+  small.rlim_cur = 150;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   Run(link);
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, previousHandler);
   EXPECT_EQ(progress_.count.load(), 3);
   EXPECT_EQ(progress_.index.load(), 3);
   EXPECT_EQ(progress_.unwritten.load(), 1);
-  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", a}, {"C.SOR", c}}));
-  EXPECT_TRUE(fs::is_empty(folder_ / "B.SOR"));
+  EXPECT_EQ(FilesIn(folder_), (std::map<std::string, Bytes>{{"A.SOR", a}, {"C.SOR", c}})) << "no part of B, no temporary";
 }
 
 TEST_F(UploadWorkerTest, AWorkerWaitingOnASilentInstrumentIsCancelledAndJoined) {
