@@ -15,19 +15,33 @@ std::string WavelengthSection(const COtdrDoc& doc) { return lumivane::Format("%d
 
 }  // namespace
 
-void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
-  doc.m_strWorkPath = PassFailIniPath(programFolder);
-  if (doc.m_strWorkPath.empty()) return;
-  PassFailThresholds& limits = doc.m_PassFailThresholds;
-  std::string section = WavelengthSection(doc);
+PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, const std::string& iniPath,
+                                           std::string_view section) {
+  PassFailThresholds limits = current;
   if (!limits.UnsavedSection.empty() && limits.UnsavedSection == section) {
     limits.Limit = limits.UnsavedLimit;
     limits.Judged = 1;
-    return;
+    return limits;
   }
-  if (HasIniSection(section, doc.m_strWorkPath) == 0) section = kFallbackLimitSection;
-  limits.Judged = HasIniSection(section, doc.m_strWorkPath);
-  ReadPassFailLimits(section, doc.m_strWorkPath, limits);
+  limits.Judged = HasIniSection(section, iniPath);
+  ReadPassFailLimits(section, iniPath, limits);
+  return limits;
+}
+
+PassFailThresholds PassFailLimitsForWavelength(const COtdrDoc& doc, int wavelengthNm) {
+  // Without a limits file the document's limits are all there is.
+  if (doc.m_strWorkPath.empty()) return doc.m_PassFailThresholds;
+  return PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, lumivane::Format("%d", wavelengthNm));
+}
+
+void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
+  doc.m_strWorkPath = PassFailIniPath(programFolder);
+  if (doc.m_strWorkPath.empty()) return;
+  std::string section = WavelengthSection(doc);
+  if (doc.m_PassFailThresholds.UnsavedSection != section && HasIniSection(section, doc.m_strWorkPath) == 0) {
+    section = kFallbackLimitSection;
+  }
+  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, section);
 }
 
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {

@@ -16,6 +16,16 @@ class COtdrDoc;
 /// empty folder leaves the limits alone.
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
 
+/// The limits of `section` of the limits file at `iniPath` (or the confirmed limits the file could
+/// not keep for it) with the enable flags of `current`; nothing is judged when the file has no such
+/// section.
+PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, const std::string& iniPath,
+                                           std::string_view section);
+
+/// The limits a trace of `wavelengthNm` is judged with: its own wavelength's section of the
+/// document's limits file, never another wavelength's; without a limits file, the document's limits.
+PassFailThresholds PassFailLimitsForWavelength(const COtdrDoc& doc, int wavelengthNm);
+
 /// What the Pass/Fail dialog shows and returns.
 struct PassFailDialogValues {
   LimitTexts limits;         // PassFailThresholds order

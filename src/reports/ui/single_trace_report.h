@@ -57,7 +57,8 @@ class SingleTraceReport final : public ReportPageRenderer {
   void PrintBatchPage(const ReportPage& page, ReportCanvas& canvas);
   void PrintReportTitle(const ReportPage& page, ReportCanvas& canvas, int& y);
   void PrintReportPage(const ReportPage& page, ReportCanvas& canvas, const ReportTraceSet& set, int reportPage);
-  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
+  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view,
+                           const PrintPageState& state);
   void PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
   void PrintMarkerBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
   void PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);

@@ -162,7 +162,7 @@ TEST_F(PrintJobControlTest, CombinedLayoutWithAllTracesCountsTheCombinedTable) {
   control_->OnPrintCommand();
   EXPECT_EQ(pages_.drawn, (std::vector<std::string>{"combined page 1 of 2", "combined page 2 of 2"}));
   EXPECT_TRUE(control_->PageState().m_bUseCombined);
-  EXPECT_EQ(control_->PageState().m_Combined.Rows.size(), 21u);
+  EXPECT_EQ(control_->PageState().m_Combined.Rows.size(), 22u);
   EXPECT_EQ(control_->PageState().m_Combined.Names[10], "b.sor");
 
   // One trace left: the document's own events count, and no table from the last job survives.

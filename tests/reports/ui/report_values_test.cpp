@@ -109,7 +109,7 @@ TEST_F(ReportValuesTest, APrintWithEveryPaneClosedEqualsOneWithThemOpen) {
 
   // The values are those of the markers as they stand: marker B on the chosen fifth event.
   EXPECT_TRUE(Has(withoutPanes, "Marker B")) << withoutPanes;
-  EXPECT_TRUE(Has(withoutPanes, "Ins. Loss at #5:")) << withoutPanes;
+  EXPECT_TRUE(Has(withoutPanes, "Ins.Loss at B:")) << withoutPanes;
 
   EXPECT_TRUE(Has(withoutPanes, "Fail"));
   EXPECT_FALSE(Has(withoutPanes, "A-B: 0.00000"));

