@@ -154,4 +154,20 @@ TEST_F(PageSlotStoreTest, UnreadableBatchFileSaysSoAndLeavesTheWorkTraceAlone) {
   }
 }
 
+TEST_F(PageSlotStoreTest, FilesBeyondTheSlotsAreNamedAsNotPrinted) {
+  // 999 events: a trace cell and 50 event-table cells a file, so the slots run out in file 40.
+  SampleSorSpec spec;
+  spec.events = 999;
+  const Bytes image = MakeSampleSorV2(spec);
+  std::vector<std::string> names;
+  for (int i = 0; i < 41; ++i) {
+    names.push_back("f" + std::to_string(i) + ".sor");
+    dir_.WriteFile(names.back(), image);
+  }
+  batch_.FileCount = static_cast<int>(names.size());
+  batch_.FileNames = names;
+  ASSERT_EQ(FillEventTableSlots(*store_, {}, batch_, *work_), kPageSlotCount);
+  EXPECT_EQ(store_->m_UnreadFiles, (std::vector<std::string>{batch_.Folder + "f39.sor", batch_.Folder + "f40.sor"}));
+}
+
 }  // namespace

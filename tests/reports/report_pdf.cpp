@@ -58,6 +58,14 @@ std::vector<PdfWord> PdfWords(const std::string& pdf, int page) {
   return words;
 }
 
+int PdfImageCount(const std::string& pdf) {
+  // A header of two lines, then one line per image.
+  const std::string list = RunTool("pdfimages", {"-list", QString::fromStdString(pdf)});
+  int lines = 0;
+  for (const char c : list) lines += c == '\n' ? 1 : 0;
+  return list.empty() ? -1 : lines - 2;
+}
+
 QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem) {
   const QString n = QString::number(page);
   RunTool("pdftoppm", {"-r", "100", "-aa", "no", "-aaVector", "no", "-png", "-f", n, "-l", n, "-singlefile",

@@ -34,6 +34,9 @@ struct PdfWord {
 };
 std::vector<PdfWord> PdfWords(const std::string& pdf, int page);
 
+/// Images the PDF holds, as pdfimages lists them; -1 when it cannot be read.
+int PdfImageCount(const std::string& pdf);
+
 /// Page `page` at 100 dots per inch: pixel (x + 24, 17 - y) shows unit (x, y) of the page.
 QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem);
 
