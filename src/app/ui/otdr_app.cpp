@@ -216,9 +216,6 @@ void COtdrApp::BindPrintCommands() {
     view.canvas = state.m_sizeScrollTotal;
     view.pixelsPerSample = state.m_dPixelsPerSample;
     view.pixelsPerDb = state.m_dPixelsPerDb;
-    view.linkMapPicture = [](int width, int height) {
-      return g_pDisplayView != nullptr ? g_pDisplayView->LinkMapPrintPicture(width, height) : QImage();
-    };
     return view;
   };
   m_pReport = std::make_unique<SingleTraceReport>(*m_pDocument, m_TraceList, std::move(sources));

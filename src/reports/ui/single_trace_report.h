@@ -13,6 +13,7 @@
 #include "vocabulary/pixel_geometry.h"
 
 class COtdrDoc;
+class QPainter;
 class ReportCanvas;
 struct CellLayout;
 struct TraceRecord;
@@ -30,7 +31,6 @@ struct ReportViewSnapshot {
   PixelSize canvas;
   double pixelsPerSample = 0.0;
   double pixelsPerDb = 0.0;
-  std::function<QImage(int width, int height)> linkMapPicture;  // the printed link map, in units
 };
 
 class SingleTraceReport final : public ReportPageRenderer {
@@ -60,6 +60,7 @@ class SingleTraceReport final : public ReportPageRenderer {
   void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view,
                            const PrintPageState& state);
   void PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
+  void PrintLinkMap(QPainter& painter, const PixelRect& box, const ReportTraceSet& set, const ReportViewSnapshot& view);
   void PrintMarkerBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
   void PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
   void PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const ReportTraceSet& set,

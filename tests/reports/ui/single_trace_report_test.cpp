@@ -4,6 +4,9 @@
 #include <QPrinter>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +20,7 @@
 #include "reports/batch_print_state.h"
 #include "reports/ui/print_job_control.h"
 #include "reports/report_pdf.h"
+#include "sor/sor_text.h"
 #include "temp_dir.h"
 #include "document/display_state.h"
 
@@ -98,6 +102,7 @@ class SingleTraceReportTest : public ::testing::Test {
     SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnPrintCommand();
+    if (const char* keep = std::getenv("KEEP_PDF")) std::filesystem::copy_file(pdf_, keep, std::filesystem::copy_options::overwrite_existing);
     std::vector<std::string> texts;
     for (int p = 1; p <= lumivane::test::PdfPageCount(pdf_); ++p) texts.push_back(lumivane::test::PdfPageText(pdf_, p));
     return texts;
@@ -112,6 +117,22 @@ class SingleTraceReportTest : public ::testing::Test {
       for (int x = area.left(); x <= area.right(); ++x) dark += qGray(image.pixel(x, y)) < 60 ? 1 : 0;
     }
     return dark;
+  }
+
+  // Words of page 1 printed white on black: most of their box is dark on the raster.
+  std::vector<std::string> FlaggedWords() {
+    const QImage page = RasterFirstPage();
+    std::vector<std::string> flagged;
+    for (const auto& w : lumivane::test::PdfWords(pdf_, 1)) {
+      // A label joined to its value ("Loss:7.500") is judged by the value's part alone.
+      const std::size_t colon = w.text.rfind(':');
+      const std::size_t from = colon == std::string::npos ? 0 : colon + 1;
+      const double left = w.left + (w.right - w.left) * static_cast<double>(from) / w.text.size();
+      const QRect box(static_cast<int>(left) + 25, static_cast<int>(w.top) + 18,
+                      std::max(1, static_cast<int>(w.right - left) - 2), 8);
+      if (DarkPixels(page, box) * 2 > box.width() * box.height()) flagged.push_back(w.text.substr(from));
+    }
+    return flagged;
   }
 
   TempDir dir_;
@@ -241,6 +262,102 @@ TEST_F(SingleTraceReportTest, FailingValuesPrintWhiteOnBlack) {
   EXPECT_EQ(DarkPixels(failing, distance), DarkPixels(judgedOff, distance));
 }
 
+TEST_F(SingleTraceReportTest, AVerdictOfFailShowsWhatFails) {
+  doc_->m_nEventCount = 5;
+  doc_->m_PassFailThresholds.MeasuredLinkOrl = 25.0f;
+  const struct {
+    const char* what;
+    int limit;
+    float value;
+    const char* flagged;
+  } cases[] = {
+      {"splice loss", kLimitSpliceLoss, 0.05f, "0.100"},
+      {"link loss", kLimitLinkLoss, 0.1f, "7.500"},
+      {"link ORL", kLimitLinkOrl, 30.0f, "25.000"},
+  };
+  for (const auto& c : cases) {
+    doc_->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 0};
+    doc_->m_PassFailThresholds.Enabled[static_cast<std::size_t>(c.limit)] = 1;
+    doc_->m_PassFailThresholds.Limit[static_cast<std::size_t>(c.limit)] = c.value;
+    const std::string page = PrintPages()[0];
+    EXPECT_TRUE(Has(page, "Fail")) << c.what;
+    const auto flagged = FlaggedWords();
+    EXPECT_NE(std::find(flagged.begin(), flagged.end(), c.flagged), flagged.end()) << c.what;
+  }
+}
+
+TEST_F(SingleTraceReportTest, MarkerReadingsAreLabelledAsThePaneLabelsThem) {
+  doc_->m_nEventCount = 5;
+  doc_->m_MarkerState.ActiveMarker = 1;
+  const std::string page = PrintPages()[0];
+  EXPECT_TRUE(Has(page, "Ins.Loss at B:")) << page;
+  EXPECT_TRUE(Has(page, "Refl at B:"));
+  EXPECT_TRUE(Has(page, "Cum.Loss to B:"));
+  EXPECT_FALSE(Has(page, "at #"));
+}
+
+TEST_F(SingleTraceReportTest, LongFileNamesPrintWholeInTheirColumn) {
+  const struct {
+    const char* name;
+  } cases[] = {
+      {"example4-exfo-ftb4ftbx730c-mfdgainer-1550nm.sor"},
+      {"a-file-name-far-too-long-for-one-line-of-the-column-even-in-a-smaller-font-0123456789.sor"},
+  };
+  for (const auto& c : cases) {
+    doc_->m_strTracePath = std::string("/data/") + c.name;
+    PrintPages();
+    // The whole name, in one piece or broken over lines, left of the next column (x = 282).
+    double right = 0;
+    EXPECT_TRUE(lumivane::test::PrintedWhole(lumivane::test::PdfWords(pdf_, 1), c.name, &right)) << c.name;
+    EXPECT_LT(right, 282) << c.name;
+  }
+}
+
+TEST_F(SingleTraceReportTest, LinkMapPrintsAsLinesAndText) {
+  doc_->m_nEventCount = 5;
+  ReportViewSnapshot view;
+  view.linkMapMode = true;
+  const std::string page = PrintPages(view)[0];
+  EXPECT_EQ(lumivane::test::PdfImageCount(pdf_), 0);
+  EXPECT_FALSE(Has(page, "km/Div"));
+  EXPECT_TRUE(Has(page, "0.80000")) << page;  // the fifth event's distance label
+  // The green lines between the tiles lie in the graph box.
+  const QImage raster = RasterFirstPage();
+  int green = 0;
+  for (int y = 230; y < 590; ++y) {
+    for (int x = 74; x < 754; ++x) {
+      const QRgb p = raster.pixel(x, y);
+      green += qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(green, 50);
+}
+
+TEST_F(SingleTraceReportTest, CombinedWithAllTracesHeadsEveryTraceAndJudgesAllItFlags) {
+  AddTrace("/data/b.sor", 10, 0.012);
+  for (int e = 1; e < 9; ++e) traces_[1]->m_Model.m_EventRows[e].SpliceLoss = 0.5f;
+  doc_->m_nEventCount = 10;
+  doc_->m_PrintOptions.Layout = 2;
+  doc_->m_PrintOptions.EventOption = 1;
+  doc_->m_PassFailThresholds.Enabled[kLimitSpliceLoss] = 1;
+  doc_->m_PassFailThresholds.Limit[kLimitSpliceLoss] = 0.3f;
+  traces_[0]->m_Model.m_nEventCount = 10;
+  const auto pages = PrintPages();
+  ASSERT_FALSE(pages.empty());
+  const std::string& first = pages[0];
+  // The first trace's rows stand under its name, before any of them.
+  const std::size_t heading = first.find("EventTable a.sor");
+  ASSERT_NE(heading, std::string::npos) << first;
+  EXPECT_LT(heading, first.find("Start"));
+  EXPECT_TRUE(Has(first, "EventTable b.sor"));
+  EXPECT_TRUE(Has(first, "File : a.sor, b.sor"));
+  // Only b.sor's rows fail: the page says Fail and flags them.
+  EXPECT_TRUE(Has(first, "Fail"));
+  const auto flagged = FlaggedWords();
+  EXPECT_NE(std::find(flagged.begin(), flagged.end(), "0.500"), flagged.end());
+  EXPECT_EQ(std::find(flagged.begin(), flagged.end(), "0.100"), flagged.end());
+}
+
 TEST_F(SingleTraceReportTest, LogoSitsAtTheTopRightAndOnlyWithItsExtension) {
   QImage logo(480, 150, QImage::Format_RGB32);
   logo.fill(qRgb(0, 0, 255));
@@ -348,6 +465,31 @@ TEST_F(MultiTracePageTest, EventTableCellsFollowEachTrace) {
   EXPECT_FALSE(Has(pages[0], "c.sor"));
   EXPECT_TRUE(Has(pages[1], "Event Table c.sor"));
   EXPECT_TRUE(Has(pages[1], "(0)"));
+}
+
+TEST_F(MultiTracePageTest, TheTraceOnScreenPrintsWithItsMarkersAndEdits) {
+  doc_->m_PrintOptions.PerPageIndex = 1;
+  SetSorText(doc_->m_SorRecord.GenParams.Operator, std::string_view("Edited Op"));
+  const std::string page = PrintPages()[0];
+  // Markers 200 and 1500 of 2000 samples over 20 km, as the Marker Information pane has them.
+  EXPECT_TRUE(Has(page, "A-B: 13.00650 km")) << page;
+  EXPECT_TRUE(Has(page, "A 2.00100 km"));
+  EXPECT_TRUE(Has(page, "Operator : Edited Op"));
+}
+
+TEST_F(MultiTracePageTest, NamesOfOneLinkStayApartInEveryCellLayout) {
+  traces_[1]->m_strPath = "/data/example4-exfo-ftb4ftbx730c-mfdgainer-1310nm.sor";
+  traces_[2]->m_strPath = "/data/example4-exfo-ftb4ftbx730c-mfdgainer-1550nm.sor";
+  for (const int perPage : {1, 2, 3}) {
+    doc_->m_PrintOptions.PerPageIndex = perPage;
+    std::string all;
+    for (const std::string& page : PrintPages()) all += page;
+    // Each name whole, whatever font it takes to fit its column.
+    PrintPages();
+    const auto words = lumivane::test::PdfWords(pdf_, 1);
+    EXPECT_TRUE(lumivane::test::PrintedWhole(words, "example4-exfo-ftb4ftbx730c-mfdgainer-1310nm.sor")) << perPage;
+    EXPECT_TRUE(lumivane::test::PrintedWhole(words, "example4-exfo-ftb4ftbx730c-mfdgainer-1550nm.sor")) << perPage;
+  }
 }
 
 TEST_F(MultiTracePageTest, UnknownPerPageChoicePrintsOnePageWithoutCells) {
