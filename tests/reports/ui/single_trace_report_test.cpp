@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,7 +100,6 @@ class SingleTraceReportTest : public ::testing::Test {
     SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnPrintCommand();
-    if (const char* keep = std::getenv("KEEP_PDF")) std::filesystem::copy_file(pdf_, keep, std::filesystem::copy_options::overwrite_existing);
     std::vector<std::string> texts;
     for (int p = 1; p <= lumivane::test::PdfPageCount(pdf_); ++p) texts.push_back(lumivane::test::PdfPageText(pdf_, p));
     return texts;
