@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,16 @@ class SingleTraceReportTest : public ::testing::Test {
       for (int x = area.left(); x <= area.right(); ++x) dark += qGray(image.pixel(x, y)) < 60 ? 1 : 0;
     }
     return dark;
+  }
+
+  // Pixels of page 1's graph box that `match`.
+  int GraphBoxPixels(const std::function<bool(QRgb)>& match) {
+    const QImage raster = RasterFirstPage();
+    int n = 0;
+    for (int y = 230; y < 590; ++y) {
+      for (int x = 74; x < 754; ++x) n += match(raster.pixel(x, y)) ? 1 : 0;
+    }
+    return n;
   }
 
   // Words of page 1 printed white on black: most of their box is dark on the raster.
@@ -231,15 +242,7 @@ TEST_F(SingleTraceReportTest, ZoomedWindowPrintsOnlyItsVisiblePart) {
   EXPECT_TRUE(Has(page, "0.500 km/Div")) << page;
   EXPECT_TRUE(Has(page, "2.000 dB/Div"));
   // The curve is inside the box (a zoomed window draws one pixel per sample column).
-  const QImage raster = RasterFirstPage();
-  int curve = 0;
-  for (int y = 230; y < 590; ++y) {
-    for (int x = 74; x < 754; ++x) {
-      const QRgb p = raster.pixel(x, y);
-      curve += qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110 ? 1 : 0;
-    }
-  }
-  EXPECT_GT(curve, 300);
+  EXPECT_GT(GraphBoxPixels([](QRgb p) { return qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110; }), 300);
 }
 
 TEST_F(SingleTraceReportTest, FailingValuesPrintWhiteOnBlack) {
@@ -319,15 +322,7 @@ TEST_F(SingleTraceReportTest, LinkMapPrintsAsLinesAndText) {
   EXPECT_FALSE(Has(page, "km/Div"));
   EXPECT_TRUE(Has(page, "0.80000")) << page;  // the fifth event's distance label
   // The green lines between the tiles lie in the graph box.
-  const QImage raster = RasterFirstPage();
-  int green = 0;
-  for (int y = 230; y < 590; ++y) {
-    for (int x = 74; x < 754; ++x) {
-      const QRgb p = raster.pixel(x, y);
-      green += qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80 ? 1 : 0;
-    }
-  }
-  EXPECT_GT(green, 50);
+  EXPECT_GT(GraphBoxPixels([](QRgb p) { return qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80; }), 50);
 }
 
 TEST_F(SingleTraceReportTest, CombinedWithAllTracesHeadsEveryTraceAndJudgesAllItFlags) {
