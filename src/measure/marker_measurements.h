@@ -31,6 +31,7 @@ float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, 
 float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace);
 
 /// 1-based row whose span holds the sample index of marker A (`printMarker` 0) or B strictly
-/// inside; 0 when none does.
-int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+/// inside; 0 when none does. The rows count from the user's zero, which lies `userZeroKm`
+/// (UserZeroDistanceKm) after the first sample.
+int FindEventAtMarkerIndex(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
                            int firstPulsePoints, int pointCount, int markerA, int markerB, int printMarker);

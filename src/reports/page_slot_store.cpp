@@ -67,6 +67,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     ReleaseOwnedSamples(slot);
     slot.ModuleNumber = ModuleNumberOf(record);
     slot.LengthKm = model.m_dFibreLengthKm;
+    slot.UserZeroKm = UserZeroDistanceKm(record);
     slot.Samples = model.m_DbSamples.Values.data();
     slot.SampleCount = points;
     slot.CeilingLevel = model.m_dDbCeiling;
@@ -81,8 +82,8 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     slot.ColourIndex = trace->m_nColourIndex;
     slot.ActiveMarker = active;
 
-    const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
-                                             points, markerA, markerB, active);
+    const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
+                                             slot.FilePointCount, points, markerA, markerB, active);
     slot.InfoText[13] = InsertionLossLine(event, record);
     FormatCellMeasurements(slot, {slot.LengthKm, markerA, markerB, active, &record, &link,
                                   static_cast<int>(measured.size()), measured});
@@ -170,6 +171,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
 
   ReleaseOwnedSamples(slot);
   slot.LengthKm = work.m_dFibreLengthKm;
+  slot.UserZeroKm = UserZeroDistanceKm(record);
   slot.OwnedSamples = owned;
   slot.Samples = owned->Values.data();
   slot.SampleCount = points;
@@ -182,7 +184,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.ActiveMarker = store.m_nPrintActiveMarker;
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);
 
-  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
+  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
                                            work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker);
   slot.InfoText[13] = InsertionLossLine(event, record);
   FormatCellMeasurements(

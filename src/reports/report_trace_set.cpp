@@ -50,8 +50,9 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
       MeasureMarkerReadings(markers, record, n, samples, work.m_dFibreLengthKm, std::fabs(dB - dA), 0.0);
   const float orl =
       EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
-  const int eventNumber = FindEventAtMarkerIndex(work.m_dFibreLengthKm, rows, static_cast<int>(rows.size()),
-                                                 record.FxdParams.DataPointCounts[0], n, markerA, markerB, activeMarker);
+  const int eventNumber =
+      FindEventAtMarkerIndex(work.m_dFibreLengthKm, UserZeroDistanceKm(record), rows, static_cast<int>(rows.size()),
+                             record.FxdParams.DataPointCounts[0], n, markerA, markerB, activeMarker);
   return MarkerValuesOf(MarkerReadingLines(activeMarker, readings, CurrentDisplayUnit()), orl, eventNumber);
 }
 
