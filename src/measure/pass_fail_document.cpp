@@ -28,10 +28,10 @@ PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, co
   return limits;
 }
 
-PassFailThresholds PassFailLimitsForWavelength(const COtdrDoc& doc, int wavelengthNm) {
-  // Without a limits file the document's limits are all there is.
-  if (doc.m_strWorkPath.empty()) return doc.m_PassFailThresholds;
-  return PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, lumivane::Format("%d", wavelengthNm));
+PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current, const std::string& iniPath,
+                                               int wavelengthNm) {
+  if (iniPath.empty()) return current;
+  return PassFailLimitsOfSection(current, iniPath, lumivane::Format("%d", wavelengthNm));
 }
 
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {

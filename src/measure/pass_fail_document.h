@@ -22,9 +22,11 @@ void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
 PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, const std::string& iniPath,
                                            std::string_view section);
 
-/// The limits a trace of `wavelengthNm` is judged with: its own wavelength's section of the
-/// document's limits file, never another wavelength's; without a limits file, the document's limits.
-PassFailThresholds PassFailLimitsForWavelength(const COtdrDoc& doc, int wavelengthNm);
+/// The limits a trace of `wavelengthNm` is judged with: its own wavelength's section of the limits
+/// file at `iniPath`, never another wavelength's, with the enable flags of `current`; without a
+/// limits file, `current` as it is.
+PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current, const std::string& iniPath,
+                                               int wavelengthNm);
 
 /// What the Pass/Fail dialog shows and returns.
 struct PassFailDialogValues {

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QThread>
 
+#include "measure/pass_fail_limits.h"
 #include "measure/ui/analysis_commands.h"
 #include "app/ui/about_dlg.h"
 #include "vocabulary/command_ids.h"
@@ -218,6 +219,8 @@ void COtdrApp::BindPrintCommands() {
     view.pixelsPerDb = state.m_dPixelsPerDb;
     return view;
   };
+  // The limits file the panes judge with, whatever folder an upload last used.
+  sources.limitsFile = PassFailIniPath(QCoreApplication::applicationDirPath().toStdString());
   m_pReport = std::make_unique<SingleTraceReport>(*m_pDocument, m_TraceList, std::move(sources));
   PrintJobControl::Environment env = PrintJobControl::DefaultEnvironment(m_pMainFrame.get());
   env.maximiseTracePane = [this] {

@@ -12,7 +12,6 @@
 #include <cmath>
 
 #include "document/otdr_doc.h"
-#include "measure/pass_fail_document.h"
 #include "document/trace_record.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
@@ -154,8 +153,12 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   traces.reserve(m_TraceList.size());
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
     const TraceDisplayModel& model = record->m_Model;
+    // The trace on screen is judged as the screen judges it; every other one with its own
+    // wavelength's limits.
+    const bool current = record->m_strPath == m_Doc.m_strTracePath;
     traces.push_back({record->m_strPath, EventRowsInUse(model.m_EventRows, model.m_nEventCount),
-                      PassFailLimitsForWavelength(m_Doc, model.m_FibreParams.Wavelength)});
+                      current ? m_Doc.m_PassFailThresholds
+                              : m_Renderer.LimitsForWavelength(model.m_FibreParams.Wavelength)});
   }
   const PrintOptions& options = m_Doc.m_PrintOptions;
   PrintJobPlan plan = PlanPrintJob(

@@ -50,6 +50,10 @@ SingleTraceReport::SingleTraceReport(const COtdrDoc& doc, const std::vector<std:
 
 SingleTraceReport::~SingleTraceReport() = default;
 
+PassFailThresholds SingleTraceReport::LimitsForWavelength(int wavelengthNm) const {
+  return PassFailLimitsForWavelength(m_Doc.m_PassFailThresholds, m_Sources.limitsFile, wavelengthNm);
+}
+
 void SingleTraceReport::BeginJob() {
   m_UnreadFiles.clear();
   if (m_pSlots) m_pSlots->m_UnreadFiles.clear();
@@ -109,7 +113,7 @@ void SingleTraceReport::PrintBatchPage(const ReportPage& page, ReportCanvas& can
     return;
   }
   // Each file is judged with its own wavelength's limits, as it would be on screen.
-  const PassFailThresholds limits = PassFailLimitsForWavelength(m_Doc, g_WorkTrace.m_FibreParams.Wavelength);
+  const PassFailThresholds limits = LimitsForWavelength(g_WorkTrace.m_FibreParams.Wavelength);
   PrintReportPage(page, canvas, WorkTraceSet(g_WorkTrace, path, limits, page.state.m_nPrintActiveMarker), ref.Page);
   PrintReportFooter(page, canvas);
 }

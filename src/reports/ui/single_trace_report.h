@@ -38,11 +38,13 @@ class SingleTraceReport final : public ReportPageRenderer {
   struct Sources {
     std::function<ReportViewSnapshot()> view;   // empty: the defaults above
     std::function<std::string()> localTime;     // "yyyy-MM-dd HH:mm:ss"; empty: the clock
+    std::string limitsFile;                     // the pass/fail limits file; empty: the document's limits
   };
 
   SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList, Sources sources);
   ~SingleTraceReport() override;
 
+  PassFailThresholds LimitsForWavelength(int wavelengthNm) const override;
   void BeginJob() override;
   int CountMultiTracePages(int eventTable, int perPageIndex) override;
   void PrintSingleTracePage(const ReportPage& page) override;

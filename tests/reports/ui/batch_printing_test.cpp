@@ -84,7 +84,7 @@ class BatchPrintingTest : public ::testing::Test {
     return PlanBatchPrint(g_BatchPrint, folder_, names, doc_->m_PrintOptions, doc_->m_ConfigReport);
   }
   std::vector<std::string> PrintBatch() {
-    SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+    SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, limitsFile_});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnFilePrint();
     std::vector<std::string> pages;
@@ -94,6 +94,7 @@ class BatchPrintingTest : public ::testing::Test {
 
   TempDir dir_;
   std::string folder_;
+  std::string limitsFile_;  // empty: the document's limits
   std::string pdf_ = dir_.Path("batch.pdf");
   std::unique_ptr<COtdrDoc> doc_;
   std::vector<std::unique_ptr<TraceRecord>> traces_;
@@ -306,7 +307,7 @@ TEST_F(BatchPrintingTest, EachFileIsJudgedWithItsOwnWavelengthsLimits) {
   dir_.WriteFile("otdr config.ini",
                  std::string("[1310]\nSplice Loss=0.01\nConnector Loss=0.01\n"
                              "[1550]\nSplice Loss=1.0\nConnector Loss=1.0\n"));
-  doc_->m_strWorkPath = dir_.Path("otdr config.ini");
+  limitsFile_ = dir_.Path("otdr config.ini");
   doc_->m_PassFailThresholds.Enabled = {1, 1, 0, 0, 0, 0};
   Write("a1310.sor", WithWavelength(TraceFile(4), 13100));
   Write("b1550.sor", WithWavelength(TraceFile(4), 15500));
