@@ -28,6 +28,7 @@ constexpr int kRowFile = 231, kRowCableId = 47, kRowFiberId = 46, kRowOperator =
               kRowReflThreshold = 94, kRowUnlimited = 67;
 constexpr int kRowTotalRange = 335, kRowTotalLength = 69, kRowTotalLoss = 70, kRowTotalAttn = 71, kRowTotalOrl = 251;
 constexpr int kRowTrace = 80;
+constexpr int kRowReflectance = 76, kRowInsLoss = 77, kRowAttenuation = 78;
 constexpr std::array<int, 3> kColumnX{kReportLeft, (kReportPageRight - 100) / 3 + 50,
                                       (2 * kReportPageRight - 200) / 3 + 50};
 // Blank room kept between a text and the next column.
@@ -242,6 +243,33 @@ bool CombinedTableFails(const CombinedEventTable& table, double unitFactor) {
     }
   }
   return false;
+}
+
+std::string UnshownFailures(std::span<const EventRow> rows, const PassFailThresholds& limits,
+                            const LinkSummaryRecord& link, float linkOrl, bool tablePrinted, bool totalsPrinted) {
+  std::vector<std::string> names;
+  if (!tablePrinted) {
+    std::uint32_t failed = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      failed |= ReportEventCells(rows[i], static_cast<int>(i) + 1, i == 0, false, 1.0, limits).failed;
+    }
+    for (const auto& [cell, row] : {std::pair{3, kRowReflectance}, {4, kRowInsLoss}, {5, kRowAttenuation}}) {
+      if ((failed >> cell & 1u) != 0) names.push_back(Row(row));
+    }
+  }
+  if (!totalsPrinted) {
+    const LinkLimitFails fails = JudgeLinkLimits(link, limits, linkOrl);
+    const auto label = [](int row) {
+      std::string text = Row(row);
+      if (text.ends_with(':')) text.pop_back();
+      return text;
+    };
+    if (fails.linkLoss) names.push_back(label(kRowTotalLoss));
+    if (fails.linkOrl) names.push_back(label(kRowTotalOrl));
+  }
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
 }
 
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName) {

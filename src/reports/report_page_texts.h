@@ -4,6 +4,7 @@
 // place. The painter only places these texts, so tests can read a page without printing it.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,6 +99,12 @@ const PassFailThresholds& CombinedRowLimits(const CombinedEventTable& table, int
 
 /// Whether a printed cell of the combined table fails its trace's limits.
 bool CombinedTableFails(const CombinedEventTable& table, double unitFactor);
+
+/// The names of the judged values that fail while the page leaves out the block that would show
+/// them flagged (the event table when `tablePrinted` is false, the totals when `totalsPrinted` is),
+/// separated by commas: a page that says "Fail" always says why. Empty when nothing is hidden.
+std::string UnshownFailures(std::span<const EventRow> rows, const PassFailThresholds& limits,
+                            const LinkSummaryRecord& link, float linkOrl, bool tablePrinted, bool totalsPrinted);
 
 /// The eleven headings of the printed event table and their x positions.
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName);

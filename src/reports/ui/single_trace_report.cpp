@@ -153,7 +153,19 @@ void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const 
   canvas.SetFont(kVerdictFontHeight, true);
   const std::string verdict = failed ? "Fail" : "Pass";
   // On the title line, beside the logo, which its background must not cut into.
-  canvas.Text(kReportRight - canvas.TextWidth(verdict), y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+  const int verdictX = kReportRight - canvas.TextWidth(verdict);
+  canvas.Text(verdictX, y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+  const PrintOptions& options = m_Doc.m_PrintOptions;
+  const std::string hidden =
+      failed ? UnshownFailures(set.rows, set.limits, set.link, set.linkOrl, options.EventTable != 0,
+                               options.FiberInfo != 0)
+             : std::string();
+  if (!hidden.empty()) {
+    // What fails where the page does not show it, before the verdict.
+    canvas.SetFont(kFooterFontHeight, false);
+    canvas.TextEndingAt(verdictX - kLineGap * 3, y + 2 * kTitleFontHeight - kVerdictFontHeight + kFooterFontHeight,
+                        hidden);
+  }
 
   canvas.SetFont(kInfoFontHeight, false);
   const TraceInfoInputs inputs{set.record,      set.dateTime,       set.fibre,        set.path,

@@ -286,6 +286,29 @@ TEST_F(SingleTraceReportTest, AVerdictOfFailShowsWhatFails) {
   }
 }
 
+TEST_F(SingleTraceReportTest, AVerdictOfFailNamesWhatFailsWhereItsBlockIsLeftOut) {
+  doc_->m_nEventCount = 5;
+  doc_->m_PassFailThresholds.Enabled = {1, 0, 0, 0, 1, 0};
+  doc_->m_PassFailThresholds.Limit[kLimitSpliceLoss] = 0.05f;
+  doc_->m_PassFailThresholds.Limit[kLimitLinkLoss] = 0.1f;
+  const struct {
+    int eventTable, fiberInfo;
+    const char* named;
+  } cases[] = {{1, 1, ""}, {0, 1, "Ins.Loss"}, {1, 0, "Total Loss"}, {0, 0, "Ins.Loss, Total Loss"}};
+  for (const auto& c : cases) {
+    doc_->m_PrintOptions.EventTable = c.eventTable;
+    doc_->m_PrintOptions.FiberInfo = c.fiberInfo;
+    const std::string page = PrintPages()[0];
+    const std::string title = page.substr(0, page.find('\n'));
+    EXPECT_TRUE(Has(title, "Fail")) << c.named;
+    if (*c.named == '\0') {
+      EXPECT_FALSE(Has(title, "Loss")) << title;
+    } else {
+      EXPECT_TRUE(Has(title, c.named)) << title;
+    }
+  }
+}
+
 TEST_F(SingleTraceReportTest, MarkerReadingsAreLabelledAsThePaneLabelsThem) {
   doc_->m_nEventCount = 5;
   doc_->m_MarkerState.ActiveMarker = 1;
