@@ -268,7 +268,7 @@ TEST_F(BatchPrintingTest, MultiTraceCellsOfTwentyFiveAndNoEventsFillOnePage) {
   doc_->m_PrintOptions.PerPageIndex = 3;  // 8 cells to a page
   doc_->m_PrintOptions.EventTable = 1;
   ASSERT_EQ(Plan({"x.sor", "y.sor"}), BatchPlanResult::kOk);
-  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
   PrintJobControl control(*doc_, traces_, report, env_);
   control.OnFilePrint();
   ASSERT_EQ(PdfPageCount(pdf_), 1);
@@ -381,7 +381,7 @@ TEST_F(BatchPrintingTest, CancelAtTheDialogOfAMultiTraceBatchKeepsTheUnit) {
   env_.askPrint = [](QPrinter&, int) { return false; };
   lumivane::test::CountingView pane;
   doc_->AddView(pane, PaneKind::EventTable);
-  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
   PrintJobControl control(*doc_, traces_, report, env_);
   control.OnFilePrint();
   EXPECT_EQ(g_LengthUnitName, "km");
@@ -397,7 +397,7 @@ TEST_F(BatchPrintingTest, MultiTraceCellsLetTheirSamplesGoOnceDrawn) {
   doc_->m_PrintOptions.PerPageIndex = 1;
   doc_->m_PrintOptions.EventTable = 0;
   ASSERT_EQ(Plan({"a.sor", "b.sor", "c.sor", "d.sor", "e.sor"}), BatchPlanResult::kOk);
-  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
   // Each time a page is out, no cell drawn so far still holds samples.
   std::vector<int> held;
   env_.progress = [&report, &held](int done, int) {

@@ -78,7 +78,7 @@ class ReportValuesTest : public ::testing::Test {
     PrintJobControl::Environment env;
     env.askPrint = lumivane::test::PrintToPdf(pdf);
     std::vector<std::unique_ptr<TraceRecord>> traces;
-    SingleTraceReport report(doc, traces, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+    SingleTraceReport report(doc, traces, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
     PrintJobControl control(doc, traces, report, env);
     control.OnPrintCommand();
     return lumivane::test::PdfPageText(pdf, 1);

@@ -98,7 +98,7 @@ class SingleTraceReportTest : public ::testing::Test {
 
   // Prints the report through the job control as the Print command does and reads each page back.
   std::vector<std::string> PrintPages(ReportViewSnapshot view = {}) {
-    SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }});
+    SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }, {}});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnPrintCommand();
     std::vector<std::string> texts;
