@@ -19,13 +19,13 @@ void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
   doc.m_strWorkPath = PassFailIniPath(programFolder);
   if (doc.m_strWorkPath.empty()) return;
   PassFailThresholds& limits = doc.m_PassFailThresholds;
-  std::string section = WavelengthSection(doc);
+  const std::string section = WavelengthSection(doc);
   if (!limits.UnsavedSection.empty() && limits.UnsavedSection == section) {
     limits.Limit = limits.UnsavedLimit;
     limits.Judged = 1;
     return;
   }
-  if (HasIniSection(section, doc.m_strWorkPath) == 0) section = kFallbackLimitSection;
+  // Another wavelength's limits say nothing about this trace: without its own section nothing is judged.
   limits.Judged = HasIniSection(section, doc.m_strWorkPath);
   ReadPassFailLimits(section, doc.m_strWorkPath, limits);
 }
@@ -39,6 +39,8 @@ PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view progr
     values.limits[i] = FormatLimit(doc.m_PassFailThresholds.Limit[i]);
   }
   values.unit = kAttenuationLimitUnit;
+  // With nothing stored, OK without a change must judge nothing.
+  values.checks.fill(doc.m_PassFailThresholds.Judged != 0 ? 1 : 0);
   return values;
 }
 
