@@ -216,9 +216,6 @@ int DetectEndByThreshold(const AnalysisContext& context, const AnalysisParams& p
                          std::span<AnalysisEvent> events, int count) {
   if (count <= 1 || context.points.empty()) return 0;
   for (int i = 0; i < count; ++i) events[static_cast<std::size_t>(i)].endFlag = 0;
-  // The fibre has ended where the noise begins: what lies deeper in the noise (reflections seen
-  // through it, or the noise itself) never ends it.
-  count = InFrontOfNoise(events, count, context.noiseStart);
   for (int i = 1; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (std::fabs(event.loss) > params.endThreshold) {

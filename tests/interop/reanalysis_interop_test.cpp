@@ -92,6 +92,10 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
     const double pulseKm = doc->m_FibreParams.PulseWidth / 10000.0;
     std::cout << file.name << ": " << MatchedEvents(stored, found, pulseKm) << " of " << stored.size()
               << " stored events found again; " << found.size() << " events in the reanalysis\n";
+    for (const EventRow& row : stored) {
+      std::cout << "  stored " << row.Index << " type " << row.Type << " at " << row.Distance << " km, loss "
+                << row.SpliceLoss << " dB, reflectance " << row.Reflectance << " dB\n";
+    }
     for (const EventRow& row : found) {
       std::cout << "  " << row.Index << " type " << row.Type << " at " << row.Distance << " km, loss " << row.SpliceLoss
                 << " dB, reflectance " << row.Reflectance << " dB, to end " << row.DistanceToEnd << " km\n";
