@@ -85,9 +85,9 @@ AnalysisSettings PrefillAnalysisSettings(const FibreParamsRecord& fibre) {
   AnalysisSettings settings;
   settings.wavelengthIndex = NearestAnalysisWavelength(fibre.Wavelength);
   const auto slot = static_cast<std::size_t>(settings.wavelengthIndex);
+  // The trace's value as it is, not rounded to the dialog's precision: Apply without a change keeps it.
   const auto own = [](AnalysisField field, float value, float otherwise) {
-    const AnalysisValueCheck check = CheckAnalysisValue(field, value);
-    return check.accepted ? check.value : otherwise;
+    return CheckAnalysisValue(field, value).accepted ? value : otherwise;
   };
   settings.groupIndex = own(AnalysisField::GroupIndex, fibre.GroupIndex, g_IorByWavelength[slot]);
   settings.scatterCoef = own(AnalysisField::ScatterCoef, fibre.Backscatter, g_ScatterByWavelength[slot]);

@@ -502,3 +502,37 @@ TEST_F(TraceReanalysisTest, ANewLaunchIsCodedAsAReflection) {
 }
 
 }  // namespace
+
+// A launch cable ends 150 m in, where the user put the zero: the reanalysis starts there. The Start
+// is its connector, nothing before it is listed, and the link is measured from it.
+TEST_F(TraceReanalysisTest, TheStartStaysAtTheUsersZero) {
+  SyntheticTraceSpec spec;
+  spec.pointCount = 20000;
+  spec.pulseWidthNs = 300;
+  spec.noiseSigmaDb = 0.5;
+  spec.reflections = {{0.15, -45.0, 0.3}, {5.0, -40.0, 0.3}, {12.0, -30.0}};
+  spec.fibreEndKm = 12.0 + PulseSamples(spec) * spec.spacingKm;
+  SetTrace(spec.pointCount, MakeSyntheticTrace(spec));
+  SorRecord& r = doc->m_SorRecord;
+  r.FxdParams.PulseWidths[0] = 300;
+  r.GenParams.UserOffset = TimeOfDistance(0.15f, r.FxdParams.GroupIndex);
+  settings.groupIndex = 1.468f;
+  ASSERT_EQ(TimeToIndex(0, r), 150);
+
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
+  const std::int32_t pulseTime = TimeOfDistance(0.03f, r.FxdParams.GroupIndex);
+  ASSERT_GE(doc->m_nEventCount, 3);
+  EXPECT_EQ(r.KeyEvents.Events[0].TimeOfFlight, 0);
+  EXPECT_EQ(doc->m_EventRows[0].Type, kEventLaunch);
+  // The launch cable's connector is the Start, not a row of its own.
+  EXPECT_GT(r.KeyEvents.Events[1].TimeOfFlight, pulseTime);
+  EXPECT_NEAR(TimeToDistance(r.KeyEvents.Events[1].TimeOfFlight, r) - TimeToDistance(0, r), 5.0 - 0.15, 0.03);
+  ASSERT_NE(doc->m_nEndEventRow, kNoEndEventRow);
+  EXPECT_NEAR(TimeToDistance(r.KeyEvents.EndToEndMarker2, r) - TimeToDistance(0, r), 12.0 - 0.15, 0.03);
+  EXPECT_EQ(r.KeyEvents.EndToEndMarker1, 0);
+  EXPECT_NEAR(doc->m_LinkSummary.LinkLength, 12.0 - 0.15, 0.03);
+  // The windows stay on the trace behind the zero.
+  for (int i = 0; i < doc->m_nEventCount; ++i) {
+    for (int w = 0; w < kSorMarkerLocations; ++w) EXPECT_GE(TimeToIndex(r.KeyEvents.Events[i].MarkerLocations[w], r), 150) << i;
+  }
+}

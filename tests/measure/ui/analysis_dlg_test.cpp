@@ -152,7 +152,7 @@ class TraceReanalysisCommandTest : public AnalysisDlgTest {
     r.FxdParams.GroupIndex = 146710;
     r.FxdParams.Backscatter = 796;
     r.FxdParams.LossThreshold = 50;
-    r.FxdParams.ReflectanceThreshold = 65000;
+    r.FxdParams.ReflectanceThreshold = 65535;
     r.FxdParams.EndOfFibreThreshold = 5000;
     r.DataPts.TotalPointCount = 2000;
     r.DataPts.TraceCount = 1;
@@ -195,11 +195,13 @@ TEST_F(TraceReanalysisCommandTest, OpensOnTheTracesSettingsAndApplyAsOpenedMoves
   EXPECT_FLOAT_EQ(opened.groupIndex, 1.4671f);
   EXPECT_FLOAT_EQ(opened.scatterCoef, -49.6f);
   EXPECT_FLOAT_EQ(opened.nonReflThreshold, 0.05f);
-  EXPECT_FLOAT_EQ(opened.reflThreshold, -65.0f);
+  EXPECT_FLOAT_EQ(opened.reflThreshold, -65.535f);
   EXPECT_FLOAT_EQ(opened.endThreshold, 5.0f);
   EXPECT_EQ(doc->m_SorRecord.FxdParams.GroupIndex, 146710);
   EXPECT_EQ(doc->m_SorRecord.FxdParams.Backscatter, 796);
   EXPECT_EQ(doc->m_dFibreLengthKm, lengthBefore);
+  // Values finer than the dialog's checks round to are taken as they are.
+  EXPECT_FLOAT_EQ(doc->m_FibreParams.ReflectanceThreshold, -65.535f);
   // The wavelength keeps its tenths.
   EXPECT_FLOAT_EQ(g_AnalysisParams.wavelength, 1309.6f);
   EXPECT_TRUE(doc->IsModified());
