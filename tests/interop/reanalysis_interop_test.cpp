@@ -77,6 +77,7 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
     const AnalysisSettings settings = PrefillAnalysisSettings(doc->m_FibreParams);
     ExpectFileSettings(settings, doc->m_FibreParams);
     const int storedEnd = doc->m_nEndEventRow;
+    const float storedLinkLength = doc->m_LinkSummary.LinkLength;
     ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
     const std::vector<EventRow> found = Rows(*doc);
     const double pulseKm = doc->m_FibreParams.PulseWidth / 10000.0;
@@ -100,6 +101,8 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
     ASSERT_GE(end, 0);
     EXPECT_NEAR(found[static_cast<std::size_t>(end)].Distance, stored[static_cast<std::size_t>(storedEnd)].Distance,
                 pulseKm);
+    // The link is measured from the user's zero, as the file measures it.
+    if (storedLinkLength > 0.0f) EXPECT_NEAR(doc->m_LinkSummary.LinkLength, storedLinkLength, pulseKm);
     // Behind the end no loss is measured; nothing shows one the end threshold would call an end.
     for (std::size_t i = static_cast<std::size_t>(end) + 1; i < found.size(); ++i) {
       const float loss = found[i].SpliceLoss;
