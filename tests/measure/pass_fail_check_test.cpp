@@ -130,9 +130,9 @@ TEST(IsLimitEnabled, NothingIsJudgedWithoutLimits) {
   }
 }
 
-// The link map marks a loss only while the splice-loss box is ticked, a connector's too: with splice
-// off and connector on no loss is marked. A reflective loss is judged against the connector limit.
-TEST(LossLimitFails, TheSpliceBoxGatesEveryLoss) {
+// The link map marks a splice's loss while the splice-loss box is ticked and a connector's while the
+// connector-loss box is, each against its own limit.
+TEST(LossLimitFails, EachLossBoxGatesItsOwnEvents) {
   PassFailThresholds limits;
   limits.Limit[kLimitSpliceLoss] = 0.3f;
   limits.Limit[kLimitConnectorLoss] = 0.5f;
@@ -152,8 +152,8 @@ TEST(LossLimitFails, TheSpliceBoxGatesEveryLoss) {
     std::vector<bool> fails;
   } cases[] = {
       {{1, 1, 1, 1, 1, 1}, {false, true, true, false}},
-      {{0, 1, 1, 1, 1, 1}, {false, false, false, false}},
-      {{1, 0, 1, 1, 1, 1}, {false, true, true, false}},
+      {{0, 1, 1, 1, 1, 1}, {false, false, true, false}},
+      {{1, 0, 1, 1, 1, 1}, {false, true, false, false}},
       {{0, 0, 0, 0, 0, 0}, {false, false, false, false}},
   };
   for (const auto& c : cases) {
