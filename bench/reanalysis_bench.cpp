@@ -5,17 +5,18 @@
 // each one, as a reanalysis did before.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "analysis/analysis_engine.h"
 #include "bench_link.h"
+#include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "measure/analysis_settings.h"
 #include "measure/trace_reanalysis.h"
+#include "pulse_trace_file.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 
@@ -23,34 +24,14 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-constexpr std::int32_t kGroupIndexField = 146800;
-constexpr double kLightKmPerSecond = 299792.458;
-
-// A document holding the benchmark link as a file would bring it.
-std::unique_ptr<COtdrDoc> LinkDocument(const SyntheticTraceSpec& spec, const std::vector<TracePoint>& trace) {
+// A document holding the benchmark link's file as it reads.
+std::unique_ptr<COtdrDoc> LinkDocument(int n) {
   auto doc = std::make_unique<COtdrDoc>();
-  const int n = static_cast<int>(trace.size());
   doc->m_strTracePath = "link.sor";
-  SorRecord& r = doc->m_SorRecord;
-  // 100 ps per 10,000 samples of the round trip over one sample spacing.
-  const double roundTripSeconds = 2.0 * spec.spacingKm * (kGroupIndexField / 100000.0) / kLightKmPerSecond;
-  r.FxdParams.DataSpacing[0] = static_cast<std::int32_t>(std::lround(roundTripSeconds * 1e10 * 10000.0));
-  r.FxdParams.PulseWidthCount = 1;
-  r.FxdParams.PulseWidths[0] = static_cast<std::int16_t>(spec.pulseWidthNs);
-  r.FxdParams.ActualWavelength = static_cast<std::int16_t>(spec.wavelengthNm * 10.0f);
-  r.FxdParams.GroupIndex = kGroupIndexField;
-  r.DataPts.TotalPointCount = n;
-  r.DataPts.TraceCount = 1;
-  r.DataPts.Traces[0].PointCount = n;
-  r.DataPts.Traces[0].ScaleFactor = 1000;
-  r.DataPts.Traces[0].Samples.resize(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    const long sample = std::clamp(std::lround(-trace[static_cast<std::size_t>(i)].level * 1000.0), 0L, 65535L);
-    r.DataPts.Traces[0].Samples[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(sample);
-  }
+  doc->m_SorRecord = *PulseTraceRecord(n);
   doc->m_nPointCount = n;
-  doc->m_FibreParams.Wavelength = static_cast<std::int32_t>(spec.wavelengthNm);
-  doc->m_FibreParams.GroupIndex = kGroupIndexField / 100000.0f;
+  doc->m_dFibreLengthKm = FibreLengthKm(n, doc->m_SorRecord.FxdParams.GroupIndex, doc->m_SorRecord.FxdParams.DataSpacing[0]);
+  BuildFibreParams(kSorFileKind, doc->m_SorRecord, doc->m_FibreParams, 0.0);
   return doc;
 }
 
@@ -68,7 +49,7 @@ void RunReanalysis(benchmark::State& state, bool keptStorage) {
   const int n = static_cast<int>(state.range(0));
   const SyntheticTraceSpec spec = BenchLink(n);
   const std::vector<TracePoint> trace = MakeSyntheticTrace(spec);
-  const std::unique_ptr<COtdrDoc> doc = LinkDocument(spec, trace);
+  const std::unique_ptr<COtdrDoc> doc = LinkDocument(n);
   const AnalysisSettings settings = PrefillAnalysisSettings(doc->m_FibreParams);
   const AnalysisEngineFn freshStorage = [](std::span<TracePoint> points, std::span<AnalysisEvent> events,
                                            AnalysisParams& p) { return AnalyzeTrace(points, events, p); };
