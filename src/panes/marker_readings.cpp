@@ -135,7 +135,7 @@ float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int 
   if (end != rows.begin() + count) {
     const float endKm = end->Distance;
     if (end != rows.begin() &&
-        std::min(a, b) >= IndexOfDistance(endKm, record.DataPts.Traces[0].PointCount, length, n)) {
+        std::min(a, b) >= IndexOfShownDistance(endKm, record, length, n)) {
       return 0.0f;
     }
     dA = std::min(dA, endKm);
