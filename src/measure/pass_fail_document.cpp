@@ -23,6 +23,7 @@ PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, co
     limits.Judged = 1;
     return limits;
   }
+  // Another wavelength's limits say nothing about this trace: without its own section nothing is judged.
   limits.Judged = HasIniSection(section, iniPath);
   ReadPassFailLimits(section, iniPath, limits);
   return limits;
@@ -37,11 +38,7 @@ PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
   doc.m_strWorkPath = PassFailIniPath(programFolder);
   if (doc.m_strWorkPath.empty()) return;
-  std::string section = WavelengthSection(doc);
-  if (doc.m_PassFailThresholds.UnsavedSection != section && HasIniSection(section, doc.m_strWorkPath) == 0) {
-    section = kFallbackLimitSection;
-  }
-  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, section);
+  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, WavelengthSection(doc));
 }
 
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {
@@ -53,6 +50,8 @@ PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view progr
     values.limits[i] = FormatLimit(doc.m_PassFailThresholds.Limit[i]);
   }
   values.unit = kAttenuationLimitUnit;
+  // With nothing stored, OK without a change must judge nothing.
+  values.checks.fill(doc.m_PassFailThresholds.Judged != 0 ? 1 : 0);
   return values;
 }
 

@@ -11,7 +11,7 @@
 class COtdrDoc;
 
 /// Builds the INI path in `programFolder` into m_strWorkPath and reads the limits of the section of
-/// the trace's wavelength ("1310" when the file has none). Without either section nothing is judged;
+/// the trace's wavelength. Without that section nothing is judged (another wavelength's limits do not apply);
 /// limits confirmed for the trace's section that the file could not keep stay in force instead. An
 /// empty folder leaves the limits alone.
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
@@ -38,7 +38,7 @@ struct PassFailDialogValues {
 };
 
 /// Loads the limits and fills the dialog's values: the trace's own wavelength, the limits as "%.3f",
-/// every check on.
+/// every check on when limits are stored for the trace's wavelength, every check off when none are.
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder);
 
 /// Takes confirmed dialog values: the limits from their texts (empty gives 0), the non-empty texts
