@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cctype>
 #include <cmath>
+#include <optional>
 
+#include "platform/ascii_case.h"
 #include "platform/number_format.h"
 
 namespace {
@@ -39,7 +41,10 @@ int HasIniSection(std::string_view section, const std::string& iniPath) {
   return 0;
 }
 
-float ParseLeadingNumber(std::string_view text) {
+namespace {
+
+/// The leading decimal number of `text`, when it has one a double holds.
+std::optional<double> LeadingNumber(std::string_view text) {
   std::size_t at = 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
   const std::size_t start = at;
@@ -47,8 +52,14 @@ float ParseLeadingNumber(std::string_view text) {
   const std::size_t intEnd = SkipDigits(text, at);
   std::size_t end = intEnd;
   if (end < text.size() && text[end] == '.') end = SkipDigits(text, end + 1);
-  // Only decimal digits count: "inf", "nan" and hexadecimal forms are not numbers here.
-  if (end - at == 0 || (intEnd == at && end == intEnd + 1)) return 0.0f;
+  // Only decimal digits count: hexadecimal forms are not numbers here, and "inf" and "nan" are
+  // values no limit holds.
+  if (end - at == 0 || (intEnd == at && end == intEnd + 1)) {
+    const std::string_view word = text.substr(at, 3);
+    const bool notFinite = word.size() == 3 && (lumivane::EqualsIgnoreAsciiCase(word, "inf") ||
+                                                lumivane::EqualsIgnoreAsciiCase(word, "nan"));
+    return notFinite ? std::nullopt : std::optional<double>(0.0);
+  }
   if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
     std::size_t exponent = end + 1;
     if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
@@ -59,17 +70,31 @@ float ParseLeadingNumber(std::string_view text) {
   if (number.front() == '+') number.remove_prefix(1);
   double value = 0.0;
   const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-  // A number no limit can hold (1e308 becomes infinity as a float) is no limit at all: judging
-  // against it, or showing and storing it again, would turn it into something else.
-  if (result.ec != std::errc{} || !std::isfinite(static_cast<float>(value))) return 0.0f;
-  return static_cast<float>(value);
+  if (result.ec != std::errc{}) return std::nullopt;
+  return value;
 }
+
+// A number no limit can hold (1e308 becomes infinity as a float) is no limit at all: judging
+// against it, or showing and storing it again, would turn it into something else.
+std::optional<float> LimitValue(std::string_view text) {
+  const std::optional<double> value = LeadingNumber(text);
+  if (!value || !std::isfinite(static_cast<float>(*value))) return std::nullopt;
+  return static_cast<float>(*value);
+}
+
+}  // namespace
+
+float ParseLeadingNumber(std::string_view text) { return LimitValue(text).value_or(0.0f); }
 
 void ReadPassFailLimits(std::string_view section, const std::string& iniPath, PassFailThresholds& limits) {
   const lumivane::IniFile file(iniPath);
   for (std::size_t i = 0; i < kPassFailKeys.size(); ++i) {
     const std::string value = file.ReadString(section, kPassFailKeys[i]);
-    limits.Limit[i] = ParseLeadingNumber(std::string_view(value).substr(0, kValueCharacters));
+    const std::string_view text = std::string_view(value).substr(0, kValueCharacters);
+    const std::optional<float> limit = LimitValue(text);
+    limits.Limit[i] = limit.value_or(0.0f);
+    // A limit no float holds is not set: nothing is judged against it, rather than against 0.
+    if (!limit) limits.Enabled[i] = 0;
   }
 }
 

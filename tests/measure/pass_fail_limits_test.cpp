@@ -30,7 +30,7 @@ TEST(ParseLeadingNumber, TakesTheLongestLeadingDecimalNumber) {
       {"1e2", 100.0f},   {"1e", 1.0f},     {"2e+x", 2.0f},   {"0x10", 0.0f},  {"inf", 0.0f},
       {"nan", 0.0f},     {"40,5", 40.0f},  {"45.000", 45.0f},
       // Beyond a float: no limit rather than an infinite one.
-      {"1e308", 0.0f},   {"-1e39", 0.0f},  {"1e999", 0.0f},  {"3e38", 3e38f},
+      {"1e308", 0.0f},   {"-1e39", 0.0f},  {"1e999", 0.0f},  {"3e38", 3e38f},  {"-INF", 0.0f},
   };
   for (const auto& c : cases) EXPECT_FLOAT_EQ(ParseLeadingNumber(c.text), c.expected) << c.text;
 }
@@ -59,7 +59,12 @@ TEST(PassFailLimitsFile, ReadsTheSixKeysOfASection) {
   EXPECT_FLOAT_EQ(limits.Limit[kLimitLinkLoss], 0.0f);
   EXPECT_FLOAT_EQ(limits.Limit[kLimitLinkOrl], 123456789.0f);  // cut to 9 characters
   ReadPassFailLimits("1310", ini, limits);
-  for (const float limit : limits.Limit) EXPECT_EQ(limit, 0.0f) << "a limit no float holds is not set";
+  for (std::size_t i = 0; i < kPassFailKeys.size(); ++i) {
+    SCOPED_TRACE(kPassFailKeys[i]);
+    EXPECT_EQ(limits.Limit[i], 0.0f);
+    // Only the three values no float holds are not set; the missing keys read as before.
+    EXPECT_EQ(limits.Enabled[i], i <= kLimitReflectance ? 0 : 1);
+  }
 }
 
 TEST(PassFailLimitsFile, MissingFileReadsZero) {
