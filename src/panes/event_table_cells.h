@@ -11,12 +11,12 @@
 #include <span>
 
 #include "document/document_settings.h"
+#include "panes/event_table_view.h"
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
 class COtdrDoc;
 
-inline constexpr int kEventColumnCount = 11;
 
 /// Columns of the event table, left to right.
 enum EventColumn : int {
@@ -34,7 +34,7 @@ enum EventColumn : int {
 };
 
 /// Images of the event icon list, in list order.
-enum EventIcon : int {
+enum EventTableIcon : int {
   kIconBlank = 0,
   kIconStart,
   kIconEnd,
@@ -58,20 +58,6 @@ struct EventColumnHeading {
 /// The eleven headings with the unit label `unitName` where a column needs one.
 std::array<EventColumnHeading, kEventColumnCount> EventColumnHeadings(std::string_view unitName);
 
-/// One row of the table as shown.
-struct EventTableRowView {
-  std::array<std::string, kEventColumnCount> texts;
-  int typeIcon = kIconBlank;
-  std::uint32_t failedColumns = 0;  // bit c set: column c fails its limit
-
-  bool Failed(int column) const { return (failedColumns >> column & 1u) != 0; }
-};
-
-/// Every row of the document's event table and whether any cell failed.
-struct EventTableView {
-  std::vector<EventTableRowView> rows;
-  bool anyFailed = false;
-};
 
 /// What an event table is made of: a trace's event rows, its end row, its record and the limits
 /// its values are judged against.

@@ -90,12 +90,17 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
 
 int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
                         const BatchPrintState& batch, TraceDisplayModel& work) {
-  const auto addEventCells = [&store](std::span<const EventRow> rows, const std::string& title) {
-    const int total = static_cast<int>(rows.size());
+  // The cells print what the event table shows; they mark no failed value, so no limit is judged.
+  static const PassFailThresholds kNoLimits{};
+  const auto addEventCells = [&store](const TraceDisplayModel& model, const std::string& title) {
+    const EventTableView table = ComputeEventTable(
+        {EventRowsInUse(model.m_EventRows, model.m_nEventCount), model.m_nEndEventRow, model.m_SorRecord, kNoLimits},
+        g_LengthUnitFactor);
+    const int total = static_cast<int>(table.rows.size());
     for (int c = 0; c < EventCellsFor(total); ++c) {
       if (store.m_PageSlots.size() >= static_cast<std::size_t>(kPageSlotCount)) return;
       PageSlot& cell = store.m_PageSlots.emplace_back();
-      FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, rows, title, total);
+      FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, table, title, total);
     }
   };
   if (batch.Active == 1) {
@@ -113,16 +118,15 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
       PageSlot& trace = store.m_PageSlots.emplace_back();
       trace.Title = name;
       trace.Used = 1;
-      addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), name);
+      addEventCells(work, name);
     }
   } else {
     FillTraceSlots(store, traces, batch);
     std::vector<PageSlot> traceSlots = std::move(store.m_PageSlots);
     store.m_PageSlots.clear();
     for (std::size_t t = 0; t < traceSlots.size() && store.m_PageSlots.size() < kPageSlotCount; ++t) {
-      const std::span<const EventRow> rows = traceSlots[t].EventRows;
       store.m_PageSlots.push_back(std::move(traceSlots[t]));
-      addEventCells(rows, std::string(SlotFileName(traces[t]->m_strPath)));
+      addEventCells(traces[t]->m_Model, std::string(SlotFileName(traces[t]->m_strPath)));
     }
   }
   store.m_nSlotCount = static_cast<int>(store.m_PageSlots.size());

@@ -52,9 +52,9 @@ CombinedEventTable BuildCombinedEventRows(std::span<const TraceEvents> traces) {
     } else if (kFurtherTraceNameIndex + further < kPrintNameCount) {
       const int index = kFurtherTraceNameIndex + further++;
       table.Names[static_cast<std::size_t>(index)] = name;
-      add({EventRow{}, index});
+      add({EventTableRowView{}, index});
     }
-    for (const EventRow& row : traces[t].Rows) add({row, 0});
+    for (const EventTableRowView& row : traces[t].Rows) add({row, 0});
   }
   return table;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "measure/pass_fail_check.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "sor/sor_text.h"
 #include "trace/trace_conversions.h"
@@ -13,11 +13,8 @@ using lumivane::Format;
 
 namespace {
 
-constexpr std::string_view kNoValue = "-.---";
 constexpr int kInfoLineStep = kInfoFontHeight + 3;
 constexpr int kMaxAverageSeconds = 7200;
-constexpr float kTinyValue = 0.0001f;
-constexpr float kTinyLengthKm = 0.000001f;
 
 // Text rows of the report.
 constexpr int kRowFile = 231, kRowCableId = 47, kRowFiberId = 46, kRowOperator = 88, kRowRange = 86, kRowIor = 91,
@@ -29,8 +26,6 @@ constexpr int kRowTotalRange = 335, kRowTotalLength = 69, kRowTotalLoss = 70, kR
 constexpr int kRowTrace = 80;
 
 const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
-
-bool IsMissing(float value) { return value == kMissingValue || !std::isfinite(value); }
 
 }  // namespace
 
@@ -128,14 +123,14 @@ std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines,
 std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& s, float linkOrl, std::string_view unitName,
                                    double unitFactor) {
   const std::string unit(unitName);
-  const bool noLink = s.LinkLength == 0;
+  const LinkValueTexts totals = FormatLinkValues(s, linkOrl, unitFactor, unitName);
   constexpr int R = kReportPageRight;
   return {
       {50, 0, Row(kRowTotalRange) + (s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit)},
-      {R / 5 + 50, 0, Row(kRowTotalLength) + (noLink ? std::string("---.---") : Format("%.5f ", s.LinkLength * unitFactor) + unit)},
-      {2 * R / 5 + 35, 0, Row(kRowTotalLoss) + (noLink ? std::string("---.---") : Format("%.3f dB", s.LinkLoss))},
-      {3 * R / 5 + 15, 0, Row(kRowTotalAttn) + (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", s.LossPerKm / unitFactor)) + unit},
-      {R - 60, 0, Row(kRowTotalOrl) + Format("%.3f dB", linkOrl), true},
+      {R / 5 + 50, 0, Row(kRowTotalLength) + totals.length},
+      {2 * R / 5 + 35, 0, Row(kRowTotalLoss) + totals.loss},
+      {3 * R / 5 + 15, 0, Row(kRowTotalAttn) + totals.attenuation},
+      {R - 60, 0, Row(kRowTotalOrl) + totals.orl, true},
   };
 }
 
@@ -144,53 +139,6 @@ RowSpan EventRowsOfPage(int page, int rowCount, int firstPageRows) {
   const long long start = static_cast<long long>(page - 2) * 64 + firstPageRows;
   if (start >= rowCount) return {rowCount, 0};
   return {static_cast<int>(start), static_cast<int>(std::min<long long>(64, rowCount - start))};
-}
-
-ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow, bool allTraces, double unitFactor,
-                                 const PassFailThresholds& limits) {
-  ReportEventLine line;
-  auto& c = line.cells;
-  const std::string none(kNoValue);
-  const auto fixed3 = [&none](double v) { return std::isfinite(v) ? FormatFixed3(v) : none; };
-  const auto distance = [&none](double km) { return std::isfinite(km) ? FormatFixed5(km) : none; };
-  const auto tiny = [allTraces](float v) { return !allTraces && std::fabs(v) < kTinyValue; };
-  const std::int32_t type = row.Type;
-
-  c[0] = std::to_string(number);
-  switch (type) {
-    case kEventLaunch: c[1] = Row(41); break;
-    case kEventEnd: c[1] = Row(40); break;
-    case kEventReflective: c[1] = Row(39); break;
-    case kEventOutOfRange: c[1] = Row(334); break;
-    default: c[1] = Row(38); break;
-  }
-  c[2] = distance(row.Distance * unitFactor);
-  // A missing value (1e10) never prints as a number, in either variant.
-  c[3] = type == kEventNonReflective || tiny(row.Reflectance) || IsMissing(row.Reflectance) ? none : fixed3(row.Reflectance);
-  c[4] = type == kEventLaunch || type == kEventEnd || tiny(row.SpliceLoss) || IsMissing(row.SpliceLoss)
-             ? none
-             : fixed3(row.SpliceLoss);
-  c[5] = type == kEventLaunch || tiny(row.Attenuation) || IsMissing(row.Attenuation) ? none
-                                                                                      : fixed3(row.Attenuation / unitFactor);
-  c[6] = type == kEventLaunch || tiny(row.CumulativeLoss) || IsMissing(row.CumulativeLoss) ? none
-                                                                                           : fixed3(row.CumulativeLoss);
-  const auto length = [&none](double km) { return std::isfinite(km) ? FormatFixed3(km) : none; };
-  c[7] = row.SectionLength < kTinyLengthKm ? none : length(row.SectionLength * unitFactor);
-  c[8] = row.DistanceToEnd < kTinyLengthKm ? none : length(row.DistanceToEnd * unitFactor);
-  if (firstRow || IsMissing(row.SectionLoss) || (!allTraces && std::fabs(row.SectionLoss) <= kTinyValue)) {
-    c[9] = none;
-  } else {
-    c[9] = allTraces ? fixed3(row.SectionLoss) : Format("%.3f dB", row.SectionLoss);
-  }
-  c[10] = row.Origin == kOriginUserAdded ? Row(3) : row.Origin == kOriginUserMoved ? Row(2) : none;
-
-  const auto judge = [&](int cell, float value, int kind) {
-    if (c[static_cast<std::size_t>(cell)] != none && FailsLimit(limits, value, type, kind)) line.failed |= 1u << cell;
-  };
-  judge(3, row.Reflectance, kLimitKindReflectance);
-  judge(4, row.SpliceLoss, kLimitKindLoss);
-  judge(5, row.Attenuation, kLimitKindAttenuation);
-  return line;
 }
 
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName) {

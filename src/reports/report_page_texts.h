@@ -72,17 +72,6 @@ struct RowSpan {
 };
 RowSpan EventRowsOfPage(int page, int rowCount, int firstPageRows);
 
-/// The eleven printed cells of one event row and the cells that fail their limit.
-struct ReportEventLine {
-  std::array<std::string, 11> cells;
-  std::uint32_t failed = 0;  // bit c: cell c prints white on black
-};
-
-/// The cells of `row`; `number` is what the No. column shows, `firstRow` the table's first row.
-/// `allTraces` is the variant listing the events of every loaded trace (no unit on Loss Prev.).
-ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow, bool allTraces,
-                                 double unitFactor, const PassFailThresholds& limits);
-
 /// The eleven headings of the printed event table and their x positions.
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName);
 /// The x where each of the eleven cells of a line starts.

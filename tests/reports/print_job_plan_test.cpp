@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "panes/event_table_cells.h"
 #include "reports/batch_print_state.h"
 
 namespace {
@@ -90,18 +91,16 @@ class CombinedTableTest : public PrintJobPlanTest {
  protected:
   CombinedTableTest() : first_(10), second_(10) {
     for (int i = 0; i < 10; ++i) {
-      first_[i].Index = i;
-      first_[i].Distance = static_cast<float>(i);
-      second_[i].Index = i;
-      second_[i].Distance = 100.0f + static_cast<float>(i);
+      first_[i].texts[kColLocation] = std::to_string(i);
+      second_[i].texts[kColLocation] = std::to_string(100 + i);
     }
     traces_ = {{"/data/a.sor", first_}, {"/data/b.sor", second_}};
     options_.Layout = 2;
     options_.EventOption = 1;
   }
 
-  std::vector<EventRow> first_;
-  std::vector<EventRow> second_;
+  std::vector<EventTableRowView> first_;
+  std::vector<EventTableRowView> second_;
   std::vector<TraceEvents> traces_;
   PrintOptions options_;
 };
@@ -111,11 +110,11 @@ TEST_F(CombinedTableTest, RowsOfAllTracesWithAHeadingBeforeEachFurtherTrace) {
   ASSERT_EQ(table.Rows.size(), 21u);
   EXPECT_EQ(table.Names[3], "a.sor");
   EXPECT_EQ(table.Names[10], "b.sor");
-  EXPECT_EQ(table.Rows[9].Row.Distance, 9.0f);
+  EXPECT_EQ(table.Rows[9].Cells.texts[kColLocation], "9");
   EXPECT_EQ(table.Rows[9].NameIndex, 0);
   EXPECT_EQ(table.Rows[10].NameIndex, 10);
-  EXPECT_EQ(table.Rows[11].Row.Distance, 100.0f);
-  EXPECT_EQ(table.Rows[20].Row.Distance, 109.0f);
+  EXPECT_EQ(table.Rows[11].Cells.texts[kColLocation], "100");
+  EXPECT_EQ(table.Rows[20].Cells.texts[kColLocation], "109");
 
   const PrintJobPlan plan = PlanPrintJob({options_, config_, 3, 2, g_BatchPrint}, traces_, {});
   EXPECT_TRUE(plan.UseCombined);
@@ -124,14 +123,14 @@ TEST_F(CombinedTableTest, RowsOfAllTracesWithAHeadingBeforeEachFurtherTrace) {
 }
 
 TEST_F(CombinedTableTest, TableHoldsAtMostAThousandRows) {
-  std::vector<EventRow> big(995);
+  std::vector<EventTableRowView> big(995);
   traces_[1].Rows = big;  // 10 + 1 heading + 995 = 1006 rows offered
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
   EXPECT_EQ(table.Rows.size(), 1000u);
-  std::vector<EventRow> exact(989);
+  std::vector<EventTableRowView> exact(989);
   traces_[1].Rows = exact;
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 1000u);
-  traces_[1].Rows = std::span<const EventRow>(exact).first(988);
+  traces_[1].Rows = std::span<const EventTableRowView>(exact).first(988);
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 999u);
 }
 

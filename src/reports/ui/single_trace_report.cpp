@@ -8,6 +8,7 @@
 #include "document/otdr_doc.h"
 #include "document/trace_info.h"
 #include "document/trace_record.h"
+#include "panes/event_table_cells.h"
 #include "platform/number_format.h"
 #include "reports/batch_print_state.h"
 #include "reports/print_file_reading.h"
@@ -220,11 +221,14 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
   canvas.SetFont(kInfoFontHeight, false);
 
   const bool allTraces = state.m_bUseCombined;
-  const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size()) : static_cast<int>(set.rows.size());
+  // The texts of the trace's event table, exactly as the pane shows them.
+  const EventTableView table =
+      allTraces ? EventTableView{}
+                : ComputeEventTable({set.rows, set.endRow, set.record, m_Doc.m_PassFailThresholds}, g_LengthUnitFactor);
+  const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size()) : static_cast<int>(table.rows.size());
   const RowSpan span = EventRowsOfPage(page, count, g_FirstPageEventRows);
   for (int i = span.first; i < span.first + span.count; ++i) {
-    const EventRow* row = allTraces ? nullptr : &set.rows[static_cast<std::size_t>(i)];
-    int number = i + 1;
+    const EventTableRowView* line = allTraces ? nullptr : &table.rows[static_cast<std::size_t>(i)];
     if (allTraces) {
       const CombinedEventRow& combined = state.m_Combined.Rows[static_cast<std::size_t>(i)];
       if (combined.NameIndex != 0) {
@@ -234,18 +238,15 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
         y -= kInfoFontHeight + kLineGap;
         continue;
       }
-      row = &combined.Row;
-      number = combined.Row.Index + 1;
+      line = &combined.Cells;
     }
-    const ReportEventLine line =
-        ReportEventCells(*row, number, i == 0, allTraces, g_LengthUnitFactor, m_Doc.m_PassFailThresholds);
-    for (std::size_t c = 0; c < line.cells.size(); ++c) {
+    for (std::size_t c = 0; c < line->texts.size(); ++c) {
       const int x = kEventCellX[c];
-      if ((line.failed >> c & 1u) != 0) {
+      if (line->Failed(static_cast<int>(c))) {
         canvas.FillRect(x, y, 10, 12, Qt::black);
-        canvas.Text(x, y, line.cells[c], Qt::white, Qt::black);
+        canvas.Text(x, y, line->texts[c], Qt::white, Qt::black);
       } else {
-        canvas.Text(x, y, line.cells[c]);
+        canvas.Text(x, y, line->texts[c]);
       }
     }
     y -= kInfoFontHeight + kLineGap;

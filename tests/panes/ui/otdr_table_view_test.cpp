@@ -123,6 +123,9 @@ TEST_F(TableViewTest, AFailingLinkSetsTheVerdict) {
   doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 1};
   doc->m_PassFailThresholds.Limit[kLimitLinkOrl] = 70.0f;
   view->FillEventTable();
+  EXPECT_EQ(g_PassFailFailed, 0) << "a link ORL the file does not hold is judged by no limit";
+  doc->m_SorRecord.KeyEvents.OpticalReturnLoss = 35000;
+  view->FillEventTable();
   EXPECT_EQ(g_PassFailFailed, 1);
   doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 1, 0};
   doc->m_PassFailThresholds.Limit[kLimitLinkLoss] = 0.001f;
