@@ -18,6 +18,7 @@
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
 #include "sample_files.h"
+#include "file_settings.h"
 #include "document/display_state.h"
 
 namespace {
@@ -29,28 +30,6 @@ constexpr double kLossTolerance = 0.1;
 std::vector<EventRow> Rows(const COtdrDoc& doc) {
   const int count = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
   return {doc.m_EventRows.begin(), doc.m_EventRows.begin() + count};
-}
-
-// The file's own group index, backscatter and thresholds, each where the dialog would accept it.
-AnalysisSettings FileSettings(const COtdrDoc& doc) {
-  const FibreParamsRecord& f = doc.m_FibreParams;
-  AnalysisSettings s;
-  int best = 0;
-  for (int i = 1; i < kAnalysisWavelengthCount; ++i) {
-    const auto nm = [](int e) { return std::stoi(std::string(kAnalysisWavelengthNames[static_cast<std::size_t>(e)])); };
-    if (std::abs(nm(i) - f.Wavelength) < std::abs(nm(best) - f.Wavelength)) best = i;
-  }
-  s.wavelengthIndex = best;
-  const auto accepted = [](AnalysisField field, float value, float fallback) {
-    const AnalysisValueCheck check = CheckAnalysisValue(field, value);
-    return check.accepted ? check.value : fallback;
-  };
-  s.groupIndex = accepted(AnalysisField::GroupIndex, f.GroupIndex, kDefaultIor[static_cast<std::size_t>(best)]);
-  s.scatterCoef = accepted(AnalysisField::ScatterCoef, f.Backscatter, kDefaultScatter[static_cast<std::size_t>(best)]);
-  s.nonReflThreshold = accepted(AnalysisField::NonReflThreshold, std::fabs(f.LossThreshold), 0.2f);
-  s.reflThreshold = accepted(AnalysisField::ReflThreshold, -std::fabs(f.ReflectanceThreshold), -56.0f);
-  s.endThreshold = accepted(AnalysisField::EndThreshold, std::fabs(f.EndThreshold), 3.0f);
-  return s;
 }
 
 // Stored events found again within one pulse length with a loss within 0.1 dB.
@@ -86,7 +65,7 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
     LoadDisplayModel(kSorFileKind, doc->m_SorRecord, inputs, doc->DisplayModelMembers());
     ApplyStoredLossTotals(doc->m_SorRecord, doc->m_EventRows, doc->m_nEventCount);
     const std::vector<EventRow> stored = Rows(*doc);
-    const AnalysisSettings settings = FileSettings(*doc);
+    const AnalysisSettings settings = lumivane::test::FileSettings(*doc);
     ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
     const std::vector<EventRow> found = Rows(*doc);
     const double pulseKm = doc->m_FibreParams.PulseWidth / 10000.0;
