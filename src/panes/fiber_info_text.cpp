@@ -20,14 +20,6 @@ constexpr LangRow kRowTotalAttn = 71;      // "Total Attn.:"
 constexpr LangRow kRowTotalOrl = 251;      // "Total ORL:"
 constexpr LangRow kRowEventNumber = 68;    // "Event Number:"
 
-// The pane right-aligns its decibel values over seven characters before the unit.
-constexpr std::size_t kValueWidth = 7;
-
-std::string Padded(const std::string& text) {
-  const std::size_t number = text.find(' ');
-  const std::size_t width = number == std::string::npos ? text.size() : number;
-  return std::string(width < kValueWidth ? kValueWidth - width : 0, ' ') + text;
-}
 
 std::string LengthText(float km, const LengthUnit& unit) {
   if (km == 0.0f) return "---.---";
@@ -50,9 +42,9 @@ PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
        kFiberInfoValueX},
       {label(kRowRange), LengthText(link.TraceLength, unit), kFiberInfoLengthValueX},
       {label(kRowTotalLength), LengthText(link.LinkLength, unit), kFiberInfoLengthValueX},
-      {label(kRowTotalLoss), Padded(totals.loss), kFiberInfoValueX, fails.linkLoss},
-      {label(kRowTotalAttn), Padded(totals.attenuation), kFiberInfoValueX},
-      {label(kRowTotalOrl), " " + Padded(totals.orl), kFiberInfoValueX, fails.linkOrl},
+      {label(kRowTotalLoss), PaneValue(totals.loss), kFiberInfoValueX, fails.linkLoss},
+      {label(kRowTotalAttn), PaneValue(totals.attenuation), kFiberInfoValueX},
+      {label(kRowTotalOrl), " " + PaneValue(totals.orl), kFiberInfoValueX, fails.linkOrl},
       {label(kRowEventNumber), lumivane::Format("  %d", doc.m_nEventCount), kFiberInfoValueX},
   };
 }

@@ -7,8 +7,19 @@
 namespace {
 
 constexpr std::string_view kNoLinkText = "---.---";
+constexpr std::size_t kPaneValueWidth = 7;
 
 }  // namespace
+
+std::string OrlText(float orl) {
+  return (IsLinkOrl(orl) ? lumivane::Format("%.3f", orl) : std::string(kNoValueText)) + " dB";
+}
+
+std::string PaneValue(const std::string& text) {
+  const std::size_t number = text.find(' ');
+  const std::size_t width = number == std::string::npos ? text.size() : number;
+  return std::string(width < kPaneValueWidth ? kPaneValueWidth - width : 0, ' ') + text;
+}
 
 LinkValueTexts FormatLinkValues(const LinkSummaryRecord& link, float linkOrl, double unitFactor,
                                 std::string_view unitName) {
@@ -25,6 +36,6 @@ LinkValueTexts FormatLinkValues(const LinkSummaryRecord& link, float linkOrl, do
   const bool attenuationKnown = hasLink && IsLinkValue(link.LinkLoss) && IsLinkValue(link.LossPerKm);
   texts.attenuation =
       (attenuationKnown ? lumivane::Format("%.3f", link.LossPerKm / unitFactor) : none) + " dB/" + unit;
-  texts.orl = (IsLinkOrl(linkOrl) ? lumivane::Format("%.3f", linkOrl) : none) + " dB";
+  texts.orl = OrlText(linkOrl);
   return texts;
 }

@@ -14,6 +14,13 @@ struct LinkValueTexts {
   std::string orl;          // "36.018 dB"
 };
 
+/// An ORL as every view shows it: "36.018 dB", or missing for an ORL no link can have (0 dB or less,
+/// or kMissingValue: nothing to measure).
+std::string OrlText(float orl);
+
+/// A value text as the information panes show it: its number right-aligned over seven characters.
+std::string PaneValue(const std::string& text);
+
 /// The totals of `link` with `linkOrl` in a unit `unitFactor` times the kilometre named `unitName`.
 LinkValueTexts FormatLinkValues(const LinkSummaryRecord& link, float linkOrl, double unitFactor,
                                 std::string_view unitName);

@@ -34,4 +34,13 @@ TEST(FormatLinkValues, MissingValuesReadAsMissingInEveryUnit) {
   }
 }
 
+// The 2-point ORL of the Marker Information pane and of the printed markers block: a stretch with
+// nothing to measure (markers together, or past the end) has no ORL.
+TEST(OrlText, NothingToMeasureReadsAsMissing) {
+  EXPECT_EQ(OrlText(33.1174f), "33.117 dB");
+  for (const float orl : {0.0f, -2.5f, kMissingValue}) EXPECT_EQ(OrlText(orl), "-.--- dB") << orl;
+  EXPECT_EQ(PaneValue(OrlText(0.0f)), "  -.--- dB");
+  EXPECT_EQ(PaneValue(OrlText(33.1174f)), " 33.117 dB");
+}
+
 }  // namespace

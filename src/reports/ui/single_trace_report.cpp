@@ -9,6 +9,7 @@
 #include "document/trace_info.h"
 #include "document/trace_record.h"
 #include "panes/event_table_cells.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "reports/batch_print_state.h"
 #include "reports/print_file_reading.h"
@@ -184,7 +185,7 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
       {Row(217), texts[kReadingTwoPointAttenuation], Row(221) + Format("%d: ", eventNumber),
        texts[kReadingReflectance]},
       {Row(218), texts[kReadingLsaAttenuation], Row(222) + active + ": ", texts[kReadingCumulativeLoss]},
-      {Row(250), Format("%.3f dB", static_cast<double>(set.marker.orl)), "   ---   ", "  ---   "},
+      {Row(250), OrlText(set.marker.orl), "   ---   ", "  ---   "},
   }};
   for (const auto& line : lines) {
     canvas.Text(kLeft1, y, line[0]);
