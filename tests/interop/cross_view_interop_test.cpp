@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -227,6 +228,14 @@ TEST_F(CrossViewInterop, ABatchPrintedFileReadsAsTheOpenTrace) {
     };
     EXPECT_EQ(cells(batch), cells(open));
     EXPECT_EQ(batch.marker.orl, open.marker.orl) << "the 2-point ORL";
+
+    // The 2-point ORL with marker B past the end of the fibre, on the open trace and on a batch page.
+    const int last = doc->m_nPointCount - 1;
+    doc->m_MarkerState.MarkerA = work->m_nCursorA = last / 10;
+    doc->m_MarkerState.MarkerB = work->m_nCursorB = last;
+    const float openOrl = DocumentTraceSet(*doc).marker.orl;
+    EXPECT_EQ(WorkTraceSet(*work, doc->m_strTracePath, doc->m_PassFailThresholds, 0).marker.orl, openOrl);
+    std::cout << file.name << ": 2-point ORL with B past the end " << OrlText(openOrl) << "\n";
   }
 }
 
