@@ -13,8 +13,10 @@
 #include "document/otdr_doc.h"
 #include "document/trace_save.h"
 #include "file_settings.h"
+#include "measure/add_event_measurements.h"
 #include "measure/analysis_settings.h"
 #include "measure/trace_reanalysis.h"
+#include "panes/event_editing.h"
 #include "panes/event_table_cells.h"
 #include "panes/fiber_info_text.h"
 #include "panes/trace_values.h"
@@ -79,16 +81,41 @@ class EditRoundTripInterop : public ::testing::Test {
 
 TEST_F(EditRoundTripInterop, SaveThenOpenShowsTheTableShownBeforeTheSave) {
   SKIP_WITHOUT_SAMPLES();
-  for (const bool reanalyse : {false, true}) {
+  enum class Edit { None, Reanalysis, AddEvent, DeleteEvent };
+  for (const Edit edit : {Edit::None, Edit::Reanalysis, Edit::AddEvent, Edit::DeleteEvent}) {
     for (const auto& file : SampleSorFiles()) {
-      SCOPED_TRACE(file.name + (reanalyse ? " after a reanalysis" : " as opened"));
+      SCOPED_TRACE(file.name + " after edit " + std::to_string(static_cast<int>(edit)));
       ResetDisplayState();
       const auto doc = Open(lumivane::JoinPath(lumivane::test::SampleDir(), file.name));
       ASSERT_NE(doc, nullptr);
-      if (reanalyse) {
-        ASSERT_EQ(ReanalyzeDocument(*doc, lumivane::test::FileSettings(*doc)), ReanalysisOutcome::Done);
-        UpdateTraceValues(*doc, nullptr, 0, folder.path().string());
+      const int events = doc->m_nEventCount;
+      switch (edit) {
+        case Edit::None: break;
+        case Edit::Reanalysis:
+          ASSERT_EQ(ReanalyzeDocument(*doc, lumivane::test::FileSettings(*doc)), ReanalysisOutcome::Done);
+          break;
+        case Edit::AddEvent: {
+          // Halfway along the first section after the launch.
+          ASSERT_GE(events, 2);
+          const int from = TimeToIndex(doc->m_SorRecord.KeyEvents.Events[0].TimeOfFlight, doc->m_SorRecord);
+          const int to = TimeToIndex(doc->m_SorRecord.KeyEvents.Events[1].TimeOfFlight, doc->m_SorRecord);
+          doc->m_MarkerState.ActiveMarker = 0;
+          doc->m_MarkerState.MarkerA = (from + to) / 2;
+          doc->SetMarkerWindows();
+          AddEventMeasurements measurements(*doc);
+          const AddEventStart start = ProposeEvent(*doc, measurements);
+          ASSERT_EQ(start.refusal, AddEventRefusal::None);
+          ASSERT_EQ(CheckProposal(*doc, start.proposal), AddEventRefusal::None);
+          InsertEvent(*doc, start.proposal);
+          ASSERT_EQ(doc->m_nEventCount, events + 1);
+          break;
+        }
+        case Edit::DeleteEvent:
+          ASSERT_GE(events, 3);
+          ASSERT_TRUE(DeleteEvent(*doc, 1));
+          break;
       }
+      UpdateTraceValues(*doc, nullptr, 0, folder.path().string());
       const std::vector<std::string> before = Shown(*doc);
       const std::string copy = SaveAs(*doc, file.name);
       ASSERT_FALSE(copy.empty());
