@@ -1,12 +1,10 @@
 #pragma once
 // What the Event Table pane shows of the document's event rows: the column headings in the current
 // length unit, the text of every cell, the event icon of each row and the cells that fail their
-// pass/fail limit. Plain data, so the pane, its tests and printing read the same texts.
+// pass/fail limit. Plain data: the pane, every report layout and the text export print these texts.
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <span>
 
@@ -16,7 +14,6 @@
 #include "trace/display_records.h"
 
 class COtdrDoc;
-
 
 /// Columns of the event table, left to right.
 enum EventColumn : int {
@@ -57,7 +54,6 @@ struct EventColumnHeading {
 
 /// The eleven headings with the unit label `unitName` where a column needs one.
 std::array<EventColumnHeading, kEventColumnCount> EventColumnHeadings(std::string_view unitName);
-
 
 /// What an event table is made of: a trace's event rows, its end row, its record and the limits
 /// its values are judged against.

@@ -13,6 +13,8 @@
 
 using lumivane::Format;
 
+static_assert(kSlotEventColumns == kEventColumnCount, "an event cell holds the table's columns");
+
 namespace {
 
 constexpr std::size_t kHeaderValueChars = 100;
