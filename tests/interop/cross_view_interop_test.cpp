@@ -42,11 +42,6 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-std::string WithoutSuffix(std::string text, std::string_view suffix) {
-  if (text.ends_with(suffix)) text.resize(text.size() - suffix.size());
-  return Trimmed(text);
-}
-
 std::string After(std::string_view text, std::string_view label) {
   const auto at = text.find(label);
   return at == std::string_view::npos ? std::string("<no " + std::string(label) + ">")
