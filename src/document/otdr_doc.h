@@ -87,11 +87,11 @@ class COtdrDoc {
   bool HasTrace() const;
 
   // --- Conversions on the current trace -------------------------------------------------------
-  /// Sample index of a distance (km) on the current trace, clamped to it; 0 with a message when
-  /// no SR-4731 trace is loaded.
+  /// Sample index of a distance (km from the user's zero) on the current trace, clamped to it; 0
+  /// with a message when no SR-4731 trace is loaded.
   std::int32_t GetPosition_Distance(float distanceKm);
-  /// Time of the current trace's file (0.1 ns from its user's zero) of a distance (km) from its
-  /// first sample.
+  /// Time of the current trace's file (0.1 ns from its user's zero) of a distance (km) from the
+  /// user's zero.
   std::int32_t DistanceToTime(float distanceKm) const;
   /// Seats the active marker's aux-marker windows around it.
   void SetMarkerWindows();

@@ -22,16 +22,19 @@ int UsableCount(int count, std::span<const double> samples) {
 
 std::span<const double> SamplesOf(const TraceDisplayModel& trace) { return trace.m_DbSamples.Values; }
 
-// The last row (1-based) whose span holds `distanceKm` strictly inside. A row's span runs from the
-// midpoint to its predecessor (0 for the first row) to the midpoint to its successor (the fibre
-// length for the last row).
-int RowSpanning(double distanceKm, double fibreLengthKm, std::span<const EventRow> rows, int eventCount) {
+// The last row (1-based) whose span holds the sample at `fromFirstSampleKm` strictly inside. A row's
+// span runs from the midpoint to its predecessor (the user's zero for the first row) to the midpoint
+// to its successor (the last sample for the last row).
+int RowSpanning(double fromFirstSampleKm, double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows,
+                int eventCount) {
+  const double distanceKm = fromFirstSampleKm - userZeroKm;
+  const double traceEndKm = fibreLengthKm - userZeroKm;
   const int n = std::clamp(eventCount, 0, static_cast<int>(rows.size()));
   int found = 0;
   for (int i = 0; i < n; ++i) {
     const double here = rows[static_cast<std::size_t>(i)].Distance;
     const double from = i == 0 ? 0.0 : (rows[static_cast<std::size_t>(i - 1)].Distance + here) / 2.0;
-    const double to = i == n - 1 ? fibreLengthKm : (here + rows[static_cast<std::size_t>(i + 1)].Distance) / 2.0;
+    const double to = i == n - 1 ? traceEndKm : (here + rows[static_cast<std::size_t>(i + 1)].Distance) / 2.0;
     if (distanceKm > from && distanceKm < to) found = i + 1;
   }
   return found;
@@ -106,17 +109,17 @@ std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDispl
   return FormatReading(reflectance, kMaxShownReflectance, "  --.--- dB");
 }
 
-int FindEventAtMarker(double fibreLengthKm, std::span<const EventRow> rows, int eventCount, int firstPulsePoints,
-                      int pointCount, int printMarker) {
+int FindEventAtMarker(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
+                      int firstPulsePoints, int pointCount, int printMarker) {
   if (pointCount < 2) return 0;
   const int fifth = firstPulsePoints / 5;
   const double k = printMarker == 0 ? fifth : 2.0 * fifth;
-  return RowSpanning(k * fibreLengthKm / (pointCount - 1), fibreLengthKm, rows, eventCount);
+  return RowSpanning(k * fibreLengthKm / (pointCount - 1), fibreLengthKm, userZeroKm, rows, eventCount);
 }
 
-int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+int FindEventAtMarkerIndex(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
                            int /*firstPulsePoints*/, int pointCount, int markerA, int markerB, int printMarker) {
   if (pointCount < 2) return 0;
   const double index = printMarker == 0 ? markerA : markerB;
-  return RowSpanning(index * fibreLengthKm / (pointCount - 1), fibreLengthKm, rows, eventCount);
+  return RowSpanning(index * fibreLengthKm / (pointCount - 1), fibreLengthKm, userZeroKm, rows, eventCount);
 }

@@ -35,10 +35,11 @@ float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const Trace
 std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace);
 
 /// 1-based row whose span holds the default place of marker A (`printMarker` 0: one fifth of the
-/// first pulse width's points) or B (two fifths) strictly inside; 0 when none does.
-int FindEventAtMarker(double fibreLengthKm, std::span<const EventRow> rows, int eventCount, int firstPulsePoints,
-                      int pointCount, int printMarker);
+/// first pulse width's points) or B (two fifths) strictly inside; 0 when none does. The rows count
+/// from the user's zero, which lies `userZeroKm` (UserZeroDistanceKm) after the first sample.
+int FindEventAtMarker(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
+                      int firstPulsePoints, int pointCount, int printMarker);
 
 /// As FindEventAtMarker, at the sample index of marker A (`printMarker` 0) or B.
-int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+int FindEventAtMarkerIndex(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
                            int firstPulsePoints, int pointCount, int markerA, int markerB, int printMarker);

@@ -127,7 +127,7 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
   const int last = static_cast<int>(points.size()) - 1;
   for (int w = 0; w < kSorMarkerLocations; ++w) {
     const int index = std::clamp(e.markers[w], 0, last);
-    k.MarkerLocations[w] = doc.DistanceToTime(points[static_cast<std::size_t>(index)].distance);
+    k.MarkerLocations[w] = doc.DistanceToTime(DistanceFromUserZero(points[static_cast<std::size_t>(index)].distance, doc.m_SorRecord));
   }
   if (e.endFlag == kEndFlag) {
     k.EventCode[1] = u'E';
@@ -184,6 +184,8 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   std::vector<TracePoint> points = TracePoints(record, m, lengthKm);
   std::vector<AnalysisEvent> found(kAnalysisEventCapacity);
   const int n = std::clamp(engine(points, found, p), 0, kMaxEventRows);
+  // The engine places events along the samples; the table and the file count from the user's zero.
+  for (int i = 0; i < n; ++i) found[static_cast<std::size_t>(i)].position = DistanceFromUserZero(found[static_cast<std::size_t>(i)].position, record);
   const std::span<const AnalysisEvent> events(found.data(), static_cast<std::size_t>(n));
 
   record.KeyEvents.EndToEndMarker1 = 0;

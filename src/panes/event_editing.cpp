@@ -142,7 +142,7 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   p.insertionLoss = WithinOrMissing(p.insertionLoss, -kAddEventLossLimit, kAddEventLossLimit);
   p.cumulativeLoss = WithinOrMissing(p.cumulativeLoss, 0.0, kAddEventCumulativeLossMax);
 
-  p.locationMax = RoundHalfUp(static_cast<float>(doc.m_dFibreLengthKm), 3) * g_LengthUnitFactor;
+  p.locationMax = RoundHalfUp(DistanceFromUserZero(doc.m_dFibreLengthKm, doc.m_SorRecord), 3) * g_LengthUnitFactor;
   p.attenuationMax = kAttenuationLimit / g_LengthUnitFactor;
   p.attenuationMin = -p.attenuationMax;
   p.working = measurements.WorkingPoints();

@@ -47,8 +47,8 @@ int MarkerEventNumber(const COtdrDoc& doc) {
   const MarkerState& markers = doc.m_MarkerState;
   const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
   const double distance = GetDistance_Position(marker, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm);
-  return FindMarkerEventNumber(EventRowsInUse(doc.m_EventRows, doc.m_nEventCount), doc.m_dFibreLengthKm, distance)
-      .value_or(0);
+  const double traceEnd = DistanceFromUserZero(doc.m_dFibreLengthKm, doc.m_SorRecord);
+  return FindMarkerEventNumber(EventRowsInUse(doc.m_EventRows, doc.m_nEventCount), traceEnd, distance).value_or(0);
 }
 
 int PassFailVerdict(const EventTableSource& source, const LinkSummaryRecord& link, float linkOrl) {

@@ -29,6 +29,7 @@ struct PageSlot {
   double LowestLevel = 0.0;   // dB
   double CeilingLevel = 0.0;  // dB
   double LengthKm = 0.0;
+  double UserZeroKm = 0.0;  // UserZeroDistanceKm: where the event rows' distances count from
   // Either a loaded trace's own samples (borrowed) or OwnedSamples' values. The
   // owner travels with the slot, so a copied slot never points into a released
   // buffer.

@@ -58,6 +58,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     ReleaseOwnedSamples(slot);
     slot.ModuleNumber = ModuleNumberOf(record);
     slot.LengthKm = model.m_dFibreLengthKm;
+    slot.UserZeroKm = UserZeroDistanceKm(record);
     slot.Samples = model.m_DbSamples.Values.data();
     slot.SampleCount = points;
     slot.CeilingLevel = model.m_dDbCeiling;
@@ -73,9 +74,9 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     const int storedA = record.UserName.StoredCursorA;
     const int storedB = record.UserName.StoredCursorB;
     const int event = storedA == -1
-                          ? FindEventAtMarker(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
+                          ? FindEventAtMarker(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
                                               points, store.m_nPrintActiveMarker)
-                          : FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
+                          : FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
                                                    points, storedA, storedB, store.m_nPrintActiveMarker);
     slot.InfoText[13] = InsertionLossLine(event, record);
 
@@ -160,6 +161,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
 
   ReleaseOwnedSamples(slot);
   slot.LengthKm = work.m_dFibreLengthKm;
+  slot.UserZeroKm = UserZeroDistanceKm(record);
   slot.OwnedSamples = owned;
   slot.Samples = owned->Values.data();
   slot.SampleCount = points;
@@ -171,7 +173,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.ModuleNumber = ModuleNumberOf(record);
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);
 
-  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
+  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
                                            work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker);
   slot.InfoText[13] = InsertionLossLine(event, record);
   FormatCellMeasurements(

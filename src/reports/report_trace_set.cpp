@@ -37,7 +37,7 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
   const float dA = GetDistance_Position(m.markerA, kSorFileKind, record, work.m_dFibreLengthKm);
   const float dB = GetDistance_Position(m.markerB, kSorFileKind, record, work.m_dFibreLengthKm);
   v.orl = EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
-  v.eventNumber = FindEventAtMarkerIndex(work.m_dFibreLengthKm, rows, static_cast<int>(rows.size()),
+  v.eventNumber = FindEventAtMarkerIndex(work.m_dFibreLengthKm, UserZeroDistanceKm(record), rows, static_cast<int>(rows.size()),
                                          record.FxdParams.DataPointCounts[0], static_cast<int>(samples.size()), m.markerA, m.markerB, activeMarker);
   return v;
 }

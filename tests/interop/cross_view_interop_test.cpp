@@ -15,6 +15,7 @@
 #include "vocabulary/text_table.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
+#include "document/display_model_params.h"
 #include "trace/trace_conversions.h"
 #include "document/otdr_doc.h"
 #include "panes/event_table_cells.h"
@@ -191,6 +192,37 @@ TEST_F(CrossViewInterop, RangeLinkAndMarkerValuesReadTheSameInThePanesTheExportA
         continue;
       }
       EXPECT_EQ(marker[k].value, set.marker.texts[slot++]) << marker[k].label;
+    }
+  });
+}
+
+TEST_F(CrossViewInterop, EveryDistanceCountsFromTheUsersZero) {
+  SKIP_WITHOUT_SAMPLES();
+  ForEachFileAndUnit([](COtdrDoc& doc, const LengthUnit& unit) {
+    const SorRecord& record = doc.m_SorRecord;
+    const EventTableView table = ComputeEventTable(doc, unit.factor);
+    ASSERT_EQ(static_cast<int>(table.rows.size()), doc.m_nEventCount);
+    // Each row's location is its stored time of flight, which counts from the user's zero.
+    for (int i = 0; i < doc.m_nEventCount; ++i) {
+      SCOPED_TRACE("row " + std::to_string(i + 1));
+      const double stored = CorrectedDistance(DistanceOfTime(record.KeyEvents.Events[i].TimeOfFlight,
+                                                             record.FxdParams.GroupIndex),
+                                              record.UserName.DistanceCorrection);
+      EXPECT_TRUE(SameShown(table.rows[static_cast<std::size_t>(i)].texts[kColLocation],
+                            lumivane::Format("%.5f", stored * unit.factor)));
+    }
+    // Where the end-to-end marker 1 stands at the zero, the link ends where the End row does.
+    if (doc.m_nEndEventRow != 999 && record.KeyEvents.EndToEndMarker1 == 0) {
+      const std::string end = table.rows[static_cast<std::size_t>(doc.m_nEndEventRow)].texts[kColLocation];
+      const std::string total = Split(Trimmed(FiberInfoLines(doc, unit)[2].value), " ")[0];
+      EXPECT_TRUE(SameShown(end, total)) << "End row against Total Length";
+    }
+    // The range Parameters, report and export show (one value, checked above to read the same in
+    // all three) never reaches past the samples by more than the rounding of its last digit.
+    const std::string range = Trimmed(ParametersLines(doc, unit)[0].value);
+    if (range != "Auto") {
+      const double rounding = 0.5 * std::pow(10.0, -Decimals(Split(range, " ")[0]));
+      EXPECT_LE(doc.m_FibreParams.Range * unit.factor, doc.m_dFibreLengthKm * unit.factor + rounding) << range;
     }
   });
 }

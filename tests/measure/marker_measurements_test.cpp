@@ -99,29 +99,36 @@ TEST(FindEventAtMarker, RowWhoseSpanHoldsTheMarker) {
   EventRow rows[3] = {};
   rows[1].Distance = 0.25f;
   rows[2].Distance = 0.75f;
-  // Spans: row 1 (0, 0.125), row 2 (0.125, 0.5), row 3 (0.5, 1.0); both ends excluded.
+  // Spans: row 1 (0, 0.125), row 2 (0.125, 0.5), row 3 (0.5, 1.0) from the user's zero; both ends
+  // excluded. Samples count from the first sample, which lies `zero` km before the user's zero.
   const struct {
+    double zero;
     int markerA;
     int markerB;
     int printMarker;
     int expected;
   } cases[] = {
-      {50, 0, 0, 1},   {300, 0, 0, 2}, {0, 300, 1, 2}, {900, 0, 0, 3},
-      {125, 0, 0, 0},   // exactly between rows 1 and 2
-      {0, 500, 1, 0},   // exactly between rows 2 and 3
-      {0, 0, 0, 0},     // at the start of the first span
-      {1000, 0, 0, 0},  // at the end of the last span
+      {0.0, 50, 0, 0, 1},   {0.0, 300, 0, 0, 2}, {0.0, 0, 300, 1, 2}, {0.0, 900, 0, 0, 3},
+      {0.0, 125, 0, 0, 0},   // exactly between rows 1 and 2
+      {0.0, 0, 500, 1, 0},   // exactly between rows 2 and 3
+      {0.0, 0, 0, 0, 0},     // at the start of the first span
+      {0.0, 1000, 0, 0, 0},  // at the end of the last span
+      {0.1, 150, 0, 0, 1},   {0.1, 350, 0, 0, 2}, {0.1, 990, 0, 0, 3},
+      {0.1, 50, 0, 0, 0},    // before the user's zero
+      {0.1, 1000, 0, 0, 0},  // the last sample ends the last span
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 3, kCount, kCount, c.markerA, c.markerB, c.printMarker), c.expected)
-        << c.markerA << " " << c.markerB;
+    EXPECT_EQ(FindEventAtMarkerIndex(1.0, c.zero, rows, 3, kCount, kCount, c.markerA, c.markerB, c.printMarker),
+              c.expected)
+        << c.zero << " " << c.markerA << " " << c.markerB;
   }
-  EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 3, kCount, 1, 300, 300, 0), 0);
-  EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 0, kCount, kCount, 300, 300, 0), 0);
+  EXPECT_EQ(FindEventAtMarkerIndex(1.0, 0.0, rows, 3, kCount, 1, 300, 300, 0), 0);
+  EXPECT_EQ(FindEventAtMarkerIndex(1.0, 0.0, rows, 0, kCount, kCount, 300, 300, 0), 0);
   // The default places of the markers: a fifth (400) and two fifths (800) of 2000 points.
-  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, kCount, 0), 2);
-  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, kCount, 1), 3);
-  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, 1, 0), 0);
+  EXPECT_EQ(FindEventAtMarker(1.0, 0.0, rows, 3, 2000, kCount, 0), 2);
+  EXPECT_EQ(FindEventAtMarker(1.0, 0.0, rows, 3, 2000, kCount, 1), 3);
+  EXPECT_EQ(FindEventAtMarker(1.0, 0.0, rows, 3, 2000, 1, 0), 0);
+  EXPECT_EQ(FindEventAtMarker(1.0, 0.3, rows, 3, 2000, kCount, 0), 1);
 }
 
 TEST_F(MarkerMeasurementsTest, ReadingOfTheNearestStoredEvent) {

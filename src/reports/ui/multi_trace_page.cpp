@@ -189,6 +189,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
   const double s = count > 0 ? static_cast<double>(W) / count : 0.0;
   // A one-point trace has no distance between samples; its markers sit at 0.
   const double kmPerSample = count > 1 ? slot.LengthKm / (count - 1) : 0.0;
+  const auto shownKm = [&](int j) { return j * kmPerSample - slot.UserZeroKm; };
 
   if (m_Doc.m_PrintOptions.ShowMarker != 0) {
     const auto marker = [&](bool markerB, int index, int otherIndex, bool active) {
@@ -206,7 +207,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
         case CellMarkerPlace::Kind::Line: {
           canvas.Line(place.x, bottom, place.x, place.labelY - 17);
           const std::string label =
-              Format("%c %7.5f ", name, index * kmPerSample * g_LengthUnitFactor) + g_LengthUnitName;
+              Format("%c %7.5f ", name, shownKm(index) * g_LengthUnitFactor) + g_LengthUnitName;
           const int x = place.x < x0 + W / 2 ? place.x : place.x - canvas.TextWidth(label);
           canvas.Text(x, place.labelY, label, text, back);
           break;
@@ -218,7 +219,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
   }
 
   if (view.showEventBar) {
-    const auto distanceOf = [&](int j) { return static_cast<float>(j * kmPerSample); };
+    const auto distanceOf = [&](int j) { return static_cast<float>(shownKm(j)); };
     for (int e = 0; e < std::min(slot.EventCount, static_cast<int>(slot.EventRows.size())); ++e) {
       const EventRow& row = slot.EventRows[static_cast<std::size_t>(e)];
       const int j = FirstSampleBeyond(row.Distance, count, distanceOf);
