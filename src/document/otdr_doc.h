@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis_types.h"
 #include "document/doc_view.h"
 #include "document/document_commands.h"
 #include "document/document_settings.h"
@@ -139,6 +140,8 @@ class COtdrDoc {
   std::int32_t m_bAnalysedOnce = 0;
   std::int32_t m_bReanalysed = 0;
   double m_dCurrentOffsetDb = 0.0;        // vertical offset of the current trace, dB
+  // The engine's working storage, kept from one reanalysis to the next so a reanalysis runs warm.
+  std::unique_ptr<AnalysisScratch> m_pAnalysisScratch = std::make_unique<AnalysisScratch>();
 
  private:
   struct RegisteredView {

@@ -29,13 +29,21 @@ void InstallTraceValues(COtdrDoc& doc, std::string programFolder) {
   });
 }
 
-std::array<std::string, kMarkerReadingCount> MarkerReadingTexts(const COtdrDoc& doc, const LengthUnit& unit) {
-  const PaneLines lines = MarkerInfoLines(doc, doc.m_MarkerReadings, MarkerOrlOf(doc), unit);
-  std::array<std::string, kMarkerReadingCount> texts;
+std::array<PaneLine, kMarkerReadingCount> MarkerReadingLines(int activeMarker, const MarkerReadings& readings,
+                                                            const LengthUnit& unit) {
+  const PaneLines lines = MarkerInfoLines(activeMarker, readings, 0.0f, unit);
+  std::array<PaneLine, kMarkerReadingCount> shown;
   std::size_t slot = 0;
-  for (std::size_t i = 0; i < lines.size() && slot < texts.size(); ++i) {
-    if (i != kOrlLine) texts[slot++] = lines[i].value;
+  for (std::size_t i = 0; i < lines.size() && slot < shown.size(); ++i) {
+    if (i != kOrlLine) shown[slot++] = lines[i];
   }
+  return shown;
+}
+
+std::array<std::string, kMarkerReadingCount> MarkerReadingTexts(const COtdrDoc& doc, const LengthUnit& unit) {
+  std::array<std::string, kMarkerReadingCount> texts;
+  const auto lines = MarkerReadingLines(doc.m_MarkerState.ActiveMarker, doc.m_MarkerReadings, unit);
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = lines[i].value;
   return texts;
 }
 

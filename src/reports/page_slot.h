@@ -47,6 +47,7 @@ struct PageSlot {
   int TotalEvents = 0;
   int CellMarkerA = 0;
   int CellMarkerB = 0;
+  int ActiveMarker = 0;  // 0: A, 1: B
   double DbOffset = 0.0;
   long ModuleNumber = 0;  // leading number of the trace's optical module identifier
   int ColourIndex = -1;   // a loaded trace's colour; -1: the batch curve colour

@@ -46,15 +46,17 @@ CombinedEventTable BuildCombinedEventRows(std::span<const TraceEvents> traces) {
   };
   int further = 0;
   for (std::size_t t = 0; t < traces.size(); ++t) {
-    const std::string name(lumivane::FileNameOf(traces[t].Path));
-    if (t == 0) {
-      table.Names[kFirstTraceNameIndex] = name;
-    } else if (kFurtherTraceNameIndex + further < kPrintNameCount) {
-      const int index = kFurtherTraceNameIndex + further++;
-      table.Names[static_cast<std::size_t>(index)] = name;
-      add({EventTableRowView{}, index});
+    const int trace = static_cast<int>(t);
+    int index = kFirstTraceNameIndex;
+    if (t > 0) {
+      if (kFurtherTraceNameIndex + further >= kPrintNameCount) break;
+      index = kFurtherTraceNameIndex + further++;
     }
-    for (const EventTableRowView& row : traces[t].Rows) add({row, 0});
+    // Every trace's rows stand under its name, the first trace's too: a row never reads as
+    // another trace's.
+    table.Names[static_cast<std::size_t>(index)] = std::string(lumivane::FileNameOf(traces[t].Path));
+    add({EventTableRowView{}, index, trace});
+    for (const EventTableRowView& row : traces[t].Rows) add({row, 0, trace});
   }
   return table;
 }

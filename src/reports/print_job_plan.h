@@ -36,6 +36,7 @@ enum class PageRoutine { SingleTrace, MultiTrace, Combined };
 struct CombinedEventRow {
   EventTableRowView Cells{};  // as the trace's event table shows the row
   int NameIndex = 0;
+  int Trace = 0;  // index of the trace the row belongs to
 };
 
 /// The event rows of all loaded traces for a combined report.
@@ -44,7 +45,8 @@ struct CombinedEventTable {
   std::array<std::string, kPrintNameCount> Names;
 };
 
-/// One loaded trace as the combined table reads it: its event table's rows as the pane shows them.
+/// One loaded trace as the combined table reads it: its event table's rows as the pane shows them,
+/// judged with the limits of the trace's own wavelength.
 struct TraceEvents {
   std::string_view Path;
   std::span<const EventTableRowView> Rows;
@@ -77,7 +79,7 @@ int ExtraEventPageCount(int rows, int firstPageRows);
 /// event-table block must agree, so both ask this one question.
 bool UseCombinedEventTable(const PrintOptions& options, bool batchActive, int traceCount);
 
-/// Concatenates the traces' event rows, a heading row before each trace after the first.
+/// Concatenates the traces' event rows, a heading row naming the trace before the rows of each.
 CombinedEventTable BuildCombinedEventRows(std::span<const TraceEvents> traces);
 
 /// Pages of a job. Sets g_FirstPageEventRows for single-trace jobs outside a batch. The combined

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measure/pass_fail_verdict.h"
+#include "panes/event_table_cells.h"
 #include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "sor/sor_text.h"
@@ -24,6 +26,11 @@ constexpr int kRowFile = 231, kRowCableId = 47, kRowFiberId = 46, kRowOperator =
               kRowReflThreshold = 94, kRowUnlimited = 67;
 constexpr int kRowTotalRange = 335, kRowTotalLength = 69, kRowTotalLoss = 70, kRowTotalAttn = 71, kRowTotalOrl = 251;
 constexpr int kRowTrace = 80;
+constexpr int kRowReflectance = 76, kRowInsLoss = 77, kRowAttenuation = 78;
+constexpr std::array<int, 3> kColumnX{kReportLeft, (kReportPageRight - 100) / 3 + 50,
+                                      (2 * kReportPageRight - 200) / 3 + 50};
+// Blank room kept between a text and the next column.
+constexpr int kColumnGap = 6;
 
 const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
 
@@ -44,6 +51,23 @@ std::string HeaderText(std::u16string_view text) {
     }
   }
   return out;
+}
+
+int TraceInfoColumnWidth(int x) {
+  for (const int next : kColumnX) {
+    if (next > x) return next - x - kColumnGap;
+  }
+  return kReportRight - x;
+}
+
+std::string CombinedTraceNames(const CombinedEventTable& table) {
+  std::string names;
+  for (const CombinedEventRow& row : table.Rows) {
+    if (row.NameIndex == 0) continue;
+    if (!names.empty()) names += ", ";
+    names += table.Names[static_cast<std::size_t>(row.NameIndex) % kPrintNameCount];
+  }
+  return names;
 }
 
 std::string ReportFileName(std::string_view path) {
@@ -104,8 +128,6 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
 }
 
 std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines, int& y, int& ruleY) {
-  constexpr int kWidth = kReportPageRight;
-  constexpr std::array<int, 3> kColumnX{kReportLeft, (kWidth - 100) / 3 + 50, (2 * kWidth - 200) / 3 + 50};
   std::vector<PlacedText> placed;
   y -= 3;
   for (int column = 0; column < 3; ++column) {
@@ -121,16 +143,20 @@ std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines,
 }
 
 std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& s, float linkOrl, std::string_view unitName,
-                                   double unitFactor) {
+                                   double unitFactor, const PassFailThresholds& limits) {
   const std::string unit(unitName);
   const LinkValueTexts totals = FormatLinkValues(s, linkOrl, unitFactor, unitName);
+  const LinkLimitFails fails = JudgeLinkLimits(s, limits, linkOrl);
   constexpr int R = kReportPageRight;
+  const auto text = [](int x, int row, const std::string& value, bool alignRight = false, bool failed = false) {
+    return PlacedText{x, 0, Row(row) + value, alignRight, failed, Row(row).size()};
+  };
   return {
-      {50, 0, Row(kRowTotalRange) + (s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit)},
-      {R / 5 + 50, 0, Row(kRowTotalLength) + totals.length},
-      {2 * R / 5 + 35, 0, Row(kRowTotalLoss) + totals.loss},
-      {3 * R / 5 + 15, 0, Row(kRowTotalAttn) + totals.attenuation},
-      {R - 60, 0, Row(kRowTotalOrl) + totals.orl, true},
+      text(50, kRowTotalRange, s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit),
+      text(R / 5 + 50, kRowTotalLength, totals.length),
+      text(2 * R / 5 + 35, kRowTotalLoss, totals.loss, false, fails.linkLoss),
+      text(3 * R / 5 + 15, kRowTotalAttn, totals.attenuation),
+      text(R - 60, kRowTotalOrl, totals.orl, true, fails.linkOrl),
   };
 }
 
@@ -139,6 +165,37 @@ RowSpan EventRowsOfPage(int page, int rowCount, int firstPageRows) {
   const long long start = static_cast<long long>(page - 2) * 64 + firstPageRows;
   if (start >= rowCount) return {rowCount, 0};
   return {static_cast<int>(start), static_cast<int>(std::min<long long>(64, rowCount - start))};
+}
+
+bool CombinedTableFails(const CombinedEventTable& table) {
+  return std::any_of(table.Rows.begin(), table.Rows.end(),
+                     [](const CombinedEventRow& row) { return row.Cells.failedColumns != 0; });
+}
+
+std::string UnshownFailures(const EventTableSource& events, const LinkSummaryRecord& link, float linkOrl,
+                            bool tablePrinted, bool totalsPrinted) {
+  std::vector<std::string> names;
+  if (!tablePrinted) {
+    std::uint32_t failed = 0;
+    for (const EventTableRowView& row : ComputeEventTable(events, 1.0).rows) failed |= row.failedColumns;
+    for (const auto& [cell, row] : {std::pair{kColReflectance, kRowReflectance}, {kColInsertionLoss, kRowInsLoss},
+                                    {kColAttenuation, kRowAttenuation}}) {
+      if ((failed >> cell & 1u) != 0) names.push_back(Row(row));
+    }
+  }
+  if (!totalsPrinted) {
+    const LinkLimitFails fails = JudgeLinkLimits(link, events.limits, linkOrl);
+    const auto label = [](int row) {
+      std::string text = Row(row);
+      if (text.ends_with(':')) text.pop_back();
+      return text;
+    };
+    if (fails.linkLoss) names.push_back(label(kRowTotalLoss));
+    if (fails.linkOrl) names.push_back(label(kRowTotalOrl));
+  }
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
 }
 
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName) {

@@ -170,7 +170,7 @@ TEST_F(CrossViewInterop, RangeLinkAndMarkerValuesReadTheSameInThePanesTheExportA
 
     // The link totals: Total Fiber Information pane and the report's totals line.
     const PaneLines fibre = FiberInfoLines(doc, unit);
-    const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor);
+    const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor, set.limits);
     ASSERT_EQ(totals.size(), 5u);
     for (std::size_t k = 0; k < totals.size(); ++k) {
       SCOPED_TRACE(fibre[k + 1].label);
@@ -242,8 +242,8 @@ TEST_F(CrossViewInterop, ABatchPrintedFileReadsAsTheOpenTrace) {
     const TraceInfoInputs openHeader{open.record, open.dateTime, open.fibre, open.path, unit.name, unit.factor, false, {}};
     const TraceInfoInputs batchHeader{batch.record, batch.dateTime, batch.fibre, batch.path, unit.name, unit.factor, false, {}};
     EXPECT_EQ(TraceInfoLines(batchHeader)[4], TraceInfoLines(openHeader)[4]);
-    const auto openTotals = TotalsLine(open.link, open.linkOrl, unit.name, unit.factor);
-    const auto batchTotals = TotalsLine(batch.link, batch.linkOrl, unit.name, unit.factor);
+    const auto openTotals = TotalsLine(open.link, open.linkOrl, unit.name, unit.factor, open.limits);
+    const auto batchTotals = TotalsLine(batch.link, batch.linkOrl, unit.name, unit.factor, batch.limits);
     for (std::size_t k = 0; k < openTotals.size(); ++k) EXPECT_EQ(batchTotals[k].text, openTotals[k].text);
     const auto cells = [&](const ReportTraceSet& set) {
       std::vector<std::array<std::string, kEventColumnCount>> texts;

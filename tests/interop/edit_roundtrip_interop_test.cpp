@@ -12,7 +12,6 @@
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_save.h"
-#include "file_settings.h"
 #include "measure/add_event_measurements.h"
 #include "measure/analysis_settings.h"
 #include "measure/trace_reanalysis.h"
@@ -92,7 +91,7 @@ TEST_F(EditRoundTripInterop, SaveThenOpenShowsTheTableShownBeforeTheSave) {
       switch (edit) {
         case Edit::None: break;
         case Edit::Reanalysis:
-          ASSERT_EQ(ReanalyzeDocument(*doc, lumivane::test::FileSettings(*doc)), ReanalysisOutcome::Done);
+          ASSERT_EQ(ReanalyzeDocument(*doc, PrefillAnalysisSettings(doc->m_FibreParams)), ReanalysisOutcome::Done);
           break;
         case Edit::AddEvent: {
           // Halfway along the first section after the launch.

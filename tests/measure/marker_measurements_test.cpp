@@ -124,38 +124,6 @@ TEST(FindEventAtMarker, RowWhoseSpanHoldsTheMarker) {
   }
   EXPECT_EQ(FindEventAtMarkerIndex(1.0, 0.0, rows, 3, kCount, 1, 300, 300, 0), 0);
   EXPECT_EQ(FindEventAtMarkerIndex(1.0, 0.0, rows, 0, kCount, kCount, 300, 300, 0), 0);
-  // The default places of the markers: a fifth (400) and two fifths (800) of 2000 points.
-  EXPECT_EQ(FindEventAtMarker(1.0, 0.0, rows, 3, 2000, kCount, 0), 2);
-  EXPECT_EQ(FindEventAtMarker(1.0, 0.0, rows, 3, 2000, kCount, 1), 3);
-  EXPECT_EQ(FindEventAtMarker(1.0, 0.0, rows, 3, 2000, 1, 0), 0);
-  EXPECT_EQ(FindEventAtMarker(1.0, 0.3, rows, 3, 2000, kCount, 0), 1);
-}
-
-TEST_F(MarkerMeasurementsTest, ReadingOfTheNearestStoredEvent) {
-  AddKeyEvent(0, u"1F", 500, -45000);
-  AddKeyEvent(300, u"0F", 120, 0);
-  AddKeyEvent(600, u"1F", 750, -52345);
-  AddKeyEvent(700, u"1F", 32767, -120000);
-  AddKeyEvent(900, u"1E", 4000, -14000);
-  const struct {
-    int marker;
-    int what;
-    const char* expected;
-  } cases[] = {
-      {0, 1, "  -.--- dB"},   {0, 0, "-45.000 dB"},   // the launch has no loss
-      {310, 1, "  0.120 dB"}, {310, 0, "  --.--- dB"},  // non-reflective: no reflectance
-      {590, 1, "  0.750 dB"}, {590, 0, "-52.345 dB"},
-      {690, 1, "  -.--- dB"}, {690, 0, "  --.--- dB"},  // beyond the shown ranges
-      {880, 1, "  -.--- dB"}, {880, 0, "-14.000 dB"},   // an end event has no splice loss
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FormatMarkerEventReading(c.marker, c.what, *trace), c.expected) << c.marker << " " << c.what;
-  }
-}
-
-TEST_F(MarkerMeasurementsTest, ReadingWithoutStoredEventsShowsPlaceholders) {
-  EXPECT_EQ(FormatMarkerEventReading(400, 1, *trace), "  -.--- dB");
-  EXPECT_EQ(FormatMarkerEventReading(400, 0, *trace), "  --.--- dB");
 }
 
 }  // namespace

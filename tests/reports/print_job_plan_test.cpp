@@ -105,32 +105,36 @@ class CombinedTableTest : public PrintJobPlanTest {
   PrintOptions options_;
 };
 
-TEST_F(CombinedTableTest, RowsOfAllTracesWithAHeadingBeforeEachFurtherTrace) {
+TEST_F(CombinedTableTest, EveryTracesRowsStandUnderItsName) {
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
-  ASSERT_EQ(table.Rows.size(), 21u);
+  ASSERT_EQ(table.Rows.size(), 22u);
   EXPECT_EQ(table.Names[3], "a.sor");
   EXPECT_EQ(table.Names[10], "b.sor");
-  EXPECT_EQ(table.Rows[9].Cells.texts[kColLocation], "9");
-  EXPECT_EQ(table.Rows[9].NameIndex, 0);
-  EXPECT_EQ(table.Rows[10].NameIndex, 10);
-  EXPECT_EQ(table.Rows[11].Cells.texts[kColLocation], "100");
-  EXPECT_EQ(table.Rows[20].Cells.texts[kColLocation], "109");
+  EXPECT_EQ(table.Rows[0].NameIndex, 3);
+  EXPECT_EQ(table.Rows[1].Cells.texts[kColLocation], "0");
+  EXPECT_EQ(table.Rows[10].Cells.texts[kColLocation], "9");
+  EXPECT_EQ(table.Rows[10].NameIndex, 0);
+  EXPECT_EQ(table.Rows[11].NameIndex, 10);
+  EXPECT_EQ(table.Rows[12].Cells.texts[kColLocation], "100");
+  EXPECT_EQ(table.Rows[21].Cells.texts[kColLocation], "109");
+  EXPECT_EQ(table.Rows[10].Trace, 0);
+  EXPECT_EQ(table.Rows[12].Trace, 1);
 
   const PrintJobPlan plan = PlanPrintJob({options_, config_, 3, 2, g_BatchPrint}, traces_, {});
   EXPECT_TRUE(plan.UseCombined);
   EXPECT_EQ(plan.LastPage, 2);
-  EXPECT_EQ(plan.Combined.Rows.size(), 21u);
+  EXPECT_EQ(plan.Combined.Rows.size(), 22u);
 }
 
 TEST_F(CombinedTableTest, TableHoldsAtMostAThousandRows) {
   std::vector<EventTableRowView> big(995);
-  traces_[1].Rows = big;  // 10 + 1 heading + 995 = 1006 rows offered
+  traces_[1].Rows = big;  // 1 heading + 10 + 1 heading + 995 = 1007 rows offered
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
   EXPECT_EQ(table.Rows.size(), 1000u);
-  std::vector<EventTableRowView> exact(989);
+  std::vector<EventTableRowView> exact(988);
   traces_[1].Rows = exact;
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 1000u);
-  traces_[1].Rows = std::span<const EventTableRowView>(exact).first(988);
+  traces_[1].Rows = std::span<const EventTableRowView>(exact).first(987);
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 999u);
 }
 

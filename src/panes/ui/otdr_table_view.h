@@ -54,7 +54,6 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
 
   /// The row the arrow keys stepped to last.
   int KeyRow() const { return m_nKeyRow; }
-  int m_nAnalysisWavelength = 0;  // the analysis settings' wavelength entry, kept between runs
 
   /// Replaces how dialogs and the context menu run (tests answer them without blocking).
   void SetDialogRunner(DialogRunner run) { m_RunDialog = std::move(run); }

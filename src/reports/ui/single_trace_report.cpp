@@ -8,6 +8,7 @@
 #include "document/otdr_doc.h"
 #include "document/trace_info.h"
 #include "document/trace_record.h"
+#include "measure/pass_fail_document.h"
 #include "panes/event_table_cells.h"
 #include "panes/link_value_texts.h"
 #include "platform/number_format.h"
@@ -50,6 +51,10 @@ SingleTraceReport::SingleTraceReport(const COtdrDoc& doc, const std::vector<std:
     : m_Doc(doc), m_TraceList(traceList), m_Sources(std::move(sources)) {}
 
 SingleTraceReport::~SingleTraceReport() = default;
+
+PassFailThresholds SingleTraceReport::LimitsForWavelength(int wavelengthNm) const {
+  return PassFailLimitsForWavelength(m_Doc.m_PassFailThresholds, m_Sources.limitsFile, wavelengthNm);
+}
 
 void SingleTraceReport::BeginJob() {
   m_UnreadFiles.clear();
@@ -109,9 +114,9 @@ void SingleTraceReport::PrintBatchPage(const ReportPage& page, ReportCanvas& can
     m_UnreadFiles.push_back(path);
     return;
   }
-  PrintReportPage(page, canvas,
-                  WorkTraceSet(g_WorkTrace, path, m_Doc.m_PassFailThresholds, page.state.m_nPrintActiveMarker),
-                  ref.Page);
+  // Each file is judged with its own wavelength's limits, as it would be on screen.
+  const PassFailThresholds limits = LimitsForWavelength(g_WorkTrace.m_FibreParams.Wavelength);
+  PrintReportPage(page, canvas, WorkTraceSet(g_WorkTrace, path, limits, page.state.m_nPrintActiveMarker), ref.Page);
   PrintReportFooter(page, canvas);
 }
 
@@ -134,7 +139,7 @@ void SingleTraceReport::PrintReportPage(const ReportPage& page, ReportCanvas& ca
   int y = page.drawRect.top() - kTitleGap;
   PrintReportTitle(page, canvas, y);
   if (reportPage == 1) {
-    if (options.TraceInfo) PrintTraceInfoBlock(canvas, y, set, view);
+    if (options.TraceInfo) PrintTraceInfoBlock(canvas, y, set, view, page.state);
     if (options.Trace) PrintGraphBlock(canvas, y, set, view);
     if (options.MarkerInfo && !view.linkMapMode) PrintMarkerBlock(canvas, y, set);
     if (options.FiberInfo) PrintFiberTotalsBlock(canvas, y, set);
@@ -143,17 +148,36 @@ void SingleTraceReport::PrintReportPage(const ReportPage& page, ReportCanvas& ca
 }
 
 void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set,
-                                            const ReportViewSnapshot& view) {
+                                            const ReportViewSnapshot& view, const PrintPageState& state) {
+  // A page listing every loaded trace's events is judged on all it flags, and names every trace.
+  const bool allTraces = state.m_bUseCombined;
+  const bool failed = set.verdict == 1 || (allTraces && CombinedTableFails(state.m_Combined));
   canvas.SetFont(kVerdictFontHeight, true);
-  const std::string verdict = set.verdict == 1 ? "Fail" : "Pass";
+  const std::string verdict = failed ? "Fail" : "Pass";
   // On the title line, beside the logo, which its background must not cut into.
-  canvas.Text(kReportRight - canvas.TextWidth(verdict), y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+  const int verdictX = kReportRight - canvas.TextWidth(verdict);
+  canvas.Text(verdictX, y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+  const PrintOptions& options = m_Doc.m_PrintOptions;
+  const std::string hidden =
+      failed ? UnshownFailures({set.rows, set.endRow, set.record, set.limits}, set.link, set.linkOrl,
+                               options.EventTable != 0, options.FiberInfo != 0)
+             : std::string();
+  if (!hidden.empty()) {
+    // What fails where the page does not show it, before the verdict.
+    canvas.SetFont(kFooterFontHeight, false);
+    canvas.TextEndingAt(verdictX - kLineGap * 3, y + 2 * kTitleFontHeight - kVerdictFontHeight + kFooterFontHeight,
+                        hidden);
+  }
 
   canvas.SetFont(kInfoFontHeight, false);
   const TraceInfoInputs inputs{set.record,      set.dateTime,       set.fibre,        set.path,
                                g_LengthUnitName, g_LengthUnitFactor, view.linkMapMode, g_DeviceName};
+  std::array<std::string, 21> lines = TraceInfoLines(inputs);
+  if (allTraces) lines[0] = Row(231) + " : " + CombinedTraceNames(state.m_Combined);
   int ruleY = 0;
-  for (const PlacedText& text : PlaceTraceInfo(TraceInfoLines(inputs), y, ruleY)) canvas.Text(text.x, text.y, text.text);
+  for (const PlacedText& text : PlaceTraceInfo(lines, y, ruleY)) {
+    canvas.FittedText(text.x, text.y, TraceInfoColumnWidth(text.x), kInfoFontHeight + kLineGap, text.text);
+  }
   canvas.Line(kReportLeft, ruleY, kReportRight, ruleY);
 }
 
@@ -168,9 +192,9 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
   const int step = kInfoFontHeight + kLineGap;
   const std::string active = set.activeMarker == 1 ? "B" : "A";
   const auto& texts = set.marker.texts;
+  const auto& labels = set.marker.labels;
   const int marker = set.activeMarker == 1 ? set.markerB : set.markerA;
   const double position = GetDistanceFromRecords(0, set.record, set.lengthKm, marker);
-  const int eventNumber = set.marker.eventNumber;
 
   rules();
   y -= kLineGap;
@@ -179,12 +203,13 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
   y -= step;
   rules();
   y -= kLineGap;
+  // The readings at the active marker carry the pane's labels ("at A", "at B"): they are the
+  // marker's readings, not the values of the event the marker stands in.
   const std::array<std::array<std::string, 4>, 5> lines{{
       {Row(215), texts[kReadingDistanceAB], Row(219), Format("%.3f", position * g_LengthUnitFactor) + g_LengthUnitName},
-      {Row(216), texts[kReadingTwoPointLoss], Row(220) + Format("%d: ", eventNumber), texts[kReadingInsertionLoss]},
-      {Row(217), texts[kReadingTwoPointAttenuation], Row(221) + Format("%d: ", eventNumber),
-       texts[kReadingReflectance]},
-      {Row(218), texts[kReadingLsaAttenuation], Row(222) + active + ": ", texts[kReadingCumulativeLoss]},
+      {Row(216), texts[kReadingTwoPointLoss], labels[kReadingInsertionLoss] + " ", texts[kReadingInsertionLoss]},
+      {Row(217), texts[kReadingTwoPointAttenuation], labels[kReadingReflectance] + " ", texts[kReadingReflectance]},
+      {Row(218), texts[kReadingLsaAttenuation], labels[kReadingCumulativeLoss] + ": ", texts[kReadingCumulativeLoss]},
       {Row(250), OrlText(set.marker.orl), "   ---   ", "  ---   "},
   }};
   for (const auto& line : lines) {
@@ -201,12 +226,19 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
 void SingleTraceReport::PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set) {
   PrintRuledTitle(canvas, y, Row(84));
   canvas.SetFont(kInfoFontHeight, false);
-  for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor)) {
-    if (text.alignRight) {
-      canvas.TextEndingAt(text.x, y, text.text);
-    } else {
-      canvas.Text(text.x, y, text.text);
+  for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor, set.limits)) {
+    const int x = text.alignRight ? text.x - canvas.TextWidth(text.text) : text.x;
+    if (!text.failed) {
+      canvas.Text(x, y, text.text);
+      continue;
     }
+    // A failing total is marked as the event table marks a failing value.
+    const std::string label = text.text.substr(0, text.valueAt);
+    const std::string value = text.text.substr(text.valueAt);
+    canvas.Text(x, y, label);
+    const int valueX = x + canvas.TextWidth(label);
+    canvas.FillRect(valueX, y, canvas.TextWidth(value), kInfoFontHeight, Qt::black);
+    canvas.Text(valueX, y, value, Qt::white, Qt::black);
   }
   y -= kInfoFontHeight + kLineGap + 9;
 }
@@ -225,7 +257,7 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
   // The texts of the trace's event table, exactly as the pane shows them.
   const EventTableView table =
       allTraces ? EventTableView{}
-                : ComputeEventTable({set.rows, set.endRow, set.record, m_Doc.m_PassFailThresholds}, g_LengthUnitFactor);
+                : ComputeEventTable({set.rows, set.endRow, set.record, set.limits}, g_LengthUnitFactor);
   const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size()) : static_cast<int>(table.rows.size());
   const RowSpan span = EventRowsOfPage(page, count, g_FirstPageEventRows);
   for (int i = span.first; i < span.first + span.count; ++i) {
