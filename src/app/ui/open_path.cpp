@@ -15,6 +15,7 @@
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_state.h"
+#include "document/trace_file_bytes.h"
 #include "document/otdr_doc.h"
 #include "document/ui/open_file_dlg.h"
 #include "platform/message_sink.h"
@@ -230,7 +231,7 @@ void COtdrApp::OpenChosenFile(FileChoice choice) {
   const std::optional<std::string> path = ResolveTypedFileName(*name, &FileExists);
   if (!path) {
     m_bSavePromptAnswered = false;
-    ShowRow(TextRow::CantFindFile);
+    lumivane::ShowMessage(FileFailureMessage(TextRow::CantFindFile, *name), lumivane::MessageIcon::Warning);
     return;
   }
   if (m_pDocument->m_nEventCount > 0) {

@@ -138,7 +138,8 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   m_pMainFrame->showNormal();
   m_pMainFrame->repaint();
 
-  OpenDocumentFile(m_strCmdLine.empty() ? std::string(NoFilePath) : tracePath);
+  // A file that cannot be opened leaves the program as a start without one would be.
+  if (m_strCmdLine.empty() || OpenDocumentFile(tracePath) == nullptr) OpenDocumentFile(std::string(NoFilePath));
   m_Commands.UpdatePass();
   return true;
 }
