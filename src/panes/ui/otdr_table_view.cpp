@@ -9,6 +9,7 @@
 #include <span>
 
 #include "document/display_state.h"
+#include "document/event_choice.h"
 #include "document/otdr_doc.h"
 #include "measure/link_orl_cache.h"
 #include "measure/pass_fail_document.h"
@@ -132,20 +133,35 @@ void COtdrTableView::mousePressEvent(QMouseEvent* event) {
 
 void COtdrTableView::OnLButtonDown(QMouseEvent* event) {
   CCListViewExt::mousePressEvent(event);
-  if (ApplyRowClick(m_Doc, g_DisplayState, GetSelectionMark())) m_Doc.UpdateAllViews(this, kHintEventChosen);
+  ChooseRow(GetSelectionMark());
 }
 
+void COtdrTableView::ChooseRow(int row) {
+  if (ChooseEventRow(m_Doc, g_DisplayState, row)) m_Doc.UpdateAllViews(this, kHintEventChosen);
+}
+
+// The selection is the one row counter: whatever moves it, the keys' own steps included, chooses
+// the event of the row it reaches, marker and all.
 void COtdrTableView::keyPressEvent(QKeyEvent* event) {
   if (!HasPath()) {
     event->accept();
     return;
   }
-  const int before = m_Doc.m_nCurrentEvent;
-  m_nKeyRow = StepKeyRow(m_nKeyRow, KeyOf(event->key()), std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows));
-  m_Doc.m_nCurrentEvent = m_nKeyRow;
-  viewport()->update();
-  if (m_Doc.m_nCurrentEvent != before) m_Doc.UpdateAllViews(this, kHintRefresh);
-  CCListViewExt::keyPressEvent(event);
+  const int before = GetSelectionMark();
+  const EventTableKey key = KeyOf(event->key());
+  if (key == EventTableKey::Other) {
+    CCListViewExt::keyPressEvent(event);
+  } else {
+    event->accept();
+    const int row = StepKeyRow(before, key, std::min(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows), Model().rowCount()));
+    if (row >= 0 && row != before) {
+      const QModelIndex index = Model().index(row, 0);
+      selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      scrollTo(index, QAbstractItemView::EnsureVisible);
+    }
+  }
+  const int after = GetSelectionMark();
+  if (after != before && after >= 0) ChooseRow(after);
 }
 
 void COtdrTableView::contextMenuEvent(QContextMenuEvent* event) {

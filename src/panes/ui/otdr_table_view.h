@@ -1,7 +1,7 @@
 #pragma once
 // The Event Table pane's view: one row per event of the current trace in eleven columns, failed
-// values in red. A click on a row puts the active marker on its event, the arrow keys step the
-// current event, and the context menu, the Edit menu and the application offer Delete Event, Add
+// values in red. A click on a row or a step of the arrow keys chooses its event and puts the active
+// marker on it, and the context menu, the Edit menu and the application offer Delete Event, Add
 // Event and Trace Reanalysis.
 #include <QPoint>
 #include <functional>
@@ -52,8 +52,6 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
   void AddEvent() override { OnAddEvent(); }
   void OnTraceReanalysis() override;
 
-  /// The row the arrow keys stepped to last.
-  int KeyRow() const { return m_nKeyRow; }
   int m_nAnalysisWavelength = 0;  // the analysis settings' wavelength entry, kept between runs
 
   /// Replaces how dialogs and the context menu run (tests answer them without blocking).
@@ -68,10 +66,11 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
  private:
   bool HasPath() const;
   void OnLButtonDown(QMouseEvent* event);
+  /// Chooses the event of `row` and tells the other panes.
+  void ChooseRow(int row);
 
   COtdrDoc& m_Doc;
   std::string m_strProgramFolder;
-  int m_nKeyRow = 0;
   AddEventMeasurements m_AddEventMarkers;
   DialogRunner m_RunDialog = ExecDialog;
   MenuRunner m_RunMenu;

@@ -12,6 +12,7 @@
 #include "platform/ui/length_unit_setting.h"
 #include "recording_message_sink.h"
 #include "temp_dir.h"
+#include "trace/trace_conversions.h"
 #include "traceview/event_icons.h"
 #include "traceview/ui/length_unit_dlg.h"
 #include "traceview/ui/link_map_painter.h"
@@ -210,10 +211,21 @@ TEST_F(ViewInteractionTest, AClickOnAnEventNumberChoosesThatEvent) {
   doc->m_EventRows[0].Type = 0;
   doc->m_EventRows[1].Type = 3;
   doc->m_EventRows[2].Type = 1;
+  doc->m_SorRecord.KeyEvents.Events.resize(3);
+  doc->m_SorRecord.KeyEvents.KeyEventCount = 3;
+  doc->m_SorRecord.KeyEvents.Events[1].TimeOfFlight = 2000;
+  const int eventIndex = TimeToIndex(2000, doc->m_SorRecord);
+  ASSERT_GT(eventIndex, 10);
+  ASSERT_LT(eventIndex, doc->m_nPointCount);
+  doc->m_MarkerState.ActiveMarker = 0;
+  doc->m_MarkerState.MarkerA = 10;
   g_EventHitX[1] = 300;
   g_EventHitY[1] = 470;
   QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(305, 475));
   EXPECT_EQ(g_DisplayState.SelectedEventRow, 1);
+  // The event becomes the current one and the active marker goes to it, as a click on its row does.
+  EXPECT_EQ(doc->m_nCurrentEvent, 1);
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, eventIndex);
   bool chosen = false;
   for (const auto& update : spy.updates) chosen |= update.sender == view && update.hint == kHintEventChosen;
   EXPECT_TRUE(chosen);
