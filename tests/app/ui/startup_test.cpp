@@ -155,7 +155,7 @@ TEST(RecentFilesTest, AnEntryGoesOnlyWhenItsFileCannotBeOpened) {
   app->OpenDocumentFile(gone);
   std::filesystem::remove(gone);
   ASSERT_TRUE(ChooseRecentFile(*app, gone));
-  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Can't find file !"});
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Can't find file !\n" + gone});
   EXPECT_TRUE(app->RecentFiles().Paths().empty());
   EXPECT_FALSE(ChooseRecentFile(*app, gone));
 
