@@ -159,6 +159,7 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   }
   doc.UpdateValues();
   if (!panesShown) return &doc;
+  LayOutPanes();
   m_pMainFrame->MdiArea()->setActiveSubWindow(PaneFrame(PaneKind::Trace));
   m_pMainFrame->ShowPaneMenu(true);
   // A damaged file is opened once, with its warning, but not offered again.

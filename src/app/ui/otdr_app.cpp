@@ -120,6 +120,7 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   };
   callbacks.relayoutPanes = [this] {
     if (m_pDocument) m_pDocument->OnWindowCascade();
+    LayOutPanes();
   };
   callbacks.canClose = [this] { return !m_pDocument || m_pDocument->CanCloseFrame(); };
   m_pMainFrame = std::make_unique<CMainFrame>(m_Commands, std::move(callbacks));
@@ -187,6 +188,7 @@ void COtdrApp::BindCommands() {
       t.Bind(id, [this] {
         if (m_pDocument && m_pMainFrame->MdiArea()->activeSubWindow() != nullptr) {
           m_pDocument->Commands().Execute(CmdWindowCascade);
+          LayOutPanes();
         } else {
           RestorePanes();
         }
@@ -327,7 +329,7 @@ QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
   }
   // A new pane appears in the tile its view will place it in on every layout.
   const QSize client = area->viewport()->size();
-  const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()});
+  const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()}, CurrentPaneNeeds(*area, frame->size() - view->size()));
   frame->setGeometry(tile.left, tile.top, tile.Width(), tile.Height());
   if (auto* docView = dynamic_cast<DocView*>(view)) {
     m_pDocument->AddView(*docView, pane);
@@ -353,6 +355,16 @@ void COtdrApp::ShowPaneWindow(PaneKind pane) {
   ActivePane = WindowMenuIndex(pane);
   InitialUpdateFrame(frame);
   m_pMainFrame->ShowPaneMenu(true);
+}
+
+void COtdrApp::LayOutPanes() {
+  // The views place themselves as they update; once every pane knows what its lines need, the
+  // tiles are settled for all of them together.
+  for (const PaneKind pane : kOpenOrder) {
+    if (QMdiSubWindow* frame = PaneFrame(pane); frame != nullptr && frame->widget() != nullptr) {
+      PlacePaneFrameInTile(*frame->widget(), pane);
+    }
+  }
 }
 
 void COtdrApp::RestorePanes() {
