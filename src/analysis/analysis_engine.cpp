@@ -186,6 +186,7 @@ void FilterEvents(Run& run) {
   MarkGhosts(context, p, ev, count);
   count = DropNonReflectiveAfterReflection(context, p, ev, count);
   count = ResolveGhosts(context, p, ev, count);
+  count = DropNoiseOnlyEvents(run.Raw(), ev, count, run.noiseStart);
   if (DetectEndByThreshold(context, p, ev, count) == 0) count += DetectEndByNoise(context, ev, count);
 
   count = ApplyReflectionThreshold(ev, count, p.reflectionThreshold);
@@ -243,6 +244,7 @@ int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, Analy
   run.eventCount = ApplyEndResults(run.Events(), run.eventCount, params);
   ComputeSectionAttenuations(run.Points(), run.Events(), run.eventCount);
   BlankImpossibleAttenuations(run.Events(), run.eventCount);
+  BlankLossesBehindEnd(run.Events(), run.eventCount);
 
   if (run.eventCount < 1) return LaunchOnly(points, events);
   const int count = std::min(run.eventCount, static_cast<int>(events.size()));

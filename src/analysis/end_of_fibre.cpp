@@ -24,6 +24,7 @@ struct EndScan {
   int noiseStart;
   int pulse;         // W
   double threshold;  // a section steeper than this is no longer plain fibre
+  double reference;  // R, the noise reference
 
   const int* M(int i) const { return events[static_cast<std::size_t>(i)].markers; }
   const AnalysisEvent& At(int i) const { return events[static_cast<std::size_t>(i)]; }
@@ -151,10 +152,29 @@ struct EndScan {
     return Decide(k);
   }
 
+  // The first reflection in front of the noise behind which the trace falls into it: the fibre
+  // visibly ends there. -1 when there is none.
+  int ReflectionIntoNoise() const {
+    const auto inNoise = [&](int i) {
+      return std::fabs(LevelAt(points, lumivane::ClampIndex(i, static_cast<int>(points.size()))) - reference) < kNoiseBand;
+    };
+    for (int i = 1; i < count - 1 && At(i).sampleIndex <= noiseStart; ++i) {
+      if (IsReflective(At(i)) && !IsGhost(At(i)) && (M(i)[3] >= noiseStart || inNoise(M(i)[2]) || inNoise(M(i)[3]))) {
+        return i;
+      }
+    }
+    return -1;
+  }
+
   // The trace sinks into the noise at NS.
   int DecideWithNoise() const {
     const AnalysisEvent& last = At(count - 1);
-    if (IsReflective(last) && !IsGhost(last)) return Flag(count - 1);
+    if (IsReflective(last) && !IsGhost(last)) {
+      // A reflection seen through the noise behind a fibre end that dropped the trace into it is an
+      // echo or another fibre, not this one's end.
+      const int drop = last.sampleIndex > noiseStart ? ReflectionIntoNoise() : -1;
+      return Flag(drop >= 0 ? drop : count - 1);
+    }
     for (int i = count - 1; i >= 1; --i) {
       const Step step = IsReflective(At(i)) ? NoisyReflection(i) : NoisyOther(i);
       if (step != Step::kSkip) return step == Step::kDecided ? 1 : 0;
@@ -216,9 +236,6 @@ int DetectEndByThreshold(const AnalysisContext& context, const AnalysisParams& p
                          std::span<AnalysisEvent> events, int count) {
   if (count <= 1 || context.points.empty()) return 0;
   for (int i = 0; i < count; ++i) events[static_cast<std::size_t>(i)].endFlag = 0;
-  // The fibre has ended where the noise begins: what lies deeper in the noise (reflections seen
-  // through it, or the noise itself) never ends it.
-  count = InFrontOfNoise(events, count, context.noiseStart);
   for (int i = 1; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (std::fabs(event.loss) > params.endThreshold) {
@@ -230,7 +247,7 @@ int DetectEndByThreshold(const AnalysisContext& context, const AnalysisParams& p
   const int pulse = std::max(10, std::min(lumivane::TruncToInt32(params.pulseWidth / 1000.0 / tenth + 1.0),
                                           static_cast<int>(context.points.size())));
   const EndScan scan{context.points, events, count, context.noiseStart, pulse,
-                     std::min(-1.5, 3.0 * context.backscatterSlope)};
+                     std::min(-1.5, 3.0 * context.backscatterSlope), context.reference};
   if (context.noiseStart == static_cast<int>(context.points.size()) - 1) return scan.DecideWithoutNoise();
   return scan.DecideWithNoise();
 }

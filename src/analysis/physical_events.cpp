@@ -68,7 +68,33 @@ class NoiseCeiling {
   std::vector<float> top_;
 };
 
+// Whether a reflection's peak stands more than 3 dB above what the noise around it reaches.
+bool RisesOutOfNoise(std::span<const TracePoint> raw, const NoiseCeiling& noise, const AnalysisEvent& e) {
+  return IsReflective(e) &&
+         LevelAt(raw, lumivane::ClampIndex(e.peakIndex, static_cast<int>(raw.size()))) > noise.Without(e) + kAboveNoiseDb;
+}
+
+int LongestReflectionFrom(std::span<const AnalysisEvent> events, int count, int from) {
+  int longest = 0;
+  for (int i = 0; i < count; ++i) {
+    const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
+    if (IsReflective(e) && e.sampleIndex > from) longest = std::max(longest, e.endIndex - e.startIndex + 1);
+  }
+  return longest;
+}
+
 }  // namespace
+
+int DropNoiseOnlyEvents(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count, int noiseStart) {
+  if (count <= 0 || raw.empty()) return count;
+  const NoiseCeiling noise(raw, noiseStart, LongestReflectionFrom(events, count, noiseStart));
+  KeptEvents kept(count);
+  for (int i = 0; i < count; ++i) {
+    const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
+    if (i == 0 || e.sampleIndex <= noiseStart || RisesOutOfNoise(raw, noise, e)) kept.Retain(e);
+  }
+  return kept.Store(events);
+}
 
 int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count,
                          int noiseStart, float endThreshold) {
@@ -78,11 +104,7 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
   for (int i = 1; i < count && end == nullptr; ++i) {
     if (HasEndFlag(events[static_cast<std::size_t>(i)])) end = &events[static_cast<std::size_t>(i)];
   }
-  int longestReflection = 0;
-  for (int i = 0; i < count; ++i) {
-    const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
-    if (IsReflective(e) && Behind(e, end)) longestReflection = std::max(longestReflection, e.endIndex - e.startIndex + 1);
-  }
+  const int longestReflection = end != nullptr ? LongestReflectionFrom(events, count, end->sampleIndex) : 0;
   const NoiseCeiling noise(raw, end != nullptr ? noiseStart : n, longestReflection);
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
@@ -94,9 +116,7 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
       continue;
     }
     if (Behind(e, end) && e.sampleIndex >= noiseStart) {
-      const bool risesOutOfNoise =
-          IsReflective(e) && LevelAt(raw, lumivane::ClampIndex(e.peakIndex, n)) > noise.Without(e) + kAboveNoiseDb;
-      if (!risesOutOfNoise) continue;
+      if (!RisesOutOfNoise(raw, noise, e)) continue;
       // Its height over the noise floor says nothing about how much it reflects.
       if (reflectionImpossible) e.reflectance = kUnmeasuredReflectance;
       kept.Retain(e);
@@ -108,6 +128,15 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
     kept.Retain(e);
   }
   return kept.Store(events);
+}
+
+void BlankLossesBehindEnd(std::span<AnalysisEvent> events, int count) {
+  int i = 1;
+  while (i < count && !HasEndFlag(events[static_cast<std::size_t>(i)])) ++i;
+  for (++i; i < count; ++i) {
+    events[static_cast<std::size_t>(i)].loss = kNoValue;
+    events[static_cast<std::size_t>(i)].cumulativeLoss = kNoValue;
+  }
 }
 
 void BlankImpossibleAttenuations(std::span<AnalysisEvent> events, int count) {

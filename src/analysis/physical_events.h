@@ -19,5 +19,14 @@ inline constexpr float kMaxSectionAttenuation = 50.0f;
 int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count,
                          int noiseStart, float endThreshold);
 
+/// Removes the events in the noise (behind `noiseStart`) that do not rise out of it, as
+/// DropImpossibleEvents judges them, so that only reflections the noise cannot have made take part
+/// in deciding where the fibre ends. The launch stays. Returns the new count.
+int DropNoiseOnlyEvents(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count, int noiseStart);
+
+/// Behind the end event the trace is no backscatter to measure a loss on: the losses and
+/// cumulative losses of the events there become the missing value.
+void BlankLossesBehindEnd(std::span<AnalysisEvent> events, int count);
+
 /// Section attenuations beyond kMaxSectionAttenuation become the missing value.
 void BlankImpossibleAttenuations(std::span<AnalysisEvent> events, int count);

@@ -79,8 +79,9 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
   endEventRow = EndEventRowOf(record);
 
   const SorKeyEvent* events = record.KeyEvents.Events.data();
+  // Without an end event the fibre ends at the last sample.
   const double endDistance = endEventRow == kNoEndEventRow
-                                 ? fibreLengthKm
+                                 ? DistanceFromUserZero(fibreLengthKm, record)
                                  : TimeToDistance(events[endEventRow].TimeOfFlight, record);
   for (std::int32_t i = 0; i < eventCount; ++i) {
     const SorKeyEvent& event = events[i];
@@ -122,7 +123,8 @@ void ConvertRowsForAnalysis(std::span<AnalysisEvent> events, std::span<const Eve
     AnalysisEvent& event = events[i];
     event.type = row.Type;
     event.rowNumber = row.Index;
-    event.position = row.Distance;
+    // The analysis places events on its samples, which count from the first sample.
+    event.position = static_cast<float>(DistanceFromFirstSample(row.Distance, record));
     event.reflectance = row.Reflectance;
     event.loss = row.SpliceLoss;
     event.attenuation = row.Attenuation;

@@ -100,7 +100,7 @@ std::int32_t COtdrDoc::GetPosition_Distance(float distanceKm) {
     lumivane::ShowMessage("GetPosition_Distance");
     return 0;
   }
-  return IndexOfDistance(distanceKm, m_SorRecord.DataPts.Traces[0].PointCount, m_dFibreLengthKm, m_nPointCount);
+  return IndexOfShownDistance(distanceKm, m_SorRecord, m_dFibreLengthKm, m_nPointCount);
 }
 
 std::int32_t COtdrDoc::DistanceToTime(float distanceKm) const {

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis_types.h"
 #include "document/doc_view.h"
 #include "document/document_commands.h"
 #include "document/document_settings.h"
@@ -87,11 +88,11 @@ class COtdrDoc {
   bool HasTrace() const;
 
   // --- Conversions on the current trace -------------------------------------------------------
-  /// Sample index of a distance (km) on the current trace, clamped to it; 0 with a message when
-  /// no SR-4731 trace is loaded.
+  /// Sample index of a distance (km from the user's zero) on the current trace, clamped to it; 0
+  /// with a message when no SR-4731 trace is loaded.
   std::int32_t GetPosition_Distance(float distanceKm);
-  /// Time of the current trace's file (0.1 ns from its user's zero) of a distance (km) from its
-  /// first sample.
+  /// Time of the current trace's file (0.1 ns from its user's zero) of a distance (km) from the
+  /// user's zero.
   std::int32_t DistanceToTime(float distanceKm) const;
   /// Seats the active marker's aux-marker windows around it.
   void SetMarkerWindows();
@@ -139,6 +140,8 @@ class COtdrDoc {
   std::int32_t m_bAnalysedOnce = 0;
   std::int32_t m_bReanalysed = 0;
   double m_dCurrentOffsetDb = 0.0;        // vertical offset of the current trace, dB
+  // The engine's working storage, kept from one reanalysis to the next so a reanalysis runs warm.
+  std::unique_ptr<AnalysisScratch> m_pAnalysisScratch = std::make_unique<AnalysisScratch>();
 
  private:
   struct RegisteredView {

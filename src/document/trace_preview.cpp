@@ -4,7 +4,6 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <vector>
 
 #include "vocabulary/text_table.h"
@@ -68,29 +67,11 @@ void SkipIdentifier(lumivane::ByteReader& in) {
   }
 }
 
-// What the range line is computed from, gathered from two blocks.
+// What the range line is computed from.
 struct PreviewRange {
   std::string units;
   AcquisitionRangeFields fields;
-  std::int32_t userOffset = 0;
-  std::int32_t acquisitionOffset = 0;
 };
-
-// GenParams up to the user offset: language code, cable ID, fiber ID, fiber type, nominal
-// wavelength, originating and terminating location, cable code and current data flag come first.
-// Texts end in a zero byte, like the identifier.
-void ReadPreviewUserOffset(lumivane::ByteReader& in, PreviewRange& range) {
-  SkipIdentifier(in);
-  in.Skip(2);
-  SkipIdentifier(in);
-  SkipIdentifier(in);
-  in.Skip(2 + 2);
-  SkipIdentifier(in);
-  SkipIdentifier(in);
-  SkipIdentifier(in);
-  in.Skip(2);
-  range.userOffset = in.I32();
-}
 
 void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, PreviewRange& range,
                           std::string& fileUnitName, std::string& previewUnitName) {
@@ -101,8 +82,7 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, Previ
   fileUnitName = UnitNameOfLabel(units);
   previewUnitName = fileUnitName;
   preview.Wavelength = static_cast<std::int16_t>(ConvertWavelengthField(in.I16()));
-  range.acquisitionOffset = in.I32();
-  in.Skip(4);  // acquisition offset distance
+  in.Skip(4 + 4);  // acquisition offset and its distance
 
   const std::int16_t widthsInFile = in.I16();
   const int widths = std::clamp<int>(widthsInFile, 0, kSorMaxPulseWidths);
@@ -121,10 +101,7 @@ void ReadPreviewFxdParams(lumivane::ByteReader& in, TracePreview& preview, Previ
 }
 
 // The range every view shows, in the unit the preview line names.
-float PreviewRangeOf(PreviewRange range) {
-  range.fields.userZeroShift = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(static_cast<std::int64_t>(range.userOffset) - range.acquisitionOffset,
-                               std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+float PreviewRangeOf(const PreviewRange& range) {
   double km = AcquisitionRangeKm(range.fields);
   if (range.units == "mi") km *= kKmToMiles;
   if (range.units == "ft") km *= kKmToKft;
@@ -180,11 +157,7 @@ SorReadResult ReadTracePreview(std::span<const std::uint8_t> file, TracePreview&
     if (map[k].start >= in.Length()) continue;
     const std::string prefix = NamePrefix(map[k].name, kNameLength);
     lumivane::ByteReader block(file, map[k].start);
-    if (prefix == kSorBlockGenParams.substr(0, kNameLength)) {
-      ReadPreviewUserOffset(block, range);
-      continue;
-    }
-    // No other block is taken from the first entry: in every file it is a block before FxdParams.
+    // No block is taken from the first entry: in every file it is a block before FxdParams.
     if (k == 0) continue;
     if (prefix == kSorBlockFxdParams.substr(0, kNameLength)) {
       ReadPreviewFxdParams(block, preview, range, fileUnitName, previewUnitName);

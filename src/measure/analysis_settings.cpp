@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "platform/number_format.h"
-#include "trace/backscatter_field.h"
 
 namespace {
 
@@ -18,9 +18,6 @@ constexpr int kScatterRangeRow = 317;
 constexpr int kReflRangeRow = 318;
 constexpr int kNonReflRangeRow = 319;
 constexpr int kEndRangeRow = 320;
-// The backscatter coefficient of the engine is the 1 ns magnitude, the scatter coefficient the 1 us
-// figure negated, whatever convention the file's field follows.
-constexpr auto kBackscatterOffset = static_cast<float>(kBackscatterNanosecondOffsetDb);
 
 struct FieldRule {
   const char* rounding;  // nullptr: checked as entered
@@ -68,15 +65,38 @@ AnalysisValueCheck CheckAnalysisValue(AnalysisField field, float value) {
   return {true, rounded, 0};
 }
 
-AnalysisSettings PrefillAnalysisSettings(bool analysedOnce, int lastEntry, const AnalysisParams& last) {
+int NearestAnalysisWavelength(double wavelengthNm) {
+  int best = 0;
+  double bestGap = HUGE_VAL;
+  for (int entry = 0; entry < kAnalysisWavelengthCount; ++entry) {
+    const std::string_view name = kAnalysisWavelengthNames[static_cast<std::size_t>(entry)];
+    int nm = 0;
+    std::from_chars(name.data(), name.data() + name.size(), nm);
+    const double gap = std::fabs(nm - wavelengthNm);
+    if (gap < bestGap) {
+      best = entry;
+      bestGap = gap;
+    }
+  }
+  return best;
+}
+
+AnalysisSettings PrefillAnalysisSettings(const FibreParamsRecord& fibre) {
   AnalysisSettings settings;
-  if (!analysedOnce) return settings;
-  settings.wavelengthIndex = std::clamp(lastEntry, 0, kAnalysisWavelengthCount - 1);
-  settings.groupIndex = g_IorByWavelength[static_cast<std::size_t>(settings.wavelengthIndex)];
-  settings.scatterCoef = -(last.backscatterCoefficient - kBackscatterOffset);
-  settings.nonReflThreshold = last.nonReflectionThreshold;
-  settings.reflThreshold = last.reflectionThreshold;
-  settings.endThreshold = last.endThreshold;
+  settings.wavelengthIndex = NearestAnalysisWavelength(fibre.Wavelength);
+  const auto slot = static_cast<std::size_t>(settings.wavelengthIndex);
+  // The trace's value as it is, not rounded to the dialog's precision: Apply without a change keeps it.
+  const auto own = [](AnalysisField field, float value, float otherwise) {
+    return CheckAnalysisValue(field, value).accepted ? value : otherwise;
+  };
+  settings.groupIndex = own(AnalysisField::GroupIndex, fibre.GroupIndex, g_IorByWavelength[slot]);
+  settings.scatterCoef = own(AnalysisField::ScatterCoef, fibre.Backscatter, g_ScatterByWavelength[slot]);
+  // Files store the thresholds with signs of their own; the dialog takes losses positive and
+  // reflectances negative.
+  settings.nonReflThreshold =
+      own(AnalysisField::NonReflThreshold, std::fabs(fibre.LossThreshold), settings.nonReflThreshold);
+  settings.reflThreshold = own(AnalysisField::ReflThreshold, -std::fabs(fibre.ReflectanceThreshold), settings.reflThreshold);
+  settings.endThreshold = own(AnalysisField::EndThreshold, std::fabs(fibre.EndThreshold), settings.endThreshold);
   return settings;
 }
 

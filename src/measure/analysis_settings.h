@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "analysis/analysis_types.h"
+#include "trace/display_records.h"
 
 inline constexpr int kAnalysisWavelengthCount = 8;
 
@@ -55,9 +56,14 @@ struct AnalysisValueCheck {
 /// bounds of the non-reflection and end thresholds exclusive, all others inclusive).
 AnalysisValueCheck CheckAnalysisValue(AnalysisField field, float value);
 
-/// The settings the dialog opens with: the constructor values before the first analysis, afterwards
-/// the last confirmed entry with its table group index and the thresholds of the last analysis.
-AnalysisSettings PrefillAnalysisSettings(bool analysedOnce, int lastEntry, const AnalysisParams& last);
+/// The entry whose wavelength lies nearest to `wavelengthNm`.
+int NearestAnalysisWavelength(double wavelengthNm);
+
+/// The settings the dialog opens with: the trace's own. The entry nearest the trace's wavelength,
+/// the trace's group index, scatter coefficient and thresholds as the dialog shows them; a value the
+/// trace lacks or the dialog would refuse (a threshold of 0 the file never set) opens on the entry's
+/// table value or the constructor value instead.
+AnalysisSettings PrefillAnalysisSettings(const FibreParamsRecord& fibre);
 
 /// The value `field` is set to by its Default button for `entry` (the tables are not touched).
 float AnalysisDefaultValue(AnalysisField field, int entry);

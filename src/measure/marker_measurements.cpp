@@ -4,17 +4,11 @@
 #include <cmath>
 
 #include "analysis/event_measurements.h"
-#include "platform/number_format.h"
 #include "platform/saturate.h"
 #include "trace/least_squares.h"
 #include "trace/trace_conversions.h"
 
 namespace {
-
-// No key event lies this far (km) from a marker; the nearest-event search starts from it.
-constexpr double kNearestEventStartKm = 1000.0;
-constexpr float kMaxShownLoss = 32.0f;          // dB
-constexpr float kMaxShownReflectance = 100.0f;  // dB
 
 int UsableCount(int count, std::span<const double> samples) {
   return static_cast<int>(std::min<long long>(std::max(count, 0), static_cast<long long>(samples.size())));
@@ -22,24 +16,22 @@ int UsableCount(int count, std::span<const double> samples) {
 
 std::span<const double> SamplesOf(const TraceDisplayModel& trace) { return trace.m_DbSamples.Values; }
 
-// The last row (1-based) whose span holds `distanceKm` strictly inside. A row's span runs from the
-// midpoint to its predecessor (0 for the first row) to the midpoint to its successor (the fibre
-// length for the last row).
-int RowSpanning(double distanceKm, double fibreLengthKm, std::span<const EventRow> rows, int eventCount) {
+// The last row (1-based) whose span holds the sample at `fromFirstSampleKm` strictly inside. A row's
+// span runs from the midpoint to its predecessor (the user's zero for the first row) to the midpoint
+// to its successor (the last sample for the last row).
+int RowSpanning(double fromFirstSampleKm, double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows,
+                int eventCount) {
+  const double distanceKm = fromFirstSampleKm - userZeroKm;
+  const double traceEndKm = fibreLengthKm - userZeroKm;
   const int n = std::clamp(eventCount, 0, static_cast<int>(rows.size()));
   int found = 0;
   for (int i = 0; i < n; ++i) {
     const double here = rows[static_cast<std::size_t>(i)].Distance;
     const double from = i == 0 ? 0.0 : (rows[static_cast<std::size_t>(i - 1)].Distance + here) / 2.0;
-    const double to = i == n - 1 ? fibreLengthKm : (here + rows[static_cast<std::size_t>(i + 1)].Distance) / 2.0;
+    const double to = i == n - 1 ? traceEndKm : (here + rows[static_cast<std::size_t>(i + 1)].Distance) / 2.0;
     if (distanceKm > from && distanceKm < to) found = i + 1;
   }
   return found;
-}
-
-std::string FormatReading(float value, float shownUpTo, const char* placeholder) {
-  if (value >= -shownUpTo && value <= shownUpTo) return lumivane::Format("%7.3f dB", value);
-  return placeholder;
 }
 
 }  // namespace
@@ -79,42 +71,9 @@ float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const Trace
                                        SamplesOf(trace), trace.m_dFibreLengthKm);
 }
 
-std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace) {
-  const SorRecord& record = trace.m_SorRecord;
-  const double d = GetDistance_Position(markerIndex, kSorFileKind, record, trace.m_dFibreLengthKm);
-  const int count = StoredKeyEventCount(record.KeyEvents);
-  double best = kNearestEventStartKm;
-  int nearest = -1;
-  for (int k = 0; k < count; ++k) {
-    const double gap = std::fabs(d - TimeToDistance(record.KeyEvents.Events[k].TimeOfFlight, record));
-    if (gap < best) {
-      best = gap;
-      nearest = k;
-    }
-  }
-  float loss = kMissingValue;
-  float reflectance = kMissingValue;
-  if (nearest >= 0) {
-    const SorKeyEvent& event = record.KeyEvents.Events[nearest];
-    const bool endEvent = event.EventCode[1] == u'E' || event.EventCode[1] == u'D';
-    if (!endEvent && nearest != 0) loss = event.SpliceLoss / 1000.0f;
-    if (event.EventCode[0] != u'0') reflectance = static_cast<float>(event.Reflectance / 1000.0);
-  }
-  if (what == 1) return FormatReading(loss, kMaxShownLoss, "  -.--- dB");
-  return FormatReading(reflectance, kMaxShownReflectance, "  --.--- dB");
-}
-
-int FindEventAtMarker(double fibreLengthKm, std::span<const EventRow> rows, int eventCount, int firstPulsePoints,
-                      int pointCount, int printMarker) {
-  if (pointCount < 2) return 0;
-  const int fifth = firstPulsePoints / 5;
-  const double k = printMarker == 0 ? fifth : 2.0 * fifth;
-  return RowSpanning(k * fibreLengthKm / (pointCount - 1), fibreLengthKm, rows, eventCount);
-}
-
-int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+int FindEventAtMarkerIndex(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
                            int /*firstPulsePoints*/, int pointCount, int markerA, int markerB, int printMarker) {
   if (pointCount < 2) return 0;
   const double index = printMarker == 0 ? markerA : markerB;
-  return RowSpanning(index * fibreLengthKm / (pointCount - 1), fibreLengthKm, rows, eventCount);
+  return RowSpanning(index * fibreLengthKm / (pointCount - 1), fibreLengthKm, userZeroKm, rows, eventCount);
 }

@@ -30,15 +30,8 @@ float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, 
 /// GetMarkerEventLossFromSamples on the trace's record and dB samples.
 float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace);
 
-/// The stored loss (`what` 1) or reflectance (`what` 0) of the key event nearest the marker, as
-/// "%7.3f dB", or the placeholder "  -.--- dB" / "  --.--- dB" when the event has none.
-std::string FormatMarkerEventReading(int markerIndex, int what, const TraceDisplayModel& trace);
-
-/// 1-based row whose span holds the default place of marker A (`printMarker` 0: one fifth of the
-/// first pulse width's points) or B (two fifths) strictly inside; 0 when none does.
-int FindEventAtMarker(double fibreLengthKm, std::span<const EventRow> rows, int eventCount, int firstPulsePoints,
-                      int pointCount, int printMarker);
-
-/// As FindEventAtMarker, at the sample index of marker A (`printMarker` 0) or B.
-int FindEventAtMarkerIndex(double fibreLengthKm, std::span<const EventRow> rows, int eventCount,
+/// 1-based row whose span holds the sample index of marker A (`printMarker` 0) or B strictly
+/// inside; 0 when none does. The rows count from the user's zero, which lies `userZeroKm`
+/// (UserZeroDistanceKm) after the first sample.
+int FindEventAtMarkerIndex(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,
                            int firstPulsePoints, int pointCount, int markerA, int markerB, int printMarker);

@@ -47,14 +47,13 @@ int CheckLimit(const float* value, const std::int32_t* type, int kind, const Pas
   }
 }
 
-bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t /*type*/, int kind) {
+bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind) {
   if (limits.Judged == 0) return false;
   PassFailLimit limit = kLimitSpliceLoss;
   switch (kind) {
     case kLimitKindReflectance: limit = kLimitReflectance; break;
-    // The splice-loss box gates every event's loss; a reflective event's is judged against the
-    // connector limit (CheckLimit), but only when that box is ticked.
-    case kLimitKindLoss: limit = kLimitSpliceLoss; break;
+    // Each loss is gated by the box of the limit it is judged against (CheckLimit).
+    case kLimitKindLoss: limit = type == kEventReflective ? kLimitConnectorLoss : kLimitSpliceLoss; break;
     case kLimitKindAttenuation: limit = kLimitAttenuation; break;
     case kLimitKindLinkLoss: limit = kLimitLinkLoss; break;
     case kLimitKindLinkOrl: limit = kLimitLinkOrl; break;

@@ -32,8 +32,8 @@ enum PassFailLimit : int {
 /// most 0.0001 above it. Launch events pass, and so do an end event's loss and attenuation.
 int CheckLimit(const float* value, const std::int32_t* type, int kind, const PassFailThresholds& limits);
 
-/// Whether the user wants values of `kind` of an event of `type` judged: the splice-loss box gates
-/// the loss of every event type, reflective ones included (splice off: no loss is ever judged).
+/// Whether the user wants values of `kind` of an event of `type` judged: the connector-loss box gates
+/// the losses of reflective events, the splice-loss box those of every other event.
 /// Nothing is judged while there are no limits (PassFailThresholds::Judged 0).
 bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind);
 

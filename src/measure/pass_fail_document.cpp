@@ -15,19 +15,30 @@ std::string WavelengthSection(const COtdrDoc& doc) { return lumivane::Format("%d
 
 }  // namespace
 
-void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
-  doc.m_strWorkPath = PassFailIniPath(programFolder);
-  if (doc.m_strWorkPath.empty()) return;
-  PassFailThresholds& limits = doc.m_PassFailThresholds;
-  std::string section = WavelengthSection(doc);
+PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, const std::string& iniPath,
+                                           std::string_view section) {
+  PassFailThresholds limits = current;
   if (!limits.UnsavedSection.empty() && limits.UnsavedSection == section) {
     limits.Limit = limits.UnsavedLimit;
     limits.Judged = 1;
-    return;
+    return limits;
   }
-  if (HasIniSection(section, doc.m_strWorkPath) == 0) section = kFallbackLimitSection;
-  limits.Judged = HasIniSection(section, doc.m_strWorkPath);
-  ReadPassFailLimits(section, doc.m_strWorkPath, limits);
+  // Another wavelength's limits say nothing about this trace: without its own section nothing is judged.
+  limits.Judged = HasIniSection(section, iniPath);
+  ReadPassFailLimits(section, iniPath, limits);
+  return limits;
+}
+
+PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current, const std::string& iniPath,
+                                               int wavelengthNm) {
+  if (iniPath.empty()) return current;
+  return PassFailLimitsOfSection(current, iniPath, lumivane::Format("%d", wavelengthNm));
+}
+
+void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
+  doc.m_strWorkPath = PassFailIniPath(programFolder);
+  if (doc.m_strWorkPath.empty()) return;
+  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, WavelengthSection(doc));
 }
 
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {
@@ -39,6 +50,8 @@ PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view progr
     values.limits[i] = FormatLimit(doc.m_PassFailThresholds.Limit[i]);
   }
   values.unit = kAttenuationLimitUnit;
+  // With nothing stored, OK without a change must judge nothing.
+  values.checks.fill(doc.m_PassFailThresholds.Judged != 0 ? 1 : 0);
   return values;
 }
 

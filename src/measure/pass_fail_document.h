@@ -11,10 +11,22 @@
 class COtdrDoc;
 
 /// Builds the INI path in `programFolder` into m_strWorkPath and reads the limits of the section of
-/// the trace's wavelength ("1310" when the file has none). Without either section nothing is judged;
+/// the trace's wavelength. Without that section nothing is judged (another wavelength's limits do not apply);
 /// limits confirmed for the trace's section that the file could not keep stay in force instead. An
 /// empty folder leaves the limits alone.
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
+
+/// The limits of `section` of the limits file at `iniPath` (or the confirmed limits the file could
+/// not keep for it) with the enable flags of `current`; nothing is judged when the file has no such
+/// section.
+PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, const std::string& iniPath,
+                                           std::string_view section);
+
+/// The limits a trace of `wavelengthNm` is judged with: its own wavelength's section of the limits
+/// file at `iniPath`, never another wavelength's, with the enable flags of `current`; without a
+/// limits file, `current` as it is.
+PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current, const std::string& iniPath,
+                                               int wavelengthNm);
 
 /// What the Pass/Fail dialog shows and returns.
 struct PassFailDialogValues {
@@ -26,7 +38,7 @@ struct PassFailDialogValues {
 };
 
 /// Loads the limits and fills the dialog's values: the trace's own wavelength, the limits as "%.3f",
-/// every check on.
+/// every check on when limits are stored for the trace's wavelength, every check off when none are.
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder);
 
 /// Takes confirmed dialog values: the limits from their texts (empty gives 0), the non-empty texts

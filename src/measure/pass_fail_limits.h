@@ -9,8 +9,6 @@
 #include "platform/ini_file.h"
 
 inline constexpr std::string_view kPassFailIniName = "otdr config.ini";
-/// The section judged when the file has none for the trace's wavelength.
-inline constexpr std::string_view kFallbackLimitSection = "1310";
 
 /// Keys of the six limits, in PassFailThresholds order. "Link  Loss" has two blanks, as files
 /// shared with other installations have it.

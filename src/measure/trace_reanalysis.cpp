@@ -19,10 +19,7 @@
 
 namespace {
 
-// Light travels 0.299792458 km per microsecond in vacuum; a data spacing counts 100 ps (1e-4 us) per
-// 10,000 samples.
-constexpr double kLightKmPerMicrosecond = 0.299792458;
-constexpr double kSpacingDivisor = 10000.0;
+// A data spacing counts 100 ps per 10,000 samples; the engine takes whole 100 ps per sample.
 constexpr std::int32_t kSpacingPerSample = 10000;
 constexpr double kThousandths = 1000.0;
 constexpr double kGroupIndexScale = 100000.0;
@@ -86,7 +83,7 @@ void FillParams(AnalysisParams& p, const SorRecord& record, const AnalysisSettin
   p.nonReflectionThreshold = s.nonReflThreshold;
   p.endThreshold = s.endThreshold;
   p.filterPosition = 0;
-  p.wavelength = static_cast<float>(ConvertWavelengthField(fxd.ActualWavelength));
+  p.wavelength = static_cast<float>(WavelengthFieldTenths(fxd.ActualWavelength) / 10.0);
   p.endLossResult = 0;
   p.range = static_cast<float>(AcquisitionRangeKm(record));
   // Spacings below 10,000 would give the engine a step of 0 samples.
@@ -94,12 +91,45 @@ void FillParams(AnalysisParams& p, const SorRecord& record, const AnalysisSettin
   p.cutAfterEnd = 0;
 }
 
-std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float lengthKm) {
-  std::vector<TracePoint> points(static_cast<std::size_t>(m));
+// Where the analysis starts: the sample of the user's zero, so that nothing before it (the launch
+// cable) is taken for fibre and distances and losses count from there, as the file's do. A zero
+// outside the trace starts it at the nearest sample that leaves the engine enough to analyse.
+struct AnalysedSpan {
+  int first = 0;                 // sample index of the analysis' distance 0
+  int end = 0;                   // one past the last sample analysed
+  std::int32_t firstTime = 0;    // file time (0.1 ns from the user's zero) of sample `first`
+  std::int32_t groupIndexField = 0;
+  std::int32_t distanceCorrection = 0;
+
+  // File time of a distance the engine measured from sample `first`.
+  std::int32_t FileTime(float distanceKm) const {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(TimeOfDistance(distanceKm, groupIndexField)) + firstTime,
+                                 std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  }
+};
+
+AnalysedSpan SpanFromUserZero(const SorRecord& record, int m, int pointCount, double lengthKm) {
+  AnalysedSpan span;
+  span.end = m;
+  span.groupIndexField = record.FxdParams.GroupIndex;
+  span.distanceCorrection = record.UserName.DistanceCorrection;
+  const std::int32_t zero = TimeToIndex(0, record);
+  span.first = std::clamp(zero, 0, m - kMinAnalysisSamples);
+  if (span.first != zero) {
+    span.firstTime = TimeOfDistance(DistanceOfIndex(span.first, pointCount, lengthKm), span.groupIndexField) -
+                     TimeFromFirstSample(0, record);
+  }
+  return span;
+}
+
+std::vector<TracePoint> TracePoints(const SorRecord& record, const AnalysedSpan& span, int pointCount, double lengthKm) {
+  std::vector<TracePoint> points(static_cast<std::size_t>(span.end - span.first));
   const SorTraceData& trace = record.DataPts.Traces[0];
-  for (int i = 0; i < m; ++i) {
-    points[static_cast<std::size_t>(i)].level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
-    points[static_cast<std::size_t>(i)].distance = static_cast<float>(i * static_cast<double>(lengthKm) / (m - 1));
+  for (int i = span.first; i < span.end; ++i) {
+    TracePoint& point = points[static_cast<std::size_t>(i - span.first)];
+    point.level = static_cast<float>(-SampleToDb(trace.Samples[i], trace.ScaleFactor));
+    point.distance = DistanceOfIndex(i - span.first, pointCount, lengthKm);
   }
   return points;
 }
@@ -109,6 +139,8 @@ std::vector<TracePoint> TracePoints(const SorRecord& record, int m, float length
 // saved and opened again.
 float ShownReflectance(float reflectance) { return reflectance == kUnmeasuredReflectance ? 0.0f : reflectance; }
 float ShownAttenuation(float attenuation) { return attenuation == kNoValue ? 0.0f : attenuation; }
+// A loss the engine could not measure is stored as the format's "not measured".
+float StoredLoss(float loss) { return loss == kNoValue ? 0.0f : loss; }
 
 // A row the record did not have before holds zero bytes where the standard wants characters.
 void FillNewKeyEvent(SorKeyEvent& k, int i) {
@@ -120,21 +152,22 @@ void FillNewKeyEvent(SorKeyEvent& k, int i) {
   if (k.EventCode[0] == u'\0') k.EventCode[0] = u'1';
 }
 
-void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const TracePoint> points) {
+void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const TracePoint> points,
+                   const AnalysedSpan& span) {
   SorKeyEvents& events = doc.m_SorRecord.KeyEvents;
   SorKeyEvent& k = events.Events[i];
   FillNewKeyEvent(k, i);
-  k.TimeOfFlight = doc.DistanceToTime(e.position);
+  k.TimeOfFlight = span.FileTime(e.position);
   std::fill(std::begin(k.Comment), std::end(k.Comment), u'\0');
   std::copy_n(e.comment, kKeptCommentUnits, k.Comment);
   k.Reflectance = lumivane::TruncToInt32(Thousandths(ShownReflectance(e.reflectance)));
   k.Slope = ToInt16(Thousandths(ShownAttenuation(e.attenuation)));
-  k.SpliceLoss = ToInt16(Thousandths(e.loss));
+  k.SpliceLoss = ToInt16(Thousandths(StoredLoss(e.loss)));
   // The windows of the old event at this position would measure this event in the wrong place.
   const int last = static_cast<int>(points.size()) - 1;
   for (int w = 0; w < kSorMarkerLocations; ++w) {
     const int index = std::clamp(e.markers[w], 0, last);
-    k.MarkerLocations[w] = doc.DistanceToTime(points[static_cast<std::size_t>(index)].distance);
+    k.MarkerLocations[w] = span.FileTime(points[static_cast<std::size_t>(index)].distance);
   }
   if (e.endFlag == kEndFlag) {
     k.EventCode[1] = u'E';
@@ -152,27 +185,33 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
   }
 }
 
-// Distances to the end count to the event that ends the fibre, or to the last event without one.
-float EndPosition(std::span<const AnalysisEvent> found) {
-  const auto end = std::find_if(found.begin(), found.end(), [](const AnalysisEvent& e) { return e.endFlag == kEndFlag; });
-  return end != found.end() ? end->position : found.back().position;
+// Distances as the table shows those of the file: from the user's zero, through the stored time.
+float RowDistance(const SorRecord& record, const SorKeyEvent& k, std::int32_t distanceCorrection) {
+  return static_cast<float>(CorrectedDistance(TimeToDistance(k.TimeOfFlight, record), distanceCorrection));
 }
 
-void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i) {
+void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i, const COtdrDoc& doc, int endRow,
+              const AnalysedSpan& span) {
+  const SorRecord& record = doc.m_SorRecord;
+  const auto distanceOf = [&](int row) {
+    return RowDistance(record, record.KeyEvents.Events[static_cast<std::size_t>(row)], span.distanceCorrection);
+  };
   const AnalysisEvent& e = found[static_cast<std::size_t>(i)];
+  const float distance = distanceOf(i);
   w.Attenuation = ShownAttenuation(e.attenuation);
   w.CumulativeLoss = e.cumulativeLoss;
   w.Level = e.level;
-  w.Distance = e.position;
+  w.Distance = distance;
   w.SpliceLoss = e.loss;
   w.Reflectance = ShownReflectance(e.reflectance);
-  w.DistanceToEnd = std::fabs(EndPosition(found) - e.position);
+  // Distances to the end count to the event that ends the fibre, or to the last event without one.
+  w.DistanceToEnd = std::fabs(distanceOf(endRow) - distance);
   if (i == 0) {
     w.SectionLength = 0.0f;
     w.SectionLoss = 0.0f;
   } else {
     const AnalysisEvent& before = found[static_cast<std::size_t>(i - 1)];
-    w.SectionLength = std::fabs(e.position - before.position);
+    w.SectionLength = std::fabs(distance - distanceOf(i - 1));
     w.SectionLoss = SectionLossOf(e.cumulativeLoss, before.cumulativeLoss, before.loss, i == 1);
   }
   w.Type = e.endFlag == kEndFlag ? kEventEnd : e.type;
@@ -184,8 +223,9 @@ void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
   // Save writes this field and reopening reads the link loss from it.
   events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
   LinkSummaryRecord& link = doc.m_LinkSummary;
-  link.LinkLength =
-      DistanceOfTime(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord.FxdParams.GroupIndex);
+  link.LinkLength = static_cast<float>(
+      CorrectedDistance(DistanceOfTime(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord.FxdParams.GroupIndex),
+                        doc.m_SorRecord.UserName.DistanceCorrection));
   // Without an end event there is no link to measure; 0/0 would show as "nan".
   if (link.LinkLength == 0.0f) {
     link.LinkLoss = 0.0f;
@@ -203,21 +243,21 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   SorRecord& record = doc.m_SorRecord;
   StoreChoice(doc, settings);
 
-  const double k = kLightKmPerMicrosecond / static_cast<double>(settings.groupIndex) / kSpacingDivisor;
-  const auto lengthKm =
-      static_cast<float>((doc.m_nPointCount - 1) * k * record.FxdParams.DataSpacing[0] / kSpacingDivisor);
-  doc.m_dFibreLengthKm = lengthKm;
   record.FxdParams.GroupIndex = lumivane::RoundToInt32(static_cast<double>(settings.groupIndex) * kGroupIndexScale);
+  // The same distance scale as the trace was loaded with: a group index that did not change moves nothing.
+  const double lengthKm = FibreLengthKm(doc.m_nPointCount, record.FxdParams.GroupIndex, record.FxdParams.DataSpacing[0]);
+  doc.m_dFibreLengthKm = lengthKm;
 
   AnalysisParams& p = g_AnalysisParams;
   FillParams(p, record, settings);
   doc.m_bReanalysed = 1;
   doc.m_bAnalysedOnce = 1;
 
-  const int m = AnalysableSamples(record);
-  std::vector<TracePoint> points = TracePoints(record, m, lengthKm);
+  const AnalysedSpan span = SpanFromUserZero(record, AnalysableSamples(record), doc.m_nPointCount, lengthKm);
+  std::vector<TracePoint> points = TracePoints(record, span, doc.m_nPointCount, lengthKm);
   std::vector<AnalysisEvent> found(kAnalysisEventCapacity);
-  const int n = std::clamp(engine(points, found, p), 0, kMaxEventRows);
+  const int analysed = engine ? engine(points, found, p) : AnalyzeTrace(points, found, p, *doc.m_pAnalysisScratch);
+  const int n = std::clamp(analysed, 0, kMaxEventRows);
   const std::span<const AnalysisEvent> events(found.data(), static_cast<std::size_t>(n));
 
   record.KeyEvents.EndToEndMarker1 = 0;
@@ -227,10 +267,9 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   record.KeyEvents.Events.resize(static_cast<std::size_t>(StoredKeyEventCount(record.KeyEvents)));
   record.KeyEvents.Events.resize(static_cast<std::size_t>(n));
   doc.m_nEndEventRow = kNoEndEventRow;
-  for (int i = 0; i < n; ++i) {
-    WriteRow(doc.m_EventRows[static_cast<std::size_t>(i)], events, i);
-    WriteKeyEvent(doc, events[static_cast<std::size_t>(i)], i, points);
-  }
+  for (int i = 0; i < n; ++i) WriteKeyEvent(doc, events[static_cast<std::size_t>(i)], i, points, span);
+  const int endRow = doc.m_nEndEventRow != kNoEndEventRow ? doc.m_nEndEventRow : n - 1;
+  for (int i = 0; i < n; ++i) WriteRow(doc.m_EventRows[static_cast<std::size_t>(i)], events, i, doc, endRow, span);
   const int oldCount = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
   for (int i = n; i < oldCount; ++i) doc.m_EventRows[static_cast<std::size_t>(i)] = EventRow{};
   record.KeyEvents.KeyEventCount = static_cast<std::int16_t>(n);

@@ -20,8 +20,7 @@ enum class ReanalysisOutcome {
   BadPulseWidth,   // the record's first pulse width is not positive
 };
 
-/// The engine a reanalysis runs; AnalyzeTrace in the program, with storage of its own for each
-/// reanalysis, as the user asks for one at a time.
+/// An engine in place of AnalyzeTrace (tests give canned results).
 using AnalysisEngine = int(std::span<TracePoint>, std::span<AnalysisEvent>, AnalysisParams&);
 using AnalysisEngineFn = std::function<AnalysisEngine>;
 
@@ -29,7 +28,9 @@ using AnalysisEngineFn = std::function<AnalysisEngine>;
 ReanalysisOutcome CheckReanalysisInput(const COtdrDoc& doc);
 
 /// Stores `settings` in the per-wavelength tables, the document and g_AnalysisParams, recomputes the
-/// fibre length, analyses the first trace and writes the events back; then asks the panes to redraw
-/// and recompute the link ORL, broadcasts and marks the document modified.
+/// fibre length, analyses the first trace from its user's zero on and writes the events back, their
+/// times counted from that zero; then asks the panes to redraw and recompute the link ORL,
+/// broadcasts and marks the document modified. Without `engine` AnalyzeTrace runs in the
+/// document's kept working storage.
 ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& settings,
-                                    const AnalysisEngineFn& engine = static_cast<AnalysisEngine*>(AnalyzeTrace));
+                                    const AnalysisEngineFn& engine = {});

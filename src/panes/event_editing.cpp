@@ -133,7 +133,7 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   if (!IsMissingValue(p.attenuation)) p.attenuation = std::clamp(p.attenuation, -kAttenuationLimit, kAttenuationLimit);
   if (p.reflectance < kLowestReflectance) p.reflectance = kNoReflectance;
 
-  p.locationMax = RoundHalfUp(static_cast<float>(doc.m_dFibreLengthKm), 3) * g_LengthUnitFactor;
+  p.locationMax = RoundHalfUp(DistanceFromUserZero(doc.m_dFibreLengthKm, doc.m_SorRecord), 3) * g_LengthUnitFactor;
   p.attenuationMax = kAttenuationLimit / g_LengthUnitFactor;
   p.attenuationMin = -p.attenuationMax;
   p.working = measurements.WorkingPoints();

@@ -6,13 +6,13 @@
 #include "document/otdr_doc.h"
 #include "trace/trace_conversions.h"
 
-std::optional<int> FindMarkerEventNumber(std::span<const EventRow> rows, double fibreLengthKm, double distanceKm) {
+std::optional<int> FindMarkerEventNumber(std::span<const EventRow> rows, double traceEndKm, double distanceKm) {
   std::optional<int> found;
   const int count = static_cast<int>(rows.size());
   for (int q = 0; q < count; ++q) {
     const double x = rows[static_cast<std::size_t>(q)].Distance;
     const double before = q == 0 ? 0.0 : (x - rows[static_cast<std::size_t>(q - 1)].Distance) / 2;
-    const double after = q == count - 1 ? fibreLengthKm - x : (rows[static_cast<std::size_t>(q + 1)].Distance - x) / 2;
+    const double after = q == count - 1 ? traceEndKm - x : (rows[static_cast<std::size_t>(q + 1)].Distance - x) / 2;
     if (x - before < distanceKm && distanceKm < x + after) found = q + 1;
   }
   return found;

@@ -10,8 +10,9 @@
 class COtdrDoc;
 
 /// 1-based number of the last row whose span holds `distanceKm` strictly inside; a row's span runs
-/// half way to its neighbours, the last row's to the fibre end. Nothing when no span holds it.
-std::optional<int> FindMarkerEventNumber(std::span<const EventRow> rows, double fibreLengthKm, double distanceKm);
+/// half way to its neighbours, the last row's to the trace end (`traceEndKm`; distances from the
+/// user's zero). Nothing when no span holds it.
+std::optional<int> FindMarkerEventNumber(std::span<const EventRow> rows, double traceEndKm, double distanceKm);
 
 /// Keys that step the current event.
 enum class EventTableKey { Next, Previous, Other };

@@ -71,7 +71,11 @@ std::string FormatLsaAttenuation(double lsaAttnPerKm, const LengthUnit& unit, co
 }
 
 PaneLines MarkerInfoLines(const COtdrDoc& doc, const MarkerReadings& r, float markerOrl, const LengthUnit& unit) {
-  const bool atB = doc.m_MarkerState.ActiveMarker == 1;
+  return MarkerInfoLines(doc.m_MarkerState.ActiveMarker, r, markerOrl, unit);
+}
+
+PaneLines MarkerInfoLines(int activeMarker, const MarkerReadings& r, float markerOrl, const LengthUnit& unit) {
+  const bool atB = activeMarker == 1;
   const MarkerDistanceText distance = FormatMarkerDistance(r.m_dDistanceAB, unit);
   const double insLoss = r.m_dInsLoss;
   const auto reflectance = static_cast<float>(r.m_dReflectance);

@@ -25,3 +25,6 @@ std::string FormatLsaAttenuation(double lsaAttnPerKm, const LengthUnit& unit, co
 
 /// The pane's lines for `readings`, with the 2-point ORL given.
 PaneLines MarkerInfoLines(const COtdrDoc& doc, const MarkerReadings& readings, float markerOrl, const LengthUnit& unit);
+
+/// The pane's lines for `readings` taken with marker A (`activeMarker` 0) or B active.
+PaneLines MarkerInfoLines(int activeMarker, const MarkerReadings& readings, float markerOrl, const LengthUnit& unit);

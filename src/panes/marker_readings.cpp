@@ -60,23 +60,11 @@ double RawLevel(const SorRecord& record, int index) {
 
 }  // namespace
 
-void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
-  if (!doc.HasTrace()) return;
-  const int n = PointCountOf(doc);
-  if (n < 1) return;
-  MarkerState& m = doc.m_MarkerState;
-  const SorRecord& record = doc.m_SorRecord;
-  const std::span<const double> db = SamplesOf(doc);
-  const int current = CurrentEventOf(doc);
-  const bool eventChosen = hint == kHintEventChosen;
-  int& active = m.ActiveMarker == 1 ? m.MarkerB : m.MarkerA;
-  int& other = m.ActiveMarker == 1 ? m.MarkerA : m.MarkerB;
-
-  if (eventChosen) {
-    active = lumivane::ClampIndex(TimeToIndex(KeyEventRow(record.KeyEvents, current).TimeOfFlight, record), n);
-  }
-  r.m_dDistanceAB = DistanceAB(doc, n);
-
+MarkerReadings MeasureMarkerReadings(const MarkerState& m, const SorRecord& record, int n, std::span<const double> db,
+                                     double fibreLengthKm, double distanceAB, double currentOffsetDb) {
+  MarkerReadings r;
+  if (n < 1) return r;
+  r.m_dDistanceAB = distanceAB;
   // Markers can stand outside the trace (a file's cursor, a marker left at the point count); every
   // sample read below uses indices inside it.
   const int a = lumivane::ClampIndex(m.MarkerA, n);
@@ -92,24 +80,42 @@ void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
   r.m_dTwoPointAttn = r.m_dDistanceAB == 0.0 ? 0.0 : r.m_dTwoPointLoss / r.m_dDistanceAB;
   r.m_dLsaAttn = r.m_dDistanceAB == 0.0 ? 0.0 : r.m_dLsaLoss / r.m_dDistanceAB;
 
-  if (eventChosen) {
-    GetCurrentEventReadings(doc, r.m_dReflectance, r.m_dInsLoss);
-  } else {
-    const bool lossMode = m.AnalysisMode == 1;
-    const bool reflectanceMode = m.AnalysisMode == 2;
-    r.m_dInsLoss = reflectanceMode ? kMissingValue : GetLsaSpliceLoss(m.ActiveMarker, m, n, db);
-    r.m_dReflectance =
-        lossMode ? kMissingValue : GetEventReflectance(m.ActiveMarker, m, n, db, record, doc.m_dCurrentOffsetDb);
-  }
+  const bool lossMode = m.AnalysisMode == 1;
+  const bool reflectanceMode = m.AnalysisMode == 2;
+  r.m_dInsLoss = reflectanceMode ? kMissingValue : GetLsaSpliceLoss(m.ActiveMarker, m, n, db);
+  r.m_dReflectance =
+      lossMode ? kMissingValue : GetEventReflectance(m.ActiveMarker, m, n, db, record, currentOffsetDb);
+
+  const float launch = GetLaunchLevel(kSorFileKind, record, n, db, fibreLengthKm);
+  const int active = lumivane::ClampIndex(m.ActiveMarker == 1 ? m.MarkerB : m.MarkerA, n);
+  r.m_dCumLoss = launch == kMissingValue ? kMissingValue : db[static_cast<std::size_t>(active)] - launch;
+  return r;
+}
+
+void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
+  if (!doc.HasTrace()) return;
+  const int n = PointCountOf(doc);
+  if (n < 1) return;
+  MarkerState& m = doc.m_MarkerState;
+  const SorRecord& record = doc.m_SorRecord;
+  const std::span<const double> db = SamplesOf(doc);
+  const int current = CurrentEventOf(doc);
+  const bool eventChosen = hint == kHintEventChosen;
+  int& active = m.ActiveMarker == 1 ? m.MarkerB : m.MarkerA;
+  int& other = m.ActiveMarker == 1 ? m.MarkerA : m.MarkerB;
 
   if (eventChosen) {
+    active = lumivane::ClampIndex(TimeToIndex(KeyEventRow(record.KeyEvents, current).TimeOfFlight, record), n);
+  }
+  const double distanceAB = DistanceAB(doc, n);
+  r = MeasureMarkerReadings(m, record, n, db, doc.m_dFibreLengthKm, distanceAB, doc.m_dCurrentOffsetDb);
+  if (eventChosen) {
+    GetCurrentEventReadings(doc, r.m_dReflectance, r.m_dInsLoss);
     r.m_dCumLoss = GetEventLoss(current, kSorFileKind, record, n, db, doc.m_dFibreLengthKm);
     return;
   }
-  const float launch = GetLaunchLevel(kSorFileKind, record, n, db, doc.m_dFibreLengthKm);
   active = lumivane::ClampIndex(active, n);
   if (g_DisplayState.SwitchingTrace != 0) other = lumivane::ClampIndex(other, n);
-  r.m_dCumLoss = launch == kMissingValue ? kMissingValue : db[static_cast<std::size_t>(active)] - launch;
 }
 
 void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& loss) {
@@ -135,7 +141,7 @@ float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int 
   if (end != rows.begin() + count) {
     const float endKm = end->Distance;
     if (end != rows.begin() &&
-        std::min(a, b) >= IndexOfDistance(endKm, record.DataPts.Traces[0].PointCount, length, n)) {
+        std::min(a, b) >= IndexOfShownDistance(endKm, record, length, n)) {
       return 0.0f;
     }
     dA = std::min(dA, endKm);

@@ -11,6 +11,12 @@
 class COtdrDoc;
 
 
+/// What markers `markers` measure on a trace of `count` samples `db` (dB) over `fibreLengthKm`, the
+/// markers `distanceAB` km apart, with no event chosen: what the pane shows for that trace.
+MarkerReadings MeasureMarkerReadings(const MarkerState& markers, const SorRecord& record, int count,
+                                     std::span<const double> db, double fibreLengthKm, double distanceAB,
+                                     double currentOffsetDb);
+
 /// Recomputes `readings` after a broadcast with `hint`. Hint 1 (an event was chosen) first moves the
 /// active marker onto the current event; while several traces are loaded the markers go back to the
 /// file's stored cursors; the active marker is brought into the trace. No trace: nothing changes.

@@ -29,13 +29,21 @@ void InstallTraceValues(COtdrDoc& doc, std::string programFolder) {
   });
 }
 
-std::array<std::string, kMarkerReadingCount> MarkerReadingTexts(const COtdrDoc& doc, const LengthUnit& unit) {
-  const PaneLines lines = MarkerInfoLines(doc, doc.m_MarkerReadings, MarkerOrlOf(doc), unit);
-  std::array<std::string, kMarkerReadingCount> texts;
+std::array<PaneLine, kMarkerReadingCount> MarkerReadingLines(int activeMarker, const MarkerReadings& readings,
+                                                            const LengthUnit& unit) {
+  const PaneLines lines = MarkerInfoLines(activeMarker, readings, 0.0f, unit);
+  std::array<PaneLine, kMarkerReadingCount> shown;
   std::size_t slot = 0;
-  for (std::size_t i = 0; i < lines.size() && slot < texts.size(); ++i) {
-    if (i != kOrlLine) texts[slot++] = lines[i].value;
+  for (std::size_t i = 0; i < lines.size() && slot < shown.size(); ++i) {
+    if (i != kOrlLine) shown[slot++] = lines[i];
   }
+  return shown;
+}
+
+std::array<std::string, kMarkerReadingCount> MarkerReadingTexts(const COtdrDoc& doc, const LengthUnit& unit) {
+  std::array<std::string, kMarkerReadingCount> texts;
+  const auto lines = MarkerReadingLines(doc.m_MarkerState.ActiveMarker, doc.m_MarkerReadings, unit);
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = lines[i].value;
   return texts;
 }
 
@@ -47,8 +55,8 @@ int MarkerEventNumber(const COtdrDoc& doc) {
   const MarkerState& markers = doc.m_MarkerState;
   const int marker = markers.ActiveMarker == 0 ? markers.MarkerA : markers.MarkerB;
   const double distance = GetDistance_Position(marker, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm);
-  return FindMarkerEventNumber(EventRowsInUse(doc.m_EventRows, doc.m_nEventCount), doc.m_dFibreLengthKm, distance)
-      .value_or(0);
+  const double traceEnd = DistanceFromUserZero(doc.m_dFibreLengthKm, doc.m_SorRecord);
+  return FindMarkerEventNumber(EventRowsInUse(doc.m_EventRows, doc.m_nEventCount), traceEnd, distance).value_or(0);
 }
 
 int PassFailVerdict(const EventTableSource& source, const LinkSummaryRecord& link, float linkOrl) {

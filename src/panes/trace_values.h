@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "document/document_settings.h"
+#include "panes/info_pane_lines.h"
 #include "vocabulary/length_unit.h"
 
 class COtdrDoc;
@@ -22,6 +23,11 @@ void UpdateTraceValues(COtdrDoc& doc, DocView* sender, int hint, std::string_vie
 
 /// Makes the document run UpdateTraceValues after every broadcast.
 void InstallTraceValues(COtdrDoc& doc, std::string programFolder);
+
+/// The seven reading lines of the Marker Information pane (every line but the 2-point ORL), label and
+/// value, as it shows `readings` taken with marker A (`activeMarker` 0) or B active, in `unit`.
+std::array<PaneLine, kMarkerReadingCount> MarkerReadingLines(int activeMarker, const MarkerReadings& readings,
+                                                            const LengthUnit& unit);
 
 /// The seven reading texts of the Marker Information pane (every line but the 2-point ORL), exactly
 /// as it shows them in `unit`.

@@ -175,9 +175,8 @@ void AppendTraceData(std::string& out, const COtdrDoc& doc, char s) {
   // The first sample is left out of the reference level, as readers of these files expect.
   double top = -1000.0;
   for (int i = 1; i < n; ++i) top = std::max(top, v[i]);
-  const std::int32_t dataPoints = doc.m_SorRecord.DataPts.Traces[0].PointCount;
   for (int i = 0; i < n; ++i) {
-    out += FormatFixed3(DistanceOfIndex(i, dataPoints, doc.m_dFibreLengthKm));
+    out += FormatFixed3(GetDistance_Position(i, kSorFileKind, doc.m_SorRecord, doc.m_dFibreLengthKm));
     out += s;
     out += FormatFixed3(top - v[i]);
     out += kLineEnd;

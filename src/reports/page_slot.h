@@ -27,6 +27,7 @@ struct PageSlot {
   double LowestLevel = 0.0;   // dB
   double CeilingLevel = 0.0;  // dB
   double LengthKm = 0.0;
+  double UserZeroKm = 0.0;  // UserZeroDistanceKm: where the event rows' distances count from
   // Either a loaded trace's own samples (borrowed) or OwnedSamples' values. The
   // owner travels with the slot, so a copied slot never points into a released
   // buffer.
@@ -44,6 +45,7 @@ struct PageSlot {
   int TotalEvents = 0;
   int CellMarkerA = 0;
   int CellMarkerB = 0;
+  int ActiveMarker = 0;  // 0: A, 1: B
   double DbOffset = 0.0;
   long ModuleNumber = 0;  // leading number of the trace's optical module identifier
   int ColourIndex = -1;   // a loaded trace's colour; -1: the batch curve colour

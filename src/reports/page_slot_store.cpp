@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/otdr_doc.h"
 #include "measure/marker_measurements.h"
 #include "panes/event_table_cells.h"
 #include "reports/multi_trace_layout.h"
@@ -27,24 +28,20 @@ void ClearCell(PageSlot& slot) {
 
 }  // namespace
 
-std::pair<int, int> CellMarkers(int storedA, int storedB, int filePointCount, int pointCount) {
-  if (storedA < 0 || storedB < 0) return {filePointCount / 5, 2 * (filePointCount / 5)};
-  if (storedA >= pointCount || storedB >= pointCount) return {pointCount / 5, 2 * (pointCount / 5)};
-  return {storedA, storedB};
-}
-
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                   const BatchPrintState& batch) {
+                   const BatchPrintState& batch, const COtdrDoc* shown) {
   int s = 0;
   store.m_PageSlots.clear();
   if (batch.Active == 1) {
-    const int count = std::min({batch.FileCount, static_cast<int>(batch.FileNames.size()), kPageSlotCount});
+    const int files = std::min(batch.FileCount, static_cast<int>(batch.FileNames.size()));
+    const int count = std::min(files, kPageSlotCount);
     store.m_PageSlots.resize(static_cast<std::size_t>(count));
     for (; s < count; ++s) {
       PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
       slot.Title = batch.FileNames[static_cast<std::size_t>(s)];
       slot.Used = 1;
     }
+    for (int j = count; j < files; ++j) store.m_UnreadFiles.push_back(batch.Folder + batch.FileNames[static_cast<std::size_t>(j)]);
     store.m_nSlotCount = s;
     return s;
   }
@@ -52,36 +49,44 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
   for (const auto& trace : traces) {
     if (s >= kPageSlotCount) break;
     const TraceDisplayModel& model = trace->m_Model;
-    const SorRecord& record = model.m_SorRecord;
+    // The trace the document shows is printed as it is on screen: its markers, its edited header
+    // and events. Every other loaded trace as it comes up when chosen.
+    const bool onScreen = shown != nullptr && shown->HasTrace() && shown->m_strTracePath == trace->m_strPath;
+    const SorRecord& record = onScreen ? shown->m_SorRecord : model.m_SorRecord;
+    const LinkSummaryRecord& link = onScreen ? shown->m_LinkSummary : model.m_LinkSummary;
+    const std::span<const EventRow> rows = onScreen ? EventRowsInUse(shown->m_EventRows, shown->m_nEventCount)
+                                                    : EventRowsInUse(model.m_EventRows, model.m_nEventCount);
+    const std::span<const double> measured = onScreen ? LeadingDbSamples(shown->m_DbSamples, shown->m_nPointCount)
+                                                      : LeadingDbSamples(model.m_DbSamples, model.m_nPointCount);
+    const int markerA = onScreen ? shown->m_MarkerState.MarkerA : model.m_nCursorA;
+    const int markerB = onScreen ? shown->m_MarkerState.MarkerB : model.m_nCursorB;
+    const int active = onScreen ? shown->m_MarkerState.ActiveMarker : store.m_nPrintActiveMarker;
+
     PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
     const int points = static_cast<int>(LeadingDbSamples(model.m_DbSamples, model.m_nPointCount).size());
     ReleaseOwnedSamples(slot);
     slot.ModuleNumber = ModuleNumberOf(record);
     slot.LengthKm = model.m_dFibreLengthKm;
+    slot.UserZeroKm = UserZeroDistanceKm(record);
     slot.Samples = model.m_DbSamples.Values.data();
     slot.SampleCount = points;
     slot.CeilingLevel = model.m_dDbCeiling;
     slot.LowestLevel = ComputeLowestLevel(record, points);
     slot.FilePointCount = FirstPulsePoints(record);
-    slot.EventRows = EventRowsInUse(model.m_EventRows, model.m_nEventCount);
-    slot.EventCount = static_cast<int>(slot.EventRows.size());
-    store.m_strSlotFileName =
-        FillPageSlotInfo(slot, record, model.m_FibreParams, model.m_TraceDateTime, trace->m_strPath);
+    slot.EventRows = rows;
+    slot.EventCount = static_cast<int>(rows.size());
+    store.m_strSlotFileName = FillPageSlotInfo(slot, record, onScreen ? shown->m_FibreParams : model.m_FibreParams,
+                                               onScreen ? shown->m_TraceDateTime : model.m_TraceDateTime,
+                                               trace->m_strPath);
     slot.DbOffset = trace->m_dOffsetDb;
     slot.ColourIndex = trace->m_nColourIndex;
+    slot.ActiveMarker = active;
 
-    const int storedA = record.UserName.StoredCursorA;
-    const int storedB = record.UserName.StoredCursorB;
-    const int event = storedA == -1
-                          ? FindEventAtMarker(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
-                                              points, store.m_nPrintActiveMarker)
-                          : FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount,
-                                                   points, storedA, storedB, store.m_nPrintActiveMarker);
+    const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
+                                             slot.FilePointCount, points, markerA, markerB, active);
     slot.InfoText[13] = InsertionLossLine(event, record);
-
-    const auto [a, b] = CellMarkers(storedA, storedB, slot.FilePointCount, points);
-    FormatCellMeasurements(slot, {slot.LengthKm, a, b, store.m_nPrintActiveMarker, &record, &model.m_LinkSummary,
-                                  points, model.m_DbSamples.Values});
+    FormatCellMeasurements(slot, {slot.LengthKm, markerA, markerB, active, &record, &link,
+                                  static_cast<int>(measured.size()), measured});
     ++s;
   }
   store.m_nSlotCount = s;
@@ -89,21 +94,29 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
 }
 
 int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                        const BatchPrintState& batch, TraceDisplayModel& work) {
-  const auto addEventCells = [&store](std::span<const EventRow> rows, const std::string& title) {
+                        const BatchPrintState& batch, TraceDisplayModel& work, const COtdrDoc* shown) {
+  const auto full = [&store] { return store.m_PageSlots.size() >= static_cast<std::size_t>(kPageSlotCount); };
+  // False when the slots ran out before the last of the rows.
+  const auto addEventCells = [&store, &full](std::span<const EventRow> rows, const std::string& title) {
     const int total = static_cast<int>(rows.size());
     for (int c = 0; c < EventCellsFor(total); ++c) {
-      if (store.m_PageSlots.size() >= static_cast<std::size_t>(kPageSlotCount)) return;
+      if (full()) return false;
       PageSlot& cell = store.m_PageSlots.emplace_back();
       FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, rows, title, total);
     }
+    return true;
   };
   if (batch.Active == 1) {
     store.m_PageSlots.clear();
     const int files = std::min(batch.FileCount, static_cast<int>(batch.FileNames.size()));
-    for (int j = 0; j < files && store.m_PageSlots.size() < static_cast<std::size_t>(kPageSlotCount); ++j) {
+    for (int j = 0; j < files; ++j) {
       const std::string& name = batch.FileNames[static_cast<std::size_t>(j)];
       const std::string path = batch.Folder + name;
+      // A file the slots cannot hold whole is named with the files that were not printed.
+      if (full()) {
+        store.m_UnreadFiles.push_back(path);
+        continue;
+      }
       store.m_strPrintFilePath = path;
       if (!ReloadTraceForPrint(path, work).read) {
         store.m_UnreadFiles.push_back(path);
@@ -113,10 +126,12 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
       PageSlot& trace = store.m_PageSlots.emplace_back();
       trace.Title = name;
       trace.Used = 1;
-      addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), name);
+      if (!addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), name)) {
+        store.m_UnreadFiles.push_back(path);
+      }
     }
   } else {
-    FillTraceSlots(store, traces, batch);
+    FillTraceSlots(store, traces, batch, shown);
     std::vector<PageSlot> traceSlots = std::move(store.m_PageSlots);
     store.m_PageSlots.clear();
     for (std::size_t t = 0; t < traceSlots.size() && store.m_PageSlots.size() < kPageSlotCount; ++t) {
@@ -156,6 +171,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
 
   ReleaseOwnedSamples(slot);
   slot.LengthKm = work.m_dFibreLengthKm;
+  slot.UserZeroKm = UserZeroDistanceKm(record);
   slot.OwnedSamples = owned;
   slot.Samples = owned->Values.data();
   slot.SampleCount = points;
@@ -165,9 +181,10 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.EventRows = EventRowsInUse(work.m_EventRows, work.m_nEventCount);
   slot.EventCount = static_cast<int>(slot.EventRows.size());
   slot.ModuleNumber = ModuleNumberOf(record);
+  slot.ActiveMarker = store.m_nPrintActiveMarker;
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);
 
-  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
+  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
                                            work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker);
   slot.InfoText[13] = InsertionLossLine(event, record);
   FormatCellMeasurements(

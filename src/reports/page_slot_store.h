@@ -11,6 +11,8 @@
 #include "reports/batch_print_state.h"
 #include "reports/page_slot.h"
 
+class COtdrDoc;
+
 struct PageSlotStore {
   // As many slots as the last job needed (at most kPageSlotCount): a job's slots cost thousands of
   // texts, so the store grows to what is printed rather than holding every slot from the start.
@@ -23,22 +25,18 @@ struct PageSlotStore {
   std::vector<std::string> m_UnreadFiles;  // batch files of this job that could not be read
 };
 
-/// The trace cells' markers: the stored ones, or one and two fifths of the
-/// trace when they are missing or lie beyond it.
-std::pair<int, int> CellMarkers(int storedA, int storedB, int filePointCount, int pointCount);
-
-/// Fills the slots for a multi-trace job: the batch list's names while a batch
-/// runs, else one trace cell per loaded trace; returns the number of slots
-/// used.
+/// Fills the slots for a multi-trace job: the batch list's names while a batch runs (files beyond
+/// the slots are listed in m_UnreadFiles), else one trace cell per loaded trace; the trace `shown`
+/// shows is described as it is on screen (markers, edits). Returns the number of slots used.
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                   const BatchPrintState& batch);
+                   const BatchPrintState& batch, const COtdrDoc* shown = nullptr);
 
 /// Fills the slots for a multi-trace job that prints event tables: per trace its trace cell and
 /// then its event-table cells of up to 20 rows (one, empty, for a trace without events). A batch
 /// file is read into `work` for its rows (a file that cannot be read gets no cells and is listed in
 /// m_UnreadFiles); its trace cell fills itself when drawn. Returns the number of slots used.
 int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                        const BatchPrintState& batch, TraceDisplayModel& work);
+                        const BatchPrintState& batch, TraceDisplayModel& work, const COtdrDoc* shown = nullptr);
 
 /// Reads the batch file of slot `index` into `work`, switches the length unit
 /// to the file's own and describes the file in the slot. A file that cannot be

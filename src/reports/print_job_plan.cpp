@@ -46,15 +46,18 @@ CombinedEventTable BuildCombinedEventRows(std::span<const TraceEvents> traces) {
   };
   int further = 0;
   for (std::size_t t = 0; t < traces.size(); ++t) {
-    const std::string name(lumivane::FileNameOf(traces[t].Path));
-    if (t == 0) {
-      table.Names[kFirstTraceNameIndex] = name;
-    } else if (kFurtherTraceNameIndex + further < kPrintNameCount) {
-      const int index = kFurtherTraceNameIndex + further++;
-      table.Names[static_cast<std::size_t>(index)] = name;
-      add({EventRow{}, index});
+    const int trace = static_cast<int>(t);
+    int index = kFirstTraceNameIndex;
+    if (t > 0) {
+      if (kFurtherTraceNameIndex + further >= kPrintNameCount) break;
+      index = kFurtherTraceNameIndex + further++;
     }
-    for (const EventRow& row : traces[t].Rows) add({row, 0});
+    // Every trace's rows stand under its name, the first trace's too: a row never reads as
+    // another trace's.
+    table.Names[static_cast<std::size_t>(index)] = std::string(lumivane::FileNameOf(traces[t].Path));
+    table.Limits.push_back(traces[t].Limits);
+    add({EventRow{}, index, trace});
+    for (const EventRow& row : traces[t].Rows) add({row, 0, trace});
   }
   return table;
 }

@@ -35,18 +35,21 @@ enum class PageRoutine { SingleTrace, MultiTrace, Combined };
 struct CombinedEventRow {
   EventRow Row{};
   int NameIndex = 0;
+  int Trace = 0;  // index of the trace the row belongs to
 };
 
 /// The event rows of all loaded traces for a combined report.
 struct CombinedEventTable {
   std::vector<CombinedEventRow> Rows;  // at most kMaxEventRows
   std::array<std::string, kPrintNameCount> Names;
+  std::vector<PassFailThresholds> Limits;  // per trace, the limits its rows are judged with
 };
 
 /// One loaded trace as the combined table reads it.
 struct TraceEvents {
   std::string_view Path;
   std::span<const EventRow> Rows;
+  PassFailThresholds Limits{};  // the limits of the trace's own wavelength
 };
 
 /// What a job's page count depends on.
@@ -76,7 +79,7 @@ int ExtraEventPageCount(int rows, int firstPageRows);
 /// event-table block must agree, so both ask this one question.
 bool UseCombinedEventTable(const PrintOptions& options, bool batchActive, int traceCount);
 
-/// Concatenates the traces' event rows, a heading row before each trace after the first.
+/// Concatenates the traces' event rows, a heading row naming the trace before the rows of each.
 CombinedEventTable BuildCombinedEventRows(std::span<const TraceEvents> traces);
 
 /// Pages of a job. Sets g_FirstPageEventRows for single-trace jobs outside a batch. The combined

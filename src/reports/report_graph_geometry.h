@@ -12,7 +12,6 @@
 inline constexpr int kGraphWidth = 679;
 inline constexpr int kGraphHeight = 350;
 inline constexpr int kGraphRight = 729;  // 50 + 679
-inline constexpr int kLinkMapWidth = 676;  // the box width cut down to a multiple of 4
 inline constexpr int kLineGapUnits = 3;
 inline constexpr float kSplitterLossDb = 3.0f;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "measure/pass_fail_check.h"
+#include "measure/pass_fail_verdict.h"
 #include "platform/number_format.h"
 #include "sor/sor_text.h"
 #include "trace/trace_conversions.h"
@@ -27,6 +28,11 @@ constexpr int kRowFile = 231, kRowCableId = 47, kRowFiberId = 46, kRowOperator =
               kRowReflThreshold = 94, kRowUnlimited = 67;
 constexpr int kRowTotalRange = 335, kRowTotalLength = 69, kRowTotalLoss = 70, kRowTotalAttn = 71, kRowTotalOrl = 251;
 constexpr int kRowTrace = 80;
+constexpr int kRowReflectance = 76, kRowInsLoss = 77, kRowAttenuation = 78;
+constexpr std::array<int, 3> kColumnX{kReportLeft, (kReportPageRight - 100) / 3 + 50,
+                                      (2 * kReportPageRight - 200) / 3 + 50};
+// Blank room kept between a text and the next column.
+constexpr int kColumnGap = 6;
 
 const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
 
@@ -49,6 +55,23 @@ std::string HeaderText(std::u16string_view text) {
     }
   }
   return out;
+}
+
+int TraceInfoColumnWidth(int x) {
+  for (const int next : kColumnX) {
+    if (next > x) return next - x - kColumnGap;
+  }
+  return kReportRight - x;
+}
+
+std::string CombinedTraceNames(const CombinedEventTable& table) {
+  std::string names;
+  for (const CombinedEventRow& row : table.Rows) {
+    if (row.NameIndex == 0) continue;
+    if (!names.empty()) names += ", ";
+    names += table.Names[static_cast<std::size_t>(row.NameIndex) % kPrintNameCount];
+  }
+  return names;
 }
 
 std::string ReportFileName(std::string_view path) {
@@ -109,8 +132,6 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
 }
 
 std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines, int& y, int& ruleY) {
-  constexpr int kWidth = kReportPageRight;
-  constexpr std::array<int, 3> kColumnX{kReportLeft, (kWidth - 100) / 3 + 50, (2 * kWidth - 200) / 3 + 50};
   std::vector<PlacedText> placed;
   y -= 3;
   for (int column = 0; column < 3; ++column) {
@@ -126,16 +147,21 @@ std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines,
 }
 
 std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& s, float linkOrl, std::string_view unitName,
-                                   double unitFactor) {
+                                   double unitFactor, const PassFailThresholds& limits) {
   const std::string unit(unitName);
   const bool noLink = s.LinkLength == 0;
+  const LinkLimitFails fails = JudgeLinkLimits(s, limits, linkOrl);
   constexpr int R = kReportPageRight;
+  const auto text = [](int x, int row, const std::string& value, bool alignRight = false, bool failed = false) {
+    return PlacedText{x, 0, Row(row) + value, alignRight, failed, Row(row).size()};
+  };
   return {
-      {50, 0, Row(kRowTotalRange) + (s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit)},
-      {R / 5 + 50, 0, Row(kRowTotalLength) + (noLink ? std::string("---.---") : Format("%.5f ", s.LinkLength * unitFactor) + unit)},
-      {2 * R / 5 + 35, 0, Row(kRowTotalLoss) + (noLink ? std::string("---.---") : Format("%.3f dB", s.LinkLoss))},
-      {3 * R / 5 + 15, 0, Row(kRowTotalAttn) + (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", s.LossPerKm / unitFactor)) + unit},
-      {R - 60, 0, Row(kRowTotalOrl) + Format("%.3f dB", linkOrl), true},
+      text(50, kRowTotalRange, s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit),
+      text(R / 5 + 50, kRowTotalLength, noLink ? std::string("---.---") : Format("%.5f ", s.LinkLength * unitFactor) + unit),
+      text(2 * R / 5 + 35, kRowTotalLoss, noLink ? std::string("---.---") : Format("%.3f dB", s.LinkLoss), false,
+           fails.linkLoss),
+      text(3 * R / 5 + 15, kRowTotalAttn, (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", s.LossPerKm / unitFactor)) + unit),
+      text(R - 60, kRowTotalOrl, Format("%.3f dB", linkOrl), true, fails.linkOrl),
   };
 }
 
@@ -191,6 +217,59 @@ ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow,
   judge(4, row.SpliceLoss, kLimitKindLoss);
   judge(5, row.Attenuation, kLimitKindAttenuation);
   return line;
+}
+
+const PassFailThresholds& CombinedRowLimits(const CombinedEventTable& table, int row) {
+  static const PassFailThresholds kNothingJudged = [] {
+    PassFailThresholds none;
+    none.Judged = 0;
+    return none;
+  }();
+  if (row < 0 || static_cast<std::size_t>(row) >= table.Rows.size()) return kNothingJudged;
+  const int trace = table.Rows[static_cast<std::size_t>(row)].Trace;
+  if (trace < 0 || static_cast<std::size_t>(trace) >= table.Limits.size()) return kNothingJudged;
+  return table.Limits[static_cast<std::size_t>(trace)];
+}
+
+bool CombinedTableFails(const CombinedEventTable& table, double unitFactor) {
+  for (std::size_t i = 0; i < table.Rows.size(); ++i) {
+    const CombinedEventRow& row = table.Rows[i];
+    if (row.NameIndex != 0) continue;
+    const int index = static_cast<int>(i);
+    if (ReportEventCells(row.Row, row.Row.Index + 1, row.Row.Index == 0, true, unitFactor,
+                         CombinedRowLimits(table, index))
+            .failed != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string UnshownFailures(std::span<const EventRow> rows, const PassFailThresholds& limits,
+                            const LinkSummaryRecord& link, float linkOrl, bool tablePrinted, bool totalsPrinted) {
+  std::vector<std::string> names;
+  if (!tablePrinted) {
+    std::uint32_t failed = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      failed |= ReportEventCells(rows[i], static_cast<int>(i) + 1, i == 0, false, 1.0, limits).failed;
+    }
+    for (const auto& [cell, row] : {std::pair{3, kRowReflectance}, {4, kRowInsLoss}, {5, kRowAttenuation}}) {
+      if ((failed >> cell & 1u) != 0) names.push_back(Row(row));
+    }
+  }
+  if (!totalsPrinted) {
+    const LinkLimitFails fails = JudgeLinkLimits(link, limits, linkOrl);
+    const auto label = [](int row) {
+      std::string text = Row(row);
+      if (text.ends_with(':')) text.pop_back();
+      return text;
+    };
+    if (fails.linkLoss) names.push_back(label(kRowTotalLoss));
+    if (fails.linkOrl) names.push_back(label(kRowTotalOrl));
+  }
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
 }
 
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName) {

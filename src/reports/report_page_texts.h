@@ -4,11 +4,13 @@
 // place. The painter only places these texts, so tests can read a page without printing it.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "document/document_settings.h"
+#include "reports/print_job_plan.h"
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
@@ -31,6 +33,8 @@ struct PlacedText {
   int y = 0;
   std::string text;
   bool alignRight = false;
+  bool failed = false;       // the value, text[valueAt..], fails its limit: white on black
+  std::size_t valueAt = 0;
 };
 
 /// What the trace information block reads of the printed trace.
@@ -52,6 +56,12 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in);
 /// rule, which is returned as the last placed item's y in `ruleY`.
 std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines, int& y, int& ruleY);
 
+/// Room for a text of the trace information column starting at `x`, up to the next column.
+int TraceInfoColumnWidth(int x);
+
+/// The file names of the traces a combined table lists, in its order, separated by commas.
+std::string CombinedTraceNames(const CombinedEventTable& table);
+
 /// The file name of a path: the text after its last slash or backslash.
 std::string ReportFileName(std::string_view path);
 /// The fibre type's name for its recommendation number; empty for numbers it does not know.
@@ -61,9 +71,10 @@ std::string ReportAverageTime(int seconds);
 /// A record text (one Latin-1 byte per cell) as UTF-8, cut to `kHeaderTextCut` characters.
 std::string HeaderText(std::u16string_view text);
 
-/// The five texts of the totals line with their x positions (the last ends at its x).
+/// The five texts of the totals line with their x positions (the last ends at its x); the link loss
+/// and link ORL are marked failed when `limits` judge them and they fail, as the pane shows them.
 std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& summary, float linkOrl, std::string_view unitName,
-                                   double unitFactor);
+                                   double unitFactor, const PassFailThresholds& limits);
 
 /// The rows [first, first + count) of the event table that page `page` (from 1) prints.
 struct RowSpan {
@@ -82,6 +93,18 @@ struct ReportEventLine {
 /// `allTraces` is the variant listing the events of every loaded trace (no unit on Loss Prev.).
 ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow, bool allTraces,
                                  double unitFactor, const PassFailThresholds& limits);
+
+/// The limits row `row` of the combined table is judged with: those of its trace's wavelength.
+const PassFailThresholds& CombinedRowLimits(const CombinedEventTable& table, int row);
+
+/// Whether a printed cell of the combined table fails its trace's limits.
+bool CombinedTableFails(const CombinedEventTable& table, double unitFactor);
+
+/// The names of the judged values that fail while the page leaves out the block that would show
+/// them flagged (the event table when `tablePrinted` is false, the totals when `totalsPrinted` is),
+/// separated by commas: a page that says "Fail" always says why. Empty when nothing is hidden.
+std::string UnshownFailures(std::span<const EventRow> rows, const PassFailThresholds& limits,
+                            const LinkSummaryRecord& link, float linkOrl, bool tablePrinted, bool totalsPrinted);
 
 /// The eleven headings of the printed event table and their x positions.
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName);

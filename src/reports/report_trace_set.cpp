@@ -1,6 +1,7 @@
 #include "reports/report_trace_set.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "document/otdr_doc.h"
@@ -9,6 +10,7 @@
 #include "measure/optical_return_loss.h"
 #include "panes/event_table_cells.h"
 #include "panes/info_pane_lines.h"
+#include "panes/marker_readings.h"
 #include "panes/trace_values.h"
 #include "reports/page_slot.h"
 #include "trace/trace_conversions.h"
@@ -16,30 +18,42 @@
 
 namespace {
 
-// The batch file's markers block, measured on the file itself in the display unit.
+ReportMarkerValues MarkerValuesOf(const std::array<PaneLine, kMarkerReadingCount>& lines, float orl, int eventNumber) {
+  ReportMarkerValues v;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    v.texts[i] = lines[i].value;
+    v.labels[i] = lines[i].label;
+  }
+  v.orl = orl;
+  v.eventNumber = eventNumber;
+  return v;
+}
+
+// The batch file's markers block: what the Marker Information pane shows of the file once opened,
+// its markers where opening puts them.
 ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<const EventRow> rows, int markerA,
                                      int markerB, int activeMarker) {
   const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
-  const MarkerMeasures m =
-      MeasureAtMarkers({work.m_dFibreLengthKm, markerA, markerB, activeMarker, &work.m_SorRecord, &work.m_LinkSummary,
-                        static_cast<int>(samples.size()), samples});
-  MarkerMeasureTexts measured = FormatMarkerMeasures(m, g_LengthUnitFactor, g_LengthUnitName);
-  ReportMarkerValues v;
-  v.texts[kReadingDistanceAB] = std::move(measured.distance);
-  v.texts[kReadingTwoPointLoss] = std::move(measured.twoPointLoss);
-  v.texts[kReadingTwoPointAttenuation] = std::move(measured.twoPointAttenuation);
-  v.texts[kReadingLsaAttenuation] = std::move(measured.lsaAttenuation);
-  // Both event readings are taken at marker A, whichever marker is active.
-  v.texts[kReadingInsertionLoss] = FormatMarkerEventReading(m.markerA, 1, work);
-  v.texts[kReadingReflectance] = FormatMarkerEventReading(m.markerA, 0, work);
-  v.texts[kReadingCumulativeLoss] = std::move(measured.cumulativeLoss);
+  const int n = static_cast<int>(samples.size());
   const SorRecord& record = work.m_SorRecord;
-  const float dA = GetDistance_Position(m.markerA, kSorFileKind, record, work.m_dFibreLengthKm);
-  const float dB = GetDistance_Position(m.markerB, kSorFileKind, record, work.m_dFibreLengthKm);
-  v.orl = EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
-  v.eventNumber = FindEventAtMarkerIndex(work.m_dFibreLengthKm, rows, static_cast<int>(rows.size()),
-                                         record.FxdParams.DataPointCounts[0], static_cast<int>(samples.size()), m.markerA, m.markerB, activeMarker);
-  return v;
+  MarkerState markers;
+  markers.MarkerA = markerA;
+  markers.MarkerB = markerB;
+  markers.ActiveMarker = activeMarker;
+  markers.AnalysisMode = work.m_nAnalysisMode;
+  std::copy(&work.m_ReflectanceAuxMarkers[0][0], &work.m_ReflectanceAuxMarkers[0][0] + 6,
+            &markers.ReflectanceAuxMarkers[0][0]);
+  std::copy(&work.m_LossAuxMarkers[0][0], &work.m_LossAuxMarkers[0][0] + 8, &markers.LossAuxMarkers[0][0]);
+  const float dA = GetDistance_Position(markerA, kSorFileKind, record, work.m_dFibreLengthKm);
+  const float dB = GetDistance_Position(markerB, kSorFileKind, record, work.m_dFibreLengthKm);
+  const MarkerReadings readings =
+      MeasureMarkerReadings(markers, record, n, samples, work.m_dFibreLengthKm, std::fabs(dB - dA), 0.0);
+  const float orl =
+      EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
+  const int eventNumber =
+      FindEventAtMarkerIndex(work.m_dFibreLengthKm, UserZeroDistanceKm(record), rows, static_cast<int>(rows.size()),
+                             record.FxdParams.DataPointCounts[0], n, markerA, markerB, activeMarker);
+  return MarkerValuesOf(MarkerReadingLines(activeMarker, readings, CurrentDisplayUnit()), orl, eventNumber);
 }
 
 }  // namespace
@@ -58,8 +72,11 @@ ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
   set.markerB = doc.m_MarkerState.MarkerB;
   set.activeMarker = doc.m_MarkerState.ActiveMarker;
   set.path = doc.m_strTracePath;
-  set.marker = {MarkerReadingTexts(doc, CurrentDisplayUnit()), MarkerOrlOf(doc), MarkerEventNumber(doc)};
+  set.marker = MarkerValuesOf(
+      MarkerReadingLines(doc.m_MarkerState.ActiveMarker, doc.m_MarkerReadings, CurrentDisplayUnit()),
+      MarkerOrlOf(doc), MarkerEventNumber(doc));
   set.linkOrl = doc.m_PassFailThresholds.MeasuredLinkOrl;
+  set.limits = doc.m_PassFailThresholds;
   set.verdict = PassFailVerdict(EventTableSourceOf(doc), doc.m_LinkSummary, set.linkOrl);
   return set;
 }
@@ -84,6 +101,7 @@ ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& pa
   set.marker = BatchMarkerValues(work, rows, set.markerA, set.markerB, activeMarker);
   // The file's own link ORL, not the one of the trace open in the document.
   set.linkOrl = work.m_LinkSummary.LinkOrl;
+  set.limits = limits;
   set.verdict = PassFailVerdict({rows, work.m_nEndEventRow, work.m_SorRecord, limits}, work.m_LinkSummary, set.linkOrl);
   return set;
 }

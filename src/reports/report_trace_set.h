@@ -13,10 +13,12 @@
 class COtdrDoc;
 struct TraceDisplayModel;
 
-/// What the markers block prints on the right of its "Marker" column and the 2-point ORL.
+/// What the markers block prints: the Marker Information pane's readings with their labels, and the
+/// 2-point ORL.
 struct ReportMarkerValues {
-  std::array<std::string, kMarkerReadingCount> texts;  // A-B, 2-point loss, 2-point attn, LSA attn,
-                                                        // insertion loss, reflectance, cumulative loss
+  std::array<std::string, kMarkerReadingCount> texts;   // A-B, 2-point loss, 2-point attn, LSA attn,
+                                                         // insertion loss, reflectance, cumulative loss
+  std::array<std::string, kMarkerReadingCount> labels;  // the pane's labels of the same readings
   float orl = 0.0f;                                     // 2-point ORL, dB
   int eventNumber = 0;                                  // event under the active marker, from 1; 0: none
 };
@@ -41,12 +43,13 @@ struct ReportTraceSet {
   ReportMarkerValues marker{};
   int verdict = 0;                // 1: Fail
   float linkOrl = 0.0f;           // dB
+  PassFailThresholds limits{};    // the limits of the trace's own wavelength
 };
 
 /// The document's current trace, with the values the panes show of it.
 ReportTraceSet DocumentTraceSet(const COtdrDoc& doc);
 
-/// A batch file read into `work` from `path`, judged against `limits`; the markers are the file's
-/// stored cursors and the values are measured on the file itself.
+/// A batch file read into `work` from `path`, judged against `limits` (those of its wavelength); the
+/// markers are where opening the file puts them and the values are what the panes would show of it.
 ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
                             int activeMarker);

@@ -89,15 +89,6 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField) {
   return FirstDecimalRound(distanceKm / (kSpeedOfLightFactor / static_cast<double>(groupIndexField)));
 }
 
-float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
-                           double fibreLengthKm) {
-  if (fileKind != kSorFileKind) {
-    lumivane::ShowMessage("GetDistance_Position");
-    return 0.0f;
-  }
-  return DistanceOfIndex(index, record.DataPts.Traces[0].PointCount, fibreLengthKm);
-}
-
 namespace {
 
 std::int32_t SaturatedSum(std::int64_t a, std::int64_t b) {
@@ -107,12 +98,11 @@ std::int32_t SaturatedSum(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-// The front panel offset of revision-2 files stays out of the shift: it places the front panel
-// against the instrument's own internal zero, from which neither the samples (acquisition offset)
-// nor the file's times (user offset) count. Every stored reflective event of the real files we
-// check sits on its peak with this shift.
 std::int32_t UserZeroShift(const SorRecord& record) {
-  return SaturatedSum(record.GenParams.UserOffset, -static_cast<std::int64_t>(record.FxdParams.AcquisitionOffset));
+  const SorFxdParams& fxd = record.FxdParams;
+  const std::int64_t frontPanel =
+      fxd.FrontPanelOffset != 0 ? fxd.FrontPanelOffset : -static_cast<std::int64_t>(fxd.AcquisitionOffset);
+  return SaturatedSum(record.GenParams.UserOffset, frontPanel);
 }
 
 std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record) {
@@ -124,12 +114,40 @@ std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record) {
 }
 
 float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record) {
-  return DistanceOfTime(TimeFromFirstSample(timeOfFlight, record), record.FxdParams.GroupIndex);
+  return DistanceOfTime(timeOfFlight, record.FxdParams.GroupIndex);
 }
 
 std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record) {
-  const std::int32_t fromFirstSample = TimeOfDistance(distanceKm, record.FxdParams.GroupIndex);
-  return SaturatedSum(fromFirstSample, -static_cast<std::int64_t>(UserZeroShift(record)));
+  return TimeOfDistance(distanceKm, record.FxdParams.GroupIndex);
+}
+
+double UserZeroDistanceKm(const SorRecord& record) {
+  return DistanceOfTime(UserZeroShift(record), record.FxdParams.GroupIndex);
+}
+
+float DistanceFromUserZero(double fromFirstSampleKm, const SorRecord& record) {
+  // Without offsets this is the distance itself, to the last bit.
+  const double origin = UserZeroDistanceKm(record);
+  return static_cast<float>(origin == 0.0 ? fromFirstSampleKm : fromFirstSampleKm - origin);
+}
+
+double DistanceFromFirstSample(double fromUserZeroKm, const SorRecord& record) {
+  return fromUserZeroKm + UserZeroDistanceKm(record);
+}
+
+float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
+                           double fibreLengthKm) {
+  if (fileKind != kSorFileKind) {
+    lumivane::ShowMessage("GetDistance_Position");
+    return 0.0f;
+  }
+  return DistanceFromUserZero(DistanceOfIndex(index, record.DataPts.Traces[0].PointCount, fibreLengthKm), record);
+}
+
+std::int32_t IndexOfShownDistance(float distanceKm, const SorRecord& record, double fibreLengthKm,
+                                  std::int32_t pointCount) {
+  return IndexOfDistance(static_cast<float>(DistanceFromFirstSample(distanceKm, record)),
+                         record.DataPts.Traces[0].PointCount, fibreLengthKm, pointCount);
 }
 
 double AcquisitionRangeDistanceKm(const SorFxdParams& fxd) {
@@ -141,14 +159,12 @@ double AcquisitionRangeDistanceKm(const SorFxdParams& fxd) {
 
 double AcquisitionRangeKm(const AcquisitionRangeFields& fields) {
   if (fields.rangeTime == 0) return fields.rangeDistanceKm;
-  const std::int32_t fromFirstSample = SaturatedSum(fields.rangeTime, fields.userZeroShift);
-  return DistanceOfTime(fromFirstSample, fields.groupIndexField);
+  return DistanceOfTime(fields.rangeTime, fields.groupIndexField);
 }
 
 double AcquisitionRangeKm(const SorRecord& record) {
   const SorFxdParams& fxd = record.FxdParams;
-  return AcquisitionRangeKm(AcquisitionRangeFields{fxd.AcquisitionRange, AcquisitionRangeDistanceKm(fxd), fxd.GroupIndex,
-                             UserZeroShift(record)});
+  return AcquisitionRangeKm(AcquisitionRangeFields{fxd.AcquisitionRange, AcquisitionRangeDistanceKm(fxd), fxd.GroupIndex});
 }
 
 namespace {

@@ -32,10 +32,11 @@ float RoundHalfUp(float value, int decimals);
 /// The value x 1000, rounded half away from zero on the fourth decimal.
 std::int32_t ToThousandths(float value);
 
-/// Distance (km) of `index` on a trace of `dataPoints` samples covering `fibreLengthKm`.
+/// Distance (km) from the first sample of `index` on a trace of `dataPoints` samples covering
+/// `fibreLengthKm`.
 float DistanceOfIndex(std::int32_t index, std::int32_t dataPoints, double fibreLengthKm);
 
-/// Sample index of `distanceKm`, clamped to [0, pointCount - 1].
+/// Sample index of `distanceKm` from the first sample, clamped to [0, pointCount - 1].
 std::int32_t IndexOfDistance(float distanceKm, std::int32_t dataPoints, double fibreLengthKm,
                              std::int32_t pointCount);
 
@@ -48,14 +49,16 @@ float DistanceOfTime(std::int32_t timeOfFlight, std::int32_t groupIndexField);
 /// Time of flight (0.1 ns) of a distance for a group-index field.
 std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField);
 
-/// Distance (km) of a sample index of `record`'s first trace; kind 0 (SR-4731) only, any other
-/// kind shows "GetDistance_Position" and gives 0.
-float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
-                           double fibreLengthKm);
+// Where distances count from. The samples start at the first sample; the file's times of flight
+// (key events, end-to-end markers, stored marker locations) count from the user's zero, which lies
+// the GenParams user offset after the front panel. The first sample lies before the front panel by
+// the FxdParams front panel offset, or by minus the acquisition offset when that field is 0
+// (instruments fill one or both; where both are set they agree). Every distance the program shows,
+// prints or exports counts from the user's zero, so samples before it have negative distances.
+// Sample indices and the plot's own geometry keep counting from the first sample; the functions
+// below are the only way between the two.
 
-/// Time of flight (0.1 ns) from the first sample to the user's zero of `record`: the file's times
-/// (key events, end-to-end markers, stored marker locations, acquisition range) count from the
-/// user's zero, while the first sample lies at the acquisition offset.
+/// Time of flight (0.1 ns) from the first sample to the user's zero of `record`.
 std::int32_t UserZeroShift(const SorRecord& record);
 
 /// A time of the file counted from the first sample instead (saturated to 32 bits).
@@ -64,12 +67,33 @@ std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record)
 /// Sample index of a time of the file on `record` (first pulse width's spacing); not clamped.
 std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record);
 
-/// Distance (km) from the first sample of a time of the file on `record`.
+/// Distance (km) from the user's zero of a time of the file: the time converted, no shift.
 float TimeToDistance(std::int32_t timeOfFlight, const SorRecord& record);
 
-/// Time of the file (0.1 ns from the user's zero) of a distance from the first sample of `record`:
-/// the inverse of TimeToDistance, so a time saved back reads as it was.
+/// Time of the file (0.1 ns from the user's zero) of a distance from the user's zero: the inverse
+/// of TimeToDistance, so a time saved back reads as it was.
 std::int32_t DistanceToFileTime(float distanceKm, const SorRecord& record);
+
+/// Distance (km) from the first sample to the user's zero: the origin of every distance shown.
+double UserZeroDistanceKm(const SorRecord& record);
+
+/// Distance from the user's zero of a distance from the first sample (the plot's and the analysis
+/// engine's coordinate).
+float DistanceFromUserZero(double fromFirstSampleKm, const SorRecord& record);
+
+/// Distance from the first sample of a distance from the user's zero: the inverse of
+/// DistanceFromUserZero.
+double DistanceFromFirstSample(double fromUserZeroKm, const SorRecord& record);
+
+/// Distance (km) from the user's zero of a sample index of `record`'s first trace covering
+/// `fibreLengthKm`; kind 0 (SR-4731) only, any other kind shows "GetDistance_Position" and gives 0.
+float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorRecord& record,
+                           double fibreLengthKm);
+
+/// Sample index of a distance from the user's zero on `record`'s first trace covering
+/// `fibreLengthKm`, clamped to [0, pointCount - 1]: the inverse of GetDistance_Position.
+std::int32_t IndexOfShownDistance(float distanceKm, const SorRecord& record, double fibreLengthKm,
+                                  std::int32_t pointCount);
 
 /// Km of the FxdParams acquisition range distance field by the file's units of distance ("mt", "ft",
 /// "kf" and "mi" count 0.1 mm, anything else 0.1 m). Instruments fill it in conventions of their
@@ -81,12 +105,11 @@ struct AcquisitionRangeFields {
   std::int32_t rangeTime = 0;        // FxdParams acquisition range, 100 ps
   double rangeDistanceKm = 0.0;      // AcquisitionRangeDistanceKm of the file
   std::int32_t groupIndexField = 0;  // group index x 100,000
-  std::int32_t userZeroShift = 0;    // UserZeroShift of the file
 };
 
 /// The distance (km) a trace's acquisition covers, as every view shows it and the analysis is given
-/// it: the range time converted like every time of the file, to a distance from the first sample;
-/// the distance field only when the time is 0; 0 ("Auto") when both are.
+/// it: the range time converted as a duration (the offsets move where it starts, not how long it
+/// is); the distance field only when the time is 0; 0 ("Auto") when both are.
 double AcquisitionRangeKm(const AcquisitionRangeFields& fields);
 
 /// AcquisitionRangeKm of a record's fields.

@@ -58,5 +58,5 @@ float GetDistanceFromRecords(int kind, const SorRecord& record, double fibreLeng
   }
   const int count = record.DataPts.Traces[0].PointCount;
   if (count < 2) return 0.0f;
-  return static_cast<float>(index * fibreLengthKm / (count - 1));
+  return DistanceFromUserZero(index * fibreLengthKm / (count - 1), record);
 }

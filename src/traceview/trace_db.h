@@ -25,6 +25,6 @@ TraceDbRange ConvertSamplesToDb(std::span<const std::uint16_t> samples, std::int
 int ConvertTraceToDb(int kind, const SorRecord& record, double fibreLengthKm, int n, std::span<double> db,
                      double& rangeKm, double& minDb, double& maxDb, double& spanDb);
 
-/// Distance (km) of a sample index on the record's first trace; kind 0 only, any other kind shows
+/// Distance (km from the user's zero) of a sample index on the record's first trace; kind 0 only, any other kind shows
 /// "GetDistance_Position" and gives 0; a trace of fewer than two points gives 0.
 float GetDistanceFromRecords(int kind, const SorRecord& record, double fibreLengthKm, int index);

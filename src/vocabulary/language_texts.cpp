@@ -399,7 +399,7 @@ const char* const kEnglishTexts[kLangRowCount] = {
     /* 392 */ "",
     /* 393 */ "",
     /* 394 */ "",
-    /* 395 */ "",
+    /* 395 */ "Printing page ",
     /* 396 */ "",
     /* 397 */ "",
     /* 398 */ "",

@@ -45,6 +45,7 @@ inline constexpr LangRow BadPulseWidthToAnalyse = 368;
 inline constexpr LangRow LimitsNotSaved = 369;        // "The pass/fail limits could not be saved; ..."
 inline constexpr LangRow FilesNotPrinted = 377;       // "These files were not printed:"
 inline constexpr LangRow TooManyBatchPages = 378;     // "Pages more than "
+inline constexpr LangRow PrintingPage = 395;          // "Printing page "
 
 // Upload messages.
 inline constexpr LangRow Blank = 18;                  // " "

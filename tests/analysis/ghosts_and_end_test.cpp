@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/event_list_helpers.h"
+#include "analysis/physical_events.h"
 #include "event_fixtures.h"
 
 namespace {
@@ -253,19 +254,52 @@ TEST(DetectEndByNoiseTest, TheLaunchNeverEndsTheFibre) {
   EXPECT_GT(events[1].sampleIndex, 0);
 }
 
-// Reflections seen through the noise lie behind the end; they never end the fibre themselves.
-TEST(DetectEndByThresholdTest, EventsInTheNoiseNeverEndTheFibre) {
+// A trace whose noise starts before its last event, a reflection and no ghost: that event ends the
+// fibre, with or without a loss the end threshold calls an end.
+TEST(DetectEndByThresholdTest, TheLastReflectionBehindTheNoiseStartEndsTheFibre) {
+  const auto trace = FibreIntoNoise(false);
+  for (const float loss : {0.5f, 9.0f}) {
+    SCOPED_TRACE(testing::Message() << "loss " << loss);
+    std::vector<AnalysisEvent> events(4);
+    events[0] = LaunchEvent();
+    events[1] = EventAt(kEventNonReflective, 1000, 0.3f, {700, 997, 1003, 1300});
+    events[2] = EventAt(kEventReflective, 7000, loss, {6700, 6997, 7010, 7300}, -20.0f);
+    ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), ParamsFor(20.0f), events, 3), 1);
+    EXPECT_EQ(events[2].endFlag, kEndFlag);
+    EXPECT_EQ(events[1].endFlag, 0);
+  }
+}
+
+// Where the trace falls into the noise right behind a reflection, the fibre ends there; a reflection
+// seen through the noise further on does not end it.
+TEST(DetectEndByThresholdTest, AReflectionThatDropsTheTraceIntoTheNoiseEndsTheFibre) {
   const auto trace = FibreIntoNoise(false);
   std::vector<AnalysisEvent> events(4);
   events[0] = LaunchEvent();
   events[1] = EventAt(kEventReflective, 4990, 0.5f, {4700, 4987, 5010, 5300}, -30.0f);
-  events[2] = EventAt(kEventReflective, 7000, 9.0f, {6700, 6997, 7010, 7300}, -20.0f);
-  AnalysisParams params;
-  params.endThreshold = 3.0f;
-  params.pulseWidth = 100;
-  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), params, events, 3), 1);
+  events[2] = EventAt(kEventReflective, 7000, 0.5f, {6700, 6997, 7010, 7300}, -20.0f);
+  ASSERT_EQ(DetectEndByThreshold(ContextOf(trace, 5000), ParamsFor(20.0f), events, 3), 1);
   EXPECT_EQ(events[1].endFlag, kEndFlag);
   EXPECT_EQ(events[2].endFlag, 0);
+}
+
+// Behind the noise start only reflections that rise out of the noise take part in the end decision.
+TEST(DropNoiseOnlyEventsTest, KeepsOnlyReflectionsRisingOutOfTheNoise) {
+  auto trace = FibreIntoNoise(false);
+  // Noise of +-1 dB on the floor, and a reflection 25 dB above it at 7000.
+  for (std::size_t i = 5000; i < trace.size(); ++i) trace[i].level += (i % 7 == 0 ? 1.0f : (i % 5 == 0 ? -1.0f : 0.0f));
+  for (std::size_t i = 7000; i < 7010; ++i) trace[i].level = static_cast<float>(Reference()) + 25.0f;
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.3f, {700, 997, 1003, 1300}),
+                                    EventAt(kEventNonReflective, 5500, 8.0f, {5200, 5497, 5503, 5800}),
+                                    EventAt(kEventReflective, 6000, 0.2f, {5700, 5997, 6010, 6300}, -50.0f),
+                                    EventAt(kEventReflective, 7000, 0.2f, {6700, 6997, 7010, 7300}, -20.0f)};
+  events[3].peakIndex = 6005;
+  events[4].startIndex = 6999;
+  events[4].peakIndex = 7005;
+  events[4].endIndex = 7010;
+  ASSERT_EQ(DropNoiseOnlyEvents(trace, events, 5, 5000), 3);
+  EXPECT_EQ(events[1].sampleIndex, 1000);
+  EXPECT_EQ(events[2].sampleIndex, 7000);
 }
 
 TEST(DetectEndByNoiseTest, AddsNothingWhileTheTraceStaysAboveTheNoise) {

@@ -150,10 +150,10 @@ TEST_P(RealisticLinkTest, ReflectionsBehindTheEndStay) {
   EXPECT_NEAR(last.reflectance, spec.reflections.back().reflectanceDb, 2.0);
 }
 
-// A reflection seen through the noise behind the end (a patch cord's far connector) stays in the
-// list, and the fibre still ends where its backscatter sinks into the noise. Measured against the
-// noise its reflectance would come out above 0 dB: it shows as not measured.
-TEST_P(RealisticLinkTest, AReflectionInTheNoiseDoesNotEndTheFibre) {
+// A reflection seen through the noise behind a fibre end that drops the trace into it (a patch
+// cord's far connector) stays in the list; the end is the reflection whose loss the end threshold
+// calls an end.
+TEST_P(RealisticLinkTest, AReflectionBehindAnEndThatDropsIntoTheNoiseStaysBehindIt) {
   SyntheticTraceSpec spec = RealisticLinkSpec(20000);
   spec.seed = GetParam();
   const double end = spec.reflections.back().distanceKm;
@@ -165,6 +165,62 @@ TEST_P(RealisticLinkTest, AReflectionInTheNoiseDoesNotEndTheFibre) {
   EXPECT_TRUE(IsReflective(last));
   EXPECT_FALSE(HasEndFlag(last));
   EXPECT_NEAR(last.position, end + 2.0, PulseKm(spec));
+  // Behind the end there is no backscatter to measure a loss on.
+  EXPECT_EQ(last.loss, kNoValue);
+  EXPECT_EQ(last.cumulativeLoss, kNoValue);
+}
+
+// A long link whose backscatter sinks into the noise at 36 km while the fibre goes on to a far-end
+// reflection at 40 km rising 25 dB out of the noise.
+SyntheticTraceSpec FarEndBeyondTheNoiseSpec(std::uint32_t seed) {
+  SyntheticTraceSpec spec = LongLinkSpec(seed);
+  spec.steps.clear();
+  // A receiver whose floor lies under the noise reference, with a noise of its own.
+  spec.noiseFloorDb = -53.0;
+  spec.noiseSigmaDb = 1.0;
+  spec.launchLevelDb = -25.0;
+  // The trace sinks into the noise at 36 km.
+  spec.slopeDbPerKm = (-50.5 - spec.launchLevelDb) / 36.0;
+  spec.fibreEndKm = 40.1;
+  const double heightOverFibre = 25.0 + (spec.noiseFloorDb - (spec.launchLevelDb + spec.slopeDbPerKm * 40.0));
+  double reflectance = -70.0;
+  while (ReflectionHeightDb(spec, reflectance) < heightOverFibre) reflectance += 0.1;
+  spec.reflections = {{40.0, reflectance}};
+  return spec;
+}
+
+// Where the fibre ends on a long link, through the whole engine.
+TEST_P(RealisticLinkTest, TheFibreEndsAtItsLastReflectionNotWhereTheBackscatterMeetsTheNoise) {
+  for (bool shaped : {false, true}) {
+    SCOPED_TRACE(shaped ? "pulse-shaped" : "sharp");
+    SyntheticTraceSpec spec = FarEndBeyondTheNoiseSpec(GetParam());
+    spec.pulseShaped = shaped;
+    const Result r = Analyse(MakeSyntheticTrace(spec), spec);
+    ExpectPhysicalEvents(r, spec);
+    const AnalysisEvent* end = r.End();
+    ASSERT_NE(end, nullptr);
+    EXPECT_TRUE(IsReflective(*end));
+    EXPECT_NEAR(end->position, 40.0, PulseKm(spec));
+    // Nothing made up where the backscatter meets the noise.
+    for (int i = 1; i < r.count; ++i) {
+      EXPECT_FALSE(r.events[static_cast<std::size_t>(i)].position > 30.0 && r.events[static_cast<std::size_t>(i)].position < 39.8)
+          << r.events[static_cast<std::size_t>(i)].position;
+    }
+  }
+}
+
+// A loss the end threshold calls an end ends the fibre there, whatever follows; the far end
+// behind it stays, with no loss measured.
+TEST_P(RealisticLinkTest, ALossAboveTheEndThresholdEndsTheFibreWhateverFollows) {
+  SyntheticTraceSpec spec = FarEndBeyondTheNoiseSpec(GetParam());
+  spec.steps = {{12.0, 5.0}};
+  spec.launchLevelDb += 5.0;
+  const Result r = Analyse(MakeSyntheticTrace(spec), spec);
+  ExpectPhysicalEvents(r, spec);
+  ExpectEndAt(r, spec, 12.0, LinkLossInFront(spec, 12.0));
+  const AnalysisEvent& last = r.events[static_cast<std::size_t>(r.count - 1)];
+  EXPECT_NEAR(last.position, 40.0, PulseKm(spec));
+  EXPECT_EQ(last.loss, kNoValue);
 }
 
 // An end made up where the trace reaches the noise takes the fibre's level in front of the drop, so

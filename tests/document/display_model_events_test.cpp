@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -267,41 +268,84 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
   }
 }
 
-TEST(BuildEventTable, PlacesEventsOfAFileWithOffsetsOnTheirSamples) {
-  // 300 samples of launch cord before the user's zero, and the first sample 20 samples after the
-  // front panel: times count from the user's zero, distances shown from the first sample.
-  auto record = MakeTraceRecord(10000);
-  record->GenParams.UserOffset = 320 * lumivane::test::kTimePerSample;
-  record->FxdParams.AcquisitionOffset = 20 * lumivane::test::kTimePerSample;
-  AddKeyEvent(*record, 0, "1F9999", {0, 0, 20, 900, 0});
-  AddKeyEvent(*record, 3000, "1F9999", {2000, 2900, 3100, 4000, 3010});
-  AddKeyEvent(*record, 5000, "1E9999", {3100, 4900, 0, 0, 5010});
-  record->KeyEvents.EndToEndMarker1 = -300 * lumivane::test::kTimePerSample;
-  record->KeyEvents.EndToEndMarker2 = 5000 * lumivane::test::kTimePerSample;
-  record->KeyEvents.EndToEndLoss = 1500;
-  auto model = NewModel();
-  BuildTable(*record, *model);
-  const auto& rows = model->m_EventRows;
-  EXPECT_EQ(rows[0].Type, kEventLaunch);
-  EXPECT_NEAR(rows[0].Distance, 300 * kKmPerSample, 1e-5);
-  // An event on the first sample, as a reanalysis stores the launch, is the launch too.
+TEST(BuildEventTable, PlacesEventsOfAFileWithOffsetsOnTheirSamplesAndShowsThemFromTheUsersZero) {
+  // Times count from the user's zero; the first sample lies `shift` samples before it. Each file
+  // has a reflection on the sample its reflective event's time names, and every distance shown
+  // counts from the zero, whatever the offsets.
+  constexpr std::int32_t t = lumivane::test::kTimePerSample;
+  struct Case {
+    const char* name;
+    std::int32_t userOffset, frontPanelOffset, acquisitionOffset;
+    std::int32_t shift;  // samples from the first sample to the user's zero
+  };
+  const Case cases[] = {
+      {"no offsets", 0, 0, 0, 0},
+      {"user offset only", 300 * t, 0, 0, 300},
+      {"front panel offset only", 0, 5 * t, 0, 5},
+      {"acquisition offset only", 0, 0, -20 * t, 20},
+      {"both agreeing", 300 * t, 20 * t, -20 * t, 320},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto record = MakeTraceRecord(10000);
+    record->GenParams.UserOffset = c.userOffset;
+    record->FxdParams.FrontPanelOffset = c.frontPanelOffset;
+    record->FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    std::vector<std::uint16_t>& samples = record->DataPts.Traces[0].Samples;
+    for (int k = -3; k <= 3; ++k) samples[static_cast<std::size_t>(c.shift + 3000 + k)] = 1000 + 300 * std::abs(k);
+    AddKeyEvent(*record, 0, "1F9999", {0, 0, 20, 900, 0});
+    AddKeyEvent(*record, 3000, "1F9999", {2000, 2900, 3100, 4000, 3010});
+    AddKeyEvent(*record, 5000, "1E9999", {3100, 4900, 0, 0, 5010});
+    record->KeyEvents.EndToEndMarker2 = 5000 * t;
+    record->KeyEvents.EndToEndLoss = 1500;
+    auto model = NewModel();
+    BuildTable(*record, *model);
+    const auto& rows = model->m_EventRows;
+    EXPECT_EQ(rows[0].Type, kEventLaunch);
+    EXPECT_EQ(rows[0].Distance, 0.0f);
+    EXPECT_NEAR(rows[1].Distance, 3000 * kKmPerSample, 1e-5);
+    EXPECT_NEAR(rows[1].SectionLength, 3000 * kKmPerSample, 1e-5);
+    EXPECT_NEAR(rows[0].DistanceToEnd, 5000 * kKmPerSample, 1e-5);
+    // The end-to-end markers run from the zero here, so the link is as long as the End row says.
+    EXPECT_NEAR(model->m_LinkSummary.LinkLength, rows[2].Distance, 1e-6);
+
+    // The reflective event's time names the reflection's peak.
+    const std::int32_t peak = TimeToIndex(record->KeyEvents.Events[1].TimeOfFlight, *record);
+    EXPECT_EQ(peak, c.shift + 3000);
+    EXPECT_EQ(*std::min_element(samples.begin(), samples.end()), samples[static_cast<std::size_t>(peak)]);
+    EXPECT_NEAR(GetDistance_Position(peak, kSorFileKind, *record, model->m_dFibreLengthKm), rows[1].Distance, 1e-5);
+
+    // The analysis reads its windows on the samples, counted from the first sample.
+    std::vector<AnalysisEvent> events(3);
+    ConvertRowsForAnalysis(events, rows, 3, *record);
+    EXPECT_EQ(events[1].markers[0], c.shift + 2000);
+    EXPECT_EQ(events[1].markers[4], c.shift + 3010);
+    EXPECT_EQ(events[0].markers[3], c.shift + 900);
+    EXPECT_NEAR(events[1].position, (c.shift + 3000) * kKmPerSample, 1e-5);
+  }
+}
+
+TEST(BuildEventTable, ALaunchOnTheFirstSampleIsTheLaunch) {
+  // A reanalysis stores the launch on the first sample, before the user's zero.
   auto onFirstSample = MakeTraceRecord(100);
   onFirstSample->GenParams.UserOffset = 300;
   AddKeyEvent(*onFirstSample, -3, "1F9999");
   auto launchModel = NewModel();
   BuildTable(*onFirstSample, *launchModel);
   EXPECT_EQ(launchModel->m_EventRows[0].Type, kEventLaunch);
-  EXPECT_NEAR(rows[1].Distance, 3300 * kKmPerSample, 1e-5);
-  EXPECT_NEAR(rows[1].SectionLength, 3000 * kKmPerSample, 1e-5);
-  EXPECT_NEAR(rows[0].DistanceToEnd, 5000 * kKmPerSample, 1e-5);
-  // The link runs between the end-to-end markers, whatever the shift.
-  EXPECT_NEAR(model->m_LinkSummary.LinkLength, 5300 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(launchModel->m_EventRows[0].Distance, -3 * kKmPerSample, 1e-6);
+}
 
-  std::vector<AnalysisEvent> events(3);
-  ConvertRowsForAnalysis(events, rows, 3, *record);
-  EXPECT_EQ(events[1].markers[0], 2300);
-  EXPECT_EQ(events[1].markers[4], 3310);
-  EXPECT_EQ(events[0].markers[3], 1200);
+TEST(BuildEventTable, WithoutAnEndEventDistancesToEndRunToTheLastSample) {
+  auto record = MakeTraceRecord(1001);
+  record->GenParams.UserOffset = 100 * lumivane::test::kTimePerSample;
+  AddKeyEvent(*record, 0, "1F9999");
+  AddKeyEvent(*record, 400, "0F9999");
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  // The last sample lies 900 samples after the zero.
+  EXPECT_NEAR(model->m_EventRows[0].DistanceToEnd, 900 * kKmPerSample, 1e-5);
+  EXPECT_NEAR(model->m_EventRows[1].DistanceToEnd, 500 * kKmPerSample, 1e-5);
 }
 
 TEST(BuildEventTable, EventsWithoutStoredWindowsHaveNoCumulativeOrSectionLoss) {

@@ -72,17 +72,18 @@ TEST(LoadDisplayModel, TakesTheRangeFromTheAcquisitionRangeTime) {
   // The time field is what the acquisition covered; instruments fill the distance field in
   // conventions of their own (here ten times the trace), so it only stands in for a time of 0.
   struct Case {
-    std::int32_t rangeTime, rangeDistance, userOffset, acquisitionOffset;
+    std::int32_t rangeTime, rangeDistance, userOffset, frontPanelOffset, acquisitionOffset;
     double km;
   };
   const double kmPerTime = lumivane::test::kKmPerTime;
+  // The range is a duration: the offsets move where the acquisition starts, not how long it is.
   const Case cases[] = {
-      {489700, 5000000, 0, 0, 489700 * kmPerTime},
-      // Like every time of the file it counts from the user's zero, which lies after the first sample.
-      {489700, 5000000, 7475, 0, (489700 + 7475) * kmPerTime},
-      {489700, 0, 0, -367, (489700 + 367) * kmPerTime},
-      {0, 5000000, 7475, 0, 500.0},
-      {0, 0, 7475, 0, 0.0},  // "Auto"
+      {489700, 5000000, 0, 0, 0, 489700 * kmPerTime},
+      {489700, 5000000, 7475, 0, 0, 489700 * kmPerTime},
+      {489700, 0, 0, 500, 0, 489700 * kmPerTime},
+      {489700, 0, 0, 0, -367, 489700 * kmPerTime},
+      {0, 5000000, 7475, 0, 0, 500.0},
+      {0, 0, 7475, 0, 0, 0.0},  // "Auto"
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rangeTime);
@@ -90,6 +91,7 @@ TEST(LoadDisplayModel, TakesTheRangeFromTheAcquisitionRangeTime) {
     record->FxdParams.AcquisitionRange = c.rangeTime;
     record->FxdParams.AcquisitionRangeDistance = c.rangeDistance;
     record->GenParams.UserOffset = c.userOffset;
+    record->FxdParams.FrontPanelOffset = c.frontPanelOffset;
     record->FxdParams.AcquisitionOffset = c.acquisitionOffset;
     auto model = NewModel();
     Load(*record, *model);

@@ -186,10 +186,13 @@ TEST_F(DocumentTest, ConversionsOnTheCurrentTrace) {
   EXPECT_EQ(doc_->GetPosition_Distance(25.0f), 10);
   EXPECT_EQ(doc_->GetPosition_Distance(-1.0f), 0);
   EXPECT_EQ(doc_->DistanceToTime(1.0f), 48967);
-  // Times written back (added and reanalysed events) count from the user's zero again.
+  // Distances and times both count from the user's zero, here 0.153 km after the first sample:
+  // the time of a distance is unshifted, its sample lies the zero's distance further on.
   doc_->m_SorRecord.GenParams.UserOffset = 7475;
   doc_->m_SorRecord.FxdParams.AcquisitionOffset = -25;
-  EXPECT_EQ(doc_->DistanceToTime(1.0f), 48967 - 7500);
+  EXPECT_EQ(doc_->DistanceToTime(1.0f), 48967);
+  EXPECT_EQ(doc_->GetPosition_Distance(4.4f), 5);
+  EXPECT_EQ(doc_->GetPosition_Distance(-0.2f), 0);
   doc_->m_SorRecord.GenParams.UserOffset = 0;
   doc_->m_SorRecord.FxdParams.AcquisitionOffset = 0;
   EXPECT_TRUE(sink_.messages().empty());

@@ -130,7 +130,7 @@ TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
   PreviewSpec kilometres;
   kilometres.units = "km";
   kilometres.rangeDistance = 500;  // 0.1 km
-  // The range time counts from the user's zero: 300 units of it lie after the first sample.
+  // The range is a duration: offsets move where it starts, not how long it is.
   PreviewSpec offsets = noDistance;
   offsets.userOffset = 400;
   offsets.acquisitionOffset = 100;
@@ -144,7 +144,7 @@ TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
        "km", "km"},
       {"no group index", noGroupIndex, 0.0f, 1000, 1550, "km", "km"},
       {"other units kept", kilometres, 50.0f, 1000, 1550, "km", "km"},
-      {"offsets", offsets, static_cast<float>(2.99792458 / 146800 * (489700 + 300)), 1000, 1550, "km", "km"},
+      {"offsets", offsets, static_cast<float>(2.99792458 / 146800 * 489700), 1000, 1550, "km", "km"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -14,6 +14,7 @@
 #include "vocabulary/text_table.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
+#include "document/display_model_params.h"
 #include "trace/trace_conversions.h"
 #include "document/otdr_doc.h"
 #include "panes/event_table_cells.h"
@@ -190,7 +191,7 @@ TEST_F(CrossViewInterop, RangeLinkAndMarkerValuesReadTheSameInThePanesTheExportA
 
     // The link totals: Total Fiber Information pane and the report's totals line.
     const PaneLines fibre = FiberInfoLines(doc, unit);
-    const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor);
+    const std::vector<PlacedText> totals = TotalsLine(set.link, set.linkOrl, unit.name, unit.factor, set.limits);
     ASSERT_EQ(totals.size(), 5u);
     for (std::size_t k = 0; k < totals.size(); ++k) {
       SCOPED_TRACE(fibre[k + 1].label);
@@ -216,6 +217,37 @@ TEST_F(CrossViewInterop, RangeLinkAndMarkerValuesReadTheSameInThePanesTheExportA
   });
 }
 
+TEST_F(CrossViewInterop, EveryDistanceCountsFromTheUsersZero) {
+  SKIP_WITHOUT_SAMPLES();
+  ForEachFileAndUnit([](COtdrDoc& doc, const LengthUnit& unit) {
+    const SorRecord& record = doc.m_SorRecord;
+    const EventTableView table = ComputeEventTable(doc, unit.factor);
+    ASSERT_EQ(static_cast<int>(table.rows.size()), doc.m_nEventCount);
+    // Each row's location is its stored time of flight, which counts from the user's zero.
+    for (int i = 0; i < doc.m_nEventCount; ++i) {
+      SCOPED_TRACE("row " + std::to_string(i + 1));
+      const double stored = CorrectedDistance(DistanceOfTime(record.KeyEvents.Events[i].TimeOfFlight,
+                                                             record.FxdParams.GroupIndex),
+                                              record.UserName.DistanceCorrection);
+      EXPECT_TRUE(SameShown(table.rows[static_cast<std::size_t>(i)].texts[kColLocation],
+                            lumivane::Format("%.5f", stored * unit.factor)));
+    }
+    // Where the end-to-end marker 1 stands at the zero, the link ends where the End row does.
+    if (doc.m_nEndEventRow != 999 && record.KeyEvents.EndToEndMarker1 == 0) {
+      const std::string end = table.rows[static_cast<std::size_t>(doc.m_nEndEventRow)].texts[kColLocation];
+      const std::string total = Split(Trimmed(FiberInfoLines(doc, unit)[2].value), " ")[0];
+      EXPECT_TRUE(SameShown(end, total)) << "End row against Total Length";
+    }
+    // The range Parameters, report and export show (one value, checked above to read the same in
+    // all three) never reaches past the samples by more than the rounding of its last digit.
+    const std::string range = Trimmed(ParametersLines(doc, unit)[0].value);
+    if (range != "Auto") {
+      const double rounding = 0.5 * std::pow(10.0, -Decimals(Split(range, " ")[0]));
+      EXPECT_LE(doc.m_FibreParams.Range * unit.factor, doc.m_dFibreLengthKm * unit.factor + rounding) << range;
+    }
+  });
+}
+
 TEST_F(CrossViewInterop, ABatchPrintedFileReadsAsTheOpenTrace) {
   SKIP_WITHOUT_SAMPLES();
   for (const auto& file : lumivane::test::SampleSorFiles()) {
@@ -231,8 +263,8 @@ TEST_F(CrossViewInterop, ABatchPrintedFileReadsAsTheOpenTrace) {
     const TraceInfoInputs openHeader{open.record, open.dateTime, open.fibre, open.path, unit.name, unit.factor, false, {}};
     const TraceInfoInputs batchHeader{batch.record, batch.dateTime, batch.fibre, batch.path, unit.name, unit.factor, false, {}};
     EXPECT_EQ(TraceInfoLines(batchHeader)[4], TraceInfoLines(openHeader)[4]);
-    const auto openTotals = TotalsLine(open.link, open.linkOrl, unit.name, unit.factor);
-    const auto batchTotals = TotalsLine(batch.link, batch.linkOrl, unit.name, unit.factor);
+    const auto openTotals = TotalsLine(open.link, open.linkOrl, unit.name, unit.factor, open.limits);
+    const auto batchTotals = TotalsLine(batch.link, batch.linkOrl, unit.name, unit.factor, batch.limits);
     for (std::size_t k = 0; k < openTotals.size(); ++k) EXPECT_EQ(batchTotals[k].text, openTotals[k].text);
     ASSERT_EQ(batch.rows.size(), open.rows.size());
     for (std::size_t i = 0; i < open.rows.size(); ++i) {

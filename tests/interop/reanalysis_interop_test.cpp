@@ -31,26 +31,22 @@ std::vector<EventRow> Rows(const COtdrDoc& doc) {
   return {doc.m_EventRows.begin(), doc.m_EventRows.begin() + count};
 }
 
-// The file's own group index, backscatter and thresholds, each where the dialog would accept it.
-AnalysisSettings FileSettings(const COtdrDoc& doc) {
-  const FibreParamsRecord& f = doc.m_FibreParams;
-  AnalysisSettings s;
-  int best = 0;
-  for (int i = 1; i < kAnalysisWavelengthCount; ++i) {
-    const auto nm = [](int e) { return std::stoi(std::string(kAnalysisWavelengthNames[static_cast<std::size_t>(e)])); };
-    if (std::abs(nm(i) - f.Wavelength) < std::abs(nm(best) - f.Wavelength)) best = i;
+// The dialog opens on the file's own settings wherever the file holds one the dialog accepts.
+void ExpectFileSettings(const AnalysisSettings& s, const FibreParamsRecord& f) {
+  EXPECT_EQ(s.wavelengthIndex, NearestAnalysisWavelength(f.Wavelength));
+  EXPECT_FLOAT_EQ(s.groupIndex, f.GroupIndex);
+  if (CheckAnalysisValue(AnalysisField::ScatterCoef, f.Backscatter).accepted) {
+    EXPECT_FLOAT_EQ(s.scatterCoef, f.Backscatter);
   }
-  s.wavelengthIndex = best;
-  const auto accepted = [](AnalysisField field, float value, float fallback) {
-    const AnalysisValueCheck check = CheckAnalysisValue(field, value);
-    return check.accepted ? check.value : fallback;
-  };
-  s.groupIndex = accepted(AnalysisField::GroupIndex, f.GroupIndex, kDefaultIor[static_cast<std::size_t>(best)]);
-  s.scatterCoef = accepted(AnalysisField::ScatterCoef, f.Backscatter, kDefaultScatter[static_cast<std::size_t>(best)]);
-  s.nonReflThreshold = accepted(AnalysisField::NonReflThreshold, std::fabs(f.LossThreshold), 0.2f);
-  s.reflThreshold = accepted(AnalysisField::ReflThreshold, -std::fabs(f.ReflectanceThreshold), -56.0f);
-  s.endThreshold = accepted(AnalysisField::EndThreshold, std::fabs(f.EndThreshold), 3.0f);
-  return s;
+  if (f.LossThreshold != 0.0f) {
+    EXPECT_FLOAT_EQ(s.nonReflThreshold, std::fabs(f.LossThreshold));
+  }
+  if (f.ReflectanceThreshold != 0.0f) {
+    EXPECT_FLOAT_EQ(s.reflThreshold, -std::fabs(f.ReflectanceThreshold));
+  }
+  if (f.EndThreshold != 0.0f) {
+    EXPECT_FLOAT_EQ(s.endThreshold, std::fabs(f.EndThreshold));
+  }
 }
 
 // Stored events found again within one pulse length with a loss within 0.1 dB.
@@ -86,12 +82,18 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
     LoadDisplayModel(kSorFileKind, doc->m_SorRecord, inputs, doc->DisplayModelMembers());
     ApplyStoredLossTotals(doc->m_SorRecord, doc->m_EventRows, doc->m_nEventCount);
     const std::vector<EventRow> stored = Rows(*doc);
-    const AnalysisSettings settings = FileSettings(*doc);
+    const AnalysisSettings settings = PrefillAnalysisSettings(doc->m_FibreParams);
+    ExpectFileSettings(settings, doc->m_FibreParams);
+    const int storedEnd = doc->m_nEndEventRow;
     ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
     const std::vector<EventRow> found = Rows(*doc);
     const double pulseKm = doc->m_FibreParams.PulseWidth / 10000.0;
     std::cout << file.name << ": " << MatchedEvents(stored, found, pulseKm) << " of " << stored.size()
               << " stored events found again; " << found.size() << " events in the reanalysis\n";
+    for (const EventRow& row : stored) {
+      std::cout << "  stored " << row.Index << " type " << row.Type << " at " << row.Distance << " km, loss "
+                << row.SpliceLoss << " dB, reflectance " << row.Reflectance << " dB\n";
+    }
     for (const EventRow& row : found) {
       std::cout << "  " << row.Index << " type " << row.Type << " at " << row.Distance << " km, loss " << row.SpliceLoss
                 << " dB, reflectance " << row.Reflectance << " dB, to end " << row.DistanceToEnd << " km\n";
@@ -100,6 +102,20 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
     ASSERT_FALSE(found.empty());
     EXPECT_NE(found.front().Type, kEventEnd) << "the launch is marked as the end";
     const int end = doc->m_nEndEventRow;
+    // The Start at the stored Start, the end at the stored end.
+    EXPECT_NEAR(found.front().Distance, stored.front().Distance, pulseKm);
+    ASSERT_GE(storedEnd, 0);
+    ASSERT_GE(end, 0);
+    EXPECT_NEAR(found[static_cast<std::size_t>(end)].Distance, stored[static_cast<std::size_t>(storedEnd)].Distance,
+                pulseKm);
+    // The link is measured from the user's zero to the end (some files measure theirs from the front panel).
+    EXPECT_NEAR(doc->m_LinkSummary.LinkLength,
+                stored[static_cast<std::size_t>(storedEnd)].Distance - stored.front().Distance, pulseKm);
+    // Behind the end no loss is measured; nothing shows one the end threshold would call an end.
+    for (std::size_t i = static_cast<std::size_t>(end) + 1; i < found.size(); ++i) {
+      const float loss = found[i].SpliceLoss;
+      EXPECT_TRUE(loss == kMissingValue || std::fabs(loss) <= settings.endThreshold) << i << ": " << loss;
+    }
     for (const EventRow& row : found) {
       SCOPED_TRACE(row.Index);
       const bool reflectionShown = row.Type != kEventNonReflective && row.Reflectance != kMissingValue &&

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include <limits>
 
 namespace {
@@ -52,32 +55,44 @@ class PrefillTest : public ::testing::Test {
   ~PrefillTest() override { ResetAnalysisWavelengthTables(); }
 };
 
-TEST_F(PrefillTest, FirstAnalysisOpensOnTheConstructorValues) {
-  AnalysisParams last;
-  last.backscatterCoefficient = 81.0f;
-  const AnalysisSettings s = PrefillAnalysisSettings(false, 5, last);
-  EXPECT_EQ(s.wavelengthIndex, 0);
-  EXPECT_FLOAT_EQ(s.groupIndex, 1.496f);
-  EXPECT_FLOAT_EQ(s.scatterCoef, -36.0f);
+// The dialog opens on the trace's own settings, whatever was analysed before.
+TEST_F(PrefillTest, OpensOnTheTracesOwnSettings) {
+  FibreParamsRecord fibre{};
+  fibre.Wavelength = 1310;
+  fibre.GroupIndex = 1.4671f;
+  fibre.Backscatter = -49.6f;
+  fibre.LossThreshold = 0.05f;
+  fibre.ReflectanceThreshold = 65.0f;  // files store the magnitude
+  fibre.EndThreshold = 5.0f;
+  const AnalysisSettings s = PrefillAnalysisSettings(fibre);
+  EXPECT_EQ(s.wavelengthIndex, 2);
+  EXPECT_FLOAT_EQ(s.groupIndex, 1.4671f);
+  EXPECT_FLOAT_EQ(s.scatterCoef, -49.6f);
+  EXPECT_FLOAT_EQ(s.nonReflThreshold, 0.05f);
+  EXPECT_FLOAT_EQ(s.reflThreshold, -65.0f);
+  EXPECT_FLOAT_EQ(s.endThreshold, 5.0f);
+}
+
+// Values the file never set (0) or that the dialog would refuse open on the entry's table values
+// and the constructor thresholds.
+TEST_F(PrefillTest, ValuesTheTraceLacksOpenOnTheEntrysValues) {
+  FibreParamsRecord fibre{};
+  fibre.Wavelength = 1625;
+  fibre.Backscatter = -80.0f;
+  g_IorByWavelength[6] = 1.4681f;
+  const AnalysisSettings s = PrefillAnalysisSettings(fibre);
+  EXPECT_EQ(s.wavelengthIndex, 6);
+  EXPECT_FLOAT_EQ(s.groupIndex, 1.4681f);
+  EXPECT_FLOAT_EQ(s.scatterCoef, g_ScatterByWavelength[6]);
   EXPECT_FLOAT_EQ(s.nonReflThreshold, 0.2f);
   EXPECT_FLOAT_EQ(s.reflThreshold, -56.0f);
   EXPECT_FLOAT_EQ(s.endThreshold, 3.0f);
 }
 
-TEST_F(PrefillTest, LaterAnalysesOpenOnTheLastEntryAndThresholds) {
-  AnalysisParams last;
-  last.backscatterCoefficient = 79.6f;
-  last.nonReflectionThreshold = 0.15f;
-  last.reflectionThreshold = -60.0f;
-  last.endThreshold = 5.0f;
-  g_IorByWavelength[5] = 1.4681f;
-  const AnalysisSettings s = PrefillAnalysisSettings(true, 5, last);
-  EXPECT_EQ(s.wavelengthIndex, 5);
-  EXPECT_FLOAT_EQ(s.groupIndex, 1.4681f);
-  EXPECT_FLOAT_EQ(s.scatterCoef, -49.6f);
-  EXPECT_FLOAT_EQ(s.nonReflThreshold, 0.15f);
-  EXPECT_FLOAT_EQ(s.reflThreshold, -60.0f);
-  EXPECT_FLOAT_EQ(s.endThreshold, 5.0f);
+TEST(NearestAnalysisWavelength, PicksTheClosestEntry) {
+  const std::vector<std::pair<double, int>> cases = {{0.0, 0},    {850.0, 0},  {1309.6, 2}, {1304.0, 1},
+                                                     {1550.0, 5}, {1651.0, 7}, {1637.0, 6}, {9999.0, 7}};
+  for (const auto& [nm, entry] : cases) EXPECT_EQ(NearestAnalysisWavelength(nm), entry) << nm;
 }
 
 TEST_F(PrefillTest, TablesStartApartFromTheDefaults) {

@@ -90,56 +90,31 @@ TEST(FindEventAtMarker, RowWhoseSpanHoldsTheMarker) {
   EventRow rows[3] = {};
   rows[1].Distance = 0.25f;
   rows[2].Distance = 0.75f;
-  // Spans: row 1 (0, 0.125), row 2 (0.125, 0.5), row 3 (0.5, 1.0); both ends excluded.
+  // Spans: row 1 (0, 0.125), row 2 (0.125, 0.5), row 3 (0.5, 1.0) from the user's zero; both ends
+  // excluded. Samples count from the first sample, which lies `zero` km before the user's zero.
   const struct {
+    double zero;
     int markerA;
     int markerB;
     int printMarker;
     int expected;
   } cases[] = {
-      {50, 0, 0, 1},   {300, 0, 0, 2}, {0, 300, 1, 2}, {900, 0, 0, 3},
-      {125, 0, 0, 0},   // exactly between rows 1 and 2
-      {0, 500, 1, 0},   // exactly between rows 2 and 3
-      {0, 0, 0, 0},     // at the start of the first span
-      {1000, 0, 0, 0},  // at the end of the last span
+      {0.0, 50, 0, 0, 1},   {0.0, 300, 0, 0, 2}, {0.0, 0, 300, 1, 2}, {0.0, 900, 0, 0, 3},
+      {0.0, 125, 0, 0, 0},   // exactly between rows 1 and 2
+      {0.0, 0, 500, 1, 0},   // exactly between rows 2 and 3
+      {0.0, 0, 0, 0, 0},     // at the start of the first span
+      {0.0, 1000, 0, 0, 0},  // at the end of the last span
+      {0.1, 150, 0, 0, 1},   {0.1, 350, 0, 0, 2}, {0.1, 990, 0, 0, 3},
+      {0.1, 50, 0, 0, 0},    // before the user's zero
+      {0.1, 1000, 0, 0, 0},  // the last sample ends the last span
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 3, kCount, kCount, c.markerA, c.markerB, c.printMarker), c.expected)
-        << c.markerA << " " << c.markerB;
+    EXPECT_EQ(FindEventAtMarkerIndex(1.0, c.zero, rows, 3, kCount, kCount, c.markerA, c.markerB, c.printMarker),
+              c.expected)
+        << c.zero << " " << c.markerA << " " << c.markerB;
   }
-  EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 3, kCount, 1, 300, 300, 0), 0);
-  EXPECT_EQ(FindEventAtMarkerIndex(1.0, rows, 0, kCount, kCount, 300, 300, 0), 0);
-  // The default places of the markers: a fifth (400) and two fifths (800) of 2000 points.
-  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, kCount, 0), 2);
-  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, kCount, 1), 3);
-  EXPECT_EQ(FindEventAtMarker(1.0, rows, 3, 2000, 1, 0), 0);
-}
-
-TEST_F(MarkerMeasurementsTest, ReadingOfTheNearestStoredEvent) {
-  AddKeyEvent(0, u"1F", 500, -45000);
-  AddKeyEvent(300, u"0F", 120, 0);
-  AddKeyEvent(600, u"1F", 750, -52345);
-  AddKeyEvent(700, u"1F", 32767, -120000);
-  AddKeyEvent(900, u"1E", 4000, -14000);
-  const struct {
-    int marker;
-    int what;
-    const char* expected;
-  } cases[] = {
-      {0, 1, "  -.--- dB"},   {0, 0, "-45.000 dB"},   // the launch has no loss
-      {310, 1, "  0.120 dB"}, {310, 0, "  --.--- dB"},  // non-reflective: no reflectance
-      {590, 1, "  0.750 dB"}, {590, 0, "-52.345 dB"},
-      {690, 1, "  -.--- dB"}, {690, 0, "  --.--- dB"},  // beyond the shown ranges
-      {880, 1, "  -.--- dB"}, {880, 0, "-14.000 dB"},   // an end event has no splice loss
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FormatMarkerEventReading(c.marker, c.what, *trace), c.expected) << c.marker << " " << c.what;
-  }
-}
-
-TEST_F(MarkerMeasurementsTest, ReadingWithoutStoredEventsShowsPlaceholders) {
-  EXPECT_EQ(FormatMarkerEventReading(400, 1, *trace), "  -.--- dB");
-  EXPECT_EQ(FormatMarkerEventReading(400, 0, *trace), "  --.--- dB");
+  EXPECT_EQ(FindEventAtMarkerIndex(1.0, 0.0, rows, 3, kCount, 1, 300, 300, 0), 0);
+  EXPECT_EQ(FindEventAtMarkerIndex(1.0, 0.0, rows, 0, kCount, kCount, 300, 300, 0), 0);
 }
 
 }  // namespace

@@ -88,19 +88,36 @@ TEST(CheckLimit, ZeroLimitsFailEveryLossAndPassEveryReflectance) {
   EXPECT_EQ(CheckLimit(&reflectance, &type, kLimitKindReflectance, none), 1);
 }
 
-TEST(IsLimitEnabled, TheSpliceBoxGatesTheLossOfEveryEventType) {
+// Each box, unticked alone, stops exactly the values judged against its limit.
+TEST(IsLimitEnabled, EachBoxGatesTheValuesJudgedAgainstItsLimit) {
+  struct Judged {
+    std::int32_t type;
+    int kind;
+    PassFailLimit box;
+  };
+  const std::vector<Judged> judged = {
+      {kEventNonReflective, kLimitKindLoss, kLimitSpliceLoss},
+      {kEventOutOfRange, kLimitKindLoss, kLimitSpliceLoss},
+      {kEventReflective, kLimitKindLoss, kLimitConnectorLoss},
+      {kEventReflective, kLimitKindReflectance, kLimitReflectance},
+      {kEventNonReflective, kLimitKindAttenuation, kLimitAttenuation},
+      {kEventReflective, kLimitKindAttenuation, kLimitAttenuation},
+      {kEventEnd, kLimitKindLinkLoss, kLimitLinkLoss},
+      {kEventEnd, kLimitKindLinkOrl, kLimitLinkOrl},
+  };
+  for (int off = 0; off < kPassFailLimitCount; ++off) {
+    PassFailThresholds limits = Limits();
+    limits.Enabled = {1, 1, 1, 1, 1, 1};
+    limits.Enabled[static_cast<std::size_t>(off)] = 0;
+    for (const Judged& j : judged) {
+      SCOPED_TRACE(testing::Message() << "box " << off << " off, type " << j.type << " kind " << j.kind);
+      EXPECT_EQ(IsLimitEnabled(limits, j.type, j.kind), j.box != off);
+      // A value far beyond every limit fails exactly where its box is ticked.
+      const float bad = j.kind == kLimitKindReflectance || j.kind == kLimitKindLinkOrl ? -1.0f : 99.0f;
+      EXPECT_EQ(FailsLimit(limits, bad, j.type, j.kind), j.box != off);
+    }
+  }
   PassFailThresholds limits;
-  limits.Enabled = {1, 0, 1, 1, 1, 1};  // connector loss unchecked
-  EXPECT_TRUE(IsLimitEnabled(limits, kEventReflective, kLimitKindLoss));
-  EXPECT_TRUE(IsLimitEnabled(limits, kEventNonReflective, kLimitKindLoss));
-  EXPECT_TRUE(IsLimitEnabled(limits, kEventOutOfRange, kLimitKindLoss));
-  limits.Enabled = {0, 1, 0, 0, 0, 1};  // splice off, connector on: no loss is judged
-  EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindLoss));
-  EXPECT_FALSE(IsLimitEnabled(limits, kEventNonReflective, kLimitKindLoss));
-  EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindReflectance));
-  EXPECT_FALSE(IsLimitEnabled(limits, kEventReflective, kLimitKindAttenuation));
-  EXPECT_FALSE(IsLimitEnabled(limits, kEventEnd, kLimitKindLinkLoss));
-  EXPECT_TRUE(IsLimitEnabled(limits, kEventEnd, kLimitKindLinkOrl));
   EXPECT_FALSE(IsLimitEnabled(limits, kEventEnd, 3));
 }
 
@@ -113,9 +130,9 @@ TEST(IsLimitEnabled, NothingIsJudgedWithoutLimits) {
   }
 }
 
-// The link map marks a loss only while the splice-loss box is ticked, a connector's too: with splice
-// off and connector on no loss is marked. A reflective loss is judged against the connector limit.
-TEST(LossLimitFails, TheSpliceBoxGatesEveryLoss) {
+// The link map marks a splice's loss while the splice-loss box is ticked and a connector's while the
+// connector-loss box is, each against its own limit.
+TEST(LossLimitFails, EachLossBoxGatesItsOwnEvents) {
   PassFailThresholds limits;
   limits.Limit[kLimitSpliceLoss] = 0.3f;
   limits.Limit[kLimitConnectorLoss] = 0.5f;
@@ -135,8 +152,8 @@ TEST(LossLimitFails, TheSpliceBoxGatesEveryLoss) {
     std::vector<bool> fails;
   } cases[] = {
       {{1, 1, 1, 1, 1, 1}, {false, true, true, false}},
-      {{0, 1, 1, 1, 1, 1}, {false, false, false, false}},
-      {{1, 0, 1, 1, 1, 1}, {false, true, true, false}},
+      {{0, 1, 1, 1, 1, 1}, {false, false, true, false}},
+      {{1, 0, 1, 1, 1, 1}, {false, true, false, false}},
       {{0, 0, 0, 0, 0, 0}, {false, false, false, false}},
   };
   for (const auto& c : cases) {

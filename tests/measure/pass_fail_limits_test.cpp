@@ -116,11 +116,21 @@ class PassFailDocumentTest : public ::testing::Test {
   std::unique_ptr<COtdrDoc> doc;
 };
 
-TEST_F(PassFailDocumentTest, MissingWavelengthSectionFallsBackTo1310) {
+// A 1651 nm trace is not judged against the 1310 nm limits.
+TEST_F(PassFailDocumentTest, AWavelengthWithoutLimitsOfItsOwnIsJudgedAgainstNothing) {
   dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\n[1490]\nSplice Loss=0.9\n");
+  doc->m_FibreParams.Wavelength = 1651;
   LoadPassFailLimits(*doc, Folder());
   EXPECT_EQ(doc->m_strWorkPath, dir.Path("otdr config.ini"));
-  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.4f);
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 0);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.0f);
+  EXPECT_FALSE(FailsLimit(doc->m_PassFailThresholds, 5.0f, kEventNonReflective, kLimitKindLoss));
+  EXPECT_EQ(PreparePassFailDialog(*doc, Folder()).checks, (std::array<std::int32_t, 6>{0, 0, 0, 0, 0, 0}));
+
+  doc->m_FibreParams.Wavelength = 1490;
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.9f);
 }
 
 TEST_F(PassFailDocumentTest, EmptyFolderLeavesTheLimits) {
@@ -130,7 +140,7 @@ TEST_F(PassFailDocumentTest, EmptyFolderLeavesTheLimits) {
 }
 
 TEST_F(PassFailDocumentTest, DialogShowsTheTracesOwnWavelengthAndDbPerKm) {
-  dir.WriteFile("otdr config.ini", "[1310]\nEvent Atte=0.0625\n");
+  dir.WriteFile("otdr config.ini", "[1550]\nEvent Atte=0.0625\n");
   const PassFailDialogValues values = PreparePassFailDialog(*doc, Folder());
   EXPECT_EQ(values.wavelength, "1550");
   EXPECT_EQ(values.limits[kLimitAttenuation], "0.063");
@@ -140,7 +150,7 @@ TEST_F(PassFailDocumentTest, DialogShowsTheTracesOwnWavelengthAndDbPerKm) {
 }
 
 TEST_F(PassFailDocumentTest, OkWritesTheTracesSectionAndTheNextLoadReadsIt) {
-  dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\n");
+  dir.WriteFile("otdr config.ini", "[1550]\nSplice Loss=0.4\n");
   PassFailDialogValues values = PreparePassFailDialog(*doc, Folder());
   values.limits = {"0.250", "0.600", "", "0.300", "30.000", "35.000"};
   values.checks = {1, 0, 1, 1, 0, 1};
@@ -164,7 +174,7 @@ TEST_F(PassFailDocumentTest, AnotherWavelengthTypedIsWrittenToItsOwnSection) {
   EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.15f);
   EXPECT_EQ(HasIniSection("1625", doc->m_strWorkPath), 1);
   EXPECT_EQ(HasIniSection("1550", doc->m_strWorkPath), 0);
-  LoadPassFailLimits(*doc, Folder());  // the trace's own section is missing: 1310, also missing
+  LoadPassFailLimits(*doc, Folder());  // the trace's own section is missing
   EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.0f);
 }
 
@@ -182,7 +192,7 @@ TEST_F(PassFailDocumentTest, WithoutStoredLimitsNothingIsJudged) {
   EXPECT_FALSE(IsLimitEnabled(doc->m_PassFailThresholds, kEventNonReflective, kLimitKindLoss));
   EXPECT_FALSE(JudgeLinkLimits(doc->m_LinkSummary, doc->m_PassFailThresholds, 40.0f).Any());
 
-  dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\n");
+  dir.WriteFile("otdr config.ini", "[1550]\nSplice Loss=0.4\n");
   LoadPassFailLimits(*doc, Folder());
   EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
   EXPECT_TRUE(IsLimitEnabled(doc->m_PassFailThresholds, kEventNonReflective, kLimitKindLoss));

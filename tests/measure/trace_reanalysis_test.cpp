@@ -22,6 +22,9 @@
 
 namespace {
 
+// How far apart two distances stored as whole 0.1 ns times of flight can lie (with rounding).
+constexpr float kTimeStepKm = 2e-5f;
+
 // Data spacing (100 ps per 10,000 samples) of 1 m samples at group index 1.4666.
 constexpr std::int32_t kMetreSpacing = 489207;
 
@@ -313,7 +316,7 @@ TEST_F(TraceReanalysisTest, BackscatterFieldKeepsTheFilesConvention) {
     EXPECT_EQ(doc->m_SorRecord.FxdParams.Backscatter, c.field) << "mode " << c.mode << " field " << c.field;
     EXPECT_FLOAT_EQ(engine.paramsSeen.backscatterCoefficient, c.engineCoefficient) << c.field;
 
-    const AnalysisSettings again = PrefillAnalysisSettings(true, settings.wavelengthIndex, g_AnalysisParams);
+    const AnalysisSettings again = PrefillAnalysisSettings(doc->m_FibreParams);
     ASSERT_EQ(ReanalyzeDocument(*doc, again, engine.Fn()), ReanalysisOutcome::Done);
     EXPECT_EQ(doc->m_SorRecord.FxdParams.Backscatter, c.field) << "second run, mode " << c.mode;
   }
@@ -354,8 +357,9 @@ TEST_F(TraceReanalysisTest, KeyEventFieldsSaturateAndKeepThousandths) {
   EXPECT_EQ(k.Comment[10], u'\0');
   EXPECT_EQ(doc->m_EventRows[1].Type, kEventEnd);
   EXPECT_EQ(doc->m_EventRows[1].DistanceToEnd, 0.0f);
-  EXPECT_FLOAT_EQ(doc->m_EventRows[0].DistanceToEnd, 0.15f);
-  EXPECT_FLOAT_EQ(doc->m_EventRows[1].SectionLength, 0.15f);
+  // Distances are those of the stored times, as the file shows them once saved and opened again.
+  EXPECT_NEAR(doc->m_EventRows[0].DistanceToEnd, 0.15f, kTimeStepKm);
+  EXPECT_NEAR(doc->m_EventRows[1].SectionLength, 0.15f, kTimeStepKm);
   // The section loss after a launch without cumulative loss counts from 0.
   EXPECT_FLOAT_EQ(doc->m_EventRows[1].SectionLoss, 0.15f * 0.2f - (-40.0f));
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.EndToEndLoss, 12345);
@@ -451,7 +455,7 @@ TEST_F(TraceReanalysisTest, DistancesToTheEndCountToTheEndEventNotTheLastRow) {
   ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
   ASSERT_EQ(doc->m_nEndEventRow, 2);
   const float expected[] = {0.1f, 0.05f, 0.0f, 0.08f};
-  for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(doc->m_EventRows[i].DistanceToEnd, expected[i]) << i;
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(doc->m_EventRows[i].DistanceToEnd, expected[i], kTimeStepKm) << i;
 }
 
 // An end made up at the noise onset has no measured reflection: it shows as missing, as it does after
@@ -498,3 +502,37 @@ TEST_F(TraceReanalysisTest, ANewLaunchIsCodedAsAReflection) {
 }
 
 }  // namespace
+
+// A launch cable ends 150 m in, where the user put the zero: the reanalysis starts there. The Start
+// is its connector, nothing before it is listed, and the link is measured from it.
+TEST_F(TraceReanalysisTest, TheStartStaysAtTheUsersZero) {
+  SyntheticTraceSpec spec;
+  spec.pointCount = 20000;
+  spec.pulseWidthNs = 300;
+  spec.noiseSigmaDb = 0.5;
+  spec.reflections = {{0.15, -45.0, 0.3}, {5.0, -40.0, 0.3}, {12.0, -30.0}};
+  spec.fibreEndKm = 12.0 + PulseSamples(spec) * spec.spacingKm;
+  SetTrace(spec.pointCount, MakeSyntheticTrace(spec));
+  SorRecord& r = doc->m_SorRecord;
+  r.FxdParams.PulseWidths[0] = 300;
+  r.GenParams.UserOffset = TimeOfDistance(0.15f, r.FxdParams.GroupIndex);
+  settings.groupIndex = 1.468f;
+  ASSERT_EQ(TimeToIndex(0, r), 150);
+
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
+  const std::int32_t pulseTime = TimeOfDistance(0.03f, r.FxdParams.GroupIndex);
+  ASSERT_GE(doc->m_nEventCount, 3);
+  EXPECT_EQ(r.KeyEvents.Events[0].TimeOfFlight, 0);
+  EXPECT_EQ(doc->m_EventRows[0].Type, kEventLaunch);
+  // The launch cable's connector is the Start, not a row of its own.
+  EXPECT_GT(r.KeyEvents.Events[1].TimeOfFlight, pulseTime);
+  EXPECT_NEAR(TimeToDistance(r.KeyEvents.Events[1].TimeOfFlight, r) - TimeToDistance(0, r), 5.0 - 0.15, 0.03);
+  ASSERT_NE(doc->m_nEndEventRow, kNoEndEventRow);
+  EXPECT_NEAR(TimeToDistance(r.KeyEvents.EndToEndMarker2, r) - TimeToDistance(0, r), 12.0 - 0.15, 0.03);
+  EXPECT_EQ(r.KeyEvents.EndToEndMarker1, 0);
+  EXPECT_NEAR(doc->m_LinkSummary.LinkLength, 12.0 - 0.15, 0.03);
+  // The windows stay on the trace behind the zero.
+  for (int i = 0; i < doc->m_nEventCount; ++i) {
+    for (int w = 0; w < kSorMarkerLocations; ++w) EXPECT_GE(TimeToIndex(r.KeyEvents.Events[i].MarkerLocations[w], r), 150) << i;
+  }
+}

@@ -251,6 +251,14 @@ TEST_F(AsciiExportTest, FirstSampleIsLeftOutOfTheReferenceLevel) {
   EXPECT_EQ(data, "[TraceData]\r\n0.000 -4.000\r\n0.002 0.001\r\n0.004 0.000\r\n");
 }
 
+TEST_F(AsciiExportTest, TraceDataDistancesCountFromTheUsersZero) {
+  // The user's zero lies 49 time units (1.0 m at this group index) after the first sample.
+  doc_->m_SorRecord.FxdParams.GroupIndex = 146800;
+  doc_->m_SorRecord.GenParams.UserOffset = 49;
+  const std::string data = Export(Only(0, 0, 0, 1));
+  EXPECT_EQ(data, "[TraceData]\r\n-0.001 2.500\r\n0.001 0.001\r\n0.003 0.000\r\n");
+}
+
 TEST_F(AsciiExportTest, TextsBeyondEightBitsBecomeQuestionMarks) {
   SelectLanguage(LanguageColumn::Chinese);
   const std::string text = Export(Only(1, 0, 0, 0));

@@ -55,26 +55,14 @@ class PageSlotStoreTest : public ::testing::Test {
   BatchPrintState batch_;
 };
 
-TEST(CellMarkersTest, StoredMarkersOrFifthsOfTheTrace) {
-  const struct {
-    int a, b, filePoints, points, wantA, wantB;
-  } cases[] = {
-      {400, 800, 2000, 2000, 400, 800},   // stored markers used as they are
-      {-1, 800, 2000, 1500, 400, 800},    // none stored: fifths of the file's point count
-      {400, 2000, 2000, 1500, 300, 600},  // beyond the trace: fifths of the point count
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(CellMarkers(c.a, c.b, c.filePoints, c.points), std::make_pair(c.wantA, c.wantB)) << c.a << "," << c.b;
-  }
-}
-
 TEST_F(PageSlotStoreTest, LoadedTracesBorrowTheirSamplesAndDescribeTheFile) {
   std::vector<std::unique_ptr<TraceRecord>> traces;
   traces.push_back(LoadedTrace(MakeSampleSorV2(), "/data/first.sor"));
   SampleSorSpec noCursors;
   noCursors.userVer = 202;
   traces.push_back(LoadedTrace(MakeSampleSorV2(noCursors), "second.sor"));
-  traces[1]->m_Model.m_SorRecord.UserName.StoredCursorA = -1;
+  traces[1]->m_Model.m_nCursorA = 300;
+  traces[1]->m_Model.m_nCursorB = 1200;
 
   ASSERT_EQ(FillTraceSlots(*store_, traces, BatchPrintState{}), 2);
   EXPECT_EQ(store_->m_nSlotCount, 2);
@@ -96,11 +84,11 @@ TEST_F(PageSlotStoreTest, LoadedTracesBorrowTheirSamplesAndDescribeTheFile) {
     EXPECT_EQ(slot.InfoText[13].rfind("Ins. Loss at #", 0), 0u);
   }
   EXPECT_EQ(store_->m_PageSlots[0].InfoText[0], "File : first.sor");
-  EXPECT_EQ(store_->m_PageSlots[0].CellMarkerA, 400);
-  EXPECT_EQ(store_->m_PageSlots[0].CellMarkerB, 800);
-  EXPECT_EQ(store_->m_PageSlots[1].CellMarkerA,
-            400);  // none stored: one fifth of 2000
-  EXPECT_EQ(store_->m_PageSlots[1].CellMarkerB, 800);
+  // Each cell's markers stand where the trace shows them when it is chosen.
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(store_->m_PageSlots[i].CellMarkerA, traces[i]->m_Model.m_nCursorA);
+    EXPECT_EQ(store_->m_PageSlots[i].CellMarkerB, traces[i]->m_Model.m_nCursorB);
+  }
 }
 
 TEST_F(PageSlotStoreTest, BatchFillsOnlyNamesUntilACellIsDrawn) {
@@ -164,6 +152,22 @@ TEST_F(PageSlotStoreTest, UnreadableBatchFileSaysSoAndLeavesTheWorkTraceAlone) {
     EXPECT_EQ(cell.SampleCount, 0);
     EXPECT_EQ(std::memcmp(before.data(), work_.get(), before.size()), 0);
   }
+}
+
+TEST_F(PageSlotStoreTest, FilesBeyondTheSlotsAreNamedAsNotPrinted) {
+  // 999 events: a trace cell and 50 event-table cells a file, so the slots run out in file 40.
+  SampleSorSpec spec;
+  spec.events = 999;
+  const Bytes image = MakeSampleSorV2(spec);
+  std::vector<std::string> names;
+  for (int i = 0; i < 41; ++i) {
+    names.push_back("f" + std::to_string(i) + ".sor");
+    dir_.WriteFile(names.back(), image);
+  }
+  batch_.FileCount = static_cast<int>(names.size());
+  batch_.FileNames = names;
+  ASSERT_EQ(FillEventTableSlots(*store_, {}, batch_, *work_), kPageSlotCount);
+  EXPECT_EQ(store_->m_UnreadFiles, (std::vector<std::string>{batch_.Folder + "f39.sor", batch_.Folder + "f40.sor"}));
 }
 
 }  // namespace

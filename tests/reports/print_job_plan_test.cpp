@@ -106,32 +106,41 @@ class CombinedTableTest : public PrintJobPlanTest {
   PrintOptions options_;
 };
 
-TEST_F(CombinedTableTest, RowsOfAllTracesWithAHeadingBeforeEachFurtherTrace) {
+TEST_F(CombinedTableTest, EveryTracesRowsStandUnderItsName) {
+  traces_[0].Limits.Limit[0] = 0.5f;
+  traces_[1].Limits.Limit[0] = 2.0f;
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
-  ASSERT_EQ(table.Rows.size(), 21u);
+  ASSERT_EQ(table.Rows.size(), 22u);
   EXPECT_EQ(table.Names[3], "a.sor");
   EXPECT_EQ(table.Names[10], "b.sor");
-  EXPECT_EQ(table.Rows[9].Row.Distance, 9.0f);
-  EXPECT_EQ(table.Rows[9].NameIndex, 0);
-  EXPECT_EQ(table.Rows[10].NameIndex, 10);
-  EXPECT_EQ(table.Rows[11].Row.Distance, 100.0f);
-  EXPECT_EQ(table.Rows[20].Row.Distance, 109.0f);
+  EXPECT_EQ(table.Rows[0].NameIndex, 3);
+  EXPECT_EQ(table.Rows[1].Row.Distance, 0.0f);
+  EXPECT_EQ(table.Rows[10].Row.Distance, 9.0f);
+  EXPECT_EQ(table.Rows[10].NameIndex, 0);
+  EXPECT_EQ(table.Rows[11].NameIndex, 10);
+  EXPECT_EQ(table.Rows[12].Row.Distance, 100.0f);
+  EXPECT_EQ(table.Rows[21].Row.Distance, 109.0f);
+  // Each row is judged with the limits of its own trace's wavelength.
+  EXPECT_EQ(table.Rows[10].Trace, 0);
+  EXPECT_EQ(table.Rows[12].Trace, 1);
+  ASSERT_EQ(table.Limits.size(), 2u);
+  EXPECT_EQ(table.Limits[table.Rows[12].Trace].Limit[0], 2.0f);
 
   const PrintJobPlan plan = PlanPrintJob({options_, config_, 3, 2, g_BatchPrint}, traces_, {});
   EXPECT_TRUE(plan.UseCombined);
   EXPECT_EQ(plan.LastPage, 2);
-  EXPECT_EQ(plan.Combined.Rows.size(), 21u);
+  EXPECT_EQ(plan.Combined.Rows.size(), 22u);
 }
 
 TEST_F(CombinedTableTest, TableHoldsAtMostAThousandRows) {
   std::vector<EventRow> big(995);
-  traces_[1].Rows = big;  // 10 + 1 heading + 995 = 1006 rows offered
+  traces_[1].Rows = big;  // 1 heading + 10 + 1 heading + 995 = 1007 rows offered
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
   EXPECT_EQ(table.Rows.size(), 1000u);
-  std::vector<EventRow> exact(989);
+  std::vector<EventRow> exact(988);
   traces_[1].Rows = exact;
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 1000u);
-  traces_[1].Rows = std::span<const EventRow>(exact).first(988);
+  traces_[1].Rows = std::span<const EventRow>(exact).first(987);
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 999u);
 }
 

@@ -101,7 +101,7 @@ TEST_F(ReportTextsTest, InformationColumnsSitAt50_282_514AndColumnOneEndsTheBloc
 
 TEST_F(ReportTextsTest, TotalsLineWithAndWithoutLinkData) {
   LinkSummaryRecord summary{25.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-  auto line = TotalsLine(summary, 32.5f, "km", 1.0);
+  auto line = TotalsLine(summary, 32.5f, "km", 1.0, PassFailThresholds{});
   ASSERT_EQ(line.size(), 5u);
   EXPECT_EQ(line[0].text, "Range:25.00000  km");
   EXPECT_EQ(line[1].text, "Total Length:---.---");
@@ -113,7 +113,7 @@ TEST_F(ReportTextsTest, TotalsLineWithAndWithoutLinkData) {
   for (std::size_t i = 0; i < xs.size(); ++i) EXPECT_EQ(line[i].x, xs[i]);
 
   summary = {25.0f, 20.0f, 5.0f, 0.0f, 0.25f};
-  line = TotalsLine(summary, 32.5f, "kft", 3.280839895);
+  line = TotalsLine(summary, 32.5f, "kft", 3.280839895, PassFailThresholds{});
   EXPECT_EQ(line[1].text, "Total Length:65.61680 kft");
   EXPECT_EQ(line[2].text, "Total Loss:5.000 dB");
   EXPECT_EQ(line[3].text, "Total Attn.:0.076 dB/kft");

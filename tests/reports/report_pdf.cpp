@@ -3,6 +3,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cmath>
+
 namespace lumivane::test {
 
 namespace {
@@ -56,6 +59,37 @@ std::vector<PdfWord> PdfWords(const std::string& pdf, int page) {
                      (m.captured(2).toDouble() - kTopMarginPt) / kPointsPerUnit});
   }
   return words;
+}
+
+bool PrintedWhole(const std::vector<PdfWord>& words, const std::string& text, double* right) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    // A word may carry its label in front ("Event Table  a.sor" prints as separate words anyway).
+    if (words[i].text.empty() || text.rfind(words[i].text, 0) != 0) continue;
+    std::string joined = words[i].text;
+    double top = words[i].top;
+    double edge = words[i].right;
+    for (std::size_t j = i + 1; j < words.size() && joined.size() < text.size(); ++j) {
+      const PdfWord& w = words[j];
+      if (w.left > words[i].left + 3 || w.top <= top || w.top - top > 20) continue;
+      if (text.compare(joined.size(), w.text.size(), w.text) != 0) continue;
+      joined += w.text;
+      top = w.top;
+      edge = std::max(edge, w.right);
+    }
+    if (joined == text) {
+      if (right != nullptr) *right = edge;
+      return true;
+    }
+  }
+  return false;
+}
+
+int PdfImageCount(const std::string& pdf) {
+  // A header of two lines, then one line per image.
+  const std::string list = RunTool("pdfimages", {"-list", QString::fromStdString(pdf)});
+  int lines = 0;
+  for (const char c : list) lines += c == '\n' ? 1 : 0;
+  return list.empty() ? -1 : lines - 2;
 }
 
 QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem) {

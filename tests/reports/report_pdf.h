@@ -34,6 +34,13 @@ struct PdfWord {
 };
 std::vector<PdfWord> PdfWords(const std::string& pdf, int page);
 
+/// Whether `text` is printed whole on a page of `words`: in one word, or broken over words that
+/// stand one under another, each further line starting no further right than the first piece. Returns the broken pieces' right edge in `right`.
+bool PrintedWhole(const std::vector<PdfWord>& words, const std::string& text, double* right = nullptr);
+
+/// Images the PDF holds, as pdfimages lists them; -1 when it cannot be read.
+int PdfImageCount(const std::string& pdf);
+
 /// Page `page` at 100 dots per inch: pixel (x + 24, 17 - y) shows unit (x, y) of the page.
 QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem);
 

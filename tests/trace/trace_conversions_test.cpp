@@ -172,28 +172,63 @@ TEST_F(RecordConversions, AClearedRecordConvertsToZero) {
   EXPECT_FLOAT_EQ(TimeToDistance(5000, *record_), 0.0f);
 }
 
-TEST_F(RecordConversions, FileTimesCountFromTheUsersZero) {
-  // 10 time units per sample. The user's zero lies (user offset - acquisition offset) after the
-  // first sample; times of the file convert to indices and distances from the first sample.
+TEST_F(RecordConversions, DistancesCountFromTheUsersZeroWhereverTheFirstSampleLies) {
+  // 10 time units per sample. The user's zero lies the user offset after the front panel; the first
+  // sample lies the front panel offset before it, or minus the acquisition offset when that is 0.
   struct Case {
-    std::int32_t userOffset, acquisitionOffset;
+    const char* name;
+    std::int32_t userOffset, frontPanelOffset, acquisitionOffset;
+    std::int32_t shift;  // time from the first sample to the user's zero
     std::int32_t index;  // of file time 270
   };
-  const Case cases[] = {{0, 0, 27}, {7475, 0, 775}, {0, -370, 64}, {7422, 300, 739}, {-500, 0, -23}};
+  const Case cases[] = {
+      {"no offsets", 0, 0, 0, 0, 27},
+      {"user offset only", 7475, 0, 0, 7475, 775},
+      {"front panel offset only", 0, 500, 0, 500, 77},
+      {"acquisition offset only", 0, 0, -370, 370, 64},
+      {"both agreeing", 7422, 300, -300, 7722, 799},
+      {"front panel offset wins", 0, 300, 500, 300, 57},
+      {"zero before the front panel", -500, 0, 0, -500, -23},
+  };
+  const std::int32_t group = record_->FxdParams.GroupIndex;
+  const double length = DistanceOfTime(100000, group);  // 10,000 sample spacings
+  const float sampleKm = DistanceOfTime(10, group);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.userOffset);
+    SCOPED_TRACE(c.name);
     record_->GenParams.UserOffset = c.userOffset;
+    record_->FxdParams.FrontPanelOffset = c.frontPanelOffset;
     record_->FxdParams.AcquisitionOffset = c.acquisitionOffset;
-    const std::int32_t shift = c.userOffset - c.acquisitionOffset;
-    EXPECT_EQ(UserZeroShift(*record_), shift);
+    EXPECT_EQ(UserZeroShift(*record_), c.shift);
     EXPECT_EQ(TimeToIndex(270, *record_), c.index);
-    EXPECT_FLOAT_EQ(TimeToDistance(270, *record_), DistanceOfTime(270 + shift, record_->FxdParams.GroupIndex));
-    // Saving takes the shift off again, so a time read back is the time stored.
+    // A time of the file is a distance from the user's zero, whatever the offsets.
+    EXPECT_FLOAT_EQ(TimeToDistance(270, *record_), DistanceOfTime(270, group));
+    EXPECT_NEAR(UserZeroDistanceKm(*record_), DistanceOfTime(c.shift, group), 1e-9);
+    // The first sample lies the origin before the zero: negative when the zero is behind it.
+    EXPECT_NEAR(GetDistance_Position(0, kSorFileKind, *record_, length), -UserZeroDistanceKm(*record_), 1e-6);
+    // The index of a time and the distance of that index agree within a sample, both ways.
+    const std::int32_t index = TimeToIndex(27000, *record_);
+    EXPECT_NEAR(GetDistance_Position(index, kSorFileKind, *record_, length), TimeToDistance(27000, *record_), sampleKm);
+    EXPECT_NEAR(IndexOfShownDistance(TimeToDistance(27000, *record_), *record_, length, 10001), index, 1);
+    EXPECT_NEAR(DistanceFromUserZero(DistanceFromFirstSample(1.25, *record_), *record_), 1.25, 1e-6);
+    // Saving takes the origin off again, so a time read back is the time stored.
     EXPECT_EQ(DistanceToFileTime(TimeToDistance(48967, *record_), *record_), 48967);
   }
   record_->GenParams.UserOffset = std::numeric_limits<std::int32_t>::max();
+  record_->FxdParams.FrontPanelOffset = 0;
   record_->FxdParams.AcquisitionOffset = std::numeric_limits<std::int32_t>::min();
   EXPECT_EQ(TimeFromFirstSample(5, *record_), std::numeric_limits<std::int32_t>::max());
+}
+
+TEST_F(RecordConversions, WithoutOffsetsShownDistancesAreTheSampleDistancesToTheBit) {
+  const double length = 25.0;
+  for (std::int32_t index : {0, 1, 3333, 9999, 10000}) {
+    SCOPED_TRACE(index);
+    EXPECT_EQ(GetDistance_Position(index, kSorFileKind, *record_, length), DistanceOfIndex(index, 10001, length));
+  }
+  for (float km : {0.0f, 0.1234567f, 24.99999f}) {
+    EXPECT_EQ(IndexOfShownDistance(km, *record_, length, 10001), IndexOfDistance(km, 10001, length, 10001));
+    EXPECT_EQ(DistanceFromUserZero(km, *record_), km);
+  }
 }
 
 }  // namespace

@@ -64,6 +64,11 @@ TEST(GetDistanceFromRecords, ScalesByPointCountAndRefusesOtherKinds) {
   auto record = std::make_unique<SorRecord>();
   record->DataPts.Traces[0].PointCount = 1001;
   EXPECT_FLOAT_EQ(GetDistanceFromRecords(0, *record, 10.0, 500), 5.0f);
+  // Printed distances count from the user's zero, here 1.0 km (48,967 time units) after sample 0.
+  record->FxdParams.GroupIndex = 146800;
+  record->GenParams.UserOffset = 48967;
+  EXPECT_NEAR(GetDistanceFromRecords(0, *record, 10.0, 500), 4.0f, 1e-5);
+  EXPECT_NEAR(GetDistanceFromRecords(0, *record, 10.0, 0), -1.0f, 1e-5);
 
   record->DataPts.Traces[0].PointCount = 1;
   EXPECT_EQ(GetDistanceFromRecords(0, *record, 10.0, 0), 0.0f) << "one point has no spacing";

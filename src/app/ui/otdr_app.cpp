@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QThread>
 
+#include "measure/pass_fail_limits.h"
 #include "measure/ui/analysis_commands.h"
 #include "app/ui/about_dlg.h"
 #include "vocabulary/command_ids.h"
@@ -219,11 +220,10 @@ void COtdrApp::BindPrintCommands() {
     view.canvas = state.m_sizeScrollTotal;
     view.pixelsPerSample = state.m_dPixelsPerSample;
     view.pixelsPerDb = state.m_dPixelsPerDb;
-    view.linkMapPicture = [](int width, int height) {
-      return g_pDisplayView != nullptr ? g_pDisplayView->LinkMapPrintPicture(width, height) : QImage();
-    };
     return view;
   };
+  // The limits file the panes judge with, whatever folder an upload last used.
+  sources.limitsFile = PassFailIniPath(QCoreApplication::applicationDirPath().toStdString());
   m_pReport = std::make_unique<SingleTraceReport>(*m_pDocument, m_TraceList, std::move(sources));
   PrintJobControl::Environment env = PrintJobControl::DefaultEnvironment(m_pMainFrame.get());
   env.maximiseTracePane = [this] {

@@ -24,6 +24,7 @@ void FillDialog(CCPassFailDlg& dlg, const PassFailDialogValues& values) {
   dlg.m_strWavelength = ToQt(values.wavelength);
   dlg.m_strUnit = ToQt(values.unit);
   dlg.m_strIniPath = ToQt(values.iniPath);
+  for (int i = 0; i < kPassFailLimitCount; ++i) dlg.CheckState(i) = values.checks[static_cast<std::size_t>(i)];
 }
 
 PassFailDialogValues ConfirmedValues(const CCPassFailDlg& dlg, PassFailDialogValues values) {
@@ -67,17 +68,14 @@ void BindPassFailCommand(COtdrDoc& doc, std::string programFolder, std::function
   });
 }
 
-bool RunTraceReanalysis(COtdrDoc& doc, int& analysisWavelength, QWidget* parent, const DialogRunner& run) {
+bool RunTraceReanalysis(COtdrDoc& doc, QWidget* parent, const DialogRunner& run) {
   // A trace the engine cannot take is refused, with the reason, before the user chooses settings for it.
   if (const ReanalysisOutcome refusal = CheckReanalysisInput(doc); refusal != ReanalysisOutcome::Done) {
     lumivane::ShowMessage(g_CurrentStrings[RefusalRow(refusal)], lumivane::MessageIcon::Warning);
     return false;
   }
   CCAnalysisDlg dlg(parent);
-  dlg.SetSettings(PrefillAnalysisSettings(doc.m_bAnalysedOnce != 0, analysisWavelength, g_AnalysisParams));
+  dlg.SetSettings(PrefillAnalysisSettings(doc.m_FibreParams));
   if (run(dlg) != QDialog::Accepted) return false;
-  const AnalysisSettings chosen = dlg.Settings();
-  if (ReanalyzeDocument(doc, chosen) != ReanalysisOutcome::Done) return false;
-  analysisWavelength = chosen.wavelengthIndex;
-  return true;
+  return ReanalyzeDocument(doc, dlg.Settings()) == ReanalysisOutcome::Done;
 }

@@ -24,8 +24,6 @@ void OnPassFail(COtdrDoc& doc, std::string_view programFolder, QWidget* parent,
 /// opens over the window `parent` gives.
 void BindPassFailCommand(COtdrDoc& doc, std::string programFolder, std::function<QWidget*()> parent);
 
-/// Trace Reanalysis: runs the settings dialog, pre-filled from the last analysis (entry
-/// `analysisWavelength`), and reanalyses the document on Apply; the entry is kept for the next run.
-/// Returns whether the document was reanalysed.
-bool RunTraceReanalysis(COtdrDoc& doc, int& analysisWavelength, QWidget* parent,
-                        const DialogRunner& run = ExecDialog);
+/// Trace Reanalysis: runs the settings dialog, opened on the current trace's own settings, and
+/// reanalyses the document on Apply. Returns whether the document was reanalysed.
+bool RunTraceReanalysis(COtdrDoc& doc, QWidget* parent, const DialogRunner& run = ExecDialog);

@@ -160,7 +160,8 @@ bool CCAnalysisDlg::CheckField(AnalysisField field, bool restore) {
   // A text that is no number is refused like a value out of range.
   const AnalysisValueCheck check = CheckAnalysisValue(field, parsed ? typed : std::numeric_limits<float>::quiet_NaN());
   if (check.accepted) {
-    Member(field) = check.value;
+    // A value left as it was shown keeps all its digits: Apply without a change changes nothing.
+    if (edit->text().trimmed() != QString::number(Member(field), 'g', kShownDigits)) Member(field) = check.value;
     if (field == AnalysisField::ScatterCoef) ShowMembers();
     return true;
   }

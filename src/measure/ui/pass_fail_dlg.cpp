@@ -97,9 +97,14 @@ void CCPassFailDlg::showEvent(QShowEvent* event) {
   if (!m_bShown) {
     m_bShown = true;
     ShowMembers();
-    // The dialog always opens with every limit checked, whatever the document's flags are.
-    m_allSelect->setChecked(true);
-    OnAllSelect(true);
+    bool all = true;
+    for (int i = 0; i < kPassFailLimitCount; ++i) {
+      const bool checked = CheckState(i) != 0;
+      m_checks[static_cast<std::size_t>(i)]->setChecked(checked);
+      OnCheck(i, checked);
+      all = all && checked;
+    }
+    m_allSelect->setChecked(all);
   }
   QDialog::showEvent(event);
 }

@@ -25,6 +25,8 @@ class CCPassFailDlg : public QDialog {
   QPushButton* DefaultButton() const { return m_default; }
   QLineEdit* WavelengthEdit() const { return m_wavelength; }
   QLabel* UnitLabel() const { return m_unit; }
+  /// The member of a limit's check box (PassFailThresholds order); the boxes open as the members are set.
+  int& CheckState(int limit);
 
   QString m_strSpliceLoss;
   QString m_strConnectorLoss;
@@ -50,7 +52,6 @@ class CCPassFailDlg : public QDialog {
 
  private:
   QString& LimitText(int limit);
-  int& CheckState(int limit);
   /// Shows the members in the controls; reads the controls into the members.
   void ShowMembers();
   void ReadMembers();

@@ -224,4 +224,4 @@ void COtdrTableView::contextMenuEvent(QContextMenuEvent* event) {
   }
 }
 
-void COtdrTableView::OnTraceReanalysis() { RunTraceReanalysis(m_Doc, m_nAnalysisWavelength, this, m_RunDialog); }
+void COtdrTableView::OnTraceReanalysis() { RunTraceReanalysis(m_Doc, this, m_RunDialog); }

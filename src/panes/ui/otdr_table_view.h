@@ -55,7 +55,6 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
   void AddEvent() override { OnAddEvent(); }
   void OnTraceReanalysis() override;
 
-  int m_nAnalysisWavelength = 0;  // the analysis settings' wavelength entry, kept between runs
 
   /// Replaces how dialogs and the context menu run (tests answer them without blocking).
   void SetDialogRunner(DialogRunner run) { m_RunDialog = std::move(run); }

@@ -32,6 +32,8 @@ constexpr int kTitleRow = 339;
 constexpr int kTraceRow = 80;
 constexpr int kEventTableRow = 236;
 constexpr double kCellGraphDb = 60.0;
+// Blank room between a cell's two header columns.
+constexpr int kCellColumnGap = 4;
 constexpr std::array<int, kSlotEventColumns> kEventColumnX{0, 15, 47, 79, 111, 143, 175, 207, 239, 271, 303};
 constexpr std::array<int, kSlotEventColumns> kEventHeadingRows{73, 74, 75, 76, 77, 78, 79, 37, 36, 230, 72};
 
@@ -51,9 +53,9 @@ int SingleTraceReport::CountMultiTracePages(int eventTable, int perPageIndex) {
   PageSlotStore& store = *m_pSlots;
   store.m_nPrintActiveMarker = m_Doc.m_MarkerState.ActiveMarker;
   if (eventTable != 0) {
-    FillEventTableSlots(store, m_TraceList, g_BatchPrint, g_WorkTrace);
+    FillEventTableSlots(store, m_TraceList, g_BatchPrint, g_WorkTrace, &m_Doc);
   } else {
-    FillTraceSlots(store, m_TraceList, g_BatchPrint);
+    FillTraceSlots(store, m_TraceList, g_BatchPrint, &m_Doc);
   }
   return MultiTracePageCount(store.m_nSlotCount, perPageIndex, 1);
 }
@@ -79,11 +81,13 @@ void SingleTraceReport::PrintMultiTracePage(const ReportPage& page) {
       const CellOrigin& origin = cells.origins[static_cast<std::size_t>(s - pageSlots.first)];
       m_nCellLeft = origin.x;
       m_nCellTop = origin.y;
-      // A batch trace cell reads its file each time it is drawn.
-      if (g_BatchPrint.Active == 1 && m_pSlots->m_PageSlots[static_cast<std::size_t>(s)].Used == 1) {
-        FillBatchCell(*m_pSlots, s, g_BatchPrint, g_WorkTrace);
-      }
+      // A batch trace cell reads its file each time it is drawn and lets its samples go once
+      // drawn: a job of thousands of files never holds more than one file's samples.
+      PageSlot& slot = m_pSlots->m_PageSlots[static_cast<std::size_t>(s)];
+      const bool batchCell = g_BatchPrint.Active == 1 && slot.Used == 1;
+      if (batchCell) FillBatchCell(*m_pSlots, s, g_BatchPrint, g_WorkTrace);
       PrintTraceCell(canvas, cells, s, view);
+      if (batchCell) ReleaseOwnedSamples(slot);
     }
   }
   PrintReportFooter(page, canvas);
@@ -102,11 +106,19 @@ void SingleTraceReport::PrintTraceCell(ReportCanvas& canvas, const CellLayout& c
   canvas.Line(x0, y0, x0 + W, y0);
   int y1 = y0 - kLineGapUnits;
   int y2 = y1;
-  for (int i = 0; i < 4; ++i) PrintAndStep(canvas, x0, y1, slot.InfoText[static_cast<std::size_t>(i)]);
-  for (int i = 4; i < 8; ++i) PrintAndStep(canvas, x0 + (W - 100) / 3, y2, slot.InfoText[static_cast<std::size_t>(i)]);
+  // Header texts print whole within their column (a file name is the cell's title), smaller or
+  // broken over the line's room when they are long.
+  const int column = (W - 100) / 3;
+  const int step = canvas.FontHeight() + kLineGapUnits;
+  for (int i = 0; i < 4; ++i, y1 -= step) {
+    canvas.FittedText(x0, y1, column - kCellColumnGap, step, slot.InfoText[static_cast<std::size_t>(i)]);
+  }
+  for (int i = 4; i < 8; ++i, y2 -= step) {
+    canvas.FittedText(x0 + column, y2, W - column, step, slot.InfoText[static_cast<std::size_t>(i)]);
+  }
 
   PrintCellGraph(canvas, cell, y1, slot, view);
-  PrintCellMarkersAndGlyphs(canvas, cell, y2 - canvas.FontHeight() - 6, slot, view, m_pSlots->m_nPrintActiveMarker);
+  PrintCellMarkersAndGlyphs(canvas, cell, y2 - canvas.FontHeight() - 6, slot, view, slot.ActiveMarker);
 
   static constexpr std::array<std::array<int, 3>, 5> kReadings{
       {{8, 13, 18}, {9, 14, 19}, {10, 15, 20}, {11, 16, 22}, {12, 17, 21}}};
@@ -189,6 +201,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
   const double s = count > 0 ? static_cast<double>(W) / count : 0.0;
   // A one-point trace has no distance between samples; its markers sit at 0.
   const double kmPerSample = count > 1 ? slot.LengthKm / (count - 1) : 0.0;
+  const auto shownKm = [&](int j) { return j * kmPerSample - slot.UserZeroKm; };
 
   if (m_Doc.m_PrintOptions.ShowMarker != 0) {
     const auto marker = [&](bool markerB, int index, int otherIndex, bool active) {
@@ -206,7 +219,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
         case CellMarkerPlace::Kind::Line: {
           canvas.Line(place.x, bottom, place.x, place.labelY - 17);
           const std::string label =
-              Format("%c %7.5f ", name, index * kmPerSample * g_LengthUnitFactor) + g_LengthUnitName;
+              Format("%c %7.5f ", name, shownKm(index) * g_LengthUnitFactor) + g_LengthUnitName;
           const int x = place.x < x0 + W / 2 ? place.x : place.x - canvas.TextWidth(label);
           canvas.Text(x, place.labelY, label, text, back);
           break;
@@ -218,7 +231,7 @@ void SingleTraceReport::PrintCellMarkersAndGlyphs(ReportCanvas& canvas, const Ce
   }
 
   if (view.showEventBar) {
-    const auto distanceOf = [&](int j) { return static_cast<float>(j * kmPerSample); };
+    const auto distanceOf = [&](int j) { return static_cast<float>(shownKm(j)); };
     for (int e = 0; e < std::min(slot.EventCount, static_cast<int>(slot.EventRows.size())); ++e) {
       const EventRow& row = slot.EventRows[static_cast<std::size_t>(e)];
       const int j = FirstSampleBeyond(row.Distance, count, distanceOf);
@@ -239,14 +252,15 @@ void SingleTraceReport::PrintEventTableCell(ReportCanvas& canvas, const CellLayo
   canvas.Line(x0, y, x0 + W, y);
   y -= kLineGapUnits;
   const std::string title = Row(kEventTableRow) + "  " + slot.Title;
-  PrintAndStep(canvas, x0 + W / 2 - canvas.TextWidth(title) / 2, y, title);
+  const int step = canvas.FontHeight() + kLineGapUnits;
+  canvas.FittedText(x0 + std::max(0, W / 2 - canvas.TextWidth(title) / 2), y, W, step, title);
+  y -= step;
   canvas.Line(x0, y, x0 + W, y);
   y -= kLineGapUnits;
   const std::string& unit = g_LengthUnitName;
   const std::array<std::string, kSlotEventColumns> units{Format("(%d)", slot.TotalEvents), " ", "[" + unit + "]",
                                                          "[dB]", "[dB]", "[dB/" + unit + "]", "[dB]",
                                                          "[" + unit + "]", "[" + unit + "]", "[dB]", " "};
-  const int step = canvas.FontHeight() + kLineGapUnits;
   for (std::size_t c = 0; c < kEventColumnX.size(); ++c) {
     canvas.Text(x0 + kEventColumnX[c], y, Row(kEventHeadingRows[c]));
     canvas.Text(x0 + kEventColumnX[c], y - step, units[c]);

@@ -6,6 +6,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,7 @@
 #include "vocabulary/text_rows.h"
 #include "vocabulary/text_table.h"
 #include "platform/message_sink.h"
+#include "platform/number_format.h"
 #include "reports/batch_print_state.h"
 #include "document/display_state.h"
 
@@ -26,6 +28,9 @@ namespace {
 constexpr double kSideMarginMm = 6.05;
 constexpr double kTopMarginMm = 4.2;
 constexpr double kUnitsPerInch = 100.0;
+
+// A job that ends sooner than this shows no progress.
+constexpr int kProgressDelayMs = 500;
 
 // No text of the table reports a printer that cannot be drawn on.
 constexpr std::string_view kPrintFailed = "Print failed !";
@@ -59,6 +64,24 @@ PrintJobControl::Environment PrintJobControl::DefaultEnvironment(QWidget* owner)
       if (auto* control = dialog.findChild<QWidget*>(name)) control->setEnabled(false);
     }
     dialog.exec();
+  };
+  // Shown only when a job takes longer than a moment; while it shows, the window keeps answering
+  // and Cancel stops the job.
+  auto dialog = std::make_shared<std::unique_ptr<QProgressDialog>>();
+  env.progress = [owner, dialog](int done, int total) {
+    if (done == 0 || !*dialog) {
+      *dialog = std::make_unique<QProgressDialog>(QString(), QString::fromStdString(g_CurrentStrings[TextRow::Cancel]),
+                                                  0, total, owner);
+      (*dialog)->setWindowModality(Qt::WindowModal);
+      (*dialog)->setMinimumDuration(kProgressDelayMs);
+    }
+    QProgressDialog& shown = **dialog;
+    shown.setLabelText(QString::fromStdString(g_CurrentStrings[TextRow::PrintingPage] +
+                                              lumivane::Format("%d/%d", std::min(done + 1, total), total)));
+    shown.setValue(done);
+    const bool goOn = !shown.wasCanceled();
+    if (!goOn || done >= total) dialog->reset();
+    return goOn;
   };
   return env;
 }
@@ -101,7 +124,12 @@ void PrintJobControl::OnFilePrintSetup() {
 }
 
 void PrintJobControl::Print() {
-  if (!OnPreparePrinting(false)) return;
+  if (!OnPreparePrinting(false)) {
+    // Counting a batch's pages read its files; a cancelled dialog leaves nothing of that behind.
+    m_bCancelled = true;
+    OnEndPrinting();
+    return;
+  }
   PaintJob(&Printer());
   OnEndPrinting();
 }
@@ -116,6 +144,8 @@ void PrintJobControl::Preview() {
 bool PrintJobControl::OnPreparePrinting(bool preview) {
   m_PageState.m_nPrintActiveMarker = m_Doc.m_MarkerState.ActiveMarker;
   m_strUnitAtStart = g_LengthUnitName;
+  m_dUnitFactorAtStart = g_LengthUnitFactor;
+  m_bCancelled = false;
   // Every job reads its batch files afresh: a file may have changed since the last job.
   g_BatchPrint.LoadedFile.clear();
   m_Renderer.BeginJob();
@@ -123,7 +153,12 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   traces.reserve(m_TraceList.size());
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
     const TraceDisplayModel& model = record->m_Model;
-    traces.push_back({record->m_strPath, EventRowsInUse(model.m_EventRows, model.m_nEventCount)});
+    // The trace on screen is judged as the screen judges it; every other one with its own
+    // wavelength's limits.
+    const bool current = record->m_strPath == m_Doc.m_strTracePath;
+    traces.push_back({record->m_strPath, EventRowsInUse(model.m_EventRows, model.m_nEventCount),
+                      current ? m_Doc.m_PassFailThresholds
+                              : m_Renderer.LimitsForWavelength(model.m_FibreParams.Wavelength)});
   }
   const PrintOptions& options = m_Doc.m_PrintOptions;
   PrintJobPlan plan = PlanPrintJob(
@@ -172,6 +207,14 @@ void PrintJobControl::OnPrint(QPainter& painter, const QPrinter& printer, int pa
 void PrintJobControl::OnEndPrinting() {
   m_bPlaceFrameOnUpdate = 1;
   std::vector<std::string> unprinted = m_Renderer.EndJob();
+  // The next job reads its batch files afresh.
+  g_BatchPrint.LoadedFile.clear();
+  if (m_bCancelled) {
+    g_LengthUnitName = m_strUnitAtStart;
+    g_LengthUnitFactor = m_dUnitFactorAtStart;
+    m_bCancelled = false;
+    return;
+  }
   if (g_BatchPrint.Active == 1) {
     unprinted.insert(unprinted.begin(), g_BatchPrint.UnreadFiles.begin(), g_BatchPrint.UnreadFiles.end());
   }
@@ -201,9 +244,18 @@ bool PrintJobControl::PaintJob(QPrinter* printer) {
     lumivane::ShowMessage(kPrintFailed, lumivane::MessageIcon::Warning);
     return false;
   }
-  for (int page = first; page <= last; ++page) {
-    if (page > first) printer->newPage();
-    OnPrint(painter, *printer, page);
+  const int total = last - first + 1;
+  const auto goOn = [this, total](int done) {
+    if (!m_Env.progress || m_Env.progress(done, total)) return true;
+    m_bCancelled = true;
+    return false;
+  };
+  if (goOn(0)) {
+    for (int page = first; page <= last; ++page) {
+      if (page > first) printer->newPage();
+      OnPrint(painter, *printer, page);
+      if (!goOn(page - first + 1)) break;
+    }
   }
   const bool ended = painter.end();
   if (!ended) lumivane::ShowMessage(kPrintFailed, lumivane::MessageIcon::Warning);

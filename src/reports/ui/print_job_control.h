@@ -28,6 +28,9 @@ class PrintJobControl {
     std::function<void()> maximiseTracePane;
     /// Puts the panes back as they were before the print maximised the Trace pane.
     std::function<void()> restorePanes;
+    /// Told before the first page (0) and after each painted page of a job of `total` pages;
+    /// false when the user cancels the job.
+    std::function<bool(int done, int total)> progress;
   };
 
   /// The program's environment: the standard print, preview and page setup dialogs.
@@ -57,10 +60,13 @@ class PrintJobControl {
   /// Sets the page factors and the logo path and draws page `page` with the layout's routine.
   void OnPrint(QPainter& painter, const QPrinter& printer, int page);
   /// Ends a job: releases what its pages owned, names the batch files that were not printed in one
-  /// message, and tells every pane when a batch file switched the length unit.
+  /// message, and tells every pane when a batch file switched the length unit. A job the user
+  /// cancelled (at the print dialog or while it printed) leaves nothing behind: the length unit is
+  /// the one it started with and no message is shown.
   void OnEndPrinting();
-  /// Paints every page of the prepared job that the printer's range asks for; false (after a
-  /// message) when the printer cannot be painted on. The job goes on until OnEndPrinting.
+  /// Paints every page of the prepared job that the printer's range asks for, telling the progress
+  /// after each; stops at once when the user cancels. False (after a message) when the printer
+  /// cannot be painted on. The job goes on until OnEndPrinting.
   bool PaintJob(QPrinter* printer);
 
   QPrinter& Printer();
@@ -81,4 +87,6 @@ class PrintJobControl {
   PrintPageState m_PageState;
   int m_nLastPage = 1;
   std::string m_strUnitAtStart;  // the length unit when the job was prepared
+  double m_dUnitFactorAtStart = 1.0;
+  bool m_bCancelled = false;     // the user cancelled the job
 };

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QString>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -22,6 +23,7 @@ ReportCanvas::ReportCanvas(QPainter& painter, double pixelsPerUnit)
 
 void ReportCanvas::SetFont(int height, bool bold) {
   m_nFontHeight = height;
+  m_bBold = bold;
   m_Font = QFont("Arial");
   m_Font.setStyleHint(QFont::SansSerif);
   m_Font.setPixelSize(std::max(1, static_cast<int>(std::lround(height * m_dPixelsPerUnit / kCellPerEm))));
@@ -42,6 +44,48 @@ void ReportCanvas::Text(int x, int y, std::string_view text, QColor colour, QCol
   }
   m_Painter.setPen(colour);
   m_Painter.drawText(topLeft + QPointF(0, metrics.ascent()), s);
+}
+
+void ReportCanvas::FittedText(int x, int y, int width, int slotHeight, std::string_view text) {
+  const int height = m_nFontHeight;
+  const bool bold = m_bBold;
+  if (TextWidth(text) <= width) {
+    Text(x, y, text);
+    return;
+  }
+  // Smaller first, down to a size that still reads well on paper; then broken over as many lines
+  // as it takes within the slot, so the whole text prints and nothing runs into its neighbour.
+  for (int h = height - 1; h >= kSmallestFittedHeight; --h) {
+    SetFont(h, bold);
+    if (TextWidth(text) <= width) {
+      Text(x, y, text);
+      SetFont(height, bold);
+      return;
+    }
+  }
+  const QString whole = ToQString(text);
+  for (int lines = 2;; ++lines) {
+    const int h = std::max(1, slotHeight / lines);
+    SetFont(h, bold);
+    const QFontMetricsF metrics(m_Font, m_Painter.device());
+    std::vector<QString> parts;
+    QString part;
+    for (const QChar c : whole) {
+      if (!part.isEmpty() && metrics.horizontalAdvance(part + c) / m_dPixelsPerUnit > width) {
+        parts.push_back(part);
+        part.clear();
+      }
+      part += c;
+    }
+    if (!part.isEmpty()) parts.push_back(part);
+    if (static_cast<int>(parts.size()) <= lines || h == 1) {
+      for (std::size_t i = 0; i < parts.size(); ++i) {
+        Text(x, y - static_cast<int>(i) * h, parts[i].toStdString());
+      }
+      break;
+    }
+  }
+  SetFont(height, bold);
 }
 
 void ReportCanvas::TextEndingAt(int x, int y, std::string_view text) { Text(x - TextWidth(text), y, text); }

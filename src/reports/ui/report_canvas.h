@@ -14,6 +14,9 @@ inline constexpr QRgb kBatchTraceColour = qRgb(0, 155, 78);
 /// The background of the active marker's label.
 inline constexpr QRgb kActiveLabelColour = qRgb(0, 64, 128);
 
+/// The smallest font a text is shrunk to before it is broken over lines.
+inline constexpr int kSmallestFittedHeight = 8;
+
 class ReportCanvas {
  public:
   ReportCanvas(QPainter& painter, double pixelsPerUnit);
@@ -26,6 +29,9 @@ class ReportCanvas {
   /// Prints `text` with its top-left corner at (x, y) on an opaque background, so a text never
   /// shows through another that runs into it.
   void Text(int x, int y, std::string_view text, QColor colour = Qt::black, QColor background = Qt::white);
+  /// Prints `text` whole within `width` units from x: in a smaller font when it does not fit, and
+  /// broken over lines that share the `slotHeight` units below y when even that is too wide.
+  void FittedText(int x, int y, int width, int slotHeight, std::string_view text);
   /// Prints `text` so that it ends at x.
   void TextEndingAt(int x, int y, std::string_view text);
   /// A line of pen width `width` units.
@@ -42,4 +48,5 @@ class ReportCanvas {
   double m_dPixelsPerUnit;
   QFont m_Font;
   int m_nFontHeight = 12;
+  bool m_bBold = false;
 };

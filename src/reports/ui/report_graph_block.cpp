@@ -47,19 +47,13 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
   canvas.SetFont(kInfoFontHeight, false);
   canvas.Line(kReportLeft, y, kGraphRight, y);
   y -= kLineGapUnits;
-  canvas.Text(kReportLeft, y, GraphCaption(distancePerDiv, dbPerDiv, g_LengthUnitName, g_LengthUnitFactor));
+  // The link map has no divisions to state.
+  if (!view.linkMapMode) {
+    canvas.Text(kReportLeft, y, GraphCaption(distancePerDiv, dbPerDiv, g_LengthUnitName, g_LengthUnitFactor));
+  }
   y -= kInfoFontHeight + kLineGapUnits;
   const int top = y;
   const int bottom = top - kGraphHeight;
-
-  if (view.linkMapMode) {
-    if (view.linkMapPicture) {
-      const QImage map = view.linkMapPicture(kLinkMapWidth, kGraphHeight);
-      if (!map.isNull()) canvas.Image(kReportLeft, top, kLinkMapWidth, kGraphHeight, map);
-    }
-    y -= kGraphHeight + 12;
-    return;
-  }
 
   // The box in plot pixels: the part of the plot the window shows spread over it, or without a
   // window (and for a batch file) the whole trace.
@@ -68,6 +62,23 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
   const double plotPerUnit = pixelsPerUnit / plotScale;
   const int boxWidth = std::max(1, lumivane::TruncToInt32(kGraphWidth * plotPerUnit));
   const int boxHeight = std::max(1, lumivane::TruncToInt32(kGraphHeight * plotPerUnit));
+  QPainter& painter = canvas.Painter();
+  const auto enterBox = [&] {
+    painter.save();
+    painter.setClipRect(QRectF(kReportLeft * pixelsPerUnit, -top * pixelsPerUnit, kGraphWidth * pixelsPerUnit,
+                               kGraphHeight * pixelsPerUnit));
+    painter.translate(kReportLeft * pixelsPerUnit, -top * pixelsPerUnit);
+    painter.scale(plotScale, plotScale);
+  };
+
+  if (view.linkMapMode) {
+    enterBox();
+    PrintLinkMap(painter, PixelRect{0, 0, boxWidth, boxHeight}, set, view);
+    painter.restore();
+    y -= kGraphHeight + 12;
+    return;
+  }
+
   const bool windowed = !batch && view.grid.Width() > 0 && view.grid.Height() > 0 &&
                         view.grid.Width() <= kMaxWindowPixels && view.grid.Height() <= kMaxWindowPixels &&
                         view.pixelsPerSample > 0 && view.pixelsPerDb > 0;
@@ -95,12 +106,7 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
     }
   }
 
-  QPainter& painter = canvas.Painter();
-  painter.save();
-  painter.setClipRect(QRectF(kReportLeft * pixelsPerUnit, -top * pixelsPerUnit, kGraphWidth * pixelsPerUnit,
-                             kGraphHeight * pixelsPerUnit));
-  painter.translate(kReportLeft * pixelsPerUnit, -top * pixelsPerUnit);
-  painter.scale(plotScale, plotScale);
+  enterBox();
   painter.translate(-params.grid.left, -params.grid.top);
   if (options.ShowGrid) DrawGrid(painter, params);
   if (params.pixelsPerSample > 0 && params.pixelsPerDb > 0) {

@@ -8,6 +8,7 @@
 #include "document/otdr_doc.h"
 #include "document/trace_info.h"
 #include "document/trace_record.h"
+#include "measure/pass_fail_document.h"
 #include "platform/number_format.h"
 #include "reports/batch_print_state.h"
 #include "reports/print_file_reading.h"
@@ -48,6 +49,10 @@ SingleTraceReport::SingleTraceReport(const COtdrDoc& doc, const std::vector<std:
     : m_Doc(doc), m_TraceList(traceList), m_Sources(std::move(sources)) {}
 
 SingleTraceReport::~SingleTraceReport() = default;
+
+PassFailThresholds SingleTraceReport::LimitsForWavelength(int wavelengthNm) const {
+  return PassFailLimitsForWavelength(m_Doc.m_PassFailThresholds, m_Sources.limitsFile, wavelengthNm);
+}
 
 void SingleTraceReport::BeginJob() {
   m_UnreadFiles.clear();
@@ -107,9 +112,9 @@ void SingleTraceReport::PrintBatchPage(const ReportPage& page, ReportCanvas& can
     m_UnreadFiles.push_back(path);
     return;
   }
-  PrintReportPage(page, canvas,
-                  WorkTraceSet(g_WorkTrace, path, m_Doc.m_PassFailThresholds, page.state.m_nPrintActiveMarker),
-                  ref.Page);
+  // Each file is judged with its own wavelength's limits, as it would be on screen.
+  const PassFailThresholds limits = LimitsForWavelength(g_WorkTrace.m_FibreParams.Wavelength);
+  PrintReportPage(page, canvas, WorkTraceSet(g_WorkTrace, path, limits, page.state.m_nPrintActiveMarker), ref.Page);
   PrintReportFooter(page, canvas);
 }
 
@@ -132,7 +137,7 @@ void SingleTraceReport::PrintReportPage(const ReportPage& page, ReportCanvas& ca
   int y = page.drawRect.top() - kTitleGap;
   PrintReportTitle(page, canvas, y);
   if (reportPage == 1) {
-    if (options.TraceInfo) PrintTraceInfoBlock(canvas, y, set, view);
+    if (options.TraceInfo) PrintTraceInfoBlock(canvas, y, set, view, page.state);
     if (options.Trace) PrintGraphBlock(canvas, y, set, view);
     if (options.MarkerInfo && !view.linkMapMode) PrintMarkerBlock(canvas, y, set);
     if (options.FiberInfo) PrintFiberTotalsBlock(canvas, y, set);
@@ -141,17 +146,36 @@ void SingleTraceReport::PrintReportPage(const ReportPage& page, ReportCanvas& ca
 }
 
 void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set,
-                                            const ReportViewSnapshot& view) {
+                                            const ReportViewSnapshot& view, const PrintPageState& state) {
+  // A page listing every loaded trace's events is judged on all it flags, and names every trace.
+  const bool allTraces = state.m_bUseCombined;
+  const bool failed = set.verdict == 1 || (allTraces && CombinedTableFails(state.m_Combined, g_LengthUnitFactor));
   canvas.SetFont(kVerdictFontHeight, true);
-  const std::string verdict = set.verdict == 1 ? "Fail" : "Pass";
+  const std::string verdict = failed ? "Fail" : "Pass";
   // On the title line, beside the logo, which its background must not cut into.
-  canvas.Text(kReportRight - canvas.TextWidth(verdict), y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+  const int verdictX = kReportRight - canvas.TextWidth(verdict);
+  canvas.Text(verdictX, y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
+  const PrintOptions& options = m_Doc.m_PrintOptions;
+  const std::string hidden =
+      failed ? UnshownFailures(set.rows, set.limits, set.link, set.linkOrl, options.EventTable != 0,
+                               options.FiberInfo != 0)
+             : std::string();
+  if (!hidden.empty()) {
+    // What fails where the page does not show it, before the verdict.
+    canvas.SetFont(kFooterFontHeight, false);
+    canvas.TextEndingAt(verdictX - kLineGap * 3, y + 2 * kTitleFontHeight - kVerdictFontHeight + kFooterFontHeight,
+                        hidden);
+  }
 
   canvas.SetFont(kInfoFontHeight, false);
   const TraceInfoInputs inputs{set.record,      set.dateTime,       set.fibre,        set.path,
                                g_LengthUnitName, g_LengthUnitFactor, view.linkMapMode, g_DeviceName};
+  std::array<std::string, 21> lines = TraceInfoLines(inputs);
+  if (allTraces) lines[0] = Row(231) + " : " + CombinedTraceNames(state.m_Combined);
   int ruleY = 0;
-  for (const PlacedText& text : PlaceTraceInfo(TraceInfoLines(inputs), y, ruleY)) canvas.Text(text.x, text.y, text.text);
+  for (const PlacedText& text : PlaceTraceInfo(lines, y, ruleY)) {
+    canvas.FittedText(text.x, text.y, TraceInfoColumnWidth(text.x), kInfoFontHeight + kLineGap, text.text);
+  }
   canvas.Line(kReportLeft, ruleY, kReportRight, ruleY);
 }
 
@@ -166,9 +190,9 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
   const int step = kInfoFontHeight + kLineGap;
   const std::string active = set.activeMarker == 1 ? "B" : "A";
   const auto& texts = set.marker.texts;
+  const auto& labels = set.marker.labels;
   const int marker = set.activeMarker == 1 ? set.markerB : set.markerA;
   const double position = GetDistanceFromRecords(0, set.record, set.lengthKm, marker);
-  const int eventNumber = set.marker.eventNumber;
 
   rules();
   y -= kLineGap;
@@ -177,12 +201,13 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
   y -= step;
   rules();
   y -= kLineGap;
+  // The readings at the active marker carry the pane's labels ("at A", "at B"): they are the
+  // marker's readings, not the values of the event the marker stands in.
   const std::array<std::array<std::string, 4>, 5> lines{{
       {Row(215), texts[kReadingDistanceAB], Row(219), Format("%.3f", position * g_LengthUnitFactor) + g_LengthUnitName},
-      {Row(216), texts[kReadingTwoPointLoss], Row(220) + Format("%d: ", eventNumber), texts[kReadingInsertionLoss]},
-      {Row(217), texts[kReadingTwoPointAttenuation], Row(221) + Format("%d: ", eventNumber),
-       texts[kReadingReflectance]},
-      {Row(218), texts[kReadingLsaAttenuation], Row(222) + active + ": ", texts[kReadingCumulativeLoss]},
+      {Row(216), texts[kReadingTwoPointLoss], labels[kReadingInsertionLoss] + " ", texts[kReadingInsertionLoss]},
+      {Row(217), texts[kReadingTwoPointAttenuation], labels[kReadingReflectance] + " ", texts[kReadingReflectance]},
+      {Row(218), texts[kReadingLsaAttenuation], labels[kReadingCumulativeLoss] + ": ", texts[kReadingCumulativeLoss]},
       {Row(250), Format("%.3f dB", static_cast<double>(set.marker.orl)), "   ---   ", "  ---   "},
   }};
   for (const auto& line : lines) {
@@ -199,12 +224,19 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
 void SingleTraceReport::PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set) {
   PrintRuledTitle(canvas, y, Row(84));
   canvas.SetFont(kInfoFontHeight, false);
-  for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor)) {
-    if (text.alignRight) {
-      canvas.TextEndingAt(text.x, y, text.text);
-    } else {
-      canvas.Text(text.x, y, text.text);
+  for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor, set.limits)) {
+    const int x = text.alignRight ? text.x - canvas.TextWidth(text.text) : text.x;
+    if (!text.failed) {
+      canvas.Text(x, y, text.text);
+      continue;
     }
+    // A failing total is marked as the event table marks a failing value.
+    const std::string label = text.text.substr(0, text.valueAt);
+    const std::string value = text.text.substr(text.valueAt);
+    canvas.Text(x, y, label);
+    const int valueX = x + canvas.TextWidth(label);
+    canvas.FillRect(valueX, y, canvas.TextWidth(value), kInfoFontHeight, Qt::black);
+    canvas.Text(valueX, y, value, Qt::white, Qt::black);
   }
   y -= kInfoFontHeight + kLineGap + 9;
 }
@@ -225,6 +257,7 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
   for (int i = span.first; i < span.first + span.count; ++i) {
     const EventRow* row = allTraces ? nullptr : &set.rows[static_cast<std::size_t>(i)];
     int number = i + 1;
+    bool first = i == 0;
     if (allTraces) {
       const CombinedEventRow& combined = state.m_Combined.Rows[static_cast<std::size_t>(i)];
       if (combined.NameIndex != 0) {
@@ -236,9 +269,10 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
       }
       row = &combined.Row;
       number = combined.Row.Index + 1;
+      first = combined.Row.Index == 0;
     }
-    const ReportEventLine line =
-        ReportEventCells(*row, number, i == 0, allTraces, g_LengthUnitFactor, m_Doc.m_PassFailThresholds);
+    const PassFailThresholds& limits = allTraces ? CombinedRowLimits(state.m_Combined, i) : set.limits;
+    const ReportEventLine line = ReportEventCells(*row, number, first, allTraces, g_LengthUnitFactor, limits);
     for (std::size_t c = 0; c < line.cells.size(); ++c) {
       const int x = kEventCellX[c];
       if ((line.failed >> c & 1u) != 0) {

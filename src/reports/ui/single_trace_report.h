@@ -13,6 +13,7 @@
 #include "vocabulary/pixel_geometry.h"
 
 class COtdrDoc;
+class QPainter;
 class ReportCanvas;
 struct CellLayout;
 struct TraceRecord;
@@ -30,7 +31,6 @@ struct ReportViewSnapshot {
   PixelSize canvas;
   double pixelsPerSample = 0.0;
   double pixelsPerDb = 0.0;
-  std::function<QImage(int width, int height)> linkMapPicture;  // the printed link map, in units
 };
 
 class SingleTraceReport final : public ReportPageRenderer {
@@ -38,11 +38,13 @@ class SingleTraceReport final : public ReportPageRenderer {
   struct Sources {
     std::function<ReportViewSnapshot()> view;   // empty: the defaults above
     std::function<std::string()> localTime;     // "yyyy-MM-dd HH:mm:ss"; empty: the clock
+    std::string limitsFile;                     // the pass/fail limits file; empty: the document's limits
   };
 
   SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList, Sources sources);
   ~SingleTraceReport() override;
 
+  PassFailThresholds LimitsForWavelength(int wavelengthNm) const override;
   void BeginJob() override;
   int CountMultiTracePages(int eventTable, int perPageIndex) override;
   void PrintSingleTracePage(const ReportPage& page) override;
@@ -57,8 +59,10 @@ class SingleTraceReport final : public ReportPageRenderer {
   void PrintBatchPage(const ReportPage& page, ReportCanvas& canvas);
   void PrintReportTitle(const ReportPage& page, ReportCanvas& canvas, int& y);
   void PrintReportPage(const ReportPage& page, ReportCanvas& canvas, const ReportTraceSet& set, int reportPage);
-  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
+  void PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view,
+                           const PrintPageState& state);
   void PrintGraphBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set, const ReportViewSnapshot& view);
+  void PrintLinkMap(QPainter& painter, const PixelRect& box, const ReportTraceSet& set, const ReportViewSnapshot& view);
   void PrintMarkerBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
   void PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, const ReportTraceSet& set);
   void PrintEventTableBlock(ReportCanvas& canvas, int& y, int page, const ReportTraceSet& set,

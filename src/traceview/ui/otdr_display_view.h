@@ -116,9 +116,6 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   /// Writes the last painted picture as a BMP file, ".BMP" added to a path without that ending;
   /// a failure is reported to the user. Returns whether the file was written.
   bool SaveViewAsBmp(std::string path);
-  /// The last painted picture for the printed report's graph box of `boxWidth` x `boxHeight`: its
-  /// width rounded down to a multiple of 4, 16 bits per pixel.
-  QImage LinkMapPrintPicture(int boxWidth, int boxHeight) const;
   /// Runs the view's modal dialogs; tests replace it so that nothing blocks.
   void SetDialogRunner(std::function<int(QDialog&)> run) { m_RunDialog = std::move(run); }
 

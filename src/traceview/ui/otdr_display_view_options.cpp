@@ -86,13 +86,6 @@ void COtdrDisplayView::DrawLinkMap(QPainter& painter) {
   DrawLinkMapLayout(painter, layout, labels, g_LengthUnitName, m_State.m_rcGrid.right);
 }
 
-QImage COtdrDisplayView::LinkMapPrintPicture(int boxWidth, int boxHeight) const {
-  const int width = std::max(boxWidth / 4 * 4, 1);
-  const int height = std::max(boxHeight, 1);
-  return LogicalPicture().scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-      .convertToFormat(QImage::Format_RGB16);
-}
-
 // --- Picture export ------------------------------------------------------------------------------
 
 bool COtdrDisplayView::SaveViewAsBmp(std::string path) {

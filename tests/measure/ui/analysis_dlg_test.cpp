@@ -8,12 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "document/display_state.h"
+#include "document/display_model_params.h"
 #include "document/otdr_doc.h"
 #include "measure/trace_reanalysis.h"
 #include "measure/ui/analysis_commands.h"
 #include "recording_message_sink.h"
+#include "trace/trace_conversions.h"
 #include "vocabulary/text_table.h"
 
 namespace {
@@ -145,51 +148,84 @@ class TraceReanalysisCommandTest : public AnalysisDlgTest {
     SorRecord& r = doc->m_SorRecord;
     r.FxdParams.DataSpacing[0] = 489207;
     r.FxdParams.PulseWidths[0] = 100;
-    r.FxdParams.ActualWavelength = 13100;
+    r.FxdParams.ActualWavelength = 13096;
+    r.FxdParams.GroupIndex = 146710;
+    r.FxdParams.Backscatter = 796;
+    r.FxdParams.LossThreshold = 50;
+    r.FxdParams.ReflectanceThreshold = 65535;
+    r.FxdParams.EndOfFibreThreshold = 5000;
     r.DataPts.TotalPointCount = 2000;
     r.DataPts.TraceCount = 1;
     r.DataPts.Traces[0].PointCount = 2000;
+    r.DataPts.Traces[0].ScaleFactor = 1000;
     r.DataPts.Traces[0].Samples.resize(2000);
-    for (int i = 0; i < 2000; ++i) r.DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(10000 + i / 5);
+    // Fibre with a connector at sample 800 and a reflective end at sample 1500, then noise.
+    for (int i = 0; i < 2000; ++i) {
+      int sample = 10000 + i / 5 + (i >= 800 ? 500 : 0);
+      if ((i >= 800 && i < 806) || (i >= 1500 && i < 1506)) sample -= 8000;
+      if (i >= 1506) sample = 30000 + (i % 7) * 40;
+      r.DataPts.Traces[0].Samples[i] = static_cast<std::uint16_t>(sample);
+    }
     doc->m_nPointCount = 2000;
+    doc->m_dFibreLengthKm = FibreLengthKm(2000, r.FxdParams.GroupIndex, r.FxdParams.DataSpacing[0]);
+    BuildFibreParams(kSorFileKind, r, doc->m_FibreParams, 0.0);
   }
   ~TraceReanalysisCommandTest() override {
     ResetDisplayState();
     g_AnalysisParams = AnalysisParams{};
   }
   std::unique_ptr<COtdrDoc> doc;
-  int analysisWavelength = 0;
 };
 
-TEST_F(TraceReanalysisCommandTest, FirstRunOpensOnTheConstructorValuesAndLaterRunsOnTheLast) {
-  AnalysisSettings shown;
-  const auto choose = [&shown](QDialog& d) {
+// The dialog opens on the trace's own settings, and Apply without a change keeps the distance scale:
+// a second Apply finds every event where the first did.
+TEST_F(TraceReanalysisCommandTest, OpensOnTheTracesSettingsAndApplyAsOpenedMovesNothing) {
+  const double lengthBefore = doc->m_dFibreLengthKm;
+  std::vector<AnalysisSettings> shown;
+  const auto apply = [&shown](QDialog& d) {
     auto& dlg = static_cast<CCAnalysisDlg&>(d);
-    shown = dlg.Settings();
-    dlg.m_nWavelengthIndex = 2;
-    dlg.m_fGroupIndex = 1.4659f;
-    dlg.m_fScatterCoef = -49.6f;
-    dlg.m_fEndThreshold = 6.0f;
-    return static_cast<int>(QDialog::Accepted);
+    dlg.show();
+    shown.push_back(dlg.Settings());
+    dlg.accept();
+    return dlg.result();
   };
-  ASSERT_TRUE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, choose));
-  EXPECT_EQ(shown.wavelengthIndex, 0);
-  EXPECT_FLOAT_EQ(shown.groupIndex, 1.496f);
-  EXPECT_FLOAT_EQ(shown.scatterCoef, -36.0f);
-  EXPECT_EQ(analysisWavelength, 2);
-  EXPECT_EQ(doc->m_SorRecord.FxdParams.GroupIndex, 146590);
+  ASSERT_TRUE(RunTraceReanalysis(*doc, nullptr, apply));
+  const AnalysisSettings opened = shown.front();
+  EXPECT_EQ(opened.wavelengthIndex, 2);
+  EXPECT_FLOAT_EQ(opened.groupIndex, 1.4671f);
+  EXPECT_FLOAT_EQ(opened.scatterCoef, -49.6f);
+  EXPECT_FLOAT_EQ(opened.nonReflThreshold, 0.05f);
+  EXPECT_FLOAT_EQ(opened.reflThreshold, -65.535f);
+  EXPECT_FLOAT_EQ(opened.endThreshold, 5.0f);
+  EXPECT_EQ(doc->m_SorRecord.FxdParams.GroupIndex, 146710);
+  EXPECT_EQ(doc->m_SorRecord.FxdParams.Backscatter, 796);
+  EXPECT_EQ(doc->m_dFibreLengthKm, lengthBefore);
+  // Values finer than the dialog's checks round to are taken as they are.
+  EXPECT_FLOAT_EQ(doc->m_FibreParams.ReflectanceThreshold, -65.535f);
+  // The wavelength keeps its tenths.
+  EXPECT_FLOAT_EQ(g_AnalysisParams.wavelength, 1309.6f);
   EXPECT_TRUE(doc->IsModified());
 
-  ASSERT_TRUE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, choose));
-  EXPECT_EQ(shown.wavelengthIndex, 2);
-  EXPECT_FLOAT_EQ(shown.groupIndex, 1.4659f);
-  EXPECT_FLOAT_EQ(shown.scatterCoef, -49.6f);
-  EXPECT_FLOAT_EQ(shown.endThreshold, 6.0f);
+  const std::vector<EventRow> first(doc->m_EventRows.begin(), doc->m_EventRows.begin() + doc->m_nEventCount);
+  const std::vector<SorKeyEvent> firstKeys = doc->m_SorRecord.KeyEvents.Events;
+  ASSERT_GE(first.size(), 2u);
+  ASSERT_TRUE(RunTraceReanalysis(*doc, nullptr, apply));
+  EXPECT_EQ(shown.back().groupIndex, opened.groupIndex);
+  EXPECT_EQ(shown.back().scatterCoef, opened.scatterCoef);
+  EXPECT_EQ(doc->m_dFibreLengthKm, lengthBefore);
+  ASSERT_EQ(doc->m_nEventCount, static_cast<int>(first.size()));
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(doc->m_EventRows[i].Distance, first[i].Distance) << i;
+    EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[i].TimeOfFlight, firstKeys[i].TimeOfFlight) << i;
+  }
+  // The reflections are found where the trace has them: the connector and the end, from the zero.
+  const double perSample = lengthBefore / 1999.0;
+  EXPECT_NEAR(first.back().Distance, 1500 * perSample, 10 * perSample);
 }
 
 TEST_F(TraceReanalysisCommandTest, CancelChangesNothing) {
   const auto cancel = [](QDialog&) { return static_cast<int>(QDialog::Rejected); };
-  EXPECT_FALSE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, cancel));
+  EXPECT_FALSE(RunTraceReanalysis(*doc, nullptr, cancel));
   EXPECT_FALSE(doc->IsModified());
   EXPECT_EQ(doc->m_bAnalysedOnce, 0);
   EXPECT_EQ(g_AnalysisParams.pulseWidth, 0);
@@ -203,7 +239,7 @@ TEST_F(TraceReanalysisCommandTest, TraceTheEngineCannotTakeOpensNoDialog) {
     ran = true;
     return static_cast<int>(QDialog::Accepted);
   };
-  EXPECT_FALSE(RunTraceReanalysis(*doc, analysisWavelength, nullptr, run));
+  EXPECT_FALSE(RunTraceReanalysis(*doc, nullptr, run));
   EXPECT_FALSE(ran);
   EXPECT_FALSE(doc->IsModified());
 }
@@ -227,7 +263,7 @@ TEST_F(TraceReanalysisCommandTest, ARefusedTraceSaysWhy) {
     damaged->m_nPointCount = doc->m_nPointCount;
     c.damage(*damaged);
     sink.Clear();
-    EXPECT_FALSE(RunTraceReanalysis(*damaged, analysisWavelength, nullptr, [](QDialog&) { return 1; }));
+    EXPECT_FALSE(RunTraceReanalysis(*damaged, nullptr, [](QDialog&) { return 1; }));
     ASSERT_EQ(sink.messages().size(), 1u) << c.text;
     EXPECT_EQ(sink.messages()[0].text, c.text);
     EXPECT_EQ(sink.messages()[0].icon, lumivane::MessageIcon::Warning);

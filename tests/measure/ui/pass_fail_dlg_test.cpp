@@ -45,8 +45,9 @@ class PassFailDlgTest : public ::testing::Test {
   CountingView view;
 };
 
-TEST_F(PassFailDlgTest, OpensWithEveryCheckOnAndEditsEnabled) {
+TEST_F(PassFailDlgTest, OpensWithTheChecksItIsGivenAndEditsEnabledAsTheyAre) {
   CCPassFailDlg dlg;
+  for (int i = 0; i < kPassFailLimitCount; ++i) dlg.CheckState(i) = 1;
   dlg.m_strSpliceLoss = QStringLiteral("0.300");
   dlg.m_strWavelength = QStringLiteral("1550");
   dlg.m_strUnit = QStringLiteral("dB/km");
@@ -62,10 +63,48 @@ TEST_F(PassFailDlgTest, OpensWithEveryCheckOnAndEditsEnabled) {
     EXPECT_TRUE(dlg.LimitEdit(i)->isEnabled()) << i;
   }
   EXPECT_EQ(dlg.m_bCheckLinkOrl, 1);
+
+  CCPassFailDlg some;
+  some.m_bCheckConnectorLoss = 1;
+  some.show();
+  EXPECT_FALSE(some.AllSelect()->isChecked());
+  for (int i = 0; i < kPassFailLimitCount; ++i) {
+    EXPECT_EQ(some.LimitCheck(i)->isChecked(), i == kLimitConnectorLoss) << i;
+    EXPECT_EQ(some.LimitEdit(i)->isEnabled(), i == kLimitConnectorLoss) << i;
+  }
+}
+
+// The first dialog of a trace without stored limits: OK without a change judges nothing.
+TEST_F(PassFailDlgTest, WithoutStoredLimitsEveryBoxOpensUnticked) {
+  for (const bool stored : {false, true}) {
+    SCOPED_TRACE(stored ? "limits stored for the wavelength" : "no limits stored");
+    TempDir folder;
+    // A section of another wavelength is no limit for this trace.
+    folder.WriteFile("otdr config.ini", stored ? "[1550]\nSplice Loss=0.4\n" : "[1310]\nSplice Loss=0.4\n");
+    std::array<bool, kPassFailLimitCount> shown{};
+    bool allShown = false;
+    OnPassFail(*doc, folder.path().string(), nullptr, [&](QDialog& d) {
+      auto& dlg = static_cast<CCPassFailDlg&>(d);
+      dlg.show();
+      for (int i = 0; i < kPassFailLimitCount; ++i) shown[static_cast<std::size_t>(i)] = dlg.LimitCheck(i)->isChecked();
+      allShown = dlg.AllSelect()->isChecked();
+      dlg.accept();
+      return dlg.result();
+    });
+    for (int i = 0; i < kPassFailLimitCount; ++i) EXPECT_EQ(shown[static_cast<std::size_t>(i)], stored) << i;
+    EXPECT_EQ(allShown, stored);
+    for (int kind : {kLimitKindLoss, kLimitKindReflectance, kLimitKindAttenuation, kLimitKindLinkLoss}) {
+      EXPECT_EQ(IsLimitEnabled(doc->m_PassFailThresholds, kEventNonReflective, kind) ||
+                    IsLimitEnabled(doc->m_PassFailThresholds, kEventReflective, kind),
+                stored)
+          << kind;
+    }
+  }
 }
 
 TEST_F(PassFailDlgTest, ChecksEnableTheirEditsAndAllSelectSetsEveryOne) {
   CCPassFailDlg dlg;
+  for (int i = 0; i < kPassFailLimitCount; ++i) dlg.CheckState(i) = 1;
   dlg.show();
   dlg.AllSelect()->click();  // off
   for (int i = 0; i < kPassFailLimitCount; ++i) {
@@ -99,7 +138,7 @@ TEST_F(PassFailDlgTest, DefaultRewritesTheFileAtOnceAndShowsTheValues) {
 }
 
 TEST_F(PassFailDlgTest, OkTakesTheLimitsWritesTheFileAndTellsThePanes) {
-  dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\nConnector Loss=0.75\n");
+  dir.WriteFile("otdr config.ini", "[1550]\nSplice Loss=0.4\nConnector Loss=0.75\n");
   QString shownSplice;
   const auto edit = [&shownSplice](QDialog& d) {
     auto& dlg = static_cast<CCPassFailDlg&>(d);
@@ -112,7 +151,7 @@ TEST_F(PassFailDlgTest, OkTakesTheLimitsWritesTheFileAndTellsThePanes) {
     return dlg.result();
   };
   OnPassFail(*doc, Folder(), nullptr, edit);
-  EXPECT_EQ(shownSplice, QStringLiteral("0.400"));  // judged against 1310 while 1550 is missing
+  EXPECT_EQ(shownSplice, QStringLiteral("0.400"));
   const PassFailThresholds& t = doc->m_PassFailThresholds;
   EXPECT_FLOAT_EQ(t.Limit[kLimitSpliceLoss], 0.25f);
   EXPECT_FLOAT_EQ(t.Limit[kLimitConnectorLoss], 0.75f);

@@ -38,6 +38,18 @@ using lumivane::test::PdfWords;
 using lumivane::test::SampleSorSpec;
 using lumivane::test::TempDir;
 
+// The image with its FxdParams actual wavelength (tenths of a nanometre) replaced.
+Bytes WithWavelength(Bytes image, int tenths) {
+  const std::string name("FxdParams");
+  std::size_t at = 0;
+  for (int found = 0; found < 2; ++found) {
+    at = std::string(image.begin(), image.end()).find(name + '\0', found == 0 ? 0 : at + 1);
+  }
+  // The field follows the block's name, its time stamp and its distance units.
+  lumivane::test::PatchU16(image, at + name.size() + 1 + 4 + 2, static_cast<std::uint16_t>(tenths));
+  return image;
+}
+
 Bytes TraceFile(int events, int points = 2000) {
   SampleSorSpec spec;
   spec.events = events;
@@ -72,7 +84,7 @@ class BatchPrintingTest : public ::testing::Test {
     return PlanBatchPrint(g_BatchPrint, folder_, names, doc_->m_PrintOptions, doc_->m_ConfigReport);
   }
   std::vector<std::string> PrintBatch() {
-    SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+    SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, limitsFile_});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnFilePrint();
     std::vector<std::string> pages;
@@ -82,6 +94,7 @@ class BatchPrintingTest : public ::testing::Test {
 
   TempDir dir_;
   std::string folder_;
+  std::string limitsFile_;  // empty: the document's limits
   std::string pdf_ = dir_.Path("batch.pdf");
   std::unique_ptr<COtdrDoc> doc_;
   std::vector<std::unique_ptr<TraceRecord>> traces_;
@@ -255,7 +268,7 @@ TEST_F(BatchPrintingTest, MultiTraceCellsOfTwentyFiveAndNoEventsFillOnePage) {
   doc_->m_PrintOptions.PerPageIndex = 3;  // 8 cells to a page
   doc_->m_PrintOptions.EventTable = 1;
   ASSERT_EQ(Plan({"x.sor", "y.sor"}), BatchPlanResult::kOk);
-  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
   PrintJobControl control(*doc_, traces_, report, env_);
   control.OnFilePrint();
   ASSERT_EQ(PdfPageCount(pdf_), 1);
@@ -286,6 +299,121 @@ TEST_F(BatchPrintingTest, ABatchWhoseFilesAllFailPrintsOneEmptyPage) {
   ASSERT_EQ(pages.size(), 1u);
   EXPECT_EQ(pages[0].find_first_not_of(" \n\f"), std::string::npos);
   EXPECT_EQ(recorder.MessageTexts().size(), 1u);
+}
+
+TEST_F(BatchPrintingTest, EachFileIsJudgedWithItsOwnWavelengthsLimits) {
+  // Strict at 1310 nm, loose at 1550 nm, nothing stored for 1625 nm; the files' events lose 0.025,
+  // 0.050 and 0.075 dB.
+  dir_.WriteFile("otdr config.ini",
+                 std::string("[1310]\nSplice Loss=0.01\nConnector Loss=0.01\n"
+                             "[1550]\nSplice Loss=1.0\nConnector Loss=1.0\n"));
+  limitsFile_ = dir_.Path("otdr config.ini");
+  doc_->m_PassFailThresholds.Enabled = {1, 1, 0, 0, 0, 0};
+  Write("a1310.sor", WithWavelength(TraceFile(4), 13100));
+  Write("b1550.sor", WithWavelength(TraceFile(4), 15500));
+  Write("c1625.sor", WithWavelength(TraceFile(4), 16250));
+  ASSERT_EQ(Plan({"a1310.sor", "b1550.sor", "c1625.sor"}), BatchPlanResult::kOk);
+  const auto pages = PrintBatch();
+  ASSERT_EQ(pages.size(), 3u);
+  const struct {
+    const char* verdict;
+    bool flagged;
+  } want[] = {{"Fail", true}, {"Pass", false}, {"Pass", false}};
+  for (std::size_t p = 0; p < 3; ++p) {
+    const auto words = PdfWords(pdf_, static_cast<int>(p) + 1);
+    const bool pass = std::any_of(words.begin(), words.end(), [](const auto& w) { return w.text == "Pass"; });
+    EXPECT_EQ(pass ? "Pass" : "Fail", std::string(want[p].verdict)) << p;
+    // A failing loss prints white on black: the page raster shows the box behind it.
+    const QImage page = lumivane::test::PdfPageRaster(pdf_, static_cast<int>(p) + 1, dir_.Path("p" + std::to_string(p)));
+    ASSERT_FALSE(page.isNull());
+    int dark = 0;
+    for (const auto& w : words) {
+      if (w.text != "0.050") continue;
+      const int x = static_cast<int>(w.left) + 24 + 3, y = static_cast<int>(w.top) + 17 + 5;
+      dark += qGray(page.pixel(x, y)) < 60 ? 1 : 0;
+    }
+    EXPECT_EQ(dark > 0, want[p].flagged) << p;
+  }
+}
+
+TEST_F(BatchPrintingTest, MarkerReadingsCarryThePanesLabels) {
+  Write("a.sor", TraceFile(4));
+  ASSERT_EQ(Plan({"a.sor"}), BatchPlanResult::kOk);
+  const auto pages = PrintBatch();
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_TRUE(Has(pages[0], "Ins.Loss at A:")) << pages[0];
+  EXPECT_TRUE(Has(pages[0], "Refl. at A:"));
+  EXPECT_TRUE(Has(pages[0], "Cum.Loss to A:"));
+  EXPECT_FALSE(Has(pages[0], "at #"));
+}
+
+TEST_F(BatchPrintingTest, ACancelledJobPrintsNothingMoreAndLeavesNothingBehind) {
+  Write("feet.sor", lumivane::test::WithDistanceUnits(TraceFile(4), "ft"));
+  for (const char* name : {"b.sor", "c.sor", "d.sor"}) Write(name, lumivane::test::WithDistanceUnits(TraceFile(4), "ft"));
+  std::vector<std::pair<int, int>> told;
+  env_.progress = [&told](int done, int total) {
+    told.emplace_back(done, total);
+    return done < 2;  // Cancel once two pages are out
+  };
+  lumivane::test::CountingView pane;
+  doc_->AddView(pane, PaneKind::EventTable);
+  ASSERT_EQ(Plan({"feet.sor", "b.sor", "c.sor", "d.sor"}), BatchPlanResult::kOk);
+  lumivane::test::RecordingMessageSink recorder;
+  const lumivane::ScopedMessageSink scoped(recorder);
+  const auto pages = PrintBatch();
+  EXPECT_EQ(pages.size(), 2u);
+  EXPECT_EQ(told, (std::vector<std::pair<int, int>>{{0, 4}, {1, 4}, {2, 4}}));
+  EXPECT_EQ(g_LengthUnitName, "km");
+  EXPECT_DOUBLE_EQ(g_LengthUnitFactor, 1.0);
+  EXPECT_EQ(pane.updates, 0);
+  EXPECT_TRUE(recorder.MessageTexts().empty());
+  EXPECT_TRUE(g_BatchPrint.LoadedFile.empty());
+  doc_->RemoveView(pane);
+}
+
+TEST_F(BatchPrintingTest, CancelAtTheDialogOfAMultiTraceBatchKeepsTheUnit) {
+  Write("feet.sor", lumivane::test::WithDistanceUnits(TraceFile(25), "ft"));
+  Write("miles.sor", lumivane::test::WithDistanceUnits(TraceFile(3), "mi"));
+  doc_->m_PrintOptions.Layout = kLayoutMultiTrace;
+  doc_->m_PrintOptions.PerPageIndex = 1;
+  doc_->m_PrintOptions.EventTable = 1;
+  ASSERT_EQ(Plan({"feet.sor", "miles.sor"}), BatchPlanResult::kOk);
+  env_.askPrint = [](QPrinter&, int) { return false; };
+  lumivane::test::CountingView pane;
+  doc_->AddView(pane, PaneKind::EventTable);
+  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
+  PrintJobControl control(*doc_, traces_, report, env_);
+  control.OnFilePrint();
+  EXPECT_EQ(g_LengthUnitName, "km");
+  EXPECT_DOUBLE_EQ(g_LengthUnitFactor, 1.0);
+  EXPECT_EQ(pane.updates, 0);
+  EXPECT_FALSE(std::filesystem::exists(pdf_));
+  doc_->RemoveView(pane);
+}
+
+TEST_F(BatchPrintingTest, MultiTraceCellsLetTheirSamplesGoOnceDrawn) {
+  for (const char* name : {"a.sor", "b.sor", "c.sor", "d.sor", "e.sor"}) Write(name, TraceFile(3));
+  doc_->m_PrintOptions.Layout = kLayoutMultiTrace;
+  doc_->m_PrintOptions.PerPageIndex = 1;
+  doc_->m_PrintOptions.EventTable = 0;
+  ASSERT_EQ(Plan({"a.sor", "b.sor", "c.sor", "d.sor", "e.sor"}), BatchPlanResult::kOk);
+  SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
+  // Each time a page is out, no cell drawn so far still holds samples.
+  std::vector<int> held;
+  env_.progress = [&report, &held](int done, int) {
+    int owning = 0;
+    if (report.Slots() != nullptr) {
+      for (const PageSlot& slot : report.Slots()->m_PageSlots) owning += slot.OwnedSamples ? 1 : 0;
+    }
+    if (done > 0) held.push_back(owning);
+    return true;
+  };
+  PrintJobControl control(*doc_, traces_, report, env_);
+  control.OnFilePrint();
+  ASSERT_EQ(PdfPageCount(pdf_), 2);
+  EXPECT_EQ(held, (std::vector<int>{0, 0}));
+  const std::string all = PdfPageText(pdf_, 1) + PdfPageText(pdf_, 2);
+  for (const char* name : {"a.sor", "b.sor", "c.sor", "d.sor", "e.sor"}) EXPECT_TRUE(Has(all, name)) << name;
 }
 
 }  // namespace

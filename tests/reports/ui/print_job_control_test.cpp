@@ -26,6 +26,7 @@ using lumivane::test::TempDir;
 /// Writes on each page which routine drew it, its number and what the job handed it.
 class TestPages final : public ReportPageRenderer {
  public:
+  PassFailThresholds LimitsForWavelength(int) const override { return {}; }
   void BeginJob() override { ++jobs; }
   std::vector<std::string> EndJob() override { return {}; }
   int CountMultiTracePages(int eventTable, int perPageIndex) override {
@@ -162,7 +163,7 @@ TEST_F(PrintJobControlTest, CombinedLayoutWithAllTracesCountsTheCombinedTable) {
   control_->OnPrintCommand();
   EXPECT_EQ(pages_.drawn, (std::vector<std::string>{"combined page 1 of 2", "combined page 2 of 2"}));
   EXPECT_TRUE(control_->PageState().m_bUseCombined);
-  EXPECT_EQ(control_->PageState().m_Combined.Rows.size(), 21u);
+  EXPECT_EQ(control_->PageState().m_Combined.Rows.size(), 22u);
   EXPECT_EQ(control_->PageState().m_Combined.Names[10], "b.sor");
 
   // One trace left: the document's own events count, and no table from the last job survives.

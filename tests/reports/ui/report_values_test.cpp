@@ -78,7 +78,7 @@ class ReportValuesTest : public ::testing::Test {
     PrintJobControl::Environment env;
     env.askPrint = lumivane::test::PrintToPdf(pdf);
     std::vector<std::unique_ptr<TraceRecord>> traces;
-    SingleTraceReport report(doc, traces, {{}, [] { return std::string("2026-01-02 03:04:05"); }});
+    SingleTraceReport report(doc, traces, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
     PrintJobControl control(doc, traces, report, env);
     control.OnPrintCommand();
     return lumivane::test::PdfPageText(pdf, 1);
@@ -109,7 +109,7 @@ TEST_F(ReportValuesTest, APrintWithEveryPaneClosedEqualsOneWithThemOpen) {
 
   // The values are those of the markers as they stand: marker B on the chosen fifth event.
   EXPECT_TRUE(Has(withoutPanes, "Marker B")) << withoutPanes;
-  EXPECT_TRUE(Has(withoutPanes, "Ins. Loss at #5:")) << withoutPanes;
+  EXPECT_TRUE(Has(withoutPanes, "Ins.Loss at B:")) << withoutPanes;
 
   EXPECT_TRUE(Has(withoutPanes, "Fail"));
   EXPECT_FALSE(Has(withoutPanes, "A-B: 0.00000"));

@@ -4,6 +4,8 @@
 #include <QPrinter>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "reports/batch_print_state.h"
 #include "reports/ui/print_job_control.h"
 #include "reports/report_pdf.h"
+#include "sor/sor_text.h"
 #include "temp_dir.h"
 #include "document/display_state.h"
 
@@ -95,7 +98,7 @@ class SingleTraceReportTest : public ::testing::Test {
 
   // Prints the report through the job control as the Print command does and reads each page back.
   std::vector<std::string> PrintPages(ReportViewSnapshot view = {}) {
-    SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }});
+    SingleTraceReport report(*doc_, traces_, {[view] { return view; }, [] { return std::string("2026-01-02 03:04:05"); }, {}});
     PrintJobControl control(*doc_, traces_, report, env_);
     control.OnPrintCommand();
     std::vector<std::string> texts;
@@ -112,6 +115,32 @@ class SingleTraceReportTest : public ::testing::Test {
       for (int x = area.left(); x <= area.right(); ++x) dark += qGray(image.pixel(x, y)) < 60 ? 1 : 0;
     }
     return dark;
+  }
+
+  // Pixels of page 1's graph box that `match`.
+  int GraphBoxPixels(const std::function<bool(QRgb)>& match) {
+    const QImage raster = RasterFirstPage();
+    int n = 0;
+    for (int y = 230; y < 590; ++y) {
+      for (int x = 74; x < 754; ++x) n += match(raster.pixel(x, y)) ? 1 : 0;
+    }
+    return n;
+  }
+
+  // Words of page 1 printed white on black: most of their box is dark on the raster.
+  std::vector<std::string> FlaggedWords() {
+    const QImage page = RasterFirstPage();
+    std::vector<std::string> flagged;
+    for (const auto& w : lumivane::test::PdfWords(pdf_, 1)) {
+      // A label joined to its value ("Loss:7.500") is judged by the value's part alone.
+      const std::size_t colon = w.text.rfind(':');
+      const std::size_t from = colon == std::string::npos ? 0 : colon + 1;
+      const double left = w.left + (w.right - w.left) * static_cast<double>(from) / w.text.size();
+      const QRect box(static_cast<int>(left) + 25, static_cast<int>(w.top) + 18,
+                      std::max(1, static_cast<int>(w.right - left) - 2), 8);
+      if (DarkPixels(page, box) * 2 > box.width() * box.height()) flagged.push_back(w.text.substr(from));
+    }
+    return flagged;
   }
 
   TempDir dir_;
@@ -213,15 +242,7 @@ TEST_F(SingleTraceReportTest, ZoomedWindowPrintsOnlyItsVisiblePart) {
   EXPECT_TRUE(Has(page, "0.500 km/Div")) << page;
   EXPECT_TRUE(Has(page, "2.000 dB/Div"));
   // The curve is inside the box (a zoomed window draws one pixel per sample column).
-  const QImage raster = RasterFirstPage();
-  int curve = 0;
-  for (int y = 230; y < 590; ++y) {
-    for (int x = 74; x < 754; ++x) {
-      const QRgb p = raster.pixel(x, y);
-      curve += qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110 ? 1 : 0;
-    }
-  }
-  EXPECT_GT(curve, 300);
+  EXPECT_GT(GraphBoxPixels([](QRgb p) { return qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110; }), 300);
 }
 
 TEST_F(SingleTraceReportTest, FailingValuesPrintWhiteOnBlack) {
@@ -239,6 +260,117 @@ TEST_F(SingleTraceReportTest, FailingValuesPrintWhiteOnBlack) {
   // Other columns stay black on white.
   const QRect distance(505 + 24, 800, 10, 290);
   EXPECT_EQ(DarkPixels(failing, distance), DarkPixels(judgedOff, distance));
+}
+
+TEST_F(SingleTraceReportTest, AVerdictOfFailShowsWhatFails) {
+  doc_->m_nEventCount = 5;
+  doc_->m_PassFailThresholds.MeasuredLinkOrl = 25.0f;
+  const struct {
+    const char* what;
+    int limit;
+    float value;
+    const char* flagged;
+  } cases[] = {
+      {"splice loss", kLimitSpliceLoss, 0.05f, "0.100"},
+      {"link loss", kLimitLinkLoss, 0.1f, "7.500"},
+      {"link ORL", kLimitLinkOrl, 30.0f, "25.000"},
+  };
+  for (const auto& c : cases) {
+    doc_->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 0};
+    doc_->m_PassFailThresholds.Enabled[static_cast<std::size_t>(c.limit)] = 1;
+    doc_->m_PassFailThresholds.Limit[static_cast<std::size_t>(c.limit)] = c.value;
+    const std::string page = PrintPages()[0];
+    EXPECT_TRUE(Has(page, "Fail")) << c.what;
+    const auto flagged = FlaggedWords();
+    EXPECT_NE(std::find(flagged.begin(), flagged.end(), c.flagged), flagged.end()) << c.what;
+  }
+}
+
+TEST_F(SingleTraceReportTest, AVerdictOfFailNamesWhatFailsWhereItsBlockIsLeftOut) {
+  doc_->m_nEventCount = 5;
+  doc_->m_PassFailThresholds.Enabled = {1, 0, 0, 0, 1, 0};
+  doc_->m_PassFailThresholds.Limit[kLimitSpliceLoss] = 0.05f;
+  doc_->m_PassFailThresholds.Limit[kLimitLinkLoss] = 0.1f;
+  const struct {
+    int eventTable, fiberInfo;
+    const char* named;
+  } cases[] = {{1, 1, ""}, {0, 1, "Ins.Loss"}, {1, 0, "Total Loss"}, {0, 0, "Ins.Loss, Total Loss"}};
+  for (const auto& c : cases) {
+    doc_->m_PrintOptions.EventTable = c.eventTable;
+    doc_->m_PrintOptions.FiberInfo = c.fiberInfo;
+    const std::string page = PrintPages()[0];
+    const std::string title = page.substr(0, page.find('\n'));
+    EXPECT_TRUE(Has(title, "Fail")) << c.named;
+    if (*c.named == '\0') {
+      EXPECT_FALSE(Has(title, "Loss")) << title;
+    } else {
+      EXPECT_TRUE(Has(title, c.named)) << title;
+    }
+  }
+}
+
+TEST_F(SingleTraceReportTest, MarkerReadingsAreLabelledAsThePaneLabelsThem) {
+  doc_->m_nEventCount = 5;
+  doc_->m_MarkerState.ActiveMarker = 1;
+  const std::string page = PrintPages()[0];
+  EXPECT_TRUE(Has(page, "Ins.Loss at B:")) << page;
+  EXPECT_TRUE(Has(page, "Refl at B:"));
+  EXPECT_TRUE(Has(page, "Cum.Loss to B:"));
+  EXPECT_FALSE(Has(page, "at #"));
+}
+
+TEST_F(SingleTraceReportTest, LongFileNamesPrintWholeInTheirColumn) {
+  const struct {
+    const char* name;
+  } cases[] = {
+      {"example4-exfo-ftb4ftbx730c-mfdgainer-1550nm.sor"},
+      {"a-file-name-far-too-long-for-one-line-of-the-column-even-in-a-smaller-font-0123456789.sor"},
+  };
+  for (const auto& c : cases) {
+    doc_->m_strTracePath = std::string("/data/") + c.name;
+    PrintPages();
+    // The whole name, in one piece or broken over lines, left of the next column (x = 282).
+    double right = 0;
+    EXPECT_TRUE(lumivane::test::PrintedWhole(lumivane::test::PdfWords(pdf_, 1), c.name, &right)) << c.name;
+    EXPECT_LT(right, 282) << c.name;
+  }
+}
+
+TEST_F(SingleTraceReportTest, LinkMapPrintsAsLinesAndText) {
+  doc_->m_nEventCount = 5;
+  ReportViewSnapshot view;
+  view.linkMapMode = true;
+  const std::string page = PrintPages(view)[0];
+  EXPECT_EQ(lumivane::test::PdfImageCount(pdf_), 0);
+  EXPECT_FALSE(Has(page, "km/Div"));
+  EXPECT_TRUE(Has(page, "0.80000")) << page;  // the fifth event's distance label
+  // The green lines between the tiles lie in the graph box.
+  EXPECT_GT(GraphBoxPixels([](QRgb p) { return qGreen(p) > 100 && qRed(p) < 80 && qBlue(p) < 80; }), 50);
+}
+
+TEST_F(SingleTraceReportTest, CombinedWithAllTracesHeadsEveryTraceAndJudgesAllItFlags) {
+  AddTrace("/data/b.sor", 10, 0.012);
+  for (int e = 1; e < 9; ++e) traces_[1]->m_Model.m_EventRows[e].SpliceLoss = 0.5f;
+  doc_->m_nEventCount = 10;
+  doc_->m_PrintOptions.Layout = 2;
+  doc_->m_PrintOptions.EventOption = 1;
+  doc_->m_PassFailThresholds.Enabled[kLimitSpliceLoss] = 1;
+  doc_->m_PassFailThresholds.Limit[kLimitSpliceLoss] = 0.3f;
+  traces_[0]->m_Model.m_nEventCount = 10;
+  const auto pages = PrintPages();
+  ASSERT_FALSE(pages.empty());
+  const std::string& first = pages[0];
+  // The first trace's rows stand under its name, before any of them.
+  const std::size_t heading = first.find("EventTable a.sor");
+  ASSERT_NE(heading, std::string::npos) << first;
+  EXPECT_LT(heading, first.find("Start"));
+  EXPECT_TRUE(Has(first, "EventTable b.sor"));
+  EXPECT_TRUE(Has(first, "File : a.sor, b.sor"));
+  // Only b.sor's rows fail: the page says Fail and flags them.
+  EXPECT_TRUE(Has(first, "Fail"));
+  const auto flagged = FlaggedWords();
+  EXPECT_NE(std::find(flagged.begin(), flagged.end(), "0.500"), flagged.end());
+  EXPECT_EQ(std::find(flagged.begin(), flagged.end(), "0.100"), flagged.end());
 }
 
 TEST_F(SingleTraceReportTest, LogoSitsAtTheTopRightAndOnlyWithItsExtension) {
@@ -305,7 +437,7 @@ TEST_F(MultiTracePageTest, TwoToAPageStackTheCellsAndCarryEachTracesReadings) {
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_TRUE(Has(pages[0], "OTDR Report"));
   EXPECT_TRUE(Has(pages[0], "a.sor"));
-  EXPECT_TRUE(Has(pages[0], "11.50000 km"));
+  EXPECT_TRUE(Has(pages[0], "16.40000 km"));  // the trace on screen, as the document shows it
   EXPECT_TRUE(Has(pages[0], "b.sor"));
   EXPECT_TRUE(Has(pages[0], "12.25000 km"));
   EXPECT_FALSE(Has(pages[0], "c.sor"));
@@ -322,7 +454,7 @@ TEST_F(MultiTracePageTest, FourToAPagePutTheFirstTwoTracesSideBySide) {
   EXPECT_TRUE(Has(first[0], "b.sor"));  // the right cell of the top row
   EXPECT_FALSE(Has(first[0], "c.sor"));
   EXPECT_EQ(LinesNaming(pages[0], "c.sor").size(), 1u);
-  EXPECT_TRUE(Has(pages[0], "11.50000 km"));
+  EXPECT_TRUE(Has(pages[0], "16.40000 km"));
   EXPECT_TRUE(Has(pages[0], "13.75000 km"));
   // Each row of cells fills its half of the page: the lower row's last reading sits near the footer.
   double lowest = 0;
@@ -348,6 +480,31 @@ TEST_F(MultiTracePageTest, EventTableCellsFollowEachTrace) {
   EXPECT_FALSE(Has(pages[0], "c.sor"));
   EXPECT_TRUE(Has(pages[1], "Event Table c.sor"));
   EXPECT_TRUE(Has(pages[1], "(0)"));
+}
+
+TEST_F(MultiTracePageTest, TheTraceOnScreenPrintsWithItsMarkersAndEdits) {
+  doc_->m_PrintOptions.PerPageIndex = 1;
+  SetSorText(doc_->m_SorRecord.GenParams.Operator, std::string_view("Edited Op"));
+  const std::string page = PrintPages()[0];
+  // Markers 200 and 1500 of 2000 samples over 20 km, as the Marker Information pane has them.
+  EXPECT_TRUE(Has(page, "A-B: 13.00650 km")) << page;
+  EXPECT_TRUE(Has(page, "A 2.00100 km"));
+  EXPECT_TRUE(Has(page, "Operator : Edited Op"));
+}
+
+TEST_F(MultiTracePageTest, NamesOfOneLinkStayApartInEveryCellLayout) {
+  traces_[1]->m_strPath = "/data/example4-exfo-ftb4ftbx730c-mfdgainer-1310nm.sor";
+  traces_[2]->m_strPath = "/data/example4-exfo-ftb4ftbx730c-mfdgainer-1550nm.sor";
+  for (const int perPage : {1, 2, 3}) {
+    doc_->m_PrintOptions.PerPageIndex = perPage;
+    std::string all;
+    for (const std::string& page : PrintPages()) all += page;
+    // Each name whole, whatever font it takes to fit its column.
+    PrintPages();
+    const auto words = lumivane::test::PdfWords(pdf_, 1);
+    EXPECT_TRUE(lumivane::test::PrintedWhole(words, "example4-exfo-ftb4ftbx730c-mfdgainer-1310nm.sor")) << perPage;
+    EXPECT_TRUE(lumivane::test::PrintedWhole(words, "example4-exfo-ftb4ftbx730c-mfdgainer-1550nm.sor")) << perPage;
+  }
 }
 
 TEST_F(MultiTracePageTest, UnknownPerPageChoicePrintsOnePageWithoutCells) {

@@ -270,13 +270,6 @@ TEST_F(ViewInteractionTest, AnotherPanesBroadcastReseatsTheAuxMarkersOnTheCurren
   EXPECT_EQ(doc->m_MarkerState.LossAuxMarkers[0][3].SampleIndex, 0);
 }
 
-TEST_F(ViewInteractionTest, ThePrintedLinkMapIsTheLastPictureAtTheBoxSize) {
-  ShowTrace();
-  const QImage printed = view->LinkMapPrintPicture(679, 350);
-  EXPECT_EQ(printed.size(), QSize(676, 350));
-  EXPECT_EQ(printed.format(), QImage::Format_RGB16);
-}
-
 TEST_F(ViewInteractionTest, LengthUnitsApplyBroadcastAndStore) {
   lumivane::test::TempDir settings;
   const QString folder = QString::fromStdString(settings.path().string());

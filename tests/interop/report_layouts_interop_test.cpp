@@ -1,0 +1,265 @@
+// Every sample file printed in every layout through the print path, the pages read back from the
+// PDF and each printed event cell compared with the cell the event table shows for the same file.
+#include <QPrinter>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "document/display_model.h"
+#include "document/display_model_events.h"
+#include "document/display_state.h"
+#include "document/otdr_doc.h"
+#include "document/trace_record.h"
+#include "panes/event_table_cells.h"
+#include "panes/trace_values.h"
+#include "platform/path_util.h"
+#include "trace/trace_conversions.h"
+#include "recording_message_sink.h"
+#include "reports/batch_page_plan.h"
+#include "reports/batch_print_state.h"
+#include "reports/print_file_reading.h"
+#include "reports/report_pdf.h"
+#include "reports/ui/print_job_control.h"
+#include "reports/ui/single_trace_report.h"
+#include "sample_files.h"
+#include "temp_dir.h"
+#include "vocabulary/length_unit.h"
+#include "vocabulary/text_table.h"
+
+namespace {
+
+using lumivane::test::Has;
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool IsMissingText(const std::string& text) { return text.find_first_not_of("-.") == std::string::npos; }
+
+int Decimals(const std::string& number) {
+  const auto point = number.find('.');
+  return point == std::string::npos ? 0 : static_cast<int>(number.size() - point - 1);
+}
+
+// A shown number and a printed one agree when both are missing, or when they read the same number
+// at the coarser of their two precisions (the page prints lengths to the metre).
+bool SameShown(std::string a, std::string b) {
+  for (std::string* s : {&a, &b}) {
+    if (s->ends_with(" dB")) s->resize(s->size() - 3);
+    *s = Trimmed(*s);
+  }
+  if (IsMissingText(a) || IsMissingText(b)) return IsMissingText(a) && IsMissingText(b);
+  const double step = std::pow(10.0, -std::min(Decimals(a), Decimals(b)));
+  return std::fabs(std::strtod(a.c_str(), nullptr) - std::strtod(b.c_str(), nullptr)) < step * 0.51;
+}
+
+// The printed cells of the event lines of page texts: a line whose first field is a number and
+// whose second is an event type, fields split at runs of two or more blanks; a line naming a trace
+// ("EventTable name") starts that trace's rows.
+std::map<std::string, std::vector<std::vector<std::string>>> PrintedRows(const std::string& text,
+                                                                       const std::string& first) {
+  std::map<std::string, std::vector<std::vector<std::string>>> rows;
+  std::string trace = first;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string trimmed = Trimmed(line);
+    if (trimmed.rfind("EventTable ", 0) == 0) {
+      trace = trimmed.substr(11);
+      continue;
+    }
+    std::vector<std::string> cells;
+    for (std::size_t at = line.find_first_not_of(' '); at != std::string::npos;) {
+      std::size_t end = line.find("  ", at);
+      cells.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+      at = end == std::string::npos ? end : line.find_first_not_of(' ', end);
+    }
+    if (cells.size() != 11 || cells[0].find_first_not_of("0123456789") != std::string::npos) continue;
+    rows[trace].push_back(cells);
+  }
+  return rows;
+}
+
+class ReportLayoutsInterop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLanguageTable();
+    SelectLanguage(0);
+    ResetDisplayState();
+    ResetBatchPrint();
+    ResetLengthUnit();
+    for (const auto& file : lumivane::test::SampleSorFiles()) names.push_back(file.name);
+  }
+  void TearDown() override {
+    ResetBatchPrint();
+    ResetDisplayState();
+    ResetLengthUnit();
+  }
+
+  std::unique_ptr<COtdrDoc> Open(const std::string& name) {
+    auto doc = std::make_unique<COtdrDoc>();
+    const std::string path = lumivane::JoinPath(lumivane::test::SampleDir(), name);
+    if (doc->OpenTraceFile(path, 0, doc->m_SorRecord) != 1) return nullptr;
+    LoadDisplayModel(kSorFileKind, doc->m_SorRecord, DisplayModelInputs{doc->m_SorRecord.UserName.DistanceCorrection},
+                     doc->DisplayModelMembers());
+    ApplyStoredLossTotals(doc->m_SorRecord, doc->m_EventRows, doc->m_nEventCount);
+    doc->m_strTracePath = path;
+    UpdateTraceValues(*doc, nullptr, 0, dir.path().string());
+    return doc;
+  }
+
+  std::unique_ptr<TraceRecord> Listed(const COtdrDoc& doc, int index) {
+    auto record = std::make_unique<TraceRecord>();
+    record->m_Model.m_SorRecord = doc.m_SorRecord;
+    LoadDisplayModel(kSorFileKind, record->m_Model.m_SorRecord,
+                     DisplayModelInputs{doc.m_SorRecord.UserName.DistanceCorrection},
+                     DisplayModelTargetOf(record->m_Model));
+    ApplyStoredLossTotals(record->m_Model.m_SorRecord, record->m_Model.m_EventRows, record->m_Model.m_nEventCount);
+    record->m_strPath = doc.m_strTracePath;
+    record->m_nColourIndex = index;
+    return record;
+  }
+
+  // Prints the job the document's options describe and returns every page's text.
+  std::string Print(COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traces, const std::string& pdf,
+                    SingleTraceReport** kept = nullptr) {
+    PrintJobControl::Environment env;
+    env.askPrint = lumivane::test::PrintToPdf(pdf);
+    report = std::make_unique<SingleTraceReport>(doc, traces, SingleTraceReport::Sources{});
+    PrintJobControl control(doc, traces, *report, env);
+    control.OnFilePrint();
+    if (kept != nullptr) *kept = report.get();
+    std::string all;
+    for (int p = 1; p <= lumivane::test::PdfPageCount(pdf); ++p) all += lumivane::test::PdfPageText(pdf, p);
+    return all;
+  }
+
+  // Counts the cells that differ between the table of `doc` and printed `rows`; every table row
+  // must be printed.
+  void Compare(const std::string& layout, const COtdrDoc& doc, const std::vector<std::vector<std::string>>& rows) {
+    const EventTableView table = ComputeEventTable(doc, g_LengthUnitFactor);
+    EXPECT_EQ(rows.size(), table.rows.size()) << layout << " " << doc.m_strTracePath;
+    for (std::size_t i = 0; i < std::min(rows.size(), table.rows.size()); ++i) {
+      for (int c = kColLocation; c <= kColLossPrevious; ++c) {
+        ++compared[layout];
+        const std::string& shown = table.rows[i].texts[static_cast<std::size_t>(c)];
+        const std::string& printed = rows[i][static_cast<std::size_t>(c)];
+        if (!SameShown(shown, printed)) {
+          ++differing[layout];
+          if (std::getenv("SHOW_CELL_DIFFERENCES") != nullptr) {
+            std::cout << layout << " " << doc.m_strTracePath << " row " << i + 1 << " column " << c << ": table \""
+                      << shown << "\" printed \"" << printed << "\"\n";
+          }
+        }
+      }
+    }
+  }
+
+  lumivane::test::TempDir dir;
+  lumivane::test::RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped{sink};
+  std::vector<std::string> names;
+  std::unique_ptr<SingleTraceReport> report;
+  std::map<std::string, int> compared;
+  std::map<std::string, int> differing;
+};
+
+TEST_F(ReportLayoutsInterop, EveryLayoutPrintsTheEventTablesCells) {
+  SKIP_WITHOUT_SAMPLES();
+  std::vector<std::unique_ptr<COtdrDoc>> docs;
+  for (const std::string& name : names) {
+    docs.push_back(Open(name));
+    ASSERT_NE(docs.back(), nullptr) << name;
+  }
+
+  // The open trace on its own report.
+  for (std::size_t f = 0; f < docs.size(); ++f) {
+    COtdrDoc& doc = *docs[f];
+    std::vector<std::unique_ptr<TraceRecord>> traces;
+    traces.push_back(Listed(doc, 0));
+    g_DisplayState.TraceCount = 1;
+    const auto rows = PrintedRows(Print(doc, traces, dir.Path("normal.pdf")), names[f]);
+    Compare("normal", doc, rows.count(names[f]) != 0 ? rows.at(names[f]) : std::vector<std::vector<std::string>>{});
+  }
+
+  // Four traces loaded, every trace's events on the combined report, each under its name.
+  {
+    std::vector<std::unique_ptr<TraceRecord>> traces;
+    for (std::size_t f = 0; f < std::min<std::size_t>(4, docs.size()); ++f) {
+      traces.push_back(Listed(*docs[f], static_cast<int>(f)));
+    }
+    g_DisplayState.TraceCount = static_cast<int>(traces.size());
+    COtdrDoc& current = *docs[0];
+    current.m_PrintOptions.Layout = kLayoutCombined;
+    current.m_PrintOptions.EventOption = 1;
+    const auto rows = PrintedRows(Print(current, traces, dir.Path("combined.pdf")), "<no heading>");
+    EXPECT_EQ(rows.count("<no heading>"), 0u) << "rows before the first trace's name";
+    for (std::size_t f = 0; f < traces.size(); ++f) {
+      Compare("combined", *docs[f], rows.count(names[f]) != 0 ? rows.at(names[f]) : std::vector<std::vector<std::string>>{});
+    }
+    current.m_PrintOptions.Layout = kLayoutNormal;
+    current.m_PrintOptions.EventOption = -1;
+    g_DisplayState.TraceCount = 0;
+  }
+
+  // Every file as a batch, one report each and eight cells with event tables to a page.
+  std::vector<std::unique_ptr<TraceRecord>> none;
+  auto batchDoc = std::make_unique<COtdrDoc>();
+  for (const int layout : {kLayoutNormal, kLayoutMultiTrace}) {
+    ResetBatchPrint();
+    SetLengthUnit("km");
+    batchDoc->m_PrintOptions.Layout = layout;
+    batchDoc->m_PrintOptions.PerPageIndex = 3;
+    batchDoc->m_PrintOptions.EventTable = 1;
+    ASSERT_EQ(PlanBatchPrint(g_BatchPrint, lumivane::test::SampleDir() + "/", names, batchDoc->m_PrintOptions,
+                             batchDoc->m_ConfigReport),
+              BatchPlanResult::kOk);
+    SingleTraceReport* printed = nullptr;
+    const std::string text = Print(*batchDoc, none, dir.Path("batch.pdf"), &printed);
+    EXPECT_FALSE(Has(text, "Read file failed !"));
+    for (std::size_t f = 0; f < docs.size(); ++f) {
+      // Each page in its file's own unit, compared with its table shown in that unit.
+      ApplyFileLengthUnit(docs[f]->m_SorRecord);
+      if (layout == kLayoutNormal) {
+        std::string pages;
+        for (int p = 1; p <= g_BatchPrint.TotalPages; ++p) {
+          if (g_BatchPrint.PageMap[static_cast<std::size_t>(p)].File == static_cast<int>(f)) {
+            pages += lumivane::test::PdfPageText(dir.Path("batch.pdf"), p);
+          }
+        }
+        Compare("batch", *docs[f], PrintedRows(pages, names[f])[names[f]]);
+      } else {
+        // A cell prints its slot's texts as they are; the slots are the job's last.
+        std::vector<std::vector<std::string>> rows;
+        for (const PageSlot& slot : printed->Slots()->m_PageSlots) {
+          if (slot.Used != 0 || slot.Title != names[f]) continue;
+          for (int r = 0; r < slot.RowCount; ++r) {
+            std::vector<std::string> cells(slot.EventText.begin() + r * kSlotEventColumns,
+                                           slot.EventText.begin() + (r + 1) * kSlotEventColumns);
+            EXPECT_TRUE(Has(text, cells[kColLocation])) << names[f] << " row " << r + 1;
+            rows.push_back(std::move(cells));
+          }
+        }
+        Compare("multi trace", *docs[f], rows);
+      }
+    }
+  }
+  SetLengthUnit("km");
+
+  for (const auto& [layout, count] : compared) {
+    std::cout << "cells compared, " << layout << ": " << count << ", differing: " << differing[layout] << "\n";
+    RecordProperty("differing_" + layout, differing[layout]);
+  }
+  // The single-trace pages agree with the table cell for cell, open or from a batch.
+  for (const char* layout : {"normal", "batch"}) EXPECT_EQ(differing[layout], 0) << layout;
+}
+
+}  // namespace
