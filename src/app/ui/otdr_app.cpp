@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QThread>
+#include <optional>
 
 #include "measure/pass_fail_limits.h"
 #include "measure/ui/analysis_commands.h"
@@ -359,11 +360,17 @@ void COtdrApp::ShowPaneWindow(PaneKind pane) {
 
 void COtdrApp::LayOutPanes() {
   // The views place themselves as they update; once every pane knows what its lines need, the
-  // tiles are settled for all of them together.
+  // tiles are settled for all of them together, from one reading of those needs.
+  QMdiArea* area = m_pMainFrame->MdiArea();
+  const QSize client = area->viewport()->size();
+  std::optional<PaneNeeds> needs;
   for (const PaneKind pane : kOpenOrder) {
-    if (QMdiSubWindow* frame = PaneFrame(pane); frame != nullptr && frame->widget() != nullptr) {
-      PlacePaneFrameInTile(*frame->widget(), pane);
-    }
+    QMdiSubWindow* frame = PaneFrame(pane);
+    if (frame == nullptr || frame->widget() == nullptr) continue;
+    frame->showNormal();
+    if (!needs) needs = CurrentPaneNeeds(*area, frame->size() - frame->widget()->size());
+    const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()}, *needs);
+    frame->setGeometry(tile.left, tile.top, tile.Width(), tile.Height());
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStyle>
 #include <algorithm>
 #include <iterator>
 
@@ -40,7 +41,9 @@ PaneNeeds CurrentPaneNeeds(const QMdiArea& area, QSize frameDecoration) {
   for (std::size_t i = 0; i < std::size(panes); ++i) {
     const QSize content = area.property(NeedProperty(panes[i])).toSize();
     if (content.isEmpty()) continue;
-    needs.width = std::max(needs.width, content.width() + frameDecoration.width());
+    // Room for a vertical scroll bar too: where the height runs short, the values stay whole.
+    const int bar = area.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    needs.width = std::max(needs.width, content.width() + frameDecoration.width() + bar);
     needs.heights[i] = content.height() + frameDecoration.height();
   }
   return needs;

@@ -136,14 +136,14 @@ TEST_F(InfoPaneViewTest, InitialUpdateTilesTheFramesAndGreysTheirClose) {
   // column is a little wider than a quarter and the panes a little taller than thirds: what the
   // fixture's lines need; together they reach the bottom.
   ASSERT_EQ(area.viewport()->size(), QSize(1003, 745));
-  EXPECT_EQ(FrameOf(para)->geometry(), QRect(748, 0, 255, 278));
-  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(748, 278, 255, 218));
-  EXPECT_EQ(FrameOf(gxl)->geometry(), QRect(748, 496, 255, 249));
+  EXPECT_EQ(FrameOf(para)->geometry(), QRect(734, 0, 269, 278));
+  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(734, 278, 269, 218));
+  EXPECT_EQ(FrameOf(gxl)->geometry(), QRect(734, 496, 269, 249));
 
   FrameOf(gxd)->showMaximized();
   doc->OnWindowCascade();
   EXPECT_FALSE(FrameOf(gxd)->isMaximized());
-  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(748, 278, 255, 218));
+  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(734, 278, 269, 218));
 
   for (QWidget* view : {static_cast<QWidget*>(para), static_cast<QWidget*>(gxl), static_cast<QWidget*>(gxd)}) {
     int closeItems = 0;
