@@ -28,7 +28,7 @@ struct AnalysisParams {
   float nonReflectionThreshold = 0.0f;  // dB (0.2 for example)
   float endThreshold = 0.0f;            // dB (3.0 for example)
   std::int32_t filterPosition = 0;      // sample index, 0 = off
-  std::int32_t endLossResult = 0;       // written: cumulative loss at the end event x 1000, truncated
+  std::int32_t endLossResult = 0;       // written: cumulative loss at the end event x 1000, rounded half up
   std::int32_t endPositionResult = 0;   // written: position of the end event in metres, truncated
   std::int32_t cutAfterEnd = 0;         // nonzero: events after the end event are discarded
 };

@@ -37,34 +37,61 @@ constexpr int kLaunchReflectionSamples = 10;
 
 // The backscatter of the first section, from the launch to key event 1, fitted over the middle half
 // of the section (clear of both events' reflections) and carried back to the launch.
-float FirstSectionLevelAt(int launch, const SorRecord& record, int count, std::span<const double> samples) {
+float FirstSectionLevelAt(int launch, int at, const SorRecord& record, int count, std::span<const double> samples) {
   if (StoredKeyEventCount(record.KeyEvents) < 2) return kMissingValue;
   const int next = IndexOfStoredTime(record.KeyEvents.Events[1].TimeOfFlight, record, count);
   const int quarter = (next - launch) / 4;
-  return LeastSquaresValueAt(launch + quarter, next - quarter, launch, count, samples);
+  return LeastSquaresValueAt(launch + quarter, next - quarter, at, count, samples);
 }
 
-// The level of the backscatter at the launch (key event 0's own sample) from key event 0's window
-// after it. A window starting inside the launch's reflection, as in files that store no windows,
-// says nothing of the backscatter; the first section does.
+// The level of the backscatter at the start from key event 0's window after it. A window starting inside the launch's reflection, as in files that store no
+// windows, says nothing of the backscatter; the first section does.
 float LaunchLevel(const SorRecord& record, int count, std::span<const double> samples, std::int32_t fileKind,
                   double fibreLengthKm) {
   const SorKeyEvent& launch = KeyEventRow(record.KeyEvents, 0);
   const int l = IndexOfStoredTime(launch.TimeOfFlight, record, count);
+  const int start = StartSampleIndex(record, count);
   const int s = IndexOfStoredTime(launch.MarkerLocations[2], record, count);
   const int e = IndexOfStoredTime(launch.MarkerLocations[3], record, count);
-  if (s - l <= kLaunchReflectionSamples) return FirstSectionLevelAt(l, record, count, samples);
-  if (s != e) return LeastSquaresValueAt(s, e, l, count, samples);
+  if (s - l <= kLaunchReflectionSamples) return FirstSectionLevelAt(l, start, record, count, samples);
+  if (s != e) return LeastSquaresValueAt(s, e, start, count, samples);
   double base = samples[static_cast<std::size_t>(s)];
   const int wavelength = NominalWavelengthNm(record.FxdParams.ActualWavelength);
   const double distance = GetDistance_Position(s, fileKind, record, fibreLengthKm) -
-                          GetDistance_Position(l, fileKind, record, fibreLengthKm);
+                          GetDistance_Position(start, fileKind, record, fibreLengthKm);
   if (wavelength == 1310) base -= distance * kAttenuation1310;
   if (wavelength == 1550) base -= distance * kAttenuation1550;
   return static_cast<float>(base);
 }
 
 }  // namespace
+
+int StartSampleIndex(const SorRecord& record, int count) {
+  const std::int32_t first = KeyEventRow(record.KeyEvents, 0).TimeOfFlight;
+  return IndexOfStoredTime(std::min(first, 0), record, std::max(count, 0));
+}
+
+float StoredCumulativeLoss(int row, const SorRecord& record) {
+  const int stored = StoredKeyEventCount(record.KeyEvents);
+  if (row <= 0 || row >= stored) return kMissingValue;
+  const std::int32_t groupIndex = record.FxdParams.GroupIndex;
+  double loss = 0.0;
+  // The first section runs from the user's zero, where the file's times start, to key event 0.
+  std::int64_t previousTime = 0;
+  for (int i = 0; i <= row; ++i) {
+    const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(i)];
+    const std::int64_t span = static_cast<std::int64_t>(event.TimeOfFlight) - previousTime;
+    if (span < 0) return kMissingValue;
+    if (span > 0) {
+      // A section with length but no stored slope has no known loss.
+      if (event.Slope <= 0) return kMissingValue;
+      loss += event.Slope / 1000.0 * DistanceOfTime(lumivane::RoundToInt32(static_cast<double>(span)), groupIndex);
+    }
+    if (i < row) loss += record.KeyEvents.Events[static_cast<std::size_t>(i)].SpliceLoss / 1000.0;
+    previousTime = event.TimeOfFlight;
+  }
+  return static_cast<float>(loss);
+}
 
 float GetLsaSpliceLoss(int markerSet, const MarkerState& markers, int count, std::span<const double> samples) {
   const int set = markerSet == 0 ? 0 : 1;
@@ -129,10 +156,11 @@ float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int 
   const int count = UsableCount(pointCount, samples);
   if (row <= 0 || row >= StoredKeyEventCount(record.KeyEvents) || count == 0) return kMissingValue;
   const SorKeyEvent& event = record.KeyEvents.Events[row];
-  // Files that store no windows leave every location at 0: such an event has no level of its own.
+  // Files that store no windows leave every location at 0: such an event has no level of its own,
+  // and its loss follows from what the file stores of the events before it.
   if (std::all_of(std::begin(event.MarkerLocations), std::end(event.MarkerLocations),
                   [](std::int32_t location) { return location == 0; })) {
-    return kMissingValue;
+    return StoredCumulativeLoss(row, record);
   }
   const float base = GetLaunchLevel(fileKind, record, pointCount, samples, fibreLengthKm);
   const float level = GetLevelBeforeEvent(TimeToIndex(event.MarkerLocations[0], record),

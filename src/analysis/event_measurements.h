@@ -37,8 +37,17 @@ float GetLevelBeforeEvent(int windowStart, int windowEnd, int x, int pointCount,
 float SectionLossOf(float cumulativeLoss, float previousCumulativeLoss, float previousSpliceLoss,
                     bool previousIsLaunch);
 
+/// Sample index, within `count` samples, where cumulative losses start: the user's zero, or key
+/// event 0 when it lies before the zero (a first event behind the zero does not move the start).
+int StartSampleIndex(const SorRecord& record, int count);
+
+/// Cumulative loss from the user's zero to key event `row` as the file stores it: the splice losses
+/// of the events before it and the slopes over the sections up to it; kMissingValue for row 0 and
+/// when a section with length has no slope.
+float StoredCumulativeLoss(int row, const SorRecord& record);
+
 /// Cumulative loss from the launch level to the level before key event `row`, from the key events'
-/// windows; kMissingValue for row 0, for an event without stored windows and when a level cannot
-/// be measured.
+/// windows (an event without stored windows takes StoredCumulativeLoss); kMissingValue for row 0
+/// and when a level cannot be measured.
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm);

@@ -135,7 +135,7 @@ int ApplyEndResults(std::span<const AnalysisEvent> events, int count, AnalysisPa
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
     if (e.endFlag != kEndFlag) continue;
-    params.endLossResult = lumivane::TruncToInt32(e.cumulativeLoss * 1000.0);
+    params.endLossResult = lumivane::RoundToInt32(e.cumulativeLoss * 1000.0);
     params.endPositionResult = lumivane::TruncToInt32(e.position * 1000.0);
     return params.cutAfterEnd != 0 ? i + 1 : count;
   }

@@ -23,14 +23,15 @@ constexpr std::int32_t kLastVersionWithoutLaunchLevel = 201;
 constexpr std::int16_t kBlankSlope1550 = 1550;
 constexpr std::int16_t kBlankSlope1330 = 1330;
 
-std::int32_t RowTypeOf(const SorKeyEvent& event, const SorRecord& record) {
+std::int32_t RowTypeOf(const SorKeyEvent& event, std::int32_t row, const SorRecord& record) {
   std::int32_t type = kEventLaunch;
   if (event.EventCode[0] == u'0') type = kEventNonReflective;
   if (IsReflectiveEventCode(event)) type = kEventReflective;
   if (IsEndEventCode(event)) type = kEventEnd;
   if (event.EventCode[1] == u'O') type = kEventOutOfRange;
-  // The launch stands at the user's zero; a reanalysis places it on the first sample.
-  if (event.TimeOfFlight == 0 || TimeFromFirstSample(event.TimeOfFlight, record) == 0) type = kEventLaunch;
+  // The launch is the first event, at the user's zero; a reanalysis places it on the first sample. A
+  // later event at the zero (the connector after a launch cable) keeps its own type.
+  if (row == 0 && (event.TimeOfFlight == 0 || TimeFromFirstSample(event.TimeOfFlight, record) == 0)) type = kEventLaunch;
   return type;
 }
 
@@ -88,7 +89,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     EventRow& row = rows[i];
     const float distance = TimeToDistance(event.TimeOfFlight, record);
     row.Index = i;
-    row.Type = RowTypeOf(event, record);
+    row.Type = RowTypeOf(event, i, record);
     row.Origin = RowOriginOf(event);
     row.Distance = static_cast<float>(CorrectedDistance(distance, distanceCorrection));
     row.Reflectance =

@@ -96,9 +96,10 @@ void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummar
 
   linkLength = static_cast<float>(CorrectedDistance(linkLength, distanceCorrection));
   out.LinkLength = linkLength;
-  out.LinkLoss = static_cast<float>(events.EndToEndLoss / kThousandths);
-  out.LinkOrl = static_cast<float>(events.OpticalReturnLoss / kThousandths);
+  // Instruments store 0 for a loss or ORL they did not measure: no link has either.
+  out.LinkLoss = events.EndToEndLoss == 0 ? kMissingValue : static_cast<float>(events.EndToEndLoss / kThousandths);
+  out.LinkOrl = events.OpticalReturnLoss == 0 ? kMissingValue : static_cast<float>(events.OpticalReturnLoss / kThousandths);
   // A correction of 100,000 parts or more leaves no length to divide by.
   const float lossPerKm = out.LinkLoss / linkLength;
-  out.LossPerKm = std::isfinite(lossPerKm) ? lossPerKm : 0.0f;
+  out.LossPerKm = out.LinkLoss != kMissingValue && std::isfinite(lossPerKm) ? lossPerKm : kMissingValue;
 }

@@ -104,5 +104,8 @@ float AddEventMeasurements::ComputeAddEventAttenuation(float cumulativeLoss, flo
 std::int32_t AddEventMeasurements::SampleIndexToEventTime(int index) const {
   if (m_Doc.m_nPointCount <= 0) return 0;
   // The fibre length is in km whatever unit distances are shown in, and so is the time's distance.
-  return m_Doc.DistanceToTime(DistanceFromUserZero(index * m_Doc.m_dFibreLengthKm / m_Doc.m_nPointCount, m_Doc.m_SorRecord));
+  // Stored times count from the user's zero and other readers take them as unsigned: a window
+  // reaching before the zero starts at it.
+  return std::max(0, m_Doc.DistanceToTime(
+                         DistanceFromUserZero(index * m_Doc.m_dFibreLengthKm / m_Doc.m_nPointCount, m_Doc.m_SorRecord)));
 }

@@ -28,7 +28,7 @@ class AddEventMeasurements {
   /// Attenuation (dB per display unit) of the section from the previous event to a new event at
   /// `distance` (display unit) with `cumulativeLoss`; kMissingValue when it cannot be told.
   float ComputeAddEventAttenuation(float cumulativeLoss, float distance) const;
-  /// Time of flight (0.1 ns) of a sample index of the current trace.
+  /// Time of flight (0.1 ns from the user's zero, never before it) of a sample index of the current trace.
   std::int32_t SampleIndexToEventTime(int index) const;
 
   /// The working points P0 .. P3.

@@ -17,17 +17,25 @@ constexpr std::int32_t kLargestStoredOrl = 65535;
 
 float PeekLinkOrl(const COtdrDoc& doc) {
   if (g_DisplayState.LinkOrlDirty != 0) {
-    return ComputeLinkOrl(doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+    const float orl =
+        ComputeLinkOrl(doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+    // No end row leaves nothing to measure, which the computation reports as 0 dB.
+    return orl > 0.0f ? orl : kMissingValue;
   }
-  return static_cast<float>(doc.m_SorRecord.KeyEvents.OpticalReturnLoss / kThousandths);
+  const std::uint16_t stored = doc.m_SorRecord.KeyEvents.OpticalReturnLoss;
+  // Instruments store 0 for an ORL they did not measure.
+  return stored == 0 ? kMissingValue : static_cast<float>(stored / kThousandths);
 }
 
 float TakeLinkOrl(COtdrDoc& doc) {
   const float orl = PeekLinkOrl(doc);
   if (g_DisplayState.LinkOrlDirty != 0) {
-    // Link ORLs below 0 or above 65.535 dB do not fit the field; the nearest value that does is kept.
+    // Link ORLs above 65.535 dB do not fit the field; the nearest value that does is kept. A missing
+    // one is stored as not measured.
     doc.m_SorRecord.KeyEvents.OpticalReturnLoss =
-        static_cast<std::uint16_t>(std::clamp(lumivane::TruncToInt32(orl * kThousandths), 0, kLargestStoredOrl));
+        orl == kMissingValue
+            ? std::uint16_t{0}
+            : static_cast<std::uint16_t>(std::clamp(lumivane::RoundToInt32(orl * kThousandths), 1, kLargestStoredOrl));
     g_DisplayState.LinkOrlDirty = 0;
   }
   doc.m_PassFailThresholds.MeasuredLinkOrl = orl;

@@ -4,7 +4,8 @@ class COtdrDoc;
 
 /// The link ORL (dB): recomputed from the event table and stored in the record when the events
 /// changed since the last use (LinkOrlDirty), else read from the record; either way kept as the
-/// measured link ORL of the pass/fail record.
+/// measured link ORL of the pass/fail record. kMissingValue when the file stores none (0) or no end
+/// row leaves anything to measure.
 float TakeLinkOrl(COtdrDoc& doc);
 
 /// The link ORL TakeLinkOrl would give, leaving the record and the dirty flag as they are.

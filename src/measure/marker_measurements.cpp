@@ -63,6 +63,8 @@ float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, 
   const float level = GetLaunchLevel(kSorFileKind, record, usable, samples, fibreLengthKm);
   if (level == kMissingValue) return kMissingValue;
   const int m = lumivane::ClampIndex(activeMarker == 0 ? markerA : markerB, usable);
+  // Nothing has been lost yet at or before the start; the launch's own reflection is no loss.
+  if (m <= StartSampleIndex(record, usable)) return 0.0f;
   return static_cast<float>(samples[static_cast<std::size_t>(m)] - level);
 }
 

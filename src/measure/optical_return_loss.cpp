@@ -12,9 +12,6 @@ constexpr double kAttenuationExponent = 0.46;
 // Reflections the link ORL counts lie strictly between these magnitudes (dB).
 constexpr double kLinkReflectionFloor = 6.0;
 constexpr double kLinkReflectionCeiling = 70.0;
-// Magnitudes at or below this are the "no reflection" entries of the rows (0, and 0.0001 for a
-// non-reflective end), not 0 dB reflections.
-constexpr double kNoReflection = 0.0001;
 
 struct LengthBand {
   double upTo;  // km, inclusive; the last band of a wavelength has no bound
@@ -105,19 +102,25 @@ float ComputeLinkOrl(std::span<const EventRow> rows, int rowCount, float wavelen
 float EstimateOrl(std::span<const EventRow> rows, int rowCount, float wavelengthNm, float distanceAKm,
                   float distanceBKm) {
   if (distanceAKm == distanceBKm) return 0.0f;
-  const float a = std::min(distanceAKm, distanceBKm);
-  const float b = std::max(distanceAKm, distanceBKm);
   const int n = RowsInUse(rows, rowCount);
-  const std::optional<int> end = FirstEndRow(rows, n);
-  if (end && *end != 0 && rows[static_cast<std::size_t>(*end)].Distance <= a) return 0.0f;
+  float a = distanceAKm;
+  float b = distanceBKm;
+  // Past the end of the fibre nothing returns light. Without an end row the whole stretch counts.
+  if (const std::optional<int> end = FirstEndRow(rows, n)) {
+    const float endKm = rows[static_cast<std::size_t>(*end)].Distance;
+    if (*end != 0 && std::min(a, b) >= endKm) return 0.0f;
+    a = std::min(a, endKm);
+    b = std::min(b, endKm);
+  }
+  const float nearKm = std::min(a, b);
+  const float farKm = std::max(a, b);
+  // The stretch is measured like a whole link that starts at the near distance.
   double sum = 0.0;
   for (int i = 0; i < n; ++i) {
     const EventRow& row = rows[static_cast<std::size_t>(i)];
-    if (row.Distance < a || row.Distance > b || row.Type == kEventNonReflective) continue;
-    // Rows without a reflection would each count as a 0 dB reflection and swamp the estimate.
+    if (row.Type == kEventNonReflective || row.Distance < nearKm || row.Distance > farKm) continue;
     const double magnitude = std::fabs(row.Reflectance);
-    if (magnitude <= kNoReflection || !(magnitude < kMissingValue)) continue;
-    sum += ReflectionPower(row.Reflectance);
+    if (magnitude > kLinkReflectionFloor && magnitude < kLinkReflectionCeiling) sum += ReflectionPower(row.Reflectance);
   }
-  return OrlOf(wavelengthNm, b - a, sum);
+  return OrlOf(wavelengthNm, std::fabs(a - b), sum);
 }

@@ -9,7 +9,9 @@
 /// 6 < |R| < 70 dB; 0 when there is no end row, it is row 0, or it lies at distance 0.
 float ComputeLinkOrl(std::span<const EventRow> rows, int rowCount, float wavelengthNm);
 
-/// ORL (dB) of the stretch between two distances (km, either order), counting the reflections of
-/// the rows inside it; 0 when the distances are equal or the stretch starts at or past the end row.
+/// ORL (dB) of the stretch between two distances (km, either order), measured like a link from the
+/// nearer distance: the reflections of the rows inside it, counted as the link ORL counts them, with
+/// both distances held at the first end row; 0 when the distances are equal or the nearer one lies
+/// at or past an end row that is not row 0. The 2-point ORL of the screen and of every page.
 float EstimateOrl(std::span<const EventRow> rows, int rowCount, float wavelengthNm, float distanceAKm,
                   float distanceBKm);

@@ -11,12 +11,17 @@ constexpr double kTolerance = 0.000001;
 
 }  // namespace
 
+bool IsLinkValue(float value) { return std::isfinite(value) && value != kMissingValue; }
+
+bool IsLinkOrl(float orl) { return IsLinkValue(orl) && orl > 0.0f; }
+
 LinkLimitFails JudgeLinkLimits(const LinkSummaryRecord& link, const PassFailThresholds& limits, float linkOrl) {
   const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
   LinkLimitFails fails;
-  fails.linkLoss = hasLink && IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkLoss) &&
+  // A value the file does not hold is judged by no limit.
+  fails.linkLoss = hasLink && IsLinkValue(link.LinkLoss) && IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkLoss) &&
                    std::fabs(link.LinkLoss) - std::fabs(limits.Limit[kLimitLinkLoss]) > kTolerance;
-  fails.linkOrl = IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkOrl) &&
+  fails.linkOrl = IsLinkOrl(linkOrl) && IsLimitEnabled(limits, kEventLaunch, kLimitKindLinkOrl) &&
                   std::fabs(linkOrl) - std::fabs(limits.Limit[kLimitLinkOrl]) < kTolerance;
   return fails;
 }

@@ -4,6 +4,11 @@
 #include "document/document_settings.h"
 #include "trace/display_records.h"
 
+/// Whether a link loss, attenuation or ORL is a value: not kMissingValue, finite, and for an ORL
+/// above 0 dB (no link returns all of its light).
+bool IsLinkValue(float value);
+bool IsLinkOrl(float orl);
+
 struct LinkLimitFails {
   bool linkLoss = false;
   bool linkOrl = false;

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string_view>
 #include <vector>
 
 #include "analysis/analysis_engine.h"
-#include "analysis/event_measurements.h"
 #include "analysis/physical_events.h"
+#include "document/display_model_events.h"
 #include "document/display_model_params.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
@@ -30,15 +29,9 @@ constexpr int kKeptCommentUnits = 10;
 constexpr std::u16string_view kNoLandmark = u"9999";
 constexpr std::u16string_view kLeastSquares = u"LS";
 
-std::int16_t ToInt16(double value) {
-  const std::int32_t whole = lumivane::TruncToInt32(value);
-  return static_cast<std::int16_t>(std::clamp<std::int32_t>(whole, std::numeric_limits<std::int16_t>::min(),
-                                                            std::numeric_limits<std::int16_t>::max()));
-}
-
-// Stored values keep the thousandths the engine found, cut rather than rounded (as files hold them),
-// and saturate: an end loss of 35 dB does not fit the 16-bit splice-loss field.
-double Thousandths(float value) { return RoundHalfUp(static_cast<float>(value * kThousandths), 1); }
+// Stored values are the engine's rounded half up to the thousandth the table shows them with, and
+// saturate: an end loss of 35 dB does not fit the 16-bit splice-loss field.
+double Thousandths(float value) { return static_cast<double>(value) * kThousandths; }
 
 // The samples the engine can take: the first trace's stored samples, no more than the file's total.
 int AnalysableSamples(const SorRecord& record) {
@@ -160,9 +153,9 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
   k.TimeOfFlight = span.FileTime(e.position);
   std::fill(std::begin(k.Comment), std::end(k.Comment), u'\0');
   std::copy_n(e.comment, kKeptCommentUnits, k.Comment);
-  k.Reflectance = lumivane::TruncToInt32(Thousandths(ShownReflectance(e.reflectance)));
-  k.Slope = ToInt16(Thousandths(ShownAttenuation(e.attenuation)));
-  k.SpliceLoss = ToInt16(Thousandths(StoredLoss(e.loss)));
+  k.Reflectance = lumivane::RoundToInt32(Thousandths(ShownReflectance(e.reflectance)));
+  k.Slope = lumivane::RoundToInt16(Thousandths(ShownAttenuation(e.attenuation)));
+  k.SpliceLoss = lumivane::RoundToInt16(Thousandths(StoredLoss(e.loss)));
   // The windows of the old event at this position would measure this event in the wrong place.
   const int last = static_cast<int>(points.size()) - 1;
   for (int w = 0; w < kSorMarkerLocations; ++w) {
@@ -183,39 +176,6 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
     case kEventNonReflective: k.EventCode[0] = u'0'; break;
     default: break;
   }
-}
-
-// Distances as the table shows those of the file: from the user's zero, through the stored time.
-float RowDistance(const SorRecord& record, const SorKeyEvent& k, std::int32_t distanceCorrection) {
-  return static_cast<float>(CorrectedDistance(TimeToDistance(k.TimeOfFlight, record), distanceCorrection));
-}
-
-void WriteRow(EventRow& w, std::span<const AnalysisEvent> found, int i, const COtdrDoc& doc, int endRow,
-              const AnalysedSpan& span) {
-  const SorRecord& record = doc.m_SorRecord;
-  const auto distanceOf = [&](int row) {
-    return RowDistance(record, record.KeyEvents.Events[static_cast<std::size_t>(row)], span.distanceCorrection);
-  };
-  const AnalysisEvent& e = found[static_cast<std::size_t>(i)];
-  const float distance = distanceOf(i);
-  w.Attenuation = ShownAttenuation(e.attenuation);
-  w.CumulativeLoss = e.cumulativeLoss;
-  w.Level = e.level;
-  w.Distance = distance;
-  w.SpliceLoss = e.loss;
-  w.Reflectance = ShownReflectance(e.reflectance);
-  // Distances to the end count to the event that ends the fibre, or to the last event without one.
-  w.DistanceToEnd = std::fabs(distanceOf(endRow) - distance);
-  if (i == 0) {
-    w.SectionLength = 0.0f;
-    w.SectionLoss = 0.0f;
-  } else {
-    const AnalysisEvent& before = found[static_cast<std::size_t>(i - 1)];
-    w.SectionLength = std::fabs(distance - distanceOf(i - 1));
-    w.SectionLoss = SectionLossOf(e.cumulativeLoss, before.cumulativeLoss, before.loss, i == 1);
-  }
-  w.Type = e.endFlag == kEndFlag ? kEventEnd : e.type;
-  w.Index = i;
 }
 
 void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
@@ -268,18 +228,17 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   record.KeyEvents.Events.resize(static_cast<std::size_t>(n));
   doc.m_nEndEventRow = kNoEndEventRow;
   for (int i = 0; i < n; ++i) WriteKeyEvent(doc, events[static_cast<std::size_t>(i)], i, points, span);
-  const int endRow = doc.m_nEndEventRow != kNoEndEventRow ? doc.m_nEndEventRow : n - 1;
-  for (int i = 0; i < n; ++i) WriteRow(doc.m_EventRows[static_cast<std::size_t>(i)], events, i, doc, endRow, span);
-  const int oldCount = std::clamp(doc.m_nEventCount, 0, kMaxEventRows);
-  for (int i = n; i < oldCount; ++i) doc.m_EventRows[static_cast<std::size_t>(i)] = EventRow{};
   record.KeyEvents.KeyEventCount = static_cast<std::int16_t>(n);
   record.FxdParams.Backscatter =
       BackscatterFieldOf(p.backscatterCoefficient - kBackscatterNanosecondOffsetDb, record.UserName.BackscatterMode);
-  doc.m_nEventCount = n;
 
   g_DisplayState.TableRedrawRequest = 1;
   g_DisplayState.LinkOrlDirty = 1;
   WriteLinkSummary(doc, p, doc.m_nEndEventRow != kNoEndEventRow);
+  // The rows are read back from the key events as written, as opening the saved file reads them:
+  // a save followed by an open shows the table the reanalysis showed.
+  BuildEventTable(kSorFileKind, record, doc.m_EventRows, doc.m_nEventCount, doc.m_nEndEventRow, doc.m_nPointCount,
+                  doc.m_DbSamples, doc.m_dFibreLengthKm, record.UserName.DistanceCorrection);
 
   doc.UpdateAllViews(nullptr, kHintRefresh);
   doc.SetModifiedFlag(true);

@@ -38,9 +38,13 @@ double SampleAt(const COtdrDoc& doc, int index) {
 // Rounded as shown; a missing value stays missing, and the dialog shows it as such.
 float Rounded3(float value) { return IsMissingValue(value) ? kMissingValue : RoundHalfUp(value, 3); }
 
-// A confirmed value in thousandths for a key-event field: rounded half up to a tenth, then truncated.
-std::int32_t StoredThousandths(double value) {
-  return lumivane::TruncToInt32(RoundHalfUp(static_cast<float>(value), 1));
+// A confirmed value in thousandths for a key-event field, rounded half up as every stored value is.
+std::int32_t StoredThousandths(double value) { return lumivane::RoundToInt32(value); }
+
+// A measured value outside what the dialog accepts is no measurement: it is shown and stored as
+// missing rather than refused in a box the user cannot edit.
+float WithinOrMissing(float value, double low, double high) {
+  return IsMissingValue(value) || (value >= low && value <= high) ? value : kMissingValue;
 }
 
 std::int16_t ToField16(std::int32_t value) {
@@ -52,12 +56,13 @@ void SetText(char16_t* field, std::size_t capacity, std::u16string_view text) {
   std::copy_n(text.begin(), std::min(text.size(), capacity - 1), field);
 }
 
-// Rebuilds what the key events feed and announces the edit to every pane.
-void FinishEdit(COtdrDoc& doc) {
+// Rebuilds what the key events feed and announces the edit to every pane. The link ORL the file
+// stores stands unless the edit moved the link's start or end.
+void FinishEdit(COtdrDoc& doc, bool linkChanged) {
   BuildEventTable(kSorFileKind, doc.m_SorRecord, doc.m_EventRows, doc.m_nEventCount, doc.m_nEndEventRow,
                   doc.m_nPointCount, doc.m_DbSamples, doc.m_dFibreLengthKm, doc.m_SorRecord.UserName.DistanceCorrection);
   g_DisplayState.TableRedrawRequest = 1;
-  g_DisplayState.LinkOrlDirty = 1;
+  if (linkChanged) g_DisplayState.LinkOrlDirty = 1;
   doc.UpdateAllViews(nullptr, 0);
   doc.SetModifiedFlag(true);
 }
@@ -76,6 +81,7 @@ bool DeleteEvent(COtdrDoc& doc, int r) {
   const int count = KeyEventCount(doc);
   // A stale row would shorten the list by a real event.
   if (r < 0 || r >= count) return false;
+  const bool linkChanged = r == 0 || r == doc.m_nEndEventRow;
   for (int i = r; i < count - 1; ++i) {
     keys.Events[i] = keys.Events[i + 1];
     --keys.Events[i].EventNumber;
@@ -87,7 +93,7 @@ bool DeleteEvent(COtdrDoc& doc, int r) {
   const int rowsBefore = RowCount(doc);
   for (int e = r; e < rowsBefore && e + 1 < kSorLossTableSize; ++e) losses[e] = losses[e + 1];
 
-  FinishEdit(doc);
+  FinishEdit(doc, linkChanged);
   return true;
 }
 
@@ -132,6 +138,9 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   p.attenuation = Rounded3(p.attenuation);
   if (!IsMissingValue(p.attenuation)) p.attenuation = std::clamp(p.attenuation, -kAttenuationLimit, kAttenuationLimit);
   if (p.reflectance < kLowestReflectance) p.reflectance = kNoReflectance;
+  p.reflectance = WithinOrMissing(p.reflectance, kAddEventReflectanceMin, kAddEventReflectanceMax);
+  p.insertionLoss = WithinOrMissing(p.insertionLoss, -kAddEventLossLimit, kAddEventLossLimit);
+  p.cumulativeLoss = WithinOrMissing(p.cumulativeLoss, 0.0, kAddEventCumulativeLossMax);
 
   p.locationMax = RoundHalfUp(DistanceFromUserZero(doc.m_dFibreLengthKm, doc.m_SorRecord), 3) * g_LengthUnitFactor;
   p.attenuationMax = kAttenuationLimit / g_LengthUnitFactor;
@@ -170,7 +179,7 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   const auto known = [](float value) { return IsMissingValue(value) ? 0.0f : value; };
   event.Slope = ToField16(StoredThousandths(static_cast<double>(known(p.attenuation)) * 1000.0 * g_LengthUnitFactor));
   event.SpliceLoss = ToField16(StoredThousandths(static_cast<double>(known(p.insertionLoss)) * 1000.0));
-  event.Reflectance = StoredThousandths(static_cast<double>(p.reflectance) * 1000.0);
+  event.Reflectance = StoredThousandths(static_cast<double>(known(p.reflectance)) * 1000.0);
   const std::u16string_view code = p.type == kEventEnd ? u"1D9999" : p.type == kEventReflective ? u"1A9999" : u"0A9999";
   SetText(event.EventCode, std::size(event.EventCode), code);
   SetText(event.LossTechnique, std::size(event.LossTechnique), u"LS");
@@ -183,7 +192,7 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   auto& losses = record.UserName.EventLossTable;
   for (int e = std::min(RowCount(doc) + 1, kSorLossTableSize - 1); e > m; --e) losses[e] = losses[e - 1];
   // The loss table is shorter than the key events; an event beyond it has no entry.
-  if (m < kSorLossTableSize) losses[m] = lumivane::TruncToInt32(known(p.cumulativeLoss) * 1000.0f);
+  if (m < kSorLossTableSize) losses[m] = StoredThousandths(static_cast<double>(known(p.cumulativeLoss)) * 1000.0);
 
   keys.Events.resize(static_cast<std::size_t>(count));
   keys.Events.insert(keys.Events.begin() + m, event);
@@ -193,9 +202,9 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   if (p.type == kEventEnd) {
     keys.EndToEndMarker2 = t;
     const float loss = GetEventLoss(m, kSorFileKind, record, doc.m_nPointCount, doc.m_DbSamples.Values, doc.m_dFibreLengthKm);
-    if (!IsMissingValue(loss)) keys.EndToEndLoss = lumivane::TruncToInt32(loss * 1000.0f);
+    if (!IsMissingValue(loss)) keys.EndToEndLoss = StoredThousandths(static_cast<double>(loss) * 1000.0);
   }
   BuildLinkSummary(kSorFileKind, record, doc.m_LinkSummary, doc.m_nPointCount, doc.m_dFibreLengthKm,
                    record.UserName.DistanceCorrection);
-  FinishEdit(doc);
+  FinishEdit(doc, p.type == kEventEnd || m == 0);
 }

@@ -22,7 +22,14 @@ int HasEndEvent(const COtdrDoc& doc);
 /// changes nothing when `r` is not a key event.
 bool DeleteEvent(COtdrDoc& doc, int r);
 
-/// The event Add Event proposes, as its dialog shows it (distances in the display unit).
+/// What the Add Event dialog accepts (dB), for every value it stores.
+inline constexpr double kAddEventReflectanceMin = -78.0;
+inline constexpr double kAddEventReflectanceMax = 0.0;
+inline constexpr double kAddEventLossLimit = 32.0;
+inline constexpr double kAddEventCumulativeLossMax = 100.0;
+
+/// The event Add Event proposes, as its dialog shows it (distances in the display unit); a value
+/// the trace does not give, or gives outside what the dialog accepts, is kMissingValue.
 struct AddEventProposal {
   int type = kEventEnd;        // kEventEnd, kEventReflective or kEventNonReflective
   float location = 0.0f;       // display unit

@@ -1,22 +1,19 @@
 #pragma once
 // What the Event Table pane shows of the document's event rows: the column headings in the current
 // length unit, the text of every cell, the event icon of each row and the cells that fail their
-// pass/fail limit. Plain data, so the pane, its tests and printing read the same texts.
+// pass/fail limit. Plain data: the pane, every report layout and the text export print these texts.
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <span>
 
 #include "document/document_settings.h"
+#include "panes/event_table_view.h"
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
 class COtdrDoc;
-
-inline constexpr int kEventColumnCount = 11;
 
 /// Columns of the event table, left to right.
 enum EventColumn : int {
@@ -34,7 +31,7 @@ enum EventColumn : int {
 };
 
 /// Images of the event icon list, in list order.
-enum EventIcon : int {
+enum EventTableIcon : int {
   kIconBlank = 0,
   kIconStart,
   kIconEnd,
@@ -57,21 +54,6 @@ struct EventColumnHeading {
 
 /// The eleven headings with the unit label `unitName` where a column needs one.
 std::array<EventColumnHeading, kEventColumnCount> EventColumnHeadings(std::string_view unitName);
-
-/// One row of the table as shown.
-struct EventTableRowView {
-  std::array<std::string, kEventColumnCount> texts;
-  int typeIcon = kIconBlank;
-  std::uint32_t failedColumns = 0;  // bit c set: column c fails its limit
-
-  bool Failed(int column) const { return (failedColumns >> column & 1u) != 0; }
-};
-
-/// Every row of the document's event table and whether any cell failed.
-struct EventTableView {
-  std::vector<EventTableRowView> rows;
-  bool anyFailed = false;
-};
 
 /// What an event table is made of: a trace's event rows, its end row, its record and the limits
 /// its values are judged against.

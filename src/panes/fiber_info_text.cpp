@@ -6,6 +6,7 @@
 #include "document/otdr_doc.h"
 #include "measure/link_orl_cache.h"
 #include "measure/pass_fail_verdict.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "vocabulary/text_table.h"
 
@@ -19,8 +20,6 @@ constexpr LangRow kRowTotalAttn = 71;      // "Total Attn.:"
 constexpr LangRow kRowTotalOrl = 251;      // "Total ORL:"
 constexpr LangRow kRowEventNumber = 68;    // "Event Number:"
 
-// The pane's own tolerance, finer than the pass/fail check's.
-constexpr double kTolerance = 0.000001;
 
 std::string LengthText(float km, const LengthUnit& unit) {
   if (km == 0.0f) return "---.---";
@@ -32,8 +31,8 @@ std::string LengthText(float km, const LengthUnit& unit) {
 PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
   const TraceDateTime& t = doc.m_TraceDateTime;
   const LinkSummaryRecord& link = doc.m_LinkSummary;
-  const bool hasLink = std::fabs(link.LinkLength) > kTolerance;
   const float orl = TakeLinkOrl(doc);
+  const LinkValueTexts totals = FormatLinkValues(link, orl, unit.factor, unit.name);
   const LinkLimitFails fails = JudgeLinkLimits(link, doc.m_PassFailThresholds, orl);
 
   const auto label = [](LangRow row) { return g_CurrentStrings[row]; };
@@ -43,13 +42,9 @@ PaneLines FiberInfoLines(COtdrDoc& doc, const LengthUnit& unit) {
        kFiberInfoValueX},
       {label(kRowRange), LengthText(link.TraceLength, unit), kFiberInfoLengthValueX},
       {label(kRowTotalLength), LengthText(link.LinkLength, unit), kFiberInfoLengthValueX},
-      {label(kRowTotalLoss), hasLink ? lumivane::Format("%7.3f dB", link.LinkLoss) : "---.---", kFiberInfoValueX,
-       fails.linkLoss},
-      {label(kRowTotalAttn),
-       (hasLink ? lumivane::Format("%7.3f dB/", link.LossPerKm / unit.factor) : std::string("  -.--- dB/")) +
-           std::string(unit.name),
-       kFiberInfoValueX},
-      {label(kRowTotalOrl), lumivane::Format(" %7.3f dB", orl), kFiberInfoValueX, fails.linkOrl},
+      {label(kRowTotalLoss), PaneValue(totals.loss), kFiberInfoValueX, fails.linkLoss},
+      {label(kRowTotalAttn), PaneValue(totals.attenuation), kFiberInfoValueX},
+      {label(kRowTotalOrl), " " + PaneValue(totals.orl), kFiberInfoValueX, fails.linkOrl},
       {label(kRowEventNumber), lumivane::Format("  %d", doc.m_nEventCount), kFiberInfoValueX},
   };
 }

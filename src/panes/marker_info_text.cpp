@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "document/otdr_doc.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "vocabulary/text_table.h"
 
@@ -91,7 +92,7 @@ PaneLines MarkerInfoLines(int activeMarker, const MarkerReadings& r, float marke
            insLoss >= -kInsLossShownUpTo && insLoss <= kInsLossShownUpTo ? Fixed3Db(insLoss) : "  -.--- dB"),
       line(atB ? kRowReflAtB : kRowReflAtA,
            std::fabs(r.m_dReflectance) <= kReflectanceShownUpTo ? Fixed3Db(-std::fabs(reflectance)) : "  --.--- dB"),
-      line(kRowTwoPointOrl, Fixed3Db(markerOrl)),
+      line(kRowTwoPointOrl, PaneValue(OrlText(markerOrl))),
       line(atB ? kRowCumLossToB : kRowCumLossToA,
            r.m_dCumLoss == kMissingValue ? "  --.--- dB" : Fixed3Db(r.m_dCumLoss)),
   };

@@ -8,6 +8,7 @@
 #include "document/display_model_params.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
+#include "measure/marker_measurements.h"
 #include "measure/optical_return_loss.h"
 #include "platform/saturate.h"
 #include "trace/least_squares.h"
@@ -86,9 +87,7 @@ MarkerReadings MeasureMarkerReadings(const MarkerState& m, const SorRecord& reco
   r.m_dReflectance =
       lossMode ? kMissingValue : GetEventReflectance(m.ActiveMarker, m, n, db, record, currentOffsetDb);
 
-  const float launch = GetLaunchLevel(kSorFileKind, record, n, db, fibreLengthKm);
-  const int active = lumivane::ClampIndex(m.ActiveMarker == 1 ? m.MarkerB : m.MarkerA, n);
-  r.m_dCumLoss = launch == kMissingValue ? kMissingValue : db[static_cast<std::size_t>(active)] - launch;
+  r.m_dCumLoss = GetMarkerEventLossFromSamples(a, b, m.ActiveMarker == 1 ? 1 : 0, record, n, db, fibreLengthKm);
   return r;
 }
 
@@ -131,39 +130,7 @@ float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int 
   if (m.MarkerA == m.MarkerB || n < 1) return 0.0f;
   const SorRecord& record = doc.m_SorRecord;
   const double length = doc.m_dFibreLengthKm;
-  const int a = lumivane::ClampIndex(m.MarkerA, n);
-  const int b = lumivane::ClampIndex(m.MarkerB, n);
-  float dA = GetDistance_Position(a, kSorFileKind, record, length);
-  float dB = GetDistance_Position(b, kSorFileKind, record, length);
-  const int count = std::clamp(eventCount, 0, static_cast<int>(rows.size()));
-  const auto end = std::find_if(rows.begin(), rows.begin() + count, [](const EventRow& row) { return row.Type == kEventEnd; });
-  // Past the end of the fibre nothing returns light. Without an end row the whole stretch counts.
-  if (end != rows.begin() + count) {
-    const float endKm = end->Distance;
-    if (end != rows.begin() &&
-        std::min(a, b) >= IndexOfShownDistance(endKm, record, length, n)) {
-      return 0.0f;
-    }
-    dA = std::min(dA, endKm);
-    dB = std::min(dB, endKm);
-  }
-  const float nearKm = std::min(dA, dB);
-  const float farKm = std::max(dA, dB);
-  // The stretch between the markers is measured like a whole link that starts at the near marker:
-  // a launch row, the stretch's reflections, and an end row at the stretch's length.
-  const auto rowOf = [](std::int32_t type, float distanceKm, float reflectance) {
-    EventRow row{};
-    row.Type = type;
-    row.Distance = distanceKm;
-    row.Reflectance = reflectance;
-    return row;
-  };
-  std::vector<EventRow> stretch{rowOf(kEventLaunch, 0.0f, 0.0f)};
-  for (int i = 0; i < count; ++i) {
-    const EventRow& row = rows[static_cast<std::size_t>(i)];
-    if (row.Type == kEventNonReflective || row.Distance < nearKm || row.Distance > farKm) continue;
-    stretch.push_back(rowOf(kEventReflective, row.Distance - nearKm, row.Reflectance));
-  }
-  stretch.push_back(rowOf(kEventEnd, std::fabs(dA - dB), 0.0f));
-  return ComputeLinkOrl(stretch, static_cast<int>(stretch.size()), wavelengthNm);
+  const float dA = GetDistance_Position(lumivane::ClampIndex(m.MarkerA, n), kSorFileKind, record, length);
+  const float dB = GetDistance_Position(lumivane::ClampIndex(m.MarkerB, n), kSorFileKind, record, length);
+  return EstimateOrl(rows, eventCount, wavelengthNm, dA, dB);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "measure/marker_measurements.h"
+#include "panes/event_table_cells.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "sor/sor_text.h"
 #include "trace/trace_conversions.h"
@@ -11,10 +13,11 @@
 
 using lumivane::Format;
 
+static_assert(kSlotEventColumns == kEventColumnCount, "an event cell holds the table's columns");
+
 namespace {
 
 constexpr std::size_t kHeaderValueChars = 100;
-constexpr std::string_view kNoValue = "-.---";
 
 struct FibreTypeText {
   int type;
@@ -65,30 +68,6 @@ double SampleDb(const SorRecord& record, int index) {
   return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
 }
 
-bool IsMissing(double value) { return value == static_cast<double>(kMissingValue); }
-
-std::string DecibelOrNone(double value) { return IsMissing(value) ? std::string(kNoValue) : FormatFixed3(value); }
-
-LangRow EventTypeRow(int type) {
-  switch (type) {
-    case 0:
-      return 41;
-    case 1:
-      return 40;
-    case 2:
-      return 39;
-    case 4:
-      return 334;
-    default:
-      return 38;
-  }
-}
-
-std::string CommentText(int origin) {
-  if (origin == 1) return Row(3);
-  if (origin == 2) return Row(2);
-  return std::string(kNoValue);
-}
 
 }  // namespace
 
@@ -109,7 +88,7 @@ std::string InsertionLossLine(int eventNumber, const SorRecord& record) {
   const int count = StoredKeyEventCount(record.KeyEvents);
   // Event 0 means no event holds the marker: there is no key event to read a
   // loss from.
-  if (eventNumber < 1 || eventNumber > count) return line + "  " + std::string(kNoValue) + " dB";
+  if (eventNumber < 1 || eventNumber > count) return line + "  " + std::string(kNoValueText) + " dB";
   const float loss = static_cast<float>(record.KeyEvents.Events[eventNumber - 1].SpliceLoss) / 1000.0f;
   return line + Format("%7.3f dB", static_cast<double>(loss));
 }
@@ -159,7 +138,7 @@ MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in) {
   m.twoPointAttnPerKm = m.distanceKm != 0.0 ? m.twoPointLoss / m.distanceKm : 0.0;
   // A fit that cannot be made counts as no loss, as for coinciding markers.
   float lsa = GetLsaLossFromSamples(a, b, n, in.samples);
-  if (IsMissing(lsa)) lsa = 0.0f;
+  if (lsa == kMissingValue) lsa = 0.0f;
   m.lsaAttnPerKm = m.distanceKm != 0.0 ? lsa / m.distanceKm : 0.0;
   m.cumulativeLoss = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
   return m;
@@ -171,7 +150,7 @@ MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFact
   return {Format("%.5f", m.distanceKm * f) + " " + u, Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB",
           Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u,
           Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u,
-          IsMissing(m.cumulativeLoss) ? std::string("  --.--- dB")
+          m.cumulativeLoss == kMissingValue ? std::string("  --.--- dB")
                                       : Format("%.3f dB", static_cast<double>(m.cumulativeLoss))};
 }
 
@@ -185,42 +164,27 @@ void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
   t[15] = Row(215) + texts.distance;
   t[16] = Row(216) + texts.twoPointLoss;
   t[17] = Row(217) + texts.twoPointAttenuation;
-  t[22] = Row(251) + Format("%.3f dB", static_cast<double>(in.link->LinkOrl));
+  const LinkValueTexts totals = FormatLinkValues(*in.link, in.link->LinkOrl, f, u);
+  t[22] = Row(251) + totals.orl;
   t[21] = Row(218) + texts.lsaAttenuation;
   t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") + texts.cumulativeLoss;
-
-  const LinkSummaryRecord& link = *in.link;
-  const bool noLink = link.LinkLength == 0.0f;
-  t[18] = Row(69) + (noLink ? std::string("---.---") : Format("%.5f ", link.LinkLength * f) + u);
-  t[19] = Row(70) + (noLink ? std::string("---.---") : Format("%.3f dB", static_cast<double>(link.LinkLoss)));
-  t[20] = Row(71) + (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", link.LossPerKm / f)) + u;
+  t[18] = Row(69) + totals.length;
+  t[19] = Row(70) + totals.loss;
+  t[20] = Row(71) + totals.attenuation;
   slot.CellMarkerA = m.markerA;
   slot.CellMarkerB = m.markerB;
 }
 
-void FillPageSlotEvents(PageSlot& slot, int first, int end, std::span<const EventRow> rows, std::string_view title,
+void FillPageSlotEvents(PageSlot& slot, int first, int end, const EventTableView& table, std::string_view title,
                         int totalEvents) {
-  const int size = static_cast<int>(rows.size());
+  const int size = static_cast<int>(table.rows.size());
   first = std::clamp(first, 0, size);
   end = std::clamp(end, first, std::min(size, first + kSlotEventRows));
-  const double f = g_LengthUnitFactor;
   slot.Used = 0;
   slot.RowCount = end - first;
   for (int e = first; e < end; ++e) {
-    const EventRow& row = rows[static_cast<std::size_t>(e)];
-    std::string* cell = &slot.EventText[static_cast<std::size_t>(kSlotEventColumns * (e - first))];
-    cell[0] = Format("%d", e + 1);
-    cell[1] = Row(EventTypeRow(row.Type));
-    cell[2] = FormatFixed5(row.Distance * f);
-    cell[3] = row.Type == 3 ? std::string(kNoValue) : DecibelOrNone(row.Reflectance);
-    cell[4] = row.Type == 0 || row.Type == 1 ? std::string(kNoValue) : DecibelOrNone(row.SpliceLoss);
-    cell[5] = row.Type == 0 ? std::string(kNoValue)
-                            : DecibelOrNone(IsMissing(row.Attenuation) ? row.Attenuation : row.Attenuation / f);
-    cell[6] = row.Type == 0 ? std::string(kNoValue) : DecibelOrNone(row.CumulativeLoss);
-    cell[7] = FormatFixed3(row.SectionLength * f);
-    cell[8] = FormatFixed3(row.DistanceToEnd * f);
-    cell[9] = e == 0 ? std::string(kNoValue) : DecibelOrNone(row.SectionLoss);
-    cell[10] = CommentText(row.Origin);
+    const auto& texts = table.rows[static_cast<std::size_t>(e)].texts;
+    std::copy(texts.begin(), texts.end(), slot.EventText.begin() + kSlotEventColumns * (e - first));
   }
   slot.FirstRow = first;
   slot.EndRow = end;

@@ -13,6 +13,8 @@
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
+struct EventTableView;
+
 /// Slots one print job may fill.
 inline constexpr int kPageSlotCount = 2000;
 /// Text lines of a trace cell.
@@ -113,7 +115,7 @@ MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFact
 /// length unit.
 void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in);
 
-/// Makes the slot an event-table cell holding rows first .. end - 1 (at most
-/// 20) of `rows`.
-void FillPageSlotEvents(PageSlot& slot, int first, int end, std::span<const EventRow> rows, std::string_view title,
+/// Makes the slot an event-table cell holding the texts of rows first .. end - 1
+/// (at most 20) of `table`, the trace's event table as the pane shows it.
+void FillPageSlotEvents(PageSlot& slot, int first, int end, const EventTableView& table, std::string_view title,
                         int totalEvents);

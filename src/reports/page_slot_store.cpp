@@ -26,6 +26,11 @@ void ClearCell(PageSlot& slot) {
   slot.LengthKm = 0.0;
 }
 
+// Whether `trace` is the one the document shows.
+bool IsOnScreen(const COtdrDoc* shown, const TraceRecord& trace) {
+  return shown != nullptr && shown->HasTrace() && shown->m_strTracePath == trace.m_strPath;
+}
+
 }  // namespace
 
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
@@ -51,7 +56,7 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     const TraceDisplayModel& model = trace->m_Model;
     // The trace the document shows is printed as it is on screen: its markers, its edited header
     // and events. Every other loaded trace as it comes up when chosen.
-    const bool onScreen = shown != nullptr && shown->HasTrace() && shown->m_strTracePath == trace->m_strPath;
+    const bool onScreen = IsOnScreen(shown, *trace);
     const SorRecord& record = onScreen ? shown->m_SorRecord : model.m_SorRecord;
     const LinkSummaryRecord& link = onScreen ? shown->m_LinkSummary : model.m_LinkSummary;
     const std::span<const EventRow> rows = onScreen ? EventRowsInUse(shown->m_EventRows, shown->m_nEventCount)
@@ -96,13 +101,17 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
 int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
                         const BatchPrintState& batch, TraceDisplayModel& work, const COtdrDoc* shown) {
   const auto full = [&store] { return store.m_PageSlots.size() >= static_cast<std::size_t>(kPageSlotCount); };
+  // The cells print what the event table shows; they mark no failed value, so no limit is judged.
+  static const PassFailThresholds kNoLimits{};
   // False when the slots ran out before the last of the rows.
-  const auto addEventCells = [&store, &full](std::span<const EventRow> rows, const std::string& title) {
-    const int total = static_cast<int>(rows.size());
+  const auto addEventCells = [&store, &full](std::span<const EventRow> rows, int endRow, const SorRecord& record,
+                                             const std::string& title) {
+    const EventTableView table = ComputeEventTable({rows, endRow, record, kNoLimits}, g_LengthUnitFactor);
+    const int total = static_cast<int>(table.rows.size());
     for (int c = 0; c < EventCellsFor(total); ++c) {
       if (full()) return false;
       PageSlot& cell = store.m_PageSlots.emplace_back();
-      FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, rows, title, total);
+      FillPageSlotEvents(cell, c * kSlotEventRows, (c + 1) * kSlotEventRows, table, title, total);
     }
     return true;
   };
@@ -126,7 +135,8 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
       PageSlot& trace = store.m_PageSlots.emplace_back();
       trace.Title = name;
       trace.Used = 1;
-      if (!addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), name)) {
+      if (!addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), work.m_nEndEventRow, work.m_SorRecord,
+                         name)) {
         store.m_UnreadFiles.push_back(path);
       }
     }
@@ -135,9 +145,13 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
     std::vector<PageSlot> traceSlots = std::move(store.m_PageSlots);
     store.m_PageSlots.clear();
     for (std::size_t t = 0; t < traceSlots.size() && store.m_PageSlots.size() < kPageSlotCount; ++t) {
+      // The rows the trace cell shows: the screen's for the trace on screen.
       const std::span<const EventRow> rows = traceSlots[t].EventRows;
+      const TraceDisplayModel& model = traces[t]->m_Model;
+      const bool onScreen = IsOnScreen(shown, *traces[t]);
       store.m_PageSlots.push_back(std::move(traceSlots[t]));
-      addEventCells(rows, std::string(SlotFileName(traces[t]->m_strPath)));
+      addEventCells(rows, onScreen ? shown->m_nEndEventRow : model.m_nEndEventRow,
+                    onScreen ? shown->m_SorRecord : model.m_SorRecord, std::string(SlotFileName(traces[t]->m_strPath)));
     }
   }
   store.m_nSlotCount = static_cast<int>(store.m_PageSlots.size());

@@ -55,9 +55,8 @@ CombinedEventTable BuildCombinedEventRows(std::span<const TraceEvents> traces) {
     // Every trace's rows stand under its name, the first trace's too: a row never reads as
     // another trace's.
     table.Names[static_cast<std::size_t>(index)] = std::string(lumivane::FileNameOf(traces[t].Path));
-    table.Limits.push_back(traces[t].Limits);
-    add({EventRow{}, index, trace});
-    for (const EventRow& row : traces[t].Rows) add({row, 0, trace});
+    add({EventTableRowView{}, index, trace});
+    for (const EventTableRowView& row : traces[t].Rows) add({row, 0, trace});
   }
   return table;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/document_settings.h"
+#include "panes/event_table_view.h"
 #include "trace/display_records.h"
 
 struct BatchPrintState;
@@ -33,7 +34,7 @@ enum class PageRoutine { SingleTrace, MultiTrace, Combined };
 /// One row of the combined event table: a trace's event row, or a heading that starts the rows of
 /// a further trace (NameIndex is then the index of its file name in the print names; 0 otherwise).
 struct CombinedEventRow {
-  EventRow Row{};
+  EventTableRowView Cells{};  // as the trace's event table shows the row
   int NameIndex = 0;
   int Trace = 0;  // index of the trace the row belongs to
 };
@@ -42,14 +43,13 @@ struct CombinedEventRow {
 struct CombinedEventTable {
   std::vector<CombinedEventRow> Rows;  // at most kMaxEventRows
   std::array<std::string, kPrintNameCount> Names;
-  std::vector<PassFailThresholds> Limits;  // per trace, the limits its rows are judged with
 };
 
-/// One loaded trace as the combined table reads it.
+/// One loaded trace as the combined table reads it: its event table's rows as the pane shows them,
+/// judged with the limits of the trace's own wavelength.
 struct TraceEvents {
   std::string_view Path;
-  std::span<const EventRow> Rows;
-  PassFailThresholds Limits{};  // the limits of the trace's own wavelength
+  std::span<const EventTableRowView> Rows;
 };
 
 /// What a job's page count depends on.

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "measure/pass_fail_check.h"
 #include "measure/pass_fail_verdict.h"
+#include "panes/event_table_cells.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "sor/sor_text.h"
 #include "trace/trace_conversions.h"
@@ -14,11 +15,8 @@ using lumivane::Format;
 
 namespace {
 
-constexpr std::string_view kNoValue = "-.---";
 constexpr int kInfoLineStep = kInfoFontHeight + 3;
 constexpr int kMaxAverageSeconds = 7200;
-constexpr float kTinyValue = 0.0001f;
-constexpr float kTinyLengthKm = 0.000001f;
 
 // Text rows of the report.
 constexpr int kRowFile = 231, kRowCableId = 47, kRowFiberId = 46, kRowOperator = 88, kRowRange = 86, kRowIor = 91,
@@ -35,8 +33,6 @@ constexpr std::array<int, 3> kColumnX{kReportLeft, (kReportPageRight - 100) / 3 
 constexpr int kColumnGap = 6;
 
 const std::string& Row(int row) { return g_CurrentStrings[static_cast<std::size_t>(row)]; }
-
-bool IsMissing(float value) { return value == kMissingValue || !std::isfinite(value); }
 
 }  // namespace
 
@@ -149,7 +145,7 @@ std::vector<PlacedText> PlaceTraceInfo(const std::array<std::string, 21>& lines,
 std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& s, float linkOrl, std::string_view unitName,
                                    double unitFactor, const PassFailThresholds& limits) {
   const std::string unit(unitName);
-  const bool noLink = s.LinkLength == 0;
+  const LinkValueTexts totals = FormatLinkValues(s, linkOrl, unitFactor, unitName);
   const LinkLimitFails fails = JudgeLinkLimits(s, limits, linkOrl);
   constexpr int R = kReportPageRight;
   const auto text = [](int x, int row, const std::string& value, bool alignRight = false, bool failed = false) {
@@ -157,11 +153,10 @@ std::vector<PlacedText> TotalsLine(const LinkSummaryRecord& s, float linkOrl, st
   };
   return {
       text(50, kRowTotalRange, s.TraceLength == 0 ? std::string("---.---") : Format("%.5f ", s.TraceLength * unitFactor) + " " + unit),
-      text(R / 5 + 50, kRowTotalLength, noLink ? std::string("---.---") : Format("%.5f ", s.LinkLength * unitFactor) + unit),
-      text(2 * R / 5 + 35, kRowTotalLoss, noLink ? std::string("---.---") : Format("%.3f dB", s.LinkLoss), false,
-           fails.linkLoss),
-      text(3 * R / 5 + 15, kRowTotalAttn, (noLink ? std::string("-.--- dB/") : Format("%.3f dB/", s.LossPerKm / unitFactor)) + unit),
-      text(R - 60, kRowTotalOrl, Format("%.3f dB", linkOrl), true, fails.linkOrl),
+      text(R / 5 + 50, kRowTotalLength, totals.length),
+      text(2 * R / 5 + 35, kRowTotalLoss, totals.loss, false, fails.linkLoss),
+      text(3 * R / 5 + 15, kRowTotalAttn, totals.attenuation),
+      text(R - 60, kRowTotalOrl, totals.orl, true, fails.linkOrl),
   };
 }
 
@@ -172,93 +167,24 @@ RowSpan EventRowsOfPage(int page, int rowCount, int firstPageRows) {
   return {static_cast<int>(start), static_cast<int>(std::min<long long>(64, rowCount - start))};
 }
 
-ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow, bool allTraces, double unitFactor,
-                                 const PassFailThresholds& limits) {
-  ReportEventLine line;
-  auto& c = line.cells;
-  const std::string none(kNoValue);
-  const auto fixed3 = [&none](double v) { return std::isfinite(v) ? FormatFixed3(v) : none; };
-  const auto distance = [&none](double km) { return std::isfinite(km) ? FormatFixed5(km) : none; };
-  const auto tiny = [allTraces](float v) { return !allTraces && std::fabs(v) < kTinyValue; };
-  const std::int32_t type = row.Type;
-
-  c[0] = std::to_string(number);
-  switch (type) {
-    case kEventLaunch: c[1] = Row(41); break;
-    case kEventEnd: c[1] = Row(40); break;
-    case kEventReflective: c[1] = Row(39); break;
-    case kEventOutOfRange: c[1] = Row(334); break;
-    default: c[1] = Row(38); break;
-  }
-  c[2] = distance(row.Distance * unitFactor);
-  // A missing value (1e10) never prints as a number, in either variant.
-  c[3] = type == kEventNonReflective || tiny(row.Reflectance) || IsMissing(row.Reflectance) ? none : fixed3(row.Reflectance);
-  c[4] = type == kEventLaunch || type == kEventEnd || tiny(row.SpliceLoss) || IsMissing(row.SpliceLoss)
-             ? none
-             : fixed3(row.SpliceLoss);
-  c[5] = type == kEventLaunch || tiny(row.Attenuation) || IsMissing(row.Attenuation) ? none
-                                                                                      : fixed3(row.Attenuation / unitFactor);
-  c[6] = type == kEventLaunch || tiny(row.CumulativeLoss) || IsMissing(row.CumulativeLoss) ? none
-                                                                                           : fixed3(row.CumulativeLoss);
-  const auto length = [&none](double km) { return std::isfinite(km) ? FormatFixed3(km) : none; };
-  c[7] = row.SectionLength < kTinyLengthKm ? none : length(row.SectionLength * unitFactor);
-  c[8] = row.DistanceToEnd < kTinyLengthKm ? none : length(row.DistanceToEnd * unitFactor);
-  if (firstRow || IsMissing(row.SectionLoss) || (!allTraces && std::fabs(row.SectionLoss) <= kTinyValue)) {
-    c[9] = none;
-  } else {
-    c[9] = allTraces ? fixed3(row.SectionLoss) : Format("%.3f dB", row.SectionLoss);
-  }
-  c[10] = row.Origin == kOriginUserAdded ? Row(3) : row.Origin == kOriginUserMoved ? Row(2) : none;
-
-  const auto judge = [&](int cell, float value, int kind) {
-    if (c[static_cast<std::size_t>(cell)] != none && FailsLimit(limits, value, type, kind)) line.failed |= 1u << cell;
-  };
-  judge(3, row.Reflectance, kLimitKindReflectance);
-  judge(4, row.SpliceLoss, kLimitKindLoss);
-  judge(5, row.Attenuation, kLimitKindAttenuation);
-  return line;
+bool CombinedTableFails(const CombinedEventTable& table) {
+  return std::any_of(table.Rows.begin(), table.Rows.end(),
+                     [](const CombinedEventRow& row) { return row.Cells.failedColumns != 0; });
 }
 
-const PassFailThresholds& CombinedRowLimits(const CombinedEventTable& table, int row) {
-  static const PassFailThresholds kNothingJudged = [] {
-    PassFailThresholds none;
-    none.Judged = 0;
-    return none;
-  }();
-  if (row < 0 || static_cast<std::size_t>(row) >= table.Rows.size()) return kNothingJudged;
-  const int trace = table.Rows[static_cast<std::size_t>(row)].Trace;
-  if (trace < 0 || static_cast<std::size_t>(trace) >= table.Limits.size()) return kNothingJudged;
-  return table.Limits[static_cast<std::size_t>(trace)];
-}
-
-bool CombinedTableFails(const CombinedEventTable& table, double unitFactor) {
-  for (std::size_t i = 0; i < table.Rows.size(); ++i) {
-    const CombinedEventRow& row = table.Rows[i];
-    if (row.NameIndex != 0) continue;
-    const int index = static_cast<int>(i);
-    if (ReportEventCells(row.Row, row.Row.Index + 1, row.Row.Index == 0, true, unitFactor,
-                         CombinedRowLimits(table, index))
-            .failed != 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
-std::string UnshownFailures(std::span<const EventRow> rows, const PassFailThresholds& limits,
-                            const LinkSummaryRecord& link, float linkOrl, bool tablePrinted, bool totalsPrinted) {
+std::string UnshownFailures(const EventTableSource& events, const LinkSummaryRecord& link, float linkOrl,
+                            bool tablePrinted, bool totalsPrinted) {
   std::vector<std::string> names;
   if (!tablePrinted) {
     std::uint32_t failed = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      failed |= ReportEventCells(rows[i], static_cast<int>(i) + 1, i == 0, false, 1.0, limits).failed;
-    }
-    for (const auto& [cell, row] : {std::pair{3, kRowReflectance}, {4, kRowInsLoss}, {5, kRowAttenuation}}) {
+    for (const EventTableRowView& row : ComputeEventTable(events, 1.0).rows) failed |= row.failedColumns;
+    for (const auto& [cell, row] : {std::pair{kColReflectance, kRowReflectance}, {kColInsertionLoss, kRowInsLoss},
+                                    {kColAttenuation, kRowAttenuation}}) {
       if ((failed >> cell & 1u) != 0) names.push_back(Row(row));
     }
   }
   if (!totalsPrinted) {
-    const LinkLimitFails fails = JudgeLinkLimits(link, limits, linkOrl);
+    const LinkLimitFails fails = JudgeLinkLimits(link, events.limits, linkOrl);
     const auto label = [](int row) {
       std::string text = Row(row);
       if (text.ends_with(':')) text.pop_back();

@@ -14,6 +14,8 @@
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
+struct EventTableSource;
+
 inline constexpr int kReportLeft = 50;
 inline constexpr int kReportRight = 747;
 inline constexpr int kReportPageRight = 797;  // the drawing rectangle's right edge for every block
@@ -83,28 +85,14 @@ struct RowSpan {
 };
 RowSpan EventRowsOfPage(int page, int rowCount, int firstPageRows);
 
-/// The eleven printed cells of one event row and the cells that fail their limit.
-struct ReportEventLine {
-  std::array<std::string, 11> cells;
-  std::uint32_t failed = 0;  // bit c: cell c prints white on black
-};
-
-/// The cells of `row`; `number` is what the No. column shows, `firstRow` the table's first row.
-/// `allTraces` is the variant listing the events of every loaded trace (no unit on Loss Prev.).
-ReportEventLine ReportEventCells(const EventRow& row, int number, bool firstRow, bool allTraces,
-                                 double unitFactor, const PassFailThresholds& limits);
-
-/// The limits row `row` of the combined table is judged with: those of its trace's wavelength.
-const PassFailThresholds& CombinedRowLimits(const CombinedEventTable& table, int row);
-
 /// Whether a printed cell of the combined table fails its trace's limits.
-bool CombinedTableFails(const CombinedEventTable& table, double unitFactor);
+bool CombinedTableFails(const CombinedEventTable& table);
 
 /// The names of the judged values that fail while the page leaves out the block that would show
 /// them flagged (the event table when `tablePrinted` is false, the totals when `totalsPrinted` is),
 /// separated by commas: a page that says "Fail" always says why. Empty when nothing is hidden.
-std::string UnshownFailures(std::span<const EventRow> rows, const PassFailThresholds& limits,
-                            const LinkSummaryRecord& link, float linkOrl, bool tablePrinted, bool totalsPrinted);
+std::string UnshownFailures(const EventTableSource& events, const LinkSummaryRecord& link, float linkOrl,
+                            bool tablePrinted, bool totalsPrinted);
 
 /// The eleven headings of the printed event table and their x positions.
 std::vector<PlacedText> EventTableHeadings(std::string_view unitName);

@@ -238,7 +238,7 @@ TEST(AnalyzeTraceTest, CutAfterEndEndsTheListAtTheEndEvent) {
     const AnalysisEvent& end = run->events[run->end];
     EXPECT_NEAR(end.position, 6.0, 0.02) << flag;
     EXPECT_EQ(run->params.endPositionResult, static_cast<std::int32_t>(end.position * 1000.0)) << flag;
-    EXPECT_EQ(run->params.endLossResult, static_cast<std::int32_t>(end.cumulativeLoss * 1000.0)) << flag;
+    EXPECT_EQ(run->params.endLossResult, std::lround(end.cumulativeLoss * 1000.0)) << flag;
   }
   EXPECT_EQ(cut.count, cut.end + 1);
   ASSERT_EQ(kept.end, cut.end);

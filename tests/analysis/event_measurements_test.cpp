@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "trace/trace_conversions.h"
+
 namespace {
 
 constexpr int kCount = 1001;
@@ -195,6 +197,65 @@ TEST_F(EventMeasurementsTest, LocationsOutsideTheTraceAreClamped) {
   SetEvent(1, 5000, 5000, 6000);  // beyond it too: the last sample
   EXPECT_NEAR(Loss(1), 0.0, 1e-5);
   EXPECT_EQ(GetEventLoss(1, 0, *record, kCount, std::span<const double>(), 1.0), kMissingValue);
+}
+
+TEST_F(EventMeasurementsTest, CumulativeLossCountsFromTheStartNotFromAFirstEventBehindIt) {
+  // The first event lies 300 samples behind the user's zero (sample 0); the line through its window
+  // is read at the zero, where the fibre starts, so the section before it counts: 2.0 at sample 0.
+  SetEvent(0, 300, 0, 0);
+  SetLaunchWindow(320, 480);
+  SetEvent(1, 600, 550, 900);
+  EXPECT_NEAR(Loss(1), 0.68f, 1e-4);
+  EXPECT_EQ(StartSampleIndex(*record, kCount), 0);
+  // A first event before the zero is where the fibre starts.
+  record->KeyEvents.Events[0].TimeOfFlight = -100;
+  record->GenParams.UserOffset = 200;
+  EXPECT_EQ(StartSampleIndex(*record, kCount), 100);
+}
+
+// Files that store no windows: the cumulative loss follows from the stored splice losses of the
+// events before a row and the stored slopes over the sections up to it, from the user's zero.
+TEST_F(EventMeasurementsTest, WithoutWindowsTheCumulativeLossFollowsFromTheStoredValues) {
+  constexpr std::int32_t kGroupIndex = 146800;
+  record->FxdParams.GroupIndex = kGroupIndex;
+  const auto km = [](std::int32_t time) { return static_cast<double>(DistanceOfTime(time, kGroupIndex)); };
+  const struct {
+    const char* what;
+    std::vector<std::int32_t> times;
+    std::vector<std::int16_t> slopes;  // 0.001 dB/km, of the section before each event
+    std::vector<std::int16_t> splices;  // 0.001 dB
+    std::vector<double> expected;       // per row; kMissingValue where nothing follows
+  } cases[] = {
+      {"launch at the zero", {0, 50000, 120000}, {0, 300, 200}, {168, 500, 0},
+       {kMissingValue, 0.168 + 0.3 * km(50000), 0.168 + 0.5 + 0.3 * km(50000) + 0.2 * km(70000)}},
+      {"first event 1 km behind the start", {100000, 150000}, {350, 300}, {200, 0},
+       {kMissingValue, 0.35 * km(100000) + 0.2 + 0.3 * km(50000)}},
+      {"a section without a slope", {0, 50000, 120000}, {0, 0, 200}, {100, 100, 0},
+       {kMissingValue, kMissingValue, kMissingValue}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int n = static_cast<int>(c.times.size());
+    record->KeyEvents.KeyEventCount = static_cast<std::int16_t>(n);
+    record->KeyEvents.Events.assign(static_cast<std::size_t>(n), SorKeyEvent{});
+    for (int i = 0; i < n; ++i) {
+      SorKeyEvent& k = record->KeyEvents.Events[static_cast<std::size_t>(i)];
+      k.TimeOfFlight = c.times[static_cast<std::size_t>(i)];
+      k.Slope = c.slopes[static_cast<std::size_t>(i)];
+      k.SpliceLoss = c.splices[static_cast<std::size_t>(i)];
+    }
+    for (int i = 0; i < n; ++i) {
+      const double expected = c.expected[static_cast<std::size_t>(i)];
+      // The table takes it wherever an event has no windows of its own.
+      for (const float loss : {StoredCumulativeLoss(i, *record), Loss(i, 100.0)}) {
+        if (expected == kMissingValue) {
+          EXPECT_EQ(loss, kMissingValue) << i;
+        } else {
+          EXPECT_NEAR(loss, expected, 1e-5) << i;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

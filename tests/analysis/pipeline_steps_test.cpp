@@ -210,7 +210,7 @@ TEST(DropShortRangeNonReflectiveTest, Cases) {
   }
 }
 
-TEST(ApplyEndResultsTest, FirstEndEventSetsTruncatedResults) {
+TEST(ApplyEndResultsTest, FirstEndEventSetsTheStoredResults) {
   std::vector<AnalysisEvent> events(4);
   events[2].endFlag = kEndFlag;
   events[2].cumulativeLoss = 1.2349f;
@@ -219,13 +219,13 @@ TEST(ApplyEndResultsTest, FirstEndEventSetsTruncatedResults) {
   AnalysisParams p;
   p.endLossResult = p.endPositionResult = 777;
   EXPECT_EQ(ApplyEndResults(events, 4, p), 4);
-  EXPECT_EQ(p.endLossResult, 1234);
+  EXPECT_EQ(p.endLossResult, 1235) << "written to the file, so rounded half up";
   EXPECT_EQ(p.endPositionResult, 3456);
 
   p.cutAfterEnd = 1;
   events[2].cumulativeLoss = -0.0019f;
   EXPECT_EQ(ApplyEndResults(events, 4, p), 3);
-  EXPECT_EQ(p.endLossResult, -1);
+  EXPECT_EQ(p.endLossResult, -2);
 
   events[2].endFlag = events[3].endFlag = 0;
   p.endLossResult = p.endPositionResult = 777;

@@ -46,7 +46,8 @@ TEST(BuildEventTable, TakesTypeOriginAndReflectanceFromTheEventCodes) {
       {"2F9999", 1650, -23000, kEventReflective, kOriginAnalysis, -23.0f},
       {"2E9999", 1680, -15000, kEventEnd, kOriginAnalysis, -15.0f},
       {"XF9999", 1700, -14000, kEventLaunch, kOriginAnalysis, 0.0f},
-      {"0F9999", 0, 0, kEventLaunch, kOriginAnalysis, 0.0f},  // a time of 0 is the launch
+      // Only the first event at the user's zero is the launch: a later one keeps its type.
+      {"0F9999", 0, 0, kEventNonReflective, kOriginAnalysis, 0.0f},
   };
   auto record = MakeTraceRecord(4000);
   for (const Case& c : cases) AddKeyEvent(*record, c.sample, c.code).Reflectance = c.reflectance;

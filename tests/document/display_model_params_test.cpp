@@ -133,6 +133,19 @@ TEST(BuildLinkSummary, ShowsTheFilesLinkWhenTheFirstEventIsNotAtTheUsersZero) {
   EXPECT_FLOAT_EQ(link.LinkOrl, 32.0f);
 }
 
+// Instruments store 0 for a link loss or ORL they did not measure; no link has either.
+TEST(BuildLinkSummary, ALossOrOrlStoredAsZeroIsMissing) {
+  auto record = MakeLinkRecord();
+  record->KeyEvents.EndToEndLoss = 0;
+  record->KeyEvents.OpticalReturnLoss = 0;
+  LinkSummaryRecord link{};
+  BuildLinkSummary(kSorFileKind, *record, link, 10000, 9999 * kKmPerSample, 0);
+  EXPECT_NEAR(link.LinkLength, 500000 * kKmPerTime, 1e-5);
+  EXPECT_EQ(link.LinkLoss, kMissingValue);
+  EXPECT_EQ(link.LossPerKm, kMissingValue);
+  EXPECT_EQ(link.LinkOrl, kMissingValue);
+}
+
 TEST(BuildLinkSummary, FallsBackToTheTraceLengthWithoutAUsableLink) {
   struct Case {
     const char* name;

@@ -68,6 +68,15 @@ TEST_F(MarkerMeasurementsTest, CumulativeLossToTheActiveMarkerFromTheLaunch) {
   EXPECT_NEAR(GetMarkerEventLoss(-3, 300, 0, *trace), 0.0f, 1e-5f);
 }
 
+// Nothing is lost at or before the start, whatever the launch's own reflection does to the trace there.
+TEST_F(MarkerMeasurementsTest, CumulativeLossAtOrBeforeTheStartIsZero) {
+  for (int i = 195; i <= 215; ++i) trace->m_DbSamples.Values[static_cast<std::size_t>(i)] = -1.6;  // a launch peak
+  trace->m_SorRecord.GenParams.UserOffset = 200;  // the user's zero at sample 200
+  SetLaunchWindow(30, 200);                       // samples 230-400
+  for (const int marker : {0, 150, 200}) EXPECT_EQ(GetMarkerEventLoss(marker, 900, 0, *trace), 0.0f) << marker;
+  EXPECT_NEAR(GetMarkerEventLoss(700, 900, 0, *trace), 0.65f, 1e-4f);
+}
+
 TEST_F(MarkerMeasurementsTest, LaunchLevelWithAFifthDecimalOfFiveStepsUp) {
   SetFibre(2.00055);
   SetLaunchWindow(20, 200);

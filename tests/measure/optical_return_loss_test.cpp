@@ -88,14 +88,23 @@ TEST(EstimateOrl, MeasuresTheStretchBetweenTheDistances) {
   EXPECT_GT(EstimateOrl(rows, n, 1550.0f, 29.0f, 35.0f), 0.0f);
 }
 
-TEST(EstimateOrl, CountsReflectionsOutsideTheLinkBandButNotMissingOnes) {
+TEST(EstimateOrl, CountsReflectionsAsTheLinkOrlDoes) {
   const float plain = EstimateOrl(Link(10.0f, 0.0f, 0.0f), 2, 1310.0f, 0.0f, 10.0f);
   EXPECT_NEAR(plain, 34.27f, 0.005f);
-  // -6 dB is left out of the link ORL but counted here.
-  EXPECT_LT(EstimateOrl(Link(10.0f, -6.0f, 0.0f), 2, 1310.0f, 0.0f, 10.0f), plain - 20.0f);
-  // Rows without a reflection (0, the 0.0001 of a non-reflective end, missing) are not 0 dB reflections.
-  EXPECT_FLOAT_EQ(EstimateOrl(Link(10.0f, 0.0f, 0.0001f), 2, 1310.0f, 0.0f, 10.0f), plain);
-  EXPECT_FLOAT_EQ(EstimateOrl(Link(10.0f, kMissingValue, 0.0f), 2, 1310.0f, 0.0f, 10.0f), plain);
+  // The stretch from the start to the end is the link itself.
+  for (const float reflectance : {-6.0f, -6.1f, -40.0f, -70.0f, 0.0001f, kMissingValue}) {
+    EXPECT_FLOAT_EQ(EstimateOrl(Link(10.0f, reflectance, -20.0f), 2, 1310.0f, 0.0f, 10.0f),
+                    LinkOrl(Link(10.0f, reflectance, -20.0f), 1310.0f))
+        << reflectance;
+  }
+}
+
+TEST(EstimateOrl, StopsAtTheEndOfTheFibre) {
+  const std::vector<EventRow> rows = {Row(kEventLaunch, 0.0f, 0.0f), Row(kEventReflective, 5.0f, -40.0f),
+                                      Row(kEventEnd, 10.0f, -14.0f)};
+  // A far marker past the end measures to the end: the same as a marker on it.
+  EXPECT_FLOAT_EQ(EstimateOrl(rows, 3, 1310.0f, 2.0f, 17.0f), EstimateOrl(rows, 3, 1310.0f, 2.0f, 10.0f));
+  EXPECT_EQ(EstimateOrl(rows, 3, 1310.0f, 10.0f, 17.0f), 0.0f);
 }
 
 class LinkOrlCacheTest : public ::testing::Test {
@@ -127,14 +136,29 @@ TEST_F(LinkOrlCacheTest, CleanFlagReadsTheStoredValueUntilTheEventsChange) {
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 27500);
 }
 
-TEST_F(LinkOrlCacheTest, ValuesOutsideTheFieldAreClamped) {
-  // Strong reflections can drive the estimate below 0 dB.
+TEST_F(LinkOrlCacheTest, AnOrlNoLinkCanHaveIsMissingAndStoredAsNotMeasured) {
+  // Strong reflections can drive the estimate below 0 dB, and without an end there is no link.
   for (int i = 1; i < 40; ++i) doc->m_EventRows[i] = Row(kEventReflective, 0.01f * i, -6.5f);
   doc->m_EventRows[40] = Row(kEventEnd, 0.5f, -6.5f);
   doc->m_nEventCount = 41;
+  doc->m_SorRecord.KeyEvents.OpticalReturnLoss = 27500;
   g_DisplayState.LinkOrlDirty = 1;
-  EXPECT_LT(TakeLinkOrl(*doc), 0.0f);
+  EXPECT_EQ(TakeLinkOrl(*doc), kMissingValue);
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 0);
+  doc->m_EventRows[40].Type = kEventReflective;
+  g_DisplayState.LinkOrlDirty = 1;
+  EXPECT_EQ(TakeLinkOrl(*doc), kMissingValue);
+  // A file that stores 0 did not measure its link ORL.
+  EXPECT_EQ(TakeLinkOrl(*doc), kMissingValue);
+  EXPECT_EQ(doc->m_PassFailThresholds.MeasuredLinkOrl, kMissingValue);
+}
+
+TEST_F(LinkOrlCacheTest, TheStoredOrlIsRoundedHalfUp) {
+  doc->m_EventRows[1] = Row(kEventEnd, 2.0f, -40.0f);
+  doc->m_nEventCount = 2;
+  g_DisplayState.LinkOrlDirty = 1;
+  const float orl = TakeLinkOrl(*doc);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, static_cast<int>(std::lround(orl * 1000.0)));
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "measure/add_event_measurements.h"
+#include "measure/link_orl_cache.h"
 #include "sor/sor_map_layout.h"
 #include "sor/sor_reader.h"
 #include "sor/sor_text.h"
@@ -87,7 +90,7 @@ TEST_F(EventEditingTest, DeleteShiftsLaterEventsDownAndTellsThePanes) {
   EXPECT_EQ(doc->m_nEndEventRow, 2);
   EXPECT_TRUE(doc->IsModified());
   EXPECT_EQ(g_DisplayState.TableRedrawRequest, 1);
-  EXPECT_EQ(g_DisplayState.LinkOrlDirty, 1);
+  EXPECT_EQ(g_DisplayState.LinkOrlDirty, 0) << "the link's start and end stay";
   EXPECT_EQ(spy.updates, 1);
   EXPECT_EQ(spy.lastSender, nullptr);
   ExpectConsistent();
@@ -152,12 +155,14 @@ TEST_F(EventEditingTest, WithoutAnEndTheProposalIsAnEnd) {
   EXPECT_EQ(start.proposal.type, kEventEnd);
   EXPECT_EQ(start.proposal.insertionLoss, 0.0f);
 
-  AddEventProposal p = start.proposal;
-  p.reflectance = -30.0f;
+  const AddEventProposal& p = start.proposal;
   ASSERT_EQ(CheckProposal(*doc, p), AddEventRefusal::None);
   InsertEvent(*doc, p);
   const SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
   EXPECT_EQ(std::u16string_view(keys.Events[3].EventCode), u"1D9999");
+  // Stored as proposed: the measured reflection, or not measured (0) when the trace gave none.
+  EXPECT_EQ(keys.Events[3].Reflectance,
+            IsMissingValue(p.reflectance) ? 0 : static_cast<std::int32_t>(std::lround(p.reflectance * 1000.0)));
   EXPECT_EQ(keys.EndToEndMarker2, keys.Events[3].TimeOfFlight);
   EXPECT_GT(keys.EndToEndLoss, 0);
   EXPECT_EQ(HasEndEvent(*doc), 1);
@@ -187,20 +192,20 @@ TEST_F(EventEditingTest, ConfirmedProposalIsCheckedAgainstTheKeyEvents) {
   EXPECT_EQ(CheckProposal(*doc, p), AddEventRefusal::None);
 }
 
-TEST_F(EventEditingTest, StoredFieldsRoundToATenthThenTruncate) {
+TEST_F(EventEditingTest, StoredFieldsAreRoundedHalfUp) {
   SetLengthUnit("kft");
   AddEventProposal p;
   p.type = kEventReflective;
   p.location = static_cast<float>(6000 * kKmPerSample * g_LengthUnitFactor);
   p.attenuation = 0.1f;         // dB/kft
   p.insertionLoss = 0.25f;
-  p.reflectance = -45.6786f;    // x 1000 = -45678.6
+  p.reflectance = -45.6786f;    // x 1000 = -45678.6, shown as -45.679
   InsertEvent(*doc, p);
   const SorKeyEvent& added = doc->m_SorRecord.KeyEvents.Events[3];
   EXPECT_EQ(added.TimeOfFlight, 6000 * kTimePerSample);
   EXPECT_EQ(added.Slope, 328) << "stored per km: 0.1 x 1000 x 3.2808";
   EXPECT_EQ(added.SpliceLoss, 250);
-  EXPECT_EQ(added.Reflectance, -45678);
+  EXPECT_EQ(added.Reflectance, -45679);
   EXPECT_EQ(std::u16string_view(added.EventCode), u"1A9999");
 }
 
@@ -210,6 +215,138 @@ TEST_F(EventEditingTest, KftBoundsAndRoundedValues) {
   ASSERT_EQ(start.refusal, AddEventRefusal::None);
   EXPECT_NEAR(start.proposal.attenuationMax, 32.0 / 3.280839895, 1e-9);
   EXPECT_NEAR(start.proposal.location, RoundHalfUp(static_cast<float>(3500 * kKmPerSample), 5) * 3.280839895, 1e-4);
+}
+
+// A value Add Event cannot measure is missing in the table and not measured (0) in the file, never
+// the largest number a field holds; so is a measurement outside what the dialog accepts.
+TEST_F(EventEditingTest, ValuesAddEventCannotMeasureStayMissing) {
+  const struct {
+    const char* what;
+    float reflectance;
+    float insertionLoss;
+    float cumulativeLoss;
+  } cases[] = {
+      {"no reflection measured", kMissingValue, 0.2f, 1.0f},
+      {"no loss measured", -40.0f, kMissingValue, kMissingValue},
+      {"nothing measured", kMissingValue, kMissingValue, kMissingValue},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    doc = MakeEventDoc();
+    AddEventProposal p;
+    p.type = kEventReflective;
+    p.location = static_cast<float>(6000 * kKmPerSample);
+    p.reflectance = c.reflectance;
+    p.insertionLoss = c.insertionLoss;
+    p.cumulativeLoss = c.cumulativeLoss;
+    p.attenuation = kMissingValue;
+    InsertEvent(*doc, p);
+    const SorKeyEvent& added = doc->m_SorRecord.KeyEvents.Events[3];
+    EXPECT_EQ(added.Reflectance, IsMissingValue(c.reflectance) ? 0 : -40000);
+    EXPECT_EQ(added.SpliceLoss, IsMissingValue(c.insertionLoss) ? 0 : 200);
+    EXPECT_EQ(added.Slope, 0);
+    EXPECT_EQ(doc->m_SorRecord.UserName.EventLossTable[3], IsMissingValue(c.cumulativeLoss) ? 0 : 1000);
+    const EventTableView table = ComputeEventTable(*doc, 1.0);
+    if (IsMissingValue(c.reflectance)) {
+      EXPECT_EQ(table.rows[3].texts[kColReflectance], kNoValueText);
+    }
+    if (IsMissingValue(c.insertionLoss)) {
+      EXPECT_EQ(table.rows[3].texts[kColInsertionLoss], kNoValueText);
+    }
+    ExpectSaveable();
+  }
+}
+
+TEST_F(EventEditingTest, ProposedValuesOutsideTheDialogsRangeAreMissing) {
+  // A peak far above the backscatter reads as a reflection above 0 dB, which no event has.
+  for (int i = 3495; i <= 3505; ++i) doc->m_DbSamples.Values[static_cast<std::size_t>(i)] = -60.0;
+  const AddEventStart start = ProposeAt(3500);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  const AddEventProposal& p = start.proposal;
+  for (const auto& [value, low, high] : {std::tuple{p.reflectance, kAddEventReflectanceMin, kAddEventReflectanceMax},
+                                         std::tuple{p.insertionLoss, -kAddEventLossLimit, kAddEventLossLimit},
+                                         std::tuple{p.cumulativeLoss, 0.0, kAddEventCumulativeLossMax}}) {
+    EXPECT_TRUE(IsMissingValue(value) || (value >= low && value <= high)) << value;
+  }
+}
+
+// The stored windows of an added event count from the user's zero, as every stored time does; other
+// readers take them as unsigned, so none may lie before the zero.
+TEST_F(EventEditingTest, AddedWindowsNeverStartBeforeTheUserZero) {
+  doc->m_SorRecord.GenParams.UserOffset = 1000 * kTimePerSample;  // the zero lies at sample 1000
+  eventtest::Rebuild(*doc);
+  const AddEventStart start = ProposeAt(1200);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  InsertEvent(*doc, start.proposal);
+  for (const SorKeyEvent& event : doc->m_SorRecord.KeyEvents.Events) {
+    for (const std::int32_t location : event.MarkerLocations) EXPECT_GE(location, 0);
+  }
+}
+
+// Add Event counts its cumulative loss from the launch level the table counts from, also when the
+// launch's own reflection covers the launch window.
+TEST_F(EventEditingTest, AddEventCumulativeLossCountsFromTheTablesLaunchLevel) {
+  for (const bool windowInReflection : {false, true}) {
+    SCOPED_TRACE(windowInReflection ? "launch window inside the launch reflection" : "clear launch window");
+    const std::unique_ptr<COtdrDoc> d = MakeEventDoc();
+    if (windowInReflection) {
+      for (int i = 0; i < 30; ++i) d->m_DbSamples.Values[static_cast<std::size_t>(i)] -= 8.0;
+      d->m_SorRecord.KeyEvents.Events[0].MarkerLocations[2] = 5 * kTimePerSample;
+      eventtest::Rebuild(*d);
+    }
+    const float tableLoss = d->m_EventRows[2].CumulativeLoss;  // the splice at sample 5000
+    ASSERT_FALSE(IsMissingValue(tableLoss));
+    d->m_MarkerState.MarkerA = 4900;
+    d->SetMarkerWindows();
+    AddEventMeasurements measured{*d};
+    const AddEventStart start = ProposeEvent(*d, measured);
+    ASSERT_EQ(start.refusal, AddEventRefusal::None);
+    // 100 samples before the splice, less the fibre between them.
+    EXPECT_NEAR(start.proposal.cumulativeLoss, tableLoss - 0.2 * 100 * kKmPerSample, 0.02);
+  }
+}
+
+// Adding or deleting an event keeps the link ORL the file stores unless the link's start or end moves.
+TEST_F(EventEditingTest, EditsKeepTheStoredLinkOrlUnlessTheLinkChanges) {
+  const struct {
+    const char* what;
+    std::function<void(COtdrDoc&)> edit;
+    bool linkChanged;
+  } cases[] = {
+      {"delete a splice", [](COtdrDoc& d) { DeleteEvent(d, 2); }, false},
+      {"delete the end", [](COtdrDoc& d) { DeleteEvent(d, 3); }, true},
+      {"add a splice",
+       [](COtdrDoc& d) {
+         AddEventProposal p;
+         p.type = kEventNonReflective;
+         p.location = static_cast<float>(3500 * kKmPerSample);
+         p.insertionLoss = 0.007f;
+         InsertEvent(d, p);
+       },
+       false},
+      {"add an end",
+       [](COtdrDoc& d) {
+         DeleteEvent(d, 3);
+         AddEventProposal p;
+         p.type = kEventEnd;
+         p.location = static_cast<float>(8000 * kKmPerSample);
+         InsertEvent(d, p);
+       },
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    doc = MakeEventDoc();
+    doc->m_SorRecord.KeyEvents.OpticalReturnLoss = 36018;
+    g_DisplayState.LinkOrlDirty = 0;
+    c.edit(*doc);
+    EXPECT_EQ(g_DisplayState.LinkOrlDirty, c.linkChanged ? 1 : 0);
+    if (!c.linkChanged) {
+      EXPECT_FLOAT_EQ(TakeLinkOrl(*doc), 36.018f);
+      EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 36018);
+    }
+    g_DisplayState.LinkOrlDirty = 0;
+  }
 }
 
 TEST_F(EventEditingTest, EventsBeyondTheLossTableGetNoEntry) {

@@ -88,16 +88,17 @@ TEST_F(FiberInfoTextTest, LinkOrlIsComputedOnceAfterTheEventsChangeThenReadFromT
   g_DisplayState.LinkOrlDirty = 1;
   EXPECT_EQ(FiberInfoLines(*doc, Unit("km"))[5].value, "  35.614 dB");
   EXPECT_EQ(g_DisplayState.LinkOrlDirty, 0);
-  EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 35613);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 35614) << "rounded half up, not truncated";
   EXPECT_NEAR(doc->m_PassFailThresholds.MeasuredLinkOrl, 35.6136f, 0.0005f);
-  EXPECT_EQ(FiberInfoLines(*doc, Unit("km"))[5].value, "  35.613 dB");
+  EXPECT_EQ(FiberInfoLines(*doc, Unit("km"))[5].value, "  35.614 dB");
 
-  // Without an end event the link has no ORL; it fails an enabled limit.
+  // Without an end event the link has no ORL: it shows as missing and fails no limit.
   doc->m_EventRows[2].Type = kEventNonReflective;
   doc->m_PassFailThresholds.Enabled[kLimitLinkOrl] = 1;
   doc->m_PassFailThresholds.Limit[kLimitLinkOrl] = 30.0f;
   g_DisplayState.LinkOrlDirty = 1;
   const PaneLines lines = FiberInfoLines(*doc, Unit("km"));
-  EXPECT_EQ(lines[5].value, "   0.000 dB");
-  EXPECT_TRUE(lines[5].failing);
+  EXPECT_EQ(lines[5].value, "   -.--- dB");
+  EXPECT_FALSE(lines[5].failing);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 0);
 }

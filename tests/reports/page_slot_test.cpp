@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "panes/event_table_cells.h"
 #include "sor/sor_text.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_table.h"
@@ -142,10 +143,13 @@ TEST_F(PageSlotTest, LowestLevelSkipsTheFirstSample) {
   EXPECT_DOUBLE_EQ(ComputeLowestLevel(*record_, 0), 9999.0);
 }
 
-std::vector<EventRow> EventTable(int count) {
+// The texts of an event table of `count` rows as the pane shows them: the rows are the trace's own
+// event rows on the fixture's record.
+EventTableView EventTable(const SorRecord& record, int count) {
   std::vector<EventRow> rows(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     EventRow& r = rows[static_cast<std::size_t>(i)];
+    r.Index = i;
     r.Type = i == 0 ? 0 : (i == count - 1 ? 1 : 2);
     r.Distance = static_cast<float>(i);
     r.Reflectance = -40.0f;
@@ -156,61 +160,41 @@ std::vector<EventRow> EventTable(int count) {
     r.DistanceToEnd = static_cast<float>(count - 1 - i);
     r.SectionLoss = 0.125f;
   }
-  return rows;
+  static const PassFailThresholds kNoLimits{};
+  return ComputeEventTable({rows, count - 1, record, kNoLimits}, g_LengthUnitFactor);
 }
 
 std::string Cell(const PageSlot& slot, int row, int column) {
   return slot.EventText[static_cast<std::size_t>(kSlotEventColumns * row + column)];
 }
 
-TEST_F(PageSlotTest, EventTableSplitIntoCellsNumbersRowsAcrossCells) {
-  const std::vector<EventRow> rows = EventTable(45);
-  const struct {
-    int first, end;
-    std::string firstNo, lastNo, firstLossPrev;
-  } cases[] = {{0, 20, "1", "20", "-.---"}, {20, 40, "21", "40", "0.125"}, {40, 45, "41", "45", "0.125"}};
-  for (const auto& c : cases) {
-    FillPageSlotEvents(slot_, c.first, c.end, rows, "t.sor", 45);
-    EXPECT_EQ(slot_.Used, 0);
-    EXPECT_EQ(slot_.RowCount, c.end - c.first);
-    EXPECT_EQ(Cell(slot_, 0, 0), c.firstNo);
-    EXPECT_EQ(Cell(slot_, slot_.RowCount - 1, 0), c.lastNo);
-    EXPECT_EQ(Cell(slot_, 0, 9), c.firstLossPrev);
-    EXPECT_EQ(slot_.Title, "t.sor");
-    EXPECT_EQ(slot_.TotalEvents, 45);
+TEST_F(PageSlotTest, EventTableSplitIntoCellsHoldsTheTablesTextsRowByRow) {
+  for (const std::string_view unit : {"km", "kft"}) {
+    SetLengthUnit(unit);
+    const EventTableView table = EventTable(*record_, 45);
+    for (const int first : {0, 20, 40}) {
+      FillPageSlotEvents(slot_, first, first + kSlotEventRows, table, "t.sor", 45);
+      EXPECT_EQ(slot_.Used, 0);
+      ASSERT_EQ(slot_.RowCount, std::min(kSlotEventRows, 45 - first));
+      EXPECT_EQ(slot_.Title, "t.sor");
+      EXPECT_EQ(slot_.TotalEvents, 45);
+      for (int r = 0; r < slot_.RowCount; ++r) {
+        for (int c = 0; c < kSlotEventColumns; ++c) {
+          EXPECT_EQ(Cell(slot_, r, c), table.rows[static_cast<std::size_t>(first + r)].texts[static_cast<std::size_t>(c)])
+              << unit << " row " << first + r << " column " << c;
+        }
+      }
+    }
   }
-  EXPECT_EQ(Cell(slot_, 4, 1), "End");
-  EXPECT_EQ(Cell(slot_, 4, 4), "-.---");
-}
-
-TEST_F(PageSlotTest, EventCellTextsByTypeOriginAndMissingValues) {
-  std::vector<EventRow> rows = EventTable(3);
-  rows[1].Type = 4;
-  rows[1].Origin = 1;
-  rows[1].SpliceLoss = kMissingValue;
-  rows[1].SectionLoss = kMissingValue;
-  rows[1].CumulativeLoss = kMissingValue;
-  rows[2].Type = 3;
-  rows[2].Origin = 2;
-  SetLengthUnit("kft");
-  FillPageSlotEvents(slot_, 0, 3, rows, "t.sor", 3);
   ResetLengthUnit();
-  const std::vector<std::vector<std::string>> expected = {
-      {"1", "Start", "0.00000", "-40.000", "-.---", "-.---", "-.---", "3.281", "6.562", "-.---", "-.---"},
-      {"2", "OverThre", "3.28084", "-40.000", "-.---", "0.061", "-.---", "3.281", "3.281", "-.---", "User add"},
-      {"3", "NonRefl.", "6.56168", "-.---", "0.250", "0.061", "1.000", "3.281", "0.000", "0.125", "User modify"},
-  };
-  for (int r = 0; r < 3; ++r) {
-    for (int c = 0; c < kSlotEventColumns; ++c) EXPECT_EQ(Cell(slot_, r, c), expected[r][c]) << r << "," << c;
-  }
 }
 
 TEST_F(PageSlotTest, EventRangePastTheTableOrWiderThanACellIsCut) {
-  const std::vector<EventRow> rows = EventTable(30);
-  FillPageSlotEvents(slot_, 5, 40, rows, "t.sor", 30);
+  const EventTableView table = EventTable(*record_, 30);
+  FillPageSlotEvents(slot_, 5, 40, table, "t.sor", 30);
   EXPECT_EQ(slot_.FirstRow, 5);
   EXPECT_EQ(slot_.EndRow, 25);
-  FillPageSlotEvents(slot_, 28, 40, rows, "t.sor", 30);
+  FillPageSlotEvents(slot_, 28, 40, table, "t.sor", 30);
   EXPECT_EQ(slot_.RowCount, 2);
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "panes/event_table_cells.h"
 #include "reports/batch_print_state.h"
 
 namespace {
@@ -90,41 +91,34 @@ class CombinedTableTest : public PrintJobPlanTest {
  protected:
   CombinedTableTest() : first_(10), second_(10) {
     for (int i = 0; i < 10; ++i) {
-      first_[i].Index = i;
-      first_[i].Distance = static_cast<float>(i);
-      second_[i].Index = i;
-      second_[i].Distance = 100.0f + static_cast<float>(i);
+      first_[i].texts[kColLocation] = std::to_string(i);
+      second_[i].texts[kColLocation] = std::to_string(100 + i);
     }
     traces_ = {{"/data/a.sor", first_}, {"/data/b.sor", second_}};
     options_.Layout = 2;
     options_.EventOption = 1;
   }
 
-  std::vector<EventRow> first_;
-  std::vector<EventRow> second_;
+  std::vector<EventTableRowView> first_;
+  std::vector<EventTableRowView> second_;
   std::vector<TraceEvents> traces_;
   PrintOptions options_;
 };
 
 TEST_F(CombinedTableTest, EveryTracesRowsStandUnderItsName) {
-  traces_[0].Limits.Limit[0] = 0.5f;
-  traces_[1].Limits.Limit[0] = 2.0f;
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
   ASSERT_EQ(table.Rows.size(), 22u);
   EXPECT_EQ(table.Names[3], "a.sor");
   EXPECT_EQ(table.Names[10], "b.sor");
   EXPECT_EQ(table.Rows[0].NameIndex, 3);
-  EXPECT_EQ(table.Rows[1].Row.Distance, 0.0f);
-  EXPECT_EQ(table.Rows[10].Row.Distance, 9.0f);
+  EXPECT_EQ(table.Rows[1].Cells.texts[kColLocation], "0");
+  EXPECT_EQ(table.Rows[10].Cells.texts[kColLocation], "9");
   EXPECT_EQ(table.Rows[10].NameIndex, 0);
   EXPECT_EQ(table.Rows[11].NameIndex, 10);
-  EXPECT_EQ(table.Rows[12].Row.Distance, 100.0f);
-  EXPECT_EQ(table.Rows[21].Row.Distance, 109.0f);
-  // Each row is judged with the limits of its own trace's wavelength.
+  EXPECT_EQ(table.Rows[12].Cells.texts[kColLocation], "100");
+  EXPECT_EQ(table.Rows[21].Cells.texts[kColLocation], "109");
   EXPECT_EQ(table.Rows[10].Trace, 0);
   EXPECT_EQ(table.Rows[12].Trace, 1);
-  ASSERT_EQ(table.Limits.size(), 2u);
-  EXPECT_EQ(table.Limits[table.Rows[12].Trace].Limit[0], 2.0f);
 
   const PrintJobPlan plan = PlanPrintJob({options_, config_, 3, 2, g_BatchPrint}, traces_, {});
   EXPECT_TRUE(plan.UseCombined);
@@ -133,14 +127,14 @@ TEST_F(CombinedTableTest, EveryTracesRowsStandUnderItsName) {
 }
 
 TEST_F(CombinedTableTest, TableHoldsAtMostAThousandRows) {
-  std::vector<EventRow> big(995);
+  std::vector<EventTableRowView> big(995);
   traces_[1].Rows = big;  // 1 heading + 10 + 1 heading + 995 = 1007 rows offered
   const CombinedEventTable table = BuildCombinedEventRows(traces_);
   EXPECT_EQ(table.Rows.size(), 1000u);
-  std::vector<EventRow> exact(988);
+  std::vector<EventTableRowView> exact(988);
   traces_[1].Rows = exact;
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 1000u);
-  traces_[1].Rows = std::span<const EventRow>(exact).first(987);
+  traces_[1].Rows = std::span<const EventTableRowView>(exact).first(987);
   EXPECT_EQ(BuildCombinedEventRows(traces_).Rows.size(), 999u);
 }
 

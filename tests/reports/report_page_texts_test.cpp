@@ -135,68 +135,6 @@ TEST(ReportEventPages, RowsOfEachPage) {
   }
 }
 
-EventRow MakeRow(int type, float refl, float splice, float attn, float cum, float secLoss) {
-  EventRow row{};
-  row.Type = type;
-  row.Distance = 1.25f;
-  row.Reflectance = refl;
-  row.SpliceLoss = splice;
-  row.Attenuation = attn;
-  row.CumulativeLoss = cum;
-  row.SectionLength = 1.25f;
-  row.DistanceToEnd = 0.0f;
-  row.SectionLoss = secLoss;
-  return row;
-}
-
-TEST_F(ReportTextsTest, EventCellsPlaceholdersAndUnits) {
-  PassFailThresholds off;
-  off.Enabled = {0, 0, 0, 0, 0, 0};
-  const auto launch = ReportEventCells(MakeRow(kEventLaunch, -50.0f, 0.3f, 0.2f, 0.5f, 0.0f), 1, true, false, 1.0, off);
-  EXPECT_EQ(launch.cells[1], "Start");
-  EXPECT_EQ(launch.cells[3], "-50.000");
-  EXPECT_EQ(launch.cells[4], "-.---");
-  EXPECT_EQ(launch.cells[5], "-.---");
-  EXPECT_EQ(launch.cells[6], "-.---");
-  EXPECT_EQ(launch.cells[8], "-.---");
-  EXPECT_EQ(launch.cells[9], "-.---");
-  EXPECT_EQ(launch.cells[10], "-.---");
-
-  const auto splice = ReportEventCells(MakeRow(kEventNonReflective, -40.0f, 0.25f, 0.2f, 1.5f, 0.75f), 2, false,
-                                       false, 3.280839895, off);
-  EXPECT_EQ(splice.cells[0], "2");
-  EXPECT_EQ(splice.cells[2], "4.10105");
-  EXPECT_EQ(splice.cells[3], "-.---");
-  EXPECT_EQ(splice.cells[4], "0.250");
-  EXPECT_EQ(splice.cells[5], "0.061");
-  EXPECT_EQ(splice.cells[7], "4.101");  // lengths between events with three decimals
-  EXPECT_EQ(splice.cells[9], "0.750 dB");
-  const auto all = ReportEventCells(MakeRow(kEventNonReflective, -40.0f, 0.25f, 0.2f, 1.5f, 0.75f), 2, false, true,
-                                    1.0, off);
-  EXPECT_EQ(all.cells[9], "0.750");
-  const auto end = ReportEventCells(MakeRow(kEventEnd, -30.0f, 0.4f, 0.2f, 1.5f, 0.75f), 3, false, false, 1.0, off);
-  EXPECT_EQ(end.cells[1], "End");
-  EXPECT_EQ(end.cells[4], "-.---");
-}
-
-TEST_F(ReportTextsTest, MissingValueNeverPrintsAsANumberOrFails) {
-  PassFailThresholds limits;
-  limits.Limit[kLimitConnectorLoss] = 0.5f;
-  for (const bool allTraces : {false, true}) {
-    const auto row =
-        ReportEventCells(MakeRow(kEventReflective, -40.0f, kMissingValue, 0.2f, kMissingValue, kMissingValue), 2,
-                         false, allTraces, 1.0, limits);
-    EXPECT_EQ(row.cells[4], "-.---") << allTraces;
-    EXPECT_EQ(row.cells[6], "-.---") << allTraces;
-    EXPECT_EQ(row.cells[9], "-.---") << allTraces;
-    EXPECT_EQ(row.failed >> 4 & 1u, 0u) << allTraces;
-  }
-  const auto failing =
-      ReportEventCells(MakeRow(kEventReflective, -40.0f, 1.5f, 0.0f, 2.0f, 0.0f), 2, false, false, 1.0, limits);
-  EXPECT_EQ(failing.cells[4], "1.500");
-  EXPECT_EQ(failing.failed, 1u << 4);
-}
-
 TEST_F(ReportTextsTest, HeadingsCarryTheUnitAndStartAtTheirColumns) {
   const auto headings = EventTableHeadings("kft");
   ASSERT_EQ(headings.size(), 11u);

@@ -133,20 +133,20 @@ bool CCModifyEventDlg::DoDataExchange() {
   };
   const std::array<Field, 5> fields{{
       {m_pAttenuation, &m_fAttenuation, m_dAttnMin, m_dAttnMax},
-      {m_pCumLoss, &m_fCumLoss, 0.0, 100.0},
+      {m_pCumLoss, &m_fCumLoss, 0.0, kAddEventCumulativeLossMax},
       {m_pLocation, &m_fLocation, 0.0, m_dLocationMax},
-      {m_pInsLoss, &m_fInsLoss, -32.0, 32.0},
-      {m_pReflectance, &m_fReflectance, -78.0, 0.0},
+      {m_pInsLoss, &m_fInsLoss, -kAddEventLossLimit, kAddEventLossLimit},
+      {m_pReflectance, &m_fReflectance, kAddEventReflectanceMin, kAddEventReflectanceMax},
   }};
   for (const Field& field : fields) {
     // A value the trace does not give has nothing to check; it stays missing.
     if (IsMissingValue(*field.member) && field.edit->text().toStdString() == kNoValueText) continue;
     bool ok = false;
     const auto value = static_cast<float>(field.edit->text().toDouble(&ok));
-    // The bounds are compared as floats, as the value is held. A box the user cannot edit holds the
-    // trace's own reading (a gainer's negative loss near the launch, say), which no bound may refuse.
+    // The bounds are compared as floats, as the value is held; every value the dialog stores is
+    // checked, whether or not its box can be edited.
     const bool outside = value < static_cast<float>(field.low) || value > static_cast<float>(field.high);
-    if (!ok || (outside && field.edit->isEnabled())) {
+    if (!ok || outside) {
       lumivane::ShowMessage("Enter a number between " + SignificantText(static_cast<float>(field.low)) + " and " +
                                 SignificantText(static_cast<float>(field.high)) + ".",
                             lumivane::MessageIcon::Warning);

@@ -1,5 +1,5 @@
 #pragma once
-// The eight 16 x 16 event pictures of the Event Table pane, in the order of EventIcon.
+// The eight 16 x 16 event pictures of the Event Table pane, in the order of EventTableIcon.
 #include <QIcon>
 #include <vector>
 

@@ -13,6 +13,7 @@
 
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
+#include "panes/event_table_cells.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
 #include "vocabulary/text_table.h"
@@ -149,16 +150,21 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   // Every job reads its batch files afresh: a file may have changed since the last job.
   g_BatchPrint.LoadedFile.clear();
   m_Renderer.BeginJob();
+  std::vector<EventTableView> tables;
   std::vector<TraceEvents> traces;
+  tables.reserve(m_TraceList.size());
   traces.reserve(m_TraceList.size());
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
     const TraceDisplayModel& model = record->m_Model;
     // The trace on screen is judged as the screen judges it; every other one with its own
     // wavelength's limits.
     const bool current = record->m_strPath == m_Doc.m_strTracePath;
-    traces.push_back({record->m_strPath, EventRowsInUse(model.m_EventRows, model.m_nEventCount),
-                      current ? m_Doc.m_PassFailThresholds
-                              : m_Renderer.LimitsForWavelength(model.m_FibreParams.Wavelength)});
+    const PassFailThresholds limits =
+        current ? m_Doc.m_PassFailThresholds : m_Renderer.LimitsForWavelength(model.m_FibreParams.Wavelength);
+    tables.push_back(ComputeEventTable(
+        {EventRowsInUse(model.m_EventRows, model.m_nEventCount), model.m_nEndEventRow, model.m_SorRecord, limits},
+        g_LengthUnitFactor));
+    traces.push_back({record->m_strPath, tables.back().rows});
   }
   const PrintOptions& options = m_Doc.m_PrintOptions;
   PrintJobPlan plan = PlanPrintJob(

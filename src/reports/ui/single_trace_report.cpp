@@ -9,6 +9,8 @@
 #include "document/trace_info.h"
 #include "document/trace_record.h"
 #include "measure/pass_fail_document.h"
+#include "panes/event_table_cells.h"
+#include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "reports/batch_print_state.h"
 #include "reports/print_file_reading.h"
@@ -149,7 +151,7 @@ void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const 
                                             const ReportViewSnapshot& view, const PrintPageState& state) {
   // A page listing every loaded trace's events is judged on all it flags, and names every trace.
   const bool allTraces = state.m_bUseCombined;
-  const bool failed = set.verdict == 1 || (allTraces && CombinedTableFails(state.m_Combined, g_LengthUnitFactor));
+  const bool failed = set.verdict == 1 || (allTraces && CombinedTableFails(state.m_Combined));
   canvas.SetFont(kVerdictFontHeight, true);
   const std::string verdict = failed ? "Fail" : "Pass";
   // On the title line, beside the logo, which its background must not cut into.
@@ -157,8 +159,8 @@ void SingleTraceReport::PrintTraceInfoBlock(ReportCanvas& canvas, int& y, const 
   canvas.Text(verdictX, y + 2 * kTitleFontHeight, verdict, Qt::black, QColor());
   const PrintOptions& options = m_Doc.m_PrintOptions;
   const std::string hidden =
-      failed ? UnshownFailures(set.rows, set.limits, set.link, set.linkOrl, options.EventTable != 0,
-                               options.FiberInfo != 0)
+      failed ? UnshownFailures({set.rows, set.endRow, set.record, set.limits}, set.link, set.linkOrl,
+                               options.EventTable != 0, options.FiberInfo != 0)
              : std::string();
   if (!hidden.empty()) {
     // What fails where the page does not show it, before the verdict.
@@ -208,7 +210,7 @@ void SingleTraceReport::PrintMarkerBlock(ReportCanvas& canvas, int& y, const Rep
       {Row(216), texts[kReadingTwoPointLoss], labels[kReadingInsertionLoss] + " ", texts[kReadingInsertionLoss]},
       {Row(217), texts[kReadingTwoPointAttenuation], labels[kReadingReflectance] + " ", texts[kReadingReflectance]},
       {Row(218), texts[kReadingLsaAttenuation], labels[kReadingCumulativeLoss] + ": ", texts[kReadingCumulativeLoss]},
-      {Row(250), Format("%.3f dB", static_cast<double>(set.marker.orl)), "   ---   ", "  ---   "},
+      {Row(250), OrlText(set.marker.orl), "   ---   ", "  ---   "},
   }};
   for (const auto& line : lines) {
     canvas.Text(kLeft1, y, line[0]);
@@ -252,12 +254,14 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
   canvas.SetFont(kInfoFontHeight, false);
 
   const bool allTraces = state.m_bUseCombined;
-  const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size()) : static_cast<int>(set.rows.size());
+  // The texts of the trace's event table, exactly as the pane shows them.
+  const EventTableView table =
+      allTraces ? EventTableView{}
+                : ComputeEventTable({set.rows, set.endRow, set.record, set.limits}, g_LengthUnitFactor);
+  const int count = allTraces ? static_cast<int>(state.m_Combined.Rows.size()) : static_cast<int>(table.rows.size());
   const RowSpan span = EventRowsOfPage(page, count, g_FirstPageEventRows);
   for (int i = span.first; i < span.first + span.count; ++i) {
-    const EventRow* row = allTraces ? nullptr : &set.rows[static_cast<std::size_t>(i)];
-    int number = i + 1;
-    bool first = i == 0;
+    const EventTableRowView* line = allTraces ? nullptr : &table.rows[static_cast<std::size_t>(i)];
     if (allTraces) {
       const CombinedEventRow& combined = state.m_Combined.Rows[static_cast<std::size_t>(i)];
       if (combined.NameIndex != 0) {
@@ -267,19 +271,15 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
         y -= kInfoFontHeight + kLineGap;
         continue;
       }
-      row = &combined.Row;
-      number = combined.Row.Index + 1;
-      first = combined.Row.Index == 0;
+      line = &combined.Cells;
     }
-    const PassFailThresholds& limits = allTraces ? CombinedRowLimits(state.m_Combined, i) : set.limits;
-    const ReportEventLine line = ReportEventCells(*row, number, first, allTraces, g_LengthUnitFactor, limits);
-    for (std::size_t c = 0; c < line.cells.size(); ++c) {
+    for (std::size_t c = 0; c < line->texts.size(); ++c) {
       const int x = kEventCellX[c];
-      if ((line.failed >> c & 1u) != 0) {
+      if (line->Failed(static_cast<int>(c))) {
         canvas.FillRect(x, y, 10, 12, Qt::black);
-        canvas.Text(x, y, line.cells[c], Qt::white, Qt::black);
+        canvas.Text(x, y, line->texts[c], Qt::white, Qt::black);
       } else {
-        canvas.Text(x, y, line.cells[c]);
+        canvas.Text(x, y, line->texts[c]);
       }
     }
     y -= kInfoFontHeight + kLineGap;

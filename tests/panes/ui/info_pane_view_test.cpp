@@ -197,5 +197,5 @@ TEST_F(InfoPaneViewTest, FiberPaneKeepsTheLinkOrlUpToDateWithoutPainting) {
   g_DisplayState.LinkOrlDirty = 1;
   doc->UpdateAllViews(nullptr, kHintRefresh);
   EXPECT_EQ(g_DisplayState.LinkOrlDirty, 0);
-  EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 35613);
+  EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, 35614);
 }

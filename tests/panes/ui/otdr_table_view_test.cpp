@@ -123,6 +123,9 @@ TEST_F(TableViewTest, AFailingLinkSetsTheVerdict) {
   doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 0, 1};
   doc->m_PassFailThresholds.Limit[kLimitLinkOrl] = 70.0f;
   view->FillEventTable();
+  EXPECT_EQ(g_PassFailFailed, 0) << "a link ORL the file does not hold is judged by no limit";
+  doc->m_SorRecord.KeyEvents.OpticalReturnLoss = 35000;
+  view->FillEventTable();
   EXPECT_EQ(g_PassFailFailed, 1);
   doc->m_PassFailThresholds.Enabled = {0, 0, 0, 0, 1, 0};
   doc->m_PassFailThresholds.Limit[kLimitLinkLoss] = 0.001f;
@@ -317,7 +320,7 @@ TEST_F(TableViewTest, AddEventWithoutAnEndOffersOnlyEnd) {
   EXPECT_EQ(types, QStringList{"End"});
 }
 
-TEST(ModifyEventDlgTest, OkRefusesAnEditedValueOutOfItsRangeOnly) {
+TEST(ModifyEventDlgTest, OkRefusesEveryValueItWouldStoreOutOfItsRange) {
   eventtest::ResetGlobals();
   RecordingMessageSink sink;
   lumivane::ScopedMessageSink scoped(sink);
@@ -330,22 +333,18 @@ TEST(ModifyEventDlgTest, OkRefusesAnEditedValueOutOfItsRangeOnly) {
   dialog.m_fAttenuation = 20.0f;
   dialog.m_fReflectance = -40.0f;
   dialog.OnInitDialog();
-  // A greyed box shows the trace's own reading: it never blocks OK, whatever its value.
-  dialog.accept();
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_TRUE(sink.MessageTexts().empty());
-
-  dialog.setResult(QDialog::Rejected);
-  dialog.AttenuationEdit().setEnabled(true);
+  // A greyed box is stored as well: it is checked like any other.
   dialog.accept();
   EXPECT_NE(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(sink.MessageTexts(), std::vector<std::string>{"Enter a number between -9.7536 and 9.7536."});
 
   dialog.m_fAttenuation = 9.0f;
+  // A value the trace does not give stays missing and has nothing to check.
+  dialog.m_fReflectance = kMissingValue;
   dialog.OnInitDialog();
-  dialog.AttenuationEdit().setEnabled(true);
   dialog.accept();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.m_fReflectance, kMissingValue);
 }
 
 TEST(SignificantText, ShowsUpToSixSignificantDigits) {
