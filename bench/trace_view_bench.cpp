@@ -143,11 +143,14 @@ BENCHMARK(BM_TraceViewRepaint_ExposedCorner)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
+void EndAppBench();
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
+  EndAppBench();
   benchmark::Shutdown();
   return 0;
 }

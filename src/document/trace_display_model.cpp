@@ -1,5 +1,7 @@
 #include "document/trace_display_model.h"
 
+#include <algorithm>
+
 #include <memory>
 
 TraceDisplayModel g_WorkTrace{};
@@ -24,6 +26,28 @@ DisplayModelTarget DisplayModelTargetOf(TraceDisplayModel& model) {
       .analysisMode = &model.m_nAnalysisMode,
       .lockAB = &model.m_bLockAB,
   };
+}
+
+void CopyDisplayModel(const DisplayModelTarget& from, const DisplayModelTarget& to) {
+  *to.dateTime = *from.dateTime;
+  *to.pointCount = *from.pointCount;
+  *to.eventCount = *from.eventCount;
+  *to.cursorA = *from.cursorA;
+  *to.cursorB = *from.cursorB;
+  *to.fibreLengthKm = *from.fibreLengthKm;
+  *to.acquisitionRangeKm = *from.acquisitionRangeKm;
+  *to.dbSamples = *from.dbSamples;
+  *to.dbCeiling = *from.dbCeiling;
+  *to.fibreParams = *from.fibreParams;
+  *to.linkSummary = *from.linkSummary;
+  std::copy(from.eventRows.begin(), from.eventRows.end(), to.eventRows.begin());
+  *to.endEventRow = *from.endEventRow;
+  for (int set = 0; set < 2; ++set) {
+    std::copy(std::begin(from.reflectanceAuxMarkers[set]), std::end(from.reflectanceAuxMarkers[set]), to.reflectanceAuxMarkers[set]);
+    std::copy(std::begin(from.lossAuxMarkers[set]), std::end(from.lossAuxMarkers[set]), to.lossAuxMarkers[set]);
+  }
+  *to.analysisMode = *from.analysisMode;
+  *to.lockAB = *from.lockAB;
 }
 
 void ResetWorkTrace() {

@@ -58,6 +58,10 @@ struct DisplayModelTarget {
 /// The display members of a list record or the work trace.
 DisplayModelTarget DisplayModelTargetOf(TraceDisplayModel& model);
 
+/// Copies every member LoadDisplayModel fills from one holder to another, for a holder of the same
+/// file that need not be built again.
+void CopyDisplayModel(const DisplayModelTarget& from, const DisplayModelTarget& to);
+
 /// Files, printing and Batch Edit load into this holder without touching the current trace.
 extern TraceDisplayModel g_WorkTrace;
 

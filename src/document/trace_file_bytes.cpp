@@ -12,6 +12,7 @@
 #include "sor/sor_format.h"
 #include "sor/sor_map_layout.h"
 #include "sor/sor_record.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 
@@ -62,6 +63,12 @@ TraceFileBytes ReadTraceFileBytes(const std::string& path) {
   if (length == 0) return {TextRow::ReadFileFailed, {}};
   bytes.resize(length);
   return {-1, std::move(bytes)};
+}
+
+std::string FileFailureMessage(LangRow row, std::string_view path) {
+  std::string text = g_CurrentStrings[row];
+  if (row == TextRow::CantFindFile) text.append("\n").append(path);
+  return text;
 }
 
 int IsValidTraceFile(const std::string& path) {

@@ -34,7 +34,7 @@ int COtdrDoc::LoadTraceFile(std::string_view path, int /*fileKind*/, SorRecord& 
   if (IsPseudoPath(path)) return 1;
   TraceFileBytes file = ReadTraceFileBytes(std::string(path));
   if (file.failure >= 0) {
-    ShowRow(file.failure);
+    lumivane::ShowMessage(FileFailureMessage(file.failure, path), lumivane::MessageIcon::Warning);
     return 0;
   }
   // The file is read aside and the target is taken over only when it holds a trace: a refused file

@@ -80,10 +80,11 @@ bool SlopeBlanksAttenuation(std::int16_t wavelengthField, std::int16_t slope) {
 }
 
 int TypeIcon(const EventRow& row, int index, long module, int endRow, std::span<const EventRow> allRows) {
+  // Without an end event the end row lies past the rows in use: an empty row, whose loss is 0.
+  const float endLoss = static_cast<std::size_t>(endRow) < allRows.size() ? allRows[static_cast<std::size_t>(endRow)].SpliceLoss : 0.0f;
   const bool splitter = row.Type != kEventLaunch && row.Type != kEventEnd && row.SpliceLoss > kSplitterMinimumLoss &&
                         std::find(kSplitterModules.begin(), kSplitterModules.end(), module) != kSplitterModules.end() &&
-                        index < endRow && static_cast<std::size_t>(endRow) < allRows.size() &&
-                        row.SpliceLoss > allRows[static_cast<std::size_t>(endRow)].SpliceLoss;
+                        index < endRow && row.SpliceLoss > endLoss;
   if (splitter) return kIconSplitter;
   if (row.Type < kEventLaunch || row.Type > kEventOutOfRange) return kIconNonReflective;
   return row.Type + 1;

@@ -31,6 +31,5 @@ int ClampScrollPosition(int position, int canvasExtent, int clientExtent) {
 }
 
 PixelSize ChildFrameSize(const PixelRect& mainClient) {
-  return {((mainClient.right - 3) - mainClient.left) * 3 / 4,
-          ((mainClient.bottom - 45) - mainClient.top) * 2 / 3};
+  return {(mainClient.right - mainClient.left) * 3 / 4, (mainClient.bottom - mainClient.top) * 2 / 3};
 }

@@ -27,6 +27,6 @@ ScrollSteps ScrollStepsFor(int canvasExtent);
 /// A scroll position held within 0 .. canvas - client.
 int ClampScrollPosition(int position, int canvasExtent, int clientExtent);
 
-/// The Trace pane's frame size in a main-frame client rectangle: three quarters of the width less 3
-/// and two thirds of the height less 45.
+/// The Trace pane's frame size in a main-frame client rectangle: three quarters of the width and two
+/// thirds of the height (the panes fill the client area without a gap).
 PixelSize ChildFrameSize(const PixelRect& mainClient);

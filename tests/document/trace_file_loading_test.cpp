@@ -207,7 +207,10 @@ TEST_F(TraceFileLoading, PathsThatAreNoReadableFile) {
     SCOPED_TRACE(c.path);
     sink_.Clear();
     EXPECT_EQ(doc_->OpenTraceFile(c.path, 0, doc_->m_SorRecord), 0);
-    EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{c.message}));
+    // A file that is not there is named.
+    const std::string text = c.message;
+    const std::string expected = text == "Can't find file !" ? text + "\n" + c.path : text;
+    EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{expected}));
     ExpectOriginalKept();
   }
 }
@@ -256,7 +259,7 @@ TEST_F(TraceFileLoading, LoadingIntoTheWorkTraceLeavesTheCurrentTraceAlone) {
 
   // A failed load keeps what the work trace held.
   EXPECT_EQ(doc_->LoadTraceFile(dir_.Path("missing.sor"), 0, g_WorkTrace.m_SorRecord), 0);
-  EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{"Can't find file !"}));
+  EXPECT_EQ(sink_.MessageTexts(), (std::vector<std::string>{"Can't find file !\n" + dir_.Path("missing.sor")}));
   EXPECT_EQ(g_WorkTrace.m_SorRecord.DataPts.Traces[0].PointCount, 321);
   ResetWorkTrace();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "event_doc_fixture.h"
+#include "document/display_model_params.h"
 #include "measure/pass_fail_check.h"
 
 namespace {
@@ -110,18 +111,21 @@ TEST_F(EventTableCellsTest, SplitterIconNeedsModuleLossAndPlaceBeforeTheEnd) {
     float loss;
     int row;
     int icon;
+    int endRow = 2;
   };
   const Case cases[] = {
       {u"3061", 6.0f, 1, kIconSplitter},       {u" 3056-B", 6.0f, 1, kIconSplitter},
       {u"3058", 6.0f, 1, kIconReflective},     {u"3061", 5.0f, 1, kIconReflective},
       {u"3061", 6.0f, 3, kIconReflective},     {u"abc", 6.0f, 1, kIconReflective},
+      // A trace without an end event: every row with a large loss qualifies.
+      {u"3061", 6.0f, 3, kIconSplitter, kNoEndEventRow}, {u"3058", 6.0f, 3, kIconReflective, kNoEndEventRow},
   };
   for (const Case& c : cases) {
     SetRows({Row(0, kEventLaunch, 0.0f, 0.0f, 0.0f, 0.0f, kMissingValue, 0.0f, 3.0f, 0.0f),
              Row(1, kEventReflective, 1.0f, -40.0f, 0.0f, 0.2f, 0.2f, 1.0f, 2.0f, 0.2f),
              Row(2, kEventEnd, 2.0f, -30.0f, 0.5f, 0.2f, 0.4f, 1.0f, 0.0f, 0.2f),
              Row(3, kEventReflective, 3.0f, -40.0f, 0.0f, 0.2f, 0.6f, 1.0f, 0.0f, 0.2f)},
-            2);
+            c.endRow);
     doc->m_EventRows[static_cast<std::size_t>(c.row)].SpliceLoss = c.loss;
     std::fill(std::begin(doc->m_SorRecord.SupParams.OpticalModuleId), std::end(doc->m_SorRecord.SupParams.OpticalModuleId), u'\0');
     std::u16string_view module(c.module);

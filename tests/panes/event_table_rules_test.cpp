@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/event_choice.h"
 #include "event_doc_fixture.h"
 
 namespace {
@@ -48,7 +49,7 @@ class RowClickTest : public ::testing::Test {
 
 TEST_F(RowClickTest, PutsTheActiveMarkerOnTheClickedEvent) {
   doc->m_MarkerState.ActiveMarker = 1;
-  ASSERT_TRUE(ApplyRowClick(*doc, g_DisplayState, 2));
+  ASSERT_TRUE(ChooseEventRow(*doc, g_DisplayState, 2));
   EXPECT_EQ(doc->m_MarkerState.MarkerB, 5000);
   EXPECT_EQ(doc->m_SorRecord.UserName.StoredCursorB, 5000);
   EXPECT_EQ(doc->m_MarkerState.TableSnapMarker, 1);
@@ -62,7 +63,7 @@ TEST_F(RowClickTest, PutsTheActiveMarkerOnTheClickedEvent) {
 
 TEST_F(RowClickTest, MarkerAOnTheLaunchNotesTheZeroDistance) {
   doc->m_MarkerState.MarkerA = 700;
-  ASSERT_TRUE(ApplyRowClick(*doc, g_DisplayState, 0));
+  ASSERT_TRUE(ChooseEventRow(*doc, g_DisplayState, 0));
   EXPECT_EQ(doc->m_MarkerState.MarkerA, 0);
   EXPECT_EQ(doc->m_MarkerState.TableSnapMarker, 0);
   EXPECT_EQ(g_DisplayState.MarkerADistance, 0.0);
@@ -71,8 +72,8 @@ TEST_F(RowClickTest, MarkerAOnTheLaunchNotesTheZeroDistance) {
 
 TEST_F(RowClickTest, ClickBesideTheRowsOnlyRecordsNoRow) {
   doc->m_nCurrentEvent = 1;
-  EXPECT_FALSE(ApplyRowClick(*doc, g_DisplayState, -1));
-  EXPECT_FALSE(ApplyRowClick(*doc, g_DisplayState, 4));
+  EXPECT_FALSE(ChooseEventRow(*doc, g_DisplayState, -1));
+  EXPECT_FALSE(ChooseEventRow(*doc, g_DisplayState, 4));
   EXPECT_EQ(g_DisplayState.SelectedEventRow, 4);
   EXPECT_EQ(doc->m_nTableClickedEvent, -1);
   EXPECT_EQ(doc->m_nCurrentEvent, 1);
@@ -81,7 +82,7 @@ TEST_F(RowClickTest, ClickBesideTheRowsOnlyRecordsNoRow) {
 
 TEST_F(RowClickTest, EventTimeBeyondTheTraceKeepsTheMarkerOnIt) {
   doc->m_SorRecord.KeyEvents.Events[3].TimeOfFlight = 50'000'000;
-  ASSERT_TRUE(ApplyRowClick(*doc, g_DisplayState, 3));
+  ASSERT_TRUE(ChooseEventRow(*doc, g_DisplayState, 3));
   EXPECT_EQ(doc->m_MarkerState.MarkerA, eventtest::kPoints - 1);
 }
 

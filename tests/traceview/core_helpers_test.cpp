@@ -43,8 +43,8 @@ TEST(ScrollSteps, CappedAtFortyAndFourHundred) {
 }
 
 TEST(ChildFrameSize, ThreeQuartersByTwoThirdsOfTheMainClient) {
-  EXPECT_EQ(ChildFrameSize({0, 0, 1024, 768}), (PixelSize{765, 482}));
-  EXPECT_EQ(ChildFrameSize({0, 0, 3, 45}), (PixelSize{0, 0}));
+  EXPECT_EQ(ChildFrameSize({0, 0, 1024, 768}), (PixelSize{768, 512}));
+  EXPECT_EQ(ChildFrameSize({0, 0, 0, 0}), (PixelSize{0, 0}));
 }
 
 TEST(CentredScrollForMarker, CentresUnlessNearTheEnd) {

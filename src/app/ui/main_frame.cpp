@@ -121,7 +121,7 @@ void CMainFrame::ShowPaneMenu(bool panesExist) {
 void CMainFrame::SetRecentFiles(std::vector<std::string> paths) {
   if (paths.size() > kMaxRecentFiles) paths.resize(kMaxRecentFiles);
   m_recentFiles = std::move(paths);
-  BuildMenuBar();
+  ListRecentFiles();
 }
 
 void CMainFrame::BuildMenuBar() {
@@ -130,6 +130,8 @@ void CMainFrame::BuildMenuBar() {
     if (QMenu* menu = a->menu()) menu->deleteLater();
   }
   bar->clear();
+  m_recentMenu = nullptr;
+  m_recentActions.clear();
   for (const MenuEntry& popup : m_paneMenuShown ? PaneMenu() : FrameMenu()) {
     QMenu* menu = bar->addMenu(Utf8(popup.text));
     AddEntries(menu, popup.items);
@@ -162,18 +164,40 @@ void CMainFrame::AddEntries(QMenu* menu, const std::vector<MenuEntry>& entries) 
 }
 
 void CMainFrame::AddRecentFiles(QMenu* menu, std::string_view placeholder) {
+  m_recentMenu = menu;
+  m_recentPlaceholder = Utf8(placeholder);
+  ListRecentFiles();
+}
+
+void CMainFrame::ListRecentFiles() {
+  if (m_recentMenu.isNull()) return;
+  // The new entries take the old ones' place: before whatever followed them.
+  const QList<QAction*> all = m_recentMenu->actions();
+  QAction* before = nullptr;
+  if (!m_recentActions.empty()) {
+    const qsizetype last = all.indexOf(m_recentActions.back());
+    if (last >= 0 && last + 1 < all.size()) before = all[last + 1];
+  }
+  for (QAction* old : m_recentActions) {
+    m_recentMenu->removeAction(old);
+    old->deleteLater();
+  }
+  m_recentActions.clear();
   if (m_recentFiles.empty()) {
-    menu->addAction(Utf8(placeholder))->setEnabled(false);
-    return;
+    auto* item = new QAction(m_recentPlaceholder, m_recentMenu);
+    item->setEnabled(false);
+    m_recentActions.push_back(item);
   }
   for (std::size_t i = 0; i < m_recentFiles.size(); ++i) {
     const QString path = QFile::decodeName(QByteArray::fromStdString(m_recentFiles[i]));
-    QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+    auto* item = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path), m_recentMenu);
     connect(item, &QAction::triggered, this, [this, path = m_recentFiles[i]] {
       if (m_callbacks.openRecentFile) m_callbacks.openRecentFile(path);
       m_commands.UpdatePass();
     });
+    m_recentActions.push_back(item);
   }
+  m_recentMenu->insertActions(before, QList<QAction*>(m_recentActions.begin(), m_recentActions.end()));
 }
 
 void CMainFrame::CentreOnScreen() {

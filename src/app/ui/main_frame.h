@@ -62,7 +62,10 @@ class CMainFrame final : public QMainWindow {
   void ReceiveCommandLine(const std::string& line);
   void BuildMenuBar();
   void AddEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
+  /// Marks where the recent files go in `menu` and lists them there.
   void AddRecentFiles(QMenu* menu, std::string_view placeholder);
+  /// Replaces the listed recent files with m_recentFiles, leaving the rest of the menus alone.
+  void ListRecentFiles();
   void CreateToolBar();
   void BindFrameCommands();
   void CentreOnScreen();
@@ -75,6 +78,9 @@ class CMainFrame final : public QMainWindow {
   QToolBar* m_toolBar = nullptr;
   std::unique_ptr<lumivane::InstanceServer> m_instanceServer;
   std::vector<std::string> m_recentFiles;
+  QPointer<QMenu> m_recentMenu;          // the menu that lists the recent files
+  std::vector<QAction*> m_recentActions;  // their entries (or the placeholder) in it
+  QString m_recentPlaceholder;            // shown while no file is listed
   bool m_paneMenuShown = false;
   bool m_wasMinimised = false;
   bool m_bFittedToScreen = false;

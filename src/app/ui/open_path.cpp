@@ -15,6 +15,7 @@
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_state.h"
+#include "document/trace_file_bytes.h"
 #include "document/otdr_doc.h"
 #include "document/ui/open_file_dlg.h"
 #include "platform/message_sink.h"
@@ -44,15 +45,24 @@ ZoomState ZoomReferenceOf(const COtdrDoc& doc) {
   return z;
 }
 
-// The display models of the document and of the new record, once the file is read into both.
-void BuildDisplayModels(COtdrDoc& doc, TraceRecord& record) {
+// The display models of the document and of the new record, once the file is read into the
+// document. The listed record of a file is the same file: it takes the document's record (without
+// the file's bytes, since saves write the document's record alone) and its model, built once.
+void BuildDisplayModels(COtdrDoc& doc, TraceRecord& record, bool traceFile) {
   const auto inputsOf = [](const SorRecord& sor) {
     return DisplayModelInputs{sor.UserName.DistanceCorrection, g_DisplayState.MarkerADistance,
                               g_DisplayState.MarkerBDistance};
   };
   LoadDisplayModel(g_TraceFileKind, doc.m_SorRecord, inputsOf(doc.m_SorRecord), doc.DisplayModelMembers());
   TraceDisplayModel& model = record.m_Model;
-  LoadDisplayModel(g_TraceFileKind, model.m_SorRecord, inputsOf(model.m_SorRecord), DisplayModelTargetOf(model));
+  if (traceFile) {
+    SorSource source = std::exchange(doc.m_SorRecord.Source, {});
+    model.m_SorRecord = doc.m_SorRecord;
+    doc.m_SorRecord.Source = std::move(source);
+    CopyDisplayModel(doc.DisplayModelMembers(), DisplayModelTargetOf(model));
+  } else {
+    LoadDisplayModel(g_TraceFileKind, model.m_SorRecord, inputsOf(model.m_SorRecord), DisplayModelTargetOf(model));
+  }
   doc.m_LinkSummary = model.m_LinkSummary;
   ApplyStoredLossTotals(doc.m_SorRecord, doc.m_EventRows, doc.m_nEventCount);
 }
@@ -105,10 +115,6 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   g_DisplayState.LinkOrlDirty = 0;
   auto record = std::make_unique<TraceRecord>();
   if (traceFile) {
-    // Saves write the document's record alone, so the listed copy leaves out the file's bytes.
-    SorSource source = std::exchange(doc.m_SorRecord.Source, {});
-    record->m_Model.m_SorRecord = doc.m_SorRecord;
-    doc.m_SorRecord.Source = std::move(source);
     g_TraceFileKind = 0;
     SetLengthUnit(lumivane::ReadStoredLengthUnit());
   }
@@ -138,7 +144,7 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
     doc.m_EventRows[0] = {};
     doc.m_nEventCount = 0;
   }
-  BuildDisplayModels(doc, *record);
+  BuildDisplayModels(doc, *record, traceFile);
   if (entersList) EnterIntoList(std::move(record), path);
 
   bool panesShown = true;
@@ -153,6 +159,7 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
   }
   doc.UpdateValues();
   if (!panesShown) return &doc;
+  LayOutPanes();
   m_pMainFrame->MdiArea()->setActiveSubWindow(PaneFrame(PaneKind::Trace));
   m_pMainFrame->ShowPaneMenu(true);
   // A damaged file is opened once, with its warning, but not offered again.
@@ -230,7 +237,7 @@ void COtdrApp::OpenChosenFile(FileChoice choice) {
   const std::optional<std::string> path = ResolveTypedFileName(*name, &FileExists);
   if (!path) {
     m_bSavePromptAnswered = false;
-    ShowRow(TextRow::CantFindFile);
+    lumivane::ShowMessage(FileFailureMessage(TextRow::CantFindFile, *name), lumivane::MessageIcon::Warning);
     return;
   }
   if (m_pDocument->m_nEventCount > 0) {

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QThread>
+#include <optional>
 
 #include "measure/pass_fail_limits.h"
 #include "measure/ui/analysis_commands.h"
@@ -121,6 +122,7 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   };
   callbacks.relayoutPanes = [this] {
     if (m_pDocument) m_pDocument->OnWindowCascade();
+    LayOutPanes();
   };
   callbacks.canClose = [this] { return !m_pDocument || m_pDocument->CanCloseFrame(); };
   m_pMainFrame = std::make_unique<CMainFrame>(m_Commands, std::move(callbacks));
@@ -139,7 +141,8 @@ bool COtdrApp::InitInstance(const std::vector<std::string>& arguments) {
   m_pMainFrame->showNormal();
   m_pMainFrame->repaint();
 
-  OpenDocumentFile(m_strCmdLine.empty() ? std::string(NoFilePath) : tracePath);
+  // A file that cannot be opened leaves the program as a start without one would be.
+  if (m_strCmdLine.empty() || OpenDocumentFile(tracePath) == nullptr) OpenDocumentFile(std::string(NoFilePath));
   m_Commands.UpdatePass();
   return true;
 }
@@ -187,6 +190,7 @@ void COtdrApp::BindCommands() {
       t.Bind(id, [this] {
         if (m_pDocument && m_pMainFrame->MdiArea()->activeSubWindow() != nullptr) {
           m_pDocument->Commands().Execute(CmdWindowCascade);
+          LayOutPanes();
         } else {
           RestorePanes();
         }
@@ -326,7 +330,7 @@ QMdiSubWindow* COtdrApp::CreatePaneFrame(PaneKind pane) {
   }
   // A new pane appears in the tile its view will place it in on every layout.
   const QSize client = area->viewport()->size();
-  const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()});
+  const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()}, CurrentPaneNeeds(*area, frame->size() - view->size()));
   frame->setGeometry(tile.left, tile.top, tile.Width(), tile.Height());
   if (auto* docView = dynamic_cast<DocView*>(view)) {
     m_pDocument->AddView(*docView, pane);
@@ -352,6 +356,22 @@ void COtdrApp::ShowPaneWindow(PaneKind pane) {
   ActivePane = WindowMenuIndex(pane);
   InitialUpdateFrame(frame);
   m_pMainFrame->ShowPaneMenu(true);
+}
+
+void COtdrApp::LayOutPanes() {
+  // The views place themselves as they update; once every pane knows what its lines need, the
+  // tiles are settled for all of them together, from one reading of those needs.
+  QMdiArea* area = m_pMainFrame->MdiArea();
+  const QSize client = area->viewport()->size();
+  std::optional<PaneNeeds> needs;
+  for (const PaneKind pane : kOpenOrder) {
+    QMdiSubWindow* frame = PaneFrame(pane);
+    if (frame == nullptr || frame->widget() == nullptr) continue;
+    frame->showNormal();
+    if (!needs) needs = CurrentPaneNeeds(*area, frame->size() - frame->widget()->size());
+    const PixelRect tile = PaneTile(pane, {0, 0, client.width(), client.height()}, *needs);
+    frame->setGeometry(tile.left, tile.top, tile.Width(), tile.Height());
+  }
 }
 
 void COtdrApp::RestorePanes() {

@@ -78,6 +78,8 @@ class COtdrApp final {
   void ShowPaneWindow(PaneKind pane);
   /// Shows and refreshes every existing pane, the Trace pane last.
   void RestorePanes();
+  /// Moves every existing pane to its tile, sized for what the information panes show.
+  void LayOutPanes();
   /// Add Event on the Event Table pane, which is opened first when it was closed.
   void ForwardAddEvent();
   /// Trace Reanalysis on the Event Table pane, which is opened first when it was closed.

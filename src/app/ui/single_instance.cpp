@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <unistd.h>
 
+#include <cctype>
+
 namespace lumivane {
 
 namespace {
@@ -20,7 +22,22 @@ constexpr qint64 kMaxCommandLineBytes = 1 << 20;
 QString InstanceServerName() {
   const QByteArray override = qgetenv("LUMIVANE_INSTANCE_NAME");
   if (!override.isEmpty()) return QString::fromLocal8Bit(override);
-  return QStringLiteral("lumivane-OTDR-%1").arg(::getuid());
+  return InstanceServerNameFor(::getuid(), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+}
+
+QString InstanceServerNameFor(unsigned uid, const QByteArray& waylandDisplay, const QByteArray& x11Display) {
+  QByteArray display = waylandDisplay;
+  if (display.isEmpty()) {
+    display = x11Display;
+    const qsizetype colon = display.lastIndexOf(':');
+    const qsizetype dot = display.lastIndexOf('.');
+    if (colon >= 0 && dot > colon) display.truncate(dot);
+  }
+  // A Wayland socket may be named by its path; a slash would make the name a path of its own.
+  for (char& c : display) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return QStringLiteral("lumivane-OTDR-%1-%2").arg(uid).arg(QString::fromLatin1(display));
 }
 
 bool HandToRunningInstance(const QString& name, const std::string& commandLine, int timeoutMs) {

@@ -23,15 +23,16 @@ const char* const kStopBits[] = {"1", "1.5", "2"};
 
 QString Qt8(const std::string& text) { return QString::fromStdString(text); }
 
-// A name that stands for no device here (the default "COM1" of another system, a port since
-// unplugged) gives way to the machine's first port.
+// The port shows by its device name here (another system's "COM1" is /dev/ttyS0); a name that stands
+// for no device (a port since unplugged) gives way to the machine's first port, or to nothing.
 std::string ShownPortName(const std::string& stored, const std::vector<std::string>& systemPorts) {
+  const std::string device = SerialDevicePath(stored);
   std::error_code ec;
-  if (systemPorts.empty() || std::find(systemPorts.begin(), systemPorts.end(), stored) != systemPorts.end() ||
-      std::filesystem::exists(SerialDevicePath(stored), ec)) {
-    return stored;
+  if (std::find(systemPorts.begin(), systemPorts.end(), device) != systemPorts.end() ||
+      std::filesystem::exists(device, ec)) {
+    return device;
   }
-  return systemPorts.front();
+  return systemPorts.empty() ? std::string() : systemPorts.front();
 }
 
 template <std::size_t N>

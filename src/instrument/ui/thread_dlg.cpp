@@ -7,11 +7,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "instrument/upload_protocol.h"
 #include "vocabulary/text_table.h"
 #include "vocabulary/ui/row_text.h"
 
 CCThreadDlg::CCThreadDlg(UploadProgress progress, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_Progress(new QProgressBar),
       m_progress(progress),
       m_lblStatus(new QLabel),
@@ -25,15 +26,13 @@ CCThreadDlg::CCThreadDlg(UploadProgress progress, QWidget* parent)
   m_Progress->setTextVisible(false);
   m_pTimer->setInterval(kUploadPollMs);
   connect(m_pTimer, &QTimer::timeout, this, &CCThreadDlg::UpdateProgress);
-  connect(m_btnOk, &QPushButton::clicked, this, &CCThreadDlg::accept);
+  connect(m_btnOk, &QPushButton::clicked, this, [this] { m_bEnded ? accept() : reject(); });
 }
 
 CCThreadDlg::~CCThreadDlg() = default;
 
 void CCThreadDlg::OnInitDialog() {
   setWindowTitle(RowText(TextRow::UploadTraceFile));
-  m_btnOk->setText(RowText(TextRow::Ok));
-  m_btnOk->setEnabled(false);
   m_Progress->setRange(0, 100);
   m_Progress->setValue(0);
   UpdateProgress();
@@ -54,18 +53,22 @@ void CCThreadDlg::UpdateProgress() {
   if (view.bar) m_Progress->setValue(*view.bar);
   m_strStatus = view.text;
   m_lblStatus->setText(QString::fromStdString(m_strStatus));
-  if (!view.ended) return;
-  m_pTimer->stop();
-  m_bEnded = true;
-  m_btnOk->setEnabled(true);
+  m_bEnded = view.ended;
+  m_bConnecting = !m_bEnded && c == UploadConnecting;
+  m_btnOk->setText(RowText(m_bConnecting ? TextRow::Cancel : TextRow::Ok));
+  m_btnOk->setEnabled(m_bConnecting || m_bEnded);
+  if (m_bEnded) m_pTimer->stop();
 }
 
 void CCThreadDlg::reject() {
-  if (m_bEnded) QDialog::reject();
+  if (!m_bEnded && !m_bConnecting) return;
+  m_bCancelled = !m_bEnded;
+  m_pTimer->stop();
+  QDialog::reject();
 }
 
 void CCThreadDlg::closeEvent(QCloseEvent* event) {
-  if (m_bEnded) {
+  if (m_bEnded || m_bConnecting) {
     QDialog::closeEvent(event);
   } else {
     event->ignore();

@@ -80,6 +80,7 @@ void CInfoPaneView::SetContentSize(const PaneLines& lines) {
   }
   if (!lines.empty()) size.setHeight(2 * kPaneFirstLineY + m_nLineStep * static_cast<int>(lines.size()));
   m_ContentSize = size;
+  SetPaneContentNeed(*this, m_Pane, size);
   SetScrollRanges();
 }
 

@@ -70,6 +70,13 @@ int CListViewExtModel::InsertColumn(int column, const QString& heading) {
   return at;
 }
 
+bool CListViewExtModel::SetColumnHeading(int column, const QString& heading) {
+  if (column < 0 || column >= columnCount()) return false;
+  m_Headings[static_cast<std::size_t>(column)] = heading;
+  emit headerDataChanged(Qt::Horizontal, column, column);
+  return true;
+}
+
 bool CListViewExtModel::DeleteColumn(int column) {
   if (column < 0 || column >= columnCount()) return false;
   beginRemoveColumns({}, column, column);

@@ -46,6 +46,8 @@ class CListViewExtModel final : public QAbstractTableModel {
   int InsertColumn(int column, const QString& heading);
   /// Deletes a column; false when there is none.
   bool DeleteColumn(int column);
+  /// Replaces a column's heading; false when there is no such column.
+  bool SetColumnHeading(int column, const QString& heading);
   /// Inserts a row with the text of its first cell and a fresh row record; returns its index.
   int InsertItem(int row, const QString& text);
   /// Sets a cell's text; false outside the table.

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "document/display_state.h"
+#include "document/event_choice.h"
 #include "document/otdr_doc.h"
 #include "measure/link_orl_cache.h"
 #include "measure/pass_fail_document.h"
@@ -25,6 +26,13 @@
 namespace {
 
 constexpr LangRow kRowEventTable = 81;
+
+bool SameRows(const EventTableView& a, const EventTableView& b) {
+  return std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(),
+                    [](const EventTableRowView& x, const EventTableRowView& y) {
+                      return x.texts == y.texts && x.typeIcon == y.typeIcon && x.failedColumns == y.failedColumns;
+                    });
+}
 constexpr ListColour kFailedText = MakeListColour(255, 0, 0);
 
 EventTableKey KeyOf(int key) {
@@ -40,7 +48,10 @@ EventTableKey KeyOf(int key) {
 }  // namespace
 
 COtdrTableView::COtdrTableView(COtdrDoc& doc, std::string programFolder, QWidget* parent)
-    : CCListViewExt(parent), m_Doc(doc), m_strProgramFolder(std::move(programFolder)), m_AddEventMarkers(doc) {}
+    : CCListViewExt(parent), m_Doc(doc), m_strProgramFolder(std::move(programFolder)), m_AddEventMarkers(doc) {
+  // Made once: icons made anew for every fill would leave their scaled pictures in Qt's pixmap cache.
+  Model().SetSmallImages(MakeEventIcons());
+}
 
 COtdrTableView::~COtdrTableView() = default;
 
@@ -55,21 +66,41 @@ void COtdrTableView::OnInitialUpdate() {
 }
 
 void COtdrTableView::BuildEventColumns() {
-  while (Model().columnCount() > 0) Model().DeleteColumn(0);
+  // The columns stay; a heading that changes (another length unit) gives its column the set width
+  // back until the next fill fits it to its texts.
   const auto headings = EventColumnHeadings(g_LengthUnitName);
   for (int column = 0; column < kEventColumnCount; ++column) {
     const EventColumnHeading& heading = headings[static_cast<std::size_t>(column)];
-    Model().InsertColumn(column, QString::fromStdString(heading.heading));
+    const QString text = QString::fromStdString(heading.heading);
+    if (column < Model().columnCount() && Model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() == text) {
+      continue;
+    }
+    if (column < Model().columnCount()) {
+      Model().SetColumnHeading(column, text);
+    } else {
+      Model().InsertColumn(column, text);
+    }
     setColumnWidth(column, heading.width);
+    m_Shown.reset();
   }
 }
 
 void COtdrTableView::FillEventTable() {
   LoadPassFailLimits(m_Doc, m_strProgramFolder);
-  Model().DeleteAllItems();
-  Model().SetSmallImages(MakeEventIcons());
   g_PassFailFailed = 0;
-  const EventTableView table = ComputeEventTable(m_Doc, g_LengthUnitFactor);
+  EventTableView table = ComputeEventTable(m_Doc, g_LengthUnitFactor);
+  // The rows are rebuilt and measured only when what they show changed.
+  if (!m_Shown || !SameRows(*m_Shown, table)) {
+    ShowRows(table);
+    FitEventColumns();
+  }
+  // The verdict covers every value judged on screen, the link's in Total Fiber Information too.
+  if (table.anyFailed || JudgeLinkLimits(m_Doc.m_LinkSummary, m_Doc.m_PassFailThresholds, PeekLinkOrl(m_Doc)).Any()) g_PassFailFailed = 1;
+  m_Shown = std::move(table);
+}
+
+void COtdrTableView::ShowRows(const EventTableView& table) {
+  Model().DeleteAllItems();
   for (int row = 0; row < static_cast<int>(table.rows.size()); ++row) {
     const EventTableRowView& view = table.rows[static_cast<std::size_t>(row)];
     Model().InsertItem(row, QString::fromStdString(view.texts[0]));
@@ -81,9 +112,6 @@ void COtdrTableView::FillEventTable() {
       if (view.Failed(column)) SetCellColors(row, column, kDefaultColour, kFailedText);
     }
   }
-  // The verdict covers every value judged on screen, the link's in Total Fiber Information too.
-  if (table.anyFailed || JudgeLinkLimits(m_Doc.m_LinkSummary, m_Doc.m_PassFailThresholds, PeekLinkOrl(m_Doc)).Any()) g_PassFailFailed = 1;
-  FitEventColumns();
 }
 
 void COtdrTableView::FitEventColumns() {
@@ -93,6 +121,15 @@ void COtdrTableView::FitEventColumns() {
   for (int column = 0; column < kEventColumnCount; ++column) {
     const int needed = std::max(sizeHintForColumn(column), horizontalHeader()->sectionSizeHint(column));
     setColumnWidth(column, std::max(headings[static_cast<std::size_t>(column)].width, needed));
+  }
+}
+
+void COtdrTableView::changeEvent(QEvent* event) {
+  CCListViewExt::changeEvent(event);
+  // Texts take another width in another font: the columns are fitted again, now and at the next fill.
+  if (event->type() == QEvent::FontChange) {
+    m_Shown.reset();
+    FitEventColumns();
   }
 }
 
@@ -132,20 +169,35 @@ void COtdrTableView::mousePressEvent(QMouseEvent* event) {
 
 void COtdrTableView::OnLButtonDown(QMouseEvent* event) {
   CCListViewExt::mousePressEvent(event);
-  if (ApplyRowClick(m_Doc, g_DisplayState, GetSelectionMark())) m_Doc.UpdateAllViews(this, kHintEventChosen);
+  ChooseRow(GetSelectionMark());
 }
 
+void COtdrTableView::ChooseRow(int row) {
+  if (ChooseEventRow(m_Doc, g_DisplayState, row)) m_Doc.UpdateAllViews(this, kHintEventChosen);
+}
+
+// The selection is the one row counter: whatever moves it, the keys' own steps included, chooses
+// the event of the row it reaches, marker and all.
 void COtdrTableView::keyPressEvent(QKeyEvent* event) {
   if (!HasPath()) {
     event->accept();
     return;
   }
-  const int before = m_Doc.m_nCurrentEvent;
-  m_nKeyRow = StepKeyRow(m_nKeyRow, KeyOf(event->key()), std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows));
-  m_Doc.m_nCurrentEvent = m_nKeyRow;
-  viewport()->update();
-  if (m_Doc.m_nCurrentEvent != before) m_Doc.UpdateAllViews(this, kHintRefresh);
-  CCListViewExt::keyPressEvent(event);
+  const int before = GetSelectionMark();
+  const EventTableKey key = KeyOf(event->key());
+  if (key == EventTableKey::Other) {
+    CCListViewExt::keyPressEvent(event);
+  } else {
+    event->accept();
+    const int row = StepKeyRow(before, key, std::min(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows), Model().rowCount()));
+    if (row >= 0 && row != before) {
+      const QModelIndex index = Model().index(row, 0);
+      selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      scrollTo(index, QAbstractItemView::EnsureVisible);
+    }
+  }
+  const int after = GetSelectionMark();
+  if (after != before && after >= 0) ChooseRow(after);
 }
 
 void COtdrTableView::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,14 +1,16 @@
 #pragma once
 // The Event Table pane's view: one row per event of the current trace in eleven columns, failed
-// values in red. A click on a row puts the active marker on its event, the arrow keys step the
-// current event, and the context menu, the Edit menu and the application offer Delete Event, Add
+// values in red. A click on a row or a step of the arrow keys chooses its event and puts the active
+// marker on it, and the context menu, the Edit menu and the application offer Delete Event, Add
 // Event and Trace Reanalysis.
 #include <QPoint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "measure/add_event_measurements.h"
 #include "measure/ui/analysis_commands.h"
+#include "panes/event_table_cells.h"
 #include "panes/ui/event_table_commands.h"
 #include "panes/ui/list_view_ext.h"
 
@@ -33,9 +35,10 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
   void OnInitialUpdate() override;
   void OnUpdate(DocView* sender, int hint) override;
 
-  /// Rebuilds the eleven headings in the current length unit.
+  /// Makes the eleven headings the current length unit's, keeping the columns.
   void BuildEventColumns();
-  /// Rebuilds every row from the document, judging the values against the pass/fail limits.
+  /// Shows every row of the document, judging the values against the pass/fail limits; the rows
+  /// are rebuilt and their columns fitted only when their texts, icons or verdicts changed.
   void FillEventTable();
   /// Widens every column to its heading and texts in the font in use, never below its set width.
   void FitEventColumns();
@@ -52,8 +55,6 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
   void AddEvent() override { OnAddEvent(); }
   void OnTraceReanalysis() override;
 
-  /// The row the arrow keys stepped to last.
-  int KeyRow() const { return m_nKeyRow; }
 
   /// Replaces how dialogs and the context menu run (tests answer them without blocking).
   void SetDialogRunner(DialogRunner run) { m_RunDialog = std::move(run); }
@@ -63,15 +64,20 @@ class COtdrTableView final : public CCListViewExt, public EventTableCommands {
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   bool HasPath() const;
   void OnLButtonDown(QMouseEvent* event);
+  /// Chooses the event of `row` and tells the other panes.
+  void ChooseRow(int row);
+  /// Puts the rows of `table` into the list.
+  void ShowRows(const EventTableView& table);
 
   COtdrDoc& m_Doc;
   std::string m_strProgramFolder;
-  int m_nKeyRow = 0;
   AddEventMeasurements m_AddEventMarkers;
+  std::optional<EventTableView> m_Shown;  // what the rows show; none before the first fill
   DialogRunner m_RunDialog = ExecDialog;
   MenuRunner m_RunMenu;
 };

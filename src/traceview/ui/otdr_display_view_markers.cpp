@@ -128,14 +128,16 @@ void COtdrDisplayView::keyPressEvent(QKeyEvent* event) {
       // A plain F is the vertical zoom-out shortcut; only F with Shift or Ctrl reaches the view.
       if ((event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) != 0) {
         m_Doc.m_MarkerState.ActiveMarker = m_Doc.m_MarkerState.ActiveMarker == 0 ? 1 : 0;
+        BroadcastFromView(kHintRefresh);
       }
       break;
     default:
       break;
   }
+  // Only what a key changed is announced, once: a marker step tells the other panes itself, and a
+  // key changes no event, so the event table keeps its rows.
   event->accept();
   viewport()->update();
-  m_Doc.UpdateAllViews(nullptr, kHintRefresh);
 }
 
 // --- Drawing ---------------------------------------------------------------------------------

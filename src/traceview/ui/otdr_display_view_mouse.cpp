@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include "document/display_state.h"
+#include "document/event_choice.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
 #include "platform/saturate.h"
@@ -33,8 +34,11 @@ void COtdrDisplayView::mousePressEvent(QMouseEvent* event) {
   const int eventCount = std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows);
   const int icon = PickEventIcon(p, {ox, oy}, std::span<const EventRow>(m_Doc.m_EventRows.data(),
                                                                           static_cast<std::size_t>(eventCount)));
+  // An event's number chooses its event as its row in the event table does, marker and all.
   if (icon >= 0) {
-    g_DisplayState.SelectedEventRow = icon;
+    ChooseEventRow(m_Doc, g_DisplayState, icon);
+    ReseatAuxMarkersOnCurrentEvent();
+    viewport()->update();
     setFocus();
     BroadcastFromView(kHintEventChosen);
   }

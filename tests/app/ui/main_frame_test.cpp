@@ -149,6 +149,22 @@ TEST_F(MainFrameTest, RecentFilesAreListedUnderTheFileMenu) {
   EXPECT_TRUE(texts.contains(QStringLiteral("&1 /data/B.sor")));
   EXPECT_TRUE(texts.contains(QStringLiteral("&2 /data/a.sor")));
   EXPECT_FALSE(texts.contains(QStringLiteral("Recent Files")));
+
+  // A new list replaces only the entries, in their place; the menus themselves stay.
+  const QList<QAction*> bar = frame->menuBar()->actions();
+  const auto tail = [file] {
+    QStringList items;
+    const QList<QAction*> actions = file->actions();
+    for (qsizetype i = actions.size() - 5; i < actions.size(); ++i) items << actions[i]->text();
+    return items.join(QStringLiteral("|"));
+  };
+  frame->SetRecentFiles({"/data/c.sor"});
+  EXPECT_EQ(frame->menuBar()->actions(), bar);
+  EXPECT_EQ(frame->menuBar()->actions().first()->menu(), file);
+  EXPECT_EQ(tail(), QStringLiteral("|E&xit||&1 /data/c.sor|"));
+  frame->SetRecentFiles({});
+  EXPECT_EQ(tail(), QStringLiteral("|E&xit||Recent Files|"));
+  EXPECT_FALSE(file->actions()[file->actions().size() - 2]->isEnabled());
 }
 
 TEST_F(MainFrameTest, ResizingLaysThePanesOutAgainUnlessMinimised) {

@@ -29,13 +29,15 @@ namespace {
 // Runs the program as a second start and keeps this (first) instance's event loop turning until
 // the second start has ended; returns its exit code, or -1 when it did not end in time.
 int RunSecondStart(const lumivane::test::AppTestEnv& env, const QStringList& arguments,
-                   const QString& workingDir = QString()) {
+                   const QString& workingDir = QString(),
+                   const std::function<void(QProcessEnvironment&)>& adjust = {}) {
   QProcess second;
   if (!workingDir.isEmpty()) second.setWorkingDirectory(workingDir);
   QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
   vars.insert(QStringLiteral("LUMIVANE_INSTANCE_NAME"), env.instanceName());
   vars.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   vars.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+  if (adjust) adjust(vars);
   second.setProcessEnvironment(vars);
   second.start(QStringLiteral(LUMIVANE_EXECUTABLE), arguments);
   QElapsedTimer clock;
@@ -102,6 +104,62 @@ TEST(SingleInstanceTest, ASecondStartHandsItsPathToTheFirstAndEnds) {
   EXPECT_EQ(first->m_pDocument->m_strTracePath, path);
   EXPECT_EQ(first->MainFrame()->windowTitle().toStdString(), "Lumivane - [" + path + "]");
   EXPECT_TRUE(env.sink().MessageTexts().empty());
+}
+
+TEST(SingleInstanceTest, TheNameKeysOnUserAndDesktop) {
+  const QString x0 = lumivane::InstanceServerNameFor(1000, "", ":0");
+  EXPECT_EQ(lumivane::InstanceServerNameFor(1000, "", ":0.0"), x0);
+  EXPECT_EQ(lumivane::InstanceServerNameFor(1000, "", ":0.1"), x0);
+  for (const QString& other : {lumivane::InstanceServerNameFor(1000, "", ":1"),
+                               lumivane::InstanceServerNameFor(1001, "", ":0"),
+                               lumivane::InstanceServerNameFor(1000, "", "host:0"),
+                               lumivane::InstanceServerNameFor(1000, "wayland-0", ":0")}) {
+    EXPECT_NE(other, x0);
+  }
+  // The Wayland socket names the desktop whatever DISPLAY says, and its path stays a name.
+  EXPECT_EQ(lumivane::InstanceServerNameFor(1000, "wayland-1", ":0"), lumivane::InstanceServerNameFor(1000, "wayland-1", ":5"));
+  EXPECT_FALSE(lumivane::InstanceServerNameFor(1000, "/run/user/1000/wayland-0", "").contains('/'));
+}
+
+// A start on another desktop opens the file in a window of its own (and ends at its first paint);
+// a start on the same desktop hands the file over.
+TEST(SingleInstanceTest, ASecondStartOnAnotherDesktopKeepsItsOwnWindow) {
+  const QByteArray savedDisplay = qgetenv("DISPLAY");
+  const QByteArray savedWayland = qgetenv("WAYLAND_DISPLAY");
+  struct Case {
+    const char* secondDisplay;
+    bool handedOver;
+  };
+  for (const Case& c : {Case{"a", true}, Case{"b", false}}) {
+    SCOPED_TRACE(c.secondDisplay);
+    lumivane::test::AppTestEnv env;
+    const QByteArray tag = QByteArray::number(QCoreApplication::applicationPid());
+    qunsetenv("LUMIVANE_INSTANCE_NAME");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", ":test" + tag + "a");
+    const std::string path = env.WriteTrace("second.sor");
+    COtdrApp* first = env.Start();
+    ASSERT_NE(first, nullptr);
+    const int code = RunSecondStart(env, {QString::fromStdString(path)}, QString(), [&](QProcessEnvironment& vars) {
+      vars.remove(QStringLiteral("LUMIVANE_INSTANCE_NAME"));
+      vars.remove(QStringLiteral("WAYLAND_DISPLAY"));
+      vars.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(":test" + tag + c.secondDisplay));
+      vars.insert(QStringLiteral("LUMIVANE_NO_SPLASH"), QStringLiteral("1"));
+      vars.insert(QStringLiteral("LUMIVANE_NO_STARTUP_PAUSE"), QStringLiteral("1"));
+      vars.insert(QStringLiteral("LUMIVANE_EXIT_AT_FIRST_PAINT"), QStringLiteral("1"));
+      // Its recent-file list and settings stay in the test's folder.
+      vars.insert(QStringLiteral("HOME"), QString::fromStdString(env.dir().Path("home")));
+      vars.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(env.dir().Path("home")));
+    });
+    EXPECT_EQ(code, 0);
+    Settle();
+    EXPECT_EQ(first->m_pDocument->m_strTracePath == path, c.handedOver);
+    EXPECT_TRUE(env.sink().MessageTexts().empty());
+  }
+  qputenv("DISPLAY", savedDisplay);
+  qputenv("WAYLAND_DISPLAY", savedWayland);
+  if (savedWayland.isEmpty()) qunsetenv("WAYLAND_DISPLAY");
+  if (savedDisplay.isEmpty()) qunsetenv("DISPLAY");
 }
 
 TEST(SingleInstanceTest, ARelativePathIsTheSecondStartsFile) {

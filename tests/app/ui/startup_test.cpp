@@ -71,19 +71,31 @@ TEST(StartupTest, ACommandLinePathIsOpened) {
   EXPECT_EQ(app->RecentFiles().Paths(), std::vector<std::string>{path});
 }
 
-TEST(StartupTest, ARefusedPathLeavesNoPaneAndTheFrameMenu) {
-  lumivane::test::AppTestEnv env;
-  COtdrApp* app = env.Start({env.dir().Path("notes.txt")});
-  ASSERT_NE(app, nullptr);
-  EXPECT_TRUE(PaneTitles(*app).isEmpty());
-  EXPECT_FALSE(app->MainFrame()->PaneMenuShown());
-  EXPECT_EQ(app->MainFrame()->menuBar()->actions().first()->text(), QStringLiteral("文件(&F)"));
-  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Not Bellcore File !"});
+TEST(StartupTest, APathThatCannotBeOpenedLeavesAStartWithoutAFile) {
+  struct Case {
+    const char* name;
+    bool create;
+    const char* message;
+  };
+  for (const Case& c : {Case{"missing.sor", false, "Can't find file !\n"}, Case{"notes.txt", true, "Not Bellcore File !"}}) {
+    SCOPED_TRACE(c.name);
+    lumivane::test::AppTestEnv env;
+    const std::string path = c.create ? env.dir().WriteFile(c.name, "plain text") : env.dir().Path(c.name);
+    COtdrApp* app = env.Start({path});
+    ASSERT_NE(app, nullptr);
+    // The message names what could not be found.
+    const std::string expected = c.create ? std::string(c.message) : c.message + path;
+    EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{expected});
+    EXPECT_EQ(PaneTitles(*app), kPanesInOrder);
+    EXPECT_TRUE(app->MainFrame()->PaneMenuShown());
+    EXPECT_EQ(app->MainFrame()->menuBar()->actions().first()->text(), QStringLiteral("&File"));
+    EXPECT_EQ(app->MainFrame()->windowTitle(), QStringLiteral("Lumivane - [ No use this name ]"));
+    EXPECT_TRUE(app->m_TraceList.empty());
+    EXPECT_TRUE(app->RecentFiles().Paths().empty());
 
-  // A later open brings the panes and the pane menu.
-  ASSERT_NE(app->OpenDocumentFile(env.WriteTrace("a.sor")), nullptr);
-  EXPECT_EQ(PaneTitles(*app), kPanesInOrder);
-  EXPECT_TRUE(app->MainFrame()->PaneMenuShown());
+    ASSERT_NE(app->OpenDocumentFile(env.WriteTrace("a.sor")), nullptr);
+    EXPECT_EQ(app->m_TraceList.size(), 1u);
+  }
 }
 
 TEST(StartupTest, SwitchesEndTheStartWithoutAWindow) {
@@ -143,7 +155,7 @@ TEST(RecentFilesTest, AnEntryGoesOnlyWhenItsFileCannotBeOpened) {
   app->OpenDocumentFile(gone);
   std::filesystem::remove(gone);
   ASSERT_TRUE(ChooseRecentFile(*app, gone));
-  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Can't find file !"});
+  EXPECT_EQ(env.sink().MessageTexts(), std::vector<std::string>{"Can't find file !\n" + gone});
   EXPECT_TRUE(app->RecentFiles().Paths().empty());
   EXPECT_FALSE(ChooseRecentFile(*app, gone));
 

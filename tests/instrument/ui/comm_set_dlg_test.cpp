@@ -74,7 +74,7 @@ TEST_F(CommSetDlgTest, ChoosingRs232EnablesOnlyThePortRowAndOkTakesTheTexts) {
   EXPECT_FALSE(dialog_.m_cbPort->isEnabled());
 }
 
-TEST(CommSetDlgPortTest, ANameThatIsNoDeviceHereGivesWayToTheMachinesFirstPort) {
+TEST(CommSetDlgPortTest, ThePortShowsAsADeviceOfThisMachine) {
   InitLanguageTable();
   SelectLanguage(LanguageColumn::English);
   struct Case {
@@ -86,7 +86,12 @@ TEST(CommSetDlgPortTest, ANameThatIsNoDeviceHereGivesWayToTheMachinesFirstPort) 
       {"ttyNoSuchLine9", {"/dev/ttyUSB0", "/dev/ttyACM0"}, "/dev/ttyUSB0"},
       {"/dev/ttyACM0", {"/dev/ttyUSB0", "/dev/ttyACM0"}, "/dev/ttyACM0"},
       {"/dev/null", {"/dev/ttyUSB0"}, "/dev/null"},
-      {"ttyNoSuchLine9", {}, "ttyNoSuchLine9"},
+      {"ttyNoSuchLine9", {}, ""},
+      // Another system's name for a port shows as the port's name here.
+      {"COM1", {"/dev/ttyUSB0", "/dev/ttyS0"}, "/dev/ttyS0"},
+      {"com3", {"/dev/ttyUSB0", "/dev/ttyS2"}, "/dev/ttyS2"},
+      {"ttyACM0", {"/dev/ttyUSB0", "/dev/ttyACM0"}, "/dev/ttyACM0"},
+      {"COM99", {"/dev/ttyUSB0"}, "/dev/ttyUSB0"},
   };
   for (const Case& c : cases) {
     CCCommSetDlg dialog(c.ports);

@@ -37,7 +37,8 @@ TEST_F(ThreadDlgTest, FollowsATransferToItsEnd) {
   EXPECT_EQ(dialog.windowTitle(), "Upload Trace File");
   EXPECT_EQ(dialog.PollTimer()->interval(), 500);
   EXPECT_TRUE(dialog.PollTimer()->isActive());
-  EXPECT_FALSE(dialog.OkButton()->isEnabled());
+  EXPECT_EQ(dialog.OkButton()->text(), "Cancel");
+  EXPECT_TRUE(dialog.OkButton()->isEnabled());
   EXPECT_FALSE(dialog.OkButton()->isDefault());
   EXPECT_EQ(dialog.StatusLabel()->text(), "Connecting Port......");
 
@@ -58,6 +59,7 @@ TEST_F(ThreadDlgTest, FollowsATransferToItsEnd) {
     EXPECT_GE(dialog.m_Progress->value(), s.barAtLeast);
     EXPECT_LE(dialog.m_Progress->value(), s.barAtMost);
     EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_EQ(dialog.OkButton()->text(), "OK");
   }
   // While the worker runs neither Escape nor the window's close ends the dialog.
   QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -73,6 +75,27 @@ TEST_F(ThreadDlgTest, FollowsATransferToItsEnd) {
   QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_FALSE(dialog.Cancelled());
+}
+
+// While the port is being connected the button, Escape and the window's close each end the dialog.
+TEST_F(ThreadDlgTest, ConnectingCanBeCancelled) {
+  const std::function<void(CCThreadDlg&)> ways[] = {
+      [](CCThreadDlg& d) { QTest::mouseClick(d.OkButton(), Qt::LeftButton); },
+      [](CCThreadDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+      [](CCThreadDlg& d) { d.close(); },
+  };
+  for (const auto& cancel : ways) {
+    Publish(UploadConnecting, -1);
+    CCThreadDlg dialog(progress_.View());
+    dialog.OnInitDialog();
+    dialog.show();
+    cancel(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog.Cancelled());
+    EXPECT_FALSE(dialog.PollTimer()->isActive());
+  }
 }
 
 TEST_F(ThreadDlgTest, AFailureShowsItsTextAndLeavesTheBar) {

@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "document/otdr_doc.h"
 #include "instrument/modal_answer.h"
@@ -94,6 +96,7 @@ class UploadCommandTest : public ::testing::Test {
 TEST_F(UploadCommandTest, AnRs232UploadStoresEveryFileInTheDatedFolder) {
   const Bytes a = Content(FixedUploadFileSize, 1), b = Content(FixedUploadFileSize, 2);
   script_ = {2, {{Record11("A.SOR"), a}, {Record11("B.SOR"), b}}};
+  env_.listPorts = [] { return std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyS6"}; };
   BindUploadCommand(*doc_, env_);
   AnswerSettings([](CCCommSetDlg& dialog) {
     dialog.m_cbInterface->setCurrentIndex(1);
@@ -118,12 +121,12 @@ TEST_F(UploadCommandTest, AnRs232UploadStoresEveryFileInTheDatedFolder) {
   EXPECT_TRUE(progressWasModal_);
   EXPECT_EQ(doc_->m_pUploadWorker, nullptr);
 
-  // The next upload opens on USB again, with the port used last shown (disabled).
+  // The next upload opens on USB again, with the port used last shown (disabled) by its name here.
   fs::remove_all(Dated());
   AnswerSettings({}, false);
   OnUploadTraceFile(*doc_, env_);
   EXPECT_EQ(settingsInterfaceAtOpen_, "USB");
-  EXPECT_EQ(settingsPortAtOpen_, "COM7");
+  EXPECT_EQ(settingsPortAtOpen_, "/dev/ttyS6");
   EXPECT_EQ(doc_->m_PortSettings.m_strPortType, "RS232");
 }
 
@@ -170,6 +173,32 @@ TEST_F(UploadCommandTest, OutcomesShowInTheProgressDialog) {
     StartUpload(*doc_, env_);
     EXPECT_EQ(progressText_, c.text);
     EXPECT_EQ(fs::exists(Dated()), c.folderStays);
+    EXPECT_EQ(doc_->m_pUploadWorker, nullptr);
+  }
+}
+
+// An instrument that never answers: the port stays in its connecting wait until cancelled.
+class SilentInstrument final : public UploadTransport {
+ public:
+  UploadTransportKind Kind() const override { return UploadTransportKind::Serial; }
+  bool Open() override { return true; }
+  bool Start() override { return true; }
+  bool Request(UsbCommandCode, std::uint32_t) override { return true; }
+  std::size_t Receive(std::span<std::uint8_t>, const std::atomic<bool>& cancel) override {
+    while (!cancel.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return 0;
+  }
+  void Recover() override {}
+  void Close() override {}
+};
+
+TEST_F(UploadCommandTest, CancellingTheConnectingPortStopsTheAttemptWithNothingWritten) {
+  env_.makeTransport = [](const PortSettings&) { return std::make_unique<SilentInstrument>(); };
+  for (const bool byClose : {false, true}) {
+    SCOPED_TRACE(byClose ? "closed" : "Cancel");
+    WhenModal<CCThreadDlg>([byClose](CCThreadDlg& dialog) { byClose ? (void)dialog.close() : dialog.OkButton()->click(); });
+    StartUpload(*doc_, env_);
+    EXPECT_FALSE(fs::exists(Dated()));
     EXPECT_EQ(doc_->m_pUploadWorker, nullptr);
   }
 }

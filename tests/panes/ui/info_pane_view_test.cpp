@@ -132,16 +132,18 @@ TEST_F(InfoPaneViewTest, WithoutATraceThePanesStayBlank) {
 }
 
 TEST_F(InfoPaneViewTest, InitialUpdateTilesTheFramesAndGreysTheirClose) {
-  // The area's viewport has no frame of its own here, so it is the 1003 x 745 client area.
+  // The area's viewport has no frame of its own here, so it is the 1003 x 745 client area. The
+  // column is a little wider than a quarter and the panes a little taller than thirds: what the
+  // fixture's lines need; together they reach the bottom.
   ASSERT_EQ(area.viewport()->size(), QSize(1003, 745));
-  EXPECT_EQ(FrameOf(para)->geometry(), QRect(750, 0, 250, 263));
-  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(750, 263, 250, 203));
-  EXPECT_EQ(FrameOf(gxl)->geometry(), QRect(750, 466, 250, 233));
+  EXPECT_EQ(FrameOf(para)->geometry(), QRect(734, 0, 269, 278));
+  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(734, 278, 269, 218));
+  EXPECT_EQ(FrameOf(gxl)->geometry(), QRect(734, 496, 269, 249));
 
   FrameOf(gxd)->showMaximized();
   doc->OnWindowCascade();
   EXPECT_FALSE(FrameOf(gxd)->isMaximized());
-  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(750, 263, 250, 203));
+  EXPECT_EQ(FrameOf(gxd)->geometry(), QRect(734, 278, 269, 218));
 
   for (QWidget* view : {static_cast<QWidget*>(para), static_cast<QWidget*>(gxl), static_cast<QWidget*>(gxd)}) {
     int closeItems = 0;

@@ -155,27 +155,39 @@ TEST_F(TableViewTest, ClickOnARowMovesTheActiveMarkerAndAnnouncesTheEvent) {
   EXPECT_EQ(spy.updates, 1) << "a click beside the rows announces nothing";
 }
 
-TEST_F(TableViewTest, ArrowKeysStepTheCurrentEvent) {
-  QTest::keyClick(view, Qt::Key_Down);
-  EXPECT_EQ(doc->m_nCurrentEvent, 1);
-  EXPECT_EQ(spy.updates, 1);
-  EXPECT_EQ(spy.lastHint, kHintRefresh);
-  QTest::keyClick(view, Qt::Key_Left);
-  QTest::keyClick(view, Qt::Key_Down);
-  QTest::keyClick(view, Qt::Key_Down);
-  EXPECT_EQ(view->KeyRow(), 3);
-  EXPECT_EQ(spy.updates, 3) << "no step past the last row, no broadcast";
+// The highlight, the current event and the active marker move together, whether a click or a key
+// moved the selection.
+TEST_F(TableViewTest, ArrowKeysMoveTheSelectionAndTheMarkerTogether) {
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowCentre(3));
+  const int endIndex = doc->m_MarkerState.MarkerA;
+  spy.updates = 0;
+  struct Step {
+    Qt::Key key;
+    int row;
+    bool announced;
+  };
+  const Step steps[] = {
+      {Qt::Key_Up, 2, true},  {Qt::Key_Left, 3, true},    {Qt::Key_Down, 3, false}, {Qt::Key_Right, 2, true},
+      {Qt::Key_Up, 1, true},  {Qt::Key_Up, 0, true},      {Qt::Key_Up, 0, false},   {Qt::Key_PageDown, 3, true},
+  };
+  int updates = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.key);
+    QTest::keyClick(view, s.key);
+    updates += s.announced ? 1 : 0;
+    EXPECT_EQ(SelectedRows(), std::vector<int>{s.row});
+    EXPECT_EQ(g_DisplayState.SelectedEventRow, s.row);
+    EXPECT_EQ(doc->m_nCurrentEvent, s.row);
+    EXPECT_EQ(spy.updates, updates);
+    EXPECT_EQ(spy.lastHint, kHintEventChosen);
+  }
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, endIndex);
   QTest::keyClick(view, Qt::Key_Up);
-  EXPECT_EQ(doc->m_nCurrentEvent, 2);
-
-  doc->m_nCurrentEvent = 0;
-  QTest::keyClick(view, Qt::Key_Home);
-  EXPECT_EQ(doc->m_nCurrentEvent, 2) << "any key sets the current event to the key row";
-  EXPECT_EQ(spy.updates, 5);
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, 5000) << "the marker stands on the event of the highlighted row";
 
   doc->m_strTracePath.clear();
   QTest::keyClick(view, Qt::Key_Down);
-  EXPECT_EQ(view->KeyRow(), 2) << "without a path keys are dropped";
+  EXPECT_EQ(SelectedRows(), std::vector<int>{2}) << "without a path keys are dropped";
 }
 
 TEST_F(TableViewTest, UpdateHighlightsTheSelectedRowAndFindsTheMarkerEvent) {

@@ -43,7 +43,7 @@ TEST_F(DisplayViewTest, InitialUpdatePlacesTheFrameAndFitsTheCanvas) {
   view->OnInitialUpdate();
   const QSize areaSize = area.viewport()->size();
   EXPECT_EQ(frame->pos(), QPoint(0, 0));
-  EXPECT_EQ(frame->size(), QSize((areaSize.width() - 3) * 3 / 4, (areaSize.height() - 45) * 2 / 3));
+  EXPECT_EQ(frame->size(), QSize(areaSize.width() * 3 / 4, areaSize.height() * 2 / 3));
   EXPECT_EQ(view->GetScrollTotalSize(), (PixelSize{Client().width(), Client().height()}));
   EXPECT_EQ(view->State().ZoomCapability, 3);
   EXPECT_EQ(frame->windowTitle(), "Trace") << "no caption before the first render";

@@ -1,0 +1,11 @@
+#pragma once
+// Choosing an event, by its row in the event table or by its number in the plot or the link map:
+// the selected row, the current event and the active marker move together.
+
+class COtdrDoc;
+struct DisplayState;
+
+/// Chooses row `r` (-1: no row): records it as the selected row and the table's snap event, and on
+/// a row of an event makes it the current event and puts the active marker on it. Returns whether
+/// an event was chosen, which the caller announces with the event-chosen hint.
+bool ChooseEventRow(COtdrDoc& doc, DisplayState& display, int r);
