@@ -124,4 +124,8 @@ struct MarkerReadings {
   double m_dInsLoss = 0.0;
   double m_dReflectance = 0.0;
   double m_dCumLoss = 0.0;
+  // The sample on which the chosen event put the active marker (`m_nEventMarker`, 0 A, 1 B) while
+  // the readings are that event's; -1 while they are measured at the marker.
+  int m_nEventSample = -1;
+  int m_nEventMarker = -1;
 };

@@ -37,3 +37,12 @@ bool ChooseEventRow(COtdrDoc& doc, DisplayState& display, int r) {
   display.MarkersFromTable = 1;
   return true;
 }
+
+void FollowEventRows(COtdrDoc& doc, DisplayState& display, int r, int by) {
+  // A deleted row takes nothing with it: the row after it stands in its place.
+  const auto follow = [r, by](int& row) {
+    if (row > r || (by > 0 && row == r)) row += by;
+  };
+  follow(doc.m_nCurrentEvent);
+  follow(display.SelectedEventRow);
+}

@@ -9,3 +9,7 @@ struct DisplayState;
 /// a row of an event makes it the current event and puts the active marker on it. Returns whether
 /// an event was chosen, which the caller announces with the event-chosen hint.
 bool ChooseEventRow(COtdrDoc& doc, DisplayState& display, int r);
+
+/// After `by` rows (1 added, -1 deleted) at row `r`: the current event and the selected row that lay
+/// beyond it move with their event, so the table, the marker and the readings keep to it.
+void FollowEventRows(COtdrDoc& doc, DisplayState& display, int r, int by);

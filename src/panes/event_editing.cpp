@@ -8,6 +8,7 @@
 #include "document/display_model_events.h"
 #include "document/display_model_params.h"
 #include "document/display_state.h"
+#include "document/event_choice.h"
 #include "document/otdr_doc.h"
 #include "measure/add_event_measurements.h"
 #include "platform/saturate.h"
@@ -93,6 +94,7 @@ bool DeleteEvent(COtdrDoc& doc, int r) {
   const int rowsBefore = RowCount(doc);
   for (int e = r; e < rowsBefore && e + 1 < kSorLossTableSize; ++e) losses[e] = losses[e + 1];
 
+  FollowEventRows(doc, g_DisplayState, r, -1);
   FinishEdit(doc, linkChanged);
   return true;
 }
@@ -198,6 +200,7 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   keys.Events.insert(keys.Events.begin() + m, event);
   keys.KeyEventCount = static_cast<std::int16_t>(count + 1);
   for (int i = 0; i <= count; ++i) keys.Events[i].EventNumber = static_cast<std::int16_t>(i);
+  FollowEventRows(doc, g_DisplayState, m, 1);
 
   if (p.type == kEventEnd) {
     keys.EndToEndMarker2 = t;

@@ -54,6 +54,11 @@ double DistanceAB(COtdrDoc& doc, int n) {
   return m.MarkerA < m.MarkerB ? b - a : a - b;
 }
 
+// The sample of the current key event's time of flight, inside the trace.
+int CurrentEventSample(const COtdrDoc& doc, int n) {
+  return lumivane::ClampIndex(TimeToIndex(KeyEventRow(doc.m_SorRecord.KeyEvents, CurrentEventOf(doc)).TimeOfFlight, doc.m_SorRecord), n);
+}
+
 double RawLevel(const SorRecord& record, int index) {
   const SorTraceData& trace = record.DataPts.Traces[0];
   return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
@@ -103,16 +108,21 @@ void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
   int& active = m.ActiveMarker == 1 ? m.MarkerB : m.MarkerA;
   int& other = m.ActiveMarker == 1 ? m.MarkerA : m.MarkerB;
 
-  if (eventChosen) {
-    active = lumivane::ClampIndex(TimeToIndex(KeyEventRow(record.KeyEvents, current).TimeOfFlight, record), n);
-  }
+  const int eventSample = CurrentEventSample(doc, n);
+  if (eventChosen) active = eventSample;
+  // Readings of a chosen event stay its readings through later broadcasts (an edit of other rows
+  // among them) until the active marker leaves it.
+  const bool followsEvent = eventChosen || (r.m_nEventMarker == m.ActiveMarker && r.m_nEventSample == active &&
+                                            eventSample == active && current < StoredKeyEventCount(record.KeyEvents));
   const double distanceAB = DistanceAB(doc, n);
   r = MeasureMarkerReadings(m, record, n, db, doc.m_dFibreLengthKm, distanceAB, doc.m_dCurrentOffsetDb);
-  if (eventChosen) {
+  if (followsEvent) {
     GetCurrentEventReadings(doc, r.m_dReflectance, r.m_dInsLoss);
     r.m_dCumLoss = GetEventLoss(current, kSorFileKind, record, n, db, doc.m_dFibreLengthKm);
-    return;
+    r.m_nEventSample = active;
+    r.m_nEventMarker = m.ActiveMarker;
   }
+  if (eventChosen) return;
   active = lumivane::ClampIndex(active, n);
   if (g_DisplayState.SwitchingTrace != 0) other = lumivane::ClampIndex(other, n);
 }

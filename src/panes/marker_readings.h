@@ -19,7 +19,9 @@ MarkerReadings MeasureMarkerReadings(const MarkerState& markers, const SorRecord
 
 /// Recomputes `readings` after a broadcast with `hint`. Hint 1 (an event was chosen) first moves the
 /// active marker onto the current event; while several traces are loaded the markers go back to the
-/// file's stored cursors; the active marker is brought into the trace. No trace: nothing changes.
+/// file's stored cursors; the active marker is brought into the trace. The insertion loss,
+/// reflectance and cumulative loss are the chosen event's stored ones from then on, through edits
+/// of other rows, until the active marker leaves the event. No trace: nothing changes.
 void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& readings);
 
 /// Reflectance and loss (dB) stored with the current key event; kMissingValue for a non-reflective

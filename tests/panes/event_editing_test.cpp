@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "document/event_choice.h"
 #include "measure/add_event_measurements.h"
 #include "measure/link_orl_cache.h"
 #include "sor/sor_map_layout.h"
@@ -15,6 +16,9 @@
 #include "sor/sor_text.h"
 #include "sor/sor_writer.h"
 #include "document/trace_save.h"
+#include "panes/marker_info_text.h"
+#include "panes/marker_readings.h"
+#include "panes/trace_values.h"
 #include "counting_view.h"
 #include "sor_image_builder.h"
 #include "event_doc_fixture.h"
@@ -139,6 +143,82 @@ TEST_F(EventEditingTest, AddOnPlainFibreProposesANonReflectiveEventAndInsertsItI
   EXPECT_EQ(spy.updates, 1);
   ExpectConsistent();
   ExpectSaveable();
+}
+
+// What the Marker Information pane shows and the printed report takes from it.
+std::vector<std::string> ShownReadings(const COtdrDoc& doc) {
+  const LengthUnit unit{"km", 1.0};
+  std::vector<std::string> shown;
+  for (const PaneLine& line : MarkerInfoLines(doc, doc.m_MarkerReadings, MarkerOrlOf(doc), unit)) shown.push_back(line.value);
+  for (const std::string& text : MarkerReadingTexts(doc, unit)) shown.push_back(text);
+  shown.push_back(std::to_string(MarkerEventNumber(doc)));
+  return shown;
+}
+
+TEST_F(EventEditingTest, AddingThenDeletingAnotherEventLeavesTheChosenEventsReadings) {
+  doc->SetValuesUpdate([](COtdrDoc& d, DocView*, int hint) { UpdateMarkerReadings(d, hint, d.m_MarkerReadings); });
+  ASSERT_TRUE(ChooseEventRow(*doc, g_DisplayState, 2));
+  doc->UpdateAllViews(nullptr, kHintEventChosen);
+  const std::vector<std::string> before = ShownReadings(*doc);
+  const double storedLoss = doc->m_SorRecord.KeyEvents.Events[2].SpliceLoss / 1000.0;
+  ASSERT_NEAR(doc->m_MarkerReadings.m_dInsLoss, storedLoss, 1e-9);
+
+  // Marker B proposes the new event before the chosen one; A, active again, stays on its event.
+  const AddEventStart start = ProposeAt(3500, 1);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  doc->m_MarkerState.ActiveMarker = 0;
+  InsertEvent(*doc, start.proposal);
+  EXPECT_EQ(doc->m_nCurrentEvent, 3) << "the current event follows its row";
+  EXPECT_EQ(g_DisplayState.SelectedEventRow, 3);
+  EXPECT_NEAR(doc->m_MarkerReadings.m_dInsLoss, storedLoss, 1e-9) << "still the chosen event's stored loss";
+
+  ASSERT_TRUE(DeleteEvent(*doc, 2));
+  EXPECT_EQ(doc->m_nCurrentEvent, 2);
+  EXPECT_EQ(g_DisplayState.SelectedEventRow, 2);
+  EXPECT_EQ(ShownReadings(*doc), before);
+
+  // Once the marker leaves the event the readings are measured at the marker again.
+  doc->m_MarkerState.MarkerA = 3500;
+  doc->UpdateAllViews(nullptr, kHintRefresh);
+  EXPECT_NE(doc->m_MarkerReadings.m_dInsLoss, storedLoss);
+  doc->m_MarkerState.MarkerA = 5000;
+  doc->UpdateAllViews(nullptr, kHintRefresh);
+  EXPECT_EQ(doc->m_MarkerReadings.m_nEventSample, -1) << "back on the event by hand: measured, not chosen";
+}
+
+TEST_F(EventEditingTest, DeletingTheChosenEventReadsAtTheMarker) {
+  doc->SetValuesUpdate([](COtdrDoc& d, DocView*, int hint) { UpdateMarkerReadings(d, hint, d.m_MarkerReadings); });
+  ASSERT_TRUE(ChooseEventRow(*doc, g_DisplayState, 2));
+  doc->UpdateAllViews(nullptr, kHintEventChosen);
+  const MarkerReadings chosen = doc->m_MarkerReadings;
+  ASSERT_TRUE(DeleteEvent(*doc, 2));
+  EXPECT_EQ(doc->m_MarkerReadings.m_nEventSample, -1);
+  EXPECT_NE(doc->m_MarkerReadings.m_dInsLoss, chosen.m_dInsLoss);
+}
+
+TEST(FollowEventRowsTest, RowsBeyondAnEditMoveWithTheirEvent) {
+  struct Case {
+    int current;
+    int editedRow;
+    int by;
+    int expected;
+  };
+  const Case cases[] = {
+      {3, 1, 1, 4}, {3, 3, 1, 4}, {3, 4, 1, 3},     // a row added before, at or after the current one
+      {3, 1, -1, 2}, {3, 3, -1, 3}, {3, 4, -1, 3},  // deleted before, the current one itself, after
+  };
+  for (const Case& c : cases) {
+    eventtest::ResetGlobals();
+    const std::unique_ptr<COtdrDoc> d = MakeEventDoc();
+    d->m_nCurrentEvent = c.current;
+    g_DisplayState.SelectedEventRow = c.current;
+    FollowEventRows(*d, g_DisplayState, c.editedRow, c.by);
+    EXPECT_EQ(d->m_nCurrentEvent, c.expected) << c.editedRow << " " << c.by;
+    EXPECT_EQ(g_DisplayState.SelectedEventRow, c.expected) << c.editedRow << " " << c.by;
+  }
+  g_DisplayState.SelectedEventRow = -1;
+  FollowEventRows(*MakeEventDoc(), g_DisplayState, 0, 1);
+  EXPECT_EQ(g_DisplayState.SelectedEventRow, -1) << "no row selected stays so";
 }
 
 TEST_F(EventEditingTest, AddOnTheMarkerOfAnEventIsRefused) {
