@@ -65,6 +65,9 @@ inline constexpr int kPassFailLimitCount = 6;
 struct PassFailThresholds {
   std::array<float, kPassFailLimitCount> Limit = {};  // dB (attenuation as stored)
   std::array<std::int32_t, kPassFailLimitCount> Enabled = {1, 1, 1, 1, 1, 1};
+  // 0 for a limit the file holds no usable number for (1e308, inf): it is not judged, whatever
+  // its enable flag says, and the dialog neither shows nor stores a value for it.
+  std::array<std::int32_t, kPassFailLimitCount> Set = {1, 1, 1, 1, 1, 1};
   std::int32_t Verdict = 0;
   float MeasuredLinkOrl = 0.0f;  // link ORL last shown, dB
   // 0 while there are no limits to judge against (no file, no section for the trace): nothing is

@@ -59,7 +59,8 @@ bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kin
     case kLimitKindLinkOrl: limit = kLimitLinkOrl; break;
     default: return false;
   }
-  return limits.Enabled[static_cast<std::size_t>(limit)] != 0;
+  const auto slot = static_cast<std::size_t>(limit);
+  return limits.Enabled[slot] != 0 && limits.Set[slot] != 0;
 }
 
 bool FailsLimit(const PassFailThresholds& limits, float value, std::int32_t type, int kind) {

@@ -34,7 +34,8 @@ int CheckLimit(const float* value, const std::int32_t* type, int kind, const Pas
 
 /// Whether the user wants values of `kind` of an event of `type` judged: the connector-loss box gates
 /// the losses of reflective events, the splice-loss box those of every other event.
-/// Nothing is judged while there are no limits (PassFailThresholds::Judged 0).
+/// Nothing is judged while there are no limits (PassFailThresholds::Judged 0), nor against a limit
+/// the file holds no usable number for (PassFailThresholds::Set 0).
 bool IsLimitEnabled(const PassFailThresholds& limits, std::int32_t type, int kind);
 
 /// True when `value` of `kind` of an event of `type` is judged and fails its limit.

@@ -46,18 +46,25 @@ PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view progr
   PassFailDialogValues values;
   values.iniPath = doc.m_strWorkPath;
   values.wavelength = WavelengthSection(doc);
+  const PassFailThresholds& limits = doc.m_PassFailThresholds;
+  // Each box shows whether its limit is judged now, so that OK without a change judges the same.
+  // A limit that is not set shows no value: an empty text leaves the file's key alone on OK.
   for (std::size_t i = 0; i < values.limits.size(); ++i) {
-    values.limits[i] = FormatLimit(doc.m_PassFailThresholds.Limit[i]);
+    const bool set = limits.Set[i] != 0;
+    values.limits[i] = set ? FormatLimit(limits.Limit[i]) : std::string();
+    values.checks[i] = limits.Judged != 0 && set && limits.Enabled[i] != 0 ? 1 : 0;
   }
   values.unit = kAttenuationLimitUnit;
-  // With nothing stored, OK without a change must judge nothing.
-  values.checks.fill(doc.m_PassFailThresholds.Judged != 0 ? 1 : 0);
   return values;
 }
 
 lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialogValues& values) {
   PassFailThresholds& limits = doc.m_PassFailThresholds;
-  for (std::size_t i = 0; i < values.limits.size(); ++i) limits.Limit[i] = ParseLeadingNumber(values.limits[i]);
+  for (std::size_t i = 0; i < values.limits.size(); ++i) {
+    limits.Limit[i] = ParseLeadingNumber(values.limits[i]);
+    // An empty text leaves the file's value, and with it whether the limit is set, as it was.
+    if (!values.limits[i].empty()) limits.Set[i] = IsLimitText(values.limits[i]) ? 1 : 0;
+  }
   limits.Enabled = values.checks;
   limits.Judged = 1;
   const lumivane::IniWriteOutcome outcome = values.iniPath.empty()

@@ -37,12 +37,13 @@ struct PassFailDialogValues {
   std::array<std::int32_t, kPassFailLimitCount> checks = {1, 1, 1, 1, 1, 1};
 };
 
-/// Loads the limits and fills the dialog's values: the trace's own wavelength, the limits as "%.3f",
-/// every check on when limits are stored for the trace's wavelength, every check off when none are.
+/// Loads the limits and fills the dialog's values: the trace's own wavelength, the limits as "%.3f"
+/// (empty for a limit that is not set), each check on exactly when its limit is judged.
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder);
 
-/// Takes confirmed dialog values: the limits from their texts (empty gives 0), the non-empty texts
-/// into the wavelength's section of the file, the enable flags from the checks. Returns the outcome
+/// Takes confirmed dialog values: the limits from their texts (empty gives 0; an empty text leaves
+/// the limit set or not set as it was), the non-empty texts into the wavelength's section of the
+/// file, the enable flags from the checks. Returns the outcome
 /// of the file writes; when they fail, the limits stay in force for that section for the run.
 lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialogValues& values);
 

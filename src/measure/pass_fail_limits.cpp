@@ -86,6 +86,8 @@ std::optional<float> LimitValue(std::string_view text) {
 
 float ParseLeadingNumber(std::string_view text) { return LimitValue(text).value_or(0.0f); }
 
+bool IsLimitText(std::string_view text) { return LimitValue(text).has_value(); }
+
 void ReadPassFailLimits(std::string_view section, const std::string& iniPath, PassFailThresholds& limits) {
   const lumivane::IniFile file(iniPath);
   for (std::size_t i = 0; i < kPassFailKeys.size(); ++i) {
@@ -94,7 +96,7 @@ void ReadPassFailLimits(std::string_view section, const std::string& iniPath, Pa
     const std::optional<float> limit = LimitValue(text);
     limits.Limit[i] = limit.value_or(0.0f);
     // A limit no float holds is not set: nothing is judged against it, rather than against 0.
-    if (!limit) limits.Enabled[i] = 0;
+    limits.Set[i] = limit ? 1 : 0;
   }
 }
 

@@ -29,12 +29,15 @@ int HasIniSection(std::string_view section, const std::string& iniPath);
 
 /// Reads the six keys of `section` into limits.Limit; a missing key, or a value that does not start
 /// with a number, reads as 0. Values longer than 9 characters are cut, as the file format allows.
-/// A value no float holds (1e308, inf, nan) is not set: it reads as 0 and its limit is not enabled.
+/// A value no float holds (1e308, inf, nan) is not set: it reads as 0 and limits.Set is 0 for it.
 void ReadPassFailLimits(std::string_view section, const std::string& iniPath, PassFailThresholds& limits);
 
 /// The decimal number at the start of `text` (leading blanks skipped); 0 when there is none or when
 /// it lies beyond what a float holds.
 float ParseLeadingNumber(std::string_view text);
+
+/// Whether `text` sets a limit: false when its leading number lies beyond what a float holds.
+bool IsLimitText(std::string_view text);
 
 /// A limit as the dialog shows and the file stores it ("%.3f").
 std::string FormatLimit(float limit);

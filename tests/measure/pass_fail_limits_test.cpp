@@ -63,7 +63,8 @@ TEST(PassFailLimitsFile, ReadsTheSixKeysOfASection) {
     SCOPED_TRACE(kPassFailKeys[i]);
     EXPECT_EQ(limits.Limit[i], 0.0f);
     // Only the three values no float holds are not set; the missing keys read as before.
-    EXPECT_EQ(limits.Enabled[i], i <= kLimitReflectance ? 0 : 1);
+    EXPECT_EQ(limits.Set[i], i <= kLimitReflectance ? 0 : 1);
+    EXPECT_EQ(limits.Enabled[i], 1);  // the user's choice stays for when the file holds a limit again
   }
 }
 
@@ -177,6 +178,22 @@ TEST_F(PassFailDocumentTest, OkWritesTheTracesSectionAndTheNextLoadReadsIt) {
   EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitLinkOrl], 35.0f);
   // The enable flags live in the document only.
   EXPECT_EQ(doc->m_PassFailThresholds.Enabled, (std::array<std::int32_t, 6>{1, 1, 1, 1, 1, 1}));
+}
+
+// What OK takes is judged as the next load will read it: a typed value no float holds sets no
+// limit, an empty text leaves the limit set or not set as the file has it.
+TEST_F(PassFailDocumentTest, OkSetsOnlyTheLimitsItsTextsHold) {
+  dir.WriteFile("otdr config.ini", "[1550]\nSplice Loss=inf\nConnector Loss=0.5\n");
+  PassFailDialogValues values = PreparePassFailDialog(*doc, Folder());
+  values.limits[kLimitConnectorLoss] = "1e308";
+  values.limits[kLimitAttenuation] = "";
+  values.checks.fill(1);
+  ApplyPassFailDialog(*doc, values);
+  const auto setNow = doc->m_PassFailThresholds.Set;
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(setNow, doc->m_PassFailThresholds.Set);
+  EXPECT_EQ(setNow, (std::array<std::int32_t, 6>{0, 0, 1, 1, 1, 1}));
+  EXPECT_FALSE(FailsLimit(doc->m_PassFailThresholds, 9.0f, kEventReflective, kLimitKindLoss));
 }
 
 TEST_F(PassFailDocumentTest, AnotherWavelengthTypedIsWrittenToItsOwnSection) {

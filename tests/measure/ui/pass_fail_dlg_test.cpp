@@ -13,6 +13,7 @@
 #include "measure/pass_fail_document.h"
 #include "measure/pass_fail_limits.h"
 #include "measure/ui/analysis_commands.h"
+#include "platform/ini_file.h"
 #include "recording_message_sink.h"
 #include "temp_dir.h"
 #include "vocabulary/command_ids.h"
@@ -79,6 +80,7 @@ TEST_F(PassFailDlgTest, WithoutStoredLimitsEveryBoxOpensUnticked) {
   for (const bool stored : {false, true}) {
     SCOPED_TRACE(stored ? "limits stored for the wavelength" : "no limits stored");
     TempDir folder;
+    doc->m_PassFailThresholds = PassFailThresholds{};
     // A section of another wavelength is no limit for this trace.
     folder.WriteFile("otdr config.ini", stored ? "[1550]\nSplice Loss=0.4\n" : "[1310]\nSplice Loss=0.4\n");
     std::array<bool, kPassFailLimitCount> shown{};
@@ -135,6 +137,71 @@ TEST_F(PassFailDlgTest, DefaultRewritesTheFileAtOnceAndShowsTheValues) {
   ReadPassFailLimits("1310", ini, limits);
   EXPECT_FLOAT_EQ(limits.Limit[kLimitSpliceLoss], 1.0f);
   EXPECT_FLOAT_EQ(limits.Limit[kLimitLinkLoss], 45.0f);
+}
+
+// A value no float holds is no limit: its box opens unticked and empty, and OK without a change
+// neither overwrites it nor judges against it.
+TEST_F(PassFailDlgTest, ALimitThatIsNotSetOpensUntickedAndOkKeepsItSo) {
+  struct Case {
+    PassFailLimit limit;
+    const char* key;
+    const char* stored;
+    bool ticked;
+    const char* shown;
+  };
+  const std::array<Case, 4> cases = {{{kLimitSpliceLoss, "Splice Loss", "1e308", false, ""},
+                                      {kLimitConnectorLoss, "Connector Loss", "inf", false, ""},
+                                      {kLimitLinkLoss, "Link  Loss", "nan", false, ""},
+                                      {kLimitAttenuation, "Event Atte", "0.25", true, "0.250"}}};
+  std::string ini = "[1550]\nEvent Relf=-40\n[1310]\n";
+  for (const Case& c : cases) ini += std::string(c.key) + "=" + c.stored + "\n";
+  dir.WriteFile("otdr config.ini", ini);
+  doc->m_FibreParams.Wavelength = 1310;
+  const auto judged = [this](const Case& c) {
+    const std::int32_t type = c.limit == kLimitConnectorLoss ? kEventReflective : kEventNonReflective;
+    const int kind = c.limit == kLimitAttenuation ? kLimitKindAttenuation
+                     : c.limit == kLimitLinkLoss  ? kLimitKindLinkLoss
+                                                  : kLimitKindLoss;
+    return IsLimitEnabled(doc->m_PassFailThresholds, type, kind);
+  };
+  LoadPassFailLimits(*doc, Folder());
+  for (const Case& c : cases) EXPECT_EQ(judged(c), c.ticked) << c.key;
+
+  std::array<bool, kPassFailLimitCount> ticked{};
+  std::array<bool, kPassFailLimitCount> editable{};
+  std::array<QString, kPassFailLimitCount> shown;
+  OnPassFail(*doc, Folder(), nullptr, [&](QDialog& d) {
+    auto& dlg = static_cast<CCPassFailDlg&>(d);
+    dlg.show();
+    for (int i = 0; i < kPassFailLimitCount; ++i) {
+      const auto slot = static_cast<std::size_t>(i);
+      ticked[slot] = dlg.LimitCheck(i)->isChecked();
+      editable[slot] = dlg.LimitEdit(i)->isEnabled();
+      shown[slot] = dlg.LimitEdit(i)->text();
+    }
+    dlg.accept();
+    return dlg.result();
+  });
+  const lumivane::IniFile file(doc->m_strWorkPath);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    const auto slot = static_cast<std::size_t>(c.limit);
+    EXPECT_EQ(ticked[slot], c.ticked);
+    EXPECT_EQ(editable[slot], c.ticked);
+    EXPECT_EQ(shown[slot], QString::fromLatin1(c.shown));
+    EXPECT_EQ(judged(c), c.ticked);
+    if (!c.ticked) {
+      EXPECT_EQ(file.ReadString("1310", c.key), c.stored);
+    }
+  }
+  // A trace that fails every loss would fail against a not-set limit read as 0; it passes.
+  EXPECT_FALSE(FailsLimit(doc->m_PassFailThresholds, 9.0f, kEventNonReflective, kLimitKindLoss));
+  EXPECT_FALSE(FailsLimit(doc->m_PassFailThresholds, 9.0f, kEventReflective, kLimitKindLoss));
+  EXPECT_EQ(file.ReadString("1550", "Event Relf"), "-40");
+
+  // The next load reads the same: nothing turned into a limit.
+  LoadPassFailLimits(*doc, Folder());
+  for (const Case& c : cases) EXPECT_EQ(judged(c), c.ticked) << c.key;
 }
 
 TEST_F(PassFailDlgTest, OkTakesTheLimitsWritesTheFileAndTellsThePanes) {
