@@ -138,7 +138,6 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   p.insertionLoss = Rounded3(p.insertionLoss);
   p.cumulativeLoss = Rounded3(p.cumulativeLoss);
   p.attenuation = Rounded3(p.attenuation);
-  if (!IsMissingValue(p.attenuation)) p.attenuation = std::clamp(p.attenuation, -kAttenuationLimit, kAttenuationLimit);
   if (p.reflectance < kLowestReflectance) p.reflectance = kNoReflectance;
   p.reflectance = WithinOrMissing(p.reflectance, kAddEventReflectanceMin, kAddEventReflectanceMax);
   p.insertionLoss = WithinOrMissing(p.insertionLoss, -kAddEventLossLimit, kAddEventLossLimit);
@@ -147,6 +146,7 @@ AddEventStart ProposeEvent(const COtdrDoc& doc, AddEventMeasurements& measuremen
   p.locationMax = RoundHalfUp(DistanceFromUserZero(doc.m_dFibreLengthKm, doc.m_SorRecord), 3) * g_LengthUnitFactor;
   p.attenuationMax = kAttenuationLimit / g_LengthUnitFactor;
   p.attenuationMin = -p.attenuationMax;
+  p.attenuation = WithinOrMissing(p.attenuation, p.attenuationMin, p.attenuationMax);
   p.working = measurements.WorkingPoints();
   return start;
 }

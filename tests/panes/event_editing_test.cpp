@@ -259,6 +259,22 @@ TEST_F(EventEditingTest, MissingMeasurementsStayMissingSoTheDialogRefusesThem) {
   EXPECT_EQ(start.proposal.attenuation, kMissingValue) << "not clamped to a plausible 32";
 }
 
+TEST_F(EventEditingTest, AnAttenuationBeyondTheDialogsRangeIsMissingNotTheRangesEdge) {
+  // A section level far off the one measured at the new event (a window over a reflection, a
+  // derived level on a file without windows) gives an attenuation no fibre has.
+  doc->m_EventRows[1].CumulativeLoss = 150.0f;
+  const AddEventStart start = ProposeAt(3500);
+  ASSERT_EQ(start.refusal, AddEventRefusal::None);
+  EXPECT_EQ(start.proposal.attenuation, kMissingValue) << "not stored as -32 dB/km";
+  InsertEvent(*doc, start.proposal);
+  const SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+  for (int i = 0; i < keys.KeyEventCount; ++i) {
+    if (keys.Events[i].TimeOfFlight == doc->DistanceToTime(static_cast<float>(start.proposal.location))) {
+      EXPECT_EQ(keys.Events[i].Slope, 0) << "not measured";
+    }
+  }
+}
+
 TEST_F(EventEditingTest, ConfirmedProposalIsCheckedAgainstTheKeyEvents) {
   AddEventProposal p;
   p.type = kEventEnd;
