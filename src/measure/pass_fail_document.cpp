@@ -11,7 +11,8 @@ namespace {
 // shown in, so that is the unit it is entered in.
 constexpr std::string_view kAttenuationLimitUnit = "dB/km";
 
-std::string WavelengthSection(const COtdrDoc& doc) { return lumivane::Format("%d", doc.m_FibreParams.Wavelength); }
+// Limits are kept per wavelength, in a section named by its whole nanometres.
+std::string WavelengthSection(int wavelengthNm) { return lumivane::Format("%d", wavelengthNm); }
 
 }  // namespace
 
@@ -32,20 +33,20 @@ PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, co
 PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current, const std::string& iniPath,
                                                int wavelengthNm) {
   if (iniPath.empty()) return current;
-  return PassFailLimitsOfSection(current, iniPath, lumivane::Format("%d", wavelengthNm));
+  return PassFailLimitsOfSection(current, iniPath, WavelengthSection(wavelengthNm));
 }
 
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
   doc.m_strWorkPath = PassFailIniPath(programFolder);
   if (doc.m_strWorkPath.empty()) return;
-  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, WavelengthSection(doc));
+  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, WavelengthSection(doc.m_FibreParams.Wavelength));
 }
 
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {
   LoadPassFailLimits(doc, programFolder);
   PassFailDialogValues values;
   values.iniPath = doc.m_strWorkPath;
-  values.wavelength = WavelengthSection(doc);
+  values.wavelength = WavelengthSection(doc.m_FibreParams.Wavelength);
   const PassFailThresholds& limits = doc.m_PassFailThresholds;
   // Each box shows whether its limit is judged now, so that OK without a change judges the same.
   // A limit that is not set shows no value: an empty text leaves the file's key alone on OK.

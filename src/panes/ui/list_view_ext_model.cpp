@@ -77,18 +77,6 @@ bool CListViewExtModel::SetColumnHeading(int column, const QString& heading) {
   return true;
 }
 
-bool CListViewExtModel::DeleteColumn(int column) {
-  if (column < 0 || column >= columnCount()) return false;
-  beginRemoveColumns({}, column, column);
-  m_Headings.erase(m_Headings.begin() + column);
-  for (Row& row : m_Rows) {
-    row.texts.erase(row.texts.begin() + column);
-    row.images.erase(row.images.begin() + column);
-  }
-  endRemoveColumns();
-  return true;
-}
-
 int CListViewExtModel::InsertItem(int row, const QString& text) {
   const int at = std::clamp(row, 0, rowCount());
   beginInsertRows({}, at, at);

@@ -44,8 +44,6 @@ class CListViewExtModel final : public QAbstractTableModel {
 
   /// Inserts a column before `column` (appends when beyond the last); returns its index.
   int InsertColumn(int column, const QString& heading);
-  /// Deletes a column; false when there is none.
-  bool DeleteColumn(int column);
   /// Replaces a column's heading; false when there is no such column.
   bool SetColumnHeading(int column, const QString& heading);
   /// Inserts a row with the text of its first cell and a fresh row record; returns its index.

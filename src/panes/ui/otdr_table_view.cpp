@@ -26,6 +26,7 @@
 namespace {
 
 constexpr LangRow kRowEventTable = 81;
+constexpr ListColour kFailedText = MakeListColour(255, 0, 0);
 
 bool SameRows(const EventTableView& a, const EventTableView& b) {
   return std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(),
@@ -33,7 +34,6 @@ bool SameRows(const EventTableView& a, const EventTableView& b) {
                       return x.texts == y.texts && x.typeIcon == y.typeIcon && x.failedColumns == y.failedColumns;
                     });
 }
-constexpr ListColour kFailedText = MakeListColour(255, 0, 0);
 
 EventTableKey KeyOf(int key) {
   switch (key) {
