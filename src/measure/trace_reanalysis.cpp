@@ -92,13 +92,11 @@ struct AnalysedSpan {
   int end = 0;                   // one past the last sample analysed
   std::int32_t firstTime = 0;    // file time (0.1 ns from the user's zero) of sample `first`
   std::int32_t groupIndexField = 0;
-  std::int32_t distanceCorrection = 0;
 
   // File time of a distance the engine measured from sample `first`.
   std::int32_t FileTime(float distanceKm) const {
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(static_cast<std::int64_t>(TimeOfDistance(distanceKm, groupIndexField)) + firstTime,
-                                 std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    // Whole numbers add exactly in double; the sum saturates to the field.
+    return lumivane::TruncToInt32(static_cast<double>(TimeOfDistance(distanceKm, groupIndexField)) + firstTime);
   }
 };
 
@@ -106,7 +104,6 @@ AnalysedSpan SpanFromUserZero(const SorRecord& record, int m, int pointCount, do
   AnalysedSpan span;
   span.end = m;
   span.groupIndexField = record.FxdParams.GroupIndex;
-  span.distanceCorrection = record.UserName.DistanceCorrection;
   const std::int32_t zero = TimeToIndex(0, record);
   span.first = std::clamp(zero, 0, m - kMinAnalysisSamples);
   if (span.first != zero) {
