@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/number_format.h"
+#include "trace/wavelength.h"
 
 namespace {
 
@@ -65,21 +66,7 @@ AnalysisValueCheck CheckAnalysisValue(AnalysisField field, float value) {
   return {true, rounded, 0};
 }
 
-int NearestAnalysisWavelength(double wavelengthNm) {
-  int best = 0;
-  double bestGap = HUGE_VAL;
-  for (int entry = 0; entry < kAnalysisWavelengthCount; ++entry) {
-    const std::string_view name = kAnalysisWavelengthNames[static_cast<std::size_t>(entry)];
-    int nm = 0;
-    std::from_chars(name.data(), name.data() + name.size(), nm);
-    const double gap = std::fabs(nm - wavelengthNm);
-    if (gap < bestGap) {
-      best = entry;
-      bestGap = gap;
-    }
-  }
-  return best;
-}
+int NearestAnalysisWavelength(double wavelengthNm) { return WavelengthBandIndex(wavelengthNm); }
 
 AnalysisSettings PrefillAnalysisSettings(const FibreParamsRecord& fibre) {
   AnalysisSettings settings;

@@ -1,7 +1,23 @@
 #include "trace/wavelength.h"
 
+#include <cmath>
+#include <cstddef>
+
 std::int32_t ConvertWavelengthField(std::int16_t field) {
   const std::int32_t tenths = WavelengthFieldTenths(field);
   const std::int32_t whole = tenths / 10;
   return tenths % 10 >= 5 ? whole + 1 : whole;
+}
+
+int WavelengthBandIndex(double wavelengthNm) {
+  int best = 0;
+  for (int entry = 1; entry < static_cast<int>(kListedWavelengthsNm.size()); ++entry) {
+    const auto gap = [&](int e) { return std::fabs(kListedWavelengthsNm[static_cast<std::size_t>(e)] - wavelengthNm); };
+    if (gap(entry) < gap(best)) best = entry;
+  }
+  return best;
+}
+
+std::int32_t WavelengthBandNm(double wavelengthNm) {
+  return kListedWavelengthsNm[static_cast<std::size_t>(WavelengthBandIndex(wavelengthNm))];
 }

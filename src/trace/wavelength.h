@@ -3,6 +3,7 @@
 // store whole nanometres. No optical wavelength in use lies below 200 nm or at 2000 nm and above, so
 // a field below 2000 is taken as whole nanometres and any other as tenths. Every reader of the field
 // (the display model, the preview, reanalysis, the limits) goes through these helpers.
+#include <array>
 #include <cstdint>
 
 /// Field values from here on are tenths of a nanometre.
@@ -23,3 +24,14 @@ inline constexpr std::int32_t NominalWavelengthNm(std::int16_t field) {
 /// Whole nanometres of an actual-wavelength field: tenths rounded half up (13105 gives 1311),
 /// whole-nanometre fields as they are (1625 gives 1625).
 std::int32_t ConvertWavelengthField(std::int16_t field);
+
+/// The wavelengths (nm) that the analysis, the link ORL and the pass/fail limits know rules for.
+inline constexpr std::array<std::int32_t, 8> kListedWavelengthsNm = {850, 1300, 1310, 1383, 1490, 1550, 1625, 1650};
+
+/// Position in kListedWavelengthsNm of the listed wavelength nearest `wavelengthNm` (the lower one on a tie).
+int WavelengthBandIndex(double wavelengthNm);
+
+/// The trace's band: the listed wavelength nearest `wavelengthNm`. Lasers sit a few nanometres off
+/// nominal (1308.4 nm is a 1310 nm trace), so rules keyed by wavelength look up the band, never the
+/// exact value.
+std::int32_t WavelengthBandNm(double wavelengthNm);
