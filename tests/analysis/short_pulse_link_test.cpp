@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr double kGainerKm = 1.4;
-constexpr double kSpliceKm = 2.6;
+constexpr double kGainerKm = 0.5;
+constexpr double kSpliceKm = 1.2;
 constexpr double kConnectorKm = 2.0;
 constexpr double kEndKm = 3.0;
 constexpr std::array<double, 4> kEventsKm = {kGainerKm, kSpliceKm, kConnectorKm, kEndKm};

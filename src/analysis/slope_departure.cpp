@@ -1,0 +1,106 @@
+#include "analysis/slope_departure.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analysis_terms.h"
+
+namespace {
+
+// A slope departs only beyond this many standard deviations of the slope noise.
+constexpr double kDepartureNoiseSigmas = 4.0;
+constexpr double kMadToSigma = 1.4826;  // standard deviation of normal noise per median absolute deviation
+constexpr int kBlockSamples = 500;      // samples over which the slope noise is measured
+// Within this many dB of the noise reference the trace is the noise's.
+constexpr double kNoiseDominatedAbove = 8.0;
+// The gap smoothing ties the slopes of neighbouring samples together over about this many samples:
+// a stretch shorter than that averages no noise away.
+constexpr int kSmoothingReach = 20;
+
+double Median(std::vector<double>& values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// Standard deviation of the noise of a run of slopes: from the median absolute difference between
+// slopes `lag` samples apart, so neither the few samples of a step nor a slow trend count as noise.
+double NoiseOf(const std::vector<double>& slopes, int lag) {
+  std::vector<double> differences;
+  for (std::size_t k = 0; k + static_cast<std::size_t>(lag) < slopes.size(); ++k) {
+    differences.push_back(std::fabs(slopes[k + static_cast<std::size_t>(lag)] - slopes[k]));
+  }
+  if (differences.size() < 3) return 0.0;
+  return kMadToSigma * Median(differences) / std::sqrt(2.0);
+}
+
+}  // namespace
+
+SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<const SlopeSample> slopes, int from,
+                               int to, double backscatterSlope, double tolerance, int pulseWidth, float reference)
+    : points_(points),
+      slopes_(slopes),
+      from_(from),
+      backscatter_(backscatterSlope),
+      tolerance_(tolerance),
+      reference_(reference) {
+  const int pulseSamples = lumivane::TruncToInt32(PulseLengthKm(pulseWidth) / SampleSpacing(points));
+  halfStretch_ = std::max(pulseSamples, kSmoothingReach) / 2;
+  sums_.assign(slopes.size() + 1, 0.0);
+  for (std::size_t i = 0; i < slopes.size(); ++i) sums_[i + 1] = sums_[i] + slopes[i].slope;
+  // A short last block joins the one before it.
+  const int count = std::max(1, (to - from) / kBlockSamples);
+  for (int b = 0; b < count; ++b) {
+    const int first = from + b * kBlockSamples;
+    const int last = b == count - 1 ? to : first + kBlockSamples;
+    std::vector<double> own, stretch;
+    for (int k = first; k < last; ++k) {
+      own.push_back(Slope(k));
+      stretch.push_back(StretchSlope(k));
+    }
+    const double sampleNoise = NoiseOf(own, kSmoothingReach);
+    const double stretchNoise = NoiseOf(stretch, 2 * halfStretch_ + 1);
+    Block block;
+    block.allowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise);
+    // The block runs along the backscatter when the median of its stretch slopes does, within what
+    // the noise leaves of a median over that many independent stretches.
+    const double stretches = std::max(1.0, static_cast<double>(stretch.size()) / (2 * halfStretch_ + 1));
+    const double medianAllowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise / std::sqrt(stretches));
+    const bool onBackscatter = !stretch.empty() && std::fabs(Median(stretch) - backscatterSlope) <= medianAllowance;
+    block.noiseDecides = kDepartureNoiseSigmas * sampleNoise > tolerance && onBackscatter;
+    blocks_.push_back(block);
+  }
+}
+
+double SlopeDeparture::Slope(int i) const {
+  return i >= 0 && i < static_cast<int>(slopes_.size()) ? slopes_[static_cast<std::size_t>(i)].slope : 0.0;
+}
+
+double SlopeDeparture::StretchSlope(int i) const {
+  const int n = static_cast<int>(slopes_.size());
+  const int first = std::clamp(i - halfStretch_, 0, n);
+  const int last = std::clamp(i + halfStretch_ + 1, 0, n);
+  if (last <= first) return Slope(i);
+  return (sums_[static_cast<std::size_t>(last)] - sums_[static_cast<std::size_t>(first)]) / (last - first);
+}
+
+const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {
+  const int b = std::clamp((i - from_) / kBlockSamples, 0, static_cast<int>(blocks_.size()) - 1);
+  return blocks_[static_cast<std::size_t>(b)];
+}
+
+bool SlopeDeparture::NoiseDecides(int i) const {
+  return BlockOf(i).noiseDecides && LevelAt(points_, i) - reference_ > kNoiseDominatedAbove;
+}
+
+bool SlopeDeparture::Departs(int i) const {
+  if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
+  return std::fabs(StretchSlope(i) - backscatter_) > BlockOf(i).allowance;
+}
+
+bool SlopeDeparture::Continues(int start, int i) const {
+  if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
+  const double departure = StretchSlope(i) - backscatter_;
+  const bool sameSide = (departure > 0.0) == (StretchSlope(start) - backscatter_ > 0.0);
+  return sameSide && std::fabs(departure) > tolerance_;
+}
