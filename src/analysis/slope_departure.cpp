@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "analysis/analysis_terms.h"
+#include "analysis/robust_spread.h"
 
 namespace {
 
 // A slope departs only beyond this many standard deviations of the slope noise.
 constexpr double kDepartureNoiseSigmas = 4.0;
-constexpr double kMadToSigma = 1.4826;  // standard deviation of normal noise per median absolute deviation
 constexpr int kBlockSamples = 500;      // samples over which the slope noise is measured
 // Within this many dB of the noise reference the trace is the noise's.
 constexpr double kNoiseDominatedAbove = 8.0;
@@ -17,21 +17,14 @@ constexpr double kNoiseDominatedAbove = 8.0;
 // a stretch shorter than that averages no noise away.
 constexpr int kSmoothingReach = 20;
 
-double Median(std::vector<double>& values) {
-  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-  std::nth_element(values.begin(), middle, values.end());
-  return *middle;
-}
-
-// Standard deviation of the noise of a run of slopes: from the median absolute difference between
-// slopes `lag` samples apart, so neither the few samples of a step nor a slow trend count as noise.
+// Standard deviation of the noise of a run of slopes, from the differences between slopes `lag`
+// samples apart: neither the few samples of a step nor a slow trend count as noise.
 double NoiseOf(const std::vector<double>& slopes, int lag) {
   std::vector<double> differences;
   for (std::size_t k = 0; k + static_cast<std::size_t>(lag) < slopes.size(); ++k) {
-    differences.push_back(std::fabs(slopes[k + static_cast<std::size_t>(lag)] - slopes[k]));
+    differences.push_back(slopes[k + static_cast<std::size_t>(lag)] - slopes[k]);
   }
-  if (differences.size() < 3) return 0.0;
-  return kMadToSigma * Median(differences) / std::sqrt(2.0);
+  return RobustSigma(std::move(differences)) / std::sqrt(2.0);
 }
 
 }  // namespace
@@ -46,8 +39,14 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
       reference_(reference) {
   const int pulseSamples = lumivane::TruncToInt32(PulseLengthKm(pulseWidth) / SampleSpacing(points));
   halfStretch_ = std::max(pulseSamples, kSmoothingReach) / 2;
-  sums_.assign(slopes.size() + 1, 0.0);
-  for (std::size_t i = 0; i < slopes.size(); ++i) sums_[i + 1] = sums_[i] + slopes[i].slope;
+  // Running sums over the gap and the stretch around it only: a trace has many gaps.
+  const int n = static_cast<int>(slopes.size());
+  sumsFirst_ = std::clamp(from - halfStretch_, 0, n);
+  const int sumsLast = std::clamp(to + halfStretch_ + 1, sumsFirst_, n);
+  sums_.assign(static_cast<std::size_t>(sumsLast - sumsFirst_) + 1, 0.0);
+  for (int i = sumsFirst_; i < sumsLast; ++i) {
+    sums_[static_cast<std::size_t>(i - sumsFirst_) + 1] = sums_[static_cast<std::size_t>(i - sumsFirst_)] + Slope(i);
+  }
   // A short last block joins the one before it.
   const int count = std::max(1, (to - from) / kBlockSamples);
   for (int b = 0; b < count; ++b) {
@@ -77,11 +76,12 @@ double SlopeDeparture::Slope(int i) const {
 }
 
 double SlopeDeparture::StretchSlope(int i) const {
-  const int n = static_cast<int>(slopes_.size());
-  const int first = std::clamp(i - halfStretch_, 0, n);
-  const int last = std::clamp(i + halfStretch_ + 1, 0, n);
+  const int sumsLast = sumsFirst_ + static_cast<int>(sums_.size()) - 1;
+  const int first = std::clamp(i - halfStretch_, sumsFirst_, sumsLast);
+  const int last = std::clamp(i + halfStretch_ + 1, sumsFirst_, sumsLast);
   if (last <= first) return Slope(i);
-  return (sums_[static_cast<std::size_t>(last)] - sums_[static_cast<std::size_t>(first)]) / (last - first);
+  return (sums_[static_cast<std::size_t>(last - sumsFirst_)] - sums_[static_cast<std::size_t>(first - sumsFirst_)]) /
+         (last - first);
 }
 
 const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {

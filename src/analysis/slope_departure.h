@@ -46,7 +46,8 @@ class SlopeDeparture {
   double backscatter_;
   double tolerance_;
   float reference_;
-  int halfStretch_;
-  std::vector<double> sums_;  // running sums of the slopes, for the stretch slopes
+  int halfStretch_ = 0;
+  int sumsFirst_ = 0;         // sample of sums_[0]
+  std::vector<double> sums_;  // running sums of the slopes from sumsFirst_, for the stretch slopes
   std::vector<Block> blocks_;
 };
