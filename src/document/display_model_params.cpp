@@ -43,16 +43,6 @@ std::int32_t KeyEventCountOf(const SorRecord& record) {
 
 bool IsReflectiveEventCode(const SorKeyEvent& event) { return event.EventCode[0] == u'1' || event.EventCode[0] == u'2'; }
 
-bool IsEndEventCode(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
-
-std::int32_t EndEventRowOf(const SorRecord& record) {
-  const std::int32_t count = KeyEventCountOf(record);
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (IsEndEventCode(record.KeyEvents.Events[i])) return i;
-  }
-  return kNoEndEventRow;
-}
-
 double FibreLengthKm(std::int32_t pointCount, std::int32_t groupIndexField, std::int32_t dataSpacing) {
   if (pointCount < 1 || groupIndexField == 0) return 0.0;
   const double length = (pointCount - 1) * (kFibreLengthFactor / groupIndexField) * dataSpacing / 1000.0;

@@ -150,13 +150,16 @@ TEST_F(EventMeasurementsTest, LaunchWindowInsideTheLaunchReflectionGivesWayToThe
   // every cumulative loss too small.
   for (int i = 0; i <= 10; ++i) samples[i] = 0.5;
   SetEvent(1, 600, 550, 900);
-  for (const auto& window : {std::pair{0, 0}, std::pair{5, 400}, std::pair{10, 400}, std::pair{-100, -50}}) {
+  for (const auto& window : {std::pair{0, 1}, std::pair{5, 400}, std::pair{10, 400}, std::pair{-100, -50}}) {
     SetLaunchWindow(window.first, window.second);
     // The middle half of the section before event 1 (150-450) carried back to the launch: 2.0.
     EXPECT_NEAR(Loss(1), 0.68f, 1e-4) << window.first << " " << window.second;
   }
-  record->KeyEvents.KeyEventCount = 1;  // no first section to fit
+  // A launch that stores no window at all gives no level: the losses follow from the stored values
+  // (here no slopes, so none).
   SetLaunchWindow(0, 0);
+  EXPECT_EQ(Loss(1), kMissingValue);
+  record->KeyEvents.KeyEventCount = 1;  // no first section to fit
   EXPECT_EQ(GetLaunchLevel(0, *record, kCount, samples, 1.0), kMissingValue);
 }
 
@@ -228,8 +231,9 @@ TEST_F(EventMeasurementsTest, WithoutWindowsTheCumulativeLossFollowsFromTheStore
   } cases[] = {
       {"launch at the zero", {0, 50000, 120000}, {0, 300, 200}, {168, 500, 0},
        {kMissingValue, 0.168 + 0.3 * km(50000), 0.168 + 0.5 + 0.3 * km(50000) + 0.2 * km(70000)}},
+      // Only an event at the user's zero is the launch: the first section ends at a first event further in.
       {"first event 1 km behind the start", {100000, 150000}, {350, 300}, {200, 0},
-       {kMissingValue, 0.35 * km(100000) + 0.2 + 0.3 * km(50000)}},
+       {0.35 * km(100000), 0.35 * km(100000) + 0.2 + 0.3 * km(50000)}},
       {"a section without a slope", {0, 50000, 120000}, {0, 0, 200}, {100, 100, 0},
        {kMissingValue, kMissingValue, kMissingValue}},
   };
