@@ -77,6 +77,20 @@ TEST_F(MarkerReadingsTest, ChoosingAnEventMovesTheActiveMarkerAndReadsTheStoredE
   }
 }
 
+// Only an event at the user's zero is the launch: a file whose first stored event is the splice
+// 5 km in (no Start row) reads that event's loss when it is chosen, as its table row shows it.
+TEST_F(MarkerReadingsTest, AFirstEventBehindTheUsersZeroIsNoLaunch) {
+  SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+  keys.Events.erase(keys.Events.begin());
+  keys.KeyEventCount = 2;
+  doc->m_nCurrentEvent = 0;
+  EXPECT_NEAR(Update(kHintEventChosen).m_dInsLoss, 0.35, kTol);
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, 500);
+  // The launch at the zero has none.
+  LoadFixtureTrace(*doc);
+  EXPECT_EQ(Update(kHintEventChosen).m_dInsLoss, kMissingValue);
+}
+
 TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
   struct Case {
     int h, i;
