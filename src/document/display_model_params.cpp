@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "analysis/event_measurements.h"
 #include "trace/backscatter_field.h"
 #include "trace/trace_conversions.h"
 #include "trace/wavelength.h"
@@ -77,8 +78,9 @@ void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummar
   out = LinkSummaryRecord{};
   out.TraceLength = static_cast<float>(FibreLengthKm(pointCount, fxd.GroupIndex, fxd.DataSpacing[0]));
 
-  // The file's own link loss and ORL stand whether or not its first event lies at the user's zero.
-  if (KeyEventCountOf(record) < 2) return;
+  // The file's own link loss and ORL stand whether or not its first event lies at the user's zero;
+  // without a stored launch the link starts at the zero, and an end alone makes a link.
+  if (KeyEventCountOf(record) < 2 && IsLaunchEvent(0, record)) return;
   if (EndEventRowOf(record) == kNoEndEventRow) return;
   float linkLength = DistanceOfTime(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), fxd.GroupIndex);
   const float traceEnd = GetDistance_Position(pointCount - 1, kSorFileKind, record, fibreLengthKm);
