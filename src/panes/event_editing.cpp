@@ -61,9 +61,13 @@ void SetText(char16_t* field, std::size_t capacity, std::u16string_view text) {
 // Where the cumulative loss of key event `row` follows from the stored values, its stored slope is
 // refitted so that the loss stays `kept`: an edit before it moves no loss out of the fibre (a
 // deleted event's loss is still in the section that takes its place, an added event's was already
-// in the section it splits). A loss that cannot be kept by a slope stays as the edit leaves it.
+// in the section it splits). A section whose loss was unknown, or that would have to gain, has no
+// slope (0): the losses behind it stay unknown rather than move.
 void KeepStoredCumulativeLoss(SorRecord& record, int row, float kept) {
-  if (IsMissingValue(kept) || row < 0 || row >= StoredKeyEventCount(record.KeyEvents)) return;
+  if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || IsLaunchEvent(row, record) ||
+      IsBehindEnd(row, record)) {
+    return;
+  }
   SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
   if (MeasuresFromTrace(record) && StoresLossWindows(event)) return;
   float before = 0.0f;
@@ -71,6 +75,7 @@ void KeepStoredCumulativeLoss(SorRecord& record, int row, float kept) {
   if (row > 0) {
     const SorKeyEvent& previous = record.KeyEvents.Events[static_cast<std::size_t>(row - 1)];
     const float previousLoss = IsLaunchEvent(row - 1, record) ? 0.0f : StoredCumulativeLoss(row - 1, record);
+    // Unknown before the section: the losses behind it are unknown whatever it stores.
     if (IsMissingValue(previousLoss)) return;
     before = previousLoss + previous.SpliceLoss / 1000.0f;
     from = previous.TimeOfFlight;
@@ -79,8 +84,9 @@ void KeepStoredCumulativeLoss(SorRecord& record, int row, float kept) {
   if (span <= 0 || span > INT32_MAX) return;
   const double length = DistanceOfTime(static_cast<std::int32_t>(span), record.FxdParams.GroupIndex);
   const double slope = (static_cast<double>(kept) - before) / length * 1000.0;
-  if (!std::isfinite(slope) || slope < 0.5 || slope > INT16_MAX) return;
-  event.Slope = lumivane::RoundToInt16(slope);
+  event.Slope = !IsMissingValue(kept) && std::isfinite(slope) && slope >= 0.5
+                    ? lumivane::RoundToInt16(std::min<double>(slope, INT16_MAX))
+                    : 0;
 }
 
 // Rebuilds what the key events feed and announces the edit to every pane. The link ORL the file
