@@ -67,13 +67,13 @@ float StoredCumulativeLossAt(std::int32_t time, const SorRecord& record);
 
 /// Cumulative loss from the launch to sample `x`: the line through the window `windowStart` ..
 /// `windowEnd` before it at `x` less the launch level, or, where the file gives the launch no window,
-/// StoredCumulativeLossAt its time. 0 at or before the start; kMissingValue behind the end and when
-/// a level cannot be measured.
+/// StoredCumulativeLossAt its time (on an event's own sample, the loss to that event). 0 at or
+/// before the start; kMissingValue behind the end and when a level cannot be measured.
 float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& record, int pointCount,
                        std::span<const double> samples, double fibreLengthKm);
 
-/// Cumulative loss to key event `row`: CumulativeLossAt the event through its stored window before
-/// it, or StoredCumulativeLoss where the file stores no windows; kMissingValue for the launch and
-/// behind the end.
+/// Cumulative loss to key event `row`: the line through its stored window before it, at the event,
+/// less the launch level, or StoredCumulativeLoss where the file stores no windows for the launch or
+/// the event; kMissingValue for the launch and behind the end.
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm);
