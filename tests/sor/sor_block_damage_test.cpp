@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sor/sor_block_parsers.h"
 #include "sor/sor_file_findings.h"
@@ -79,16 +80,8 @@ TEST(SorMapDamage, AMapEntryOfSizeZeroForABlockInTheFileIsDamageAndTheSaveKeepsT
   }
 }
 
-/// Every block the screen or a save takes from the record.
 void ExpectShownAlike(const SorRecord& a, const SorRecord& b) {
-  EXPECT_TRUE(SameBytes(a.GenParams, b.GenParams));
-  EXPECT_TRUE(SameBytes(a.SupParams, b.SupParams));
-  EXPECT_TRUE(SameBytes(a.FxdParams, b.FxdParams));
-  EXPECT_TRUE(SameBytes(a.KeyEvents, b.KeyEvents));
-  EXPECT_TRUE(SameBytes(a.LnkParams, b.LnkParams));
-  EXPECT_TRUE(SameBytes(a.DataPts, b.DataPts));
-  EXPECT_TRUE(SameBytes(a.UserName, b.UserName));
-  EXPECT_TRUE(SameBytes(a.NorvalexParams, b.NorvalexParams));
+  EXPECT_EQ(lumivane::test::ShownBlocksDiffering(a, b), std::vector<std::string>{});
 }
 
 /// A revision-2 file that holds a body of every block kind but landmarks, and another maker's block.
