@@ -80,12 +80,23 @@ Placements PlaceByMap(const SorMapLayout& layout) {
   return placed;
 }
 
+/// Whether the map's place for `listed` is borne out by the file: the block ends the file, or the
+/// block the map puts after it stands there.
+bool PlaceBorneOut(SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed) {
+  const std::int64_t end = listed.offset + listed.size;
+  return end == static_cast<std::int64_t>(image.size()) ||
+         std::any_of(layout.blocks.begin(), layout.blocks.end(),
+                     [&](const SorMappedBlock& next) { return next.offset == end && Stands(image, next); });
+}
+
 /// Whether the block of kSorBlockParsers[index], read as if its identifier stood at `listed`, keeps
-/// its fields inside the place the map gives it.
-bool FitsWhereListed(std::size_t index, SorImage image, const SorMappedBlock& listed, const SorMapBlock& map) {
+/// its fields inside the place the map gives it, where no other block stands.
+bool FitsWhereListed(std::size_t index, SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed,
+                     const SorMapBlock& map) {
   const std::int64_t end = listed.offset + listed.size;
   if (listed.offset + static_cast<std::int64_t>(listed.name.size()) + 1 > end ||
-      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset)) {
+      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset) ||
+      !PlaceBorneOut(image, layout, listed)) {
     return false;
   }
   auto trial = std::make_unique<SorRecord>();
@@ -111,7 +122,7 @@ Placements PlaceBlocksByName(SorImage image, const SorMapLayout& layout, std::in
       }
       if (block.at < 0 && !InsideStandingBlock(standing, found.at)) block.at = found.at;
     }
-    if (block.at < 0 && listed != nullptr && layout.readable && FitsWhereListed(index, image, *listed, map)) {
+    if (block.at < 0 && listed != nullptr && layout.readable && FitsWhereListed(index, image, layout, *listed, map)) {
       block.at = listed->offset;
       block.mended = true;
     }
