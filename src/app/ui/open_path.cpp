@@ -21,6 +21,7 @@
 #include "platform/message_sink.h"
 #include "platform/path_util.h"
 #include "platform/ui/length_unit_setting.h"
+#include "trace/trace_conversions.h"
 #include "traceview/zoom_state.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_table.h"
@@ -42,6 +43,7 @@ ZoomState ZoomReferenceOf(const COtdrDoc& doc) {
   z.PointCount = doc.m_nPointCount;
   z.DataSpacing = doc.m_SorRecord.FxdParams.DataSpacing[0];
   z.TracePath = doc.m_strTracePath;
+  z.UserZeroKm = UserZeroDistanceKm(doc.m_SorRecord);
   return z;
 }
 

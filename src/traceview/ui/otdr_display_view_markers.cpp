@@ -3,11 +3,11 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <cstdio>
 
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
+#include "platform/number_format.h"
 #include "platform/saturate.h"
 #include "trace/trace_conversions.h"
 #include "traceview/marker_labels.h"
@@ -18,9 +18,7 @@
 namespace {
 
 std::string MarkerLabelText(char name, double distanceKm) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%c %7.5f ", name, distanceKm * g_LengthUnitFactor);
-  return text + g_LengthUnitName;
+  return lumivane::Format("%c %7.5f ", name, distanceKm * g_LengthUnitFactor) + g_LengthUnitName;
 }
 
 }  // namespace
