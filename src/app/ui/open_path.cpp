@@ -15,6 +15,7 @@
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_state.h"
+#include "document/event_choice.h"
 #include "document/trace_file_bytes.h"
 #include "document/otdr_doc.h"
 #include "document/ui/open_file_dlg.h"
@@ -147,6 +148,8 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
     doc.m_nEventCount = 0;
   }
   BuildDisplayModels(doc, *record, traceFile);
+  // The markers start where the file put them; a row chosen on the trace before means nothing here.
+  ForgetEventChoice(doc, g_DisplayState);
   if (entersList) EnterIntoList(std::move(record), path);
 
   bool panesShown = true;

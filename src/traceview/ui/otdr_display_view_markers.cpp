@@ -163,7 +163,7 @@ void COtdrDisplayView::DrawMarkers(QPainter& painter) {
   auto labelText = [&](char name, int index, int snapSet) {
     const int row = m_Doc.m_nCurrentEvent;
     if (markers.TableSnapMarker == snapSet && row >= 0 && row < kMaxEventRows) {
-      markers.TableSnapMarker = 2;
+      markers.TableSnapMarker = kNoTableSnap;
       return MarkerLabelText(name, m_Doc.m_EventRows[static_cast<std::size_t>(row)].Distance);
     }
     return MarkerLabelText(name, GetDistance_Position(index, kSorFileKind, m_Doc.m_SorRecord, length));
