@@ -206,7 +206,3 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
              points, work.m_DbSamples.Values});
   return true;
 }
-
-void ReleasePageSlots(PageSlotStore& store) {
-  for (PageSlot& slot : store.m_PageSlots) ReleaseOwnedSamples(slot);
-}

@@ -43,7 +43,3 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
 /// read leaves `work` as it was and the slot with its name and "Read file
 /// failed !" only; returns false then.
 bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work);
-
-/// Releases every slot's owned sample buffer and drops the references to them, as at the end of a
-/// print job; borrowed samples are never released.
-void ReleasePageSlots(PageSlotStore& store);

@@ -255,7 +255,7 @@ void COtdrApp::BindPrintCommands() {
 
 bool COtdrApp::ChooseBatch() {
   CCBatchPrintSetup dialog(QDir::currentPath(), {}, m_pMainFrame.get());
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if ((m_RunBatchDialog ? m_RunBatchDialog(dialog) : dialog.exec()) != QDialog::Accepted) return false;
   const BatchPlanResult result = PlanBatchPrint(g_BatchPrint, dialog.m_strFolder, dialog.m_FileNames,
                                                 m_pDocument->m_PrintOptions, m_pDocument->m_ConfigReport);
   if (result == BatchPlanResult::kOk) return true;

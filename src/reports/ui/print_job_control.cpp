@@ -17,6 +17,7 @@
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
 #include "vocabulary/text_table.h"
+#include "platform/memory_release.h"
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
 #include "reports/batch_print_state.h"
@@ -95,6 +96,12 @@ PrintJobControl::PrintJobControl(COtdrDoc& doc, const std::vector<std::unique_pt
       m_Env(std::move(env)) {}
 
 PrintJobControl::~PrintJobControl() = default;
+
+void PrintJobControl::SetDialogs(decltype(Environment::askPrint) askPrint,
+                                 decltype(Environment::runPreview) runPreview) {
+  m_Env.askPrint = std::move(askPrint);
+  m_Env.runPreview = std::move(runPreview);
+}
 
 QPrinter& PrintJobControl::Printer() {
   // Made at the first use: a printer loads the system's printing service, which a session that
@@ -213,16 +220,18 @@ void PrintJobControl::OnPrint(QPainter& painter, const QPrinter& printer, int pa
 void PrintJobControl::OnEndPrinting() {
   m_bPlaceFrameOnUpdate = 1;
   std::vector<std::string> unprinted = m_Renderer.EndJob();
-  // The next job reads its batch files afresh.
-  g_BatchPrint.LoadedFile.clear();
+  if (g_BatchPrint.Active == 1 && !m_bCancelled) {
+    unprinted.insert(unprinted.begin(), g_BatchPrint.UnreadFiles.begin(), g_BatchPrint.UnreadFiles.end());
+  }
+  // A batch's files belong to its job alone: whatever prints next, from the menu or a key, prints
+  // the open traces, and the file list is not kept.
+  ResetBatchPrint();
+  lumivane::ReleaseFreedMemory();
   if (m_bCancelled) {
     g_LengthUnitName = m_strUnitAtStart;
     g_LengthUnitFactor = m_dUnitFactorAtStart;
     m_bCancelled = false;
     return;
-  }
-  if (g_BatchPrint.Active == 1) {
-    unprinted.insert(unprinted.begin(), g_BatchPrint.UnreadFiles.begin(), g_BatchPrint.UnreadFiles.end());
   }
   if (!unprinted.empty()) {
     // A gap in a customer's report must not go unnoticed.

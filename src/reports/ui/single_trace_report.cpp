@@ -56,18 +56,15 @@ PassFailThresholds SingleTraceReport::LimitsForWavelength(int wavelengthNm) cons
   return PassFailLimitsForWavelength(m_Doc.m_PassFailThresholds, m_Sources.limitsFile, wavelengthNm);
 }
 
-void SingleTraceReport::BeginJob() {
-  m_UnreadFiles.clear();
-  if (m_pSlots) m_pSlots->m_UnreadFiles.clear();
-}
+void SingleTraceReport::BeginJob() { m_UnreadFiles.clear(); }
 
 std::vector<std::string> SingleTraceReport::EndJob() {
   std::vector<std::string> met = std::move(m_UnreadFiles);
   m_UnreadFiles.clear();
   if (m_pSlots) {
-    ReleasePageSlots(*m_pSlots);
     met.insert(met.end(), m_pSlots->m_UnreadFiles.begin(), m_pSlots->m_UnreadFiles.end());
-    m_pSlots->m_UnreadFiles.clear();
+    // A batch of thousands of files fills thousands of slots; none of it outlives the job.
+    m_pSlots.reset();
   }
   // A preview draws its pages as often as it needs them; each file is named once.
   std::vector<std::string> files;

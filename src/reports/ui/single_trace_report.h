@@ -52,7 +52,7 @@ class SingleTraceReport final : public ReportPageRenderer {
   void PrintLayout2Page(const ReportPage& page) override;
   std::vector<std::string> EndJob() override;
 
-  /// The page slots, made by the first several-traces-per-page job; null until then.
+  /// The page slots of the several-traces-per-page job that runs; null outside such a job.
   const PageSlotStore* Slots() const { return m_pSlots.get(); }
 
  private:
