@@ -161,16 +161,11 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   std::vector<TraceEvents> traces;
   tables.reserve(m_TraceList.size());
   traces.reserve(m_TraceList.size());
+  const LoadedTraceSources sources = m_Renderer.LoadedTraces();
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
-    const TraceDisplayModel& model = record->m_Model;
-    // The trace on screen is judged as the screen judges it; every other one with its own
-    // wavelength's limits.
-    const bool current = record->m_strPath == m_Doc.m_strTracePath;
-    const PassFailThresholds limits =
-        current ? m_Doc.m_PassFailThresholds : m_Renderer.LimitsForWavelength(model.m_FibreParams.Wavelength);
-    tables.push_back(ComputeEventTable(
-        {EventRowsInUse(model.m_EventRows, model.m_nEventCount), model.m_nEndEventRow, model.m_SorRecord, limits},
-        g_LengthUnitFactor));
+    // Each trace with its rows as shown now, judged as the screen judges it.
+    const LoadedTraceView view = ViewOfLoadedTrace(*record, sources, m_Doc.m_MarkerState.ActiveMarker);
+    tables.push_back(ComputeEventTable({view.rows, view.endRow, view.record, view.limits}, g_LengthUnitFactor));
     traces.push_back({record->m_strPath, tables.back().rows});
   }
   const PrintOptions& options = m_Doc.m_PrintOptions;

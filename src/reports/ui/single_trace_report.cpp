@@ -225,17 +225,11 @@ void SingleTraceReport::PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, cons
   canvas.SetFont(kInfoFontHeight, false);
   for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor, set.limits)) {
     const int x = text.alignRight ? text.x - canvas.TextWidth(text.text) : text.x;
-    if (!text.failed) {
+    if (text.failed) {
+      canvas.TextWithFailedValue(x, y, text.text, text.valueAt);
+    } else {
       canvas.Text(x, y, text.text);
-      continue;
     }
-    // A failing total is marked as the event table marks a failing value.
-    const std::string label = text.text.substr(0, text.valueAt);
-    const std::string value = text.text.substr(text.valueAt);
-    canvas.Text(x, y, label);
-    const int valueX = x + canvas.TextWidth(label);
-    canvas.FillRect(valueX, y, canvas.TextWidth(value), kInfoFontHeight, Qt::black);
-    canvas.Text(valueX, y, value, Qt::white, Qt::black);
   }
   y -= kInfoFontHeight + kLineGap + 9;
 }
@@ -273,8 +267,7 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
     for (std::size_t c = 0; c < line->texts.size(); ++c) {
       const int x = kEventCellX[c];
       if (line->Failed(static_cast<int>(c))) {
-        canvas.FillRect(x, y, 10, 12, Qt::black);
-        canvas.Text(x, y, line->texts[c], Qt::white, Qt::black);
+        canvas.FailedText(x, y, line->texts[c]);
       } else {
         canvas.Text(x, y, line->texts[c]);
       }

@@ -44,7 +44,9 @@ class SingleTraceReport final : public ReportPageRenderer {
   SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList, Sources sources);
   ~SingleTraceReport() override;
 
-  PassFailThresholds LimitsForWavelength(int wavelengthNm) const override;
+  /// The limits a trace of `wavelengthNm` is judged with on paper, as on screen.
+  PassFailThresholds LimitsForWavelength(int wavelengthNm) const;
+  LoadedTraceSources LoadedTraces() const override;
   void BeginJob() override;
   int CountMultiTracePages(int eventTable, int perPageIndex) override;
   void PrintSingleTracePage(const ReportPage& page) override;

@@ -26,7 +26,7 @@ using lumivane::test::TempDir;
 /// Writes on each page which routine drew it, its number and what the job handed it.
 class TestPages final : public ReportPageRenderer {
  public:
-  PassFailThresholds LimitsForWavelength(int) const override { return {}; }
+  LoadedTraceSources LoadedTraces() const override { return {}; }
   void BeginJob() override { ++jobs; }
   std::vector<std::string> EndJob() override { return {}; }
   int CountMultiTracePages(int eventTable, int perPageIndex) override {
