@@ -10,29 +10,25 @@
 
 #include "analysis/analysis_types.h"
 #include "platform/saturate.h"
+#include "trace/wavelength.h"
 
 /// True when the acquisition range is within 0.1 km of 160 or 240 km.
 inline bool IsLongRange(double rangeKm) {
   return std::fabs(rangeKm - 160.0) < 0.1 || std::fabs(rangeKm - 240.0) < 0.1;
 }
 
-/// True when the wavelength lies within 0.1 nm of the nominal one.
-inline bool IsNearWavelength(double wavelengthNm, double nominalNm) {
-  return std::fabs(wavelengthNm - nominalNm) < 0.1;
-}
+/// True when the trace's band (the listed wavelength nearest its own, see trace/wavelength.h) is
+/// `bandNm`. Lasers sit a few nanometres off nominal, so every wavelength rule of the engine keys on
+/// the band: a 1308.4 nm trace is analysed as a 1310 nm one.
+inline bool IsBand(double wavelengthNm, int bandNm) { return WavelengthBandNm(wavelengthNm) == bandNm; }
 
-/// True for the wavelengths whose rules the engine lists: 1310, 1550, 1490, 1625, 1650, 1383 nm.
-inline bool IsListedWavelength(double wavelengthNm) {
-  for (double nominal : {1310.0, 1550.0, 1490.0, 1625.0, 1650.0, 1383.0}) {
-    if (IsNearWavelength(wavelengthNm, nominal)) return true;
-  }
-  return false;
-}
-
-/// True for the multimode wavelengths (850 and 1300 nm) that have their own estimators.
+/// True for the multimode bands (850 and 1300 nm), which have estimators of their own.
 inline bool IsMultimodeWavelength(double wavelengthNm) {
-  return IsNearWavelength(wavelengthNm, 1300.0) || IsNearWavelength(wavelengthNm, 850.0);
+  return IsBand(wavelengthNm, 850) || IsBand(wavelengthNm, 1300);
 }
+
+/// True for the single-mode bands whose rules the engine lists: 1310, 1383, 1490, 1550, 1625, 1650 nm.
+inline bool IsListedWavelength(double wavelengthNm) { return !IsMultimodeWavelength(wavelengthNm); }
 
 /// The length of fibre a pulse occupies: 0.1 m per ns, in km.
 inline double PulseLengthKm(int pulseWidthNs) { return pulseWidthNs / 10000.0; }

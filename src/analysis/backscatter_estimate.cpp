@@ -16,7 +16,7 @@ constexpr double kSlopeStep = 0.01;  // dB/km between candidate slopes
 
 SlopeVoteGrid MultimodeGrid(double wavelength, double reference) {
   SlopeVoteGrid grid{{}, 100, 500, 500, lumivane::TruncToInt32(400.0 - (reference + 37.0) * 10.0), false};
-  const bool at1300 = IsNearWavelength(wavelength, 1300.0);
+  const bool at1300 = IsBand(wavelength, 1300);
   const double last = at1300 ? -0.4 : -2.0;
   for (double s = at1300 ? -1.5 : -3.5; s < last; s += kSlopeStep) {
     grid.slopes.push_back({s, lumivane::TruncToInt32(grid.slopesPerDbKm * s) + grid.zeroBin});

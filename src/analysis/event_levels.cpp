@@ -12,9 +12,9 @@ constexpr int kMinLaunchWindowStart = 10;
 
 // Typical fibre attenuation, used where a fitted slope is implausible.
 double DefaultAttenuation(double wavelength) {
-  if (IsNearWavelength(wavelength, 850.0)) return 3.0;
-  if (IsNearWavelength(wavelength, 1300.0)) return 0.5;
-  if (IsNearWavelength(wavelength, 1310.0)) return 0.32;
+  if (IsBand(wavelength, 850)) return 3.0;
+  if (IsBand(wavelength, 1300)) return 0.5;
+  if (IsBand(wavelength, 1310)) return 0.32;
   return 0.22;
 }
 

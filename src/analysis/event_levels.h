@@ -6,7 +6,8 @@
 
 /// Sets level and cumulative loss of every event from its left window; when the first section is
 /// between 0.1 and 5 km long, event 1 also gets that section's attenuation from one fit over it.
-/// Event 0's level stays as it is for a count of 1. Any wavelength other than 850, 1300 or 1310 nm
-/// (0.1 nm tolerance) uses a default attenuation of 0.22 dB/km.
+/// Event 0's level stays as it is for a count of 1. Where a fit is implausible the band's default
+/// attenuation takes its place: 3.0, 0.5 and 0.32 dB/km in the 850, 1300 and 1310 nm bands, 0.22 dB/km
+/// in every other.
 void ComputeEventLevels(std::span<const TracePoint> points, std::span<AnalysisEvent> events, int count,
                         float wavelength);

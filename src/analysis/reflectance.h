@@ -16,5 +16,5 @@ int MergeCloseReflections(std::span<const TracePoint> raw, std::span<AnalysisEve
 void ComputeReflectance(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count,
                         const AnalysisParams& params);
 
-/// Correction in dB for a wavelength (whole nm), pulse width (ns) and range (km).
+/// Correction in dB for a band (a listed wavelength, whole nm), pulse width (ns) and range (km).
 float ReflectanceCorrection(int wavelength, int pulseWidth, float range);

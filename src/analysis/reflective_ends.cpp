@@ -67,14 +67,12 @@ struct EdgeScan {
       advance = w;
       return flatFits || quiet;
     }
-    if (IsMultimodeWavelength(wavelength)) {
-      const double bs = backscatterSlope;
-      const bool onBackscatter = std::fabs(slopeA - bs) < 0.3 && std::fabs(slopeB - bs) < 0.3;
-      const double allowance = bs * (DistanceAt(points, pulseSamples) - DistanceAt(points, 0)) + thr;
-      advance = 12;
-      return onBackscatter || spread < allowance;
-    }
-    return false;
+    // The multimode bands: the edge has settled once it runs along the steeper multimode backscatter.
+    const double bs = backscatterSlope;
+    const bool onBackscatter = std::fabs(slopeA - bs) < 0.3 && std::fabs(slopeB - bs) < 0.3;
+    const double allowance = bs * (DistanceAt(points, pulseSamples) - DistanceAt(points, 0)) + thr;
+    advance = 12;
+    return onBackscatter || spread < allowance;
   }
 
   int Index(long long i) const { return lumivane::ClampIndex(i, static_cast<int>(points.size())); }
@@ -124,7 +122,6 @@ int FindReflectiveEnds(std::span<const TracePoint> points, ReflectiveCandidateLi
   int pulseSamples = std::max(5, std::min(lumivane::TruncToInt32(w0 / dx), n));
   if (dx > 0.003) pulseSamples *= 2;
   const double dxm = dx * 1000.0;
-  const bool canSettle = IsListedWavelength(wavelength) || IsMultimodeWavelength(wavelength);
   const EdgeScan scan{points, raw, reference, dx, pulseSamples, pulseWidth, wavelength, backscatterSlope};
 
   for (int i = 0; i < count; ++i) {
@@ -150,8 +147,7 @@ int FindReflectiveEnds(std::span<const TracePoint> points, ReflectiveCandidateLi
       }
       if (c + 19 > n - 1) break;
       long long advance = 0;
-      // At other wavelengths the edge never settles, so the fits are not worth computing.
-      if (canSettle && scan.Settled(c, i, height, advance)) {
+      if (scan.Settled(c, i, height, advance)) {
         c = std::min(c + advance, next - 1);
         break;
       }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/saturate.h"
 #include "trace/backscatter_field.h"
 #include "trace/trace_conversions.h"
 #include "trace/wavelength.h"
@@ -15,14 +16,6 @@ namespace {
 constexpr double kFibreLengthFactor = 0.299792458;
 constexpr double kThousandths = 1000.0;
 constexpr double kCorrectionParts = 100000.0;
-
-/// Time-of-flight difference saturated to 32 bits: end-to-end markers of a damaged file can be any
-/// two values, and their difference must not overflow.
-std::int32_t TimeDifference(std::int32_t later, std::int32_t earlier) {
-  const std::int64_t d = static_cast<std::int64_t>(later) - earlier;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(d, std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
-}
 
 // Whole seconds of the averaging-time field (0.1 s), truncated. Only the field's own 0 means
 // "unlimited": an averaging shorter than a second shows as one second, not as 0.
@@ -90,7 +83,7 @@ void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummar
   // The file's own link loss and ORL stand whether or not its first event lies at the user's zero.
   if (KeyEventCountOf(record) < 2) return;
   if (EndEventRowOf(record) == kNoEndEventRow) return;
-  float linkLength = DistanceOfTime(TimeDifference(events.EndToEndMarker2, events.EndToEndMarker1), fxd.GroupIndex);
+  float linkLength = DistanceOfTime(lumivane::SaturatedDifference(events.EndToEndMarker2, events.EndToEndMarker1), fxd.GroupIndex);
   const float traceEnd = GetDistance_Position(pointCount - 1, kSorFileKind, record, fibreLengthKm);
   if (linkLength == 0.0f || linkLength > traceEnd) return;
 

@@ -1,22 +1,24 @@
 #pragma once
-// The header preview of a trace file: a light walk of a revision-2 Map that reads only the
-// FxdParams fields the open dialog shows and the KeyEvents count, never building a full record.
-// Every read goes through the bounded byte reader, so a lying map cannot reach past the file.
+// The header preview of a trace file, as the open dialog and the batch page counts show it: the
+// file is read and judged by the very function File Open uses, so the preview shows what opening
+// the file would show, with the same warning or refusal.
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "sor/sor_reader.h"
+#include "sor/sor_record.h"
 #include "trace/display_records.h"
+#include "vocabulary/text_rows.h"
 
-/// Summary of one file's header; fields the file does not carry stay 0.
+/// Summary of one file's header as the open shows it.
 struct TracePreview {
   TraceDateTime Time{};
   std::int16_t Wavelength = 0;  // nm
   std::int16_t PulseWidth = 0;  // ns, the last pulse width listed
   float Range = 0.0f;           // acquisition range, in the unit g_PreviewUnitName names
   std::int16_t EventCount = 0;
+  LangRow Warning = -1;         // the warning the open shows with the file; -1 for a sound file
 };
 
 /// Distance unit of the file whose header was read last, as Save compares it with the display
@@ -32,15 +34,27 @@ std::string UnitNameOfLabel(std::string_view label);
 /// Empties both unit names, as at program start.
 void ResetPreviewUnitNames();
 
-/// Reads the preview of a revision-2 image into `preview`, and the file's distance unit into the
-/// two names when the image has a FxdParams block.
-SorReadResult ReadTracePreview(std::span<const std::uint8_t> file, TracePreview& preview,
-                               std::string& fileUnitName, std::string& previewUnitName);
+/// The unit name of the record's units-of-distance label (UnitNameOfLabel).
+std::string FileUnitNameOf(const SorRecord& record);
+
+/// An acquisition range in the file's unit (FileUnitNameOf): miles for "mi", kft for "kft", km
+/// otherwise.
+float PreviewRangeOf(double rangeKm, std::string_view fileUnitName);
+
+/// The preview of a record File Open has read.
+TracePreview TracePreviewOf(const SorRecord& record);
+
+/// Reads `file` as File Open reads it and fills `preview` with what the open shows, and both unit
+/// names with the file's distance unit; returns -1, or the row of the message that refuses the file
+/// (and then changes neither name).
+LangRow ReadTracePreview(std::span<const std::uint8_t> file, TracePreview& preview, std::string& fileUnitName,
+                         std::string& previewUnitName);
 
 /// ReadTracePreview that records the unit in g_FileUnitName and g_PreviewUnitName.
-SorReadResult ReadTracePreview(std::span<const std::uint8_t> file, TracePreview& preview);
+LangRow ReadTracePreview(std::span<const std::uint8_t> file, TracePreview& preview);
 
-/// The five "\r\n"-terminated lines of a read preview, under the current language's labels.
+/// The five "\r\n"-terminated lines of a read preview, under the current language's labels, then
+/// the text of its warning, if any.
 std::string TracePreviewLines(const TracePreview& preview, std::string_view unitName);
 
 /// What the open dialog shows for a selected path: the preview lines of a readable trace file, a

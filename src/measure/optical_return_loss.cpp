@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
+
+#include "trace/wavelength.h"
 
 namespace {
 
@@ -21,7 +24,7 @@ struct LengthBand {
 };
 
 struct WavelengthBand {
-  float centre;  // nm; 0 for any other wavelength
+  std::int32_t band;  // listed wavelength, nm; 0 for any other band
   float attenuation;  // dB/km
   std::span<const LengthBand> lengths;
 };
@@ -38,11 +41,13 @@ constexpr LengthBand k1490[] = {{1.6, 1.525f, -0.9418f, 0.0},
                                 {kOpen, 0.0f, 0.0f, 3.0}};
 constexpr LengthBand kOther[] = {{80.0, 0.4022f, -0.00501f, 0.0}, {kOpen, 0.0f, 0.0f, 3.0}};
 
+// The constants of the trace's band: a 1308.4 nm laser measures a 1310 nm link.
 const WavelengthBand& BandOf(float wavelengthNm) {
-  static const WavelengthBand bands[] = {{1310.0f, 0.30f, k1310}, {1550.0f, 0.19f, k1550}, {1490.0f, 0.19f, k1490}};
-  static const WavelengthBand other{0.0f, 0.19f, kOther};
-  for (const WavelengthBand& band : bands) {
-    if (std::fabs(wavelengthNm - band.centre) < 1.0f) return band;
+  static const WavelengthBand bands[] = {{1310, 0.30f, k1310}, {1550, 0.19f, k1550}, {1490, 0.19f, k1490}};
+  static const WavelengthBand other{0, 0.19f, kOther};
+  const std::int32_t band = WavelengthBandNm(wavelengthNm);
+  for (const WavelengthBand& b : bands) {
+    if (b.band == band) return b;
   }
   return other;
 }

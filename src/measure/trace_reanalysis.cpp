@@ -95,8 +95,7 @@ struct AnalysedSpan {
 
   // File time of a distance the engine measured from sample `first`.
   std::int32_t FileTime(float distanceKm) const {
-    // Whole numbers add exactly in double; the sum saturates to the field.
-    return lumivane::TruncToInt32(static_cast<double>(TimeOfDistance(distanceKm, groupIndexField)) + firstTime);
+    return lumivane::SaturatedSum(TimeOfDistance(distanceKm, groupIndexField), firstTime);
   }
 };
 
@@ -107,8 +106,9 @@ AnalysedSpan SpanFromUserZero(const SorRecord& record, int m, int pointCount, do
   const std::int32_t zero = TimeToIndex(0, record);
   span.first = std::clamp(zero, 0, m - kMinAnalysisSamples);
   if (span.first != zero) {
-    span.firstTime = TimeOfDistance(DistanceOfIndex(span.first, pointCount, lengthKm), span.groupIndexField) -
-                     TimeFromFirstSample(0, record);
+    span.firstTime = lumivane::SaturatedDifference(
+        TimeOfDistance(DistanceOfIndex(span.first, pointCount, lengthKm), span.groupIndexField),
+        TimeFromFirstSample(0, record));
   }
   return span;
 }
@@ -181,7 +181,8 @@ void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
   events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
   LinkSummaryRecord& link = doc.m_LinkSummary;
   link.LinkLength = static_cast<float>(
-      CorrectedDistance(DistanceOfTime(events.EndToEndMarker2 - events.EndToEndMarker1, doc.m_SorRecord.FxdParams.GroupIndex),
+      CorrectedDistance(DistanceOfTime(lumivane::SaturatedDifference(events.EndToEndMarker2, events.EndToEndMarker1),
+                                       doc.m_SorRecord.FxdParams.GroupIndex),
                         doc.m_SorRecord.UserName.DistanceCorrection));
   // Without an end event there is no link to measure; 0/0 would show as "nan".
   if (link.LinkLength == 0.0f) {

@@ -1,5 +1,6 @@
 #include "platform/saturate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,6 +17,11 @@ T Saturate(double value) {
   return static_cast<T>(value);
 }
 
+std::int32_t SaturateToInt32(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
 }  // namespace
 
 std::int32_t RoundToInt32(double value) { return Saturate<std::int32_t>(std::round(value)); }
@@ -23,6 +29,14 @@ std::int16_t RoundToInt16(double value) { return Saturate<std::int16_t>(std::rou
 std::uint16_t RoundToUInt16(double value) { return Saturate<std::uint16_t>(std::round(value)); }
 std::uint32_t RoundToUInt32(double value) { return Saturate<std::uint32_t>(std::round(value)); }
 std::int32_t TruncToInt32(double value) { return Saturate<std::int32_t>(std::trunc(value)); }
+
+std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
+  return SaturateToInt32(static_cast<std::int64_t>(a) + b);
+}
+
+std::int32_t SaturatedDifference(std::int32_t a, std::int32_t b) {
+  return SaturateToInt32(static_cast<std::int64_t>(a) - b);
+}
 
 int ClampIndex(long long index, int count) {
   if (count <= 0 || index <= 0) return 0;

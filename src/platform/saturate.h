@@ -1,5 +1,5 @@
 #pragma once
-// Float-to-integer conversions that never invoke undefined behaviour: NaN and infinity give 0,
+// Conversions and integer arithmetic that never invoke undefined behaviour: NaN and infinity give 0,
 // values outside the target range give the nearest bound.
 #include <cstdint>
 
@@ -13,6 +13,11 @@ std::uint32_t RoundToUInt32(double value);
 
 /// Truncates toward zero and saturates.
 std::int32_t TruncToInt32(double value);
+
+/// Sum and difference of two 32-bit integers, saturated to 32 bits: times and offsets read from a
+/// file can be any two values.
+std::int32_t SaturatedSum(std::int32_t a, std::int32_t b);
+std::int32_t SaturatedDifference(std::int32_t a, std::int32_t b);
 
 /// Clamps an index read from a file or computed from doubles into [0, count - 1]; 0 when count <= 0.
 int ClampIndex(long long index, int count);

@@ -1,15 +1,11 @@
 #include "reports/batch_page_plan.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "document/trace_file_bytes.h"
 #include "platform/path_util.h"
 #include "reports/print_file_reading.h"
 #include "reports/print_job_plan.h"
-#include "sor/sor_crc.h"
-#include "sor/sor_reader.h"
-#include "sor/sor_record.h"
 
 namespace {
 
@@ -21,16 +17,9 @@ int ReadBatchFileEventCount(const std::string& path, TracePreview& preview) {
   if (!lumivane::HasSorSuffix(path)) return 0;
   const TraceFileBytes file = ReadTraceFileBytes(path);
   if (file.failure >= 0 || file.bytes.size() < kMinBatchFileSize) return 0;
-  if (IsSorV2(file.bytes)) {
-    // The open dialog's unit names describe the file it shows, not the batch being counted.
-    std::string fileUnit, previewUnit;
-    return ReadTracePreview(file.bytes, preview, fileUnit, previewUnit) == SorReadResult::kOk ? 1 : 0;
-  }
-  // A revision-1 file has no header to preview: it is read whole, as the program opens it.
-  auto record = std::make_unique<SorRecord>();
-  if (ReadSorImage(file.bytes, *record) != SorReadResult::kOk || !HoldsTrace(*record)) return 0;
-  preview.EventCount = static_cast<std::int16_t>(StoredKeyEventCount(record->KeyEvents));
-  return 1;
+  // The open dialog's unit names describe the file it shows, not the batch being counted.
+  std::string fileUnit, previewUnit;
+  return ReadTracePreview(file.bytes, preview, fileUnit, previewUnit) < 0 ? 1 : 0;
 }
 
 int PagesForBatchFile(int eventCount, const PrintOptions& options, const ConfigReport& config) {

@@ -89,24 +89,15 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField) {
   return FirstDecimalRound(distanceKm / (kSpeedOfLightFactor / static_cast<double>(groupIndexField)));
 }
 
-namespace {
-
-std::int32_t SaturatedSum(std::int64_t a, std::int64_t b) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(a + b, std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
-}
-
-}  // namespace
-
 std::int32_t UserZeroShift(const SorRecord& record) {
   const SorFxdParams& fxd = record.FxdParams;
-  const std::int64_t frontPanel =
-      fxd.FrontPanelOffset != 0 ? fxd.FrontPanelOffset : -static_cast<std::int64_t>(fxd.AcquisitionOffset);
-  return SaturatedSum(record.GenParams.UserOffset, frontPanel);
+  const std::int32_t user = record.GenParams.UserOffset;
+  return fxd.FrontPanelOffset != 0 ? lumivane::SaturatedSum(user, fxd.FrontPanelOffset)
+                                   : lumivane::SaturatedDifference(user, fxd.AcquisitionOffset);
 }
 
 std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record) {
-  return SaturatedSum(fileTime, UserZeroShift(record));
+  return lumivane::SaturatedSum(fileTime, UserZeroShift(record));
 }
 
 std::int32_t TimeToIndex(std::int32_t timeOfFlight, const SorRecord& record) {

@@ -21,3 +21,5 @@ int WavelengthBandIndex(double wavelengthNm) {
 std::int32_t WavelengthBandNm(double wavelengthNm) {
   return kListedWavelengthsNm[static_cast<std::size_t>(WavelengthBandIndex(wavelengthNm))];
 }
+
+std::int32_t NominalWavelengthNm(std::int16_t field) { return WavelengthBandNm(WavelengthFieldTenths(field) / 10.0); }

@@ -14,13 +14,6 @@ inline constexpr std::int32_t WavelengthFieldTenths(std::int16_t field) {
   return field < kWavelengthTenthsFrom ? field * 10 : field;
 }
 
-/// The wavelength rounded half up to whole tens of nanometres, as the nominal attenuations of the
-/// bands are looked up (13096 tenths give 1310, 1625 gives 1630).
-inline constexpr std::int32_t NominalWavelengthNm(std::int16_t field) {
-  const std::int32_t tenths = WavelengthFieldTenths(field);
-  return tenths / 100 * 10 + (tenths % 100 >= 50 ? 10 : 0);
-}
-
 /// Whole nanometres of an actual-wavelength field: tenths rounded half up (13105 gives 1311),
 /// whole-nanometre fields as they are (1625 gives 1625).
 std::int32_t ConvertWavelengthField(std::int16_t field);
@@ -35,3 +28,7 @@ int WavelengthBandIndex(double wavelengthNm);
 /// nominal (1308.4 nm is a 1310 nm trace), so rules keyed by wavelength look up the band, never the
 /// exact value.
 std::int32_t WavelengthBandNm(double wavelengthNm);
+
+/// The band of an actual-wavelength field in either unit (13084 tenths give 1310, 1625 gives 1625):
+/// the nominal wavelength whose typical attenuation a trace takes.
+std::int32_t NominalWavelengthNm(std::int16_t field);

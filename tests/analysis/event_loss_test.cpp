@@ -65,13 +65,14 @@ TEST(ComputeEventLossTest, APositiveLossOnlyGrows) {
   }
 }
 
-TEST(ComputeEventLossTest, ImplausibleBackscatterIsIgnoredAtListedWavelengths) {
+TEST(ComputeEventLossTest, ImplausibleBackscatterIsIgnoredInTheSingleModeBands) {
   // Short windows 100 samples apart: the drop between m1 and m2 is 0.53 dB; a backscatter of
-  // -0.9 dB/km counts only away from the listed wavelengths.
+  // -0.9 dB/km counts only in the multimode bands. A laser off nominal is in its band.
   struct Case {
     double wavelength;
     float expected;
-  } cases[] = {{1550.0, 0.53f}, {1310.05, 0.53f}, {1300.0, 0.53f - 0.09f}, {1549.8, 0.53f - 0.09f}};
+  } cases[] = {{1550.0, 0.53f}, {1310.05, 0.53f}, {1549.8, 0.53f}, {1308.4, 0.53f}, {1651.3, 0.53f},
+               {1300.0, 0.53f - 0.09f}, {1303.0, 0.53f - 0.09f}, {851.0, 0.53f - 0.09f}};
   for (const Case& c : cases) {
     auto events = Events(440, 450, 550, 560);
     ComputeEventLoss(StepTrace(), events, 2, -0.9f, c.wavelength);

@@ -129,15 +129,16 @@ TEST_F(EventMeasurementsTest, LossFromTheLaunchLineToTheEventLine) {
 }
 
 TEST_F(EventMeasurementsTest, OneSampleLaunchWindowIsCarriedBackByTheNominalAttenuation) {
-  // The sample of the window, less the nominal attenuation over its distance from the launch at
-  // 1310 and 1550 nm (5 km on a 100 km trace; the launch level may step up 0.001).
+  // The sample of the window, less the nominal attenuation over its distance from the launch in
+  // the 1310 and 1550 nm bands (5 km on a 100 km trace; the launch level may step up 0.001).
   SetLaunchWindow(50, 50);
   SetEvent(1, 600, 600, 600);
   const double sample50 = samples[50];
   struct Case {
     std::int16_t field;
     double attenuation;
-  } cases[] = {{13100, 0.32}, {13149, 0.32}, {13150, 0.0}, {15450, 0.22}, {16250, 0.0}, {1310, 0.32}, {1550, 0.22}};
+  } cases[] = {{13100, 0.32}, {13084, 0.32}, {13129, 0.32}, {13040, 0.0}, {15486, 0.22}, {15450, 0.22},
+               {16250, 0.0}, {1310, 0.32}, {1550, 0.22}};
   for (const Case& c : cases) {
     record->FxdParams.ActualWavelength = c.field;
     const double base = sample50 - c.attenuation * 5.0;

@@ -126,9 +126,10 @@ TEST(FindReflectiveEndsTest, EndsWhereTheTrailingEdgeSettles) {
     int noiseStart;
     int firstEnd, secondEnd;  // -1: anywhere in (peak, peak + 30)
   } cases[] = {
-      {"unlisted wavelength: next start and noise start", 1000.0, 1000, 1500, 1000, 1500},
-      {"unlisted wavelength: 20 samples before the trace end", 1000.0, 4900, 4999, 4900, 4981},
-      {"listed wavelength: settled on the fibre", 1550.0, 1000, 1500, 1000, -1},
+      {"next start and noise start", 1550.0, 1000, 1500, 1000, -1},
+      {"fewer than 20 samples before the trace end", 1550.0, 4970, 4999, 4970, 4984},
+      {"a laser off nominal settles in its band", 1548.6, 1000, 1500, 1000, -1},
+      {"a multimode band settles too", 1303.0, 1000, 1500, 1000, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -8,6 +8,9 @@
 
 #include "sor_image_builder.h"
 #include "preview_fixture.h"
+#include "preview_matches_open.h"
+#include "sor_map_edits.h"
+#include "sor_test_util.h"
 #include "temp_dir.h"
 #include "vocabulary/text_table.h"
 
@@ -34,18 +37,29 @@ void PreviewFxdParams(SorImageBuilder& b, const PreviewSpec& spec) {
   b.I16(static_cast<std::int16_t>(spec.pulseWidths.size()));
   for (std::int16_t width : spec.pulseWidths) b.I16(width);
   for (std::size_t i = 0; i < spec.pulseWidths.size(); ++i) b.I32(50000);
-  for (std::size_t i = 0; i < spec.pulseWidths.size(); ++i) b.I32(16000);
+  for (std::size_t i = 0; i < spec.pulseWidths.size(); ++i) b.I32(3);
   b.I32(spec.groupIndex).I16(-800).I32(4000).I16(300).I32(spec.acquisitionRange).I32(spec.rangeDistance);
   b.I32(0).U16(45000).I16(1000).U16(0).U16(50).U16(40000).U16(3000).Fixed("ST", 2).I32(0).I32(0).I32(0).I32(0);
 }
 
-/// A revision-2 file with the header fields the preview reads, long enough to count as one.
+void PreviewKeyEvents(SorImageBuilder& b, std::int16_t events) {
+  b.Block("KeyEvents").I16(events);
+  for (int k = 0; k < events; ++k) {
+    b.I16(static_cast<std::int16_t>(k + 1)).I32(k * 100).I16(0).I16(0).I32(0).Fixed("0F9999", 6).Fixed("LS", 2);
+    for (int m = 0; m < 5; ++m) b.I32(k * 100);
+    b.Text("");
+  }
+  b.I32(0).I32(0).I32(0).U16(0).I32(0).I32(0);
+}
+
+/// A revision-2 file with the header fields the preview shows and a short trace.
 Bytes MakePreviewImage(const PreviewSpec& spec = {}) {
   SorImageBuilder b;
   b.Block("GenParams").Fixed("EN", 2).Text("CABLE").Text("FIBRE").I16(652).I16(1550).Text("A").Text("B");
-  b.Text("CODE").Fixed("BC", 2).I32(spec.userOffset).I32(0).Text("OP").Raw(Bytes(150, 'g'));
+  b.Text("CODE").Fixed("BC", 2).I32(spec.userOffset).I32(0).Text("OP").Text(std::string(150, 'g'));
   PreviewFxdParams(b, spec);
-  b.Block("KeyEvents").I16(spec.events).Raw(Bytes(40, 0));
+  PreviewKeyEvents(b, spec.events);
+  b.Block("DataPts").I32(3).I16(1).I32(3).I16(1000).U16(1000).U16(1100).U16(1200);
   b.Block("Cksum");
   return b.BuildV2();
 }
@@ -152,7 +166,7 @@ TEST_F(TracePreviewTest, ConvertsRangeUnitsWavelengthAndPulseWidths) {
     TracePreview preview;
     std::string fileUnit;
     std::string previewUnit;
-    ASSERT_EQ(ReadTracePreview(image, preview, fileUnit, previewUnit), SorReadResult::kOk);
+    ASSERT_EQ(ReadTracePreview(image, preview, fileUnit, previewUnit), -1);
     EXPECT_FLOAT_EQ(preview.Range, c.range);
     EXPECT_EQ(preview.PulseWidth, c.pulseWidth);
     EXPECT_EQ(preview.Wavelength, c.wavelength);
@@ -215,47 +229,63 @@ TEST_F(TracePreviewTest, ShowsBlanksForWhatIsNotARegularFile) {
   EXPECT_EQ(TracePreviewTextOfPath(dir_.Path("missing.sor")), "   ");
 }
 
-TEST_F(TracePreviewTest, NeverReadsPastALyingMap) {
-  // Entries whose sizes point past the end, names without terminator, and a count beyond the
-  // entries the reader keeps: the preview stays within the bytes and keeps the fields it found.
-  SorImageBuilder b;
-  b.Block("GenParams").Raw(Bytes(300, 'g'));
-  for (int i = 0; i < 30; ++i) b.Block("KeyEvents").I16(static_cast<std::int16_t>(i));
-  const Bytes image = b.BuildV2();
-  const Bytes truncated(image.begin(), image.end() - 30 * 12);  // every KeyEvents block is cut away
+// The preview reads every file as File Open does: a map that lies, a block of size 0 or listed
+// twice, a damaged block name and a file cut short show what the open shows, with its warning.
+TEST_F(TracePreviewTest, ShowsWhatOpeningTheFileShows) {
+  using namespace lumivane::test;
+  const Bytes sample = MakeSampleSorV2();
+  Bytes cut = sample;
+  cut.resize(cut.size() - 100);
+  const struct {
+    const char* name;
+    Bytes bytes;
+  } cases[] = {
+      {"sound", sample},
+      {"map count 1", WithMapCount(sample, 1)},
+      {"map count beyond the entries", WithMapCount(sample, 30)},
+      {"KeyEvents of size 0", WithMapEntrySize(sample, "KeyEvents", 0)},
+      {"FxdParams of size 0", WithMapEntrySize(sample, "FxdParams", 0)},
+      {"DataPts listed twice", WithMapEntryRepeated(sample, "DataPts")},
+      {"KeyEvents listed twice", WithMapEntryRepeated(sample, "KeyEvents")},
+      {"FxdParams named fxdParams", WithBlockNameDamaged(sample, "FxdParams", 'f')},
+      {"KeyEvents named keyEvents", WithBlockNameDamaged(sample, "KeyEvents", 'k')},
+      {"cut short", cut},
+      {"no data points", WithMapEntrySize(sample, "DataPts", 0)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectPreviewMatchesOpen(dir_.WriteFile(std::string(c.name) + ".sor", c.bytes));
+  }
+}
+
+TEST_F(TracePreviewTest, ShowsTheOpensWarningAfterTheLinesAndItsRefusalAlone) {
+  Bytes cut = MakePreviewImage();
+  cut.resize(cut.size() - 4);
+  const std::string damaged = TracePreviewTextOfPath(dir_.WriteFile("cut.sor", cut));
+  EXPECT_TRUE(damaged.starts_with("Measure Date(m/d/y):   03/05/2012 14:07:09\r\n")) << damaged;
+  EXPECT_TRUE(damaged.ends_with("\r\n" + g_CurrentStrings[TextRow::FileDamaged])) << damaged;
+
+  SorImageBuilder noTrace;
+  noTrace.Block("GenParams").Fixed("EN", 2).Text(std::string(300, 'g'));
+  noTrace.Block("Cksum");
+  EXPECT_EQ(TracePreviewTextOfPath(dir_.WriteFile("empty.sor", noTrace.BuildV2())),
+            g_CurrentStrings[TextRow::FileHoldsNoTrace]);
+  EXPECT_EQ(g_FileUnitName, "km") << "a refused file leaves the unit of the file read before";
+}
+
+TEST_F(TracePreviewTest, ReadsWhatTheOpenReadsForTheBatchCounts) {
   TracePreview preview;
   std::string fileUnit = "unchanged";
   std::string previewUnit = "unchanged";
-  EXPECT_EQ(ReadTracePreview(truncated, preview, fileUnit, previewUnit), SorReadResult::kOk);
-  EXPECT_EQ(preview.EventCount, 0);
-  EXPECT_EQ(fileUnit, "unchanged");
-
-  // The twentieth entry is the last one read; entries beyond it are not looked at.
-  TracePreview full;
-  EXPECT_EQ(ReadTracePreview(image, full, fileUnit, previewUnit), SorReadResult::kOk);
-  EXPECT_EQ(full.EventCount, 18);
-
-  Bytes endless(400, 'A');  // a name that never ends, inside a map claiming 32767 entries
-  endless[0] = 'M';
-  endless[1] = 'a';
-  endless[2] = 'p';
-  endless[3] = 0;
-  endless[4] = 200;
-  endless[5] = 0;
-  endless[10] = 0xFF;
-  endless[11] = 0x7F;
-  EXPECT_EQ(ReadTracePreview(endless, preview, fileUnit, previewUnit), SorReadResult::kOk);
-  EXPECT_EQ(preview.EventCount, 0);
-}
-
-TEST_F(TracePreviewTest, RefusesImagesWithoutMapOrRevision2) {
-  TracePreview preview;
-  std::string fileUnit;
-  std::string previewUnit;
-  EXPECT_EQ(ReadTracePreview(Bytes(400, 0), preview, fileUnit, previewUnit), SorReadResult::kNotSorFile);
+  EXPECT_EQ(ReadTracePreview(Bytes(400, 0), preview, fileUnit, previewUnit), TextRow::FileHoldsNoTrace);
   SorImageBuilder b;
   b.Block("GenParams").Raw(Bytes(300, 'g'));
-  EXPECT_EQ(ReadTracePreview(b.BuildV2(100), preview, fileUnit, previewUnit), SorReadResult::kWrongVersion);
+  EXPECT_EQ(ReadTracePreview(b.BuildV2(100), preview, fileUnit, previewUnit), TextRow::VersionWrong);
+  EXPECT_EQ(fileUnit, "unchanged");
+  // Revision 1 opens, so its header is read too.
+  EXPECT_EQ(ReadTracePreview(lumivane::test::MakeSampleSorV1(), preview, fileUnit, previewUnit), -1);
+  EXPECT_EQ(preview.EventCount, 3);
+  EXPECT_EQ(fileUnit, "km");
 }
 
 }  // namespace

@@ -46,8 +46,11 @@ TEST(ComputeLinkOrl, WorkedExamples) {
 }
 
 TEST(ComputeLinkOrl, BandsAndLengthsChooseTheConstants) {
-  // 1311 nm is "any other wavelength": attenuation 0.19, unlike 1310's 0.30.
-  EXPECT_GT(std::fabs(LinkOrl(Link(10.0f, 0.0f, 0.0f), 1311.0f) - 34.27f), 1.0f);
+  // A laser off nominal takes its band's constants: 1308.4 and 1312.9 nm are 1310 nm (attenuation
+  // 0.30); 1383 nm is "any other wavelength" (0.19).
+  for (float nm : {1310.0f, 1308.4f, 1312.9f}) EXPECT_NEAR(LinkOrl(Link(10.0f, 0.0f, 0.0f), nm), 34.27f, 0.01f) << nm;
+  EXPECT_GT(std::fabs(LinkOrl(Link(10.0f, 0.0f, 0.0f), 1383.0f) - 34.27f), 1.0f);
+  EXPECT_FLOAT_EQ(LinkOrl(Link(50.0f, 0.0f, 0.0f), 1548.6f), LinkOrl(Link(50.0f, 0.0f, 0.0f), 1550.0f));
   // Beyond 85 km 1310 nm gets no 3 dB adjustment; 1490 nm does.
   const float t1310 = LinkOrl(Link(90.0f, 0.0f, 0.0f), 1310.0f);
   const float t1490 = LinkOrl(Link(90.0f, 0.0f, 0.0f), 1490.0f);

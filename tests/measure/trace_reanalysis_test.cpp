@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -404,6 +405,41 @@ TEST_F(TraceReanalysisTest, EngineGetsTheStoredSamplesOnAnEvenAxis) {
   ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
   EXPECT_EQ(engine.pointsSeen, 300u);
   EXPECT_NEAR(engine.lastDistance, doc->m_dFibreLengthKm, 1e-6);
+}
+
+// Offsets a hostile or damaged file may hold: the user's zero lies far before or past the samples.
+// The analysis starts at the nearest sample it can and the stored times stop at the field's bounds.
+TEST_F(TraceReanalysisTest, OffsetsAtTheFieldsExtremesSaturateTheStoredTimes) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  struct Case {
+    std::int32_t userOffset, frontPanelOffset, acquisitionOffset;
+    std::int32_t launchTime;  // file time of the first sample analysed, within the trace's extent
+  };
+  const Case cases[] = {
+      {lo, 0, 0, hi},
+      {0, 0, hi, hi},
+      {lo, lo, 0, hi},
+      {hi, 0, 0, lo},
+      {0, 0, lo, lo},
+      {hi, hi, 0, lo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.userOffset << ", " << c.frontPanelOffset << ", " << c.acquisitionOffset);
+    SetTrace(400);
+    SorRecord& r = doc->m_SorRecord;
+    r.GenParams.UserOffset = c.userOffset;
+    r.FxdParams.FrontPanelOffset = c.frontPanelOffset;
+    r.FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f), Event(kEventReflective, 0.05f, 0.4f, -50.0f, kEndFlag)}};
+    ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+    ASSERT_EQ(r.KeyEvents.KeyEventCount, 2);
+    const double extent = TimeOfDistance(static_cast<float>(doc->m_dFibreLengthKm), r.FxdParams.GroupIndex);
+    EXPECT_NEAR(r.KeyEvents.Events[0].TimeOfFlight, c.launchTime, extent);
+    EXPECT_EQ(r.KeyEvents.EndToEndMarker1, r.KeyEvents.Events[0].TimeOfFlight);
+    for (int i = 0; i < doc->m_nEventCount; ++i) EXPECT_TRUE(std::isfinite(doc->m_EventRows[i].Distance)) << i;
+    EXPECT_TRUE(std::isfinite(doc->m_LinkSummary.LinkLength));
+  }
 }
 
 TEST_F(TraceReanalysisTest, TracesTheEngineCannotTakeAreRefusedUntouched) {

@@ -36,6 +36,27 @@ TEST(Saturate, TruncatesTowardZero) {
   EXPECT_EQ(TruncToInt32(std::nan("")), 0);
 }
 
+TEST(Saturate, IntegerSumAndDifferenceStopAtTheBounds) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  struct Case { std::int32_t a, b, sum, difference; };
+  const Case cases[] = {
+      {7, -3, 4, 10},
+      {hi, 1, hi, hi - 1},
+      {lo, -1, lo, lo + 1},
+      {0, lo, lo, hi},  // the negation of the lowest value does not fit
+      {lo, lo, lo, 0},
+      {hi, hi, hi, 0},
+      {hi, lo, -1, hi},
+      {lo, hi, -1, lo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.a << ", " << c.b);
+    EXPECT_EQ(SaturatedSum(c.a, c.b), c.sum);
+    EXPECT_EQ(SaturatedDifference(c.a, c.b), c.difference);
+  }
+}
+
 TEST(Saturate, ClampIndexKeepsIndicesInsideTheArray) {
   EXPECT_EQ(ClampIndex(-5, 10), 0);
   EXPECT_EQ(ClampIndex(10, 10), 9);

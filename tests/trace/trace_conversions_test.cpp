@@ -126,7 +126,7 @@ TEST(FormatFixed, GivesFixedDecimalsWithoutPaddingBlanks) {
   const Case cases[] = {
       {3.14159, "3.142", "3.14159"},
       {123.4567, "123.457", "123.45670"},
-      {-0.0004, "-0.000", "-0.00040"},
+      {-0.0004, "0.000", "-0.00040"},  // no negative zero
       {2.5, "2.500", "2.50000"},
       {0.0625, "0.063", "0.06250"},  // exact ties round away from zero
       {-12345.678, "-12345.678", "-12345.67800"},
@@ -213,10 +213,39 @@ TEST_F(RecordConversions, DistancesCountFromTheUsersZeroWhereverTheFirstSampleLi
     // Saving takes the origin off again, so a time read back is the time stored.
     EXPECT_EQ(DistanceToFileTime(TimeToDistance(48967, *record_), *record_), 48967);
   }
-  record_->GenParams.UserOffset = std::numeric_limits<std::int32_t>::max();
-  record_->FxdParams.FrontPanelOffset = 0;
-  record_->FxdParams.AcquisitionOffset = std::numeric_limits<std::int32_t>::min();
-  EXPECT_EQ(TimeFromFirstSample(5, *record_), std::numeric_limits<std::int32_t>::max());
+}
+
+TEST_F(RecordConversions, OffsetsAtTheFieldsExtremesSaturateTheShift) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  struct Case {
+    std::int32_t userOffset, frontPanelOffset, acquisitionOffset;
+    std::int32_t shift;
+    std::int32_t fromFirstSample;  // of file time 5
+  };
+  const Case cases[] = {
+      {lo, 0, 0, lo, lo + 5},
+      {hi, 0, 0, hi, hi},
+      {0, 0, lo, hi, hi},  // minus the lowest acquisition offset
+      {0, 0, hi, -hi, -hi + 5},
+      {hi, 0, lo, hi, hi},
+      {lo, 0, hi, lo, lo + 5},
+      {lo, lo, 0, lo, lo + 5},
+      {hi, hi, lo, hi, hi},
+      {lo, hi, hi, -1, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.userOffset << ", " << c.frontPanelOffset << ", " << c.acquisitionOffset);
+    record_->GenParams.UserOffset = c.userOffset;
+    record_->FxdParams.FrontPanelOffset = c.frontPanelOffset;
+    record_->FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    EXPECT_EQ(UserZeroShift(*record_), c.shift);
+    EXPECT_EQ(TimeFromFirstSample(5, *record_), c.fromFirstSample);
+    EXPECT_TRUE(std::isfinite(UserZeroDistanceKm(*record_)));
+    EXPECT_TRUE(std::isfinite(GetDistance_Position(10000, kSorFileKind, *record_, 25.0)));
+    const std::int32_t index = IndexOfShownDistance(0.0f, *record_, 25.0, 10001);
+    EXPECT_TRUE(index >= 0 && index <= 10000);
+  }
 }
 
 TEST_F(RecordConversions, WithoutOffsetsShownDistancesAreTheSampleDistancesToTheBit) {

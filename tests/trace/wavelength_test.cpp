@@ -18,10 +18,11 @@ TEST(ConvertWavelengthField, ReadsTenthsAndWholeNanometres) {
   }
 }
 
-TEST(NominalWavelengthNm, RoundsEitherFieldUnitToTensOfNanometres) {
+TEST(NominalWavelengthNm, TakesTheBandOfEitherFieldUnit) {
   struct Case { std::int16_t field; std::int32_t nm; };
   const Case cases[] = {
-      {13096, 1310}, {13049, 1300}, {15500, 1550}, {1310, 1310}, {1625, 1630}, {1554, 1550}, {8500, 850},
+      {13096, 1310}, {13084, 1310}, {13049, 1300}, {15500, 1550}, {15486, 1550}, {1310, 1310}, {1625, 1625},
+      {1554, 1550}, {16513, 1650}, {8500, 850},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);

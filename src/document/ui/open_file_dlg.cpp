@@ -8,8 +8,9 @@
 
 namespace {
 
-/// Lines the preview box shows without scrolling: the five of a preview.
-constexpr int kPreviewLines = 5;
+/// Lines the preview box shows without scrolling: the five of a preview and the two of the warning
+/// a damaged file opens with.
+constexpr int kPreviewLines = 7;
 
 }  // namespace
 
