@@ -11,6 +11,8 @@ namespace {
 
 // Revision, map size and block count follow the identifier (revision 2) or open the file.
 constexpr std::int64_t kMapHeaderBytes = 8;
+// Room for the entries of any instrument's map at once, so reading one allocates once.
+constexpr std::size_t kUsualEntries = 16;
 
 }  // namespace
 
@@ -39,6 +41,7 @@ SorMapLayout ReadSorMapLayout(std::span<const std::uint8_t> image) {
   if (layout.mapSize < headerStart + kMapHeaderBytes || layout.mapSize > length) return layout;
 
   const char* const text = reinterpret_cast<const char*>(image.data());
+  layout.blocks.reserve(kUsualEntries);
   std::int64_t offset = layout.mapSize;
   while (in.Position() < layout.mapSize) {
     const std::int64_t nameStart = in.Position();

@@ -13,12 +13,13 @@
 
 namespace {
 
-/// A block of the map whose identifier stands where the map's sizes place it.
+/// Where a block whose identifier stands where the map's sizes place it lies.
 struct StandingBlock {
   std::int64_t offset;
   std::int64_t end;
 };
 
+/// Whether the entry lists a body and its identifier stands where the map's sizes place it.
 bool Stands(SorImage image, const SorMappedBlock& block) {
   return block.size > 0 && lumivane::ByteReader(image).NameAt(block.offset, block.name);
 }
@@ -36,6 +37,7 @@ bool InsideStandingBlock(const std::vector<StandingBlock>& standing, std::int64_
                      [&](const StandingBlock& block) { return at > block.offset && at < block.end; });
 }
 
+/// Whether one of the block names, with its zero byte, stands at `at`.
 bool StandsAnyName(SorImage image, std::int64_t at) {
   const lumivane::ByteReader in(image);
   return std::any_of(kSorBlockNames.begin(), kSorBlockNames.end(), [&](std::string_view name) { return in.NameAt(at, name); });

@@ -196,7 +196,7 @@ const SorMappedBlock& EntryRead(const SorMapLayout& layout, const SorMappedBlock
 }
 
 /// Whether an empty entry repeats a name the map lists with a body, or lists earlier: it adds nothing.
-bool RepeatsAnEntry(const SorMapLayout& layout, const SorMappedBlock& empty) {
+bool EmptyRepeat(const SorMapLayout& layout, const SorMappedBlock& empty) {
   return layout.Listed(empty.name) != nullptr ||
          std::any_of(layout.blocks.data(), &empty, [&](const SorMappedBlock& other) { return other.name == empty.name; });
 }
@@ -234,7 +234,7 @@ std::vector<SorPlannedBlock> PlanSorBlocks(const SorRecord& record) {
       }
       continue;
     }
-    if (mapped.size == 0 && RepeatsAnEntry(layout, mapped)) continue;
+    if (mapped.size == 0 && EmptyRepeat(layout, mapped)) continue;
     // Blocks the file ends inside of are damaged: what remains of them is left out.
     if (std::optional<SorBlockBuffer> body = planner.Copied(mapped)) {
       planned.push_back({std::string(mapped.name),

@@ -20,6 +20,7 @@
 #include "sor/sor_crc.h"
 #include "sor/sor_map_layout.h"
 #include "sor_image_builder.h"
+#include "sor_map_edits.h"
 #include "sor_test_util.h"
 #include "temp_dir.h"
 #include "trace/trace_conversions.h"
@@ -101,7 +102,7 @@ TEST_F(DamagedFileInterop, AnEmptyEntryRepeatingABlockWarnsShowsTheFileAndSavesI
     for (const SorMappedBlock& block : ReadSorMapLayout(file.bytes).blocks) {
       const std::string name(block.name);
       SCOPED_TRACE(file.name + ", " + name);
-      const Bytes damaged = lumivane::test::WithEmptyEntryBefore(file.bytes, name);
+      const Bytes damaged = lumivane::test::WithMapEntryRepeated(file.bytes, name);
       const std::string path = dir_.WriteFile("repeated.sor", damaged);
       EXPECT_EQ(Open(path), Warned());
       ExpectSameShown(ShownNow(), sound);
@@ -126,9 +127,7 @@ TEST_F(DamagedFileInterop, ABlockWhoseIdentifierIsDamagedIsShownAndSavedAsRead) 
     const Shown soundSavedShown = ShownNow();
     for (const std::string_view name : {kSorBlockGenParams, kSorBlockSupParams, kSorBlockFxdParams, kSorBlockKeyEvents}) {
       SCOPED_TRACE(file.name + ", " + std::string(name));
-      Bytes damaged = file.bytes;
-      const auto at = static_cast<std::size_t>(ReadSorMapLayout(damaged).Listed(name)->offset);
-      damaged[at] = static_cast<std::uint8_t>(std::tolower(damaged[at]));
+      const Bytes damaged = lumivane::test::WithBlockNameDamaged(file.bytes, name, static_cast<char>(std::tolower(name[0])));
       const std::string path = dir_.WriteFile("renamed.sor", damaged);
       EXPECT_EQ(Open(path), Warned());
       ExpectSameShown(ShownNow(), sound);

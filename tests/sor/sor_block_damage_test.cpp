@@ -15,6 +15,7 @@
 #include "sor/sor_map_layout.h"
 #include "sor/sor_text.h"
 #include "sor_image_builder.h"
+#include "sor_map_edits.h"
 #include "sor_test_util.h"
 
 namespace {
@@ -30,7 +31,8 @@ using lumivane::test::PatchU32;
 using lumivane::test::ReadImage;
 using lumivane::test::SameBytes;
 using lumivane::test::SorImageBuilder;
-using lumivane::test::WithEmptyEntryBefore;
+using lumivane::test::WithBlockNameDamaged;
+using lumivane::test::WithMapEntryRepeated;
 
 std::ptrdiff_t MapSize(const Bytes& b) { return b[6] | (b[7] << 8); }
 
@@ -112,7 +114,7 @@ TEST(SorMapDamage, AnEmptyEntryRepeatingABlockIsDamageAndTheSaveWritesTheBlockOn
     SCOPED_TRACE(testing::Message() << c.block << (sound[0] == 'M' ? " revision 2" : " revision 1"));
     const auto asSound = ReadImage(sound);
     ASSERT_EQ(InspectSorFile(sound, *asSound), SorFileFinding::kSound);
-    const Bytes damaged = WithEmptyEntryBefore(sound, c.block);
+    const Bytes damaged = WithMapEntryRepeated(sound, c.block);
     const auto read = ReadImage(damaged);
     EXPECT_EQ(InspectSorFile(damaged, *read), SorFileFinding::kDamaged);
     ExpectShownAlike(*read, *asSound);
@@ -140,10 +142,9 @@ TEST(SorMapDamage, ABlockNameInsideAnotherBlockIsTextNotDamage) {
   EXPECT_EQ(read->LnkParams.LandmarkCount, 0);
 }
 
-/// The image with the first letter of the identifier of block `name` (where the map places it) lower-cased.
-Bytes WithDamagedIdentifier(Bytes image, const char* name) {
-  image[Find(image, name)] = static_cast<std::uint8_t>(std::tolower(name[0]));
-  return image;
+/// The image with the first letter of the identifier of block `name` lower-cased where the map places it.
+Bytes WithDamagedIdentifier(const Bytes& image, const char* name) {
+  return WithBlockNameDamaged(image, name, static_cast<char>(std::tolower(name[0])));
 }
 
 /// The bytes of the block the map lists as `name`.

@@ -1,6 +1,5 @@
 #include "sor_image_builder.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "sor/sor_crc.h"
@@ -199,27 +198,6 @@ void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
 
 void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
-}
-
-Bytes WithEmptyEntryBefore(const Bytes& image, std::string_view name) {
-  const bool v2 = image.size() >= 4 && std::memcmp(image.data(), "Map", 4) == 0;
-  const std::size_t header = v2 ? 4 : 0;
-  const std::uint32_t mapSize = image[header + 2] | (image[header + 3] << 8) | (image[header + 4] << 16) |
-                                (static_cast<std::uint32_t>(image[header + 5]) << 24);
-  std::size_t entry = header + 8;
-  while (entry < mapSize) {
-    const auto nameEnd = static_cast<std::size_t>(
-        std::find(image.begin() + static_cast<std::ptrdiff_t>(entry), image.end(), 0) - image.begin());
-    if (std::string_view(reinterpret_cast<const char*>(&image[entry]), nameEnd - entry) == name) break;
-    entry = nameEnd + 1 + 2 + 4;
-  }
-  Bytes inserted(name.begin(), name.end());
-  inserted.insert(inserted.end(), {0, 200, 0, 0, 0, 0, 0});
-  Bytes out = image;
-  out.insert(out.begin() + static_cast<std::ptrdiff_t>(entry), inserted.begin(), inserted.end());
-  PatchU32(out, header + 2, mapSize + static_cast<std::uint32_t>(inserted.size()));
-  PatchU16(out, header + 6, static_cast<std::uint16_t>((out[header + 6] | (out[header + 7] << 8)) + 1));
-  return out;
 }
 
 Bytes WithDistanceUnits(Bytes image, std::string_view units) {

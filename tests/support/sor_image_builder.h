@@ -64,10 +64,6 @@ Bytes MakeSorV2WithBlock(const std::function<void(SorImageBuilder&)>& addBlock);
 void PatchU16(Bytes& bytes, std::size_t at, std::uint16_t value);
 void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value);
 
-/// The image with one more map entry, naming `name` with size 0, just before the first entry of
-/// that name (either revision; the map's size and count grow with it, the checksum is left as it was).
-Bytes WithEmptyEntryBefore(const Bytes& image, std::string_view name);
-
 /// The image with its FxdParams distance units (two characters, as "ft") replaced.
 Bytes WithDistanceUnits(Bytes image, std::string_view units);
 

@@ -190,7 +190,10 @@ void COtdrTableView::keyPressEvent(QKeyEvent* event) {
     const int before = GetSelectionMark();
     CCListViewExt::keyPressEvent(event);
     const int after = GetSelectionMark();
-    if (after != before && after >= 0) ChooseRow(after);
+    // A key that moved the mark, or highlighted a row other than the chosen one (Enter on the row
+    // the list made current), chooses that row.
+    const bool highlighted = after >= 0 && selectionModel()->isRowSelected(after, QModelIndex());
+    if (after >= 0 && (after != before || (highlighted && after != g_DisplayState.SelectedEventRow))) ChooseRow(after);
     return;
   }
   event->accept();

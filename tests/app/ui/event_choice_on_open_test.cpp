@@ -107,6 +107,8 @@ TEST_P(EventChoiceOnOpenTest, NoRowStaysChosenAndTheKeysStartFromTheFirstRow) {
 
   doc.m_MarkerState.ActiveMarker = 0;
   Table().setFocus();
+  Settle();
+  EXPECT_TRUE(HighlightedRows().empty()) << "taking the focus chooses nothing";
   QTest::keyClick(&Table(), Qt::Key_Down);
   Settle();
   EXPECT_EQ(HighlightedRows(), std::vector<int>{0}) << "Down starts from the first row";

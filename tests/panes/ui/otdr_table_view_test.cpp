@@ -190,6 +190,19 @@ TEST_F(TableViewTest, ArrowKeysMoveTheSelectionAndTheMarkerTogether) {
   EXPECT_EQ(SelectedRows(), std::vector<int>{2}) << "without a path keys are dropped";
 }
 
+TEST_F(TableViewTest, EnterOnTheRowTheListMadeCurrentChoosesIt) {
+  g_DisplayState.SelectedEventRow = -1;
+  view->OnUpdate(nullptr, kHintRefresh);
+  // What taking the focus with nothing chosen does: the row is current, not highlighted.
+  view->selectionModel()->setCurrentIndex(view->Model().index(2, 0), QItemSelectionModel::NoUpdate);
+  ASSERT_TRUE(SelectedRows().empty());
+  QTest::keyClick(view, Qt::Key_Return);
+  EXPECT_EQ(SelectedRows(), std::vector<int>{2});
+  EXPECT_EQ(g_DisplayState.SelectedEventRow, 2);
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, 5000) << "the highlighted row's event carries the marker";
+  EXPECT_EQ(spy.lastHint, kHintEventChosen);
+}
+
 TEST_F(TableViewTest, UpdateHighlightsTheSelectedRowAndFindsTheMarkerEvent) {
   g_DisplayState.SelectedEventRow = 3;
   doc->m_MarkerState.MarkerA = 5100;
