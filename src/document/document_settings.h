@@ -73,6 +73,8 @@ struct PassFailThresholds {
   // 0 while there are no limits to judge against (no file, no section for the trace): nothing is
   // judged then, whatever the enable flags say.
   std::int32_t Judged = 1;
+  // 1 when the limits file was found too large to read at the last load: nothing is judged from it.
+  std::int32_t FileTooLarge = 0;
   // Limits the user confirmed that the file could not keep: in force for traces of that section
   // for the rest of the run.
   std::string UnsavedSection;

@@ -38,6 +38,13 @@ bool ChooseEventRow(COtdrDoc& doc, DisplayState& display, int r) {
   return true;
 }
 
+void ForgetEventChoice(COtdrDoc& doc, DisplayState& display) {
+  display.SelectedEventRow = -1;
+  display.MarkersFromTable = 0;
+  doc.m_nCurrentEvent = 0;
+  doc.m_MarkerState.TableSnapMarker = kNoTableSnap;
+}
+
 void FollowEventRows(COtdrDoc& doc, DisplayState& display, int r, int by) {
   // A deleted row takes nothing with it: the row after it stands in its place.
   const auto follow = [r, by](int& row) {

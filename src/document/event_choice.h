@@ -10,6 +10,11 @@ struct DisplayState;
 /// an event was chosen, which the caller announces with the event-chosen hint.
 bool ChooseEventRow(COtdrDoc& doc, DisplayState& display, int r);
 
+/// A trace just read into the document has no chosen event: no row is selected, the current event
+/// is the first row, and no marker stands on a row the table chose, so the markers, the table and
+/// the readings all start from where the file put the markers.
+void ForgetEventChoice(COtdrDoc& doc, DisplayState& display);
+
 /// After `by` rows (1 added, -1 deleted) at row `r`: the current event and the selected row that lay
 /// beyond it move with their event, so the table, the marker and the readings keep to it.
 void FollowEventRows(COtdrDoc& doc, DisplayState& display, int r, int by);

@@ -84,6 +84,10 @@ void COtdrDoc::SetMainTitle(std::string_view name) {
   if (m_TitleListener) m_TitleListener(m_strMainTitle);
 }
 
+void COtdrDoc::NotifySaved(const std::string& previousPath) const {
+  if (m_SavedListener) m_SavedListener(previousPath);
+}
+
 int COtdrDoc::ResetEditState() {
   m_nEventCount = 0;
   m_nPointCount = 0;

@@ -82,6 +82,11 @@ class COtdrDoc {
   const std::string& MainTitle() const { return m_strMainTitle; }
   /// Called with the new title whenever it changes.
   void SetTitleListener(std::function<void(const std::string&)> listener) { m_TitleListener = std::move(listener); }
+  /// Called after every save that wrote the trace, with the path the trace had before it (Save As
+  /// gives it another).
+  void SetSavedListener(std::function<void(const std::string&)> listener) { m_SavedListener = std::move(listener); }
+  /// Tells the saved listener that the trace, called `previousPath` until now, was written.
+  void NotifySaved(const std::string& previousPath) const;
   /// Empties the events and the point count, the current event and the active marker; returns 1.
   int ResetEditState();
   /// Whether the document holds a trace (its path is neither empty nor the pseudo-path).
@@ -156,6 +161,7 @@ class COtdrDoc {
   std::function<bool()> m_Save;
   std::function<void(COtdrDoc&, DocView*, int)> m_ValuesUpdate;
   std::function<void(const std::string&)> m_TitleListener;
+  std::function<void(const std::string&)> m_SavedListener;
   std::string m_strPathName;
   std::string m_strMainTitle;
   bool m_bModified = false;

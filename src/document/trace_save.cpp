@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "document/display_model.h"
 #include "document/display_model_params.h"
@@ -180,6 +181,7 @@ bool OnFileSave(COtdrDoc& doc, const SaveEnvironment& env) {
   // The reanalysis's values are in the record now; a later save writes them from there.
   doc.m_bReanalysed = 0;
   doc.SetModifiedFlag(false);
+  doc.NotifySaved(doc.m_strTracePath);
   return true;
 }
 
@@ -203,10 +205,11 @@ bool OnFileSaveAs(COtdrDoc& doc, const SaveEnvironment& env) {
   }
   const std::string fileUnit = FileUnitName(doc);
   if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, false, fileUnit)), path)) return false;
-  doc.m_strTracePath = path;
+  const std::string previousPath = std::exchange(doc.m_strTracePath, path);
   doc.m_strSavePath = path;
   doc.SetPathName(path);
   doc.SetMainTitle(path);
+  doc.NotifySaved(previousPath);
   doc.UpdateAllViews(nullptr, kHintRefresh);
   doc.SetModifiedFlag(false);
   return true;

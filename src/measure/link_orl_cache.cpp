@@ -15,6 +15,12 @@ constexpr std::int32_t kLargestStoredOrl = 65535;
 
 }  // namespace
 
+float StoredLinkOrl(const SorRecord& record) {
+  const std::uint16_t stored = record.KeyEvents.OpticalReturnLoss;
+  // Instruments store 0 for an ORL they did not measure.
+  return stored == 0 ? kMissingValue : static_cast<float>(stored / kThousandths);
+}
+
 float PeekLinkOrl(const COtdrDoc& doc) {
   if (g_DisplayState.LinkOrlDirty != 0) {
     const float orl =
@@ -22,9 +28,7 @@ float PeekLinkOrl(const COtdrDoc& doc) {
     // No end row leaves nothing to measure, which the computation reports as 0 dB.
     return orl > 0.0f ? orl : kMissingValue;
   }
-  const std::uint16_t stored = doc.m_SorRecord.KeyEvents.OpticalReturnLoss;
-  // Instruments store 0 for an ORL they did not measure.
-  return stored == 0 ? kMissingValue : static_cast<float>(stored / kThousandths);
+  return StoredLinkOrl(doc.m_SorRecord);
 }
 
 float TakeLinkOrl(COtdrDoc& doc) {

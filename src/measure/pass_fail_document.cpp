@@ -3,7 +3,8 @@
 #include "document/otdr_doc.h"
 #include "measure/link_orl_cache.h"
 #include "measure/pass_fail_check.h"
-#include "platform/number_format.h"
+#include "platform/message_sink.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 
@@ -11,42 +12,48 @@ namespace {
 // shown in, so that is the unit it is entered in.
 constexpr std::string_view kAttenuationLimitUnit = "dB/km";
 
-// Limits are kept per wavelength, in a section named by its whole nanometres.
-std::string WavelengthSection(int wavelengthNm) { return lumivane::Format("%d", wavelengthNm); }
-
 }  // namespace
-
-PassFailThresholds PassFailLimitsOfSection(const PassFailThresholds& current, const std::string& iniPath,
-                                           std::string_view section) {
-  PassFailThresholds limits = current;
-  if (!limits.UnsavedSection.empty() && limits.UnsavedSection == section) {
-    limits.Limit = limits.UnsavedLimit;
-    limits.Judged = 1;
-    return limits;
-  }
-  // Another wavelength's limits say nothing about this trace: without its own section nothing is judged.
-  limits.Judged = HasIniSection(section, iniPath);
-  ReadPassFailLimits(section, iniPath, limits);
-  return limits;
-}
 
 PassFailThresholds PassFailLimitsForWavelength(const PassFailThresholds& current, const std::string& iniPath,
                                                int wavelengthNm) {
   if (iniPath.empty()) return current;
-  return PassFailLimitsOfSection(current, iniPath, WavelengthSection(wavelengthNm));
+  PassFailThresholds limits = current;
+  limits.FileTooLarge = lumivane::IniFile(iniPath).IsTooLarge() ? 1 : 0;
+  if (!limits.UnsavedSection.empty() && limits.UnsavedSection == PassFailBandSection(wavelengthNm)) {
+    limits.Limit = limits.UnsavedLimit;
+    limits.Judged = 1;
+    return limits;
+  }
+  // Another band's limits say nothing about this trace: without a section of its own nothing is judged.
+  const std::string section = PassFailSectionToRead(iniPath, wavelengthNm);
+  limits.Judged = section.empty() ? 0 : 1;
+  if (section.empty()) {
+    limits.Limit = {};
+    limits.Set.fill(1);
+  } else {
+    ReadPassFailLimits(section, iniPath, limits);
+  }
+  return limits;
 }
 
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
   doc.m_strWorkPath = PassFailIniPath(programFolder);
   if (doc.m_strWorkPath.empty()) return;
-  doc.m_PassFailThresholds = PassFailLimitsOfSection(doc.m_PassFailThresholds, doc.m_strWorkPath, WavelengthSection(doc.m_FibreParams.Wavelength));
+  const bool refusedBefore = doc.m_PassFailThresholds.FileTooLarge != 0;
+  doc.m_PassFailThresholds =
+      PassFailLimitsForWavelength(doc.m_PassFailThresholds, doc.m_strWorkPath, doc.m_FibreParams.Wavelength);
+  // Said once when the file is first found too large, not at every update that reads the limits.
+  if (doc.m_PassFailThresholds.FileTooLarge != 0 && !refusedBefore) {
+    lumivane::ShowMessage(g_CurrentStrings[TextRow::LimitsFileTooLarge] + "\n" + doc.m_strWorkPath,
+                          lumivane::MessageIcon::Warning);
+  }
 }
 
 PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view programFolder) {
   LoadPassFailLimits(doc, programFolder);
   PassFailDialogValues values;
   values.iniPath = doc.m_strWorkPath;
-  values.wavelength = WavelengthSection(doc.m_FibreParams.Wavelength);
+  values.wavelength = PassFailBandSection(doc.m_FibreParams.Wavelength);
   const PassFailThresholds& limits = doc.m_PassFailThresholds;
   // Each box shows whether its limit is judged now, so that OK without a change judges the same.
   // A limit that is not set shows no value: an empty text leaves the file's key alone on OK.
@@ -68,13 +75,14 @@ lumivane::IniWriteOutcome ApplyPassFailDialog(COtdrDoc& doc, const PassFailDialo
   }
   limits.Enabled = values.checks;
   limits.Judged = 1;
+  const std::string section = PassFailSectionOfText(values.wavelength);
   const lumivane::IniWriteOutcome outcome = values.iniPath.empty()
                                                 ? lumivane::IniWriteOutcome::WriteFailed
-                                                : WritePassFailLimits(values.iniPath, values.wavelength, values.limits);
+                                                : WritePassFailLimits(values.iniPath, section, values.limits);
   if (outcome == lumivane::IniWriteOutcome::Written) {
-    if (limits.UnsavedSection == values.wavelength) limits.UnsavedSection.clear();
+    if (limits.UnsavedSection == section) limits.UnsavedSection.clear();
   } else {
-    limits.UnsavedSection = values.wavelength;
+    limits.UnsavedSection = section;
     limits.UnsavedLimit = limits.Limit;
   }
   return outcome;

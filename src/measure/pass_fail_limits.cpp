@@ -7,6 +7,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/number_format.h"
+#include "trace/wavelength.h"
 
 namespace {
 
@@ -39,6 +40,37 @@ int HasIniSection(std::string_view section, const std::string& iniPath) {
     if (name == section) return 1;
   }
   return 0;
+}
+
+namespace {
+
+// A wavelength written as digits and at most one point, nothing else; sections of older files are
+// named by whole nanometres, the dialog's text may carry tenths.
+std::optional<double> WavelengthOfName(std::string_view name) {
+  if (name.empty() || name.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
+  double nm = 0.0;
+  const auto result = std::from_chars(name.data(), name.data() + name.size(), nm);
+  if (result.ec != std::errc{} || result.ptr != name.data() + name.size() || !(nm > 0.0)) return std::nullopt;
+  return nm;
+}
+
+}  // namespace
+
+std::string PassFailBandSection(double wavelengthNm) { return lumivane::Format("%d", WavelengthBandNm(wavelengthNm)); }
+
+std::string PassFailSectionOfText(std::string_view wavelengthText) {
+  const std::optional<double> nm = WavelengthOfName(lumivane::TrimIniBlanks(wavelengthText));
+  return nm ? PassFailBandSection(*nm) : std::string(wavelengthText);
+}
+
+std::string PassFailSectionToRead(const std::string& iniPath, int wavelengthNm) {
+  const std::string band = PassFailBandSection(wavelengthNm);
+  if (HasIniSection(band, iniPath)) return band;
+  for (const std::string& name : lumivane::IniFile(iniPath).SectionNames()) {
+    const std::optional<double> nm = WavelengthOfName(name);
+    if (nm && PassFailBandSection(*nm) == band) return name;
+  }
+  return {};
 }
 
 namespace {

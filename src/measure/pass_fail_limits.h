@@ -1,5 +1,5 @@
 #pragma once
-// The pass/fail limits file "otdr config.ini": one section per wavelength in whole nanometres
+// The pass/fail limits file "otdr config.ini": one section per wavelength band in whole nanometres
 // ("1310"), six keys holding decimal numbers as text.
 #include <array>
 #include <string>
@@ -26,6 +26,19 @@ std::string PassFailIniPath(std::string_view folder);
 
 /// 1 when the file has a section named exactly `section` (case-sensitive), else 0.
 int HasIniSection(std::string_view section, const std::string& iniPath);
+
+/// The section the limits of traces of `wavelengthNm` are kept in: their band in whole nanometres
+/// ("1550" for a 1548.6 nm laser).
+std::string PassFailBandSection(double wavelengthNm);
+
+/// The section limits typed for `wavelengthText` are written to: its band's when the text is a
+/// wavelength ("1549" gives "1550"), the text as it stands otherwise.
+std::string PassFailSectionOfText(std::string_view wavelengthText);
+
+/// The section of the file that judges a trace of `wavelengthNm`: its band's when the file has it,
+/// else the first one named by another wavelength of that band (files once kept limits per exact
+/// wavelength, "1549"); empty when there is neither.
+std::string PassFailSectionToRead(const std::string& iniPath, int wavelengthNm);
 
 /// Reads the six keys of `section` into limits.Limit; a missing key, or a value that does not start
 /// with a number, reads as 0. Values longer than 9 characters are cut, as the file format allows.

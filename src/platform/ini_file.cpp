@@ -6,117 +6,15 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <optional>
 #include <unordered_set>
 
 #include "platform/ascii_case.h"
 #include "platform/folder_sync.h"
+#include "platform/ini_snapshot.h"
 
 namespace lumivane {
 namespace {
-
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
-
-// One physical line of the file. `text` excludes the line break, which `eol` holds ("" on a last
-// line without one), so the file is rebuilt byte for byte from its lines.
-struct Line {
-  enum class Kind { Other, Section, Key };
-  std::string text;
-  std::string eol;
-  Kind kind = Kind::Other;
-  std::string name;   // section or key name, trimmed
-  std::string value;  // key value, trimmed
-};
-
-void Classify(Line& line, bool first) {
-  std::string_view body = line.text;
-  // A byte-order mark written by Windows editors precedes the first line.
-  if (first && body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
-  const std::string_view trimmed = Trim(body);
-  if (trimmed.empty() || trimmed.front() == ';') return;
-  if (trimmed.front() == '[') {
-    const auto close = trimmed.find(']');
-    if (close == std::string_view::npos) return;
-    line.kind = Line::Kind::Section;
-    line.name = Trim(trimmed.substr(1, close - 1));
-    return;
-  }
-  const auto eq = trimmed.find('=');
-  if (eq == std::string_view::npos) return;
-  const std::string_view key = Trim(trimmed.substr(0, eq));
-  if (key.empty()) return;
-  line.kind = Line::Kind::Key;
-  line.name = key;
-  line.value = Trim(trimmed.substr(eq + 1));
-}
-
-struct Parsed {
-  std::vector<Line> lines;
-  bool readable = true;
-};
-
-// The file's bytes; nothing when it does not exist. Anything but a regular file (a FIFO or a device
-// named like the file, a folder) is unreadable: it is opened without waiting, so a FIFO cannot block
-// the caller, and it is never read.
-std::optional<std::string> ReadRegularFile(const std::string& path, bool& exists) {
-  exists = true;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    exists = errno != ENOENT && errno != ENOTDIR;
-    return std::nullopt;
-  }
-  struct stat info {};
-  std::optional<std::string> bytes;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    bytes.emplace();
-    char buffer[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        bytes.reset();
-        break;
-      }
-      if (n == 0) break;
-      bytes->append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-  ::close(fd);
-  return bytes;
-}
-
-Parsed Load(const std::string& path) {
-  Parsed parsed;
-  bool exists = false;
-  const std::optional<std::string> read = ReadRegularFile(path, exists);
-  if (!read) {
-    parsed.readable = !exists;
-    return parsed;
-  }
-  const std::string& bytes = *read;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    const auto nl = bytes.find('\n', pos);
-    const std::size_t end = nl == std::string::npos ? bytes.size() : nl;
-    std::size_t textEnd = end;
-    if (textEnd > pos && bytes[textEnd - 1] == '\r') --textEnd;
-    Line line;
-    line.text = bytes.substr(pos, textEnd - pos);
-    line.eol = bytes.substr(textEnd, nl == std::string::npos ? end - textEnd : end + 1 - textEnd);
-    parsed.lines.push_back(std::move(line));
-    pos = nl == std::string::npos ? bytes.size() : nl + 1;
-  }
-  for (std::size_t i = 0; i < parsed.lines.size(); ++i) Classify(parsed.lines[i], i == 0);
-  return parsed;
-}
 
 // The first section of that name: the index of its header and of the line after its last line.
 struct SectionRange {
@@ -124,21 +22,21 @@ struct SectionRange {
   std::size_t end;
 };
 
-std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view section) {
-  const std::string_view wanted = Trim(section);
+std::optional<SectionRange> FindSection(const std::vector<IniLine>& lines, std::string_view section) {
+  const std::string_view wanted = TrimIniBlanks(section);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].kind != Line::Kind::Section || !EqualsIgnoreAsciiCase(lines[i].name, wanted)) continue;
+    if (lines[i].kind != IniLine::Kind::Section || !EqualsIgnoreAsciiCase(lines[i].name, wanted)) continue;
     std::size_t end = i + 1;
-    while (end < lines.size() && lines[end].kind != Line::Kind::Section) ++end;
+    while (end < lines.size() && lines[end].kind != IniLine::Kind::Section) ++end;
     return SectionRange{i, end};
   }
   return std::nullopt;
 }
 
-std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionRange range, std::string_view key) {
-  const std::string_view wanted = Trim(key);
+std::optional<std::size_t> FindKey(const std::vector<IniLine>& lines, SectionRange range, std::string_view key) {
+  const std::string_view wanted = TrimIniBlanks(key);
   for (std::size_t i = range.header + 1; i < range.end; ++i) {
-    if (lines[i].kind == Line::Kind::Key && EqualsIgnoreAsciiCase(lines[i].name, wanted)) return i;
+    if (lines[i].kind == IniLine::Kind::Key && EqualsIgnoreAsciiCase(lines[i].name, wanted)) return i;
   }
   return std::nullopt;
 }
@@ -211,7 +109,7 @@ IniWriteOutcome ReplaceFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 int ParseLeadingInt(std::string_view text) {
-  text = Trim(text);
+  text = TrimIniBlanks(text);
   bool negative = false;
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
     negative = text.front() == '-';
@@ -227,13 +125,16 @@ int ParseLeadingInt(std::string_view text) {
   return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
+bool IniFile::IsTooLarge() const { return ReadIniSnapshot(path_).state == IniFileState::TooLarge; }
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
-  const Parsed parsed = Load(path_);
-  const auto range = FindSection(parsed.lines, section);
+  const IniSnapshot snapshot = ReadIniSnapshot(path_);
+  const std::vector<IniLine>& lines = *snapshot.lines;
+  const auto range = FindSection(lines, section);
   if (!range) return std::string(fallback);
-  const auto line = FindKey(parsed.lines, *range, key);
+  const auto line = FindKey(lines, *range, key);
   if (!line) return std::string(fallback);
-  return std::string(Unquote(parsed.lines[*line].value));
+  return std::string(Unquote(lines[*line].value));
 }
 
 int IniFile::ReadInt(std::string_view section, std::string_view key, int fallback) const {
@@ -243,24 +144,25 @@ int IniFile::ReadInt(std::string_view section, std::string_view key, int fallbac
 }
 
 std::vector<std::string> IniFile::SectionNames() const {
-  const Parsed parsed = Load(path_);
+  const IniSnapshot snapshot = ReadIniSnapshot(path_);
   std::vector<std::string> names;
   FirstSpellings seen;
-  for (const Line& line : parsed.lines) {
-    if (line.kind == Line::Kind::Section && seen.IsFirst(line.name)) names.push_back(line.name);
+  for (const IniLine& line : *snapshot.lines) {
+    if (line.kind == IniLine::Kind::Section && seen.IsFirst(line.name)) names.push_back(line.name);
   }
   return names;
 }
 
 std::vector<IniFile::Entry> IniFile::ReadSection(std::string_view section) const {
-  const Parsed parsed = Load(path_);
+  const IniSnapshot snapshot = ReadIniSnapshot(path_);
+  const std::vector<IniLine>& lines = *snapshot.lines;
   std::vector<Entry> entries;
-  const auto range = FindSection(parsed.lines, section);
+  const auto range = FindSection(lines, section);
   if (!range) return entries;
   FirstSpellings seen;
   for (std::size_t i = range->header + 1; i < range->end; ++i) {
-    const Line& line = parsed.lines[i];
-    if (line.kind == Line::Kind::Key && seen.IsFirst(line.name)) {
+    const IniLine& line = lines[i];
+    if (line.kind == IniLine::Kind::Key && seen.IsFirst(line.name)) {
       entries.emplace_back(line.name, std::string(Unquote(line.value)));
     }
   }
@@ -268,25 +170,26 @@ std::vector<IniFile::Entry> IniFile::ReadSection(std::string_view section) const
 }
 
 IniWriteOutcome IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
-  section = Trim(section);
-  key = Trim(key);
-  value = Trim(value);
+  section = TrimIniBlanks(section);
+  key = TrimIniBlanks(key);
+  value = TrimIniBlanks(value);
   if (!ValidSection(section) || !ValidKey(key)) return IniWriteOutcome::InvalidName;
   if (HasLineBreak(value)) return IniWriteOutcome::InvalidValue;
 
-  Parsed parsed = Load(path_);
-  if (!parsed.readable) return IniWriteOutcome::ReadFailed;
-  std::vector<Line>& lines = parsed.lines;
+  const IniSnapshot snapshot = ReadIniSnapshot(path_);
+  if (snapshot.state == IniFileState::TooLarge) return IniWriteOutcome::TooLarge;
+  if (snapshot.state == IniFileState::Unreadable) return IniWriteOutcome::ReadFailed;
+  std::vector<IniLine> lines = *snapshot.lines;
   // New lines follow the file's own line breaks.
   std::string eol = "\n";
-  for (const Line& line : lines) {
+  for (const IniLine& line : lines) {
     if (!line.eol.empty()) {
       eol = line.eol;
       break;
     }
   }
   auto keyLine = [&](std::string_view name) {
-    Line line;
+    IniLine line;
     line.text = std::string(name) + "=" + std::string(value);
     line.eol = eol;
     return line;
@@ -299,7 +202,7 @@ IniWriteOutcome IniFile::WriteString(std::string_view section, std::string_view 
   const auto range = FindSection(lines, section);
   if (!range) {
     endLastLine(lines.size());
-    Line header;
+    IniLine header;
     // Appending, not "[" + std::string(...): g++ 12 reports a false -Wrestrict overlap on the latter.
     header.text.append("[").append(section).append("]");
     header.eol = eol;
@@ -307,18 +210,20 @@ IniWriteOutcome IniFile::WriteString(std::string_view section, std::string_view 
     lines.push_back(keyLine(key));
   } else if (const auto existing = FindKey(lines, *range, key)) {
     // The key keeps its spelling; only the value changes.
-    Line& line = lines[*existing];
+    IniLine& line = lines[*existing];
     line.text = line.name + "=" + std::string(value);
   } else {
     // After the section's last non-blank line, so blank lines before the next section stay there.
     std::size_t at = range->end;
-    while (at > range->header + 1 && Trim(lines[at - 1].text).empty()) --at;
+    while (at > range->header + 1 && TrimIniBlanks(lines[at - 1].text).empty()) --at;
     endLastLine(at);
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), keyLine(key));
   }
 
   std::string bytes;
-  for (const Line& line : lines) bytes += line.text + line.eol;
+  for (const IniLine& line : lines) bytes += line.text + line.eol;
+  // A write must not make the file one that is no longer read.
+  if (bytes.size() > kIniFileByteLimit) return IniWriteOutcome::TooLarge;
   return ReplaceFile(path_, bytes);
 }
 

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ini_snapshot.h"
+
 namespace lumivane {
 
 /// How a write ended. Anything but Written leaves the file as it was.
@@ -15,17 +17,22 @@ enum class IniWriteOutcome {
   InvalidName,    ///< empty or multi-line section or key, a section with ']', a key with '=' or a leading '[' or ';'
   InvalidValue,   ///< a value with a line break
   ReadFailed,     ///< the file exists but cannot be read; writing would lose its other content
+  TooLarge,       ///< the file is, or would become, larger than kIniFileByteLimit
   WriteFailed,    ///< the temporary file could not be written
   ReplaceFailed,  ///< the temporary file could not take the place of the file
 };
 
-/// One INI file on disk. Every call reads the file afresh, as the profile functions do.
+/// One INI file on disk. Every call sees the file as it is now, as the profile functions do; a file
+/// is parsed again only when it changed. A file beyond kIniFileByteLimit reads as empty and is never
+/// written.
 class IniFile {
  public:
   using Entry = std::pair<std::string, std::string>;
 
   explicit IniFile(std::string path) : path_(std::move(path)) {}
   const std::string& path() const { return path_; }
+  /// Whether the file is beyond kIniFileByteLimit, so that it is neither read nor written.
+  bool IsTooLarge() const;
 
   /// The trimmed value of `key` in `section`; `fallback` when the file, section or key is missing.
   std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback = {}) const;

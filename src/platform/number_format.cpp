@@ -146,18 +146,18 @@ std::string FixedDigits(double magnitude, int precision) {
 }
 
 void FormatFloating(std::string& out, const Spec& spec, double value) {
-  const bool negative = std::signbit(value);
-  const std::string_view sign = SignOf(negative, spec);
   if (!std::isfinite(value)) {
     const bool upper = spec.conversion == 'F';
     const std::string_view word = std::isnan(value) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
-    Emit(out, spec, sign, word, false);
+    Emit(out, spec, SignOf(std::signbit(value), spec), word, false);
     return;
   }
   const int precision = spec.precision < 0 ? 6 : spec.precision;
   std::string digits = FixedDigits(std::fabs(value), precision);
+  // A value that rounds to zero shows no sign: "-0.00000" reads as a distance or loss before zero.
+  const bool negative = std::signbit(value) && digits.find_first_not_of("0.") != std::string::npos;
   if (precision == 0 && spec.alternate) digits.push_back('.');
-  Emit(out, spec, sign, digits, spec.zero && !spec.left);
+  Emit(out, spec, SignOf(negative, spec), digits, spec.zero && !spec.left);
 }
 
 void FormatOne(std::string& out, const Spec& spec, const FormatArg* arg) {

@@ -1,7 +1,8 @@
 #pragma once
 // printf-style formatting for every number the program shows, prints or writes: "." is always the
 // decimal point whatever the C or C++ locale, and an exact decimal tie rounds half away from zero
-// ("%.3f" of 0.0625 is "0.063", where printf rounds the tie to even and gives "0.062").
+// ("%.3f" of 0.0625 is "0.063", where printf rounds the tie to even and gives "0.062"), and a value
+// that rounds to zero carries no minus sign ("%.3f" of -0.0001 is "0.000", never "-0.000").
 // Everything else matches printf.
 //
 // Supported: flags - + space 0 #, a width, a precision, the length modifiers h hh l ll L z j t (read

@@ -20,7 +20,6 @@ constexpr int kLongestAveragingTime = 7200;  // s
 constexpr std::string_view kAveragingTimeOverLimit = "Over Limit";
 // Event rows of a type the export's vocabulary has no word for still keep the six-character cell.
 constexpr std::string_view kOverThresholdType = "OverTh";
-constexpr std::string_view kNoReflectance = "--.---";
 
 struct FibreTypeText {
   int type;
@@ -156,7 +155,7 @@ void AppendEventTable(std::string& out, const COtdrDoc& doc, const ExportUnit& u
     }
     out += s;
     out += cells[kColLocation] + "     " + s;
-    out += row.Type == kEventNonReflective ? std::string(kNoReflectance) : cells[kColReflectance];
+    out += cells[kColReflectance];
     out += std::string("       ") + s;
     out += cells[kColInsertionLoss];
     out += std::string("         ") + s;

@@ -19,7 +19,7 @@ struct BatchPageRef {
 };
 
 struct BatchPrintState {
-  int Active = 0;           // 1 while the print path runs a batch; stays 1 after the job
+  int Active = 0;           // 1 from the batch command's plan until its job ends
   std::string Folder;       // the batch folder, ending in a separator
   std::string LoadedFile;   // the batch file the single-trace page last read
   int FileCount = 0;        // files of a several-traces-per-page batch

@@ -75,9 +75,10 @@ CellMarkerPlace PlaceCellMarker(bool markerB, int index, int otherIndex, bool ot
   CellMarkerPlace place;
   place.x = x0 + lumivane::TruncToInt32(index * unitsPerSample);
   place.labelY = bottom + h + 5;
-  // B's edge tests are shifted by one unit against A's, so markers on an edge part to either side.
-  const bool before = markerB ? place.x <= x0 : place.x < x0;
-  const bool beyond = markerB ? place.x > x0 + width : place.x >= x0 + width;
+  // Both markers by one rule: a marker on the trace's first sample stands on the left edge, inside
+  // the graph, as the screen draws it, whichever marker it is.
+  const bool before = place.x < x0;
+  const bool beyond = place.x >= x0 + width;
   place.kind = before ? CellMarkerPlace::Kind::BeforeLeft
                       : beyond ? CellMarkerPlace::Kind::BeyondRight : CellMarkerPlace::Kind::Line;
   return place;

@@ -52,8 +52,8 @@ struct CellMarkerPlace {
   int labelY = 0;  // top of the label
 };
 /// Places marker A (or B with `markerB`) of sample `index` in the cell at x0 of width `width` whose
-/// graph has `height` and bottom edge `bottom`; a marker near the other one that is not active has
-/// its label lowered so both stay readable.
+/// graph has `height` and bottom edge `bottom`: every sample of the trace lies inside the graph; a
+/// marker near the other one that is not active has its label lowered so both stay readable.
 CellMarkerPlace PlaceCellMarker(bool markerB, int index, int otherIndex, bool otherActive, double unitsPerSample,
                                 int x0, int width, int height, int bottom);
 

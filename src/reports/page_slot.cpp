@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "document/marker_windows.h"
 #include "measure/marker_measurements.h"
+#include "measure/pass_fail_verdict.h"
 #include "panes/event_table_cells.h"
 #include "panes/link_value_texts.h"
 #include "platform/number_format.h"
@@ -83,14 +85,14 @@ double ComputeLowestLevel(const SorRecord& record, int count) {
   return lowest;
 }
 
-std::string InsertionLossLine(int eventNumber, const SorRecord& record) {
-  std::string line = Row(220) + Format("%d: ", eventNumber);
-  const int count = StoredKeyEventCount(record.KeyEvents);
-  // Event 0 means no event holds the marker: there is no key event to read a
-  // loss from.
-  if (eventNumber < 1 || eventNumber > count) return line + "  " + std::string(kNoValueText) + " dB";
-  const float loss = static_cast<float>(record.KeyEvents.Events[eventNumber - 1].SpliceLoss) / 1000.0f;
-  return line + Format("%7.3f dB", static_cast<double>(loss));
+void FillInsertionLossLine(PageSlot& slot, int eventNumber, const EventTableView& table) {
+  const std::string label = Row(220) + Format("%d: ", eventNumber);
+  const int rows = static_cast<int>(table.rows.size());
+  // Event 0 means no event holds the marker: there is no row to read a loss from.
+  const EventTableRowView* row =
+      eventNumber >= 1 && eventNumber <= rows ? &table.rows[static_cast<std::size_t>(eventNumber - 1)] : nullptr;
+  slot.InfoText[13] = label + (row != nullptr ? row->texts[kColInsertionLoss] : std::string(kNoValueText)) + " dB";
+  slot.FailedFrom[13] = row != nullptr && row->Failed(kColInsertionLoss) ? label.size() : 0;
 }
 
 std::string_view SlotFileName(std::string_view path) {
@@ -140,7 +142,13 @@ MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in) {
   float lsa = GetLsaLossFromSamples(a, b, n, in.samples);
   if (lsa == kMissingValue) lsa = 0.0f;
   m.lsaAttnPerKm = m.distanceKm != 0.0 ? lsa / m.distanceKm : 0.0;
-  m.cumulativeLoss = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
+  // A cell measures at the markers with the windows the markers carry once placed.
+  MarkerState markers;
+  markers.MarkerA = a;
+  markers.MarkerB = b;
+  markers.ActiveMarker = in.activeMarker == 1 ? 1 : 0;
+  PlaceActiveMarkerWindows(markers, n);
+  m.cumulativeLoss = GetMarkerEventLossFromSamples(markers, *in.record, n, in.samples, in.lengthKm);
   return m;
 }
 
@@ -164,13 +172,17 @@ void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
   t[15] = Row(215) + texts.distance;
   t[16] = Row(216) + texts.twoPointLoss;
   t[17] = Row(217) + texts.twoPointAttenuation;
-  const LinkValueTexts totals = FormatLinkValues(*in.link, in.link->LinkOrl, f, u);
+  const LinkValueTexts totals = FormatLinkValues(*in.link, in.linkOrl, f, u);
   t[22] = Row(251) + totals.orl;
   t[21] = Row(218) + texts.lsaAttenuation;
   t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") + texts.cumulativeLoss;
   t[18] = Row(69) + totals.length;
   t[19] = Row(70) + totals.loss;
   t[20] = Row(71) + totals.attenuation;
+  const LinkLimitFails fails =
+      in.limits != nullptr ? JudgeLinkLimits(*in.link, *in.limits, in.linkOrl) : LinkLimitFails{};
+  slot.FailedFrom[19] = fails.linkLoss ? Row(70).size() : 0;
+  slot.FailedFrom[22] = fails.linkOrl ? Row(251).size() : 0;
   slot.CellMarkerA = m.markerA;
   slot.CellMarkerB = m.markerB;
 }
@@ -183,8 +195,9 @@ void FillPageSlotEvents(PageSlot& slot, int first, int end, const EventTableView
   slot.Used = 0;
   slot.RowCount = end - first;
   for (int e = first; e < end; ++e) {
-    const auto& texts = table.rows[static_cast<std::size_t>(e)].texts;
-    std::copy(texts.begin(), texts.end(), slot.EventText.begin() + kSlotEventColumns * (e - first));
+    const EventTableRowView& row = table.rows[static_cast<std::size_t>(e)];
+    std::copy(row.texts.begin(), row.texts.end(), slot.EventText.begin() + kSlotEventColumns * (e - first));
+    slot.EventFailed[static_cast<std::size_t>(e - first)] = row.failedColumns;
   }
   slot.FirstRow = first;
   slot.EndRow = end;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/document_settings.h"
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
@@ -26,6 +27,9 @@ inline constexpr int kSlotEventColumns = 11;
 struct PageSlot {
   int Used = 0;  // 1: trace cell; 0: event-table cell
   std::array<std::string, kSlotInfoLines> InfoText{};
+  // Per line: where the value of a line that fails its limit starts, printed marked; 0 (every line
+  // starts with its label): the line passes or is not judged.
+  std::array<std::size_t, kSlotInfoLines> FailedFrom{};
   double LowestLevel = 0.0;   // dB
   double CeilingLevel = 0.0;  // dB
   double LengthKm = 0.0;
@@ -40,6 +44,7 @@ struct PageSlot {
   int EventCount = 0;
   std::span<const EventRow> EventRows;
   std::array<std::string, kSlotEventRows * kSlotEventColumns> EventText{};
+  std::array<std::uint32_t, kSlotEventRows> EventFailed{};  // per row: bit c set, column c fails
   std::string Title;
   int RowCount = 0;
   int FirstRow = 0;
@@ -60,9 +65,9 @@ void ReleaseOwnedSamples(PageSlot& slot);
 /// 9999.
 double ComputeLowestLevel(const SorRecord& record, int count);
 
-/// "Ins. Loss at #n: " and the splice loss of the n-th key event; the
-/// placeholder value when no key event has that number.
-std::string InsertionLossLine(int eventNumber, const SorRecord& record);
+/// Writes line 13, "Ins. Loss at #n: " and the Ins.Loss cell of row n of the trace's event table as
+/// the table shows it (the missing value when no row has that number), marked when the cell fails.
+void FillInsertionLossLine(PageSlot& slot, int eventNumber, const EventTableView& table);
 
 /// The file name of a path: the text after its last separator (either slash),
 /// or the whole path.
@@ -81,6 +86,8 @@ struct CellMeasurementInputs {
   int activeMarker = 0;  // 0: marker A, 1: B
   const SorRecord* record = nullptr;
   const LinkSummaryRecord* link = nullptr;
+  float linkOrl = 0.0f;  // dB, as the Total Fiber Information pane shows it
+  const PassFailThresholds* limits = nullptr;  // the trace's; null: nothing judged
   int count = 0;
   std::span<const double> samples;
 };
@@ -112,10 +119,11 @@ struct MarkerMeasureTexts {
 MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFactor, const std::string& unitName);
 
 /// Writes the marker and link lines (14 to 22) of a trace cell in the current
-/// length unit.
+/// length unit, the link loss and ORL marked when they fail the trace's limits.
 void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in);
 
 /// Makes the slot an event-table cell holding the texts of rows first .. end - 1
-/// (at most 20) of `table`, the trace's event table as the pane shows it.
+/// (at most 20) of `table`, the trace's event table as the pane shows it, and
+/// which of their cells fail.
 void FillPageSlotEvents(PageSlot& slot, int first, int end, const EventTableView& table, std::string_view title,
                         int totalEvents);

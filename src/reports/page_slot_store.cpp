@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/otdr_doc.h"
+#include "measure/link_orl_cache.h"
 #include "measure/marker_measurements.h"
 #include "panes/event_table_cells.h"
 #include "reports/multi_trace_layout.h"
@@ -19,6 +20,7 @@ int FirstPulsePoints(const SorRecord& record) { return record.FxdParams.DataPoin
 void ClearCell(PageSlot& slot) {
   ReleaseOwnedSamples(slot);
   slot.InfoText = {};
+  slot.FailedFrom = {};
   slot.Samples = nullptr;
   slot.SampleCount = 0;
   slot.EventRows = {};
@@ -26,15 +28,46 @@ void ClearCell(PageSlot& slot) {
   slot.LengthKm = 0.0;
 }
 
-// Whether `trace` is the one the document shows.
-bool IsOnScreen(const COtdrDoc* shown, const TraceRecord& trace) {
-  return shown != nullptr && shown->HasTrace() && shown->m_strTracePath == trace.m_strPath;
+// Describes loaded trace `trace` in `slot` as it is shown now; returns its event table as the
+// pane shows it.
+EventTableView FillLoadedTraceCell(PageSlotStore& store, PageSlot& slot, const TraceRecord& trace,
+                                   const LoadedTraceSources& sources) {
+  const LoadedTraceView view = ViewOfLoadedTrace(trace, sources, store.m_nPrintActiveMarker);
+  const TraceDisplayModel& model = trace.m_Model;
+  const SorRecord& record = view.record;
+  const EventTableView table =
+      ComputeEventTable({view.rows, view.endRow, record, view.limits}, g_LengthUnitFactor);
+  // The curve as the overlay draws it: the record's samples with its offset.
+  const int points = static_cast<int>(LeadingDbSamples(model.m_DbSamples, model.m_nPointCount).size());
+  ReleaseOwnedSamples(slot);
+  slot.FailedFrom = {};
+  slot.ModuleNumber = ModuleNumberOf(record);
+  slot.LengthKm = model.m_dFibreLengthKm;
+  slot.UserZeroKm = UserZeroDistanceKm(record);
+  slot.Samples = model.m_DbSamples.Values.data();
+  slot.SampleCount = points;
+  slot.CeilingLevel = model.m_dDbCeiling;
+  slot.LowestLevel = ComputeLowestLevel(record, points);
+  slot.FilePointCount = FirstPulsePoints(record);
+  slot.EventRows = view.rows;
+  slot.EventCount = static_cast<int>(view.rows.size());
+  store.m_strSlotFileName = FillPageSlotInfo(slot, record, view.fibre, view.dateTime, trace.m_strPath);
+  slot.DbOffset = trace.m_dOffsetDb;
+  slot.ColourIndex = trace.m_nColourIndex;
+  slot.ActiveMarker = view.activeMarker;
+
+  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
+                                           slot.FilePointCount, points, view.markerA, view.markerB, view.activeMarker);
+  FillInsertionLossLine(slot, event, table);
+  FormatCellMeasurements(slot, {slot.LengthKm, view.markerA, view.markerB, view.activeMarker, &record, &view.link,
+                                view.linkOrl, &view.limits, static_cast<int>(view.measured.size()), view.measured});
+  return table;
 }
 
 }  // namespace
 
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                   const BatchPrintState& batch, const COtdrDoc* shown) {
+                   const BatchPrintState& batch, const LoadedTraceSources& sources) {
   int s = 0;
   store.m_PageSlots.clear();
   if (batch.Active == 1) {
@@ -51,62 +84,19 @@ int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<Trace
     return s;
   }
   store.m_PageSlots.resize(std::min(traces.size(), static_cast<std::size_t>(kPageSlotCount)));
-  for (const auto& trace : traces) {
-    if (s >= kPageSlotCount) break;
-    const TraceDisplayModel& model = trace->m_Model;
-    // The trace the document shows is printed as it is on screen: its markers, its edited header
-    // and events. Every other loaded trace as it comes up when chosen.
-    const bool onScreen = IsOnScreen(shown, *trace);
-    const SorRecord& record = onScreen ? shown->m_SorRecord : model.m_SorRecord;
-    const LinkSummaryRecord& link = onScreen ? shown->m_LinkSummary : model.m_LinkSummary;
-    const std::span<const EventRow> rows = onScreen ? EventRowsInUse(shown->m_EventRows, shown->m_nEventCount)
-                                                    : EventRowsInUse(model.m_EventRows, model.m_nEventCount);
-    const std::span<const double> measured = onScreen ? LeadingDbSamples(shown->m_DbSamples, shown->m_nPointCount)
-                                                      : LeadingDbSamples(model.m_DbSamples, model.m_nPointCount);
-    const int markerA = onScreen ? shown->m_MarkerState.MarkerA : model.m_nCursorA;
-    const int markerB = onScreen ? shown->m_MarkerState.MarkerB : model.m_nCursorB;
-    const int active = onScreen ? shown->m_MarkerState.ActiveMarker : store.m_nPrintActiveMarker;
-
-    PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(s)];
-    const int points = static_cast<int>(LeadingDbSamples(model.m_DbSamples, model.m_nPointCount).size());
-    ReleaseOwnedSamples(slot);
-    slot.ModuleNumber = ModuleNumberOf(record);
-    slot.LengthKm = model.m_dFibreLengthKm;
-    slot.UserZeroKm = UserZeroDistanceKm(record);
-    slot.Samples = model.m_DbSamples.Values.data();
-    slot.SampleCount = points;
-    slot.CeilingLevel = model.m_dDbCeiling;
-    slot.LowestLevel = ComputeLowestLevel(record, points);
-    slot.FilePointCount = FirstPulsePoints(record);
-    slot.EventRows = rows;
-    slot.EventCount = static_cast<int>(rows.size());
-    store.m_strSlotFileName = FillPageSlotInfo(slot, record, onScreen ? shown->m_FibreParams : model.m_FibreParams,
-                                               onScreen ? shown->m_TraceDateTime : model.m_TraceDateTime,
-                                               trace->m_strPath);
-    slot.DbOffset = trace->m_dOffsetDb;
-    slot.ColourIndex = trace->m_nColourIndex;
-    slot.ActiveMarker = active;
-
-    const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
-                                             slot.FilePointCount, points, markerA, markerB, active);
-    slot.InfoText[13] = InsertionLossLine(event, record);
-    FormatCellMeasurements(slot, {slot.LengthKm, markerA, markerB, active, &record, &link,
-                                  static_cast<int>(measured.size()), measured});
-    ++s;
+  for (; s < static_cast<int>(store.m_PageSlots.size()); ++s) {
+    FillLoadedTraceCell(store, store.m_PageSlots[static_cast<std::size_t>(s)], *traces[static_cast<std::size_t>(s)],
+                        sources);
   }
   store.m_nSlotCount = s;
   return s;
 }
 
 int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                        const BatchPrintState& batch, TraceDisplayModel& work, const COtdrDoc* shown) {
+                        const BatchPrintState& batch, TraceDisplayModel& work, const LoadedTraceSources& sources) {
   const auto full = [&store] { return store.m_PageSlots.size() >= static_cast<std::size_t>(kPageSlotCount); };
-  // The cells print what the event table shows; they mark no failed value, so no limit is judged.
-  static const PassFailThresholds kNoLimits{};
   // False when the slots ran out before the last of the rows.
-  const auto addEventCells = [&store, &full](std::span<const EventRow> rows, int endRow, const SorRecord& record,
-                                             const std::string& title) {
-    const EventTableView table = ComputeEventTable({rows, endRow, record, kNoLimits}, g_LengthUnitFactor);
+  const auto addEventCells = [&store, &full](const EventTableView& table, const std::string& title) {
     const int total = static_cast<int>(table.rows.size());
     for (int c = 0; c < EventCellsFor(total); ++c) {
       if (full()) return false;
@@ -115,8 +105,8 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
     }
     return true;
   };
+  store.m_PageSlots.clear();
   if (batch.Active == 1) {
-    store.m_PageSlots.clear();
     const int files = std::min(batch.FileCount, static_cast<int>(batch.FileNames.size()));
     for (int j = 0; j < files; ++j) {
       const std::string& name = batch.FileNames[static_cast<std::size_t>(j)];
@@ -135,30 +125,29 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
       PageSlot& trace = store.m_PageSlots.emplace_back();
       trace.Title = name;
       trace.Used = 1;
-      if (!addEventCells(EventRowsInUse(work.m_EventRows, work.m_nEventCount), work.m_nEndEventRow, work.m_SorRecord,
-                         name)) {
-        store.m_UnreadFiles.push_back(path);
-      }
+      const PassFailThresholds limits =
+          sources.limitsOf ? sources.limitsOf(work.m_FibreParams.Wavelength) : PassFailThresholds{};
+      const EventTableView table = ComputeEventTable(
+          {EventRowsInUse(work.m_EventRows, work.m_nEventCount), work.m_nEndEventRow, work.m_SorRecord, limits},
+          g_LengthUnitFactor);
+      if (!addEventCells(table, name)) store.m_UnreadFiles.push_back(path);
     }
   } else {
-    FillTraceSlots(store, traces, batch, shown);
-    std::vector<PageSlot> traceSlots = std::move(store.m_PageSlots);
-    store.m_PageSlots.clear();
-    for (std::size_t t = 0; t < traceSlots.size() && store.m_PageSlots.size() < kPageSlotCount; ++t) {
-      // The rows the trace cell shows: the screen's for the trace on screen.
-      const std::span<const EventRow> rows = traceSlots[t].EventRows;
-      const TraceDisplayModel& model = traces[t]->m_Model;
-      const bool onScreen = IsOnScreen(shown, *traces[t]);
-      store.m_PageSlots.push_back(std::move(traceSlots[t]));
-      addEventCells(rows, onScreen ? shown->m_nEndEventRow : model.m_nEndEventRow,
-                    onScreen ? shown->m_SorRecord : model.m_SorRecord, std::string(SlotFileName(traces[t]->m_strPath)));
+    for (const auto& trace : traces) {
+      if (full()) break;
+      // The trace cell comes first; its slot may move as the cells grow the store.
+      const std::size_t at = store.m_PageSlots.size();
+      store.m_PageSlots.emplace_back();
+      const EventTableView table = FillLoadedTraceCell(store, store.m_PageSlots[at], *trace, sources);
+      addEventCells(table, std::string(SlotFileName(trace->m_strPath)));
     }
   }
   store.m_nSlotCount = static_cast<int>(store.m_PageSlots.size());
   return store.m_nSlotCount;
 }
 
-bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work) {
+bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work,
+                   const LimitsOfWavelength& limitsOf) {
   if (index < 0 || index >= static_cast<int>(store.m_PageSlots.size())) return false;
   PageSlot& slot = store.m_PageSlots[static_cast<std::size_t>(index)];
   const std::string path = batch.Folder + slot.Title;
@@ -184,6 +173,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   owned->Values.assign(samples.begin(), samples.end());
 
   ReleaseOwnedSamples(slot);
+  slot.FailedFrom = {};
   slot.LengthKm = work.m_dFibreLengthKm;
   slot.UserZeroKm = UserZeroDistanceKm(record);
   slot.OwnedSamples = owned;
@@ -198,15 +188,14 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   slot.ActiveMarker = store.m_nPrintActiveMarker;
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);
 
-  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount, slot.FilePointCount, points,
-                                           work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker);
-  slot.InfoText[13] = InsertionLossLine(event, record);
-  FormatCellMeasurements(
-      slot, {slot.LengthKm, work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker, &record, &work.m_LinkSummary,
-             points, work.m_DbSamples.Values});
+  // Judged and measured as the panes would show the file once opened.
+  const PassFailThresholds limits = limitsOf ? limitsOf(work.m_FibreParams.Wavelength) : PassFailThresholds{};
+  const EventTableView table = ComputeEventTable({slot.EventRows, work.m_nEndEventRow, record, limits}, g_LengthUnitFactor);
+  const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
+                                           slot.FilePointCount, points, work.m_nCursorA, work.m_nCursorB,
+                                           store.m_nPrintActiveMarker);
+  FillInsertionLossLine(slot, event, table);
+  FormatCellMeasurements(slot, {slot.LengthKm, work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker, &record,
+                                &work.m_LinkSummary, StoredLinkOrl(record), &limits, points, work.m_DbSamples.Values});
   return true;
-}
-
-void ReleasePageSlots(PageSlotStore& store) {
-  for (PageSlot& slot : store.m_PageSlots) ReleaseOwnedSamples(slot);
 }

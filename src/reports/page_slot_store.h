@@ -9,9 +9,8 @@
 #include "document/trace_display_model.h"
 #include "document/trace_record.h"
 #include "reports/batch_print_state.h"
+#include "reports/loaded_trace_view.h"
 #include "reports/page_slot.h"
-
-class COtdrDoc;
 
 struct PageSlotStore {
   // As many slots as the last job needed (at most kPageSlotCount): a job's slots cost thousands of
@@ -26,24 +25,24 @@ struct PageSlotStore {
 };
 
 /// Fills the slots for a multi-trace job: the batch list's names while a batch runs (files beyond
-/// the slots are listed in m_UnreadFiles), else one trace cell per loaded trace; the trace `shown`
-/// shows is described as it is on screen (markers, edits). Returns the number of slots used.
+/// the slots are listed in m_UnreadFiles), else one trace cell per loaded trace, each as it is
+/// shown now (ViewOfLoadedTrace) with the values that fail its limits marked. Returns the number of
+/// slots used.
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                   const BatchPrintState& batch, const COtdrDoc* shown = nullptr);
+                   const BatchPrintState& batch, const LoadedTraceSources& sources = {});
 
 /// Fills the slots for a multi-trace job that prints event tables: per trace its trace cell and
-/// then its event-table cells of up to 20 rows (one, empty, for a trace without events). A batch
-/// file is read into `work` for its rows (a file that cannot be read gets no cells and is listed in
-/// m_UnreadFiles); its trace cell fills itself when drawn. Returns the number of slots used.
+/// then its event-table cells of up to 20 rows (one, empty, for a trace without events), each cell
+/// judged with the trace's limits. A batch file is read into `work` for its rows (a file that
+/// cannot be read gets no cells and is listed in m_UnreadFiles) and judged with the limits of its
+/// wavelength; its trace cell fills itself when drawn. Returns the number of slots used.
 int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
-                        const BatchPrintState& batch, TraceDisplayModel& work, const COtdrDoc* shown = nullptr);
+                        const BatchPrintState& batch, TraceDisplayModel& work, const LoadedTraceSources& sources = {});
 
 /// Reads the batch file of slot `index` into `work`, switches the length unit
-/// to the file's own and describes the file in the slot. A file that cannot be
-/// read leaves `work` as it was and the slot with its name and "Read file
-/// failed !" only; returns false then.
-bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work);
-
-/// Releases every slot's owned sample buffer and drops the references to them, as at the end of a
-/// print job; borrowed samples are never released.
-void ReleasePageSlots(PageSlotStore& store);
+/// to the file's own and describes the file in the slot, judged with the
+/// limits `limitsOf` gives for its wavelength. A file that cannot be read
+/// leaves `work` as it was and the slot with its name and "Read file failed !"
+/// only; returns false then.
+bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch, TraceDisplayModel& work,
+                   const LimitsOfWavelength& limitsOf = {});

@@ -6,6 +6,7 @@
 
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
+#include "measure/link_orl_cache.h"
 #include "measure/marker_measurements.h"
 #include "measure/optical_return_loss.h"
 #include "panes/event_table_cells.h"
@@ -99,8 +100,9 @@ ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& pa
   set.path = path;
   set.batchFile = true;
   set.marker = BatchMarkerValues(work, rows, set.markerA, set.markerB, activeMarker);
-  // The file's own link ORL, not the one of the trace open in the document.
-  set.linkOrl = work.m_LinkSummary.LinkOrl;
+  // The file's own link ORL as the pane shows it once the file is opened, not the one of the trace
+  // open in the document.
+  set.linkOrl = StoredLinkOrl(work.m_SorRecord);
   set.limits = limits;
   set.verdict = PassFailVerdict({rows, work.m_nEndEventRow, work.m_SorRecord, limits}, work.m_LinkSummary, set.linkOrl);
   return set;

@@ -42,10 +42,11 @@ BlockStart OpenBlock(SorImage image, std::int64_t start, std::string_view name, 
   return {reader, hasIdentifier};
 }
 
-/// Size of the map entry named `name`, or 0 when the map lists none.
+/// Size of the first map entry named `name` that lists a body (an empty entry repeating the name
+/// says nothing of the block), or 0 when the map lists none.
 std::int32_t MappedSize(const SorMapBlock& map, std::string_view name) {
   for (const SorMapEntry& entry : map.Entries) {
-    if (SorTextEquals(SorTextView(entry.Name), name)) return entry.Size;
+    if (entry.Size > 0 && SorTextEquals(SorTextView(entry.Name), name)) return entry.Size;
   }
   return 0;
 }
@@ -179,6 +180,17 @@ void KeepSorSource(SorImage image, SorSource& source) {
   std::fill(std::begin(source.BlockOffsets), std::end(source.BlockOffsets), -1);
   std::fill(std::begin(source.BlockEnds), std::end(source.BlockEnds), 0);
   source.DamagedBlocks = 0;
+}
+
+std::vector<std::uint8_t> WithBlockIdentifier(SorImage image, std::int64_t start, std::int64_t end,
+                                              std::string_view name) {
+  const auto length = static_cast<std::size_t>(std::clamp<std::int64_t>(end, 0, static_cast<std::int64_t>(image.size())));
+  std::vector<std::uint8_t> mended(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(length));
+  const auto at = static_cast<std::size_t>(std::clamp<std::int64_t>(start, 0, static_cast<std::int64_t>(length)));
+  const std::size_t room = std::min(name.size() + 1, length - at);
+  std::copy_n(name.begin(), std::min(name.size(), room), mended.begin() + static_cast<std::ptrdiff_t>(at));
+  if (room > name.size()) mended[at + name.size()] = 0;
+  return mended;
 }
 
 std::uint16_t SorBlockBit(std::string_view name) {

@@ -53,6 +53,11 @@ std::int64_t ParseUserName(SorImage image, std::int64_t start, SorRecord& record
 std::int64_t ParseVendorParams(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
 std::int64_t ParseChecksum(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log = nullptr);
 
+/// The image up to `end` with the identifier of `name` written at `start`: a revision-2 block whose
+/// identifier is damaged where the map places it reads as that block.
+std::vector<std::uint8_t> WithBlockIdentifier(SorImage image, std::int64_t start, std::int64_t end,
+                                              std::string_view name);
+
 /// Takes the image as the record's source, no block read yet.
 void KeepSorSource(SorImage image, SorSource& source);
 

@@ -4,11 +4,11 @@
 // consulted (writers disagree on whether it counts the Map), the map size bounds the entries.
 #include <cstdint>
 #include <span>
-#include <string>
+#include <string_view>
 #include <vector>
 
 struct SorMappedBlock {
-  std::string name;         // the entry's name, every byte of it
+  std::string_view name;    // the entry's name, every byte of it, inside the image the map was read from
   std::uint16_t revision;   // the entry's block revision
   std::int64_t offset;      // where the map's sizes place the body
   std::int64_t size;        // bytes, identifier included
@@ -21,9 +21,12 @@ struct SorMapLayout {
   std::vector<SorMappedBlock> blocks;  // in map order
   std::int64_t end = 0;   // where the last block ends
 
-  /// Whether a block of this name is listed with a body.
-  bool Lists(std::string_view name) const;
+  /// The first entry that lists a block of this name with a body, or null.
+  const SorMappedBlock* Listed(std::string_view name) const;
+  /// Whether some name is listed by more than one entry (a damaged map).
+  bool RepeatsAnEntry() const;
 };
 
-/// Reads the map at the start of a file image (with "Map\0" first in revision 2).
+/// Reads the map at the start of a file image (with "Map\0" first in revision 2). The names in the
+/// layout point into `image`, which must outlive it.
 SorMapLayout ReadSorMapLayout(std::span<const std::uint8_t> image);

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "sor/byte_reader.h"
@@ -12,17 +13,21 @@
 
 namespace {
 
-/// A block of the map whose identifier stands where the map's sizes place it.
+/// Where a block whose identifier stands where the map's sizes place it lies.
 struct StandingBlock {
   std::int64_t offset;
   std::int64_t end;
 };
 
+/// Whether the entry lists a body and its identifier stands where the map's sizes place it.
+bool Stands(SorImage image, const SorMappedBlock& block) {
+  return block.size > 0 && lumivane::ByteReader(image).NameAt(block.offset, block.name);
+}
+
 std::vector<StandingBlock> StandingBlocks(SorImage image, const SorMapLayout& layout) {
-  const lumivane::ByteReader in(image);
   std::vector<StandingBlock> standing;
   for (const SorMappedBlock& block : layout.blocks) {
-    if (block.size > 0 && in.NameAt(block.offset, block.name)) standing.push_back({block.offset, block.offset + block.size});
+    if (Stands(image, block)) standing.push_back({block.offset, block.offset + block.size});
   }
   return standing;
 }
@@ -32,10 +37,10 @@ bool InsideStandingBlock(const std::vector<StandingBlock>& standing, std::int64_
                      [&](const StandingBlock& block) { return at > block.offset && at < block.end; });
 }
 
-const SorMappedBlock* ListedBody(const SorMapLayout& layout, std::string_view name) {
-  const auto it = std::find_if(layout.blocks.begin(), layout.blocks.end(),
-                               [&](const SorMappedBlock& block) { return block.name == name && block.size > 0; });
-  return it == layout.blocks.end() ? nullptr : &*it;
+/// Whether one of the block names, with its zero byte, stands at `at`.
+bool StandsAnyName(SorImage image, std::int64_t at) {
+  const lumivane::ByteReader in(image);
+  return std::any_of(kSorBlockNames.begin(), kSorBlockNames.end(), [&](std::string_view name) { return in.NameAt(at, name); });
 }
 
 /// Where each parsed block is read, and how far. Blocks are found by name; a text that equals a block
@@ -43,21 +48,73 @@ const SorMappedBlock* ListedBody(const SorMapLayout& layout, std::string_view na
 /// a block and its identifier stands there, that position wins, and a name inside another block that
 /// stands where the map puts it is text. A block read anywhere but where the map places it, or listed
 /// by the map but not found there, means map and blocks disagree: the file is damaged, and such a block
-/// is read up to the next block found.
+/// is read up to the next block found. A block the map places where no identifier stands is read there
+/// as that block (`mended`) when its fields fit it.
 struct BlockPlacement {
   std::int64_t at = -1;
   std::int64_t end = 0;
   bool damaged = false;
+  bool mended = false;
 };
 
-std::array<BlockPlacement, kSorParsedBlockCount> PlaceBlocks(SorImage image, std::int64_t searchStart) {
-  const SorMapLayout layout = ReadSorMapLayout(image);
+using Placements = std::array<BlockPlacement, kSorParsedBlockCount>;
+
+/// Whether the map alone places every block: each entry with a body has its identifier where the
+/// map's sizes put it, the bodies fill the file and the search starts past the map. Every position a
+/// search can reach then lies at a block's start or inside a standing block, so a search by name
+/// would find each block where the map places it and nothing else.
+bool MapPlacesEveryBlock(SorImage image, const SorMapLayout& layout, std::int64_t searchStart) {
+  if (!layout.readable || searchStart < layout.mapSize || layout.end != static_cast<std::int64_t>(image.size())) {
+    return false;
+  }
+  return std::all_of(layout.blocks.begin(), layout.blocks.end(),
+                     [&](const SorMappedBlock& block) { return block.size == 0 || Stands(image, block); });
+}
+
+Placements PlaceByMap(const SorMapLayout& layout) {
+  Placements placed;
+  for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
+    if (const SorMappedBlock* listed = layout.Listed(kSorBlockParsers[index].name)) {
+      placed[index].at = listed->offset;
+      placed[index].end = listed->offset + listed->size;
+    }
+  }
+  return placed;
+}
+
+/// Whether the map's place for `listed` is borne out by the file: the block ends the file, or the
+/// block the map puts after it stands there.
+bool PlaceBorneOut(SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed) {
+  const std::int64_t end = listed.offset + listed.size;
+  return end == static_cast<std::int64_t>(image.size()) ||
+         std::any_of(layout.blocks.begin(), layout.blocks.end(),
+                     [&](const SorMappedBlock& next) { return next.offset == end && Stands(image, next); });
+}
+
+/// Whether the block of kSorBlockParsers[index], read as if its identifier stood at `listed`, keeps
+/// its fields inside the place the map gives it, where no other block stands.
+bool FitsWhereListed(std::size_t index, SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed,
+                     const SorMapBlock& map) {
+  const std::int64_t end = listed.offset + listed.size;
+  if (listed.offset + static_cast<std::int64_t>(listed.name.size()) + 1 > end ||
+      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset) ||
+      !PlaceBorneOut(image, layout, listed)) {
+    return false;
+  }
+  auto trial = std::make_unique<SorRecord>();
+  trial->Map = map;
+  const std::vector<std::uint8_t> mended = WithBlockIdentifier(image, listed.offset, end, listed.name);
+  return ParseSourceBlock(index, mended, listed.offset, end, *trial) > 0 && trial->Source.DamagedBlocks == 0;
+}
+
+Placements PlaceBlocksByName(SorImage image, const SorMapLayout& layout, std::int64_t searchStart,
+                             const SorMapBlock& map) {
   const std::vector<StandingBlock> standing = StandingBlocks(image, layout);
   const std::vector<SorBlockName> names = ListSorBlockNames(image);
-  std::array<BlockPlacement, kSorParsedBlockCount> placed;
+  Placements placed;
   for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
     const std::string_view name = kSorBlockParsers[index].name;
-    const SorMappedBlock* listed = ListedBody(layout, name);
+    const SorMappedBlock* listed = layout.Listed(name);
     BlockPlacement& block = placed[index];
     for (const SorBlockName& found : names) {
       if (found.at < searchStart || kSorBlockNames[found.index] != name) continue;
@@ -67,8 +124,12 @@ std::array<BlockPlacement, kSorParsedBlockCount> PlaceBlocks(SorImage image, std
       }
       if (block.at < 0 && !InsideStandingBlock(standing, found.at)) block.at = found.at;
     }
+    if (block.at < 0 && listed != nullptr && layout.readable && FitsWhereListed(index, image, layout, *listed, map)) {
+      block.at = listed->offset;
+      block.mended = true;
+    }
     const bool whereListed = listed != nullptr && block.at == listed->offset;
-    block.damaged = (listed != nullptr || block.at > 0) && !whereListed;
+    block.damaged = (listed != nullptr || block.at > 0) && (!whereListed || block.mended);
     if (whereListed) block.end = listed->offset + listed->size;
   }
   // A block the map does not place ends where the next block begins.
@@ -116,11 +177,20 @@ SorReadResult ReadSorV2(std::span<const std::uint8_t> image, SorRecord& target) 
   }
 
   const std::int64_t searchStart = std::min<std::int64_t>(in.Position(), mapSize);
-  const auto placed = PlaceBlocks(image, searchStart);
+  const SorMapLayout layout = ReadSorMapLayout(image);
+  const Placements placed = MapPlacesEveryBlock(image, layout, searchStart)
+                                ? PlaceByMap(layout)
+                                : PlaceBlocksByName(image, layout, searchStart, target.Map);
   for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
     const BlockPlacement& block = placed[index];
-    if (block.damaged) target.Source.DamagedBlocks |= SorBlockBit(kSorBlockParsers[index].name);
-    if (block.at > 0) ParseSourceBlock(index, image, block.at, block.end, target);
+    const std::string_view name = kSorBlockParsers[index].name;
+    if (block.damaged) target.Source.DamagedBlocks |= SorBlockBit(name);
+    if (block.at <= 0) continue;
+    if (block.mended) {
+      ParseSourceBlock(index, WithBlockIdentifier(image, block.at, block.end, name), block.at, block.end, target);
+    } else {
+      ParseSourceBlock(index, image, block.at, block.end, target);
+    }
   }
   return SorReadResult::kOk;
 }

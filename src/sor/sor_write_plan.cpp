@@ -81,30 +81,43 @@ class SourcePlanner {
         revision2_(IsSorV2(image_)),
         asRead_(std::make_unique<SorRecord>()) {}
 
-  /// The block the record holds, from the bytes of the file where nothing in it changed.
+  /// The block the record holds, from the bytes of the file where nothing in it changed. `mapped` is
+  /// the map entry the block is written for; a block the map lists but the reader could not read
+  /// goes back as the file holds it (left out when the file ends inside it), never built from the
+  /// zeros the record holds for it.
   SorBlockBuffer Built(const WrittenBlock& block, const SorMappedBlock* mapped) {
     SorBlockBuffer body;
     const std::size_t parser = ParserIndexOf(block.name);
     const std::int64_t at = record_.Source.BlockOffsets[parser];
+    const bool listed = mapped != nullptr && mapped->size > 0;
     if (at < 0) {
+      if (listed) return SourceBody(*mapped).value_or(SorBlockBuffer{});
       block.build(record_, body, {});
       return body;
     }
     // The reader's view of the source block alone, within the same end: what the record held
-    // before any edit.
+    // before any edit. A revision-2 block read where the map places it, its identifier damaged,
+    // is read again as the reader read it.
     const auto end = std::clamp<std::int64_t>(record_.Source.BlockEnds[parser], 0, static_cast<std::int64_t>(image_.size()));
-    const std::span<const std::uint8_t> blockImage = image_.first(static_cast<std::size_t>(end));
+    std::vector<std::uint8_t> mended;
+    std::span<const std::uint8_t> blockImage = image_.first(static_cast<std::size_t>(end));
+    if (revision2_ && !lumivane::ByteReader(image_).NameAt(at, block.name)) {
+      mended = WithBlockIdentifier(image_, at, end, block.name);
+      blockImage = mended;
+    }
     ClearSorRecord(*asRead_);
+    asRead_->Map = record_.Map;
     SorTextLog log;
     kSorBlockParsers[parser].parse(blockImage, at, *asRead_, &log);
     SorBlockBuffer unedited;
     block.build(*asRead_, unedited, {});
     block.build(record_, body, {});
-    // The file's bytes are what the reader used only where the block was read whole, where the map
-    // places it: a damaged block is written as it was read and shown.
+    // The file's bytes are what the reader used only where the block was read whole, just where the
+    // map places it: a damaged block is written as it was read and shown.
     const bool readWhole = (record_.Source.DamagedBlocks & SorBlockBit(block.name)) == 0;
-    if (body == unedited && readWhole && revision2_ && mapped != nullptr && at == mapped->offset) {
-      if (const auto bytes = Verbatim(*mapped)) return *bytes;
+    const bool readAsListed = listed && at == mapped->offset && end == mapped->offset + mapped->size;
+    if (body == unedited && readWhole && readAsListed) {
+      if (auto bytes = SourceBody(*mapped)) return std::move(*bytes);
     }
     std::vector<lumivane::SourceText> texts = SourceTexts(log, blockImage);
     if (block.name == kSorBlockKeyEvents) texts = FollowKeyEvents(texts, asRead_->KeyEvents, record_.KeyEvents);
@@ -113,11 +126,11 @@ class SourcePlanner {
     return body;
   }
 
-  /// A block this system does not write, as the file held it; a block of a known name gets the
-  /// identifier revision-1 files leave out. Nothing when the file ends inside it.
+  /// A block this system does not write, as the file held it; a block of a known name in a
+  /// revision-1 file gets the identifier that revision leaves out. Nothing when the file ends inside it.
   std::optional<SorBlockBuffer> Copied(const SorMappedBlock& mapped) const {
     std::optional<SorBlockBuffer> bytes = Verbatim(mapped);
-    if (!bytes || bytes->empty() || !IsBlockName(mapped.name) ||
+    if (!bytes || bytes->empty() || revision2_ || !IsBlockName(mapped.name) ||
         lumivane::ByteReader(image_).NameAt(mapped.offset, mapped.name)) {
       return bytes;
     }
@@ -139,6 +152,18 @@ class SourcePlanner {
     return SorBlockBuffer(begin, begin + mapped.size);
   }
 
+  /// The file's bytes of a block this system writes, where they are what a revision-2 file holds:
+  /// all of them in a revision-2 file; in a revision-1 file those of a block whose layout is the
+  /// same in both revisions, under the identifier that revision leaves out.
+  std::optional<SorBlockBuffer> SourceBody(const SorMappedBlock& mapped) const {
+    if (!revision2_ && !SameLayoutInBothRevisions(mapped.name)) return std::nullopt;
+    return Copied(mapped);
+  }
+
+  static bool SameLayoutInBothRevisions(std::string_view name) {
+    return name == kSorBlockSupParams || name == kSorBlockDataPts;
+  }
+
   static std::vector<lumivane::SourceText> SourceTexts(const SorTextLog& log, std::span<const std::uint8_t> block) {
     std::vector<lumivane::SourceText> texts;
     for (const lumivane::TextSpan& span : log) {
@@ -158,6 +183,23 @@ class SourcePlanner {
   bool revision2_;
   std::unique_ptr<SorRecord> asRead_;
 };
+
+/// The entry of `first`'s name that the reader read its block by (its body where the block was read),
+/// else the first that lists a body, else `first`.
+const SorMappedBlock& EntryRead(const SorMapLayout& layout, const SorMappedBlock& first, std::int64_t readAt) {
+  const auto read = std::find_if(layout.blocks.begin(), layout.blocks.end(), [&](const SorMappedBlock& entry) {
+    return entry.size > 0 && entry.offset == readAt && entry.name == first.name;
+  });
+  if (read != layout.blocks.end()) return *read;
+  const SorMappedBlock* listed = layout.Listed(first.name);
+  return listed != nullptr ? *listed : first;
+}
+
+/// Whether an empty entry repeats a name the map lists with a body, or lists earlier: it adds nothing.
+bool EmptyRepeat(const SorMapLayout& layout, const SorMappedBlock& empty) {
+  return layout.Listed(empty.name) != nullptr ||
+         std::any_of(layout.blocks.data(), &empty, [&](const SorMappedBlock& other) { return other.name == empty.name; });
+}
 
 std::vector<SorPlannedBlock> PlanWithoutSource(const SorRecord& record) {
   std::vector<SorPlannedBlock> planned;
@@ -182,16 +224,21 @@ std::vector<SorPlannedBlock> PlanSorBlocks(const SorRecord& record) {
   for (const SorMappedBlock& mapped : layout.blocks) {
     if (mapped.name == kSorBlockCksum || mapped.name == kSorBlockMap) continue;
     if (const WrittenBlock* block = BuiltBlockNamed(mapped.name)) {
+      // A block the map lists twice is written once, where it is first listed, from the entry it was read by.
       if (std::find(built.begin(), built.end(), block->name) != built.end()) continue;
       built.push_back(block->name);
-      SorBlockBuffer body = planner.Built(*block, &mapped);
-      if (!body.empty() || mapped.size == 0) planned.push_back({mapped.name, planner.Revision(mapped, true), std::move(body)});
+      const SorMappedBlock& entry = EntryRead(layout, mapped, record.Source.BlockOffsets[ParserIndexOf(block->name)]);
+      SorBlockBuffer body = planner.Built(*block, &entry);
+      if (!body.empty() || entry.size == 0) {
+        planned.push_back({std::string(entry.name), planner.Revision(entry, true), std::move(body)});
+      }
       continue;
     }
+    if (mapped.size == 0 && EmptyRepeat(layout, mapped)) continue;
     // Blocks the file ends inside of are damaged: what remains of them is left out.
     if (std::optional<SorBlockBuffer> body = planner.Copied(mapped)) {
-      planned.push_back({mapped.name, planner.Revision(mapped, body->size() != static_cast<std::size_t>(mapped.size)),
-                         std::move(*body)});
+      planned.push_back({std::string(mapped.name),
+                         planner.Revision(mapped, body->size() != static_cast<std::size_t>(mapped.size)), std::move(*body)});
     }
   }
   for (const WrittenBlock& block : kWrittenBlocks) {

@@ -99,12 +99,15 @@ struct AuxMarker {
   double Value;              // dB shown there, the trace's vertical offset included
 };
 
+/// TableSnapMarker when the event table placed neither marker.
+inline constexpr std::int32_t kNoTableSnap = 2;
+
 /// The document's marker block.
 struct MarkerState {
   std::int32_t MarkerA = 0;          // sample index of marker A
   std::int32_t MarkerB = 0;          // sample index of marker B
   std::int32_t ActiveMarker = 0;     // 0 = A, 1 = B
-  std::int32_t TableSnapMarker = 2;  // marker the event table last placed (0 A, 1 B), 2 = none
+  std::int32_t TableSnapMarker = kNoTableSnap;  // marker the event table last placed (0 A, 1 B)
   std::int32_t AnalysisMode = 0;     // 0 none, 1 insertion loss, 2 reflectance
   std::uint8_t LockAB = 0;           // 1 = A and B move together
   AuxMarker ReflectanceAuxMarkers[2][3] = {};  // per set: 0-1 bound a fitted segment, 2 a level

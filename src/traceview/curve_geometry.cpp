@@ -24,7 +24,7 @@ inline int Trunc(double value) {
   return TruncToInt32(value);
 }
 
-inline int X(int i, const CurveMapping& m) { return Trunc(i * m.step); }
+inline int X(int i, const CurveMapping& m) { return Trunc(m.originX + i * m.step); }
 
 inline int Y(double levelDb, const CurveMapping& m) {
   return m.canvasHeight - Trunc((m.ceilingDb - levelDb) * m.pixelsPerDb);
@@ -39,8 +39,9 @@ int CurveY(double levelDb, const CurveMapping& mapping) { return Y(levelDb, mapp
 SampleRange VisibleSampleRange(int sampleCount, const CurveMapping& mapping) {
   if (sampleCount <= 0) return {};
   if (!(mapping.step > 0.0) || !std::isfinite(mapping.step)) return {0, sampleCount - 1};
-  const double first = std::floor(mapping.visibleLeft / mapping.step) - kCullMargin;
-  const double last = std::ceil((mapping.visibleLeft + mapping.visibleWidth) / mapping.step) + kCullMargin;
+  const double left = mapping.visibleLeft - mapping.originX;
+  const double first = std::floor(left / mapping.step) - kCullMargin;
+  const double last = std::ceil((left + mapping.visibleWidth) / mapping.step) + kCullMargin;
   return {TruncToInt32(std::clamp(first, 0.0, sampleCount - 1.0)),
           TruncToInt32(std::clamp(last, 0.0, sampleCount - 1.0))};
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Where a trace's samples fall on the canvas, reduced to what can show on screen. Sample i lies at
-// x = trunc(i x step); a level v at y = cy - trunc((C - v) x pixels per dB), C the trace's ceiling.
+// x = trunc(origin + i x step); a level v at y = cy - trunc((C - v) x pixels per dB), C the trace's ceiling.
 // Every sample joined to the next by a line covers, in each pixel column, exactly the span from the
 // lowest to the highest sample of that column plus the joins between neighbouring columns; the
 // geometry below emits just those lines, for the samples the visible part can show.
@@ -17,6 +17,7 @@ struct CurveMapping {
   int canvasHeight = 0;
   int visibleLeft = 0;  // scroll position: the canvas x at the client's left edge
   int visibleWidth = 0;
+  double originX = 0.0;  // canvas x of sample 0 (before truncation): where the overlay places the trace
 };
 
 /// A line between two canvas pixels, both ends included.

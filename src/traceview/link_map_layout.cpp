@@ -1,8 +1,8 @@
 #include "traceview/link_map_layout.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "platform/number_format.h"
 #include "platform/saturate.h"
 #include "traceview/event_icons.h"
 
@@ -43,9 +43,7 @@ LinkPicture LinkPictureOf(const EventRow& row, bool limitFails, bool* pass) {
 }
 
 std::string LinkDistanceLabel(float distanceKm, double unitFactor) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.5f", static_cast<double>(distanceKm) * unitFactor);
-  return text;
+  return lumivane::Format("%.5f", static_cast<double>(distanceKm) * unitFactor);
 }
 
 LinkMapLayout LayoutLinkMap(std::span<const EventRow> rows, const std::vector<bool>& limitFails,

@@ -87,7 +87,7 @@ int PickCurve(std::span<const PickableCurve> curves, PixelPoint client, PixelPoi
   for (std::size_t r = 0; r < curves.size(); ++r) {
     const PickableCurve& curve = curves[r];
     if (!(curve.step > 0.0) || !(y.pixelsPerDb > 0.0)) continue;
-    const double at = (client.x + origin.x) / curve.step;
+    const double at = (client.x + origin.x - curve.originX) / curve.step;
     if (!(at >= 0.0)) continue;
     const int i = lumivane::TruncToInt32(at);
     if (i > static_cast<int>(curve.db.size()) - 1) continue;

@@ -40,7 +40,8 @@ std::optional<PixelRect> ArrowBox(PixelPoint arrow, const PixelRect& grid);
 struct PickableCurve {
   std::span<const double> db;
   double ceilingDb = 0.0;
-  double step = 0.0;  // canvas pixels per sample of this curve
+  double step = 0.0;     // canvas pixels per sample of this curve
+  double originX = 0.0;  // canvas x of its sample 0
 };
 
 /// The first curve whose level under the point lies within the tolerance (0.1 dB after a horizontal

@@ -1,5 +1,7 @@
 #include "traceview/overlay_fit.h"
 
+#include <algorithm>
+
 #include "platform/saturate.h"
 #include "traceview/zoom_state.h"
 
@@ -13,10 +15,10 @@ using lumivane::TruncToInt32;
 
 }  // namespace
 
-int MapMarkerToTrace(int marker, const ZoomState& reference, double fibreLengthKm, int pointCount) {
+int MapMarkerToTrace(int marker, const ZoomState& reference, double fibreLengthKm, int pointCount, double userZeroKm) {
   if (reference.PointCount <= 0 || !(fibreLengthKm > 0.0)) return marker;
-  const double km = static_cast<double>(marker) / reference.PointCount * reference.RangeKm;
-  return TruncToInt32(km / fibreLengthKm * pointCount);
+  const double km = static_cast<double>(marker) / reference.PointCount * reference.RangeKm - reference.UserZeroKm;
+  return TruncToInt32((km + userZeroKm) / fibreLengthKm * pointCount);
 }
 
 void FitOverlay(TraceViewState& state, ZoomHost& host, ZoomState& reference, MarkerState& markers,
@@ -25,16 +27,18 @@ void FitOverlay(TraceViewState& state, ZoomHost& host, ZoomState& reference, Mar
   const int n = in.pointCount;
   const double length = in.fibreLengthKm;
   if (in.traceCount != 1) {
-    markers.MarkerA = MapMarkerToTrace(markers.MarkerA, reference, length, n);
-    markers.MarkerB = MapMarkerToTrace(markers.MarkerB, reference, length, n);
+    markers.MarkerA = MapMarkerToTrace(markers.MarkerA, reference, length, n, in.userZeroKm);
+    markers.MarkerB = MapMarkerToTrace(markers.MarkerB, reference, length, n, in.userZeroKm);
   }
   if (state.m_nZoomCount == 0 || n <= 0 || !(length > 0.0)) return;
   const int w = host.ClientSize().width;
   const PixelSize canvas = state.m_sizeScrollTotal;
-  const double leftKm = canvas.width > 0 ? state.m_dOriginX / canvas.width * reference.RangeKm : 0.0;
+  // The left edge's distance from the reference's user's zero, kept from the current trace's.
+  const double leftKm =
+      canvas.width > 0 ? state.m_dOriginX / canvas.width * reference.RangeKm - reference.UserZeroKm : 0.0;
   auto keepLeftEdge = [&](int width) {
     SetScrollTotalSize(state, host, {width, canvas.height});
-    state.m_dOriginX = leftKm / length * width;
+    state.m_dOriginX = std::max(0.0, (leftKm + in.userZeroKm) / length * width);
     host.SetScrollPosition(ScrollAxis::Horizontal, TruncToInt32(state.m_dOriginX));
   };
   if (in.fitRequest && in.traceCount != 1) {

@@ -276,6 +276,7 @@ void CaptureZoomState(ZoomState& zoom, const ZoomCaptureSource& doc, PixelSize c
   zoom.PointCount = doc.pointCount;
   zoom.DataSpacing = doc.dataSpacing;
   zoom.TracePath = doc.path;
+  zoom.UserZeroKm = doc.userZeroKm;
 }
 
 void RubberBandZoom(TraceViewState& state, ZoomHost& host, const ZoomInputs& doc, ZoomState& zoom,

@@ -47,6 +47,7 @@ struct ZoomCaptureSource {
   int pointCount = 0;
   int dataSpacing = 0;
   std::string path;
+  double userZeroKm = 0.0;
 };
 
 /// CanZoom requests.

@@ -13,6 +13,7 @@ struct ZoomState {
   double PixelsPerDb = 0.0;       // canvas height / 60
   int DataSpacing = 0;            // the reference's first data spacing field
   std::string TracePath;          // path of the reference trace
+  double UserZeroKm = 0.0;        // the reference's first sample to its user's zero, km (UserZeroDistanceKm)
 };
 
 /// PixelsPerSample below this value means that no scale reference has been captured.

@@ -374,7 +374,7 @@ const char* const kEnglishTexts[kLangRowCount] = {
     /* 367 */ "The trace's data spacing is not valid, so it cannot be analysed.",
     /* 368 */ "The trace's pulse width is not valid, so it cannot be analysed.",
     /* 369 */ "The pass/fail limits could not be saved; they apply until the program is closed:",
-    /* 370 */ "",
+    /* 370 */ "The pass/fail limits file is larger than 1 MB, so it is not read and no value is judged until it is made smaller. It was left as it is:",
     /* 371 */ "",
     /* 372 */ "",
     /* 373 */ "",
@@ -413,5 +413,11 @@ const std::array<TranslatedRow, kTranslatedRowCount> kTranslatedRows = {{
     {1, {"Can't find file !", "找不到文件", "No se puede encontrar el archivo!", "Can't find file !", "Non trovo File!", "Nie znaleziono pliku!"}},
     {55, {"Not Bellcore File !", "非Bellcore格式文件!", "No Archivo Bellcore!", "Sem arq Bellcore", "File non Bellcore!", "Zly plik - nie Bellcore!"}},
     {106, {"Cancel", "取消", "Cancelar", "Cancelar", "Cancella", "Anuluj"}},
+    {370, {"The pass/fail limits file is larger than 1 MB, so it is not read and no value is judged until it is made smaller. It was left as it is:",
+           "通过/失败门限文件大于 1 MB，因此未被读取，在文件变小之前不判定任何数值。文件保持原样：",
+           "El archivo de umbrales pasa/falla supera 1 MB: no se lee y no se evalúa ningún valor hasta que sea más pequeño. Se dejó tal como está:",
+           "O arquivo de limites aprovado/reprovado tem mais de 1 MB: não é lido e nenhum valor é avaliado até que fique menor. Foi deixado como está:",
+           "Il file delle soglie pass/fail supera 1 MB: non viene letto e nessun valore viene valutato finché non diventa più piccolo. È stato lasciato invariato:",
+           "Plik progow pass/fail jest wiekszy niz 1 MB: nie jest czytany i zadna wartosc nie jest oceniana, dopoki nie zostanie zmniejszony. Pozostawiono go bez zmian:"}},
 }};
 // clang-format on

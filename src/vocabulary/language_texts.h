@@ -15,7 +15,7 @@ struct TranslatedRow {
   const char* texts[kLanguageCount];
 };
 
-inline constexpr int kTranslatedRowCount = 4;
+inline constexpr int kTranslatedRowCount = 5;
 
 /// The rows that have translations.
 extern const std::array<TranslatedRow, kTranslatedRowCount> kTranslatedRows;

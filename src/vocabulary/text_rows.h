@@ -43,6 +43,7 @@ inline constexpr LangRow TooFewSamplesToAnalyse = 366;
 inline constexpr LangRow BadDataSpacingToAnalyse = 367;
 inline constexpr LangRow BadPulseWidthToAnalyse = 368;
 inline constexpr LangRow LimitsNotSaved = 369;        // "The pass/fail limits could not be saved; ..."
+inline constexpr LangRow LimitsFileTooLarge = 370;    // "The pass/fail limits file is larger than 1 MB ..."
 inline constexpr LangRow FilesNotPrinted = 377;       // "These files were not printed:"
 inline constexpr LangRow TooManyBatchPages = 378;     // "Pages more than "
 inline constexpr LangRow PrintingPage = 395;          // "Printing page "

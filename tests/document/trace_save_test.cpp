@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vocabulary/command_ids.h"
+#include "vocabulary/text_rows.h"
 #include "docsave_fixture.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
@@ -301,6 +302,25 @@ TEST_F(SaveCommandTest, SaveAndReopenAgainAndAgainChangesNoValue) {
   LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, {}, doc_->DisplayModelMembers());
   ASSERT_TRUE(OnFileSave(*doc_, env_));
   EXPECT_TRUE(SameBytes(Reload(path_)->UserName, last->UserName)) << "the stored losses settle after one save";
+}
+
+TEST_F(SaveCommandTest, ARevision1TraceOfMoreSamplesThanShownIsSavedWholeAndStillSaysSo) {
+  constexpr int kPoints = 90000;
+  const std::string path = dir_.WriteFile("Long.sor", lumivane::test::MakeSampleSorV1({.points = kPoints}));
+  const std::vector<std::string> cut = {g_CurrentStrings[TextRow::TracePointsCut]};
+  ASSERT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1);
+  EXPECT_EQ(sink_.MessageTexts(), cut);
+  LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, {}, doc_->DisplayModelMembers());
+  ASSERT_TRUE(OnFileSave(*doc_, env_));
+  const Bytes saved = TempDir::ReadFile(path);
+  const SorMapLayout layout = ReadSorMapLayout(saved);
+  ASSERT_NE(layout.Listed("DataPts"), nullptr);
+  // Identifier, total count, trace count, the trace's count and scale, and every sample.
+  EXPECT_EQ(layout.Listed("DataPts")->size, 8 + 4 + 2 + 4 + 2 + 2 * kPoints);
+  sink_.Clear();
+  ASSERT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1);
+  EXPECT_EQ(sink_.MessageTexts(), cut);
+  EXPECT_EQ(doc_->m_SorRecord.DataPts.Traces[0].PointCount, kSorMaxSamples);
 }
 
 TEST_F(SaveCommandTest, AFailedWriteKeepsTheFileTheRecordAndTheModifiedFlag) {

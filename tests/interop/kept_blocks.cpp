@@ -15,12 +15,12 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::array<std::string_view, 3> kWritersOwn = {kSorBlockUserName, kSorBlockVendor, kSorBlockCksum};
-constexpr std::array<std::string_view, 5> kRewrittenFromRevision1 = {kSorBlockGenParams, kSorBlockSupParams,
-                                                                       kSorBlockFxdParams, kSorBlockKeyEvents,
-                                                                       kSorBlockDataPts};
+// Their layouts differ between the revisions; the others are the same in both.
+constexpr std::array<std::string_view, 3> kRewrittenFromRevision1 = {kSorBlockGenParams, kSorBlockFxdParams,
+                                                                       kSorBlockKeyEvents};
 
 template <std::size_t N>
-bool In(const std::array<std::string_view, N>& names, const std::string& name) {
+bool In(const std::array<std::string_view, N>& names, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -48,7 +48,7 @@ std::vector<std::string> BlocksNotKept(const Bytes& source, const Bytes& written
     const auto it = std::find_if(after.blocks.begin() + static_cast<std::ptrdiff_t>(next), after.blocks.end(),
                                  [&](const SorMappedBlock& b) { return b.name == block.name; });
     if (it == after.blocks.end()) {
-      faults.push_back(block.name + " lost or out of order");
+      faults.push_back(std::string(block.name) + " lost or out of order");
       continue;
     }
     next = static_cast<std::size_t>(it - after.blocks.begin()) + 1;
@@ -59,7 +59,7 @@ std::vector<std::string> BlocksNotKept(const Bytes& source, const Bytes& written
       expected.insert(expected.begin(), block.name.size() + 1, 0);
       std::copy(block.name.begin(), block.name.end(), expected.begin());
     }
-    if (BodyOf(written, *it) != expected) faults.push_back(block.name + " changed");
+    if (BodyOf(written, *it) != expected) faults.push_back(std::string(block.name) + " changed");
   }
   return faults;
 }

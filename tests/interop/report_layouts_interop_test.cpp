@@ -111,14 +111,18 @@ class ReportLayoutsInterop : public ::testing::Test {
   }
 
   // Prints the job the document's options describe and returns every page's text.
+  // `cellSlots` gets the texts of the job's event-table cells as its first page prints.
   std::string Print(COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traces, const std::string& pdf,
-                    SingleTraceReport** kept = nullptr) {
+                    std::vector<PageSlot>* cellSlots = nullptr) {
     PrintJobControl::Environment env;
     env.askPrint = lumivane::test::PrintToPdf(pdf);
     report = std::make_unique<SingleTraceReport>(doc, traces, SingleTraceReport::Sources{});
+    env.progress = [this, cellSlots](int done, int) {
+      if (done == 0 && cellSlots != nullptr && report->Slots() != nullptr) *cellSlots = report->Slots()->m_PageSlots;
+      return true;
+    };
     PrintJobControl control(doc, traces, *report, env);
     control.OnFilePrint();
-    if (kept != nullptr) *kept = report.get();
     std::string all;
     for (int p = 1; p <= lumivane::test::PdfPageCount(pdf); ++p) all += lumivane::test::PdfPageText(pdf, p);
     return all;
@@ -204,24 +208,26 @@ TEST_F(ReportLayoutsInterop, EveryLayoutPrintsTheEventTablesCells) {
     ASSERT_EQ(PlanBatchPrint(g_BatchPrint, lumivane::test::SampleDir() + "/", names, batchDoc->m_PrintOptions,
                              batchDoc->m_ConfigReport),
               BatchPlanResult::kOk);
-    SingleTraceReport* printed = nullptr;
-    const std::string text = Print(*batchDoc, none, dir.Path("batch.pdf"), &printed);
+    // The job ends its batch; which page holds which file is read before.
+    const BatchPrintState batch = g_BatchPrint;
+    std::vector<PageSlot> cellSlots;
+    const std::string text = Print(*batchDoc, none, dir.Path("batch.pdf"), &cellSlots);
     EXPECT_FALSE(Has(text, "Read file failed !"));
     for (std::size_t f = 0; f < docs.size(); ++f) {
       // Each page in its file's own unit, compared with its table shown in that unit.
       ApplyFileLengthUnit(docs[f]->m_SorRecord);
       if (layout == kLayoutNormal) {
         std::string pages;
-        for (int p = 1; p <= g_BatchPrint.TotalPages; ++p) {
-          if (g_BatchPrint.PageMap[static_cast<std::size_t>(p)].File == static_cast<int>(f)) {
+        for (int p = 1; p <= batch.TotalPages; ++p) {
+          if (batch.PageMap[static_cast<std::size_t>(p)].File == static_cast<int>(f)) {
             pages += lumivane::test::PdfPageText(dir.Path("batch.pdf"), p);
           }
         }
         Compare("batch", *docs[f], PrintedRows(pages, names[f])[names[f]]);
       } else {
-        // A cell prints its slot's texts as they are; the slots are the job's last.
+        // A cell prints its slot's texts as they are.
         std::vector<std::vector<std::string>> rows;
-        for (const PageSlot& slot : printed->Slots()->m_PageSlots) {
+        for (const PageSlot& slot : cellSlots) {
           if (slot.Used != 0 || slot.Title != names[f]) continue;
           for (int r = 0; r < slot.RowCount; ++r) {
             std::vector<std::string> cells(slot.EventText.begin() + r * kSlotEventColumns,

@@ -9,7 +9,11 @@
 #include "measure/pass_fail_check.h"
 #include "measure/pass_fail_document.h"
 #include "measure/pass_fail_verdict.h"
+#include "platform/message_sink.h"
+#include "recording_message_sink.h"
 #include "temp_dir.h"
+#include "trace/wavelength.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 
@@ -122,6 +126,46 @@ TEST(PassFailLimitsFile, DefaultsOfAnEmptyFileGoUnderTheWavelength) {
   EXPECT_EQ(Slurp(ini).find("[]"), std::string::npos);
 }
 
+// Lasers sit a few nanometres off nominal, and files written before limits were kept by band hold
+// a section named by a trace's exact wavelength.
+TEST(PassFailLimitsByBand, ATraceIsJudgedByItsBandsSection) {
+  const struct {
+    const char* file;
+    std::int32_t wavelengthNm;
+    int judged;
+    float spliceLoss;
+  } cases[] = {
+      {"[1310]\nSplice Loss=0.3\n", ConvertWavelengthField(13084), 1, 0.3f},  // 1308.4 nm
+      {"[1550]\nSplice Loss=0.2\n", ConvertWavelengthField(15486), 1, 0.2f},  // 1548.6 nm
+      {"[1650]\nSplice Loss=0.6\n", ConvertWavelengthField(16513), 1, 0.6f},  // 1651.3 nm
+      {"[1549]\nSplice Loss=0.4\n", 1550, 1, 0.4f},
+      {"[1549]\nSplice Loss=0.4\n", 1552, 1, 0.4f},
+      {"[1549]\nSplice Loss=0.4\n[1550]\nSplice Loss=0.2\n", 1549, 1, 0.2f},
+      {"[1550]\nSplice Loss=0.2\n[1549]\nSplice Loss=0.4\n", 1550, 1, 0.2f},
+      {"[1551]\nSplice Loss=0.7\n[1549]\nSplice Loss=0.4\n", 1550, 1, 0.7f},  // the first in the file
+      {"[1549]\nSplice Loss=0.4\n", 1310, 0, 0.0f},  // never another band's
+      {"[1310]\nSplice Loss=0.3\n", 1300, 0, 0.0f},
+      {"[1310]\nSplice Loss=0.3\n[1300]\nSplice Loss=0.5\n", 1302, 1, 0.5f},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.wavelengthNm << " nm, file " << c.file);
+    TempDir dir;
+    const std::string ini = dir.WriteFile("otdr config.ini", c.file);
+    const PassFailThresholds limits = PassFailLimitsForWavelength(PassFailThresholds{}, ini, c.wavelengthNm);
+    EXPECT_EQ(limits.Judged, c.judged);
+    EXPECT_FLOAT_EQ(limits.Limit[kLimitSpliceLoss], c.spliceLoss);
+  }
+}
+
+TEST(PassFailLimitsByBand, ATypedWavelengthNamesItsBand) {
+  const struct {
+    const char* typed;
+    const char* section;
+  } cases[] = {{"1550", "1550"}, {"1549", "1550"}, {"1548.6", "1550"}, {" 1308 ", "1310"}, {"1651", "1650"},
+               {"1625", "1625"}, {"abc", "abc"},   {"15]50", "15]50"},   {"", ""}};
+  for (const auto& c : cases) EXPECT_EQ(PassFailSectionOfText(c.typed), c.section) << c.typed;
+}
+
 class PassFailDocumentTest : public ::testing::Test {
  protected:
   PassFailDocumentTest() : doc(std::make_unique<COtdrDoc>()) { doc->m_FibreParams.Wavelength = 1550; }
@@ -206,6 +250,74 @@ TEST_F(PassFailDocumentTest, AnotherWavelengthTypedIsWrittenToItsOwnSection) {
   EXPECT_EQ(HasIniSection("1550", doc->m_strWorkPath), 0);
   LoadPassFailLimits(*doc, Folder());  // the trace's own section is missing
   EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.0f);
+}
+
+// The dialog shows the limits an older file keeps for the trace's exact wavelength and writes them
+// under the band, which judges from then on; the old section stays as it was.
+TEST_F(PassFailDocumentTest, TheDialogShowsAndWritesTheBand) {
+  dir.WriteFile("otdr config.ini", "[1549]\nSplice Loss=0.4\nLink ORL=31\n");
+  doc->m_FibreParams.Wavelength = ConvertWavelengthField(15486);
+  PassFailDialogValues values = PreparePassFailDialog(*doc, Folder());
+  EXPECT_EQ(values.wavelength, "1550");
+  EXPECT_EQ(values.limits[kLimitSpliceLoss], "0.400");
+  values.limits[kLimitSpliceLoss] = "0.250";
+  EXPECT_EQ(ApplyPassFailDialog(*doc, values), lumivane::IniWriteOutcome::Written);
+  EXPECT_EQ(Slurp(doc->m_strWorkPath),
+            "[1549]\nSplice Loss=0.4\nLink ORL=31\n"
+            "[1550]\nSplice Loss=0.250\nConnector Loss=0.000\nEvent Relf=0.000\nEvent Atte=0.000\n"
+            "Link  Loss=0.000\nLink ORL=31.000\n");
+  doc->m_PassFailThresholds = PassFailThresholds{};
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.25f);
+
+  // A wavelength typed with tenths is written to its band too.
+  values.wavelength = "1308.4";
+  ApplyPassFailDialog(*doc, values);
+  EXPECT_EQ(HasIniSection("1310", doc->m_strWorkPath), 1);
+}
+
+// A limits file no settings file comes near in size is not read: nothing is judged, the user is
+// told once, and nothing the program does rewrites it.
+TEST_F(PassFailDocumentTest, ALimitsFileTooLargeIsRefusedOnceAndLeftAsItIs) {
+  InitLanguageTable();
+  SelectLanguage(LanguageColumn::English);
+  lumivane::test::RecordingMessageSink sink;
+  lumivane::ScopedMessageSink scoped(sink);
+  const std::string small = "[1550]\nSplice Loss=0.1\n";
+  const std::string large = small + ";" + std::string(lumivane::kIniFileByteLimit, 'x') + "\n";
+  const std::string ini = dir.WriteFile("otdr config.ini", large);
+
+  LoadPassFailLimits(*doc, Folder());
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(doc->m_PassFailThresholds.FileTooLarge, 1);
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 0);
+  EXPECT_FALSE(FailsLimit(doc->m_PassFailThresholds, 5.0f, kEventNonReflective, kLimitKindLoss));
+  EXPECT_EQ(PassFailLimitsForWavelength(PassFailThresholds{}, ini, 1550).Judged, 0);  // a batch page's
+  ASSERT_EQ(sink.messages().size(), 1u);
+  EXPECT_EQ(sink.messages()[0].text, g_CurrentStrings[TextRow::LimitsFileTooLarge] + "\n" + ini);
+  EXPECT_EQ(sink.messages()[0].icon, lumivane::MessageIcon::Warning);
+
+  EXPECT_EQ(WriteDefaultPassFailLimits(ini, "1550"), lumivane::IniWriteOutcome::TooLarge);
+  EXPECT_TRUE(Slurp(ini) == large);
+
+  // Made small again, it judges; grown again, it is refused and said again.
+  dir.WriteFile("otdr config.ini", small);
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(doc->m_PassFailThresholds.FileTooLarge, 0);
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.1f);
+  dir.WriteFile("otdr config.ini", large);
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(sink.messages().size(), 2u);
+
+  // Limits confirmed in the dialog are not written into it; they judge for the run.
+  PassFailDialogValues values = PreparePassFailDialog(*doc, Folder());
+  values.limits[kLimitSpliceLoss] = "0.250";
+  EXPECT_EQ(ApplyPassFailDialog(*doc, values), lumivane::IniWriteOutcome::TooLarge);
+  EXPECT_TRUE(Slurp(ini) == large);
+  LoadPassFailLimits(*doc, Folder());
+  EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
+  EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.25f);
 }
 
 TEST_F(PassFailDocumentTest, SectionNameThatWouldBreakTheFileIsRefused) {

@@ -251,3 +251,53 @@ TEST_F(IniFileTest, WriteKeepsThePermissions) {
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
   EXPECT_EQ(after.st_mode & 0777, 0640u);
 }
+
+// Nothing a settings file holds comes near the limit: a file beyond it reads as empty and no write
+// rewrites it, nor makes a file grow beyond it.
+TEST_F(IniFileTest, AFileBeyondTheLimitIsNeitherReadNorWritten) {
+  const std::string header = "[1310]\nSplice Loss=1\n";
+  const std::string atLimit = header + ";" + std::string(lumivane::kIniFileByteLimit - header.size() - 2, 'x') + "\n";
+  ASSERT_EQ(atLimit.size(), lumivane::kIniFileByteLimit);
+  const IniFile ini(WriteSample(atLimit));
+  EXPECT_FALSE(ini.IsTooLarge());
+  EXPECT_EQ(ini.ReadString("1310", "Splice Loss"), "1");
+  EXPECT_EQ(ini.WriteString("1310", "Splice Loss", "12"), IniWriteOutcome::TooLarge);
+  // Compared as a whole, not shown: a megabyte of text would bury the report.
+  EXPECT_TRUE(ReadText(ini.path()) == atLimit);
+
+  const std::string beyond = atLimit + "[1550]\n";
+  WriteSample(beyond);
+  EXPECT_TRUE(ini.IsTooLarge());
+  EXPECT_EQ(ini.ReadString("1310", "Splice Loss", "none"), "none");
+  EXPECT_EQ(ini.ReadInt("1310", "Splice Loss", -1), -1);
+  EXPECT_TRUE(ini.SectionNames().empty());
+  EXPECT_TRUE(ini.ReadSection("1310").empty());
+  EXPECT_EQ(ini.WriteString("1550", "k", "v"), IniWriteOutcome::TooLarge);
+  EXPECT_TRUE(ReadText(ini.path()) == beyond);
+}
+
+// A file is not parsed again while it stays as it was, yet every change on disk is seen: an edit
+// in place of the same size at once and long after the last parse, a replacement, a removal; and a
+// write keeps what another program changed.
+TEST_F(IniFileTest, EveryChangeOnDiskIsSeen) {
+  const IniFile ini(WriteSample("[s]\nk=1\n"));
+  EXPECT_EQ(ini.ReadString("s", "k"), "1");
+  WriteSample("[s]\nk=2\n");
+  EXPECT_EQ(ini.ReadString("s", "k"), "2");
+
+  // Past the coarsest timestamp resolution the parse is kept; an edit still changes the file's times.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  EXPECT_EQ(ini.ReadString("s", "k"), "2");
+  WriteSample("[s]\nk=3\n");
+  EXPECT_EQ(ini.ReadString("s", "k"), "3");
+
+  WriteSample("[s]\nk=3\nother=x\n");
+  ASSERT_EQ(ini.WriteString("s", "k", "4"), IniWriteOutcome::Written);
+  EXPECT_EQ(ReadText(ini.path()), "[s]\nk=4\nother=x\n");
+
+  const std::string replacement = dir_.WriteFile("replacement.ini", "[s]\nk=5\n");
+  std::filesystem::rename(replacement, ini.path());
+  EXPECT_EQ(ini.ReadString("s", "k"), "5");
+  std::filesystem::remove(ini.path());
+  EXPECT_EQ(ini.ReadString("s", "k", "gone"), "gone");
+}

@@ -108,7 +108,7 @@ TEST_F(AsciiExportTest, WholeFileWithCommasMatchesTheLayoutByteForByte) {
                                Crlf("[Event Table]\n"
                                     "    No. ,Type  ,Loc.[km]  Reflect[dB]   ,Ins.Loss[dB]  ,Attn.[dB/km]    Cum.Loss[dB]\n"
                                     "    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,-.---\n"
-                                    "    2,   NRelf.,5.00000     ,--.---       ,0.123         ,0.200          ,1.123\n"
+                                    "    2,   NRelf.,5.00000     ,-.---       ,0.123         ,0.200          ,1.123\n"
                                     "    3,   End   ,12.34567     ,-14.500       ,-.---         ,0.190          ,3.456\n"
                                     "\n"
                                     "[TraceData]\n"
@@ -127,12 +127,12 @@ TEST_F(AsciiExportTest, SeparatorGoesBetweenEveryColumnButAfterTheUnitLabels) {
   };
   const Case cases[] = {
       {0, "    No.  Type   Loc.[km]  Reflect[dB]    Ins.Loss[dB]   Attn.[dB/km]    Cum.Loss[dB]",
-       "    2    NRelf. 5.00000      --.---        0.123          0.200           1.123", "0.002 0.001"},
+       "    2    NRelf. 5.00000      -.---        0.123          0.200           1.123", "0.002 0.001"},
       {2, "    No. \tType  \tLoc.[km]  Reflect[dB]   \tIns.Loss[dB]  \tAttn.[dB/km]    Cum.Loss[dB]",
-       "    2\t   NRelf.\t5.00000     \t--.---       \t0.123         \t0.200          \t1.123", "0.002\t0.001"},
+       "    2\t   NRelf.\t5.00000     \t-.---       \t0.123         \t0.200          \t1.123", "0.002\t0.001"},
       // Any other value writes blanks.
       {7, "    No.  Type   Loc.[km]  Reflect[dB]    Ins.Loss[dB]   Attn.[dB/km]    Cum.Loss[dB]",
-       "    2    NRelf. 5.00000      --.---        0.123          0.200           1.123", "0.002 0.001"},
+       "    2    NRelf. 5.00000      -.---        0.123          0.200           1.123", "0.002 0.001"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.intervalType);
@@ -167,7 +167,7 @@ TEST_F(AsciiExportTest, OtherUnitsScaleLocationsAndAttenuationsOnly) {
   const std::string kft = Export(Only(0, 1, 1, 1), kKft);
   EXPECT_NE(kft.find("Loc.[kft]  Reflect[dB]    Ins.Loss[dB]   Attn.[dB/kft]    Cum.Loss[dB]\r\n"), std::string::npos);
   // 5 km = 16.40420 kft; 0.2 dB/km = 0.061 dB/kft; cumulative losses and distances of the data stay.
-  EXPECT_NE(kft.find("    2    NRelf. 16.40420      --.---        0.123          0.061           1.123\r\n"),
+  EXPECT_NE(kft.find("    2    NRelf. 16.40420      -.---        0.123          0.061           1.123\r\n"),
             std::string::npos)
       << kft;
   EXPECT_NE(kft.find("[TraceData]\r\n0.000 2.500\r\n0.002 0.001\r\n"), std::string::npos);
@@ -226,7 +226,7 @@ TEST_F(AsciiExportTest, EventValuesReadAsTheEventTableShowsThem) {
   EXPECT_NE(text.find("    1,   Start ,0.00000     ,-45.123       ,-.---         ,-.---          ,-.---\r\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("    2,   NRelf.,5.00000     ,--.---       ,-.---         ,-.---          ,1.123\r\n"),
+  EXPECT_NE(text.find("    2,   NRelf.,5.00000     ,-.---       ,-.---         ,-.---          ,1.123\r\n"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("    3,   End   ,12.34567     ,-.---       ,-.---         ,0.190          ,3.456\r\n"),

@@ -91,10 +91,14 @@ TEST(MultiTraceLayout, MarkersOnTheCellEdgesAndCloseTogether) {
   };
   const std::vector<Case> cases{
       {"A on the left edge", false, 0, 200, false, Kind::Line, 40, -300 + 167 + 5},
-      {"B on the left edge", true, 0, 200, false, Kind::BeforeLeft, 40, -300 + 167 + 5},
-      {"A on the right edge", false, 348, 100, false, Kind::BeyondRight, 388, -300 + 167 + 5},
-      {"B on the right edge", true, 348, 100, false, Kind::Line, 388, -300 + 167 + 5},
-      {"B beyond the right edge", true, 349, 100, false, Kind::BeyondRight, 389, -300 + 167 + 5},
+      {"B on the left edge", true, 0, 200, false, Kind::Line, 40, -300 + 167 + 5},
+      {"B on A at the left edge", true, 0, 0, false, Kind::Line, 40, -300 + 167 + 5},
+      {"A before the left edge", false, -1, 200, false, Kind::BeforeLeft, 39, -300 + 167 + 5},
+      {"B before the left edge", true, -1, 200, false, Kind::BeforeLeft, 39, -300 + 167 + 5},
+      {"A on the last sample", false, 347, 100, false, Kind::Line, 387, -300 + 167 + 5},
+      {"B on the last sample", true, 347, 100, false, Kind::Line, 387, -300 + 167 + 5},
+      {"A beyond the right edge", false, 348, 100, false, Kind::BeyondRight, 388, -300 + 167 + 5},
+      {"B beyond the right edge", true, 348, 100, false, Kind::BeyondRight, 388, -300 + 167 + 5},
       {"inactive A near the active B", false, 100, 130, true, Kind::Line, 140, -300 + 152 + 5},
       {"active B near the inactive A", true, 130, 100, false, Kind::Line, 170, -300 + 167 + 5},
       {"inactive A 60 units from B", false, 100, 160, true, Kind::Line, 140, -300 + 167 + 5},

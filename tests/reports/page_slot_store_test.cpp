@@ -125,10 +125,6 @@ TEST_F(PageSlotStoreTest, BatchCellReadsItsFileIntoTheWorkTraceWithItsOwnUnit) {
   ASSERT_TRUE(FillBatchCell(*store_, 1, batch_, *work_));
   EXPECT_EQ(g_LengthUnitName, "km");
   EXPECT_DOUBLE_EQ(store_->m_PageSlots[0].Samples[100], kept);
-
-  ReleasePageSlots(*store_);
-  EXPECT_EQ(store_->m_PageSlots[0].Samples, nullptr);
-  EXPECT_FALSE(store_->m_PageSlots[1].OwnedSamples);
 }
 
 TEST_F(PageSlotStoreTest, UnreadableBatchFileSaysSoAndLeavesTheWorkTraceAlone) {

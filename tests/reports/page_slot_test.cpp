@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "measure/pass_fail_check.h"
 #include "panes/event_table_cells.h"
 #include "sor/sor_text.h"
 #include "vocabulary/length_unit.h"
@@ -35,7 +36,7 @@ class PageSlotTest : public ::testing::Test {
   }
 
   CellMeasurementInputs Inputs(int a, int b) const {
-    return {9.0, a, b, 0, record_.get(), &link_, 10, std::span<const double>(samples_)};
+    return {9.0, a, b, 0, record_.get(), &link_, link_.LinkOrl, nullptr, 10, std::span<const double>(samples_)};
   }
 
   std::unique_ptr<SorRecord> record_;
@@ -117,6 +118,8 @@ TEST_F(PageSlotTest, MeasurementsWithMarkersInEitherOrder) {
 
 TEST_F(PageSlotTest, CoincidingMarkersAndNoLinkGivePlaceholdersNotDivisionByZero) {
   link_.LinkLength = 0.0f;
+  record_->FxdParams.GroupIndex = 146800;
+  record_->DataPts.Traces[0].PointCount = 10;
   SetLengthUnit("kft");
   FormatCellMeasurements(slot_, Inputs(4, 4));
   EXPECT_EQ(slot_.InfoText[15], "A-B: 0.00000 kft");
@@ -126,14 +129,45 @@ TEST_F(PageSlotTest, CoincidingMarkersAndNoLinkGivePlaceholdersNotDivisionByZero
   EXPECT_EQ(slot_.InfoText[19], "Total Loss:---.---");
   EXPECT_EQ(slot_.InfoText[20], "Total Attn.:-.--- dB/kft");
   EXPECT_EQ(slot_.InfoText[14],
-            "Cum.Loss to A:   --.--- dB");  // no launch window in this record
+            "Cum.Loss to A:   --.--- dB");  // no launch window, and no section stored past the events
   ResetLengthUnit();
 }
 
-TEST_F(PageSlotTest, InsertionLossLineReadsOnlyExistingKeyEvents) {
-  EXPECT_EQ(InsertionLossLine(2, *record_), "Ins. Loss at #2:   0.345 dB");
-  EXPECT_EQ(InsertionLossLine(0, *record_), "Ins. Loss at #0:   -.--- dB");
-  EXPECT_EQ(InsertionLossLine(3, *record_), "Ins. Loss at #3:   -.--- dB");
+TEST_F(PageSlotTest, InsertionLossLinePrintsTheTablesCellMarkedWhereItFails) {
+  // The table as the pane shows it: an End row without a loss of its own, a failing splice.
+  EventTableView table;
+  table.rows.resize(3);
+  table.rows[1].texts[kColInsertionLoss] = "0.345";
+  table.rows[1].failedColumns = 1u << kColInsertionLoss;
+  table.rows[2].texts[kColInsertionLoss] = "-.---";
+  struct Case {
+    int event;
+    std::string line;
+    std::size_t failedFrom;
+  };
+  for (const Case& c : {Case{2, "Ins. Loss at #2: 0.345 dB", 17}, Case{3, "Ins. Loss at #3: -.--- dB", 0},
+                        Case{0, "Ins. Loss at #0: -.--- dB", 0}, Case{4, "Ins. Loss at #4: -.--- dB", 0}}) {
+    FillInsertionLossLine(slot_, c.event, table);
+    EXPECT_EQ(slot_.InfoText[13], c.line) << c.event;
+    EXPECT_EQ(slot_.FailedFrom[13], c.failedFrom) << c.event;
+  }
+}
+
+TEST_F(PageSlotTest, LinkLossAndOrlThatFailTheTracesLimitsAreMarked) {
+  PassFailThresholds limits{};
+  limits.Enabled = {0, 0, 0, 0, 1, 1};
+  limits.Limit[kLimitLinkLoss] = 2.0f;   // the link loses 2.5 dB
+  limits.Limit[kLimitLinkOrl] = 40.0f;   // and returns 33.25 dB
+  CellMeasurementInputs in = Inputs(2, 6);
+  in.limits = &limits;
+  FormatCellMeasurements(slot_, in);
+  EXPECT_EQ(slot_.InfoText[19].substr(slot_.FailedFrom[19]), "2.500 dB");
+  EXPECT_EQ(slot_.InfoText[22].substr(slot_.FailedFrom[22]), "33.250 dB");
+
+  limits.Enabled = {0, 0, 0, 0, 0, 0};
+  FormatCellMeasurements(slot_, in);
+  EXPECT_EQ(slot_.FailedFrom[19], 0u);
+  EXPECT_EQ(slot_.FailedFrom[22], 0u);
 }
 
 TEST_F(PageSlotTest, LowestLevelSkipsTheFirstSample) {

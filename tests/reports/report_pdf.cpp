@@ -92,11 +92,42 @@ int PdfImageCount(const std::string& pdf) {
   return list.empty() ? -1 : lines - 2;
 }
 
-QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem) {
+QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem, int dpi) {
   const QString n = QString::number(page);
-  RunTool("pdftoppm", {"-r", "100", "-aa", "no", "-aaVector", "no", "-png", "-f", n, "-l", n, "-singlefile",
+  RunTool("pdftoppm", {"-r", QString::number(dpi), "-aa", "no", "-aaVector", "no", "-png", "-f", n, "-l", n, "-singlefile",
                        QString::fromStdString(pdf), QString::fromStdString(stem)});
   return QImage(QString::fromStdString(stem + ".png"));
+}
+
+std::vector<PdfWord> MarkedWords(const std::string& pdf, int page, const std::string& stem) {
+  // Fine enough to see the blank above a small font's glyphs.
+  constexpr int kScale = 3;
+  const QImage raster = PdfPageRaster(pdf, page, stem, 100 * kScale);
+  std::vector<PdfWord> marked;
+  if (raster.isNull()) return marked;
+  const auto black = [&raster](int x, int y) {
+    if (!raster.valid(x, y)) return false;
+    const QRgb p = raster.pixel(x, y);
+    return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60;
+  };
+  for (PdfWord w : PdfWords(pdf, page)) {
+    const std::size_t colon = w.text.rfind(':');
+    const std::size_t from = colon == std::string::npos ? 0 : colon + 1;
+    if (from >= w.text.size()) continue;
+    w.left += (w.right - w.left) * static_cast<double>(from) / static_cast<double>(w.text.size());
+    w.text = w.text.substr(from);
+    // The top two rows of the text's box, inside its ends.
+    const int left = static_cast<int>((w.left + 24 + 0.5) * kScale);
+    const int right = static_cast<int>((w.right + 24 - 0.5) * kScale);
+    const int top = static_cast<int>(std::lround((w.top + 17) * kScale));
+    int dark = 0;
+    int all = 0;
+    for (int y = top; y < top + 2; ++y) {
+      for (int x = left; x <= right; ++x, ++all) dark += black(x, y) ? 1 : 0;
+    }
+    if (all > 0 && dark * 10 > all * 8) marked.push_back(std::move(w));
+  }
+  return marked;
 }
 
 bool HasEventRow(const std::string& text, int n) {

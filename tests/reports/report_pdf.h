@@ -41,8 +41,14 @@ bool PrintedWhole(const std::vector<PdfWord>& words, const std::string& text, do
 /// Images the PDF holds, as pdfimages lists them; -1 when it cannot be read.
 int PdfImageCount(const std::string& pdf);
 
-/// Page `page` at 100 dots per inch: pixel (x + 24, 17 - y) shows unit (x, y) of the page.
-QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem);
+/// Page `page` at 100 dots per inch: pixel (x + 24, 17 - y) shows unit (x, y) of the page; at `dpi`
+/// dots per inch the pixels are that many hundredths of those.
+QImage PdfPageRaster(const std::string& pdf, int page, const std::string& stem, int dpi = 100);
+
+/// The words of page `page` printed white on black, as a failing value is marked: the top of their
+/// box, above the glyphs, is black on the page's raster (saved as `stem`.png). A label joined to its
+/// value by a colon ("Loss:7.500") is judged, and given, by the value's part alone.
+std::vector<PdfWord> MarkedWords(const std::string& pdf, int page, const std::string& stem);
 
 /// Whether `text` holds `part`.
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

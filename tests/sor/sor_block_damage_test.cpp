@@ -3,13 +3,19 @@
 // and a save writes what was read.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "sor/sor_block_parsers.h"
 #include "sor/sor_file_findings.h"
+#include "sor/sor_map_layout.h"
 #include "sor/sor_text.h"
 #include "sor_image_builder.h"
+#include "sor_map_edits.h"
 #include "sor_test_util.h"
 
 namespace {
@@ -17,6 +23,7 @@ namespace {
 using lumivane::test::Assemble;
 using lumivane::test::Bytes;
 using lumivane::test::ImageDifference;
+using lumivane::test::MakeSampleSorV1;
 using lumivane::test::MakeSampleSorV2;
 using lumivane::test::MakeSorV2WithBlock;
 using lumivane::test::PatchU16;
@@ -24,6 +31,8 @@ using lumivane::test::PatchU32;
 using lumivane::test::ReadImage;
 using lumivane::test::SameBytes;
 using lumivane::test::SorImageBuilder;
+using lumivane::test::WithBlockNameDamaged;
+using lumivane::test::WithMapEntryRepeated;
 
 std::ptrdiff_t MapSize(const Bytes& b) { return b[6] | (b[7] << 8); }
 
@@ -73,6 +82,50 @@ TEST(SorMapDamage, AMapEntryOfSizeZeroForABlockInTheFileIsDamageAndTheSaveKeepsT
   }
 }
 
+void ExpectShownAlike(const SorRecord& a, const SorRecord& b) {
+  EXPECT_EQ(lumivane::test::ShownBlocksDiffering(a, b), std::vector<std::string>{});
+}
+
+/// A revision-2 file that holds a body of every block kind but landmarks, and another maker's block.
+Bytes EveryBlockOfThisSystem() { return MakeSampleSorV2({.points = 60, .events = 3, .foreignBlock = "OtherMaker"}); }
+
+/// A revision-2 file whose LnkParams block holds two landmarks, another block after it.
+Bytes WithLandmarks();
+
+struct RepeatedEntry {
+  const char* block;
+  Bytes (*image)();
+};
+
+const RepeatedEntry kRepeatedEntries[] = {
+    {"GenParams", EveryBlockOfThisSystem}, {"SupParams", EveryBlockOfThisSystem},
+    {"FxdParams", EveryBlockOfThisSystem}, {"KeyEvents", EveryBlockOfThisSystem},
+    {"LnkParams", WithLandmarks},          {"DataPts", EveryBlockOfThisSystem},
+    {"UserName", EveryBlockOfThisSystem},  {"NorvalexParams", EveryBlockOfThisSystem},
+    {"Cksum", EveryBlockOfThisSystem},     {"OtherMaker", EveryBlockOfThisSystem},
+    {"GenParams", [] { return MakeSampleSorV1({.points = 60}); }},
+    {"DataPts", [] { return MakeSampleSorV1({.points = 60}); }},
+    {"LnkParams", [] { return MakeSampleSorV1({.points = 60}); }},
+};
+
+TEST(SorMapDamage, AnEmptyEntryRepeatingABlockIsDamageAndTheSaveWritesTheBlockOnceAsRead) {
+  for (const RepeatedEntry& c : kRepeatedEntries) {
+    const Bytes sound = c.image();
+    SCOPED_TRACE(testing::Message() << c.block << (sound[0] == 'M' ? " revision 2" : " revision 1"));
+    const auto asSound = ReadImage(sound);
+    ASSERT_EQ(InspectSorFile(sound, *asSound), SorFileFinding::kSound);
+    const Bytes damaged = WithMapEntryRepeated(sound, c.block);
+    const auto read = ReadImage(damaged);
+    EXPECT_EQ(InspectSorFile(damaged, *read), SorFileFinding::kDamaged);
+    ExpectShownAlike(*read, *asSound);
+    // The save is the save of the sound file: every block once, the empty entry gone.
+    EXPECT_EQ(ImageDifference(Assemble(*read), Assemble(*asSound)), "");
+    const Bytes saved = Assemble(*read);
+    EXPECT_EQ(InspectSorFile(saved, *ReadImage(saved)), SorFileFinding::kSound);
+    EXPECT_EQ(ImageDifference(Assemble(*ReadImage(saved)), saved), "");
+  }
+}
+
 TEST(SorMapDamage, AMapThatPlacesABlockElsewhereIsDamage) {
   const Bytes sound = MakeSampleSorV2({.points = 60, .events = 3});
   Bytes shorter = sound;
@@ -89,10 +142,63 @@ TEST(SorMapDamage, ABlockNameInsideAnotherBlockIsTextNotDamage) {
   EXPECT_EQ(read->LnkParams.LandmarkCount, 0);
 }
 
-TEST(SorMapDamage, ADamagedFxdParamsIdentifierIsDamage) {
-  Bytes image = MakeSampleSorV2({.points = 60, .events = 3});
-  image[Find(image, "FxdParams") + 8] = 'z';
-  EXPECT_EQ(Finding(image), SorFileFinding::kDamaged);
+/// The image with the first letter of the identifier of block `name` lower-cased where the map places it.
+Bytes WithDamagedIdentifier(const Bytes& image, const char* name) {
+  return WithBlockNameDamaged(image, name, static_cast<char>(std::tolower(name[0])));
+}
+
+/// The bytes of the block the map lists as `name`.
+Bytes ListedBytes(const Bytes& image, std::string_view name) {
+  const SorMapLayout layout = ReadSorMapLayout(image);
+  const SorMappedBlock* block = layout.Listed(name);
+  if (block == nullptr) return {};
+  return Bytes(image.begin() + block->offset, image.begin() + block->offset + block->size);
+}
+
+TEST(SorBlockNameDamage, ABlockWhoseFieldsFitWhereTheMapPlacesItIsReadThereWithAWarning) {
+  const Bytes sound = EveryBlockOfThisSystem();
+  const auto asSound = ReadImage(sound);
+  for (const char* block : {"GenParams", "SupParams", "FxdParams", "KeyEvents", "DataPts", "UserName", "NorvalexParams"}) {
+    SCOPED_TRACE(block);
+    const Bytes damaged = WithDamagedIdentifier(sound, block);
+    const auto read = ReadImage(damaged);
+    EXPECT_EQ(InspectSorFile(damaged, *read), SorFileFinding::kDamaged);
+    ExpectShownAlike(*read, *asSound);
+    // What was read and shown is saved, under its own identifier.
+    ExpectSavedAsRead(*read);
+  }
+  // Landmarks are never built anew: their block goes back with its damage and warns again.
+  const Bytes landmarks = WithDamagedIdentifier(WithLandmarks(), "LnkParams");
+  const auto read = ReadImage(landmarks);
+  EXPECT_EQ(read->LnkParams.LandmarkCount, 2);
+  const Bytes saved = Assemble(*read);
+  EXPECT_EQ(ListedBytes(saved, "LnkParams"), ListedBytes(landmarks, "LnkParams"));
+  EXPECT_EQ(InspectSorFile(saved, *ReadImage(saved)), SorFileFinding::kDamaged);
+}
+
+TEST(SorBlockNameDamage, ABlockThatCannotBeReadIsSavedByteForByteAndStillWarns) {
+  struct Unreadable {
+    const char* block;
+    std::size_t countAfterIdentifier;
+  };
+  for (const Unreadable c : {Unreadable{"FxdParams", 16}, Unreadable{"KeyEvents", 0}}) {
+    SCOPED_TRACE(c.block);
+    Bytes damaged = WithDamagedIdentifier(EveryBlockOfThisSystem(), c.block);
+    const auto countAt = static_cast<std::size_t>(ReadSorMapLayout(damaged).Listed(c.block)->offset) +
+                         std::strlen(c.block) + 1 + c.countAfterIdentifier;
+    PatchU16(damaged, countAt, 252);
+    const auto read = ReadImage(damaged);
+    EXPECT_EQ(InspectSorFile(damaged, *read), SorFileFinding::kDamaged);
+    EXPECT_FALSE(SameBytes(read->FxdParams, ReadImage(EveryBlockOfThisSystem())->FxdParams) &&
+                 SameBytes(read->KeyEvents, ReadImage(EveryBlockOfThisSystem())->KeyEvents))
+        << "nothing is read of it";
+    const Bytes saved = Assemble(*read);
+    EXPECT_EQ(ListedBytes(saved, c.block), ListedBytes(damaged, c.block));
+    const auto reread = ReadImage(saved);
+    EXPECT_EQ(InspectSorFile(saved, *reread), SorFileFinding::kDamaged);
+    ExpectShownAlike(*reread, *read);
+    EXPECT_EQ(ImageDifference(Assemble(*reread), saved), "");
+  }
 }
 
 TEST(SorTextDamage, ATextWithoutItsZeroByteInItsBlockIsDamageAndStopsAtTheBlockEnd) {

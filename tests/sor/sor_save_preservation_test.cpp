@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "sor/sor_file_findings.h"
 #include "sor/sor_map_layout.h"
 #include "sor/sor_text.h"
 #include "sor_image_builder.h"
@@ -144,6 +145,33 @@ TEST(SorSave, ABlockTheFileEndsInsideOfIsLeftOutAndTheRestIsWritten) {
   const Bytes written = Assemble(*record);
   for (const auto& [name, bytes] : Blocks(written)) EXPECT_NE(name, "AcmeTrace 01");
   EXPECT_EQ(ReadImage(written)->DataPts.Traces[0].PointCount, record->DataPts.Traces[0].PointCount);
+}
+
+TEST(SorSave, EverySampleOfATraceLongerThanTheRecordKeepsIsSavedInEitherRevision) {
+  constexpr int kPoints = 90000;
+  for (const Bytes& source : {lumivane::test::MakeSampleSorV1({.points = kPoints}),
+                              lumivane::test::MakeSampleSorV2({.points = kPoints})}) {
+    SCOPED_TRACE(IsSorV2(source) ? "revision 2" : "revision 1");
+    const auto record = ReadImage(source);
+    ASSERT_EQ(InspectSorFile(source, *record), SorFileFinding::kSamplesCut);
+    ASSERT_EQ(record->DataPts.Traces[0].PointCount, kSorMaxSamples);
+    const Bytes written = Assemble(*record);
+    // The block as the file held it: a revision-1 body gets the identifier that revision leaves out.
+    Bytes expected;
+    if (!IsSorV2(source)) expected = {'D', 'a', 't', 'a', 'P', 't', 's', 0};
+    for (const auto& [name, bytes] : Blocks(source)) {
+      if (name == "DataPts") expected.insert(expected.end(), bytes.begin(), bytes.end());
+    }
+    for (const auto& [name, bytes] : Blocks(written)) {
+      if (name == "DataPts") {
+        EXPECT_EQ(bytes, expected);
+      }
+    }
+    const auto reread = ReadImage(written);
+    EXPECT_EQ(InspectSorFile(written, *reread), SorFileFinding::kSamplesCut) << "still more samples than shown";
+    EXPECT_TRUE(lumivane::test::SameBytes(reread->DataPts, record->DataPts));
+    EXPECT_EQ(Assemble(*reread), written);
+  }
 }
 
 }  // namespace

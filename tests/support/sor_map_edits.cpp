@@ -1,14 +1,18 @@
 #include "sor_map_edits.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace lumivane::test {
 namespace {
 
-// "Map\0", revision (2 bytes), map size (4), block count (2), then the entries.
-constexpr std::size_t kMapSizeAt = 6;
-constexpr std::size_t kCountAt = 10;
-constexpr std::size_t kFirstEntryAt = 12;
+// "Map\0" (revision 2 only), revision (2 bytes), map size (4), block count (2), then the entries.
+std::size_t MapHeaderAt(const Bytes& image) {
+  return image.size() >= 4 && std::memcmp(image.data(), "Map", 4) == 0 ? 4 : 0;
+}
+std::size_t MapSizeAt(const Bytes& image) { return MapHeaderAt(image) + 2; }
+std::size_t CountAt(const Bytes& image) { return MapHeaderAt(image) + 6; }
+std::size_t FirstEntryAt(const Bytes& image) { return MapHeaderAt(image) + 8; }
 
 struct MapEntry {
   std::string name;
@@ -24,9 +28,9 @@ std::uint32_t U32At(const Bytes& image, std::size_t at) {
 }
 
 std::vector<MapEntry> MapEntries(const Bytes& image) {
-  const std::size_t mapSize = U32At(image, kMapSizeAt);
+  const std::size_t mapSize = U32At(image, MapSizeAt(image));
   std::vector<MapEntry> entries;
-  std::size_t at = kFirstEntryAt;
+  std::size_t at = FirstEntryAt(image);
   std::size_t body = mapSize;
   while (at < mapSize) {
     MapEntry entry{{}, at, 0, 0, body};
@@ -56,7 +60,7 @@ std::vector<std::string> MapEntryNames(const Bytes& image) {
 }
 
 Bytes WithMapCount(Bytes image, std::int16_t count) {
-  PatchU16(image, kCountAt, static_cast<std::uint16_t>(count));
+  PatchU16(image, CountAt(image), static_cast<std::uint16_t>(count));
   return image;
 }
 
@@ -73,8 +77,10 @@ Bytes WithMapEntryRepeated(Bytes image, std::string_view name) {
                image.begin() + static_cast<std::ptrdiff_t>(entry.sizeAt));  // the same revision
   added.insert(added.end(), 4, 0);
   image.insert(image.begin() + static_cast<std::ptrdiff_t>(entry.at), added.begin(), added.end());
-  PatchU32(image, kMapSizeAt, U32At(image, kMapSizeAt) + static_cast<std::uint32_t>(added.size()));
-  PatchU16(image, kCountAt, static_cast<std::uint16_t>(image[kCountAt] + (image[kCountAt + 1] << 8) + 1));
+  const std::size_t sizeAt = MapSizeAt(image);
+  const std::size_t countAt = CountAt(image);
+  PatchU32(image, sizeAt, U32At(image, sizeAt) + static_cast<std::uint32_t>(added.size()));
+  PatchU16(image, countAt, static_cast<std::uint16_t>(image[countAt] + (image[countAt + 1] << 8) + 1));
   return image;
 }
 

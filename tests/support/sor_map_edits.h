@@ -1,5 +1,5 @@
 #pragma once
-// Damage done to a revision-2 image's map for fixtures: the map is walked here, apart from the
+// Damage done to an image's map (either revision) for fixtures: the map is walked here, apart from the
 // production reader, and every edit leaves the blocks' bodies where they were.
 #include <cstdint>
 #include <string>

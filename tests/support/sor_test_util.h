@@ -80,6 +80,24 @@ inline bool SameBytes(const SorRecord& a, const SorRecord& b) {
          SameBytes(a.NorvalexParams, b.NorvalexParams) && SameBytes(a.Cksum, b.Cksum);
 }
 
+/// The blocks the screen or a save takes from a record in which `a` and `b` differ; the map and the
+/// checksum are left out.
+inline std::vector<std::string> ShownBlocksDiffering(const SorRecord& a, const SorRecord& b) {
+  std::vector<std::string> differing;
+  const auto check = [&](bool same, const char* name) {
+    if (!same) differing.emplace_back(name);
+  };
+  check(SameBytes(a.GenParams, b.GenParams), "GenParams");
+  check(SameBytes(a.SupParams, b.SupParams), "SupParams");
+  check(SameBytes(a.FxdParams, b.FxdParams), "FxdParams");
+  check(SameBytes(a.KeyEvents, b.KeyEvents), "KeyEvents");
+  check(SameBytes(a.LnkParams, b.LnkParams), "LnkParams");
+  check(SameBytes(a.DataPts, b.DataPts), "DataPts");
+  check(SameBytes(a.UserName, b.UserName), "UserName");
+  check(SameBytes(a.NorvalexParams, b.NorvalexParams), "NorvalexParams");
+  return differing;
+}
+
 /// The counts and texts every read record must keep within its capacities, whatever the file.
 inline void ExpectSound(const SorRecord& r) {
   EXPECT_GE(r.Map.BlockCount, 0);

@@ -126,7 +126,7 @@ TEST(FormatFixed, GivesFixedDecimalsWithoutPaddingBlanks) {
   const Case cases[] = {
       {3.14159, "3.142", "3.14159"},
       {123.4567, "123.457", "123.45670"},
-      {-0.0004, "-0.000", "-0.00040"},
+      {-0.0004, "0.000", "-0.00040"},  // no negative zero
       {2.5, "2.500", "2.50000"},
       {0.0625, "0.063", "0.06250"},  // exact ties round away from zero
       {-12345.678, "-12345.678", "-12345.67800"},

@@ -59,6 +59,28 @@ TEST(OverlayFit, WithoutARubberBandOnlyTheMarkersFollow) {
   EXPECT_EQ(markers.MarkerA, 20000) << "no reference length: unchanged, no division by zero";
 }
 
+TEST(OverlayFit, DistancesKeepCountingFromEachTracesUsersZero) {
+  // The reference's user's zero lies 0.5 km after its first sample, the new current trace's 0.1 km:
+  // what stood 10 km from one zero stands 10 km from the other.
+  FakeZoomHost host({800, 500});
+  TraceViewState state;
+  state.m_nZoomCount = 1;
+  state.m_bJustSwitched = 1;
+  state.m_sizeScrollTotal = {8000, 483};
+  state.m_dOriginX = 2100.0;  // 10.5 km from the reference's first sample
+  host.SetSizes(state.m_sizeScrollTotal);
+  ZoomState reference;
+  reference.PixelsPerSample = 0.5;
+  reference.PointCount = 16000;
+  reference.RangeKm = 40.0;
+  reference.UserZeroKm = 0.5;
+  MarkerState markers{};
+  markers.MarkerA = 4200;  // 10.5 km from the first sample, 10 km from the user's zero
+  FitOverlay(state, host, reference, markers, {2, false, 8000, 20.0, 0.1});
+  EXPECT_EQ(markers.MarkerA, 4040) << "10.1 km from this trace's first sample";
+  EXPECT_DOUBLE_EQ(state.m_dOriginX, 10.1 / 20.0 * 4000);
+}
+
 TEST(OverlayFit, AnAddedTraceNeverShowsLessThanTheFullView) {
   FakeZoomHost host({800, 500});
   TraceViewState state;

@@ -15,12 +15,14 @@
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_state.h"
+#include "document/event_choice.h"
 #include "document/trace_file_bytes.h"
 #include "document/otdr_doc.h"
 #include "document/ui/open_file_dlg.h"
 #include "platform/message_sink.h"
 #include "platform/path_util.h"
 #include "platform/ui/length_unit_setting.h"
+#include "trace/trace_conversions.h"
 #include "traceview/zoom_state.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_table.h"
@@ -42,6 +44,7 @@ ZoomState ZoomReferenceOf(const COtdrDoc& doc) {
   z.PointCount = doc.m_nPointCount;
   z.DataSpacing = doc.m_SorRecord.FxdParams.DataSpacing[0];
   z.TracePath = doc.m_strTracePath;
+  z.UserZeroKm = UserZeroDistanceKm(doc.m_SorRecord);
   return z;
 }
 
@@ -145,6 +148,8 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
     doc.m_nEventCount = 0;
   }
   BuildDisplayModels(doc, *record, traceFile);
+  // The markers start where the file put them; a row chosen on the trace before means nothing here.
+  ForgetEventChoice(doc, g_DisplayState);
   if (entersList) EnterIntoList(std::move(record), path);
 
   bool panesShown = true;

@@ -43,6 +43,7 @@
 #include "reports/ui/print_option_command.h"
 #include "reports/ui/single_trace_report.h"
 #include "document/display_state.h"
+#include "document/listed_trace_update.h"
 #include "traceview/ui/otdr_display_view.h"
 
 COtdrApp* theApp = nullptr;
@@ -154,6 +155,15 @@ void COtdrApp::CreateDocument() {
   m_pDocument->SetTitleListener([this](const std::string& title) {
     if (m_pMainFrame) m_pMainFrame->setWindowTitle(QString::fromStdString(title));
   });
+  // Once saved, the listed trace is the trace as saved, whichever trace is current later.
+  m_pDocument->SetSavedListener([this](const std::string& previousPath) {
+    for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
+      if (record->m_strPath == previousPath) {
+        StoreSavedTrace(*m_pDocument, *record);
+        return;
+      }
+    }
+  });
   // The pass/fail limits file lives beside the executable.
   InstallTraceValues(*m_pDocument, QCoreApplication::applicationDirPath().toStdString());
   BindPassFailCommand(*m_pDocument, QCoreApplication::applicationDirPath().toStdString(),
@@ -255,7 +265,7 @@ void COtdrApp::BindPrintCommands() {
 
 bool COtdrApp::ChooseBatch() {
   CCBatchPrintSetup dialog(QDir::currentPath(), {}, m_pMainFrame.get());
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if ((m_RunBatchDialog ? m_RunBatchDialog(dialog) : dialog.exec()) != QDialog::Accepted) return false;
   const BatchPlanResult result = PlanBatchPrint(g_BatchPrint, dialog.m_strFolder, dialog.m_FileNames,
                                                 m_pDocument->m_PrintOptions, m_pDocument->m_ConfigReport);
   if (result == BatchPlanResult::kOk) return true;

@@ -16,6 +16,7 @@
 #include "document/trace_record.h"
 
 class CMainFrame;
+class CCBatchPrintSetup;
 class PrintJobControl;
 class SingleTraceReport;
 class COtdrDoc;
@@ -98,6 +99,12 @@ class COtdrApp final {
   const RecentFileList& RecentFiles() const { return m_RecentFiles; }
   /// Replaces the file dialogs (tests answer them without a window).
   void SetFileChooser(FileChooser chooser) { m_ChooseFile = std::move(chooser); }
+  /// Runs the batch file selection; returns the dialog's result.
+  using BatchDialogRunner = std::function<int(CCBatchPrintSetup&)>;
+  /// Replaces the run of the batch file selection (tests choose files without a window).
+  void SetBatchDialogRunner(BatchDialogRunner run) { m_RunBatchDialog = std::move(run); }
+  /// The print path of every print command.
+  PrintJobControl& PrintJob() { return *m_pPrintJob; }
 
   // --- Members, as the rest of the program knows them ----------------------------------------
   std::string m_strCmdLine;  // the raw command line of this start
@@ -143,6 +150,7 @@ class COtdrApp final {
   bool m_bTracePaneWasMaximised = false;  // before the last Print maximised it
   RecentFileList m_RecentFiles;
   FileChooser m_ChooseFile;
+  BatchDialogRunner m_RunBatchDialog;
   EventClear m_PendingEventClear = EventClear::None;
   bool m_bSavePromptAnswered = false;  // the next open's caller has asked the save question already
 };

@@ -1,6 +1,6 @@
 #pragma once
-// The Batch Edit dialog: a folder tree, the folder's trace files, the files to edit and the fields
-// to change. The two lists mirror a BatchFileLists, which holds the rules for moving names.
+// The Batch Edit dialog: the batch file picker (a folder tree, the folder's trace files, the files
+// to edit) and the fields to change.
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "document/batch_edit.h"
-#include "document/batch_file_lists.h"
-#include "document/ui/batch_list_widgets.h"
+#include "document/ui/batch_file_picker.h"
 
 class CDirTreeCtrl;
 class QCheckBox;
@@ -49,15 +48,15 @@ class CCBatchEditDlg : public QDialog {
   std::vector<std::string> m_FileNames;    // the files to edit, set by OnOK
   int m_nFileCount = 0;
 
-  CDirTreeCtrl* Tree() const { return m_pTree; }
-  QListWidget* FolderList() const { return m_pFolderList; }
-  QListWidget* EditList() const { return m_pEditList; }
+  CDirTreeCtrl* Tree() const { return m_pPicker->Tree(); }
+  QListWidget* FolderList() const { return m_pPicker->FolderList(); }
+  QListWidget* EditList() const { return m_pPicker->ChosenList(); }
   QPushButton* OkButton() const { return m_pOk; }
-  QPushButton* AddButton() const { return m_pAdd; }
-  QPushButton* InsertButton() const { return m_pInsert; }
-  QPushButton* AddAllButton() const { return m_pAddAll; }
-  QPushButton* RemoveButton() const { return m_pRemove; }
-  QPushButton* RemoveAllButton() const { return m_pRemoveAll; }
+  QPushButton* AddButton() const { return m_pPicker->AddButton(); }
+  QPushButton* InsertButton() const { return m_pPicker->InsertButton(); }
+  QPushButton* AddAllButton() const { return m_pPicker->AddAllButton(); }
+  QPushButton* RemoveButton() const { return m_pPicker->RemoveButton(); }
+  QPushButton* RemoveAllButton() const { return m_pPicker->RemoveAllButton(); }
   QCheckBox* CheckBox(int field) const { return m_Boxes[static_cast<std::size_t>(field)]; }
   QWidget* ValueControl(int field) const { return m_Values[static_cast<std::size_t>(field)]; }
   QLineEdit* TextEdit(int field) const;
@@ -68,26 +67,15 @@ class CCBatchEditDlg : public QDialog {
   enum Field { kCableId, kFiberId, kFibreType, kOriginating, kTerminating, kOperator, kNumbering, kFieldCount };
 
  private:
-  void ShowLists();
-  void UpdateButtonStates();
   BatchListCallbacks Callbacks() const;
 
   QString m_strStartFolder;
   QString m_strTreeRoot;
-  BatchFileLists m_Lists;
-  BatchListControls m_Controls;
-  CDirTreeCtrl* m_pTree;
-  QListWidget* m_pFolderList;
-  QListWidget* m_pEditList;
+  CBatchFilePicker* m_pPicker;
   QComboBox* m_pFibreType;
   QSpinBox* m_pStartingNumber;
   std::array<QCheckBox*, kFieldCount> m_Boxes{};
   std::array<QWidget*, kFieldCount> m_Values{};
-  QPushButton* m_pAdd;
-  QPushButton* m_pInsert;
-  QPushButton* m_pAddAll;
-  QPushButton* m_pRemove;
-  QPushButton* m_pRemoveAll;
   QPushButton* m_pClearAllText;
   QPushButton* m_pOk;
   QPushButton* m_pCancel;

@@ -133,7 +133,7 @@ void CCPassFailDlg::OnCheck(int limit, bool checked) {
 }
 
 void CCPassFailDlg::OnDefault() {
-  WriteDefaultPassFailLimits(m_strIniPath.toStdString(), m_wavelength->text().toStdString());
+  WriteDefaultPassFailLimits(m_strIniPath.toStdString(), PassFailSectionOfText(m_wavelength->text().toStdString()));
   for (int i = 0; i < kPassFailLimitCount; ++i) {
     const std::string_view value = kPassFailDefaults[static_cast<std::size_t>(i)];
     LimitText(i) = QString::fromLatin1(value.data(), static_cast<int>(value.size()));

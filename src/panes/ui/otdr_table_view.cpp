@@ -156,6 +156,8 @@ void COtdrTableView::OnUpdate(DocView* sender, int /*hint*/) {
     SetSelectionMark(selected);
   } else {
     selectionModel()->clearCurrentIndex();
+    // Nothing chosen: the keys start again from the first row, not from a row of another trace.
+    SetSelectionMark(-1);
   }
 }
 
@@ -183,21 +185,29 @@ void COtdrTableView::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  const int before = GetSelectionMark();
   const EventTableKey key = KeyOf(event->key());
   if (key == EventTableKey::Other) {
+    const int before = GetSelectionMark();
     CCListViewExt::keyPressEvent(event);
-  } else {
-    event->accept();
-    const int row = StepKeyRow(before, key, std::min(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows), Model().rowCount()));
-    if (row >= 0 && row != before) {
-      const QModelIndex index = Model().index(row, 0);
-      selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-      scrollTo(index, QAbstractItemView::EnsureVisible);
-    }
+    const int after = GetSelectionMark();
+    // A key that moved the mark, or highlighted a row other than the chosen one (Enter on the row
+    // the list made current), chooses that row.
+    const bool highlighted = after >= 0 && selectionModel()->isRowSelected(after, QModelIndex());
+    if (after >= 0 && (after != before || (highlighted && after != g_DisplayState.SelectedEventRow))) ChooseRow(after);
+    return;
   }
-  const int after = GetSelectionMark();
-  if (after != before && after >= 0) ChooseRow(after);
+  event->accept();
+  // The arrows step from the chosen row, not from a row the list made current on its own (taking
+  // the focus with nothing chosen makes the first row current): with nothing chosen Down chooses
+  // the first row.
+  const int rows = std::min(std::clamp(m_Doc.m_nEventCount, 0, kMaxEventRows), Model().rowCount());
+  const int chosen = g_DisplayState.SelectedEventRow < rows ? g_DisplayState.SelectedEventRow : -1;
+  const int row = StepKeyRow(chosen, key, rows);
+  if (row < 0 || row == chosen) return;
+  const QModelIndex index = Model().index(row, 0);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  scrollTo(index, QAbstractItemView::EnsureVisible);
+  ChooseRow(row);
 }
 
 void COtdrTableView::contextMenuEvent(QContextMenuEvent* event) {

@@ -27,7 +27,9 @@ void COtdrTableView::OnDeleteEvent() {
   if (lumivane::Ask(g_CurrentStrings[kRowDeleteTheEvent], lumivane::QuestionButtons::YesNo) != lumivane::Reply::Yes) {
     return;
   }
-  DeleteEvent(m_Doc, r);
+  // The row after the deleted one takes its place and is chosen as a click would choose it, so the
+  // highlight, the marker and the readings all move onto that event.
+  if (DeleteEvent(m_Doc, r)) ChooseRow(r);
 }
 
 bool COtdrTableView::OnUpdateDeleteEvent() const {

@@ -1,16 +1,14 @@
 #pragma once
-// The "Select Files" dialog of the batch print commands: a folder tree, the
-// folder's trace files and the files chosen for the batch, all from one folder.
-// The two lists mirror a BatchFileLists, which holds the rules for moving
-// names.
+// The "Select Files" dialog of the batch print commands: the batch file picker (a folder tree, the
+// folder's trace files and the files chosen for the batch, all from one folder) above OK and
+// Cancel.
 #include <QDialog>
 #include <QDir>
 #include <QString>
 #include <string>
 #include <vector>
 
-#include "document/batch_file_lists.h"
-#include "document/ui/batch_list_widgets.h"
+#include "document/ui/batch_file_picker.h"
 
 class CDirTreeCtrl;
 class QListWidget;
@@ -41,33 +39,22 @@ class CCBatchPrintSetup : public QDialog {
   std::vector<std::string> m_FileNames;  // the chosen names as listed, set by OnOK
   int m_nFileCount = 0;
 
-  CDirTreeCtrl* Tree() const { return m_pTree; }
-  QListWidget* FolderList() const { return m_pFolderFiles; }
-  QListWidget* ChosenList() const { return m_pChosenFiles; }
+  CDirTreeCtrl* Tree() const { return m_pPicker->Tree(); }
+  QListWidget* FolderList() const { return m_pPicker->FolderList(); }
+  QListWidget* ChosenList() const { return m_pPicker->ChosenList(); }
   QPushButton* OkButton() const { return m_pOk; }
-  QPushButton* AddButton() const { return m_pAdd; }
-  QPushButton* InsertButton() const { return m_pInsert; }
-  QPushButton* AddAllButton() const { return m_pAddAll; }
-  QPushButton* RemoveButton() const { return m_pRemove; }
-  QPushButton* RemoveAllButton() const { return m_pRemoveAll; }
+  QPushButton* AddButton() const { return m_pPicker->AddButton(); }
+  QPushButton* InsertButton() const { return m_pPicker->InsertButton(); }
+  QPushButton* AddAllButton() const { return m_pPicker->AddAllButton(); }
+  QPushButton* RemoveButton() const { return m_pPicker->RemoveButton(); }
+  QPushButton* RemoveAllButton() const { return m_pPicker->RemoveAllButton(); }
 
  private:
-  void ShowLists();
-  void UpdateSelectButtons();
-  BatchListCallbacks Callbacks(bool keepRefusedOnYes, bool& stopped) const;
+  BatchListCallbacks Callbacks(BatchMove move) const;
 
   QString m_strStartFolder;
   QString m_strTreeRoot;
-  BatchFileLists m_Lists;
-  BatchListControls m_Controls;
-  CDirTreeCtrl* m_pTree;
-  QListWidget* m_pFolderFiles;
-  QListWidget* m_pChosenFiles;
-  QPushButton* m_pAddAll;
-  QPushButton* m_pInsert;
-  QPushButton* m_pAdd;
-  QPushButton* m_pRemove;
-  QPushButton* m_pRemoveAll;
+  CBatchFilePicker* m_pPicker;
   QPushButton* m_pOk;
   QPushButton* m_pCancel;
 };

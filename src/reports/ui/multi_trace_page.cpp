@@ -47,15 +47,19 @@ void PrintAndStep(ReportCanvas& canvas, int x, int& y, const std::string& text) 
 
 }  // namespace
 
+LoadedTraceSources SingleTraceReport::LoadedTraces() const {
+  return {&m_Doc, [this](int wavelengthNm) { return LimitsForWavelength(wavelengthNm); }};
+}
+
 int SingleTraceReport::CountMultiTracePages(int eventTable, int perPageIndex) {
   // The slots are made by the first job that needs them, not with the program.
   if (!m_pSlots) m_pSlots = std::make_unique<PageSlotStore>();
   PageSlotStore& store = *m_pSlots;
   store.m_nPrintActiveMarker = m_Doc.m_MarkerState.ActiveMarker;
   if (eventTable != 0) {
-    FillEventTableSlots(store, m_TraceList, g_BatchPrint, g_WorkTrace, &m_Doc);
+    FillEventTableSlots(store, m_TraceList, g_BatchPrint, g_WorkTrace, LoadedTraces());
   } else {
-    FillTraceSlots(store, m_TraceList, g_BatchPrint, &m_Doc);
+    FillTraceSlots(store, m_TraceList, g_BatchPrint, LoadedTraces());
   }
   return MultiTracePageCount(store.m_nSlotCount, perPageIndex, 1);
 }
@@ -85,7 +89,7 @@ void SingleTraceReport::PrintMultiTracePage(const ReportPage& page) {
       // drawn: a job of thousands of files never holds more than one file's samples.
       PageSlot& slot = m_pSlots->m_PageSlots[static_cast<std::size_t>(s)];
       const bool batchCell = g_BatchPrint.Active == 1 && slot.Used == 1;
-      if (batchCell) FillBatchCell(*m_pSlots, s, g_BatchPrint, g_WorkTrace);
+      if (batchCell) FillBatchCell(*m_pSlots, s, g_BatchPrint, g_WorkTrace, LoadedTraces().limitsOf);
       PrintTraceCell(canvas, cells, s, view);
       if (batchCell) ReleaseOwnedSamples(slot);
     }
@@ -124,7 +128,13 @@ void SingleTraceReport::PrintTraceCell(ReportCanvas& canvas, const CellLayout& c
       {{8, 13, 18}, {9, 14, 19}, {10, 15, 20}, {11, 16, 22}, {12, 17, 21}}};
   for (const auto& line : kReadings) {
     for (std::size_t c = 0; c < line.size(); ++c) {
-      canvas.Text(x0 + static_cast<int>(c) * (W / 3), y1, slot.InfoText[static_cast<std::size_t>(line[c])]);
+      const std::size_t i = static_cast<std::size_t>(line[c]);
+      const int x = x0 + static_cast<int>(c) * (W / 3);
+      if (slot.FailedFrom[i] != 0) {
+        canvas.TextWithFailedValue(x, y1, slot.InfoText[i], slot.FailedFrom[i]);
+      } else {
+        canvas.Text(x, y1, slot.InfoText[i]);
+      }
     }
     y1 -= canvas.FontHeight() + kLineGapUnits;
   }
@@ -269,8 +279,14 @@ void SingleTraceReport::PrintEventTableCell(ReportCanvas& canvas, const CellLayo
   canvas.Line(x0, y, x0 + W, y);
   y -= kLineGapUnits;
   for (int i = 0; i < std::min(slot.EndRow - slot.FirstRow, kSlotEventRows); ++i) {
+    const std::uint32_t failed = slot.EventFailed[static_cast<std::size_t>(i)];
     for (std::size_t c = 0; c < kEventColumnX.size(); ++c) {
-      canvas.Text(x0 + kEventColumnX[c], y, slot.EventText[static_cast<std::size_t>(kSlotEventColumns * i) + c]);
+      const std::string& text = slot.EventText[static_cast<std::size_t>(kSlotEventColumns * i) + c];
+      if ((failed >> c & 1u) != 0) {
+        canvas.FailedText(x0 + kEventColumnX[c], y, text);
+      } else {
+        canvas.Text(x0 + kEventColumnX[c], y, text);
+      }
     }
     y -= step;
   }

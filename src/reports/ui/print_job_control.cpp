@@ -17,6 +17,7 @@
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
 #include "vocabulary/text_table.h"
+#include "platform/memory_release.h"
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
 #include "reports/batch_print_state.h"
@@ -96,6 +97,12 @@ PrintJobControl::PrintJobControl(COtdrDoc& doc, const std::vector<std::unique_pt
 
 PrintJobControl::~PrintJobControl() = default;
 
+void PrintJobControl::SetDialogs(decltype(Environment::askPrint) askPrint,
+                                 decltype(Environment::runPreview) runPreview) {
+  m_Env.askPrint = std::move(askPrint);
+  m_Env.runPreview = std::move(runPreview);
+}
+
 QPrinter& PrintJobControl::Printer() {
   // Made at the first use: a printer loads the system's printing service, which a session that
   // never prints should not carry. It then keeps the page setup for the rest of the session.
@@ -154,16 +161,11 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   std::vector<TraceEvents> traces;
   tables.reserve(m_TraceList.size());
   traces.reserve(m_TraceList.size());
+  const LoadedTraceSources sources = m_Renderer.LoadedTraces();
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
-    const TraceDisplayModel& model = record->m_Model;
-    // The trace on screen is judged as the screen judges it; every other one with its own
-    // wavelength's limits.
-    const bool current = record->m_strPath == m_Doc.m_strTracePath;
-    const PassFailThresholds limits =
-        current ? m_Doc.m_PassFailThresholds : m_Renderer.LimitsForWavelength(model.m_FibreParams.Wavelength);
-    tables.push_back(ComputeEventTable(
-        {EventRowsInUse(model.m_EventRows, model.m_nEventCount), model.m_nEndEventRow, model.m_SorRecord, limits},
-        g_LengthUnitFactor));
+    // Each trace with its rows as shown now, judged as the screen judges it.
+    const LoadedTraceView view = ViewOfLoadedTrace(*record, sources, m_Doc.m_MarkerState.ActiveMarker);
+    tables.push_back(ComputeEventTable({view.rows, view.endRow, view.record, view.limits}, g_LengthUnitFactor));
     traces.push_back({record->m_strPath, tables.back().rows});
   }
   const PrintOptions& options = m_Doc.m_PrintOptions;
@@ -213,16 +215,18 @@ void PrintJobControl::OnPrint(QPainter& painter, const QPrinter& printer, int pa
 void PrintJobControl::OnEndPrinting() {
   m_bPlaceFrameOnUpdate = 1;
   std::vector<std::string> unprinted = m_Renderer.EndJob();
-  // The next job reads its batch files afresh.
-  g_BatchPrint.LoadedFile.clear();
+  if (g_BatchPrint.Active == 1 && !m_bCancelled) {
+    unprinted.insert(unprinted.begin(), g_BatchPrint.UnreadFiles.begin(), g_BatchPrint.UnreadFiles.end());
+  }
+  // A batch's files belong to its job alone: whatever prints next, from the menu or a key, prints
+  // the open traces, and the file list is not kept.
+  ResetBatchPrint();
+  lumivane::ReleaseFreedMemory();
   if (m_bCancelled) {
     g_LengthUnitName = m_strUnitAtStart;
     g_LengthUnitFactor = m_dUnitFactorAtStart;
     m_bCancelled = false;
     return;
-  }
-  if (g_BatchPrint.Active == 1) {
-    unprinted.insert(unprinted.begin(), g_BatchPrint.UnreadFiles.begin(), g_BatchPrint.UnreadFiles.end());
   }
   if (!unprinted.empty()) {
     // A gap in a customer's report must not go unnoticed.

@@ -35,6 +35,9 @@ class PrintJobControl {
 
   /// The program's environment: the standard print, preview and page setup dialogs.
   static Environment DefaultEnvironment(QWidget* owner);
+  /// Replaces the print dialog and the preview, keeping the rest of the environment (tests send
+  /// the pages to a file without windows).
+  void SetDialogs(decltype(Environment::askPrint) askPrint, decltype(Environment::runPreview) runPreview);
 
   PrintJobControl(COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList,
                   ReportPageRenderer& renderer, Environment env);
@@ -42,13 +45,14 @@ class PrintJobControl {
   PrintJobControl(const PrintJobControl&) = delete;
   PrintJobControl& operator=(const PrintJobControl&) = delete;
 
-  /// The menu's and toolbar's Print: ends any batch, maximises the Trace pane and prints.
+  /// The menu's and toolbar's Print: maximises the Trace pane and prints the open traces.
   void OnPrintCommand();
-  /// The menu's and toolbar's Print Preview: ends any batch and previews.
+  /// The menu's and toolbar's Print Preview of the open traces.
   void OnPrintPreviewCommand();
-  /// Print as the accelerator runs it: the batch, if one was chosen last, prints again.
+  /// Print as the accelerator runs it: a batch the batch command has just planned, else the open
+  /// traces.
   void OnFilePrint();
-  /// Preview as the accelerator runs it; the batch state stays.
+  /// Preview as the accelerator runs it: a batch just planned, else the open traces.
   void OnFilePrintPreview();
   /// The print setup dialog; its paper and orientation give way to A4 portrait on every page.
   void OnFilePrintSetup();
@@ -59,8 +63,9 @@ class PrintJobControl {
   void OnPrepareDC(QPrinter& printer) const;
   /// Sets the page factors and the logo path and draws page `page` with the layout's routine.
   void OnPrint(QPainter& painter, const QPrinter& printer, int page);
-  /// Ends a job: releases what its pages owned, names the batch files that were not printed in one
-  /// message, and tells every pane when a batch file switched the length unit. A job the user
+  /// Ends a job: releases what its pages owned and the batch it printed, names the batch files that
+  /// were not printed in one message, and tells every pane when a batch file switched the length
+  /// unit. A job the user
   /// cancelled (at the print dialog or while it printed) leaves nothing behind: the length unit is
   /// the one it started with and no message is shown.
   void OnEndPrinting();

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -10,6 +11,8 @@ namespace {
 
 // The em of the sans-serif face that stands in for Arial is this fraction of its cell height.
 constexpr double kCellPerEm = 1.117;
+// The narrowest mark of a failing value, in units.
+constexpr int kFailedMarkMinWidth = 10;
 
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -86,6 +89,18 @@ void ReportCanvas::FittedText(int x, int y, int width, int slotHeight, std::stri
     }
   }
   SetFont(height, bold);
+}
+
+void ReportCanvas::FailedText(int x, int y, std::string_view text) {
+  // At least a small block, so that even a short value shows its mark.
+  FillRect(x, y, kFailedMarkMinWidth, m_nFontHeight, Qt::black);
+  Text(x, y, text, Qt::white, Qt::black);
+}
+
+void ReportCanvas::TextWithFailedValue(int x, int y, std::string_view text, std::size_t valueAt) {
+  const std::string_view label = text.substr(0, std::min(valueAt, text.size()));
+  Text(x, y, label);
+  FailedText(x + TextWidth(label), y, text.substr(label.size()));
 }
 
 void ReportCanvas::TextEndingAt(int x, int y, std::string_view text) { Text(x - TextWidth(text), y, text); }

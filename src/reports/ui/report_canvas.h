@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <cstddef>
 #include <string_view>
 
 class QPainter;
@@ -32,6 +33,10 @@ class ReportCanvas {
   /// Prints `text` whole within `width` units from x: in a smaller font when it does not fit, and
   /// broken over lines that share the `slotHeight` units below y when even that is too wide.
   void FittedText(int x, int y, int width, int slotHeight, std::string_view text);
+  /// Prints a value that fails its pass/fail limit as every layout marks one: white on black.
+  void FailedText(int x, int y, std::string_view text);
+  /// Prints `text` with its part from `valueAt` on marked as failing (FailedText), the rest plain.
+  void TextWithFailedValue(int x, int y, std::string_view text, std::size_t valueAt);
   /// Prints `text` so that it ends at x.
   void TextEndingAt(int x, int y, std::string_view text);
   /// A line of pen width `width` units.

@@ -14,6 +14,7 @@
 #include "reports/report_page_texts.h"
 #include "reports/ui/report_canvas.h"
 #include "reports/ui/single_trace_report.h"
+#include "traceview/overlay_placement.h"
 #include "traceview/trace_db.h"
 #include "traceview/ui/trace_painter.h"
 #include "vocabulary/length_unit.h"
@@ -114,16 +115,17 @@ void SingleTraceReport::PrintGraphBlock(ReportCanvas& canvas, int& y, const Repo
     if (batch) {
       curves.push_back({set.samples, ceiling, params.pixelsPerSample, kBatchTraceColour, true});
     } else {
-      const int spacing = set.record.FxdParams.DataSpacing[0];
+      const TraceDistanceScale axis = DistanceScaleOf(set.record, set.lengthKm);
       for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
         const TraceDisplayModel& model = record->m_Model;
         const bool current = record->m_strPath == set.path;
         if (options.Layout != kLayoutCombined && !current) continue;
         const TraceColour& colour = TraceColourAt(m_Doc.m_TraceColours, record->m_nColourIndex);
+        const CurvePlacement place =
+            PlaceOnAxis(params.pixelsPerSample, axis, DistanceScaleOf(model.m_SorRecord, model.m_dFibreLengthKm));
         curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount),
-                          windowed ? model.m_dDbCeiling : range.max,
-                          OverlayStep(params.pixelsPerSample, spacing, model.m_SorRecord.FxdParams.DataSpacing[0]),
-                          ToRgb(colour), current});
+                          windowed ? model.m_dDbCeiling : range.max, place.step, ToRgb(colour), current,
+                          place.originX});
       }
       if (curves.empty()) {
         curves.push_back({set.samples, windowed ? set.ceilingDb : range.max, params.pixelsPerSample,

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/loaded_trace_view.h"
 #include "reports/print_job_plan.h"
 
 class QPainter;
@@ -36,8 +37,9 @@ class ReportPageRenderer {
   virtual ~ReportPageRenderer() = default;
   /// A job starts: nothing of an earlier job's unread files is carried over.
   virtual void BeginJob() = 0;
-  /// The limits a trace of `wavelengthNm` is judged with on paper, as on screen.
-  virtual PassFailThresholds LimitsForWavelength(int wavelengthNm) const = 0;
+  /// Where the loaded traces are read from as they are shown now, and the limits a trace of a
+  /// wavelength is judged with on paper, as on screen.
+  virtual LoadedTraceSources LoadedTraces() const = 0;
   /// Pages of a several-traces-per-page job.
   virtual int CountMultiTracePages(int eventTable, int perPageIndex) = 0;
   /// A page of a single-trace report (also every page of a batch but several-per-page ones).

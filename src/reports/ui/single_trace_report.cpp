@@ -56,18 +56,15 @@ PassFailThresholds SingleTraceReport::LimitsForWavelength(int wavelengthNm) cons
   return PassFailLimitsForWavelength(m_Doc.m_PassFailThresholds, m_Sources.limitsFile, wavelengthNm);
 }
 
-void SingleTraceReport::BeginJob() {
-  m_UnreadFiles.clear();
-  if (m_pSlots) m_pSlots->m_UnreadFiles.clear();
-}
+void SingleTraceReport::BeginJob() { m_UnreadFiles.clear(); }
 
 std::vector<std::string> SingleTraceReport::EndJob() {
   std::vector<std::string> met = std::move(m_UnreadFiles);
   m_UnreadFiles.clear();
   if (m_pSlots) {
-    ReleasePageSlots(*m_pSlots);
     met.insert(met.end(), m_pSlots->m_UnreadFiles.begin(), m_pSlots->m_UnreadFiles.end());
-    m_pSlots->m_UnreadFiles.clear();
+    // A batch of thousands of files fills thousands of slots; none of it outlives the job.
+    m_pSlots.reset();
   }
   // A preview draws its pages as often as it needs them; each file is named once.
   std::vector<std::string> files;
@@ -228,17 +225,11 @@ void SingleTraceReport::PrintFiberTotalsBlock(ReportCanvas& canvas, int& y, cons
   canvas.SetFont(kInfoFontHeight, false);
   for (const PlacedText& text : TotalsLine(set.link, set.linkOrl, g_LengthUnitName, g_LengthUnitFactor, set.limits)) {
     const int x = text.alignRight ? text.x - canvas.TextWidth(text.text) : text.x;
-    if (!text.failed) {
+    if (text.failed) {
+      canvas.TextWithFailedValue(x, y, text.text, text.valueAt);
+    } else {
       canvas.Text(x, y, text.text);
-      continue;
     }
-    // A failing total is marked as the event table marks a failing value.
-    const std::string label = text.text.substr(0, text.valueAt);
-    const std::string value = text.text.substr(text.valueAt);
-    canvas.Text(x, y, label);
-    const int valueX = x + canvas.TextWidth(label);
-    canvas.FillRect(valueX, y, canvas.TextWidth(value), kInfoFontHeight, Qt::black);
-    canvas.Text(valueX, y, value, Qt::white, Qt::black);
   }
   y -= kInfoFontHeight + kLineGap + 9;
 }
@@ -276,8 +267,7 @@ void SingleTraceReport::PrintEventTableBlock(ReportCanvas& canvas, int& y, int p
     for (std::size_t c = 0; c < line->texts.size(); ++c) {
       const int x = kEventCellX[c];
       if (line->Failed(static_cast<int>(c))) {
-        canvas.FillRect(x, y, 10, 12, Qt::black);
-        canvas.Text(x, y, line->texts[c], Qt::white, Qt::black);
+        canvas.FailedText(x, y, line->texts[c]);
       } else {
         canvas.Text(x, y, line->texts[c]);
       }

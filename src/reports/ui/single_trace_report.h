@@ -44,7 +44,9 @@ class SingleTraceReport final : public ReportPageRenderer {
   SingleTraceReport(const COtdrDoc& doc, const std::vector<std::unique_ptr<TraceRecord>>& traceList, Sources sources);
   ~SingleTraceReport() override;
 
-  PassFailThresholds LimitsForWavelength(int wavelengthNm) const override;
+  /// The limits a trace of `wavelengthNm` is judged with on paper, as on screen.
+  PassFailThresholds LimitsForWavelength(int wavelengthNm) const;
+  LoadedTraceSources LoadedTraces() const override;
   void BeginJob() override;
   int CountMultiTracePages(int eventTable, int perPageIndex) override;
   void PrintSingleTracePage(const ReportPage& page) override;
@@ -52,7 +54,7 @@ class SingleTraceReport final : public ReportPageRenderer {
   void PrintLayout2Page(const ReportPage& page) override;
   std::vector<std::string> EndJob() override;
 
-  /// The page slots, made by the first several-traces-per-page job; null until then.
+  /// The page slots of the several-traces-per-page job that runs; null outside such a job.
   const PageSlotStore* Slots() const { return m_pSlots.get(); }
 
  private:

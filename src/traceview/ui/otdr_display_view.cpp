@@ -23,6 +23,7 @@
 #include "document/trace_record.h"
 #include "platform/saturate.h"
 #include "trace/trace_conversions.h"
+#include "traceview/overlay_placement.h"
 #include "traceview/render_requests.h"
 #include "traceview/scale_caption.h"
 #include "traceview/trace_db.h"
@@ -170,7 +171,8 @@ void COtdrDisplayView::RubberBandZoom(PixelPoint press, PixelPoint release) {
                                   static_cast<double>(fxd.GroupIndex),
                                   m_Doc.m_nPointCount,
                                   fxd.DataSpacing[0],
-                                  m_Doc.m_strTracePath};
+                                  m_Doc.m_strTracePath,
+                                  UserZeroDistanceKm(m_Doc.m_SorRecord)};
   ::RubberBandZoom(m_State, *this, Inputs(), g_ZoomState, capture, press, release);
 }
 
@@ -519,13 +521,14 @@ void COtdrDisplayView::DrawOverlayTraces(QPainter& painter) {
   }
   std::vector<OverlayCurve> curves;
   curves.reserve(m_TraceList.size());
+  const TraceDistanceScale axis = DistanceScaleOf(m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm);
   for (const auto& record : m_TraceList) {
     const TraceDisplayModel& model = record->m_Model;
     m_State.m_dPixelsPerSample = n > 0 ? static_cast<double>(canvas.width) / n : 0.0;
-    const double step = OverlayStep(m_State.m_dPixelsPerSample, m_Doc.m_SorRecord.FxdParams.DataSpacing[0],
-                                    model.m_SorRecord.FxdParams.DataSpacing[0]);
-    curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling, step,
-                      colourOf(*record), record->m_strPath == m_Doc.m_strTracePath});
+    const CurvePlacement place =
+        PlaceOnAxis(m_State.m_dPixelsPerSample, axis, DistanceScaleOf(model.m_SorRecord, model.m_dFibreLengthKm));
+    curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling, place.step,
+                      colourOf(*record), record->m_strPath == m_Doc.m_strTracePath, place.originX});
     if (!keepLegend) m_State.m_Legend.push_back(legendOf(*record));
   }
   if (!keepLegend) ShowLegendColours();

@@ -3,11 +3,11 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <cstdio>
 
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
+#include "platform/number_format.h"
 #include "platform/saturate.h"
 #include "trace/trace_conversions.h"
 #include "traceview/marker_labels.h"
@@ -18,9 +18,7 @@
 namespace {
 
 std::string MarkerLabelText(char name, double distanceKm) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%c %7.5f ", name, distanceKm * g_LengthUnitFactor);
-  return text + g_LengthUnitName;
+  return lumivane::Format("%c %7.5f ", name, distanceKm * g_LengthUnitFactor) + g_LengthUnitName;
 }
 
 }  // namespace
@@ -165,7 +163,7 @@ void COtdrDisplayView::DrawMarkers(QPainter& painter) {
   auto labelText = [&](char name, int index, int snapSet) {
     const int row = m_Doc.m_nCurrentEvent;
     if (markers.TableSnapMarker == snapSet && row >= 0 && row < kMaxEventRows) {
-      markers.TableSnapMarker = 2;
+      markers.TableSnapMarker = kNoTableSnap;
       return MarkerLabelText(name, m_Doc.m_EventRows[static_cast<std::size_t>(row)].Distance);
     }
     return MarkerLabelText(name, GetDistance_Position(index, kSorFileKind, m_Doc.m_SorRecord, length));

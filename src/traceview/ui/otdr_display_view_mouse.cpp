@@ -11,8 +11,8 @@
 #include "document/trace_record.h"
 #include "platform/saturate.h"
 #include "traceview/mouse_picks.h"
+#include "traceview/overlay_placement.h"
 #include "traceview/ui/otdr_display_view.h"
-#include "traceview/ui/trace_painter.h"
 
 namespace {
 
@@ -94,12 +94,13 @@ void COtdrDisplayView::mousePressEvent(QMouseEvent* event) {
 
   if (m_State.m_nAuxDrag == -1 && m_State.m_bMarkerDrag == 0) {
     std::vector<PickableCurve> curves;
-    const int spacing = m_Doc.m_SorRecord.FxdParams.DataSpacing[0];
+    const TraceDistanceScale axis = DistanceScaleOf(m_Doc.m_SorRecord, m_Doc.m_dFibreLengthKm);
     const double pps = n > 0 ? static_cast<double>(m_State.m_sizeScrollTotal.width) / n : 0.0;
     for (const auto& record : m_TraceList) {
       const TraceDisplayModel& model = record->m_Model;
-      curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling,
-                        OverlayStep(pps, spacing, model.m_SorRecord.FxdParams.DataSpacing[0])});
+      const CurvePlacement place = PlaceOnAxis(pps, axis, DistanceScaleOf(model.m_SorRecord, model.m_dFibreLengthKm));
+      curves.push_back({LeadingDbSamples(model.m_DbSamples, model.m_nPointCount), model.m_dDbCeiling, place.step,
+                        place.originX});
     }
     const LevelAxis curveAxis{static_cast<double>(m_State.m_sizeScrollTotal.height), 0.0, m_State.m_dPixelsPerDb,
                               m_State.m_dOriginY};

@@ -7,6 +7,7 @@
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
 #include "platform/saturate.h"
+#include "trace/trace_conversions.h"
 #include "traceview/overlay_buttons.h"
 #include "traceview/overlay_fit.h"
 #include "traceview/ui/otdr_display_view.h"
@@ -16,7 +17,7 @@
 void COtdrDisplayView::FitOverlay() {
   ::FitOverlay(m_State, *this, g_ZoomState, m_Doc.m_MarkerState,
                {g_DisplayState.TraceCount, g_DisplayState.FitOverlayRequest != 0, m_Doc.m_nPointCount,
-                m_Doc.m_dFibreLengthKm});
+                m_Doc.m_dFibreLengthKm, UserZeroDistanceKm(m_Doc.m_SorRecord)});
 }
 
 void COtdrDisplayView::OnSelectTrace(int k) {
@@ -64,7 +65,8 @@ void COtdrDisplayView::SwitchCurrentTrace(int k) {
   const SorFxdParams& fxd = m_Doc.m_SorRecord.FxdParams;
   CaptureZoomState(g_ZoomState,
                    {m_Doc.m_dFibreLengthKm, static_cast<double>(fxd.AcquisitionRange),
-                    static_cast<double>(fxd.GroupIndex), m_Doc.m_nPointCount, fxd.DataSpacing[0], m_Doc.m_strTracePath},
+                    static_cast<double>(fxd.GroupIndex), m_Doc.m_nPointCount, fxd.DataSpacing[0], m_Doc.m_strTracePath,
+                    UserZeroDistanceKm(m_Doc.m_SorRecord)},
                    m_State.m_sizeScrollTotal);
   if (g_DisplayState.TraceOrderRestored == 0 && m_Overlay.restore) m_Overlay.restore(m_State.m_nSwapIndex, m_State.m_nSwapWith);
   const TraceRecord& record = *m_TraceList[static_cast<std::size_t>(k)];

@@ -94,11 +94,6 @@ void DrawGrid(QPainter& painter, const PaintParams& params) {
   painter.restore();
 }
 
-double OverlayStep(double pixelsPerSample, int currentSpacing, int traceSpacing) {
-  if (currentSpacing == 0 || traceSpacing == 0) return pixelsPerSample;
-  return pixelsPerSample / (static_cast<double>(currentSpacing) / traceSpacing);
-}
-
 void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<const OverlayCurve> curves,
                        const OverlayStyle& style) {
   painter.save();
@@ -109,7 +104,8 @@ void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<c
   QList<QPoint> points;
   for (const OverlayCurve& curve : curves) {
     const CurveMapping mapping{curve.step,           params.pixelsPerDb, curve.ceilingDb,
-                               params.canvas.height, params.grid.left,   params.grid.Width()};
+                               params.canvas.height, params.grid.left,   params.grid.Width(),
+                               curve.originX};
     if (style.dotted) {
       BuildDottedPixels(curve.db, mapping, pixels);
       points.clear();

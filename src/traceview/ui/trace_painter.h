@@ -36,6 +36,7 @@ struct OverlayCurve {
   double step = 0.0;           // canvas pixels per sample of this trace
   QRgb colour = 0;
   bool current = false;  // the document's trace: drawn 2 pixels wide
+  double originX = 0.0;  // canvas x of sample 0 (PlaceOnAxis): the trace's user's zero on the shared axis
 };
 
 /// How the overlay is drawn.
@@ -43,10 +44,6 @@ struct OverlayStyle {
   bool singleTraceMode = false;  // every curve red and 2 pixels wide
   bool dotted = false;           // one green pixel per sample from sample 1 on
 };
-
-/// Canvas pixels per sample of a trace recorded at another data spacing than the current one; a
-/// spacing of 0 counts as the same spacing.
-double OverlayStep(double pixelsPerSample, int currentSpacing, int traceSpacing);
 
 /// Draws the curves in order, each over the ones before.
 void DrawOverlayTraces(QPainter& painter, const PaintParams& params, std::span<const OverlayCurve> curves,

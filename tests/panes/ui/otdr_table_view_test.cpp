@@ -190,6 +190,19 @@ TEST_F(TableViewTest, ArrowKeysMoveTheSelectionAndTheMarkerTogether) {
   EXPECT_EQ(SelectedRows(), std::vector<int>{2}) << "without a path keys are dropped";
 }
 
+TEST_F(TableViewTest, EnterOnTheRowTheListMadeCurrentChoosesIt) {
+  g_DisplayState.SelectedEventRow = -1;
+  view->OnUpdate(nullptr, kHintRefresh);
+  // What taking the focus with nothing chosen does: the row is current, not highlighted.
+  view->selectionModel()->setCurrentIndex(view->Model().index(2, 0), QItemSelectionModel::NoUpdate);
+  ASSERT_TRUE(SelectedRows().empty());
+  QTest::keyClick(view, Qt::Key_Return);
+  EXPECT_EQ(SelectedRows(), std::vector<int>{2});
+  EXPECT_EQ(g_DisplayState.SelectedEventRow, 2);
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, 5000) << "the highlighted row's event carries the marker";
+  EXPECT_EQ(spy.lastHint, kHintEventChosen);
+}
+
 TEST_F(TableViewTest, UpdateHighlightsTheSelectedRowAndFindsTheMarkerEvent) {
   g_DisplayState.SelectedEventRow = 3;
   doc->m_MarkerState.MarkerA = 5100;
@@ -239,7 +252,40 @@ TEST_F(TableViewTest, DeleteAsksFirstAndNoChangesNothing) {
   EXPECT_EQ(view->Model().rowCount(), 3);
   EXPECT_EQ(Text(1, kColType), "NonRefl.");
   EXPECT_TRUE(doc->IsModified());
-  EXPECT_EQ(spy.lastSender, nullptr);
+}
+
+// One selection, one marker: the row that takes the deleted row's place is chosen as a click would
+// choose it, however the deleted row was marked (the chosen row deleted from the Edit menu, or
+// another row than the chosen one deleted through its context menu).
+TEST_F(TableViewTest, DeletingARowChoosesTheRowAfterItMarkerAndAll) {
+  for (const bool contextMenu : {false, true}) {
+    SCOPED_TRACE(contextMenu ? "context menu on another row" : "edit menu on the chosen row");
+    if (contextMenu) {
+      // The deleted row is back, the table filled again.
+      doc->m_SorRecord = eventtest::MakeEventDoc()->m_SorRecord;
+      eventtest::Rebuild(*doc);
+      view->OnUpdate(nullptr, kHintRefresh);
+    }
+    ASSERT_EQ(view->Model().rowCount(), 4);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowCentre(2));
+    const int nextEvent = doc->m_MarkerState.MarkerA;
+    if (!contextMenu) QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowCentre(1));
+    sink.ScriptReplies({Reply::Yes});
+    if (contextMenu) {
+      ContextMenu(1, QStringLiteral("Delete Event"));
+    } else {
+      view->OnDeleteEvent();
+    }
+    ASSERT_EQ(view->Model().rowCount(), 3);
+    EXPECT_EQ(SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(view->GetSelectionMark(), 1);
+    EXPECT_EQ(g_DisplayState.SelectedEventRow, 1);
+    EXPECT_EQ(doc->m_nCurrentEvent, 1);
+    EXPECT_EQ(doc->m_MarkerState.MarkerA, nextEvent) << "the marker leaves the deleted event's place";
+    EXPECT_EQ(doc->m_MarkerState.TableSnapMarker, 0);
+    EXPECT_EQ(spy.lastSender, view);
+    EXPECT_EQ(spy.lastHint, kHintEventChosen) << "the panes read the chosen event's values";
+  }
 }
 
 TEST_F(TableViewTest, EditMenuDeleteNeedsAnInnerEventBeyondRowZero) {

@@ -18,6 +18,7 @@
 #include "recording_message_sink.h"
 #include "reports/batch_page_plan.h"
 #include "reports/batch_print_state.h"
+#include "reports/print_file_reading.h"
 #include "reports/print_job_plan.h"
 #include "reports/report_pdf.h"
 #include "reports/ui/print_job_control.h"
@@ -269,16 +270,18 @@ TEST_F(BatchPrintingTest, MultiTraceCellsOfTwentyFiveAndNoEventsFillOnePage) {
   doc_->m_PrintOptions.EventTable = 1;
   ASSERT_EQ(Plan({"x.sor", "y.sor"}), BatchPlanResult::kOk);
   SingleTraceReport report(*doc_, traces_, {{}, [] { return std::string("2026-01-02 03:04:05"); }, {}});
+  // The slots of the job, as it prints.
+  std::vector<int> used;
+  env_.progress = [&report, &used](int done, int) {
+    if (done == 0 && report.Slots() != nullptr) {
+      for (int s = 0; s < report.Slots()->m_nSlotCount; ++s) used.push_back(report.Slots()->m_PageSlots[s].Used);
+    }
+    return true;
+  };
   PrintJobControl control(*doc_, traces_, report, env_);
   control.OnFilePrint();
   ASSERT_EQ(PdfPageCount(pdf_), 1);
-  ASSERT_NE(report.Slots(), nullptr);
   // x.sor, its rows 1-20 and 21-25, y.sor and its empty table.
-  const std::vector<int> used = [&report] {
-    std::vector<int> u;
-    for (int s = 0; s < report.Slots()->m_nSlotCount; ++s) u.push_back(report.Slots()->m_PageSlots[s].Used);
-    return u;
-  }();
   EXPECT_EQ(used, (std::vector<int>{1, 0, 0, 1, 0}));
   const std::string page = PdfPageText(pdf_, 1);
   EXPECT_TRUE(Has(page, "File : x.sor"));
@@ -286,8 +289,8 @@ TEST_F(BatchPrintingTest, MultiTraceCellsOfTwentyFiveAndNoEventsFillOnePage) {
   EXPECT_TRUE(Has(page, "(25)"));
   EXPECT_TRUE(Has(page, "(0)"));
   EXPECT_TRUE(HasEventRow(page, 21));
-  // The cells' own sample copies go with the job.
-  for (const PageSlot& slot : report.Slots()->m_PageSlots) EXPECT_FALSE(slot.OwnedSamples);
+  // The slots and the cells' own sample copies go with the job.
+  EXPECT_EQ(report.Slots(), nullptr);
 }
 
 TEST_F(BatchPrintingTest, ABatchWhoseFilesAllFailPrintsOneEmptyPage) {
@@ -334,6 +337,55 @@ TEST_F(BatchPrintingTest, EachFileIsJudgedWithItsOwnWavelengthsLimits) {
     }
     EXPECT_EQ(dark > 0, want[p].flagged) << p;
   }
+}
+
+// Multi Trace cells of a strict 1310 nm trace and a loose 1550 nm one, four to a page with their
+// event tables: the 1310 nm trace's cells (the top row) mark its failing losses and link ORL white on
+// black, the 1550 nm trace's cells (the bottom row) mark nothing; batch files and loaded traces alike.
+TEST_F(BatchPrintingTest, MultiTraceCellsMarkWhatFailsEachTracesOwnLimits) {
+  dir_.WriteFile("otdr config.ini", std::string("[1310]\nSplice Loss=0.01\nConnector Loss=0.01\nLink ORL=40\n"
+                                                "[1550]\nSplice Loss=1.0\nConnector Loss=1.0\nLink ORL=10\n"));
+  limitsFile_ = dir_.Path("otdr config.ini");
+  // The current trace is judged with the limits the document holds for it, the 1550 nm ones.
+  doc_->m_PassFailThresholds.Enabled = {1, 1, 0, 0, 0, 1};
+  doc_->m_PassFailThresholds.Limit = {1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 10.0f};
+  doc_->m_PrintOptions.Layout = kLayoutMultiTrace;
+  doc_->m_PrintOptions.PerPageIndex = 1;
+  doc_->m_PrintOptions.EventTable = 1;
+  Write("a1310.sor", WithWavelength(TraceFile(4), 13100));
+  Write("b1550.sor", WithWavelength(TraceFile(4), 15500));
+  const auto expectMarks = [this](const char* what) {
+    SCOPED_TRACE(what);
+    std::vector<std::string> top;
+    for (const auto& w : lumivane::test::MarkedWords(pdf_, 1, dir_.Path("marks"))) {
+      EXPECT_LT(w.top, 583) << w.text << " marked in the 1550 nm trace's cells";
+      top.push_back(w.text);
+    }
+    for (const char* value : {"0.050", "32.000"}) {
+      EXPECT_NE(std::find(top.begin(), top.end(), value), top.end()) << value << " not marked";
+    }
+  };
+
+  ASSERT_EQ(Plan({"a1310.sor", "b1550.sor"}), BatchPlanResult::kOk);
+  PrintBatch();
+  expectMarks("batch");
+
+  // The same files loaded, the 1550 nm one current.
+  for (const char* name : {"a1310.sor", "b1550.sor"}) {
+    auto record = std::make_unique<TraceRecord>();
+    record->m_strPath = folder_ + name;
+    ASSERT_TRUE(ReloadTraceForPrint(record->m_strPath, record->m_Model).read);
+    traces_.push_back(std::move(record));
+  }
+  const TraceRecord& current = *traces_.back();
+  doc_->m_strTracePath = current.m_strPath;
+  doc_->m_SorRecord = current.m_Model.m_SorRecord;
+  TraceDisplayModel& shown = const_cast<TraceDisplayModel&>(current.m_Model);
+  CopyDisplayModel(DisplayModelTargetOf(shown), doc_->DisplayModelMembers());
+  doc_->m_PassFailThresholds.MeasuredLinkOrl = 32.0f;
+  g_DisplayState.TraceCount = 2;
+  PrintBatch();
+  expectMarks("loaded");
 }
 
 TEST_F(BatchPrintingTest, MarkerReadingsCarryThePanesLabels) {

@@ -26,7 +26,7 @@ using lumivane::test::TempDir;
 /// Writes on each page which routine drew it, its number and what the job handed it.
 class TestPages final : public ReportPageRenderer {
  public:
-  PassFailThresholds LimitsForWavelength(int) const override { return {}; }
+  LoadedTraceSources LoadedTraces() const override { return {}; }
   void BeginJob() override { ++jobs; }
   std::vector<std::string> EndJob() override { return {}; }
   int CountMultiTracePages(int eventTable, int perPageIndex) override {
@@ -188,26 +188,29 @@ TEST_F(PrintJobControlTest, MultiTraceAsksItsRoutineForThePages) {
   EXPECT_EQ(PdfPageCount(pdf_), 5);
 }
 
-TEST_F(PrintJobControlTest, AcceleratorsReprintTheBatchUntilTheMenuPrintEndsIt) {
+TEST_F(PrintJobControlTest, ABatchJobEndsTheBatchSoTheAcceleratorsPrintTheOpenTraceNext) {
   doc_->m_PrintOptions.Layout = 2;
   g_BatchPrint.Active = 1;
   g_BatchPrint.TotalPages = 4;
+  g_BatchPrint.FileNames = {"a.sor", "b.sor"};
   control_->OnFilePrint();
   EXPECT_EQ(maximised_, 0);
   EXPECT_EQ(pages_.drawn.size(), 4u);
   EXPECT_EQ(pages_.drawn[0], "single page 1 of 4");
-  EXPECT_EQ(g_BatchPrint.Active, 1);
+  EXPECT_EQ(g_BatchPrint.Active, 0);
+  EXPECT_TRUE(g_BatchPrint.FileNames.empty());
 
-  // A batch whose files all failed still gives one empty page.
+  pages_.drawn.clear();
+  control_->OnFilePrint();
+  EXPECT_EQ(pages_.drawn, std::vector<std::string>{"combined page 1 of 1"});
+
+  // A batch whose files all failed still gives one empty page, and ends as well.
+  g_BatchPrint.Active = 1;
   g_BatchPrint.TotalPages = 0;
   pages_.drawn.clear();
   control_->OnFilePrint();
   EXPECT_EQ(pages_.drawn, std::vector<std::string>{"single page 1 of 1"});
-
-  pages_.drawn.clear();
-  control_->OnPrintCommand();
   EXPECT_EQ(g_BatchPrint.Active, 0);
-  EXPECT_EQ(pages_.drawn, std::vector<std::string>{"combined page 1 of 1"});
 }
 
 TEST_F(PrintJobControlTest, PreviewPaintsTheSameJobAndEndsTheBatch) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "reference_curve.h"
+#include "traceview/overlay_placement.h"
 #include "synthetic_trace.h"
 
 namespace {
@@ -152,19 +153,20 @@ TEST(DrawOverlayTraces, PensFollowTheModeAndTheCurrentTraceWins) {
   EXPECT_EQ(red.pixel(400, 249), kSingleTraceColour);
 }
 
-TEST(DrawOverlayTraces, AnotherDataSpacingStretchesTheCurve) {
-  // The other trace was sampled twice as coarsely: its 50 samples span the current trace's 100.
-  EXPECT_DOUBLE_EQ(OverlayStep(8.0, 20000, 40000), 16.0);
-  EXPECT_DOUBLE_EQ(OverlayStep(8.0, 20000, 0), 8.0);
+TEST(DrawOverlayTraces, EachCurveStandsWhereItsPlacementPutsIt) {
+  // The other trace was sampled twice as coarsely and its user's zero lies 10 samples of the axis
+  // later: its 50 samples span the axis's 100, moved 80 pixels to the left.
   const std::vector<double> flat(50, 30.0);
   const PaintParams params = ParamsFor({kW, kH}, 0, 0, 100);
-  const OverlayCurve curve{flat, 60.0, OverlayStep(params.pixelsPerSample, 20000, 40000), qRgb(0, 0, 255),
-                           true};
-  Render r(0, 0);
-  DrawOverlayTraces(r.painter, params, std::span(&curve, 1), {});
-  const QImage& image = r.Done();
-  EXPECT_EQ(image.pixel(49 * 16, 250), qRgb(0, 0, 255));
-  EXPECT_EQ(image.pixel(49 * 16 + 3, 250), qRgb(255, 255, 255));
+  const CurvePlacement place = PlaceOnAxis(params.pixelsPerSample, {0.001, 0.0}, {0.002, 0.010});
+  const OverlayCurve curve{flat, 60.0, place.step, qRgb(0, 0, 255), true, place.originX};
+  for (const auto& [dotted, pixel] : {std::pair{false, 49 * 16 - 80}, std::pair{true, 49 * 16 - 80}}) {
+    Render r(0, 0);
+    DrawOverlayTraces(r.painter, params, std::span(&curve, 1), {.dotted = dotted});
+    const QImage& image = r.Done();
+    EXPECT_EQ(image.pixel(pixel, 250), qRgb(0, 0, 255)) << dotted;
+    EXPECT_EQ(image.pixel(pixel + 3, 250), qRgb(255, 255, 255)) << dotted;
+  }
 }
 
 TEST(DrawOverlayTraces, DottedModeSetsOnePixelPerSampleButTheFirstInTheTracesColour) {
