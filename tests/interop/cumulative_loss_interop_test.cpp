@@ -191,7 +191,8 @@ TEST_F(CumulativeLossInterop, WithoutWindowsDeletingAnEventKeepsTheCumulativeLos
     const auto probe = Open(file.name, DropWindows);
     ASSERT_NE(probe, nullptr);
     for (int r = 0; r < probe->m_nEventCount; ++r) {
-      if (IsLaunchEvent(r, probe->m_SorRecord) || r >= probe->m_nEndEventRow) continue;
+      // Rows the user may delete (neither the launch nor the end) that have rows after them.
+      if (IsLaunchEvent(r, probe->m_SorRecord) || r >= probe->m_nEndEventRow || r + 1 >= probe->m_nEventCount) continue;
       SCOPED_TRACE(file.name + " deleting row " + std::to_string(r + 1));
       const auto doc = Open(file.name, DropWindows);
       const std::vector<EventRow> before(doc->m_EventRows.begin(), doc->m_EventRows.begin() + doc->m_nEventCount);
