@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "analysis/launch_level.h"
 #include "platform/saturate.h"
@@ -35,25 +36,28 @@ int IndexOfStoredTime(std::int32_t timeOfFlight, const SorRecord& record, int co
 // Samples after the launch that still belong to its own reflection rather than to the backscatter.
 constexpr int kLaunchReflectionSamples = 10;
 
-// The backscatter of the first section, from the launch to key event 1, fitted over the middle half
-// of the section (clear of both events' reflections) and carried back to the launch.
-float FirstSectionLevelAt(int launch, int at, const SorRecord& record, int count, std::span<const double> samples) {
-  if (StoredKeyEventCount(record.KeyEvents) < 2) return kMissingValue;
-  const int next = IndexOfStoredTime(record.KeyEvents.Events[1].TimeOfFlight, record, count);
-  const int quarter = (next - launch) / 4;
-  return LeastSquaresValueAt(launch + quarter, next - quarter, at, count, samples);
+// The backscatter of the first section, from the start to the first event behind it (`nextRow`),
+// fitted over the middle half of the section (clear of both events' reflections) and carried back to
+// the start.
+float FirstSectionLevelAt(int start, int nextRow, const SorRecord& record, int count, std::span<const double> samples) {
+  if (StoredKeyEventCount(record.KeyEvents) <= nextRow) return kMissingValue;
+  const int next = IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(nextRow)].TimeOfFlight, record, count);
+  const int quarter = (next - start) / 4;
+  return LeastSquaresValueAt(start + quarter, next - quarter, start, count, samples);
 }
 
-// The level of the backscatter at the start from key event 0's window after it. A window starting inside the launch's reflection, as in files that store no
-// windows, says nothing of the backscatter; the first section does.
+// The level of the backscatter at the start, from the launch's window after it. Where the first
+// stored event stands behind the user's zero, the fibre before it starts at the zero and that event's
+// window before it is the launch's. A window starting inside the launch's reflection, as in files
+// that store no windows, says nothing of the backscatter; the first section does.
 float LaunchLevel(const SorRecord& record, int count, std::span<const double> samples, std::int32_t fileKind,
                   double fibreLengthKm) {
-  const SorKeyEvent& launch = KeyEventRow(record.KeyEvents, 0);
-  const int l = IndexOfStoredTime(launch.TimeOfFlight, record, count);
+  const SorKeyEvent& first = KeyEventRow(record.KeyEvents, 0);
+  const bool launchStored = IsLaunchEvent(0, record);
   const int start = StartSampleIndex(record, count);
-  const int s = IndexOfStoredTime(launch.MarkerLocations[2], record, count);
-  const int e = IndexOfStoredTime(launch.MarkerLocations[3], record, count);
-  if (s - l <= kLaunchReflectionSamples) return FirstSectionLevelAt(l, start, record, count, samples);
+  const int s = IndexOfStoredTime(first.MarkerLocations[launchStored ? 2 : 0], record, count);
+  const int e = IndexOfStoredTime(first.MarkerLocations[launchStored ? 3 : 1], record, count);
+  if (s - start <= kLaunchReflectionSamples) return FirstSectionLevelAt(start, launchStored ? 1 : 0, record, count, samples);
   if (s != e) return LeastSquaresValueAt(s, e, start, count, samples);
   double base = samples[static_cast<std::size_t>(s)];
   const int wavelength = NominalWavelengthNm(record.FxdParams.ActualWavelength);
@@ -64,7 +68,42 @@ float LaunchLevel(const SorRecord& record, int count, std::span<const double> sa
   return static_cast<float>(base);
 }
 
+// The time of the file's end event; none when the file stores no end.
+std::optional<std::int32_t> EndTime(const SorRecord& record) {
+  const std::int32_t end = EndEventRowOf(record);
+  if (end == kNoEndEventRow) return std::nullopt;
+  return record.KeyEvents.Events[static_cast<std::size_t>(end)].TimeOfFlight;
+}
+
+// The level at sample `x` on the line through the window before it, less the launch level.
+float MeasuredLossAt(int x, int windowStart, int windowEnd, const SorRecord& record, int count,
+                     std::span<const double> samples, double fibreLengthKm) {
+  const float base = GetLaunchLevel(kSorFileKind, record, count, samples, fibreLengthKm);
+  const float level = GetLevelBeforeEvent(windowStart, windowEnd, x, count, samples);
+  if (Missing(base) || Missing(level)) return kMissingValue;
+  return level - base;
+}
+
 }  // namespace
+
+bool IsLaunchEvent(int row, const SorRecord& record) {
+  if (row != 0 || StoredKeyEventCount(record.KeyEvents) == 0) return false;
+  const std::int32_t time = record.KeyEvents.Events[0].TimeOfFlight;
+  // A reanalysis places the launch on the first sample, which may lie before the zero.
+  return time <= 0 || TimeFromFirstSample(time, record) == 0;
+}
+
+bool StoresLossWindows(const SorKeyEvent& event) {
+  return std::any_of(std::begin(event.MarkerLocations), std::end(event.MarkerLocations),
+                     [](std::int32_t location) { return location != 0; });
+}
+
+bool MeasuresFromTrace(const SorRecord& record) { return StoresLossWindows(KeyEventRow(record.KeyEvents, 0)); }
+
+bool IsBehindEnd(int row, const SorRecord& record) {
+  const std::int32_t end = EndEventRowOf(record);
+  return end != kNoEndEventRow && row > end;
+}
 
 int StartSampleIndex(const SorRecord& record, int count) {
   const std::int32_t first = KeyEventRow(record.KeyEvents, 0).TimeOfFlight;
@@ -73,11 +112,11 @@ int StartSampleIndex(const SorRecord& record, int count) {
 
 float StoredCumulativeLoss(int row, const SorRecord& record) {
   const int stored = StoredKeyEventCount(record.KeyEvents);
-  if (row <= 0 || row >= stored) return kMissingValue;
+  if (row < 0 || row >= stored || IsLaunchEvent(row, record) || IsBehindEnd(row, record)) return kMissingValue;
   const std::int32_t groupIndex = record.FxdParams.GroupIndex;
   double loss = 0.0;
-  // The first section runs from the user's zero, where the file's times start, to key event 0.
-  std::int64_t previousTime = 0;
+  // The first section runs from the start (the user's zero, or a launch before it) to key event 0.
+  std::int64_t previousTime = std::min(record.KeyEvents.Events[0].TimeOfFlight, 0);
   for (int i = 0; i <= row; ++i) {
     const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(i)];
     const std::int64_t span = static_cast<std::int64_t>(event.TimeOfFlight) - previousTime;
@@ -87,10 +126,29 @@ float StoredCumulativeLoss(int row, const SorRecord& record) {
       if (event.Slope <= 0) return kMissingValue;
       loss += event.Slope / 1000.0 * DistanceOfTime(lumivane::RoundToInt32(static_cast<double>(span)), groupIndex);
     }
-    if (i < row) loss += record.KeyEvents.Events[static_cast<std::size_t>(i)].SpliceLoss / 1000.0;
+    if (i < row) loss += event.SpliceLoss / 1000.0;
     previousTime = event.TimeOfFlight;
   }
   return static_cast<float>(loss);
+}
+
+float StoredCumulativeLossAt(std::int32_t time, const SorRecord& record) {
+  const SorKeyEvents& events = record.KeyEvents;
+  const int stored = StoredKeyEventCount(events);
+  if (stored == 0) return kMissingValue;
+  const std::optional<std::int32_t> end = EndTime(record);
+  if (end && time > *end) return kMissingValue;
+  if (time <= std::min(events.Events[0].TimeOfFlight, 0)) return 0.0f;
+  int next = 0;
+  while (next < stored && events.Events[static_cast<std::size_t>(next)].TimeOfFlight < time) ++next;
+  // Past the last event no section, and so no slope, is stored.
+  if (next == stored) return kMissingValue;
+  const SorKeyEvent& event = events.Events[static_cast<std::size_t>(next)];
+  const float atNext = StoredCumulativeLoss(next, record);
+  if (Missing(atNext)) return kMissingValue;
+  // The rest of the section up to the next event has not been lost yet.
+  const std::int32_t rest = event.TimeOfFlight - time;
+  return static_cast<float>(atNext - event.Slope / 1000.0 * DistanceOfTime(rest, record.FxdParams.GroupIndex));
 }
 
 float GetLsaSpliceLoss(int markerSet, const MarkerState& markers, int count, std::span<const double> samples) {
@@ -151,21 +209,44 @@ float SectionLossOf(float cumulativeLoss, float previousCumulativeLoss, float pr
   return cumulativeLoss - previous - previousSpliceLoss;
 }
 
+float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& record, int pointCount,
+                       std::span<const double> samples, double fibreLengthKm) {
+  const int count = UsableCount(pointCount, samples);
+  if (count == 0) return kMissingValue;
+  const int at = lumivane::ClampIndex(x, count);
+  // Behind the end there is no backscatter to measure a loss on.
+  if (const std::optional<std::int32_t> end = EndTime(record); end && at > IndexOfStoredTime(*end, record, count)) {
+    return kMissingValue;
+  }
+  // Nothing has been lost yet at or before the start; the launch's own reflection is no loss.
+  if (at <= StartSampleIndex(record, count)) return 0.0f;
+  if (!MeasuresFromTrace(record)) {
+    // A marker on an event's own sample stands at the event: the loss to it, as its row shows it,
+    // not past its own loss by a fraction of a sample.
+    const int stored = StoredKeyEventCount(record.KeyEvents);
+    for (int k = 0; k < stored; ++k) {
+      if (IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(k)].TimeOfFlight, record, count) == at) {
+        return StoredCumulativeLoss(k, record);
+      }
+    }
+    const float distance = GetDistance_Position(at, kSorFileKind, record, fibreLengthKm);
+    return StoredCumulativeLossAt(DistanceToFileTime(distance, record), record);
+  }
+  return MeasuredLossAt(at, windowStart, windowEnd, record, count, samples, fibreLengthKm);
+}
+
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm) {
   const int count = UsableCount(pointCount, samples);
-  if (row <= 0 || row >= StoredKeyEventCount(record.KeyEvents) || count == 0) return kMissingValue;
-  const SorKeyEvent& event = record.KeyEvents.Events[row];
-  // Files that store no windows leave every location at 0: such an event has no level of its own,
-  // and its loss follows from what the file stores of the events before it.
-  if (std::all_of(std::begin(event.MarkerLocations), std::end(event.MarkerLocations),
-                  [](std::int32_t location) { return location == 0; })) {
-    return StoredCumulativeLoss(row, record);
+  if (fileKind != kSorFileKind || row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || count == 0 ||
+      IsLaunchEvent(row, record) || IsBehindEnd(row, record)) {
+    return kMissingValue;
   }
-  const float base = GetLaunchLevel(fileKind, record, pointCount, samples, fibreLengthKm);
-  const float level = GetLevelBeforeEvent(TimeToIndex(event.MarkerLocations[0], record),
-                                          TimeToIndex(event.MarkerLocations[1], record),
-                                          IndexOfStoredTime(event.TimeOfFlight, record, count), count, samples);
-  if (Missing(base) || Missing(level)) return kMissingValue;
-  return level - base;
+  const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
+  // Files that store no windows leave every location at 0: without the launch's there is no level
+  // to count from, and without the event's none at the event; its loss follows from what the file
+  // stores of the events before it.
+  if (!MeasuresFromTrace(record) || !StoresLossWindows(event)) return StoredCumulativeLoss(row, record);
+  return MeasuredLossAt(IndexOfStoredTime(event.TimeOfFlight, record, count), TimeToIndex(event.MarkerLocations[0], record),
+                        TimeToIndex(event.MarkerLocations[1], record), record, count, samples, fibreLengthKm);
 }

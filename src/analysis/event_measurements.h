@@ -37,17 +37,43 @@ float GetLevelBeforeEvent(int windowStart, int windowEnd, int x, int pointCount,
 float SectionLossOf(float cumulativeLoss, float previousCumulativeLoss, float previousSpliceLoss,
                     bool previousIsLaunch);
 
+/// Whether key event `row` is the launch: the first event, at the user's zero (or before it, as
+/// where a reanalysis puts it on the first sample). A first event further in is an event like any other.
+bool IsLaunchEvent(int row, const SorRecord& record);
+
+/// Whether the file stores least-squares windows with an event; files that store none leave every
+/// location 0.
+bool StoresLossWindows(const SorKeyEvent& event);
+
+/// Whether the file gives the launch level a window, so that cumulative losses are measured on the
+/// trace; otherwise they follow from the losses and slopes it stores.
+bool MeasuresFromTrace(const SorRecord& record);
+
+/// Whether key event `row` stands behind the file's end event, where nothing is measured.
+bool IsBehindEnd(int row, const SorRecord& record);
+
 /// Sample index, within `count` samples, where cumulative losses start: the user's zero, or key
 /// event 0 when it lies before the zero (a first event behind the zero does not move the start).
 int StartSampleIndex(const SorRecord& record, int count);
 
-/// Cumulative loss from the user's zero to key event `row` as the file stores it: the splice losses
-/// of the events before it and the slopes over the sections up to it; kMissingValue for row 0 and
-/// when a section with length has no slope.
+/// Cumulative loss from the start to key event `row` as the file stores it: the splice losses of
+/// the events before it and the slopes over the sections up to it; kMissingValue for the launch,
+/// behind the end and when a section with length has no slope.
 float StoredCumulativeLoss(int row, const SorRecord& record);
 
-/// Cumulative loss from the launch level to the level before key event `row`, from the key events'
-/// windows (an event without stored windows takes StoredCumulativeLoss); kMissingValue for row 0
-/// and when a level cannot be measured.
+/// StoredCumulativeLoss at a time of the file (0.1 ns from the user's zero) between events: 0 at or
+/// before the start, kMissingValue behind the end and past the last event.
+float StoredCumulativeLossAt(std::int32_t time, const SorRecord& record);
+
+/// Cumulative loss from the launch to sample `x`: the line through the window `windowStart` ..
+/// `windowEnd` before it at `x` less the launch level, or, where the file gives the launch no window,
+/// StoredCumulativeLossAt its time (on an event's own sample, the loss to that event). 0 at or
+/// before the start; kMissingValue behind the end and when a level cannot be measured.
+float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& record, int pointCount,
+                       std::span<const double> samples, double fibreLengthKm);
+
+/// Cumulative loss to key event `row`: the line through its stored window before it, at the event,
+/// less the launch level, or StoredCumulativeLoss where the file stores no windows for the launch or
+/// the event; kMissingValue for the launch and behind the end.
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm);

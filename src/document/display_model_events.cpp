@@ -29,9 +29,9 @@ std::int32_t RowTypeOf(const SorKeyEvent& event, std::int32_t row, const SorReco
   if (IsReflectiveEventCode(event)) type = kEventReflective;
   if (IsEndEventCode(event)) type = kEventEnd;
   if (event.EventCode[1] == u'O') type = kEventOutOfRange;
-  // The launch is the first event, at the user's zero; a reanalysis places it on the first sample. A
-  // later event at the zero (the connector after a launch cable) keeps its own type.
-  if (row == 0 && (event.TimeOfFlight == 0 || TimeFromFirstSample(event.TimeOfFlight, record) == 0)) type = kEventLaunch;
+  // A later event at the zero (the connector after a launch cable), or a first event further in,
+  // keeps its own type.
+  if (IsLaunchEvent(row, record)) type = kEventLaunch;
   return type;
 }
 
@@ -97,14 +97,23 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     row.SpliceLoss = static_cast<float>(event.SpliceLoss / kThousandths);
     row.CumulativeLoss = GetEventLoss(i, fileKind, record, pointCount, samples.Values, fibreLengthKm);
     row.DistanceToEnd = static_cast<float>(std::fabs(endDistance - distance));
-    if (i == 0) continue;
+    if (IsLaunchEvent(i, record)) continue;
+    // Behind the end no fibre is measured: its sections have no attenuation (0 shows as missing and
+    // is judged by no limit), and the cumulative loss is missing.
+    row.Attenuation = IsBehindEnd(i, record) ? 0.0f : AttenuationOf(event.Slope, record.FxdParams.ActualWavelength);
+    if (i == 0) {
+      // A first event behind the user's zero ends the section that starts there.
+      row.SectionLength = distance;
+      row.SectionLoss = row.CumulativeLoss;
+      continue;
+    }
     const EventRow& previous = rows[i - 1];
-    row.Attenuation = AttenuationOf(event.Slope, record.FxdParams.ActualWavelength);
     row.SectionLength = distance - TimeToDistance(events[i - 1].TimeOfFlight, record);
-    row.SectionLoss = SectionLossOf(row.CumulativeLoss, previous.CumulativeLoss, previous.SpliceLoss, i == 1);
+    row.SectionLoss = SectionLossOf(row.CumulativeLoss, previous.CumulativeLoss, previous.SpliceLoss,
+                                    IsLaunchEvent(i - 1, record));
   }
 
-  if (eventCount < 2) return;
+  if (eventCount < 2 || IsBehindEnd(1, record)) return;
   const float attenuation = FirstSectionAttenuation(record, rows, eventCount, fibreLengthKm);
   // The fit is shown, not stored: the file keeps its own slope, so a save writes back what the
   // user did not change. A fit that gave no value leaves the file's slope in the row.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "analysis/event_measurements.h"
 #include "platform/saturate.h"
 #include "trace/backscatter_field.h"
 #include "trace/trace_conversions.h"
@@ -35,16 +36,6 @@ std::int32_t KeyEventCountOf(const SorRecord& record) {
 }
 
 bool IsReflectiveEventCode(const SorKeyEvent& event) { return event.EventCode[0] == u'1' || event.EventCode[0] == u'2'; }
-
-bool IsEndEventCode(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
-
-std::int32_t EndEventRowOf(const SorRecord& record) {
-  const std::int32_t count = KeyEventCountOf(record);
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (IsEndEventCode(record.KeyEvents.Events[i])) return i;
-  }
-  return kNoEndEventRow;
-}
 
 double FibreLengthKm(std::int32_t pointCount, std::int32_t groupIndexField, std::int32_t dataSpacing) {
   if (pointCount < 1 || groupIndexField == 0) return 0.0;
@@ -80,8 +71,9 @@ void BuildLinkSummary(std::int32_t fileKind, const SorRecord& record, LinkSummar
   out = LinkSummaryRecord{};
   out.TraceLength = static_cast<float>(FibreLengthKm(pointCount, fxd.GroupIndex, fxd.DataSpacing[0]));
 
-  // The file's own link loss and ORL stand whether or not its first event lies at the user's zero.
-  if (KeyEventCountOf(record) < 2) return;
+  // The file's own link loss and ORL stand whether or not its first event lies at the user's zero;
+  // without a stored launch the link starts at the zero, and an end alone makes a link.
+  if (KeyEventCountOf(record) < 2 && IsLaunchEvent(0, record)) return;
   if (EndEventRowOf(record) == kNoEndEventRow) return;
   float linkLength = DistanceOfTime(lumivane::SaturatedDifference(events.EndToEndMarker2, events.EndToEndMarker1), fxd.GroupIndex);
   const float traceEnd = GetDistance_Position(pointCount - 1, kSorFileKind, record, fibreLengthKm);

@@ -8,9 +8,6 @@
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
-/// End-event row index of a table without an end event.
-inline constexpr std::int32_t kNoEndEventRow = 999;
-
 /// Points of the record's first trace that carry a sample, within [0, kSorMaxSamples].
 std::int32_t FirstTracePointCount(const SorRecord& record);
 
@@ -20,12 +17,6 @@ std::int32_t KeyEventCountOf(const SorRecord& record);
 /// True when the first code character marks a reflection: '1', or '2' for one that saturated the
 /// receiver.
 bool IsReflectiveEventCode(const SorKeyEvent& event);
-
-/// True when the second code character marks the end of the fibre ('E', or 'D' as older files write).
-bool IsEndEventCode(const SorKeyEvent& event);
-
-/// Position of the first key event that ends the fibre, or kNoEndEventRow.
-std::int32_t EndEventRowOf(const SorRecord& record);
 
 /// Distance of the last of `pointCount` samples in km, 0 when the trace has no extent or the
 /// group index is 0.

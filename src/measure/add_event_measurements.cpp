@@ -5,6 +5,7 @@
 
 #include "analysis/event_measurements.h"
 #include "document/otdr_doc.h"
+#include "measure/marker_measurements.h"
 #include "platform/saturate.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/length_unit.h"
@@ -70,16 +71,11 @@ float AddEventMeasurements::ComputeAddEventReflectance() const {
                              m_Doc.m_dCurrentOffsetDb);
 }
 
-float AddEventMeasurements::ComputeAddEventLoss(int x) const {
+float AddEventMeasurements::ComputeAddEventLoss() const {
   if (m_Doc.m_nEventCount <= 0) return kMissingValue;
-  // Counted from the launch level of every stored cumulative loss, to the line P0-P1 at the new event.
-  const std::span<const double> samples = SamplesOf(m_Doc);
-  const float base =
-      GetLaunchLevel(kSorFileKind, m_Doc.m_SorRecord, m_Doc.m_nPointCount, samples, m_Doc.m_dFibreLengthKm);
-  const float level = GetLevelBeforeEvent(m_AddEventAux[0].SampleIndex, m_AddEventAux[1].SampleIndex, x,
-                                          m_Doc.m_nPointCount, samples);
-  if (base == kMissingValue || level == kMissingValue) return kMissingValue;
-  return level - base;
+  // One reading at one marker: what the dialog proposes is what the pane showed there.
+  return GetMarkerEventLossFromSamples(m_Doc.m_MarkerState, m_Doc.m_SorRecord, m_Doc.m_nPointCount, SamplesOf(m_Doc),
+                                       m_Doc.m_dFibreLengthKm);
 }
 
 float AddEventMeasurements::ComputeAddEventAttenuation(float cumulativeLoss, float distance) const {

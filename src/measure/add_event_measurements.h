@@ -23,8 +23,9 @@ class AddEventMeasurements {
   /// Reflectance of the peak P2 above the line P0-P1: -78 dB without height, kMissingValue when it
   /// cannot be measured.
   float ComputeAddEventReflectance() const;
-  /// Cumulative loss from the launch to the level at sample `x` on the line P0-P1, or kMissingValue.
-  float ComputeAddEventLoss(int x) const;
+  /// Cumulative loss from the launch to the active marker, read as the Marker Information pane reads
+  /// it there (GetMarkerEventLossFromSamples), or kMissingValue.
+  float ComputeAddEventLoss() const;
   /// Attenuation (dB per display unit) of the section from the previous event to a new event at
   /// `distance` (display unit) with `cumulativeLoss`; kMissingValue when it cannot be told.
   float ComputeAddEventAttenuation(float cumulativeLoss, float distance) const;

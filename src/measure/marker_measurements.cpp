@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "analysis/event_measurements.h"
-#include "platform/saturate.h"
 #include "trace/least_squares.h"
 #include "trace/trace_conversions.h"
 
@@ -55,22 +54,17 @@ float GetLsaLoss(int index1, int index2, const TraceDisplayModel& trace) {
   return GetLsaLossFromSamples(index1, index2, trace.m_nPointCount, SamplesOf(trace));
 }
 
-float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, const SorRecord& record, int count,
+float GetMarkerEventLossFromSamples(const MarkerState& markers, const SorRecord& record, int count,
                                     std::span<const double> samples, double fibreLengthKm) {
-  const int usable = UsableCount(count, samples);
-  // The launch level comes from the first key event, whichever event is current: a cumulative loss
-  // is counted from the launch.
-  const float level = GetLaunchLevel(kSorFileKind, record, usable, samples, fibreLengthKm);
-  if (level == kMissingValue) return kMissingValue;
-  const int m = lumivane::ClampIndex(activeMarker == 0 ? markerA : markerB, usable);
-  // Nothing has been lost yet at or before the start; the launch's own reflection is no loss.
-  if (m <= StartSampleIndex(record, usable)) return 0.0f;
-  return static_cast<float>(samples[static_cast<std::size_t>(m)] - level);
+  const int set = markers.ActiveMarker == 1 ? 1 : 0;
+  const AuxMarker* window = markers.LossAuxMarkers[set];
+  return CumulativeLossAt(set == 0 ? markers.MarkerA : markers.MarkerB, window[0].SampleIndex, window[1].SampleIndex,
+                          record, UsableCount(count, samples), samples, fibreLengthKm);
 }
 
-float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace) {
-  return GetMarkerEventLossFromSamples(markerA, markerB, activeMarker, trace.m_SorRecord, trace.m_nPointCount,
-                                       SamplesOf(trace), trace.m_dFibreLengthKm);
+float GetMarkerEventLoss(const MarkerState& markers, const TraceDisplayModel& trace) {
+  return GetMarkerEventLossFromSamples(markers, trace.m_SorRecord, trace.m_nPointCount, SamplesOf(trace),
+                                       trace.m_dFibreLengthKm);
 }
 
 int FindEventAtMarkerIndex(double fibreLengthKm, double userZeroKm, std::span<const EventRow> rows, int eventCount,

@@ -22,13 +22,14 @@ float GetLsaLossFromSamples(int index1, int index2, int count, std::span<const d
 /// GetLsaLossFromSamples on the trace's dB samples.
 float GetLsaLoss(int index1, int index2, const TraceDisplayModel& trace);
 
-/// Cumulative loss from the launch level (GetLaunchLevel) to the sample at marker A (`activeMarker` 0)
-/// or B on a trace covering `fibreLengthKm`; kMissingValue when the trace gives no launch level.
-float GetMarkerEventLossFromSamples(int markerA, int markerB, int activeMarker, const SorRecord& record, int count,
+/// Cumulative loss from the launch to the active marker of `markers` (A for 0, B otherwise) on a trace
+/// covering `fibreLengthKm`: CumulativeLossAt the marker through its first loss window (aux markers
+/// 0 and 1). The Marker Information pane, Add Event and the printed markers read it here.
+float GetMarkerEventLossFromSamples(const MarkerState& markers, const SorRecord& record, int count,
                                     std::span<const double> samples, double fibreLengthKm);
 
 /// GetMarkerEventLossFromSamples on the trace's record and dB samples.
-float GetMarkerEventLoss(int markerA, int markerB, int activeMarker, const TraceDisplayModel& trace);
+float GetMarkerEventLoss(const MarkerState& markers, const TraceDisplayModel& trace);
 
 /// 1-based row whose span holds the sample index of marker A (`printMarker` 0) or B strictly
 /// inside; 0 when none does. The rows count from the user's zero, which lies `userZeroKm`

@@ -111,7 +111,10 @@ EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFact
   t[kColInsertionLoss] = spliceShown ? Decibels(row.SpliceLoss) : std::string(kNoValueText);
   if (spliceShown && FailsLimit(limits, row.SpliceLoss, row.Type, kLimitKindLoss)) fail(kColInsertionLoss);
 
-  if (i == 0) {
+  // Only a first event at the user's zero is the launch; a first event further in ends the first
+  // section like any other.
+  const bool launch = i == 0 && row.Type == kEventLaunch;
+  if (launch) {
     t[kColAttenuation] = kNoValueText;
   } else if (SlopeBlanksAttenuation(source.record.FxdParams.ActualWavelength,
                                     KeyEventRow(source.record.KeyEvents, i).Slope)) {
@@ -123,10 +126,10 @@ EventTableRowView MakeRow(const EventTableSource& source, int i, double unitFact
     if (FailsLimit(limits, row.Attenuation, row.Type, kLimitKindAttenuation)) fail(kColAttenuation);
   }
 
-  t[kColCumulativeLoss] = i == 0 ? std::string(kNoValueText) : LossOrMissing(row.CumulativeLoss);
-  t[kColDistancePrevious] = i == 0 ? std::string(kNoValueText) : Distance(row.SectionLength, unitFactor);
+  t[kColCumulativeLoss] = launch ? std::string(kNoValueText) : LossOrMissing(row.CumulativeLoss);
+  t[kColDistancePrevious] = launch ? std::string(kNoValueText) : Distance(row.SectionLength, unitFactor);
   t[kColDistanceEnd] = i == source.endRow ? std::string(kNoValueText) : Distance(row.DistanceToEnd, unitFactor);
-  t[kColLossPrevious] = i == 0 ? std::string(kNoValueText) : LossOrMissing(row.SectionLoss);
+  t[kColLossPrevious] = launch ? std::string(kNoValueText) : LossOrMissing(row.SectionLoss);
   t[kColComment] = CommentText(row.Origin);
   view.typeIcon = TypeIcon(row, i, module, endRow, source.rows);
   return view;

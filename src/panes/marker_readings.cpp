@@ -92,7 +92,7 @@ MarkerReadings MeasureMarkerReadings(const MarkerState& m, const SorRecord& reco
   r.m_dReflectance =
       lossMode ? kMissingValue : GetEventReflectance(m.ActiveMarker, m, n, db, record, currentOffsetDb);
 
-  r.m_dCumLoss = GetMarkerEventLossFromSamples(a, b, m.ActiveMarker == 1 ? 1 : 0, record, n, db, fibreLengthKm);
+  r.m_dCumLoss = GetMarkerEventLossFromSamples(m, record, n, db, fibreLengthKm);
   return r;
 }
 
@@ -131,7 +131,7 @@ void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& l
   const int k = CurrentEventOf(doc);
   const SorKeyEvent& event = KeyEventRow(doc.m_SorRecord.KeyEvents, k);
   reflectance = event.EventCode[0] == u'0' ? kMissingValue : event.Reflectance / 1000.0;
-  loss = IsEndEventCode(event) || k == 0 ? kMissingValue : event.SpliceLoss / 1000.0;
+  loss = IsEndEventCode(event) || IsLaunchEvent(k, doc.m_SorRecord) ? kMissingValue : event.SpliceLoss / 1000.0;
 }
 
 float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int eventCount, float wavelengthNm) {

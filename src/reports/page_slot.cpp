@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/marker_windows.h"
 #include "measure/marker_measurements.h"
 #include "measure/pass_fail_verdict.h"
 #include "panes/event_table_cells.h"
@@ -141,7 +142,13 @@ MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in) {
   float lsa = GetLsaLossFromSamples(a, b, n, in.samples);
   if (lsa == kMissingValue) lsa = 0.0f;
   m.lsaAttnPerKm = m.distanceKm != 0.0 ? lsa / m.distanceKm : 0.0;
-  m.cumulativeLoss = GetMarkerEventLossFromSamples(a, b, in.activeMarker, *in.record, n, in.samples, in.lengthKm);
+  // A cell measures at the markers with the windows the markers carry once placed.
+  MarkerState markers;
+  markers.MarkerA = a;
+  markers.MarkerB = b;
+  markers.ActiveMarker = in.activeMarker == 1 ? 1 : 0;
+  PlaceActiveMarkerWindows(markers, n);
+  m.cumulativeLoss = GetMarkerEventLossFromSamples(markers, *in.record, n, in.samples, in.lengthKm);
   return m;
 }
 

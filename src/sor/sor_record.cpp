@@ -18,6 +18,16 @@ const SorKeyEvent& KeyEventRow(const SorKeyEvents& events, std::int32_t row) {
   return events.Events[static_cast<std::size_t>(row)];
 }
 
+bool IsEndEventCode(const SorKeyEvent& event) { return event.EventCode[1] == u'E' || event.EventCode[1] == u'D'; }
+
+std::int32_t EndEventRowOf(const SorRecord& record) {
+  const std::int32_t count = StoredKeyEventCount(record.KeyEvents);
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (IsEndEventCode(record.KeyEvents.Events[static_cast<std::size_t>(i)])) return i;
+  }
+  return kNoEndEventRow;
+}
+
 void ClearSorRecord(SorRecord& record) {
   Zero(record.Map);
   Zero(record.GenParams);

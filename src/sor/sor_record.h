@@ -128,6 +128,12 @@ inline std::int32_t StoredKeyEventCount(const SorKeyEvents& events) {
 /// can outlive the table it was chosen from.
 const SorKeyEvent& KeyEventRow(const SorKeyEvents& events, std::int32_t row);
 
+/// End-event row index of a table without an end event.
+inline constexpr std::int32_t kNoEndEventRow = 999;
+
+/// True when the second code character marks the end of the fibre ('E', or 'D' as older files write).
+bool IsEndEventCode(const SorKeyEvent& event);
+
 struct SorLandmark {
   std::int16_t Number;
   char16_t Code[2];  // 2 characters, not terminated
@@ -239,3 +245,6 @@ static_assert(std::is_trivially_copyable_v<SorMapBlock> && std::is_trivially_cop
 
 /// Empties the record in place, as value-initialisation would, without a temporary of its size.
 void ClearSorRecord(SorRecord& record);
+
+/// Position of the first key event that ends the fibre, or kNoEndEventRow.
+std::int32_t EndEventRowOf(const SorRecord& record);

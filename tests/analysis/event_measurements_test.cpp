@@ -151,13 +151,16 @@ TEST_F(EventMeasurementsTest, LaunchWindowInsideTheLaunchReflectionGivesWayToThe
   // every cumulative loss too small.
   for (int i = 0; i <= 10; ++i) samples[i] = 0.5;
   SetEvent(1, 600, 550, 900);
-  for (const auto& window : {std::pair{0, 0}, std::pair{5, 400}, std::pair{10, 400}, std::pair{-100, -50}}) {
+  for (const auto& window : {std::pair{0, 1}, std::pair{5, 400}, std::pair{10, 400}, std::pair{-100, -50}}) {
     SetLaunchWindow(window.first, window.second);
     // The middle half of the section before event 1 (150-450) carried back to the launch: 2.0.
     EXPECT_NEAR(Loss(1), 0.68f, 1e-4) << window.first << " " << window.second;
   }
-  record->KeyEvents.KeyEventCount = 1;  // no first section to fit
+  // A launch that stores no window at all gives no level: the losses follow from the stored values
+  // (here no slopes, so none).
   SetLaunchWindow(0, 0);
+  EXPECT_EQ(Loss(1), kMissingValue);
+  record->KeyEvents.KeyEventCount = 1;  // no first section to fit
   EXPECT_EQ(GetLaunchLevel(0, *record, kCount, samples, 1.0), kMissingValue);
 }
 
@@ -229,8 +232,9 @@ TEST_F(EventMeasurementsTest, WithoutWindowsTheCumulativeLossFollowsFromTheStore
   } cases[] = {
       {"launch at the zero", {0, 50000, 120000}, {0, 300, 200}, {168, 500, 0},
        {kMissingValue, 0.168 + 0.3 * km(50000), 0.168 + 0.5 + 0.3 * km(50000) + 0.2 * km(70000)}},
+      // Only an event at the user's zero is the launch: the first section ends at a first event further in.
       {"first event 1 km behind the start", {100000, 150000}, {350, 300}, {200, 0},
-       {kMissingValue, 0.35 * km(100000) + 0.2 + 0.3 * km(50000)}},
+       {0.35 * km(100000), 0.35 * km(100000) + 0.2 + 0.3 * km(50000)}},
       {"a section without a slope", {0, 50000, 120000}, {0, 0, 200}, {100, 100, 0},
        {kMissingValue, kMissingValue, kMissingValue}},
   };
@@ -256,6 +260,122 @@ TEST_F(EventMeasurementsTest, WithoutWindowsTheCumulativeLossFollowsFromTheStore
         }
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A file without windows: the launch at the zero (0.168 dB), a 0.5 dB splice 50,000 time units in
+// and the end at 120,000, with slopes of 0.3 and 0.2 dB/km before them.
+class StoredLossesTest : public EventMeasurementsTest {
+ protected:
+  static constexpr std::int32_t kGroupIndex = 146800;
+  StoredLossesTest() {
+    record->FxdParams.GroupIndex = kGroupIndex;
+    const std::int32_t times[] = {0, 50000, 120000};
+    const std::int16_t slopes[] = {0, 300, 200};
+    const std::int16_t splices[] = {168, 500, 0};
+    record->KeyEvents.KeyEventCount = 3;
+    record->KeyEvents.Events.assign(3, SorKeyEvent{});
+    for (std::size_t i = 0; i < 3; ++i) {
+      SorKeyEvent& k = record->KeyEvents.Events[i];
+      k.TimeOfFlight = times[i];
+      k.Slope = slopes[i];
+      k.SpliceLoss = splices[i];
+      k.EventCode[0] = u'1';
+      k.EventCode[1] = i == 2 ? u'E' : u'F';
+    }
+  }
+  static double Km(std::int32_t time) { return DistanceOfTime(time, kGroupIndex); }
+};
+
+TEST_F(StoredLossesTest, BetweenEventsTheCumulativeLossFollowsFromTheStoredValues) {
+  const double atSplice = 0.168 + 0.3 * Km(50000);
+  const struct {
+    std::int32_t time;
+    double expected;
+  } cases[] = {
+      {-10, 0.0},
+      {0, 0.0},
+      {25000, 0.168 + 0.3 * Km(25000)},
+      {50000, atSplice},  // to the splice, not past it
+      {80000, atSplice + 0.5 + 0.2 * Km(30000)},
+      {120000, atSplice + 0.5 + 0.2 * Km(70000)},
+      {120001, kMissingValue},  // behind the end
+  };
+  for (const auto& c : cases) {
+    const float loss = StoredCumulativeLossAt(c.time, *record);
+    if (c.expected == kMissingValue) {
+      EXPECT_EQ(loss, kMissingValue) << c.time;
+    } else {
+      EXPECT_NEAR(loss, c.expected, 1e-5) << c.time;
+    }
+  }
+  EXPECT_NEAR(StoredCumulativeLossAt(120000, *record), StoredCumulativeLoss(2, *record), 1e-6);
+  // Without an end, past the last event no section is stored.
+  record->KeyEvents.Events[2].EventCode[1] = u'F';
+  EXPECT_EQ(StoredCumulativeLossAt(120001, *record), kMissingValue);
+}
+
+// A file with a user offset and no windows: the reading at a marker is the derived value at its
+// place, nothing at or before the zero, and nothing behind the end; a shifted zero changes none of
+// it (the window before the marker is not read).
+TEST_F(StoredLossesTest, AMarkerOnAFileWithoutWindowsReadsTheDerivedValueAtItsPlace) {
+  const double lengthKm = Km(kCount - 1);
+  for (const std::int32_t zero : {0, 547}) {
+    SCOPED_TRACE(zero);
+    record->GenParams.UserOffset = zero;
+    for (const int x : {0, zero / 2, zero, zero + 200, zero + 450}) {
+      const float loss = CumulativeLossAt(x, x - 500, x, *record, kCount, samples, lengthKm);
+      const std::int32_t time = x - zero;
+      EXPECT_NEAR(loss, time <= 0 ? 0.0f : StoredCumulativeLossAt(time, *record), 1e-4) << x;
+    }
+    // The events stand past the trace; moved in (the end to 300 units), the samples behind the end
+    // read nothing.
+    record->KeyEvents.Events[1].TimeOfFlight = 100;
+    record->KeyEvents.Events[2].TimeOfFlight = 300;
+    EXPECT_FALSE(CumulativeLossAt(zero + 300, 0, 0, *record, kCount, samples, lengthKm) == kMissingValue);
+    EXPECT_EQ(CumulativeLossAt(zero + 302, 0, 0, *record, kCount, samples, lengthKm), kMissingValue);
+    record->KeyEvents.Events[1].TimeOfFlight = 50000;
+    record->KeyEvents.Events[2].TimeOfFlight = 120000;
+  }
+}
+
+// Behind the end nothing is measured on backscatter, from windows or from stored values.
+TEST_F(EventMeasurementsTest, NothingIsMeasuredBehindTheEnd) {
+  record->KeyEvents.KeyEventCount = 4;
+  record->KeyEvents.Events.resize(4);
+  SetLaunchWindow(20, 400);
+  SetEvent(1, 450, 300, 440);
+  SetEvent(2, 600, 550, 590);
+  SetEvent(3, 900, 800, 890);
+  record->KeyEvents.Events[2].EventCode[1] = u'E';
+  EXPECT_FALSE(Loss(1) == kMissingValue);
+  EXPECT_FALSE(Loss(2) == kMissingValue);
+  EXPECT_EQ(Loss(3), kMissingValue);
+  EXPECT_TRUE(IsBehindEnd(3, *record));
+  EXPECT_FALSE(IsBehindEnd(2, *record));
+  EXPECT_FALSE(CumulativeLossAt(600, 550, 590, *record, kCount, samples, 1.0) == kMissingValue);
+  EXPECT_EQ(CumulativeLossAt(601, 550, 600, *record, kCount, samples, 1.0), kMissingValue);
+}
+
+TEST_F(EventMeasurementsTest, OnlyAFirstEventAtTheUsersZeroIsTheLaunch) {
+  const struct {
+    std::int32_t firstTime, userOffset;
+    int row;
+    bool launch;
+  } cases[] = {
+      {0, 0, 0, true},
+      {-100, 100, 0, true},  // on the first sample, where a reanalysis puts it
+      {1000, 0, 0, false},   // a connector 1 km in: no Start row
+      {0, 0, 1, false},
+  };
+  for (const auto& c : cases) {
+    record->KeyEvents.Events[0].TimeOfFlight = c.firstTime;
+    record->GenParams.UserOffset = c.userOffset;
+    EXPECT_EQ(IsLaunchEvent(c.row, *record), c.launch) << c.firstTime << " row " << c.row;
   }
 }
 

@@ -366,4 +366,24 @@ TEST(BuildEventTable, EventsWithoutStoredWindowsHaveNoCumulativeOrSectionLoss) {
   }
 }
 
+// Only an event at the user's zero is the launch: a file whose first stored event is a connector
+// 1 km in (no Start row) shows that row with the section from the zero before it, its loss and its
+// cumulative loss, as every later row.
+TEST(BuildEventTable, AFirstEventBehindTheUsersZeroEndsTheFirstSection) {
+  auto record = MakeTraceRecord(4000);
+  SorKeyEvent& connector = AddKeyEvent(*record, 1000, "1F9999");
+  connector.SpliceLoss = 434;
+  connector.Slope = 300;
+  AddKeyEvent(*record, 3000, "1E9999").Slope = 300;
+  auto model = NewModel();
+  BuildTable(*record, *model);
+  const EventRow& first = model->m_EventRows[0];
+  const double km = 1000 * kKmPerSample;
+  EXPECT_EQ(first.Type, kEventReflective);
+  EXPECT_NEAR(first.SectionLength, km, 1e-5);
+  EXPECT_NEAR(first.CumulativeLoss, 0.3 * km, 1e-5);
+  EXPECT_NEAR(first.SectionLoss, 0.3 * km, 1e-5);
+  EXPECT_NEAR(model->m_EventRows[1].CumulativeLoss, 0.3 * km + 0.434 + 0.3 * 2 * km, 1e-5);
+}
+
 }  // namespace

@@ -131,6 +131,12 @@ TEST(BuildLinkSummary, ShowsTheFilesLinkWhenTheFirstEventIsNotAtTheUsersZero) {
   EXPECT_NEAR(link.LinkLength, 500000 * kKmPerTime, 1e-5);
   EXPECT_FLOAT_EQ(link.LinkLoss, 6.5f);
   EXPECT_FLOAT_EQ(link.LinkOrl, 32.0f);
+  // Without a stored launch, an end alone is the link from the zero.
+  record->KeyEvents.Events.erase(record->KeyEvents.Events.begin(), record->KeyEvents.Events.begin() + 2);
+  record->KeyEvents.KeyEventCount = 1;
+  link = LinkSummaryRecord{};
+  BuildLinkSummary(kSorFileKind, *record, link, 10000, 9999 * kKmPerSample, 0);
+  EXPECT_NEAR(link.LinkLength, 500000 * kKmPerTime, 1e-5);
 }
 
 // Instruments store 0 for a link loss or ORL they did not measure; no link has either.

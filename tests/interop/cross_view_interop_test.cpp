@@ -211,11 +211,15 @@ TEST_F(CrossViewInterop, EveryDistanceCountsFromTheUsersZero) {
       EXPECT_TRUE(SameShown(table.rows[static_cast<std::size_t>(i)].texts[kColLocation],
                             lumivane::Format("%.5f", stored * unit.factor)));
     }
-    // Where the end-to-end marker 1 stands at the zero, the link ends where the End row does.
-    if (doc.m_nEndEventRow != 999 && record.KeyEvents.EndToEndMarker1 == 0) {
-      const std::string end = table.rows[static_cast<std::size_t>(doc.m_nEndEventRow)].texts[kColLocation];
+    // Total Length is the distance between the file's end-to-end markers, whatever time the End
+    // event stores (instruments put marker 2 on it or a few time units past it, and marker 1 at the
+    // zero or at the front panel); the End row's location is its own event's time, checked above.
+    if (doc.m_LinkSummary.LinkLength != 0.0f) {
+      const double span = CorrectedDistance(
+          DistanceOfTime(record.KeyEvents.EndToEndMarker2 - record.KeyEvents.EndToEndMarker1, record.FxdParams.GroupIndex),
+          record.UserName.DistanceCorrection);
       const std::string total = Split(Trimmed(FiberInfoLines(doc, unit)[2].value), " ")[0];
-      EXPECT_TRUE(SameShown(end, total)) << "End row against Total Length";
+      EXPECT_TRUE(SameShown(lumivane::Format("%.5f", span * unit.factor), total)) << "Total Length against the end-to-end span";
     }
     // The range Parameters, report and export show (one value, checked above to read the same in
     // all three) never reaches past the samples by more than the rounding of its last digit.

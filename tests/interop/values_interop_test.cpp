@@ -23,14 +23,17 @@ std::unique_ptr<TraceDisplayModel> LoadModel(const lumivane::test::SampleFile& f
   return model;
 }
 
-// Samples one pulse covers: the pulse width (ns) as a time of the file over the time per sample.
+// Samples one pulse covers: the pulse width (ns) as a time of the file over the time per sample,
+// and at least the samples of 2 m, since instruments place an event to a few samples of their own.
 int PulseSamples(const SorFxdParams& fxd) {
   const double timePerSample = fxd.DataSpacing[0] / kDataSpacingDivisor;
-  return timePerSample > 0.0 ? std::max(1, static_cast<int>(fxd.PulseWidths[0] * 10.0 / timePerSample)) : 1;
+  if (timePerSample <= 0.0) return 1;
+  const double pulseTime = std::max<double>(fxd.PulseWidths[0] * 10.0, TimeOfDistance(0.002f, fxd.GroupIndex));
+  return std::max(1, static_cast<int>(pulseTime / timePerSample));
 }
 
 // A reflection is a run of stronger signal (smaller values). The strongest sample within one pulse
-// length of `index` must be a peak: the trace rises to it within that stretch and falls again after
+// length (PulseSamples) of `index` must be a peak: the trace rises to it within that stretch and falls again after
 // it. Beside a reflection, on the plain backscatter slope, the strongest sample is the stretch's
 // first one and nothing rises to it.
 bool SitsOnAPeak(const TraceDisplayModel& model, int index, int pulse) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "document/otdr_doc.h"
+#include "measure/marker_measurements.h"
 #include "trace/backscatter_field.h"
 #include "vocabulary/length_unit.h"
 
@@ -132,14 +133,23 @@ TEST_F(AddEventMeasurementsTest, SpliceLossBetweenTheTwoLines) {
   EXPECT_EQ(measure.ComputeAuxMarkerLoss(500), kMissingValue);
 }
 
-TEST_F(AddEventMeasurementsTest, CumulativeLossFromTheLaunchLevel) {
+// The proposal is the Marker Information pane's reading at the same marker, whichever is active.
+TEST_F(AddEventMeasurementsTest, CumulativeLossIsThePanesReadingAtTheActiveMarker) {
   SetStoredEvents();
-  SetLossWindows(0, 600, 800, 850, 900);
-  measure.LoadLossAuxMarkers(0);
-  // The level on the line 600-800 near sample 700, less the launch level 2.0.
-  EXPECT_NEAR(measure.ComputeAddEventLoss(700), 0.71f, 0.001f);
+  MarkerState& markers = doc->m_MarkerState;
+  markers.MarkerA = 700;
+  markers.MarkerB = 300;
+  SetLossWindows(0, 600, 700, 700, 900);
+  SetLossWindows(1, 200, 300, 300, 400);
+  // The level on the line 600-700 at sample 700, less the launch level 2.0; then 200-300 at 300.
+  for (const auto& [active, expected] : {std::pair{0, 0.71f}, std::pair{1, 0.09f}}) {
+    markers.ActiveMarker = active;
+    EXPECT_NEAR(measure.ComputeAddEventLoss(), expected, 0.001f) << active;
+    EXPECT_EQ(measure.ComputeAddEventLoss(),
+              GetMarkerEventLossFromSamples(markers, doc->m_SorRecord, kCount, doc->m_DbSamples.Values, 1.0));
+  }
   doc->m_nEventCount = 0;
-  EXPECT_EQ(measure.ComputeAddEventLoss(700), kMissingValue);
+  EXPECT_EQ(measure.ComputeAddEventLoss(), kMissingValue);
 }
 
 TEST_F(AddEventMeasurementsTest, AttenuationOfTheSectionBeforeTheNewEvent) {

@@ -45,6 +45,17 @@ class MarkerMeasurementsTest : public ::testing::Test {
     k.Reflectance = reflectance;
   }
   std::span<const double> Samples() const { return trace->m_DbSamples.Values; }
+  // The cumulative loss to the active marker (A for 0) through the 100 samples before it.
+  float CumulativeLoss(int markerA, int markerB, int active) const {
+    MarkerState markers;
+    markers.MarkerA = markerA;
+    markers.MarkerB = markerB;
+    markers.ActiveMarker = active;
+    const int at = active == 0 ? markerA : markerB;
+    markers.LossAuxMarkers[active][0].SampleIndex = at - 100;
+    markers.LossAuxMarkers[active][1].SampleIndex = at;
+    return GetMarkerEventLoss(markers, *trace);
+  }
   std::unique_ptr<TraceDisplayModel> trace;
 };
 
@@ -62,10 +73,10 @@ TEST_F(MarkerMeasurementsTest, LineLossBetweenTwoIndices) {
 TEST_F(MarkerMeasurementsTest, CumulativeLossToTheActiveMarkerFromTheLaunch) {
   SetLaunchWindow(20, 200);
   // Key event 0's window gives the launch level 2.0 at sample 0, whichever event is current.
-  EXPECT_NEAR(GetMarkerEventLoss(700, 300, 0, *trace), 0.71f, 1e-5f);
-  EXPECT_NEAR(GetMarkerEventLoss(700, 300, 1, *trace), 0.09f, 1e-5f);
-  EXPECT_NEAR(GetMarkerEventLoss(5000, 300, 0, *trace), 0.8f, 1e-5f);  // clamped to the last sample
-  EXPECT_NEAR(GetMarkerEventLoss(-3, 300, 0, *trace), 0.0f, 1e-5f);
+  EXPECT_NEAR(CumulativeLoss(700, 300, 0), 0.71f, 1e-5f);
+  EXPECT_NEAR(CumulativeLoss(700, 300, 1), 0.09f, 1e-5f);
+  EXPECT_NEAR(CumulativeLoss(5000, 300, 0), 0.8f, 1e-5f);  // clamped to the last sample
+  EXPECT_NEAR(CumulativeLoss(-3, 300, 0), 0.0f, 1e-5f);
 }
 
 // Nothing is lost at or before the start, whatever the launch's own reflection does to the trace there.
@@ -73,26 +84,28 @@ TEST_F(MarkerMeasurementsTest, CumulativeLossAtOrBeforeTheStartIsZero) {
   for (int i = 195; i <= 215; ++i) trace->m_DbSamples.Values[static_cast<std::size_t>(i)] = -1.6;  // a launch peak
   trace->m_SorRecord.GenParams.UserOffset = 200;  // the user's zero at sample 200
   SetLaunchWindow(30, 200);                       // samples 230-400
-  for (const int marker : {0, 150, 200}) EXPECT_EQ(GetMarkerEventLoss(marker, 900, 0, *trace), 0.0f) << marker;
-  EXPECT_NEAR(GetMarkerEventLoss(700, 900, 0, *trace), 0.65f, 1e-4f);
+  for (const int marker : {0, 150, 200}) EXPECT_EQ(CumulativeLoss(marker, 900, 0), 0.0f) << marker;
+  EXPECT_NEAR(CumulativeLoss(700, 900, 0), 0.65f, 1e-4f);
 }
 
 TEST_F(MarkerMeasurementsTest, LaunchLevelWithAFifthDecimalOfFiveStepsUp) {
   SetFibre(2.00055);
   SetLaunchWindow(20, 200);
   // 2.00055 is taken as 2.00155.
-  EXPECT_NEAR(GetMarkerEventLoss(700, 0, 0, *trace), 2.71055f - 2.00155f, 2e-5f);
+  EXPECT_NEAR(CumulativeLoss(700, 0, 0), 2.71055f - 2.00155f, 2e-5f);
 }
 
 TEST_F(MarkerMeasurementsTest, NoLaunchLevelGivesNoCumulativeLoss) {
   SetLaunchWindow(0, 200);  // no window after the launch
-  EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
+  EXPECT_EQ(CumulativeLoss(700, 300, 0), kMissingValue);
   SetLaunchWindow(20, kCount + 50);  // window past the trace
-  EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
+  EXPECT_EQ(CumulativeLoss(700, 300, 0), kMissingValue);
   SetLaunchWindow(20, 200);
   SetFibre(120.0);  // a launch level of 100 dB or more is no level
-  EXPECT_EQ(GetMarkerEventLoss(700, 300, 0, *trace), kMissingValue);
-  EXPECT_EQ(GetMarkerEventLossFromSamples(700, 300, 0, trace->m_SorRecord, 0, Samples(), 1.0), kMissingValue);
+  EXPECT_EQ(CumulativeLoss(700, 300, 0), kMissingValue);
+  MarkerState markers;
+  markers.MarkerA = 700;
+  EXPECT_EQ(GetMarkerEventLossFromSamples(markers, trace->m_SorRecord, 0, Samples(), 1.0), kMissingValue);
 }
 
 TEST(FindEventAtMarker, RowWhoseSpanHoldsTheMarker) {

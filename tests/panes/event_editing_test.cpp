@@ -402,6 +402,96 @@ TEST_F(EventEditingTest, AddEventCumulativeLossCountsFromTheTablesLaunchLevel) {
   }
 }
 
+// A file that stores no windows (every marker location 0), its losses following from its slopes of
+// 0.2 dB/km; with `userZeroSample` the user's zero lies that many samples in.
+std::unique_ptr<COtdrDoc> MakeWindowlessDoc(int userZeroSample) {
+  std::unique_ptr<COtdrDoc> d = MakeEventDoc();
+  d->m_SorRecord.GenParams.UserOffset = userZeroSample * kTimePerSample;
+  for (SorKeyEvent& event : d->m_SorRecord.KeyEvents.Events) {
+    std::fill(std::begin(event.MarkerLocations), std::end(event.MarkerLocations), 0);
+    event.Slope = 200;
+  }
+  eventtest::Rebuild(*d);
+  return d;
+}
+
+// One reading at one marker: Add Event proposes the cumulative loss the Marker Information pane
+// shows there, on a file with windows and on one without (with and without a user offset).
+TEST_F(EventEditingTest, AddEventProposesThePanesCumulativeLossAtTheMarker) {
+  const struct {
+    const char* what;
+    std::function<std::unique_ptr<COtdrDoc>()> make;
+  } cases[] = {
+      {"windows", [] { return MakeEventDoc(); }},
+      {"no windows", [] { return MakeWindowlessDoc(0); }},
+      {"no windows, user's zero 547 samples in", [] { return MakeWindowlessDoc(547); }},
+  };
+  for (const auto& c : cases) {
+    for (const int sample : {1200, 3500, 6000}) {
+      SCOPED_TRACE(std::string(c.what) + " at sample " + std::to_string(sample));
+      const std::unique_ptr<COtdrDoc> d = c.make();
+      // Noise on the marker's own sample: one reading, not a sample for one and a line for the other.
+      d->m_DbSamples.Values[static_cast<std::size_t>(sample)] += 0.05;
+      d->m_MarkerState.MarkerA = sample;
+      d->SetMarkerWindows();
+      MarkerReadings readings;
+      UpdateMarkerReadings(*d, kHintRefresh, readings);
+      ASSERT_FALSE(IsMissingValue(static_cast<float>(readings.m_dCumLoss)));
+      AddEventMeasurements measured{*d};
+      const AddEventStart start = ProposeEvent(*d, measured);
+      ASSERT_EQ(start.refusal, AddEventRefusal::None);
+      EXPECT_EQ(start.proposal.cumulativeLoss, RoundHalfUp(static_cast<float>(readings.m_dCumLoss), 3));
+    }
+  }
+}
+
+// Without windows the cumulative losses follow from the stored losses and slopes; an edit keeps the
+// loss of the fibre after it: a deleted event's loss is still in the section that replaces it, an
+// added event's was already in the section it splits. The End row keeps agreeing with Total Loss.
+TEST_F(EventEditingTest, WithoutWindowsAnEditKeepsTheCumulativeLossOfTheEventsAfterIt) {
+  const struct {
+    const char* what;
+    std::function<void(COtdrDoc&)> edit;
+    int splice, end;  // rows after the edit
+    bool unknown = false;  // the merged section's loss is unknown: so are the losses behind it
+  } cases[] = {
+      {"delete the connector", [](COtdrDoc& d) { ASSERT_TRUE(DeleteEvent(d, 1)); }, 1, 2},
+      {"delete the connector after a section without a slope",
+       [](COtdrDoc& d) {
+         d.m_SorRecord.KeyEvents.Events[1].Slope = 0;
+         ASSERT_TRUE(DeleteEvent(d, 1));
+       },
+       1, 2, true},
+      {"add an event on the fibre",
+       [](COtdrDoc& d) {
+         d.m_MarkerState.MarkerA = 3500;
+         d.SetMarkerWindows();
+         AddEventMeasurements measured{d};
+         const AddEventStart start = ProposeEvent(d, measured);
+         ASSERT_EQ(start.refusal, AddEventRefusal::None);
+         InsertEvent(d, start.proposal);
+       },
+       3, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::unique_ptr<COtdrDoc> d = MakeWindowlessDoc(0);
+    const float splice = d->m_EventRows[2].CumulativeLoss;
+    const float end = d->m_EventRows[3].CumulativeLoss;
+    ASSERT_NEAR(splice, 0.5 + 0.2 * 5000 * kKmPerSample, 1e-4);
+    c.edit(*d);
+    for (const auto& [row, kept] : {std::pair{c.splice, splice}, std::pair{c.end, end}}) {
+      const float now = d->m_EventRows[static_cast<std::size_t>(row)].CumulativeLoss;
+      if (c.unknown) {
+        EXPECT_EQ(now, kMissingValue) << row;
+      } else {
+        EXPECT_NEAR(now, kept, 0.0006) << row;
+      }
+    }
+    EXPECT_EQ(d->m_nEndEventRow, c.end);
+  }
+}
+
 // Adding or deleting an event keeps the link ORL the file stores unless the link's start or end moves.
 TEST_F(EventEditingTest, EditsKeepTheStoredLinkOrlUnlessTheLinkChanges) {
   const struct {

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "event_doc_fixture.h"
 #include "document/display_model_params.h"
+#include "analysis/event_measurements.h"
 #include "measure/pass_fail_check.h"
+#include "measure/trace_reanalysis.h"
 
 namespace {
 
@@ -77,6 +82,82 @@ TEST_F(EventTableCellsTest, RowsShowTheirValuesAndMarkMissingOnes) {
     }
   }
   EXPECT_FALSE(table.anyFailed);
+}
+
+// An engine's event at `sample` of the fixture, with the section values it measures.
+AnalysisEvent EngineEvent(std::int32_t type, int sample, float loss, float reflectance, std::int32_t endFlag = 0) {
+  AnalysisEvent e;
+  e.type = type;
+  e.position = static_cast<float>(sample * eventtest::kKmPerSample);
+  e.loss = loss;
+  e.reflectance = reflectance;
+  e.endFlag = endFlag;
+  e.attenuation = 0.82f;
+  e.cumulativeLoss = sample == 0 ? kMissingValue : static_cast<float>(sample * 0.001);
+  const int windows[kSorMarkerLocations] = {sample - 400, sample - 40, sample + 40, sample + 400, sample};
+  for (int m = 0; m < kSorMarkerLocations; ++m) e.markers[m] = std::max(windows[m], 0);
+  return e;
+}
+
+// Behind the end nothing is measured on backscatter: whatever a file or the engine holds there, the
+// rows behind the End show no attenuation, cumulative loss or loss before them (and so does every
+// page and the export, which print these cells), while the rows up to the End keep theirs.
+TEST_F(EventTableCellsTest, RowsBehindTheEndShowNoMeasuredLoss) {
+  const struct {
+    const char* what;
+    std::function<void(COtdrDoc&)> make;
+  } cases[] = {
+      {"as loaded from a file that stores rows behind its End",
+       [](COtdrDoc& d) {
+         eventtest::AddKeyEvent(d.m_SorRecord, 8600, u"1F9999", 427, -50000);
+         eventtest::AddKeyEvent(d.m_SorRecord, 9200, u"0F9999", 300, 0);
+         for (SorKeyEvent& event : d.m_SorRecord.KeyEvents.Events) event.Slope = 820;
+         eventtest::Rebuild(d);
+       }},
+      {"reanalysed into reflections behind the end",
+       [](COtdrDoc& d) {
+         const std::vector<AnalysisEvent> found = {
+             EngineEvent(kEventLaunch, 0, 0.0f, -50.0f), EngineEvent(kEventReflective, 2000, 0.5f, -45.0f),
+             EngineEvent(kEventNonReflective, 5000, 0.3f, 0.0f), EngineEvent(kEventReflective, 8000, 0.0f, -30.0f, kEndFlag),
+             EngineEvent(kEventReflective, 8600, 0.427f, -50.0f), EngineEvent(kEventNonReflective, 9200, 0.3f, 0.0f)};
+         AnalysisSettings settings;
+         settings.groupIndex = static_cast<float>(eventtest::kGroupIndexField / 100000.0);
+         const AnalysisEngineFn engine = [&found](std::span<TracePoint>, std::span<AnalysisEvent> events, AnalysisParams&) {
+           std::copy(found.begin(), found.end(), events.begin());
+           return static_cast<int>(found.size());
+         };
+         ASSERT_EQ(ReanalyzeDocument(d, settings, engine), ReanalysisOutcome::Done);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::unique_ptr<COtdrDoc> d = MakeEventDoc();
+    c.make(*d);
+    ASSERT_EQ(d->m_nEventCount, 6);
+    ASSERT_EQ(d->m_nEndEventRow, 3);
+    const EventTableView table = ComputeEventTable(*d, 1.0);
+    for (int row = 1; row < 6; ++row) {
+      for (const int column : {kColAttenuation, kColCumulativeLoss, kColLossPrevious}) {
+        const std::string& cell = table.rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(column)];
+        if (row > 3) {
+          EXPECT_EQ(cell, "-.---") << "row " << row << " column " << column;
+        } else {
+          EXPECT_NE(cell, "-.---") << "row " << row << " column " << column;
+        }
+      }
+    }
+    // The Marker Information pane reads a chosen row's cumulative loss by the same rule.
+    EXPECT_EQ(GetEventLoss(4, kSorFileKind, d->m_SorRecord, d->m_nPointCount, d->m_DbSamples.Values, d->m_dFibreLengthKm),
+              kMissingValue);
+    // Judged by no limit: nothing is measured there to judge.
+    d->m_PassFailThresholds.Judged = 1;
+    d->m_PassFailThresholds.Enabled = {1, 1, 1, 1, 1, 1};
+    d->m_PassFailThresholds.Set = {1, 1, 1, 1, 1, 1};
+    d->m_PassFailThresholds.Limit = {1.0f, 1.0f, 20.0f, 1.0f, 30.0f, 20.0f};
+    for (int row = 4; row < 6; ++row) {
+      EXPECT_EQ(ComputeEventTable(*d, 1.0).rows[static_cast<std::size_t>(row)].failedColumns & (1u << kColAttenuation), 0u);
+    }
+  }
 }
 
 TEST_F(EventTableCellsTest, DistancesAndAttenuationFollowTheDisplayUnit) {

@@ -77,6 +77,20 @@ TEST_F(MarkerReadingsTest, ChoosingAnEventMovesTheActiveMarkerAndReadsTheStoredE
   }
 }
 
+// Only an event at the user's zero is the launch: a file whose first stored event is the splice
+// 5 km in (no Start row) reads that event's loss when it is chosen, as its table row shows it.
+TEST_F(MarkerReadingsTest, AFirstEventBehindTheUsersZeroIsNoLaunch) {
+  SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+  keys.Events.erase(keys.Events.begin());
+  keys.KeyEventCount = 2;
+  doc->m_nCurrentEvent = 0;
+  EXPECT_NEAR(Update(kHintEventChosen).m_dInsLoss, 0.35, kTol);
+  EXPECT_EQ(doc->m_MarkerState.MarkerA, 500);
+  // The launch at the zero has none.
+  LoadFixtureTrace(*doc);
+  EXPECT_EQ(Update(kHintEventChosen).m_dInsLoss, kMissingValue);
+}
+
 TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
   struct Case {
     int h, i;
@@ -94,7 +108,6 @@ TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
       {4000, 4000, 15500, 2.6003 - (4.0003 - 2.2)},
       // A window starting in the launch's reflection, or before the trace: the first section's line.
       {0, 50, 15500, 0.6},
-      {0, 0, 15500, 0.6},
       {-5, -5, 15500, 0.6},
       {-20, 50, 15500, 0.6},
   };
@@ -123,7 +136,7 @@ TEST_F(MarkerReadingsTest, MarkersOutsideTheTraceAreReadAtItsEdges) {
   EXPECT_NEAR(r.m_dTwoPointLoss, 1.4, kTol);  // raw sample 1000 less raw sample 300
   EXPECT_EQ(r.m_dLsaLoss, 0.0);               // no line reaches the last sample
   EXPECT_EQ(doc->m_MarkerState.MarkerB, kFixturePoints - 1);  // the active marker is brought in
-  EXPECT_NEAR(r.m_dCumLoss, 4.0003 - 2.0003, 1e-5);
+  EXPECT_EQ(r.m_dCumLoss, kMissingValue);  // behind the end at 8 km nothing is measured
 
   doc->m_MarkerState.MarkerA = -7;
   doc->m_MarkerState.ActiveMarker = 1;

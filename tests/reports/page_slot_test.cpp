@@ -118,6 +118,8 @@ TEST_F(PageSlotTest, MeasurementsWithMarkersInEitherOrder) {
 
 TEST_F(PageSlotTest, CoincidingMarkersAndNoLinkGivePlaceholdersNotDivisionByZero) {
   link_.LinkLength = 0.0f;
+  record_->FxdParams.GroupIndex = 146800;
+  record_->DataPts.Traces[0].PointCount = 10;
   SetLengthUnit("kft");
   FormatCellMeasurements(slot_, Inputs(4, 4));
   EXPECT_EQ(slot_.InfoText[15], "A-B: 0.00000 kft");
@@ -127,7 +129,7 @@ TEST_F(PageSlotTest, CoincidingMarkersAndNoLinkGivePlaceholdersNotDivisionByZero
   EXPECT_EQ(slot_.InfoText[19], "Total Loss:---.---");
   EXPECT_EQ(slot_.InfoText[20], "Total Attn.:-.--- dB/kft");
   EXPECT_EQ(slot_.InfoText[14],
-            "Cum.Loss to A:   --.--- dB");  // no launch window in this record
+            "Cum.Loss to A:   --.--- dB");  // no launch window, and no section stored past the events
   ResetLengthUnit();
 }
 
