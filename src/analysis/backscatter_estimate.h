@@ -23,7 +23,7 @@ struct SlopeVoteGrid {
   bool singlePrecision;
 };
 
-/// The 850/1300 nm grid when the wavelength is within 0.1 nm of either, the general one otherwise.
+/// The 850/1300 nm grid in either multimode band, the general one otherwise.
 SlopeVoteGrid MakeSlopeVoteGrid(double wavelength, double reference);
 
 /// Every sample of [first, end) of the unsmoothed points votes, for each candidate slope of the grid,

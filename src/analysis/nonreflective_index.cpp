@@ -1,14 +1,25 @@
 // Where a non-reflective event is reported: the sample index refiners of the event assembly.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/line_fit.h"
+#include "analysis/robust_spread.h"
 #include "analysis/slope_change_detection.h"
 
 namespace {
 
 constexpr double kSteepDropSlope = -6.0;  // dB/km: gentler first steps are not yet the drop
+constexpr double kFlatFall = 0.1;         // dB/km: a gentler fall has stopped
+constexpr double kStepNoiseSigmas = 2.0;
+
+// Standard deviation of the level steps from sample to sample over [first, last].
+double StepNoise(std::span<const TracePoint> raw, int first, int last) {
+  std::vector<double> steps;
+  for (int k = first; k < last; ++k) steps.push_back(LevelAt(raw, k + 1) - LevelAt(raw, k));
+  return RobustSigma(std::move(steps));
+}
 
 // Moves the event's reported sample (and its first sample) to `index`.
 void MoveEventTo(std::span<const TracePoint> points, AnalysisEvent& event, int index) {
@@ -125,10 +136,13 @@ void AdjustLossIndex(std::span<AnalysisEvent> events, int count, std::span<const
 
 void AdjustGainIndex(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
                      const AnalysisParams&) {
-  const double fall = 0.1 * SampleSpacing(raw);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (!(event.loss < -0.03) || !HasFittableWindows(event)) continue;
+    // A step of the backscatter is falling only when it falls by more than the noise of a step: on
+    // a noisy trace every other step falls.
+    const double fall = std::max(kFlatFall * SampleSpacing(raw),
+                                 kStepNoiseSigmas * StepNoise(raw, event.markers[0], event.markers[1]));
     const int mid = (event.markers[1] + event.markers[2]) / 2;
     // An event already at or past the middle of its gap has no sample left to search and is reported
     // at the middle, like one whose trace never stops falling there.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/line_fit.h"
+#include "analysis/robust_spread.h"
 
 namespace {
 
@@ -13,6 +15,8 @@ constexpr double kSteepestSlopeLimit = 2.0;  // dB/km: a base creeps forward whi
 constexpr double kLongRangeSlopeLimit = 1.2;
 constexpr int kNoiseLookBack = 130;
 constexpr int kWidthLookAhead = 119;
+constexpr int kFootNoiseLookBack = 100;  // samples in front of a rise whose steps give its noise
+constexpr double kFootNoiseSigmas = 2.0;
 
 // Everything the rise evaluation reads; levels relative to the reference decide every threshold.
 struct RiseScan {
@@ -70,6 +74,19 @@ int RefineFoot(const RiseScan& scan, int base, int peak) {
     if (!alreadyRisen) return k + 1;
   }
   return base;
+}
+
+// The last sample in front of the rise that still lies at the foot's level within the noise of the
+// trace's steps: noise that happens to climb for a few samples in front of a rise is no part of it.
+// A trace without step noise keeps its foot, and no foot climbs a quarter of the rise.
+int FootAboveNoise(const RiseScan& scan, int base, int peak) {
+  std::vector<double> steps;
+  for (int k = std::max(base - kFootNoiseLookBack, 0); k < base; ++k) steps.push_back(scan.Level(k + 1) - scan.Level(k));
+  const double rise = scan.Level(peak) - scan.Level(base);
+  const double allowance = std::min(kFootNoiseSigmas * RobustSigma(std::move(steps)), rise / 4.0);
+  int foot = base;
+  while (foot + 1 < peak && scan.Level(foot + 1) <= scan.Level(base) + allowance) ++foot;
+  return allowance > 0.0 ? foot : base;
 }
 
 // A rise that the base rules do not accept must stand out of the local noise.
@@ -159,8 +176,9 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
         threshold = scan.ThresholdAfterNoise(scan.Level(b));
         continue;
       }
+      const int foot = FootAboveNoise(scan, b, p);
       candidates[static_cast<std::size_t>(count)] =
-          ReflectiveCandidate{0, b, p, p, static_cast<float>(scan.Distance(b))};
+          ReflectiveCandidate{0, foot, p, p, static_cast<float>(scan.Distance(foot))};
       if (++count == kMaxReflectiveCandidates) return 1;
     }
     b = j++;

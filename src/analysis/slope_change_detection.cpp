@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "analysis/analysis_terms.h"
+#include "analysis/slope_departure.h"
 
 namespace {
 
@@ -13,13 +13,6 @@ constexpr int kCrowdedCount = 190;     // past this many finds only clearer step
 constexpr int kWindowCap = 200;        // least-squares windows span at most 201 samples
 constexpr int kCloseGap = 20;          // events closer than this share their gap as windows
 constexpr int kVirtualEventDistance = 100;
-// A slope departs from the backscatter only beyond this many standard deviations of the slope noise.
-constexpr double kDepartureNoiseSigmas = 4.0;
-constexpr double kMadToSigma = 1.4826;  // standard deviation of normal noise per median absolute deviation
-constexpr int kSlopeNoiseBlock = 500;   // samples over which the slope noise is measured
-// Within this many dB of the noise reference the trace is the noise's: the slope noise widens the
-// tolerance only above it.
-constexpr double kNoiseDominatedAbove = 8.0;
 
 // Pulse length in samples for the slope-change scan, at least 5.
 int ScanPulseSamples(std::span<const TracePoint> points, int pulseWidth) {
@@ -53,23 +46,6 @@ double NoiseAllowance(const NoiseWindowTable& noiseWindows, int sample, double l
   }
   const double d = found > kCrowdedCount ? 2.0 * a + 0.1 : 1.5 * a;
   return std::max(d, 0.01);
-}
-
-// Standard deviation of the slopes over [first, last), from their median absolute deviation, so the
-// few samples of a step do not count as noise.
-double SlopeNoise(std::span<const SlopeSample> slopes, int first, int last) {
-  first = std::max(first, 0);
-  last = std::min(last, static_cast<int>(slopes.size()));
-  if (last - first < 3) return 0.0;
-  std::vector<double> v;
-  v.reserve(static_cast<std::size_t>(last - first));
-  for (int i = first; i < last; ++i) v.push_back(slopes[static_cast<std::size_t>(i)].slope);
-  const auto middle = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-  std::nth_element(v.begin(), middle, v.end());
-  const double median = *middle;
-  for (double& x : v) x = std::fabs(x - median);
-  std::nth_element(v.begin(), middle, v.end());
-  return kMadToSigma * *middle;
 }
 
 AnalysisEvent EventFromSlopeChange(const SlopeChangeCandidate& change) {
@@ -113,40 +89,19 @@ int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
   }
   const int e = to - 3;
   int i = from + 5;
-  // Finely sampled short pulses swing tens of dB/km from sample to sample: a slope departs only
-  // beyond the noise of the slopes around it. The noise grows along the trace, so each block of
-  // samples has a tolerance of its own, the quieter of itself and the block before it. The plain
-  // tolerance alone judges within a few dB of the noise reference, where its allowances by height
-  // take over, and in the first block behind a reflection, whose tail is no backscatter.
-  const int slopeCount = static_cast<int>(slopes.size());
-  std::vector<double> blockNoise(static_cast<std::size_t>(slopeCount / kSlopeNoiseBlock + 1), -1.0);
-  auto noiseOfBlock = [&](int block) {
-    double& noise = blockNoise[static_cast<std::size_t>(block)];
-    if (noise < 0.0) noise = SlopeNoise(slopes, block * kSlopeNoiseBlock, (block + 1) * kSlopeNoiseBlock);
-    return noise;
-  };
-  auto toleranceAt = [&](int i) {
-    if (LevelAt(points, i) - reference <= kNoiseDominatedAbove || i - from < kSlopeNoiseBlock) return tolerance;
-    const int block = std::clamp(i, 0, std::max(slopeCount - 1, 0)) / kSlopeNoiseBlock;
-    const double noise = block > 0 ? std::min(noiseOfBlock(block), noiseOfBlock(block - 1)) : noiseOfBlock(block);
-    return std::max(tolerance, kDepartureNoiseSigmas * noise);
-  };
-  // Slopes that no smoothing pass wrote read as 0 (the array is value-initialised); the scan never
-  // reaches past `to`, but a short slope array reads as flat there too.
-  auto departs = [&](int i) {
-    const double slope = i >= 0 && i < slopeCount ? slopes[static_cast<std::size_t>(i)].slope : 0.0;
-    return std::fabs(slope - bs) > toleranceAt(i);
-  };
+  // The scan never reaches past `to`; slopes that no smoothing pass wrote read as 0 (the array is
+  // value-initialised), and a short slope array reads as flat.
+  const SlopeDeparture departure(points, slopes, from, to, bs, tolerance, pulseWidth, reference);
   auto level = [&](long long i) { return LevelAt(points, i); };
   int added = 0;
   while (i < e) {
-    if (!departs(i)) {
+    if (!departure.Departs(i)) {
       ++i;
       continue;
     }
     const int s = i;
     int o = i + 1;
-    while (departs(o) && o < e) {
+    while (departure.Continues(s, o) && o < e) {
       const double flatStep = FlattenedAllowance(level(o), reference);
       const double far = std::fabs(level(o) - level(o + p));
       const double half = std::fabs(level(o + p / 2) - level(o + p));

@@ -52,12 +52,13 @@ TEST(ComputeEventLevelsTest, LongerFirstSectionKeepsTheCallersAttenuation) {
 
 TEST(ComputeEventLevelsTest, ImplausibleSlopesFallBackToTheDefaultAttenuation) {
   // -1 dB/km is steeper than twice any single-mode default, so every level is extrapolated from
-  // the window's last sample with the default of the wavelength.
+  // the window's last sample with the default of the wavelength's band.
   const auto points = MakeSyntheticTrace(CleanFibreSpec(8000, -1.0));
   struct Case {
     float wavelength;
     double alpha;
-  } cases[] = {{15500.0f, 0.22}, {1550.0f, 0.22}, {1310.0f, 0.32}};
+  } cases[] = {{15500.0f, 0.22}, {1550.0f, 0.22}, {1310.0f, 0.32}, {1308.4f, 0.32}, {1312.9f, 0.32},
+               {1548.6f, 0.22}, {1651.3f, 0.22}};
   for (const Case& c : cases) {
     auto events = TwoEvents(points, 6000);
     ComputeEventLevels(points, events, 2, c.wavelength);

@@ -113,7 +113,8 @@ TEST(ReflectanceBaseTest, FromTheFibreInFrontWithTheTablesCorrection) {
       {"fitted base", 20, 1550.0f, 20.0f, -10.0 - 30.0 * 0.1, 0.0},
       {"gap of 11 samples", 87, 1550.0f, 20.0f, -10.0 - 30.0 * 0.1, 0.0},
       {"gap of 10 samples: the sample itself", 88, 1550.0f, 20.0f, -10.0 - 30.0 * 0.099, 0.0},
-      {"wavelength truncated to 1310 nm", 20, 1310.9f, 80.0f, -10.0 - 30.0 * 0.1, 0.8},
+      {"1310.9 nm is in the 1310 nm band", 20, 1310.9f, 80.0f, -10.0 - 30.0 * 0.1, 0.8},
+      {"1308.4 nm is in the 1310 nm band", 20, 1308.4f, 80.0f, -10.0 - 30.0 * 0.1, 0.8},
   };
   for (const Case& c : cases) {
     std::vector<AnalysisEvent> events(2);

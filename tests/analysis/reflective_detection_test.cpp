@@ -72,6 +72,19 @@ TEST(DetectReflectiveCandidatesTest, ARiseStillClimbingAtTheLastSamplePeaksOneBe
   EXPECT_EQ(found[0].peak, 998);
 }
 
+TEST(DetectReflectiveCandidatesTest, NoiseClimbingInFrontOfARiseIsNoPartOfIt) {
+  // 5 mdB of ripple on every sample of a 1 m trace, and four samples that climb within it in front
+  // of a 20 dB reflection at sample 1000: the reflection starts at the last of them.
+  auto points = RiseOn(20.0, 20.0, 5, 0.005);
+  for (int i = 996; i < 1000; ++i) points[static_cast<std::size_t>(i)].level += static_cast<float>(0.003 * (i - 995));
+  const auto found = Detect(points, points);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].start, 999);
+  // Without noise the foot stays where the rise rules put it.
+  const auto clean = RiseOn(20.0, 20.0, 5);
+  EXPECT_EQ(Detect(clean, clean).front().start, 999);
+}
+
 TEST(DetectReflectiveCandidatesTest, StopsAtFiftyCandidates) {
   auto points = RiseOn(20.0, 0.0, 0, 0.0, 8000);
   for (int r = 0; r < 60; ++r) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -99,6 +102,61 @@ TEST(DetectSlopeChangesTest, ASteepEstimateIsReplacedByAFlatSlopeAtListedWavelen
   const auto points = FibreWithRamp(38.0, 0.0, -0.9);
   EXPECT_GE(ScanGap(points, 500, 1500, 0.0f, 0, 1550.0, -0.9f).added, 1);
   EXPECT_EQ(ScanGap(points, 500, 1500, 0.0f, 0, 1300.0, -0.9f).added, 0);
+}
+
+// A 10 ns trace sampled every 16 cm, 15 dB above the reference, with normal noise of `sigma` dB on
+// every sample, smoothed as the gaps are (five passes of five-sample means).
+std::vector<TracePoint> NoisyFineFibre(double sigma, const std::function<double(int)>& shape) {
+  constexpr int kSamples = 6000;
+  std::mt19937 rng(7);
+  std::normal_distribution<double> noise(0.0, sigma);
+  const double level0 = Reference() + 15.0;
+  auto points = TraceOf(kSamples, 0.00016, [&](double x) { return level0 - 0.33 * x; });
+  for (int i = 0; i < kSamples; ++i) {
+    points[static_cast<std::size_t>(i)].level += static_cast<float>(shape(i) + noise(rng));
+  }
+  for (int pass = 0; pass < 5; ++pass) {
+    const auto before = points;
+    for (int i = 2; i + 2 < kSamples; ++i) {
+      double sum = 0.0;
+      for (int k = i - 2; k <= i + 2; ++k) sum += before[static_cast<std::size_t>(k)].level;
+      points[static_cast<std::size_t>(i)].level = static_cast<float>(sum / 5.0);
+    }
+  }
+  return points;
+}
+
+Scan ScanShortPulse(const std::vector<TracePoint>& points) {
+  Scan scan;
+  scan.found.resize(200);
+  scan.added = DetectSlopeChanges(points, 100, static_cast<int>(points.size()) - 100, scan.found, SlopesOf(points),
+                                  -0.33f, 0, 1310.0, 10, Reference(), NoiseOf(points.size(), 0.01f));
+  return scan;
+}
+
+TEST(DetectSlopeChangesTest, OnAFinelySampledNoisyFibreOnlyTheStepIsAChange) {
+  // Sample to sample the slopes swing by tens of dB/km; a 0.3 dB step spread over the pulse (6
+  // samples) at sample 3000 is the one change, found where it lies.
+  for (double sigma : {0.005, 0.02}) {
+    SCOPED_TRACE(sigma);
+    const auto points = NoisyFineFibre(sigma, [](int i) { return -0.3 * std::clamp((i - 3000) / 6.0, 0.0, 1.0); });
+    const Scan scan = ScanShortPulse(points);
+    ASSERT_EQ(scan.added, 1);
+    EXPECT_NEAR(scan.found[0].start, 3000, 20);
+    // The run ends behind the step, within the reach of the smoothing and of the stretch.
+    EXPECT_GT(scan.found[0].end, 3006);
+    EXPECT_LT(scan.found[0].end, 3060);
+  }
+}
+
+TEST(DetectSlopeChangesTest, AFallIntoTheNoiseStaysOneChange) {
+  // Behind the fibre's end the receiver's tail falls 6 dB over 600 samples (60 dB/km): slower than
+  // the slopes swing, but a fall all the same, which the plain rule follows from its start.
+  const auto points = NoisyFineFibre(0.02, [](int i) { return -6.0 * std::clamp((i - 3000) / 600.0, 0.0, 1.0); });
+  const Scan scan = ScanShortPulse(points);
+  ASSERT_GE(scan.added, 1);
+  EXPECT_NEAR(scan.found[0].start, 3000, 20);
+  EXPECT_GT(scan.found[0].end, 3300);
 }
 
 TEST(BuildEventListTest, MergesBothListsByPosition) {
@@ -269,6 +327,17 @@ TEST(AdjustGainIndexTest, ReportsAGainWhereTheTraceStopsFalling) {
     EXPECT_EQ(events[1].sampleIndex, expected);
     EXPECT_EQ(events[1].startIndex, index);
   }
+}
+
+TEST(AdjustGainIndexTest, OnANoisyTraceTheGainIsWhereItsRiseBegins) {
+  // With 2.5 mdB of ripple every other step of the backscatter falls, the one behind the gain too;
+  // a fall counts only beyond the noise, so a one-sample gain at 1000 is reported at the last
+  // sample before it (the plain rule never finds two steps in a row that do not fall).
+  auto raw = TraceOf(3000, 0.001, [](double x) { return -10.0 - 0.33 * x + (x >= 1.0 - 1e-9 ? 0.3 : 0.0); });
+  for (std::size_t i = 0; i < raw.size(); ++i) raw[i].level += i % 2 == 0 ? 0.0025f : -0.0025f;
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 999, -0.3f, {800, 990, 1010, 1200})};
+  AdjustGainIndex(events, 2, raw, AnalysisParams{});
+  EXPECT_EQ(events[1].sampleIndex, 999);
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#include "analysis/robust_spread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+constexpr double kMadToSigma = 1.4826;  // standard deviation of normal noise per median absolute deviation
+
+}  // namespace
+
+double Median(std::vector<double>& values) {
+  if (values.empty()) return 0.0;
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+double RobustSigma(std::vector<double> values) {
+  if (values.size() < 3) return 0.0;
+  const double median = Median(values);
+  for (double& v : values) v = std::fabs(v - median);
+  return kMadToSigma * Median(values);
+}

@@ -1,0 +1,110 @@
+#include "analysis/slope_departure.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/analysis_terms.h"
+#include "analysis/robust_spread.h"
+
+namespace {
+
+// A slope departs only beyond this many standard deviations of the slope noise.
+constexpr double kDepartureNoiseSigmas = 4.0;
+constexpr int kBlockSamples = 500;      // samples over which the slope noise is measured
+// Within this many dB of the noise reference the trace is the noise's.
+constexpr double kNoiseDominatedAbove = 8.0;
+// The gap smoothing ties the slopes of neighbouring samples together over about this many samples:
+// a stretch shorter than that averages no noise away.
+constexpr int kSmoothingReach = 20;
+
+// Neighbouring slopes share their noise through the smoothing, so every fourth of them tells as
+// much about it as all of them, at a quarter of the cost.
+constexpr std::size_t kNoiseStride = 4;
+
+// Standard deviation of the noise of a run of slopes, from the differences between slopes `lag`
+// samples apart: neither the few samples of a step nor a slow trend count as noise.
+double NoiseOf(const std::vector<double>& slopes, int lag) {
+  std::vector<double> differences;
+  for (std::size_t k = 0; k + static_cast<std::size_t>(lag) < slopes.size(); k += kNoiseStride) {
+    differences.push_back(slopes[k + static_cast<std::size_t>(lag)] - slopes[k]);
+  }
+  return RobustSigma(std::move(differences)) / std::sqrt(2.0);
+}
+
+}  // namespace
+
+SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<const SlopeSample> slopes, int from,
+                               int to, double backscatterSlope, double tolerance, int pulseWidth, float reference)
+    : points_(points),
+      slopes_(slopes),
+      from_(from),
+      backscatter_(backscatterSlope),
+      tolerance_(tolerance),
+      reference_(reference) {
+  const int pulseSamples = lumivane::TruncToInt32(PulseLengthKm(pulseWidth) / SampleSpacing(points));
+  halfStretch_ = std::max(pulseSamples, kSmoothingReach) / 2;
+  // Running sums over the gap and the stretch around it only: a trace has many gaps.
+  const int n = static_cast<int>(slopes.size());
+  sumsFirst_ = std::clamp(from - halfStretch_, 0, n);
+  const int sumsLast = std::clamp(to + halfStretch_ + 1, sumsFirst_, n);
+  sums_.assign(static_cast<std::size_t>(sumsLast - sumsFirst_) + 1, 0.0);
+  for (int i = sumsFirst_; i < sumsLast; ++i) {
+    sums_[static_cast<std::size_t>(i - sumsFirst_) + 1] = sums_[static_cast<std::size_t>(i - sumsFirst_)] + Slope(i);
+  }
+  // A short last block joins the one before it.
+  const int count = std::max(1, (to - from) / kBlockSamples);
+  for (int b = 0; b < count; ++b) {
+    const int first = from + b * kBlockSamples;
+    const int last = b == count - 1 ? to : first + kBlockSamples;
+    std::vector<double> own;
+    for (int k = first; k < last; ++k) own.push_back(Slope(k));
+    Block block;
+    // Slopes steadier than the tolerance leave the block to the plain rule; no stretch is needed.
+    if (kDepartureNoiseSigmas * NoiseOf(own, kSmoothingReach) > tolerance) {
+      std::vector<double> stretch;
+      for (int k = first; k < last; ++k) stretch.push_back(StretchSlope(k));
+      const double stretchNoise = NoiseOf(stretch, 2 * halfStretch_ + 1);
+      block.allowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise);
+      // The block runs along the backscatter when the median of its stretch slopes does, within
+      // what the noise leaves of a median over that many independent stretches.
+      const double stretches = std::max(1.0, static_cast<double>(stretch.size()) / (2 * halfStretch_ + 1));
+      const double medianAllowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise / std::sqrt(stretches));
+      block.noiseDecides = std::fabs(Median(stretch) - backscatterSlope) <= medianAllowance;
+    }
+    blocks_.push_back(block);
+  }
+}
+
+double SlopeDeparture::Slope(int i) const {
+  return i >= 0 && i < static_cast<int>(slopes_.size()) ? slopes_[static_cast<std::size_t>(i)].slope : 0.0;
+}
+
+double SlopeDeparture::StretchSlope(int i) const {
+  const int sumsLast = sumsFirst_ + static_cast<int>(sums_.size()) - 1;
+  const int first = std::clamp(i - halfStretch_, sumsFirst_, sumsLast);
+  const int last = std::clamp(i + halfStretch_ + 1, sumsFirst_, sumsLast);
+  if (last <= first) return Slope(i);
+  return (sums_[static_cast<std::size_t>(last - sumsFirst_)] - sums_[static_cast<std::size_t>(first - sumsFirst_)]) /
+         (last - first);
+}
+
+const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {
+  const int b = std::clamp((i - from_) / kBlockSamples, 0, static_cast<int>(blocks_.size()) - 1);
+  return blocks_[static_cast<std::size_t>(b)];
+}
+
+bool SlopeDeparture::NoiseDecides(int i) const {
+  return BlockOf(i).noiseDecides && LevelAt(points_, i) - reference_ > kNoiseDominatedAbove;
+}
+
+bool SlopeDeparture::Departs(int i) const {
+  if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
+  return std::fabs(StretchSlope(i) - backscatter_) > BlockOf(i).allowance;
+}
+
+bool SlopeDeparture::Continues(int start, int i) const {
+  if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
+  const double departure = StretchSlope(i) - backscatter_;
+  const bool sameSide = (departure > 0.0) == (StretchSlope(start) - backscatter_ > 0.0);
+  return sameSide && std::fabs(departure) > tolerance_;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Where the slope of the gap-smoothed trace departs from the backscatter slope: the test that
+// starts and continues a slope-change run.
+#include <span>
+#include <vector>
+
+#include "analysis/analysis_types.h"
+
+/// Judges each sample's slope in the gap [from, to] against the backscatter slope. Where the slopes
+/// are steadier than the tolerance, the sample's own slope decides, as the plain rule has it.
+/// Finely sampled short pulses swing tens of dB/km from sample to sample: there the slope over a
+/// stretch tied to the pulse length decides, and it departs only beyond the noise of such slopes.
+/// The noise grows along the trace, so the gap is judged in blocks. The plain rule still holds
+/// within a few dB of the noise reference, where its allowances by height above the reference
+/// judge, and in a block whose slopes do not run along the backscatter at all (the receiver's tail
+/// behind a reflection, the fall into the noise): there every sample departs, as it should.
+class SlopeDeparture {
+ public:
+  /// `slopes` are the per-sample slopes of the gap-smoothed `points` (0 where none was written).
+  SlopeDeparture(std::span<const TracePoint> points, std::span<const SlopeSample> slopes, int from, int to,
+                 double backscatterSlope, double tolerance, int pulseWidth, float reference);
+
+  /// True when the slope at sample `i` departs from the backscatter slope.
+  bool Departs(int i) const;
+
+  /// True when the run that departed at `start` keeps departing at sample `i`. Where the noise
+  /// decides, a run lasts while its slope stays on the side it departed to, so a long fall does not
+  /// break into pieces wherever the noise dips.
+  bool Continues(int start, int i) const;
+
+ private:
+  // What one block of the gap shows: whether the noise decides there, and the allowance it leaves.
+  struct Block {
+    bool noiseDecides = false;
+    double allowance = 0.0;  // dB/km a stretch slope must depart by
+  };
+
+  const Block& BlockOf(int i) const;
+  bool NoiseDecides(int i) const;
+  double Slope(int i) const;
+  double StretchSlope(int i) const;
+
+  std::span<const TracePoint> points_;
+  std::span<const SlopeSample> slopes_;
+  int from_;
+  double backscatter_;
+  double tolerance_;
+  float reference_;
+  int halfStretch_ = 0;
+  int sumsFirst_ = 0;         // sample of sums_[0]
+  std::vector<double> sums_;  // running sums of the slopes from sumsFirst_, for the stretch slopes
+  std::vector<Block> blocks_;
+};
