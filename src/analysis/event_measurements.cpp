@@ -220,15 +220,15 @@ float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& r
   }
   // Nothing has been lost yet at or before the start; the launch's own reflection is no loss.
   if (at <= StartSampleIndex(record, count)) return 0.0f;
-  if (!MeasuresFromTrace(record)) {
-    // A marker on an event's own sample stands at the event: the loss to it, as its row shows it,
-    // not past its own loss by a fraction of a sample.
-    const int stored = StoredKeyEventCount(record.KeyEvents);
-    for (int k = 0; k < stored; ++k) {
-      if (IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(k)].TimeOfFlight, record, count) == at) {
-        return StoredCumulativeLoss(k, record);
-      }
+  // A marker on an event's own sample stands at the event: the loss to it, as its row shows it (not
+  // past its own loss by a fraction of a sample, nor through another window).
+  const int stored = StoredKeyEventCount(record.KeyEvents);
+  for (int k = 0; k < stored; ++k) {
+    if (IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(k)].TimeOfFlight, record, count) == at) {
+      return GetEventLoss(k, kSorFileKind, record, count, samples, fibreLengthKm);
     }
+  }
+  if (!MeasuresFromTrace(record)) {
     const float distance = GetDistance_Position(at, kSorFileKind, record, fibreLengthKm);
     return StoredCumulativeLossAt(DistanceToFileTime(distance, record), record);
   }

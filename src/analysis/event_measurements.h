@@ -67,7 +67,7 @@ float StoredCumulativeLossAt(std::int32_t time, const SorRecord& record);
 
 /// Cumulative loss from the launch to sample `x`: the line through the window `windowStart` ..
 /// `windowEnd` before it at `x` less the launch level, or, where the file gives the launch no window,
-/// StoredCumulativeLossAt its time (on an event's own sample, the loss to that event). 0 at or
+/// StoredCumulativeLossAt its time; on an event's own sample, GetEventLoss of that event. 0 at or
 /// before the start; kMissingValue behind the end and when a level cannot be measured.
 float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& record, int pointCount,
                        std::span<const double> samples, double fibreLengthKm);

@@ -130,8 +130,12 @@ void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& r) {
 void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& loss) {
   const int k = CurrentEventOf(doc);
   const SorKeyEvent& event = KeyEventRow(doc.m_SorRecord.KeyEvents, k);
-  reflectance = event.EventCode[0] == u'0' ? kMissingValue : event.Reflectance / 1000.0;
-  loss = IsEndEventCode(event) || IsLaunchEvent(k, doc.m_SorRecord) ? kMissingValue : event.SpliceLoss / 1000.0;
+  // A value stored as 0 was not measured, as the table shows it; behind the end no loss is.
+  reflectance = event.EventCode[0] == u'0' || event.Reflectance == 0 ? kMissingValue : event.Reflectance / 1000.0;
+  loss = IsEndEventCode(event) || IsLaunchEvent(k, doc.m_SorRecord) || IsBehindEnd(k, doc.m_SorRecord) ||
+                 event.SpliceLoss == 0
+             ? kMissingValue
+             : event.SpliceLoss / 1000.0;
 }
 
 float ComputeMarkerOrl(const COtdrDoc& doc, std::span<const EventRow> rows, int eventCount, float wavelengthNm) {

@@ -24,8 +24,9 @@ MarkerReadings MeasureMarkerReadings(const MarkerState& markers, const SorRecord
 /// of other rows, until the active marker leaves the event. No trace: nothing changes.
 void UpdateMarkerReadings(COtdrDoc& doc, int hint, MarkerReadings& readings);
 
-/// Reflectance and loss (dB) stored with the current key event; kMissingValue for a non-reflective
-/// event's reflectance and for the loss of the first event and of an end event.
+/// Reflectance and loss (dB) stored with the current key event; kMissingValue for a value stored as
+/// 0 (not measured), a non-reflective event's reflectance, and the loss of the launch, of an end
+/// event and of an event behind the end.
 void GetCurrentEventReadings(const COtdrDoc& doc, double& reflectance, double& loss);
 
 /// 2-point optical return loss (dB) between markers A and B, the stretch cut off at the first end

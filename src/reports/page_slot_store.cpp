@@ -32,7 +32,7 @@ void ClearCell(PageSlot& slot) {
 // pane shows it.
 EventTableView FillLoadedTraceCell(PageSlotStore& store, PageSlot& slot, const TraceRecord& trace,
                                    const LoadedTraceSources& sources) {
-  const LoadedTraceView view = ViewOfLoadedTrace(trace, sources, store.m_nPrintActiveMarker);
+  const ReportTraceSet view = LoadedTraceSet(trace, sources, store.m_nPrintActiveMarker);
   const TraceDisplayModel& model = trace.m_Model;
   const SorRecord& record = view.record;
   const EventTableView table =
@@ -60,7 +60,7 @@ EventTableView FillLoadedTraceCell(PageSlotStore& store, PageSlot& slot, const T
                                            slot.FilePointCount, points, view.markerA, view.markerB, view.activeMarker);
   FillInsertionLossLine(slot, event, table);
   FormatCellMeasurements(slot, {slot.LengthKm, view.markerA, view.markerB, view.activeMarker, &record, &view.link,
-                                view.linkOrl, &view.limits, static_cast<int>(view.measured.size()), view.measured});
+                                view.linkOrl, &view.limits, view.pointCount, view.samples});
   return table;
 }
 

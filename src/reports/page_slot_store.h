@@ -9,7 +9,7 @@
 #include "document/trace_display_model.h"
 #include "document/trace_record.h"
 #include "reports/batch_print_state.h"
-#include "reports/loaded_trace_view.h"
+#include "reports/report_trace_set.h"
 #include "reports/page_slot.h"
 
 struct PageSlotStore {
@@ -26,7 +26,7 @@ struct PageSlotStore {
 
 /// Fills the slots for a multi-trace job: the batch list's names while a batch runs (files beyond
 /// the slots are listed in m_UnreadFiles), else one trace cell per loaded trace, each as it is
-/// shown now (ViewOfLoadedTrace) with the values that fail its limits marked. Returns the number of
+/// shown now (LoadedTraceSet) with the values that fail its limits marked. Returns the number of
 /// slots used.
 int FillTraceSlots(PageSlotStore& store, const std::vector<std::unique_ptr<TraceRecord>>& traces,
                    const BatchPrintState& batch, const LoadedTraceSources& sources = {});

@@ -6,6 +6,7 @@
 
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
+#include "document/trace_record.h"
 #include "measure/link_orl_cache.h"
 #include "measure/marker_measurements.h"
 #include "measure/optical_return_loss.h"
@@ -57,22 +58,42 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
   return MarkerValuesOf(MarkerReadingLines(activeMarker, readings, CurrentDisplayUnit()), orl, eventNumber);
 }
 
+// The trace a holder keeps (the document, a list record's or the work trace's display model; they
+// name these members alike): records, rows, samples and path.
+template <class Holder>
+ReportTraceSet HeldTraceSet(const Holder& held, const std::string& path) {
+  const std::span<const double> samples = LeadingDbSamples(held.m_DbSamples, held.m_nPointCount);
+  ReportTraceSet set{held.m_SorRecord, held.m_TraceDateTime, held.m_FibreParams, held.m_LinkSummary,
+                     EventRowsInUse(held.m_EventRows, held.m_nEventCount)};
+  set.endRow = held.m_nEndEventRow;
+  set.lengthKm = held.m_dFibreLengthKm;
+  set.pointCount = static_cast<int>(samples.size());
+  set.samples = samples;
+  set.path = path;
+  return set;
+}
+
+// A trace held in a display model (a list record or the work trace), its markers where the model
+// keeps them and its link ORL as the pane shows it once the trace is opened, not the one of the
+// trace the document holds.
+ReportTraceSet ModelTraceSet(const TraceDisplayModel& model, const std::string& path, int activeMarker) {
+  ReportTraceSet set = HeldTraceSet(model, path);
+  set.markerA = model.m_nCursorA;
+  set.markerB = model.m_nCursorB;
+  set.activeMarker = activeMarker;
+  set.linkOrl = StoredLinkOrl(model.m_SorRecord);
+  return set;
+}
+
 }  // namespace
 
 ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
-  const std::span<const double> samples = LeadingDbSamples(doc.m_DbSamples, doc.m_nPointCount);
-  ReportTraceSet set{doc.m_SorRecord, doc.m_TraceDateTime, doc.m_FibreParams, doc.m_LinkSummary,
-                     EventRowsInUse(doc.m_EventRows, doc.m_nEventCount)};
-  set.endRow = doc.m_nEndEventRow;
-  set.lengthKm = doc.m_dFibreLengthKm;
-  set.pointCount = static_cast<int>(samples.size());
-  set.samples = samples;
+  ReportTraceSet set = HeldTraceSet(doc, doc.m_strTracePath);
   set.ceilingDb = doc.m_dDbCeiling;
   set.offsetDb = doc.m_dCurrentOffsetDb;
   set.markerA = doc.m_MarkerState.MarkerA;
   set.markerB = doc.m_MarkerState.MarkerB;
   set.activeMarker = doc.m_MarkerState.ActiveMarker;
-  set.path = doc.m_strTracePath;
   set.marker = MarkerValuesOf(
       MarkerReadingLines(doc.m_MarkerState.ActiveMarker, doc.m_MarkerReadings, CurrentDisplayUnit()),
       MarkerOrlOf(doc), MarkerEventNumber(doc));
@@ -84,26 +105,26 @@ ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
 
 ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
                             int activeMarker) {
-  const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
-  const int n = static_cast<int>(samples.size());
-  const std::span<const EventRow> rows = EventRowsInUse(work.m_EventRows, work.m_nEventCount);
-  ReportTraceSet set{work.m_SorRecord, work.m_TraceDateTime, work.m_FibreParams, work.m_LinkSummary, rows};
-  set.endRow = work.m_nEndEventRow;
-  set.lengthKm = work.m_dFibreLengthKm;
-  set.pointCount = n;
-  set.samples = samples;
+  ReportTraceSet set = ModelTraceSet(work, path, activeMarker);
+  const int n = set.pointCount;
   // The whole file at 60 dB full height: its weakest level on the bottom edge.
   set.ceilingDb = set.samples.empty() ? 0.0 : *std::max_element(set.samples.begin(), set.samples.end());
   set.markerA = std::clamp(work.m_nCursorA, 0, std::max(n - 1, 0));
   set.markerB = std::clamp(work.m_nCursorB, 0, std::max(n - 1, 0));
-  set.activeMarker = activeMarker;
-  set.path = path;
   set.batchFile = true;
-  set.marker = BatchMarkerValues(work, rows, set.markerA, set.markerB, activeMarker);
-  // The file's own link ORL as the pane shows it once the file is opened, not the one of the trace
-  // open in the document.
-  set.linkOrl = StoredLinkOrl(work.m_SorRecord);
+  set.marker = BatchMarkerValues(work, set.rows, set.markerA, set.markerB, activeMarker);
   set.limits = limits;
-  set.verdict = PassFailVerdict({rows, work.m_nEndEventRow, work.m_SorRecord, limits}, work.m_LinkSummary, set.linkOrl);
+  set.verdict = PassFailVerdict({set.rows, set.endRow, work.m_SorRecord, limits}, work.m_LinkSummary, set.linkOrl);
+  return set;
+}
+
+ReportTraceSet LoadedTraceSet(const TraceRecord& trace, const LoadedTraceSources& sources, int activeMarker) {
+  const COtdrDoc* doc = sources.doc;
+  if (doc != nullptr && doc->HasTrace() && doc->m_strTracePath == trace.m_strPath) return DocumentTraceSet(*doc);
+  const TraceDisplayModel& model = trace.m_Model;
+  ReportTraceSet set = ModelTraceSet(model, trace.m_strPath, activeMarker);
+  set.ceilingDb = model.m_dDbCeiling;
+  set.offsetDb = trace.m_dOffsetDb;
+  if (sources.limitsOf) set.limits = sources.limitsOf(model.m_FibreParams.Wavelength);
   return set;
 }

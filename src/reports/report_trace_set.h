@@ -3,6 +3,7 @@
 // read into the work trace) with its records, samples and markers, and the values the panes show
 // of it, computed by the same functions the panes use. A page never reads a pane.
 #include <array>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -12,6 +13,7 @@
 
 class COtdrDoc;
 struct TraceDisplayModel;
+struct TraceRecord;
 
 /// What the markers block prints: the Marker Information pane's readings with their labels, and the
 /// 2-point ORL.
@@ -53,3 +55,19 @@ ReportTraceSet DocumentTraceSet(const COtdrDoc& doc);
 /// markers are where opening the file puts them and the values are what the panes would show of it.
 ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
                             int activeMarker);
+
+/// The limits a trace of a wavelength (nm) is judged with on paper, as on screen.
+using LimitsOfWavelength = std::function<PassFailThresholds(int wavelengthNm)>;
+
+/// Where the loaded traces are read from: the document (null: none holds a trace) and the limits of
+/// the traces it does not hold.
+struct LoadedTraceSources {
+  const COtdrDoc* doc = nullptr;
+  LimitsOfWavelength limitsOf;
+};
+
+/// A loaded trace as the program shows it now. The trace the document holds is the document's
+/// (DocumentTraceSet), with every edit, reanalysis and marker move; every other one its list
+/// record's, which a save of the trace brings up to date, with its markers where the record keeps
+/// them and marker `activeMarker` active. Every layout that prints loaded traces reads them here.
+ReportTraceSet LoadedTraceSet(const TraceRecord& trace, const LoadedTraceSources& sources, int activeMarker);

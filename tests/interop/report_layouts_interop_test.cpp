@@ -14,13 +14,20 @@
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_state.h"
+#include "document/listed_trace_update.h"
 #include "document/otdr_doc.h"
+#include "document/trace_save.h"
+#include "measure/add_event_measurements.h"
+#include "measure/analysis_settings.h"
+#include "measure/trace_reanalysis.h"
+#include "panes/event_editing.h"
 #include "document/trace_record.h"
 #include "panes/event_table_cells.h"
 #include "panes/trace_values.h"
 #include "platform/path_util.h"
 #include "trace/trace_conversions.h"
 #include "recording_message_sink.h"
+#include "reports/ascii_export.h"
 #include "reports/batch_page_plan.h"
 #include "reports/batch_print_state.h"
 #include "reports/print_file_reading.h"
@@ -132,6 +139,10 @@ class ReportLayoutsInterop : public ::testing::Test {
   // must be printed.
   void Compare(const std::string& layout, const COtdrDoc& doc, const std::vector<std::vector<std::string>>& rows) {
     const EventTableView table = ComputeEventTable(doc, g_LengthUnitFactor);
+    Compare(layout, doc, table, rows);
+  }
+  void Compare(const std::string& layout, const COtdrDoc& doc, const EventTableView& table,
+               const std::vector<std::vector<std::string>>& rows) {
     EXPECT_EQ(rows.size(), table.rows.size()) << layout << " " << doc.m_strTracePath;
     for (std::size_t i = 0; i < std::min(rows.size(), table.rows.size()); ++i) {
       for (int c = kColLocation; c <= kColLossPrevious; ++c) {
@@ -147,6 +158,51 @@ class ReportLayoutsInterop : public ::testing::Test {
         }
       }
     }
+  }
+
+  // The texts of the event-table cells among `cells` that list the file `name`, row by row.
+  static std::vector<std::vector<std::string>> SlotRows(const std::vector<PageSlot>& cells, const std::string& name) {
+    std::vector<std::vector<std::string>> rows;
+    for (const PageSlot& slot : cells) {
+      if (slot.Used != 0 || slot.Title != name) continue;
+      for (int r = 0; r < slot.RowCount; ++r) {
+        rows.emplace_back(slot.EventText.begin() + r * kSlotEventColumns,
+                          slot.EventText.begin() + (r + 1) * kSlotEventColumns);
+      }
+    }
+    return rows;
+  }
+
+  // The event lines of a comma-separated text export, split into their cells in the table's
+  // columns (the export leaves out distances to the previous event and to the end, the loss to the
+  // previous event and the comment).
+  static std::vector<std::vector<std::string>> ExportRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    bool inTable = false;
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind("[", 0) == 0) {
+        inTable = line == "[Event Table]";
+        continue;
+      }
+      std::vector<std::string> fields;
+      std::istringstream cells(line);
+      for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(Trimmed(cell));
+      if (!inTable || fields.size() != 7 || fields[0].empty() ||
+          fields[0].find_first_not_of("0123456789") != std::string::npos) {
+        continue;
+      }
+      std::vector<std::string> row(kEventColumnCount);
+      row[kColNumber] = fields[0];
+      row[kColLocation] = fields[2];
+      row[kColReflectance] = fields[3];
+      row[kColInsertionLoss] = fields[4];
+      row[kColAttenuation] = fields[5];
+      row[kColCumulativeLoss] = fields[6];
+      rows.push_back(std::move(row));
+    }
+    return rows;
   }
 
   lumivane::test::TempDir dir;
@@ -226,15 +282,9 @@ TEST_F(ReportLayoutsInterop, EveryLayoutPrintsTheEventTablesCells) {
         Compare("batch", *docs[f], PrintedRows(pages, names[f])[names[f]]);
       } else {
         // A cell prints its slot's texts as they are.
-        std::vector<std::vector<std::string>> rows;
-        for (const PageSlot& slot : cellSlots) {
-          if (slot.Used != 0 || slot.Title != names[f]) continue;
-          for (int r = 0; r < slot.RowCount; ++r) {
-            std::vector<std::string> cells(slot.EventText.begin() + r * kSlotEventColumns,
-                                           slot.EventText.begin() + (r + 1) * kSlotEventColumns);
-            EXPECT_TRUE(Has(text, cells[kColLocation])) << names[f] << " row " << r + 1;
-            rows.push_back(std::move(cells));
-          }
+        const std::vector<std::vector<std::string>> rows = SlotRows(cellSlots, names[f]);
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+          EXPECT_TRUE(Has(text, rows[r][kColLocation])) << names[f] << " row " << r + 1;
         }
         Compare("multi trace", *docs[f], rows);
       }
@@ -242,12 +292,110 @@ TEST_F(ReportLayoutsInterop, EveryLayoutPrintsTheEventTablesCells) {
   }
   SetLengthUnit("km");
 
+  // The text export of each file.
+  AsciiExportOptions exportOptions;
+  exportOptions.IntervalType = 1;
+  for (std::size_t f = 0; f < docs.size(); ++f) {
+    const EventTableView table = ComputeEventTable(*docs[f], 1.0);
+    const auto rows = ExportRows(ComposeAsciiExport(*docs[f], exportOptions, ExportUnit{"km", 1.0}));
+    ASSERT_EQ(rows.size(), table.rows.size()) << names[f];
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      for (const int c : {kColLocation, kColReflectance, kColInsertionLoss, kColAttenuation, kColCumulativeLoss}) {
+        ++compared["export"];
+        if (rows[r][static_cast<std::size_t>(c)] != table.rows[r].texts[static_cast<std::size_t>(c)]) {
+          ++differing["export"];
+        }
+      }
+    }
+  }
+
   for (const auto& [layout, count] : compared) {
     std::cout << "cells compared, " << layout << ": " << count << ", differing: " << differing[layout] << "\n";
     RecordProperty("differing_" + layout, differing[layout]);
   }
   // Every layout prints the table's texts, cell for cell.
   for (const auto& [layout, count] : compared) {
+    EXPECT_GT(count, 0) << layout;
+    EXPECT_EQ(differing[layout], 0) << layout;
+  }
+}
+
+// Each file edited as a user would (reanalysed, an event added or deleted) and saved as a copy,
+// four of them loaded with the first current: the combined table and the Multi Trace cells print
+// every trace as its table shows it after the edit, the current one from the document and the
+// others from their list records as the save left them.
+TEST_F(ReportLayoutsInterop, EveryLayoutPrintsEditedTracesAsTheirTablesShowThem) {
+  SKIP_WITHOUT_SAMPLES();
+  enum class Edit { Reanalysis, AddEvent, DeleteEvent };
+  std::vector<std::unique_ptr<COtdrDoc>> docs;
+  std::vector<std::unique_ptr<TraceRecord>> traces;
+  for (std::size_t f = 0; f < std::min<std::size_t>(4, names.size()); ++f) {
+    SCOPED_TRACE(names[f]);
+    docs.push_back(Open(names[f]));
+    ASSERT_NE(docs.back(), nullptr);
+    COtdrDoc& doc = *docs.back();
+    traces.push_back(Listed(doc, static_cast<int>(f)));
+    TraceRecord& record = *traces.back();
+    // The list record follows each save, as the program's list does.
+    doc.SetSavedListener([&doc, &record](const std::string&) { StoreSavedTrace(doc, record); });
+    const int events = doc.m_nEventCount;
+    switch (static_cast<Edit>(f % 3)) {
+      case Edit::Reanalysis:
+        ASSERT_EQ(ReanalyzeDocument(doc, PrefillAnalysisSettings(doc.m_FibreParams)), ReanalysisOutcome::Done);
+        break;
+      case Edit::AddEvent: {
+        // Halfway along the first section after the launch.
+        ASSERT_GE(events, 2);
+        const int from = TimeToIndex(doc.m_SorRecord.KeyEvents.Events[0].TimeOfFlight, doc.m_SorRecord);
+        const int to = TimeToIndex(doc.m_SorRecord.KeyEvents.Events[1].TimeOfFlight, doc.m_SorRecord);
+        doc.m_MarkerState.ActiveMarker = 0;
+        doc.m_MarkerState.MarkerA = (from + to) / 2;
+        doc.SetMarkerWindows();
+        AddEventMeasurements measurements(doc);
+        const AddEventStart start = ProposeEvent(doc, measurements);
+        ASSERT_EQ(start.refusal, AddEventRefusal::None);
+        InsertEvent(doc, start.proposal);
+        break;
+      }
+      case Edit::DeleteEvent:
+        ASSERT_GE(events, 3);
+        ASSERT_TRUE(DeleteEvent(doc, 1));
+        break;
+    }
+    UpdateTraceValues(doc, nullptr, 0, dir.path().string());
+    SaveEnvironment save;
+    const std::string copy = dir.Path(names[f]);
+    save.chooseSaveAsPath = [&copy] { return std::optional<SaveAsChoice>(SaveAsChoice{copy, false}); };
+    ASSERT_TRUE(OnFileSaveAs(doc, save));
+    ASSERT_EQ(record.m_strPath, copy);
+  }
+  g_DisplayState.TraceCount = static_cast<int>(traces.size());
+  COtdrDoc& current = *docs[0];
+
+  current.m_PrintOptions.Layout = kLayoutCombined;
+  current.m_PrintOptions.EventOption = 1;
+  const auto combined = PrintedRows(Print(current, traces, dir.Path("combined.pdf")), "<no heading>");
+  for (std::size_t f = 0; f < docs.size(); ++f) {
+    Compare("combined after edits", *docs[f],
+            combined.count(names[f]) != 0 ? combined.at(names[f]) : std::vector<std::vector<std::string>>{});
+  }
+
+  current.m_PrintOptions.Layout = kLayoutMultiTrace;
+  current.m_PrintOptions.PerPageIndex = 3;
+  current.m_PrintOptions.EventTable = 1;
+  std::vector<PageSlot> cellSlots;
+  const std::string text = Print(current, traces, dir.Path("multi.pdf"), &cellSlots);
+  for (std::size_t f = 0; f < docs.size(); ++f) {
+    const std::vector<std::vector<std::string>> rows = SlotRows(cellSlots, names[f]);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      EXPECT_TRUE(Has(text, rows[r][kColLocation])) << names[f] << " row " << r + 1;
+    }
+    Compare("multi trace after edits", *docs[f], rows);
+  }
+  g_DisplayState.TraceCount = 0;
+
+  for (const auto& [layout, count] : compared) {
+    std::cout << "cells compared, " << layout << ": " << count << ", differing: " << differing[layout] << "\n";
     EXPECT_GT(count, 0) << layout;
     EXPECT_EQ(differing[layout], 0) << layout;
   }

@@ -138,11 +138,11 @@ TEST_F(AddEventMeasurementsTest, CumulativeLossIsThePanesReadingAtTheActiveMarke
   SetStoredEvents();
   MarkerState& markers = doc->m_MarkerState;
   markers.MarkerA = 700;
-  markers.MarkerB = 300;
+  markers.MarkerB = 320;
   SetLossWindows(0, 600, 700, 700, 900);
-  SetLossWindows(1, 200, 300, 300, 400);
-  // The level on the line 600-700 at sample 700, less the launch level 2.0; then 200-300 at 300.
-  for (const auto& [active, expected] : {std::pair{0, 0.71f}, std::pair{1, 0.09f}}) {
+  SetLossWindows(1, 220, 320, 320, 400);
+  // The level on the line 600-700 at sample 700, less the launch level 2.0; then 220-320 at 320.
+  for (const auto& [active, expected] : {std::pair{0, 0.71f}, std::pair{1, 0.096f}}) {
     markers.ActiveMarker = active;
     EXPECT_NEAR(measure.ComputeAddEventLoss(), expected, 0.001f) << active;
     EXPECT_EQ(measure.ComputeAddEventLoss(),

@@ -91,6 +91,25 @@ TEST_F(MarkerReadingsTest, AFirstEventBehindTheUsersZeroIsNoLaunch) {
   EXPECT_EQ(Update(kHintEventChosen).m_dInsLoss, kMissingValue);
 }
 
+// A chosen event reads as its row shows it: a value stored as 0 was not measured, and behind the end
+// no loss is measured.
+TEST_F(MarkerReadingsTest, AChosenEventsUnmeasuredValuesAndLossesBehindTheEndAreMissing) {
+  SorKeyEvents& keys = doc->m_SorRecord.KeyEvents;
+  SetKeyEvent(keys.Events.emplace_back(), 900, "1F9999", 250, -40000);
+  keys.KeyEventCount = 4;
+  doc->m_nCurrentEvent = 3;  // behind the end at 8 km
+  MarkerReadings r = Update(kHintEventChosen);
+  EXPECT_EQ(r.m_dInsLoss, kMissingValue);
+  EXPECT_NEAR(r.m_dReflectance, -40.0, kTol);  // a reflection behind the end is still one
+  keys.Events[2].Reflectance = 0;
+  doc->m_nCurrentEvent = 2;
+  r = Update(kHintEventChosen);
+  EXPECT_EQ(r.m_dReflectance, kMissingValue);
+  keys.Events[1].SpliceLoss = 0;
+  doc->m_nCurrentEvent = 1;
+  EXPECT_EQ(Update(kHintEventChosen).m_dInsLoss, kMissingValue);
+}
+
 TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
   struct Case {
     int h, i;

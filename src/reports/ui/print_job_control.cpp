@@ -164,7 +164,7 @@ bool PrintJobControl::OnPreparePrinting(bool preview) {
   const LoadedTraceSources sources = m_Renderer.LoadedTraces();
   for (const std::unique_ptr<TraceRecord>& record : m_TraceList) {
     // Each trace with its rows as shown now, judged as the screen judges it.
-    const LoadedTraceView view = ViewOfLoadedTrace(*record, sources, m_Doc.m_MarkerState.ActiveMarker);
+    const ReportTraceSet view = LoadedTraceSet(*record, sources, m_Doc.m_MarkerState.ActiveMarker);
     tables.push_back(ComputeEventTable({view.rows, view.endRow, view.record, view.limits}, g_LengthUnitFactor));
     traces.push_back({record->m_strPath, tables.back().rows});
   }

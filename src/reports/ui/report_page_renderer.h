@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "reports/loaded_trace_view.h"
+#include "reports/report_trace_set.h"
 #include "reports/print_job_plan.h"
 
 class QPainter;
