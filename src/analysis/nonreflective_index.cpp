@@ -119,7 +119,9 @@ void AdjustLossIndex(std::span<AnalysisEvent> events, int count, std::span<const
       } else if (atWindow > reference + 10.0) {
         cap = 0.2;
       }
-      const double t = std::min(event.loss / 4.0, cap) / q;
+      // A sample lies off the line only beyond the noise of the trace, and never beyond half the loss.
+      const double noise = std::min(kStepNoiseSigmas * StepNoise(raw, m[0], m[1]), event.loss / 2.0);
+      const double t = std::max(std::min(event.loss / 4.0, cap) / q, noise);
       for (int k = m[1]; k < mid; ++k) {
         if (below(k) < t) r = k;
       }

@@ -115,8 +115,10 @@ int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
     const double excess = (level(s) - level(o)) + bs * (DistanceAt(points, o) - DistanceAt(points, s));
     const double allowance = NoiseAllowance(noiseWindows, s, level(s), reference, foundSoFar + added);
     if (o - s > 10 && std::fabs(excess) > allowance && added < static_cast<int>(output.size())) {
+      const int first = s + departure.StretchReach(s);
+      const int last = std::max(o - departure.StretchReach(o), first + 1);
       output[static_cast<std::size_t>(added)] =
-          SlopeChangeCandidate{s, o, static_cast<float>(DistanceAt(points, s)), {0, s, o, 0, 0}};
+          SlopeChangeCandidate{first, last, static_cast<float>(DistanceAt(points, first)), {0, first, last, 0, 0}};
       if (foundSoFar + ++added >= kMaxSlopeChangeCandidates) return added;
     }
     i = o + 1;

@@ -108,5 +108,9 @@ bool SlopeDeparture::Continues(int start, int i) const {
   if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
   const double departure = StretchSlope(i) - backscatter_;
   const bool sameSide = (departure > 0.0) == (StretchSlope(start) - backscatter_ > 0.0);
-  return sameSide && std::fabs(departure) > tolerance_;
+  return sameSide && std::fabs(departure) > std::max(tolerance_, BlockOf(i).allowance / 2.0);
+}
+
+int SlopeDeparture::StretchReach(int i) const {
+  return NoiseDecides(i) ? std::min(halfStretch_, kSmoothingReach / 2) : 0;
 }

@@ -28,6 +28,12 @@ class SlopeDeparture {
   /// break into pieces wherever the noise dips.
   bool Continues(int start, int i) const;
 
+  /// Samples by which a run judged at sample `i` reaches beyond the change itself where the noise
+  /// decides: the stretch slope departs as soon as the stretch takes in enough of the change. Never
+  /// more than half the smoothing's reach, which a run on a clean trace covers too, so a change as
+  /// long as a long pulse keeps its whole run. 0 where the sample's own slope decides.
+  int StretchReach(int i) const;
+
  private:
   // What one block of the gap shows: whether the noise decides there, and the allowance it leaves.
   struct Block {

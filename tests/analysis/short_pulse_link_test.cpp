@@ -32,13 +32,14 @@ struct LinkCase {
   double spacingM;
   double noiseDb;  // noise of the backscatter at the launch
   float wavelengthNm;
+  int pulseWidthNs = 10;
 };
 
 SyntheticTraceSpec ShortPulseLink(const LinkCase& c) {
   SyntheticTraceSpec spec;
   spec.spacingKm = c.spacingM / 1000.0;
   spec.pointCount = static_cast<int>(4.0 / spec.spacingKm);
-  spec.pulseWidthNs = 10;
+  spec.pulseWidthNs = c.pulseWidthNs;
   spec.rangeKm = 5.0f;
   spec.wavelengthNm = c.wavelengthNm;
   spec.launchLevelDb = kLaunchLevelDb;
@@ -137,7 +138,7 @@ TEST(ShortPulseLinkBandTest, ALaserOffNominalIsAnalysedAsItsBand) {
   }
 }
 
-std::vector<LinkCase> AllCases() {
+std::vector<LinkCase> TenNanosecondCases() {
   std::vector<LinkCase> cases;
   for (double spacing : {0.16, 1.0, 2.5}) {
     for (double noise : {0.005, 0.02}) {
@@ -147,12 +148,25 @@ std::vector<LinkCase> AllCases() {
   return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(SpacingNoiseWavelength, ShortPulseLinkTest, testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<LinkCase>& info) {
-                           const LinkCase& c = info.param;
-                           return "spacing" + std::to_string(static_cast<int>(c.spacingM * 100)) + "cm_noise" +
-                                  std::to_string(static_cast<int>(c.noiseDb * 1000)) + "mdB_" +
-                                  std::to_string(static_cast<int>(c.wavelengthNm * 10)) + "tenths";
-                         });
+// Longer pulses span more samples at the same spacing: the same link, the same findings.
+std::vector<LinkCase> LongerPulseCases() {
+  std::vector<LinkCase> cases;
+  for (int pulse : {30, 100}) {
+    for (double spacing : {0.16, 1.0}) {
+      for (double noise : {0.005, 0.02}) cases.push_back({spacing, noise, 1550.0f, pulse});
+    }
+  }
+  return cases;
+}
+
+std::string CaseName(const testing::TestParamInfo<LinkCase>& info) {
+  const LinkCase& c = info.param;
+  return std::to_string(c.pulseWidthNs) + "ns_spacing" + std::to_string(static_cast<int>(c.spacingM * 100)) +
+         "cm_noise" + std::to_string(static_cast<int>(c.noiseDb * 1000)) + "mdB_" +
+         std::to_string(static_cast<int>(c.wavelengthNm * 10)) + "tenths";
+}
+
+INSTANTIATE_TEST_SUITE_P(TenNanoseconds, ShortPulseLinkTest, testing::ValuesIn(TenNanosecondCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(LongerPulses, ShortPulseLinkTest, testing::ValuesIn(LongerPulseCases()), CaseName);
 
 }  // namespace

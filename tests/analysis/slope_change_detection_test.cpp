@@ -315,6 +315,19 @@ TEST(AdjustLossIndexTest, ReportsTheLastSampleOnTheLineBefore) {
   }
 }
 
+TEST(AdjustLossIndexTest, OnANoisyTraceANoiseDipIsNoPartOfTheLoss) {
+  // 20 mdB of ripple, and a dip of 50 mdB on the last sample before a 0.5 dB loss at 1000: beyond
+  // the plain 0.04 dB, within the noise. The loss is still reported at that last sample.
+  auto raw = TraceOf(3000, 0.001, [](double x) { return -10.0 - 0.33 * x - (x >= 1.0 - 1e-9 ? 0.5 : 0.0); });
+  for (std::size_t i = 0; i < raw.size(); ++i) raw[i].level += i % 2 == 0 ? 0.02f : -0.02f;
+  raw[999].level -= 0.03f;
+  AnalysisParams params;
+  params.pulseWidth = 10;
+  std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 995, 0.5f, {800, 990, 1010, 1200})};
+  AdjustLossIndex(events, 2, raw, params, Reference());
+  EXPECT_EQ(events[1].sampleIndex, 999);
+}
+
 TEST(AdjustGainIndexTest, ReportsAGainWhereTheTraceStopsFalling) {
   // The gain rises over the ten samples from 1000 on.
   const auto raw = TraceOf(3000, 0.001, [](double x) { return -10.0 - 0.33 * x + 0.3 * std::clamp((x - 1.0) / 0.01, 0.0, 1.0); });
