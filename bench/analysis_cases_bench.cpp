@@ -1,5 +1,6 @@
 // The whole analysis on full-length traces at both extremes: a plain fibre with nothing to find, and
-// a busy link where every detection, filter and end-of-fibre stage has work. Read beside the
+// a busy link where every detection, filter and end-of-fibre stage has work; and a short-pulse link
+// sampled finely, where the trace's noise decides the slope-change search. Read beside the
 // smoothing pass of analysis_bench.cpp, which runs in the same binary.
 #include <benchmark/benchmark.h>
 
@@ -62,6 +63,12 @@ BENCHMARK(BM_AnalyzePlainFibre)->Unit(benchmark::kMillisecond);
 
 void BM_AnalyzeBusyLink(benchmark::State& state) { AnalyseRepeatedly(state, BusyLink()); }
 BENCHMARK(BM_AnalyzeBusyLink)->Unit(benchmark::kMillisecond);
+
+// A 10 ns pulse every 16 cm with 20 mdB of noise: the slope-change search judges on its noise.
+void BM_AnalyzeShortPulseLink(benchmark::State& state) {
+  AnalyseRepeatedly(state, ShortPulseLinkSpec(0.16, 0.02, 1310.0f));
+}
+BENCHMARK(BM_AnalyzeShortPulseLink)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -24,8 +24,8 @@ class SlopeDeparture {
   bool Departs(int i) const;
 
   /// True when the run that departed at `start` keeps departing at sample `i`. Where the noise
-  /// decides, a run lasts while its slope stays on the side it departed to, so a long fall does not
-  /// break into pieces wherever the noise dips.
+  /// decides, a run lasts while its slope stays on the side it departed to and beyond half the
+  /// allowance it started with, so a long fall does not break into pieces wherever the noise dips.
   bool Continues(int start, int i) const;
 
   /// Samples by which a run judged at sample `i` reaches beyond the change itself where the noise

@@ -18,6 +18,7 @@
 
 namespace {
 
+// Where ShortPulseLinkSpec puts its events.
 constexpr double kGainerKm = 0.5;
 constexpr double kSpliceKm = 1.2;
 constexpr double kConnectorKm = 2.0;
@@ -25,8 +26,6 @@ constexpr double kEndKm = 3.0;
 constexpr std::array<double, 4> kEventsKm = {kGainerKm, kSpliceKm, kConnectorKm, kEndKm};
 constexpr double kStepDb = 0.3;
 constexpr double kLossToleranceDb = 0.05;
-// The level at the launch: 23.5 dB above the floor, as a 10 ns pulse reaches.
-constexpr double kLaunchLevelDb = -25.0;
 
 struct LinkCase {
   double spacingM;
@@ -36,21 +35,7 @@ struct LinkCase {
 };
 
 SyntheticTraceSpec ShortPulseLink(const LinkCase& c) {
-  SyntheticTraceSpec spec;
-  spec.spacingKm = c.spacingM / 1000.0;
-  spec.pointCount = static_cast<int>(4.0 / spec.spacingKm);
-  spec.pulseWidthNs = c.pulseWidthNs;
-  spec.rangeKm = 5.0f;
-  spec.wavelengthNm = c.wavelengthNm;
-  spec.launchLevelDb = kLaunchLevelDb;
-  spec.slopeDbPerKm = -0.33;
-  spec.steps = {{kGainerKm, -kStepDb}, {kSpliceKm, kStepDb}};
-  spec.reflections = {{kConnectorKm, -45.0, 0.5}, {kEndKm, -20.0}};
-  spec.fibreEndKm = kEndKm + 0.002;
-  spec.pulseShaped = true;
-  // The receiver's noise grows tenfold for every 10 dB the signal sinks towards the floor.
-  spec.noiseSigmaDb = c.noiseDb * std::pow(10.0, (kLaunchLevelDb - spec.noiseFloorDb) / 10.0);
-  return spec;
+  return ShortPulseLinkSpec(c.spacingM, c.noiseDb, c.wavelengthNm, c.pulseWidthNs);
 }
 
 struct Found {

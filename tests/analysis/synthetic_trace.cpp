@@ -173,6 +173,26 @@ SyntheticTraceSpec LongLinkSpec(std::uint32_t seed) {
   return spec;
 }
 
+SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wavelengthNm, int pulseWidthNs) {
+  // The level at the launch: 23.5 dB above the floor, as a short pulse reaches.
+  constexpr double kLaunchLevelDb = -25.0;
+  SyntheticTraceSpec spec;
+  spec.spacingKm = spacingM / 1000.0;
+  spec.pointCount = static_cast<int>(4.0 / spec.spacingKm);
+  spec.pulseWidthNs = pulseWidthNs;
+  spec.rangeKm = 5.0f;
+  spec.wavelengthNm = wavelengthNm;
+  spec.launchLevelDb = kLaunchLevelDb;
+  spec.slopeDbPerKm = -0.33;
+  spec.steps = {{0.5, -0.3}, {1.2, 0.3}};
+  spec.reflections = {{2.0, -45.0, 0.5}, {3.0, -20.0}};
+  spec.fibreEndKm = 3.0 + 0.002;
+  spec.pulseShaped = true;
+  // The receiver's noise grows tenfold for every 10 dB the signal sinks towards the floor.
+  spec.noiseSigmaDb = noiseDb * std::pow(10.0, (kLaunchLevelDb - spec.noiseFloorDb) / 10.0);
+  return spec;
+}
+
 SyntheticTraceSpec RealisticLinkSpec(int pointCount) {
   SyntheticTraceSpec spec;
   spec.pointCount = pointCount;

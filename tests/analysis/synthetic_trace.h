@@ -65,6 +65,12 @@ int PulseSamples(const SyntheticTraceSpec& spec);
 /// at 50 km straight into the noise.
 SyntheticTraceSpec LongLinkSpec(std::uint32_t seed);
 
+/// A 4 km link measured with a short pulse (`pulseWidthNs`, 10 ns as instruments use on short links)
+/// at `spacingM` metres: a -0.3 dB gainer at 0.5 km, a 0.3 dB splice at 1.2 km, a -45 dB connector
+/// with 0.5 dB at 2 km and a -20 dB end at 3 km, pulse-shaped, with `noiseDb` of noise on the
+/// backscatter at the launch that grows towards the floor.
+SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wavelengthNm, int pulseWidthNs = 10);
+
 /// A link as instruments record it: pulse-shaped events and noise, `pointCount` samples 1 m apart,
 /// with splices, a gainer, two connectors and a reflective fibre end at three quarters of the trace.
 SyntheticTraceSpec RealisticLinkSpec(int pointCount);
