@@ -136,8 +136,10 @@ TEST_F(CumulativeLossInterop, AMarkerOnAnEventReadsItsRowAlsoWithoutWindowsAndWi
       });
       ASSERT_NE(doc, nullptr);
       const int rows = doc->m_nEventCount;
-      const int end = doc->m_nEndEventRow < rows ? doc->m_nEndEventRow : rows - 1;
-      const float endLoss = doc->m_EventRows[static_cast<std::size_t>(std::max(end, 0))].CumulativeLoss;
+      // What the link loses up to its end bounds every reading before it; a file without an End
+      // row says nothing of where the link ends.
+      const int end = doc->m_nEndEventRow;
+      const float endLoss = end < rows ? doc->m_EventRows[static_cast<std::size_t>(end)].CumulativeLoss : kMissingValue;
       for (int row = 0; row < rows; ++row) {
         if (IsLaunchEvent(row, doc->m_SorRecord) || !InsideTrace(*doc, row)) continue;
         SCOPED_TRACE("row " + std::to_string(row + 1));
@@ -162,7 +164,9 @@ TEST_F(CumulativeLossInterop, AFileWithoutAStartRowReadsItsFirstEventAsTheTableS
     SCOPED_TRACE(file.name);
     bool startStored = false;
     const auto doc = Open(file.name, [&startStored](SorRecord& r) {
-      startStored = StoredKeyEventCount(r.KeyEvents) > 2 && IsLaunchEvent(0, r);
+      // Taken out only where the next event lies behind the user's zero: one before it would be
+      // the launch in its turn.
+      startStored = StoredKeyEventCount(r.KeyEvents) > 2 && IsLaunchEvent(0, r) && r.KeyEvents.Events[1].TimeOfFlight > 0;
       if (!startStored) return;
       r.KeyEvents.Events.erase(r.KeyEvents.Events.begin());
       r.KeyEvents.KeyEventCount = static_cast<std::int16_t>(r.KeyEvents.Events.size());

@@ -49,9 +49,8 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// The printed cells of the event lines of page texts: a line whose first field is a number and
-// whose second is an event type, fields split at runs of two or more blanks; a line naming a trace
-// ("EventTable name") starts that trace's rows.
+// The printed cells of the event lines of page texts: a line whose first field is a number, ten
+// value cells and a comment; a line naming a trace ("EventTable name") starts that trace's rows.
 std::map<std::string, std::vector<std::vector<std::string>>> PrintedRows(const std::string& text,
                                                                        const std::string& first) {
   std::map<std::string, std::vector<std::vector<std::string>>> rows;
@@ -63,14 +62,14 @@ std::map<std::string, std::vector<std::vector<std::string>>> PrintedRows(const s
       trace = trimmed.substr(11);
       continue;
     }
+    // The ten value cells hold no blank; what follows them is the comment, which may. The text's
+    // layout puts as little as one blank between neighbouring cells.
     std::vector<std::string> cells;
-    for (std::size_t at = line.find_first_not_of(' '); at != std::string::npos;) {
-      std::size_t end = line.find("  ", at);
-      cells.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
-      at = end == std::string::npos ? end : line.find_first_not_of(' ', end);
-    }
-    // An empty comment prints nothing.
-    if (cells.size() == 10) cells.emplace_back();
+    std::istringstream fields(line);
+    for (std::string cell; cells.size() < 10 && fields >> cell;) cells.push_back(cell);
+    std::string comment;
+    std::getline(fields, comment);
+    cells.push_back(Trimmed(comment));
     if (cells.size() != 11 || cells[0].find_first_not_of("0123456789") != std::string::npos) continue;
     rows[trace].push_back(cells);
   }

@@ -23,19 +23,21 @@ std::string SampleDir() {
   return dir == nullptr ? std::string() : std::string(dir);
 }
 
+std::vector<SampleFile> SorFilesIn(const std::string& dir) {
+  std::vector<SampleFile> found;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+    if (!entry.is_regular_file() || !HasSorSuffix(entry.path())) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    found.push_back({entry.path().filename().string(),
+                     std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {})});
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  return found;
+}
+
 const std::vector<SampleFile>& SampleSorFiles() {
-  static const std::vector<SampleFile> files = [] {
-    std::vector<SampleFile> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(SampleDir(), error)) {
-      if (!entry.is_regular_file() || !HasSorSuffix(entry.path())) continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      found.push_back({entry.path().filename().string(),
-                       std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {})});
-    }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    return found;
-  }();
+  static const std::vector<SampleFile> files = SorFilesIn(SampleDir());
   return files;
 }
 

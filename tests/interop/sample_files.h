@@ -14,6 +14,9 @@ struct SampleFile {
 /// The folder named by OTDR_SAMPLE_DIR, or empty when the variable is unset or empty.
 std::string SampleDir();
 
+/// Every ".sor" file of `dir` (suffix in any case), sorted by name.
+std::vector<SampleFile> SorFilesIn(const std::string& dir);
+
 /// Every ".sor" file of the folder (suffix in any case), sorted by name; read once per process.
 const std::vector<SampleFile>& SampleSorFiles();
 

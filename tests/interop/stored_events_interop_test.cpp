@@ -7,6 +7,7 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -180,11 +181,12 @@ TEST_F(StoredEventsInterop, ReanalysisFindsTheClearStepsTheEndAndNothingTheTrace
       foundAgain += found ? 1 : 0;
       EXPECT_TRUE(found) << "stored step of " << s.loss << " dB at " << s.km << " km";
     }
+    // Every reanalysis ends the fibre; where the file stores an End, at that End (a file may store
+    // none: its last event is then a reflection like any other).
     const ListedEvent* storedEnd = EndOf(r.stored);
     const ListedEvent* end = EndOf(r.found);
-    ASSERT_NE(storedEnd, nullptr);
     ASSERT_NE(end, nullptr);
-    EXPECT_NEAR(end->km, storedEnd->km, r.toleranceKm);
+    if (storedEnd != nullptr) EXPECT_NEAR(end->km, storedEnd->km, r.toleranceKm);
     for (std::size_t i = 1; i < r.found.size(); ++i) {
       const ListedEvent& f = r.found[i];
       const auto [previous, next] = Neighbours(f.sample, r.trace.Samples(std::max(r.pulseKm, kMinFoundReachKm)), r.stored, r.found);
@@ -193,7 +195,8 @@ TEST_F(StoredEventsInterop, ReanalysisFindsTheClearStepsTheEndAndNothingTheTrace
       EXPECT_TRUE(shown) << "event " << i << " at " << f.km << " km, where the trace shows neither a step nor a peak";
     }
     std::cout << file.name << ": " << foundAgain << " of " << clear << " clear stored steps found again, end "
-              << end->km << " km (stored " << storedEnd->km << " km), " << unshown << " of " << r.found.size() - 1
+              << end->km << " km (stored " << (storedEnd != nullptr ? std::to_string(storedEnd->km) + " km" : "none")
+              << "), " << unshown << " of " << r.found.size() - 1
               << " events not shown by the trace\n";
     for (const ListedEvent& f : r.found) {
       std::cout << "  type " << f.type << " at " << f.km << " km (sample " << f.sample << "), loss " << f.loss << "\n";

@@ -67,13 +67,20 @@ bool PrintedWhole(const std::vector<PdfWord>& words, const std::string& text, do
     if (words[i].text.empty() || text.rfind(words[i].text, 0) != 0) continue;
     std::string joined = words[i].text;
     double top = words[i].top;
+    double last = words[i].right;
     double edge = words[i].right;
     for (std::size_t j = i + 1; j < words.size() && joined.size() < text.size(); ++j) {
       const PdfWord& w = words[j];
-      if (w.left > words[i].left + 3 || w.top <= top || w.top - top > 20) continue;
-      if (text.compare(joined.size(), w.text.size(), w.text) != 0) continue;
-      joined += w.text;
+      // A space in the text parts words on one line; a break to the next line may drop it.
+      const bool sameLine = std::fabs(w.top - top) < 1.0 && w.left >= last;
+      const bool nextLine = w.left <= words[i].left + 3 && w.top > top && w.top - top <= 20;
+      const bool space = text[joined.size()] == ' ';
+      if (!(sameLine && space) && !nextLine) continue;
+      const std::string piece = (space ? " " : "") + w.text;
+      if (text.compare(joined.size(), piece.size(), piece) != 0) continue;
+      joined += piece;
       top = w.top;
+      last = w.right;
       edge = std::max(edge, w.right);
     }
     if (joined == text) {

@@ -34,8 +34,9 @@ struct PdfWord {
 };
 std::vector<PdfWord> PdfWords(const std::string& pdf, int page);
 
-/// Whether `text` is printed whole on a page of `words`: in one word, or broken over words that
-/// stand one under another, each further line starting no further right than the first piece. Returns the broken pieces' right edge in `right`.
+/// Whether `text` is printed whole on a page of `words`: in one word, in words parted by its spaces
+/// on one line, or broken over words that stand one under another, each further line starting no
+/// further right than the first piece. Returns the broken pieces' right edge in `right`.
 bool PrintedWhole(const std::vector<PdfWord>& words, const std::string& text, double* right = nullptr);
 
 /// Images the PDF holds, as pdfimages lists them; -1 when it cannot be read.
