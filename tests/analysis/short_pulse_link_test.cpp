@@ -73,9 +73,8 @@ void ExpectStep(const Found& f, double km, double lossDb, double tolerance) {
 void ExpectLinkFound(const SyntheticTraceSpec& spec) {
   const Found f = Analyse(spec);
   ExpectWellFormedEvents(f.events, f.count, spec.pointCount);
-  // An event lies between two samples; where they stand further apart than 2 m, it is placed to
-  // the sample. The float distances get a micrometre.
-  const double tolerance = std::max({spec.pulseWidthNs / 10000.0, 0.002, spec.spacingKm}) + 1e-6;
+  // At every spacing, also at samples wider apart than 2 m. The float distances get a micrometre.
+  const double tolerance = std::max(spec.pulseWidthNs / 10000.0, 0.002) + 1e-6;
   ExpectStep(f, kGainerKm, -kStepDb, tolerance);
   ExpectStep(f, kSpliceKm, kStepDb, tolerance);
   const AnalysisEvent* end = f.Near(kEndKm, tolerance);
