@@ -4,8 +4,8 @@
 #include <cmath>
 #include <random>
 
+#include "analysis/analysis_terms.h"
 #include "analysis/reflectance.h"
-#include "trace/wavelength.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int PulseSamples(const SyntheticTraceSpec& spec) {
 double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb) {
   const double k = spec.backscatterCoefficient - 10.0 * std::log10(static_cast<double>(spec.pulseWidthNs));
   const double correction =
-      ReflectanceCorrection(WavelengthBandNm(spec.wavelengthNm), spec.pulseWidthNs, spec.rangeKm);
+      ReflectanceCorrection(AnalysisBandNm(spec.wavelengthNm), spec.pulseWidthNs, spec.rangeKm);
   return 5.0 * std::log10(std::pow(10.0, (reflectanceDb + k - correction) / 10.0) + 1.0);
 }
 
