@@ -145,12 +145,17 @@ void AdjustGainIndex(std::span<AnalysisEvent> events, int count, std::span<const
     // a noisy trace every other step falls.
     const double fall = std::max(kFlatFall * SampleSpacing(raw),
                                  kStepNoiseSigmas * StepNoise(raw, event.markers[0], event.markers[1]));
+    // Where samples stand wider apart than the pulse, the gain rises within one step and the trace
+    // falls again from the next: a step that makes up half the gain, far beyond the noise, is the
+    // rise itself.
+    const double ownRise = std::max(-event.loss / 2.0, 2.0 * fall);
     const int mid = (event.markers[1] + event.markers[2]) / 2;
     // An event already at or past the middle of its gap has no sample left to search and is reported
     // at the middle, like one whose trace never stops falling there.
     int found = mid;
     for (int k = event.sampleIndex; k < mid; ++k) {
-      if (LevelAt(raw, k + 1) > LevelAt(raw, k) - fall && LevelAt(raw, k + 2) > LevelAt(raw, k + 1) - fall) {
+      const double next = LevelAt(raw, k + 1) - LevelAt(raw, k);
+      if (next > ownRise || (next > -fall && LevelAt(raw, k + 2) > LevelAt(raw, k + 1) - fall)) {
         found = k;
         break;
       }

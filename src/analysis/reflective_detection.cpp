@@ -16,7 +16,8 @@ constexpr double kLongRangeSlopeLimit = 1.2;
 constexpr int kNoiseLookBack = 130;
 constexpr int kWidthLookAhead = 119;
 constexpr int kFootNoiseLookBack = 100;  // samples in front of a rise whose steps give its noise
-constexpr double kFootNoiseSigmas = 2.0;
+constexpr double kFootNoiseSigmas = 3.0;
+constexpr int kFootLineSamples = 20;     // samples in front of a rise whose line gives its foot's level
 
 // Everything the rise evaluation reads; levels relative to the reference decide every threshold.
 struct RiseScan {
@@ -78,15 +79,23 @@ int RefineFoot(const RiseScan& scan, int base, int peak) {
 
 // The last sample in front of the rise that still lies at the foot's level within the noise of the
 // trace's steps: noise that happens to climb for a few samples in front of a rise is no part of it.
-// A trace without step noise keeps its foot, and no foot climbs a quarter of the rise.
+// A base that noise pulled below the line through the samples in front of it is measured from that
+// line, so the samples behind it do not look risen. A trace without step noise keeps its
+// foot, and no foot climbs a quarter of the rise.
 int FootAboveNoise(const RiseScan& scan, int base, int peak) {
   std::vector<double> steps;
   for (int k = std::max(base - kFootNoiseLookBack, 0); k < base; ++k) steps.push_back(scan.Level(k + 1) - scan.Level(k));
   const double rise = scan.Level(peak) - scan.Level(base);
   const double allowance = std::min(kFootNoiseSigmas * RobustSigma(std::move(steps)), rise / 4.0);
+  if (!(allowance > 0.0)) return base;
+  const int first = std::max(base - kFootLineSamples, 0);
+  const double footLevel =
+      base - first >= 2 ? LineValueAt(scan.points, first, base, scan.points[static_cast<std::size_t>(base)].distance)
+                        : scan.Level(base);
+  const double ceiling = std::min(std::max(footLevel, scan.Level(base)) + allowance, scan.Level(base) + rise / 4.0);
   int foot = base;
-  while (foot + 1 < peak && scan.Level(foot + 1) <= scan.Level(base) + allowance) ++foot;
-  return allowance > 0.0 ? foot : base;
+  while (foot + 1 < peak && scan.Level(foot + 1) <= ceiling) ++foot;
+  return foot;
 }
 
 // A rise that the base rules do not accept must stand out of the local noise.

@@ -9,6 +9,9 @@
 /// Field values from here on are tenths of a nanometre.
 inline constexpr std::int32_t kWavelengthTenthsFrom = 2000;
 
+/// No optical wavelength in use lies below this: a smaller value (0 above all) means the file gives none.
+inline constexpr double kLowestWavelengthNm = 200.0;
+
 /// Tenths of a nanometre of an actual-wavelength field (1625 gives 16250, 16250 stays).
 inline constexpr std::int32_t WavelengthFieldTenths(std::int16_t field) {
   return field < kWavelengthTenthsFrom ? field * 10 : field;

@@ -108,7 +108,8 @@ TEST_P(ShortLinkTest, FindsEveryEventOnceAndEndsAtTheEndReflection) {
   EXPECT_EQ(EndFlagCount(a), 1);
   EXPECT_TRUE(HasEndFlag(end));
   EXPECT_EQ(a.params.endPositionResult, static_cast<std::int32_t>(end.position * 1000.0));
-  EXPECT_EQ(a.params.endLossResult, static_cast<std::int32_t>(end.cumulativeLoss * 1000.0));
+  // The loss is stored rounded, the position truncated.
+  EXPECT_EQ(a.params.endLossResult, std::lround(end.cumulativeLoss * 1000.0));
   // Fibre loss over 12 km plus the splices, connector and gainer in front of the end.
   EXPECT_NEAR(end.cumulativeLoss, 0.33 * 12.0 + 0.5 + 0.3 + 1.0 - 0.3, 0.1);
 }

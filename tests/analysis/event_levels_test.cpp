@@ -58,7 +58,9 @@ TEST(ComputeEventLevelsTest, ImplausibleSlopesFallBackToTheDefaultAttenuation) {
     float wavelength;
     double alpha;
   } cases[] = {{15500.0f, 0.22}, {1550.0f, 0.22}, {1310.0f, 0.32}, {1308.4f, 0.32}, {1312.9f, 0.32},
-               {1548.6f, 0.22}, {1651.3f, 0.22}};
+               {1548.6f, 0.22}, {1651.3f, 0.22},
+               // A file that gives no wavelength is a 1310 nm trace.
+               {0.0f, 0.32}};
   for (const Case& c : cases) {
     auto events = TwoEvents(points, 6000);
     ComputeEventLevels(points, events, 2, c.wavelength);

@@ -85,6 +85,16 @@ TEST(DetectReflectiveCandidatesTest, NoiseClimbingInFrontOfARiseIsNoPartOfIt) {
   EXPECT_EQ(Detect(clean, clean).front().start, 999);
 }
 
+TEST(DetectReflectiveCandidatesTest, ANoiseDipAtTheFootIsNoPartOfTheRise) {
+  // Noise pulls the sample two in front of a 20 dB reflection at sample 1000 down by 50 mdB: the
+  // sample behind it lies on the fibre in front, so the reflection starts there.
+  auto points = RiseOn(20.0, 20.0, 5, 0.005);
+  points[998].level -= 0.05f;
+  const auto found = Detect(points, points);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].start, 999);
+}
+
 TEST(DetectReflectiveCandidatesTest, StopsAtFiftyCandidates) {
   auto points = RiseOn(20.0, 0.0, 0, 0.0, 8000);
   for (int r = 0; r < 60; ++r) {

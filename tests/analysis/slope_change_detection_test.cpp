@@ -342,6 +342,22 @@ TEST(AdjustGainIndexTest, ReportsAGainWhereTheTraceStopsFalling) {
   }
 }
 
+TEST(AdjustGainIndexTest, AGainWithinOneStepIsWhereItRises) {
+  // Samples 2.5 m apart, wider than a short pulse: a 0.3 dB gain at 1000 rises within one step, and
+  // the fibre falls again from the next, here and there by a noise step beyond the trace's own.
+  for (const bool noisy : {false, true}) {
+    SCOPED_TRACE(noisy);
+    auto raw = TraceOf(3000, 0.0025, [](double x) { return -10.0 - 0.33 * x + (x >= 2.5 - 1e-9 ? 0.3 : 0.0); });
+    if (noisy) {
+      for (std::size_t i = 0; i < raw.size(); ++i) raw[i].level += i % 2 == 0 ? 0.0025f : -0.0025f;
+      raw[1001].level -= 0.03f;
+    }
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 999, -0.3f, {800, 990, 1040, 1200})};
+    AdjustGainIndex(events, 2, raw, AnalysisParams{});
+    EXPECT_EQ(events[1].sampleIndex, 999);
+  }
+}
+
 TEST(AdjustGainIndexTest, OnANoisyTraceTheGainIsWhereItsRiseBegins) {
   // With 2.5 mdB of ripple every other step of the backscatter falls, the one behind the gain too;
   // a fall counts only beyond the noise, so a one-sample gain at 1000 is reported at the last

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <random>
 
+#include "analysis/analysis_terms.h"
 #include "analysis/reflectance.h"
-#include "trace/wavelength.h"
 
 namespace {
 
@@ -29,6 +29,11 @@ int IndexOf(const SyntheticTraceSpec& spec, double distanceKm) {
   return static_cast<int>(std::lround(distanceKm / spec.spacingKm));
 }
 
+// An event at a distance leaves the sample there untouched and shows from the next one on: the
+// sample of an event is the last in front of it, as instruments store events and the engine reports
+// them.
+int FirstSampleBehind(const SyntheticTraceSpec& spec, double distanceKm) { return IndexOf(spec, distanceKm) + 1; }
+
 }  // namespace
 
 int PulseSamples(const SyntheticTraceSpec& spec) {
@@ -38,7 +43,7 @@ int PulseSamples(const SyntheticTraceSpec& spec) {
 double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb) {
   const double k = spec.backscatterCoefficient - 10.0 * std::log10(static_cast<double>(spec.pulseWidthNs));
   const double correction =
-      ReflectanceCorrection(WavelengthBandNm(spec.wavelengthNm), spec.pulseWidthNs, spec.rangeKm);
+      ReflectanceCorrection(AnalysisBandNm(spec.wavelengthNm), spec.pulseWidthNs, spec.rangeKm);
   return 5.0 * std::log10(std::pow(10.0, (reflectanceDb + k - correction) / 10.0) + 1.0);
 }
 
@@ -63,10 +68,10 @@ double LevelOf(double power) { return 5.0 * std::log10(power); }
 std::vector<double> BackscatterLevels(const SyntheticTraceSpec& spec) {
   const int pulse = PulseSamples(spec);
   std::vector<std::pair<int, double>> losses;
-  for (const SyntheticStep& s : spec.steps) losses.emplace_back(IndexOf(spec, s.distanceKm), s.lossDb);
+  for (const SyntheticStep& s : spec.steps) losses.emplace_back(FirstSampleBehind(spec, s.distanceKm), s.lossDb);
   for (const SyntheticReflection& r : spec.reflections) {
     const int width = r.widthSamples > 0 ? r.widthSamples : pulse;
-    losses.emplace_back(IndexOf(spec, r.distanceKm) + (spec.pulseShaped ? 0 : width), r.lossDb);
+    losses.emplace_back(FirstSampleBehind(spec, r.distanceKm) + (spec.pulseShaped ? 0 : width), r.lossDb);
   }
   std::vector<double> levels(static_cast<std::size_t>(spec.pointCount));
   for (int i = 0; i < spec.pointCount; ++i) {
@@ -85,7 +90,7 @@ std::vector<double> PeakHeights(const SyntheticTraceSpec& spec) {
   const int pulse = PulseSamples(spec);
   std::vector<double> peak(static_cast<std::size_t>(n), 0.0);
   for (const SyntheticReflection& r : spec.reflections) {
-    const int at = IndexOf(spec, r.distanceKm);
+    const int at = FirstSampleBehind(spec, r.distanceKm);
     const int width = r.widthSamples > 0 ? r.widthSamples : pulse;
     const double height = ReflectionHeightDb(spec, r.reflectanceDb);
     for (int i = std::max(at, 0); i < std::min(at + width, n); ++i) peak[static_cast<std::size_t>(i)] = height;

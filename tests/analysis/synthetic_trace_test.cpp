@@ -130,4 +130,24 @@ TEST(SyntheticTraceTest, PulseShapedEventsSpreadOverThePulse) {
   EXPECT_NEAR(points[15250].level, spec.noiseFloorDb, 0.05);
 }
 
+TEST(SyntheticTraceTest, AnEventsSampleIsTheLastInFrontOfIt) {
+  // Instruments store an event at the last sample the event leaves untouched (the foot of a
+  // reflection, the last sample on the line in front of a step); the generator builds it there.
+  for (const bool pulseShaped : {false, true}) {
+    SCOPED_TRACE(pulseShaped);
+    SyntheticTraceSpec spec = Link(-0.33);
+    spec.noiseSigmaDb = 0.0;
+    spec.quantise = false;
+    spec.pulseShaped = pulseShaped;
+    const auto points = MakeSyntheticTrace(spec);
+    // The step from the sample before: the fibre's own at the event's sample, the event's behind it.
+    const auto step = [&](int i) { return points[i].level - points[i - 1].level; };
+    const double fibreStep = -0.33 * spec.spacingKm;
+    EXPECT_NEAR(step(5000), fibreStep, 1e-4) << "splice";
+    EXPECT_LT(step(5001), fibreStep - 5e-4) << "splice";
+    EXPECT_NEAR(step(10000), fibreStep, 1e-4) << "connector";
+    EXPECT_GT(step(10001), 0.05) << "connector";
+  }
+}
+
 }  // namespace
