@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "analysis/event_measurements.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_record.h"
@@ -217,7 +218,9 @@ void COtdrDisplayView::DrawAuxMarkers(QPainter& painter) {
 }
 
 // The current event's stored least-squares windows become the active set's aux markers; an event
-// number the key-event table does not hold leaves them where they are.
+// stored without windows gets them as a marker moved there by hand does (its locations, all 0, would
+// put every aux marker on the user's zero). An event number the key-event table does not hold
+// leaves them where they are.
 void COtdrDisplayView::ReseatAuxMarkersOnCurrentEvent() {
   const SorKeyEvents& events = m_Doc.m_SorRecord.KeyEvents;
   const int row = m_Doc.m_nCurrentEvent;
@@ -225,6 +228,12 @@ void COtdrDisplayView::ReseatAuxMarkersOnCurrentEvent() {
   const SorKeyEvent& event = events.Events[static_cast<std::size_t>(row)];
   MarkerState& markers = m_Doc.m_MarkerState;
   const int s = markers.ActiveMarker == 0 ? 0 : 1;
+  if (!StoresLossWindows(event)) {
+    m_Doc.SetMarkerWindows();
+    UpdateLossAuxMarkers(s);
+    UpdateReflectanceAuxMarkers(s);
+    return;
+  }
   auto index = [&](int k) {
     return m_Doc.GetPosition_Distance(TimeToDistance(event.MarkerLocations[k], m_Doc.m_SorRecord));
   };
