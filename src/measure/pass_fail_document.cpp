@@ -4,6 +4,7 @@
 #include "measure/link_orl_cache.h"
 #include "measure/pass_fail_check.h"
 #include "platform/message_sink.h"
+#include "trace/wavelength.h"
 #include "vocabulary/text_table.h"
 
 namespace {
@@ -41,7 +42,7 @@ void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder) {
   if (doc.m_strWorkPath.empty()) return;
   const bool refusedBefore = doc.m_PassFailThresholds.FileTooLarge != 0;
   doc.m_PassFailThresholds =
-      PassFailLimitsForWavelength(doc.m_PassFailThresholds, doc.m_strWorkPath, doc.m_FibreParams.Wavelength);
+      PassFailLimitsForWavelength(doc.m_PassFailThresholds, doc.m_strWorkPath, TraceBandNm(doc.m_SorRecord));
   // Said once when the file is first found too large, not at every update that reads the limits.
   if (doc.m_PassFailThresholds.FileTooLarge != 0 && !refusedBefore) {
     lumivane::ShowMessage(g_CurrentStrings[TextRow::LimitsFileTooLarge] + "\n" + doc.m_strWorkPath,
@@ -53,7 +54,7 @@ PassFailDialogValues PreparePassFailDialog(COtdrDoc& doc, std::string_view progr
   LoadPassFailLimits(doc, programFolder);
   PassFailDialogValues values;
   values.iniPath = doc.m_strWorkPath;
-  values.wavelength = PassFailBandSection(doc.m_FibreParams.Wavelength);
+  values.wavelength = PassFailBandSection(TraceBandNm(doc.m_SorRecord));
   const PassFailThresholds& limits = doc.m_PassFailThresholds;
   // Each box shows whether its limit is judged now, so that OK without a change judges the same.
   // A limit that is not set shows no value: an empty text leaves the file's key alone on OK.

@@ -11,11 +11,12 @@
 class COtdrDoc;
 
 /// Builds the INI path in `programFolder` into m_strWorkPath and loads the limits of the trace's
-/// wavelength (PassFailLimitsForWavelength). A limits file first found too large to read is reported
+/// band (TraceBandNm, PassFailLimitsForWavelength). A limits file first found too large to read is reported
 /// once. An empty folder leaves the limits alone.
 void LoadPassFailLimits(COtdrDoc& doc, std::string_view programFolder);
 
-/// The limits a trace of `wavelengthNm` is judged with, the one place a limits section is chosen:
+/// The limits a trace of `wavelengthNm` (its band, TraceBandNm, from every caller) is judged with,
+/// the one place a limits section is chosen:
 /// the section of its band (PassFailSectionToRead), or the confirmed limits the file could not keep
 /// for that band, with the enable flags of `current`. Another band's limits never apply: without a
 /// section of its own, or with a file too large to read, nothing is judged. Without a limits file

@@ -9,6 +9,7 @@
 #include "reports/multi_trace_layout.h"
 #include "reports/print_file_reading.h"
 #include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
 #include "vocabulary/text_table.h"
@@ -126,7 +127,7 @@ int FillEventTableSlots(PageSlotStore& store, const std::vector<std::unique_ptr<
       trace.Title = name;
       trace.Used = 1;
       const PassFailThresholds limits =
-          sources.limitsOf ? sources.limitsOf(work.m_FibreParams.Wavelength) : PassFailThresholds{};
+          sources.limitsOf ? sources.limitsOf(TraceBandNm(work.m_SorRecord)) : PassFailThresholds{};
       const EventTableView table = ComputeEventTable(
           {EventRowsInUse(work.m_EventRows, work.m_nEventCount), work.m_nEndEventRow, work.m_SorRecord, limits},
           g_LengthUnitFactor);
@@ -189,7 +190,7 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
   store.m_strSlotFileName = FillPageSlotInfo(slot, record, work.m_FibreParams, work.m_TraceDateTime, path);
 
   // Judged and measured as the panes would show the file once opened.
-  const PassFailThresholds limits = limitsOf ? limitsOf(work.m_FibreParams.Wavelength) : PassFailThresholds{};
+  const PassFailThresholds limits = limitsOf ? limitsOf(TraceBandNm(work.m_SorRecord)) : PassFailThresholds{};
   const EventTableView table = ComputeEventTable({slot.EventRows, work.m_nEndEventRow, record, limits}, g_LengthUnitFactor);
   const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
                                            slot.FilePointCount, points, work.m_nCursorA, work.m_nCursorB,

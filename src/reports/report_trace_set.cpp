@@ -16,6 +16,7 @@
 #include "panes/trace_values.h"
 #include "reports/page_slot.h"
 #include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
 
 namespace {
@@ -125,6 +126,6 @@ ReportTraceSet LoadedTraceSet(const TraceRecord& trace, const LoadedTraceSources
   ReportTraceSet set = ModelTraceSet(model, trace.m_strPath, activeMarker);
   set.ceilingDb = model.m_dDbCeiling;
   set.offsetDb = trace.m_dOffsetDb;
-  if (sources.limitsOf) set.limits = sources.limitsOf(model.m_FibreParams.Wavelength);
+  if (sources.limitsOf) set.limits = sources.limitsOf(TraceBandNm(model.m_SorRecord));
   return set;
 }

@@ -56,7 +56,7 @@ ReportTraceSet DocumentTraceSet(const COtdrDoc& doc);
 ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
                             int activeMarker);
 
-/// The limits a trace of a wavelength (nm) is judged with on paper, as on screen.
+/// The limits a trace of a band (TraceBandNm, nm) is judged with on paper, as on screen.
 using LimitsOfWavelength = std::function<PassFailThresholds(int wavelengthNm)>;
 
 /// Where the loaded traces are read from: the document (null: none holds a trace) and the limits of

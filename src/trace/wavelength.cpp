@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "sor/sor_record.h"
+
 std::int32_t ConvertWavelengthField(std::int16_t field) {
   const std::int32_t tenths = WavelengthFieldTenths(field);
   const std::int32_t whole = tenths / 10;
@@ -23,3 +25,5 @@ std::int32_t WavelengthBandNm(double wavelengthNm) {
 }
 
 std::int32_t NominalWavelengthNm(std::int16_t field) { return WavelengthBandNm(WavelengthFieldTenths(field) / 10.0); }
+
+std::int32_t TraceBandNm(const SorRecord& record) { return NominalWavelengthNm(record.FxdParams.ActualWavelength); }

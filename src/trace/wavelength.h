@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+struct SorRecord;
+
 /// Field values from here on are tenths of a nanometre.
 inline constexpr std::int32_t kWavelengthTenthsFrom = 2000;
 
@@ -35,3 +37,8 @@ std::int32_t WavelengthBandNm(double wavelengthNm);
 /// The band of an actual-wavelength field in either unit (13084 tenths give 1310, 1625 gives 1625):
 /// the nominal wavelength whose typical attenuation a trace takes.
 std::int32_t NominalWavelengthNm(std::int16_t field);
+
+/// A trace's band, from the tenths its record stores (13054 gives 1310): the band the analysis
+/// works at and the band whose limits judge the trace. The whole nanometres shown (1305) may lie
+/// nearer another listed wavelength, so no band is taken from them.
+std::int32_t TraceBandNm(const SorRecord& record);

@@ -168,8 +168,13 @@ TEST(PassFailLimitsByBand, ATypedWavelengthNamesItsBand) {
 
 class PassFailDocumentTest : public ::testing::Test {
  protected:
-  PassFailDocumentTest() : doc(std::make_unique<COtdrDoc>()) { doc->m_FibreParams.Wavelength = 1550; }
+  PassFailDocumentTest() : doc(std::make_unique<COtdrDoc>()) { SetWavelengthField(1550); }
   std::string Folder() const { return dir.path().string(); }
+  // The file's wavelength field (whole nanometres or tenths) and what the panes show of it, as an open sets them.
+  void SetWavelengthField(std::int16_t field) {
+    doc->m_SorRecord.FxdParams.ActualWavelength = field;
+    doc->m_FibreParams.Wavelength = ConvertWavelengthField(field);
+  }
   TempDir dir;
   std::unique_ptr<COtdrDoc> doc;
 };
@@ -177,7 +182,7 @@ class PassFailDocumentTest : public ::testing::Test {
 // A 1651 nm trace is not judged against the 1310 nm limits.
 TEST_F(PassFailDocumentTest, AWavelengthWithoutLimitsOfItsOwnIsJudgedAgainstNothing) {
   dir.WriteFile("otdr config.ini", "[1310]\nSplice Loss=0.4\n[1490]\nSplice Loss=0.9\n");
-  doc->m_FibreParams.Wavelength = 1651;
+  SetWavelengthField(1651);
   LoadPassFailLimits(*doc, Folder());
   EXPECT_EQ(doc->m_strWorkPath, dir.Path("otdr config.ini"));
   EXPECT_EQ(doc->m_PassFailThresholds.Judged, 0);
@@ -185,7 +190,7 @@ TEST_F(PassFailDocumentTest, AWavelengthWithoutLimitsOfItsOwnIsJudgedAgainstNoth
   EXPECT_FALSE(FailsLimit(doc->m_PassFailThresholds, 5.0f, kEventNonReflective, kLimitKindLoss));
   EXPECT_EQ(PreparePassFailDialog(*doc, Folder()).checks, (std::array<std::int32_t, 6>{0, 0, 0, 0, 0, 0}));
 
-  doc->m_FibreParams.Wavelength = 1490;
+  SetWavelengthField(1490);
   LoadPassFailLimits(*doc, Folder());
   EXPECT_EQ(doc->m_PassFailThresholds.Judged, 1);
   EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], 0.9f);
@@ -256,7 +261,7 @@ TEST_F(PassFailDocumentTest, AnotherWavelengthTypedIsWrittenToItsOwnSection) {
 // under the band, which judges from then on; the old section stays as it was.
 TEST_F(PassFailDocumentTest, TheDialogShowsAndWritesTheBand) {
   dir.WriteFile("otdr config.ini", "[1549]\nSplice Loss=0.4\nLink ORL=31\n");
-  doc->m_FibreParams.Wavelength = ConvertWavelengthField(15486);
+  SetWavelengthField(15486);
   PassFailDialogValues values = PreparePassFailDialog(*doc, Folder());
   EXPECT_EQ(values.wavelength, "1550");
   EXPECT_EQ(values.limits[kLimitSpliceLoss], "0.400");

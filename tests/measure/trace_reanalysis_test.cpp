@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "analysis/synthetic_trace.h"
@@ -13,13 +14,17 @@
 #include "document/display_model_params.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
+#include "measure/pass_fail_check.h"
+#include "measure/pass_fail_document.h"
 #include "sor/sor_reader.h"
 #include "sor/sor_text.h"
 #include "sor/sor_writer.h"
 #include "trace/backscatter_field.h"
 #include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
 #include "counting_view.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -334,6 +339,38 @@ TEST_F(TraceReanalysisTest, WholeNanometreWavelengthFieldsAreNotReadAsTenths) {
   CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f)}};
   ReanalyzeDocument(*doc, settings, engine.Fn());
   EXPECT_FLOAT_EQ(engine.paramsSeen.wavelength, 1550.0f);
+}
+
+// A laser within half a nanometre of the midpoint between two listed wavelengths: 1305.4 nm shows
+// as 1305 nm, which lies as near 1300 as 1310. The engine works at the band of the tenths the file
+// stores, and the limits that judge the trace are that band's, whichever section lies nearer the
+// shown whole nanometres.
+TEST_F(TraceReanalysisTest, ALaserNearTheMidpointOfTwoBandsIsAnalysedAndJudgedAtOneBand) {
+  SetTrace(200);
+  const struct {
+    std::int16_t field;
+    std::int32_t band;
+  } cases[] = {{13054, 1310}, {13046, 1300}, {15196, 1490}, {15204, 1550}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    doc->m_SorRecord.FxdParams.ActualWavelength = c.field;
+    BuildFibreParams(kSorFileKind, doc->m_SorRecord, doc->m_FibreParams, 20.0);
+    CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f)}};
+    ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
+    EXPECT_EQ(TraceBandNm(doc->m_SorRecord), c.band);
+    EXPECT_EQ(WavelengthBandNm(engine.paramsSeen.wavelength), c.band) << "the band the engine works at";
+
+    lumivane::test::TempDir folder;
+    folder.WriteFile("otdr config.ini", "[1300]\nSplice Loss=0.3\n[1310]\nSplice Loss=0.31\n"
+                                        "[1490]\nSplice Loss=0.49\n[1550]\nSplice Loss=0.55\n");
+    doc->m_PassFailThresholds = PassFailThresholds{};
+    LoadPassFailLimits(*doc, folder.path().string());
+    EXPECT_FLOAT_EQ(doc->m_PassFailThresholds.Limit[kLimitSpliceLoss], c.band == 1300 ? 0.3f
+                                                                     : c.band == 1310 ? 0.31f
+                                                                     : c.band == 1490 ? 0.49f
+                                                                                      : 0.55f);
+    EXPECT_EQ(PreparePassFailDialog(*doc, folder.path().string()).wavelength, std::to_string(c.band));
+  }
 }
 
 TEST_F(TraceReanalysisTest, KeyEventFieldsSaturateAndKeepThousandths) {

@@ -17,6 +17,7 @@
 #include "reports/print_job_plan.h"
 #include "reports/report_page_texts.h"
 #include "reports/ui/report_canvas.h"
+#include "trace/wavelength.h"
 #include "traceview/trace_db.h"
 #include "vocabulary/length_unit.h"
 #include "vocabulary/text_rows.h"
@@ -112,7 +113,7 @@ void SingleTraceReport::PrintBatchPage(const ReportPage& page, ReportCanvas& can
     return;
   }
   // Each file is judged with its own wavelength's limits, as it would be on screen.
-  const PassFailThresholds limits = LimitsForWavelength(g_WorkTrace.m_FibreParams.Wavelength);
+  const PassFailThresholds limits = LimitsForWavelength(TraceBandNm(g_WorkTrace.m_SorRecord));
   PrintReportPage(page, canvas, WorkTraceSet(g_WorkTrace, path, limits, page.state.m_nPrintActiveMarker), ref.Page);
   PrintReportFooter(page, canvas);
 }

@@ -35,6 +35,7 @@ class PassFailDlgTest : public ::testing::Test {
   PassFailDlgTest() : doc(std::make_unique<COtdrDoc>()) {
     InitLanguageTable();
     SelectLanguage(BUILD_LANGUAGE);
+    doc->m_SorRecord.FxdParams.ActualWavelength = 1550;
     doc->m_FibreParams.Wavelength = 1550;
     doc->AddView(view, PaneKind::EventTable);
   }
@@ -156,6 +157,7 @@ TEST_F(PassFailDlgTest, ALimitThatIsNotSetOpensUntickedAndOkKeepsItSo) {
   std::string ini = "[1550]\nEvent Relf=-40\n[1310]\n";
   for (const Case& c : cases) ini += std::string(c.key) + "=" + c.stored + "\n";
   dir.WriteFile("otdr config.ini", ini);
+  doc->m_SorRecord.FxdParams.ActualWavelength = 1310;
   doc->m_FibreParams.Wavelength = 1310;
   const auto judged = [this](const Case& c) {
     const std::int32_t type = c.limit == kLimitConnectorLoss ? kEventReflective : kEventNonReflective;
