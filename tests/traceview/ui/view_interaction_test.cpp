@@ -5,7 +5,9 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 
 #include "display_view_fixture.h"
@@ -265,9 +267,29 @@ TEST_F(ViewInteractionTest, AnotherPanesBroadcastReseatsTheAuxMarkersOnTheCurren
   view->OnUpdate(&spy, kHintEventChosen);
   EXPECT_EQ(doc->m_MarkerState.LossAuxMarkers[0][0].SampleIndex, 3000) << "no key event 4: nothing moves";
   doc->m_nCurrentEvent = 0;
+  SorKeyEvent& event = doc->m_SorRecord.KeyEvents.Events[0];
+  doc->m_SorRecord.FxdParams.GroupIndex = 146800;
+  const std::int32_t stored[kSorMarkerLocations] = {10000, 20000, 30000, 40000, 25000};
+  std::copy(std::begin(stored), std::end(stored), event.MarkerLocations);
   view->OnUpdate(&spy, kHintEventChosen);
-  EXPECT_EQ(doc->m_MarkerState.LossAuxMarkers[0][0].SampleIndex, 0) << "the event's stored windows";
-  EXPECT_EQ(doc->m_MarkerState.LossAuxMarkers[0][3].SampleIndex, 0);
+  for (int k = 0; k < 4; ++k) {
+    const double km = TimeToDistance(stored[k], doc->m_SorRecord);
+    EXPECT_EQ(doc->m_MarkerState.LossAuxMarkers[0][k].SampleIndex, doc->GetPosition_Distance(km))
+        << "the event's stored windows, " << k;
+  }
+  EXPECT_LT(doc->m_MarkerState.LossAuxMarkers[0][0].SampleIndex, doc->m_MarkerState.LossAuxMarkers[0][3].SampleIndex);
+
+  // An event stored without windows (every location 0) gets them around the marker on it, as a
+  // marker moved there by hand does, not on the user's zero.
+  std::fill(std::begin(event.MarkerLocations), std::end(event.MarkerLocations), 0);
+  doc->m_MarkerState.ActiveMarker = 0;
+  doc->m_MarkerState.MarkerA = 2000;
+  view->OnUpdate(&spy, kHintEventChosen);
+  const AuxMarker* aux = doc->m_MarkerState.LossAuxMarkers[0];
+  EXPECT_LT(aux[0].SampleIndex, aux[1].SampleIndex);
+  EXPECT_LE(aux[1].SampleIndex, 2000);
+  EXPECT_GE(aux[2].SampleIndex, 2000);
+  EXPECT_LT(aux[2].SampleIndex, aux[3].SampleIndex);
 }
 
 TEST_F(ViewInteractionTest, LengthUnitsApplyBroadcastAndStore) {
