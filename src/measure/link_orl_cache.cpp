@@ -6,6 +6,7 @@
 #include "document/otdr_doc.h"
 #include "measure/optical_return_loss.h"
 #include "platform/saturate.h"
+#include "trace/wavelength.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ float StoredLinkOrl(const SorRecord& record) {
 float PeekLinkOrl(const COtdrDoc& doc) {
   if (g_DisplayState.LinkOrlDirty != 0) {
     const float orl =
-        ComputeLinkOrl(doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+        ComputeLinkOrl(doc.m_EventRows, doc.m_nEventCount, static_cast<float>(TraceBandNm(doc.m_SorRecord)));
     // No end row leaves nothing to measure, which the computation reports as 0 dB.
     return orl > 0.0f ? orl : kMissingValue;
   }

@@ -9,6 +9,7 @@
 #include "panes/marker_info_text.h"
 #include "panes/marker_readings.h"
 #include "trace/trace_conversions.h"
+#include "trace/wavelength.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ std::array<std::string, kMarkerReadingCount> MarkerReadingTexts(const COtdrDoc& 
 }
 
 float MarkerOrlOf(const COtdrDoc& doc) {
-  return ComputeMarkerOrl(doc, doc.m_EventRows, doc.m_nEventCount, static_cast<float>(doc.m_FibreParams.Wavelength));
+  return ComputeMarkerOrl(doc, doc.m_EventRows, doc.m_nEventCount, static_cast<float>(TraceBandNm(doc.m_SorRecord)));
 }
 
 int MarkerEventNumber(const COtdrDoc& doc) {

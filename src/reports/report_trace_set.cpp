@@ -52,7 +52,7 @@ ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<co
   const MarkerReadings readings =
       MeasureMarkerReadings(markers, record, n, samples, work.m_dFibreLengthKm, std::fabs(dB - dA), 0.0);
   const float orl =
-      EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(work.m_FibreParams.Wavelength), dA, dB);
+      EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(TraceBandNm(record)), dA, dB);
   const int eventNumber =
       FindEventAtMarkerIndex(work.m_dFibreLengthKm, UserZeroDistanceKm(record), rows, static_cast<int>(rows.size()),
                              record.FxdParams.DataPointCounts[0], n, markerA, markerB, activeMarker);

@@ -114,6 +114,7 @@ class LinkOrlCacheTest : public ::testing::Test {
  protected:
   LinkOrlCacheTest() : doc(std::make_unique<COtdrDoc>()) {
     ResetDisplayState();
+    doc->m_SorRecord.FxdParams.ActualWavelength = 1310;
     doc->m_FibreParams.Wavelength = 1310;
     doc->m_EventRows[0] = Row(kEventLaunch, 0.0f, -45.0f);
     doc->m_EventRows[1] = Row(kEventEnd, 10.0f, -14.7f);
@@ -162,6 +163,16 @@ TEST_F(LinkOrlCacheTest, TheStoredOrlIsRoundedHalfUp) {
   g_DisplayState.LinkOrlDirty = 1;
   const float orl = TakeLinkOrl(*doc);
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.OpticalReturnLoss, static_cast<int>(std::lround(orl * 1000.0)));
+}
+
+// A 1305.4 nm laser shows as 1305 nm, as near 1300 as 1310: the link ORL takes the constants of the
+// band of the tenths the file stores, the band the analysis and the limits work at.
+TEST_F(LinkOrlCacheTest, ALaserNearTheMidpointOfTwoBandsTakesTheConstantsOfItsStoredBand) {
+  ASSERT_NE(ComputeLinkOrl(doc->m_EventRows, 2, 1310.0f), ComputeLinkOrl(doc->m_EventRows, 2, 1300.0f));
+  doc->m_SorRecord.FxdParams.ActualWavelength = 13054;
+  doc->m_FibreParams.Wavelength = 1305;
+  g_DisplayState.LinkOrlDirty = 1;
+  EXPECT_FLOAT_EQ(TakeLinkOrl(*doc), ComputeLinkOrl(doc->m_EventRows, 2, 1310.0f));
 }
 
 }  // namespace
