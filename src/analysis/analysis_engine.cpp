@@ -93,6 +93,7 @@ void FindCandidates(Run& run) {
 
   FindReflectiveEnds(run.Points(), c, run.candidateCount, run.reference, run.noiseStart, run.Raw(),
                      run.PulseWidth(), run.Wavelength(), run.backscatterSlope);
+  EndLaunchWithoutReflection(c, run.candidateCount, run.Points(), run.PulseWidth(), run.backscatterSlope);
   FindLaunchPeak(c[0], run.Raw());
   run.candidateCount = FilterReflectiveCandidates(c, run.candidateCount, run.Points(), run.Raw(), run.reference);
   run.candidateCount = AnchorLaunchCandidate(c, run.candidateCount, run.Raw());

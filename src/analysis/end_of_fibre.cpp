@@ -236,7 +236,9 @@ int DetectEndByThreshold(const AnalysisContext& context, const AnalysisParams& p
                          std::span<AnalysisEvent> events, int count) {
   if (count <= 1 || context.points.empty()) return 0;
   for (int i = 0; i < count; ++i) events[static_cast<std::size_t>(i)].endFlag = 0;
-  for (int i = 1; i < count; ++i) {
+  // Behind the noise start a loss is measured on noise, not on fibre: an echo there of a reflection
+  // in front of the analysed span (a launch cable's connector) would end the fibre where it never does.
+  for (int i = 1; i < InFrontOfNoise(events, count, context.noiseStart); ++i) {
     AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     if (std::fabs(event.loss) > params.endThreshold) {
       event.endFlag = kEndFlag;

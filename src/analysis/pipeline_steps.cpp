@@ -11,6 +11,10 @@
 namespace {
 
 constexpr double kLaunchMergeKm = 0.0015;
+constexpr double kLaunchDeadZonePulses = 1.5;
+// A launch reflection has fallen by this much three pulse lengths behind sample 0, however it is shaped.
+constexpr double kLaunchProbePulses = 3.0;
+constexpr double kLaunchReflectionDb = 0.5;
 constexpr double kQuietNoise = 0.005;  // dB of mean smoothing residual
 constexpr double kStrongNoise = 0.05;
 constexpr double kLaunchLevelMargin = 5.0;    // dB above the reference
@@ -33,6 +37,24 @@ int InsertLaunchCandidate(ReflectiveCandidateList& candidates, int count, std::s
   std::copy_backward(candidates.begin(), candidates.begin() + newCount - 1, candidates.begin() + newCount);
   candidates[0] = ReflectiveCandidate{0, 0, 0, end, points[0].distance};
   return newCount;
+}
+
+void EndLaunchWithoutReflection(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
+                                int pulseWidth, float backscatterSlope) {
+  const int n = static_cast<int>(points.size());
+  if (count < 1 || n < 2 || candidates[0].start != 0) return;
+  ReflectiveCandidate& launch = candidates[0];
+  const double pulseSamples = pulseWidth / 10.0 / (SampleSpacing(points) * 1000.0);
+  const int next = count > 1 ? candidates[1].start : n - 1;
+  const int deadZoneEnd = std::clamp(std::min(lumivane::TruncToInt32(kLaunchDeadZonePulses * pulseSamples), next), 1, n - 1);
+  if (launch.end <= deadZoneEnd) return;
+  const int probe = std::clamp(std::min(lumivane::TruncToInt32(kLaunchProbePulses * pulseSamples), next), deadZoneEnd, n - 1);
+  const int highest = HighestSample(points, 0, deadZoneEnd + 1);
+  // What the trace falls from its highest level to the probe, beyond what the fibre loses on the way.
+  const double fall = LevelAt(points, highest) - LevelAt(points, probe) +
+                      backscatterSlope * (DistanceAt(points, probe) - DistanceAt(points, highest));
+  if (fall >= kLaunchReflectionDb) return;
+  launch.end = deadZoneEnd;
 }
 
 void FindLaunchPeak(ReflectiveCandidate& launch, std::span<const TracePoint> raw) {

@@ -236,6 +236,52 @@ TEST_P(RealisticLinkTest, AnEndAtTheNoiseOnsetMeasuresTheFibreNotTheDrop) {
   }
 }
 
+// The samples from the one at `zeroKm` on, their distances counted from it, as a reanalysis hands
+// them over when the user's zero lies inside the fibre (behind a launch cable).
+std::vector<TracePoint> FromZero(const std::vector<TracePoint>& points, const SyntheticTraceSpec& spec, double zeroKm) {
+  const auto first = static_cast<std::ptrdiff_t>(std::lround(zeroKm / spec.spacingKm));
+  std::vector<TracePoint> span(points.begin() + first, points.end());
+  for (TracePoint& p : span) p.distance -= static_cast<float>(zeroKm);
+  return span;
+}
+
+// A user's zero behind a launch cable: the engine gets the samples from it on, the first of them on
+// plain fibre with no launch reflection. Behind the zero it finds what it finds on the whole trace,
+// at the same places with the same losses (a splice 200 m behind the zero among them), and the
+// fibre ends at the same end with the loss from the zero.
+TEST_P(RealisticLinkTest, FromAZeroInsideTheFibreItFindsWhatTheWholeTraceShowsBehindIt) {
+  SyntheticTraceSpec spec = RealisticLinkSpec(20000);
+  spec.seed = GetParam();
+  const double zero = spec.steps.front().distanceKm - 0.2;
+  const double end = spec.reflections.back().distanceKm;
+  const std::vector<TracePoint> whole = MakeSyntheticTrace(spec);
+  const Result full = Analyse(whole, spec);
+  SyntheticTraceSpec span = spec;
+  span.pointCount -= static_cast<int>(std::lround(zero / spec.spacingKm));
+  const Result r = Analyse(FromZero(whole, spec, zero), span);
+  ExpectPhysicalEvents(r, span);
+  ExpectEndAt(r, spec, end - zero, LinkLossInFront(spec, end) - LinkLossInFront(spec, zero));
+
+  std::vector<AnalysisEvent> behind;
+  for (int i = 1; i < full.count; ++i) {
+    if (full.events[static_cast<std::size_t>(i)].position > zero) behind.push_back(full.events[static_cast<std::size_t>(i)]);
+  }
+  ASSERT_EQ(r.count - 1, static_cast<int>(behind.size()));
+  EXPECT_NEAR(r.events[1].position, 0.2, PulseKm(spec));
+  for (std::size_t i = 0; i < behind.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "event at " << behind[i].position << " km");
+    const AnalysisEvent& e = r.events[i + 1];
+    EXPECT_EQ(e.type, behind[i].type);
+    EXPECT_NEAR(e.position, behind[i].position - zero, PulseKm(spec));
+    EXPECT_EQ(HasEndFlag(e), HasEndFlag(behind[i]));
+    if (behind[i].loss == kNoValue) {
+      EXPECT_EQ(e.loss, kNoValue);
+    } else {
+      EXPECT_NEAR(e.loss, behind[i].loss, 0.1);
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(MoreSeeds, RealisticLinkTest, testing::Values(6u, 7u));
 
 }  // namespace

@@ -172,7 +172,8 @@ TEST_F(StoredEventsInterop, ReanalysisFindsTheClearStepsTheEndAndNothingTheTrace
     const Reanalysed r = Reanalyse(file.name);
     int clear = 0, foundAgain = 0, unshown = 0;
     for (const ListedEvent& s : r.stored) {
-      if (!Clear(r.stored, s)) continue;
+      // The reanalysis starts at the user's zero: a step in front of it lies outside what it analyses.
+      if (!Clear(r.stored, s) || s.km < 0.0) continue;
       ++clear;
       const bool found = std::any_of(r.found.begin(), r.found.end(), [&](const ListedEvent& f) {
         return std::fabs(f.km - s.km) <= std::max(r.pulseKm, kMinFoundReachKm) &&
