@@ -17,18 +17,9 @@ inline bool IsLongRange(double rangeKm) {
   return std::fabs(rangeKm - 160.0) < 0.1 || std::fabs(rangeKm - 240.0) < 0.1;
 }
 
-/// The band a trace is analysed at: the listed wavelength nearest its own (see trace/wavelength.h).
-/// Lasers sit a few nanometres off nominal, so every wavelength rule of the engine keys on the band: a
-/// 1308.4 nm trace is analysed as a 1310 nm one. A trace whose file gives no wavelength is analysed
-/// as a single-mode 1310 nm one: the nearest band, 850 nm, would hold a single-mode fibre's
-/// backscatter to the multimode slopes of 2 dB/km and more and lose every splice.
-inline int AnalysisBandNm(double wavelengthNm) {
-  constexpr int kUnstatedBandNm = 1310;
-  return wavelengthNm >= kLowestWavelengthNm ? WavelengthBandNm(wavelengthNm) : kUnstatedBandNm;
-}
-
-/// True when the trace is analysed at the band `bandNm`.
-inline bool IsBand(double wavelengthNm, int bandNm) { return AnalysisBandNm(wavelengthNm) == bandNm; }
+/// True when the trace is analysed at the band `bandNm`. Lasers sit a few nanometres off nominal, so
+/// every wavelength rule of the engine keys on the band: a 1308.4 nm trace is analysed as a 1310 nm one.
+inline bool IsBand(double wavelengthNm, int bandNm) { return WavelengthBandNm(wavelengthNm) == bandNm; }
 
 /// True for the multimode bands (850 and 1300 nm), which have estimators of their own.
 inline bool IsMultimodeWavelength(double wavelengthNm) {

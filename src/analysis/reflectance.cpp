@@ -88,7 +88,7 @@ void ComputeReflectance(std::span<const TracePoint> raw, std::span<AnalysisEvent
                         const AnalysisParams& params) {
   if (raw.empty()) return;
   const float correction =
-      ReflectanceCorrection(AnalysisBandNm(params.wavelength), params.pulseWidth, params.range);
+      ReflectanceCorrection(WavelengthBandNm(params.wavelength), params.pulseWidth, params.range);
   const bool measurable = params.pulseWidth > 0;
   const float k = params.backscatterCoefficient - 10.0f * std::log10(static_cast<float>(params.pulseWidth));
   for (int i = 0; i < count; ++i) {

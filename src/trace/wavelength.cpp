@@ -12,6 +12,7 @@ std::int32_t ConvertWavelengthField(std::int16_t field) {
 }
 
 int WavelengthBandIndex(double wavelengthNm) {
+  if (!(wavelengthNm >= kLowestWavelengthNm)) wavelengthNm = kUnstatedBandNm;
   int best = 0;
   for (int entry = 1; entry < static_cast<int>(kListedWavelengthsNm.size()); ++entry) {
     const auto gap = [&](int e) { return std::fabs(kListedWavelengthsNm[static_cast<std::size_t>(e)] - wavelengthNm); };

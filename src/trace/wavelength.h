@@ -26,7 +26,12 @@ std::int32_t ConvertWavelengthField(std::int16_t field);
 /// The wavelengths (nm) that the analysis, the link ORL and the pass/fail limits know rules for.
 inline constexpr std::array<std::int32_t, 8> kListedWavelengthsNm = {850, 1300, 1310, 1383, 1490, 1550, 1625, 1650};
 
-/// Position in kListedWavelengthsNm of the listed wavelength nearest `wavelengthNm` (the lower one on a tie).
+/// The band of a trace whose file gives no wavelength: single-mode 1310 nm. The nearest listed one, 850 nm,
+/// would hold a single-mode fibre to the multimode slopes of 2 dB/km and more and lose every splice.
+inline constexpr std::int32_t kUnstatedBandNm = 1310;
+
+/// Position in kListedWavelengthsNm of the listed wavelength nearest `wavelengthNm` (the lower one on a
+/// tie); that of kUnstatedBandNm where the value is no wavelength.
 int WavelengthBandIndex(double wavelengthNm);
 
 /// The trace's band: the listed wavelength nearest `wavelengthNm`. Lasers sit a few nanometres off

@@ -43,7 +43,7 @@ int PulseSamples(const SyntheticTraceSpec& spec) {
 double ReflectionHeightDb(const SyntheticTraceSpec& spec, double reflectanceDb) {
   const double k = spec.backscatterCoefficient - 10.0 * std::log10(static_cast<double>(spec.pulseWidthNs));
   const double correction =
-      ReflectanceCorrection(AnalysisBandNm(spec.wavelengthNm), spec.pulseWidthNs, spec.rangeKm);
+      ReflectanceCorrection(WavelengthBandNm(spec.wavelengthNm), spec.pulseWidthNs, spec.rangeKm);
   return 5.0 * std::log10(std::pow(10.0, (reflectanceDb + k - correction) / 10.0) + 1.0);
 }
 

@@ -90,7 +90,7 @@ TEST_F(PrefillTest, ValuesTheTraceLacksOpenOnTheEntrysValues) {
 }
 
 TEST(NearestAnalysisWavelength, PicksTheClosestEntry) {
-  const std::vector<std::pair<double, int>> cases = {{0.0, 0},    {850.0, 0},  {1309.6, 2}, {1304.0, 1},
+  const std::vector<std::pair<double, int>> cases = {{0.0, 2},    {850.0, 0},  {1309.6, 2}, {1304.0, 1},
                                                      {1550.0, 5}, {1651.0, 7}, {1637.0, 6}, {9999.0, 7}};
   for (const auto& [nm, entry] : cases) EXPECT_EQ(NearestAnalysisWavelength(nm), entry) << nm;
 }

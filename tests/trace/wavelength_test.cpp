@@ -34,7 +34,9 @@ TEST(WavelengthBandNm, TakesTheNearestListedWavelength) {
   struct Case { double nm; std::int32_t band; };
   const Case cases[] = {
       {1308.4, 1310}, {1312.9, 1310}, {1548.6, 1550}, {1651.3, 1650}, {1625.0, 1625}, {1637.0, 1625},
-      {1304.0, 1300}, {1305.0, 1300}, {1383.0, 1383}, {0.0, 850}, {9999.0, 1650},
+      {1304.0, 1300}, {1305.0, 1300}, {1383.0, 1383}, {9999.0, 1650},
+      // A file that gives no wavelength is taken as single-mode 1310 nm, not as the nearest 850 nm.
+      {0.0, 1310}, {199.9, 1310}, {200.0, 850},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.nm);
