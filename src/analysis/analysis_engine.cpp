@@ -42,6 +42,7 @@ struct Run {
   float reference = 0.0f;
   float backscatterSlope = 0.0f;
   float backscatterIntercept = 0.0f;
+  bool launchWithoutReflection = false;
   int candidateCount = 0;
   int eventCount = 0;
 
@@ -93,7 +94,8 @@ void FindCandidates(Run& run) {
 
   FindReflectiveEnds(run.Points(), c, run.candidateCount, run.reference, run.noiseStart, run.Raw(),
                      run.PulseWidth(), run.Wavelength(), run.backscatterSlope);
-  EndLaunchWithoutReflection(c, run.candidateCount, run.Points(), run.PulseWidth(), run.backscatterSlope);
+  run.launchWithoutReflection =
+      EndLaunchWithoutReflection(c, run.candidateCount, run.Points(), run.PulseWidth(), run.backscatterSlope);
   FindLaunchPeak(c[0], run.Raw());
   run.candidateCount = FilterReflectiveCandidates(c, run.candidateCount, run.Points(), run.Raw(), run.reference);
   run.candidateCount = AnchorLaunchCandidate(c, run.candidateCount, run.Raw());
@@ -157,6 +159,8 @@ void AssembleEvents(Run& run) {
   }
   run.eventCount = MergeCloseReflections(run.Raw(), run.Events(), run.eventCount);
   ComputeReflectance(run.Raw(), run.Events(), run.eventCount, run.params);
+  // Backscatter at a zero inside the fibre would read as a weak reflection that is not there.
+  if (run.launchWithoutReflection && run.eventCount > 0) run.Events()[0].reflectance = kNoValue;
   RecomputeLosses(run);
 }
 

@@ -111,7 +111,8 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
     AnalysisEvent e = events[static_cast<std::size_t>(i)];
     const bool reflectionImpossible = (IsReflective(e) || e.type == kEventLaunch) && !(e.reflectance < 0.0f);
     if (i == 0 || HasEndFlag(e)) {
-      if (reflectionImpossible) e.reflectance = kUnmeasuredReflectance;
+      // A reflectance the engine could not measure is missing, not impossible.
+      if (reflectionImpossible && e.reflectance != kNoValue) e.reflectance = kUnmeasuredReflectance;
       kept.Retain(e);
       continue;
     }

@@ -39,22 +39,22 @@ int InsertLaunchCandidate(ReflectiveCandidateList& candidates, int count, std::s
   return newCount;
 }
 
-void EndLaunchWithoutReflection(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
+bool EndLaunchWithoutReflection(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
                                 int pulseWidth, float backscatterSlope) {
   const int n = static_cast<int>(points.size());
-  if (count < 1 || n < 2 || candidates[0].start != 0) return;
+  if (count < 1 || n < 2 || candidates[0].start != 0) return false;
   ReflectiveCandidate& launch = candidates[0];
   const double pulseSamples = pulseWidth / 10.0 / (SampleSpacing(points) * 1000.0);
   const int next = count > 1 ? candidates[1].start : n - 1;
   const int deadZoneEnd = std::clamp(std::min(lumivane::TruncToInt32(kLaunchDeadZonePulses * pulseSamples), next), 1, n - 1);
-  if (launch.end <= deadZoneEnd) return;
   const int probe = std::clamp(std::min(lumivane::TruncToInt32(kLaunchProbePulses * pulseSamples), next), deadZoneEnd, n - 1);
   const int highest = HighestSample(points, 0, deadZoneEnd + 1);
   // What the trace falls from its highest level to the probe, beyond what the fibre loses on the way.
   const double fall = LevelAt(points, highest) - LevelAt(points, probe) +
                       backscatterSlope * (DistanceAt(points, probe) - DistanceAt(points, highest));
-  if (fall >= kLaunchReflectionDb) return;
-  launch.end = deadZoneEnd;
+  if (fall >= kLaunchReflectionDb) return false;
+  launch.end = std::min(launch.end, deadZoneEnd);
+  return true;
 }
 
 void FindLaunchPeak(ReflectiveCandidate& launch, std::span<const TracePoint> raw) {

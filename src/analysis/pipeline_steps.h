@@ -13,8 +13,8 @@ int InsertLaunchCandidate(ReflectiveCandidateList& candidates, int count, std::s
 /// launch reflection, and the backscatter's own decline (`backscatterSlope`, dB/km) is no falling
 /// edge: a launch that three pulse lengths behind sample 0 has not fallen 0.5 dB below its highest
 /// level, beyond that decline, ends one and a half pulse lengths behind sample 0 (or at the next
-/// candidate, if sooner).
-void EndLaunchWithoutReflection(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
+/// candidate, if sooner). Returns whether the launch has no reflection.
+bool EndLaunchWithoutReflection(ReflectiveCandidateList& candidates, int count, std::span<const TracePoint> points,
                                 int pulseWidth, float backscatterSlope);
 
 /// Moves the launch peak to the highest raw sample in [start, end) (the first on ties).

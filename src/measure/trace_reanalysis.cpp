@@ -124,10 +124,12 @@ std::vector<TracePoint> TracePoints(const SorRecord& record, const AnalysedSpan&
   return points;
 }
 
-// An end made up at the noise onset has no reflection, and a section too short to measure no
-// attenuation: both are 0, which shows as missing and is judged by no limit, as once the file is
-// saved and opened again.
-float ShownReflectance(float reflectance) { return reflectance == kUnmeasuredReflectance ? 0.0f : reflectance; }
+// An end made up at the noise onset and a launch on plain fibre have no reflection, and a section
+// too short to measure no attenuation: all are 0, which shows as missing and is judged by no limit,
+// as once the file is saved and opened again.
+float ShownReflectance(float reflectance) {
+  return reflectance == kUnmeasuredReflectance || reflectance == kNoValue ? 0.0f : reflectance;
+}
 float ShownAttenuation(float attenuation) { return attenuation == kNoValue ? 0.0f : attenuation; }
 // A loss the engine could not measure is stored as the format's "not measured".
 float StoredLoss(float loss) { return loss == kNoValue ? 0.0f : loss; }

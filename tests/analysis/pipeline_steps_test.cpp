@@ -56,19 +56,21 @@ TEST(InsertLaunchCandidateTest, FullListDropsItsLastCandidate) {
 }
 
 // 100 ns is 15 samples of 1 m for one and a half pulse lengths (to a sample: the spacing is a float). A launch on plain fibre (the first
-// sample at a user's zero behind a launch cable) ends there, never later than the next candidate; a
-// launch that falls from a reflection keeps the end its edge gave it.
+// sample at a user's zero behind a launch cable) has no reflection and ends there, never later than
+// the next candidate; a launch that falls from a reflection keeps the end its edge gave it.
 TEST(EndLaunchWithoutReflectionTest, Cases) {
   struct Case {
     const char* name;
     float reflectionDb;  // launch reflection over the first 5 samples, above the fibre
     int launchEnd, nextStart;
     int expectedEnd;
+    bool withoutReflection;
   } cases[] = {
-      {"plain fibre", 0.0f, 1500, 2000, 15},
-      {"plain fibre, the next candidate inside the dead zone", 0.0f, 1500, 10, 10},
-      {"plain fibre, an end already inside the dead zone", 0.0f, 12, 2000, 12},
-      {"a reflection", 3.0f, 40, 2000, 40},
+      {"plain fibre", 0.0f, 1500, 2000, 15, true},
+      {"plain fibre, the next candidate inside the dead zone", 0.0f, 1500, 10, 10, true},
+      {"plain fibre, an end already inside the dead zone", 0.0f, 12, 2000, 12, true},
+      {"a reflection", 3.0f, 40, 2000, 40, false},
+      {"a reflection ending inside the dead zone", 3.0f, 8, 2000, 8, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -77,7 +79,7 @@ TEST(EndLaunchWithoutReflectionTest, Cases) {
     ReflectiveCandidateList list{};
     list[0] = Candidate(0, 0, c.launchEnd, points);
     list[1] = Candidate(c.nextStart, c.nextStart + 2, c.nextStart + 5, points);
-    EndLaunchWithoutReflection(list, 2, points, 100, -0.33f);
+    EXPECT_EQ(EndLaunchWithoutReflection(list, 2, points, 100, -0.33f), c.withoutReflection);
     EXPECT_NEAR(list[0].end, c.expectedEnd, 1);
   }
 }

@@ -534,16 +534,19 @@ TEST_F(TraceReanalysisTest, DistancesToTheEndCountToTheEndEventNotTheLastRow) {
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(doc->m_EventRows[i].DistanceToEnd, expected[i], kTimeStepKm) << i;
 }
 
-// An end made up at the noise onset has no measured reflection: it shows as missing, as it does after
-// saving and opening the file again, and a section too short to measure has no attenuation.
+// An end made up at the noise onset and a launch on plain fibre (a zero inside the fibre) have no
+// measured reflection: they show as missing, as they do after saving and opening the file again, and
+// a section too short to measure has no attenuation.
 TEST_F(TraceReanalysisTest, UnmeasuredValuesShowAsMissing) {
   SetTrace(200);
   AnalysisEvent madeUpEnd = Event(kEventNonReflective, 0.15f, 0.0001f, 0.0001f, kEndFlag);
   madeUpEnd.attenuation = kNoValue;
-  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f), madeUpEnd}};
+  CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, kNoValue), madeUpEnd}};
   ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
-  EXPECT_EQ(doc->m_EventRows[1].Reflectance, 0.0f);
-  EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].Reflectance, 0);
+  for (int i : {0, 1}) {
+    EXPECT_EQ(doc->m_EventRows[i].Reflectance, 0.0f) << i;
+    EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[i].Reflectance, 0) << i;
+  }
   EXPECT_EQ(doc->m_EventRows[1].Attenuation, 0.0f);
   EXPECT_EQ(doc->m_SorRecord.KeyEvents.Events[1].Slope, 0);
 }
