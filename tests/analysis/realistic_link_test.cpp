@@ -286,6 +286,23 @@ TEST_P(RealisticLinkTest, FromAZeroInsideTheFibreItFindsWhatTheWholeTraceShowsBe
   }
 }
 
+// A user's zero on a connector, or a few metres in front of it: the launch is that connector's
+// reflection and keeps its reflectance.
+TEST_P(RealisticLinkTest, FromAZeroOnAConnectorTheLaunchKeepsItsReflectance) {
+  SyntheticTraceSpec spec = RealisticLinkSpec(20000);
+  spec.seed = GetParam();
+  const SyntheticReflection& connector = spec.reflections.front();
+  const std::vector<TracePoint> whole = MakeSyntheticTrace(spec);
+  for (double inFront : {0.0, 0.001, 0.003}) {
+    SCOPED_TRACE(testing::Message() << inFront << " km in front");
+    const double zero = connector.distanceKm - inFront;
+    SyntheticTraceSpec span = spec;
+    span.pointCount -= static_cast<int>(std::lround(zero / spec.spacingKm));
+    const Result r = Analyse(FromZero(whole, spec, zero), span);
+    EXPECT_NEAR(r.events[0].reflectance, connector.reflectanceDb, 2.0);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(MoreSeeds, RealisticLinkTest, testing::Values(6u, 7u));
 
 }  // namespace
