@@ -7,6 +7,7 @@
 
 #include "analysis/analysis_terms.h"
 #include "analysis/event_list_helpers.h"
+#include "analysis/pulse_noise.h"
 
 namespace {
 
@@ -179,6 +180,28 @@ int DropLossBelowFitNoise(std::span<AnalysisEvent> events, int count, std::span<
       const double after = windowDeviation(m[2], std::min(m[3], m[2] + 100));
       const double span = std::fabs((DistanceAt(points, m[2]) - DistanceAt(points, m[1])) * bs);
       if (std::fabs(event.loss) < before + after + span) continue;
+    }
+    kept.Retain(event);
+  }
+  return kept.Store(events);
+}
+
+int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
+                             int pulseSamples) {
+  // A step stands out when it exceeds what the noise of two pulse means makes this many times.
+  constexpr double kStepNoiseSigmas = 3.0;
+  // The noise is taken from this many pulse lengths around the event, never fewer samples than a
+  // robust spread needs: near enough to be the event's own noise.
+  constexpr int kNoisePulses = 16;
+  constexpr int kLeastNoiseSpan = 100;
+  const int span = static_cast<int>(std::clamp<long long>(static_cast<long long>(kNoisePulses) * pulseSamples,
+                                                           kLeastNoiseSpan, static_cast<long long>(raw.size())));
+  KeptEvents kept(count);
+  for (int i = 0; i < count; ++i) {
+    const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
+    if (IsExaminedSplice(event) &&
+        std::fabs(event.loss) < kStepNoiseSigmas * PulseNoiseAt(raw, event.sampleIndex, pulseSamples, span)) {
+      continue;
     }
     kept.Retain(event);
   }

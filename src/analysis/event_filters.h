@@ -33,6 +33,12 @@ int DropLossBelowNoiseCap(std::span<AnalysisEvent> events, int count, std::span<
 int DropLossBelowFitNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                           std::span<const TracePoint> raw, float backscatterSlope, double wavelength);
 
+/// Drops splices and gainers whose loss does not stand out of the noise of the trace averaged over
+/// one pulse length (`pulseSamples`) around them: noise correlated over a pulse makes steps as
+/// large as that anywhere.
+int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
+                             int pulseSamples);
+
 /// Gives non-reflective events in a reflection's falling tail to the reflection.
 int AbsorbReflectionTail(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
                          float backscatterSlope, float reference, double wavelength, int pulseWidth);

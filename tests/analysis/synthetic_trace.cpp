@@ -279,8 +279,8 @@ SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wav
 
 namespace {
 
-// Instruments' floors lie well below the engine's noise reference, or near it.
-constexpr double kInstrumentFloorDb = -55.0;
+// The noise floor a little below the engine's noise reference, as instruments record on its scale.
+constexpr double kInstrumentFloorDb = -50.0;
 // How slowly instruments' receivers recover behind a reflection, whatever the pulse.
 constexpr double kRecoveryKm = 0.005;
 
@@ -303,7 +303,7 @@ SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, do
   spec.slopeDbPerKm = FibreSlopeDbPerKm(wavelengthNm);
   spec.noiseFloorDb = kInstrumentFloorDb;
   spec.steps = {{0.5, -0.3}, {kSpliceKm, 0.3}, {1.6, 0.15}, {2.4, 0.1}};
-  spec.reflections = {{pulseWidthNs >= 1000 ? 3.0 : 2.0, -45.0, 0.5}, {kEndKm, -20.0}};
+  spec.reflections = {{2.0, -45.0, 0.5}, {kEndKm, -20.0}};
   spec.fibreEndKm = kEndKm + spec.spacingKm;
   spec.pulseShaped = true;
   spec.instrumentNoise = true;

@@ -93,8 +93,7 @@ SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wav
 /// A short link as instruments record it (`pulseWidthNs` at `spacingM`, wavelength as the laser's),
 /// with instrument noise of `noiseDb` at the 0.3 dB splice: a -0.3 dB gainer at 0.5 km, splices of
 /// 0.3 dB at 1.2 km, 0.15 dB at 1.6 km and 0.1 dB at 2.4 km, a -45 dB connector with 0.5 dB at
-/// 2 km (3 km for pulses of a microsecond and more, which hide a splice close behind it) and a
-/// -20 dB end at 3.63 km that drops the trace into the noise floor.
+/// 2 km and a -20 dB end at 3.63 km that drops the trace into the noise floor.
 SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, double noiseDb, float wavelengthNm);
 
 /// 40 km at 1550 nm with splices of 0.1, 0.15 and 0.2 dB in turn every 4 km and a -30 dB end,
