@@ -119,6 +119,10 @@ void COtdrDisplayView::OnCloseCurrentTrace() {
     if (m_TraceList.size() == 1) {
       g_DisplayState.TraceSwapped = 0;
       g_DisplayState.TraceOrderRestored = 1;
+      // The trace left alone shows as opening it would: its markers start where its file put them,
+      // and the readings no longer measure the closed trace's marker distances.
+      g_DisplayState.MarkerADistance = 0.0;
+      g_DisplayState.MarkerBDistance = 0.0;
     }
     if (m_Overlay.open) m_Overlay.open(*next);
     m_Doc.UpdateAllViews(nullptr, kHintRefresh);

@@ -20,6 +20,7 @@
 #include "app/ui/otdr_app.h"
 #include "app_test_env.h"
 #include "document/otdr_doc.h"
+#include "panes/trace_values.h"
 #include "panes/ui/otdr_table_view.h"
 #include "platform/path_util.h"
 #include "vocabulary/command_ids.h"
@@ -197,6 +198,14 @@ TEST_P(CurrentTraceTest, CloseClosesTheTraceThatIsShownAndNamedAndPressed) {
   EXPECT_EQ(saves, 0);
   EXPECT_EQ(FileBytes(env_.dir().Path(closing)), stored) << "declined, the edit never reaches the file";
   EXPECT_TRUE(env_.sink().MessageTexts().empty());
+
+  // The trace left alone reads as a File Open of it reads: the markers are its own, not the closed
+  // trace's.
+  if (trial.afterClose.list.size() == 1) {
+    const auto readings = MarkerReadingTexts(*app_->m_pDocument, kLengthUnits[0]);
+    Run(Open(trial.afterClose.current.c_str()));
+    EXPECT_EQ(MarkerReadingTexts(*app_->m_pDocument, kLengthUnits[0]), readings);
+  }
 }
 
 Shown Showing(std::vector<std::string> list, std::string current, int pressed) {
