@@ -2,11 +2,11 @@
 // trace button shows pressed, that "save first?" names and that Close removes, whatever the user
 // did before: File Open, Add trace and the trace buttons in any order. Driven through the program's
 // own commands, on files the test writes and, when OTDR_SAMPLE_DIR names them, on real files.
-#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,19 +15,21 @@
 #include <string>
 #include <vector>
 
-#include "interop/sample_files.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/otdr_app.h"
 #include "app_test_env.h"
 #include "document/otdr_doc.h"
+#include "interop/sample_files.h"
 #include "panes/trace_values.h"
 #include "panes/ui/otdr_table_view.h"
 #include "platform/path_util.h"
 #include "vocabulary/command_ids.h"
+#include "vocabulary/length_unit.h"
 
 namespace {
 
 using lumivane::Reply;
+using lumivane::test::Settle;
 
 // The four files of the trials, under the names of the real files they stand for.
 constexpr const char* kM200 = "M200_Sample_005_S13.sor";
@@ -143,18 +145,10 @@ class CurrentTraceTest : public ::testing::TestWithParam<Case> {
     return s;
   }
 
-  // The title the main window shows for `current`.
-  std::string TitleOf(const std::string& current) {
-    return "Lumivane - [" + (current.empty() ? std::string(" No use this name ") : env_.dir().Path(current)) + "]";
-  }
-
+  // `s` with the title the main window shows for its current trace.
   Shown WithTitle(Shown s) {
-    s.title = TitleOf(s.current);
+    s.title = "Lumivane - [" + (s.current.empty() ? std::string(" No use this name ") : env_.dir().Path(s.current)) + "]";
     return s;
-  }
-
-  static void Settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   }
 
   lumivane::test::AppTestEnv env_;
