@@ -48,6 +48,13 @@ inline double LevelAt(std::span<const TracePoint> points, long long index) {
   return PointAt(points, index).level;
 }
 
+/// Mean level of the `count` samples from `first` on (indices clamped), at least one.
+inline double MeanLevel(std::span<const TracePoint> points, int first, int count) {
+  double sum = 0.0;
+  for (int k = first; k < first + count; ++k) sum += LevelAt(points, k);
+  return sum / std::max(count, 1);
+}
+
 /// Distance of the sample at a clamped index.
 inline double DistanceAt(std::span<const TracePoint> points, long long index) {
   return PointAt(points, index).distance;

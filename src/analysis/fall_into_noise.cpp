@@ -14,12 +14,6 @@ constexpr int kSearchedPulses = 20;    // pulse lengths behind the reflection lo
 // strong reflection at short pulses; no fibre loses the end threshold to splices over that length.
 constexpr double kLeastSearchedKm = 0.5;
 
-double MeanLevel(std::span<const TracePoint> points, int first, int count) {
-  double sum = 0.0;
-  for (int k = first; k < first + count; ++k) sum += LevelAt(points, k);
-  return sum / count;
-}
-
 }  // namespace
 
 std::optional<int> FallIntoNoise(std::span<const TracePoint> points, int start, int from, int to,

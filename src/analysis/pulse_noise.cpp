@@ -4,18 +4,13 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/analysis_terms.h"
 #include "analysis/robust_spread.h"
 
 namespace {
 
 // Pulse lengths left out on each side of the change.
 constexpr int kChangePulses = 2;
-
-double MeanLevel(std::span<const TracePoint> raw, int first, int count) {
-  double sum = 0.0;
-  for (int k = first; k < first + count; ++k) sum += raw[static_cast<std::size_t>(k)].level;
-  return sum / count;
-}
 
 // Differences of pulse means two pulse lengths apart over [first, last): noise correlated over a
 // pulse length leaves means that far apart independent, and a slope over so short a distance is far
