@@ -50,6 +50,35 @@ Bytes Sample(bool revision2) {
   return revision2 ? lumivane::test::MakeSampleSorV2({.userVer = 0}) : lumivane::test::MakeSampleSorV1();
 }
 
+// A user offset that puts the zero off the trace is damage: the file warns, its distances count from
+// its first sample, and a save keeps the field as read, so the saved copy warns again.
+TEST_F(SavedCopyTest, AUserOffsetOffTheTraceWarnsCountsFromTheFirstSampleAndIsSavedAsRead) {
+  for (const bool revision2 : {true, false}) {
+    SCOPED_TRACE(revision2 ? "revision 2" : "revision 1");
+    const Bytes sound = Sample(revision2);
+    ASSERT_EQ(Open(dir_.WriteFile("sound.sor", sound)), Messages{});
+    const SorFxdParams& fxd = doc_->m_SorRecord.FxdParams;
+    // Times from the first sample: to the front panel, and to the last sample.
+    const std::int32_t front = fxd.FrontPanelOffset != 0 ? fxd.FrontPanelOffset : -fxd.AcquisitionOffset;
+    const std::int32_t spacing = fxd.DataSpacing[0] / 10000;
+    const std::int32_t last = (doc_->m_nPointCount - 1) * spacing;
+    ASSERT_GT(spacing, 0);
+    ASSERT_EQ(Open(dir_.WriteFile("zero.sor", lumivane::test::WithUserOffset(sound, -front))), Messages{});
+    const ShownTrace zeroAtFirstSample = lumivane::test::ShownNow(*doc_);
+    ASSERT_EQ(zeroAtFirstSample.firstSampleKm, 0.0f);
+
+    for (const std::int32_t offset : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
+                                      last - front + spacing}) {
+      SCOPED_TRACE(offset);
+      const Bytes damaged = lumivane::test::WithUserOffset(sound, offset);
+      EXPECT_EQ(Open(dir_.WriteFile("damaged.sor", damaged)), Warned());
+      lumivane::test::ExpectSameValuesShown(lumivane::test::ShownNow(*doc_), zeroAtFirstSample);
+      const Bytes copy = ExpectSavedCopiesOpenAsTheFile(damaged, Warned());
+      EXPECT_EQ(lumivane::test::ReadImage(copy)->GenParams.UserOffset, offset);
+    }
+  }
+}
+
 // Another maker's revision-1 block carries no identifier, and its bytes may spell one of this
 // system's block names: they are that maker's data in the file and in the revision-2 copy alike.
 TEST_F(SavedCopyTest, ABlockNameInsideAnotherMakersRevision1BlockStaysItsData) {

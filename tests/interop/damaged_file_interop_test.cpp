@@ -1,5 +1,5 @@
 // Damaged copies of the real files: a map that lists a block twice, a block whose identifier is
-// damaged. Each opens with the warning and shows what the file shows;
+// damaged, a user offset off the trace. Each opens with the warning and shows what the file shows;
 // Save writes every block once, as read and shown, and a second save changes no byte. Sound copies
 // stay sound when saved: a block name inside another maker's block, this system's job block.
 #include <gtest/gtest.h>
@@ -151,6 +151,34 @@ TEST_F(DamagedFileInterop, ABlockWhoseIdentifierIsDamagedIsShownAndSavedAsRead) 
       EXPECT_EQ(Open(path), std::vector<std::string>{}) << "saved under its own identifier";
       lumivane::test::ExpectSameShown(ShownNow(), soundSavedShown);
       EXPECT_EQ(lumivane::test::ImageDifference(OpenAndSave("again.sor", saved), saved), "");
+    }
+  }
+}
+
+// The lowest and highest user offsets, and one that puts the zero a sample past the trace's end: the
+// file warns and shows what it shows with its zero at the first sample; a save keeps the field as
+// read, so the saved copy warns again.
+TEST_F(DamagedFileInterop, AUserOffsetOffTheTraceWarnsCountsFromTheFirstSampleAndIsSavedAsRead) {
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    ASSERT_EQ(Open(dir_.WriteFile("sound.sor", file.bytes)), std::vector<std::string>{});
+    const SorFxdParams& fxd = doc_->m_SorRecord.FxdParams;
+    // Times from the first sample: to the front panel, and to the last sample.
+    const std::int64_t front = fxd.FrontPanelOffset != 0 ? fxd.FrontPanelOffset : -std::int64_t{fxd.AcquisitionOffset};
+    const double spacing = fxd.DataSpacing[0] / 10000.0;
+    const double last = (doc_->m_nPointCount - 1) * spacing;
+    ASSERT_EQ(Open(dir_.WriteFile("zero.sor", lumivane::test::WithUserOffset(file.bytes, static_cast<std::int32_t>(-front)))),
+              std::vector<std::string>{});
+    const ShownTrace zeroAtFirstSample = ShownNow();
+    ASSERT_EQ(zeroAtFirstSample.firstSampleKm, 0.0f);
+    for (const std::int32_t offset : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
+                                      static_cast<std::int32_t>(std::ceil(last + spacing) - front)}) {
+      SCOPED_TRACE(offset);
+      const Bytes damaged = lumivane::test::WithUserOffset(file.bytes, offset);
+      EXPECT_EQ(Open(dir_.WriteFile("damaged.sor", damaged)), Warned());
+      lumivane::test::ExpectSameValuesShown(ShownNow(), zeroAtFirstSample);
+      const Bytes copy = lumivane::test::ExpectSavedCopiesOpenAsTheFile(*doc_, dir_, sink_, damaged, Warned());
+      EXPECT_EQ(lumivane::test::ReadImage(copy)->GenParams.UserOffset, offset);
     }
   }
 }

@@ -453,13 +453,14 @@ TEST_F(TraceReanalysisTest, OffsetsAtTheFieldsExtremesSaturateTheStoredTimes) {
     std::int32_t userOffset, frontPanelOffset, acquisitionOffset;
     std::int32_t launchTime;  // file time of the first sample analysed, within the trace's extent
   };
+  // A user offset that puts the zero off the trace counts from the first sample.
   const Case cases[] = {
-      {lo, 0, 0, hi},
+      {lo, 0, 0, 0},
       {0, 0, hi, hi},
-      {lo, lo, 0, hi},
-      {hi, 0, 0, lo},
+      {lo, lo, 0, 0},
+      {hi, 0, 0, 0},
       {0, 0, lo, lo},
-      {hi, hi, 0, lo},
+      {hi, hi, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.userOffset << ", " << c.frontPanelOffset << ", " << c.acquisitionOffset);
