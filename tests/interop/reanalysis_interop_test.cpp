@@ -71,12 +71,19 @@ int MatchedEvents(const std::vector<EventRow>& stored, const std::vector<EventRo
   return matched;
 }
 
-TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
-  SKIP_WITHOUT_SAMPLES();
-  InitLanguageTable();
-  SelectLanguage(BUILD_LANGUAGE);
+class ReanalysisInterop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_SAMPLES();
+    InitLanguageTable();
+    SelectLanguage(BUILD_LANGUAGE);
+  }
+
   lumivane::test::RecordingMessageSink sink;
-  lumivane::ScopedMessageSink scoped(sink);
+  lumivane::ScopedMessageSink scoped{sink};
+};
+
+TEST_F(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
   for (const auto& file : SampleSorFiles()) {
     SCOPED_TRACE(file.name);
     ResetDisplayState();
@@ -148,12 +155,7 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
 // A reanalysis with a reflection threshold of -56 dB and another group index, saved under a new name,
 // opens again as it was shown: every threshold and the group index as chosen, the distances as shown
 // (they agree with the group index stored), and a second save changes no byte.
-TEST(ReanalysisInterop, SaveAsKeepsTheReanalysisAsShown) {
-  SKIP_WITHOUT_SAMPLES();
-  InitLanguageTable();
-  SelectLanguage(BUILD_LANGUAGE);
-  lumivane::test::RecordingMessageSink sink;
-  lumivane::ScopedMessageSink scoped(sink);
+TEST_F(ReanalysisInterop, SaveAsKeepsTheReanalysisAsShown) {
   lumivane::test::TempDir dir;
   for (const auto& file : SampleSorFiles()) {
     SCOPED_TRACE(file.name);

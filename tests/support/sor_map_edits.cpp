@@ -52,6 +52,14 @@ MapEntry EntryNamed(const Bytes& image, std::string_view name) {
   throw std::invalid_argument("no map entry " + std::string(name));
 }
 
+// The map's size and count after an entry of `bytes` was inserted into it.
+void CountAddedEntry(Bytes& image, std::size_t bytes) {
+  const std::size_t sizeAt = MapSizeAt(image);
+  const std::size_t countAt = CountAt(image);
+  PatchU32(image, sizeAt, U32At(image, sizeAt) + static_cast<std::uint32_t>(bytes));
+  PatchU16(image, countAt, static_cast<std::uint16_t>(image[countAt] + (image[countAt + 1] << 8) + 1));
+}
+
 }  // namespace
 
 std::vector<std::string> MapEntryNames(const Bytes& image) {
@@ -78,10 +86,7 @@ Bytes WithMapEntryRepeated(Bytes image, std::string_view name) {
                image.begin() + static_cast<std::ptrdiff_t>(entry.sizeAt));  // the same revision
   added.insert(added.end(), 4, 0);
   image.insert(image.begin() + static_cast<std::ptrdiff_t>(entry.at), added.begin(), added.end());
-  const std::size_t sizeAt = MapSizeAt(image);
-  const std::size_t countAt = CountAt(image);
-  PatchU32(image, sizeAt, U32At(image, sizeAt) + static_cast<std::uint32_t>(added.size()));
-  PatchU16(image, countAt, static_cast<std::uint16_t>(image[countAt] + (image[countAt + 1] << 8) + 1));
+  CountAddedEntry(image, added.size());
   return image;
 }
 
@@ -99,10 +104,7 @@ Bytes WithBlockInserted(Bytes image, std::string_view before, std::string_view n
   // The body first: inserting the entry moves every body by the entry's length.
   image.insert(image.begin() + static_cast<std::ptrdiff_t>(next.body), body.begin(), body.end());
   image.insert(image.begin() + static_cast<std::ptrdiff_t>(next.at), entry.begin(), entry.end());
-  const std::size_t sizeAt = MapSizeAt(image);
-  const std::size_t countAt = CountAt(image);
-  PatchU32(image, sizeAt, U32At(image, sizeAt) + static_cast<std::uint32_t>(entry.size()));
-  PatchU16(image, countAt, static_cast<std::uint16_t>(image[countAt] + (image[countAt + 1] << 8) + 1));
+  CountAddedEntry(image, entry.size());
   return image;
 }
 
