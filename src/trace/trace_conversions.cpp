@@ -119,11 +119,12 @@ bool UserOffsetOnTrace(const SorRecord& record) {
   return OnTrace(front + record.GenParams.UserOffset, front, *extent);
 }
 
-/// Whether the user offset distance puts the zero on the trace, measured in km.
+/// Whether the user offset distance puts the zero on the trace, measured in km. Where the user offset
+/// places the zero, that decides: the distance field's unit is the instrument's own convention.
 bool UserOffsetDistanceOnTrace(const SorRecord& record) {
   const SorFxdParams& fxd = record.FxdParams;
   const std::optional<double> extent = TraceExtentTime(record);
-  if (!extent || fxd.GroupIndex <= 0) return true;
+  if (record.GenParams.UserOffset != 0 || !extent || fxd.GroupIndex <= 0) return true;
   const double kmPerTime = kSpeedOfLightFactor / fxd.GroupIndex;
   const double front = static_cast<double>(FrontPanelTime(fxd)) * kmPerTime;
   const double zero = front + DistanceFieldKm(record.GenParams.UserOffsetDistance, fxd);

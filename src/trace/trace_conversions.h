@@ -58,9 +58,9 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField);
 // Sample indices and the plot's own geometry keep counting from the first sample; the functions
 // below are the only way between the two.
 
-/// Whether the GenParams user offset, and the user offset distance, put the user's zero on the
-/// trace: from its first sample to its last, or to the front panel where that lies beyond them. A zero
-/// anywhere else is damage.
+/// Whether the GenParams user offset, or the user offset distance where the offset is 0, puts the
+/// user's zero on the trace: from its first sample to its last, or to the front panel where that lies
+/// beyond them. A zero anywhere else is damage.
 bool UserZeroOnTrace(const SorRecord& record);
 
 /// Time of flight (0.1 ns) from the first sample to the user's zero of `record`; 0, distances counting

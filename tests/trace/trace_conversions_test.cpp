@@ -274,8 +274,9 @@ TEST_F(RecordConversions, AUserOffsetThatPutsTheZeroOffTheTraceLeavesDistancesCo
       {"before a front panel ahead of the first sample", -200, 0, 0, 500, false, 0},
       {"past the front panel offset", 300, 0, 500, 0, true, 800},
       {"a distance past the trace's end", 0, 30000, 0, 0, false, 0},
-      {"a distance before the trace", 7475, -10, 0, 0, false, 7475},
+      {"a distance before the trace", 0, -10, 0, 0, false, 0},
       {"the lowest distance", 0, lo, 0, 0, false, 0},
+      {"a distance beside an offset that places the zero", 7475, 30000, 0, 0, true, 7475},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
