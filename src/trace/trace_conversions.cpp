@@ -111,12 +111,17 @@ bool OnTrace(double zero, double front, double extent) {
   return zero >= std::min(0.0, front) && zero <= std::max(extent, front);
 }
 
+/// Time (0.1 ns) from the first sample to the zero the user offset places, in 64 bits.
+std::int64_t UserOffsetZeroTime(const SorRecord& record) {
+  return FrontPanelTime(record.FxdParams) + record.GenParams.UserOffset;
+}
+
 /// Whether the user offset puts the zero on the trace; a trace without extent cannot tell.
 bool UserOffsetOnTrace(const SorRecord& record) {
   const std::optional<double> extent = TraceExtentTime(record);
   if (!extent) return true;
-  const auto front = static_cast<double>(FrontPanelTime(record.FxdParams));
-  return OnTrace(front + record.GenParams.UserOffset, front, *extent);
+  return OnTrace(static_cast<double>(UserOffsetZeroTime(record)), static_cast<double>(FrontPanelTime(record.FxdParams)),
+                 *extent);
 }
 
 /// Whether the user offset distance puts the zero on the trace, measured in km. Where the user offset
@@ -140,10 +145,9 @@ bool UserZeroOnTrace(const SorRecord& record) {
 std::int32_t UserZeroShift(const SorRecord& record) {
   // A damaged user offset would put every distance thousands of kilometres away.
   if (!UserOffsetOnTrace(record)) return 0;
-  const SorFxdParams& fxd = record.FxdParams;
-  const std::int32_t user = record.GenParams.UserOffset;
-  return fxd.FrontPanelOffset != 0 ? lumivane::SaturatedSum(user, fxd.FrontPanelOffset)
-                                   : lumivane::SaturatedDifference(user, fxd.AcquisitionOffset);
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(UserOffsetZeroTime(record),
+                                                            std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record) {
