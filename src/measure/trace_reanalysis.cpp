@@ -182,6 +182,7 @@ void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
   // Save writes this field and reopening reads the link loss from it.
   events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
   LinkSummaryRecord& link = doc.m_LinkSummary;
+  link.TraceLength = static_cast<float>(doc.m_dFibreLengthKm);
   link.LinkLength = static_cast<float>(
       CorrectedDistance(DistanceOfTime(lumivane::SaturatedDifference(events.EndToEndMarker2, events.EndToEndMarker1),
                                        doc.m_SorRecord.FxdParams.GroupIndex),

@@ -185,6 +185,7 @@ TEST_F(ReanalysisInterop, SaveAsKeepsTheReanalysisAsShown) {
     EXPECT_NEAR(kept.Backscatter, shown.Backscatter, 0.05f);
     EXPECT_FLOAT_EQ(kept.Range, shown.Range);
     EXPECT_EQ(reopened->m_dAcquisitionRangeKm, doc->m_dAcquisitionRangeKm);
+    EXPECT_EQ(reopened->m_LinkSummary.TraceLength, doc->m_LinkSummary.TraceLength);
     const std::vector<EventRow> reread = Rows(*reopened);
     ASSERT_EQ(reread.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(reread[i].Distance, rows[i].Distance, 2e-5f) << i;

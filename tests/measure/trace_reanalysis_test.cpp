@@ -618,6 +618,7 @@ TEST_F(TraceReanalysisTest, SaveAsKeepsTheReanalysisSettingsAndItsDistances) {
   EXPECT_FLOAT_EQ(fibre.LossThreshold, 0.2f);
   EXPECT_FLOAT_EQ(fibre.EndThreshold, 5.0f);
   EXPECT_EQ(reopened->m_dAcquisitionRangeKm, rangeKm);
+  EXPECT_EQ(reopened->m_LinkSummary.TraceLength, doc->m_LinkSummary.TraceLength);
   EXPECT_FLOAT_EQ(fibre.Range, doc->m_FibreParams.Range);
   ASSERT_EQ(reopened->m_nEventCount, static_cast<int>(shown.size()));
   for (std::size_t i = 0; i < shown.size(); ++i) {
