@@ -86,8 +86,8 @@ TEST_F(SavedCopyTest, ABlockNameInsideAnotherMakersRevision1BlockStaysItsData) {
   const std::string inside = "UserName";
   std::copy(inside.begin(), inside.end(), body.begin() + 20);
   body[20 + inside.size()] = 0;
-  const Bytes image = lumivane::test::WithBlockInserted(Sample(false), "Cksum", "HPSpecialInfo", body);
-  EXPECT_EQ(lumivane::test::MappedBlockBytes(ExpectSavedCopiesOpenAsTheFile(image, Messages{}), "HPSpecialInfo"), body);
+  const Bytes image = lumivane::test::WithBlockInserted(Sample(false), "Cksum", "OtherMakerInfo", body);
+  EXPECT_EQ(lumivane::test::MappedBlockBytes(ExpectSavedCopiesOpenAsTheFile(image, Messages{}), "OtherMakerInfo"), body);
 }
 
 // This system's job and customer block reads the same in either revision and is kept by a save.
