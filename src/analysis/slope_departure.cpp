@@ -19,16 +19,16 @@ constexpr int kSmoothingReach = 20;
 
 // Neighbouring slopes share their noise through the smoothing, so every fourth of them tells as
 // much about their noise and their median as all of them, at a quarter of the cost.
-constexpr std::size_t kNoiseStride = 4;
+constexpr int kNoiseStride = 4;
 
-// Standard deviation of the noise of a run of slopes, from the differences between slopes `lag`
-// samples apart: neither the few samples of a step nor a slow trend count as noise.
-double NoiseOf(const std::vector<double>& slopes, int lag) {
-  std::vector<double> differences;
-  for (std::size_t k = 0; k + static_cast<std::size_t>(lag) < slopes.size(); k += kNoiseStride) {
-    differences.push_back(slopes[k + static_cast<std::size_t>(lag)] - slopes[k]);
-  }
-  return RobustSigma(std::move(differences)) / std::sqrt(2.0);
+// Standard deviation of the noise of the values `at(k)` over [first, last), from the differences
+// between values `lag` samples apart: neither the few samples of a step nor a slow trend count as
+// noise. `differences` is working storage that every block of a gap reuses.
+template <class ValueAt>
+double NoiseOf(ValueAt at, int first, int last, int lag, std::vector<double>& differences) {
+  differences.clear();
+  for (int k = first; k + lag < last; k += kNoiseStride) differences.push_back(at(k + lag) - at(k));
+  return RobustSigmaInPlace(differences) / std::sqrt(2.0);
 }
 
 }  // namespace
@@ -53,25 +53,28 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
   }
   // A short last block joins the one before it.
   const int count = std::max(1, (to - from) / kBlockSamples);
+  stretch_.resize(static_cast<std::size_t>(std::max(to - from, 0)));
+  blocks_.reserve(static_cast<std::size_t>(count));
+  std::vector<double> work;
+  const auto slopeAt = [this](int k) { return Slope(k); };
+  const auto stretchAt = [this](int k) { return stretch_[static_cast<std::size_t>(k - from_)]; };
   for (int b = 0; b < count; ++b) {
     const int first = from + b * kBlockSamples;
     const int last = b == count - 1 ? to : first + kBlockSamples;
-    std::vector<double> own;
-    for (int k = first; k < last; ++k) own.push_back(Slope(k));
     Block block;
     // Slopes steadier than the tolerance leave the block to the plain rule; no stretch is needed.
-    if (kDepartureNoiseSigmas * NoiseOf(own, kSmoothingReach) > tolerance) {
-      std::vector<double> stretch;
-      for (int k = first; k < last; ++k) stretch.push_back(StretchSlope(k));
-      const double stretchNoise = NoiseOf(stretch, 2 * halfStretch_ + 1);
+    if (kDepartureNoiseSigmas * NoiseOf(slopeAt, first, last, kSmoothingReach, work) > tolerance) {
+      block.stretched = true;
+      for (int k = first; k < last; ++k) stretch_[static_cast<std::size_t>(k - from)] = StretchSlopeFromSums(k);
+      const double stretchNoise = NoiseOf(stretchAt, first, last, 2 * halfStretch_ + 1, work);
       block.allowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise);
       // The block runs along the backscatter when the median of its stretch slopes does, within
       // what the noise leaves of a median over that many independent stretches.
-      const double stretches = std::max(1.0, static_cast<double>(stretch.size()) / (2 * halfStretch_ + 1));
+      const double stretches = std::max(1.0, static_cast<double>(last - first) / (2 * halfStretch_ + 1));
       const double medianAllowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise / std::sqrt(stretches));
-      std::vector<double> sampled;
-      for (std::size_t k = 0; k < stretch.size(); k += kNoiseStride) sampled.push_back(stretch[k]);
-      block.noiseDecides = std::fabs(Median(sampled) - backscatterSlope) <= medianAllowance;
+      work.clear();
+      for (int k = first; k < last; k += kNoiseStride) work.push_back(stretchAt(k));
+      block.noiseDecides = std::fabs(Median(work) - backscatterSlope) <= medianAllowance;
     }
     blocks_.push_back(block);
   }
@@ -82,6 +85,13 @@ double SlopeDeparture::Slope(int i) const {
 }
 
 double SlopeDeparture::StretchSlope(int i) const {
+  if (i >= from_ && i - from_ < static_cast<int>(stretch_.size()) && BlockOf(i).stretched) {
+    return stretch_[static_cast<std::size_t>(i - from_)];
+  }
+  return StretchSlopeFromSums(i);
+}
+
+double SlopeDeparture::StretchSlopeFromSums(int i) const {
   const int sumsLast = sumsFirst_ + static_cast<int>(sums_.size()) - 1;
   const int first = std::clamp(i - halfStretch_, sumsFirst_, sumsLast);
   const int last = std::clamp(i + halfStretch_ + 1, sumsFirst_, sumsLast);

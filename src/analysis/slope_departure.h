@@ -38,6 +38,7 @@ class SlopeDeparture {
   // What one block of the gap shows: whether the noise decides there, and the allowance it leaves.
   struct Block {
     bool noiseDecides = false;
+    bool stretched = false;  // its stretch slopes are kept in stretch_
     double allowance = 0.0;  // dB/km a stretch slope must depart by
   };
 
@@ -45,6 +46,7 @@ class SlopeDeparture {
   bool NoiseDecides(int i) const;
   double Slope(int i) const;
   double StretchSlope(int i) const;
+  double StretchSlopeFromSums(int i) const;
 
   std::span<const TracePoint> points_;
   std::span<const SlopeSample> slopes_;
@@ -55,5 +57,6 @@ class SlopeDeparture {
   int halfStretch_ = 0;
   int sumsFirst_ = 0;         // sample of sums_[0]
   std::vector<double> sums_;  // running sums of the slopes from sumsFirst_, for the stretch slopes
+  std::vector<double> stretch_;  // stretch slopes from from_ on, where the block is stretched
   std::vector<Block> blocks_;
 };
