@@ -4,12 +4,6 @@
 #include <cmath>
 #include <cstddef>
 
-namespace {
-
-constexpr double kMadToSigma = 1.4826;  // standard deviation of normal noise per median absolute deviation
-
-}  // namespace
-
 double Median(std::span<double> values) {
   if (values.empty()) return 0.0;
   const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);

@@ -21,15 +21,17 @@ constexpr int kSmoothingReach = 20;
 // much about their noise and their median as all of them, at a quarter of the cost.
 constexpr int kNoiseStride = 4;
 
-// Standard deviation of the noise of the values `at(k)` over [first, last), from the differences
-// between values `lag` samples apart: neither the few samples of a step nor a slow trend count as
-// noise. `differences` is working storage that every block of a gap reuses.
+// The differences between the values `at(k)` over [first, last) that lie `lag` samples apart, into
+// `differences` (working storage that every block of a gap reuses): neither the few samples of a step
+// nor a slow trend show in them, only the noise.
 template <class ValueAt>
-double NoiseOf(ValueAt at, int first, int last, int lag, std::vector<double>& differences) {
+void DifferencesOf(ValueAt at, int first, int last, int lag, std::vector<double>& differences) {
   differences.clear();
   for (int k = first; k + lag < last; k += kNoiseStride) differences.push_back(at(k + lag) - at(k));
-  return RobustSigmaInPlace(differences) / std::sqrt(2.0);
 }
+
+// Standard deviation of the noise of single values from the robust one of their differences.
+double ValueNoise(double differenceSigma) { return differenceSigma / std::sqrt(2.0); }
 
 }  // namespace
 
@@ -58,15 +60,18 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
   std::vector<double> work;
   const auto slopeAt = [this](int k) { return Slope(k); };
   const auto stretchAt = [this](int k) { return stretch_[static_cast<std::size_t>(k - from_)]; };
+  const auto departsFromNoise = [tolerance](double sigma) { return kDepartureNoiseSigmas * ValueNoise(sigma) > tolerance; };
   for (int b = 0; b < count; ++b) {
     const int first = from + b * kBlockSamples;
     const int last = b == count - 1 ? to : first + kBlockSamples;
     Block block;
     // Slopes steadier than the tolerance leave the block to the plain rule; no stretch is needed.
-    if (kDepartureNoiseSigmas * NoiseOf(slopeAt, first, last, kSmoothingReach, work) > tolerance) {
+    DifferencesOf(slopeAt, first, last, kSmoothingReach, work);
+    if (RobustSigmaAbove(work, departsFromNoise)) {
       block.stretched = true;
       for (int k = first; k < last; ++k) stretch_[static_cast<std::size_t>(k - from)] = StretchSlopeFromSums(k);
-      const double stretchNoise = NoiseOf(stretchAt, first, last, 2 * halfStretch_ + 1, work);
+      DifferencesOf(stretchAt, first, last, 2 * halfStretch_ + 1, work);
+      const double stretchNoise = ValueNoise(RobustSigmaInPlace(work));
       block.allowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise);
       // The block runs along the backscatter when the median of its stretch slopes does, within
       // what the noise leaves of a median over that many independent stretches.
@@ -105,22 +110,24 @@ const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {
   return blocks_[static_cast<std::size_t>(b)];
 }
 
-bool SlopeDeparture::NoiseDecides(int i) const {
-  return BlockOf(i).noiseDecides && LevelAt(points_, i) - reference_ > kNoiseDominatedAbove;
+bool SlopeDeparture::NoiseDecides(const Block& block, int i) const {
+  return block.noiseDecides && LevelAt(points_, i) - reference_ > kNoiseDominatedAbove;
 }
 
 bool SlopeDeparture::Departs(int i) const {
-  if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
-  return std::fabs(StretchSlope(i) - backscatter_) > BlockOf(i).allowance;
+  const Block& block = BlockOf(i);
+  if (!NoiseDecides(block, i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
+  return std::fabs(StretchSlope(i) - backscatter_) > block.allowance;
 }
 
 bool SlopeDeparture::Continues(int start, int i) const {
-  if (!NoiseDecides(i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
+  const Block& block = BlockOf(i);
+  if (!NoiseDecides(block, i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
   const double departure = StretchSlope(i) - backscatter_;
   const bool sameSide = (departure > 0.0) == (StretchSlope(start) - backscatter_ > 0.0);
-  return sameSide && std::fabs(departure) > std::max(tolerance_, BlockOf(i).allowance / 2.0);
+  return sameSide && std::fabs(departure) > std::max(tolerance_, block.allowance / 2.0);
 }
 
 int SlopeDeparture::StretchReach(int i) const {
-  return NoiseDecides(i) ? std::min(halfStretch_, kSmoothingReach / 2) : 0;
+  return NoiseDecides(BlockOf(i), i) ? std::min(halfStretch_, kSmoothingReach / 2) : 0;
 }

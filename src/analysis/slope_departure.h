@@ -43,7 +43,7 @@ class SlopeDeparture {
   };
 
   const Block& BlockOf(int i) const;
-  bool NoiseDecides(int i) const;
+  bool NoiseDecides(const Block& block, int i) const;
   double Slope(int i) const;
   double StretchSlope(int i) const;
   double StretchSlopeFromSums(int i) const;
