@@ -49,13 +49,12 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
   const int n = static_cast<int>(slopes.size());
   sumsFirst_ = std::clamp(from - halfStretch_, 0, n);
   const int sumsLast = std::clamp(to + halfStretch_ + 1, sumsFirst_, n);
-  sums_.assign(static_cast<std::size_t>(sumsLast - sumsFirst_) + 1, 0.0);
-  for (int i = sumsFirst_; i < sumsLast; ++i) {
-    sums_[static_cast<std::size_t>(i - sumsFirst_) + 1] = sums_[static_cast<std::size_t>(i - sumsFirst_)] + Slope(i);
-  }
+  sums_.reserve(static_cast<std::size_t>(sumsLast - sumsFirst_) + 1);
+  sums_.push_back(0.0);
+  for (int i = sumsFirst_; i < sumsLast; ++i) sums_.push_back(sums_.back() + Slope(i));
   // A short last block joins the one before it.
   const int count = std::max(1, (to - from) / kBlockSamples);
-  stretch_.resize(static_cast<std::size_t>(std::max(to - from, 0)));
+  stretch_.reserve(static_cast<std::size_t>(std::max(to - from, 0)));
   blocks_.reserve(static_cast<std::size_t>(count));
   std::vector<double> work;
   const auto slopeAt = [this](int k) { return Slope(k); };
@@ -69,7 +68,7 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
     DifferencesOf(slopeAt, first, last, kSmoothingReach, work);
     if (RobustSigmaAbove(work, departsFromNoise)) {
       block.stretched = true;
-      for (int k = first; k < last; ++k) stretch_[static_cast<std::size_t>(k - from)] = StretchSlopeFromSums(k);
+      for (int k = first; k < last; ++k) stretch_.push_back(StretchSlopeFromSums(k));
       DifferencesOf(stretchAt, first, last, 2 * halfStretch_ + 1, work);
       const double stretchNoise = ValueNoise(RobustSigmaInPlace(work));
       block.allowance = std::max(tolerance, kDepartureNoiseSigmas * stretchNoise);
@@ -80,6 +79,8 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
       work.clear();
       for (int k = first; k < last; k += kNoiseStride) work.push_back(stretchAt(k));
       block.noiseDecides = std::fabs(Median(work) - backscatterSlope) <= medianAllowance;
+    } else {
+      stretch_.resize(stretch_.size() + static_cast<std::size_t>(last - first));  // never read
     }
     blocks_.push_back(block);
   }
