@@ -49,12 +49,17 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
   const int n = static_cast<int>(slopes.size());
   sumsFirst_ = std::clamp(from - halfStretch_, 0, n);
   const int sumsLast = std::clamp(to + halfStretch_ + 1, sumsFirst_, n);
-  sums_.reserve(static_cast<std::size_t>(sumsLast - sumsFirst_) + 1);
-  sums_.push_back(0.0);
-  for (int i = sumsFirst_; i < sumsLast; ++i) sums_.push_back(sums_.back() + Slope(i));
+  sums_.assign(static_cast<std::size_t>(sumsLast - sumsFirst_) + 1, 0.0);
+  double sum = 0.0;
+  for (int i = sumsFirst_; i < sumsLast; ++i) {
+    sum += Slope(i);
+    sums_[static_cast<std::size_t>(i - sumsFirst_) + 1] = sum;
+  }
   // A short last block joins the one before it.
   const int count = std::max(1, (to - from) / kBlockSamples);
-  stretch_.reserve(static_cast<std::size_t>(std::max(to - from, 0)));
+  const auto gapSamples = static_cast<std::size_t>(std::max(to - from, 0));
+  stretch_.reserve(gapSamples);
+  departs_.reserve(gapSamples);
   blocks_.reserve(static_cast<std::size_t>(count));
   std::vector<double> work;
   const auto slopeAt = [this](int k) { return Slope(k); };
@@ -83,6 +88,9 @@ SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<con
       stretch_.resize(stretch_.size() + static_cast<std::size_t>(last - first));  // never read
     }
     blocks_.push_back(block);
+    // The scan judges every sample of the gap in turn, most of them once: judged here, where their
+    // block is at hand, each costs the scan a lookup.
+    for (int k = first; k < last; ++k) departs_.push_back(DepartsIn(block, k) ? 1 : 0);
   }
 }
 
@@ -115,11 +123,12 @@ bool SlopeDeparture::NoiseDecides(const Block& block, int i) const {
   return block.noiseDecides && LevelAt(points_, i) - reference_ > kNoiseDominatedAbove;
 }
 
-bool SlopeDeparture::Departs(int i) const {
-  const Block& block = BlockOf(i);
+bool SlopeDeparture::DepartsIn(const Block& block, int i) const {
   if (!NoiseDecides(block, i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
   return std::fabs(StretchSlope(i) - backscatter_) > block.allowance;
 }
+
+bool SlopeDeparture::DepartsAt(int i) const { return DepartsIn(BlockOf(i), i); }
 
 bool SlopeDeparture::Continues(int start, int i) const {
   const Block& block = BlockOf(i);
