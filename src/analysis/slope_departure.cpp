@@ -98,8 +98,10 @@ double SlopeDeparture::Slope(int i) const {
   return i >= 0 && i < static_cast<int>(slopes_.size()) ? slopes_[static_cast<std::size_t>(i)].slope : 0.0;
 }
 
-double SlopeDeparture::StretchSlope(int i) const {
-  if (i >= from_ && i - from_ < static_cast<int>(stretch_.size()) && BlockOf(i).stretched) {
+double SlopeDeparture::StretchSlope(int i) const { return StretchSlopeIn(BlockOf(i), i); }
+
+double SlopeDeparture::StretchSlopeIn(const Block& block, int i) const {
+  if (block.stretched && i >= from_ && i - from_ < static_cast<int>(stretch_.size())) {
     return stretch_[static_cast<std::size_t>(i - from_)];
   }
   return StretchSlopeFromSums(i);
@@ -120,12 +122,15 @@ const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {
 }
 
 bool SlopeDeparture::NoiseDecides(const Block& block, int i) const {
-  return block.noiseDecides && LevelAt(points_, i) - reference_ > kNoiseDominatedAbove;
+  if (!block.noiseDecides) return false;
+  const double level = i >= 0 && i < static_cast<int>(points_.size()) ? points_[static_cast<std::size_t>(i)].level
+                                                                        : LevelAt(points_, i);
+  return level - reference_ > kNoiseDominatedAbove;
 }
 
 bool SlopeDeparture::DepartsIn(const Block& block, int i) const {
   if (!NoiseDecides(block, i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
-  return std::fabs(StretchSlope(i) - backscatter_) > block.allowance;
+  return std::fabs(StretchSlopeIn(block, i) - backscatter_) > block.allowance;
 }
 
 bool SlopeDeparture::DepartsAt(int i) const { return DepartsIn(BlockOf(i), i); }
@@ -133,7 +138,7 @@ bool SlopeDeparture::DepartsAt(int i) const { return DepartsIn(BlockOf(i), i); }
 bool SlopeDeparture::Continues(int start, int i) const {
   const Block& block = BlockOf(i);
   if (!NoiseDecides(block, i)) return std::fabs(Slope(i) - backscatter_) > tolerance_;
-  const double departure = StretchSlope(i) - backscatter_;
+  const double departure = StretchSlopeIn(block, i) - backscatter_;
   const bool sameSide = (departure > 0.0) == (StretchSlope(start) - backscatter_ > 0.0);
   return sameSide && std::fabs(departure) > std::max(tolerance_, block.allowance / 2.0);
 }

@@ -52,6 +52,7 @@ class SlopeDeparture {
   bool NoiseDecides(const Block& block, int i) const;
   double Slope(int i) const;
   double StretchSlope(int i) const;
+  double StretchSlopeIn(const Block& block, int i) const;
   double StretchSlopeFromSums(int i) const;
 
   std::span<const TracePoint> points_;
