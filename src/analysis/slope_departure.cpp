@@ -123,6 +123,7 @@ const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {
 
 bool SlopeDeparture::NoiseDecides(const Block& block, int i) const {
   if (!block.noiseDecides) return false;
+  // LevelAt's clamp, spelled out for the samples inside the trace: every sample of a gap asks.
   const double level = i >= 0 && i < static_cast<int>(points_.size()) ? points_[static_cast<std::size_t>(i)].level
                                                                         : LevelAt(points_, i);
   return level - reference_ > kNoiseDominatedAbove;
