@@ -35,6 +35,15 @@ double ValueNoise(double differenceSigma) { return differenceSigma / std::sqrt(2
 
 }  // namespace
 
+inline double SlopeDeparture::StretchSlopeFromSums(int i) const {
+  const int sumsLast = sumsFirst_ + static_cast<int>(sums_.size()) - 1;
+  const int first = std::clamp(i - halfStretch_, sumsFirst_, sumsLast);
+  const int last = std::clamp(i + halfStretch_ + 1, sumsFirst_, sumsLast);
+  if (last <= first) return Slope(i);
+  return (sums_[static_cast<std::size_t>(last - sumsFirst_)] - sums_[static_cast<std::size_t>(first - sumsFirst_)]) /
+         (last - first);
+}
+
 SlopeDeparture::SlopeDeparture(std::span<const TracePoint> points, std::span<const SlopeSample> slopes, int from,
                                int to, double backscatterSlope, double tolerance, int pulseWidth, float reference)
     : points_(points),
@@ -105,15 +114,6 @@ double SlopeDeparture::StretchSlopeIn(const Block& block, int i) const {
     return stretch_[static_cast<std::size_t>(i - from_)];
   }
   return StretchSlopeFromSums(i);
-}
-
-double SlopeDeparture::StretchSlopeFromSums(int i) const {
-  const int sumsLast = sumsFirst_ + static_cast<int>(sums_.size()) - 1;
-  const int first = std::clamp(i - halfStretch_, sumsFirst_, sumsLast);
-  const int last = std::clamp(i + halfStretch_ + 1, sumsFirst_, sumsLast);
-  if (last <= first) return Slope(i);
-  return (sums_[static_cast<std::size_t>(last - sumsFirst_)] - sums_[static_cast<std::size_t>(first - sumsFirst_)]) /
-         (last - first);
 }
 
 const SlopeDeparture::Block& SlopeDeparture::BlockOf(int i) const {
