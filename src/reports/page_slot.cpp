@@ -61,14 +61,6 @@ std::string RangeText(const FibreParamsRecord& fibre) {
   return Row(86) + Format("%6.1f ", fibre.Range * g_LengthUnitFactor) + g_LengthUnitName;
 }
 
-double SampleDb(const SorRecord& record, int index) {
-  const SorTraceData& trace = record.DataPts.Traces[0];
-  // A point without a stored sample reads as 0, as bytes past a file's end do.
-  if (index < 0 || static_cast<std::size_t>(index) >= trace.Samples.size()) return 0.0;
-  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
-}
-
-
 }  // namespace
 
 void ReleaseOwnedSamples(PageSlot& slot) {
@@ -79,7 +71,7 @@ void ReleaseOwnedSamples(PageSlot& slot) {
 double ComputeLowestLevel(const SorRecord& record, int count) {
   double lowest = 9999.0;
   const int n = std::min(count, kSorMaxSamples);
-  for (int i = 1; i < n; ++i) lowest = std::min(lowest, SampleDb(record, i));
+  for (int i = 1; i < n; ++i) lowest = std::min(lowest, StoredSampleDb(record, i));
   return lowest;
 }
 

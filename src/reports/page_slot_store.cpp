@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "document/otdr_doc.h"
-#include "measure/link_orl_cache.h"
 #include "measure/marker_measurements.h"
 #include "panes/event_table_cells.h"
 #include "reports/multi_trace_layout.h"

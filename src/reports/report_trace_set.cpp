@@ -15,7 +15,6 @@
 #include "panes/info_pane_lines.h"
 #include "panes/marker_readings.h"
 #include "panes/trace_values.h"
-#include "reports/page_slot.h"
 #include "trace/trace_conversions.h"
 #include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
