@@ -55,10 +55,7 @@ struct Run {
   ReflectiveCandidateList& Candidates() { return scratch.reflectiveCandidates; }
   double Wavelength() const { return params.wavelength; }
   int PulseWidth() const { return params.pulseWidth; }
-  // Samples one pulse spans, never more than the trace holds (damaged settings give any width).
-  int PulseSamples() const {
-    return std::clamp(lumivane::TruncToInt32(PulseLengthKm(params.pulseWidth) / SampleSpacing(Points())), 1, n);
-  }
+  int PulseSamples() const { return ::PulseSamples(Points(), params.pulseWidth); }
   bool ShortLink() const { return points[static_cast<std::size_t>(n - 1)].distance < kShortLinkKm; }
 };
 
@@ -203,6 +200,7 @@ void FilterEvents(Run& run) {
   count = DropLossBelowNoiseCap(ev, count, run.Raw());
   count = DropLossBelowFitNoise(ev, count, run.Points(), run.Raw(), bs, run.Wavelength());
   count = DropLossWithinPulseNoise(ev, count, run.Raw(), run.PulseSamples());
+  count = MergeReflectionRiseAndFall(ev, count, run.PulseSamples());
   RecomputeLosses(run);
   count = AbsorbReflectionTail(ev, count, run.Raw(), bs, r, run.Wavelength(), run.PulseWidth());
   count = DropSpliceBeforeReflection(ev, count, run.Raw(), bs, run.Wavelength(), r);
@@ -292,7 +290,7 @@ int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, 
   if (!Analysable(input)) return LaunchOnly(input, events);
   // The levels go back to the trace's own scale afterwards; of the results only the events' levels
   // are absolute.
-  const float shift = FindLevelShift(input, ComputeNoiseReference());
+  const float shift = FindLevelShift(input, ComputeNoiseReference(), PulseSamples(input, params.pulseWidth));
   ShiftLevels(points, shift);
   int count = 0;
   // An analysis needs a few megabytes of working storage; without them there is only the launch.

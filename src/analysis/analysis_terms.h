@@ -38,6 +38,12 @@ inline double SampleSpacing(std::span<const TracePoint> points) {
   return static_cast<double>(points[1].distance) - static_cast<double>(points[0].distance);
 }
 
+/// Samples one pulse spans, never more than the trace holds (damaged settings give any width).
+inline int PulseSamples(std::span<const TracePoint> points, int pulseWidthNs) {
+  return std::clamp(lumivane::TruncToInt32(PulseLengthKm(pulseWidthNs) / SampleSpacing(points)), 1,
+                    std::max(static_cast<int>(points.size()), 1));
+}
+
 /// The sample at an index clamped into the array; scans that overrun read the last sample.
 inline const TracePoint& PointAt(std::span<const TracePoint> points, long long index) {
   return points[static_cast<std::size_t>(lumivane::ClampIndex(index, static_cast<int>(points.size())))];

@@ -191,17 +191,26 @@ int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::sp
   // A step stands out when it exceeds what the noise of two pulse means makes this many times.
   constexpr double kStepNoiseSigmas = 3.0;
   // The noise is taken from this many pulse lengths around the event, never fewer samples than a
-  // robust spread needs: near enough to be the event's own noise.
+  // robust spread needs: near enough to be the event's own noise. A reflection is no noise, so the
+  // stretch ends at the reflections on either side.
   constexpr int kNoisePulses = 16;
   constexpr int kLeastNoiseSpan = 100;
   const int span = static_cast<int>(std::clamp<long long>(static_cast<long long>(kNoisePulses) * pulseSamples,
                                                            kLeastNoiseSpan, static_cast<long long>(raw.size())));
+  const auto begin = events.begin();
+  const auto end = events.begin() + count;
+  int previousReflectionEnd = 0;
   KeptEvents kept(count);
-  for (int i = 0; i < count; ++i) {
-    const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (IsExaminedSplice(event) &&
-        std::fabs(event.loss) < kStepNoiseSigmas * PulseNoiseAt(raw, event.sampleIndex, pulseSamples, span)) {
-      continue;
+  for (auto it = begin; it != end; ++it) {
+    const AnalysisEvent& event = *it;
+    if (!IsNonReflective(event)) previousReflectionEnd = event.endIndex;
+    if (IsExaminedSplice(event)) {
+      const auto next = std::find_if(it + 1, end, [](const AnalysisEvent& e) { return !IsNonReflective(e); });
+      const int first = std::max(event.sampleIndex - span, previousReflectionEnd);
+      const int last = std::min(event.sampleIndex + span, next != end ? next->startIndex : static_cast<int>(raw.size()));
+      if (std::fabs(event.loss) < kStepNoiseSigmas * PulseNoiseAt(raw, event.sampleIndex, pulseSamples, first, last)) {
+        continue;
+      }
     }
     kept.Retain(event);
   }

@@ -58,6 +58,11 @@ int ApplyReflectionThreshold(std::span<AnalysisEvent> events, int count, float r
 int DropCrossingSections(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                          int noiseStart);
 
+/// Merges a gain and the loss behind it within two pulse lengths (`pulseSamples`) into one event:
+/// the rise and fall of a reflection too weak to be found as one, or two steps the pulse cannot
+/// tell apart.
+int MergeReflectionRiseAndFall(std::span<AnalysisEvent> events, int count, int pulseSamples);
+
 /// Splice threshold with the extra long-range rule near the noise.
 int ApplySpliceThresholdLongRange(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                                   float reference, const AnalysisParams& params);

@@ -2,14 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace {
 
-// The noise floor is averaged over a hundredth of the trace, but never over fewer samples than
-// it takes to even out the noise.
+// The levels are taken over a hundredth of the trace, but never over fewer samples than it takes
+// to even out the noise, nor than a reflection with the receiver's recovery behind it fills.
 constexpr int kWindowDivisor = 100;
 constexpr int kMinWindow = 50;
+
+// A reflection's pulse with the receiver's recovery behind it never fills this many pulse lengths,
+// and noise correlated over a pulse evens out over them.
+constexpr int kReflectionPulses = 3;
 
 // Below this height above the noise reference the detection reads every level as noise: a rise
 // there must be 5 dB to count.
@@ -20,29 +25,37 @@ struct SustainedLevels {
   double highest = -std::numeric_limits<double>::infinity();
 };
 
-// The lowest and highest mean level over windows of `window` samples: the noise floor and the
-// fibre, whatever short reflections rise above them. The extreme sums give the extreme means.
-SustainedLevels WindowMeans(std::span<const TracePoint> points, int window) {
-  SustainedLevels sums;
+// The noise floor is the lowest mean level over windows of `window` samples, whatever short
+// reflections rise above it. The fibre is the highest level that a whole window keeps: the best of
+// the windows' lowest samples, so that a reflection and the receiver's slow recovery behind it,
+// which fill a window at fine spacings, never pass for the fibre.
+SustainedLevels WindowLevels(std::span<const TracePoint> points, int window) {
+  SustainedLevels levels;
   double sum = 0.0;
+  std::deque<std::size_t> rising;  // indices of the window's ascending minima
+  const auto w = static_cast<std::size_t>(window);
   for (std::size_t i = 0; i < points.size(); ++i) {
     sum += points[i].level;
-    if (i >= static_cast<std::size_t>(window)) sum -= points[i - static_cast<std::size_t>(window)].level;
-    if (i + 1 >= static_cast<std::size_t>(window)) {
-      sums.lowest = std::min(sums.lowest, sum);
-      sums.highest = std::max(sums.highest, sum);
+    if (i >= w) sum -= points[i - w].level;
+    while (!rising.empty() && points[rising.back()].level >= points[i].level) rising.pop_back();
+    rising.push_back(i);
+    if (rising.front() + w <= i) rising.pop_front();
+    if (i + 1 >= w) {
+      levels.lowest = std::min(levels.lowest, sum);
+      levels.highest = std::max(levels.highest, static_cast<double>(points[rising.front()].level));
     }
   }
-  return {sums.lowest / window, sums.highest / window};
+  levels.lowest /= window;
+  return levels;
 }
 
 }  // namespace
 
-float FindLevelShift(std::span<const TracePoint> points, double reference) {
+float FindLevelShift(std::span<const TracePoint> points, double reference, int pulseSamples) {
   if (points.empty()) return 0.0f;
   const int n = static_cast<int>(points.size());
-  const int window = std::min(n, std::max(kMinWindow, n / kWindowDivisor));
-  const SustainedLevels levels = WindowMeans(points, window);
+  const int window = std::min(n, std::max({kMinWindow, n / kWindowDivisor, kReflectionPulses * pulseSamples}));
+  const SustainedLevels levels = WindowLevels(points, window);
   if (!(levels.highest < reference + kNoiseZoneDb)) return 0.0f;
   const double shift = reference - levels.lowest;
   return std::isfinite(shift) && shift > 0.0 ? static_cast<float>(shift) : 0.0f;

@@ -21,11 +21,13 @@ void AddDifferences(std::span<const TracePoint> raw, int first, int last, int p,
 
 }  // namespace
 
-double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples, int span) {
+double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples, int first, int last) {
   const int n = static_cast<int>(raw.size());
   const int p = std::max(1, pulseSamples);
+  first = std::clamp(first, 0, n);
+  last = std::clamp(last, 0, n);
   std::vector<double> differences;
-  AddDifferences(raw, std::max(0, index - span), std::max(0, index - kChangePulses * p), p, differences);
-  AddDifferences(raw, std::min(n, index + (kChangePulses + 1) * p), std::min(n, index + span), p, differences);
+  AddDifferences(raw, first, std::max(first, index - kChangePulses * p), p, differences);
+  AddDifferences(raw, std::min(last, index + (kChangePulses + 1) * p), last, p, differences);
   return RobustSigma(std::move(differences)) / std::sqrt(2.0);
 }

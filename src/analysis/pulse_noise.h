@@ -7,7 +7,7 @@
 #include "analysis/analysis_types.h"
 
 /// Standard deviation (dB) of the trace's level averaged over `pulseSamples` samples, from the
-/// pulse lengths on both sides of `index` within `span` samples, leaving out the pulse lengths of
-/// a change at `index` itself. Steps and slow trends barely move it. 0 where too few samples lie
+/// pulse lengths on both sides of `index` within [`first`, `last`), leaving out the pulse lengths
+/// of a change at `index` itself. Steps and slow trends barely move it. 0 where too few samples lie
 /// around `index`.
-double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples, int span);
+double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples, int first, int last);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,9 +28,18 @@ constexpr double kLeastLossToleranceDb = 0.05;
 // The splice threshold a technician sets to see the smallest steps owed.
 constexpr float kSpliceThresholdDb = 0.05f;
 
+// A row short of the criteria holds what it reaches now, less two seeds, so that a change of the
+// engine that makes it worse fails: the seeds with nothing invented and, step by step, the seeds
+// that find the step.
+struct Shortfall {
+  int nothingInvented;
+  std::vector<int> stepFound;
+};
+
 struct Row {
   std::string name;
   SyntheticTraceSpec spec;
+  std::optional<Shortfall> shortfall;
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
@@ -122,64 +132,68 @@ TEST_P(InstrumentNoiseLinkTest, FindsWhatTheNoiseLeavesVisibleAndNothingElse) {
   std::cout << Rates(row, tally) << "\n";
   EXPECT_EQ(tally.endFound, kSeeds);
   EXPECT_EQ(tally.nothingBehindEnd, kSeeds);
-  EXPECT_GE(tally.nothingInvented, kSeeds - kSeedsThatMayMiss);
+  const int criterion = kSeeds - kSeedsThatMayMiss;
+  EXPECT_GE(tally.nothingInvented, row.shortfall ? row.shortfall->nothingInvented : criterion);
   for (std::size_t k = 0; k < row.spec.steps.size(); ++k) {
-    if (Owed(row.spec, row.spec.steps[k])) {
-      EXPECT_GE(tally.stepFound[k], kSeeds - kSeedsThatMayMiss) << row.spec.steps[k].distanceKm << " km";
-    }
+    const int least = row.shortfall ? row.shortfall->stepFound.at(k) : Owed(row.spec, row.spec.steps[k]) ? criterion : 0;
+    EXPECT_GE(tally.stepFound[k], least) << row.spec.steps[k].distanceKm << " km";
   }
 }
 
 // The short link that once ended 104 m behind its end reflection and lost its splice.
 Row TenNanosecondsOffNominal() {
-  return {"10ns_16cm_1308nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1308.4f)};
+  return {"10ns_16cm_1308nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1308.4f), Shortfall{5, {6, 6, 0, 0}}};
 }
 
-// Each table's rows the engine meets, and those it does not meet yet: the latter run with
-// --gtest_also_run_disabled_tests and print how far they fall short.
-std::vector<Row> PulseRowsShort() {
-  return {{"10ns_16cm_20mdB", InstrumentShortLinkSpec(10, 0.16, 0.02, 1310.0f)},
-          {"30ns_50cm_20mdB", InstrumentShortLinkSpec(30, 0.5, 0.02, 1310.0f)},
-          {"100ns_1m_20mdB", InstrumentShortLinkSpec(100, 1.0, 0.02, 1310.0f)},
-          {"1000ns_2m_20mdB", InstrumentShortLinkSpec(1000, 2.0, 0.02, 1310.0f)},
+// Rows short of the criteria name the seeds they reach; steps not owed are not asserted.
+std::vector<Row> PulseRows() {
+  return {{"10ns_16cm_20mdB", InstrumentShortLinkSpec(10, 0.16, 0.02, 1310.0f), Shortfall{14, {19, 19, 9, 0}}},
+          {"30ns_50cm_20mdB", InstrumentShortLinkSpec(30, 0.5, 0.02, 1310.0f), Shortfall{16, {19, 19, 9, 0}}},
+          {"100ns_1m_20mdB", InstrumentShortLinkSpec(100, 1.0, 0.02, 1310.0f), Shortfall{19, {19, 19, 8, 0}}},
+          {"1000ns_2m_20mdB", InstrumentShortLinkSpec(1000, 2.0, 0.02, 1310.0f), Shortfall{14, {0, 4, 0, 0}}},
           TenNanosecondsOffNominal()};
 }
 
-std::vector<Row> NoiseRowsMet() {
-  return {{"10ns_16cm_1308nm_5mdB", InstrumentShortLinkSpec(10, 0.16, 0.005, 1308.4f)}};
+std::vector<Row> NoiseRows() {
+  return {{"10ns_16cm_1308nm_5mdB", InstrumentShortLinkSpec(10, 0.16, 0.005, 1308.4f), std::nullopt},
+          {"10ns_16cm_1308nm_20mdB", InstrumentShortLinkSpec(10, 0.16, 0.02, 1308.4f), Shortfall{14, {19, 19, 9, 0}}},
+          TenNanosecondsOffNominal()};
 }
 
-std::vector<Row> NoiseRowsShort() {
-  return {{"10ns_16cm_1308nm_20mdB", InstrumentShortLinkSpec(10, 0.16, 0.02, 1308.4f)}, TenNanosecondsOffNominal()};
-}
-
-std::vector<Row> WavelengthRowsShort() {
+std::vector<Row> WavelengthRows() {
   return {TenNanosecondsOffNominal(),
-          {"10ns_16cm_1310nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1310.0f)},
-          {"10ns_16cm_1548nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1548.6f)},
-          {"10ns_16cm_1651nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1651.3f)}};
+          {"10ns_16cm_1310nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1310.0f), Shortfall{5, {6, 6, 0, 0}}},
+          {"10ns_16cm_1548nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1548.6f), Shortfall{6, {7, 4, 0, 0}}},
+          {"10ns_16cm_1651nm_50mdB", InstrumentShortLinkSpec(10, 0.16, 0.05, 1651.3f), Shortfall{3, {9, 5, 0, 0}}}};
+}
+
+// Noise floors well below the engine's noise reference, as other instruments record them.
+std::vector<Row> FloorRows() {
+  return {{"10ns_16cm_1308nm_50mdB_floor55", InstrumentShortLinkSpec(10, 0.16, 0.05, 1308.4f, -55.0),
+           Shortfall{19, {11, 6, 0, 0}}},
+          {"10ns_16cm_1308nm_50mdB_floor60", InstrumentShortLinkSpec(10, 0.16, 0.05, 1308.4f, -60.0),
+           Shortfall{16, {10, 6, 0, 0}}},
+          {"100ns_1m_20mdB_floor55", InstrumentShortLinkSpec(100, 1.0, 0.02, 1310.0f, -55.0),
+           Shortfall{19, {19, 19, 8, 0}}},
+          {"1000ns_2m_20mdB_floor60", InstrumentShortLinkSpec(1000, 2.0, 0.02, 1310.0f, -60.0),
+           Shortfall{19, {0, 3, 0, 0}}}};
 }
 
 // 40 km whose noise grows towards the far end; a quiet far end must not find more near the start.
-std::vector<Row> LongLinkRowsMet() {
-  return {{"40km_1000ns_2m_far20mdB", InstrumentLongLinkSpec(1000, 2.0, 0.02)}};
-}
-
-std::vector<Row> LongLinkRowsShort() {
-  return {{"40km_300ns_1m_far100mdB", InstrumentLongLinkSpec(300, 1.0, 0.1)},
-          {"40km_1000ns_2m_far100mdB", InstrumentLongLinkSpec(1000, 2.0, 0.1)}};
+std::vector<Row> LongLinkRows() {
+  return {{"40km_1000ns_2m_far20mdB", InstrumentLongLinkSpec(1000, 2.0, 0.02), std::nullopt},
+          {"40km_300ns_1m_far100mdB", InstrumentLongLinkSpec(300, 1.0, 0.1),
+           Shortfall{0, {19, 19, 19, 19, 19, 15, 5, 2, 0}}},
+          {"40km_1000ns_2m_far100mdB", InstrumentLongLinkSpec(1000, 2.0, 0.1),
+           Shortfall{0, {19, 19, 19, 16, 16, 10, 10, 5, 0}}}};
 }
 
 std::string RowName(const testing::TestParamInfo<Row>& info) { return info.param.name; }
 
-INSTANTIATE_TEST_SUITE_P(NoiseAtTheSplices, InstrumentNoiseLinkTest, testing::ValuesIn(NoiseRowsMet()), RowName);
-INSTANTIATE_TEST_SUITE_P(LongLinks, InstrumentNoiseLinkTest, testing::ValuesIn(LongLinkRowsMet()), RowName);
-INSTANTIATE_TEST_SUITE_P(DISABLED_PulsesShort, InstrumentNoiseLinkTest, testing::ValuesIn(PulseRowsShort()), RowName);
-INSTANTIATE_TEST_SUITE_P(DISABLED_NoiseAtTheSplicesShort, InstrumentNoiseLinkTest, testing::ValuesIn(NoiseRowsShort()),
-                         RowName);
-INSTANTIATE_TEST_SUITE_P(DISABLED_WavelengthsShort, InstrumentNoiseLinkTest, testing::ValuesIn(WavelengthRowsShort()),
-                         RowName);
-INSTANTIATE_TEST_SUITE_P(DISABLED_LongLinksShort, InstrumentNoiseLinkTest, testing::ValuesIn(LongLinkRowsShort()),
-                         RowName);
+INSTANTIATE_TEST_SUITE_P(Pulses, InstrumentNoiseLinkTest, testing::ValuesIn(PulseRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(NoiseAtTheSplices, InstrumentNoiseLinkTest, testing::ValuesIn(NoiseRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(Wavelengths, InstrumentNoiseLinkTest, testing::ValuesIn(WavelengthRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(NoiseFloors, InstrumentNoiseLinkTest, testing::ValuesIn(FloorRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(LongLinks, InstrumentNoiseLinkTest, testing::ValuesIn(LongLinkRows()), RowName);
 
 }  // namespace

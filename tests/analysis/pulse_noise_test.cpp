@@ -26,16 +26,17 @@ TEST(PulseNoiseTest, MeasuresTheNoiseWhereTheEventIsAndNotTheStep) {
   for (const double km : {18.0, 30.0, 38.0}) {
     SCOPED_TRACE(km);
     const double expected = PulseAveragedNoiseDb(spec, BackscatterLevelDb(spec, km));
-    EXPECT_NEAR(PulseNoiseAt(trace, static_cast<int>(km / spec.spacingKm), p, 16 * p), expected, 0.4 * expected);
+    const int at = static_cast<int>(km / spec.spacingKm);
+    EXPECT_NEAR(PulseNoiseAt(trace, at, p, at - 16 * p, at + 16 * p), expected, 0.4 * expected);
   }
   // At a 0.2 dB splice, twenty times the noise there, the step itself is left out.
   const int splice = static_cast<int>(12.0 / spec.spacingKm);
-  const double beside = PulseNoiseAt(trace, splice + 40 * p, p, 16 * p);
-  EXPECT_LT(PulseNoiseAt(trace, splice, p, 16 * p), 2.0 * beside);
+  const double beside = PulseNoiseAt(trace, splice + 40 * p, p, splice + 24 * p, splice + 56 * p);
+  EXPECT_LT(PulseNoiseAt(trace, splice, p, splice - 16 * p, splice + 16 * p), 2.0 * beside);
 }
 
 TEST(PulseNoiseTest, TooFewSamplesAroundGiveNoNoise) {
-  EXPECT_EQ(PulseNoiseAt(FibreLine(10), 5, 4, 100), 0.0);
+  EXPECT_EQ(PulseNoiseAt(FibreLine(10), 5, 4, 0, 10), 0.0);
 }
 
 TEST(DropLossWithinPulseNoiseTest, KeepsStepsThatStandOutOfTheNoiseAroundThem) {

@@ -279,8 +279,6 @@ SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wav
 
 namespace {
 
-// The noise floor a little below the engine's noise reference, as instruments record on its scale.
-constexpr double kInstrumentFloorDb = -50.0;
 // How slowly instruments' receivers recover behind a reflection, whatever the pulse.
 constexpr double kRecoveryKm = 0.005;
 
@@ -291,7 +289,8 @@ double FibreSlopeDbPerKm(float wavelengthNm) {
 
 }  // namespace
 
-SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, double noiseDb, float wavelengthNm) {
+SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, double noiseDb, float wavelengthNm,
+                                           double noiseFloorDb) {
   constexpr double kSpliceKm = 1.2;
   constexpr double kEndKm = 3.63;
   SyntheticTraceSpec spec;
@@ -301,7 +300,7 @@ SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, do
   spec.rangeKm = 5.0f;
   spec.wavelengthNm = wavelengthNm;
   spec.slopeDbPerKm = FibreSlopeDbPerKm(wavelengthNm);
-  spec.noiseFloorDb = kInstrumentFloorDb;
+  spec.noiseFloorDb = noiseFloorDb;
   spec.steps = {{0.5, -0.3}, {kSpliceKm, 0.3}, {1.6, 0.15}, {2.4, 0.1}};
   spec.reflections = {{2.0, -45.0, 0.5}, {kEndKm, -20.0}};
   spec.fibreEndKm = kEndKm + spec.spacingKm;

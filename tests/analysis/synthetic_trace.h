@@ -90,11 +90,15 @@ SyntheticTraceSpec LongLinkSpec(std::uint32_t seed);
 /// backscatter at the launch that grows towards the floor.
 SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wavelengthNm, int pulseWidthNs = 10);
 
+/// The noise floor a little below the engine's noise reference, as many instruments record on its scale.
+inline constexpr double kInstrumentFloorDb = -50.0;
+
 /// A short link as instruments record it (`pulseWidthNs` at `spacingM`, wavelength as the laser's),
 /// with instrument noise of `noiseDb` at the 0.3 dB splice: a -0.3 dB gainer at 0.5 km, splices of
 /// 0.3 dB at 1.2 km, 0.15 dB at 1.6 km and 0.1 dB at 2.4 km, a -45 dB connector with 0.5 dB at
-/// 2 km and a -20 dB end at 3.63 km that drops the trace into the noise floor.
-SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, double noiseDb, float wavelengthNm);
+/// 2 km and a -20 dB end at 3.63 km that drops the trace into the noise floor at `noiseFloorDb`.
+SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, double noiseDb, float wavelengthNm,
+                                           double noiseFloorDb = kInstrumentFloorDb);
 
 /// 40 km at 1550 nm with splices of 0.1, 0.15 and 0.2 dB in turn every 4 km and a -30 dB end,
 /// instrument noise of `farEndNoiseDb` in front of the end, less towards the launch.
