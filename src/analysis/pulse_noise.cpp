@@ -12,11 +12,20 @@ namespace {
 // Pulse lengths left out on each side of the change.
 constexpr int kChangePulses = 2;
 
-// Differences of pulse means two pulse lengths apart over [first, last): noise correlated over a
-// pulse length leaves means that far apart independent, and a slope over so short a distance is far
-// below the noise.
+// Differences of pulse means two pulse lengths apart, from every sample of [first, last) on: noise
+// correlated over a pulse length leaves means that far apart independent, and a slope over so short
+// a distance is far below the noise. Every start, not every pulse length, steadies the spread.
 void AddDifferences(std::span<const TracePoint> raw, int first, int last, int p, std::vector<double>& out) {
-  for (int k = first; k + 3 * p <= last; k += p) out.push_back(MeanLevel(raw, k + 2 * p, p) - MeanLevel(raw, k, p));
+  if (last - first < 3 * p) return;
+  std::vector<double> sums(static_cast<std::size_t>(last - first + 1), 0.0);
+  for (int k = first; k < last; ++k) {
+    sums[static_cast<std::size_t>(k - first + 1)] = sums[static_cast<std::size_t>(k - first)] + LevelAt(raw, k);
+  }
+  const auto mean = [&](int from) {
+    const auto a = static_cast<std::size_t>(from - first);
+    return (sums[a + static_cast<std::size_t>(p)] - sums[a]) / p;
+  };
+  for (int k = first; k + 3 * p <= last; ++k) out.push_back(mean(k + 2 * p) - mean(k));
 }
 
 }  // namespace
