@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <limits>
 
 namespace {
@@ -26,23 +25,23 @@ struct SustainedLevels {
 };
 
 // The noise floor is the lowest mean level over windows of `window` samples, whatever short
-// reflections rise above it. The fibre is the highest level that a whole window keeps: the best of
-// the windows' lowest samples, so that a reflection and the receiver's slow recovery behind it,
-// which fill a window at fine spacings, never pass for the fibre.
+// reflections rise above it. The fibre is the highest level that a whole stretch of `window`
+// samples keeps: the best of the lowest samples of consecutive stretches, so that a reflection and
+// the receiver's slow recovery behind it, which fill a window at fine spacings, never pass for the
+// fibre.
 SustainedLevels WindowLevels(std::span<const TracePoint> points, int window) {
   SustainedLevels levels;
   double sum = 0.0;
-  std::deque<std::size_t> rising;  // indices of the window's ascending minima
+  double stretchLowest = std::numeric_limits<double>::infinity();
   const auto w = static_cast<std::size_t>(window);
   for (std::size_t i = 0; i < points.size(); ++i) {
     sum += points[i].level;
     if (i >= w) sum -= points[i - w].level;
-    while (!rising.empty() && points[rising.back()].level >= points[i].level) rising.pop_back();
-    rising.push_back(i);
-    if (rising.front() + w <= i) rising.pop_front();
-    if (i + 1 >= w) {
-      levels.lowest = std::min(levels.lowest, sum);
-      levels.highest = std::max(levels.highest, static_cast<double>(points[rising.front()].level));
+    if (i + 1 >= w) levels.lowest = std::min(levels.lowest, sum);
+    stretchLowest = std::min(stretchLowest, static_cast<double>(points[i].level));
+    if ((i + 1) % w == 0) {
+      levels.highest = std::max(levels.highest, stretchLowest);
+      stretchLowest = std::numeric_limits<double>::infinity();
     }
   }
   levels.lowest /= window;
