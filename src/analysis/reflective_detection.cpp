@@ -51,6 +51,25 @@ struct RiseScan {
   }
 };
 
+// Which rule sets the rise a base needs. The base moves on nearly every sample and is rarely
+// tested, so the threshold is worked out only when a rise is.
+enum class BaseRule { First, AfterRise, AfterNoise };
+
+double RiseThreshold(const RiseScan& scan, BaseRule rule, int base) {
+  switch (rule) {
+    case BaseRule::AfterRise: return scan.ThresholdAfterRise(scan.LevelIn(base));
+    case BaseRule::AfterNoise: return scan.ThresholdAfterNoise(scan.LevelIn(base));
+    case BaseRule::First: break;
+  }
+  return kFirstRiseThreshold;
+}
+
+// rise / run < limit for a positive limit; a fall over a forward step needs no division.
+bool FlatterThan(double rise, double run, double limit) {
+  if (rise <= 0.0 && run > 0.0) return true;
+  return rise / run < limit;
+}
+
 // Moves the foot of a steep rise up to the last flat step below its steepest step, so that a slow
 // shoulder in front of a reflection does not count as part of its height.
 int RefineFoot(const RiseScan& scan, int base, int peak) {
@@ -151,13 +170,14 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
   const RiseScan scan{points, smoothed, reference, noiseStart, pulseWidth, IsLongRange(params.range)};
   const double R = reference;
   const double slopeLimit = scan.longRange ? kLongRangeSlopeLimit : kSteepestSlopeLimit;
-  double threshold = kFirstRiseThreshold;
+  BaseRule rule = BaseRule::First;
   int b = 0;
   int j = 1;
   while (j <= n - 1) {
-    if (j == b + 1 && (scan.LevelIn(j) - scan.LevelIn(b)) / (scan.DistanceIn(j) - scan.DistanceIn(b)) < slopeLimit) {
+    if (j == b + 1 &&
+        FlatterThan(scan.LevelIn(j) - scan.LevelIn(b), scan.DistanceIn(j) - scan.DistanceIn(b), slopeLimit)) {
       b = j++;
-      threshold = scan.ThresholdAfterRise(scan.LevelIn(b));
+      rule = BaseRule::AfterRise;
       continue;
     }
     if (scan.LevelIn(j) >= scan.LevelIn(j - 1) && j < n - 1) {
@@ -170,6 +190,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
         scan.Level(b) > R + 2.0 && scan.Level(b) < R + 6.5) {
       rise = scan.Level(p) - LevelRange(points, b - 19, b).highest;
     }
+    const double threshold = RiseThreshold(scan, rule, b);
     const bool rejected = !(rise > threshold) || (b > 10 && scan.Level(b) < R && scan.Level(b) + rise < R + 20.0);
     if (!rejected) {
       if (p - b > 3) {
@@ -182,7 +203,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
       if (!accept) accept = PassesNoiseTest(scan, candidates, count, b, p);
       if (!accept && !IsWideRise(scan, candidates, count, b, p, j, rise, threshold)) {
         b = j++;
-        threshold = scan.ThresholdAfterNoise(scan.Level(b));
+        rule = BaseRule::AfterNoise;
         continue;
       }
       const int foot = FootAboveNoise(scan, b, p);
@@ -191,7 +212,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
       if (++count == kMaxReflectiveCandidates) return 1;
     }
     b = j++;
-    threshold = scan.ThresholdAfterRise(scan.LevelIn(b));
+    rule = BaseRule::AfterRise;
   }
   return 1;
 }
