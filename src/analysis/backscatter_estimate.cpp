@@ -35,7 +35,7 @@ SlopeVoteGrid GeneralGrid(double reference) {
 
 // Consecutive voters count into rows of their own: a run of votes for one bin would otherwise wait
 // on each increment before the next.
-constexpr int kVoteLanes = 4;
+constexpr int kVoteLanes = 8;
 
 // Intercept bin of a scaled intercept; 0, which is never a valid bin, when it lies off the grid or is
 // not a number. Written as selections rather than branches, so the compiler can compute several at once.
