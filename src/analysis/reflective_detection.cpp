@@ -64,12 +64,6 @@ double RiseThreshold(const RiseScan& scan, BaseRule rule, int base) {
   return kFirstRiseThreshold;
 }
 
-// rise / run < limit for a positive limit; a fall over a forward step needs no division.
-bool FlatterThan(double rise, double run, double limit) {
-  if (rise <= 0.0 && run > 0.0) return true;
-  return rise / run < limit;
-}
-
 // Moves the foot of a steep rise up to the last flat step below its steepest step, so that a slow
 // shoulder in front of a reflection does not count as part of its height.
 int RefineFoot(const RiseScan& scan, int base, int peak) {
@@ -174,8 +168,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
   int b = 0;
   int j = 1;
   while (j <= n - 1) {
-    if (j == b + 1 &&
-        FlatterThan(scan.LevelIn(j) - scan.LevelIn(b), scan.DistanceIn(j) - scan.DistanceIn(b), slopeLimit)) {
+    if (j == b + 1 && (scan.LevelIn(j) - scan.LevelIn(b)) / (scan.DistanceIn(j) - scan.DistanceIn(b)) < slopeLimit) {
       b = j++;
       rule = BaseRule::AfterRise;
       continue;
