@@ -112,7 +112,8 @@ int SmoothBetweenCandidates(std::span<TracePoint> points, int from, int to, std:
     // again. The passes run between two copies of the gap's levels with the samples the window
     // reaches beyond it; the sums add the same values in the same order as over the trace.
     const int length = e - s + 1 + 2 * kGapWindowHalf;
-    work.resize(2 * static_cast<std::size_t>(length));
+    // Grown only: shrinking and growing again from gap to gap would zero the storage each time.
+    if (work.size() < 2 * static_cast<std::size_t>(length)) work.resize(2 * static_cast<std::size_t>(length));
     float* read = work.data();
     float* write = read + length;
     for (int k = 0; k < length; ++k) read[k] = write[k] = points[static_cast<std::size_t>(s - kGapWindowHalf + k)].level;
