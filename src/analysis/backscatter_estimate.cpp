@@ -59,7 +59,8 @@ int VoteBin(const TracePoint& p, double slope, int offset) {
 // The bins of a block of voters are found first, in a loop free of stores to the counters; where the
 // processor has 256-bit vectors that loop takes them, with the same exact operations.
 template <bool kSinglePrecision>
-__attribute__((target_clones("avx2", "default"))) void CastVotes(std::span<const TracePoint> voters, double slope, int offset, std::vector<std::int32_t>& lanes) {
+__attribute__((target_clones("avx2", "default"))) void CastVotes(std::span<const TracePoint> voters, double slope,
+                                                                 int offset, std::vector<std::int32_t>& lanes) {
   constexpr std::size_t kBlock = 256;
   std::array<std::int32_t, kBlock> bins;
   for (std::size_t start = 0; start < voters.size(); start += kBlock) {
