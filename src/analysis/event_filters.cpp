@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/event_list_helpers.h"
@@ -195,24 +196,56 @@ int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::sp
   // stretch ends at the reflections on either side.
   constexpr int kNoisePulses = 16;
   constexpr int kLeastNoiseSpan = 100;
+  // A step read again keeps this many pulse lengths clear of the events that stand: a reflection's
+  // pulse-wide edges and the receiver's recovery behind it are no backscatter.
+  constexpr int kClearancePulses = 3;
+  const int n = static_cast<int>(raw.size());
+  const int clearance = kClearancePulses * std::max(1, pulseSamples);
   const int span = static_cast<int>(std::clamp<long long>(static_cast<long long>(kNoisePulses) * pulseSamples,
                                                            kLeastNoiseSpan, static_cast<long long>(raw.size())));
-  const auto begin = events.begin();
-  const auto end = events.begin() + count;
-  int previousReflectionEnd = 0;
+  const auto at = [&](int i) -> const AnalysisEvent& { return events[static_cast<std::size_t>(i)]; };
+  const auto size = static_cast<std::size_t>(std::max(count, 0));
+
+  // Where each event's noise stretch ends behind it: at the next reflection.
+  std::vector<int> noiseLast(size, n);
+  for (int i = count - 1, next = n; i >= 0; --i) {
+    noiseLast[static_cast<std::size_t>(i)] = std::min(at(i).sampleIndex + span, next);
+    if (!IsNonReflective(at(i))) next = at(i).startIndex;
+  }
+  // Each examined event's noise and whether its own loss stands out of it; every other event stands.
+  std::vector<int> noiseFirst(size, 0);
+  std::vector<double> noise(size, 0.0);
+  std::vector<char> stands(size, 1);
+  for (int i = 0, previousReflectionEnd = 0; i < count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    if (!IsNonReflective(at(i))) previousReflectionEnd = at(i).endIndex;
+    if (!IsExaminedSplice(at(i))) continue;
+    noiseFirst[k] = std::max(at(i).sampleIndex - span, previousReflectionEnd);
+    noise[k] = PulseNoiseAt(raw, at(i).sampleIndex, pulseSamples, noiseFirst[k], noiseLast[k]);
+    stands[k] = std::fabs(at(i).loss) >= kStepNoiseSigmas * noise[k] ? 1 : 0;
+  }
+  // The start of the next event that stands, for each event.
+  std::vector<int> nextStanding(size, n + clearance);
+  for (int i = count - 2; i >= 0; --i) {
+    const auto k = static_cast<std::size_t>(i);
+    nextStanding[k] = stands[k + 1] ? at(i + 1).startIndex : nextStanding[k + 1];
+  }
+  // A loss read over windows a pulse length or two long carries noise as large as the pulse noise
+  // itself, and windows cut short by candidates that fall are common where the noise is high: a
+  // step that falls on its loss is read again between the events that stand.
   KeptEvents kept(count);
-  for (auto it = begin; it != end; ++it) {
-    const AnalysisEvent& event = *it;
-    if (!IsNonReflective(event)) previousReflectionEnd = event.endIndex;
-    if (IsExaminedSplice(event)) {
-      const auto next = std::find_if(it + 1, end, [](const AnalysisEvent& e) { return !IsNonReflective(e); });
-      const int first = std::max(event.sampleIndex - span, previousReflectionEnd);
-      const int last = std::min(event.sampleIndex + span, next != end ? next->startIndex : static_cast<int>(raw.size()));
-      if (std::fabs(event.loss) < kStepNoiseSigmas * PulseNoiseAt(raw, event.sampleIndex, pulseSamples, first, last)) {
-        continue;
-      }
+  for (int i = 0, previousStandingEnd = -clearance; i < count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const AnalysisEvent& event = at(i);
+    if (stands[k]) {
+      previousStandingEnd = event.endIndex;
+      kept.Retain(event);
+      continue;
     }
-    kept.Retain(event);
+    const int first = std::max(noiseFirst[k], previousStandingEnd + clearance);
+    const int last = std::min(noiseLast[k], nextStanding[k] - clearance);
+    const double step = StepOverPulses(raw, event.sampleIndex, pulseSamples, first, last);
+    if (step * event.loss > 0.0 && std::fabs(step) >= kStepNoiseSigmas * noise[k]) kept.Retain(event);
   }
   return kept.Store(events);
 }

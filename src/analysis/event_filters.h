@@ -35,7 +35,8 @@ int DropLossBelowFitNoise(std::span<AnalysisEvent> events, int count, std::span<
 
 /// Drops splices and gainers whose loss does not stand out of the noise of the trace averaged over
 /// one pulse length (`pulseSamples`) around them: noise correlated over a pulse makes steps as
-/// large as that anywhere.
+/// large as that anywhere. A loss that falls short is read again over a few pulse lengths of trace
+/// on either side, up to the events that stand, and the step that stands out then keeps the event.
 int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
                              int pulseSamples);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/analysis_terms.h"
+#include "analysis/line_fit.h"
 #include "analysis/robust_spread.h"
 
 namespace {
@@ -15,6 +16,10 @@ constexpr int kChangePulses = 2;
 // Starts of the pulse means per pulse length: neighbouring means then share most of their samples,
 // so more starts would add work and no steadiness to the spread.
 constexpr int kStartsPerPulse = 8;
+
+// Pulse lengths a step is read over on each side: enough to read it with a fraction of the pulse
+// noise, few enough that the trace's bend towards the floor does not read as a step.
+constexpr int kStepWindowPulses = 8;
 
 // Differences of pulse means two pulse lengths apart over [first, last): noise correlated over a
 // pulse length leaves means that far apart independent, and a slope over so short a distance is far
@@ -44,4 +49,19 @@ double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples
   AddDifferences(raw, first, std::max(first, index - kChangePulses * p), p, differences);
   AddDifferences(raw, std::min(last, index + (kChangePulses + 1) * p), last, p, differences);
   return RobustSigma(std::move(differences)) / std::sqrt(2.0);
+}
+
+double StepOverPulses(std::span<const TracePoint> raw, int index, int pulseSamples, int first, int last) {
+  const int n = static_cast<int>(raw.size());
+  const int p = std::max(1, pulseSamples);
+  const int frontEnd = index - p;
+  const int backStart = index + 2 * p;
+  const int frontStart = std::max({first, frontEnd - kStepWindowPulses * p, 0});
+  const int backEnd = std::min({last, backStart + kStepWindowPulses * p, n});
+  if (frontEnd - frontStart < 2 * p || backEnd - backStart < 2 * p) return 0.0;
+  const double x = DistanceAt(raw, index + p / 2);
+  double frontSlope = 0.0, frontIntercept = 0.0, backSlope = 0.0, backIntercept = 0.0;
+  FitLine(raw, frontStart, frontEnd - 1, frontSlope, frontIntercept);
+  FitLine(raw, backStart, backEnd - 1, backSlope, backIntercept);
+  return (frontSlope * x + frontIntercept) - (backSlope * x + backIntercept);
 }

@@ -11,3 +11,9 @@
 /// of a change at `index` itself. Steps and slow trends barely move it. 0 where too few samples lie
 /// around `index`.
 double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples, int first, int last);
+
+/// The step (dB, positive for a loss) at `index`: the difference, a half pulse length behind `index`,
+/// of the lines fitted over the stretch in front of the change, [`first`, `index` - a pulse length),
+/// and the stretch behind it, from `index` + two pulse lengths up to `last`, each at most a few pulse
+/// lengths long. 0 when either stretch is shorter than two pulse lengths.
+double StepOverPulses(std::span<const TracePoint> raw, int index, int pulseSamples, int first, int last);
