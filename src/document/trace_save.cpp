@@ -161,6 +161,7 @@ std::string_view WriteFailureReason(SorWriteResult result) {
     case SorWriteResult::kWriteFailed:
     case SorWriteResult::kCloseFailed: return "the disk may be full";
     case SorWriteResult::kRenameFailed: return "the file could not be replaced";
+    case SorWriteResult::kUnreadable: return "the written trace would not read back";
     case SorWriteResult::kOk: break;
   }
   return {};
