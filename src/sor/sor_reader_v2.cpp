@@ -92,19 +92,22 @@ bool PlaceBorneOut(SorImage image, const SorMapLayout& layout, const SorMappedBl
 }
 
 /// Whether the block of kSorBlockParsers[index], read as if its identifier stood at `listed`, keeps
-/// its fields inside the place the map gives it, where no other block stands.
+/// its fields inside the place the map gives it, where no other block stands, and that place is
+/// borne out: by the file around it, or by its fields filling it to the byte. (A save writes the
+/// blocks after it where its map says, so a place the file does not bear out yet would be borne
+/// out in the saved copy: such a block must read the same in both.)
 bool FitsWhereListed(std::size_t index, SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed,
                      const SorMapBlock& map) {
   const std::int64_t end = listed.offset + listed.size;
   if (listed.offset + static_cast<std::int64_t>(listed.name.size()) + 1 > end ||
-      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset) ||
-      !PlaceBorneOut(image, layout, listed)) {
+      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset)) {
     return false;
   }
   auto trial = std::make_unique<SorRecord>();
   trial->Map = map;
   const std::vector<std::uint8_t> mended = WithBlockIdentifier(image, listed.offset, end, listed.name);
-  return ParseSourceBlock(index, mended, listed.offset, end, *trial) > 0 && trial->Source.DamagedBlocks == 0;
+  const std::int64_t after = ParseSourceBlock(index, mended, listed.offset, end, *trial);
+  return after > 0 && trial->Source.DamagedBlocks == 0 && (after == end || PlaceBorneOut(image, layout, listed));
 }
 
 Placements PlaceBlocksByName(SorImage image, const SorMapLayout& layout, std::int64_t searchStart,
