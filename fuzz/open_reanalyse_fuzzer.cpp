@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "document/display_model.h"
@@ -20,7 +21,6 @@
 #include "measure/trace_reanalysis.h"
 #include "sor/sor_writer.h"
 #include "trace/trace_conversions.h"
-#include "vocabulary/length_unit.h"
 
 namespace {
 
@@ -57,17 +57,8 @@ bool SameTotals(const LinkSummaryRecord& a, const LinkSummaryRecord& b) {
 /// The record Save writes, assembled as a file image; nothing when it is too large for a file.
 std::vector<std::uint8_t> SavedImage(const COtdrDoc& doc) {
   auto record = std::make_unique<SorRecord>(doc.m_SorRecord);
-  SaveEdits edits;
-  // A unit relabelled for the display unit is Save's business too, but not this round trip's.
-  edits.fileUnitName = g_LengthUnitName;
-  edits.lengthUnitName = g_LengthUnitName;
-  edits.markerA = doc.m_MarkerState.MarkerA;
-  edits.markerB = doc.m_MarkerState.MarkerB;
-  edits.rows = doc.m_EventRows;
-  edits.eventCount = doc.m_nEventCount;
-  edits.fibreParams = &doc.m_FibreParams;
-  edits.reanalysed = doc.m_bReanalysed;
-  PrepareRecordForSave(*record, edits);
+  const std::string fileUnit = TraceUnitName(doc);
+  PrepareRecordForSave(*record, SaveEditsOf(doc, true, fileUnit));
   std::vector<std::uint8_t> image;
   if (AssembleSorImage(*record, image) != SorWriteResult::kOk) image.clear();
   return image;

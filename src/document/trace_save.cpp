@@ -65,27 +65,6 @@ SorWriteResult WritePrepared(COtdrDoc& doc, const std::string& path, const SaveE
   return result;
 }
 
-SaveEdits EditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string& fileUnitName) {
-  SaveEdits edits;
-  // The trace's own label, not the last header the open dialog previewed: a plain save of a
-  // trace opened some other way keeps its unit.
-  edits.fileUnitName = fileUnitName;
-  edits.lengthUnitName = g_LengthUnitName;
-  edits.markerA = doc.m_MarkerState.MarkerA;
-  edits.markerB = doc.m_MarkerState.MarkerB;
-  edits.rows = doc.m_EventRows;
-  edits.eventCount = doc.m_nEventCount;
-  edits.fibreParams = withDisplayEdits ? &doc.m_FibreParams : nullptr;
-  edits.reanalysed = doc.m_bReanalysed;
-  return edits;
-}
-
-std::string FileUnitName(const COtdrDoc& doc) {
-  std::string label;
-  for (const char16_t cell : SorTextView(doc.m_SorRecord.FxdParams.DistanceUnits)) label += static_cast<char>(cell);
-  return UnitNameOfLabel(label);
-}
-
 bool ReportWrite(SorWriteResult result, std::string_view path) {
   if (result == SorWriteResult::kOk) return true;
   lumivane::ShowMessage(SaveFailureText(result, path), lumivane::MessageIcon::Error);
@@ -144,6 +123,27 @@ void StoreDisplayEditsToSor(SorRecord& record, const FibreParamsRecord& params, 
   }
 }
 
+SaveEdits SaveEditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string& fileUnitName) {
+  SaveEdits edits;
+  // The trace's own label, not the last header the open dialog previewed: a plain save of a
+  // trace opened some other way keeps its unit.
+  edits.fileUnitName = fileUnitName;
+  edits.lengthUnitName = g_LengthUnitName;
+  edits.markerA = doc.m_MarkerState.MarkerA;
+  edits.markerB = doc.m_MarkerState.MarkerB;
+  edits.rows = doc.m_EventRows;
+  edits.eventCount = doc.m_nEventCount;
+  edits.fibreParams = withDisplayEdits ? &doc.m_FibreParams : nullptr;
+  edits.reanalysed = doc.m_bReanalysed;
+  return edits;
+}
+
+std::string TraceUnitName(const COtdrDoc& doc) {
+  std::string label;
+  for (const char16_t cell : SorTextView(doc.m_SorRecord.FxdParams.DistanceUnits)) label += static_cast<char>(cell);
+  return UnitNameOfLabel(label);
+}
+
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits) {
   RewriteDistanceUnits(record.FxdParams, edits.fileUnitName, edits.lengthUnitName);
   record.UserName.StoredCursorA = edits.markerA;
@@ -177,8 +177,8 @@ bool OnFileSave(COtdrDoc& doc, const SaveEnvironment& env) {
   // reporting a save that did not happen.
   if (!doc.HasTrace() || !HasSorExtension(doc.m_strTracePath)) return OnFileSaveAs(doc, env);
   doc.m_strSavePath = doc.m_strTracePath;
-  const std::string fileUnit = FileUnitName(doc);
-  if (!ReportWrite(WritePrepared(doc, doc.m_strSavePath, EditsOf(doc, true, fileUnit)), doc.m_strSavePath)) return false;
+  const std::string fileUnit = TraceUnitName(doc);
+  if (!ReportWrite(WritePrepared(doc, doc.m_strSavePath, SaveEditsOf(doc, true, fileUnit)), doc.m_strSavePath)) return false;
   // The reanalysis's values are in the record now; a later save writes them from there.
   doc.m_bReanalysed = 0;
   doc.SetModifiedFlag(false);
@@ -204,8 +204,8 @@ bool OnFileSaveAs(COtdrDoc& doc, const SaveEnvironment& env) {
       return false;
     }
   }
-  const std::string fileUnit = FileUnitName(doc);
-  if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, false, fileUnit)), path)) return false;
+  const std::string fileUnit = TraceUnitName(doc);
+  if (!ReportWrite(WritePrepared(doc, path, SaveEditsOf(doc, false, fileUnit)), path)) return false;
   const std::string previousPath = std::exchange(doc.m_strTracePath, path);
   doc.m_strSavePath = path;
   doc.SetPathName(path);

@@ -43,6 +43,13 @@ struct SaveEdits {
   std::int32_t reanalysed = 0;
 };
 
+/// The unit name of the trace's own units-of-distance label ("mt" gives "km").
+std::string TraceUnitName(const COtdrDoc& doc);
+
+/// What the screen holds of `doc` that a save writes; the display edits (fibre parameters, event
+/// types) only `withDisplayEdits`. `fileUnitName` (TraceUnitName) must outlive the result.
+SaveEdits SaveEditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string& fileUnitName);
+
 /// Applies every edit a save makes, in the order Save makes them.
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits);
 
