@@ -49,7 +49,11 @@ bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, std::vector<PlacedBl
     const std::int32_t size = in.I32();
     if (in.Position() > mapSize) break;
     if (size < 0) return false;
-    if (const auto index = KnownBlock(SorTextView(name)); index && size > 0) placed.push_back({*index, offset, offset + size});
+    // A block the map lists twice is read where it is first listed, as in revision 2.
+    const auto index = KnownBlock(SorTextView(name));
+    const bool placedBefore = index && std::any_of(placed.begin(), placed.end(),
+                                                   [&](const PlacedBlock& block) { return block.index == *index; });
+    if (index && size > 0 && !placedBefore) placed.push_back({*index, offset, offset + size});
     offset += size;
   }
   return !placed.empty() && offset <= static_cast<std::int64_t>(image.size());
