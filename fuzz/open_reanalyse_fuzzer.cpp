@@ -58,7 +58,7 @@ bool SameTotals(const LinkSummaryRecord& a, const LinkSummaryRecord& b) {
 std::vector<std::uint8_t> SavedImage(const COtdrDoc& doc) {
   auto record = std::make_unique<SorRecord>(doc.m_SorRecord);
   const std::string fileUnit = TraceUnitName(doc);
-  PrepareRecordForSave(*record, SaveEditsOf(doc, true, fileUnit));
+  PrepareRecordForSave(*record, SaveEditsOf(doc, fileUnit));
   std::vector<std::uint8_t> image;
   if (AssembleSorImage(*record, image) != SorWriteResult::kOk) image.clear();
   return image;

@@ -39,18 +39,18 @@ struct SaveEdits {
   std::int32_t markerB = 0;
   std::span<const EventRow> rows;
   std::int32_t eventCount = 0;
-  const FibreParamsRecord* fibreParams = nullptr;  // null: no display edits (Save As)
-  std::int32_t reanalysed = 0;
+  FibreParamsRecord fibreParams{};
+  std::int32_t reanalysed = 0;  // the fibre parameters and event types are written only after a reanalysis
 };
 
 /// The unit name of the trace's own units-of-distance label ("mt" gives "km").
 std::string TraceUnitName(const COtdrDoc& doc);
 
-/// What the screen holds of `doc` that a save writes; the display edits (fibre parameters, event
-/// types) only `withDisplayEdits`. `fileUnitName` (TraceUnitName) must outlive the result.
-SaveEdits SaveEditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string& fileUnitName);
+/// What the screen holds of `doc` that a save writes. `fileUnitName` (TraceUnitName) must outlive
+/// the result.
+SaveEdits SaveEditsOf(const COtdrDoc& doc, const std::string& fileUnitName);
 
-/// Applies every edit a save makes, in the order Save makes them.
+/// Applies every edit a save makes, Save and Save As alike.
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits);
 
 /// Why a write failed, in a few words.

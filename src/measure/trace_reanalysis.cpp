@@ -197,8 +197,7 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   // The same distance scale as the trace was loaded with: a group index that did not change moves nothing.
   const double lengthKm = FibreLengthKm(doc.m_nPointCount, record.FxdParams.GroupIndex, record.FxdParams.DataSpacing[0]);
   doc.m_dFibreLengthKm = lengthKm;
-  // The acquisition range reads through the group index too: the Parameters pane shows the range
-  // the saved file will show.
+  // The range time at the new group index too, as the saved trace opens with it.
   doc.m_dAcquisitionRangeKm = AcquisitionRangeKm(record);
   doc.m_FibreParams.Range = static_cast<float>(doc.m_dAcquisitionRangeKm);
 
