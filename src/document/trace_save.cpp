@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -89,6 +90,7 @@ bool HasSorExtension(std::string_view path) {
 
 void RewriteDistanceUnits(SorFxdParams& fxd, std::string_view fileUnitName, std::string_view lengthUnitName) {
   if (fileUnitName == lengthUnitName) return;
+  const SorFxdParams asRead = fxd;
   const double rangeBefore = AcquisitionRangeDistanceKm(fxd);
   if (const auto label = UnitLabelOf(lengthUnitName)) SetSorText(fxd.DistanceUnits, *label);
   fxd.DistanceUnits[2] = 0;
@@ -96,9 +98,15 @@ void RewriteDistanceUnits(SorFxdParams& fxd, std::string_view fileUnitName, std:
   // tenths of millimetres); a new label must not change the range the file describes.
   if (fxd.AcquisitionRangeDistance == 0) return;
   const double rangeAfter = AcquisitionRangeDistanceKm(fxd);
-  if (rangeAfter != rangeBefore) {
-    fxd.AcquisitionRangeDistance = lumivane::RoundToInt32(fxd.AcquisitionRangeDistance * (rangeBefore / rangeAfter));
+  if (rangeAfter == rangeBefore) return;
+  const double scaled = fxd.AcquisitionRangeDistance * (rangeBefore / rangeAfter);
+  // A range the field cannot hold in the new label's unit (beyond 214 km in tenths of millimetres)
+  // keeps the label it was read with.
+  if (!(std::fabs(scaled) <= std::numeric_limits<std::int32_t>::max())) {
+    fxd = asRead;
+    return;
   }
+  fxd.AcquisitionRangeDistance = lumivane::RoundToInt32(scaled);
 }
 
 void StoreEventLossesToSor(SorRecord& record, std::span<const EventRow> rows, std::int32_t count) {

@@ -49,6 +49,7 @@ TEST(RewriteDistanceUnitsTest, RelabelsForTheDisplayUnitAndKeepsTheRangeReadBack
       {"kft", "kft", "km", 500, u"km", 500},
       {"km", "kft", "km", 500, u"ft", 500000},      // a "km" label reads tenths of metres
       {"km", "kft", "km", 0, u"ft", 0},
+      {"km", "kft", "km", 3000000, u"km", 3000000}, // 300 km do not fit tenths of millimetres: kept
       {"km", "yd", "mt", 500000, u"mt", 500000},    // an unknown display unit keeps the label
   };
   for (const Case& c : cases) {
