@@ -11,8 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "document/display_model.h"
-#include "document/display_model_events.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_info.h"
@@ -28,6 +26,7 @@
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
 #include "sample_files.h"
+#include "shown_trace.h"
 #include "sor/sor_map_layout.h"
 #include "sor_image_builder.h"
 #include "sor_map_edits.h"
@@ -60,17 +59,14 @@ class DamagedFileEditsInterop : public ::testing::Test {
     g_AnalysisParams = AnalysisParams{};
   }
 
-  /// Opens the file as the open path does; the messages the open showed.
+  /// Opens the file as the open path does, the panes' values brought up to date; the messages the
+  /// open showed.
   std::vector<std::string> Open(const std::string& path) {
-    sink_.Clear();
     doc_ = std::make_unique<COtdrDoc>();
-    EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1) << path;
-    const DisplayModelInputs inputs{doc_->m_SorRecord.UserName.DistanceCorrection};
-    LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, inputs, doc_->DisplayModelMembers());
-    ApplyStoredLossTotals(doc_->m_SorRecord, doc_->m_EventRows, doc_->m_nEventCount);
+    const std::vector<std::string> messages = lumivane::test::OpenShown(*doc_, path, sink_);
     g_DisplayState.LinkOrlDirty = 0;
     UpdateTraceValues(*doc_, nullptr, 0, dir_.path().string());
-    return sink_.MessageTexts();
+    return messages;
   }
 
   /// Every text the panes show: the event table, the totals, the parameters and the header.
