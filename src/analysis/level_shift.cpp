@@ -15,36 +15,27 @@ constexpr int kMinWindow = 50;
 // there must be 5 dB to count.
 constexpr double kNoiseZoneDb = 5.5;
 
-struct SustainedLevels {
-  double lowest = std::numeric_limits<double>::infinity();
-  double highest = -std::numeric_limits<double>::infinity();
-};
-
-// The lowest and highest mean level over windows of `window` samples: the noise floor and the
-// fibre, whatever short reflections rise above them. The extreme sums give the extreme means.
-SustainedLevels WindowMeans(std::span<const TracePoint> points, int window) {
-  SustainedLevels sums;
-  double sum = 0.0;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    sum += points[i].level;
-    if (i >= static_cast<std::size_t>(window)) sum -= points[i - static_cast<std::size_t>(window)].level;
-    if (i + 1 >= static_cast<std::size_t>(window)) {
-      sums.lowest = std::min(sums.lowest, sum);
-      sums.highest = std::max(sums.highest, sum);
-    }
-  }
-  return {sums.lowest / window, sums.highest / window};
-}
-
 }  // namespace
 
 float FindLevelShift(std::span<const TracePoint> points, double reference) {
   if (points.empty()) return 0.0f;
   const int n = static_cast<int>(points.size());
   const int window = std::min(n, std::max(kMinWindow, n / kWindowDivisor));
-  const SustainedLevels levels = WindowMeans(points, window);
-  if (!(levels.highest < reference + kNoiseZoneDb)) return 0.0f;
-  const double shift = reference - levels.lowest;
+  const double top = reference + kNoiseZoneDb;
+  // The mean level over every run of `window` samples: the lowest is the noise floor, whatever
+  // short reflections rise above it. The first run whose mean reaches the top of the noise zone
+  // shows fibre above the noise, and the trace needs no shift; runs of noise are skipped.
+  double lowest = std::numeric_limits<double>::infinity();
+  double sum = 0.0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    sum += points[i].level;
+    if (i >= static_cast<std::size_t>(window)) sum -= points[i - static_cast<std::size_t>(window)].level;
+    if (i + 1 >= static_cast<std::size_t>(window)) {
+      if (!(sum / window < top) && !std::isnan(sum)) return 0.0f;
+      lowest = std::min(lowest, sum);
+    }
+  }
+  const double shift = reference - lowest / window;
   return std::isfinite(shift) && shift > 0.0 ? static_cast<float>(shift) : 0.0f;
 }
 
