@@ -20,6 +20,8 @@
 #include "trace/trace_conversions.h"
 #include "vocabulary/command_ids.h"
 #include "vocabulary/length_unit.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 
@@ -169,22 +171,22 @@ void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits) {
   StoreDisplayEditsToSor(record, edits.fibreParams, edits.reanalysed, 0, edits.rows, edits.eventCount);
 }
 
-std::string_view WriteFailureReason(SorWriteResult result) {
+std::string WriteFailureReason(SorWriteResult result) {
   switch (result) {
-    case SorWriteResult::kTooLarge: return "the trace is too large for a trace file";
-    case SorWriteResult::kCannotCreate: return "the file or its folder cannot be written";
+    case SorWriteResult::kTooLarge: return g_CurrentStrings[TextRow::TraceTooLargeToWrite];
+    case SorWriteResult::kCannotCreate: return g_CurrentStrings[TextRow::CannotCreateFile];
     case SorWriteResult::kWriteFailed:
-    case SorWriteResult::kCloseFailed: return "the disk may be full";
-    case SorWriteResult::kRenameFailed: return "the file could not be replaced";
-    case SorWriteResult::kUnreadable: return "the written trace would not read back";
+    case SorWriteResult::kCloseFailed: return g_CurrentStrings[TextRow::DiskMayBeFull];
+    case SorWriteResult::kRenameFailed: return g_CurrentStrings[TextRow::FileNotReplaced];
+    case SorWriteResult::kUnreadable: return g_CurrentStrings[TextRow::WrittenTraceUnreadable];
     case SorWriteResult::kOk: break;
   }
   return {};
 }
 
 std::string SaveFailureText(SorWriteResult result, std::string_view path) {
-  return "Cannot save " + std::string(path) + ": " + std::string(WriteFailureReason(result)) +
-         ".\nThe trace was not saved.";
+  return g_CurrentStrings[TextRow::CannotSave] + std::string(path) + ": " + WriteFailureReason(result) +
+         g_CurrentStrings[TextRow::TraceNotSaved];
 }
 
 bool OnFileSave(COtdrDoc& doc, const SaveEnvironment& env) {

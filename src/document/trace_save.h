@@ -54,7 +54,7 @@ SaveEdits SaveEditsOf(const COtdrDoc& doc, const std::string& fileUnitName);
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits);
 
 /// Why a write failed, in a few words.
-std::string_view WriteFailureReason(SorWriteResult result);
+std::string WriteFailureReason(SorWriteResult result);
 
 /// The message shown when writing `path` failed.
 std::string SaveFailureText(SorWriteResult result, std::string_view path);
