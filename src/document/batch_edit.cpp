@@ -12,6 +12,8 @@
 #include "platform/number_format.h"
 #include "platform/path_util.h"
 #include "platform/sort_string_array.h"
+#include "vocabulary/text_rows.h"
+#include "vocabulary/text_table.h"
 
 namespace {
 
@@ -72,27 +74,28 @@ std::vector<BatchEditFailure> RunBatchEdit(COtdrDoc& doc, const std::string& fol
     // The file may have changed since it was listed; anything but a checksummed revision-2 file
     // would be rewritten as one, so it is left alone.
     if (IsValidTraceFile(path) != 1) {
-      failures.push_back({name, "is not a valid trace file"});
+      failures.push_back({name, g_CurrentStrings[TextRow::NotAValidTraceFile]});
       continue;
     }
     // The reader replaces the work record only when it accepts the file, so no block of the
     // previous file can reach this one.
     SorRecord& record = g_WorkTrace.m_SorRecord;
     if (!doc.LoadTraceFile(path, 0, record)) {
-      failures.push_back({name, "could not be read"});
+      failures.push_back({name, g_CurrentStrings[TextRow::CouldNotBeRead]});
       continue;
     }
     ApplyBatchFieldEdits(record, spec, fileNumber);
     const SorWriteResult written = WriteSorFile(record, path);
-    if (written != SorWriteResult::kOk) failures.push_back({name, std::string(WriteFailureReason(written))});
+    if (written != SorWriteResult::kOk) failures.push_back({name, WriteFailureReason(written)});
   }
   return failures;
 }
 
 std::string BatchEditSummary(const std::vector<BatchEditFailure>& failures, std::size_t listed) {
   if (failures.empty()) return {};
-  std::string text = lumivane::Format("%d of %d files were not changed:", static_cast<int>(failures.size()),
-                                      static_cast<int>(std::min<std::size_t>(listed, kMaxBatchFiles)));
+  std::string text = lumivane::Format("%d", static_cast<int>(failures.size())) + g_CurrentStrings[TextRow::FilesOf] +
+                     lumivane::Format("%d", static_cast<int>(std::min<std::size_t>(listed, kMaxBatchFiles))) +
+                     g_CurrentStrings[TextRow::FilesNotChanged];
   for (const BatchEditFailure& failure : failures) text += "\n" + failure.name + ": " + failure.reason;
   return text;
 }

@@ -44,8 +44,19 @@ inline constexpr LangRow BadDataSpacingToAnalyse = 367;
 inline constexpr LangRow BadPulseWidthToAnalyse = 368;
 inline constexpr LangRow LimitsNotSaved = 369;        // "The pass/fail limits could not be saved; ..."
 inline constexpr LangRow LimitsFileTooLarge = 370;    // "The pass/fail limits file is larger than 1 MB ..."
+inline constexpr LangRow CannotSave = 371;           // "Cannot save "
+inline constexpr LangRow TraceNotSaved = 372;        // ".\nThe trace was not saved."
+inline constexpr LangRow TraceTooLargeToWrite = 373; // "the trace is too large for a trace file"
+inline constexpr LangRow CannotCreateFile = 374;     // "the file or its folder cannot be written"
+inline constexpr LangRow DiskMayBeFull = 375;        // "the disk may be full"
+inline constexpr LangRow FileNotReplaced = 376;      // "the file could not be replaced"
 inline constexpr LangRow FilesNotPrinted = 377;       // "These files were not printed:"
 inline constexpr LangRow TooManyBatchPages = 378;     // "Pages more than "
+inline constexpr LangRow WrittenTraceUnreadable = 379; // "the written trace would not read back"
+inline constexpr LangRow NotAValidTraceFile = 380;   // "is not a valid trace file"
+inline constexpr LangRow CouldNotBeRead = 381;       // "could not be read"
+inline constexpr LangRow FilesOf = 382;              // " of "
+inline constexpr LangRow FilesNotChanged = 383;      // " files were not changed:"
 inline constexpr LangRow PrintingPage = 395;          // "Printing page "
 
 // Upload messages.
