@@ -36,12 +36,12 @@ std::int32_t SectionStartTime(int row, const SorRecord& record) {
   return row == 0 ? std::min(events[0].TimeOfFlight, 0) : events[static_cast<std::size_t>(row - 1)].TimeOfFlight;
 }
 
-bool WindowWithin(std::int32_t windowStart, std::int32_t windowEnd, std::int32_t from, std::int32_t to,
+// Whether the window between two stored times lies between sample indices `from` and `to`.
+bool WindowWithin(std::int32_t windowStart, std::int32_t windowEnd, std::int64_t from, std::int64_t to,
                   const SorRecord& record) {
   const std::int64_t a = TimeToIndex(windowStart, record);
   const std::int64_t b = TimeToIndex(windowEnd, record);
-  return a <= b && a >= static_cast<std::int64_t>(TimeToIndex(from, record)) - kWindowEdgeSamples &&
-         b <= static_cast<std::int64_t>(TimeToIndex(to, record)) + kWindowEdgeSamples;
+  return a <= b && a >= from - kWindowEdgeSamples && b <= to + kWindowEdgeSamples;
 }
 
 // Samples one pulse covers on the trace of `record`.
@@ -82,8 +82,9 @@ float FittedLoss(int from, int to, const SorRecord& record, int count, std::span
 bool WindowInOwnSection(int row, const SorRecord& record, int count) {
   if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || count < 1) return false;
   const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
-  return StoresLossWindows(event) && WindowWithin(event.MarkerLocations[0], event.MarkerLocations[1],
-                                                  SectionStartTime(row, record), event.TimeOfFlight, record);
+  return StoresLossWindows(event) &&
+         WindowWithin(event.MarkerLocations[0], event.MarkerLocations[1],
+                      TimeToIndex(SectionStartTime(row, record), record), TimeToIndex(event.TimeOfFlight, record), record);
 }
 
 bool LaunchWindowInFirstSection(const SorRecord& record, int count) {
@@ -91,9 +92,10 @@ bool LaunchWindowInFirstSection(const SorRecord& record, int count) {
   if (stored == 0 || count < 1) return false;
   if (!IsLaunchEvent(0, record)) return WindowInOwnSection(0, record, count);
   const SorKeyEvent& launch = record.KeyEvents.Events[0];
-  // With the launch alone the first section runs to the trace's end.
-  const std::int32_t to = stored > 1 ? record.KeyEvents.Events[1].TimeOfFlight : INT32_MAX;
-  return WindowWithin(launch.MarkerLocations[2], launch.MarkerLocations[3], launch.TimeOfFlight, to, record);
+  // With the launch alone the first section runs to the trace's last sample.
+  const std::int64_t to = stored > 1 ? TimeToIndex(record.KeyEvents.Events[1].TimeOfFlight, record) : count - 1;
+  return WindowWithin(launch.MarkerLocations[2], launch.MarkerLocations[3], TimeToIndex(launch.TimeOfFlight, record), to,
+                      record);
 }
 
 float SectionLoss(int row, const SorRecord& record, int count, std::span<const double> samples) {
