@@ -36,13 +36,19 @@ int IndexOfStoredTime(std::int32_t timeOfFlight, const SorRecord& record, int co
 
 // Samples after the launch that still belong to its own reflection rather than to the backscatter.
 constexpr int kLaunchReflectionSamples = 10;
+// A launch window reaching no further than this many samples holds too little backscatter to bound
+// the first section's line.
+constexpr int kLaunchWindowReach = 4 * kLaunchReflectionSamples;
 
 // The backscatter of the first section, from the start to the first event behind it (`nextRow`),
 // fitted over the middle half of the section (clear of both events' reflections) and carried back to
-// the start.
-float FirstSectionLevelAt(int start, int nextRow, const SorRecord& record, int count, std::span<const double> samples) {
+// the start. A launch window that lies in the section bounds it at its own end, so that the level
+// stays where it was when the event behind it is deleted.
+float FirstSectionLevelAt(int start, int nextRow, int windowEnd, const SorRecord& record, int count,
+                          std::span<const double> samples) {
   if (StoredKeyEventCount(record.KeyEvents) <= nextRow) return kMissingValue;
-  const int next = IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(nextRow)].TimeOfFlight, record, count);
+  int next = IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(nextRow)].TimeOfFlight, record, count);
+  if (LaunchWindowInFirstSection(record, count) && windowEnd - start > kLaunchWindowReach) next = std::min(next, windowEnd);
   const int quarter = (next - start) / 4;
   return LeastSquaresValueAt(start + quarter, next - quarter, start, count, samples);
 }
@@ -59,7 +65,7 @@ float LaunchLevel(const SorRecord& record, int count, std::span<const double> sa
   const int s = IndexOfStoredTime(first.MarkerLocations[launchStored ? 2 : 0], record, count);
   const int e = IndexOfStoredTime(first.MarkerLocations[launchStored ? 3 : 1], record, count);
   if (s - start <= kLaunchReflectionSamples || !LaunchWindowInFirstSection(record, count)) {
-    return FirstSectionLevelAt(start, launchStored ? 1 : 0, record, count, samples);
+    return FirstSectionLevelAt(start, launchStored ? 1 : 0, e, record, count, samples);
   }
   if (s != e) return LeastSquaresValueAt(s, e, start, count, samples);
   double base = samples[static_cast<std::size_t>(s)];

@@ -165,6 +165,19 @@ TEST_F(EventMeasurementsTest, LaunchWindowInsideTheLaunchReflectionGivesWayToThe
   EXPECT_EQ(GetLaunchLevel(0, *record, kCount, samples, 1.0), kMissingValue);
 }
 
+// Where the launch window starts in the launch's reflection, the first section's line runs over the
+// middle of the window's reach: deleting the event behind the launch moves no cumulative loss.
+TEST_F(EventMeasurementsTest, TheFirstSectionsLineStaysWhenTheEventBehindTheLaunchGoes) {
+  for (int i = 0; i <= 10; ++i) samples[i] = 0.5;
+  for (int i = 420; i < 500; ++i) samples[i] += 0.002 * (i - 420);  // a bend in front of the step
+  SetLaunchWindow(5, 400);
+  SetEvent(1, 450, 440, 450);
+  const float withEvent = GetLaunchLevel(0, *record, kCount, samples, 1.0);
+  EXPECT_NEAR(withEvent, 2.0f, 1.1e-3);
+  SetEvent(1, 600, 550, 600);  // the event at 450 deleted: the section runs on past the bend
+  EXPECT_EQ(GetLaunchLevel(0, *record, kCount, samples, 1.0), withEvent);
+}
+
 TEST_F(EventMeasurementsTest, LaunchLevelIsTakenAtTheLaunchNotAtTheFirstSample) {
   // 200 samples of launch cord before the user's zero: the launch (time 0) is sample 200, and the
   // line through its window is read there, 0.06 dB below its value at sample 0.
