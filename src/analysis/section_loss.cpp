@@ -77,12 +77,30 @@ float FittedLoss(int from, int to, const SorRecord& record, int count, std::span
   return atTo - atFrom;
 }
 
+// Whether the trace gains across samples `from` .. `to`: the backscatter just in front of the event
+// stands above the backscatter just behind the previous one, each taken clear of the dead zones.
+// False where the section is too short to tell.
+bool TraceGainsAcross(int from, int to, const SorRecord& record, std::span<const double> samples) {
+  const int pulse = PulseSamples(record);
+  const int first = from + std::max(kDeadZonePulsesAfter * pulse, kMinDeadZoneSamples);
+  const int last = to - std::max(kDeadZonePulsesBefore * pulse, 1);
+  if (last - first + 1 < 2 * kMinFitSamples) return false;
+  const auto mean = [&samples](int a) {
+    double sum = 0.0;
+    for (int i = a; i < a + kMinFitSamples; ++i) sum += samples[static_cast<std::size_t>(i)];
+    return sum / kMinFitSamples;
+  };
+  return mean(last - kMinFitSamples + 1) < mean(first);
+}
+
 }  // namespace
 
 bool WindowInOwnSection(int row, const SorRecord& record, int count) {
   if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || count < 1) return false;
   const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
-  return StoresLossWindows(event) &&
+  // Both edges at 0 is no window: no event but the launch ends a window at the user's zero.
+  const bool stored = event.MarkerLocations[0] != 0 || event.MarkerLocations[1] != 0;
+  return stored &&
          WindowWithin(event.MarkerLocations[0], event.MarkerLocations[1],
                       TimeToIndex(SectionStartTime(row, record), record), TimeToIndex(event.TimeOfFlight, record), record);
 }
@@ -105,22 +123,25 @@ float SectionLoss(int row, const SorRecord& record, int count, std::span<const d
   if (span < 0 || span > INT32_MAX) return kMissingValue;
   if (span == 0) return 0.0f;
   const double lengthKm = DistanceOfTime(static_cast<std::int32_t>(span), record.FxdParams.GroupIndex);
-  // A negative slope is a stored gain: the net of a section that holds a gainer.
-  if (event.Slope != 0) return static_cast<float>(event.Slope / 1000.0 * lengthKm);
+  const float stored = static_cast<float>(event.Slope / 1000.0 * lengthKm);
+  if (event.Slope > 0) return stored;
 
   const int usable = static_cast<int>(std::min<long long>(std::max(count, 0), static_cast<long long>(samples.size())));
   const std::int32_t from = TimeToIndex(SectionStartTime(row, record), record);
   const std::int32_t to = TimeToIndex(event.TimeOfFlight, record);
   // Without a group index the section has no length to cost.
   if (from < 0 || to >= usable || !(lengthKm > 0.0)) return kMissingValue;
+  // Fibre never gains: a negative slope is the net of a section that holds a gainer (one deleted from
+  // the table), and only where the trace gains across the section too; over plain fibre it is no
+  // slope at all.
+  if (event.Slope < 0 && TraceGainsAcross(from, to, record, samples)) return stored;
   const double typical = BandDefaultAttenuation(TraceBandNm(record));
   const float fitted = FittedLoss(from, to, record, usable, samples);
   if (fitted == kNotBackscatter) return kMissingValue;
   // Fibre never gains: a line that rises shows the tail of a reflection or a change of fibre, not
   // the fibre's own loss, and a section too short for a line shows nothing of it.
-  if (fitted == kMissingValue || fitted < 0.0f) return static_cast<float>(BandDefaultAttenuation(TraceBandNm(record)) * lengthKm);
+  if (fitted == kMissingValue || fitted < 0.0f) return static_cast<float>(typical * lengthKm);
   if (fitted / lengthKm <= kHighestAttenuationFactor * typical) return fitted;
   // Steeper than any fibre: behind the launch its reflection's tail, further in the noise.
-  return row == FirstRowBehindLaunch(record) ? static_cast<float>(BandDefaultAttenuation(TraceBandNm(record)) * lengthKm)
-                                             : kMissingValue;
+  return row == FirstRowBehindLaunch(record) ? static_cast<float>(typical * lengthKm) : kMissingValue;
 }

@@ -506,3 +506,28 @@ TEST_F(DerivedLossesTest, ASectionWithoutASlopeIsMeasuredOnTheTrace) {
 }
 
 }  // namespace
+
+namespace {
+
+// Fibre never gains: a negative slope an instrument stores over plain fibre would run the cumulative
+// loss backwards, and the trace gives that section's loss instead; the net gain of a section that
+// holds a gainer (one deleted from the table, its gain folded into the section) counts, as the trace
+// gains across it too.
+TEST_F(DerivedLossesTest, ANegativeSlopeCountsOnlyWhereTheTraceGainsAcrossTheSection) {
+  Build({{0, 0, 0}, {1000, -100, 200}, {2500, 378, 0, true}});
+  EXPECT_NEAR(Loss(1), kAttenuation * Km(1000), 2e-3);
+  EXPECT_NEAR(Loss(2), kAttenuation * Km(2500) + 0.2, 2e-3);
+
+  // A 1 dB gainer at sample 1000, taken out of the table; the section to 1100 keeps the net gain.
+  Build({{0, 0, 0}, {1000, 378, -1000}, {1100, 378, 100}, {2500, 378, 0, true}});
+  SorKeyEvents& keys = record->KeyEvents;
+  keys.Events.erase(keys.Events.begin() + 1);
+  keys.KeyEventCount = 3;
+  const double net = kAttenuation * Km(1100) - 1.0;
+  keys.Events[1].Slope = static_cast<std::int16_t>(std::lround(net / Km(1100) * 1000.0));
+  ASSERT_LT(keys.Events[1].Slope, 0);
+  EXPECT_NEAR(Loss(1), net, 3e-3);
+  EXPECT_NEAR(Loss(2), kAttenuation * Km(2500) - 1.0 + 0.1, 3e-3);
+}
+
+}  // namespace
