@@ -117,12 +117,19 @@ bool DeleteEvent(COtdrDoc& doc, int r) {
   if (r < 0 || r >= count) return false;
   const bool linkChanged = r == 0 || r == doc.m_nEndEventRow;
   const float followingLoss = EventLoss(doc, r + 1);
+  const bool followingWindowRead = MeasuredOnTrace(r + 1, doc.m_SorRecord, doc.m_nPointCount);
   for (int i = r; i < count - 1; ++i) {
     keys.Events[i] = keys.Events[i + 1];
     --keys.Events[i].EventNumber;
   }
   keys.Events.resize(static_cast<std::size_t>(count - 1));
   keys.KeyEventCount = static_cast<std::int16_t>(count - 1);
+  // A window the following event stored over fibre outside its section (the deleted event's, or
+  // further back) now lies in the merged section, yet still measures other fibre: it stays unread.
+  if (!followingWindowRead && MeasuredOnTrace(r, doc.m_SorRecord, doc.m_nPointCount)) {
+    keys.Events[static_cast<std::size_t>(r)].MarkerLocations[0] = 0;
+    keys.Events[static_cast<std::size_t>(r)].MarkerLocations[1] = 0;
+  }
   KeepCumulativeLoss(doc, r, followingLoss);
 
   auto& losses = doc.m_SorRecord.UserName.EventLossTable;

@@ -487,6 +487,23 @@ TEST_F(EventEditingTest, WithoutWindowsAnEditKeepsTheCumulativeLossOfTheEventsAf
   }
 }
 
+// The End stores the splice's window, over the fibre in front of the splice: it measures other fibre
+// and is not read. Deleting the splice does not bring it into use (it would miss the splice's step
+// the trace still holds): the End keeps its loss, to the merged section's stored slope.
+TEST_F(EventEditingTest, DeletingAnEventLeavesAWindowOverOtherFibreUnread) {
+  auto& keys = doc->m_SorRecord.KeyEvents.Events;
+  keys[3].MarkerLocations[0] = keys[2].MarkerLocations[0];
+  keys[3].MarkerLocations[1] = keys[2].MarkerLocations[1];
+  eventtest::Rebuild(*doc);
+  const float end = doc->m_EventRows[3].CumulativeLoss;
+  ASSERT_NEAR(end, 0.8 + 0.2 * 8000 * kKmPerSample, 0.002);
+  ASSERT_TRUE(DeleteEvent(*doc, 2));
+  const double mergedKm = 6000 * kKmPerSample;
+  EXPECT_NEAR(doc->m_EventRows[2].CumulativeLoss, end, 0.0005 * mergedKm + 1e-4);
+  EXPECT_EQ(keys[2].MarkerLocations[0], 0);
+  EXPECT_EQ(keys[2].MarkerLocations[1], 0);
+}
+
 // Adding or deleting an event keeps the link ORL the file stores unless the link's start or end moves.
 TEST_F(EventEditingTest, EditsKeepTheStoredLinkOrlUnlessTheLinkChanges) {
   const struct {
