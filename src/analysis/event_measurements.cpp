@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "analysis/analysis_terms.h"
 #include "analysis/launch_level.h"
 #include "analysis/section_loss.h"
 #include "platform/saturate.h"
@@ -53,6 +54,30 @@ float FirstSectionLevelAt(int start, int nextRow, int windowEnd, const SorRecord
   return LeastSquaresValueAt(start + quarter, next - quarter, start, count, samples);
 }
 
+// The level at the start where the first event stands inside the launch's dead zone, so that no
+// backscatter lies in front of it: the line behind that event (the launch's window where it lies
+// there, else the next event's own), carried back over the event's stored loss and over the section
+// at the band's attenuation. kMissingValue where neither window lies behind the event.
+float LevelCarriedOverFirstEvent(const SorRecord& record, int count, std::span<const double> samples) {
+  const SorKeyEvent& launch = KeyEventRow(record.KeyEvents, 0);
+  const SorKeyEvent& first = KeyEventRow(record.KeyEvents, 1);
+  const int at = IndexOfStoredTime(first.TimeOfFlight, record, count);
+  int a = TimeToIndex(launch.MarkerLocations[2], record);
+  int b = TimeToIndex(launch.MarkerLocations[3], record);
+  if (a < at || a >= b) {
+    if (!WindowInOwnSection(2, record, count)) return kMissingValue;
+    const SorKeyEvent& next = KeyEventRow(record.KeyEvents, 2);
+    a = TimeToIndex(next.MarkerLocations[0], record);
+    b = TimeToIndex(next.MarkerLocations[1], record);
+  }
+  const float behind = LeastSquaresValueAt(a, b, at, count, samples);
+  if (Missing(behind)) return kMissingValue;
+  const std::int64_t span = static_cast<std::int64_t>(first.TimeOfFlight) - std::min(launch.TimeOfFlight, 0);
+  const double sectionKm = DistanceOfTime(static_cast<std::int32_t>(std::clamp<std::int64_t>(span, 0, INT32_MAX)),
+                                          record.FxdParams.GroupIndex);
+  return static_cast<float>(behind - first.SpliceLoss / 1000.0 - BandDefaultAttenuation(TraceBandNm(record)) * sectionKm);
+}
+
 // The level of the backscatter at the start, from the launch's window after it. Where the first
 // stored event stands behind the user's zero, the fibre before it starts at the zero and that event's
 // window before it is the launch's. A window starting inside the launch's reflection, as in files
@@ -65,6 +90,10 @@ float LaunchLevel(const SorRecord& record, int count, std::span<const double> sa
   const int s = IndexOfStoredTime(first.MarkerLocations[launchStored ? 2 : 0], record, count);
   const int e = IndexOfStoredTime(first.MarkerLocations[launchStored ? 3 : 1], record, count);
   if (s - start <= kLaunchReflectionSamples || !LaunchWindowInFirstSection(record, count)) {
+    const bool firstInDeadZone =
+        launchStored && StoredKeyEventCount(record.KeyEvents) > 1 &&
+        IndexOfStoredTime(KeyEventRow(record.KeyEvents, 1).TimeOfFlight, record, count) - start <= DeadZoneSamplesAfter(record);
+    if (firstInDeadZone) return LevelCarriedOverFirstEvent(record, count, samples);
     return FirstSectionLevelAt(start, launchStored ? 1 : 0, e, record, count, samples);
   }
   if (s != e) return LeastSquaresValueAt(s, e, start, count, samples);

@@ -51,6 +51,14 @@ int PulseSamples(const SorRecord& record) {
                          TimeToIndex(0, record));
 }
 
+}  // namespace
+
+int DeadZoneSamplesAfter(const SorRecord& record) {
+  return std::max(kDeadZonePulsesAfter * PulseSamples(record), kMinDeadZoneSamples);
+}
+
+namespace {
+
 // The row whose section starts at the launch (or at the start, without a Start row).
 int FirstRowBehindLaunch(const SorRecord& record) { return IsLaunchEvent(0, record) ? 1 : 0; }
 
@@ -60,7 +68,7 @@ float FittedLoss(int from, int to, const SorRecord& record, int count, std::span
   const int pulse = PulseSamples(record);
   // A long section is fitted over its middle half at most, clear of any tail an event leaves.
   const int quarter = (to - from) / 4;
-  const int first = from + std::max({kDeadZonePulsesAfter * pulse, kMinDeadZoneSamples, quarter});
+  const int first = from + std::max(DeadZoneSamplesAfter(record), quarter);
   const int tailEnd = to - std::max(kDeadZonePulsesBefore * pulse, 1);
   const int last = std::min(tailEnd, to - quarter);
   if (last - first + 1 < kMinFitSamples) return kMissingValue;
@@ -81,9 +89,8 @@ float FittedLoss(int from, int to, const SorRecord& record, int count, std::span
 // stands above the backscatter just behind the previous one, each taken clear of the dead zones.
 // False where the section is too short to tell.
 bool TraceGainsAcross(int from, int to, const SorRecord& record, std::span<const double> samples) {
-  const int pulse = PulseSamples(record);
-  const int first = from + std::max(kDeadZonePulsesAfter * pulse, kMinDeadZoneSamples);
-  const int last = to - std::max(kDeadZonePulsesBefore * pulse, 1);
+  const int first = from + DeadZoneSamplesAfter(record);
+  const int last = to - std::max(kDeadZonePulsesBefore * PulseSamples(record), 1);
   if (last - first + 1 < 2 * kMinFitSamples) return false;
   const auto mean = [&samples](int a) {
     double sum = 0.0;
@@ -100,9 +107,11 @@ bool WindowInOwnSection(int row, const SorRecord& record, int count) {
   const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
   // Both edges at 0 is no window: no event but the launch ends a window at the user's zero.
   const bool stored = event.MarkerLocations[0] != 0 || event.MarkerLocations[1] != 0;
-  return stored &&
-         WindowWithin(event.MarkerLocations[0], event.MarkerLocations[1],
-                      TimeToIndex(SectionStartTime(row, record), record), TimeToIndex(event.TimeOfFlight, record), record);
+  const std::int64_t from = TimeToIndex(SectionStartTime(row, record), record);
+  // A window ending inside the dead zone behind the previous event holds none of the backscatter.
+  return stored && TimeToIndex(event.MarkerLocations[1], record) > from + DeadZoneSamplesAfter(record) &&
+         WindowWithin(event.MarkerLocations[0], event.MarkerLocations[1], from, TimeToIndex(event.TimeOfFlight, record),
+                      record);
 }
 
 bool LaunchWindowInFirstSection(const SorRecord& record, int count) {

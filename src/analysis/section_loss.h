@@ -7,8 +7,13 @@
 
 /// Whether key event `row`'s stored window before it lies in its own section, between the previous
 /// event (or the start) and the event, give or take a few samples: a window elsewhere measures
-/// another piece of fibre and is not read. A window with both edges at 0 is none.
+/// another piece of fibre and is not read; nor is one ending inside the dead zone behind the previous
+/// event, which holds no backscatter. A window with both edges at 0 is none.
 bool WindowInOwnSection(int row, const SorRecord& record, int count);
+
+/// Samples behind an event that its reflection and the receiver's recovery hide: two pulse lengths,
+/// and never fewer than 10.
+int DeadZoneSamplesAfter(const SorRecord& record);
 
 /// Whether the launch's stored window after it (for a file without a Start row, the first event's
 /// window before it) lies in the first section, from the start to the first event behind it.

@@ -12,12 +12,13 @@ namespace {
 
 constexpr int kCount = 1001;
 
-// 1001 display samples over 1 km (1 m apart), times of flight equal to sample indices.
+// 1001 display samples over 1 km (1 m apart), times of flight equal to sample indices; a pulse of
+// 10 samples.
 class EventMeasurementsTest : public ::testing::Test {
  protected:
   EventMeasurementsTest() : record(std::make_unique<SorRecord>()), samples(kCount) {
     record->FxdParams.DataSpacing[0] = 10000;
-    record->FxdParams.PulseWidths[0] = 1000;
+    record->FxdParams.PulseWidths[0] = 1;  // 10 samples
     record->FxdParams.Backscatter = 800;  // 80 dB
     record->FxdParams.ActualWavelength = 16250;
     record->DataPts.Traces[0].PointCount = kCount;
@@ -500,9 +501,13 @@ TEST_F(DerivedLossesTest, ASectionWithoutASlopeIsMeasuredOnTheTrace) {
       }
     }
   }
-  // A marker halfway along the measured section reads half its loss, as Add Event proposes it.
+  // A marker halfway along the measured section reads half its loss, as Add Event proposes it; behind
+  // a first section inside the launch's dead zone a marker reads as the rows do.
   Build(cases[1].events);
   EXPECT_NEAR(CumulativeLossAt(500, 0, 0, *record, kSamples, samples, Km(kSamples - 1)), kAttenuation * Km(500), 2e-3);
+  Build(cases[0].events);
+  EXPECT_NEAR(CumulativeLossAt(900, 0, 0, *record, kSamples, samples, Km(kSamples - 1)),
+              0.32 * Km(5) + 0.374 + kAttenuation * Km(895), 2e-3);
 }
 
 }  // namespace
@@ -528,6 +533,33 @@ TEST_F(DerivedLossesTest, ANegativeSlopeCountsOnlyWhereTheTraceGainsAcrossTheSec
   ASSERT_LT(keys.Events[1].Slope, 0);
   EXPECT_NEAR(Loss(1), net, 3e-3);
   EXPECT_NEAR(Loss(2), kAttenuation * Km(2500) - 1.0 + 0.1, 3e-3);
+}
+
+}  // namespace
+namespace {
+
+// A file with windows whose first event stands 5 samples behind the launch, inside its dead zone:
+// the trace in front of the event is the launch's own reflection. The level at the start comes from
+// the line behind the event (the launch's window, or the next event's), carried back over the
+// event's stored loss and its section at the band's attenuation; the event's own window, inside the
+// dead zone, is not read: its section costs its length at the band's attenuation.
+TEST_F(DerivedLossesTest, AFirstEventInsideTheLaunchsDeadZoneReadsTheBackscatterBehindIt) {
+  Build({{0, 0, 0}, {5, 0, 374}, {1800, 378, 0, true}});
+  for (int i = 0; i < 15; ++i) samples[static_cast<std::size_t>(i)] = 0.5;  // the launch's reflection
+  SetWindow(1, 1, 4);
+  SetWindow(2, 100, 1790);
+  const double first = 0.32 * Km(5);
+  const double end = first + 0.374 + kAttenuation * Km(1795);
+  for (const auto& launchWindow : {std::pair{20, 1000}, std::pair{1, 4}}) {
+    SCOPED_TRACE(launchWindow.first);
+    record->KeyEvents.Events[0].MarkerLocations[2] = launchWindow.first * 100;
+    record->KeyEvents.Events[0].MarkerLocations[3] = launchWindow.second * 100;
+    // The launch level's step-up adds up to 0.001 dB.
+    EXPECT_NEAR(Loss(1), first, 2e-3);
+    EXPECT_NEAR(Loss(2), end, 2e-3);
+    EXPECT_NEAR(CumulativeLossAt(900, 800, 900, *record, kSamples, samples, Km(kSamples - 1)),
+                first + 0.374 + kAttenuation * Km(895), 2e-3);
+  }
 }
 
 }  // namespace
