@@ -120,7 +120,7 @@ struct AnalysisContext {
 struct SmoothingBuffers {
   std::vector<std::int32_t> microDb;   // the levels in integer micro-dB
   std::vector<std::int32_t> averaged;  // one pass's averages before they are copied back
-  std::vector<float> gapLevels;        // one gap pass's levels before they are copied back
+  std::vector<float> gapLevels;        // a gap's levels, twice: read by a pass and written by it
 };
 
 /// Working storage of the backscatter vote, kept by the caller so repeated estimates reuse it.

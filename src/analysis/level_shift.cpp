@@ -21,19 +21,19 @@ struct SustainedLevels {
 };
 
 // The lowest and highest mean level over windows of `window` samples: the noise floor and the
-// fibre, whatever short reflections rise above them.
+// fibre, whatever short reflections rise above them. The extreme sums give the extreme means.
 SustainedLevels WindowMeans(std::span<const TracePoint> points, int window) {
-  SustainedLevels levels;
+  SustainedLevels sums;
   double sum = 0.0;
   for (std::size_t i = 0; i < points.size(); ++i) {
     sum += points[i].level;
     if (i >= static_cast<std::size_t>(window)) sum -= points[i - static_cast<std::size_t>(window)].level;
     if (i + 1 >= static_cast<std::size_t>(window)) {
-      levels.lowest = std::min(levels.lowest, sum / window);
-      levels.highest = std::max(levels.highest, sum / window);
+      sums.lowest = std::min(sums.lowest, sum);
+      sums.highest = std::max(sums.highest, sum);
     }
   }
-  return levels;
+  return {sums.lowest / window, sums.highest / window};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Where the slope of the gap-smoothed trace departs from the backscatter slope: the test that
 // starts and continues a slope-change run.
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -21,7 +22,10 @@ class SlopeDeparture {
                  double backscatterSlope, double tolerance, int pulseWidth, float reference);
 
   /// True when the slope at sample `i` departs from the backscatter slope.
-  bool Departs(int i) const;
+  bool Departs(int i) const {
+    const int k = i - from_;
+    return k >= 0 && k < static_cast<int>(departs_.size()) ? departs_[static_cast<std::size_t>(k)] != 0 : DepartsAt(i);
+  }
 
   /// True when the run that departed at `start` keeps departing at sample `i`. Where the noise
   /// decides, a run lasts while its slope stays on the side it departed to and beyond half the
@@ -38,13 +42,18 @@ class SlopeDeparture {
   // What one block of the gap shows: whether the noise decides there, and the allowance it leaves.
   struct Block {
     bool noiseDecides = false;
+    bool stretched = false;  // its stretch slopes are kept in stretch_
     double allowance = 0.0;  // dB/km a stretch slope must depart by
   };
 
   const Block& BlockOf(int i) const;
-  bool NoiseDecides(int i) const;
+  bool DepartsAt(int i) const;
+  bool DepartsIn(const Block& block, int i) const;
+  bool NoiseDecides(const Block& block, int i) const;
   double Slope(int i) const;
   double StretchSlope(int i) const;
+  double StretchSlopeIn(const Block& block, int i) const;
+  double StretchSlopeFromSums(int i) const;
 
   std::span<const TracePoint> points_;
   std::span<const SlopeSample> slopes_;
@@ -55,5 +64,7 @@ class SlopeDeparture {
   int halfStretch_ = 0;
   int sumsFirst_ = 0;         // sample of sums_[0]
   std::vector<double> sums_;  // running sums of the slopes from sumsFirst_, for the stretch slopes
+  std::vector<double> stretch_;  // stretch slopes from from_ on, where the block is stretched
   std::vector<Block> blocks_;
+  std::vector<std::uint8_t> departs_;  // Departs of every sample from from_ on
 };

@@ -70,16 +70,23 @@ int SmoothBetweenCandidates(std::span<TracePoint> points, int from, int to, std:
     if (e - s < 4) continue;
     lo = std::min(lo, s);
     hi = std::max(hi, e);
-    // Each pass reads what the previous pass left: the whole gap is computed before it is copied back.
-    work.resize(static_cast<std::size_t>(e - s + 1));
+    // Each pass reads what the previous pass left: the whole gap is computed before it is read
+    // again. The passes run between two copies of the gap's levels with the samples the window
+    // reaches beyond it; the sums add the same values in the same order as over the trace.
+    const int length = e - s + 1 + 2 * kGapWindowHalf;
+    work.resize(2 * static_cast<std::size_t>(length));
+    float* read = work.data();
+    float* write = read + length;
+    for (int k = 0; k < length; ++k) read[k] = write[k] = points[static_cast<std::size_t>(s - kGapWindowHalf + k)].level;
     for (int pass = 0; pass < passes; ++pass) {
-      for (int l = s; l <= e; ++l) {
+      for (int k = kGapWindowHalf; k < length - kGapWindowHalf; ++k) {
         double sum = 0.0;
-        for (int m = l - kGapWindowHalf; m <= l + kGapWindowHalf; ++m) sum += points[static_cast<std::size_t>(m)].level;
-        work[static_cast<std::size_t>(l - s)] = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
+        for (int m = k - kGapWindowHalf; m <= k + kGapWindowHalf; ++m) sum += read[m];
+        write[k] = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
       }
-      for (int l = s; l <= e; ++l) points[static_cast<std::size_t>(l)].level = work[static_cast<std::size_t>(l - s)];
+      std::swap(read, write);
     }
+    for (int l = s; l <= e; ++l) points[static_cast<std::size_t>(l)].level = read[l - s + kGapWindowHalf];
   }
   // The slopes are those of the smoothed trace, also across candidates lying between the first and
   // the last smoothed gap.

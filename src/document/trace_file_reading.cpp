@@ -2,6 +2,7 @@
 
 #include "document/trace_file_bytes.h"
 #include "sor/sor_reader.h"
+#include "trace/trace_conversions.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ TraceFileReading ReadTraceImage(std::span<const std::uint8_t> image) {
     reading.failure = TextRow::FileHoldsNoTrace;
     return reading;
   }
+  // The codec knows no distances: whether the user's zero lies on the trace is judged here.
+  if (!UserZeroOnTrace(*record)) reading.finding = SorFileFinding::kDamaged;
   reading.warning = WarningRow(reading.finding);
   reading.record = std::move(record);
   return reading;

@@ -65,7 +65,7 @@ SorWriteResult WritePrepared(COtdrDoc& doc, const std::string& path, const SaveE
   return result;
 }
 
-SaveEdits EditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string& fileUnitName) {
+SaveEdits EditsOf(const COtdrDoc& doc, const std::string& fileUnitName) {
   SaveEdits edits;
   // The trace's own label, not the last header the open dialog previewed: a plain save of a
   // trace opened some other way keeps its unit.
@@ -75,7 +75,7 @@ SaveEdits EditsOf(const COtdrDoc& doc, bool withDisplayEdits, const std::string&
   edits.markerB = doc.m_MarkerState.MarkerB;
   edits.rows = doc.m_EventRows;
   edits.eventCount = doc.m_nEventCount;
-  edits.fibreParams = withDisplayEdits ? &doc.m_FibreParams : nullptr;
+  edits.fibreParams = doc.m_FibreParams;
   edits.reanalysed = doc.m_bReanalysed;
   return edits;
 }
@@ -90,6 +90,15 @@ bool ReportWrite(SorWriteResult result, std::string_view path) {
   if (result == SorWriteResult::kOk) return true;
   lumivane::ShowMessage(SaveFailureText(result, path), lumivane::MessageIcon::Error);
   return false;
+}
+
+// Save and Save As store the same: whichever names the file, it holds what the screen shows.
+bool SaveTraceTo(COtdrDoc& doc, const std::string& path) {
+  const std::string fileUnit = FileUnitName(doc);
+  if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, fileUnit)), path)) return false;
+  // The reanalysis's values are in the record now; a later save writes them from there.
+  doc.m_bReanalysed = 0;
+  return true;
 }
 
 }  // namespace
@@ -149,9 +158,7 @@ void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits) {
   record.UserName.StoredCursorA = edits.markerA;
   record.UserName.StoredCursorB = edits.markerB;
   StoreEventLossesToSor(record, edits.rows, edits.eventCount);
-  if (edits.fibreParams != nullptr) {
-    StoreDisplayEditsToSor(record, *edits.fibreParams, edits.reanalysed, 0, edits.rows, edits.eventCount);
-  }
+  StoreDisplayEditsToSor(record, edits.fibreParams, edits.reanalysed, 0, edits.rows, edits.eventCount);
 }
 
 std::string_view WriteFailureReason(SorWriteResult result) {
@@ -176,10 +183,7 @@ bool OnFileSave(COtdrDoc& doc, const SaveEnvironment& env) {
   // reporting a save that did not happen.
   if (!doc.HasTrace() || !HasSorExtension(doc.m_strTracePath)) return OnFileSaveAs(doc, env);
   doc.m_strSavePath = doc.m_strTracePath;
-  const std::string fileUnit = FileUnitName(doc);
-  if (!ReportWrite(WritePrepared(doc, doc.m_strSavePath, EditsOf(doc, true, fileUnit)), doc.m_strSavePath)) return false;
-  // The reanalysis's values are in the record now; a later save writes them from there.
-  doc.m_bReanalysed = 0;
+  if (!SaveTraceTo(doc, doc.m_strSavePath)) return false;
   doc.SetModifiedFlag(false);
   doc.NotifySaved(doc.m_strTracePath);
   return true;
@@ -203,8 +207,7 @@ bool OnFileSaveAs(COtdrDoc& doc, const SaveEnvironment& env) {
       return false;
     }
   }
-  const std::string fileUnit = FileUnitName(doc);
-  if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, false, fileUnit)), path)) return false;
+  if (!SaveTraceTo(doc, path)) return false;
   const std::string previousPath = std::exchange(doc.m_strTracePath, path);
   doc.m_strSavePath = path;
   doc.SetPathName(path);

@@ -39,11 +39,11 @@ struct SaveEdits {
   std::int32_t markerB = 0;
   std::span<const EventRow> rows;
   std::int32_t eventCount = 0;
-  const FibreParamsRecord* fibreParams = nullptr;  // null: no display edits (Save As)
-  std::int32_t reanalysed = 0;
+  FibreParamsRecord fibreParams{};
+  std::int32_t reanalysed = 0;  // the fibre parameters and event types are written only after a reanalysis
 };
 
-/// Applies every edit a save makes, in the order Save makes them.
+/// Applies every edit a save makes, Save and Save As alike.
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits);
 
 /// Why a write failed, in a few words.

@@ -182,6 +182,7 @@ void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
   // Save writes this field and reopening reads the link loss from it.
   events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
   LinkSummaryRecord& link = doc.m_LinkSummary;
+  link.TraceLength = static_cast<float>(doc.m_dFibreLengthKm);
   link.LinkLength = static_cast<float>(
       CorrectedDistance(DistanceOfTime(lumivane::SaturatedDifference(events.EndToEndMarker2, events.EndToEndMarker1),
                                        doc.m_SorRecord.FxdParams.GroupIndex),
@@ -207,6 +208,9 @@ ReanalysisOutcome ReanalyzeDocument(COtdrDoc& doc, const AnalysisSettings& setti
   // The same distance scale as the trace was loaded with: a group index that did not change moves nothing.
   const double lengthKm = FibreLengthKm(doc.m_nPointCount, record.FxdParams.GroupIndex, record.FxdParams.DataSpacing[0]);
   doc.m_dFibreLengthKm = lengthKm;
+  // The range time at the new group index too, as the saved trace opens with it.
+  doc.m_dAcquisitionRangeKm = AcquisitionRangeKm(record);
+  doc.m_FibreParams.Range = static_cast<float>(doc.m_dAcquisitionRangeKm);
 
   AnalysisParams& p = g_AnalysisParams;
   FillParams(p, record, settings);

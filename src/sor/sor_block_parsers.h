@@ -22,11 +22,18 @@ using SorTextLog = std::vector<lumivane::TextSpan>;
 /// `log`, when not null, receives the block's variable texts.
 using SorBlockParser = std::int64_t (*)(SorImage image, std::int64_t start, SorRecord& record, SorTextLog* log);
 
+/// Where a revision-1 file holds a block.
+enum class SorRevision1Place {
+  kChained,  // where its map places it, else in the fixed order of the bodies
+  kMapped,   // only where its map places it: this system's job block, the same in both revisions
+  kNever,    // this system's user block is revision 2 only
+};
+
 /// A block name with the parser of its body.
 struct SorBlockParserEntry {
   std::string_view name;
   SorBlockParser parse;
-  bool inRevision1;  // revision-1 files carry no blocks of this system's own
+  SorRevision1Place revision1;
 };
 
 /// Position of the first "name\0" at or after start, or -1; only the ten block names are found.
@@ -64,15 +71,15 @@ void KeepSorSource(SorImage image, SorSource& source);
 /// Every block the readers parse, in the order they parse them; revision-1 bodies follow one
 /// another in this order when the map cannot place them. SorSource::BlockOffsets follows it too.
 inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
-    {kSorBlockGenParams, ParseGenParams, true},
-    {kSorBlockSupParams, ParseSupParams, true},
-    {kSorBlockFxdParams, ParseFxdParams, true},
-    {kSorBlockKeyEvents, ParseKeyEvents, true},
-    {kSorBlockLnkParams, ParseLnkParams, true},
-    {kSorBlockDataPts, ParseDataPts, true},
-    {kSorBlockUserName, ParseUserName, false},
-    {kSorBlockVendor, ParseVendorParams, false},
-    {kSorBlockCksum, ParseChecksum, true},
+    {kSorBlockGenParams, ParseGenParams, SorRevision1Place::kChained},
+    {kSorBlockSupParams, ParseSupParams, SorRevision1Place::kChained},
+    {kSorBlockFxdParams, ParseFxdParams, SorRevision1Place::kChained},
+    {kSorBlockKeyEvents, ParseKeyEvents, SorRevision1Place::kChained},
+    {kSorBlockLnkParams, ParseLnkParams, SorRevision1Place::kChained},
+    {kSorBlockDataPts, ParseDataPts, SorRevision1Place::kChained},
+    {kSorBlockUserName, ParseUserName, SorRevision1Place::kNever},
+    {kSorBlockVendor, ParseVendorParams, SorRevision1Place::kMapped},
+    {kSorBlockCksum, ParseChecksum, SorRevision1Place::kChained},
 }};
 
 static_assert(kSorBlockParsers.size() == kSorParsedBlockCount);

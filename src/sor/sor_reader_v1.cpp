@@ -28,7 +28,7 @@ struct PlacedBlock {
 std::optional<std::size_t> KnownBlock(std::u16string_view name) {
   for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
     const auto& block = kSorBlockParsers[index];
-    if (block.inRevision1 && SorTextEquals(name, block.name)) return index;
+    if (block.revision1 != SorRevision1Place::kNever && SorTextEquals(name, block.name)) return index;
   }
   return std::nullopt;
 }
@@ -95,7 +95,7 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
   // at position 0 would read the map as block fields.
   std::int64_t position = mapSize;
   for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
-    if (!kSorBlockParsers[index].inRevision1) continue;
+    if (kSorBlockParsers[index].revision1 != SorRevision1Place::kChained) continue;
     position = ParseSourceBlock(index, image, position, static_cast<std::int64_t>(image.size()), target);
     if (position == 0) break;
   }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "sor/byte_reader.h"
@@ -18,6 +19,11 @@ struct StandingBlock {
   std::int64_t offset;
   std::int64_t end;
 };
+
+/// Whether a block search can find blocks of this name.
+bool IsSearchedName(std::string_view name) {
+  return std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) != kSorBlockNames.end();
+}
 
 /// Whether the entry lists a body and its identifier stands where the map's sizes place it.
 bool Stands(SorImage image, const SorMappedBlock& block) {
@@ -59,16 +65,19 @@ struct BlockPlacement {
 
 using Placements = std::array<BlockPlacement, kSorParsedBlockCount>;
 
-/// Whether the map alone places every block: each entry with a body has its identifier where the
-/// map's sizes put it, the bodies fill the file and the search starts past the map. Every position a
-/// search can reach then lies at a block's start or inside a standing block, so a search by name
-/// would find each block where the map places it and nothing else.
+/// Whether the map alone places every block: each entry of a searched name with a body has its
+/// identifier where the map's sizes put it, the bodies fill the file and the search starts past the
+/// map. Another maker's block need not begin with its name (a revision-1 file's blocks saved as
+/// revision 2 keep their bytes): the blocks around it fix its place. Every position a search can
+/// reach then lies at a block's start or inside a block placed so, and a name inside another maker's
+/// block is that maker's data, never one of the blocks read here.
 bool MapPlacesEveryBlock(SorImage image, const SorMapLayout& layout, std::int64_t searchStart) {
   if (!layout.readable || searchStart < layout.mapSize || layout.end != static_cast<std::int64_t>(image.size())) {
     return false;
   }
-  return std::all_of(layout.blocks.begin(), layout.blocks.end(),
-                     [&](const SorMappedBlock& block) { return block.size == 0 || Stands(image, block); });
+  return std::all_of(layout.blocks.begin(), layout.blocks.end(), [&](const SorMappedBlock& block) {
+    return block.size == 0 || !IsSearchedName(block.name) || Stands(image, block);
+  });
 }
 
 Placements PlaceByMap(const SorMapLayout& layout) {

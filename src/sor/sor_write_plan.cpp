@@ -161,7 +161,7 @@ class SourcePlanner {
   }
 
   static bool SameLayoutInBothRevisions(std::string_view name) {
-    return name == kSorBlockSupParams || name == kSorBlockDataPts;
+    return name == kSorBlockSupParams || name == kSorBlockDataPts || name == kSorBlockVendor;
   }
 
   static std::vector<lumivane::SourceText> SourceTexts(const SorTextLog& log, std::span<const std::uint8_t> block) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "platform/message_sink.h"
 #include "platform/number_format.h"
@@ -89,11 +90,64 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField) {
   return FirstDecimalRound(distanceKm / (kSpeedOfLightFactor / static_cast<double>(groupIndexField)));
 }
 
-std::int32_t UserZeroShift(const SorRecord& record) {
+namespace {
+
+/// Time (0.1 ns) from the first sample to the front panel, in 64 bits: the fields can be any values.
+std::int64_t FrontPanelTime(const SorFxdParams& fxd) {
+  return fxd.FrontPanelOffset != 0 ? fxd.FrontPanelOffset : -static_cast<std::int64_t>(fxd.AcquisitionOffset);
+}
+
+/// Time (0.1 ns) from the first sample to the last, or nothing where the trace has no extent.
+std::optional<double> TraceExtentTime(const SorRecord& record) {
+  const std::int32_t points = StoredPointCount(record.DataPts.Traces[0]);
+  const std::int32_t spacing = record.FxdParams.DataSpacing[0];
+  if (points < 2 || spacing <= 0) return std::nullopt;
+  return (points - 1) * (spacing / kDataSpacingDivisor);
+}
+
+/// Whether `zero`, counted like `front` from the first sample, lies on the trace of `extent`: from
+/// its first sample to its last, stretched to the front panel where that lies beyond either.
+bool OnTrace(double zero, double front, double extent) {
+  return zero >= std::min(0.0, front) && zero <= std::max(extent, front);
+}
+
+/// Time (0.1 ns) from the first sample to the zero the user offset places, in 64 bits.
+std::int64_t UserOffsetZeroTime(const SorRecord& record) {
+  return FrontPanelTime(record.FxdParams) + record.GenParams.UserOffset;
+}
+
+/// Whether the user offset puts the zero on the trace; a trace without extent cannot tell.
+bool UserOffsetOnTrace(const SorRecord& record) {
+  const std::optional<double> extent = TraceExtentTime(record);
+  if (!extent) return true;
+  return OnTrace(static_cast<double>(UserOffsetZeroTime(record)), static_cast<double>(FrontPanelTime(record.FxdParams)),
+                 *extent);
+}
+
+/// Whether the user offset distance puts the zero on the trace, measured in km. Where the user offset
+/// places the zero, that decides: the distance field's unit is the instrument's own convention.
+bool UserOffsetDistanceOnTrace(const SorRecord& record) {
   const SorFxdParams& fxd = record.FxdParams;
-  const std::int32_t user = record.GenParams.UserOffset;
-  return fxd.FrontPanelOffset != 0 ? lumivane::SaturatedSum(user, fxd.FrontPanelOffset)
-                                   : lumivane::SaturatedDifference(user, fxd.AcquisitionOffset);
+  const std::optional<double> extent = TraceExtentTime(record);
+  if (record.GenParams.UserOffset != 0 || !extent || fxd.GroupIndex <= 0) return true;
+  const double kmPerTime = kSpeedOfLightFactor / fxd.GroupIndex;
+  const double front = static_cast<double>(FrontPanelTime(fxd)) * kmPerTime;
+  const double zero = front + DistanceFieldKm(record.GenParams.UserOffsetDistance, fxd);
+  return OnTrace(zero, front, *extent * kmPerTime);
+}
+
+}  // namespace
+
+bool UserZeroOnTrace(const SorRecord& record) {
+  return UserOffsetOnTrace(record) && UserOffsetDistanceOnTrace(record);
+}
+
+std::int32_t UserZeroShift(const SorRecord& record) {
+  // A damaged user offset would put every distance thousands of kilometres away.
+  if (!UserOffsetOnTrace(record)) return 0;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(UserOffsetZeroTime(record),
+                                                            std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int32_t TimeFromFirstSample(std::int32_t fileTime, const SorRecord& record) {
@@ -141,12 +195,14 @@ std::int32_t IndexOfShownDistance(float distanceKm, const SorRecord& record, dou
                          record.DataPts.Traces[0].PointCount, fibreLengthKm, pointCount);
 }
 
-double AcquisitionRangeDistanceKm(const SorFxdParams& fxd) {
-  const double range = fxd.AcquisitionRangeDistance / 10.0;
+double DistanceFieldKm(std::int32_t field, const SorFxdParams& fxd) {
+  const double distance = field / 10.0;
   const std::u16string_view units = SorTextView(fxd.DistanceUnits);
   const bool metresOrFeet = units == u"mt" || units == u"ft" || units == u"kf" || units == u"mi";
-  return metresOrFeet ? range / 1000.0 : range;
+  return metresOrFeet ? distance / 1000.0 : distance;
 }
+
+double AcquisitionRangeDistanceKm(const SorFxdParams& fxd) { return DistanceFieldKm(fxd.AcquisitionRangeDistance, fxd); }
 
 double AcquisitionRangeKm(const AcquisitionRangeFields& fields) {
   if (fields.rangeTime == 0) return fields.rangeDistanceKm;

@@ -58,7 +58,13 @@ std::int32_t TimeOfDistance(float distanceKm, std::int32_t groupIndexField);
 // Sample indices and the plot's own geometry keep counting from the first sample; the functions
 // below are the only way between the two.
 
-/// Time of flight (0.1 ns) from the first sample to the user's zero of `record`.
+/// Whether the GenParams user offset, or the user offset distance where the offset is 0, puts the
+/// user's zero on the trace: from its first sample to its last, or to the front panel where that lies
+/// beyond them. A zero anywhere else is damage.
+bool UserZeroOnTrace(const SorRecord& record);
+
+/// Time of flight (0.1 ns) from the first sample to the user's zero of `record`; 0, distances counting
+/// from the first sample, when the user offset puts the zero off the trace.
 std::int32_t UserZeroShift(const SorRecord& record);
 
 /// A time of the file counted from the first sample instead (saturated to 32 bits).
@@ -95,8 +101,11 @@ float GetDistance_Position(std::int32_t index, std::int32_t fileKind, const SorR
 std::int32_t IndexOfShownDistance(float distanceKm, const SorRecord& record, double fibreLengthKm,
                                   std::int32_t pointCount);
 
-/// Km of the FxdParams acquisition range distance field by the file's units of distance ("mt", "ft",
-/// "kf" and "mi" count 0.1 mm, anything else 0.1 m). Instruments fill it in conventions of their
+/// Km of a distance field (acquisition range distance, user offset distance) by the file's units of
+/// distance ("mt", "ft", "kf" and "mi" count 0.1 m, anything else 0.1 km).
+double DistanceFieldKm(std::int32_t field, const SorFxdParams& fxd);
+
+/// Km of the FxdParams acquisition range distance field. Instruments fill it in conventions of their
 /// own, so only a file without the range time relies on it.
 double AcquisitionRangeDistanceKm(const SorFxdParams& fxd);
 

@@ -1,30 +1,26 @@
 #include "traceview/overlay_buttons.h"
 
-bool UpdateTraceButton(TraceButtonFlags& flags, int k, int traceCount, bool captureOnOpen) {
-  if (k < 1 || k > 4) return false;
-  const std::size_t own = static_cast<std::size_t>(k - 1);
-  const bool pressed = captureOnOpen ? traceCount == k : flags[own] != 0;
-  if (pressed) {
-    flags.fill(0);
-    flags[own] = 1;
-  } else {
-    flags[own] = 0;
-  }
-  return pressed;
-}
+#include <algorithm>
 
-int CloseTargetPosition(TraceButtonFlags& flags, int traceCount) {
-  int k = traceCount - 1;
-  if (traceCount == 1) flags[1] = flags[2] = flags[3] = 0;
-  for (int button = 0; button < 4; ++button) {
-    if (flags[static_cast<std::size_t>(button)] != 0) k = button;
-  }
-  return k;
-}
-
-std::optional<std::string> NeighbourAfterClose(std::span<const std::string> paths, int removed) {
+int TraceButtonOf(std::span<const std::string> paths, const ListOrder& order, std::string_view current) {
   const int count = static_cast<int>(paths.size());
-  if (removed < 0 || removed >= count || count <= 1) return std::nullopt;
-  if (removed > 0) return paths[static_cast<std::size_t>(removed - 1)];
-  return paths[1];
+  const int at = static_cast<int>(std::find(paths.begin(), paths.end(), current) - paths.begin());
+  if (at >= count) return 0;
+  const bool exchanged = !order.inOrder && order.swappedIndex >= 0 && order.swappedWith >= 0 &&
+                         order.swappedIndex < count && order.swappedWith < count;
+  int own = at;
+  if (exchanged && at == order.swappedIndex) own = order.swappedWith;
+  else if (exchanged && at == order.swappedWith) own = order.swappedIndex;
+  return own + 1;
+}
+
+ClosePlan PlanCloseCurrentTrace(std::span<const std::string> paths, std::string_view current) {
+  const int count = static_cast<int>(paths.size());
+  const int at = static_cast<int>(std::find(paths.begin(), paths.end(), current) - paths.begin());
+  if (at >= count) {
+    if (count == 0) return {};
+    return {-1, paths.back()};
+  }
+  if (count == 1) return {at, std::nullopt};
+  return {at, paths[static_cast<std::size_t>(at > 0 ? at - 1 : 1)]};
 }

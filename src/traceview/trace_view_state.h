@@ -19,8 +19,6 @@ struct TraceViewState {
   int m_nLastDragX = 1;  // markers are seeded from the stored cursors only while above 0
   int m_nFitPass = 0;    // overlay fitting pass
   int m_nZoomCount = 0;  // rubber-band zooms since the last full view or reset
-  int m_nSwapWith = 0;   // overlay bookkeeping
-  int m_nSwapIndex = 0;
   double m_dDbOffset = 0.0;       // vertical offset of the current trace, dB
   double m_dDragOffsetDb = 0.0;   // offset of a trace being dragged, dB
   int m_bHistoryPopped = 0;       // a zoom-out restored an older scale; cleared by the next render
@@ -60,5 +58,4 @@ struct TraceViewState {
   int m_bShowEventBar = 1;
   std::array<int, 4> m_LossAuxShift[2] = {};
   std::array<int, 3> m_ReflAuxShift[2] = {};
-  std::array<int, 4> m_bTraceButtonChecked = {};
 };

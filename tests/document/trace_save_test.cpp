@@ -356,7 +356,6 @@ TEST_F(SaveCommandTest, SaveOfAPathWithoutTheTraceEndingAsksForANameInstead) {
 }
 
 TEST_F(SaveCommandTest, SaveAsWritesTheNewFileAndMakesItTheDocumentsPath) {
-  doc_->m_bReanalysed = 1;  // Save As leaves the fibre parameters and event types as read
   const auto expected = ExpectedAfterSave();
   choice_ = SaveAsChoice{dir_.Path("Copy B"), false};
   ASSERT_TRUE(OnFileSaveAs(*doc_, env_));
@@ -372,6 +371,34 @@ TEST_F(SaveCommandTest, SaveAsWritesTheNewFileAndMakesItTheDocumentsPath) {
   expected->Source = saved->Source;
   EXPECT_TRUE(SameBytes(*saved, *expected));
   EXPECT_EQ(TempDir::ReadFile(path_), fileBytes_);
+}
+
+// Whichever command names the file, the same screen gives the same file: after a reanalysis Save As
+// too stores the fibre parameters, thresholds and event types.
+TEST_F(SaveCommandTest, SaveAsStoresWhatSaveStores) {
+  doc_->m_FibreParams.ReflectanceThreshold = -56.0f;
+  doc_->m_FibreParams.LossThreshold = 0.2f;
+  const auto asOpened = std::make_unique<SorRecord>(doc_->m_SorRecord);
+  for (const std::int32_t reanalysed : {0, 1}) {
+    SCOPED_TRACE(reanalysed);
+    doc_->m_SorRecord = *asOpened;
+    doc_->m_bReanalysed = reanalysed;
+    choice_ = SaveAsChoice{dir_.Path("Copy B.sor"), false};
+    ASSERT_TRUE(OnFileSaveAs(*doc_, env_));
+    EXPECT_EQ(doc_->m_bReanalysed, 0) << "the record holds the reanalysis now";
+
+    dir_.WriteFile("Trace A.sor", fileBytes_);
+    doc_->m_strTracePath = path_;
+    doc_->m_SorRecord = *asOpened;
+    doc_->m_bReanalysed = reanalysed;
+    ASSERT_TRUE(OnFileSave(*doc_, env_));
+    const Bytes savedAs = TempDir::ReadFile(dir_.Path("Copy B.sor"));
+    EXPECT_EQ(lumivane::test::ImageDifference(savedAs, TempDir::ReadFile(path_)), "");
+    const auto reread = Reload(dir_.Path("Copy B.sor"));
+    EXPECT_EQ(reread->FxdParams.ReflectanceThreshold, reanalysed != 0 ? 56000 : asOpened->FxdParams.ReflectanceThreshold);
+    EXPECT_EQ(reread->FxdParams.LossThreshold, reanalysed != 0 ? 200 : asOpened->FxdParams.LossThreshold);
+    EXPECT_EQ(reread->FxdParams.GroupIndex, reanalysed != 0 ? 146820 : asOpened->FxdParams.GroupIndex);
+  }
 }
 
 TEST_F(SaveCommandTest, SaveAsAsksBeforeReplacingAFileTheAddedEndingNames) {

@@ -1,10 +1,14 @@
 // Damaged copies of the real files: a map that lists a block twice, a block whose identifier is
-// damaged. Each opens with the warning and shows what the file shows; Save writes every block once,
-// as read and shown, and a second save changes no byte.
+// damaged, a user offset off the trace. Each opens with the warning and shows what the file shows;
+// Save writes every block once, as read and shown, and a second save changes no byte. Sound copies
+// stay sound when saved: a block name inside another maker's block, this system's job block.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,14 +20,14 @@
 #include "document/otdr_doc.h"
 #include "document/trace_save.h"
 #include "platform/path_util.h"
-#include "recording_message_sink.h"
 #include "sample_files.h"
 #include "sor/sor_block_parsers.h"
 #include "sor/sor_crc.h"
 #include "sor/sor_map_layout.h"
+#include "sor/sor_text.h"
 #include "sor_image_builder.h"
 #include "sor_map_edits.h"
-#include "sor_test_util.h"
+#include "shown_trace.h"
 #include "temp_dir.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/text_rows.h"
@@ -33,6 +37,7 @@ namespace {
 
 using lumivane::test::Bytes;
 using lumivane::test::SampleSorFiles;
+using lumivane::test::ShownTrace;
 using lumivane::test::TempDir;
 
 class DamagedFileInterop : public ::testing::Test {
@@ -44,13 +49,7 @@ class DamagedFileInterop : public ::testing::Test {
   }
 
   /// Opens the file as the open path does; the messages the open showed.
-  std::vector<std::string> Open(const std::string& path) {
-    sink_.Clear();
-    EXPECT_EQ(doc_->OpenTraceFile(path, 0, doc_->m_SorRecord), 1);
-    LoadDisplayModel(kSorFileKind, doc_->m_SorRecord, {}, doc_->DisplayModelMembers());
-    ApplyStoredLossTotals(doc_->m_SorRecord, doc_->m_EventRows, doc_->m_nEventCount);
-    return sink_.MessageTexts();
-  }
+  std::vector<std::string> Open(const std::string& path) { return lumivane::test::OpenShown(*doc_, path, sink_); }
 
   /// Opens `image` as a file, saves it in place and returns what was saved.
   Bytes OpenAndSave(const std::string& name, const Bytes& image) {
@@ -60,29 +59,7 @@ class DamagedFileInterop : public ::testing::Test {
     return TempDir::ReadFile(path);
   }
 
-  /// What the panes show of the current trace, with the record it came from.
-  struct Shown {
-    std::unique_ptr<SorRecord> record;
-    std::vector<EventRow> rows;
-    FibreParamsRecord fibre;
-    std::vector<double> samples;
-  };
-
-  Shown ShownNow() const {
-    Shown shown{std::make_unique<SorRecord>(doc_->m_SorRecord), {}, doc_->m_FibreParams, {}};
-    shown.rows.assign(doc_->m_EventRows.begin(), doc_->m_EventRows.begin() + doc_->m_nEventCount);
-    const auto samples = LeadingDbSamples(doc_->m_DbSamples, doc_->m_nPointCount);
-    shown.samples.assign(samples.begin(), samples.end());
-    return shown;
-  }
-
-  static void ExpectSameShown(const Shown& a, const Shown& b) {
-    EXPECT_EQ(lumivane::test::ShownBlocksDiffering(*a.record, *b.record), std::vector<std::string>{});
-    ASSERT_EQ(a.rows.size(), b.rows.size());
-    for (std::size_t i = 0; i < a.rows.size(); ++i) EXPECT_TRUE(lumivane::test::SameBytes(a.rows[i], b.rows[i])) << i;
-    EXPECT_TRUE(lumivane::test::SameBytes(a.fibre, b.fibre));
-    EXPECT_EQ(a.samples, b.samples);
-  }
+  ShownTrace ShownNow() const { return lumivane::test::ShownNow(*doc_); }
 
   std::vector<std::string> Warned() const { return {g_CurrentStrings[TextRow::FileDamaged]}; }
 
@@ -96,23 +73,23 @@ TEST_F(DamagedFileInterop, AnEmptyEntryRepeatingABlockWarnsShowsTheFileAndSavesI
   for (const auto& file : SampleSorFiles()) {
     const std::string soundPath = dir_.WriteFile("sound.sor", file.bytes);
     ASSERT_EQ(Open(soundPath), std::vector<std::string>{}) << file.name;
-    const Shown sound = ShownNow();
+    const ShownTrace sound = ShownNow();
     ASSERT_TRUE(OnFileSave(*doc_, {}));
     const Bytes soundSaved = TempDir::ReadFile(soundPath);
     Open(soundPath);
-    const Shown soundSavedShown = ShownNow();
+    const ShownTrace soundSavedShown = ShownNow();
     for (const SorMappedBlock& block : ReadSorMapLayout(file.bytes).blocks) {
       const std::string name(block.name);
       SCOPED_TRACE(file.name + ", " + name);
       const Bytes damaged = lumivane::test::WithMapEntryRepeated(file.bytes, name);
       const std::string path = dir_.WriteFile("repeated.sor", damaged);
       EXPECT_EQ(Open(path), Warned());
-      ExpectSameShown(ShownNow(), sound);
+      lumivane::test::ExpectSameShown(ShownNow(), sound);
       ASSERT_TRUE(OnFileSave(*doc_, {}));
       const Bytes saved = TempDir::ReadFile(path);
       EXPECT_EQ(lumivane::test::ImageDifference(saved, soundSaved), "") << "the save of the sound file";
       EXPECT_EQ(Open(path), std::vector<std::string>{});
-      ExpectSameShown(ShownNow(), soundSavedShown);
+      lumivane::test::ExpectSameShown(ShownNow(), soundSavedShown);
       EXPECT_EQ(lumivane::test::ImageDifference(OpenAndSave("again.sor", saved), saved), "");
     }
   }
@@ -143,14 +120,6 @@ bool PlaceBorneOut(const Bytes& image, std::string_view name) {
          std::equal(next.begin(), next.end(), image.begin() + place.next->offset);
 }
 
-// The bytes of block `name` where the map of `image` places it.
-Bytes BlockBytes(const Bytes& image, std::string_view name) {
-  const SorMappedBlock block = PlaceOf(image, name).block;
-  const auto from = std::min<std::int64_t>(block.offset, static_cast<std::int64_t>(image.size()));
-  const auto to = std::min<std::int64_t>(block.offset + block.size, static_cast<std::int64_t>(image.size()));
-  return Bytes(image.begin() + from, image.begin() + to);
-}
-
 // A block the reader finds by its place is shown as read and saved under its own identifier; one
 // whose place nothing confirms is not read: the file still warns, and Save keeps its bytes as they were.
 TEST_F(DamagedFileInterop, ABlockWhoseIdentifierIsDamagedIsShownAndSavedAsRead) {
@@ -158,10 +127,10 @@ TEST_F(DamagedFileInterop, ABlockWhoseIdentifierIsDamagedIsShownAndSavedAsRead) 
     if (!IsSorV2(file.bytes)) continue;  // revision-1 blocks carry no identifier
     const std::string soundPath = dir_.WriteFile("sound.sor", file.bytes);
     ASSERT_EQ(Open(soundPath), std::vector<std::string>{}) << file.name;
-    const Shown sound = ShownNow();
+    const ShownTrace sound = ShownNow();
     ASSERT_TRUE(OnFileSave(*doc_, {}));
     Open(soundPath);
-    const Shown soundSavedShown = ShownNow();
+    const ShownTrace soundSavedShown = ShownNow();
     for (const std::string_view name : {kSorBlockGenParams, kSorBlockSupParams, kSorBlockFxdParams, kSorBlockKeyEvents}) {
       SCOPED_TRACE(file.name + ", " + std::string(name));
       const Bytes damaged = lumivane::test::WithBlockNameDamaged(file.bytes, name, static_cast<char>(std::tolower(name[0])));
@@ -171,18 +140,82 @@ TEST_F(DamagedFileInterop, ABlockWhoseIdentifierIsDamagedIsShownAndSavedAsRead) 
         ASSERT_TRUE(OnFileSave(*doc_, {}));
         const Bytes saved = TempDir::ReadFile(path);
         EXPECT_EQ(Open(path), Warned()) << "the saved copy still warns";
-        EXPECT_EQ(BlockBytes(saved, name), BlockBytes(damaged, name))
+        EXPECT_EQ(lumivane::test::MappedBlockBytes(saved, name), lumivane::test::MappedBlockBytes(damaged, name))
             << "the block's bytes as they were";
         EXPECT_EQ(lumivane::test::ImageDifference(OpenAndSave("again.sor", saved), saved), "");
         continue;
       }
-      ExpectSameShown(ShownNow(), sound);
+      lumivane::test::ExpectSameShown(ShownNow(), sound);
       ASSERT_TRUE(OnFileSave(*doc_, {}));
       const Bytes saved = TempDir::ReadFile(path);
       EXPECT_EQ(Open(path), std::vector<std::string>{}) << "saved under its own identifier";
-      ExpectSameShown(ShownNow(), soundSavedShown);
+      lumivane::test::ExpectSameShown(ShownNow(), soundSavedShown);
       EXPECT_EQ(lumivane::test::ImageDifference(OpenAndSave("again.sor", saved), saved), "");
     }
+  }
+}
+
+// The lowest and highest user offsets, and one that puts the zero a sample past the trace's end: the
+// file warns and shows what it shows with its zero at the first sample; a save keeps the field as
+// read, so the saved copy warns again.
+TEST_F(DamagedFileInterop, AUserOffsetOffTheTraceWarnsCountsFromTheFirstSampleAndIsSavedAsRead) {
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    ASSERT_EQ(Open(dir_.WriteFile("sound.sor", file.bytes)), std::vector<std::string>{});
+    const SorFxdParams& fxd = doc_->m_SorRecord.FxdParams;
+    // Times from the first sample: to the front panel, and to the last sample.
+    const std::int64_t front = fxd.FrontPanelOffset != 0 ? fxd.FrontPanelOffset : -std::int64_t{fxd.AcquisitionOffset};
+    const double spacing = fxd.DataSpacing[0] / 10000.0;
+    const double last = (doc_->m_nPointCount - 1) * spacing;
+    ASSERT_EQ(Open(dir_.WriteFile("zero.sor", lumivane::test::WithUserOffset(file.bytes, static_cast<std::int32_t>(-front)))),
+              std::vector<std::string>{});
+    const ShownTrace zeroAtFirstSample = ShownNow();
+    ASSERT_EQ(zeroAtFirstSample.firstSampleKm, 0.0f);
+    for (const std::int32_t offset : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
+                                      static_cast<std::int32_t>(std::ceil(last + spacing) - front)}) {
+      SCOPED_TRACE(offset);
+      const Bytes damaged = lumivane::test::WithUserOffset(file.bytes, offset);
+      EXPECT_EQ(Open(dir_.WriteFile("damaged.sor", damaged)), Warned());
+      lumivane::test::ExpectSameValuesShown(ShownNow(), zeroAtFirstSample);
+      const Bytes copy = lumivane::test::ExpectSavedCopiesOpenAsTheFile(*doc_, dir_, sink_, damaged, Warned());
+      EXPECT_EQ(lumivane::test::ReadImage(copy)->GenParams.UserOffset, offset);
+    }
+  }
+}
+
+// "UserName" and its zero byte written into the middle of each block of another maker's: the file
+// opens as it did, and so does each saved copy, that block's bytes kept.
+TEST_F(DamagedFileInterop, ABlockNameInsideAnotherMakersBlockStaysItsData) {
+  const std::string name("UserName", 9);
+  for (const auto& file : SampleSorFiles()) {
+    const std::vector<std::string> messages = Open(dir_.WriteFile("file.sor", file.bytes));
+    for (const SorMappedBlock& block : ReadSorMapLayout(file.bytes).blocks) {
+      const bool foreign = std::find(kSorBlockNames.begin(), kSorBlockNames.end(), block.name) == kSorBlockNames.end();
+      if (!foreign || block.size < 2 * static_cast<std::int64_t>(name.size())) continue;
+      SCOPED_TRACE(file.name + ", " + std::string(block.name));
+      Bytes image = file.bytes;
+      std::copy(name.begin(), name.end(), image.begin() + block.offset + block.size / 2);
+      const Bytes copy = lumivane::test::ExpectSavedCopiesOpenAsTheFile(*doc_, dir_, sink_, image, messages);
+      EXPECT_EQ(lumivane::test::MappedBlockBytes(copy, block.name), lumivane::test::MappedBlockBytes(image, block.name));
+    }
+  }
+}
+
+// This system's job block before the checksum of each file, in either revision: its texts are shown,
+// and Save keeps the block as it was.
+TEST_F(DamagedFileInterop, TheJobBlockIsShownAndKeptInEitherRevision) {
+  const std::string block("NorvalexParams\0JOB42\0ACME\0", 26);
+  const Bytes body(block.begin(), block.end());
+  for (const auto& file : SampleSorFiles()) {
+    if (ReadSorMapLayout(file.bytes).Listed(kSorBlockVendor) != nullptr) continue;
+    SCOPED_TRACE(file.name);
+    const std::vector<std::string> messages = Open(dir_.WriteFile("file.sor", file.bytes));
+    const Bytes image = lumivane::test::WithBlockInserted(file.bytes, kSorBlockCksum, kSorBlockVendor, body);
+    ASSERT_EQ(Open(dir_.WriteFile("job.sor", image)), messages);
+    EXPECT_EQ(SorTextView(doc_->m_SorRecord.NorvalexParams.JobID), u"JOB42");
+    EXPECT_EQ(SorTextView(doc_->m_SorRecord.NorvalexParams.Customer), u"ACME");
+    const Bytes copy = lumivane::test::ExpectSavedCopiesOpenAsTheFile(*doc_, dir_, sink_, image, messages);
+    EXPECT_EQ(lumivane::test::MappedBlockBytes(copy, kSorBlockVendor), body);
   }
 }
 

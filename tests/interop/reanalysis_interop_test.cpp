@@ -6,6 +6,8 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "measure/analysis_settings.h"
@@ -17,7 +19,7 @@
 #include "document/otdr_doc.h"
 #include "panes/event_table_cells.h"
 #include "platform/path_util.h"
-#include "recording_message_sink.h"
+#include "shown_trace.h"
 #include "sample_files.h"
 #include "document/display_state.h"
 
@@ -69,12 +71,19 @@ int MatchedEvents(const std::vector<EventRow>& stored, const std::vector<EventRo
   return matched;
 }
 
-TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
-  SKIP_WITHOUT_SAMPLES();
-  InitLanguageTable();
-  SelectLanguage(BUILD_LANGUAGE);
+class ReanalysisInterop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_SAMPLES();
+    InitLanguageTable();
+    SelectLanguage(BUILD_LANGUAGE);
+  }
+
   lumivane::test::RecordingMessageSink sink;
-  lumivane::ScopedMessageSink scoped(sink);
+  lumivane::ScopedMessageSink scoped{sink};
+};
+
+TEST_F(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
   for (const auto& file : SampleSorFiles()) {
     SCOPED_TRACE(file.name);
     ResetDisplayState();
@@ -140,6 +149,50 @@ TEST(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
         EXPECT_NEAR(row.DistanceToEnd, std::fabs(found[static_cast<std::size_t>(end)].Distance - row.Distance), 1e-4f);
       }
     }
+  }
+}
+
+// A reanalysis with a reflection threshold of -56 dB and another group index, saved under a new name,
+// opens again as it was shown: every threshold and the group index as chosen, the distances as shown
+// (they agree with the group index stored), and a second save changes no byte.
+TEST_F(ReanalysisInterop, SaveAsKeepsTheReanalysisAsShown) {
+  lumivane::test::TempDir dir;
+  for (const auto& file : SampleSorFiles()) {
+    SCOPED_TRACE(file.name);
+    ResetDisplayState();
+    ResetAnalysisWavelengthTables();
+    auto doc = std::make_unique<COtdrDoc>();
+    ASSERT_EQ(lumivane::test::OpenShown(*doc, dir.WriteFile("file.sor", file.bytes), sink), std::vector<std::string>{});
+    AnalysisSettings settings = PrefillAnalysisSettings(doc->m_FibreParams);
+    settings.reflThreshold = -56.0f;
+    settings.groupIndex += 0.01f;
+    ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
+    const FibreParamsRecord shown = doc->m_FibreParams;
+    const std::vector<EventRow> rows = Rows(*doc);
+
+    const std::string copy = dir.Path("copy.sor");
+    SaveEnvironment env;
+    env.chooseSaveAsPath = [&] { return std::optional<SaveAsChoice>(SaveAsChoice{copy, false}); };
+    ASSERT_TRUE(OnFileSaveAs(*doc, env));
+    auto reopened = std::make_unique<COtdrDoc>();
+    ASSERT_EQ(lumivane::test::OpenShown(*reopened, copy, sink), std::vector<std::string>{});
+    const FibreParamsRecord& kept = reopened->m_FibreParams;
+    EXPECT_FLOAT_EQ(kept.ReflectanceThreshold, 56.0f);
+    EXPECT_FLOAT_EQ(kept.ReflectanceThreshold, std::fabs(shown.ReflectanceThreshold));
+    EXPECT_FLOAT_EQ(kept.LossThreshold, shown.LossThreshold);
+    EXPECT_FLOAT_EQ(kept.EndThreshold, shown.EndThreshold);
+    EXPECT_FLOAT_EQ(kept.GroupIndex, shown.GroupIndex);
+    EXPECT_NEAR(kept.Backscatter, shown.Backscatter, 0.05f);
+    EXPECT_FLOAT_EQ(kept.Range, shown.Range);
+    EXPECT_EQ(reopened->m_dAcquisitionRangeKm, doc->m_dAcquisitionRangeKm);
+    EXPECT_EQ(reopened->m_LinkSummary.TraceLength, doc->m_LinkSummary.TraceLength);
+    const std::vector<EventRow> reread = Rows(*reopened);
+    ASSERT_EQ(reread.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(reread[i].Distance, rows[i].Distance, 2e-5f) << i;
+
+    const std::vector<std::uint8_t> first = lumivane::test::TempDir::ReadFile(copy);
+    ASSERT_TRUE(OnFileSave(*reopened, env));
+    EXPECT_EQ(lumivane::test::TempDir::ReadFile(copy), first);
   }
 }
 

@@ -85,7 +85,7 @@ TEST(SorInterop, EveryBlockReadEndsWhereTheFilesMapSaysItEnds) {
     ASSERT_EQ(ReadSorImage(file.bytes, *record), SorReadResult::kOk);
     for (const MappedBlock& block : MappedBlocks(file.bytes)) {
       for (const SorBlockParserEntry& parser : kSorBlockParsers) {
-        if (block.size <= 0 || !SorTextEquals(block.name, parser.name) || !(revision2 || parser.inRevision1)) continue;
+        if (block.size <= 0 || !SorTextEquals(block.name, parser.name) || !(revision2 || parser.revision1 != SorRevision1Place::kNever)) continue;
         auto scratch = std::make_unique<SorRecord>(*record);
         EXPECT_EQ(parser.parse(file.bytes, block.offset, *scratch, nullptr), block.offset + block.size) << parser.name;
       }

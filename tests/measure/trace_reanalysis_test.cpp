@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "document/display_model_params.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
+#include "document/trace_save.h"
 #include "measure/pass_fail_check.h"
 #include "measure/pass_fail_document.h"
 #include "sor/sor_reader.h"
@@ -24,6 +26,7 @@
 #include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
 #include "counting_view.h"
+#include "recording_message_sink.h"
 #include "temp_dir.h"
 
 namespace {
@@ -453,13 +456,14 @@ TEST_F(TraceReanalysisTest, OffsetsAtTheFieldsExtremesSaturateTheStoredTimes) {
     std::int32_t userOffset, frontPanelOffset, acquisitionOffset;
     std::int32_t launchTime;  // file time of the first sample analysed, within the trace's extent
   };
+  // A user offset that puts the zero off the trace counts from the first sample.
   const Case cases[] = {
-      {lo, 0, 0, hi},
+      {lo, 0, 0, 0},
       {0, 0, hi, hi},
-      {lo, lo, 0, hi},
-      {hi, 0, 0, lo},
+      {lo, lo, 0, 0},
+      {hi, 0, 0, 0},
       {0, 0, lo, lo},
-      {hi, hi, 0, lo},
+      {hi, hi, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.userOffset << ", " << c.frontPanelOffset << ", " << c.acquisitionOffset);
@@ -578,6 +582,53 @@ TEST_F(TraceReanalysisTest, ANewLaunchIsCodedAsAReflection) {
   CannedEngine engine{{Event(kEventLaunch, 0.0f, 0.0f, -40.0f)}};
   ASSERT_EQ(ReanalyzeDocument(*doc, settings, engine.Fn()), ReanalysisOutcome::Done);
   EXPECT_EQ(std::u16string(doc->m_SorRecord.KeyEvents.Events[0].EventCode), u"1F9999");
+}
+
+// A reanalysis saved under a new name opens again as it was shown: the thresholds chosen, the new
+// group index, and distances that agree with it.
+TEST_F(TraceReanalysisTest, SaveAsKeepsTheReanalysisSettingsAndItsDistances) {
+  lumivane::test::RecordingMessageSink sink;
+  const lumivane::ScopedMessageSink scoped(sink);
+  lumivane::test::TempDir dir;
+  SetShortLink();
+  doc->m_SorRecord.FxdParams.AcquisitionRange = 979000;  // about 20 km
+  const std::string path = dir.Path("link.sor");
+  ASSERT_EQ(WriteSorFile(doc->m_SorRecord, path), SorWriteResult::kOk);
+  ASSERT_EQ(doc->OpenTraceFile(path, kSorFileKind, doc->m_SorRecord), 1);
+  LoadDisplayModel(kSorFileKind, doc->m_SorRecord, {}, doc->DisplayModelMembers());
+  settings.groupIndex = 1.4750f;
+  settings.reflThreshold = -56.0f;
+  settings.nonReflThreshold = 0.2f;
+  settings.endThreshold = 5.0f;
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
+  const std::vector<EventRow> shown(doc->m_EventRows.begin(), doc->m_EventRows.begin() + doc->m_nEventCount);
+  const double rangeKm = doc->m_dAcquisitionRangeKm;
+  EXPECT_DOUBLE_EQ(rangeKm, DistanceOfTime(979000, 147500)) << "the range time at the new group index";
+
+  const std::string copy = dir.Path("copy.sor");
+  SaveEnvironment env;
+  env.chooseSaveAsPath = [&] { return std::optional<SaveAsChoice>(SaveAsChoice{copy, false}); };
+  ASSERT_TRUE(OnFileSaveAs(*doc, env));
+  auto reopened = std::make_unique<COtdrDoc>();
+  ASSERT_EQ(reopened->OpenTraceFile(copy, kSorFileKind, reopened->m_SorRecord), 1);
+  LoadDisplayModel(kSorFileKind, reopened->m_SorRecord, {}, reopened->DisplayModelMembers());
+  const FibreParamsRecord& fibre = reopened->m_FibreParams;
+  EXPECT_FLOAT_EQ(fibre.GroupIndex, 1.475f);
+  EXPECT_FLOAT_EQ(fibre.ReflectanceThreshold, 56.0f);
+  EXPECT_FLOAT_EQ(fibre.LossThreshold, 0.2f);
+  EXPECT_FLOAT_EQ(fibre.EndThreshold, 5.0f);
+  EXPECT_EQ(reopened->m_dAcquisitionRangeKm, rangeKm);
+  EXPECT_EQ(reopened->m_LinkSummary.TraceLength, doc->m_LinkSummary.TraceLength);
+  EXPECT_FLOAT_EQ(fibre.Range, doc->m_FibreParams.Range);
+  ASSERT_EQ(reopened->m_nEventCount, static_cast<int>(shown.size()));
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    EXPECT_NEAR(reopened->m_EventRows[i].Distance, shown[i].Distance, kTimeStepKm) << i;
+  }
+  EXPECT_TRUE(sink.messages().empty());
+
+  const std::vector<std::uint8_t> first = lumivane::test::TempDir::ReadFile(copy);
+  ASSERT_TRUE(OnFileSave(*reopened, env));
+  EXPECT_EQ(lumivane::test::TempDir::ReadFile(copy), first);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "sor_map_edits.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -51,6 +52,14 @@ MapEntry EntryNamed(const Bytes& image, std::string_view name) {
   throw std::invalid_argument("no map entry " + std::string(name));
 }
 
+// The map's size and count after an entry of `bytes` was inserted into it.
+void CountAddedEntry(Bytes& image, std::size_t bytes) {
+  const std::size_t sizeAt = MapSizeAt(image);
+  const std::size_t countAt = CountAt(image);
+  PatchU32(image, sizeAt, U32At(image, sizeAt) + static_cast<std::uint32_t>(bytes));
+  PatchU16(image, countAt, static_cast<std::uint16_t>(image[countAt] + (image[countAt + 1] << 8) + 1));
+}
+
 }  // namespace
 
 std::vector<std::string> MapEntryNames(const Bytes& image) {
@@ -77,15 +86,55 @@ Bytes WithMapEntryRepeated(Bytes image, std::string_view name) {
                image.begin() + static_cast<std::ptrdiff_t>(entry.sizeAt));  // the same revision
   added.insert(added.end(), 4, 0);
   image.insert(image.begin() + static_cast<std::ptrdiff_t>(entry.at), added.begin(), added.end());
-  const std::size_t sizeAt = MapSizeAt(image);
-  const std::size_t countAt = CountAt(image);
-  PatchU32(image, sizeAt, U32At(image, sizeAt) + static_cast<std::uint32_t>(added.size()));
-  PatchU16(image, countAt, static_cast<std::uint16_t>(image[countAt] + (image[countAt + 1] << 8) + 1));
+  CountAddedEntry(image, added.size());
   return image;
 }
 
 Bytes WithBlockNameDamaged(Bytes image, std::string_view name, char character) {
   image.at(EntryNamed(image, name).body) = static_cast<std::uint8_t>(character);
+  return image;
+}
+
+Bytes WithBlockInserted(Bytes image, std::string_view before, std::string_view name, const Bytes& body) {
+  const MapEntry next = EntryNamed(image, before);
+  Bytes entry(name.begin(), name.end());
+  entry.push_back(0);
+  entry.insert(entry.end(), {200, 0});
+  for (int i = 0; i < 4; ++i) entry.push_back(static_cast<std::uint8_t>(body.size() >> (8 * i)));
+  // The body first: inserting the entry moves every body by the entry's length.
+  image.insert(image.begin() + static_cast<std::ptrdiff_t>(next.body), body.begin(), body.end());
+  image.insert(image.begin() + static_cast<std::ptrdiff_t>(next.at), entry.begin(), entry.end());
+  CountAddedEntry(image, entry.size());
+  return image;
+}
+
+Bytes MappedBlockBytes(const Bytes& image, std::string_view name) {
+  const MapEntry entry = EntryNamed(image, name);
+  const std::size_t from = std::min(entry.body, image.size());
+  const std::size_t to = std::min(entry.body + entry.size, image.size());
+  return Bytes(image.begin() + static_cast<std::ptrdiff_t>(from), image.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+Bytes WithUserOffset(Bytes image, std::int32_t offset) {
+  constexpr std::string_view kGenParams = "GenParams";
+  std::size_t at = EntryNamed(image, kGenParams).body;
+  // A block that carries its identifier is laid out as revision 2, with the fibre type.
+  const bool revision2 = std::memcmp(image.data() + at, kGenParams.data(), kGenParams.size() + 1) == 0;
+  const auto skipText = [&] {
+    while (image.at(at) != 0) ++at;
+    ++at;
+  };
+  if (revision2) at += kGenParams.size() + 1;
+  at += 2;  // language code
+  skipText();  // cable ID
+  skipText();  // fiber ID
+  if (revision2) at += 2;  // fibre type
+  at += 2;  // nominal wavelength
+  skipText();  // originating location
+  skipText();  // terminating location
+  skipText();  // cable code
+  at += 2;  // current data flag
+  PatchU32(image, at, static_cast<std::uint32_t>(offset));
   return image;
 }
 

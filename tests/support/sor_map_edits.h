@@ -1,6 +1,6 @@
 #pragma once
-// Damage done to an image's map (either revision) for fixtures: the map is walked here, apart from the
-// production reader, and every edit leaves the blocks' bodies where they were.
+// Changes made to an image (either revision) for fixtures: damage to its map, a block added, a field
+// set. The map is walked here, apart from the production reader.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,5 +26,15 @@ Bytes WithMapEntryRepeated(Bytes image, std::string_view name);
 /// The image with the first character of block `name`'s own identifier (not its map entry), where
 /// the map places the block, replaced by `character`.
 Bytes WithBlockNameDamaged(Bytes image, std::string_view name, char character);
+
+/// The image with one more block, `body` as given, listed (block revision 200) and placed just ahead
+/// of the first block named `before`; the map's count and size grow with it.
+Bytes WithBlockInserted(Bytes image, std::string_view before, std::string_view name, const Bytes& body);
+
+/// The bytes where the map places the first block named `name`, as far as the image holds them.
+Bytes MappedBlockBytes(const Bytes& image, std::string_view name);
+
+/// The image with the GenParams user offset set to `offset`, in either revision's layout.
+Bytes WithUserOffset(Bytes image, std::int32_t offset);
 
 }  // namespace lumivane::test

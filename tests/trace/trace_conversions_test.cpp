@@ -8,6 +8,7 @@
 
 #include "recording_message_sink.h"
 #include "sor/sor_record.h"
+#include "sor/sor_text.h"
 
 namespace {
 
@@ -245,6 +246,47 @@ TEST_F(RecordConversions, OffsetsAtTheFieldsExtremesSaturateTheShift) {
     EXPECT_TRUE(std::isfinite(GetDistance_Position(10000, kSorFileKind, *record_, 25.0)));
     const std::int32_t index = IndexOfShownDistance(0.0f, *record_, 25.0, 10001);
     EXPECT_TRUE(index >= 0 && index <= 10000);
+  }
+}
+
+TEST_F(RecordConversions, AUserOffsetThatPutsTheZeroOffTheTraceLeavesDistancesCountingFromTheFirstSample) {
+  constexpr std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+  // 10 time units per sample: the samples span times 0 to 100,000, about 2.04 km. User offset
+  // distances count 0.1 m.
+  record_->DataPts.Traces[0].Samples.resize(10001);
+  SetSorText(record_->FxdParams.DistanceUnits, std::string_view("mt"));
+  struct Case {
+    const char* name;
+    std::int32_t userOffset, userOffsetDistance, frontPanelOffset, acquisitionOffset;
+    bool onTrace;
+    std::int32_t shift;
+  };
+  const Case cases[] = {
+      {"at the first sample", 0, 0, 0, 0, true, 0},
+      {"inside", 7475, 1530, 0, 0, true, 7475},
+      {"at the last sample", 100000, 0, 0, 0, true, 100000},
+      {"a unit past the last sample", 100001, 0, 0, 0, false, 0},
+      {"the lowest offset", lo, 0, 0, 0, false, 0},
+      {"the highest offset", hi, 0, 0, 0, false, 0},
+      {"before the first sample at the front panel", -500, 0, 0, 0, false, 0},
+      {"between the front panel and a later first sample", 200, 0, 0, 500, true, -300},
+      {"before a front panel ahead of the first sample", -200, 0, 0, 500, false, 0},
+      {"past the front panel offset", 300, 0, 500, 0, true, 800},
+      {"a distance past the trace's end", 0, 30000, 0, 0, false, 0},
+      {"a distance before the trace", 0, -10, 0, 0, false, 0},
+      {"the lowest distance", 0, lo, 0, 0, false, 0},
+      {"a distance beside an offset that places the zero", 7475, 30000, 0, 0, true, 7475},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    record_->GenParams.UserOffset = c.userOffset;
+    record_->GenParams.UserOffsetDistance = c.userOffsetDistance;
+    record_->FxdParams.FrontPanelOffset = c.frontPanelOffset;
+    record_->FxdParams.AcquisitionOffset = c.acquisitionOffset;
+    EXPECT_EQ(UserZeroOnTrace(*record_), c.onTrace);
+    EXPECT_EQ(UserZeroShift(*record_), c.shift);
+    EXPECT_NEAR(GetDistance_Position(0, kSorFileKind, *record_, 2.0), -DistanceOfTime(c.shift, 146800), 1e-6);
   }
 }
 

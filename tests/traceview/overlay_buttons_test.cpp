@@ -2,41 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
 
-TEST(TraceButtons, ThePressedButtonFollowsTheOpenOrItsFlag) {
-  TraceButtonFlags flags{};
-  EXPECT_TRUE(UpdateTraceButton(flags, 3, 3, true)) << "right after an open the last trace's button";
-  EXPECT_FALSE(UpdateTraceButton(flags, 2, 3, true));
-  EXPECT_EQ(flags, (TraceButtonFlags{0, 0, 1, 0}));
-  flags = {0, 1, 0, 0};
-  EXPECT_TRUE(UpdateTraceButton(flags, 2, 3, false));
-  EXPECT_FALSE(UpdateTraceButton(flags, 3, 3, false));
-  EXPECT_EQ(flags, (TraceButtonFlags{0, 1, 0, 0}));
-  EXPECT_FALSE(UpdateTraceButton(flags, 5, 3, false));
+TEST(TraceButtons, TheCurrentTracesButtonInTheListsOwnOrder) {
+  const std::vector<std::string> inOrder{"a", "b", "c", "d"};
+  const std::vector<std::string> bLast{"a", "d", "c", "b"};  // b switched to: exchanged with the last
+  const ListOrder swapped{false, 1, 3};
+  const struct {
+    const std::vector<std::string>& paths;
+    ListOrder order;
+    const char* current;
+    int button;
+  } cases[] = {
+      {inOrder, {}, "a", 1},        {inOrder, {}, "d", 4},      {bLast, swapped, "b", 2},
+      {bLast, swapped, "d", 4},     {bLast, swapped, "c", 3},   {inOrder, {}, "e", 0},
+      {inOrder, {}, "space", 0},    {inOrder, {false, 1, 7}, "b", 2},  // an exchange beyond the list
+  };
+  for (const auto& c : cases) EXPECT_EQ(TraceButtonOf(c.paths, c.order, c.current), c.button) << c.current;
 }
 
-TEST(CloseTarget, LastTraceOrThePressedButton) {
-  TraceButtonFlags none{};
-  EXPECT_EQ(CloseTargetPosition(none, 3), 2);
-  TraceButtonFlags second{0, 1, 0, 0};
-  EXPECT_EQ(CloseTargetPosition(second, 3), 1);
-  TraceButtonFlags two{1, 0, 1, 0};
-  EXPECT_EQ(CloseTargetPosition(two, 4), 2) << "the last flag set wins";
-  TraceButtonFlags lone{0, 0, 1, 0};
-  EXPECT_EQ(CloseTargetPosition(lone, 1), 0) << "one trace left: buttons 2 to 4 are released";
-  EXPECT_EQ(lone, (TraceButtonFlags{0, 0, 0, 0}));
-}
-
-TEST(CloseTarget, TheNeighbourThatBecomesCurrent) {
+TEST(CloseCurrentTrace, TheCurrentTraceLeavesAndItsNeighbourFollows) {
   const std::vector<std::string> three{"a", "b", "c"};
-  EXPECT_EQ(NeighbourAfterClose(three, 0), "b") << "the first one closed: the next";
-  EXPECT_EQ(NeighbourAfterClose(three, 1), "a") << "the middle one closed: the first";
-  EXPECT_EQ(NeighbourAfterClose(three, 2), "b");
-  EXPECT_FALSE(NeighbourAfterClose(std::vector<std::string>{"a"}, 0).has_value());
-  EXPECT_FALSE(NeighbourAfterClose(three, 3).has_value());
+  const struct {
+    std::vector<std::string> paths;
+    const char* current;
+    int removed;
+    std::optional<std::string> next;
+  } cases[] = {
+      {three, "a", 0, "b"},                // the first one closed: the next
+      {three, "b", 1, "a"},                // the middle one closed: the one before
+      {three, "c", 2, "b"},
+      {{"a"}, "a", 0, std::nullopt},       // the last one closed: nothing remains
+      {three, "x", -1, "c"},               // the document's trace is no longer listed
+      {{}, "x", -1, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const ClosePlan plan = PlanCloseCurrentTrace(c.paths, c.current);
+    EXPECT_EQ(plan.removeIndex, c.removed) << c.current;
+    EXPECT_EQ(plan.next, c.next) << c.current;
+  }
 }
 
 }  // namespace

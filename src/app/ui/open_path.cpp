@@ -122,8 +122,11 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
     SetLengthUnit(lumivane::ReadStoredLengthUnit());
   }
   if (m_bReplaceOnOpen) {
+    // An empty list is in its own order: an exchange a switch made before is history.
     m_TraceList.clear();
     g_DisplayState.TraceCount = 0;
+    g_DisplayState.TraceSwapped = 0;
+    g_DisplayState.TraceOrderRestored = 1;
   }
   const bool entersList = traceFile && g_DisplayState.SwitchingTrace == 0;
   if (entersList) {
@@ -176,7 +179,7 @@ COtdrDoc* COtdrApp::OpenDocumentFile(std::string_view requested) {
 }
 
 void COtdrApp::EnterIntoList(std::unique_ptr<TraceRecord> record, const std::string& path) {
-  if (g_DisplayState.TraceSwapped) RestoreTraceOrder(g_DisplayState.SwappedTraceIndex, g_DisplayState.SwappedWithIndex);
+  RestoreListOrder();
   std::vector<ListedTrace> listed;
   for (const auto& r : m_TraceList) listed.push_back({r->m_strPath, r->m_nColourIndex});
   const ListEntryPlan plan = PlanListEntry(listed, path, NextColourSlot);
@@ -207,6 +210,12 @@ void COtdrApp::RestoreTraceOrder(int i, int j) {
   if (!ExchangeTraceEntries(i, j)) return;
   g_DisplayState.TraceSwapped = 0;
   g_DisplayState.TraceOrderRestored = 1;
+}
+
+void COtdrApp::RestoreListOrder() {
+  if (g_DisplayState.TraceOrderRestored == 0) {
+    RestoreTraceOrder(g_DisplayState.SwappedTraceIndex, g_DisplayState.SwappedWithIndex);
+  }
 }
 
 bool COtdrApp::AskSaveFirst() {

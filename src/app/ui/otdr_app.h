@@ -73,6 +73,8 @@ class COtdrApp final {
   void SwapTraceEntries(int i, int j);
   /// Exchanges them back and notes that the list is in order again.
   void RestoreTraceOrder(int i, int j);
+  /// Puts the list back in its own order when the last switch left it out of order.
+  void RestoreListOrder();
 
   // --- Panes and application commands ---------------------------------------------------------
   /// Creates the pane when it is missing, makes it the checked one and shows and refreshes it.

@@ -57,7 +57,7 @@ QWidget* MakeTracePaneView(COtdrDoc& doc) {
   view->SetOverlayHost({
       [](const std::string& path) { theApp->OpenTraceByPath(path); },
       [](int i, int j) { theApp->SwapTraceEntries(i, j); },
-      [](int i, int j) { theApp->RestoreTraceOrder(i, j); },
+      [] { theApp->RestoreListOrder(); },
       [](int position) {
         auto& list = theApp->m_TraceList;
         if (position >= 0 && position < static_cast<int>(list.size())) list.erase(list.begin() + position);

@@ -40,7 +40,7 @@ inline constexpr unsigned int kNoLegend = 0xFFFFFFFFu;
 struct OverlayHost {
   std::function<void(const std::string&)> open;  // reads a listed trace into the document again
   std::function<void(int, int)> swap;             // exchanges two list entries (out of order)
-  std::function<void(int, int)> restore;          // exchanges them back (in order)
+  std::function<void()> restoreOrder;             // undoes the last exchange, when the list is out of order
   std::function<void(int)> remove;                // deletes the list entry at a position
   std::function<void(int, unsigned int)> legend;  // shows trace button k's legend colour (0xRRGGBB, or kNoLegend)
   std::function<bool()> saveFirst;                // "save first?"; false: the user cancelled
@@ -208,6 +208,11 @@ class COtdrDisplayView final : public QAbstractScrollArea, public DocView, priva
   PixelRect LogicalClientRect();
   ZoomInputs Inputs() const;
   bool TraceShown() const;
+  /// The listed paths as the list stands.
+  std::vector<std::string> ListedPaths() const;
+  /// The trace button of the trace the document holds; 0 when it is not listed.
+  int CurrentTraceButton() const;
+  void RestoreListOrder();
 
   COtdrDoc& m_Doc;
   const TraceList& m_TraceList;

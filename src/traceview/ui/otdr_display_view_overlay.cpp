@@ -20,25 +20,38 @@ void COtdrDisplayView::FitOverlay() {
                 m_Doc.m_dFibreLengthKm, UserZeroDistanceKm(m_Doc.m_SorRecord)});
 }
 
+std::vector<std::string> COtdrDisplayView::ListedPaths() const {
+  std::vector<std::string> paths;
+  for (const auto& record : m_TraceList) paths.push_back(record->m_strPath);
+  return paths;
+}
+
+int COtdrDisplayView::CurrentTraceButton() const {
+  if (!m_Doc.HasTrace()) return 0;
+  const ListOrder order{g_DisplayState.TraceOrderRestored != 0, g_DisplayState.SwappedTraceIndex,
+                        g_DisplayState.SwappedWithIndex};
+  return TraceButtonOf(ListedPaths(), order, m_Doc.m_strTracePath);
+}
+
+void COtdrDisplayView::RestoreListOrder() {
+  if (m_Overlay.restoreOrder) m_Overlay.restoreOrder();
+}
+
 void COtdrDisplayView::OnSelectTrace(int k) {
   if (k < 1 || k > 4) return;
-  if (g_DisplayState.SingleTraceMode != 0 || m_State.m_bTraceButtonChecked[static_cast<std::size_t>(k - 1)] != 0) return;
+  if (g_DisplayState.SingleTraceMode != 0 || k == CurrentTraceButton()) return;
   const int count = static_cast<int>(m_TraceList.size());
   if (count > 1 && k <= count && !AskSaveFirst()) return;
   g_DisplayState.ZoomCaptureOnOpen = 0;
   m_State.m_bMarkersSeeded = 0;
-  m_State.m_bTraceButtonChecked.fill(0);
-  m_State.m_bTraceButtonChecked[static_cast<std::size_t>(k - 1)] = 1;
   SwitchCurrentTrace(k - 1);
 }
 
 ViewCommandUi COtdrDisplayView::OnUpdateSelectTrace(int k) {
   if (g_DisplayState.SingleTraceMode != 0) return {false, false};
   if (!m_Doc.HasTrace() || g_DisplayState.TraceCount < k) return {false, false};
-  const bool pressed = UpdateTraceButton(m_State.m_bTraceButtonChecked, k, g_DisplayState.TraceCount,
-                                         g_DisplayState.ZoomCaptureOnOpen == 1);
   DrawTraceLegend(k - 1);
-  return {true, pressed};
+  return {true, k == CurrentTraceButton()};
 }
 
 // The legend may be shorter than the list right after a trace was added, until the next render.
@@ -68,15 +81,15 @@ void COtdrDisplayView::SwitchCurrentTrace(int k) {
                     static_cast<double>(fxd.GroupIndex), m_Doc.m_nPointCount, fxd.DataSpacing[0], m_Doc.m_strTracePath,
                     UserZeroDistanceKm(m_Doc.m_SorRecord)},
                    m_State.m_sizeScrollTotal);
-  if (g_DisplayState.TraceOrderRestored == 0 && m_Overlay.restore) m_Overlay.restore(m_State.m_nSwapIndex, m_State.m_nSwapWith);
+  RestoreListOrder();
   const TraceRecord& record = *m_TraceList[static_cast<std::size_t>(k)];
   const std::string path = record.m_strPath;
   m_State.m_dDbOffset = record.m_dOffsetDb;
   m_State.m_dDragOffsetDb = record.m_dOffsetDb;
   m_Doc.m_dCurrentOffsetDb = record.m_dOffsetDb;
   if (k != count - 1) {
-    m_State.m_nSwapIndex = g_DisplayState.SwappedTraceIndex = k;
-    m_State.m_nSwapWith = g_DisplayState.SwappedWithIndex = count - 1;
+    g_DisplayState.SwappedTraceIndex = k;
+    g_DisplayState.SwappedWithIndex = count - 1;
     if (m_Overlay.swap) m_Overlay.swap(k, count - 1);
   }
   g_DisplayState.SwitchingTrace = 1;
@@ -97,22 +110,19 @@ void COtdrDisplayView::OnCloseCurrentTrace() {
   m_Doc.m_bAnalysedOnce = 0;
   if (m_State.m_bCloseGuard != 0) return;
   m_State.m_bCloseGuard = 1;
-  if (g_DisplayState.TraceSwapped != 0 && m_Overlay.restore) m_Overlay.restore(m_State.m_nSwapIndex, m_State.m_nSwapWith);
+  RestoreListOrder();
   if (g_DisplayState.TraceCount == 1) m_State.m_bMarkersSeeded = 0;
-  const int k = CloseTargetPosition(m_State.m_bTraceButtonChecked, g_DisplayState.TraceCount);
-  if (k < 0 || k >= static_cast<int>(m_TraceList.size()) || !m_Overlay.remove) return;
-  const std::string closing = m_TraceList[static_cast<std::size_t>(k)]->m_strPath;
-  std::vector<std::string> paths;
-  for (const auto& record : m_TraceList) paths.push_back(record->m_strPath);
-  const auto first = std::find(paths.begin(), paths.end(), closing);
-  const int removed = static_cast<int>(first - paths.begin());
-  const std::optional<std::string> next = NeighbourAfterClose(paths, removed);
-  m_Overlay.remove(removed);
-  g_DisplayState.TraceCount = std::max(g_DisplayState.TraceCount - 1, 0);
+  const auto [removed, next] = PlanCloseCurrentTrace(ListedPaths(), m_Doc.m_strTracePath);
+  if (removed >= 0 && m_Overlay.remove) m_Overlay.remove(removed);
+  g_DisplayState.TraceCount = static_cast<int>(m_TraceList.size());
   if (next) {
     if (m_TraceList.size() == 1) {
       g_DisplayState.TraceSwapped = 0;
       g_DisplayState.TraceOrderRestored = 1;
+      // The trace left alone shows as opening it would: its markers start where its file put them,
+      // and the readings no longer measure the closed trace's marker distances.
+      g_DisplayState.MarkerADistance = 0.0;
+      g_DisplayState.MarkerBDistance = 0.0;
     }
     if (m_Overlay.open) m_Overlay.open(*next);
     m_Doc.UpdateAllViews(nullptr, kHintRefresh);

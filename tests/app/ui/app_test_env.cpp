@@ -13,6 +13,10 @@
 
 namespace lumivane::test {
 
+void Settle() {
+  for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
 AppTestEnv::AppTestEnv() : previousSink_(InstallMessageSink(&sink_)) {
   static std::atomic<int> counter{0};
   instanceName_ = QStringLiteral("lumivane-test-%1-%2").arg(::getpid()).arg(counter++);

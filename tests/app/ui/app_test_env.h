@@ -14,6 +14,9 @@ class COtdrApp;
 
 namespace lumivane::test {
 
+/// Lets the program handle what a command left for the event loop: paints, deferred updates.
+void Settle();
+
 class AppTestEnv {
  public:
   AppTestEnv();

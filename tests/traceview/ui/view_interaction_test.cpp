@@ -402,6 +402,7 @@ class OverlayTest : public ViewInteractionTest {
     }
     g_DisplayState.TraceCount = 4;
     g_DisplayState.SingleTraceMode = 0;
+    doc->m_strTracePath = "/data/d.sor";  // the trace listed last is current, as after an open
     view->SetOverlayHost({[this](const std::string& path) {
                             opened.push_back(path);
                             doc->m_strTracePath = path;
@@ -411,8 +412,10 @@ class OverlayTest : public ViewInteractionTest {
                             g_DisplayState.TraceSwapped = 1;
                             g_DisplayState.TraceOrderRestored = 0;
                           },
-                          [this](int i, int j) {
-                            std::swap(traces[static_cast<std::size_t>(i)], traces[static_cast<std::size_t>(j)]);
+                          [this] {
+                            if (g_DisplayState.TraceOrderRestored != 0) return;
+                            std::swap(traces[static_cast<std::size_t>(g_DisplayState.SwappedTraceIndex)],
+                                      traces[static_cast<std::size_t>(g_DisplayState.SwappedWithIndex)]);
                             g_DisplayState.TraceSwapped = 0;
                             g_DisplayState.TraceOrderRestored = 1;
                           },
@@ -435,6 +438,8 @@ TEST_F(OverlayTest, ChoosingATraceMovesItLastAndRestoresTheOrderFirst) {
   view->OnSelectTrace(2);
   EXPECT_EQ(Order(), "adcb");
   EXPECT_EQ(opened.back(), "/data/b.sor");
+  EXPECT_EQ(view->OnUpdateSelectTrace(2).checked, true) << "buttons number the list's own order";
+  EXPECT_EQ(view->OnUpdateSelectTrace(4).checked, false);
   EXPECT_DOUBLE_EQ(view->State().m_dDbOffset, 2.0) << "the trace's own offset comes back";
   view->OnSelectTrace(3);
   EXPECT_EQ(Order(), "abdc");
@@ -448,7 +453,6 @@ TEST_F(OverlayTest, ChoosingATraceMovesItLastAndRestoresTheOrderFirst) {
 
 TEST_F(OverlayTest, ButtonsAndTheirLegend) {
   ListFour();
-  g_DisplayState.ZoomCaptureOnOpen = 1;
   view->OnUpdateSelectTrace(4);
   EXPECT_EQ(legend.size(), 1u) << "until the next render the legend holds the traces drawn last";
   view->State().m_bBackgroundDirty = 1;
@@ -464,6 +468,26 @@ TEST_F(OverlayTest, ButtonsAndTheirLegend) {
   EXPECT_FALSE(view->OnUpdateSelectTrace(3).enabled);
 }
 
+// Whichever way the list got out of its own order, the close removes the trace the document holds.
+TEST_F(OverlayTest, ClosingRemovesTheCurrentTraceWhateverTheOrder) {
+  ListFour();
+  view->OnSelectTrace(2);
+  ASSERT_EQ(Order(), "adcb");
+  view->OnCloseCurrentTrace();
+  EXPECT_EQ(Order(), "acd") << "b closed, the order restored";
+  EXPECT_EQ(opened.back(), "/data/a.sor");
+  EXPECT_EQ(g_DisplayState.TraceCount, 3);
+
+  // The link map marks the list as swapped without exchanging anything: nothing is put back.
+  view->DrawTraceLegend(0);
+  doc->m_strTracePath = "/data/d.sor";
+  view->OnToggleLinkMap();
+  view->OnToggleLinkMap();
+  view->OnCloseCurrentTrace();
+  EXPECT_EQ(Order(), "ac");
+  EXPECT_EQ(opened.back(), "/data/c.sor");
+}
+
 TEST_F(OverlayTest, ClosingTakesTheNeighbourAndTheLastEmptiesTheView) {
   ListFour();
   view->OnCloseCurrentTrace();
@@ -475,6 +499,7 @@ TEST_F(OverlayTest, ClosingTakesTheNeighbourAndTheLastEmptiesTheView) {
   view->SetOverlayHost({[this](const std::string& path) { doc->m_strTracePath = path; }, {}, {},
                         [this](int position) { traces.erase(traces.begin() + position); }, {}, {}});
   traces.resize(1);
+  doc->m_strTracePath = traces[0]->m_strPath;
   g_DisplayState.TraceCount = 1;
   view->State().m_bCloseGuard = 0;
   view->OnCloseCurrentTrace();
