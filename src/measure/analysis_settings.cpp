@@ -82,7 +82,7 @@ AnalysisSettings PrefillAnalysisSettings(const FibreParamsRecord& fibre) {
   // reflectances negative.
   settings.nonReflThreshold =
       own(AnalysisField::NonReflThreshold, std::fabs(fibre.LossThreshold), settings.nonReflThreshold);
-  settings.reflThreshold = own(AnalysisField::ReflThreshold, -std::fabs(fibre.ReflectanceThreshold), settings.reflThreshold);
+  settings.reflThreshold = own(AnalysisField::ReflThreshold, ReflectanceThresholdDb(fibre), settings.reflThreshold);
   settings.endThreshold = own(AnalysisField::EndThreshold, std::fabs(fibre.EndThreshold), settings.endThreshold);
   return settings;
 }

@@ -59,11 +59,6 @@ int CurrentEventSample(const COtdrDoc& doc, int n) {
   return lumivane::ClampIndex(TimeToIndex(KeyEventRow(doc.m_SorRecord.KeyEvents, CurrentEventOf(doc)).TimeOfFlight, doc.m_SorRecord), n);
 }
 
-double RawLevel(const SorRecord& record, int index) {
-  const SorTraceData& trace = record.DataPts.Traces[0];
-  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
-}
-
 }  // namespace
 
 MarkerReadings MeasureMarkerReadings(const MarkerState& m, const SorRecord& record, int n, std::span<const double> db,
@@ -77,7 +72,7 @@ MarkerReadings MeasureMarkerReadings(const MarkerState& m, const SorRecord& reco
   const int b = lumivane::ClampIndex(m.MarkerB, n);
   const int nearIndex = a < b ? a : b;
   const int farIndex = a < b ? b : a;
-  r.m_dTwoPointLoss = RawLevel(record, farIndex) - RawLevel(record, nearIndex);
+  r.m_dTwoPointLoss = StoredSampleDb(record, farIndex) - StoredSampleDb(record, nearIndex);
 
   const float atFar = LeastSquaresValueAt(nearIndex, farIndex, farIndex, n, db);
   const float atNear = LeastSquaresValueAt(nearIndex, farIndex, nearIndex, n, db);

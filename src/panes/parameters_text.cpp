@@ -1,9 +1,8 @@
 #include "panes/parameters_text.h"
 
-#include <cmath>
-
 #include "document/otdr_doc.h"
 #include "platform/number_format.h"
+#include "trace/display_records.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/text_table.h"
 
@@ -74,7 +73,7 @@ PaneLines ParametersLines(const COtdrDoc& doc, const LengthUnit& unit) {
       line(kRowAverageTime, FormatAveragingTime(p.AveragingTime)),
       line(kRowEndThreshold, lumivane::Format(" %6.3f dB", p.EndThreshold)),
       line(kRowNonReflThreshold, lumivane::Format(" %6.3f dB", p.LossThreshold)),
-      line(kRowReflThreshold, lumivane::Format(" -%5.3f dB", std::fabs(p.ReflectanceThreshold))),
+      line(kRowReflThreshold, lumivane::Format(" %6.3f dB", ReflectanceThresholdDb(p))),
       line(kRowSampleDistance, FormatSampleDistance(spacing, unit)),
   };
 }

@@ -1,11 +1,11 @@
 #include "reports/ascii_export.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "vocabulary/text_table.h"
 #include "document/otdr_doc.h"
 #include "sor/sor_text.h"
+#include "trace/display_records.h"
 #include "trace/trace_conversions.h"
 #include "platform/ascii_case.h"
 #include "panes/event_table_cells.h"
@@ -119,8 +119,7 @@ void AppendParameters(std::string& out, const COtdrDoc& doc, const ExportUnit& u
   AppendLine(out, 170, time);
   AppendLine(out, 171, lumivane::Format("%.3f dB", p.EndThreshold));
   AppendLine(out, 172, lumivane::Format("%.3f dB", p.LossThreshold));
-  // Files store the threshold as a magnitude, a reanalysis as a negative value; both read "-x dB".
-  AppendLine(out, 173, lumivane::Format("-%.3f dB", std::fabs(p.ReflectanceThreshold)));
+  AppendLine(out, 173, lumivane::Format("%.3f dB", ReflectanceThresholdDb(p)));
   out += kLineEnd;
 }
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "document/marker_windows.h"
-#include "measure/marker_measurements.h"
 #include "measure/pass_fail_verdict.h"
 #include "panes/event_table_cells.h"
 #include "panes/link_value_texts.h"
@@ -63,14 +61,6 @@ std::string RangeText(const FibreParamsRecord& fibre) {
   return Row(86) + Format("%6.1f ", fibre.Range * g_LengthUnitFactor) + g_LengthUnitName;
 }
 
-double SampleDb(const SorRecord& record, int index) {
-  const SorTraceData& trace = record.DataPts.Traces[0];
-  // A point without a stored sample reads as 0, as bytes past a file's end do.
-  if (index < 0 || static_cast<std::size_t>(index) >= trace.Samples.size()) return 0.0;
-  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
-}
-
-
 }  // namespace
 
 void ReleaseOwnedSamples(PageSlot& slot) {
@@ -81,7 +71,7 @@ void ReleaseOwnedSamples(PageSlot& slot) {
 double ComputeLowestLevel(const SorRecord& record, int count) {
   double lowest = 9999.0;
   const int n = std::min(count, kSorMaxSamples);
-  for (int i = 1; i < n; ++i) lowest = std::min(lowest, SampleDb(record, i));
+  for (int i = 1; i < n; ++i) lowest = std::min(lowest, StoredSampleDb(record, i));
   return lowest;
 }
 
@@ -126,65 +116,32 @@ std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const Fibr
   return name;
 }
 
-MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in) {
-  MarkerMeasures m;
-  const int n = std::clamp(in.count, 0, kSorMaxSamples);
-  const int a = std::clamp(in.markerA, 0, std::max(n - 1, 0));
-  const int b = std::clamp(in.markerB, 0, std::max(n - 1, 0));
-  const double step = n > 1 ? in.lengthKm / (n - 1) : 0.0;
-  m.markerA = a;
-  m.markerB = b;
-  m.distanceKm = std::abs(b * step - a * step);
-  m.twoPointLoss = static_cast<float>(a < b ? SampleDb(*in.record, b) - SampleDb(*in.record, a)
-                                            : SampleDb(*in.record, a) - SampleDb(*in.record, b));
-  m.twoPointAttnPerKm = m.distanceKm != 0.0 ? m.twoPointLoss / m.distanceKm : 0.0;
-  // A fit that cannot be made counts as no loss, as for coinciding markers.
-  float lsa = GetLsaLossFromSamples(a, b, n, in.samples);
-  if (lsa == kMissingValue) lsa = 0.0f;
-  m.lsaAttnPerKm = m.distanceKm != 0.0 ? lsa / m.distanceKm : 0.0;
-  // A cell measures at the markers with the windows the markers carry once placed.
-  MarkerState markers;
-  markers.MarkerA = a;
-  markers.MarkerB = b;
-  markers.ActiveMarker = in.activeMarker == 1 ? 1 : 0;
-  PlaceActiveMarkerWindows(markers, n);
-  m.cumulativeLoss = GetMarkerEventLossFromSamples(markers, *in.record, n, in.samples, in.lengthKm);
-  return m;
-}
-
-MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFactor, const std::string& unitName) {
-  const double f = unitFactor;
-  const std::string& u = unitName;
-  return {Format("%.5f", m.distanceKm * f) + " " + u, Format("%.3f", static_cast<double>(m.twoPointLoss)) + " dB",
-          Format("%.3f", m.twoPointAttnPerKm / f) + " dB/" + u,
-          Format("%.3f", static_cast<double>(static_cast<float>(m.lsaAttnPerKm / f))) + " dB/" + u,
-          m.cumulativeLoss == kMissingValue ? std::string("  --.--- dB")
-                                      : Format("%.3f dB", static_cast<double>(m.cumulativeLoss))};
-}
-
-void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in) {
+void FormatCellMeasurements(PageSlot& slot, const ReportTraceSet& set) {
   const double f = g_LengthUnitFactor;
   const std::string& u = g_LengthUnitName;
-  const MarkerMeasures m = MeasureAtMarkers(in);
-  const MarkerMeasureTexts texts = FormatMarkerMeasures(m, f, u);
+  // The pane's value texts, without the blanks that align them in its column.
+  const auto reading = [&set](int k) {
+    const std::string& text = set.marker.texts[static_cast<std::size_t>(k)];
+    return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+  };
   auto& t = slot.InfoText;
 
-  t[15] = Row(215) + texts.distance;
-  t[16] = Row(216) + texts.twoPointLoss;
-  t[17] = Row(217) + texts.twoPointAttenuation;
-  const LinkValueTexts totals = FormatLinkValues(*in.link, in.linkOrl, f, u);
+  t[15] = Row(215) + reading(kReadingDistanceAB);
+  t[16] = Row(216) + reading(kReadingTwoPointLoss);
+  t[17] = Row(217) + reading(kReadingTwoPointAttenuation);
+  const LinkValueTexts totals = FormatLinkValues(set.link, set.linkOrl, f, u);
   t[22] = Row(251) + totals.orl;
-  t[21] = Row(218) + texts.lsaAttenuation;
-  t[14] = Row(222) + (in.activeMarker == 0 ? "A: " : "B: ") + texts.cumulativeLoss;
+  t[21] = Row(218) + reading(kReadingLsaAttenuation);
+  t[14] = set.marker.labels[kReadingCumulativeLoss] + ": " + reading(kReadingCumulativeLoss);
   t[18] = Row(69) + totals.length;
   t[19] = Row(70) + totals.loss;
   t[20] = Row(71) + totals.attenuation;
-  const LinkLimitFails fails =
-      in.limits != nullptr ? JudgeLinkLimits(*in.link, *in.limits, in.linkOrl) : LinkLimitFails{};
+  const LinkLimitFails fails = JudgeLinkLimits(set.link, set.limits, set.linkOrl);
   slot.FailedFrom[19] = fails.linkLoss ? Row(70).size() : 0;
   slot.FailedFrom[22] = fails.linkOrl ? Row(251).size() : 0;
-  slot.CellMarkerA = m.markerA;
-  slot.CellMarkerB = m.markerB;
+  const int last = std::max(set.pointCount - 1, 0);
+  slot.CellMarkerA = std::clamp(set.markerA, 0, last);
+  slot.CellMarkerB = std::clamp(set.markerB, 0, last);
 }
 
 void FillPageSlotEvents(PageSlot& slot, int first, int end, const EventTableView& table, std::string_view title,

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "document/document_settings.h"
+#include "reports/report_trace_set.h"
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
 
@@ -78,49 +79,10 @@ std::string_view SlotFileName(std::string_view path);
 std::string FillPageSlotInfo(PageSlot& slot, const SorRecord& record, const FibreParamsRecord& fibre,
                              const TraceDateTime& time, std::string_view path);
 
-/// What the measurement lines of a trace cell are taken from.
-struct CellMeasurementInputs {
-  double lengthKm = 0.0;
-  int markerA = 0;
-  int markerB = 0;
-  int activeMarker = 0;  // 0: marker A, 1: B
-  const SorRecord* record = nullptr;
-  const LinkSummaryRecord* link = nullptr;
-  float linkOrl = 0.0f;  // dB, as the Total Fiber Information pane shows it
-  const PassFailThresholds* limits = nullptr;  // the trace's; null: nothing judged
-  int count = 0;
-  std::span<const double> samples;
-};
-
-/// What the markers measure on a trace: the distance between them (km), the
-/// 2-point loss from the stored samples, the 2-point and least-squares
-/// attenuations per km (0 for coinciding markers) and the cumulative loss to
-/// the active marker (kMissingValue when it cannot be measured).
-struct MarkerMeasures {
-  double distanceKm = 0.0;
-  float twoPointLoss = 0.0f;
-  double twoPointAttnPerKm = 0.0;
-  double lsaAttnPerKm = 0.0;
-  float cumulativeLoss = 0.0f;
-  int markerA = 0;  // the markers brought into the trace
-  int markerB = 0;
-};
-MarkerMeasures MeasureAtMarkers(const CellMeasurementInputs& in);
-
-/// The measures' value texts with distances in a unit `unitFactor` times the kilometre, named
-/// `unitName`; a cumulative loss that cannot be measured reads "  --.--- dB".
-struct MarkerMeasureTexts {
-  std::string distance;
-  std::string twoPointLoss;
-  std::string twoPointAttenuation;
-  std::string lsaAttenuation;
-  std::string cumulativeLoss;
-};
-MarkerMeasureTexts FormatMarkerMeasures(const MarkerMeasures& m, double unitFactor, const std::string& unitName);
-
-/// Writes the marker and link lines (14 to 22) of a trace cell in the current
-/// length unit, the link loss and ORL marked when they fail the trace's limits.
-void FormatCellMeasurements(PageSlot& slot, const CellMeasurementInputs& in);
+/// Writes the marker and link lines (14 to 22) of a trace cell in the current length unit: the
+/// markers' readings as the Marker Information pane shows them of the trace (`set.marker`), the link
+/// loss and ORL marked when they fail the trace's limits.
+void FormatCellMeasurements(PageSlot& slot, const ReportTraceSet& set);
 
 /// Makes the slot an event-table cell holding the texts of rows first .. end - 1
 /// (at most 20) of `table`, the trace's event table as the pane shows it, and

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "document/otdr_doc.h"
-#include "measure/link_orl_cache.h"
 #include "measure/marker_measurements.h"
 #include "panes/event_table_cells.h"
 #include "reports/multi_trace_layout.h"
@@ -60,8 +59,7 @@ EventTableView FillLoadedTraceCell(PageSlotStore& store, PageSlot& slot, const T
   const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
                                            slot.FilePointCount, points, view.markerA, view.markerB, view.activeMarker);
   FillInsertionLossLine(slot, event, table);
-  FormatCellMeasurements(slot, {slot.LengthKm, view.markerA, view.markerB, view.activeMarker, &record, &view.link,
-                                view.linkOrl, &view.limits, view.pointCount, view.samples});
+  FormatCellMeasurements(slot, view);
   return table;
 }
 
@@ -191,12 +189,12 @@ bool FillBatchCell(PageSlotStore& store, int index, const BatchPrintState& batch
 
   // Judged and measured as the panes would show the file once opened.
   const PassFailThresholds limits = limitsOf ? limitsOf(TraceBandNm(work.m_SorRecord)) : PassFailThresholds{};
-  const EventTableView table = ComputeEventTable({slot.EventRows, work.m_nEndEventRow, record, limits}, g_LengthUnitFactor);
+  const ReportTraceSet view = WorkTraceSet(work, path, limits, store.m_nPrintActiveMarker);
+  const EventTableView table = ComputeEventTable({view.rows, view.endRow, record, limits}, g_LengthUnitFactor);
   const int event = FindEventAtMarkerIndex(slot.LengthKm, slot.UserZeroKm, slot.EventRows, slot.EventCount,
-                                           slot.FilePointCount, points, work.m_nCursorA, work.m_nCursorB,
+                                           slot.FilePointCount, points, view.markerA, view.markerB,
                                            store.m_nPrintActiveMarker);
   FillInsertionLossLine(slot, event, table);
-  FormatCellMeasurements(slot, {slot.LengthKm, work.m_nCursorA, work.m_nCursorB, store.m_nPrintActiveMarker, &record,
-                                &work.m_LinkSummary, StoredLinkOrl(record), &limits, points, work.m_DbSamples.Values});
+  FormatCellMeasurements(slot, view);
   return true;
 }

@@ -1,13 +1,13 @@
 #include "reports/report_page_texts.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "measure/pass_fail_verdict.h"
 #include "panes/event_table_cells.h"
 #include "panes/link_value_texts.h"
 #include "platform/number_format.h"
 #include "sor/sor_text.h"
+#include "trace/display_records.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/text_table.h"
 
@@ -100,8 +100,6 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
   const TraceDateTime& t = in.dateTime;
   // The acquisition range, shown in the display unit like every other length.
   const std::string range = f.Range == 0 ? std::string("Auto") : Format("%6.1f ", f.Range * in.unitFactor) + unit;
-  // A reanalysis stores the threshold negative; the label already carries the sign.
-  const std::string reflThreshold = Format("-%5.2f dB", std::fabs(f.ReflectanceThreshold));
   return {
       Row(kRowFile) + " : " + ReportFileName(in.filePath),
       Row(kRowCableId) + " : " + HeaderText(SorTextView(gen.CableId)),
@@ -123,7 +121,7 @@ std::array<std::string, 21> TraceInfoLines(const TraceInfoInputs& in) {
       Row(kRowDevice) + std::string(in.deviceName),
       Row(kRowWavelength) + Format("%6d nm", f.Wavelength),
       Row(kRowAverageTime) + ReportAverageTime(f.AveragingTime),
-      Row(kRowReflThreshold) + reflThreshold,
+      Row(kRowReflThreshold) + Format("%6.2f dB", ReflectanceThresholdDb(f)),
   };
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "document/marker_windows.h"
 #include "document/otdr_doc.h"
 #include "document/trace_display_model.h"
 #include "document/trace_record.h"
@@ -14,7 +15,6 @@
 #include "panes/info_pane_lines.h"
 #include "panes/marker_readings.h"
 #include "panes/trace_values.h"
-#include "reports/page_slot.h"
 #include "trace/trace_conversions.h"
 #include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
@@ -32,29 +32,30 @@ ReportMarkerValues MarkerValuesOf(const std::array<PaneLine, kMarkerReadingCount
   return v;
 }
 
-// The batch file's markers block: what the Marker Information pane shows of the file once opened,
-// its markers where opening puts them.
-ReportMarkerValues BatchMarkerValues(const TraceDisplayModel& work, std::span<const EventRow> rows, int markerA,
-                                     int markerB, int activeMarker) {
-  const std::span<const double> samples = LeadingDbSamples(work.m_DbSamples, work.m_nPointCount);
+// What the Marker Information pane shows of a trace held in a display model once it is opened:
+// its markers at `markerA` and `markerB`, each with the windows opening seats around it.
+ReportMarkerValues OpenedMarkerValues(const TraceDisplayModel& model, std::span<const EventRow> rows, int markerA,
+                                      int markerB, int activeMarker) {
+  const std::span<const double> samples = LeadingDbSamples(model.m_DbSamples, model.m_nPointCount);
   const int n = static_cast<int>(samples.size());
-  const SorRecord& record = work.m_SorRecord;
+  const SorRecord& record = model.m_SorRecord;
   MarkerState markers;
   markers.MarkerA = markerA;
   markers.MarkerB = markerB;
+  markers.AnalysisMode = model.m_nAnalysisMode;
+  for (const int set : {0, 1}) {
+    markers.ActiveMarker = set;
+    PlaceActiveMarkerWindows(markers, n);
+  }
   markers.ActiveMarker = activeMarker;
-  markers.AnalysisMode = work.m_nAnalysisMode;
-  std::copy(&work.m_ReflectanceAuxMarkers[0][0], &work.m_ReflectanceAuxMarkers[0][0] + 6,
-            &markers.ReflectanceAuxMarkers[0][0]);
-  std::copy(&work.m_LossAuxMarkers[0][0], &work.m_LossAuxMarkers[0][0] + 8, &markers.LossAuxMarkers[0][0]);
-  const float dA = GetDistance_Position(markerA, kSorFileKind, record, work.m_dFibreLengthKm);
-  const float dB = GetDistance_Position(markerB, kSorFileKind, record, work.m_dFibreLengthKm);
+  const float dA = GetDistance_Position(markerA, kSorFileKind, record, model.m_dFibreLengthKm);
+  const float dB = GetDistance_Position(markerB, kSorFileKind, record, model.m_dFibreLengthKm);
   const MarkerReadings readings =
-      MeasureMarkerReadings(markers, record, n, samples, work.m_dFibreLengthKm, std::fabs(dB - dA), 0.0);
+      MeasureMarkerReadings(markers, record, n, samples, model.m_dFibreLengthKm, std::fabs(dB - dA), 0.0);
   const float orl =
       EstimateOrl(rows, static_cast<int>(rows.size()), static_cast<float>(TraceBandNm(record)), dA, dB);
   const int eventNumber =
-      FindEventAtMarkerIndex(work.m_dFibreLengthKm, UserZeroDistanceKm(record), rows, static_cast<int>(rows.size()),
+      FindEventAtMarkerIndex(model.m_dFibreLengthKm, UserZeroDistanceKm(record), rows, static_cast<int>(rows.size()),
                              record.FxdParams.DataPointCounts[0], n, markerA, markerB, activeMarker);
   return MarkerValuesOf(MarkerReadingLines(activeMarker, readings, CurrentDisplayUnit()), orl, eventNumber);
 }
@@ -75,13 +76,15 @@ ReportTraceSet HeldTraceSet(const Holder& held, const std::string& path) {
 }
 
 // A trace held in a display model (a list record or the work trace), its markers where the model
-// keeps them and its link ORL as the pane shows it once the trace is opened, not the one of the
-// trace the document holds.
+// keeps them (brought into the trace), its marker readings and link ORL as the panes show them once
+// the trace is opened, not those of the trace the document holds.
 ReportTraceSet ModelTraceSet(const TraceDisplayModel& model, const std::string& path, int activeMarker) {
   ReportTraceSet set = HeldTraceSet(model, path);
-  set.markerA = model.m_nCursorA;
-  set.markerB = model.m_nCursorB;
+  const int last = std::max(set.pointCount - 1, 0);
+  set.markerA = std::clamp(model.m_nCursorA, 0, last);
+  set.markerB = std::clamp(model.m_nCursorB, 0, last);
   set.activeMarker = activeMarker;
+  set.marker = OpenedMarkerValues(model, set.rows, set.markerA, set.markerB, activeMarker);
   set.linkOrl = StoredLinkOrl(model.m_SorRecord);
   return set;
 }
@@ -107,13 +110,9 @@ ReportTraceSet DocumentTraceSet(const COtdrDoc& doc) {
 ReportTraceSet WorkTraceSet(const TraceDisplayModel& work, const std::string& path, const PassFailThresholds& limits,
                             int activeMarker) {
   ReportTraceSet set = ModelTraceSet(work, path, activeMarker);
-  const int n = set.pointCount;
   // The whole file at 60 dB full height: its weakest level on the bottom edge.
   set.ceilingDb = set.samples.empty() ? 0.0 : *std::max_element(set.samples.begin(), set.samples.end());
-  set.markerA = std::clamp(work.m_nCursorA, 0, std::max(n - 1, 0));
-  set.markerB = std::clamp(work.m_nCursorB, 0, std::max(n - 1, 0));
   set.batchFile = true;
-  set.marker = BatchMarkerValues(work, set.rows, set.markerA, set.markerB, activeMarker);
   set.limits = limits;
   set.verdict = PassFailVerdict({set.rows, set.endRow, work.m_SorRecord, limits}, work.m_LinkSummary, set.linkOrl);
   return set;

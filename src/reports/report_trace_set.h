@@ -69,5 +69,6 @@ struct LoadedTraceSources {
 /// A loaded trace as the program shows it now. The trace the document holds is the document's
 /// (DocumentTraceSet), with every edit, reanalysis and marker move; every other one its list
 /// record's, which a save of the trace brings up to date, with its markers where the record keeps
-/// them and marker `activeMarker` active. Every layout that prints loaded traces reads them here.
+/// them, marker `activeMarker` active, and their readings as the Marker Information pane shows them
+/// once the trace is opened. Every layout that prints loaded traces reads them here.
 ReportTraceSet LoadedTraceSet(const TraceRecord& trace, const LoadedTraceSources& sources, int activeMarker);

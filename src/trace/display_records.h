@@ -3,6 +3,7 @@
 // Units: distances in km, levels and losses in dB, attenuation in dB/km. kMissingValue stands for
 // the absence of a loss or level; it stays exact in 32-bit float, which is why these stay float.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <type_traits>
@@ -63,6 +64,10 @@ struct FibreParamsRecord {
   float LossThreshold;         // dB
   float ReflectanceThreshold;  // dB
 };
+
+/// The reflectance threshold (dB) as the negative value it is: files store its magnitude, a
+/// reanalysis the value itself.
+inline float ReflectanceThresholdDb(const FibreParamsRecord& params) { return -std::fabs(params.ReflectanceThreshold); }
 
 struct LinkSummaryRecord {
   float TraceLength;  // km, (N - 1) x sample spacing

@@ -15,6 +15,12 @@ double SampleToDb(std::uint16_t sample, std::int16_t scaleFactor) {
   return static_cast<double>(sample) / (scaleFactor == 0 ? kFallbackScaleFactor : scaleFactor);
 }
 
+double StoredSampleDb(const SorRecord& record, int index) {
+  const SorTraceData& trace = record.DataPts.Traces[0];
+  if (index < 0 || static_cast<std::size_t>(index) >= trace.Samples.size()) return 0.0;
+  return SampleToDb(trace.Samples[static_cast<std::size_t>(index)], trace.ScaleFactor);
+}
+
 std::int32_t FirstDecimalRound(double quotient) {
   const float f = static_cast<float>(quotient);
   // Beyond the i32 range there is no index to give; such quotients come from broken records.

@@ -22,6 +22,10 @@ inline constexpr std::int16_t kFallbackScaleFactor = 1000;
 /// conversion the display, the measurements and the analysis share.
 double SampleToDb(std::uint16_t sample, std::int16_t scaleFactor);
 
+/// dB of sample `index` of the record's first trace as stored; a point without a stored sample
+/// reads as 0, as bytes past a file's end do.
+double StoredSampleDb(const SorRecord& record, int index);
+
 /// Rounds a quotient, held as a 32-bit float first, half up on its first decimal; negative values
 /// truncate toward zero. Non-finite or out-of-range quotients give 0.
 std::int32_t FirstDecimalRound(double quotient);

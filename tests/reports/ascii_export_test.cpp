@@ -198,6 +198,32 @@ TEST_F(AsciiExportTest, RangeNumberAndLabelAgreeInEveryLengthUnit) {
   }
 }
 
+// The reflectance threshold is a negative value (files store its magnitude, a reanalysis the value
+// itself): the Parameters pane, the page header and the export format that value, and a threshold
+// of 0 carries no sign.
+TEST_F(AsciiExportTest, ReflectanceThresholdReadsAsItsNegativeValueOnThePaneThePageAndTheExport) {
+  struct Case {
+    float stored;
+    std::string pane;
+    std::string page;
+    std::string exported;
+  };
+  const Case cases[] = {
+      {0.0f, "  0.000 dB", "  0.00 dB", "0.000 dB"},        {-0.0f, "  0.000 dB", "  0.00 dB", "0.000 dB"},
+      {-9.5f, " -9.500 dB", " -9.50 dB", "-9.500 dB"},      {9.5f, " -9.500 dB", " -9.50 dB", "-9.500 dB"},
+      {-65.535f, " -65.535 dB", "-65.54 dB", "-65.535 dB"}, {65.535f, " -65.535 dB", "-65.54 dB", "-65.535 dB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    doc_->m_FibreParams.ReflectanceThreshold = c.stored;
+    EXPECT_EQ(ParametersLines(*doc_, kLengthUnits[0])[8].value, c.pane);
+    const TraceInfoInputs header{doc_->m_SorRecord, doc_->m_TraceDateTime, doc_->m_FibreParams, "", "km", 1.0, false, {}};
+    EXPECT_EQ(TraceInfoLines(header)[20], "Refl. Threshold : " + c.page);
+    const std::string text = Export(Only(0, 1, 0, 0));
+    EXPECT_NE(text.find("Relf. Threshold  = " + c.exported + "\r\n"), std::string::npos) << text;
+  }
+}
+
 TEST_F(AsciiExportTest, MissingValuesAndUnknownEventTypesKeepTheColumns) {
   COtdrDoc& d = *doc_;
   d.m_EventRows[0].CumulativeLoss = kMissingValue;

@@ -109,7 +109,7 @@ TEST_F(PageSlotStoreTest, BatchCellReadsItsFileIntoTheWorkTraceWithItsOwnUnit) {
   EXPECT_EQ(g_LengthUnitName, "kft");
   EXPECT_EQ(store_->m_strPrintFilePath, batch_.Folder + "feet.sor");
   EXPECT_EQ(feet.InfoText[0], "File : feet.sor");
-  EXPECT_EQ(feet.InfoText[15].substr(feet.InfoText[15].size() - 4), " kft");
+  EXPECT_EQ(feet.InfoText[17].substr(feet.InfoText[17].size() - 7), " dB/kft");
   ASSERT_TRUE(feet.OwnedSamples);
   EXPECT_EQ(feet.Samples, feet.OwnedSamples->Values.data());
   EXPECT_EQ(feet.SampleCount, work_->m_nPointCount);

@@ -35,13 +35,23 @@ class PageSlotTest : public ::testing::Test {
     link_ = LinkSummaryRecord{9.0f, 8.0f, 2.5f, 33.25f, 0.3125f};
   }
 
-  CellMeasurementInputs Inputs(int a, int b) const {
-    return {9.0, a, b, 0, record_.get(), &link_, link_.LinkOrl, nullptr, 10, std::span<const double>(samples_)};
+  // The trace as the report reads it, the Marker Information pane's readings of it given.
+  ReportTraceSet Set(int a, int b, const std::array<std::string, kMarkerReadingCount>& readings) const {
+    ReportTraceSet set{*record_, time_, fibre_, link_, {}};
+    set.pointCount = 10;
+    set.markerA = a;
+    set.markerB = b;
+    set.linkOrl = link_.LinkOrl;
+    set.marker.texts = readings;
+    set.marker.labels[kReadingCumulativeLoss] = "Cum.Loss to A";
+    return set;
   }
 
   std::unique_ptr<SorRecord> record_;
   std::array<double, 10> samples_{};
   LinkSummaryRecord link_{};
+  TraceDateTime time_{};
+  FibreParamsRecord fibre_{};
   PageSlot slot_;
 };
 
@@ -97,39 +107,44 @@ TEST(SlotFileNameTest, TakesTheTextAfterTheLastSeparator) {
   for (const auto& c : cases) EXPECT_EQ(SlotFileName(c.path), c.name) << c.path;
 }
 
-TEST_F(PageSlotTest, MeasurementsWithMarkersInEitherOrder) {
-  FormatCellMeasurements(slot_, Inputs(2, 6));
-  const std::array<std::string, 25> forward = slot_.InfoText;
-  EXPECT_EQ(forward[15], "A-B: 4.00000 km");
-  EXPECT_EQ(forward[16], "2pt. Loss: 0.400 dB");
-  EXPECT_EQ(forward[17], "2pt. Attenuation: 0.100 dB/km");
-  EXPECT_EQ(forward[21], "LSA-Attenuation: 0.100 dB/km");
-  EXPECT_EQ(forward[18], "Total Length:8.00000 km");
-  EXPECT_EQ(forward[19], "Total Loss:2.500 dB");
-  EXPECT_EQ(forward[20], "Total Attn.:0.313 dB/km");
-  EXPECT_EQ(forward[22], "Total ORL:33.250 dB");
-  EXPECT_EQ(forward[14].rfind("Cum.Loss to A: ", 0), 0u);
+// The pane's readings as it aligns them in its column: distance, 2-point loss, 2-point and LSA
+// attenuation, insertion loss, reflectance, cumulative loss.
+const std::array<std::string, kMarkerReadingCount> kPaneReadings{
+    "16.94589 km", " -5.764 dB", " -0.340 dB/km", "  0.369 dB/km", " 11.154 dB", "-66.492 dB", "  6.351 dB"};
 
-  FormatCellMeasurements(slot_, Inputs(6, 2));
-  for (int line : {15, 16, 17, 21}) EXPECT_EQ(slot_.InfoText[line], forward[line]) << line;
-  EXPECT_EQ(slot_.CellMarkerA, 6);
-  EXPECT_EQ(slot_.CellMarkerB, 2);
+TEST_F(PageSlotTest, MarkerLinesPrintThePanesReadingsWithItsLabel) {
+  ReportTraceSet set = Set(2, 6, kPaneReadings);
+  FormatCellMeasurements(slot_, set);
+  EXPECT_EQ(slot_.InfoText[14], "Cum.Loss to A: 6.351 dB");
+  EXPECT_EQ(slot_.InfoText[15], "A-B: 16.94589 km");
+  EXPECT_EQ(slot_.InfoText[16], "2pt. Loss: -5.764 dB");
+  EXPECT_EQ(slot_.InfoText[17], "2pt. Attenuation: -0.340 dB/km");
+  EXPECT_EQ(slot_.InfoText[21], "LSA-Attenuation: 0.369 dB/km");
+  EXPECT_EQ(slot_.InfoText[18], "Total Length:8.00000 km");
+  EXPECT_EQ(slot_.InfoText[19], "Total Loss:2.500 dB");
+  EXPECT_EQ(slot_.InfoText[20], "Total Attn.:0.313 dB/km");
+  EXPECT_EQ(slot_.InfoText[22], "Total ORL:33.250 dB");
+  EXPECT_EQ(slot_.CellMarkerA, 2);
+  EXPECT_EQ(slot_.CellMarkerB, 6);
+
+  // A reading the pane shows missing prints missing; markers outside the trace stand at its ends.
+  ReportTraceSet outside = Set(-3, 40, kPaneReadings);
+  outside.marker.texts[kReadingCumulativeLoss] = "  --.--- dB";
+  outside.marker.labels[kReadingCumulativeLoss] = "Cum.Loss to B";
+  outside.activeMarker = 1;
+  FormatCellMeasurements(slot_, outside);
+  EXPECT_EQ(slot_.InfoText[14], "Cum.Loss to B: --.--- dB");
+  EXPECT_EQ(slot_.CellMarkerA, 0);
+  EXPECT_EQ(slot_.CellMarkerB, 9);
 }
 
-TEST_F(PageSlotTest, CoincidingMarkersAndNoLinkGivePlaceholdersNotDivisionByZero) {
+TEST_F(PageSlotTest, NoLinkGivesPlaceholdersInTheDisplayUnit) {
   link_.LinkLength = 0.0f;
-  record_->FxdParams.GroupIndex = 146800;
-  record_->DataPts.Traces[0].PointCount = 10;
   SetLengthUnit("kft");
-  FormatCellMeasurements(slot_, Inputs(4, 4));
-  EXPECT_EQ(slot_.InfoText[15], "A-B: 0.00000 kft");
-  EXPECT_EQ(slot_.InfoText[17], "2pt. Attenuation: 0.000 dB/kft");
-  EXPECT_EQ(slot_.InfoText[21], "LSA-Attenuation: 0.000 dB/kft");
+  FormatCellMeasurements(slot_, Set(4, 4, kPaneReadings));
   EXPECT_EQ(slot_.InfoText[18], "Total Length:---.---");
   EXPECT_EQ(slot_.InfoText[19], "Total Loss:---.---");
   EXPECT_EQ(slot_.InfoText[20], "Total Attn.:-.--- dB/kft");
-  EXPECT_EQ(slot_.InfoText[14],
-            "Cum.Loss to A:   --.--- dB");  // no launch window, and no section stored past the events
   ResetLengthUnit();
 }
 
@@ -158,14 +173,14 @@ TEST_F(PageSlotTest, LinkLossAndOrlThatFailTheTracesLimitsAreMarked) {
   limits.Enabled = {0, 0, 0, 0, 1, 1};
   limits.Limit[kLimitLinkLoss] = 2.0f;   // the link loses 2.5 dB
   limits.Limit[kLimitLinkOrl] = 40.0f;   // and returns 33.25 dB
-  CellMeasurementInputs in = Inputs(2, 6);
-  in.limits = &limits;
-  FormatCellMeasurements(slot_, in);
+  ReportTraceSet set = Set(2, 6, kPaneReadings);
+  set.limits = limits;
+  FormatCellMeasurements(slot_, set);
   EXPECT_EQ(slot_.InfoText[19].substr(slot_.FailedFrom[19]), "2.500 dB");
   EXPECT_EQ(slot_.InfoText[22].substr(slot_.FailedFrom[22]), "33.250 dB");
 
-  limits.Enabled = {0, 0, 0, 0, 0, 0};
-  FormatCellMeasurements(slot_, in);
+  set.limits.Enabled = {0, 0, 0, 0, 0, 0};
+  FormatCellMeasurements(slot_, set);
   EXPECT_EQ(slot_.FailedFrom[19], 0u);
   EXPECT_EQ(slot_.FailedFrom[22], 0u);
 }

@@ -31,6 +31,17 @@ TEST(FirstDecimalRound, RoundsHalfUpOnTheFirstDecimalAndTruncatesNegatives) {
   }
 }
 
+TEST(StoredSampleDb, ReadsTheStoredSampleAndZeroWhereNoneIsStored) {
+  auto record = std::make_unique<SorRecord>();
+  SorTraceData& trace = record->DataPts.Traces[0];
+  trace.ScaleFactor = 1000;
+  trace.Samples = {1500, 2250, 3000};
+  struct Case { int index; double db; };
+  for (const Case& c : {Case{0, 1.5}, Case{2, 3.0}, Case{3, 0.0}, Case{-1, 0.0}, Case{80000, 0.0}}) {
+    EXPECT_DOUBLE_EQ(StoredSampleDb(*record, c.index), c.db) << c.index;
+  }
+}
+
 TEST(RoundHalfUp, RoundsHalvesTowardPlusInfinityInFloatSteps) {
   EXPECT_FLOAT_EQ(RoundHalfUp(2.345f, 2), 2.35f);
   EXPECT_FLOAT_EQ(RoundHalfUp(-2.5f, 0), -2.0f);

@@ -480,8 +480,8 @@ TEST_F(MultiTracePageTest, TheTraceOnScreenPrintsWithItsMarkersAndEdits) {
   doc_->m_PrintOptions.PerPageIndex = 1;
   SetSorText(doc_->m_SorRecord.GenParams.Operator, std::string_view("Edited Op"));
   const std::string page = PrintPages()[0];
-  // Markers 200 and 1500 of 2000 samples over 20 km, as the Marker Information pane has them.
-  EXPECT_TRUE(Has(page, "A-B: 13.00650 km")) << page;
+  // Markers 200 and 1500 of 2000 samples over 20 km, read as the Marker Information pane reads them.
+  EXPECT_TRUE(Has(page, "A-B: 13.00000 km")) << page;
   EXPECT_TRUE(Has(page, "A 2.00100 km"));
   EXPECT_TRUE(Has(page, "Operator : Edited Op"));
 }
