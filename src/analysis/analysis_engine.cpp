@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <optional>
+#include <utility>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/backscatter_estimate.h"
 #include "analysis/event_filters.h"
 #include "analysis/event_levels.h"
 #include "analysis/event_loss.h"
+#include "analysis/fall_into_noise.h"
 #include "analysis/ghosts_and_end.h"
 #include "analysis/level_shift.h"
 #include "analysis/noise_start.h"
@@ -52,6 +55,7 @@ struct Run {
   ReflectiveCandidateList& Candidates() { return scratch.reflectiveCandidates; }
   double Wavelength() const { return params.wavelength; }
   int PulseWidth() const { return params.pulseWidth; }
+  int PulseSamples() const { return ::PulseSamples(Points(), params.pulseWidth); }
   bool ShortLink() const { return points[static_cast<std::size_t>(n - 1)].distance < kShortLinkKm; }
 };
 
@@ -128,11 +132,23 @@ void RecomputeLosses(Run& run) {
 void AssembleEvents(Run& run) {
   AnalysisScratch& s = run.scratch;
   ReflectiveCandidateList& c = run.Candidates();
+  // The reflection that drops the trace into the noise, if any, and where its fall ends: nothing
+  // behind it is searched for slope changes.
+  std::optional<std::pair<int, int>> fall;
   int found = 0;
   for (int i = 0; i < run.candidateCount; ++i) {
     if (c[static_cast<std::size_t>(i)].end >= run.noiseStart) continue;
     const int next = c[static_cast<std::size_t>(i + 1)].start;
     const int to = next < run.noiseStart ? next : run.noiseStart;
+    if (i > 0) {
+      const ReflectiveCandidate& candidate = c[static_cast<std::size_t>(i)];
+      const std::optional<int> bottom = FallIntoNoise(run.Points(), candidate.start, candidate.end, to,
+                                                      run.backscatterSlope, run.params.endThreshold, run.PulseSamples());
+      if (bottom) {
+        fall = {candidate.start, *bottom};
+        break;
+      }
+    }
     const std::span<SlopeChangeCandidate> free = std::span(s.slopeChanges).subspan(static_cast<std::size_t>(found));
     found += DetectSlopeChanges(run.Points(), c[static_cast<std::size_t>(i)].end, to, free, s.slopes,
                                 run.backscatterSlope, found, run.Wavelength(), run.PulseWidth(), run.reference,
@@ -147,6 +163,7 @@ void AssembleEvents(Run& run) {
   EstimatePreliminaryLoss(run.Points(), run.Events(), run.eventCount, bs, run.Wavelength());
   RefineNonReflectiveStart(run.Points(), run.Events(), run.eventCount, run.params);
   SetLsaMarkers(run.Points(), run.Events(), run.eventCount);
+  if (fall) MeasureOverFall(run.Events(), run.eventCount, fall->first, fall->second, run.PulseSamples(), run.n);
   if (run.ShortLink() && run.PulseWidth() <= kShortPulseNs) {
     ShiftNonReflectiveStart(run.Points(), run.Events(), run.eventCount, bs, run.reference, run.params);
   }
@@ -182,6 +199,8 @@ void FilterEvents(Run& run) {
   RecomputeLosses(run);
   count = DropLossBelowNoiseCap(ev, count, run.Raw());
   count = DropLossBelowFitNoise(ev, count, run.Points(), run.Raw(), bs, run.Wavelength());
+  count = DropLossWithinPulseNoise(ev, count, run.Raw(), run.PulseSamples());
+  count = MergeReflectionRiseAndFall(ev, count, run.PulseSamples());
   RecomputeLosses(run);
   count = AbsorbReflectionTail(ev, count, run.Raw(), bs, r, run.Wavelength(), run.PulseWidth());
   count = DropSpliceBeforeReflection(ev, count, run.Raw(), bs, run.Wavelength(), r);
@@ -271,7 +290,7 @@ int AnalyzeTrace(std::span<TracePoint> points, std::span<AnalysisEvent> events, 
   if (!Analysable(input)) return LaunchOnly(input, events);
   // The levels go back to the trace's own scale afterwards; of the results only the events' levels
   // are absolute.
-  const float shift = FindLevelShift(input, ComputeNoiseReference());
+  const float shift = FindLevelShift(input, ComputeNoiseReference(), PulseSamples(input, params.pulseWidth));
   ShiftLevels(points, shift);
   int count = 0;
   // An analysis needs a few megabytes of working storage; without them there is only the launch.

@@ -47,6 +47,12 @@ inline double SampleSpacing(std::span<const TracePoint> points) {
   return static_cast<double>(points[1].distance) - static_cast<double>(points[0].distance);
 }
 
+/// Samples one pulse spans, never more than the trace holds (damaged settings give any width).
+inline int PulseSamples(std::span<const TracePoint> points, int pulseWidthNs) {
+  return std::clamp(lumivane::TruncToInt32(PulseLengthKm(pulseWidthNs) / SampleSpacing(points)), 1,
+                    std::max(static_cast<int>(points.size()), 1));
+}
+
 /// The sample at an index clamped into the array; scans that overrun read the last sample.
 inline const TracePoint& PointAt(std::span<const TracePoint> points, long long index) {
   return points[static_cast<std::size_t>(lumivane::ClampIndex(index, static_cast<int>(points.size())))];
@@ -55,6 +61,13 @@ inline const TracePoint& PointAt(std::span<const TracePoint> points, long long i
 /// Level of the sample at a clamped index.
 inline double LevelAt(std::span<const TracePoint> points, long long index) {
   return PointAt(points, index).level;
+}
+
+/// Mean level of the `count` samples from `first` on (indices clamped), at least one.
+inline double MeanLevel(std::span<const TracePoint> points, int first, int count) {
+  double sum = 0.0;
+  for (int k = first; k < first + count; ++k) sum += LevelAt(points, k);
+  return sum / std::max(count, 1);
 }
 
 /// Distance of the sample at a clamped index.

@@ -7,6 +7,7 @@
 
 #include "analysis/analysis_terms.h"
 #include "analysis/event_list_helpers.h"
+#include "analysis/pulse_noise.h"
 
 namespace {
 
@@ -179,6 +180,37 @@ int DropLossBelowFitNoise(std::span<AnalysisEvent> events, int count, std::span<
       const double after = windowDeviation(m[2], std::min(m[3], m[2] + 100));
       const double span = std::fabs((DistanceAt(points, m[2]) - DistanceAt(points, m[1])) * bs);
       if (std::fabs(event.loss) < before + after + span) continue;
+    }
+    kept.Retain(event);
+  }
+  return kept.Store(events);
+}
+
+int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
+                             int pulseSamples) {
+  // A step stands out when it exceeds what the noise of two pulse means makes this many times.
+  constexpr double kStepNoiseSigmas = 3.0;
+  // The noise is taken from this many pulse lengths around the event, never fewer samples than a
+  // robust spread needs: near enough to be the event's own noise. A reflection is no noise, so the
+  // stretch ends at the reflections on either side.
+  constexpr int kNoisePulses = 16;
+  constexpr int kLeastNoiseSpan = 100;
+  const int span = static_cast<int>(std::clamp<long long>(static_cast<long long>(kNoisePulses) * pulseSamples,
+                                                           kLeastNoiseSpan, static_cast<long long>(raw.size())));
+  const auto begin = events.begin();
+  const auto end = events.begin() + count;
+  int previousReflectionEnd = 0;
+  KeptEvents kept(count);
+  for (auto it = begin; it != end; ++it) {
+    const AnalysisEvent& event = *it;
+    if (!IsNonReflective(event)) previousReflectionEnd = event.endIndex;
+    if (IsExaminedSplice(event)) {
+      const auto next = std::find_if(it + 1, end, [](const AnalysisEvent& e) { return !IsNonReflective(e); });
+      const int first = std::max(event.sampleIndex - span, previousReflectionEnd);
+      const int last = std::min(event.sampleIndex + span, next != end ? next->startIndex : static_cast<int>(raw.size()));
+      if (std::fabs(event.loss) < kStepNoiseSigmas * PulseNoiseAt(raw, event.sampleIndex, pulseSamples, first, last)) {
+        continue;
+      }
     }
     kept.Retain(event);
   }

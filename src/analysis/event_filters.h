@@ -33,6 +33,12 @@ int DropLossBelowNoiseCap(std::span<AnalysisEvent> events, int count, std::span<
 int DropLossBelowFitNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                           std::span<const TracePoint> raw, float backscatterSlope, double wavelength);
 
+/// Drops splices and gainers whose loss does not stand out of the noise of the trace averaged over
+/// one pulse length (`pulseSamples`) around them: noise correlated over a pulse makes steps as
+/// large as that anywhere.
+int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
+                             int pulseSamples);
+
 /// Gives non-reflective events in a reflection's falling tail to the reflection.
 int AbsorbReflectionTail(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> raw,
                          float backscatterSlope, float reference, double wavelength, int pulseWidth);
@@ -51,6 +57,11 @@ int ApplyReflectionThreshold(std::span<AnalysisEvent> events, int count, float r
 /// Drops an event whose section lines cross between its windows.
 int DropCrossingSections(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                          int noiseStart);
+
+/// Merges a gain and the loss behind it within two pulse lengths (`pulseSamples`) into one event:
+/// the rise and fall of a reflection too weak to be found as one, or two steps the pulse cannot
+/// tell apart.
+int MergeReflectionRiseAndFall(std::span<AnalysisEvent> events, int count, int pulseSamples);
 
 /// Splice threshold with the extra long-range rule near the noise.
 int ApplySpliceThresholdLongRange(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,

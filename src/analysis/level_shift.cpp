@@ -6,45 +6,46 @@
 
 namespace {
 
-// The noise floor is averaged over a hundredth of the trace, but never over fewer samples than
-// it takes to even out the noise.
+// The levels are taken over a hundredth of the trace, but never over fewer samples than it takes
+// to even out the noise, nor than a reflection with the receiver's recovery behind it fills.
 constexpr int kWindowDivisor = 100;
 constexpr int kMinWindow = 50;
+
+// A reflection's pulse with the receiver's recovery behind it never fills this many pulse lengths,
+// and noise correlated over a pulse evens out over them.
+constexpr int kReflectionPulses = 3;
 
 // Below this height above the noise reference the detection reads every level as noise: a rise
 // there must be 5 dB to count.
 constexpr double kNoiseZoneDb = 5.5;
 
-struct SustainedLevels {
-  double lowest = std::numeric_limits<double>::infinity();
-  double highest = -std::numeric_limits<double>::infinity();
-};
-
-// The lowest and highest mean level over windows of `window` samples: the noise floor and the
-// fibre, whatever short reflections rise above them. The extreme sums give the extreme means.
-SustainedLevels WindowMeans(std::span<const TracePoint> points, int window) {
-  SustainedLevels sums;
-  double sum = 0.0;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    sum += points[i].level;
-    if (i >= static_cast<std::size_t>(window)) sum -= points[i - static_cast<std::size_t>(window)].level;
-    if (i + 1 >= static_cast<std::size_t>(window)) {
-      sums.lowest = std::min(sums.lowest, sum);
-      sums.highest = std::max(sums.highest, sum);
-    }
-  }
-  return {sums.lowest / window, sums.highest / window};
-}
-
 }  // namespace
 
-float FindLevelShift(std::span<const TracePoint> points, double reference) {
+float FindLevelShift(std::span<const TracePoint> points, double reference, int pulseSamples) {
   if (points.empty()) return 0.0f;
   const int n = static_cast<int>(points.size());
-  const int window = std::min(n, std::max(kMinWindow, n / kWindowDivisor));
-  const SustainedLevels levels = WindowMeans(points, window);
-  if (!(levels.highest < reference + kNoiseZoneDb)) return 0.0f;
-  const double shift = reference - levels.lowest;
+  const int window = std::min(n, std::max({kMinWindow, n / kWindowDivisor, kReflectionPulses * pulseSamples}));
+  const double top = reference + kNoiseZoneDb;
+  const auto w = static_cast<std::size_t>(window);
+  // The mean level over every run of `window` samples: the lowest is the noise floor, whatever
+  // short reflections rise above it. The first of the consecutive stretches of `window` samples
+  // whose every sample reaches the top of the noise zone shows fibre above the noise, and the trace
+  // needs no shift; a reflection and the receiver's slow recovery behind it, which fill a window at
+  // fine spacings, never pass for the fibre.
+  double lowest = std::numeric_limits<double>::infinity();
+  double sum = 0.0;
+  double stretchLowest = std::numeric_limits<double>::infinity();
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    sum += points[i].level;
+    if (i >= w) sum -= points[i - w].level;
+    if (i + 1 >= w) lowest = std::min(lowest, sum);
+    stretchLowest = std::min(stretchLowest, static_cast<double>(points[i].level));
+    if ((i + 1) % w == 0) {
+      if (stretchLowest >= top && std::isfinite(stretchLowest)) return 0.0f;
+      stretchLowest = std::numeric_limits<double>::infinity();
+    }
+  }
+  const double shift = reference - lowest / window;
   return std::isfinite(shift) && shift > 0.0 ? static_cast<float>(shift) : 0.0f;
 }
 

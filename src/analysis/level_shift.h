@@ -7,10 +7,11 @@
 #include "analysis/analysis_types.h"
 
 /// The constant to add to every level of `points` so that the engine sees the trace on its own
-/// scale: 0 when the fibre (the highest level a stretch of a hundredth of the trace keeps on
-/// average) stands 5.5 dB or more above `reference`, otherwise what brings the trace's noise floor
-/// (the lowest such level) up to the reference.
-float FindLevelShift(std::span<const TracePoint> points, double reference);
+/// scale: 0 when the fibre (the highest level a whole stretch of a hundredth of the trace, and of
+/// at least three pulse lengths of `pulseSamples`, keeps) stands 5.5 dB or more above `reference`,
+/// otherwise what brings the trace's noise floor (the lowest mean level over such a stretch) up to
+/// the reference.
+float FindLevelShift(std::span<const TracePoint> points, double reference, int pulseSamples);
 
 /// Adds `shift` to every level.
 void ShiftLevels(std::span<TracePoint> points, float shift);

@@ -10,6 +10,9 @@
 namespace {
 
 constexpr int kSectionCap = 1000;  // samples: section lines are fitted over at most this many
+// A reflection too weak for the reflective search shows as a gain (its rise) and a loss (its fall)
+// no further apart than its pulse and the receiver's recovery behind it.
+constexpr int kRiseAndFallPulses = 2;
 
 }  // namespace
 
@@ -34,6 +37,23 @@ int MergeAdjacentNonReflective(std::span<AnalysisEvent> events, int count, std::
     }
     kept.Absorb(event);
     last.endIndex = event.endIndex;
+  }
+  return kept.Store(events);
+}
+
+int MergeReflectionRiseAndFall(std::span<AnalysisEvent> events, int count, int pulseSamples) {
+  KeptEvents kept(count);
+  for (int i = 0; i < count; ++i) {
+    const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
+    const bool fallBehindRise = !kept.Empty() && IsNonReflective(event) && IsNonReflective(kept.Last()) &&
+                                kept.Count() > 1 && kept.Last().loss < 0.0f && event.loss > 0.0f &&
+                                event.sampleIndex - kept.Last().sampleIndex <= kRiseAndFallPulses * pulseSamples;
+    if (!fallBehindRise) {
+      kept.Retain(event);
+      continue;
+    }
+    kept.Absorb(event);
+    kept.Last().endIndex = event.endIndex;
   }
   return kept.Store(events);
 }

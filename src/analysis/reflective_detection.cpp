@@ -1,7 +1,10 @@
 #include "analysis/reflective_detection.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "analysis/analysis_terms.h"
@@ -31,7 +34,6 @@ struct RiseScan {
   double Level(long long i) const { return LevelAt(points, i); }
   // Unclamped reads for the scan's own indices, which always lie inside the trace.
   double LevelIn(int i) const { return points[static_cast<std::size_t>(i)].level; }
-  double DistanceIn(int i) const { return points[static_cast<std::size_t>(i)].distance; }
   double Smoothed(long long i) const { return LevelAt(smoothed, i); }
   double Distance(long long i) const { return DistanceAt(points, i); }
   double StepSlope(int k) const { return (Level(k + 1) - Level(k)) / (Distance(k + 1) - Distance(k)); }
@@ -49,6 +51,93 @@ struct RiseScan {
     if (baseLevel > reference + 5.5) return 1.0;
     return 5.0;
   }
+};
+
+// Which rule sets the rise a base needs. The base moves on nearly every sample and is rarely
+// tested, so the threshold is worked out only when a rise is.
+enum class BaseRule { First, AfterRise, AfterNoise };
+
+double RiseThreshold(const RiseScan& scan, BaseRule rule, int base) {
+  switch (rule) {
+    case BaseRule::AfterRise: return scan.ThresholdAfterRise(scan.LevelIn(base));
+    case BaseRule::AfterNoise: return scan.ThresholdAfterNoise(scan.LevelIn(base));
+    case BaseRule::First: break;
+  }
+  return kFirstRiseThreshold;
+}
+
+// The two tests the scan makes on each sample j, for 64 samples at a time: whether the step into j
+// is flatter than the limit, and whether j lies no lower than the sample before. In noise each test
+// is a coin toss that a branch per sample would mispredict half the time; the scan instead finds the
+// next sample that ends a run in the bits. The slopes of a word are divided first, exactly as one by
+// one, in 256-bit vectors where the processor has them.
+struct StepBits {
+  std::uint64_t flat = 0;
+  std::uint64_t rising = 0;
+};
+
+__attribute__((target_clones("avx2", "default"))) StepBits StepBitsFrom(const TracePoint* points, int first,
+                                                                        int count, double limit) {
+  std::array<double, 64> slopes;
+  for (int k = 0; k < count; ++k) {
+    const TracePoint& p = points[first + k - 1];
+    const TracePoint& q = points[first + k];
+    slopes[static_cast<std::size_t>(k)] =
+        (static_cast<double>(q.level) - p.level) / (static_cast<double>(q.distance) - p.distance);
+  }
+  StepBits bits;
+  for (int k = 0; k < count; ++k) {
+    const TracePoint& p = points[first + k - 1];
+    const TracePoint& q = points[first + k];
+    bits.flat |= static_cast<std::uint64_t>(slopes[static_cast<std::size_t>(k)] < limit) << k;
+    bits.rising |= static_cast<std::uint64_t>(static_cast<double>(q.level) >= p.level) << k;
+  }
+  return bits;
+}
+
+// The scan's runs over samples 1 .. n - 1, read forward only.
+class StepScan {
+ public:
+  StepScan(std::span<const TracePoint> points, double limit)
+      : points_(points), n_(static_cast<int>(points.size())), limit_(limit) {}
+
+  // The first sample from j on whose step in is not flat, or n when there is none.
+  int FirstSteep(int j) {
+    for (; j <= n_ - 1; j = NextWord(j)) {
+      const std::uint64_t steep = ~Bits(j).flat >> Offset(j);
+      if (steep != 0) return std::min(j + std::countr_zero(steep), n_);
+    }
+    return n_;
+  }
+
+  // The first sample from j on that lies lower than the one before, or the last sample.
+  int FirstFall(int j) {
+    for (; j < n_ - 1; j = NextWord(j)) {
+      const std::uint64_t fall = ~Bits(j).rising >> Offset(j);
+      if (fall != 0) return std::min(j + std::countr_zero(fall), n_ - 1);
+    }
+    return n_ - 1;
+  }
+
+ private:
+  static int Offset(int j) { return (j - 1) & 63; }
+  static int NextWord(int j) { return (((j - 1) >> 6) + 1) * 64 + 1; }
+
+  const StepBits& Bits(int j) {
+    const int word = (j - 1) >> 6;
+    if (word != word_) {
+      word_ = word;
+      const int first = word * 64 + 1;
+      bits_ = StepBitsFrom(points_.data(), first, std::min(64, n_ - first), limit_);
+    }
+    return bits_;
+  }
+
+  std::span<const TracePoint> points_;
+  int n_;
+  double limit_;
+  int word_ = -1;
+  StepBits bits_;
 };
 
 // Moves the foot of a steep rise up to the last flat step below its steepest step, so that a slow
@@ -151,25 +240,28 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
   const RiseScan scan{points, smoothed, reference, noiseStart, pulseWidth, IsLongRange(params.range)};
   const double R = reference;
   const double slopeLimit = scan.longRange ? kLongRangeSlopeLimit : kSteepestSlopeLimit;
-  double threshold = kFirstRiseThreshold;
+  StepScan steps(points, slopeLimit);
+  BaseRule rule = BaseRule::First;
   int b = 0;
   int j = 1;
   while (j <= n - 1) {
-    if (j == b + 1 && (scan.LevelIn(j) - scan.LevelIn(b)) / (scan.DistanceIn(j) - scan.DistanceIn(b)) < slopeLimit) {
-      b = j++;
-      threshold = scan.ThresholdAfterRise(scan.LevelIn(b));
-      continue;
+    // Here j = b + 1. Each flat step into j moves the base onto j; the first steep one starts a
+    // rise, which climbs while the level does not fall.
+    const int steep = steps.FirstSteep(j);
+    if (steep > n - 1) break;
+    if (steep > j) {
+      b = steep - 1;
+      rule = BaseRule::AfterRise;
+      j = steep;
     }
-    if (scan.LevelIn(j) >= scan.LevelIn(j - 1) && j < n - 1) {
-      ++j;
-      continue;
-    }
+    j = steps.FirstFall(j);
     const int p = j - 1;
     double rise = scan.Level(p) - scan.Level(b);
     if (count >= 2 && b - candidates[static_cast<std::size_t>(count - 1)].start > 30 &&
         scan.Level(b) > R + 2.0 && scan.Level(b) < R + 6.5) {
       rise = scan.Level(p) - LevelRange(points, b - 19, b).highest;
     }
+    const double threshold = RiseThreshold(scan, rule, b);
     const bool rejected = !(rise > threshold) || (b > 10 && scan.Level(b) < R && scan.Level(b) + rise < R + 20.0);
     if (!rejected) {
       if (p - b > 3) {
@@ -182,7 +274,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
       if (!accept) accept = PassesNoiseTest(scan, candidates, count, b, p);
       if (!accept && !IsWideRise(scan, candidates, count, b, p, j, rise, threshold)) {
         b = j++;
-        threshold = scan.ThresholdAfterNoise(scan.Level(b));
+        rule = BaseRule::AfterNoise;
         continue;
       }
       const int foot = FootAboveNoise(scan, b, p);
@@ -191,7 +283,7 @@ int DetectReflectiveCandidates(std::span<const TracePoint> points, std::span<con
       if (++count == kMaxReflectiveCandidates) return 1;
     }
     b = j++;
-    threshold = scan.ThresholdAfterRise(scan.LevelIn(b));
+    rule = BaseRule::AfterRise;
   }
   return 1;
 }

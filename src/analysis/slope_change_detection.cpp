@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/slope_departure.h"
@@ -13,6 +14,8 @@ constexpr int kCrowdedCount = 190;     // past this many finds only clearer step
 constexpr int kWindowCap = 200;        // least-squares windows span at most 201 samples
 constexpr int kCloseGap = 20;          // events closer than this share their gap as windows
 constexpr int kVirtualEventDistance = 100;
+// A run is one step when one pulse length of it holds at least this share of its change.
+constexpr double kStepShare = 0.5;
 
 // Pulse length in samples for the slope-change scan, at least 5.
 int ScanPulseSamples(std::span<const TracePoint> points, int pulseWidth) {
@@ -46,6 +49,40 @@ double NoiseAllowance(const NoiseWindowTable& noiseWindows, int sample, double l
   }
   const double d = found > kCrowdedCount ? 2.0 * a + 0.1 : 1.5 * a;
   return std::max(d, 0.01);
+}
+
+// Power the receiver saw at sample i, on the trace's 5·log10 scale: a step spreads evenly over a
+// pulse length in power, however deep it falls in dB.
+double PowerAt(std::span<const TracePoint> points, long long i) { return std::pow(10.0, LevelAt(points, i) / 5.0); }
+
+// The run [s, o] less what the stretch slopes reach beyond the change. Where the noise decides, a
+// run may last well beyond its change, and a weak change departs only once the stretch takes in
+// most of it: a step starts where the power drops (or rises) most over one `transition` (a pulse
+// length), and the run keeps at least that transition and what the stretch leaves of it behind,
+// so the loss windows at its ends start outside the change. A long fall is no step: its run keeps
+// where it departs. The run stays within the gap [from, to].
+std::pair<int, int> TrimmedRun(std::span<const TracePoint> points, int s, int o, const SlopeDeparture& departure,
+                               int transition, int from, int to) {
+  const int reachStart = departure.StretchReach(s);
+  const int reachEnd = departure.StretchReach(o);
+  if (reachStart == 0 && reachEnd == 0) return {s, std::max(o, s + 1)};
+  if (o - s <= transition) {
+    const int first = std::clamp((s + o - transition) / 2, from, s);
+    return {first, std::max(std::min(first + transition, to), first + 1)};
+  }
+  const double change = PowerAt(points, s) - PowerAt(points, o);
+  const double sign = change >= 0.0 ? 1.0 : -1.0;
+  int best = s;
+  double bestDrop = -HUGE_VAL;
+  for (int k = s; k + transition <= o; ++k) {
+    const double drop = sign * (PowerAt(points, k) - PowerAt(points, k + transition));
+    if (drop > bestDrop) {
+      bestDrop = drop;
+      best = k;
+    }
+  }
+  if (bestDrop < kStepShare * sign * change) return {s + reachStart, std::max(o - reachEnd, s + reachStart + 1)};
+  return {best, std::max(best + transition, o - reachEnd)};
 }
 
 AnalysisEvent EventFromSlopeChange(const SlopeChangeCandidate& change) {
@@ -92,6 +129,8 @@ int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
   // The scan never reaches past `to`; slopes that no smoothing pass wrote read as 0 (the array is
   // value-initialised), and a short slope array reads as flat.
   const SlopeDeparture departure(points, slopes, from, to, bs, tolerance, pulseWidth, reference);
+  const int transition =
+      std::clamp(lumivane::TruncToInt32(PulseLengthKm(pulseWidth) / dx), 1, static_cast<int>(points.size()));
   auto level = [&](long long i) { return LevelAt(points, i); };
   int added = 0;
   while (i < e) {
@@ -115,8 +154,7 @@ int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
     const double excess = (level(s) - level(o)) + bs * (DistanceAt(points, o) - DistanceAt(points, s));
     const double allowance = NoiseAllowance(noiseWindows, s, level(s), reference, foundSoFar + added);
     if (o - s > 10 && std::fabs(excess) > allowance && added < static_cast<int>(output.size())) {
-      const int first = s + departure.StretchReach(s);
-      const int last = std::max(o - departure.StretchReach(o), first + 1);
+      const auto [first, last] = TrimmedRun(points, s, o, departure, transition, from, e);
       output[static_cast<std::size_t>(added)] =
           SlopeChangeCandidate{first, last, static_cast<float>(DistanceAt(points, first)), {0, first, last, 0, 0}};
       if (foundSoFar + ++added >= kMaxSlopeChangeCandidates) return added;

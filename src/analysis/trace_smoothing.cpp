@@ -1,6 +1,7 @@
 #include "analysis/trace_smoothing.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +11,43 @@ namespace {
 
 constexpr double kMicroDbPerDb = 1000000.0;
 constexpr int kGapWindowHalf = 2;  // the gap smoother averages 5 samples
+
+// One pass of the gap smoother over read[2 .. length - 3], written to the other copy. The sums and
+// the division are exact IEEE operations in any vector width, so where the processor has 256-bit
+// vectors the pass takes them and gives the same floats.
+__attribute__((target_clones("avx2", "default"))) void GapPass(const float* __restrict read,
+                                                               float* __restrict write, int length) {
+  for (int k = kGapWindowHalf; k < length - kGapWindowHalf; ++k) {
+    double sum = 0.0;
+    for (int m = k - kGapWindowHalf; m <= k + kGapWindowHalf; ++m) sum += read[m];
+    write[k] = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
+  }
+}
+
+double Run(const TracePoint* points, int i) {
+  return static_cast<double>(points[i + 1].distance) - points[i].distance;
+}
+
+// The slope from each sample of [from, to) to the next, 0 where they share a distance. The quotients
+// of a block are worked out first, in a loop whose division is exact in any vector width, so where
+// the processor has 256-bit vectors it takes them.
+__attribute__((target_clones("avx2", "default"))) void SampleSlopes(const TracePoint* __restrict points,
+                                                                    SlopeSample* __restrict slopes, int from,
+                                                                    int to) {
+  constexpr int kBlock = 256;
+  std::array<double, kBlock> quotients;
+  for (int start = from; start < to; start += kBlock) {
+    const int count = std::min(kBlock, to - start);
+    for (int k = 0; k < count; ++k) {
+      const double rise = static_cast<double>(points[start + k + 1].level) - points[start + k].level;
+      quotients[static_cast<std::size_t>(k)] = rise / Run(points, start + k);
+    }
+    for (int k = 0; k < count; ++k) {
+      const double slope = Run(points, start + k) != 0.0 ? quotients[static_cast<std::size_t>(k)] : 0.0;
+      slopes[start + k] = SlopeSample{start + k, slope};
+    }
+  }
+}
 
 }  // namespace
 
@@ -74,29 +112,19 @@ int SmoothBetweenCandidates(std::span<TracePoint> points, int from, int to, std:
     // again. The passes run between two copies of the gap's levels with the samples the window
     // reaches beyond it; the sums add the same values in the same order as over the trace.
     const int length = e - s + 1 + 2 * kGapWindowHalf;
-    work.resize(2 * static_cast<std::size_t>(length));
+    // Grown only: shrinking and growing again from gap to gap would zero the storage each time.
+    if (work.size() < 2 * static_cast<std::size_t>(length)) work.resize(2 * static_cast<std::size_t>(length));
     float* read = work.data();
     float* write = read + length;
     for (int k = 0; k < length; ++k) read[k] = write[k] = points[static_cast<std::size_t>(s - kGapWindowHalf + k)].level;
     for (int pass = 0; pass < passes; ++pass) {
-      for (int k = kGapWindowHalf; k < length - kGapWindowHalf; ++k) {
-        double sum = 0.0;
-        for (int m = k - kGapWindowHalf; m <= k + kGapWindowHalf; ++m) sum += read[m];
-        write[k] = static_cast<float>(sum / (2 * kGapWindowHalf + 1));
-      }
+      GapPass(read, write, length);
       std::swap(read, write);
     }
     for (int l = s; l <= e; ++l) points[static_cast<std::size_t>(l)].level = read[l - s + kGapWindowHalf];
   }
   // The slopes are those of the smoothed trace, also across candidates lying between the first and
   // the last smoothed gap.
-  const int slopeEnd = std::min(hi, static_cast<int>(slopes.size()));
-  for (int i = std::max(lo, 0); i < slopeEnd && i + 1 < n; ++i) {
-    const TracePoint& p = points[static_cast<std::size_t>(i)];
-    const TracePoint& q = points[static_cast<std::size_t>(i + 1)];
-    const double run = static_cast<double>(q.distance) - p.distance;
-    const double rise = static_cast<double>(q.level) - p.level;
-    slopes[static_cast<std::size_t>(i)] = SlopeSample{i, run != 0.0 ? rise / run : 0.0};
-  }
+  SampleSlopes(points.data(), slopes.data(), std::max(lo, 0), std::min({hi, static_cast<int>(slopes.size()), n - 1}));
   return 1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -65,27 +66,6 @@ SorWriteResult WritePrepared(COtdrDoc& doc, const std::string& path, const SaveE
   return result;
 }
 
-SaveEdits EditsOf(const COtdrDoc& doc, const std::string& fileUnitName) {
-  SaveEdits edits;
-  // The trace's own label, not the last header the open dialog previewed: a plain save of a
-  // trace opened some other way keeps its unit.
-  edits.fileUnitName = fileUnitName;
-  edits.lengthUnitName = g_LengthUnitName;
-  edits.markerA = doc.m_MarkerState.MarkerA;
-  edits.markerB = doc.m_MarkerState.MarkerB;
-  edits.rows = doc.m_EventRows;
-  edits.eventCount = doc.m_nEventCount;
-  edits.fibreParams = doc.m_FibreParams;
-  edits.reanalysed = doc.m_bReanalysed;
-  return edits;
-}
-
-std::string FileUnitName(const COtdrDoc& doc) {
-  std::string label;
-  for (const char16_t cell : SorTextView(doc.m_SorRecord.FxdParams.DistanceUnits)) label += static_cast<char>(cell);
-  return UnitNameOfLabel(label);
-}
-
 bool ReportWrite(SorWriteResult result, std::string_view path) {
   if (result == SorWriteResult::kOk) return true;
   lumivane::ShowMessage(SaveFailureText(result, path), lumivane::MessageIcon::Error);
@@ -94,8 +74,8 @@ bool ReportWrite(SorWriteResult result, std::string_view path) {
 
 // Save and Save As store the same: whichever names the file, it holds what the screen shows.
 bool SaveTraceTo(COtdrDoc& doc, const std::string& path) {
-  const std::string fileUnit = FileUnitName(doc);
-  if (!ReportWrite(WritePrepared(doc, path, EditsOf(doc, fileUnit)), path)) return false;
+  const std::string fileUnit = TraceUnitName(doc);
+  if (!ReportWrite(WritePrepared(doc, path, SaveEditsOf(doc, fileUnit)), path)) return false;
   // The reanalysis's values are in the record now; a later save writes them from there.
   doc.m_bReanalysed = 0;
   return true;
@@ -110,6 +90,7 @@ bool HasSorExtension(std::string_view path) {
 
 void RewriteDistanceUnits(SorFxdParams& fxd, std::string_view fileUnitName, std::string_view lengthUnitName) {
   if (fileUnitName == lengthUnitName) return;
+  const SorFxdParams asRead = fxd;
   const double rangeBefore = AcquisitionRangeDistanceKm(fxd);
   if (const auto label = UnitLabelOf(lengthUnitName)) SetSorText(fxd.DistanceUnits, *label);
   fxd.DistanceUnits[2] = 0;
@@ -117,9 +98,15 @@ void RewriteDistanceUnits(SorFxdParams& fxd, std::string_view fileUnitName, std:
   // tenths of millimetres); a new label must not change the range the file describes.
   if (fxd.AcquisitionRangeDistance == 0) return;
   const double rangeAfter = AcquisitionRangeDistanceKm(fxd);
-  if (rangeAfter != rangeBefore) {
-    fxd.AcquisitionRangeDistance = lumivane::RoundToInt32(fxd.AcquisitionRangeDistance * (rangeBefore / rangeAfter));
+  if (rangeAfter == rangeBefore) return;
+  const double scaled = fxd.AcquisitionRangeDistance * (rangeBefore / rangeAfter);
+  // A range the field cannot hold in the new label's unit (beyond 214 km in tenths of millimetres)
+  // keeps the label it was read with.
+  if (!(std::fabs(scaled) <= std::numeric_limits<std::int32_t>::max())) {
+    fxd = asRead;
+    return;
   }
+  fxd.AcquisitionRangeDistance = lumivane::RoundToInt32(scaled);
 }
 
 void StoreEventLossesToSor(SorRecord& record, std::span<const EventRow> rows, std::int32_t count) {
@@ -153,6 +140,27 @@ void StoreDisplayEditsToSor(SorRecord& record, const FibreParamsRecord& params, 
   }
 }
 
+SaveEdits SaveEditsOf(const COtdrDoc& doc, const std::string& fileUnitName) {
+  SaveEdits edits;
+  // The trace's own label, not the last header the open dialog previewed: a plain save of a
+  // trace opened some other way keeps its unit.
+  edits.fileUnitName = fileUnitName;
+  edits.lengthUnitName = g_LengthUnitName;
+  edits.markerA = doc.m_MarkerState.MarkerA;
+  edits.markerB = doc.m_MarkerState.MarkerB;
+  edits.rows = doc.m_EventRows;
+  edits.eventCount = doc.m_nEventCount;
+  edits.fibreParams = doc.m_FibreParams;
+  edits.reanalysed = doc.m_bReanalysed;
+  return edits;
+}
+
+std::string TraceUnitName(const COtdrDoc& doc) {
+  std::string label;
+  for (const char16_t cell : SorTextView(doc.m_SorRecord.FxdParams.DistanceUnits)) label += static_cast<char>(cell);
+  return UnitNameOfLabel(label);
+}
+
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits) {
   RewriteDistanceUnits(record.FxdParams, edits.fileUnitName, edits.lengthUnitName);
   record.UserName.StoredCursorA = edits.markerA;
@@ -168,6 +176,7 @@ std::string_view WriteFailureReason(SorWriteResult result) {
     case SorWriteResult::kWriteFailed:
     case SorWriteResult::kCloseFailed: return "the disk may be full";
     case SorWriteResult::kRenameFailed: return "the file could not be replaced";
+    case SorWriteResult::kUnreadable: return "the written trace would not read back";
     case SorWriteResult::kOk: break;
   }
   return {};

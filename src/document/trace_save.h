@@ -43,6 +43,13 @@ struct SaveEdits {
   std::int32_t reanalysed = 0;  // the fibre parameters and event types are written only after a reanalysis
 };
 
+/// The unit name of the trace's own units-of-distance label ("mt" gives "km").
+std::string TraceUnitName(const COtdrDoc& doc);
+
+/// What the screen holds of `doc` that a save writes. `fileUnitName` (TraceUnitName) must outlive
+/// the result.
+SaveEdits SaveEditsOf(const COtdrDoc& doc, const std::string& fileUnitName);
+
 /// Applies every edit a save makes, Save and Save As alike.
 void PrepareRecordForSave(SorRecord& record, const SaveEdits& edits);
 

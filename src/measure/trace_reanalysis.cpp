@@ -178,23 +178,12 @@ void WriteKeyEvent(COtdrDoc& doc, const AnalysisEvent& e, int i, std::span<const
 }
 
 void WriteLinkSummary(COtdrDoc& doc, const AnalysisParams& p, bool hasEnd) {
-  SorKeyEvents& events = doc.m_SorRecord.KeyEvents;
   // Save writes this field and reopening reads the link loss from it.
-  events.EndToEndLoss = hasEnd ? p.endLossResult : 0;
-  LinkSummaryRecord& link = doc.m_LinkSummary;
-  link.TraceLength = static_cast<float>(doc.m_dFibreLengthKm);
-  link.LinkLength = static_cast<float>(
-      CorrectedDistance(DistanceOfTime(lumivane::SaturatedDifference(events.EndToEndMarker2, events.EndToEndMarker1),
-                                       doc.m_SorRecord.FxdParams.GroupIndex),
-                        doc.m_SorRecord.UserName.DistanceCorrection));
-  // Without an end event there is no link to measure; 0/0 would show as "nan".
-  if (link.LinkLength == 0.0f) {
-    link.LinkLoss = 0.0f;
-    link.LossPerKm = 0.0f;
-    return;
-  }
-  link.LinkLoss = static_cast<float>(p.endLossResult * 1.0 / kThousandths);
-  link.LossPerKm = link.LinkLoss / link.LinkLength;
+  doc.m_SorRecord.KeyEvents.EndToEndLoss = hasEnd ? p.endLossResult : 0;
+  // The totals are read back from the key events as written, as opening the saved file reads them:
+  // a link the trace does not reach, or a loss of 0 (not measured), shows as it will after a save.
+  BuildLinkSummary(kSorFileKind, doc.m_SorRecord, doc.m_LinkSummary, doc.m_nPointCount, doc.m_dFibreLengthKm,
+                   doc.m_SorRecord.UserName.DistanceCorrection);
 }
 
 }  // namespace

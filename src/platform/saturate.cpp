@@ -38,10 +38,4 @@ std::int32_t SaturatedDifference(std::int32_t a, std::int32_t b) {
   return SaturateToInt32(static_cast<std::int64_t>(a) - b);
 }
 
-int ClampIndex(long long index, int count) {
-  if (count <= 0 || index <= 0) return 0;
-  if (index >= count) return count - 1;
-  return static_cast<int>(index);
-}
-
 }  // namespace lumivane

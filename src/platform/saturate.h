@@ -20,6 +20,11 @@ std::int32_t SaturatedSum(std::int32_t a, std::int32_t b);
 std::int32_t SaturatedDifference(std::int32_t a, std::int32_t b);
 
 /// Clamps an index read from a file or computed from doubles into [0, count - 1]; 0 when count <= 0.
-int ClampIndex(long long index, int count);
+/// Inline: the analysis clamps every sample it reads.
+inline int ClampIndex(long long index, int count) {
+  if (count <= 0 || index <= 0) return 0;
+  if (index >= count) return count - 1;
+  return static_cast<int>(index);
+}
 
 }  // namespace lumivane

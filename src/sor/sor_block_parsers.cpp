@@ -193,11 +193,16 @@ std::vector<std::uint8_t> WithBlockIdentifier(SorImage image, std::int64_t start
   return mended;
 }
 
-std::uint16_t SorBlockBit(std::string_view name) {
+std::size_t SorParserIndex(std::string_view name) {
   for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
-    if (kSorBlockParsers[index].name == name) return static_cast<std::uint16_t>(1u << index);
+    if (kSorBlockParsers[index].name == name) return index;
   }
-  return 0;
+  return kSorBlockParsers.size();
+}
+
+std::uint16_t SorBlockBit(std::string_view name) {
+  const std::size_t index = SorParserIndex(name);
+  return index < kSorBlockParsers.size() ? static_cast<std::uint16_t>(1u << index) : std::uint16_t{0};
 }
 
 std::int64_t ParseSourceBlock(std::size_t index, SorImage image, std::int64_t start, std::int64_t end,

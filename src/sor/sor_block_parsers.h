@@ -84,6 +84,9 @@ inline constexpr std::array<SorBlockParserEntry, 9> kSorBlockParsers = {{
 
 static_assert(kSorBlockParsers.size() == kSorParsedBlockCount);
 
+/// The index of the parsed block `name` in kSorBlockParsers; its size for a name no parser reads.
+std::size_t SorParserIndex(std::string_view name);
+
 /// The bit of the parsed block `name` in SorSource::DamagedBlocks; 0 for a name no parser reads.
 std::uint16_t SorBlockBit(std::string_view name);
 

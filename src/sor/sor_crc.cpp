@@ -7,6 +7,8 @@
 #include <immintrin.h>
 #endif
 
+#include "sor/sor_format.h"
+
 namespace {
 
 constexpr std::uint16_t kPolynomial = 0x1021;
@@ -237,5 +239,5 @@ SorChecksumStatus VerifySorChecksum(std::span<const std::uint8_t> file) {
 }
 
 bool IsSorV2(std::span<const std::uint8_t> file) {
-  return file.size() >= kSorMinV2Length && file[0] == 'M' && file[1] == 'a' && file[2] == 'p';
+  return file.size() >= kSorBlockMap.size() && std::equal(kSorBlockMap.begin(), kSorBlockMap.end(), file.begin());
 }

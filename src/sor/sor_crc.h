@@ -17,7 +17,7 @@ enum class SorChecksumStatus {
   kAllButChecksumValueZero,  // as kAllButChecksumValue, the register starting at 0
 };
 
-/// Smallest file taken as revision 2 and given a checksum test.
+/// Smallest file given a checksum test.
 inline constexpr std::size_t kSorMinV2Length = 300;
 
 /// Tests the u16 in the last two bytes against the three checksum conventions.
@@ -28,5 +28,6 @@ inline bool IsChecksumValid(SorChecksumStatus status) {
   return status != SorChecksumStatus::kTooShort && status != SorChecksumStatus::kMismatch;
 }
 
-/// True when the file is long enough and starts with "Map": it is read as revision 2.
+/// True when the file starts with "Map": it is read as revision 2, however short (a revision-1 file
+/// opens with its map's revision number, never with those letters).
 bool IsSorV2(std::span<const std::uint8_t> file);

@@ -10,7 +10,8 @@ enum class SorFileFinding {
   kSound,
   kNoTrace,       // no block structure, or no data points
   kDamaged,       // its blocks run past its end, its map lists a block twice, or its map, counts or
-                  // texts do not fit its blocks; what lies inside them is read
+                  // texts do not fit its blocks, or it lacks the block that places its samples;
+                  // what lies inside them is read
   kSamplesCut,    // a trace held more samples than the record keeps
 };
 

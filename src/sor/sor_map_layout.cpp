@@ -37,7 +37,7 @@ SorMapLayout ReadSorMapLayout(std::span<const std::uint8_t> image) {
   lumivane::ByteReader in(image, headerStart);
   layout.revision = in.U16();
   layout.mapSize = in.U32();
-  in.Skip(2);  // block count
+  layout.blockCount = in.I16();
   if (layout.mapSize < headerStart + kMapHeaderBytes || layout.mapSize > length) return layout;
 
   const char* const text = reinterpret_cast<const char*>(image.data());

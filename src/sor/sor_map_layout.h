@@ -18,6 +18,7 @@ struct SorMapLayout {
   bool readable = false;  // the map lies within the file and its entries within the map
   std::uint16_t revision = 0;  // of the map: 200 for revision 2.00
   std::int64_t mapSize = 0;
+  std::int16_t blockCount = 0;  // as the map states it
   std::vector<SorMappedBlock> blocks;  // in map order
   std::int64_t end = 0;   // where the last block ends
 

@@ -36,17 +36,24 @@ std::optional<std::size_t> KnownBlock(std::u16string_view name) {
 // Instruments write revision-1 blocks in their own order (DataPts before KeyEvents) with blocks of
 // their own between them, so the map's sizes place each block. Only a map whose entries end inside
 // it and whose blocks add up within the file is trusted; anything else falls back to the fixed order.
-bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, int blockCount, std::vector<PlacedBlock>& placed) {
+// The entries are those the map's size holds: a block count that disagrees is damage, but the
+// blocks the map lists are read all the same.
+bool PlaceBlocksByMap(SorImage image, std::int64_t mapSize, std::vector<PlacedBlock>& placed) {
   lumivane::ByteReader in(image, kV1FirstEntry);
   std::int64_t offset = mapSize;
-  for (int k = 0; k < blockCount; ++k) {
+  const std::int64_t entriesEnd = std::min(mapSize, static_cast<std::int64_t>(image.size()));
+  while (in.Position() < entriesEnd) {
     char16_t name[kSorNameCapacity];
     in.Text(name, kSorNameCapacity);
     in.Skip(2);
     const std::int32_t size = in.I32();
     if (in.Position() > mapSize) break;
     if (size < 0) return false;
-    if (const auto index = KnownBlock(SorTextView(name)); index && size > 0) placed.push_back({*index, offset, offset + size});
+    // A block the map lists twice is read where it is first listed, as in revision 2.
+    const auto index = KnownBlock(SorTextView(name));
+    const bool placedBefore = index && std::any_of(placed.begin(), placed.end(),
+                                                   [&](const PlacedBlock& block) { return block.index == *index; });
+    if (index && size > 0 && !placedBefore) placed.push_back({*index, offset, offset + size});
     offset += size;
   }
   return !placed.empty() && offset <= static_cast<std::int64_t>(image.size());
@@ -87,7 +94,7 @@ SorReadResult ReadSorV1(std::span<const std::uint8_t> image, SorRecord& target) 
   }
 
   std::vector<PlacedBlock> placed;
-  if (PlaceBlocksByMap(image, mapSize, blockCount, placed)) {
+  if (PlaceBlocksByMap(image, mapSize, placed)) {
     for (const auto& [index, offset, end] : placed) ParseSourceBlock(index, image, offset, end, target);
     return SorReadResult::kOk;
   }

@@ -55,7 +55,7 @@ bool StandsAnyName(SorImage image, std::int64_t at) {
 /// stands where the map puts it is text. A block read anywhere but where the map places it, or listed
 /// by the map but not found there, means map and blocks disagree: the file is damaged, and such a block
 /// is read up to the next block found. A block the map places where no identifier stands is read there
-/// as that block (`mended`) when its fields fit it.
+/// as that block (`mended`) when its fields fill it.
 struct BlockPlacement {
   std::int64_t at = -1;
   std::int64_t end = 0;
@@ -91,29 +91,20 @@ Placements PlaceByMap(const SorMapLayout& layout) {
   return placed;
 }
 
-/// Whether the map's place for `listed` is borne out by the file: the block ends the file, or the
-/// block the map puts after it stands there.
-bool PlaceBorneOut(SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed) {
-  const std::int64_t end = listed.offset + listed.size;
-  return end == static_cast<std::int64_t>(image.size()) ||
-         std::any_of(layout.blocks.begin(), layout.blocks.end(),
-                     [&](const SorMappedBlock& next) { return next.offset == end && Stands(image, next); });
-}
-
-/// Whether the block of kSorBlockParsers[index], read as if its identifier stood at `listed`, keeps
-/// its fields inside the place the map gives it, where no other block stands.
-bool FitsWhereListed(std::size_t index, SorImage image, const SorMapLayout& layout, const SorMappedBlock& listed,
-                     const SorMapBlock& map) {
+/// Whether the block of kSorBlockParsers[index], read as if its identifier stood at `listed`, fills
+/// the place the map gives it to the byte, where no other block stands. The block's own bytes and
+/// its map entry decide, nothing around it: a save copies a block it could not read back with both,
+/// while it puts the blocks around it where its map says, and the copy must read as the file did.
+bool FitsWhereListed(std::size_t index, SorImage image, const SorMappedBlock& listed, const SorMapBlock& map) {
   const std::int64_t end = listed.offset + listed.size;
   if (listed.offset + static_cast<std::int64_t>(listed.name.size()) + 1 > end ||
-      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset) ||
-      !PlaceBorneOut(image, layout, listed)) {
+      end > static_cast<std::int64_t>(image.size()) || StandsAnyName(image, listed.offset)) {
     return false;
   }
   auto trial = std::make_unique<SorRecord>();
   trial->Map = map;
   const std::vector<std::uint8_t> mended = WithBlockIdentifier(image, listed.offset, end, listed.name);
-  return ParseSourceBlock(index, mended, listed.offset, end, *trial) > 0 && trial->Source.DamagedBlocks == 0;
+  return ParseSourceBlock(index, mended, listed.offset, end, *trial) == end && trial->Source.DamagedBlocks == 0;
 }
 
 Placements PlaceBlocksByName(SorImage image, const SorMapLayout& layout, std::int64_t searchStart,
@@ -133,7 +124,7 @@ Placements PlaceBlocksByName(SorImage image, const SorMapLayout& layout, std::in
       }
       if (block.at < 0 && !InsideStandingBlock(standing, found.at)) block.at = found.at;
     }
-    if (block.at < 0 && listed != nullptr && layout.readable && FitsWhereListed(index, image, layout, *listed, map)) {
+    if (block.at < 0 && listed != nullptr && layout.readable && FitsWhereListed(index, image, *listed, map)) {
       block.at = listed->offset;
       block.mended = true;
     }

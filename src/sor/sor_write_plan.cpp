@@ -41,13 +41,6 @@ const WrittenBlock* BuiltBlockNamed(std::string_view name) {
   return it == kWrittenBlocks.end() ? nullptr : &*it;
 }
 
-std::size_t ParserIndexOf(std::string_view name) {
-  for (std::size_t index = 0; index < kSorBlockParsers.size(); ++index) {
-    if (kSorBlockParsers[index].name == name) return index;
-  }
-  return kSorBlockParsers.size();
-}
-
 bool IsBlockName(std::string_view name) {
   return std::find(kSorBlockNames.begin(), kSorBlockNames.end(), name) != kSorBlockNames.end();
 }
@@ -82,19 +75,13 @@ class SourcePlanner {
         asRead_(std::make_unique<SorRecord>()) {}
 
   /// The block the record holds, from the bytes of the file where nothing in it changed. `mapped` is
-  /// the map entry the block is written for; a block the map lists but the reader could not read
-  /// goes back as the file holds it (left out when the file ends inside it), never built from the
-  /// zeros the record holds for it.
+  /// the map entry the block is written for, null for a block the map does not list.
   SorBlockBuffer Built(const WrittenBlock& block, const SorMappedBlock* mapped) {
     SorBlockBuffer body;
-    const std::size_t parser = ParserIndexOf(block.name);
+    const std::size_t parser = SorParserIndex(block.name);
     const std::int64_t at = record_.Source.BlockOffsets[parser];
     const bool listed = mapped != nullptr && mapped->size > 0;
-    if (at < 0) {
-      if (listed) return SourceBody(*mapped).value_or(SorBlockBuffer{});
-      block.build(record_, body, {});
-      return body;
-    }
+    if (at < 0) return Unread(block, listed ? mapped : nullptr);
     // The reader's view of the source block alone, within the same end: what the record held
     // before any edit. A revision-2 block read where the map places it, its identifier damaged,
     // is read again as the reader read it.
@@ -123,6 +110,23 @@ class SourcePlanner {
     if (block.name == kSorBlockKeyEvents) texts = FollowKeyEvents(texts, asRead_->KeyEvents, record_.KeyEvents);
     body.clear();
     block.build(record_, body, texts);
+    return body;
+  }
+
+  /// A block the reader could not read, or the file does not have. Where the user has put something
+  /// into it since (a reanalysis's events, a header typed in), it is written as shown; otherwise a
+  /// listed block goes back as the file holds it (left out when the file ends inside it) and a block
+  /// of the standard the file lacks stays out, never built from the zeros the record holds for it.
+  /// The blocks that say how the trace was measured are never made up: edits that touch a field of
+  /// them (a unit relabelled by the save itself) do not make a block of it.
+  SorBlockBuffer Unread(const WrittenBlock& block, const SorMappedBlock* listed) {
+    SorBlockBuffer body;
+    block.build(record_, body, {});
+    const bool measurement = block.name == kSorBlockFxdParams || block.name == kSorBlockDataPts;
+    if (measurement || body == Empty(block)) {
+      if (listed != nullptr) return SourceBody(*listed).value_or(SorBlockBuffer{});
+      if (IsStandardBlock(block.name)) return {};
+    }
     return body;
   }
 
@@ -158,6 +162,20 @@ class SourcePlanner {
   std::optional<SorBlockBuffer> SourceBody(const SorMappedBlock& mapped) const {
     if (!revision2_ && !SameLayoutInBothRevisions(mapped.name)) return std::nullopt;
     return Copied(mapped);
+  }
+
+  /// The block as a record that holds nothing of it builds it.
+  SorBlockBuffer Empty(const WrittenBlock& block) {
+    ClearSorRecord(*asRead_);
+    asRead_->Map = record_.Map;
+    SorBlockBuffer empty;
+    block.build(*asRead_, empty, {});
+    return empty;
+  }
+
+  /// The standard's blocks, as against this system's own.
+  static bool IsStandardBlock(std::string_view name) {
+    return name != kSorBlockUserName && name != kSorBlockVendor;
   }
 
   static bool SameLayoutInBothRevisions(std::string_view name) {
@@ -227,7 +245,7 @@ std::vector<SorPlannedBlock> PlanSorBlocks(const SorRecord& record) {
       // A block the map lists twice is written once, where it is first listed, from the entry it was read by.
       if (std::find(built.begin(), built.end(), block->name) != built.end()) continue;
       built.push_back(block->name);
-      const SorMappedBlock& entry = EntryRead(layout, mapped, record.Source.BlockOffsets[ParserIndexOf(block->name)]);
+      const SorMappedBlock& entry = EntryRead(layout, mapped, record.Source.BlockOffsets[SorParserIndex(block->name)]);
       SorBlockBuffer body = planner.Built(*block, &entry);
       if (!body.empty() || entry.size == 0) {
         planned.push_back({std::string(entry.name), planner.Revision(entry, true), std::move(body)});

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,7 +18,9 @@
 #include "sor/byte_writer.h"
 #include "sor/sor_block_builders.h"
 #include "sor/sor_crc.h"
+#include "sor/sor_file_findings.h"
 #include "sor/sor_format.h"
+#include "sor/sor_reader.h"
 #include "sor/sor_write_plan.h"
 
 namespace {
@@ -52,6 +56,14 @@ int CreateTempBeside(const std::string& path, std::string& temp) {
     if (errno != EEXIST) return -1;
   }
   return -1;
+}
+
+/// Whether the image reads back as a file that holds a trace: a save the program would then refuse
+/// to open must not take the place of a file it opened.
+bool ReadsBack(std::span<const std::uint8_t> image) {
+  auto record = std::make_unique<SorRecord>();
+  return ReadSorImage(image, *record) == SorReadResult::kOk &&
+         InspectSorFile(image, *record) != SorFileFinding::kNoTrace;
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -107,6 +119,7 @@ SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path) {
   std::vector<std::uint8_t> image;
   const SorWriteResult assembled = AssembleSorImage(record, image);
   if (assembled != SorWriteResult::kOk) return assembled;
+  if (!ReadsBack(image)) return SorWriteResult::kUnreadable;
 
   const std::string target = ReplacedFile(path);
   // A rename needs only the folder's permission; a file its owner made read-only stays untouched.

@@ -13,6 +13,7 @@ enum class SorWriteResult {
   kWriteFailed,   // the image could not be written whole (short write, disk full)
   kCloseFailed,   // flushing or closing the temporary file failed
   kRenameFailed,  // the temporary file could not replace the target
+  kUnreadable,    // the assembled file would not read back as a trace; nothing written
 };
 
 /// Assembles the whole file: Map, blocks and checksum. kOk or kTooLarge (image then empty).
@@ -20,5 +21,5 @@ SorWriteResult AssembleSorImage(const SorRecord& record, std::vector<std::uint8_
 
 /// Writes the record to path through a temporary file and a rename, so a failure never damages
 /// an existing file there; a symbolic link at path keeps its place and its target is replaced.
-/// The record is not changed.
+/// A file that would not read back as a trace is not written. The record is not changed.
 SorWriteResult WriteSorFile(const SorRecord& record, const std::string& path);

@@ -346,7 +346,7 @@ const char* const kEnglishTexts[kLangRowCount] = {
     /* 339 */ "OTDR Report",
     /* 340 */ "",
     /* 341 */ "This file holds no trace: it is not a trace file, or it has no data points.\nIt was not opened.",
-    /* 342 */ "This file is damaged: it ends before its last block, its map, counts or texts do not fit its blocks, or its user offset lies off the trace.\nWhat lies inside its blocks is shown; values past them read as 0, and distances count from the trace's start where the offset lies off it.",
+    /* 342 */ "This file is damaged: it ends before its last block, its map, counts or texts do not fit its blocks, it lacks a block a trace needs, or its user offset lies off the trace.\nWhat lies inside its blocks is shown; values past them read as 0, and distances count from the trace's start where the offset lies off it.",
     /* 343 */ "This trace has more than 80000 points: only the first 80000 are shown.",
     /* 344 */ "",
     /* 345 */ "",

@@ -289,6 +289,42 @@ TEST(MergeAdjacentNonReflectiveTest, KeepsAnEventWithAClearStepOfItsOwn) {
   EXPECT_EQ(MergeAdjacentNonReflective(events, 3, raw, raw, Reference()), 3);
 }
 
+TEST(MergeReflectionRiseAndFallTest, AGainAndTheLossBehindItWithinTwoPulsesAreOneEvent) {
+  constexpr int kPulse = 50;
+  struct Case {
+    const char* name;
+    EventRowType firstType;
+    float firstLoss;
+    float secondLoss;
+    int apart;
+    bool merged;
+  } cases[] = {
+      {"rise and fall of a weak reflection", kEventNonReflective, -2.7f, 3.1f, 70, true},
+      {"gain and loss two pulses apart", kEventNonReflective, -0.3f, 0.3f, 2 * kPulse, true},
+      {"gain and loss further apart", kEventNonReflective, -0.3f, 0.3f, 2 * kPulse + 1, false},
+      {"loss in front of a gain", kEventNonReflective, 0.3f, -0.3f, 70, false},
+      {"two losses", kEventNonReflective, 0.3f, 0.3f, 70, false},
+      {"loss behind a reflection", kEventReflective, -0.3f, 0.3f, 70, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int at = 1000 + c.apart;
+    AnalysisEvent second = EventAt(kEventNonReflective, at, c.secondLoss, {at - 100, at - 5, at + 5, at + 200});
+    second.endIndex = at + 5;
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(c.firstType, 1000, c.firstLoss, {800, 995, 1005, 1040}),
+                                      second};
+    const int count = MergeReflectionRiseAndFall(events, 3, kPulse);
+    ASSERT_EQ(count, c.merged ? 2 : 3);
+    if (c.merged) {
+      EXPECT_EQ(events[1].sampleIndex, 1000);
+      EXPECT_EQ(events[1].markers[1], 995);
+      EXPECT_EQ(events[1].markers[2], at + 5);
+      EXPECT_EQ(events[1].markers[3], at + 200);
+      EXPECT_EQ(events[1].endIndex, at + 5);
+    }
+  }
+}
+
 TEST(RefineLossAndNoiseCheckTest, WidensShortWindowsAndMeasuresTheStep) {
   const auto points = FibreWithStep(6000, 1000, 0.5);
   std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.8f, {950, 997, 1003, 1050}),

@@ -20,6 +20,7 @@ class Noise {
     const double u2 = static_cast<double>(engine_()) / 4294967296.0;
     return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * 3.14159265358979323846 * u2);
   }
+  double Uniform() { return static_cast<double>(engine_()) / 4294967296.0; }
 
  private:
   std::mt19937 engine_;
@@ -121,6 +122,9 @@ std::vector<double> PulseShapedSignal(const SyntheticTraceSpec& spec, int end) {
   for (int i = 0; i < std::min(end, n); ++i) fibre[static_cast<std::size_t>(i)] = Power(backscatter[static_cast<std::size_t>(i)]);
   std::vector<double> power(static_cast<std::size_t>(n));
   double window = 0.0;
+  // The receiver recovers from a reflection's light only slowly: its power dies away behind it.
+  const double recovery = spec.recoveryKm > 0.0 ? std::exp(-spec.spacingKm / spec.recoveryKm) : 0.0;
+  double tail = 0.0;
   for (int i = 0; i < n; ++i) {
     window += fibre[static_cast<std::size_t>(i)];
     if (i >= pulse) window -= fibre[static_cast<std::size_t>(i - pulse)];
@@ -130,7 +134,8 @@ std::vector<double> PulseShapedSignal(const SyntheticTraceSpec& spec, int end) {
                                  ? Power(backscatter[static_cast<std::size_t>(i)]) *
                                        (Power(peak[static_cast<std::size_t>(i)]) - 1.0)
                                  : 0.0;
-    power[static_cast<std::size_t>(i)] = backscatterPower + reflected;
+    tail = std::max(tail * recovery, reflected);
+    power[static_cast<std::size_t>(i)] = backscatterPower + tail;
   }
   const double smoothing = 1.0 / std::max(1.0, pulse / 20.0);
   double received = power[0];
@@ -142,12 +147,86 @@ std::vector<double> PulseShapedSignal(const SyntheticTraceSpec& spec, int end) {
   return level;
 }
 
+// dB of a noise of relative power `ratio` (standard deviation over mean signal power), for small ratios.
+constexpr double kDbPerPowerRatio = 5.0 / 2.302585092994046;
+// Spikes in the noise: how often, how strong (in standard deviations of the noise) and how wide.
+constexpr double kSpikesPerSample = 1.0 / 2000.0;
+constexpr double kSpikeLeast = 2.0;
+constexpr double kSpikeMost = 5.0;
+constexpr int kSpikePulseDivisor = 4;
+
+// Receiver noise in units of its own standard deviation: white, averaged over one pulse length
+// (the receiver's bandwidth follows the pulse) and scaled back to unit variance, with spikes in the
+// noise behind the fibre's end at `end`.
+std::vector<double> ReceiverNoise(const SyntheticTraceSpec& spec, int end, Noise& noise) {
+  const int n = spec.pointCount;
+  const int pulse = PulseSamples(spec);
+  std::vector<double> white(static_cast<std::size_t>(n));
+  for (double& w : white) w = noise.Next();
+  std::vector<double> filtered(static_cast<std::size_t>(n));
+  double window = 0.0;
+  for (int i = 0; i < n; ++i) {
+    window += white[static_cast<std::size_t>(i)];
+    if (i >= pulse) window -= white[static_cast<std::size_t>(i - pulse)];
+    filtered[static_cast<std::size_t>(i)] = window / std::sqrt(static_cast<double>(pulse));
+  }
+  const int spikeWidth = std::max(1, pulse / kSpikePulseDivisor);
+  for (int i = std::max(end, 0); i < n; ++i) {
+    if (noise.Uniform() >= kSpikesPerSample) continue;
+    const double height = kSpikeLeast + (kSpikeMost - kSpikeLeast) * noise.Uniform();
+    for (int k = i; k < std::min(n, i + spikeWidth); ++k) filtered[static_cast<std::size_t>(k)] += height;
+  }
+  return filtered;
+}
+
+// The floor's mean power and the noise's standard deviation are the same: where the backscatter
+// sinks to the floor the trace is as much noise as signal.
+std::vector<TracePoint> WithInstrumentNoise(const SyntheticTraceSpec& spec, const std::vector<double>& signal,
+                                            int end) {
+  Noise noise(spec.seed);
+  const std::vector<double> receiver = ReceiverNoise(spec, end, noise);
+  const double floor = Power(spec.noiseFloorDb);
+  const double least = Power(kMinFileLevel);
+  std::vector<TracePoint> points(static_cast<std::size_t>(spec.pointCount));
+  for (int i = 0; i < spec.pointCount; ++i) {
+    const double s = signal[static_cast<std::size_t>(i)];
+    const double power = (std::isfinite(s) ? Power(s) : 0.0) + floor * (1.0 + receiver[static_cast<std::size_t>(i)]);
+    double level = power > least ? LevelOf(power) : kMinFileLevel;
+    if (spec.quantise) level = std::clamp(std::round(level * 1000.0) / 1000.0, kMinFileLevel, 0.0);
+    points[static_cast<std::size_t>(i)] = TracePoint{static_cast<float>(i * spec.spacingKm), static_cast<float>(level)};
+  }
+  return points;
+}
+
 }  // namespace
+
+double BackscatterLevelDb(const SyntheticTraceSpec& spec, double distanceKm) {
+  double level = spec.launchLevelDb + spec.slopeDbPerKm * distanceKm;
+  for (const SyntheticStep& s : spec.steps) {
+    if (s.distanceKm < distanceKm) level -= s.lossDb;
+  }
+  for (const SyntheticReflection& r : spec.reflections) {
+    if (r.distanceKm < distanceKm) level -= r.lossDb;
+  }
+  return level;
+}
+
+double PulseAveragedNoiseDb(const SyntheticTraceSpec& spec, double levelDb) {
+  // Averaging noise already averaged over a pulse length once more keeps sqrt(2/3) of it.
+  const int p = PulseSamples(spec);
+  const double kept = std::sqrt((2.0 * p * p + 1.0) / (3.0 * p * p));
+  return kDbPerPowerRatio * Power(spec.noiseFloorDb) / Power(levelDb) * kept;
+}
+
+double LevelWithNoiseDb(double noiseFloorDb, double rmsDb) {
+  return noiseFloorDb + 5.0 * std::log10(kDbPerPowerRatio / rmsDb);
+}
 
 std::vector<TracePoint> MakeSyntheticTrace(const SyntheticTraceSpec& spec) {
   const int n = spec.pointCount;
   const int end = spec.fibreEndKm < 1e8 ? IndexOf(spec, spec.fibreEndKm) : n;
   const std::vector<double> signal = spec.pulseShaped ? PulseShapedSignal(spec, end) : SharpSignal(spec, end);
+  if (spec.instrumentNoise) return WithInstrumentNoise(spec, signal, end);
   Noise noise(spec.seed);
   std::vector<TracePoint> points(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
@@ -195,6 +274,68 @@ SyntheticTraceSpec ShortPulseLinkSpec(double spacingM, double noiseDb, float wav
   spec.pulseShaped = true;
   // The receiver's noise grows tenfold for every 10 dB the signal sinks towards the floor.
   spec.noiseSigmaDb = noiseDb * std::pow(10.0, (kLaunchLevelDb - spec.noiseFloorDb) / 10.0);
+  return spec;
+}
+
+namespace {
+
+// How slowly instruments' receivers recover behind a reflection, whatever the pulse.
+constexpr double kRecoveryKm = 0.005;
+
+double FibreSlopeDbPerKm(float wavelengthNm) {
+  if (wavelengthNm < 1400.0f) return -0.33;
+  return wavelengthNm < 1600.0f ? -0.19 : -0.22;
+}
+
+}  // namespace
+
+SyntheticTraceSpec InstrumentShortLinkSpec(int pulseWidthNs, double spacingM, double noiseDb, float wavelengthNm,
+                                           double noiseFloorDb) {
+  constexpr double kSpliceKm = 1.2;
+  constexpr double kEndKm = 3.63;
+  SyntheticTraceSpec spec;
+  spec.spacingKm = spacingM / 1000.0;
+  spec.pointCount = static_cast<int>(4.2 / spec.spacingKm);
+  spec.pulseWidthNs = pulseWidthNs;
+  spec.rangeKm = 5.0f;
+  spec.wavelengthNm = wavelengthNm;
+  spec.slopeDbPerKm = FibreSlopeDbPerKm(wavelengthNm);
+  spec.noiseFloorDb = noiseFloorDb;
+  spec.steps = {{0.5, -0.3}, {kSpliceKm, 0.3}, {1.6, 0.15}, {2.4, 0.1}};
+  spec.reflections = {{2.0, -45.0, 0.5}, {kEndKm, -20.0}};
+  spec.fibreEndKm = kEndKm + spec.spacingKm;
+  spec.pulseShaped = true;
+  spec.instrumentNoise = true;
+  spec.recoveryKm = kRecoveryKm;
+  // The gainer in front of the splice raises the level there by its 0.3 dB.
+  spec.launchLevelDb = LevelWithNoiseDb(spec.noiseFloorDb, noiseDb) - spec.slopeDbPerKm * kSpliceKm - 0.3;
+  return spec;
+}
+
+SyntheticTraceSpec InstrumentLongLinkSpec(int pulseWidthNs, double spacingM, double farEndNoiseDb) {
+  constexpr double kEndKm = 40.0;
+  constexpr double kSpliceSpacingKm = 4.0;
+  constexpr double kSpliceLossesDb[] = {0.1, 0.15, 0.2};
+  SyntheticTraceSpec spec;
+  spec.spacingKm = spacingM / 1000.0;
+  spec.pointCount = static_cast<int>(44.0 / spec.spacingKm);
+  spec.pulseWidthNs = pulseWidthNs;
+  spec.rangeKm = 50.0f;
+  spec.wavelengthNm = 1550.0f;
+  spec.slopeDbPerKm = FibreSlopeDbPerKm(spec.wavelengthNm);
+  spec.noiseFloorDb = kInstrumentFloorDb;
+  double losses = 0.0;
+  for (int k = 1; k * kSpliceSpacingKm < kEndKm; ++k) {
+    const double loss = kSpliceLossesDb[(k - 1) % 3];
+    spec.steps.push_back({k * kSpliceSpacingKm, loss});
+    losses += loss;
+  }
+  spec.reflections = {{kEndKm, -30.0}};
+  spec.fibreEndKm = kEndKm + spec.spacingKm;
+  spec.pulseShaped = true;
+  spec.instrumentNoise = true;
+  spec.recoveryKm = kRecoveryKm;
+  spec.launchLevelDb = LevelWithNoiseDb(spec.noiseFloorDb, farEndNoiseDb) - spec.slopeDbPerKm * kEndKm + losses;
   return spec;
 }
 

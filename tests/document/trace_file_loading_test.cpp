@@ -33,9 +33,11 @@ Bytes PaddedTo(Bytes bytes, std::size_t size) {
   return bytes;
 }
 
-Bytes MapThenZeros(std::size_t size) {
-  Bytes bytes(size, 0);
+Bytes ShortMapOfNoBlock() {
+  Bytes bytes(299, 0);
   std::memcpy(bytes.data(), "Map", 3);
+  lumivane::test::PatchU16(bytes, 4, 200);  // revision 2.00
+  lumivane::test::PatchU32(bytes, 6, 12);   // a map of no entry
   return bytes;
 }
 
@@ -135,8 +137,8 @@ TEST_F(TraceFileLoading, AFileThatHoldsNoTraceIsRefusedAndChangesNothing) {
   struct Case { std::string name; Bytes bytes; };
   const Case cases[] = {
       {"notes.sor", Bytes(text.begin(), text.end())},
-      // Below 300 bytes even a "Map" file is revision 1; this one's map lists no block.
-      {"short.sor", MapThenZeros(299)},
+      // A short revision-2 file whose map lists no block.
+      {"short.sor", ShortMapOfNoBlock()},
       {"no data points.sor", noDataPts},
       {"no points in the trace.sor", lumivane::test::MakeSampleSorV2({.points = 0})},
   };
@@ -161,6 +163,7 @@ TEST_F(TraceFileLoading, ADamagedOrCutFileOpensWithItsWarning) {
   lumivane::test::SorImageBuilder many;
   many.Block("GenParams").Fixed("EN", 2).Text("").Text("").I16(652).I16(1550).Text("").Text("").Text("").Fixed("BC", 2);
   many.I32(0).I32(0).Text("").Text("");
+  lumivane::test::AddSampleFxdParams(many, true, 90000);
   many.Block("DataPts").I32(90000).I16(1).I32(90000).I16(1000);
   for (int i = 0; i < 90000; ++i) many.U16(static_cast<std::uint16_t>(i));
   many.Block("Cksum");

@@ -204,7 +204,7 @@ TEST_F(TracePreviewTest, RefusesWhatItCannotShow) {
       {"a.sor", Bytes(199, 'M'), crcText},
       {"A.SOR", Bytes(199, 'M'), "Format of file wrong!"},  // short files: suffix compared as selected
       {"a.dat", Bytes(199, 'M'), "Format of file wrong!"},
-      {"short.sor", shortMap, "Format of file wrong!"},
+      {"short.sor", shortMap, g_CurrentStrings[TextRow::FileHoldsNoTrace]},
       {"old.sor", revision1, "Format of file wrong!"},
       {"rev100.sor", wrongRevision.BuildV2(100), ""},
       {"trace.trc", MakePreviewImage(), ""},

@@ -49,6 +49,7 @@ TEST(RewriteDistanceUnitsTest, RelabelsForTheDisplayUnitAndKeepsTheRangeReadBack
       {"kft", "kft", "km", 500, u"km", 500},
       {"km", "kft", "km", 500, u"ft", 500000},      // a "km" label reads tenths of metres
       {"km", "kft", "km", 0, u"ft", 0},
+      {"km", "kft", "km", 3000000, u"km", 3000000}, // 300 km do not fit tenths of millimetres: kept
       {"km", "yd", "mt", 500000, u"mt", 500000},    // an unknown display unit keeps the label
   };
   for (const Case& c : cases) {
@@ -324,20 +325,37 @@ TEST_F(SaveCommandTest, ARevision1TraceOfMoreSamplesThanShownIsSavedWholeAndStil
 }
 
 TEST_F(SaveCommandTest, AFailedWriteKeepsTheFileTheRecordAndTheModifiedFlag) {
-  // A record whose file would be larger than any trace file cannot be written.
-  doc_->m_SorRecord.DataPts.TraceCount = kSorMaxTraces;
-  for (SorTraceData& trace : doc_->m_SorRecord.DataPts.Traces) trace.PointCount = kSorMaxSamples;
-  const auto before = std::make_unique<SorRecord>(doc_->m_SorRecord);
-  EXPECT_FALSE(OnFileSave(*doc_, env_));
-  EXPECT_TRUE(doc_->IsModified());
-  EXPECT_EQ(TempDir::ReadFile(path_), fileBytes_);
-  EXPECT_TRUE(SameBytes(doc_->m_SorRecord, *before));
-  ASSERT_EQ(sink_.messages().size(), 1u);
-  EXPECT_NE(sink_.messages()[0].text.find(path_), std::string::npos);
-  // The save prompt hears of the failure and keeps the document open.
-  BindSaveCommands(*doc_, env_);
-  sink_.ScriptReplies({Reply::Yes});
-  EXPECT_FALSE(doc_->SaveModified());
+  struct Case {
+    const char* what;
+    void (*spoil)(SorRecord&);
+  };
+  const Case cases[] = {
+      {"larger than any trace file",
+       [](SorRecord& r) {
+         r.DataPts.TraceCount = kSorMaxTraces;
+         for (SorTraceData& trace : r.DataPts.Traces) trace.PointCount = kSorMaxSamples;
+       }},
+      // A file the program would refuse to open again is no save.
+      {"would not read back", [](SorRecord& r) { r.DataPts.Traces[0].PointCount = 0; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sink_.Clear();
+    ASSERT_EQ(doc_->OpenTraceFile(path_, 0, doc_->m_SorRecord), 1);
+    c.spoil(doc_->m_SorRecord);
+    doc_->SetModifiedFlag(true);
+    const auto before = std::make_unique<SorRecord>(doc_->m_SorRecord);
+    EXPECT_FALSE(OnFileSave(*doc_, env_));
+    EXPECT_TRUE(doc_->IsModified());
+    EXPECT_EQ(TempDir::ReadFile(path_), fileBytes_);
+    EXPECT_TRUE(SameBytes(doc_->m_SorRecord, *before));
+    ASSERT_EQ(sink_.messages().size(), 1u);
+    EXPECT_NE(sink_.messages()[0].text.find(path_), std::string::npos);
+    // The save prompt hears of the failure and keeps the document open.
+    BindSaveCommands(*doc_, env_);
+    sink_.ScriptReplies({Reply::Yes});
+    EXPECT_FALSE(doc_->SaveModified());
+  }
 }
 
 TEST_F(SaveCommandTest, SaveOfAPathWithoutTheTraceEndingAsksForANameInstead) {

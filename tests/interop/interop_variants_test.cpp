@@ -33,6 +33,12 @@ ChildRun RunWithSamples(const std::string& binary, const std::string& folder, co
   while (const std::size_t read = std::fread(chunk.data(), 1, chunk.size(), pipe)) run.output.append(chunk.data(), read);
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // The test runner takes any output naming skipped tests for a skip: the child's tests that have no
+  // file to work on in the variants' folder must not pass a failure off as one.
+  const std::string skipped = "[  SKIPPED ]";
+  for (std::size_t at = 0; (at = run.output.find(skipped, at)) != std::string::npos;) {
+    run.output.replace(at, skipped.size(), "[ skipped  ]");
+  }
   return run;
 }
 

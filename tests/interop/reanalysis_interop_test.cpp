@@ -196,4 +196,31 @@ TEST_F(ReanalysisInterop, SaveAsKeepsTheReanalysisAsShown) {
   }
 }
 
+// The 50 km sample's 0.149 dB splice at 38.047 km, a step of 0.148 dB over 0.002 dB of noise: the
+// file stores no loss threshold, so the dialog opens on its default and leaves it out by rule; at a
+// threshold of 0.1 dB it is listed where the file has it, with its loss.
+TEST_F(ReanalysisInterop, ASmallSpliceFarOutShowsAtALowerThreshold) {
+  constexpr double kSpliceKm = 38.047;
+  constexpr double kSpliceLossDb = 0.149;
+  constexpr double kLossToleranceDb = 0.05;
+  const auto& files = SampleSorFiles();
+  const auto file = std::find_if(files.begin(), files.end(), [](const auto& f) { return f.name == "demo_ab.sor"; });
+  if (file == files.end()) GTEST_SKIP() << "demo_ab.sor not in the sample folder";
+  lumivane::test::TempDir dir;
+  ResetDisplayState();
+  ResetAnalysisWavelengthTables();
+  auto doc = std::make_unique<COtdrDoc>();
+  ASSERT_EQ(lumivane::test::OpenShown(*doc, dir.WriteFile("file.sor", file->bytes), sink), std::vector<std::string>{});
+  AnalysisSettings settings = PrefillAnalysisSettings(doc->m_FibreParams);
+  settings.nonReflThreshold = 0.1f;
+  ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
+  const std::vector<EventRow> rows = Rows(*doc);
+  const double toleranceKm = PlaceTolerance(doc->m_FibreParams);
+  const auto splice = std::find_if(rows.begin(), rows.end(), [&](const EventRow& r) {
+    return r.Type == kEventNonReflective && std::fabs(r.Distance - kSpliceKm) <= toleranceKm;
+  });
+  ASSERT_NE(splice, rows.end());
+  EXPECT_NEAR(splice->SpliceLoss, kSpliceLossDb, kLossToleranceDb);
+}
+
 }  // namespace

@@ -233,6 +233,8 @@ TEST_F(TraceReanalysisTest, FindsTheEventsOfASyntheticLinkAndWritesThemBack) {
 
 TEST_F(TraceReanalysisTest, SavedResultReadsBackAsTheSameTable) {
   SetShortLink();
+  // Another group index than the file's: the range and the lengths shown follow it.
+  settings.groupIndex = doc->m_SorRecord.FxdParams.GroupIndex / 100000.0f + 0.01f;
   ASSERT_EQ(ReanalyzeDocument(*doc, settings), ReanalysisOutcome::Done);
   std::vector<std::uint8_t> image;
   ASSERT_EQ(AssembleSorImage(doc->m_SorRecord, image), SorWriteResult::kOk);
@@ -259,6 +261,8 @@ TEST_F(TraceReanalysisTest, SavedResultReadsBackAsTheSameTable) {
   }
   EXPECT_NEAR(model->m_LinkSummary.LinkLength, doc->m_LinkSummary.LinkLength, 0.001f);
   EXPECT_FLOAT_EQ(model->m_LinkSummary.LinkLoss, doc->m_LinkSummary.LinkLoss);
+  EXPECT_FLOAT_EQ(model->m_LinkSummary.TraceLength, doc->m_LinkSummary.TraceLength);
+  EXPECT_FLOAT_EQ(model->m_FibreParams.Range, doc->m_FibreParams.Range);
 }
 
 TEST_F(TraceReanalysisTest, HandsTheEngineLevelsInTheFilesScaleFactor) {

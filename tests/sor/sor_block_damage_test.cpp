@@ -215,6 +215,7 @@ TEST(SorTextDamage, ATextWithoutItsZeroByteInItsBlockIsDamageAndStopsAtTheBlockE
 /// A revision-2 file whose LnkParams block holds two landmarks, another block after it.
 Bytes WithLandmarks() {
   return MakeSorV2WithBlock([](SorImageBuilder& b) {
+    lumivane::test::AddSampleFxdParams(b, true, 3);
     b.Block("DataPts").I32(3).I16(1).I32(3).I16(1000).U16(1).U16(2).U16(3);
     b.Block("LnkParams").I16(2);
     for (int k = 0; k < 2; ++k) {

@@ -188,13 +188,19 @@ TEST(ReadSorV2, SuccessReplacesEveryFieldSoNothingOfAnEarlierFileSurvives) {
   EXPECT_EQ(target->GenParams.FiberType, 0) << "absent from revision 1, so not the earlier file's";
 }
 
-TEST(ReadSorImage, ChoosesRevisionByLengthAndMapAndRefusesOversizeImages) {
+TEST(ReadSorImage, ChoosesRevisionByMapAndRefusesOversizeImages) {
+  // However short, a file that starts with "Map" is revision 2: a map of another revision is refused.
   Bytes short299(299, 0);
   short299[0] = 'M';
   short299[1] = 'a';
   short299[2] = 'p';
-  const auto r = ReadImage(short299);  // taken as revision 1, which never refuses
-  EXPECT_EQ(r->Map.Revision, 'M' | ('a' << 8));
+  ReadImage(short299, SorReadResult::kWrongVersion);
+  lumivane::test::SorImageBuilder small;
+  small.Block("DataPts").I32(3).I16(1).I32(3).I16(1000).U16(1).U16(2).U16(3);
+  small.Block("Cksum");
+  const auto r = ReadImage(small.BuildV2());
+  EXPECT_EQ(r->Map.Revision, 200);
+  EXPECT_EQ(r->DataPts.Traces[0].Samples, (std::vector<std::uint16_t>{1, 2, 3}));
   ExpectSound(*r);
 
   Bytes large = MakeSampleSorV2({.points = 10});

@@ -146,6 +146,18 @@ TEST(WriteSorFile, CountsBeyondCapacityAreClampedSoNoArrayIsOverrun) {
   EXPECT_EQ(negative->DataPts.Traces[0].PointCount, 0);
 }
 
+/// A record read from a file that holds a trace: what every save writes.
+std::unique_ptr<SorRecord> TraceRecord() { return ReadImage(lumivane::test::MakeSampleSorV2()); }
+
+// A save the program would refuse to open again never takes the place of the file it was opened from.
+TEST(WriteSorFile, AFileThatWouldNotReadBackIsNotWritten) {
+  lumivane::test::TempDir dir;
+  const std::string path = dir.WriteFile("a.sor", std::string_view("old"));
+  EXPECT_EQ(WriteSorFile(*NewRecord(), path), SorWriteResult::kUnreadable) << "no data points";
+  EXPECT_EQ(lumivane::test::TempDir::ReadFile(path), Bytes({'o', 'l', 'd'}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary left";
+}
+
 TEST(WriteSorFile, OversizeImageIsRefusedAndNothingIsWritten) {
   lumivane::test::TempDir dir;
   const std::string path = dir.WriteFile("a.sor", std::string_view("old"));
@@ -187,7 +199,7 @@ TEST(WriteSorFile, ASaveClearsAwayTheTemporaryOfAKilledSave) {
 TEST(WriteSorFile, PlacesThatCannotTakeTheFileAreReported) {
   lumivane::test::TempDir dir;
   std::filesystem::create_directory(dir.Path("folder.sor"));
-  const auto record = NewRecord();
+  const auto record = TraceRecord();
   EXPECT_EQ(WriteSorFile(*record, dir.Path("no such folder/x.sor")), SorWriteResult::kCannotCreate);
   EXPECT_EQ(WriteSorFile(*record, dir.Path("folder.sor")), SorWriteResult::kRenameFailed);
   EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.sor")));
@@ -199,7 +211,7 @@ TEST(WriteSorFile, ReplacedFileKeepsItsPermissions) {
   const std::string path = dir.WriteFile("trace.sor", std::string_view("old"));
   std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                          std::filesystem::perms::group_read);
-  const auto record = NewRecord();
+  const auto record = TraceRecord();
   ASSERT_EQ(WriteSorFile(*record, path), SorWriteResult::kOk);
   EXPECT_EQ(std::filesystem::status(path).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
@@ -211,7 +223,7 @@ TEST(WriteSorFile, ThroughASymbolicLinkReplacesTheTargetAndKeepsTheLink) {
   const std::string target = dir.WriteFile("stored.sor", std::string_view("old"));
   const std::string link = dir.Path("link.sor");
   std::filesystem::create_symlink(target, link);
-  const auto record = NewRecord();
+  const auto record = TraceRecord();
   ASSERT_EQ(WriteSorFile(*record, link), SorWriteResult::kOk);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(lumivane::test::TempDir::ReadFile(target), lumivane::test::Assemble(*record));
@@ -222,14 +234,14 @@ TEST(WriteSorFile, ReadOnlyFileIsRefusedAndKept) {
   lumivane::test::TempDir dir;
   const std::string path = dir.WriteFile("trace.sor", std::string_view("keep"));
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-  EXPECT_EQ(WriteSorFile(*NewRecord(), path), SorWriteResult::kCannotCreate);
+  EXPECT_EQ(WriteSorFile(*TraceRecord(), path), SorWriteResult::kCannotCreate);
   EXPECT_EQ(lumivane::test::TempDir::ReadFile(path), Bytes({'k', 'e', 'e', 'p'}));
 }
 
 TEST(WriteSorFile, ShortWriteIsReportedAndLeavesTheExistingFileIntact) {
   lumivane::test::TempDir dir;
   const std::string path = dir.WriteFile("trace.sor", std::string_view("keep me"));
-  const auto record = NewRecord();
+  const auto record = TraceRecord();
   // A file-size limit below the image makes write() stop short, then fail.
   struct sigaction ignore {};
   struct sigaction previous {};

@@ -123,7 +123,9 @@ void SampleSupParams(SorImageBuilder& b, bool v2, const SampleSorSpec& spec) {
       "other");
 }
 
-void SampleFxdParams(SorImageBuilder& b, bool v2, int points) {
+}  // namespace
+
+void AddSampleFxdParams(SorImageBuilder& b, bool v2, int points) {
   b.Block("FxdParams", v2).U32(1700000000).Fixed("mt", 2).I16(15500).I32(-120);
   if (v2) b.I32(-24);
   b.I16(1).I16(100).I32(50000).I32(points).I32(146800).I16(-800).I32(4000);
@@ -133,6 +135,8 @@ void SampleFxdParams(SorImageBuilder& b, bool v2, int points) {
   b.U16(45000).I16(1000).U16(20000).U16(50).U16(40000).U16(3000);
   if (v2) b.Fixed("ST", 2).I32(1).I32(2).I32(3).I32(4);
 }
+
+namespace {
 
 void SampleKeyEvents(SorImageBuilder& b, bool v2, int events, const std::string& comment) {
   b.Block("KeyEvents", v2).I16(static_cast<std::int16_t>(events));
@@ -217,7 +221,7 @@ Bytes MakeSampleSorV2(const SampleSorSpec& spec) {
   SorImageBuilder b;
   SampleGenParams(b, true, spec);
   SampleSupParams(b, true, spec);
-  SampleFxdParams(b, true, spec.points);
+  AddSampleFxdParams(b, true, spec.points);
   SampleDataPts(b, true, spec.points);
   SampleKeyEvents(b, true, spec.events, spec.eventComment);
   b.EmptyEntry("LnkParams");
@@ -236,7 +240,7 @@ Bytes MakeSampleSorV1(const SampleSorSpec& spec) {
   SorImageBuilder b;
   SampleGenParams(b, false, spec);
   SampleSupParams(b, false, spec);
-  SampleFxdParams(b, false, spec.points);
+  AddSampleFxdParams(b, false, spec.points);
   SampleKeyEvents(b, false, spec.events, spec.eventComment);
   b.Block("LnkParams", false).I16(0);
   SampleDataPts(b, false, spec.points);

@@ -67,6 +67,9 @@ void PatchU32(Bytes& bytes, std::size_t at, std::uint32_t value);
 /// The image with its FxdParams distance units (two characters, as "ft") replaced.
 Bytes WithDistanceUnits(Bytes image, std::string_view units);
 
+/// Appends the FxdParams block of the representative file below, for a trace of `points` samples.
+void AddSampleFxdParams(SorImageBuilder& b, bool v2, int points);
+
 /// A revision-2 file as an instrument of this system's family writes it (blocks in written order).
 Bytes MakeSampleSorV2(const SampleSorSpec& spec = {});
 /// The same content as a revision-1 file: no identifiers, no revision-2-only fields.
