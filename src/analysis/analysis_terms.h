@@ -21,6 +21,15 @@ inline bool IsLongRange(double rangeKm) {
 /// every wavelength rule of the engine keys on the band: a 1308.4 nm trace is analysed as a 1310 nm one.
 inline bool IsBand(double wavelengthNm, int bandNm) { return WavelengthBandNm(wavelengthNm) == bandNm; }
 
+/// Typical fibre attenuation (dB/km) of the band: 3.0, 0.5 and 0.32 in the 850, 1300 and 1310 nm
+/// bands, 0.22 in every other. It stands in where the trace gives no plausible slope.
+inline double BandDefaultAttenuation(double wavelengthNm) {
+  if (IsBand(wavelengthNm, 850)) return 3.0;
+  if (IsBand(wavelengthNm, 1300)) return 0.5;
+  if (IsBand(wavelengthNm, 1310)) return 0.32;
+  return 0.22;
+}
+
 /// True for the multimode bands (850 and 1300 nm), which have estimators of their own.
 inline bool IsMultimodeWavelength(double wavelengthNm) {
   return IsBand(wavelengthNm, 850) || IsBand(wavelengthNm, 1300);

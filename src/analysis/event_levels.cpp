@@ -10,20 +10,12 @@ constexpr double kMaxFirstSectionKm = 5.0;
 constexpr int kFirstSectionMargin = 40;  // samples the fit keeps clear of event 1's left window
 constexpr int kMinLaunchWindowStart = 10;
 
-// Typical fibre attenuation, used where a fitted slope is implausible.
-double DefaultAttenuation(double wavelength) {
-  if (IsBand(wavelength, 850)) return 3.0;
-  if (IsBand(wavelength, 1300)) return 0.5;
-  if (IsBand(wavelength, 1310)) return 0.32;
-  return 0.22;
-}
-
 }  // namespace
 
 void ComputeEventLevels(std::span<const TracePoint> points, std::span<AnalysisEvent> events, int count,
                         float wavelength) {
   if (count <= 0 || points.empty()) return;
-  const double alpha = DefaultAttenuation(wavelength);
+  const double alpha = BandDefaultAttenuation(wavelength);
   const auto plausible = [alpha](double slope) { return -2.0 * alpha < slope && slope <= 0.0; };
   AnalysisEvent& launch = events[0];
 

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <optional>
 
+#include "analysis/analysis_terms.h"
 #include "analysis/launch_level.h"
+#include "analysis/section_loss.h"
 #include "platform/saturate.h"
 #include "trace/backscatter_field.h"
 #include "trace/least_squares.h"
@@ -35,15 +37,45 @@ int IndexOfStoredTime(std::int32_t timeOfFlight, const SorRecord& record, int co
 
 // Samples after the launch that still belong to its own reflection rather than to the backscatter.
 constexpr int kLaunchReflectionSamples = 10;
+// A launch window reaching no further than this many samples holds too little backscatter to bound
+// the first section's line.
+constexpr int kLaunchWindowReach = 4 * kLaunchReflectionSamples;
 
 // The backscatter of the first section, from the start to the first event behind it (`nextRow`),
 // fitted over the middle half of the section (clear of both events' reflections) and carried back to
-// the start.
-float FirstSectionLevelAt(int start, int nextRow, const SorRecord& record, int count, std::span<const double> samples) {
+// the start. A launch window that lies in the section bounds it at its own end, so that the level
+// stays where it was when the event behind it is deleted.
+float FirstSectionLevelAt(int start, int nextRow, int windowEnd, const SorRecord& record, int count,
+                          std::span<const double> samples) {
   if (StoredKeyEventCount(record.KeyEvents) <= nextRow) return kMissingValue;
-  const int next = IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(nextRow)].TimeOfFlight, record, count);
+  int next = IndexOfStoredTime(record.KeyEvents.Events[static_cast<std::size_t>(nextRow)].TimeOfFlight, record, count);
+  if (LaunchWindowInFirstSection(record, count) && windowEnd - start > kLaunchWindowReach) next = std::min(next, windowEnd);
   const int quarter = (next - start) / 4;
   return LeastSquaresValueAt(start + quarter, next - quarter, start, count, samples);
+}
+
+// The level at the start where the first event stands inside the launch's dead zone, so that no
+// backscatter lies in front of it: the line behind that event (the launch's window where it lies
+// there, else the next event's own), carried back over the event's stored loss and over the section
+// at the band's attenuation. kMissingValue where neither window lies behind the event.
+float LevelCarriedOverFirstEvent(const SorRecord& record, int count, std::span<const double> samples) {
+  const SorKeyEvent& launch = KeyEventRow(record.KeyEvents, 0);
+  const SorKeyEvent& first = KeyEventRow(record.KeyEvents, 1);
+  const int at = IndexOfStoredTime(first.TimeOfFlight, record, count);
+  int a = TimeToIndex(launch.MarkerLocations[2], record);
+  int b = TimeToIndex(launch.MarkerLocations[3], record);
+  if (a < at || a >= b) {
+    if (!WindowInOwnSection(2, record, count)) return kMissingValue;
+    const SorKeyEvent& next = KeyEventRow(record.KeyEvents, 2);
+    a = TimeToIndex(next.MarkerLocations[0], record);
+    b = TimeToIndex(next.MarkerLocations[1], record);
+  }
+  const float behind = LeastSquaresValueAt(a, b, at, count, samples);
+  if (Missing(behind)) return kMissingValue;
+  const std::int64_t span = static_cast<std::int64_t>(first.TimeOfFlight) - std::min(launch.TimeOfFlight, 0);
+  const double sectionKm = DistanceOfTime(static_cast<std::int32_t>(std::clamp<std::int64_t>(span, 0, INT32_MAX)),
+                                          record.FxdParams.GroupIndex);
+  return static_cast<float>(behind - first.SpliceLoss / 1000.0 - BandDefaultAttenuation(TraceBandNm(record)) * sectionKm);
 }
 
 // The level of the backscatter at the start, from the launch's window after it. Where the first
@@ -57,7 +89,13 @@ float LaunchLevel(const SorRecord& record, int count, std::span<const double> sa
   const int start = StartSampleIndex(record, count);
   const int s = IndexOfStoredTime(first.MarkerLocations[launchStored ? 2 : 0], record, count);
   const int e = IndexOfStoredTime(first.MarkerLocations[launchStored ? 3 : 1], record, count);
-  if (s - start <= kLaunchReflectionSamples) return FirstSectionLevelAt(start, launchStored ? 1 : 0, record, count, samples);
+  if (s - start <= kLaunchReflectionSamples || !LaunchWindowInFirstSection(record, count)) {
+    const bool firstInDeadZone =
+        launchStored && StoredKeyEventCount(record.KeyEvents) > 1 &&
+        IndexOfStoredTime(KeyEventRow(record.KeyEvents, 1).TimeOfFlight, record, count) - start <= DeadZoneSamplesAfter(record);
+    if (firstInDeadZone) return LevelCarriedOverFirstEvent(record, count, samples);
+    return FirstSectionLevelAt(start, launchStored ? 1 : 0, e, record, count, samples);
+  }
   if (s != e) return LeastSquaresValueAt(s, e, start, count, samples);
   double base = samples[static_cast<std::size_t>(s)];
   const int wavelength = NominalWavelengthNm(record.FxdParams.ActualWavelength);
@@ -110,45 +148,48 @@ int StartSampleIndex(const SorRecord& record, int count) {
   return IndexOfStoredTime(std::min(first, 0), record, std::max(count, 0));
 }
 
-float StoredCumulativeLoss(int row, const SorRecord& record) {
-  const int stored = StoredKeyEventCount(record.KeyEvents);
-  if (row < 0 || row >= stored || IsLaunchEvent(row, record) || IsBehindEnd(row, record)) return kMissingValue;
-  const std::int32_t groupIndex = record.FxdParams.GroupIndex;
-  double loss = 0.0;
-  // The first section runs from the start (the user's zero, or a launch before it) to key event 0.
-  std::int64_t previousTime = std::min(record.KeyEvents.Events[0].TimeOfFlight, 0);
-  for (int i = 0; i <= row; ++i) {
-    const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(i)];
-    const std::int64_t span = static_cast<std::int64_t>(event.TimeOfFlight) - previousTime;
-    if (span < 0) return kMissingValue;
-    if (span > 0) {
-      // A section with length but no stored slope has no known loss.
-      if (event.Slope <= 0) return kMissingValue;
-      loss += event.Slope / 1000.0 * DistanceOfTime(lumivane::RoundToInt32(static_cast<double>(span)), groupIndex);
-    }
-    if (i < row) loss += event.SpliceLoss / 1000.0;
-    previousTime = event.TimeOfFlight;
-  }
-  return static_cast<float>(loss);
+float LaunchOwnLoss(const SorRecord& record) {
+  return MeasuresFromTrace(record) ? 0.0f : KeyEventRow(record.KeyEvents, 0).SpliceLoss / 1000.0f;
 }
 
-float StoredCumulativeLossAt(std::int32_t time, const SorRecord& record) {
+float LossBeforeSection(int row, const SorRecord& record, int pointCount, std::span<const double> samples,
+                        double fibreLengthKm) {
+  if (row <= 0) return 0.0f;
+  if (IsLaunchEvent(row - 1, record)) return LaunchOwnLoss(record);
+  const float reading = GetEventLoss(row - 1, kSorFileKind, record, pointCount, samples, fibreLengthKm);
+  return Missing(reading) ? kMissingValue : reading + KeyEventRow(record.KeyEvents, row - 1).SpliceLoss / 1000.0f;
+}
+
+float DerivedCumulativeLoss(int row, const SorRecord& record, int pointCount, std::span<const double> samples,
+                            double fibreLengthKm) {
+  if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || IsLaunchEvent(row, record) || IsBehindEnd(row, record)) {
+    return kMissingValue;
+  }
+  const float before = LossBeforeSection(row, record, pointCount, samples, fibreLengthKm);
+  const float section = SectionLoss(row, record, UsableCount(pointCount, samples), samples);
+  return Missing(before) || Missing(section) ? kMissingValue : before + section;
+}
+
+float DerivedCumulativeLossAt(std::int32_t time, const SorRecord& record, int pointCount,
+                              std::span<const double> samples, double fibreLengthKm) {
   const SorKeyEvents& events = record.KeyEvents;
   const int stored = StoredKeyEventCount(events);
   if (stored == 0) return kMissingValue;
   const std::optional<std::int32_t> end = EndTime(record);
   if (end && time > *end) return kMissingValue;
-  if (time <= std::min(events.Events[0].TimeOfFlight, 0)) return 0.0f;
+  const std::int32_t start = std::min(events.Events[0].TimeOfFlight, 0);
+  if (time <= start) return 0.0f;
   int next = 0;
   while (next < stored && events.Events[static_cast<std::size_t>(next)].TimeOfFlight < time) ++next;
-  // Past the last event no section, and so no slope, is stored.
+  // Past the last event no section is known.
   if (next == stored) return kMissingValue;
-  const SorKeyEvent& event = events.Events[static_cast<std::size_t>(next)];
-  const float atNext = StoredCumulativeLoss(next, record);
-  if (Missing(atNext)) return kMissingValue;
+  const float atNext = DerivedCumulativeLoss(next, record, pointCount, samples, fibreLengthKm);
+  const float section = SectionLoss(next, record, UsableCount(pointCount, samples), samples);
+  if (Missing(atNext) || Missing(section)) return kMissingValue;
   // The rest of the section up to the next event has not been lost yet.
-  const std::int32_t rest = event.TimeOfFlight - time;
-  return static_cast<float>(atNext - event.Slope / 1000.0 * DistanceOfTime(rest, record.FxdParams.GroupIndex));
+  const double from = next == 0 ? start : events.Events[static_cast<std::size_t>(next - 1)].TimeOfFlight;
+  const double to = events.Events[static_cast<std::size_t>(next)].TimeOfFlight;
+  return static_cast<float>(atNext - section * (to - time) / (to - from));
 }
 
 float GetLsaSpliceLoss(int markerSet, const MarkerState& markers, int count, std::span<const double> samples) {
@@ -230,9 +271,13 @@ float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& r
   }
   if (!MeasuresFromTrace(record)) {
     const float distance = GetDistance_Position(at, kSorFileKind, record, fibreLengthKm);
-    return StoredCumulativeLossAt(DistanceToFileTime(distance, record), record);
+    return DerivedCumulativeLossAt(DistanceToFileTime(distance, record), record, count, samples, fibreLengthKm);
   }
   return MeasuredLossAt(at, windowStart, windowEnd, record, count, samples, fibreLengthKm);
+}
+
+bool MeasuredOnTrace(int row, const SorRecord& record, int pointCount) {
+  return MeasuresFromTrace(record) && WindowInOwnSection(row, record, pointCount);
 }
 
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
@@ -242,11 +287,11 @@ float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int 
       IsLaunchEvent(row, record) || IsBehindEnd(row, record)) {
     return kMissingValue;
   }
-  const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
   // Files that store no windows leave every location at 0: without the launch's there is no level
-  // to count from, and without the event's none at the event; its loss follows from what the file
-  // stores of the events before it.
-  if (!MeasuresFromTrace(record) || !StoresLossWindows(event)) return StoredCumulativeLoss(row, record);
+  // to count from. An event without a window of its own, or with one that measures another piece of
+  // fibre, has no level either: its loss follows from the event before it and the section between.
+  if (!MeasuredOnTrace(row, record, count)) return DerivedCumulativeLoss(row, record, count, samples, fibreLengthKm);
+  const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
   return MeasuredLossAt(IndexOfStoredTime(event.TimeOfFlight, record, count), TimeToIndex(event.MarkerLocations[0], record),
                         TimeToIndex(event.MarkerLocations[1], record), record, count, samples, fibreLengthKm);
 }

@@ -56,24 +56,41 @@ bool IsBehindEnd(int row, const SorRecord& record);
 /// event 0 when it lies before the zero (a first event behind the zero does not move the start).
 int StartSampleIndex(const SorRecord& record, int count);
 
-/// Cumulative loss from the start to key event `row` as the file stores it: the splice losses of
-/// the events before it and the slopes over the sections up to it; kMissingValue for the launch,
-/// behind the end and when a section with length has no slope.
-float StoredCumulativeLoss(int row, const SorRecord& record);
+/// The launch's own loss as the readings behind it count it: its stored loss where losses are
+/// summed from the file; 0 where levels are measured on the trace, which start behind it.
+float LaunchOwnLoss(const SorRecord& record);
 
-/// StoredCumulativeLoss at a time of the file (0.1 ns from the user's zero) between events: 0 at or
-/// before the start, kMissingValue behind the end and past the last event.
-float StoredCumulativeLossAt(std::int32_t time, const SorRecord& record);
+/// The loss up to where the section before key event `row` starts: the previous event's reading
+/// and its own loss (LaunchOwnLoss after the launch). kMissingValue when the previous reading is
+/// missing.
+float LossBeforeSection(int row, const SorRecord& record, int pointCount, std::span<const double> samples,
+                        double fibreLengthKm);
+
+/// Cumulative loss to key event `row` from the events before it: LossBeforeSection plus the
+/// SectionLoss before the event; kMissingValue for the launch, behind the end and where either is
+/// missing.
+float DerivedCumulativeLoss(int row, const SorRecord& record, int pointCount, std::span<const double> samples,
+                            double fibreLengthKm);
+
+/// DerivedCumulativeLoss at a time of the file (0.1 ns from the user's zero) between events, the
+/// section's loss shared out along it: 0 at or before the start, kMissingValue behind the end and
+/// past the last event.
+float DerivedCumulativeLossAt(std::int32_t time, const SorRecord& record, int pointCount,
+                              std::span<const double> samples, double fibreLengthKm);
 
 /// Cumulative loss from the launch to sample `x`: the line through the window `windowStart` ..
 /// `windowEnd` before it at `x` less the launch level, or, where the file gives the launch no window,
-/// StoredCumulativeLossAt its time; on an event's own sample, GetEventLoss of that event. 0 at or
+/// DerivedCumulativeLossAt its time; on an event's own sample, GetEventLoss of that event. 0 at or
 /// before the start; kMissingValue behind the end and when a level cannot be measured.
 float CumulativeLossAt(int x, int windowStart, int windowEnd, const SorRecord& record, int pointCount,
                        std::span<const double> samples, double fibreLengthKm);
 
+/// Whether key event `row`'s reading is measured on the trace: the file gives the launch a window
+/// and the event a window in its own section.
+bool MeasuredOnTrace(int row, const SorRecord& record, int pointCount);
+
 /// Cumulative loss to key event `row`: the line through its stored window before it, at the event,
-/// less the launch level, or StoredCumulativeLoss where the file stores no windows for the launch or
-/// the event; kMissingValue for the launch and behind the end.
+/// less the launch level where MeasuredOnTrace, else DerivedCumulativeLoss; kMissingValue for the
+/// launch and behind the end.
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm);

@@ -109,8 +109,9 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     }
     const EventRow& previous = rows[i - 1];
     row.SectionLength = distance - TimeToDistance(events[i - 1].TimeOfFlight, record);
-    row.SectionLoss = SectionLossOf(row.CumulativeLoss, previous.CumulativeLoss, previous.SpliceLoss,
-                                    IsLaunchEvent(i - 1, record));
+    const bool afterLaunch = IsLaunchEvent(i - 1, record);
+    row.SectionLoss = SectionLossOf(row.CumulativeLoss, previous.CumulativeLoss,
+                                    afterLaunch ? LaunchOwnLoss(record) : previous.SpliceLoss, afterLaunch);
   }
 
   if (eventCount < 2 || IsBehindEnd(1, record)) return;

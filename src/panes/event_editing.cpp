@@ -58,34 +58,35 @@ void SetText(char16_t* field, std::size_t capacity, std::u16string_view text) {
   std::copy_n(text.begin(), std::min(text.size(), capacity - 1), field);
 }
 
-// Where the cumulative loss of key event `row` follows from the stored values, its stored slope is
+// The cumulative loss key event `row` reads on the document's trace.
+float EventLoss(const COtdrDoc& doc, int row) {
+  return GetEventLoss(row, kSorFileKind, doc.m_SorRecord, doc.m_nPointCount, doc.m_DbSamples.Values, doc.m_dFibreLengthKm);
+}
+
+// Where the cumulative loss of key event `row` follows from the event before it, its stored slope is
 // refitted so that the loss stays `kept`: an edit before it moves no loss out of the fibre (a
 // deleted event's loss is still in the section that takes its place, an added event's was already
-// in the section it splits). A section whose loss was unknown, or that would have to gain, has no
-// slope (0): the losses behind it stay unknown rather than move.
-void KeepStoredCumulativeLoss(SorRecord& record, int row, float kept) {
+// in the section it splits; a deleted gainer's gain stays as a negative slope). A section whose loss
+// was unknown stores no slope (0): the trace gives its loss where it can.
+void KeepCumulativeLoss(COtdrDoc& doc, int row, float kept) {
+  SorRecord& record = doc.m_SorRecord;
   if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || IsLaunchEvent(row, record) ||
-      IsBehindEnd(row, record)) {
+      IsBehindEnd(row, record) || MeasuredOnTrace(row, record, doc.m_nPointCount)) {
     return;
   }
+  const float before =
+      LossBeforeSection(row, record, doc.m_nPointCount, doc.m_DbSamples.Values, doc.m_dFibreLengthKm);
+  // Unknown before the section: the losses behind it are unknown whatever it stores.
+  if (IsMissingValue(before)) return;
   SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
-  if (MeasuresFromTrace(record) && StoresLossWindows(event)) return;
-  float before = 0.0f;
-  std::int64_t from = std::min(record.KeyEvents.Events[0].TimeOfFlight, 0);
-  if (row > 0) {
-    const SorKeyEvent& previous = record.KeyEvents.Events[static_cast<std::size_t>(row - 1)];
-    const float previousLoss = IsLaunchEvent(row - 1, record) ? 0.0f : StoredCumulativeLoss(row - 1, record);
-    // Unknown before the section: the losses behind it are unknown whatever it stores.
-    if (IsMissingValue(previousLoss)) return;
-    before = previousLoss + previous.SpliceLoss / 1000.0f;
-    from = previous.TimeOfFlight;
-  }
+  const std::int64_t from = row > 0 ? record.KeyEvents.Events[static_cast<std::size_t>(row - 1)].TimeOfFlight
+                                    : std::min(record.KeyEvents.Events[0].TimeOfFlight, 0);
   const std::int64_t span = event.TimeOfFlight - from;
   if (span <= 0 || span > INT32_MAX) return;
   const double length = DistanceOfTime(static_cast<std::int32_t>(span), record.FxdParams.GroupIndex);
   const double slope = (static_cast<double>(kept) - before) / length * 1000.0;
-  event.Slope = !IsMissingValue(kept) && std::isfinite(slope) && slope >= 0.5
-                    ? lumivane::RoundToInt16(std::min<double>(slope, INT16_MAX))
+  event.Slope = !IsMissingValue(kept) && std::isfinite(slope)
+                    ? lumivane::RoundToInt16(std::clamp<double>(slope, INT16_MIN, INT16_MAX))
                     : 0;
 }
 
@@ -115,14 +116,21 @@ bool DeleteEvent(COtdrDoc& doc, int r) {
   // A stale row would shorten the list by a real event.
   if (r < 0 || r >= count) return false;
   const bool linkChanged = r == 0 || r == doc.m_nEndEventRow;
-  const float followingLoss = StoredCumulativeLoss(r + 1, doc.m_SorRecord);
+  const float followingLoss = EventLoss(doc, r + 1);
+  const bool followingWindowRead = MeasuredOnTrace(r + 1, doc.m_SorRecord, doc.m_nPointCount);
   for (int i = r; i < count - 1; ++i) {
     keys.Events[i] = keys.Events[i + 1];
     --keys.Events[i].EventNumber;
   }
   keys.Events.resize(static_cast<std::size_t>(count - 1));
   keys.KeyEventCount = static_cast<std::int16_t>(count - 1);
-  KeepStoredCumulativeLoss(doc.m_SorRecord, r, followingLoss);
+  // A window the following event stored over fibre outside its section (the deleted event's, or
+  // further back) now lies in the merged section, yet still measures other fibre: it stays unread.
+  if (!followingWindowRead && MeasuredOnTrace(r, doc.m_SorRecord, doc.m_nPointCount)) {
+    keys.Events[static_cast<std::size_t>(r)].MarkerLocations[0] = 0;
+    keys.Events[static_cast<std::size_t>(r)].MarkerLocations[1] = 0;
+  }
+  KeepCumulativeLoss(doc, r, followingLoss);
 
   auto& losses = doc.m_SorRecord.UserName.EventLossTable;
   const int rowsBefore = RowCount(doc);
@@ -230,17 +238,17 @@ void InsertEvent(COtdrDoc& doc, const AddEventProposal& p) {
   // The loss table is shorter than the key events; an event beyond it has no entry.
   if (m < kSorLossTableSize) losses[m] = StoredThousandths(static_cast<double>(known(p.cumulativeLoss)) * 1000.0);
 
-  const float followingLoss = StoredCumulativeLoss(m, record);
+  const float followingLoss = EventLoss(doc, m);
   keys.Events.resize(static_cast<std::size_t>(count));
   keys.Events.insert(keys.Events.begin() + m, event);
   keys.KeyEventCount = static_cast<std::int16_t>(count + 1);
   for (int i = 0; i <= count; ++i) keys.Events[i].EventNumber = static_cast<std::int16_t>(i);
-  KeepStoredCumulativeLoss(record, m + 1, followingLoss);
+  KeepCumulativeLoss(doc, m + 1, followingLoss);
   FollowEventRows(doc, g_DisplayState, m, 1);
 
   if (p.type == kEventEnd) {
     keys.EndToEndMarker2 = t;
-    const float loss = GetEventLoss(m, kSorFileKind, record, doc.m_nPointCount, doc.m_DbSamples.Values, doc.m_dFibreLengthKm);
+    const float loss = EventLoss(doc, m);
     if (!IsMissingValue(loss)) keys.EndToEndLoss = StoredThousandths(static_cast<double>(loss) * 1000.0);
   }
   BuildLinkSummary(kSorFileKind, record, doc.m_LinkSummary, doc.m_nPointCount, doc.m_dFibreLengthKm,

@@ -240,7 +240,8 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
   AddKeyEvent(*record, 0, "1F9999", {0, 0, 20, 900, 0});
   AddKeyEvent(*record, 1000, "0F9999", {500, 900, 1100, 1400, 1000}).SpliceLoss = 200;
   AddKeyEvent(*record, 2000, "0F9999", {1500, 1900, 2100, 2400, 2000}).SpliceLoss = 300;
-  AddKeyEvent(*record, 2600, "0F9999", {2500, 2400, 2700, 2800, 2600}).SpliceLoss = 100;  // a window with no line
+  // A window with no line is none: the row follows from the one before, its loss and the flat trace.
+  AddKeyEvent(*record, 2600, "0F9999", {2500, 2400, 2700, 2800, 2600}).SpliceLoss = 100;
   AddKeyEvent(*record, 3500, "1E9999", {3100, 3400, 3600, 3700, 3500});
   auto model = NewModel();
   BuildTable(*record, *model);
@@ -252,8 +253,8 @@ TEST(BuildEventTable, ChainsSectionLossesAndLevelsThroughMissingValues) {
       {kMissingValue, 0.0f, -3.0f},
       {0.0f, 0.0f, -3.0f},
       {0.5f, 0.3f, -3.5f},  // 0.5 - 0 - 0.2
-      {kMissingValue, kMissingValue, kMissingValue},
-      {1.25f, kMissingValue, -4.25f},  // nothing is derived from the missing loss before
+      {0.8f, 0.0f, -3.8f},    // 0.5 + 0.3 + nothing lost along the flat section
+      {1.25f, 0.35f, -4.25f},  // 1.25 - 0.8 - 0.1
   };
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     SCOPED_TRACE(i);
@@ -349,9 +350,10 @@ TEST(BuildEventTable, WithoutAnEndEventDistancesToEndRunToTheLastSample) {
   EXPECT_NEAR(model->m_EventRows[1].DistanceToEnd, 500 * kKmPerSample, 1e-5);
 }
 
-TEST(BuildEventTable, EventsWithoutStoredWindowsHaveNoCumulativeOrSectionLoss) {
-  // Files that store no windows: no level of their own, so no cumulative loss, and no section loss
-  // derived from it (never the previous splice loss negated).
+TEST(BuildEventTable, EventsWithoutStoredWindowsOrSlopesTakeTheirSectionsFromTheTrace) {
+  // Files that store neither windows nor slopes: the stored losses add up (the launch's among them)
+  // and the trace gives each section's loss, none on this flat trace; a section loss is never the
+  // previous splice loss negated.
   auto record = MakeTraceRecord(4000);
   AddKeyEvent(*record, 0, "1F9999").SpliceLoss = 168;
   AddKeyEvent(*record, 1000, "1F9999").SpliceLoss = 791;
@@ -359,10 +361,11 @@ TEST(BuildEventTable, EventsWithoutStoredWindowsHaveNoCumulativeOrSectionLoss) {
   AddKeyEvent(*record, 3000, "1E9999");
   auto model = NewModel();
   BuildTable(*record, *model);
+  const float cumulative[] = {0.168f, 0.959f, 1.004f};
   for (int i = 1; i < 4; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(model->m_EventRows[i].CumulativeLoss, kMissingValue);
-    EXPECT_EQ(model->m_EventRows[i].SectionLoss, kMissingValue);
+    EXPECT_NEAR(model->m_EventRows[i].CumulativeLoss, cumulative[i - 1], 1e-5);
+    EXPECT_NEAR(model->m_EventRows[i].SectionLoss, 0.0f, 1e-5);
   }
 }
 

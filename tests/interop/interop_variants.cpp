@@ -1,6 +1,7 @@
 #include "interop_variants.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -44,8 +45,11 @@ bool MarkerPastEnd(SorRecord& record) {
   return true;
 }
 
+// An instrument that stores no Start row counts no loss at the zero: the loss the Start row held
+// leaves the link's stored total with it.
 bool NoStart(SorRecord& record) {
   if (!HasStart(record) || StoredKeyEventCount(record.KeyEvents) < 3) return false;
+  if (record.KeyEvents.EndToEndLoss != 0) record.KeyEvents.EndToEndLoss -= Rows(record).front().SpliceLoss;
   Rows(record).erase(record.KeyEvents.Events.begin());
   Renumber(record);
   return true;
@@ -59,10 +63,24 @@ bool NoEnd(SorRecord& record) {
   return true;
 }
 
+// The fibre from the launch to the End as one section: the End's slope is what the sections and
+// events between lost over its length, as an instrument that found no other event stores it.
+std::int16_t SlopeOverLink(const std::vector<SorKeyEvent>& rows, std::size_t end, std::int32_t groupIndex) {
+  double loss = 0.0;
+  for (std::size_t i = 1; i <= end; ++i) {
+    const double section = DistanceOfTime(rows[i].TimeOfFlight - rows[i - 1].TimeOfFlight, groupIndex);
+    if (rows[i].Slope <= 0 && section > 0.0) return rows[end].Slope;
+    loss += rows[i].Slope * section + (i < end ? rows[i].SpliceLoss : 0);
+  }
+  const double length = DistanceOfTime(rows[end].TimeOfFlight - rows[0].TimeOfFlight, groupIndex);
+  return length > 0.0 ? static_cast<std::int16_t>(std::lround(loss / length)) : rows[end].Slope;
+}
+
 bool LaunchAndEnd(SorRecord& record) {
   const std::int32_t end = EndEventRowOf(record);
   if (!HasStart(record) || end == kNoEndEventRow || end < 2) return false;
   auto& rows = Rows(record);
+  rows[static_cast<std::size_t>(end)].Slope = SlopeOverLink(rows, static_cast<std::size_t>(end), record.FxdParams.GroupIndex);
   rows = {rows.front(), rows[static_cast<std::size_t>(end)]};
   Renumber(record);
   return true;
@@ -90,6 +108,30 @@ bool ZeroMovedIn(SorRecord& record) {
   return true;
 }
 
+// The slope of the section from the start to the first event behind it (the first event but the
+// launch) taken out, as instruments leave it where that section lies in the launch's dead zone.
+bool FirstSectionNoSlope(SorRecord& record) {
+  const std::size_t first = HasStart(record) ? 1 : 0;
+  auto& rows = Rows(record);
+  if (rows.size() <= first || rows[first].Slope == 0) return false;
+  rows[first].Slope = 0;
+  return true;
+}
+
+// The End's window before it moved onto the window of the event in front of it: a window that
+// measures another piece of fibre, as one instrument writes it.
+bool EndWindowBeforePrevious(SorRecord& record) {
+  const std::int32_t end = EndEventRowOf(record);
+  if (end == kNoEndEventRow || end < 1) return false;
+  auto& rows = Rows(record);
+  const SorKeyEvent& previous = rows[static_cast<std::size_t>(end - 1)];
+  if (previous.MarkerLocations[0] >= previous.MarkerLocations[1]) return false;
+  SorKeyEvent& last = rows[static_cast<std::size_t>(end)];
+  last.MarkerLocations[0] = previous.MarkerLocations[0];
+  last.MarkerLocations[1] = previous.MarkerLocations[1];
+  return true;
+}
+
 struct NamedVariant {
   const char* name;
   Variant change;
@@ -103,6 +145,8 @@ NamedVariant Named(InteropVariant variant) {
     case InteropVariant::kLaunchAndEnd: return {"launch and end", LaunchAndEnd};
     case InteropVariant::kNoWindows: return {"no windows", NoWindows};
     case InteropVariant::kZeroMovedIn: return {"zero 547 m in", ZeroMovedIn};
+    case InteropVariant::kFirstSectionNoSlope: return {"first section without slope", FirstSectionNoSlope};
+    case InteropVariant::kEndWindowBeforePrevious: return {"end window before the previous event", EndWindowBeforePrevious};
   }
   return {"", [](SorRecord&) { return false; }};
 }

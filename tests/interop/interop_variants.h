@@ -9,11 +9,13 @@ namespace lumivane::test {
 /// A valid change of a file as other instruments write it.
 enum class InteropVariant {
   kMarker2PastEnd,  // end-to-end marker 2 a few time units past the End event
-  kNoStart,         // the Start row taken out
+  kNoStart,         // the Start row taken out, and its loss out of the stored Total Loss
   kNoEnd,           // the End event's code says found: the file stores no End
-  kLaunchAndEnd,    // only the launch and the End
+  kLaunchAndEnd,    // only the launch and the End, the End's slope over the whole link
   kNoWindows,       // every loss-window location 0
   kZeroMovedIn,     // the user's zero 547 m further in, every time moved with it
+  kFirstSectionNoSlope,       // the section from the start to the first event stores no slope
+  kEndWindowBeforePrevious,   // the End's window lies before the event in front of it
 };
 
 /// Writes, for every ".sor" file of `sourceDir` and every one of `variants` that applies to it, the

@@ -55,7 +55,8 @@ void ExpectEveryInteropTestHolds(const std::vector<InteropVariant>& variants, co
 TEST(InteropVariants, EveryInteropTestHoldsOnValidVariantsOfTheSamples) {
   SKIP_WITHOUT_SAMPLES();
   ExpectEveryInteropTestHolds({InteropVariant::kMarker2PastEnd, InteropVariant::kNoStart, InteropVariant::kNoEnd,
-                               InteropVariant::kLaunchAndEnd, InteropVariant::kNoWindows, InteropVariant::kZeroMovedIn},
+                               InteropVariant::kLaunchAndEnd, InteropVariant::kNoWindows, InteropVariant::kZeroMovedIn,
+                               InteropVariant::kFirstSectionNoSlope, InteropVariant::kEndWindowBeforePrevious},
                               "*");
 }
 

@@ -501,11 +501,19 @@ class PanesAndPagesInterop : public ::testing::Test {
     return text.substr(from, gap - from);
   }
 
-  // The text of the Multi Trace cell of `name`: from its file line to the next cell's.
+  // The text of the Multi Trace cell of `name`: from its file line to the next cell's. A long name
+  // breaks over lines in the cell's title: names compare without their blanks and line breaks.
   static std::string CellOf(const std::string& text, const std::string& name) {
-    const std::size_t from = text.find("File : " + name);
-    if (from == std::string::npos) return {};
-    return text.substr(from, text.find("File : ", from + 1) - from);
+    const auto unbroken = [](std::string s) {
+      std::erase_if(s, [](char c) { return c == ' ' || c == '\n'; });
+      return s;
+    };
+    const std::string title = unbroken("File : " + name);
+    for (std::size_t from = text.find("File : "); from != std::string::npos; from = text.find("File : ", from + 1)) {
+      std::string cell = text.substr(from, text.find("File : ", from + 1) - from);
+      if (unbroken(cell).starts_with(title)) return cell;
+    }
+    return {};
   }
 
   void Count(const std::string& layout, const std::string& what, const std::string& pane, const std::string& page) {

@@ -448,12 +448,12 @@ TEST_F(EventEditingTest, AddEventProposesThePanesCumulativeLossAtTheMarker) {
 // Without windows the cumulative losses follow from the stored losses and slopes; an edit keeps the
 // loss of the fibre after it: a deleted event's loss is still in the section that replaces it, an
 // added event's was already in the section it splits. The End row keeps agreeing with Total Loss.
+// A section without a slope is measured on the trace, so the losses behind it are known too.
 TEST_F(EventEditingTest, WithoutWindowsAnEditKeepsTheCumulativeLossOfTheEventsAfterIt) {
   const struct {
     const char* what;
     std::function<void(COtdrDoc&)> edit;
     int splice, end;  // rows after the edit
-    bool unknown = false;  // the merged section's loss is unknown: so are the losses behind it
   } cases[] = {
       {"delete the connector", [](COtdrDoc& d) { ASSERT_TRUE(DeleteEvent(d, 1)); }, 1, 2},
       {"delete the connector after a section without a slope",
@@ -461,7 +461,7 @@ TEST_F(EventEditingTest, WithoutWindowsAnEditKeepsTheCumulativeLossOfTheEventsAf
          d.m_SorRecord.KeyEvents.Events[1].Slope = 0;
          ASSERT_TRUE(DeleteEvent(d, 1));
        },
-       1, 2, true},
+       1, 2},
       {"add an event on the fibre",
        [](COtdrDoc& d) {
          d.m_MarkerState.MarkerA = 3500;
@@ -481,15 +481,27 @@ TEST_F(EventEditingTest, WithoutWindowsAnEditKeepsTheCumulativeLossOfTheEventsAf
     ASSERT_NEAR(splice, 0.5 + 0.2 * 5000 * kKmPerSample, 1e-4);
     c.edit(*d);
     for (const auto& [row, kept] : {std::pair{c.splice, splice}, std::pair{c.end, end}}) {
-      const float now = d->m_EventRows[static_cast<std::size_t>(row)].CumulativeLoss;
-      if (c.unknown) {
-        EXPECT_EQ(now, kMissingValue) << row;
-      } else {
-        EXPECT_NEAR(now, kept, 0.0006) << row;
-      }
+      EXPECT_NEAR(d->m_EventRows[static_cast<std::size_t>(row)].CumulativeLoss, kept, 0.0006) << row;
     }
     EXPECT_EQ(d->m_nEndEventRow, c.end);
   }
+}
+
+// The End stores the splice's window, over the fibre in front of the splice: it measures other fibre
+// and is not read. Deleting the splice does not bring it into use (it would miss the splice's step
+// the trace still holds): the End keeps its loss, to the merged section's stored slope.
+TEST_F(EventEditingTest, DeletingAnEventLeavesAWindowOverOtherFibreUnread) {
+  auto& keys = doc->m_SorRecord.KeyEvents.Events;
+  keys[3].MarkerLocations[0] = keys[2].MarkerLocations[0];
+  keys[3].MarkerLocations[1] = keys[2].MarkerLocations[1];
+  eventtest::Rebuild(*doc);
+  const float end = doc->m_EventRows[3].CumulativeLoss;
+  ASSERT_NEAR(end, 0.8 + 0.2 * 8000 * kKmPerSample, 0.002);
+  ASSERT_TRUE(DeleteEvent(*doc, 2));
+  const double mergedKm = 6000 * kKmPerSample;
+  EXPECT_NEAR(doc->m_EventRows[2].CumulativeLoss, end, 0.0005 * mergedKm + 1e-4);
+  EXPECT_EQ(keys[2].MarkerLocations[0], 0);
+  EXPECT_EQ(keys[2].MarkerLocations[1], 0);
 }
 
 // Adding or deleting an event keeps the link ORL the file stores unless the link's start or end moves.

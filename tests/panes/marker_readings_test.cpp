@@ -123,9 +123,11 @@ TEST_F(MarkerReadingsTest, LaunchLevelOfTheCumulativeLoss) {
       {50, 50, 13100, 2.6003 - (2.1003 - 0.16)},
       {50, 50, 16250, 2.6003 - 2.1003},
       {50, 50, 1310, 2.6003 - (2.1003 - 0.16)},  // whole-nanometre field
-      {1000, 1000, 15500, 2.6003 - (4.0003 - 2.2)},
-      {4000, 4000, 15500, 2.6003 - (4.0003 - 2.2)},
-      // A window starting in the launch's reflection, or before the trace: the first section's line.
+      {400, 400, 15500, 2.6003 - (2.8003 - 0.88)},
+      // A window starting in the launch's reflection, before the trace, or outside the first section
+      // (behind the splice at sample 500, or past the trace): the first section's line.
+      {1000, 1000, 15500, 0.6},
+      {4000, 4000, 15500, 0.6},
       {0, 50, 15500, 0.6},
       {-5, -5, 15500, 0.6},
       {-20, 50, 15500, 0.6},
