@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "analysis/analysis_terms.h"
 #include "analysis/slope_departure.h"
@@ -16,6 +18,8 @@ constexpr int kCloseGap = 20;          // events closer than this share their ga
 constexpr int kVirtualEventDistance = 100;
 // A run is one step when one pulse length of it holds at least this share of its change.
 constexpr double kStepShare = 0.5;
+// Pulse lengths of trace each side that place a step.
+constexpr int kPlacementPulses = 3;
 
 // Pulse length in samples for the slope-change scan, at least 5.
 int ScanPulseSamples(std::span<const TracePoint> points, int pulseWidth) {
@@ -55,18 +59,56 @@ double NoiseAllowance(const NoiseWindowTable& noiseWindows, int sample, double l
 // pulse length in power, however deep it falls in dB.
 double PowerAt(std::span<const TracePoint> points, long long i) { return std::pow(10.0, LevelAt(points, i) / 5.0); }
 
+// A step placed in a run: where it starts and the loss the trace shows across it.
+struct PlacedStep {
+  int at = 0;
+  double loss = 0.0;
+};
+
+// Where in the run [s, o] the level steps by the most between the stretches a few pulse lengths
+// wide on either side of one `transition`: noise correlated over a pulse moves the steepest single
+// pulse length around, the means over several pulse lengths far less. The stretches are as wide
+// as the gap [from, to] allows on both sides alike, so the fibre's slope `bs` (dB/km) adds the same
+// to every place and is taken off the loss; none when the gap leaves less than one pulse length
+// each side.
+std::optional<PlacedStep> StepPlacement(std::span<const TracePoint> points, int s, int o, int transition,
+                                        int from, int to, double sign, double bs) {
+  const int width = std::min({kPlacementPulses * transition, s - from, to - o});
+  const int last = o - transition;
+  if (width < transition || last < s) return std::nullopt;
+  const int begin = s - width;
+  std::vector<double> sum(static_cast<std::size_t>(o + width - begin + 2), 0.0);
+  for (int i = begin; i <= o + width; ++i) {
+    sum[static_cast<std::size_t>(i - begin + 1)] = sum[static_cast<std::size_t>(i - begin)] + LevelAt(points, i);
+  }
+  auto total = [&](int a, int b) {  // levels a..b-1
+    return sum[static_cast<std::size_t>(b - begin)] - sum[static_cast<std::size_t>(a - begin)];
+  };
+  PlacedStep placed{s, -HUGE_VAL};
+  for (int k = s; k <= last; ++k) {
+    const double step = sign * (total(k - width, k) - total(k + transition + 1, k + transition + 1 + width));
+    if (step > placed.loss) placed = {k, step};
+  }
+  placed.loss = sign * placed.loss / width + bs * (width + transition + 1) * SampleSpacing(points);
+  return placed;
+}
+
 // The run [s, o] less what the stretch slopes reach beyond the change. Where the noise decides, a
 // run may last well beyond its change, and a weak change departs only once the stretch takes in
 // most of it: a step starts where the power drops (or rises) most over one `transition` (a pulse
 // length), and the run keeps at least that transition and what the stretch leaves of it behind,
 // so the loss windows at its ends start outside the change. A long fall is no step: its run keeps
-// where it departs. The run stays within the gap [from, to].
+// where it departs. A run the slopes alone decide starts at its step only where the trace shows a
+// loss beyond `allowance` there and the steepest pulse length lies within a pulse length of it; its
+// end stays. The run stays within the gap [from, to].
 std::pair<int, int> TrimmedRun(std::span<const TracePoint> points, int s, int o, const SlopeDeparture& departure,
-                               int transition, int from, int to) {
+                               int transition, int from, int to, double bs, double allowance) {
   const int reachStart = departure.StretchReach(s);
   const int reachEnd = departure.StretchReach(o);
-  if (reachStart == 0 && reachEnd == 0) return {s, std::max(o, s + 1)};
+  const bool stretched = reachStart != 0 || reachEnd != 0;
+  const std::pair<int, int> whole{s + reachStart, std::max(o - reachEnd, s + reachStart + 1)};
   if (o - s <= transition) {
+    if (!stretched) return whole;
     const int first = std::clamp((s + o - transition) / 2, from, s);
     return {first, std::max(std::min(first + transition, to), first + 1)};
   }
@@ -81,8 +123,14 @@ std::pair<int, int> TrimmedRun(std::span<const TracePoint> points, int s, int o,
       best = k;
     }
   }
-  if (bestDrop < kStepShare * sign * change) return {s + reachStart, std::max(o - reachEnd, s + reachStart + 1)};
-  return {best, std::max(best + transition, o - reachEnd)};
+  if (bestDrop < kStepShare * sign * change) return whole;
+  const std::optional<PlacedStep> placed = StepPlacement(points, s, o, transition, from, to, sign, bs);
+  if (!stretched) {
+    const bool clear = placed && std::fabs(placed->loss) > allowance && std::abs(placed->at - best) <= transition;
+    return clear ? std::pair{placed->at, o} : whole;
+  }
+  const int at = placed ? placed->at : best;
+  return {at, std::max(at + transition, o - reachEnd)};
 }
 
 AnalysisEvent EventFromSlopeChange(const SlopeChangeCandidate& change) {
@@ -154,7 +202,7 @@ int DetectSlopeChanges(std::span<const TracePoint> points, int from, int to,
     const double excess = (level(s) - level(o)) + bs * (DistanceAt(points, o) - DistanceAt(points, s));
     const double allowance = NoiseAllowance(noiseWindows, s, level(s), reference, foundSoFar + added);
     if (o - s > 10 && std::fabs(excess) > allowance && added < static_cast<int>(output.size())) {
-      const auto [first, last] = TrimmedRun(points, s, o, departure, transition, from, e);
+      const auto [first, last] = TrimmedRun(points, s, o, departure, transition, from, e, bs, allowance);
       output[static_cast<std::size_t>(added)] =
           SlopeChangeCandidate{first, last, static_cast<float>(DistanceAt(points, first)), {0, first, last, 0, 0}};
       if (foundSoFar + ++added >= kMaxSlopeChangeCandidates) return added;
