@@ -152,12 +152,51 @@ float LaunchOwnLoss(const SorRecord& record) {
   return MeasuresFromTrace(record) ? 0.0f : KeyEventRow(record.KeyEvents, 0).SpliceLoss / 1000.0f;
 }
 
+namespace {
+
+// The loss past key event `row` given its reading: the reading and the event's own loss, or
+// LaunchOwnLoss past the launch.
+float LossPastEvent(int row, float reading, const SorRecord& record) {
+  if (IsLaunchEvent(row, record)) return LaunchOwnLoss(record);
+  return Missing(reading) ? kMissingValue : reading + KeyEventRow(record.KeyEvents, row).SpliceLoss / 1000.0f;
+}
+
+float Sum(float before, float section) {
+  return Missing(before) || Missing(section) ? kMissingValue : before + section;
+}
+
+// The readings of the first `rows` key events in one pass: each derived reading builds on the one
+// before it, so a file of many events without windows costs one sweep, not one per row.
+std::vector<float> EventLosses(int rows, std::int32_t fileKind, const SorRecord& record, int pointCount,
+                               std::span<const double> samples, double fibreLengthKm) {
+  std::vector<float> losses(static_cast<std::size_t>(std::max(rows, 0)), kMissingValue);
+  const int count = UsableCount(pointCount, samples);
+  if (fileKind != kSorFileKind || count == 0) return losses;
+  for (int row = 0; row < rows; ++row) {
+    if (IsLaunchEvent(row, record) || IsBehindEnd(row, record)) continue;
+    float& loss = losses[static_cast<std::size_t>(row)];
+    if (MeasuredOnTrace(row, record, count)) {
+      const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
+      loss = MeasuredLossAt(IndexOfStoredTime(event.TimeOfFlight, record, count),
+                            TimeToIndex(event.MarkerLocations[0], record), TimeToIndex(event.MarkerLocations[1], record),
+                            record, count, samples, fibreLengthKm);
+      continue;
+    }
+    // An event without a window of its own, or with one that measures another piece of fibre, has
+    // no level: its loss follows from the event before it and the section between.
+    const float before = row == 0 ? 0.0f : LossPastEvent(row - 1, losses[static_cast<std::size_t>(row - 1)], record);
+    loss = Sum(before, SectionLoss(row, record, count, samples));
+  }
+  return losses;
+}
+
+}  // namespace
+
 float LossBeforeSection(int row, const SorRecord& record, int pointCount, std::span<const double> samples,
                         double fibreLengthKm) {
   if (row <= 0) return 0.0f;
-  if (IsLaunchEvent(row - 1, record)) return LaunchOwnLoss(record);
-  const float reading = GetEventLoss(row - 1, kSorFileKind, record, pointCount, samples, fibreLengthKm);
-  return Missing(reading) ? kMissingValue : reading + KeyEventRow(record.KeyEvents, row - 1).SpliceLoss / 1000.0f;
+  return LossPastEvent(row - 1, GetEventLoss(row - 1, kSorFileKind, record, pointCount, samples, fibreLengthKm),
+                       record);
 }
 
 float DerivedCumulativeLoss(int row, const SorRecord& record, int pointCount, std::span<const double> samples,
@@ -165,9 +204,8 @@ float DerivedCumulativeLoss(int row, const SorRecord& record, int pointCount, st
   if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || IsLaunchEvent(row, record) || IsBehindEnd(row, record)) {
     return kMissingValue;
   }
-  const float before = LossBeforeSection(row, record, pointCount, samples, fibreLengthKm);
-  const float section = SectionLoss(row, record, UsableCount(pointCount, samples), samples);
-  return Missing(before) || Missing(section) ? kMissingValue : before + section;
+  return Sum(LossBeforeSection(row, record, pointCount, samples, fibreLengthKm),
+             SectionLoss(row, record, UsableCount(pointCount, samples), samples));
 }
 
 float DerivedCumulativeLossAt(std::int32_t time, const SorRecord& record, int pointCount,
@@ -282,16 +320,11 @@ bool MeasuredOnTrace(int row, const SorRecord& record, int pointCount) {
 
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm) {
-  const int count = UsableCount(pointCount, samples);
-  if (fileKind != kSorFileKind || row < 0 || row >= StoredKeyEventCount(record.KeyEvents) || count == 0 ||
-      IsLaunchEvent(row, record) || IsBehindEnd(row, record)) {
-    return kMissingValue;
-  }
-  // Files that store no windows leave every location at 0: without the launch's there is no level
-  // to count from. An event without a window of its own, or with one that measures another piece of
-  // fibre, has no level either: its loss follows from the event before it and the section between.
-  if (!MeasuredOnTrace(row, record, count)) return DerivedCumulativeLoss(row, record, count, samples, fibreLengthKm);
-  const SorKeyEvent& event = record.KeyEvents.Events[static_cast<std::size_t>(row)];
-  return MeasuredLossAt(IndexOfStoredTime(event.TimeOfFlight, record, count), TimeToIndex(event.MarkerLocations[0], record),
-                        TimeToIndex(event.MarkerLocations[1], record), record, count, samples, fibreLengthKm);
+  if (row < 0 || row >= StoredKeyEventCount(record.KeyEvents)) return kMissingValue;
+  return EventLosses(row + 1, fileKind, record, pointCount, samples, fibreLengthKm).back();
+}
+
+std::vector<float> GetEventLosses(std::int32_t fileKind, const SorRecord& record, int pointCount,
+                                  std::span<const double> samples, double fibreLengthKm) {
+  return EventLosses(StoredKeyEventCount(record.KeyEvents), fileKind, record, pointCount, samples, fibreLengthKm);
 }

@@ -5,6 +5,7 @@
 // as kMissingValue.
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "sor/sor_record.h"
 #include "trace/display_records.h"
@@ -94,3 +95,7 @@ bool MeasuredOnTrace(int row, const SorRecord& record, int pointCount);
 /// launch and behind the end.
 float GetEventLoss(int row, std::int32_t fileKind, const SorRecord& record, int pointCount,
                    std::span<const double> samples, double fibreLengthKm);
+
+/// GetEventLoss of every stored key event, in one pass.
+std::vector<float> GetEventLosses(std::int32_t fileKind, const SorRecord& record, int pointCount,
+                                  std::span<const double> samples, double fibreLengthKm);

@@ -84,6 +84,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
   const double endDistance = endEventRow == kNoEndEventRow
                                  ? DistanceFromUserZero(fibreLengthKm, record)
                                  : TimeToDistance(events[endEventRow].TimeOfFlight, record);
+  const std::vector<float> losses = GetEventLosses(fileKind, record, pointCount, samples.Values, fibreLengthKm);
   for (std::int32_t i = 0; i < eventCount; ++i) {
     const SorKeyEvent& event = events[i];
     EventRow& row = rows[i];
@@ -95,7 +96,7 @@ void BuildEventTable(std::int32_t fileKind, SorRecord& record, std::span<EventRo
     row.Reflectance =
         IsReflectiveEventCode(event) ? static_cast<float>(-std::fabs(event.Reflectance / kThousandths)) : 0.0f;
     row.SpliceLoss = static_cast<float>(event.SpliceLoss / kThousandths);
-    row.CumulativeLoss = GetEventLoss(i, fileKind, record, pointCount, samples.Values, fibreLengthKm);
+    row.CumulativeLoss = i < static_cast<std::int32_t>(losses.size()) ? losses[static_cast<std::size_t>(i)] : kMissingValue;
     row.DistanceToEnd = static_cast<float>(std::fabs(endDistance - distance));
     if (IsLaunchEvent(i, record)) continue;
     // Behind the end no fibre is measured: its sections have no attenuation (0 shows as missing and
