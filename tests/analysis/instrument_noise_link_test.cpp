@@ -60,7 +60,7 @@ struct Tally {
   int endFound = 0;
   int nothingBehindEnd = 0;
   int nothingInvented = 0;
-  std::vector<int> stepFound;  // per step of the spec
+  std::vector<int> stepFound;  // per step the link holds
 };
 
 bool Near(double km, double at, double tolerance) { return std::fabs(km - at) <= tolerance; }
