@@ -196,6 +196,7 @@ void FilterEvents(Run& run) {
   if (p.filterPosition != 0) count = DropAtFilterPosition(ev, count, p.filterPosition);
   count = ApplySpliceThreshold(ev, count, run.Points(), bs, p.nonReflectionThreshold, r, noise);
   count = RefineLossAndNoiseCheck(ev, count, run.Points(), bs, r, noise);
+  count = MergeSplitSteps(ev, count, run.PulseSamples());
   RecomputeLosses(run);
   count = DropLossBelowNoiseCap(ev, count, run.Raw());
   count = DropLossBelowFitNoise(ev, count, run.Points(), run.Raw(), bs, run.Wavelength());

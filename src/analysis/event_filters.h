@@ -10,6 +10,10 @@
 int MergeAdjacentNonReflective(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                                std::span<const TracePoint> raw, float reference);
 
+/// Joins same-sign non-reflective events closer than one pulse length into one step at the larger;
+/// its windows lie outside both, so its loss is read across the whole change.
+int MergeSplitSteps(std::span<AnalysisEvent> events, int count, int pulseSamples);
+
 /// Drops splices below 0.01 dB, below the threshold or within the local noise.
 int ApplySpliceThresholdQuick(std::span<AnalysisEvent> events, int count, std::span<const TracePoint> points,
                               float nonReflectionThreshold, float reference, const NoiseWindowTable& noiseWindows);

@@ -41,6 +41,31 @@ int MergeAdjacentNonReflective(std::span<AnalysisEvent> events, int count, std::
   return kept.Store(events);
 }
 
+// Noise correlated over a pulse can split one step into two events a fraction of a pulse apart,
+// each with part of the loss: too little for the noise filters or far from the step's loss.
+int MergeSplitSteps(std::span<AnalysisEvent> events, int count, int pulseSamples) {
+  auto splice = [](const AnalysisEvent& e) { return IsNonReflective(e) && !HasEndFlag(e); };
+  KeptEvents kept(count);
+  for (int i = 0; i < count; ++i) {
+    const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
+    const bool split = kept.Count() > 1 && splice(event) && splice(kept.Last()) &&
+                       (event.loss > 0.0f) == (kept.Last().loss > 0.0f) &&
+                       event.sampleIndex - kept.Last().sampleIndex < pulseSamples;
+    if (!split) {
+      kept.Retain(event);
+      continue;
+    }
+    AnalysisEvent& last = kept.Last();
+    if (std::fabs(event.loss) > std::fabs(last.loss)) {
+      last.sampleIndex = event.sampleIndex;
+      last.position = event.position;
+    }
+    kept.Absorb(event);
+    last.endIndex = event.endIndex;
+  }
+  return kept.Store(events);
+}
+
 int MergeReflectionRiseAndFall(std::span<AnalysisEvent> events, int count, int pulseSamples) {
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {

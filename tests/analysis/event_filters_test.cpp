@@ -325,6 +325,42 @@ TEST(MergeReflectionRiseAndFallTest, AGainAndTheLossBehindItWithinTwoPulsesAreOn
   }
 }
 
+TEST(MergeSplitStepsTest, SameSignStepsWithinOnePulseAreOneStepAtTheLarger) {
+  constexpr int kPulse = 50;
+  struct Case {
+    const char* name;
+    EventRowType firstType;
+    float firstLoss;
+    float secondLoss;
+    int apart;
+    int placedAt;  // 0: not merged
+  } cases[] = {
+      {"two parts of a loss, the later larger", kEventNonReflective, 0.04f, 0.06f, 30, 1030},
+      {"two parts of a loss, the earlier larger", kEventNonReflective, 0.06f, 0.04f, 30, 1000},
+      {"two parts of a gain", kEventNonReflective, -0.04f, -0.06f, kPulse - 1, 1000 + kPulse - 1},
+      {"losses a pulse apart", kEventNonReflective, 0.04f, 0.06f, kPulse, 0},
+      {"a loss and a gain", kEventNonReflective, 0.04f, -0.06f, 30, 0},
+      {"a loss behind a reflection", kEventReflective, 0.04f, 0.06f, 30, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int at = 1000 + c.apart;
+    AnalysisEvent second = EventAt(kEventNonReflective, at, c.secondLoss, {at - 10, at - 5, at + 5, at + 200});
+    second.endIndex = at + 5;
+    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(c.firstType, 1000, c.firstLoss, {800, 995, 1005, 1010}),
+                                      second};
+    const int count = MergeSplitSteps(events, 3, kPulse);
+    ASSERT_EQ(count, c.placedAt != 0 ? 2 : 3);
+    if (c.placedAt != 0) {
+      EXPECT_EQ(events[1].sampleIndex, c.placedAt);
+      EXPECT_EQ(events[1].markers[0], 800);
+      EXPECT_EQ(events[1].markers[1], 995);
+      EXPECT_EQ(events[1].markers[3], at + 200);
+      EXPECT_EQ(events[1].endIndex, at + 5);
+    }
+  }
+}
+
 TEST(RefineLossAndNoiseCheckTest, WidensShortWindowsAndMeasuresTheStep) {
   const auto points = FibreWithStep(6000, 1000, 0.5);
   std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(kEventNonReflective, 1000, 0.8f, {950, 997, 1003, 1050}),
