@@ -70,8 +70,8 @@ int MergeReflectionRiseAndFall(std::span<AnalysisEvent> events, int count, int p
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    const bool fallBehindRise = !kept.Empty() && IsNonReflective(event) && IsNonReflective(kept.Last()) &&
-                                kept.Count() > 1 && kept.Last().loss < 0.0f && event.loss > 0.0f &&
+    const bool fallBehindRise = kept.Count() > 1 && IsNonReflective(event) && IsNonReflective(kept.Last()) &&
+                                kept.Last().loss < 0.0f && event.loss > 0.0f &&
                                 event.sampleIndex - kept.Last().sampleIndex <= kRiseAndFallPulses * pulseSamples;
     if (!fallBehindRise) {
       kept.Retain(event);
