@@ -21,6 +21,7 @@
 #include "analysis/reflectance.h"
 #include "analysis/reflective_detection.h"
 #include "analysis/slope_change_detection.h"
+#include "analysis/step_reconciliation.h"
 #include "analysis/trace_smoothing.h"
 #include "platform/saturate.h"
 
@@ -261,6 +262,9 @@ int Analyze(std::span<TracePoint> points, std::span<AnalysisEvent> events, Analy
   FilterEvents(run);
   run.eventCount = std::clamp(run.eventCount, 0, kAnalysisEventCapacity);
   run.eventCount = MergeCloseReflectivePairs(run.Raw(), run.Events(), run.eventCount, params.pulseWidth);
+  run.eventCount = ReconcileWithScannedSteps(run.Events(), run.eventCount, run.Raw(), run.noiseStart,
+                                             run.PulseSamples(), params.nonReflectionThreshold,
+                                             run.scratch.stepScan);
   run.eventCount = DropShortRangeNonReflective(run.Points(), run.Events(), run.eventCount, params);
   run.eventCount = PruneAfterEnd(run.Points(), run.Events(), run.eventCount);
   run.eventCount = DropImpossibleEvents(run.Raw(), run.Events(), run.eventCount, run.noiseStart,

@@ -131,6 +131,13 @@ struct SlopeVoteBuffers {
   std::vector<std::int32_t> laneRows;  // one slope bin's intercept counters per vote lane
 };
 
+/// Working storage of the step scan: sums from a stretch's start of the levels and of the levels
+/// times their place.
+struct StepScanBuffers {
+  std::vector<double> levelSums;
+  std::vector<double> placedLevelSums;
+};
+
 /// The engine's working storage: empty until an analysis sizes it, then about 40 bytes per sample of
 /// the trace. A caller that analyses many traces keeps one and hands it to every
 /// analysis, so the buffers keep their size; each analysis resets what it reads before writing,
@@ -140,6 +147,7 @@ struct AnalysisScratch {
   NoiseWindowTable noiseWindows;      // filled once the reflective candidates are final
   SlopeVoteBuffers slopeVotes;
   SmoothingBuffers smoothing;
+  StepScanBuffers stepScan;
   ReflectiveCandidateList reflectiveCandidates{};
   std::vector<SlopeChangeCandidate> slopeChanges;  // kMaxSlopeChangeCandidates, reset by each analysis
   std::vector<TracePoint> workCopy;   // smoothed copy for detection, then the raw trace

@@ -21,23 +21,21 @@ bool Behind(const AnalysisEvent& event, const AnalysisEvent* end) {
 
 // The noise behind the end, highest levels first, as far down as the 99th percentile of any part of
 // it that leaves out one reflection.
+// Sorting the noise is the costly part, and most traces hold no event there to ask about it: the
+// levels are gathered when the first one asks.
 class NoiseCeiling {
  public:
-  NoiseCeiling(std::span<const TracePoint> raw, int noiseStart, int longestReflection) : raw_(raw) {
-    const int n = static_cast<int>(raw.size());
-    from_ = std::clamp(noiseStart, 0, n);
-    for (int i = from_; i < n; ++i) top_.push_back(raw[static_cast<std::size_t>(i)].level);
-    const auto keep = std::min(top_.size(), RankOf(top_.size()) + static_cast<std::size_t>(longestReflection) + 1);
-    std::nth_element(top_.begin(), top_.begin() + static_cast<std::ptrdiff_t>(keep), top_.end(), std::greater<>());
-    top_.resize(keep);
-    std::sort(top_.begin(), top_.end(), std::greater<>());
-    total_ = static_cast<std::size_t>(n - from_);
-  }
+  NoiseCeiling(std::span<const TracePoint> raw, int noiseStart, int longestReflection)
+      : raw_(raw),
+        from_(std::clamp(noiseStart, 0, static_cast<int>(raw.size()))),
+        total_(raw.size() - static_cast<std::size_t>(from_)),
+        longestReflection_(longestReflection) {}
 
   // What the noise reaches in 99 of 100 samples once the reflection's own samples are left out;
   // +inf when there is too little noise to tell.
-  double Without(const AnalysisEvent& reflection) const {
+  double Without(const AnalysisEvent& reflection) {
     const int n = static_cast<int>(raw_.size());
+    if (!gathered_) Gather();
     std::vector<float> own;
     const int first = std::max(std::min(reflection.startIndex, reflection.peakIndex), from_);
     const int last = std::min(std::max(reflection.endIndex, reflection.peakIndex), n - 1);
@@ -62,14 +60,25 @@ class NoiseCeiling {
     return static_cast<std::size_t>((1.0 - kNoiseQuantile) * static_cast<double>(count));
   }
 
+  void Gather() {
+    for (std::size_t i = static_cast<std::size_t>(from_); i < raw_.size(); ++i) top_.push_back(raw_[i].level);
+    const auto keep = std::min(top_.size(), RankOf(top_.size()) + static_cast<std::size_t>(longestReflection_) + 1);
+    std::nth_element(top_.begin(), top_.begin() + static_cast<std::ptrdiff_t>(keep), top_.end(), std::greater<>());
+    top_.resize(keep);
+    std::sort(top_.begin(), top_.end(), std::greater<>());
+    gathered_ = true;
+  }
+
   std::span<const TracePoint> raw_;
   int from_ = 0;
   std::size_t total_ = 0;
+  int longestReflection_ = 0;
+  bool gathered_ = false;
   std::vector<float> top_;
 };
 
 // Whether a reflection's peak stands more than 3 dB above what the noise around it reaches.
-bool RisesOutOfNoise(std::span<const TracePoint> raw, const NoiseCeiling& noise, const AnalysisEvent& e) {
+bool RisesOutOfNoise(std::span<const TracePoint> raw, NoiseCeiling& noise, const AnalysisEvent& e) {
   return IsReflective(e) &&
          LevelAt(raw, lumivane::ClampIndex(e.peakIndex, static_cast<int>(raw.size()))) > noise.Without(e) + kAboveNoiseDb;
 }
@@ -87,7 +96,7 @@ int LongestReflectionFrom(std::span<const AnalysisEvent> events, int count, int 
 
 int DropNoiseOnlyEvents(std::span<const TracePoint> raw, std::span<AnalysisEvent> events, int count, int noiseStart) {
   if (count <= 0 || raw.empty()) return count;
-  const NoiseCeiling noise(raw, noiseStart, LongestReflectionFrom(events, count, noiseStart));
+  NoiseCeiling noise(raw, noiseStart, LongestReflectionFrom(events, count, noiseStart));
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& e = events[static_cast<std::size_t>(i)];
@@ -105,7 +114,7 @@ int DropImpossibleEvents(std::span<const TracePoint> raw, std::span<AnalysisEven
     if (HasEndFlag(events[static_cast<std::size_t>(i)])) end = &events[static_cast<std::size_t>(i)];
   }
   const int longestReflection = end != nullptr ? LongestReflectionFrom(events, count, end->sampleIndex) : 0;
-  const NoiseCeiling noise(raw, end != nullptr ? noiseStart : n, longestReflection);
+  NoiseCeiling noise(raw, end != nullptr ? noiseStart : n, longestReflection);
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent e = events[static_cast<std::size_t>(i)];

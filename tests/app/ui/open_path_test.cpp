@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
@@ -302,7 +303,11 @@ void AnswerNextDialog(const std::string& name, QStringList& filters) {
       dialog->reject();
       return;
     }
-    dialog->selectFile(QString::fromStdString(name));
+    // Typed as a user types it: the dialog leaves its name box alone on selectFile while the box
+    // has the focus, which depends on the window system.
+    auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(box, nullptr);
+    box->setText(QString::fromStdString(name));
     QMetaObject::invokeMethod(dialog, "accept");
   });
 }
