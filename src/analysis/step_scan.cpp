@@ -226,7 +226,8 @@ struct Scanner {
     Probe none{std::nullopt, r->spanFirst, r->spanLast};
     const double loss = r->step.loss;
     const double sigma = r->step.sigma;
-    if (std::fabs(loss) < threshold || std::fabs(loss) < kStandOut * sigma) return none;
+    // Written so that a reading that is not a number stands out of nothing.
+    if (!(std::fabs(loss) >= threshold && std::fabs(loss) >= kStandOut * sigma)) return none;
     // Each window's own line, carried to the middle of the step, reads a step the same within their
     // noise or half of it, whatever the slopes on either side; where the trace bends (a reflection's
     // recovery, the approach of the noise floor) the slope fitted to both windows reads a step the
@@ -243,7 +244,7 @@ struct Scanner {
     return {r->step, r->spanFirst, r->spanLast};
   }
 
-  // Where within a pulse length or two of k the step starts: the place whose ramp over one pulse
+  // Where within a few pulse lengths of k the step starts: the place whose ramp over one pulse
   // length, between the lines read at k, lies closest to the trace. The means over long windows
   // place a step only as well as the noise at their far edges allows; the ramp itself holds where
   // it lies.

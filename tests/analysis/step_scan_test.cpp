@@ -145,6 +145,17 @@ TEST(ScanStepsTest, ChangesKnownBeyondTheStretchChangeNothingInIt) {
   }
 }
 
+TEST(ScanStepsTest, ASampleThatIsNotANumberGivesNoStepThatIsNone) {
+  SyntheticTraceSpec spec = QuietLink();
+  spec.steps = {{4.0, 0.1}, {8.0, 0.3}, {12.0, 0.15}};
+  std::vector<TracePoint> trace = MakeSyntheticTrace(spec);
+  trace[static_cast<std::size_t>(SampleAt(spec, 6.0))].level = std::nanf("");
+  for (const ScannedStep& step : Scan(spec, trace, 1.0, 15.0)) {
+    EXPECT_TRUE(std::isfinite(step.loss)) << step.at;
+    EXPECT_TRUE(std::isfinite(step.sigma)) << step.at;
+  }
+}
+
 // The link of the scan tests with splices at 4, 8 and 12 km, a reflection at 16 km and its end.
 struct ListedLink {
   SyntheticTraceSpec spec = QuietLink();
