@@ -181,10 +181,13 @@ struct Scanner {
   std::pair<int, int> SlopeReach(int k, int from, int to, int w) const {
     int front = std::max(from, k - slopeCap);
     int back = std::min(to, k + p + slopeCap);
-    const auto next = std::lower_bound(changes.begin(), changes.end(), k + p,
-                                       [](const SampleSpan& c, int at) { return c.first < at; });
+    // The changes lie apart, in order of both their ends; one at k itself bounds neither side.
+    const auto next = std::partition_point(changes.begin(), changes.end(),
+                                           [&](const SampleSpan& c) { return c.first < k + p; });
     if (next != changes.end()) back = std::min(back, next->first);
-    if (next != changes.begin() && std::prev(next)->last <= k) front = std::max(front, std::prev(next)->last);
+    const auto behind = std::partition_point(changes.begin(), changes.end(),
+                                             [&](const SampleSpan& c) { return c.last <= k; });
+    if (behind != changes.begin()) front = std::max(front, std::prev(behind)->last);
     return {std::min(front, k - w), std::max(back, k + p + w)};
   }
 
@@ -418,10 +421,11 @@ std::vector<ScannedStep> ScanSteps(std::span<const TracePoint> raw, int first, i
   const int cap = std::max(least, kWindowPulses * p);
   const StretchSums sums(raw, first, last, buffers);
   const NoiseAlong noise(sums, first, last, p, std::max(kNoisePulses * p, kLeastNoiseSpan));
-  Scanner scanner{sums, first, noise, p, cap, least, std::max(threshold, 0.0), {}, 0, {}};
-  // The large steps show with a slope fitted to each reading's own windows; the slope fitted out to
-  // the changes around a reading, those found so and those already known, reads the small ones with
-  // little more than the noise of the means, once the trace's wandering between them is known.
+  Scanner scanner{sums, first, noise, p, cap, least, 0.0, {}, 0, {}};
+  // The large steps show with a slope fitted to each reading's own windows, those under the
+  // threshold too: a slope fitted across any step is bent by it. The slope fitted out to the changes
+  // around a reading, those found so and those already known, then reads the small ones with little
+  // more than the noise of the means, once the trace's wandering between them is known.
   const std::vector<ScannedStep> large = Scan(scanner, first, last);
   // Changes known beyond the stretch bound nothing in it.
   for (SampleSpan& change : changes) {
@@ -432,6 +436,7 @@ std::vector<ScannedStep> ScanSteps(std::span<const TracePoint> raw, int first, i
   for (const ScannedStep& step : large) changes.push_back({step.at, step.at + p});
   scanner.changes = Apart(std::move(changes));
   scanner.slopeCap = kSlopeWindows * cap;
+  scanner.threshold = std::max(threshold, 0.0);
   scanner.wandering = Wandering(scanner, first, last);
   return Scan(scanner, first, last);
 }

@@ -128,6 +128,23 @@ TEST(ScanStepsTest, StretchesTooShortToReadGiveNothing) {
   EXPECT_TRUE(ScanSteps(trace, n - 10, n + 500, p, {}, kThresholdDb, buffers).empty());
 }
 
+// A step under the threshold, and the change known where a step lies, still bound the fibre slope
+// the step is read against: a clean 0.5 dB splice reads 0.5 dB.
+TEST(ScanStepsTest, AStepUnderTheThresholdBendsNoSlope) {
+  SyntheticTraceSpec spec = CleanFibreSpec(20000, -0.2);
+  spec.pulseWidthNs = 1000;
+  spec.steps = {{5.0, 0.2}, {12.0, 0.5}};
+  const std::vector<TracePoint> trace = MakeSyntheticTrace(spec);
+  const int p = PulseSamples(spec);
+  const int splice = SampleAt(spec, 12.0);
+  StepScanBuffers buffers;
+  const std::vector<ScannedStep> found =
+      ScanSteps(trace, 500, 19000, p, {{splice - p / 2, splice + p}}, 0.25, buffers);
+  ASSERT_EQ(found.size(), 1u) << Listed(spec, found);
+  EXPECT_NEAR(found[0].at, splice, p);
+  EXPECT_NEAR(found[0].loss, 0.5, 0.01);
+}
+
 TEST(ScanStepsTest, ChangesKnownBeyondTheStretchChangeNothingInIt) {
   SyntheticTraceSpec spec = QuietLink();
   spec.steps = {{4.0, 0.1}, {8.0, 0.3}, {12.0, 0.15}};
