@@ -16,9 +16,6 @@ constexpr double kNegligibleLoss = 0.01;  // dB: below this a splice is never re
 constexpr double kLargeLoss = 2.0;        // dB: above this the window rules do not apply
 constexpr int kWidenedWindow = 100;       // samples a short window is widened to
 
-// An event the splice filters look at: non-reflective and not the end of the fibre.
-bool IsExaminedSplice(const AnalysisEvent& event) { return IsNonReflective(event) && !HasEndFlag(event); }
-
 bool BelowThreshold(const AnalysisEvent& event, float nonReflectionThreshold) {
   const float loss = std::fabs(event.loss);
   return loss < kNegligibleLoss || loss < std::fabs(nonReflectionThreshold);
@@ -60,7 +57,7 @@ int ApplySpliceThresholdQuick(std::span<AnalysisEvent> events, int count, std::s
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (IsExaminedSplice(event) &&
+    if (IsSplice(event) &&
         (BelowThreshold(event, nonReflectionThreshold) || WithinLocalNoise(event, points, reference, noiseWindows))) {
       continue;
     }
@@ -74,7 +71,7 @@ int DropAtFilterPosition(std::span<AnalysisEvent> events, int count, int filterP
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
     const bool encloses = event.markers[1] < filterPosition && filterPosition < event.markers[2];
-    if (IsExaminedSplice(event) && encloses && std::fabs(event.loss) < 0.2) continue;
+    if (IsSplice(event) && encloses && std::fabs(event.loss) < 0.2) continue;
     kept.Retain(event);
   }
   return kept.Store(events);
@@ -86,7 +83,7 @@ int ApplySpliceThreshold(std::span<AnalysisEvent> events, int count, std::span<c
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent event = events[static_cast<std::size_t>(i)];
-    if (!IsExaminedSplice(event)) {
+    if (!IsSplice(event)) {
       kept.Retain(event);
       continue;
     }
@@ -110,7 +107,7 @@ int RefineLossAndNoiseCheck(std::span<AnalysisEvent> events, int count, std::spa
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     AnalysisEvent event = events[static_cast<std::size_t>(i)];
-    if (!IsExaminedSplice(event) || kept.Empty()) {
+    if (!IsSplice(event) || kept.Empty()) {
       kept.Retain(event);
       continue;
     }
@@ -140,7 +137,7 @@ int DropLossBelowNoiseCap(std::span<AnalysisEvent> events, int count, std::span<
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (IsExaminedSplice(event) && event.loss < kLargeLoss) {
+    if (IsSplice(event) && event.loss < kLargeLoss) {
       const int* m = event.markers;
       const double d = std::max(windowDeviation(m[0], m[1]), windowDeviation(m[2], m[3]));
       double threshold = 4.0 * d < 0.6 ? 4.0 * d : 3.0 * d;
@@ -175,7 +172,7 @@ int DropLossBelowFitNoise(std::span<AnalysisEvent> events, int count, std::span<
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (IsExaminedSplice(event)) {
+    if (IsSplice(event)) {
       const int* m = event.markers;
       const double before = windowDeviation(std::max(m[0], m[1] - 100), m[1]);
       const double after = windowDeviation(m[2], std::min(m[3], m[2] + 100));
@@ -219,7 +216,7 @@ int DropLossWithinPulseNoise(std::span<AnalysisEvent> events, int count, std::sp
   for (int i = 0, previousReflectionEnd = 0; i < count; ++i) {
     const auto k = static_cast<std::size_t>(i);
     if (!IsNonReflective(at(i))) previousReflectionEnd = at(i).endIndex;
-    if (!IsExaminedSplice(at(i))) continue;
+    if (!IsSplice(at(i))) continue;
     noiseFirst[k] = std::max(at(i).sampleIndex - span, previousReflectionEnd);
     noise[k] = PulseNoiseAt(raw, at(i).sampleIndex, pulseSamples, noiseFirst[k], noiseLast[k]);
     stands[k] = std::fabs(at(i).loss) >= kStepNoiseSigmas * noise[k] ? 1 : 0;
@@ -270,7 +267,7 @@ int ApplySpliceThresholdLongRange(std::span<AnalysisEvent> events, int count, st
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    if (IsExaminedSplice(event)) {
+    if (IsSplice(event)) {
       if (BelowThreshold(event, params.nonReflectionThreshold)) continue;
       if (longRange && LevelAt(points, event.sampleIndex) < reference + 5.0 && std::fabs(event.loss) < 1.2) continue;
     }

@@ -28,6 +28,8 @@ inline void SetGhost(AnalysisEvent& event, bool ghost) {
 inline bool IsReflective(const AnalysisEvent& event) { return event.type == kEventReflective; }
 inline bool IsNonReflective(const AnalysisEvent& event) { return event.type == kEventNonReflective; }
 inline bool HasEndFlag(const AnalysisEvent& event) { return event.endFlag == kEndFlag; }
+/// A splice or gainer: a step in the backscatter, not the end of the fibre.
+inline bool IsSplice(const AnalysisEvent& event) { return IsNonReflective(event) && !HasEndFlag(event); }
 
 /// Slope in dB/km of the least-squares line over [first, last] (either order, clamped).
 inline double SectionSlope(std::span<const TracePoint> points, int first, int last) {

@@ -44,11 +44,10 @@ int MergeAdjacentNonReflective(std::span<AnalysisEvent> events, int count, std::
 // Noise correlated over a pulse can split one step into two events a fraction of a pulse apart,
 // each with part of the loss: too little for the noise filters or far from the step's loss.
 int MergeSplitSteps(std::span<AnalysisEvent> events, int count, int pulseSamples) {
-  auto splice = [](const AnalysisEvent& e) { return IsNonReflective(e) && !HasEndFlag(e); };
   KeptEvents kept(count);
   for (int i = 0; i < count; ++i) {
     const AnalysisEvent& event = events[static_cast<std::size_t>(i)];
-    const bool split = kept.Count() > 1 && splice(event) && splice(kept.Last()) &&
+    const bool split = kept.Count() > 1 && IsSplice(event) && IsSplice(kept.Last()) &&
                        (event.loss > 0.0f) == (kept.Last().loss > 0.0f) &&
                        event.sampleIndex - kept.Last().sampleIndex < pulseSamples;
     if (!split) {

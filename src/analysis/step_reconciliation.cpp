@@ -20,8 +20,6 @@ constexpr int kMatchPulses = 2;
 constexpr double kLossSigmas = 3.0;
 constexpr double kLossAgreement = 0.01;  // dB: never closer than the stored resolution allows
 
-bool IsSplice(const AnalysisEvent& event) { return IsNonReflective(event) && !HasEndFlag(event); }
-
 AnalysisEvent EventFromStep(std::span<const TracePoint> raw, const ScannedStep& step, int p) {
   AnalysisEvent event{};
   event.type = kEventNonReflective;
