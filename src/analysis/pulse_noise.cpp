@@ -6,7 +6,6 @@
 
 #include "analysis/analysis_terms.h"
 #include "analysis/line_fit.h"
-#include "analysis/robust_spread.h"
 
 namespace {
 
@@ -21,9 +20,8 @@ constexpr int kStartsPerPulse = 8;
 // noise, few enough that the trace's bend towards the floor does not read as a step.
 constexpr int kStepWindowPulses = 8;
 
-// Differences of pulse means two pulse lengths apart over [first, last): noise correlated over a
-// pulse length leaves means that far apart independent, and a slope over so short a distance is far
-// below the noise. Means starting several times per pulse length steady the spread.
+// The pulse-mean differences over [first, last), means starting several times per pulse length to
+// steady their spread.
 void AddDifferences(std::span<const TracePoint> raw, int first, int last, int p, std::vector<double>& out) {
   if (last - first < 3 * p) return;
   std::vector<double> sums(static_cast<std::size_t>(last - first + 1), 0.0);
@@ -34,8 +32,7 @@ void AddDifferences(std::span<const TracePoint> raw, int first, int last, int p,
     const auto a = static_cast<std::size_t>(from - first);
     return (sums[a + static_cast<std::size_t>(p)] - sums[a]) / p;
   };
-  const int stride = std::max(1, p / kStartsPerPulse);
-  for (int k = first; k + 3 * p <= last; k += stride) out.push_back(mean(k + 2 * p) - mean(k));
+  AddPulseMeanDifferences(mean, first, last, p, std::max(1, p / kStartsPerPulse), out);
 }
 
 }  // namespace
@@ -48,7 +45,7 @@ double PulseNoiseAt(std::span<const TracePoint> raw, int index, int pulseSamples
   std::vector<double> differences;
   AddDifferences(raw, first, std::max(first, index - kChangePulses * p), p, differences);
   AddDifferences(raw, std::min(last, index + (kChangePulses + 1) * p), last, p, differences);
-  return RobustSigma(std::move(differences)) / std::sqrt(2.0);
+  return PulseNoiseOfDifferences(differences);
 }
 
 double StepOverPulses(std::span<const TracePoint> raw, int index, int pulseSamples, int first, int last) {

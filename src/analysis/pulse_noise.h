@@ -2,9 +2,26 @@
 // The noise of a trace as a step over one pulse length sees it: receivers average over about a
 // pulse, so their noise is correlated over that length, and it grows as the backscatter falls
 // towards the floor. Only the noise near a place tells what a step there must exceed.
+#include <cmath>
 #include <span>
+#include <vector>
 
 #include "analysis/analysis_types.h"
+#include "analysis/robust_spread.h"
+
+/// Appends the differences of the trace's means over one pulse length (`p` samples) two pulse
+/// lengths apart, for starts `stride` samples apart over [`first`, `last`); `meanFrom(k)` is the
+/// mean of the pulse length from k. Noise correlated over a pulse length leaves means that far
+/// apart independent, and a slope over so short a distance is far below the noise.
+template <class MeanFrom>
+void AddPulseMeanDifferences(MeanFrom meanFrom, int first, int last, int p, int stride, std::vector<double>& out) {
+  for (int k = first; k + 3 * p <= last; k += stride) out.push_back(meanFrom(k + 2 * p) - meanFrom(k));
+}
+
+/// Standard deviation (dB) of one pulse mean from such differences; overwrites them.
+inline double PulseNoiseOfDifferences(std::span<double> differences) {
+  return RobustSigmaInPlace(differences) / std::sqrt(2.0);
+}
 
 /// Standard deviation (dB) of the trace's level averaged over `pulseSamples` samples, from the
 /// pulse lengths on both sides of `index` within [`first`, `last`), leaving out the pulse lengths

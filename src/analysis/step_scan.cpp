@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analysis/analysis_terms.h"
+#include "analysis/pulse_noise.h"
 #include "analysis/robust_spread.h"
 
 namespace {
@@ -97,11 +98,10 @@ class StretchSums {
   std::vector<double>& xy_;
 };
 
-// The pulse noise along [first, last): the spread of differences of pulse means two pulse lengths
-// apart (independent under noise correlated over a pulse, and barely moved by the fibre's slope),
-// one spread per stretch of `span` samples from those within `span` of its centre. A receiver's
-// noise is constant in power, so in dB it grows as the backscatter falls: the noise at a place is
-// its stretch's spread carried from the stretch's level to the place's.
+// The pulse noise along [first, last): one spread of the pulse-mean differences per stretch of
+// `span` samples, from those within `span` of its centre. A receiver's noise is constant in power,
+// so in dB it grows as the backscatter falls: the noise at a place is its stretch's spread carried
+// from the stretch's level to the place's.
 class NoiseAlong {
  public:
   NoiseAlong(const StretchSums& sums, int first, int last, int p, int span) : first_(first), span_(span) {
@@ -112,11 +112,9 @@ class NoiseAlong {
       const int centre = b + span / 2;
       const int from = std::max(first, centre - span);
       const int to = std::min(last, centre + span);
-      for (int j = from; j + 3 * p <= to; j += stride) {
-        differences.push_back(sums.Of(j + 2 * p, j + 3 * p).meanY - sums.Of(j, j + p).meanY);
-      }
+      AddPulseMeanDifferences([&](int k) { return sums.Of(k, k + p).meanY; }, from, to, p, stride, differences);
       const double level = to > from ? sums.Of(from, to).meanY : 0.0;
-      powerSigmas_.push_back(RobustSigmaInPlace(differences) / std::sqrt(2.0) * PowerOf(level));
+      powerSigmas_.push_back(PulseNoiseOfDifferences(differences) * PowerOf(level));
     }
   }
   // Noise (dB) of a pulse mean at sample i where the trace stands at `level`.
