@@ -19,6 +19,12 @@ constexpr int kMatchPulses = 2;
 // A listed loss that differs from the scan's by more than this many times the scan's noise is wrong.
 constexpr double kLossSigmas = 3.0;
 constexpr double kLossAgreement = 0.01;  // dB: never closer than the stored resolution allows
+// A step that stands out of its noise by less than this many times, read over windows of at least
+// this many pulse lengths, is placed and measured better by those windows than by the slope
+// search's few pulse lengths. A clearer one both see sharply, and the slope search follows its foot
+// where the receiver rounds the step.
+constexpr double kClearStepSigmas = 20.0;
+constexpr int kLongWindowPulses = 8;
 
 AnalysisEvent EventFromStep(std::span<const TracePoint> raw, const ScannedStep& step, int p) {
   AnalysisEvent event{};
@@ -58,7 +64,8 @@ void Reconcile(std::span<const AnalysisEvent> listed, const std::vector<ScannedS
     if (best == scanned.size()) continue;
     matched[best] = 1;
     const ScannedStep& s = scanned[best];
-    if (std::abs(s.at - event.sampleIndex) > p) {
+    const bool readBetter = std::fabs(s.loss) < kClearStepSigmas * s.sigma && s.windowSamples >= kLongWindowPulses * p;
+    if (std::abs(s.at - event.sampleIndex) > p || readBetter) {
       out.push_back(EventFromStep(raw, s, p));
       continue;
     }

@@ -132,6 +132,16 @@ class NoiseAlong {
   std::vector<double> powerSigmas_;
 };
 
+// The fibre's slope as the pieces of a stretch between its changes read it: their mean, each piece
+// weighed by its noise, and how far the slope at any one place may lie from that mean, which is the
+// mean's own uncertainty and the spread of the pieces beyond their noise. One fibre along the
+// stretch gives the slope with little more than the noise of the whole stretch; fibres of other
+// kinds, or a step no change marks, spread the pieces, and each place keeps more of its own.
+struct StretchSlope {
+  double slope = 0.0;     // dB per sample
+  double variance = 0.0;  // (dB per sample)²; 0: none known
+};
+
 // A step as read, with what placing it needs.
 struct Reading {
   ScannedStep step;
@@ -162,6 +172,9 @@ struct Scanner {
   // from its windows out to the changes on either side, at most `slopeCap` samples each side.
   std::vector<SampleSpan> changes;
   int slopeCap;
+  // The slope the whole stretch reads; the slope at a reading leans on it as far as the reading's
+  // own fit is less certain.
+  StretchSlope stretchSlope;
   // How much more the trace wanders over a window than its pulse noise tells (at least 1), at
   // readings spaced along the stretch; empty: as the pulse noise tells.
   std::vector<std::pair<int, double>> wandering;
@@ -174,6 +187,11 @@ struct Scanner {
     if (next == wandering.begin()) return next->second;
     return k - std::prev(next)->first < next->first - k ? std::prev(next)->second : next->second;
   }
+
+  // The noise of one sample at k, where the trace stands at `level`, as means over many pulse
+  // lengths see it: noise correlated over a pulse length weighs on a mean of w samples as w / (1.5 p)
+  // independent pulse means would.
+  double SampleSigma(int k, double level) const { return Excess(k) * noise.At(k, level) * std::sqrt(1.5 * p); }
 
   // The samples the slope at k is fitted over in front of k and behind its pulse length.
   std::pair<int, int> SlopeReach(int k, int from, int to, int w) const {
@@ -201,18 +219,22 @@ struct Scanner {
     const auto [slopeFront, slopeBack] = SlopeReach(k, from, to, w);
     const Window before = sums.Of(slopeFront, k);
     const Window behind = sums.Of(k + p, slopeBack);
-    const double fibre = (before.sxy + behind.sxy) / (before.sxx + behind.sxx);
+    const double fitted = before.sxx + behind.sxx;
+    const double sampleSigma = SampleSigma(k, (front.meanY + back.meanY) / 2.0);
+    // The slope fitted here and the stretch's, each weighed by how certain it is; `ownShare` is the
+    // weight of the fit here, and also how much of its uncertainty is left.
+    const double ownVariance = sampleSigma * sampleSigma / fitted;
+    const double stretchVariance = stretchSlope.variance;
+    const double ownShare = stretchVariance > 0.0 ? stretchVariance / (stretchVariance + ownVariance) : 1.0;
+    const double fibre = ownShare * ((before.sxy + behind.sxy) / fitted) + (1.0 - ownShare) * stretchSlope.slope;
     const double loss = front.meanY - back.meanY + fibre * lever;
     const int spanFirst = std::min(slopeFront, k - w);
     const int spanLast = std::max(slopeBack, k + p + w);
     if (!belowThreshold && std::fabs(loss) < threshold) {
       return Reading{ScannedStep{k, loss, 0.0, w}, fibre, front, back, 0.0, spanFirst, spanLast};
     }
-    // Noise correlated over a pulse length weighs on a mean of w samples as w / (1.5 p) independent
-    // pulse means would; the fitted slope adds its own error carried over the lever.
-    const double spread = 1.0 / front.n + 1.0 / back.n + lever * lever / (before.sxx + behind.sxx);
-    const double level = (front.meanY + back.meanY) / 2.0;
-    const double sampleSigma = Excess(k) * noise.At(k, level) * std::sqrt(1.5 * p);
+    // The slope adds its own error, carried over the lever.
+    const double spread = 1.0 / front.n + 1.0 / back.n + ownShare * lever * lever / fitted;
     const double sigma = std::max(kLeastSigma, sampleSigma * std::sqrt(spread));
     return Reading{ScannedStep{k, loss, sigma, w}, fibre, front, back, sampleSigma, spanFirst, spanLast};
   }
@@ -388,6 +410,46 @@ std::vector<std::pair<int, double>> Wandering(const Scanner& scanner, int first,
   return wandering;
 }
 
+// The slope the pieces of [first, last) between `scanner`'s changes read, those long enough to
+// read a step on: the random-effects mean of their slopes, each weighed by its noise as the
+// scanner measures it. None where fewer than two pieces fit or the trace has no noise to weigh by.
+StretchSlope SlopeOfStretch(const Scanner& scanner, int first, int last) {
+  struct Piece {
+    double slope;
+    double weight;  // 1 / variance of the slope
+  };
+  std::vector<Piece> pieces;
+  int start = first;
+  const auto add = [&](int end) {
+    if (end - start < 2 * scanner.least) return;
+    const Window piece = scanner.sums.Of(start, end);
+    const int centre = start + (end - start) / 2;
+    const double sampleSigma = scanner.SampleSigma(centre, piece.meanY);
+    const double weight = piece.sxx / (sampleSigma * sampleSigma);
+    if (std::isfinite(weight) && std::isfinite(piece.sxy)) pieces.push_back({piece.sxy / piece.sxx, weight});
+  };
+  for (const SampleSpan& change : scanner.changes) {
+    add(change.first);
+    start = std::max(start, change.last);
+  }
+  add(last);
+  if (pieces.size() < 2) return {};
+  double weights = 0.0;
+  double squaredWeights = 0.0;
+  double weighted = 0.0;
+  for (const Piece& piece : pieces) {
+    weights += piece.weight;
+    squaredWeights += piece.weight * piece.weight;
+    weighted += piece.weight * piece.slope;
+  }
+  const double mean = weighted / weights;
+  double scatter = 0.0;
+  for (const Piece& piece : pieces) scatter += piece.weight * (piece.slope - mean) * (piece.slope - mean);
+  const double degrees = static_cast<double>(pieces.size() - 1);
+  const double beyondNoise = std::max(0.0, (scatter - degrees) / (weights - squaredWeights / weights));
+  return {mean, beyondNoise + 1.0 / weights};
+}
+
 // The spans in order, those that overlap made one.
 std::vector<SampleSpan> Apart(std::vector<SampleSpan> spans) {
   std::sort(spans.begin(), spans.end(), [](const SampleSpan& a, const SampleSpan& b) { return a.first < b.first; });
@@ -419,11 +481,12 @@ std::vector<ScannedStep> ScanSteps(std::span<const TracePoint> raw, int first, i
   const int cap = std::max(least, kWindowPulses * p);
   const StretchSums sums(raw, first, last, buffers);
   const NoiseAlong noise(sums, first, last, p, std::max(kNoisePulses * p, kLeastNoiseSpan));
-  Scanner scanner{sums, first, noise, p, cap, least, 0.0, {}, 0, {}};
+  Scanner scanner{sums, first, noise, p, cap, least, 0.0, {}, 0, {}, {}};
   // The large steps show with a slope fitted to each reading's own windows, those under the
   // threshold too: a slope fitted across any step is bent by it. The slope fitted out to the changes
-  // around a reading, those found so and those already known, then reads the small ones with little
-  // more than the noise of the means, once the trace's wandering between them is known.
+  // around a reading, those found so and those already known, and leaning on the slope the whole
+  // stretch reads between them, then reads the small ones with little more than the noise of the
+  // means, once the trace's wandering between them is known.
   const std::vector<ScannedStep> large = Scan(scanner, first, last);
   // Changes known beyond the stretch bound nothing in it.
   for (SampleSpan& change : changes) {
@@ -436,5 +499,6 @@ std::vector<ScannedStep> ScanSteps(std::span<const TracePoint> raw, int first, i
   scanner.slopeCap = kSlopeWindows * cap;
   scanner.threshold = std::max(threshold, 0.0);
   scanner.wandering = Wandering(scanner, first, last);
+  scanner.stretchSlope = SlopeOfStretch(scanner, first, last);
   return Scan(scanner, first, last);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/event_list_helpers.h"
@@ -145,6 +146,56 @@ TEST(ScanStepsTest, AStepUnderTheThresholdBendsNoSlope) {
   EXPECT_NEAR(found[0].loss, 0.5, 0.01);
 }
 
+// Where the noise grows, the slope search lists changes that are no steps, a few pulse lengths
+// apart, and the slope fitted between them alone reads a real step with much of their noise.
+TEST(ScanStepsTest, ReadsAStepBetweenChangesTheNoiseMade) {
+  SyntheticTraceSpec spec = InstrumentLongLinkSpec(300, 1.0, 0.1);
+  const int p = PulseSamples(spec);
+  std::vector<SampleSpan> noiseMade;
+  for (const double km : {30.6, 31.3, 32.7, 33.4}) noiseMade.push_back({SampleAt(spec, km), SampleAt(spec, km) + p});
+  int read = 0;
+  for (std::uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    spec.seed = seed;
+    const std::vector<TracePoint> trace = MakeSyntheticTrace(spec);
+    const std::vector<ScannedStep> found = Scan(spec, trace, 1.0, 39.5, noiseMade);
+    const bool atItsPlace = std::any_of(found.begin(), found.end(), [&](const ScannedStep& s) {
+      return std::abs(s.at - SampleAt(spec, 32.0)) <= p && std::fabs(s.loss - 0.15) <= 0.05;
+    });
+    if (atItsPlace) ++read;
+    else std::cout << "seed " << seed << ": " << Listed(spec, found) << "\n";
+  }
+  EXPECT_GE(read, kSeeds - 1);
+}
+
+// A link of two fibres whose attenuations differ: the slope the whole stretch reads lies between
+// theirs, and a reading that leaned on it would see a step everywhere along both.
+TEST(ScanStepsTest, FibresOfOtherAttenuationsKeepTheirOwnSlope) {
+  SyntheticTraceSpec spec = QuietLink();
+  spec.steps = {{8.0, 0.15}, {28.0, 0.15}};
+  const int p = PulseSamples(spec);
+  const int joint = SampleAt(spec, 20.0);
+  std::vector<SampleSpan> changes;
+  for (const double km : {6.0, 11.0, 14.5, 20.0, 25.0, 31.0, 34.0}) {
+    changes.push_back({SampleAt(spec, km), SampleAt(spec, km) + p});
+  }
+  int right = 0;
+  for (std::uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    spec.seed = seed;
+    std::vector<TracePoint> trace = MakeSyntheticTrace(spec);
+    // The second fibre loses 0.1 dB/km more.
+    for (std::size_t i = static_cast<std::size_t>(joint); i < trace.size(); ++i) {
+      trace[i].level -= static_cast<float>(0.1 * (static_cast<int>(i) - joint) * spec.spacingKm);
+    }
+    const std::vector<ScannedStep> found = Scan(spec, trace, 1.0, 39.5, changes);
+    const bool both = found.size() == 2 && std::abs(found[0].at - SampleAt(spec, 8.0)) <= p &&
+                      std::abs(found[1].at - SampleAt(spec, 28.0)) <= p && std::fabs(found[0].loss - 0.15) <= 0.03 &&
+                      std::fabs(found[1].loss - 0.15) <= 0.03;
+    if (both) ++right;
+    else std::cout << "seed " << seed << ": " << Listed(spec, found) << "\n";
+  }
+  EXPECT_GE(right, kSeeds - kSeedsThatMayRead);
+}
+
 TEST(ScanStepsTest, ChangesKnownBeyondTheStretchChangeNothingInIt) {
   SyntheticTraceSpec spec = QuietLink();
   spec.steps = {{4.0, 0.1}, {8.0, 0.3}, {12.0, 0.15}};
@@ -174,17 +225,21 @@ TEST(ScanStepsTest, ASampleThatIsNotANumberGivesNoStepThatIsNone) {
 }
 
 // The link of the scan tests with splices at 4, 8 and 12 km, a reflection at 16 km and its end.
-struct ListedLink {
+SyntheticTraceSpec SplicedLink() {
   SyntheticTraceSpec spec = QuietLink();
+  spec.steps = {{4.0, 0.1}, {8.0, 0.15}, {12.0, 0.2}};
+  spec.reflections.insert(spec.reflections.begin(), {16.0, -35.0});
+  return spec;
+}
+
+// A link with the events the slope search listed on it.
+struct ListedLink {
+  SyntheticTraceSpec spec;
   std::vector<TracePoint> trace;
   int p = 0;
 
-  ListedLink() {
-    spec.steps = {{4.0, 0.1}, {8.0, 0.15}, {12.0, 0.2}};
-    spec.reflections.insert(spec.reflections.begin(), {16.0, -35.0});
-    trace = MakeSyntheticTrace(spec);
-    p = PulseSamples(spec);
-  }
+  explicit ListedLink(SyntheticTraceSpec link = SplicedLink())
+      : spec(std::move(link)), trace(MakeSyntheticTrace(spec)), p(PulseSamples(spec)) {}
 
   AnalysisEvent Splice(double km, float loss) const {
     const int at = SampleAt(spec, km);
@@ -258,6 +313,28 @@ TEST(ReconcileWithScannedStepsTest, TakesTheScansLossWhereTheListedOneIsOutOfIts
       EXPECT_EQ(events[2].loss, c.listed);
     }
   }
+}
+
+// A splice a few times its noise out of the trace: the slope search's few pulse lengths place it
+// as far off as that noise pulls them, the scan's long windows closer; a clear one stays as listed
+// (above).
+TEST(ReconcileWithScannedStepsTest, AStepBarelyOutOfTheNoiseTakesTheScansPlaceAndLoss) {
+  const ListedLink link(InstrumentLongLinkSpec(300, 1.0, 0.1));
+  const int p = link.p;
+  const int splice = SampleAt(link.spec, 32.0);
+  AnalysisEvent listed = link.Splice(32.0, 0.17f);
+  listed.sampleIndex = listed.startIndex = listed.peakIndex = splice + 3 * p / 5;
+  std::vector<AnalysisEvent> events = {LaunchEvent(20, 400), listed, link.Reflection(40.0, true)};
+  events.resize(kAnalysisEventCapacity);
+  StepScanBuffers buffers;
+  const int count = ReconcileWithScannedSteps(events, 3, link.trace, SampleAt(link.spec, 40.0), p,
+                                              static_cast<float>(kThresholdDb), buffers);
+  const auto near = std::find_if(events.begin(), events.begin() + count, [&](const AnalysisEvent& e) {
+    return IsSplice(e) && std::abs(e.sampleIndex - splice) <= 2 * p;
+  });
+  ASSERT_NE(near, events.begin() + count);
+  EXPECT_LT(std::abs(near->sampleIndex - splice), 3 * p / 5);
+  EXPECT_NEAR(near->loss, 0.15, 0.015);
 }
 
 TEST(ReconcileWithScannedStepsTest, AListThatWouldOverflowStaysAsItWas) {
