@@ -41,6 +41,9 @@ inline bool IsListedWavelength(double wavelengthNm) { return !IsMultimodeWavelen
 /// The length of fibre a pulse occupies: 0.1 m per ns, in km.
 inline double PulseLengthKm(int pulseWidthNs) { return pulseWidthNs / 10000.0; }
 
+/// The power a receiver saw at `level` on the trace's 5·log10 scale.
+inline double PowerOfLevel(double level) { return std::pow(10.0, level / 5.0); }
+
 /// Sample spacing dx in km, from samples 0 and 1 (0 for fewer than two samples).
 inline double SampleSpacing(std::span<const TracePoint> points) {
   if (points.size() < 2) return 0.0;

@@ -57,7 +57,7 @@ double NoiseAllowance(const NoiseWindowTable& noiseWindows, int sample, double l
 
 // Power the receiver saw at sample i, on the trace's 5·log10 scale: a step spreads evenly over a
 // pulse length in power, however deep it falls in dB.
-double PowerAt(std::span<const TracePoint> points, long long i) { return std::pow(10.0, LevelAt(points, i) / 5.0); }
+double PowerAt(std::span<const TracePoint> points, long long i) { return PowerOfLevel(LevelAt(points, i)); }
 
 // A step placed in a run: where it starts and the loss the trace shows across it.
 struct PlacedStep {

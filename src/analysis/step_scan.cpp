@@ -114,19 +114,15 @@ class NoiseAlong {
       const int to = std::min(last, centre + span);
       AddPulseMeanDifferences([&](int k) { return sums.Of(k, k + p).meanY; }, from, to, p, stride, differences);
       const double level = to > from ? sums.Of(from, to).meanY : 0.0;
-      powerSigmas_.push_back(PulseNoiseOfDifferences(differences) * PowerOf(level));
+      powerSigmas_.push_back(PulseNoiseOfDifferences(differences) * PowerOfLevel(level));
     }
   }
   // Noise (dB) of a pulse mean at sample i where the trace stands at `level`.
   double At(int i, double level) const {
-    return powerSigmas_[static_cast<std::size_t>((i - first_) / span_)] / PowerOf(level);
+    return powerSigmas_[static_cast<std::size_t>((i - first_) / span_)] / PowerOfLevel(level);
   }
 
  private:
-  // The trace's levels are 5·log10 of the power.
-  static double PowerOf(double level) { return std::exp(level * kLn10 / 5.0); }
-  static constexpr double kLn10 = 2.302585092994046;
-
   int first_;
   int span_;
   std::vector<double> powerSigmas_;
