@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis_state.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
 #include "document/trace_info.h"
@@ -26,6 +27,7 @@
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
 #include "sample_files.h"
+#include "shown_texts.h"
 #include "shown_trace.h"
 #include "sor/sor_map_layout.h"
 #include "sor_image_builder.h"
@@ -54,9 +56,7 @@ class DamagedFileEditsInterop : public ::testing::Test {
     InitLanguageTable();
     SelectLanguage(LanguageColumn::English);
     ResetLengthUnit();
-    ResetDisplayState();
-    ResetAnalysisWavelengthTables();
-    g_AnalysisParams = AnalysisParams{};
+    lumivane::test::ResetAnalysisState();
   }
 
   /// Opens the file as the open path does, the panes' values brought up to date; the messages the
@@ -72,13 +72,7 @@ class DamagedFileEditsInterop : public ::testing::Test {
   /// Every text the panes show: the event table, the totals, the parameters and the header.
   std::vector<std::string> Shown() {
     UpdateTraceValues(*doc_, nullptr, 0, dir_.path().string());
-    std::vector<std::string> texts;
-    for (const EventTableRowView& row : ComputeEventTable(*doc_, 1.0).rows) {
-      std::string line;
-      for (const std::string& cell : row.texts) line += cell + " | ";
-      texts.push_back(line);
-    }
-    for (const PaneLine& line : FiberInfoLines(*doc_, kLengthUnits[0])) texts.push_back(line.label + line.value);
+    std::vector<std::string> texts = lumivane::test::TableAndTotalsShown(*doc_);
     for (const PaneLine& line : ParametersLines(*doc_, kLengthUnits[0])) texts.push_back(line.label + line.value);
     const TraceInfoFields header = ReadTraceInfo(doc_->m_SorRecord);
     texts.emplace_back(header.cableId.begin(), header.cableId.end());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/event_measurements.h"
+#include "analysis_state.h"
 #include "document/display_model.h"
 #include "document/display_model_events.h"
 #include "document/display_state.h"
@@ -24,6 +25,7 @@
 #include "platform/path_util.h"
 #include "recording_message_sink.h"
 #include "sample_files.h"
+#include "shown_texts.h"
 #include "temp_dir.h"
 #include "trace/trace_conversions.h"
 #include "vocabulary/length_unit.h"
@@ -32,6 +34,7 @@
 namespace {
 
 using lumivane::test::SampleSorFiles;
+using lumivane::test::TableAndTotalsShown;
 
 class EditRoundTripInterop : public ::testing::Test {
  protected:
@@ -39,9 +42,7 @@ class EditRoundTripInterop : public ::testing::Test {
     InitLanguageTable();
     SelectLanguage(LanguageColumn::English);
     ResetLengthUnit();
-    ResetDisplayState();
-    ResetAnalysisWavelengthTables();
-    g_AnalysisParams = AnalysisParams{};
+    lumivane::test::ResetAnalysisState();
   }
 
   // Opened as the open path opens a file, with the values the panes share brought up to date.
@@ -54,18 +55,6 @@ class EditRoundTripInterop : public ::testing::Test {
     g_DisplayState.LinkOrlDirty = 0;
     UpdateTraceValues(*doc, nullptr, 0, folder.path().string());
     return doc;
-  }
-
-  // The event table and the link totals, every text as shown.
-  std::vector<std::string> Shown(COtdrDoc& doc) {
-    std::vector<std::string> texts;
-    for (const EventTableRowView& row : ComputeEventTable(doc, 1.0).rows) {
-      std::string line;
-      for (const std::string& cell : row.texts) line += cell + " | ";
-      texts.push_back(line);
-    }
-    for (const PaneLine& line : FiberInfoLines(doc, kLengthUnits[0])) texts.push_back(line.label + line.value);
-    return texts;
   }
 
   std::string SaveAs(COtdrDoc& doc, const std::string& name) {
@@ -127,12 +116,12 @@ TEST_F(EditRoundTripInterop, SaveThenOpenShowsTheTableShownBeforeTheSave) {
         }
       }
       UpdateTraceValues(*doc, nullptr, 0, folder.path().string());
-      const std::vector<std::string> before = Shown(*doc);
+      const std::vector<std::string> before = TableAndTotalsShown(*doc);
       const std::string copy = SaveAs(*doc, file.name);
       ASSERT_FALSE(copy.empty());
       const auto reopened = Open(copy);
       ASSERT_NE(reopened, nullptr);
-      EXPECT_EQ(Shown(*reopened), before);
+      EXPECT_EQ(TableAndTotalsShown(*reopened), before);
     }
   }
   EXPECT_TRUE(sink.messages().empty());

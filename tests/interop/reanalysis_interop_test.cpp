@@ -22,6 +22,7 @@
 #include "shown_trace.h"
 #include "sample_files.h"
 #include "document/display_state.h"
+#include "analysis_state.h"
 
 namespace {
 
@@ -86,9 +87,7 @@ class ReanalysisInterop : public ::testing::Test {
 TEST_F(ReanalysisInterop, EveryFileReanalysesIntoEventsATechnicianWouldAccept) {
   for (const auto& file : SampleSorFiles()) {
     SCOPED_TRACE(file.name);
-    ResetDisplayState();
-    ResetAnalysisWavelengthTables();
-    g_AnalysisParams = AnalysisParams{};
+    lumivane::test::ResetAnalysisState();
     auto doc = std::make_unique<COtdrDoc>();
     const std::string path = lumivane::JoinPath(lumivane::test::SampleDir(), file.name);
     ASSERT_EQ(doc->OpenTraceFile(path, kSorFileKind, doc->m_SorRecord), 1);

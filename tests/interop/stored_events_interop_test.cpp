@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/event_list_helpers.h"
+#include "analysis_state.h"
 #include "document/display_model.h"
 #include "document/display_state.h"
 #include "document/otdr_doc.h"
@@ -136,9 +137,7 @@ struct Reanalysed {
 };
 
 Reanalysed Reanalyse(const std::string& name) {
-  ResetDisplayState();
-  ResetAnalysisWavelengthTables();
-  g_AnalysisParams = AnalysisParams{};
+  lumivane::test::ResetAnalysisState();
   auto doc = std::make_unique<COtdrDoc>();
   Reanalysed r;
   const std::string path = lumivane::JoinPath(lumivane::test::SampleDir(), name);
@@ -187,7 +186,9 @@ TEST_F(StoredEventsInterop, ReanalysisFindsTheClearStepsTheEndAndNothingTheTrace
     const ListedEvent* storedEnd = EndOf(r.stored);
     const ListedEvent* end = EndOf(r.found);
     ASSERT_NE(end, nullptr);
-    if (storedEnd != nullptr) EXPECT_NEAR(end->km, storedEnd->km, r.toleranceKm);
+    if (storedEnd != nullptr) {
+      EXPECT_NEAR(end->km, storedEnd->km, r.toleranceKm);
+    }
     for (std::size_t i = 1; i < r.found.size(); ++i) {
       const ListedEvent& f = r.found[i];
       const auto [previous, next] = Neighbours(f.sample, r.trace.Samples(std::max(r.pulseKm, kMinFoundReachKm)), r.stored, r.found);

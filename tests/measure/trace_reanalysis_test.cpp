@@ -25,6 +25,7 @@
 #include "trace/trace_conversions.h"
 #include "trace/wavelength.h"
 #include "vocabulary/length_unit.h"
+#include "analysis_state.h"
 #include "counting_view.h"
 #include "recording_message_sink.h"
 #include "temp_dir.h"
@@ -42,9 +43,7 @@ using lumivane::test::CountingView;
 class TraceReanalysisTest : public ::testing::Test {
  protected:
   TraceReanalysisTest() : doc(std::make_unique<COtdrDoc>()) {
-    ResetDisplayState();
-    ResetAnalysisWavelengthTables();
-    g_AnalysisParams = AnalysisParams{};
+    lumivane::test::ResetAnalysisState();
     doc->m_strTracePath = "link.sor";
     doc->AddView(view, PaneKind::EventTable);
     settings.wavelengthIndex = 5;
@@ -54,10 +53,8 @@ class TraceReanalysisTest : public ::testing::Test {
   }
   ~TraceReanalysisTest() override {
     doc->RemoveView(view);
-    ResetDisplayState();
-    ResetAnalysisWavelengthTables();
+    lumivane::test::ResetAnalysisState();
     ResetLengthUnit();
-    g_AnalysisParams = AnalysisParams{};
   }
 
   // A trace of `n` samples 1 m apart at 1550 nm; `levels` in dB (0 and below) or a plain fibre.
