@@ -17,6 +17,9 @@ constexpr double kFirstRiseThreshold = 0.4;  // dB, before the first base level 
 constexpr double kSteepestSlopeLimit = 2.0;  // dB/km: a base creeps forward while flatter than this
 constexpr double kLongRangeSlopeLimit = 1.2;
 constexpr int kNoiseLookBack = 130;
+// Samples in front of a rise that the detection smoothing spreads it over; the noise in front of a
+// rise is measured clear of them.
+constexpr int kRiseSpread = 30;
 constexpr int kWidthLookAhead = 119;
 constexpr int kFootNoiseLookBack = 100;  // samples in front of a rise whose steps give its noise
 constexpr double kFootNoiseSigmas = 3.0;
@@ -192,7 +195,7 @@ bool PassesNoiseTest(const RiseScan& scan, const ReflectiveCandidateList& candid
                      int peak) {
   float m = 0.0f;
   if (base > 200) {
-    m = MeanAbsDeviation(scan.points, scan.smoothed, base - kNoiseLookBack, base - 30);
+    m = MeanAbsDeviation(scan.points, scan.smoothed, base - kNoiseLookBack, base - kRiseSpread);
   } else {
     const int s0 = count > 0 ? candidates[static_cast<std::size_t>(count - 1)].start : 0;
     m = MeanAbsDeviation(scan.points, scan.smoothed, s0 + (base - s0) / 2, base);
@@ -205,7 +208,10 @@ bool PassesNoiseTest(const RiseScan& scan, const ReflectiveCandidateList& candid
     deviation = std::max(deviation, 0.5);
   }
   const bool clearOfNoise = base < scan.noiseStart || scan.Level(peak) > scan.reference + 10.5;
-  const double needed = scan.Smoothed(base) + (clearOfNoise ? 4.0 : 6.0) * deviation;
+  // At the foot of a sharp rise the smoothed trace has taken in part of the rise; the foot lies
+  // where the smoothing had not yet reached it, unless the trace lies lower at the foot itself.
+  const double foot = std::min(scan.Smoothed(base), scan.Smoothed(base - kRiseSpread));
+  const double needed = foot + (clearOfNoise ? 4.0 : 6.0) * deviation;
   return scan.Level(peak) >= needed;
 }
 
