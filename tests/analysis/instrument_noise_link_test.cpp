@@ -155,8 +155,9 @@ std::vector<Row> PulseRows() {
   return {{"10ns_16cm_20mdB", InstrumentShortLinkSpec(10, 0.16, 0.02, 1310.0f), std::nullopt},
           {"30ns_50cm_20mdB", InstrumentShortLinkSpec(30, 0.5, 0.02, 1310.0f), std::nullopt},
           {"100ns_1m_20mdB", InstrumentShortLinkSpec(100, 1.0, 0.02, 1310.0f), std::nullopt},
-          // Pulse lengths of 100 m leave a few of them between the events of a 3.6 km link: too
-          // little straight fibre on either side to read the steps on.
+          // Pulse lengths of 100 m leave a few of them between the events of a 3.6 km link: the
+          // gainer lies within two of the launch's end, where the filters take a loss for its tail,
+          // and each splice's slope is read beside it, where its neighbours bend it.
           {"1000ns_2m_20mdB", InstrumentShortLinkSpec(1000, 2.0, 0.02, 1310.0f), Shortfall{19, {0, 2, 0, 0}}},
           TenNanosecondsOffNominal()};
 }
