@@ -23,6 +23,15 @@ std::vector<TracePoint> FibreWithStep(int n, int at, double step, double start =
   return TraceOf(n, 0.001, [=](double x) { return start - 0.33 * x - (x >= at * 0.001 - 1e-9 ? step : 0.0); });
 }
 
+// A launch, an event of `firstType` at sample 1000 and a non-reflective one `apart` samples behind
+// it, each with windows a few samples off its own pulse.
+std::vector<AnalysisEvent> PairBehindLaunch(EventRowType firstType, float firstLoss, float secondLoss, int apart) {
+  const int at = 1000 + apart;
+  AnalysisEvent second = EventAt(kEventNonReflective, at, secondLoss, {at - 10, at - 5, at + 5, at + 200});
+  second.endIndex = at + 5;
+  return {LaunchEvent(), EventAt(firstType, 1000, firstLoss, {800, 995, 1005, 1010}), second};
+}
+
 struct QuickCase {
   const char* name;
   float loss;
@@ -309,10 +318,7 @@ TEST(MergeReflectionRiseAndFallTest, AGainAndTheLossBehindItWithinTwoPulsesAreOn
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const int at = 1000 + c.apart;
-    AnalysisEvent second = EventAt(kEventNonReflective, at, c.secondLoss, {at - 100, at - 5, at + 5, at + 200});
-    second.endIndex = at + 5;
-    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(c.firstType, 1000, c.firstLoss, {800, 995, 1005, 1040}),
-                                      second};
+    std::vector<AnalysisEvent> events = PairBehindLaunch(c.firstType, c.firstLoss, c.secondLoss, c.apart);
     const int count = MergeReflectionRiseAndFall(events, 3, kPulse);
     ASSERT_EQ(count, c.merged ? 2 : 3);
     if (c.merged) {
@@ -345,10 +351,7 @@ TEST(MergeSplitStepsTest, SameSignStepsWithinOnePulseAreOneStepAtTheLarger) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const int at = 1000 + c.apart;
-    AnalysisEvent second = EventAt(kEventNonReflective, at, c.secondLoss, {at - 10, at - 5, at + 5, at + 200});
-    second.endIndex = at + 5;
-    std::vector<AnalysisEvent> events{LaunchEvent(), EventAt(c.firstType, 1000, c.firstLoss, {800, 995, 1005, 1010}),
-                                      second};
+    std::vector<AnalysisEvent> events = PairBehindLaunch(c.firstType, c.firstLoss, c.secondLoss, c.apart);
     const int count = MergeSplitSteps(events, 3, kPulse);
     ASSERT_EQ(count, c.placedAt != 0 ? 2 : 3);
     if (c.placedAt != 0) {
